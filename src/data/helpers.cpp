@@ -1,0 +1,98 @@
+#include "data/helpers.h"
+
+namespace vestra {
+
+namespace {
+QString withCriteria(QString sql, const QString& criteria)
+{
+    if (!criteria.isEmpty())
+        sql += QStringLiteral(" Where ") + criteria;
+    return sql;
+}
+} // namespace
+
+std::optional<int> NextKey(Database& db)
+{
+    Transaction tx(db);
+    if (!tx.ok())
+        return std::nullopt;
+    std::optional<int> key;
+    {
+        auto q = db.query(QStringLiteral(
+            "UPDATE næstenøgle SET nextkey = nextkey + 1 RETURNING nextkey - 1"));
+        if (!q || !q->next())
+            return std::nullopt;
+        key = q->value(0).toInt();
+        // The one row must be there; a second row would hand out two numbers.
+        if (q->next())
+            return std::nullopt;
+    }
+    if (!tx.commit())
+        return std::nullopt;
+    return key;
+}
+
+bool CanOpenDatabase(const QString& path)
+{
+    return Database::probeReadOnly(path, [](Database& db) {
+        // A file that is not a database opens, but fails on its first read.
+        return db.query(QStringLiteral("SELECT count(*) FROM sqlite_master")).has_value();
+    });
+}
+
+bool IsBookingFile(const QString& path)
+{
+    return Database::probeReadOnly(path, [](Database& db) {
+        return db.query(QStringLiteral("SELECT * FROM RUC LIMIT 1")).has_value();
+    });
+}
+
+int CountIn(Database& db, const QString& field, const QString& table, const QString& criteria,
+            const QVariantList& binds)
+{
+    const QVariant v = db.scalar(
+        withCriteria(QStringLiteral("Select Count(%1) From %2").arg(field, table), criteria), binds);
+    return v.isValid() ? v.toInt() : -1;
+}
+
+QVariant LookupIn(Database& db, const QString& field, const QString& table,
+                  const QString& criteria, const QVariantList& binds)
+{
+    return db.scalar(
+        withCriteria(QStringLiteral("Select %1 From %2").arg(field, table), criteria), binds);
+}
+
+bool RecordExistsIn(Database& db, const QString& table, const QString& field,
+                    const QVariant& value)
+{
+    auto q = db.query(QStringLiteral("Select 1 From %1 Where %2 = ? LIMIT 1").arg(table, field),
+                      {value});
+    return q && q->next();
+}
+
+bool AnyResourceItems(Database& db)
+{
+    auto q = db.query(QStringLiteral("SELECT 1 FROM lokale LIMIT 1"));
+    return q && q->next();
+}
+
+bool LoadFirstGroup(Database& db, int& groupNo, int& typeNo)
+{
+    auto q = db.query(QStringLiteral("SELECT Overgruppenr, Lokalitetsnr FROM firstgroups LIMIT 1"));
+    if (!q || !q->next())
+        return false;
+    groupNo = q->value(0).toInt();
+    typeNo = q->value(1).toInt();
+    return true;
+}
+
+bool MayActForAccount(Database& db, int account, int loginAccountId, bool isAdmin)
+{
+    if (isAdmin)
+        return true;
+    return CountIn(db, QStringLiteral("*"), QStringLiteral("grptilk"),
+                   QStringLiteral("gnr = ? And pnr = ?"), {account, loginAccountId})
+           > 0;
+}
+
+} // namespace vestra

@@ -1,0 +1,42 @@
+#pragma once
+// Counting, lookup and key helpers shared by every window. Table and field
+// names are the program's own constants; every value is a bound parameter
+// ("?" in the criteria, values in binds).
+
+#include "platform/database.h"
+
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+namespace vestra {
+
+// A fresh booking number, atomic across workstations sharing the file:
+// the row of næstenøgle is read and advanced under the write lock.
+std::optional<int> NextKey(Database& bookingFile);
+
+// True when the file opens as a database; every failure is false.
+bool CanOpenDatabase(const QString& path);
+// True when the file is a database holding the marker table RUC.
+bool IsBookingFile(const QString& path);
+
+// "Select Count(field) From table [Where criteria]"; -1 when the statement fails.
+int CountIn(Database& db, const QString& field, const QString& table,
+            const QString& criteria = {}, const QVariantList& binds = {});
+// "Select field From table [Where criteria]", first column of the first row;
+// an invalid QVariant when there is no row.
+QVariant LookupIn(Database& db, const QString& field, const QString& table,
+                  const QString& criteria = {}, const QVariantList& binds = {});
+// True when a row has field = value.
+bool RecordExistsIn(Database& db, const QString& table, const QString& field,
+                    const QVariant& value);
+
+bool AnyResourceItems(Database& bookingFile);
+
+// First group and type of firstgroups; false (values untouched) when it is empty.
+bool LoadFirstGroup(Database& bookingFile, int& groupNo, int& typeNo);
+
+// The user may act for account k when a member of it, or an administrator.
+bool MayActForAccount(Database& bookingFile, int account, int loginAccountId, bool isAdmin);
+
+} // namespace vestra

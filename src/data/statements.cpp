@@ -1,0 +1,74 @@
+#include "data/statements.h"
+
+#include <QDate>
+
+namespace vestra {
+
+const char* const kArchivedFields =
+    "Bookingnr, Beskrivelse, Bstart, Bslut, Bdato, Bcolor, Bgruppe, Lokalenr, kontonr, "
+    "Kontaktperson2, Kontaktpersonadr2, Kontaktpersonpnr2, Kontaktpersonby2, Kontakttlf2, "
+    "Kontakttlfb2, langbeskrivelse, Antalpers, Pris, ID, Bemærkninger, gennr, gentagende, "
+    "Intern, leveringssted, leveringstype, curacname";
+
+Statement ArchiveCopyStatement(int lower, int upper)
+{
+    const QString fields = QString::fromUtf8(kArchivedFields);
+    return {QStringLiteral("INSERT INTO bookingarkiv ( %1 ) SELECT %1 FROM booking "
+                           "WHERE booking.Bdato < ? AND booking.Bdato >= ?")
+                .arg(fields),
+            {upper, lower}};
+}
+
+Statement ArchiveDeleteStatement(int deleteBefore)
+{
+    return {QStringLiteral("DELETE FROM Booking WHERE Booking.Bdato < ?"), {deleteBefore}};
+}
+
+Statement ArchiveDateStatement(const QDate& today)
+{
+    return {QStringLiteral("UPDATE arkiveringsdato SET arkiveringsdato = ?"),
+            {today.toString(Qt::ISODate)}};
+}
+
+Statement DeleteDepartmentStatement(int depnr)
+{
+    return {QStringLiteral("DELETE FROM Department WHERE depnr = ?"), {depnr}};
+}
+
+Statement DeleteFloorPlanStatement(int id)
+{
+    return {QStringLiteral("DELETE FROM opstilling WHERE ID = ?"), {id}};
+}
+
+Statement DeleteHomebaseStatement(int id)
+{
+    return {QStringLiteral("DELETE FROM Homebases WHERE ID = ?"), {id}};
+}
+
+Statement DeleteCollidingCandidatesStatement()
+{
+    return {QStringLiteral("DELETE FROM gendatogent WHERE DB <> 0"), {}};
+}
+
+Statement DeleteCandidateStatement(int id)
+{
+    return {QStringLiteral("DELETE FROM gendatogent WHERE ID = ?"), {id}};
+}
+
+Statement DeleteAllCandidatesStatement()
+{
+    return {QStringLiteral("DELETE FROM gendatogent"), {}};
+}
+
+Statement DeleteAlternativesStatement()
+{
+    return {QStringLiteral("DELETE FROM andetlokalt"), {}};
+}
+
+Statement DeleteSeriesRangeStatement(int gennr, int fromDay, int toDay)
+{
+    return {QStringLiteral("DELETE FROM Booking WHERE gennr = ? AND Bdato >= ? AND Bdato <= ?"),
+            {gennr, fromDay, toDay}};
+}
+
+} // namespace vestra

@@ -1,0 +1,35 @@
+#pragma once
+// The fixed statements the program runs, built in one place so that tests
+// can check them. Values are bound, never spliced into the text.
+
+#include <QString>
+#include <QVariantList>
+
+namespace vestra {
+
+struct Statement {
+    QString sql;
+    QVariantList binds;
+};
+
+// Archiving: copy the bookings dated in [lower, upper) to the archive,
+// delete those dated before deleteBefore, and record the run's date.
+Statement ArchiveCopyStatement(int lower, int upper);
+Statement ArchiveDeleteStatement(int deleteBefore);
+Statement ArchiveDateStatement(const QDate& today);
+
+// Deletions of the settings and series windows.
+Statement DeleteDepartmentStatement(int depnr);
+Statement DeleteFloorPlanStatement(int id);
+Statement DeleteHomebaseStatement(int id);
+Statement DeleteCollidingCandidatesStatement();
+Statement DeleteCandidateStatement(int id);
+Statement DeleteAllCandidatesStatement();
+Statement DeleteAlternativesStatement();
+// Bookings of series gennr dated from..to, both ends included.
+Statement DeleteSeriesRangeStatement(int gennr, int fromDay, int toDay);
+
+// The 26 fields the archive keeps (Tentative, tax and bvpris stay behind).
+extern const char* const kArchivedFields;
+
+} // namespace vestra

@@ -1,0 +1,198 @@
+#include "platform/database.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QThread>
+#include <QUuid>
+
+namespace vestra {
+
+namespace {
+
+QString canonical(const QString& path)
+{
+    QFileInfo fi(path);
+    return fi.exists() ? fi.canonicalFilePath() : fi.absoluteFilePath();
+}
+
+QString connectionName(const QString& canonicalPath)
+{
+    return QStringLiteral("vestra|%1|%2")
+        .arg(reinterpret_cast<quintptr>(QThread::currentThreadId()))
+        .arg(canonicalPath);
+}
+
+// Shared files keep the rollback journal (WAL does not work across machines);
+// a second writer waits up to 5 s instead of failing.
+constexpr auto kOptions = "QSQLITE_BUSY_TIMEOUT=5000";
+
+Database openNamed(const QString& path, bool mustExist)
+{
+    Database result;
+    QFileInfo fi(path);
+    if (path.isEmpty() || (mustExist && !fi.isFile()) || fi.isDir())
+        return result;
+    const QString canon = canonical(path);
+    const QString name = connectionName(canon);
+    QSqlDatabase db;
+    if (QSqlDatabase::contains(name)) {
+        db = QSqlDatabase::database(name, false);
+    } else {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(canon);
+        db.setConnectOptions(QString::fromLatin1(kOptions));
+    }
+    if (!db.isOpen() && !db.open()) {
+        QSqlDatabase::removeDatabase(name);
+        return result;
+    }
+    result.handle() = db;
+    return result;
+}
+
+} // namespace
+
+Database Database::open(const QString& path)
+{
+    Database d = openNamed(path, true);
+    d.m_path = path;
+    return d;
+}
+
+Database Database::create(const QString& path)
+{
+    Database d = openNamed(path, false);
+    d.m_path = path;
+    return d;
+}
+
+bool Database::probeReadOnly(const QString& path, const std::function<bool(Database&)>& fn)
+{
+    QFileInfo fi(path);
+    if (path.isEmpty() || !fi.isFile())
+        return false;
+    const QString name = QStringLiteral("vestra-probe|") + QUuid::createUuid().toString();
+    bool result = false;
+    {
+        Database d;
+        d.m_path = path;
+        d.m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        d.m_db.setDatabaseName(fi.absoluteFilePath());
+        d.m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        if (d.m_db.open())
+            result = fn(d);
+        d.m_db.close();
+        d.m_db = QSqlDatabase();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+
+void Database::closeAll(const QString& path)
+{
+    const QString canon = canonical(path);
+    const QString suffix = QStringLiteral("|") + canon;
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        if (name.startsWith(QStringLiteral("vestra|")) && name.endsWith(suffix)) {
+            {
+                QSqlDatabase db = QSqlDatabase::database(name, false);
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+}
+
+bool Database::exec(const QString& sql, const QVariantList& binds)
+{
+    m_changed = 0;
+    if (!isValid()) {
+        m_error = QStringLiteral("database not open: ") + m_path;
+        return false;
+    }
+    QSqlQuery q(m_db);
+    if (!q.prepare(sql)) {
+        m_error = q.lastError().text();
+        return false;
+    }
+    for (const QVariant& v : binds)
+        q.addBindValue(v);
+    if (!q.exec()) {
+        m_error = q.lastError().text();
+        return false;
+    }
+    m_changed = q.numRowsAffected();
+    m_error.clear();
+    return true;
+}
+
+std::optional<QSqlQuery> Database::query(const QString& sql, const QVariantList& binds)
+{
+    if (!isValid()) {
+        m_error = QStringLiteral("database not open: ") + m_path;
+        return std::nullopt;
+    }
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) {
+        m_error = q.lastError().text();
+        return std::nullopt;
+    }
+    for (const QVariant& v : binds)
+        q.addBindValue(v);
+    if (!q.exec()) {
+        m_error = q.lastError().text();
+        return std::nullopt;
+    }
+    m_error.clear();
+    return q;
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& binds)
+{
+    auto q = query(sql, binds);
+    if (!q || !q->next())
+        return {};
+    return q->value(0);
+}
+
+bool Database::hasTable(const QString& name)
+{
+    // SQLite compares names without regard to ASCII case, as the program does.
+    auto q = query(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type IN ('table','view') "
+                                  "AND name = ? COLLATE NOCASE"),
+                   {name});
+    return q && q->next();
+}
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    m_active = m_db.exec(dialect::beginWrite());
+}
+
+Transaction::~Transaction()
+{
+    if (m_active)
+        m_db.exec(QStringLiteral("ROLLBACK"));
+}
+
+bool Transaction::commit()
+{
+    if (!m_active)
+        return false;
+    m_active = false;
+    if (m_db.exec(QStringLiteral("COMMIT")))
+        return true;
+    m_db.exec(QStringLiteral("ROLLBACK"));
+    return false;
+}
+
+namespace dialect {
+QString beginWrite()
+{
+    return QStringLiteral("BEGIN IMMEDIATE");
+}
+} // namespace dialect
+
+} // namespace vestra

@@ -1,0 +1,85 @@
+#pragma once
+// Access to the booking file and the work database.
+//
+// Every operation "opens" the database it needs; the connection behind it is
+// cached per path and thread so that opening is cheap. Values always go in as
+// bound parameters. Failures come back as values, never as message boxes.
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <functional>
+#include <optional>
+
+namespace vestra {
+
+struct DbError {
+    QString text;
+    bool isError() const { return !text.isEmpty(); }
+};
+
+class Database {
+public:
+    // Opens (or reuses) a connection on an existing file. A missing file is
+    // never created: open() on it gives an invalid Database.
+    static Database open(const QString& path);
+    // Opens a file that may not exist yet; it is created empty.
+    static Database create(const QString& path);
+    // Opens a file read-only on a connection of its own, hands it to fn and
+    // closes it again; used to test files the user picked. False when the
+    // file does not open.
+    static bool probeReadOnly(const QString& path, const std::function<bool(Database&)>& fn);
+    // Drops every cached connection on this file (before it is replaced or removed).
+    static void closeAll(const QString& path);
+
+    Database() = default;
+    bool isValid() const { return m_db.isValid() && m_db.isOpen(); }
+    QString path() const { return m_path; }
+    QString lastError() const { return m_error; }
+    QSqlDatabase& handle() { return m_db; }
+
+    // Runs a statement with bound values; false (and lastError) on failure.
+    bool exec(const QString& sql, const QVariantList& binds = {});
+    // Runs a statement with bound values and returns the positioned-before-first query.
+    std::optional<QSqlQuery> query(const QString& sql, const QVariantList& binds = {});
+    // First column of the first row, or an invalid QVariant when there is none.
+    QVariant scalar(const QString& sql, const QVariantList& binds = {});
+    // Number of rows changed by the last exec().
+    int changedRows() const { return m_changed; }
+
+    bool hasTable(const QString& name);
+
+private:
+    friend class Transaction;
+    QSqlDatabase m_db;
+    QString m_path;
+    QString m_error;
+    int m_changed = 0;
+};
+
+// All-or-nothing scope: commits only when commit() is called, rolls back
+// otherwise. On the shared booking file it takes the write lock at once
+// (so two workstations queue instead of failing halfway).
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    bool ok() const { return m_active; }
+    bool commit();
+
+private:
+    Database& m_db;
+    bool m_active = false;
+};
+
+// The engine-specific statements, gathered here so that a server store
+// can replace them in one place.
+namespace dialect {
+QString beginWrite();
+}
+
+} // namespace vestra

@@ -1,0 +1,75 @@
+#include "platform/filedialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace vestra {
+
+namespace {
+FileDialogService* g_service = nullptr;
+}
+
+FileChoice FileChoice::fromPath(const QString& path)
+{
+    FileChoice c;
+    c.chosen = true;
+    c.fullPath = path;
+    // The name is whatever follows the last separator; it may be empty when
+    // only a folder was given.
+    const QString normal = QDir::fromNativeSeparators(path);
+    const int slash = normal.lastIndexOf(QLatin1Char('/'));
+    c.nameWithExt = slash >= 0 ? normal.mid(slash + 1) : normal;
+    const int dot = c.nameWithExt.lastIndexOf(QLatin1Char('.'));
+    c.baseName = dot >= 0 ? c.nameWithExt.left(dot) : c.nameWithExt;
+    c.extension = dot >= 0 ? c.nameWithExt.mid(dot + 1) : QString();
+    return c;
+}
+
+FileDialogService& fileDialogs()
+{
+    static QtFileDialogService dialogs;
+    return g_service ? *g_service : dialogs;
+}
+
+void setFileDialogService(FileDialogService* service)
+{
+    g_service = service;
+}
+
+FileChoice QtFileDialogService::openFile(const QString& title, const QString& filter)
+{
+    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), title,
+                                                      QDir::homePath(), filter);
+    return path.isEmpty() ? FileChoice::cancelled() : FileChoice::fromPath(path);
+}
+
+FileChoice QtFileDialogService::saveFile(const QString& title, const QString& filter)
+{
+    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), title,
+                                                      QDir::homePath(), filter);
+    return path.isEmpty() ? FileChoice::cancelled() : FileChoice::fromPath(path);
+}
+
+FileChoice ScriptedFileDialogs::next()
+{
+    if (m_script.isEmpty())
+        return FileChoice::cancelled();
+    const auto path = m_script.takeFirst();
+    return path ? FileChoice::fromPath(*path) : FileChoice::cancelled();
+}
+
+FileChoice ScriptedFileDialogs::openFile(const QString& title, const QString&)
+{
+    titles << title;
+    return next();
+}
+
+FileChoice ScriptedFileDialogs::saveFile(const QString& title, const QString&)
+{
+    titles << title;
+    return next();
+}
+
+} // namespace vestra

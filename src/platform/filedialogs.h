@@ -1,0 +1,54 @@
+#pragma once
+// File dialogs go through one service so that tests can script the choice.
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace vestra {
+
+// What the program needs to know about the file the user chose.
+struct FileChoice {
+    bool chosen = false;
+    QString fullPath;      // folder and name as typed, e.g. /data/budget.txt
+    QString nameWithExt;   // budget.txt
+    QString baseName;      // budget
+    QString extension;     // txt (without the dot)
+
+    static FileChoice fromPath(const QString& path);
+    static FileChoice cancelled() { return {}; }
+};
+
+class FileDialogService {
+public:
+    virtual ~FileDialogService() = default;
+    virtual FileChoice openFile(const QString& title, const QString& filter) = 0;
+    virtual FileChoice saveFile(const QString& title, const QString& filter) = 0;
+};
+
+FileDialogService& fileDialogs();
+void setFileDialogService(FileDialogService* service);
+
+class QtFileDialogService : public FileDialogService {
+public:
+    FileChoice openFile(const QString& title, const QString& filter) override;
+    FileChoice saveFile(const QString& title, const QString& filter) override;
+};
+
+// Test double: each call takes the next scripted path (nullopt = Cancel) and
+// records the dialog's title.
+class ScriptedFileDialogs : public FileDialogService {
+public:
+    ScriptedFileDialogs() { setFileDialogService(this); }
+    ~ScriptedFileDialogs() override { setFileDialogService(nullptr); }
+    void chooseNext(std::optional<QString> path) { m_script.append(path); }
+    FileChoice openFile(const QString& title, const QString& filter) override;
+    FileChoice saveFile(const QString& title, const QString& filter) override;
+    QStringList titles;
+
+private:
+    FileChoice next();
+    QList<std::optional<QString>> m_script;
+};
+
+} // namespace vestra

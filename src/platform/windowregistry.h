@@ -1,0 +1,49 @@
+#pragma once
+// Each window of the program exists at most once. The registry finds a
+// window by its objectName, creates it on first use and shows it modal,
+// owned by another window, or free. Windows are deleted when closed.
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+namespace vestra {
+
+enum class ShowMode { Modal, Owned, Free };
+
+class WindowRegistry {
+public:
+    static WindowRegistry& instance();
+
+    // The open window of that name, or nullptr.
+    QWidget* find(const QString& objectName) const;
+
+    template <typename T>
+    T* findAs(const QString& objectName) const { return qobject_cast<T*>(find(objectName)); }
+
+    // The existing window of that name, or a new one from the factory.
+    template <typename T>
+    T* obtain(const QString& objectName, const std::function<T*()>& factory)
+    {
+        if (auto* existing = findAs<T>(objectName))
+            return existing;
+        T* w = factory();
+        w->setObjectName(objectName);
+        adopt(w);
+        return w;
+    }
+
+    // Shows the window: modal blocks input to the others (without a nested
+    // event loop), owned stays above its owner, free is independent.
+    void show(QWidget* window, ShowMode mode, QWidget* owner = nullptr);
+
+    // Closes every window the registry knows (used when the schedule is
+    // left for another booking file, and by tests between cases).
+    void closeAll();
+
+private:
+    void adopt(QWidget* w);
+    QList<QPointer<QWidget>> m_windows;
+};
+
+} // namespace vestra

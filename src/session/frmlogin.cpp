@@ -1,0 +1,98 @@
+#include "session/frmlogin.h"
+
+#include "platform/messages.h"
+#include "platform/windowregistry.h"
+#include "session/login.h"
+#include "session/navigator.h"
+#include "session/session.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+FrmLogin::FrmLogin(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("Vestra - Login"));
+
+    m_user = new QLineEdit(this);
+    m_user->setObjectName(QStringLiteral("txtUserName"));
+    m_password = new QLineEdit(this);
+    m_password->setObjectName(QStringLiteral("txtPassword"));
+    m_password->setEchoMode(QLineEdit::Password);
+
+    auto* userLabel = new QLabel(QStringLiteral("&User Name:"), this);
+    userLabel->setBuddy(m_user);
+    auto* passwordLabel = new QLabel(QStringLiteral("&Password:"), this);
+    passwordLabel->setBuddy(m_password);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    auto* box = new QDialogButtonBox(this);
+    box->addButton(ok, QDialogButtonBox::AcceptRole);
+    box->addButton(cancel, QDialogButtonBox::RejectRole);
+
+    auto* form = new QFormLayout;
+    form->addRow(userLabel, m_user);
+    form->addRow(passwordLabel, m_password);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(box);
+    setMinimumWidth(320);
+
+    connect(ok, &QPushButton::clicked, this, &FrmLogin::CheckLogin);
+    connect(cancel, &QPushButton::clicked, this, &FrmLogin::Cancel);
+    m_user->setFocus();
+}
+
+void FrmLogin::CheckLogin()
+{
+    if (CheckCredentials(session(), m_user->text(), m_password->text())) {
+        m_done = true;
+        hide();
+        if (navigator().showMainWindow)
+            navigator().showMainWindow();
+        close();
+        return;
+    }
+    showMessage(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"),
+                MsgIcon::Warning);
+    m_user->clear();
+    m_password->clear();
+    m_user->setFocus();
+    m_user->selectAll();
+}
+
+void FrmLogin::Cancel()
+{
+    m_done = true;
+    session().LoginOk = false;
+    close();
+    navigator().quit();
+}
+
+void FrmLogin::reject()
+{
+    // Escape or the window's close box count as Cancel: without a login
+    // there is nothing else to do.
+    if (!m_done)
+        Cancel();
+}
+
+FrmLogin* ShowLogin()
+{
+    auto& windows = WindowRegistry::instance();
+    auto* w = windows.obtain<FrmLogin>(QStringLiteral("frmLogin"), [] { return new FrmLogin; });
+    windows.show(w, ShowMode::Free);
+    return w;
+}
+
+} // namespace vestra

@@ -1,0 +1,79 @@
+#include "session/introconnect.h"
+
+#include "platform/windowregistry.h"
+#include "session/connection.h"
+#include "session/introstart.h"
+#include "session/navigator.h"
+#include "session/startup.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+IntroConnect::IntroConnect(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("IntroConnect"));
+    setWindowTitle(QStringLiteral("Vestra - Professional Ressource Booking"));
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("picture"));
+    picture->setPixmap(VestraPicture(QSize(480, 220), QStringLiteral("Professional Ressource Booking")));
+
+    auto* hint = new QLabel(QStringLiteral("Choose the booking file to work on: open the "
+                                           "institution's existing file, or create a new one."),
+                            this);
+    hint->setWordWrap(true);
+
+    auto* openf = new QPushButton(QStringLiteral("Open Existing File"), this);
+    openf->setObjectName(QStringLiteral("Openf"));
+    auto* createf = new QPushButton(QStringLiteral("Create New File"), this);
+    createf->setObjectName(QStringLiteral("Createf"));
+    auto* exitButton = new QPushButton(QStringLiteral("Exit"), this);
+    exitButton->setObjectName(QStringLiteral("exit"));
+    openf->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(openf);
+    buttons->addWidget(createf);
+    buttons->addStretch();
+    buttons->addWidget(exitButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(picture);
+    layout->addWidget(hint);
+    layout->addLayout(buttons);
+
+    connect(openf, &QPushButton::clicked, this, &IntroConnect::openClicked);
+    connect(createf, &QPushButton::clicked, this, &IntroConnect::createClicked);
+    connect(exitButton, &QPushButton::clicked, this, [] { navigator().quit(); });
+}
+
+void IntroConnect::openClicked()
+{
+    if (RerunsStartup(OpenExistingFile())) {
+        hide();
+        RunStartup();
+    }
+}
+
+void IntroConnect::createClicked()
+{
+    if (RerunsStartup(CreateNewFile())) {
+        hide();
+        RunStartup();
+    }
+}
+
+IntroConnect* ShowIntroConnect()
+{
+    auto& windows = WindowRegistry::instance();
+    auto* w = windows.obtain<IntroConnect>(QStringLiteral("IntroConnect"),
+                                           [] { return new IntroConnect; });
+    windows.show(w, ShowMode::Free);
+    return w;
+}
+
+} // namespace vestra

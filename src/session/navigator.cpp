@@ -1,0 +1,20 @@
+#include "session/navigator.h"
+
+#include <QApplication>
+
+namespace vestra {
+
+Navigator& navigator()
+{
+    static Navigator n{
+        {},
+        {},
+        [] {
+            QApplication::closeAllWindows();
+            QCoreApplication::exit(0);
+        },
+    };
+    return n;
+}
+
+} // namespace vestra

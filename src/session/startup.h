@@ -1,0 +1,36 @@
+#pragma once
+// The start-up sequence: find the booking file, copy its settings into the
+// session, archive past bookings once a day, choose the first resource group
+// and type, and ask for a login -- or, without a usable booking file, ask
+// which file to use.
+
+#include "session/archiving.h"
+#include "session/session.h"
+
+#include <QDate>
+
+namespace vestra {
+
+enum class StartupOutcome {
+    ReadyForLogin,    // settings loaded; the login window comes next
+    NoBookingFile,    // no usable booking file is stored
+    BrokenBookingFile // a booking file without its settings row
+};
+
+struct StartupReport {
+    StartupOutcome outcome = StartupOutcome::NoBookingFile;
+    ArchiveResult archive;
+    QString error;
+};
+
+// Every step of the sequence that needs no window, on the given session.
+StartupReport PrepareSession(Session& s, const QDate& today);
+
+// The whole sequence with its windows and messages. Run by the splash timer
+// and again after a booking file was connected or created.
+void RunStartup();
+
+// The settings of the booking file copied into the session.
+bool LoadInstitutionSettings(Database& bookingFile, Session& s);
+
+} // namespace vestra

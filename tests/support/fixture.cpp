@@ -1,0 +1,98 @@
+#include "support/fixture.h"
+
+#include "data/helpers.h"
+#include "data/schema.h"
+#include "platform/windowregistry.h"
+#include "session/navigator.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace vestra::test {
+
+namespace {
+// Built once per test program; each test copies it.
+QString sharedTemplate()
+{
+    static QTemporaryDir templateDir;
+    static QString path;
+    if (path.isEmpty()) {
+        path = templateDir.filePath(QStringLiteral("Emptydatabase.mdb"));
+        QString error;
+        if (!BuildTemplateFile(path, &error))
+            ADD_FAILURE() << "template: " << error.toStdString();
+    }
+    return path;
+}
+} // namespace
+
+void BookingFileTest::SetUp()
+{
+    ASSERT_TRUE(dir.isValid());
+    ResetSession();
+    SetProgramFolder(dir.path());
+    ASSERT_TRUE(QFile::copy(sharedTemplate(), TemplatePath()));
+    QFile::setPermissions(TemplatePath(), QFile::permissions(TemplatePath()) | QFileDevice::WriteOwner);
+    navigator().quit = [] {};
+    navigator().showMainWindow = [] {};
+}
+
+void BookingFileTest::TearDown()
+{
+    WindowRegistry::instance().closeAll();
+    QCoreApplication::processEvents();
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
+        Database::closeAll(dir.filePath(name));
+    SetProgramFolder({});
+    ResetSession();
+}
+
+QString BookingFileTest::pathOf(const QString& name) const
+{
+    return dir.filePath(name);
+}
+
+QString BookingFileTest::makeBookingFile(const QString& name)
+{
+    const QString path = pathOf(name);
+    QFile::remove(path);
+    EXPECT_TRUE(QFile::copy(TemplatePath(), path));
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+    session().BookingFilePath = path;
+    return path;
+}
+
+int BookingFileTest::addBooking(int day, int start, int end, int item, int type, int account,
+                                const QString& title)
+{
+    Database d = db();
+    const auto key = NextKey(d);
+    EXPECT_TRUE(key.has_value());
+    EXPECT_TRUE(d.exec(QStringLiteral("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, "
+                                      "Bslut, Bgruppe, Lokalenr, kontonr, Bcolor, Tentative, tax, "
+                                      "bvpris) VALUES (?,?,?,?,?,?,?,?,255,-1,-1,1)"),
+                       {*key, title, day, start, end, type, item, account}))
+        << d.lastError().toStdString();
+    return *key;
+}
+
+int BookingFileTest::addAccount(const QString& type, const QString& name, const QString& user,
+                                const QString& password, bool admin, bool archived)
+{
+    Database d = db();
+    EXPECT_TRUE(d.exec(QStringLiteral("INSERT INTO Konti (Kontotype, Kontonavn, Kontouser, "
+                                      "KontoPass, admin, archived) VALUES (?,?,?,?,?,?)"),
+                       {type, name, user, password, admin ? -1 : 0, archived ? -1 : 0}));
+    const int id = d.scalar(QStringLiteral("SELECT max(ID) FROM Konti")).toInt();
+    if (type == QStringLiteral("p"))
+        d.exec(QStringLiteral("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)"), {id, id});
+    return id;
+}
+
+int BookingFileTest::count(const QString& table, const QString& where, const QVariantList& binds)
+{
+    Database d = db();
+    return CountIn(d, QStringLiteral("*"), table, where, binds);
+}
+
+} // namespace vestra::test

@@ -1,0 +1,39 @@
+#pragma once
+// A fresh program folder with its template, a fresh booking file made from
+// it, an empty session and a recording message service for every test.
+
+#include "platform/database.h"
+#include "platform/filedialogs.h"
+#include "platform/messages.h"
+#include "session/session.h"
+
+#include <QDate>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace vestra::test {
+
+class BookingFileTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Path of a file in the temporary folder.
+    QString pathOf(const QString& name) const;
+    // A new booking file made from the template, stored as the session's file.
+    QString makeBookingFile(const QString& name = QStringLiteral("booking.mdb"));
+    Database db() { return Database::open(session().BookingFilePath); }
+
+    // Adds a booking and returns its number.
+    int addBooking(int day, int start, int end, int item = 1, int type = 1, int account = 1,
+                   const QString& title = QStringLiteral("Booking"));
+    int addAccount(const QString& type, const QString& name, const QString& user,
+                   const QString& password, bool admin = false, bool archived = false);
+    int count(const QString& table, const QString& where = {}, const QVariantList& binds = {});
+
+    QTemporaryDir dir;
+    ScopedRecordingMessages messages;
+    ScriptedFileDialogs dialogs;
+};
+
+} // namespace vestra::test

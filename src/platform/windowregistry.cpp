@@ -8,18 +8,37 @@ WindowRegistry& WindowRegistry::instance()
     return registry;
 }
 
+namespace {
+// A closed window lingers until its deferred deletion; it must not be handed
+// out again in the meantime.
+const char* const kClosed = "vestraClosed";
+} // namespace
+
 QWidget* WindowRegistry::find(const QString& objectName) const
 {
     for (const auto& w : m_windows)
-        if (w && w->objectName() == objectName)
+        if (w && w->objectName() == objectName
+            && !(w->property(kClosed).toBool() && !w->isVisible()))
             return w;
     return nullptr;
+}
+
+bool WindowRegistry::eventFilter(QObject* watched, QEvent* event)
+{
+    // A close that the window refuses leaves it visible, so the mark only
+    // counts together with the window being hidden.
+    if (event->type() == QEvent::Close)
+        watched->setProperty(kClosed, true);
+    else if (event->type() == QEvent::Show)
+        watched->setProperty(kClosed, false);
+    return false;
 }
 
 void WindowRegistry::adopt(QWidget* w)
 {
     m_windows.removeAll(nullptr);
     w->setAttribute(Qt::WA_DeleteOnClose);
+    w->installEventFilter(this);
     m_windows.append(w);
 }
 

@@ -11,7 +11,7 @@ namespace vestra {
 
 enum class ShowMode { Modal, Owned, Free };
 
-class WindowRegistry {
+class WindowRegistry : public QObject {
 public:
     static WindowRegistry& instance();
 
@@ -40,6 +40,9 @@ public:
     // Closes every window the registry knows (used when the schedule is
     // left for another booking file, and by tests between cases).
     void closeAll();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void adopt(QWidget* w);

@@ -73,18 +73,20 @@ void FrmLogin::CheckLogin()
 
 void FrmLogin::Cancel()
 {
-    m_done = true;
-    session().LoginOk = false;
-    close();
-    navigator().quit();
+    reject();
 }
 
 void FrmLogin::reject()
 {
-    // Escape or the window's close box count as Cancel: without a login
+    // Escape and the window's close box count as Cancel: without a login
     // there is nothing else to do.
-    if (!m_done)
-        Cancel();
+    if (!m_done) {
+        m_done = true;
+        session().LoginOk = false;
+        navigator().quit();
+    }
+    QDialog::reject();
+    close();  // unload, so that a later start-up gets a fresh window
 }
 
 FrmLogin* ShowLogin()

@@ -1,1 +1,82 @@
-#include "support/fixture.h"
+#include "data/dates.h"
+
+#include "support/printers.h"
+
+#include <gtest/gtest.h>
+
+using namespace vestra;
+
+TEST(Dates, DayNumbersCountFrom1900)
+{
+    EXPECT_EQ(DayNumber(QDate(1900, 1, 1)), 0);
+    EXPECT_EQ(DayNumber(QDate(2000, 1, 1)), 36524);
+    EXPECT_EQ(DayNumber(QDate(1899, 12, 31)), -1);
+    EXPECT_EQ(DateFromDayNumber(36524), QDate(2000, 1, 1));
+    // Leap days on both sides of the century rule.
+    EXPECT_EQ(DayNumber(QDate(2000, 3, 1)) - DayNumber(QDate(2000, 2, 28)), 2);
+    EXPECT_EQ(DayNumber(QDate(1900, 3, 1)) - DayNumber(QDate(1900, 2, 28)), 1);
+    for (int n : {0, 1, 36524, 45000, 60000})
+        EXPECT_EQ(DayNumber(DateFromDayNumber(n)), n);
+}
+
+TEST(Dates, MinutesOfDay)
+{
+    EXPECT_EQ(MinutesOfDay(QTime(13, 45)), 825);
+    EXPECT_EQ(MinutesOfDay(QTime(13, 45, 59)), 825);
+    EXPECT_EQ(MinutesOfDay(QTime(0, 0)), 0);
+    EXPECT_EQ(MinutesOfDay(QTime(23, 59)), 1439);
+    EXPECT_EQ(TimeFromMinutes(825), QTime(13, 45));
+    EXPECT_EQ(TimeFromMinutes(0), QTime(0, 0));
+    // A full date/time counts from the engine's day zero, 1899-12-30.
+    EXPECT_EQ(MinutesOfDay(QDateTime(QDate(1899, 12, 30), QTime(13, 45))), 825);
+    EXPECT_EQ(MinutesOfDay(QDateTime(QDate(1899, 12, 31), QTime(0, 1))), 1441);
+}
+
+TEST(Dates, SecondsBecomeMinutesWithHalvesToEven)
+{
+    EXPECT_EQ(MinutesFromSeconds(8 * 3600), 480);
+    EXPECT_EQ(MinutesFromSeconds(8 * 3600 + 30), 480);  // 480.5 -> 480
+    EXPECT_EQ(MinutesFromSeconds(8 * 3600 + 90), 482);  // 481.5 -> 482
+    EXPECT_EQ(MinutesFromSeconds(8 * 3600 + 31), 481);
+}
+
+TEST(Dates, HoursBetween)
+{
+    struct Case {
+        int start, end, hours;
+    } cases[] = {
+        {3600, 10800, 2},       // 01:00-03:00
+        {5400, 10800, 2},       // 01:30-03:00: 1.5 rounds to the even 2
+        {9000, 10800, 0},       // 02:30-03:00: 0.5 rounds to 0
+        {9000 - 3600, 10800, 2}, // 1.5 h again
+        {1800, 10800, 2},       // 2.5 h rounds to the even 2
+        {79200, 7200, 4},       // 22:00-02:00 passes midnight
+        {28800, 28800, 0},      // empty
+        {28800, 30600, 0},      // 08:00-08:30
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(HoursBetween(c.start, c.end), c.hours) << c.start << "-" << c.end;
+}
+
+TEST(Dates, WeekStartFollowsFirstDay)
+{
+    const QDate wednesday(2004, 3, 10);
+    EXPECT_EQ(WeekStart(wednesday, "1"), QDate(2004, 3, 8));
+    EXPECT_EQ(WeekStart(wednesday, "0"), QDate(2004, 3, 7));
+    const QDate sunday(2004, 3, 14);
+    EXPECT_EQ(WeekStart(sunday, "1"), QDate(2004, 3, 8));
+    // A Sunday belongs to the week that began on the Sunday before.
+    EXPECT_EQ(WeekStart(sunday, "0"), QDate(2004, 3, 7));
+    const QDate monday(2004, 3, 8);
+    EXPECT_EQ(WeekStart(monday, "1"), monday);
+    EXPECT_EQ(WeekStart(monday, "0"), QDate(2004, 3, 7));
+}
+
+TEST(Dates, IsoWeekNumbers)
+{
+    EXPECT_EQ(IsoWeekNumber(QDate(2004, 3, 8)), 11);
+    // 2021-01-03 is a Sunday still in week 53 of 2020; 2024-12-30 is in week 1 of 2025.
+    EXPECT_EQ(IsoWeekNumber(QDate(2021, 1, 3)), 53);
+    EXPECT_EQ(IsoWeekNumber(QDate(2021, 1, 4)), 1);
+    EXPECT_EQ(IsoWeekNumber(QDate(2024, 12, 30)), 1);
+}

@@ -1,1 +1,191 @@
+#include "data/helpers.h"
+#include "data/statements.h"
 #include "support/fixture.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+
+using namespace vestra;
+using namespace vestra::test;
+
+class Helpers : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+    }
+};
+
+TEST_F(Helpers, NextKeyHandsOutConsecutiveNumbers)
+{
+    Database d = db();
+    ASSERT_TRUE(d.exec("UPDATE næstenøgle SET nextkey = 41"));
+    EXPECT_EQ(NextKey(d), 41);
+    EXPECT_EQ(NextKey(d), 42);
+    EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), 43);
+    // Deleting bookings never lowers the counter.
+    addBooking(100, 480, 540);
+    ASSERT_TRUE(d.exec("DELETE FROM Booking"));
+    EXPECT_EQ(NextKey(d), 44);
+}
+
+TEST_F(Helpers, NextKeyFailsWithoutItsRow)
+{
+    Database d = db();
+    ASSERT_TRUE(d.exec("DELETE FROM næstenøgle"));
+    EXPECT_FALSE(NextKey(d).has_value());
+}
+
+TEST_F(Helpers, NextKeyIsAtomicAcrossProcesses)
+{
+    Database d = db();
+    ASSERT_TRUE(d.exec("UPDATE næstenøgle SET nextkey = 5000"));
+    const QString path = session().BookingFilePath;
+    QList<QProcess*> workers;
+    for (int i = 0; i < 4; ++i) {
+        auto* p = new QProcess;
+        p->start(QStringLiteral(NEXTKEY_WORKER), {path, QStringLiteral("250")});
+        workers << p;
+    }
+    QSet<int> seen;
+    int total = 0;
+    for (QProcess* p : workers) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        for (const QByteArray& line : p->readAllStandardOutput().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            seen.insert(line.toInt());
+            ++total;
+        }
+        delete p;
+    }
+    EXPECT_EQ(total, 1000);
+    EXPECT_EQ(seen.size(), 1000);
+    EXPECT_EQ(*std::min_element(seen.begin(), seen.end()), 5000);
+    EXPECT_EQ(*std::max_element(seen.begin(), seen.end()), 5999);
+    EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), 6000);
+}
+
+TEST_F(Helpers, CountLookupAndExistence)
+{
+    Database d = db();
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    addAccount("g", "Choir", "", "");
+    // The empty criteria drops the Where part and counts every row.
+    EXPECT_EQ(CountIn(d, "*", "grptilk"), 2);
+    EXPECT_EQ(CountIn(d, "*", "Konti", "Kontotype = ?", {"p"}), 2);
+    EXPECT_EQ(CountIn(d, "*", "Konti", "Kontotype = ?", {"x"}), 0);
+    // A value with quotes is data, not SQL.
+    EXPECT_EQ(CountIn(d, "*", "Konti", "Kontonavn = ?", {"x' OR '1'='1"}), 0);
+    EXPECT_EQ(CountIn(d, "*", "NoSuchTable"), -1);
+
+    EXPECT_EQ(LookupIn(d, "Kontonavn", "Konti", "ID = ?", {anna}).toString(), "Anna");
+    EXPECT_FALSE(LookupIn(d, "Kontonavn", "Konti", "ID = ?", {9999}).isValid());
+    EXPECT_EQ(LookupIn(d, "arkiveringsdato", "arkiveringsdato", "ID = ?", {1}).toString(),
+              "2000-01-01");
+
+    EXPECT_TRUE(RecordExistsIn(d, "Konti", "Kontouser", "anna"));
+    EXPECT_FALSE(RecordExistsIn(d, "Konti", "Kontouser", "ANNA"));
+    EXPECT_FALSE(AnyResourceItems(d));
+    ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalinr, Lokalenavn) VALUES (1, 'Room 1')"));
+    EXPECT_TRUE(AnyResourceItems(d));
+}
+
+TEST_F(Helpers, FirstGroupComesFromTheSavedQuery)
+{
+    Database d = db();
+    int group = 0, type = 0;
+    EXPECT_FALSE(LoadFirstGroup(d, group, type));
+    EXPECT_EQ(group, 0);
+    EXPECT_EQ(type, 0);
+
+    ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (7, 'Rooms', 1)"));
+    ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (3, 'Projectors', 2)"));
+    // A group without types is not offered.
+    ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Empty', 1)"));
+    ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (20, 7, 'Small', '', 1)"));
+    ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (21, 7, 'Large', '', 1)"));
+    ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (30, 3, 'Beamers', '', 2)"));
+    EXPECT_TRUE(LoadFirstGroup(d, group, type));
+    EXPECT_EQ(group, 7);
+    EXPECT_EQ(type, 21);
+}
+
+TEST_F(Helpers, MayActForAccountByMembershipOrAdministration)
+{
+    Database d = db();
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int bo = addAccount("p", "Bo", "bo", "pw");
+    const int choir = addAccount("g", "Choir", "", "");
+    ASSERT_TRUE(d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {choir, anna}));
+
+    EXPECT_TRUE(MayActForAccount(d, anna, anna, false));   // own account
+    EXPECT_TRUE(MayActForAccount(d, choir, anna, false));  // member
+    EXPECT_FALSE(MayActForAccount(d, choir, bo, false));   // not a member
+    EXPECT_FALSE(MayActForAccount(d, anna, bo, false));
+    // An administrator acts even for an account without members.
+    const int lonely = addAccount("g", "Nobody's", "", "");
+    EXPECT_TRUE(MayActForAccount(d, lonely, bo, true));
+}
+
+TEST(FileTests, OnlyDatabasesWithTheMarkerAreBookingFiles)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("missing.mdb");
+    EXPECT_FALSE(CanOpenDatabase(missing));
+    EXPECT_FALSE(IsBookingFile(missing));
+    EXPECT_FALSE(QFile::exists(missing)) << "a probe must not create the file";
+    EXPECT_FALSE(CanOpenDatabase(""));
+    EXPECT_FALSE(IsBookingFile(""));
+    EXPECT_FALSE(CanOpenDatabase(dir.path()));
+
+    const QString text = dir.filePath("notes.mdb");
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    }
+    EXPECT_FALSE(CanOpenDatabase(text));
+    EXPECT_FALSE(IsBookingFile(text));
+
+    const QString plain = dir.filePath("plain.mdb");
+    {
+        Database d = Database::create(plain);
+        ASSERT_TRUE(d.exec("CREATE TABLE something (x INTEGER)"));
+    }
+    Database::closeAll(plain);
+    EXPECT_TRUE(CanOpenDatabase(plain));
+    EXPECT_FALSE(IsBookingFile(plain));
+    {
+        Database d = Database::open(plain);
+        ASSERT_TRUE(d.exec("CREATE TABLE ruc (marker INTEGER)"));
+    }
+    EXPECT_TRUE(IsBookingFile(plain)) << "table names match without regard to case";
+}
+
+// The statements that run on every start-up and every access check must
+// reach their rows through an index, not by reading the whole table.
+TEST_F(Helpers, HotStatementsUseIndexes)
+{
+    Database d = db();
+    auto plan = [&](const QString& sql, const QVariantList& binds) {
+        QString out;
+        auto q = d.query("EXPLAIN QUERY PLAN " + sql, binds);
+        EXPECT_TRUE(q.has_value()) << d.lastError().toStdString();
+        while (q && q->next())
+            out += q->value(3).toString() + "\n";
+        return out;
+    };
+    const Statement copy = ArchiveCopyStatement(100, 200);
+    const Statement del = ArchiveDeleteStatement(100);
+    for (const QString& p : {plan(copy.sql, copy.binds), plan(del.sql, del.binds),
+                             plan("Select Count(*) From grptilk Where gnr = ? And pnr = ?", {1, 1})}) {
+        EXPECT_TRUE(p.contains("USING")) << p.toStdString();
+        EXPECT_FALSE(p.contains("SCAN booking") || p.contains("SCAN Booking")
+                     || p.contains("SCAN grptilk") || p.contains("SCAN Grptilk"))
+            << p.toStdString();
+    }
+}

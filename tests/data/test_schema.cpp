@@ -1,1 +1,155 @@
+#include "data/helpers.h"
+#include "data/schema.h"
 #include "support/fixture.h"
+
+#include <QFileInfo>
+#include <QSqlRecord>
+
+using namespace vestra;
+using namespace vestra::test;
+
+class Schema : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+    }
+    QStringList columnsOf(const QString& source)
+    {
+        Database d = db();
+        auto q = d.query("SELECT * FROM " + source + " LIMIT 0");
+        EXPECT_TRUE(q.has_value()) << source.toStdString() << ": " << d.lastError().toStdString();
+        QStringList names;
+        if (q) {
+            const QSqlRecord r = q->record();
+            for (int i = 0; i < r.count(); ++i)
+                names << r.fieldName(i).toLower();
+        }
+        return names;
+    }
+};
+
+TEST_F(Schema, TemplateHoldsTheOneRowRecordsAndAnAdministrator)
+{
+    EXPECT_EQ(count("institutionsoplysninger"), 1);
+    EXPECT_EQ(count("arkiveringsdato", "ID = ?", {1}), 1);
+    EXPECT_EQ(count("næstenøgle"), 1);
+    EXPECT_EQ(count("RUC"), 1);
+    EXPECT_EQ(count("Gruppetyper"), 3);
+    EXPECT_EQ(count("Valgformat", "Dateformatno = ?", {0}), 1);
+    EXPECT_GT(count("Valgunits", "unitnr = ?", {15}), 0);
+    EXPECT_GT(count("Valgarcdel", "arcdel = ?", {3}), 0);
+    EXPECT_GT(count("Valgdeldel", "deldelDays = ?", {548}), 0);
+
+    Database d = db();
+    auto q = d.query("SELECT Åbntid, Luktid, Timeunits, dateformatnr, dateformatstr1, FirstDay, "
+                     "arcdel, deldel FROM institutionsoplysninger");
+    ASSERT_TRUE(q && q->next());
+    EXPECT_EQ(q->value(0).toInt(), 8 * 3600);
+    EXPECT_EQ(q->value(1).toInt(), 17 * 3600);
+    EXPECT_EQ(q->value(2).toInt(), 15);
+    EXPECT_NE(q->value(3).toInt(), 0) << "day-first format";
+    EXPECT_EQ(q->value(4).toString(), "dd-mm-yyyy");
+    EXPECT_EQ(q->value(5).toString(), "1");
+    EXPECT_EQ(q->value(6).toInt(), 3);
+    EXPECT_EQ(q->value(7).toInt(), 548);
+
+    // The administrator can book for itself through its own membership row.
+    const int admin = LookupIn(d, "ID", "activekonti", "Kontouser = ? AND Kontotype = 'p' AND admin <> 0",
+                               {"admin"}).toInt();
+    EXPECT_GT(admin, 0);
+    EXPECT_EQ(count("Grptilk", "gnr = ? AND pnr = ?", {admin, admin}), 1);
+}
+
+TEST_F(Schema, SavedQueriesOfferTheColumnsTheirCallersRead)
+{
+    const std::pair<const char*, QStringList> queries[] = {
+        {"activekonti", {"ID", "Kontouser", "KontoPass", "Kontotype", "Kontonavn", "admin"}},
+        {"firstgroups", {"Overgruppenr", "Lokalitetsnr"}},
+        {"bookingfor",
+         {"Bookingnr", "Beskrivelse", "Bdato", "Start", "Slut", "bstart", "Lokalenr", "Lokalenavn",
+          "lokalinr", "Gruppeart", "kontonr", "Kontonavn", "Kontouser", "kontokontakt",
+          "Kontoadresse", "Kontopnr", "Kontoby", "Kontotlf", "Kontotlfp", "Kontomobil", "Kontofax",
+          "kontomail", "depname", "Bemærkninger", "gennr", "tax", "bvpris", "Tentative"}},
+        {"headerfor", {"lokalenr", "Lokalenavn", "lokalinr", "inaktiv", "inakstart", "inakslut"}},
+        {"OvergruppenavneFor", {"overgruppenr", "OverGruppenavn"}},
+        {"searchforny",
+         {"Bookingnr", "Beskrivelse", "Kontonavn", "Bdato", "gruppeart", "bstart", "bslut",
+          "Lokalenavn"}},
+        {"bookingS", {"Bookingnr", "Bdato", "Overgruppenr", "lokalinr", "lokalenr", "Kontonr"}},
+        {"unavailfor",
+         {"lokalenr", "Lokalenavn", "Lokalitetsnavn", "OverGruppenavn", "inakstart", "inakslut"}},
+        {"mybookingsfor",
+         {"Bookingnr", "Bdato", "bstart", "bslut", "Beskrivelse", "Lokalenavn", "Kontonr",
+          "Kontonavn", "gruppeart", "gentagende", "pnr", "kontoowner"}},
+        {"bookingtent", {"Bookingnr", "Bdato", "Start", "Slut", "Lokalenavn", "Kontonavn", "Kontotlf"}},
+        {"gentagendeudløbfor",
+         {"maxofbdato", "bstart", "bslut", "Beskrivelse", "Lokalenavn", "Kontonavn", "Kontotlf"}},
+        {"kontifor", {"ID", "Kontotype", "Kontonavn", "kontokontakt", "Kontotlf", "archived"}},
+        {"KontiG", {"ID", "Kontonavn", "kontoowner", "kontokontakt"}},
+        {"KontiP", {"ID", "Kontonavn"}},
+        {"AdminAccounts", {"ID", "Kontonavn"}},
+        {"departmentfor", {"depnr", "depname"}},
+        {"florplanfor", {"ID", "Opstilling"}},
+        {"homebasefor", {"ID", "Homebase"}},
+        {"lokalesort", {"lokalenr", "Lokalenavn", "lokalinr"}},
+        {"kontoudskrift",
+         {"ID", "Kontotype", "archived", "Kontonavn", "kontokontakt", "Kontotlf", "kontomail",
+          "Kontouser", "KontoPass", "admin"}},
+    };
+    for (const auto& [name, wanted] : queries) {
+        const QStringList have = columnsOf(name);
+        for (const QString& column : wanted)
+            EXPECT_TRUE(have.contains(column.toLower())) << name << " lacks " << column.toStdString();
+    }
+}
+
+TEST_F(Schema, SavedQueriesReturnTheExpectedRows)
+{
+    Database d = db();
+    ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) VALUES (5, 1, 'Room 1', 1)"));
+    const int b = addBooking(40000, 600, 690, 5);
+    // Start and Slut are the times in seconds, for the time editors.
+    auto q = d.query("SELECT Start, Slut, Lokalenavn, Kontonavn FROM bookingfor WHERE Bookingnr = ?", {b});
+    ASSERT_TRUE(q && q->next());
+    EXPECT_EQ(q->value(0).toInt(), 36000);
+    EXPECT_EQ(q->value(1).toInt(), 41400);
+    EXPECT_EQ(q->value(2).toString(), "Room 1");
+    EXPECT_EQ(q->value(3).toString(), "Administrator");
+
+    // A series is listed once, by its last date.
+    for (int day : {40000, 40007, 40014})
+        ASSERT_TRUE(d.exec("INSERT INTO Booking (Bookingnr, Bdato, Bstart, Bslut, Lokalenr, kontonr, "
+                           "gennr, gentagende, Beskrivelse) VALUES (?, ?, 600, 660, 5, 1, 900, -1, 'Choir')",
+                           {1000 + day, day}));
+    EXPECT_EQ(count("gentagendeudløbfor"), 1);
+    EXPECT_EQ(LookupIn(d, "maxofbdato", "gentagendeudløbfor").toInt(), 40014);
+
+    // Archived accounts cannot log in.
+    const int gone = addAccount("p", "Gone", "gone", "pw", false, true);
+    EXPECT_EQ(count("activekonti", "ID = ?", {gone}), 0);
+    EXPECT_EQ(count("kontifor", "ID = ?", {gone}), 1);
+}
+
+TEST_F(Schema, WorkDatabaseIsCreatedOnce)
+{
+    const QString path = WorkDatabasePath();
+    EXPECT_FALSE(QFileInfo::exists(path));
+    ASSERT_TRUE(EnsureWorkDatabase());
+    Database work = Database::open(path);
+    ASSERT_TRUE(work.isValid());
+    EXPECT_EQ(CountIn(work, "*", "stitabel"), 1);
+    for (const char* t : {"standby", "gendatogent", "AndetLokAlt", "andetlokalt", "andetlokaltfor"})
+        EXPECT_TRUE(work.hasTable(t)) << t;
+    ASSERT_TRUE(work.exec("UPDATE stitabel SET sti = 'kept'"));
+    // A second start keeps what is there.
+    ASSERT_TRUE(EnsureWorkDatabase());
+    EXPECT_EQ(LookupIn(work, "sti", "stitabel").toString(), "kept");
+}
+
+TEST_F(Schema, SharedFileKeepsTheRollbackJournal)
+{
+    Database d = db();
+    EXPECT_EQ(d.scalar("PRAGMA journal_mode").toString().toLower(), "delete");
+}

@@ -1,1 +1,107 @@
-#include "support/fixture.h"
+#include "platform/database.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include "support/printers.h"
+
+#include <gtest/gtest.h>
+
+using namespace vestra;
+
+class DatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = dir.filePath("t.mdb");
+        Database d = Database::create(path);
+        ASSERT_TRUE(d.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
+    }
+    void TearDown() override { Database::closeAll(path); }
+    QTemporaryDir dir;
+    QString path;
+};
+
+TEST_F(DatabaseTest, OpenReusesTheConnectionAndNeverCreatesFiles)
+{
+    Database a = Database::open(path);
+    Database b = Database::open(path);
+    ASSERT_TRUE(a.isValid());
+    EXPECT_EQ(a.handle().connectionName(), b.handle().connectionName());
+    const QString missing = dir.filePath("missing.mdb");
+    EXPECT_FALSE(Database::open(missing).isValid());
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(DatabaseTest, ValuesAreBoundNotSpliced)
+{
+    Database d = Database::open(path);
+    const QString nasty = "O'Brien'); DROP TABLE t; --";
+    ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES (?)", {nasty}));
+    EXPECT_EQ(d.scalar("SELECT name FROM t WHERE name = ?", {nasty}).toString(), nasty);
+    ASSERT_TRUE(d.exec("UPDATE t SET name = ?", {"x"}));
+    EXPECT_EQ(d.changedRows(), 1);
+    EXPECT_FALSE(d.exec("INSERT INTO nowhere VALUES (1)"));
+    EXPECT_FALSE(d.lastError().isEmpty());
+}
+
+TEST_F(DatabaseTest, TransactionIsAllOrNothing)
+{
+    Database d = Database::open(path);
+    {
+        Transaction tx(d);
+        ASSERT_TRUE(tx.ok());
+        ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES ('lost')"));
+        // Leaves the scope without commit.
+    }
+    EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 0);
+    {
+        Transaction tx(d);
+        ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES ('kept')"));
+        EXPECT_TRUE(tx.commit());
+    }
+    EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 1);
+}
+
+TEST_F(DatabaseTest, SecondWriterWaitsForTheFirst)
+{
+    // Another workstation holds the write lock; our transaction must wait for
+    // it (busy timeout) rather than fail at once.
+    Database d = Database::open(path);
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-workstation");
+    other.setDatabaseName(path);
+    ASSERT_TRUE(other.open());
+    QSqlQuery lock(other);
+    ASSERT_TRUE(lock.exec("BEGIN IMMEDIATE"));
+    QElapsedTimer t;
+    t.start();
+    {
+        Transaction tx(d);
+        EXPECT_FALSE(tx.ok()) << "the lock was held for the whole timeout";
+    }
+    EXPECT_GE(t.elapsed(), 4000);
+    ASSERT_TRUE(lock.exec("COMMIT"));
+    {
+        Transaction tx(d);
+        EXPECT_TRUE(tx.ok());
+    }
+    lock = QSqlQuery();
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("other-workstation");
+}
+
+TEST_F(DatabaseTest, CloseAllLetsTheFileBeReplaced)
+{
+    {
+        Database d = Database::open(path);
+        ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES ('old')"));
+    }
+    Database::closeAll(path);
+    ASSERT_TRUE(QFile::remove(path));
+    {
+        Database d = Database::create(path);
+        ASSERT_TRUE(d.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
+    }
+    Database d = Database::open(path);
+    EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 0);
+}

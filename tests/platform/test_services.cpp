@@ -1,1 +1,109 @@
-#include "support/fixture.h"
+#include "platform/filedialogs.h"
+#include "platform/messages.h"
+#include "platform/windowregistry.h"
+
+#include <QApplication>
+#include <QPointer>
+#include "support/printers.h"
+
+#include <gtest/gtest.h>
+
+using namespace vestra;
+
+TEST(Messages, RecordingServiceRecordsAndAnswers)
+{
+    ScopedRecordingMessages rec;
+    rec.answerNext(MsgAnswer::Yes);
+    EXPECT_TRUE(askYesNo("Delete?", "Delete Info"));
+    // With nothing scripted the default button answers: No for a deletion.
+    EXPECT_FALSE(askYesNo("Delete again?", "Delete Info"));
+    showMessage("Done", "Service Message");
+    ASSERT_EQ(rec.shown().size(), 3);
+    EXPECT_EQ(rec.shown()[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(rec.shown()[0].icon, MsgIcon::Question);
+    EXPECT_EQ(rec.shown()[0].defaultButton, MsgAnswer::No);
+    EXPECT_EQ(rec.texts(), QStringList({"Delete? / Delete Info", "Delete again? / Delete Info",
+                                        "Done / Service Message"}));
+}
+
+TEST(FileDialogs, ChoiceSplitsTheChosenPath)
+{
+    struct Case {
+        const char *path, *name, *base, *ext;
+    } cases[] = {
+        {"/data/budget.txt", "budget.txt", "budget", "txt"},
+        {"/data/FILE.MDB", "FILE.MDB", "FILE", "MDB"},
+        {"/data/archive.2024.mdb", "archive.2024.mdb", "archive.2024", "mdb"},
+        {"/data/noext", "noext", "noext", ""},
+        {"/data/", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        const FileChoice f = FileChoice::fromPath(c.path);
+        EXPECT_TRUE(f.chosen);
+        EXPECT_EQ(f.nameWithExt, c.name) << c.path;
+        EXPECT_EQ(f.baseName, c.base) << c.path;
+        EXPECT_EQ(f.extension, c.ext) << c.path;
+    }
+}
+
+TEST(FileDialogs, ScriptedDialogsAnswerInOrder)
+{
+    ScriptedFileDialogs dialogs;
+    dialogs.chooseNext(QString("/tmp/a.mdb"));
+    dialogs.chooseNext(std::nullopt);
+    EXPECT_TRUE(fileDialogs().openFile("Open", "").chosen);
+    EXPECT_FALSE(fileDialogs().saveFile("Save", "").chosen);
+    EXPECT_FALSE(fileDialogs().openFile("Again", "").chosen) << "an empty script cancels";
+    EXPECT_EQ(dialogs.titles, QStringList({"Open", "Save", "Again"}));
+}
+
+TEST(WindowRegistry, EachWindowExistsOnceAndGoesWhenClosed)
+{
+    auto& reg = WindowRegistry::instance();
+    int made = 0;
+    auto factory = [&] {
+        ++made;
+        return new QWidget;
+    };
+    QWidget* a = reg.obtain<QWidget>("Options", factory);
+    QWidget* b = reg.obtain<QWidget>("Options", factory);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(made, 1);
+    reg.show(a, ShowMode::Modal);
+    EXPECT_TRUE(a->isVisible());
+    EXPECT_EQ(a->windowModality(), Qt::ApplicationModal);
+
+    QWidget* owner = reg.obtain<QWidget>("Calendar", factory);
+    QWidget* owned = reg.obtain<QWidget>("bookingform", factory);
+    reg.show(owned, ShowMode::Owned, owner);
+    EXPECT_EQ(owned->parentWidget(), owner);
+    EXPECT_TRUE(owned->isWindow());
+
+    QPointer<QWidget> watch(a);
+    a->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watch.isNull()) << "closing unloads the window";
+    EXPECT_EQ(reg.find("Options"), nullptr);
+    reg.obtain<QWidget>("Options", factory);
+    EXPECT_EQ(made, 4);
+    reg.closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(reg.find("Calendar"), nullptr);
+}
+
+TEST(WindowRegistry, AClosedWindowIsNotHandedOutBeforeItIsDeleted)
+{
+    auto& reg = WindowRegistry::instance();
+    QWidget* first = reg.obtain<QWidget>("frmLogin", [] { return new QWidget; });
+    reg.show(first, ShowMode::Free);
+    first->close();
+    // Deletion is deferred; a window opened again in the same handler is new.
+    QWidget* second = reg.obtain<QWidget>("frmLogin", [] { return new QWidget; });
+    EXPECT_NE(first, second);
+    // A hidden (not closed) window is still the one window of its name.
+    second->show();
+    second->hide();
+    EXPECT_EQ(reg.obtain<QWidget>("frmLogin", [] { return new QWidget; }), second);
+    reg.closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}

@@ -1,1 +1,162 @@
+#include "data/helpers.h"
+#include "data/schema.h"
+#include "platform/windowregistry.h"
+#include "session/connection.h"
+#include "session/introconnect.h"
+#include "session/startup.h"
 #include "support/fixture.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+
+using namespace vestra;
+using namespace vestra::test;
+
+class Connection : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        ASSERT_TRUE(EnsureWorkDatabase());
+    }
+    QString storedPath()
+    {
+        Database w = Database::open(WorkDatabasePath());
+        return LookupIn(w, "sti", "stitabel").toString();
+    }
+    QString bookingFileNamed(const QString& name)
+    {
+        const QString p = pathOf(name);
+        EXPECT_TRUE(QFile::copy(TemplatePath(), p));
+        QFile::setPermissions(p, QFile::permissions(p) | QFileDevice::WriteOwner);
+        return p;
+    }
+};
+
+TEST_F(Connection, OpenAcceptsOnlyDatabasesNamedMdb)
+{
+    // The extension is compared exactly: FILE.MDB is refused although it is a booking file.
+    const QString upper = bookingFileNamed("FILE.MDB");
+    const QString text = pathOf("notes.mdb");
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("just text");
+    }
+    for (const QString& p : {upper, text}) {
+        messages.clear();
+        dialogs.chooseNext(p);
+        EXPECT_EQ(OpenExistingFile(), ConnectResult::Refused);
+        EXPECT_EQ(messages.texts(), QStringList({p + " is not a valid Vestra Bookingfile! / File Error"}));
+        EXPECT_EQ(storedPath(), "");
+    }
+    EXPECT_EQ(dialogs.titles.first(), "Vestra - Open existing bookingfile");
+}
+
+TEST_F(Connection, CancelDoesNothing)
+{
+    dialogs.chooseNext(std::nullopt);
+    EXPECT_EQ(OpenExistingFile(), ConnectResult::Cancelled);
+    dialogs.chooseNext(std::nullopt);
+    EXPECT_EQ(CreateNewFile(), ConnectResult::Cancelled);
+    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_EQ(storedPath(), "");
+}
+
+TEST_F(Connection, OpenStoresThePathForTheNextStart)
+{
+    const QString p = bookingFileNamed("club.mdb");
+    dialogs.chooseNext(p);
+    EXPECT_EQ(OpenExistingFile(), ConnectResult::Connected);
+    EXPECT_EQ(session().BookingFilePath, p);
+    EXPECT_EQ(storedPath(), p);
+}
+
+TEST_F(Connection, ADatabaseWithoutTheMarkerIsAcceptedHereAndRefusedByTheStartup)
+{
+    const QString p = pathOf("other.mdb");
+    {
+        Database d = Database::create(p);
+        ASSERT_TRUE(d.exec("CREATE TABLE x (y INTEGER)"));
+    }
+    dialogs.chooseNext(p);
+    EXPECT_EQ(OpenExistingFile(), ConnectResult::Connected);
+    EXPECT_EQ(PrepareSession(session(), QDate(2026, 12, 5)).outcome, StartupOutcome::NoBookingFile);
+}
+
+TEST_F(Connection, CreateMakesAnMdbFileFromTheTemplate)
+{
+    dialogs.chooseNext(pathOf("budget.txt"));
+    EXPECT_EQ(CreateNewFile(), ConnectResult::Connected);
+    const QString made = pathOf("budget.mdb");
+    EXPECT_EQ(storedPath(), made);
+    EXPECT_EQ(session().BookingFilePath, made);
+    EXPECT_TRUE(IsBookingFile(made));
+    EXPECT_FALSE(QFile::exists(pathOf("budget.txt")));
+    EXPECT_EQ(dialogs.titles.first(), "Vestra - Create new bookingfile");
+    // The next start of the program opens it.
+    session().BookingFilePath.clear();
+    EXPECT_EQ(PrepareSession(session(), QDate(2026, 12, 5)).outcome, StartupOutcome::ReadyForLogin);
+    EXPECT_EQ(session().BookingFilePath, made);
+}
+
+TEST_F(Connection, CreateReplacesAnExistingFile)
+{
+    const QString p = bookingFileNamed("club.mdb");
+    session().BookingFilePath = p;
+    addBooking(40000, 600, 660);
+    // An open connection on the old file must not survive the replacement.
+    ASSERT_EQ(count("Booking"), 1);
+    dialogs.chooseNext(p);
+    EXPECT_EQ(CreateNewFile(), ConnectResult::Connected);
+    EXPECT_EQ(count("Booking"), 0);
+}
+
+TEST_F(Connection, CreateWithAnEmptyNameStoresNothing)
+{
+    StoreBookingFilePath("previous.mdb");
+    dialogs.chooseNext(pathOf("") + "/");
+    const ConnectResult r = CreateNewFile();
+    EXPECT_EQ(r, ConnectResult::EmptyName);
+    EXPECT_TRUE(RerunsStartup(r));
+    EXPECT_EQ(messages.texts(), QStringList({"Filename Empty / Illegal filename"}));
+    EXPECT_EQ(storedPath(), "previous.mdb");
+}
+
+TEST_F(Connection, CreateWithoutTemplateSaysSo)
+{
+    ASSERT_TRUE(QFile::remove(TemplatePath()));
+    dialogs.chooseNext(pathOf("new.mdb"));
+    EXPECT_EQ(CreateNewFile(), ConnectResult::Failed);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].title, "File Error");
+    EXPECT_EQ(storedPath(), "");
+}
+
+TEST_F(Connection, ConnectWindowCreatesAFileAndAsksForTheLogin)
+{
+    IntroConnect* w = ShowIntroConnect();
+    EXPECT_EQ(w->windowTitle(), "Vestra - Professional Ressource Booking");
+    auto* createf = w->findChild<QPushButton*>("Createf");
+    ASSERT_NE(createf, nullptr);
+    EXPECT_EQ(createf->text(), "Create New File");
+    EXPECT_EQ(w->findChild<QPushButton*>("Openf")->text(), "Open Existing File");
+    EXPECT_EQ(w->findChild<QPushButton*>("exit")->text(), "Exit");
+
+    dialogs.chooseNext(pathOf("first.mdb"));
+    QTest::mouseClick(createf, Qt::LeftButton);
+    QWidget* login = WindowRegistry::instance().find("frmLogin");
+    ASSERT_NE(login, nullptr);
+    EXPECT_TRUE(login->isVisible());
+    EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+TEST_F(Connection, ExitEndsTheProgram)
+{
+    bool quit = false;
+    navigator().quit = [&] { quit = true; };
+    IntroConnect* w = ShowIntroConnect();
+    QTest::mouseClick(w->findChild<QPushButton*>("exit"), Qt::LeftButton);
+    EXPECT_TRUE(quit);
+}

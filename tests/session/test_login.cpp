@@ -1,1 +1,140 @@
+#include "platform/windowregistry.h"
+#include "session/access.h"
+#include "session/frmlogin.h"
+#include "session/login.h"
 #include "support/fixture.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace vestra;
+using namespace vestra::test;
+
+class Login : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        navigator().showMainWindow = [this] { ++mainShown; };
+        navigator().quit = [this] { ++quits; };
+    }
+    bool check(const QString& user, const QString& password)
+    {
+        return CheckCredentials(session(), user, password);
+    }
+    int mainShown = 0;
+    int quits = 0;
+};
+
+TEST_F(Login, ComparesUserAndPasswordExactly)
+{
+    EXPECT_TRUE(check("admin", "admin"));
+    EXPECT_TRUE(session().IsAdmin);
+    EXPECT_EQ(session().LoginName, "Administrator");
+    for (const auto& [user, password] : {std::pair{"Admin", "admin"}, {"admin", "ADMIN"},
+                                         {"admin ", "admin"}, {"admin", ""}, {"", ""}}) {
+        EXPECT_FALSE(check(user, password)) << user << "/" << password;
+        EXPECT_FALSE(session().LoginOk);
+    }
+}
+
+TEST_F(Login, FirstMatchingAccountWins)
+{
+    const int first = addAccount("p", "First Anna", "anna", "pw");
+    addAccount("p", "Second Anna", "anna", "pw", true);
+    ASSERT_TRUE(check("anna", "pw"));
+    EXPECT_EQ(session().LoginAccountId, first);
+    EXPECT_EQ(session().LoginName, "First Anna");
+    EXPECT_FALSE(session().IsAdmin);
+    EXPECT_EQ(session().LoginUser, "anna");
+}
+
+TEST_F(Login, GroupAndArchivedAccountsCannotLogIn)
+{
+    addAccount("g", "Choir", "choir", "sing");
+    addAccount("p", "Retired", "old", "pw", false, true);
+    EXPECT_FALSE(check("choir", "sing"));
+    EXPECT_FALSE(check("old", "pw"));
+    // A personal account with the same credentials after the group one still works.
+    const int bo = addAccount("p", "Bo", "choir", "sing");
+    EXPECT_TRUE(check("choir", "sing"));
+    EXPECT_EQ(session().LoginAccountId, bo);
+}
+
+TEST_F(Login, WindowRefusesWrongCredentialsAndStaysOpen)
+{
+    FrmLogin* w = ShowLogin();
+    EXPECT_EQ(w->windowTitle(), "Vestra - Login");
+    auto* user = w->findChild<QLineEdit*>("txtUserName");
+    auto* password = w->findChild<QLineEdit*>("txtPassword");
+    ASSERT_TRUE(user && password);
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+
+    QTest::keyClicks(user, "admin");
+    QTest::keyClicks(password, "wrong");
+    QTest::mouseClick(w->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    EXPECT_EQ(messages.texts(), QStringList({"Invalid Login, try again! / Login"}));
+    EXPECT_TRUE(user->text().isEmpty());
+    EXPECT_TRUE(password->text().isEmpty());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(mainShown, 0);
+    EXPECT_FALSE(session().LoginOk);
+
+    QTest::keyClicks(user, "admin");
+    QTest::keyClicks(password, "admin");
+    QTest::keyClick(password, Qt::Key_Return);
+    EXPECT_EQ(mainShown, 1);
+    EXPECT_TRUE(session().LoginOk);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(Login, CancelEndsTheProgramEvenAfterAFailedAttempt)
+{
+    FrmLogin* w = ShowLogin();
+    QTest::mouseClick(w->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ASSERT_EQ(messages.shown().size(), 1);
+    QTest::mouseClick(w->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(session().LoginOk);
+    EXPECT_EQ(mainShown, 0);
+}
+
+TEST_F(Login, EscapeAndTheCloseBoxCountAsCancel)
+{
+    FrmLogin* w = ShowLogin();
+    QTest::keyClick(w->findChild<QLineEdit*>("txtUserName"), Qt::Key_Escape);
+    EXPECT_EQ(quits, 1);
+    w = ShowLogin();
+    w->close();
+    EXPECT_EQ(quits, 2);
+}
+
+TEST_F(Login, AccessRules)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int bo = addAccount("p", "Bo", "bo", "pw");
+    const int choir = addAccount("g", "Choir", "", "");
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {choir, anna}));
+    }
+    ASSERT_TRUE(check("bo", "pw"));
+    EXPECT_FALSE(MayActForAccount(choir));
+    EXPECT_TRUE(MayActForAccount(bo));
+    EXPECT_FALSE(RequireAdmin());
+    EXPECT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}));
+    EXPECT_TRUE(IsGroupOwner(bo));
+    EXPECT_FALSE(IsGroupOwner(anna));
+
+    ASSERT_TRUE(check("anna", "pw"));
+    EXPECT_TRUE(MayActForAccount(choir));
+
+    messages.clear();
+    ASSERT_TRUE(check("admin", "admin"));
+    EXPECT_TRUE(MayActForAccount(choir));
+    EXPECT_TRUE(RequireAdmin());
+    EXPECT_TRUE(messages.shown().isEmpty());
+}

@@ -1,1 +1,180 @@
+#include "data/dates.h"
+#include "data/schema.h"
+#include "session/connection.h"
+#include "session/frmlogin.h"
+#include "session/introconnect.h"
+#include "session/introstart.h"
+#include "session/startup.h"
+#include "platform/windowregistry.h"
 #include "support/fixture.h"
+
+#include <QFileInfo>
+#include <QPointer>
+#include <QTest>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+const QDate kToday(2026, 12, 5);
+}
+
+class Startup : public BookingFileTest {
+protected:
+    void connectTo(const QString& path)
+    {
+        ASSERT_TRUE(EnsureWorkDatabase());
+        ASSERT_TRUE(StoreBookingFilePath(path));
+        session().BookingFilePath.clear();
+    }
+    void setArchiveDate(const QDate& d)
+    {
+        Database b = db();
+        ASSERT_TRUE(b.exec("UPDATE arkiveringsdato SET arkiveringsdato = ?", {d.toString(Qt::ISODate)}));
+    }
+    QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
+};
+
+TEST_F(Startup, WithoutWorkDatabaseItIsCreatedAndTheUserAskedForAFile)
+{
+    EXPECT_FALSE(QFileInfo::exists(WorkDatabasePath()));
+    const StartupReport r = PrepareSession(session(), kToday);
+    EXPECT_EQ(r.outcome, StartupOutcome::NoBookingFile);
+    EXPECT_TRUE(QFileInfo::exists(WorkDatabasePath()));
+    EXPECT_TRUE(session().BookingFilePath.isEmpty());
+}
+
+TEST_F(Startup, RefusesFilesThatAreNotBookingFiles)
+{
+    const QString plain = pathOf("plain.mdb");
+    {
+        Database d = Database::create(plain);
+        ASSERT_TRUE(d.exec("CREATE TABLE institutionsoplysninger (x INTEGER)"));
+    }
+    connectTo(plain);
+    const StartupReport r = PrepareSession(session(), kToday);
+    EXPECT_EQ(r.outcome, StartupOutcome::NoBookingFile);
+    EXPECT_EQ(session().BookingFilePath, plain) << "only the path is set";
+    EXPECT_EQ(session().SelectedDay, 0);
+
+    // The whole sequence shows the connect window, then says why.
+    RunStartup();
+    ASSERT_NE(window("IntroConnect"), nullptr);
+    EXPECT_TRUE(window("IntroConnect")->isVisible());
+    EXPECT_EQ(window("frmLogin"), nullptr);
+    EXPECT_EQ(messages.texts(),
+              QStringList({"No default database is connected. Connect to an existing database or "
+                           "create a new. / No Database Connection"}));
+}
+
+TEST_F(Startup, CopiesTheSettingsIntoTheSession)
+{
+    const QString path = makeBookingFile();
+    {
+        Database d = db();
+        // 08:00:30 is 480.5 minutes and rounds to the even 480; 08:01:30 to 482.
+        ASSERT_TRUE(d.exec("UPDATE institutionsoplysninger SET Skemastart = ?, Skemaslut = ?, "
+                           "Instutionsnavn = 'Town Hall', taxpct = 12.5, tax = -1, FirstDay = '0', "
+                           "Timeunits = 30, arcdel = 2, deldel = 365",
+                           {8 * 3600 + 30, 8 * 3600 + 90}));
+        ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (4, 'Rooms', 1)"));
+        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (9, 4, 'Large', '', 1)"));
+    }
+    setArchiveDate(kToday);
+    connectTo(path);
+    const StartupReport r = PrepareSession(session(), kToday);
+    ASSERT_EQ(r.outcome, StartupOutcome::ReadyForLogin);
+    const Session& s = session();
+    EXPECT_EQ(s.BookingFilePath, path);
+    EXPECT_EQ(s.OpeningTime, 480);
+    EXPECT_EQ(s.ClosingTime, 1020);
+    EXPECT_EQ(s.PrintTimeStart, 480);
+    EXPECT_EQ(s.PrintTimeEnd, 482);
+    EXPECT_EQ(s.InstitutionName, "Town Hall");
+    EXPECT_DOUBLE_EQ(s.TaxPercent, 12.5);
+    EXPECT_TRUE(s.TaxEnabled);
+    EXPECT_EQ(s.FirstDay, "0");
+    EXPECT_EQ(s.TimeUnits, 30);
+    EXPECT_EQ(s.ArchiveDelayDays, 2);
+    EXPECT_EQ(s.DeleteDelayDays, 365);
+    EXPECT_EQ(s.DateFormatLong, "dd-mm-yyyy");
+    EXPECT_EQ(s.DateFormatShort, "D N-m-y");
+    EXPECT_EQ(s.SelectedDay, DayNumber(kToday));
+    EXPECT_EQ(s.LastArchiveDate, kToday);
+    EXPECT_EQ(s.CurrentGroupNo, 4);
+    EXPECT_EQ(s.CurrentTypeNo, 9);
+    EXPECT_FALSE(s.LoginOk) << "nobody is logged in yet";
+}
+
+TEST_F(Startup, ArchivesOnlyOnTheFirstStartOfADay)
+{
+    const QString path = makeBookingFile();
+    const int t = DayNumber(kToday);
+    addBooking(t - 4, 600, 660);
+    setArchiveDate(kToday.addDays(-1));
+    connectTo(path);
+
+    StartupReport r = PrepareSession(session(), kToday);
+    EXPECT_TRUE(r.archive.ran);
+    EXPECT_EQ(count("Bookingarkiv"), 1);
+    EXPECT_EQ(LookupValue("arkiveringsdato", "arkiveringsdato").toString(), "2026-12-05");
+
+    // A second start the same day runs nothing.
+    r = PrepareSession(session(), kToday);
+    EXPECT_FALSE(r.archive.ran);
+    EXPECT_EQ(count("Bookingarkiv"), 1);
+}
+
+TEST_F(Startup, ClockSetBackRunsNoArchiving)
+{
+    const QString path = makeBookingFile();
+    const int t = DayNumber(kToday);
+    addBooking(t - 10, 600, 660);
+    setArchiveDate(kToday.addDays(3));
+    connectTo(path);
+    const StartupReport r = PrepareSession(session(), kToday);
+    EXPECT_EQ(r.outcome, StartupOutcome::ReadyForLogin);
+    EXPECT_FALSE(r.archive.ran);
+    EXPECT_EQ(count("Bookingarkiv"), 0);
+    EXPECT_EQ(LookupValue("arkiveringsdato", "arkiveringsdato").toString(), "2026-12-08");
+}
+
+TEST_F(Startup, EmptyFirstGroupsLeavesGroupAndTypeUnchanged)
+{
+    connectTo(makeBookingFile());
+    ASSERT_EQ(PrepareSession(session(), kToday).outcome, StartupOutcome::ReadyForLogin);
+    EXPECT_EQ(session().CurrentGroupNo, 0);
+    EXPECT_EQ(session().CurrentTypeNo, 0);
+}
+
+TEST_F(Startup, BookingFileWithoutSettingsIsRefusedWithAReason)
+{
+    const QString path = makeBookingFile();
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("DELETE FROM institutionsoplysninger"));
+    }
+    connectTo(path);
+    RunStartup();
+    EXPECT_NE(window("IntroConnect"), nullptr);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown()[0].text.startsWith(path));
+    EXPECT_EQ(messages.shown()[0].title, "No Database Connection");
+}
+
+TEST_F(Startup, SplashTimerFiresOnceAndLeadsToTheLogin)
+{
+    connectTo(makeBookingFile());
+    QPointer<IntroStart> splash = ShowSplash();
+    ASSERT_TRUE(splash);
+    QTimer* timer = splash->findChild<QTimer*>("Timer1");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 5000);
+    EXPECT_TRUE(timer->isSingleShot());
+    EXPECT_TRUE(timer->isActive());
+    timer->start(0);
+    QTRY_VERIFY(splash.isNull());
+    ASSERT_NE(window("frmLogin"), nullptr);
+    EXPECT_TRUE(window("frmLogin")->isVisible());
+    EXPECT_TRUE(messages.shown().isEmpty());
+}

@@ -40,7 +40,7 @@ void BookingFileTest::SetUp()
 void BookingFileTest::TearDown()
 {
     WindowRegistry::instance().closeAll();
-    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
         Database::closeAll(dir.filePath(name));
     SetProgramFolder({});

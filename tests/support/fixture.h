@@ -5,10 +5,13 @@
 #include "platform/database.h"
 #include "platform/filedialogs.h"
 #include "platform/messages.h"
+#include "session/navigator.h"
 #include "session/session.h"
 
 #include <QDate>
 #include <QTemporaryDir>
+#include "support/printers.h"
+
 #include <gtest/gtest.h>
 
 namespace vestra::test {

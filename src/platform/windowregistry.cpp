@@ -60,6 +60,14 @@ void WindowRegistry::show(QWidget* window, ShowMode mode, QWidget* owner)
     window->activateWindow();
 }
 
+void WindowRegistry::unload(QWidget* window)
+{
+    m_windows.removeAll(window);
+    m_windows.removeAll(nullptr);
+    window->hide();
+    window->deleteLater();
+}
+
 void WindowRegistry::closeAll()
 {
     const auto windows = m_windows;

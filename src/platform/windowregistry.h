@@ -37,6 +37,11 @@ public:
     // event loop), owned stays above its owner, free is independent.
     void show(QWidget* window, ShowMode mode, QWidget* owner = nullptr);
 
+    // Forgets the window and deletes it once control returns to the event
+    // loop. Dialogs finish by hiding themselves without a close, so they
+    // unload this way.
+    void unload(QWidget* window);
+
     // Closes every window the registry knows (used when the schedule is
     // left for another booking file, and by tests between cases).
     void closeAll();

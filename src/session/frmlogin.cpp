@@ -60,7 +60,7 @@ void FrmLogin::CheckLogin()
         hide();
         if (navigator().showMainWindow)
             navigator().showMainWindow();
-        close();
+        WindowRegistry::instance().unload(this);
         return;
     }
     showMessage(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"),
@@ -86,7 +86,7 @@ void FrmLogin::reject()
         navigator().quit();
     }
     QDialog::reject();
-    close();  // unload, so that a later start-up gets a fresh window
+    WindowRegistry::instance().unload(this);
 }
 
 FrmLogin* ShowLogin()

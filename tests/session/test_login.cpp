@@ -107,8 +107,10 @@ TEST_F(Login, EscapeAndTheCloseBoxCountAsCancel)
     FrmLogin* w = ShowLogin();
     QTest::keyClick(w->findChild<QLineEdit*>("txtUserName"), Qt::Key_Escape);
     EXPECT_EQ(quits, 1);
-    w = ShowLogin();
-    w->close();
+    EXPECT_FALSE(w->isVisible());
+    FrmLogin* again = ShowLogin();
+    EXPECT_NE(again, w) << "a later start-up gets a fresh window";
+    again->close();
     EXPECT_EQ(quits, 2);
 }
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace vestra {
 
@@ -38,17 +39,31 @@ void setFileDialogService(FileDialogService* service)
     g_service = service;
 }
 
-FileChoice QtFileDialogService::openFile(const QString& title, const QString& filter)
+namespace {
+QString startFolder(const QString& folder)
+{
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return folder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (QFileInfo(documents).isDir())
+        return documents;
+    return QFileInfo(QDir::homePath()).isDir() ? QDir::homePath() : QDir::currentPath();
+}
+} // namespace
+
+FileChoice QtFileDialogService::openFile(const QString& title, const QString& filter,
+                                         const QString& folder)
 {
     const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), title,
-                                                      QDir::homePath(), filter);
+                                                      startFolder(folder), filter);
     return path.isEmpty() ? FileChoice::cancelled() : FileChoice::fromPath(path);
 }
 
-FileChoice QtFileDialogService::saveFile(const QString& title, const QString& filter)
+FileChoice QtFileDialogService::saveFile(const QString& title, const QString& filter,
+                                         const QString& folder)
 {
     const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), title,
-                                                      QDir::homePath(), filter);
+                                                      startFolder(folder), filter);
     return path.isEmpty() ? FileChoice::cancelled() : FileChoice::fromPath(path);
 }
 
@@ -60,13 +75,13 @@ FileChoice ScriptedFileDialogs::next()
     return path ? FileChoice::fromPath(*path) : FileChoice::cancelled();
 }
 
-FileChoice ScriptedFileDialogs::openFile(const QString& title, const QString&)
+FileChoice ScriptedFileDialogs::openFile(const QString& title, const QString&, const QString&)
 {
     titles << title;
     return next();
 }
 
-FileChoice ScriptedFileDialogs::saveFile(const QString& title, const QString&)
+FileChoice ScriptedFileDialogs::saveFile(const QString& title, const QString&, const QString&)
 {
     titles << title;
     return next();

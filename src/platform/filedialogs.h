@@ -22,8 +22,12 @@ struct FileChoice {
 class FileDialogService {
 public:
     virtual ~FileDialogService() = default;
-    virtual FileChoice openFile(const QString& title, const QString& filter) = 0;
-    virtual FileChoice saveFile(const QString& title, const QString& filter) = 0;
+    // folder: where the dialog starts; an empty or missing folder means the
+    // user's documents folder.
+    virtual FileChoice openFile(const QString& title, const QString& filter,
+                                const QString& folder = {}) = 0;
+    virtual FileChoice saveFile(const QString& title, const QString& filter,
+                                const QString& folder = {}) = 0;
 };
 
 FileDialogService& fileDialogs();
@@ -31,8 +35,10 @@ void setFileDialogService(FileDialogService* service);
 
 class QtFileDialogService : public FileDialogService {
 public:
-    FileChoice openFile(const QString& title, const QString& filter) override;
-    FileChoice saveFile(const QString& title, const QString& filter) override;
+    FileChoice openFile(const QString& title, const QString& filter,
+                        const QString& folder = {}) override;
+    FileChoice saveFile(const QString& title, const QString& filter,
+                        const QString& folder = {}) override;
 };
 
 // Test double: each call takes the next scripted path (nullopt = Cancel) and
@@ -42,8 +48,10 @@ public:
     ScriptedFileDialogs() { setFileDialogService(this); }
     ~ScriptedFileDialogs() override { setFileDialogService(nullptr); }
     void chooseNext(std::optional<QString> path) { m_script.append(path); }
-    FileChoice openFile(const QString& title, const QString& filter) override;
-    FileChoice saveFile(const QString& title, const QString& filter) override;
+    FileChoice openFile(const QString& title, const QString& filter,
+                        const QString& folder = {}) override;
+    FileChoice saveFile(const QString& title, const QString& filter,
+                        const QString& folder = {}) override;
     QStringList titles;
 
 private:

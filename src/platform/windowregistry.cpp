@@ -1,5 +1,8 @@
 #include "platform/windowregistry.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace vestra {
 
 WindowRegistry& WindowRegistry::instance()
@@ -54,6 +57,19 @@ void WindowRegistry::show(QWidget* window, ShowMode mode, QWidget* owner)
         break;
     case ShowMode::Free:
         break;
+    }
+    if (!window->isVisible() && !window->property("vestraPlaced").toBool()) {
+        // First showing: centred over the owner, or on the screen.
+        if (!window->testAttribute(Qt::WA_Resized))
+            window->adjustSize();
+        const QWidget* anchor = mode == ShowMode::Owned ? owner : nullptr;
+        const QRect area = anchor ? anchor->frameGeometry()
+                           : QGuiApplication::primaryScreen()
+                               ? QGuiApplication::primaryScreen()->availableGeometry()
+                               : QRect();
+        if (area.isValid())
+            window->move(area.center() - window->rect().center());
+        window->setProperty("vestraPlaced", true);
     }
     window->show();
     window->raise();

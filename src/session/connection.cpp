@@ -15,7 +15,14 @@ namespace vestra {
 
 namespace {
 const QString kFilter = QStringLiteral("Vestra booking files (*.mdb);;All files (*)");
+
+// The dialogs start where the current booking file lies.
+QString currentFolder()
+{
+    const QString path = session().BookingFilePath;
+    return path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
 }
+} // namespace
 
 bool StoreBookingFilePath(const QString& path)
 {
@@ -41,7 +48,8 @@ QString NewBookingFilePath(const QString& chosenFullPath, const QString& baseNam
 ConnectResult OpenExistingFile()
 {
     const FileChoice c =
-        fileDialogs().openFile(QStringLiteral("Vestra - Open existing bookingfile"), kFilter);
+        fileDialogs().openFile(QStringLiteral("Vestra - Open existing bookingfile"), kFilter,
+                               currentFolder());
     if (!c.chosen)
         return ConnectResult::Cancelled;
     // Both tests are made; the extension must be exactly "mdb".
@@ -65,7 +73,8 @@ ConnectResult OpenExistingFile()
 ConnectResult CreateNewFile()
 {
     const FileChoice c =
-        fileDialogs().saveFile(QStringLiteral("Vestra - Create new bookingfile"), kFilter);
+        fileDialogs().saveFile(QStringLiteral("Vestra - Create new bookingfile"), kFilter,
+                               currentFolder());
     if (!c.chosen)
         return ConnectResult::Cancelled;
     if (c.nameWithExt.isEmpty()) {

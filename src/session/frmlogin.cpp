@@ -7,6 +7,7 @@
 #include "session/session.h"
 
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,10 +41,19 @@ FrmLogin::FrmLogin(QWidget* parent) : QDialog(parent)
     box->addButton(ok, QDialogButtonBox::AcceptRole);
     box->addButton(cancel, QDialogButtonBox::RejectRole);
 
+    // Which booking file this login is for: several institutions may share a machine.
+    auto* header = new QLabel(this);
+    header->setObjectName(QStringLiteral("header"));
+    header->setTextFormat(Qt::RichText);
+    header->setText(QStringLiteral("<b>%1</b><br><small>%2</small>")
+                        .arg(session().InstitutionName.toHtmlEscaped(),
+                             QFileInfo(session().BookingFilePath).fileName().toHtmlEscaped()));
+
     auto* form = new QFormLayout;
     form->addRow(userLabel, m_user);
     form->addRow(passwordLabel, m_password);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(header);
     layout->addLayout(form);
     layout->addWidget(box);
     setMinimumWidth(320);
@@ -67,6 +77,7 @@ void FrmLogin::CheckLogin()
                 MsgIcon::Warning);
     m_user->clear();
     m_password->clear();
+    activateWindow();
     m_user->setFocus();
     m_user->selectAll();
 }

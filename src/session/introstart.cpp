@@ -3,10 +3,8 @@
 #include "platform/windowregistry.h"
 #include "session/startup.h"
 
-#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QScreen>
 
 namespace vestra {
 
@@ -76,6 +74,8 @@ void IntroStart::paintEvent(QPaintEvent*)
 
 void IntroStart::timerFired()
 {
+    // Out of the way of the windows and messages the start-up shows.
+    hide();
     RunStartup();
     close();
 }
@@ -85,10 +85,6 @@ IntroStart* ShowSplash()
     auto& windows = WindowRegistry::instance();
     auto* splash = windows.obtain<IntroStart>(QStringLiteral("introstart"),
                                               [] { return new IntroStart; });
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        splash->move(area.center() - splash->rect().center());
-    }
     windows.show(splash, ShowMode::Free);
     splash->timer()->start();
     return splash;

@@ -1,0 +1,61 @@
+#pragma once
+// Bookings made and changed directly on the schedule: typing a new booking,
+// moving or resizing it, cut/copy/paste through the workstation's one-row
+// clipboard (standby in paths.mdb) and deleting.
+
+#include "platform/database.h"
+#include "session/session.h"
+
+#include <optional>
+
+namespace vestra {
+
+enum class ClipboardOp { Cut = 1, Copy = 2 };
+
+// Where a new or pasted booking lands.
+struct GridPlace {
+    int day = 0;
+    int item = 0;
+    int start = 0;
+};
+
+// A booking typed into an empty slot: a fresh number, the typed text, the
+// user's account, red, and (day view) the tentative default. Returns the number.
+std::optional<int> CreateBookingFromGrid(Database& bookingFile, const Session& s,
+                                         const QString& text, const GridPlace& place, int end,
+                                         bool dayView);
+
+// What a moved, resized or retyped block changes. The day view moves a
+// booking between items, the week view between days.
+struct BlockChange {
+    QString text;
+    int start = 0;
+    int end = 0;
+    std::optional<int> item;
+    std::optional<int> day;
+};
+
+// Writes the change when the booking exists and the user may act for its
+// account; false (nothing written) otherwise.
+bool SaveBlockChange(Database& bookingFile, const Session& s, int bookingnr,
+                     const BlockChange& change);
+
+// The account a booking is made for, when the booking exists.
+std::optional<int> BookingAccount(Database& bookingFile, int bookingnr);
+
+// Puts the booking on the clipboard; a cut also removes it from the bookings.
+// False when the booking is gone.
+bool CutOrCopyBooking(Database& bookingFile, Database& work, int bookingnr, ClipboardOp op);
+
+// Number of rows on the clipboard.
+int ClipboardRows(Database& work);
+
+// Pastes the clipboard at the place: after a cut the booking returns with its
+// own number and the clipboard empties; after a copy (or with no mode, as
+// after a restart) a new number is taken and the clipboard stays.
+std::optional<int> PasteBooking(Database& bookingFile, Database& work, int clipboardMode,
+                                const GridPlace& place, int type);
+
+bool DeleteBooking(Database& bookingFile, int bookingnr);
+
+} // namespace vestra

@@ -1,0 +1,174 @@
+#include "data/helpers.h"
+#include "data/schema.h"
+#include "schedule/editing.h"
+#include "schedule/scheduledata.h"
+#include "support/fixture.h"
+
+#include <QSqlRecord>
+
+using namespace vestra;
+using namespace vestra::test;
+
+class Editing : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        ASSERT_TRUE(EnsureWorkDatabase());
+        session().LoginAccountId = 1;
+        session().LoginName = "Administrator";
+        session().IsAdmin = true;
+        session().CurrentTypeNo = 3;
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (1, 3, 'Room 1'), "
+                           "(2, 3, 'Room 2')"));
+    }
+    Database work() { return Database::open(WorkDatabasePath()); }
+    QVariantMap row(int nr)
+    {
+        Database d = db();
+        auto q = d.query("SELECT * FROM Booking WHERE Bookingnr = ?", {nr});
+        QVariantMap m;
+        if (q && q->next())
+            for (int i = 0; i < q->record().count(); ++i)
+                m[q->record().fieldName(i)] = q->value(i);
+        return m;
+    }
+    int fullBooking()
+    {
+        const int nr = addBooking(45000, 600, 690, 1, 3, 1, "Board meeting");
+        Database d = db();
+        EXPECT_TRUE(d.exec("UPDATE Booking SET Kontaktperson2 = 'Eva', Kontakttlf2 = '555', "
+                           "langbeskrivelse = 'long', Antalpers = 12, Pris = 300.5, ID = 2, "
+                           "Bemærkninger = 'coffee', gennr = 0, gentagende = 0, Intern = -1, "
+                           "Tentative = -1, curacname = 'Anna', Bcolor = 65280 WHERE Bookingnr = ?",
+                           {nr}));
+        return nr;
+    }
+};
+
+TEST_F(Editing, TypedBookingTakesTheSlotTheUserAndRed)
+{
+    session().TentativeDefault = true;
+    Database d = db();
+    const auto nr = CreateBookingFromGrid(d, session(), "Choir", {45000, 2, 540}, 600, true);
+    ASSERT_TRUE(nr);
+    const QVariantMap b = row(*nr);
+    EXPECT_EQ(b["Beskrivelse"].toString(), "Choir");
+    EXPECT_EQ(b["Bdato"].toInt(), 45000);
+    EXPECT_EQ(b["Lokalenr"].toInt(), 2);
+    EXPECT_EQ(b["Bstart"].toInt(), 540);
+    EXPECT_EQ(b["Bslut"].toInt(), 600);
+    EXPECT_EQ(b["kontonr"].toInt(), 1);
+    EXPECT_EQ(b["curacname"].toString(), "Administrator");
+    EXPECT_EQ(b["Bgruppe"].toInt(), 3);
+    EXPECT_EQ(b["Bcolor"].toInt(), 255);
+    EXPECT_EQ(b["Tentative"].toInt(), -1);
+    // The week view leaves the tentative flag to the database.
+    const auto week = CreateBookingFromGrid(d, session(), "Solo", {45001, 2, 540}, 600, false);
+    EXPECT_EQ(row(*week)["Tentative"].toInt(), 0);
+    EXPECT_EQ(*week, *nr + 1);
+}
+
+TEST_F(Editing, CutThenPasteKeepsNumberAndFields)
+{
+    const int nr = fullBooking();
+    const QVariantMap before = row(nr);
+    Database d = db(), w = work();
+    ASSERT_TRUE(CutOrCopyBooking(d, w, nr, ClipboardOp::Cut));
+    EXPECT_TRUE(row(nr).isEmpty());
+    EXPECT_EQ(ClipboardRows(w), 1);
+
+    const auto pasted = PasteBooking(d, w, 1, {45010, 2, 780}, 3);
+    ASSERT_TRUE(pasted);
+    EXPECT_EQ(*pasted, nr);
+    QVariantMap after = row(nr);
+    EXPECT_EQ(after["Bstart"].toInt(), 780);
+    EXPECT_EQ(after["Bslut"].toInt(), 870) << "same length";
+    EXPECT_EQ(after["Bdato"].toInt(), 45010);
+    EXPECT_EQ(after["Lokalenr"].toInt(), 2);
+    for (const char* f : {"Beskrivelse", "Bcolor", "kontonr", "Kontaktperson2", "Kontakttlf2",
+                          "langbeskrivelse", "Antalpers", "Pris", "ID", "Bemærkninger", "gennr",
+                          "gentagende", "Intern", "Tentative", "curacname"})
+        EXPECT_EQ(after[f], before[f]) << f;
+    EXPECT_EQ(ClipboardRows(w), 0) << "a cut booking is pasted once";
+}
+
+TEST_F(Editing, CopyThenPasteTwiceGivesTwoNewBookings)
+{
+    const int nr = fullBooking();
+    Database d = db(), w = work();
+    ASSERT_TRUE(CutOrCopyBooking(d, w, nr, ClipboardOp::Copy));
+    const auto a = PasteBooking(d, w, 2, {45011, 1, 480}, 3);
+    const auto b = PasteBooking(d, w, 2, {45012, 1, 480}, 3);
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(*a, nr);
+    EXPECT_NE(*b, nr);
+    EXPECT_NE(*a, *b);
+    EXPECT_FALSE(row(nr).isEmpty()) << "the copied booking stays";
+    EXPECT_EQ(count("Booking"), 3);
+    EXPECT_EQ(ClipboardRows(w), 1);
+    // After a restart the mode is unset: the waiting row pastes as a copy.
+    const auto c = PasteBooking(d, w, 0, {45013, 1, 480}, 3);
+    ASSERT_TRUE(c);
+    EXPECT_NE(*c, nr);
+    EXPECT_EQ(ClipboardRows(w), 1);
+}
+
+TEST_F(Editing, BookingPastMidnightKeepsItsLength)
+{
+    const int nr = addBooking(45000, 1320, 120, 1, 3);
+    Database d = db(), w = work();
+    ASSERT_TRUE(CutOrCopyBooking(d, w, nr, ClipboardOp::Copy));
+    EXPECT_EQ(w.scalar("SELECT btid FROM standby").toInt(), 240);
+    const auto p = PasteBooking(d, w, 2, {45001, 1, 480}, 3);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(row(*p)["Bstart"].toInt(), 480);
+    EXPECT_EQ(row(*p)["Bslut"].toInt(), 720);
+}
+
+TEST_F(Editing, ASecondCutReplacesTheClipboard)
+{
+    const int a = addBooking(45000, 600, 660, 1, 3, 1, "A");
+    const int b = addBooking(45000, 700, 760, 1, 3, 1, "B");
+    Database d = db(), w = work();
+    ASSERT_TRUE(CutOrCopyBooking(d, w, a, ClipboardOp::Copy));
+    ASSERT_TRUE(CutOrCopyBooking(d, w, b, ClipboardOp::Copy));
+    EXPECT_EQ(ClipboardRows(w), 1);
+    EXPECT_EQ(w.scalar("SELECT Beskrivelse FROM standby").toString(), "B");
+    // A booking deleted meanwhile elsewhere cannot be cut.
+    ASSERT_TRUE(DeleteBooking(d, a));
+    EXPECT_FALSE(CutOrCopyBooking(d, w, a, ClipboardOp::Cut));
+    EXPECT_EQ(w.scalar("SELECT Beskrivelse FROM standby").toString(), "B");
+    EXPECT_FALSE(DeleteBooking(d, a));
+}
+
+TEST_F(Editing, MovesAreSavedOnlyForThoseWhoMayAct)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int bo = addAccount("p", "Bo", "bo", "pw");
+    const int nr = addBooking(45000, 600, 660, 1, 3, anna, "Anna's");
+    Database d = db();
+    session().IsAdmin = false;
+    session().LoginAccountId = bo;
+    EXPECT_FALSE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, 2, {}}));
+    EXPECT_EQ(row(nr)["Bstart"].toInt(), 600);
+    EXPECT_EQ(row(nr)["Beskrivelse"].toString(), "Anna's");
+
+    session().LoginAccountId = anna;
+    EXPECT_TRUE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, 2, {}}));
+    QVariantMap b = row(nr);
+    EXPECT_EQ(b["Beskrivelse"].toString(), "Moved");
+    EXPECT_EQ(b["Bstart"].toInt(), 700);
+    EXPECT_EQ(b["Lokalenr"].toInt(), 2);
+    EXPECT_EQ(b["Bdato"].toInt(), 45000) << "the day view never moves the date";
+    EXPECT_EQ(b["Bgruppe"].toInt(), 3);
+
+    // The week view moves the date, never the item.
+    EXPECT_TRUE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, {}, 45003}));
+    b = row(nr);
+    EXPECT_EQ(b["Bdato"].toInt(), 45003);
+    EXPECT_EQ(b["Lokalenr"].toInt(), 2);
+    EXPECT_FALSE(SaveBlockChange(d, session(), 99999, {"x", 1, 2, {}, {}}));
+}

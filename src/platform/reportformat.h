@@ -1,0 +1,46 @@
+#pragma once
+// The one converter for the format strings that reports, lists and windows
+// carry over from the old program: number patterns ("0.00", "#,##0.00"),
+// date/time patterns ("h:mm", "dddd", "mmmm d, yyyy") and the named formats
+// ("Short Date", "Short Time", ...). Separators and names come from the
+// locale passed in, so a Danish locale gives "1.250,00" and "mandag".
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QTime>
+#include <QVariant>
+
+namespace vestra {
+
+// Formats any value: numbers with a number pattern, dates and times with a
+// date pattern. An empty format gives the value's plain text; a null value
+// gives an empty text.
+QString FormatValue(const QVariant& value, const QString& format,
+                    const QLocale& locale = QLocale());
+
+// Number patterns: '0' a digit always shown, '#' a digit shown when needed,
+// ',' in the integer part turns on grouping, '.' the decimal point, '%'
+// multiplies by 100. Text around the digits is kept; "pos;neg;zero" sections
+// are honoured. Halves round to the even digit.
+QString FormatNumber(double value, const QString& pattern, const QLocale& locale = QLocale());
+
+// Date/time patterns in the old program's letters (case-insensitive): d dd
+// ddd dddd, m mm mmm mmmm (minutes after h or before s), n nn, yy yyyy, h hh,
+// s ss, AM/PM and A/P; "quoted" and \escaped text is literal.
+QString FormatDateTime(const QDateTime& value, const QString& pattern,
+                       const QLocale& locale = QLocale());
+
+// A number as the user would type it: no grouping, only the decimals it
+// needs ("12.5", "25"; "12,5" in a Danish locale).
+QString PlainNumber(double value, const QLocale& locale = QLocale());
+
+// True when the format is a date/time format rather than a number format.
+bool IsDateTimeFormat(const QString& format);
+
+// The reports' date and time expressions: a date stored as a day number
+// counts days from 1900-01-01, a time stored as minutes counts from midnight.
+QDate ReportDate(const QVariant& dayNumber);
+QTime ReportTime(const QVariant& minutes);
+
+} // namespace vestra

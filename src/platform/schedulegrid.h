@@ -45,7 +45,8 @@ public:
     // Week mode: the grid makes dayCount columns itself, one per date from the
     // first date; a block sits in the column of its date and moving it to
     // another column changes its date. Otherwise columns come from addColumn()
-    // and a block sits in the column of its column key.
+    // and a block sits in the column of its column key. A block with no
+    // matching column is kept (and can be read back) but not drawn.
     void setWeekMode(bool on, int dayCount = 7);
     void setFirstDate(int dayNumber);
     void setFirstDate(const QDate& date);

@@ -2,12 +2,16 @@
 #include "platform/schedulegrid.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -362,6 +366,18 @@ TEST_F(ScheduleGridTest, TypingOverADraggedSlotRangeUsesTheWholeRange)
     EXPECT_EQ(typed[0][2], 630);
 }
 
+TEST_F(ScheduleGridTest, TypingInWeekModeTakesTheColumnsDate)
+{
+    grid->setWeekMode(true);
+    grid->setFirstDate(kMonday);
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(2, 9 * 60));
+    QTest::keyClick(grid.get(), 'W');
+    QTest::keyClick(editor(), Qt::Key_Return);
+    ASSERT_EQ(typed.size(), 1);
+    EXPECT_EQ(grid->blockDate(typed[0][0]), kMonday + 2);
+    EXPECT_EQ(grid->columnDate(grid->currentColumn()), kMonday + 2);
+}
+
 TEST_F(ScheduleGridTest, EscapeOrRefusalLeavesNoBlock)
 {
     QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(0, 600));
@@ -527,6 +543,24 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     EXPECT_FALSE(text.contains("Afternoon")) << "outside the print range";
     EXPECT_FALSE(text.contains("12:30"));
     EXPECT_EQ(text.count('\f'), 1) << "one page";
+}
+
+TEST_F(ScheduleGridTest, PreviewShowsThePrintedPages)
+{
+    grid->clearColumns();
+    for (int i = 1; i <= 20; ++i)
+        grid->addColumn(i, QString("Item %1").arg(i));
+    int pages = -1;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (auto* preview = dialog->findChild<QPrintPreviewWidget*>())
+            pages = preview->pageCount();
+        dialog->reject();
+    });
+    grid->printPreview();
+    EXPECT_GE(pages, 2);
 }
 
 TEST_F(ScheduleGridTest, PrintsColumnsThatDoNotFitOnFurtherPages)

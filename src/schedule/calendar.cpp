@@ -1,51 +1,482 @@
 #include "schedule/calendar.h"
 
 #include "data/dates.h"
+#include "data/helpers.h"
+#include "data/schema.h"
+#include "platform/messages.h"
+#include "platform/schedulegrid.h"
 #include "platform/windowregistry.h"
+#include "schedule/calmdag.h"
+#include "schedule/editing.h"
+#include "schedule/scheduledata.h"
+#include "schedule/viewcommon.h"
+#include "session/access.h"
 #include "session/navigator.h"
 #include "session/session.h"
 
-#include <QAction>
+#include <QCalendarWidget>
+#include <QDir>
+#include <QEvent>
+#include <QHBoxLayout>
 #include <QLabel>
-#include <QMenuBar>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace vestra {
+
+namespace {
+
+QLabel* caption(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+const QString kNoResources = QStringLiteral(
+    "Currently no Resource Items are created.\r\n"
+    "Use the Resource Manager to create\r\n"
+    "Resource Groups\r\n"
+    "Resource Types\r\n"
+    "Resource Items\r\n"
+    "\r\n"
+    "Open the Resource Hierarchy Section of the Help File to get detailed information.\r\n"
+    "\r\n"
+    "Open the Resource Manager now?");
+
+} // namespace
 
 Calendar::Calendar(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Calendar"));
     setWindowTitle(QStringLiteral("Vestra - Calendar"));
-    resize(1100, 720);
+    resize(1180, 760);
 
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    m_user = new QLabel(central);
-    m_user->setObjectName(QStringLiteral("CUser"));
-    m_date = new QLabel(central);
+    auto* side = new QWidget(this);
+    side->setObjectName(QStringLiteral("sidePanel"));
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(6, 6, 6, 6);
+
+    m_date = new QLabel(side);
     m_date->setObjectName(QStringLiteral("gdato"));
     QFont big = m_date->font();
-    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setPointSizeF(big.pointSizeF() * 1.35);
     big.setBold(true);
     m_date->setFont(big);
-    layout->addWidget(m_date);
-    layout->addWidget(m_user);
-    layout->addStretch();
-    setCentralWidget(central);
+    m_groupType = new QLabel(side);
+    m_groupType->setObjectName(QStringLiteral("grouptype"));
+    m_groupType->setWordWrap(true);
 
-    auto* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* exitAction = file->addAction(QStringLiteral("Exit Program"));
-    exitAction->setShortcut(QKeySequence::Quit);
-    connect(exitAction, &QAction::triggered, this, [] { navigator().quit(); });
+    m_calendar = new QCalendarWidget(side);
+    m_calendar->setObjectName(QStringLiteral("aktueldato"));
+    m_calendar->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
+    m_calendar->setGridVisible(false);
+    m_today = new QPushButton(QStringLiteral("Today"), side);
+    m_today->setObjectName(QStringLiteral("Today"));
+
+    m_groups = new QListWidget(side);
+    m_groups->setObjectName(QStringLiteral("aktuelovergruppe"));
+    m_types = new QListWidget(side);
+    m_types->setObjectName(QStringLiteral("aktuelgruppe"));
+
+    m_user = new QLabel(side);
+    m_user->setObjectName(QStringLiteral("CUser"));
+    m_scissors = new QLabel(side);
+    m_scissors->setObjectName(QStringLiteral("saks"));
+    m_scissors->setPixmap(style()->standardIcon(QStyle::SP_DialogDiscardButton).pixmap(20, 20));
+    m_scissors->setToolTip(QStringLiteral("A booking is on the clipboard"));
+    m_deleting = new QLabel(side);
+    m_deleting->setObjectName(QStringLiteral("slettenr"));
+    m_deleting->hide();
+
+    sideLayout->addWidget(m_date);
+    sideLayout->addWidget(m_groupType);
+    sideLayout->addWidget(m_calendar);
+    sideLayout->addWidget(m_today);
+    sideLayout->addWidget(caption(QStringLiteral("Resource Group"), side));
+    sideLayout->addWidget(m_groups, 1);
+    sideLayout->addWidget(caption(QStringLiteral("Resource Type"), side));
+    sideLayout->addWidget(m_types, 1);
+    auto* userRow = new QHBoxLayout;
+    userRow->addWidget(m_user, 1);
+    userRow->addWidget(m_scissors);
+    sideLayout->addLayout(userRow);
+    side->setMaximumWidth(320);
+
+    m_grid = new ScheduleGrid(this);
+    m_grid->setObjectName(QStringLiteral("cc"));
+    m_grid->setToolTip(QStringLiteral("Click start time and type text to make a booking."));
+
+    auto* splitter = new QSplitter(this);
+    splitter->addWidget(side);
+    splitter->addWidget(m_grid);
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+
+    AddCommandBars(this, this);
+
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("ctDrop"));
+
+    connect(m_calendar, &QCalendarWidget::selectionChanged, this, &Calendar::dateChosen);
+    connect(m_today, &QPushButton::clicked, this, [this] {
+        m_calendar->setSelectedDate(QDate::currentDate());
+        dateChosen();
+    });
+    connect(m_groups, &QListWidget::currentRowChanged, this, &Calendar::groupChosen);
+    connect(m_types, &QListWidget::currentRowChanged, this, &Calendar::typeChosen);
+    connect(m_grid, &ScheduleGrid::blockTyped, this, &Calendar::blockTyped);
+    connect(m_grid, &ScheduleGrid::blockChanged, this, [this](int block) {
+        saveBlock(block);
+        RefreshDayView();
+    });
+    connect(m_grid, &ScheduleGrid::blockEditEnded, this, [this](int block) {
+        if (m_grid->currentSlot() >= 0)
+            saveBlock(block);
+    });
+    connect(m_grid, &ScheduleGrid::blockDoubleClicked, this, [this](int block) {
+        saveBlock(block);
+        OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
+    });
+    connect(m_grid, &ScheduleGrid::emptyDoubleClicked, this, [this] {
+        if (m_grid->selectedBlock() > 0 || m_grid->currentColumn() < 0)
+            return;
+        if (const int item = m_grid->columnKey(m_grid->currentColumn()); item != 0)
+            SwitchToWeekView(item);
+    });
+    connect(m_grid, &ScheduleGrid::contextMenuRequested, this,
+            [this](const QPoint& pos) { m_menu->popup(pos); });
+    connect(m_grid, &ScheduleGrid::deleteRequested, this, [this](int) { deleteSelected(); });
 }
 
 void Calendar::Load()
 {
-    const Session& s = session();
+    m_loading = true;
+    Session& s = session();
+    m_menu->clear();
+    const QStringList items = {QStringLiteral("Open"), QStringLiteral("Cut"), QStringLiteral("Copy"),
+                               QStringLiteral("Delete"), QStringLiteral("WeekView")};
+    for (int i = 0; i < items.size(); ++i) {
+        QAction* a = m_menu->addAction(items[i]);
+        a->setData(i + 1);
+        connect(a, &QAction::triggered, this, [this, n = i + 1] { contextCommand(n); });
+    }
+    ApplyGridSettings(m_grid, s);
+    fillGroups();
+    m_calendar->setFirstDayOfWeek(s.FirstDay == QStringLiteral("0") ? Qt::Sunday : Qt::Monday);
+    m_scissors->hide();
+    s.OpenViewNo = 1;
     m_user->setText(s.LoginName);
-    m_date->setText(DateFromDayNumber(s.SelectedDay).toString(QStringLiteral("dddd d MMMM yyyy")));
-    statusBar()->showMessage(s.BookingFilePath);
+    showDate(s.SelectedDay);
+    statusBar()->showMessage(QDir::toNativeSeparators(s.BookingFilePath));
+    m_loading = false;
+    RefreshDayView();
+
+    Database db = BookingFile();
+    if (!AnyResourceItems(db))
+        QMetaObject::invokeMethod(this, &Calendar::askForResources, Qt::QueuedConnection);
+}
+
+void Calendar::askForResources()
+{
+    if (messages().show({kNoResources, QStringLiteral("Service Message"), MsgButtons::YesNo,
+                         MsgIcon::Question, MsgAnswer::Yes})
+        == MsgAnswer::Yes)
+        RunMenuCommand(21, this, this);
+}
+
+void Calendar::fillGroups()
+{
+    const bool was = m_loading;
+    m_loading = true;
+    m_groups->clear();
+    Database db = BookingFile();
+    auto q = db.query(QStringLiteral("SELECT overgruppenr, OverGruppenavn FROM OvergruppenavneFor"));
+    int current = -1;
+    while (q && q->next()) {
+        auto* item = new QListWidgetItem(q->value(1).toString(), m_groups);
+        item->setData(Qt::UserRole, q->value(0).toInt());
+        if (q->value(0).toInt() == session().CurrentGroupNo)
+            current = m_groups->count() - 1;
+    }
+    m_groups->setCurrentRow(current);
+    fillTypes(session().CurrentGroupNo);
+    m_loading = was;
+}
+
+void Calendar::fillTypes(int group)
+{
+    const bool was = m_loading;
+    m_loading = true;
+    m_types->clear();
+    Database db = BookingFile();
+    auto q = db.query(QStringLiteral("SELECT Lokalitetsnr, Lokalitetsnavn FROM lokaliteter "
+                                     "WHERE Overgruppenr = ? ORDER BY Lokalitetsnavn, Lokalitetsnr"),
+                      {group});
+    int current = -1;
+    while (q && q->next()) {
+        auto* item = new QListWidgetItem(q->value(1).toString(), m_types);
+        item->setData(Qt::UserRole, q->value(0).toInt());
+        if (q->value(0).toInt() == session().CurrentTypeNo)
+            current = m_types->count() - 1;
+    }
+    m_types->setCurrentRow(current);
+    const QString groupName = m_groups->currentItem() ? m_groups->currentItem()->text() : QString();
+    const QString typeName = m_types->currentItem() ? m_types->currentItem()->text()
+                                                    : QStringLiteral("None Created");
+    m_groupType->setText(groupName.isEmpty() ? QString() : groupName + QStringLiteral("/") + typeName);
+    m_loading = was;
+}
+
+void Calendar::groupChosen()
+{
+    if (m_loading || !m_groups->currentItem())
+        return;
+    Session& s = session();
+    s.CurrentGroupNo = m_groups->currentItem()->data(Qt::UserRole).toInt();
+    m_loading = true;
+    fillTypes(s.CurrentGroupNo);
+    m_loading = false;
+    if (m_types->count() > 0) {
+        m_types->setCurrentRow(0);
+        s.CurrentTypeNo = m_types->currentItem()->data(Qt::UserRole).toInt();
+    } else {
+        s.CurrentTypeNo = 0;
+    }
+    typeChosen();
+}
+
+void Calendar::typeChosen()
+{
+    if (m_loading || !m_groups->currentItem())
+        return;
+    Session& s = session();
+    const QString groupName = m_groups->currentItem()->text();
+    if (m_types->currentItem()) {
+        s.CurrentTypeNo = m_types->currentItem()->data(Qt::UserRole).toInt();
+        m_groupType->setText(groupName + QStringLiteral("/") + m_types->currentItem()->text());
+    } else {
+        s.CurrentTypeNo = 0;
+        m_groupType->setText(groupName + QStringLiteral("/") + QStringLiteral("None Created"));
+    }
+    RefreshDayView();
+}
+
+void Calendar::showDate(int day)
+{
+    const bool was = m_loading;
+    m_loading = true;
+    m_calendar->setSelectedDate(DateFromDayNumber(day));
+    const QDate date = DateFromDayNumber(day);
+    m_date->setText(QLocale().dayName(date.dayOfWeek()) + QStringLiteral(" ") + LongDateText(day));
+    m_loading = was;
+}
+
+void Calendar::dateChosen()
+{
+    if (m_loading)
+        return;
+    session().SelectedDay = DayNumber(m_calendar->selectedDate());
+    showDate(session().SelectedDay);
+    RefreshDayView();
+}
+
+void Calendar::RefreshDayView()
+{
+    if (m_loading)
+        return;
+    const Session& s = session();
+    m_grid->clearBlocks();
+    m_grid->clearColumns();
+    ApplyGridSettings(m_grid, s);
+    Database db = BookingFile();
+    for (const ScheduleColumn& c : LoadDayColumns(db, s.CurrentTypeNo, s.SelectedDay))
+        m_grid->addColumn(c.key, c.caption);
+    m_grid->setColumnDisplay(255);
+    for (const ScheduleBlock& b : LoadDayBlocks(db, s.CurrentTypeNo, s.SelectedDay)) {
+        const int n = m_grid->addBlock(b.start, b.end, b.day, b.text, QString::number(b.bookingnr));
+        m_grid->setBlockSecondText(n, b.second);
+        m_grid->setBlockColour(n, b.color);
+        m_grid->setBlockColumnKey(n, b.item);
+        m_grid->setBlockTentative(n, b.tentative);
+    }
+}
+
+void Calendar::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Every return to the schedule shows what other windows and workstations changed.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        session().ActiveViewNo = 1;
+        RefreshDayView();
+        m_calendar->setFirstDayOfWeek(session().FirstDay == QStringLiteral("0") ? Qt::Sunday
+                                                                                : Qt::Monday);
+    }
+}
+
+void Calendar::blockTyped(int block, int start, int end, bool& refuse)
+{
+    if (refuse)
+        return;
+    const int column = m_grid->currentColumn();
+    Database db = BookingFile();
+    const auto nr = CreateBookingFromGrid(
+        db, session(), m_grid->blockText(block),
+        {session().SelectedDay, column >= 0 ? m_grid->columnKey(column) : 0, start}, end, true);
+    if (!nr) {
+        refuse = true;
+        showMessage(QStringLiteral("The booking could not be stored:\n") + db.lastError(),
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        return;
+    }
+    m_grid->setBlockKey(block, QString::number(*nr));
+    m_grid->setBlockTentative(block, session().TentativeDefault);
+    m_grid->setBlockColour(block, 255);
+    m_grid->setBlockSecondText(block, session().LoginName);
+}
+
+void Calendar::saveBlock(int block)
+{
+    if (m_grid->selectedBlock() <= 0 || block <= 0)
+        return;
+    Database db = BookingFile();
+    SaveBlockChange(db, session(), m_grid->blockKey(block).toInt(),
+                    {m_grid->blockText(block), m_grid->blockStart(block), m_grid->blockEnd(block),
+                     m_grid->blockColumnKey(block), std::nullopt});
+}
+
+void Calendar::cutOrCopy(int clipboardMode)
+{
+    session().ClipboardMode = clipboardMode;
+    const int block = m_grid->selectedBlock();
+    if (block <= 0) {
+        showMessage(QStringLiteral("No Booking Selected."), QStringLiteral("Service message"));
+        return;
+    }
+    Database db = BookingFile();
+    Database work = WorkDatabase();
+    const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
+    if (!CutOrCopyBooking(db, work, m_grid->blockKey(block).toInt(), op)) {
+        showMessage(QStringLiteral("The booking no longer exists; another workstation may have "
+                                   "deleted it."),
+                    QStringLiteral("Service Message"), MsgIcon::Warning);
+        RefreshDayView();
+        return;
+    }
+    if (op == ClipboardOp::Cut)
+        m_grid->removeBlock(block);
+    m_scissors->show();
+}
+
+void Calendar::paste()
+{
+    Database work = WorkDatabase();
+    if (ClipboardRows(work) <= 0) {
+        showMessage(QStringLiteral("No Booking on Clipboard !"), QStringLiteral("Information"));
+        return;
+    }
+    if (!(m_grid->currentSlot() >= 0 && m_grid->selectedBlock() <= 0)) {
+        showMessage(QStringLiteral("Select Entrypoint!"), QStringLiteral("Information"));
+        return;
+    }
+    const Session& s = session();
+    const int column = m_grid->currentColumn();
+    Database db = BookingFile();
+    const auto nr = PasteBooking(db, work, s.ClipboardMode,
+                                 {DayNumber(m_calendar->selectedDate()),
+                                  column >= 0 ? m_grid->columnKey(column) : 0,
+                                  m_grid->selectedSlotStart()},
+                                 s.CurrentTypeNo);
+    if (!nr) {
+        showMessage(QStringLiteral("The booking could not be pasted:\n") + db.lastError(),
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        return;
+    }
+    if (s.ClipboardMode == 1)
+        m_scissors->hide();
+    RefreshDayView();
+}
+
+void Calendar::deleteSelected()
+{
+    const int block = m_grid->selectedBlock();
+    if (block < 1) {
+        showMessage(QStringLiteral("No Booking Selected"), QStringLiteral("Service Message"));
+        return;
+    }
+    const int nr = m_grid->blockKey(block).toInt();
+    Database db = BookingFile();
+    const auto account = BookingAccount(db, nr);
+    if (!account) {
+        RefreshDayView();
+        return;
+    }
+    m_deleting->setText(QString::number(nr));
+    if (!MayActForAccount(*account)) {
+        showMessage(QStringLiteral("You have no authority to delete this booking !"), QString(),
+                    MsgIcon::Warning);
+        return;
+    }
+    if (askYesNo(QStringLiteral("Confirm deletion ?"), QStringLiteral("Slettemeddelelse"))) {
+        m_grid->removeBlock(block);
+        DeleteBooking(db, nr);
+    }
+}
+
+void Calendar::contextCommand(int number)
+{
+    const int block = m_grid->selectedBlock();
+    switch (number) {
+    case 1:
+        if (block < 1)
+            showMessage(QStringLiteral("No Booking Selected"), QStringLiteral("Service Message"));
+        else
+            OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
+        break;
+    case 2: cutOrCopy(1); break;
+    case 3: cutOrCopy(2); break;
+    case 4: deleteSelected(); break;
+    case 5:
+        if (block > 0 && m_grid->blockColumnKey(block) != 0)
+            SwitchToWeekView(m_grid->blockColumnKey(block));
+        break;
+    default: break;
+    }
+}
+
+void Calendar::SwitchToWeekView(int item)
+{
+    Session& s = session();
+    s.CurrentItemNo = item;
+    s.ShownWeekStart = DayNumber(WeekStart(m_calendar->selectedDate(), s.FirstDay));
+    ShowCalMdag();
+    close();
+}
+
+void Calendar::PrintDaySchedule()
+{
+    const Session& s = session();
+    m_grid->setPrintColour(0xC0C0C0);
+    m_grid->setPrintRange(s.PrintTimeStart, s.PrintTimeEnd);
+    m_grid->setPrintTitle(QStringLiteral("Day Scheme") + QStringLiteral("  - ")
+                          + LongDateText(DayNumber(m_calendar->selectedDate())));
+    m_grid->setPrintSubtitle(m_groupType->text());
+    m_grid->setPrintSlotSize(s.TimeUnits);
+    m_grid->printPreview();
+}
+
+void Calendar::restartWithNewFile()
+{
+    close();
+    if (navigator().showSplash)
+        navigator().showSplash();
 }
 
 Calendar* ShowCalendar()

@@ -1,21 +1,66 @@
 #pragma once
-// The main window: the schedule of one resource type for one day.
+// The main window: the bookings of one resource type on one day, a column
+// per resource item.
+
+#include "schedule/commands.h"
 
 #include <QMainWindow>
 
+class QCalendarWidget;
 class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
 
 namespace vestra {
 
-class Calendar : public QMainWindow {
+class ScheduleGrid;
+
+class Calendar : public QMainWindow, public ScheduleActions {
     Q_OBJECT
 public:
     explicit Calendar(QWidget* parent = nullptr);
+
     void Load();
+    void RefreshDayView();
+    void SwitchToWeekView(int item);
+    void PrintDaySchedule();
+    ScheduleGrid* grid() const { return m_grid; }
+
+    // ScheduleActions
+    void cutOrCopy(int clipboardMode) override;
+    void paste() override;
+    void deleteSelected() override;
+    void printSchedule() override { PrintDaySchedule(); }
+    void restartWithNewFile() override;
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
-    QLabel* m_user;
+    void fillGroups();
+    void fillTypes(int group);
+    void groupChosen();
+    void typeChosen();
+    void dateChosen();
+    void showDate(int day);
+    void blockTyped(int block, int start, int end, bool& refuse);
+    void saveBlock(int block);
+    void contextCommand(int number);
+    void askForResources();
+
+    ScheduleGrid* m_grid;
+    QListWidget* m_groups;
+    QListWidget* m_types;
+    QCalendarWidget* m_calendar;
+    QLabel* m_groupType;
     QLabel* m_date;
+    QLabel* m_user;
+    QLabel* m_scissors;
+    QLabel* m_deleting;
+    QPushButton* m_today;
+    QMenu* m_menu;
+    bool m_loading = false;
 };
 
 Calendar* ShowCalendar();

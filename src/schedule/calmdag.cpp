@@ -1,0 +1,331 @@
+#include "schedule/calmdag.h"
+
+#include "data/dates.h"
+#include "platform/messages.h"
+#include "platform/schedulegrid.h"
+#include "platform/windowregistry.h"
+#include "schedule/calendar.h"
+#include "schedule/editing.h"
+#include "schedule/scheduledata.h"
+#include "schedule/viewcommon.h"
+#include "session/access.h"
+#include "session/navigator.h"
+#include "session/session.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+CalMdag::CalMdag(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("CalMdag"));
+    setWindowTitle(QStringLiteral("Vestra - Week"));
+    resize(1180, 760);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(6, 6, 6, 6);
+    auto* header = new QHBoxLayout;
+    m_itemName = new QLabel(central);
+    m_itemName->setObjectName(QStringLiteral("lnavn"));
+    QFont big = m_itemName->font();
+    big.setPointSizeF(big.pointSizeF() * 1.35);
+    big.setBold(true);
+    m_itemName->setFont(big);
+    m_itemNo = new QLabel(central);
+    m_itemNo->setObjectName(QStringLiteral("lokalenr"));
+    m_itemNo->setForegroundRole(QPalette::PlaceholderText);
+    m_weekStart = new QLabel(central);
+    m_weekStart->setObjectName(QStringLiteral("mdato"));
+    // The day the view was opened from; the way back to the day view starts there.
+    m_date = new QLabel(central);
+    m_date->setObjectName(QStringLiteral("gdato"));
+    m_date->hide();
+    m_deleting = new QLabel(central);
+    m_deleting->setObjectName(QStringLiteral("slettenr"));
+    m_deleting->hide();
+    header->addWidget(m_itemName);
+    header->addWidget(m_itemNo);
+    header->addStretch();
+    header->addWidget(m_weekStart);
+    layout->addLayout(header);
+    m_weekStart->setToolTip(QStringLiteral("First day of the shown week"));
+
+    m_grid = new ScheduleGrid(central);
+    m_grid->setObjectName(QStringLiteral("dd"));
+    m_grid->setToolTip(QStringLiteral("Click start time and type text to make a booking."));
+    layout->addWidget(m_grid, 1);
+    setCentralWidget(central);
+
+    AddCommandBars(this, this);
+    // The week buttons sit beside the week they move.
+    auto* weeks = new QToolBar(QStringLiteral("Week"), central);
+    weeks->setObjectName(QStringLiteral("ctToolBar3"));
+    weeks->setMovable(false);
+    weeks->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    QAction* previous = weeks->addAction(style()->standardIcon(QStyle::SP_ArrowBack),
+                                         QStringLiteral("Previous Week"));
+    previous->setObjectName(QStringLiteral("previousWeek"));
+    previous->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    QAction* next = weeks->addAction(style()->standardIcon(QStyle::SP_ArrowForward),
+                                     QStringLiteral("Next Week"));
+    next->setObjectName(QStringLiteral("nextWeek"));
+    next->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    header->addWidget(weeks);
+    connect(previous, &QAction::triggered, this, [this] { moveWeek(-7); });
+    connect(next, &QAction::triggered, this, [this] { moveWeek(7); });
+
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("ctDrop"));
+
+    connect(m_grid, &ScheduleGrid::blockTyped, this, &CalMdag::blockTyped);
+    connect(m_grid, &ScheduleGrid::blockChanged, this, [this](int block) {
+        saveBlock(block);
+        RefreshWeekView();
+    });
+    connect(m_grid, &ScheduleGrid::blockEditEnded, this, [this](int block) {
+        if (m_grid->currentSlot() >= 0)
+            saveBlock(block);
+    });
+    connect(m_grid, &ScheduleGrid::blockDoubleClicked, this, [this](int block) {
+        saveBlock(block);
+        OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
+    });
+    connect(m_grid, &ScheduleGrid::emptyDoubleClicked, this, [this] {
+        if (m_grid->selectedBlock() > 0 || m_grid->currentColumn() < 0)
+            return;
+        SwitchToDayView(m_grid->columnDate(m_grid->currentColumn()));
+    });
+    connect(m_grid, &ScheduleGrid::contextMenuRequested, this,
+            [this](const QPoint& pos) { m_menu->popup(pos); });
+    connect(m_grid, &ScheduleGrid::deleteRequested, this, [this](int) { deleteSelected(); });
+}
+
+void CalMdag::Load()
+{
+    Session& s = session();
+    m_menu->clear();
+    const QStringList items = {QStringLiteral("Open"), QStringLiteral("Cut"), QStringLiteral("Copy"),
+                               QStringLiteral("Delete"), QStringLiteral("DayView")};
+    for (int i = 0; i < items.size(); ++i) {
+        QAction* a = m_menu->addAction(items[i]);
+        a->setData(i + 1);
+        connect(a, &QAction::triggered, this, [this, n = i + 1] { contextCommand(n); });
+    }
+    loadItem();
+    s.ActiveViewNo = 2;
+    s.OpenViewNo = 2;
+    m_grid->setDayNames({QStringLiteral("Sun"), QStringLiteral("Mon"), QStringLiteral("Tue"),
+                         QStringLiteral("Wed"), QStringLiteral("Thu"), QStringLiteral("Fri"),
+                         QStringLiteral("Sat")});
+    m_grid->setWeekMode(true, 7);
+    m_grid->setFirstDate(s.ShownWeekStart);
+    m_weekStart->setText(LongDateText(s.ShownWeekStart));
+    m_date->setText(LongDateText(s.SelectedDay));
+    ApplyGridSettings(m_grid, s);
+    RefreshWeekView();
+}
+
+void CalMdag::loadItem()
+{
+    Database db = BookingFile();
+    auto q = db.query(QStringLiteral("SELECT Lokalenavn, lokalenr FROM lokale WHERE lokalenr = ?"),
+                      {session().CurrentItemNo});
+    const bool found = q && q->next();
+    m_itemName->setText(found ? q->value(0).toString() : QString());
+    m_itemNo->setText(found ? q->value(1).toString() : QString());
+}
+
+void CalMdag::RefreshWeekView()
+{
+    const Session& s = session();
+    m_grid->clearBlocks();
+    m_grid->setFirstDate(s.ShownWeekStart);
+    m_grid->setHeaderText(QStringLiteral("Week:") + QString::number(WeekNumberOfSelected()));
+    Database db = BookingFile();
+    for (const ScheduleBlock& b : LoadWeekBlocks(db, s.CurrentItemNo, s.ShownWeekStart)) {
+        const int n = m_grid->addBlock(b.start, b.end, b.day, b.text, QString::number(b.bookingnr));
+        m_grid->setBlockSecondText(n, b.second);
+        m_grid->setBlockColour(n, b.color);
+        m_grid->setBlockTentative(n, b.tentative);
+    }
+}
+
+void CalMdag::moveWeek(int days)
+{
+    session().ShownWeekStart += days;
+    m_weekStart->setText(LongDateText(session().ShownWeekStart));
+    RefreshWeekView();
+}
+
+void CalMdag::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        session().ActiveViewNo = 2;
+        ApplyGridSettings(m_grid, session());
+        RefreshWeekView();
+    }
+}
+
+void CalMdag::blockTyped(int block, int start, int end, bool& refuse)
+{
+    if (refuse)
+        return;
+    const int column = m_grid->currentColumn();
+    const int day = column >= 0 ? m_grid->columnDate(column) : m_grid->blockDate(block);
+    Database db = BookingFile();
+    const auto nr = CreateBookingFromGrid(db, session(), m_grid->blockText(block),
+                                          {day, session().CurrentItemNo, start}, end, false);
+    if (!nr) {
+        refuse = true;
+        showMessage(QStringLiteral("The booking could not be stored:\n") + db.lastError(),
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        return;
+    }
+    m_grid->setBlockKey(block, QString::number(*nr));
+    m_grid->setBlockColour(block, 255);
+    m_grid->setBlockSecondText(block, session().LoginName);
+}
+
+void CalMdag::saveBlock(int block)
+{
+    if (m_grid->selectedBlock() <= 0 || block <= 0)
+        return;
+    Database db = BookingFile();
+    SaveBlockChange(db, session(), m_grid->blockKey(block).toInt(),
+                    {m_grid->blockText(block), m_grid->blockStart(block), m_grid->blockEnd(block),
+                     std::nullopt, m_grid->blockDate(block)});
+}
+
+void CalMdag::cutOrCopy(int clipboardMode)
+{
+    session().ClipboardMode = clipboardMode;
+    const int block = m_grid->selectedBlock();
+    if (block <= 0)
+        return;
+    Database db = BookingFile();
+    Database work = WorkDatabase();
+    const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
+    if (!CutOrCopyBooking(db, work, m_grid->blockKey(block).toInt(), op)) {
+        RefreshWeekView();
+        return;
+    }
+    if (op == ClipboardOp::Cut)
+        m_grid->removeBlock(block);
+}
+
+void CalMdag::paste()
+{
+    Database work = WorkDatabase();
+    if (ClipboardRows(work) <= 0) {
+        showMessage(QStringLiteral("No Booking on Clipboard !"), QStringLiteral("Information"));
+        return;
+    }
+    if (!(m_grid->currentSlot() >= 0 && m_grid->selectedBlock() <= 0)) {
+        showMessage(QStringLiteral("Select Entrypoint!"), QStringLiteral("Information"));
+        return;
+    }
+    const Session& s = session();
+    const int column = m_grid->currentColumn();
+    Database db = BookingFile();
+    const auto nr = PasteBooking(db, work, s.ClipboardMode,
+                                 {column >= 0 ? m_grid->columnDate(column) : s.ShownWeekStart,
+                                  s.CurrentItemNo, m_grid->selectedSlotStart()},
+                                 s.CurrentTypeNo);
+    if (!nr) {
+        showMessage(QStringLiteral("The booking could not be pasted:\n") + db.lastError(),
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        return;
+    }
+    RefreshWeekView();
+}
+
+void CalMdag::deleteSelected()
+{
+    const int block = m_grid->selectedBlock();
+    if (block < 1)
+        return;
+    if (!askYesNo(QStringLiteral("Confirm Delete ?"), QStringLiteral("Delete Info")))
+        return;
+    const int nr = m_grid->blockKey(block).toInt();
+    Database db = BookingFile();
+    const auto account = BookingAccount(db, nr);
+    if (!account) {
+        RefreshWeekView();
+        return;
+    }
+    m_deleting->setText(QString::number(nr));
+    if (!MayActForAccount(*account)) {
+        showMessage(QStringLiteral("You have no authority to delete this booking !"), QString(),
+                    MsgIcon::Warning);
+        return;
+    }
+    m_grid->removeBlock(block);
+    DeleteBooking(db, nr);
+}
+
+void CalMdag::contextCommand(int number)
+{
+    const int block = m_grid->selectedBlock();
+    switch (number) {
+    case 1:
+        if (block < 1)
+            showMessage(QStringLiteral("No Booking Selected"), QStringLiteral("Service Message"));
+        else
+            OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
+        break;
+    case 2: cutOrCopy(1); break;
+    case 3: cutOrCopy(2); break;
+    case 4: deleteSelected(); break;
+    case 5:
+        if (block > 0 && m_grid->blockDate(block) != 0)
+            SwitchToDayView(m_grid->blockDate(block));
+        break;
+    default: break;
+    }
+}
+
+void CalMdag::SwitchToDayView(int day)
+{
+    session().SelectedDay = day;
+    close();
+    ShowCalendar();
+}
+
+void CalMdag::PrintWeekSchedule()
+{
+    const Session& s = session();
+    m_grid->setPrintColour(0xC0C0C0);
+    // The week scheme prints the same hours as the day scheme.
+    m_grid->setPrintRange(s.PrintTimeStart, s.PrintTimeEnd);
+    m_grid->setPrintTitle(QStringLiteral("Ugeskema for uge ") + QString::number(WeekNumberOfSelected()));
+    m_grid->setPrintSubtitle(m_itemName->text());
+    m_grid->setPrintSlotSize(s.TimeUnits);
+    m_grid->printPreview();
+}
+
+void CalMdag::restartWithNewFile()
+{
+    close();
+    if (navigator().showSplash)
+        navigator().showSplash();
+}
+
+CalMdag* ShowCalMdag()
+{
+    auto& windows = WindowRegistry::instance();
+    auto* w = windows.obtain<CalMdag>(QStringLiteral("CalMdag"), [] { return new CalMdag; });
+    w->Load();
+    windows.show(w, ShowMode::Free);
+    return w;
+}
+
+} // namespace vestra

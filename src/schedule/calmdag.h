@@ -1,0 +1,53 @@
+#pragma once
+// The week view: the bookings of one resource item over seven days.
+
+#include "schedule/commands.h"
+
+#include <QMainWindow>
+
+class QLabel;
+class QMenu;
+
+namespace vestra {
+
+class ScheduleGrid;
+
+class CalMdag : public QMainWindow, public ScheduleActions {
+    Q_OBJECT
+public:
+    explicit CalMdag(QWidget* parent = nullptr);
+
+    void Load();
+    void RefreshWeekView();
+    void SwitchToDayView(int day);
+    void PrintWeekSchedule();
+    void moveWeek(int days);
+    ScheduleGrid* grid() const { return m_grid; }
+
+    void cutOrCopy(int clipboardMode) override;
+    void paste() override;
+    void deleteSelected() override;
+    void printSchedule() override { PrintWeekSchedule(); }
+    void restartWithNewFile() override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void loadItem();
+    void blockTyped(int block, int start, int end, bool& refuse);
+    void saveBlock(int block);
+    void contextCommand(int number);
+
+    ScheduleGrid* m_grid;
+    QLabel* m_itemName;
+    QLabel* m_itemNo;
+    QLabel* m_weekStart;
+    QLabel* m_date;
+    QLabel* m_deleting;
+    QMenu* m_menu;
+};
+
+CalMdag* ShowCalMdag();
+
+} // namespace vestra

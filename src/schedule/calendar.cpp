@@ -462,6 +462,12 @@ void Calendar::SwitchToWeekView(int item)
 
 void Calendar::PrintDaySchedule()
 {
+    preparePrint();
+    m_grid->printPreview();
+}
+
+void Calendar::preparePrint()
+{
     const Session& s = session();
     m_grid->setPrintColour(0xC0C0C0);
     m_grid->setPrintRange(s.PrintTimeStart, s.PrintTimeEnd);
@@ -469,7 +475,6 @@ void Calendar::PrintDaySchedule()
                           + LongDateText(DayNumber(m_calendar->selectedDate())));
     m_grid->setPrintSubtitle(m_groupType->text());
     m_grid->setPrintSlotSize(s.TimeUnits);
-    m_grid->printPreview();
 }
 
 void Calendar::restartWithNewFile()

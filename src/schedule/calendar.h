@@ -25,6 +25,8 @@ public:
     void RefreshDayView();
     void SwitchToWeekView(int item);
     void PrintDaySchedule();
+    // Title, subtitle and print settings of the scheme, without printing.
+    void preparePrint();
     ScheduleGrid* grid() const { return m_grid; }
 
     // ScheduleActions

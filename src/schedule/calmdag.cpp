@@ -302,6 +302,12 @@ void CalMdag::SwitchToDayView(int day)
 
 void CalMdag::PrintWeekSchedule()
 {
+    preparePrint();
+    m_grid->printPreview();
+}
+
+void CalMdag::preparePrint()
+{
     const Session& s = session();
     m_grid->setPrintColour(0xC0C0C0);
     // The week scheme prints the same hours as the day scheme.
@@ -309,7 +315,6 @@ void CalMdag::PrintWeekSchedule()
     m_grid->setPrintTitle(QStringLiteral("Ugeskema for uge ") + QString::number(WeekNumberOfSelected()));
     m_grid->setPrintSubtitle(m_itemName->text());
     m_grid->setPrintSlotSize(s.TimeUnits);
-    m_grid->printPreview();
 }
 
 void CalMdag::restartWithNewFile()

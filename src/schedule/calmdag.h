@@ -21,6 +21,8 @@ public:
     void RefreshWeekView();
     void SwitchToDayView(int day);
     void PrintWeekSchedule();
+    // Title, subtitle and print settings of the scheme, without printing.
+    void preparePrint();
     void moveWeek(int days);
     ScheduleGrid* grid() const { return m_grid; }
 

@@ -1,0 +1,386 @@
+#include "data/dates.h"
+#include "data/schema.h"
+#include "platform/schedulegrid.h"
+#include "platform/windowregistry.h"
+#include "schedule/calendar.h"
+#include "schedule/calmdag.h"
+#include "schedule/commands.h"
+#include "support/fixture.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QSqlRecord>
+#include <QTest>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+const QDate kSaturday(2026, 12, 5);
+}
+
+class Views : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        ASSERT_TRUE(EnsureWorkDatabase());
+        Session& s = session();
+        s.LoginOk = true;
+        s.LoginAccountId = 1;
+        s.LoginName = "Administrator";
+        s.IsAdmin = true;
+        s.OpeningTime = 480;
+        s.ClosingTime = 1020;
+        s.PrimeTimeStart = 540;
+        s.PrimeTimeEnd = 960;
+        s.PrintTimeStart = 420;
+        s.PrintTimeEnd = 1140;
+        s.TimeUnits = 15;
+        s.FirstDay = "1";
+        s.DateFormatLong = "dd-mm-yyyy";
+        s.DateFormatShort = "D N-m-y";
+        s.SelectedDay = DayNumber(kSaturday);
+        s.CurrentGroupNo = 1;
+        s.CurrentTypeNo = 1;
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1), (2, 'Empty', 1)"));
+        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (1, 1, 'Large', '', 1)"));
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, "
+                           "inakslut) VALUES (1, 1, 'Hall A', 0, NULL, NULL), "
+                           "(2, 1, 'Hall B', 0, NULL, NULL), (3, 1, 'Closed', -1, ?, ?)",
+                           {t, t}));
+    }
+    Calendar* day()
+    {
+        Calendar* c = ShowCalendar();
+        QCoreApplication::processEvents();
+        return c;
+    }
+    QVariantMap row(int nr)
+    {
+        Database d = db();
+        auto q = d.query("SELECT * FROM Booking WHERE Bookingnr = ?", {nr});
+        QVariantMap m;
+        if (q && q->next())
+            for (int i = 0; i < q->record().count(); ++i)
+                m[q->record().fieldName(i)] = q->value(i);
+        return m;
+    }
+    int blockOf(ScheduleGrid* g, int bookingnr)
+    {
+        for (int n : g->blockNumbers())
+            if (g->blockKey(n) == QString::number(bookingnr))
+                return n;
+        return 0;
+    }
+    int columnOf(ScheduleGrid* g, int key)
+    {
+        for (int c = 0; c < g->columnCount(); ++c)
+            if (g->columnKey(c) == key)
+                return c;
+        return -1;
+    }
+    void drag(QWidget* vp, QPoint from, QPoint to)
+    {
+        QTest::mousePress(vp, Qt::LeftButton, {}, from);
+        QTest::mouseMove(vp, from + (to - from) / 2);
+        QTest::mouseMove(vp, to);
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, to);
+    }
+    const int t = DayNumber(kSaturday);
+};
+
+TEST_F(Views, DayViewShowsTheTypesItemsAndBookings)
+{
+    addBooking(t, 600, 660, 1, 1, 1, "Board");
+    addBooking(t, 600, 700, 2, 1, 1, "Choir");
+    addBooking(t + 1, 600, 660, 1, 1, 1, "Tomorrow");
+    Calendar* c = day();
+    ScheduleGrid* g = c->findChild<ScheduleGrid*>("cc");
+    ASSERT_NE(g, nullptr);
+    ASSERT_EQ(g->columnCount(), 2) << "the item inactive today has no column";
+    EXPECT_EQ(g->columnCaption(0), "Hall A");
+    EXPECT_EQ(g->columnCaption(1), "Hall B");
+    EXPECT_EQ(g->blockCount(), 2);
+    EXPECT_EQ(c->findChild<QLabel*>("CUser")->text(), "Administrator");
+    EXPECT_EQ(c->findChild<QLabel*>("grouptype")->text(), "Rooms/Large");
+    EXPECT_TRUE(messages.shown().isEmpty());
+
+    // Tomorrow the closed item is back, and tomorrow's booking shows.
+    session().SelectedDay = t + 1;
+    c->RefreshDayView();
+    EXPECT_EQ(g->columnCount(), 3);
+    ASSERT_EQ(g->blockCount(), 1);
+    EXPECT_EQ(g->blockText(g->blockNumbers().first()), "Tomorrow");
+}
+
+TEST_F(Views, AGroupWithoutTypesShowsNoneCreated)
+{
+    Calendar* c = day();
+    auto* groups = c->findChild<QListWidget*>("aktuelovergruppe");
+    ASSERT_EQ(groups->count(), 2);
+    groups->setCurrentRow(groups->item(0)->text() == "Empty" ? 0 : 1);
+    EXPECT_EQ(c->findChild<QLabel*>("grouptype")->text(), "Empty/None Created");
+    EXPECT_EQ(session().CurrentTypeNo, 0);
+    EXPECT_EQ(c->grid()->columnCount(), 0);
+}
+
+TEST_F(Views, NoResourceItemsAsksForTheResourceManager)
+{
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("DELETE FROM lokale"));
+    }
+    messages.answerNext(MsgAnswer::No);
+    day();
+    QCoreApplication::processEvents();
+    ASSERT_GE(messages.shown().size(), 1);
+    const Message& m = messages.shown()[0];
+    EXPECT_EQ(m.title, "Service Message");
+    EXPECT_EQ(m.buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(m.text.startsWith("Currently no Resource Items are created.\r\nUse the Resource Manager"));
+    EXPECT_TRUE(m.text.endsWith("\r\n\r\nOpen the Resource Manager now?"));
+    EXPECT_EQ(messages.shown().size(), 1) << "No leaves an empty grid";
+}
+
+TEST_F(Views, TypingIntoAnEmptySlotStoresABooking)
+{
+    session().TentativeDefault = true;
+    Calendar* c = day();
+    c->resize(1000, 700);
+    ScheduleGrid* g = c->grid();
+    const int column = columnOf(g, 2);
+    ASSERT_GE(column, 0);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(column, 600).center());
+    // The first key opens the block's editor, which takes the rest.
+    QTest::keyClick(g->viewport(), 'C');
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "hoir");
+    QTest::keyClick(editor, Qt::Key_Return);
+    Database d = db();
+    auto q = d.query("SELECT Beskrivelse, Bdato, Lokalenr, Bstart, Bslut, Bcolor, Tentative, "
+                     "kontonr, Bgruppe FROM Booking");
+    ASSERT_TRUE(q && q->next());
+    EXPECT_EQ(q->value(0).toString(), "Choir");
+    EXPECT_EQ(q->value(1).toInt(), t);
+    EXPECT_EQ(q->value(2).toInt(), 2);
+    EXPECT_EQ(q->value(3).toInt(), 600);
+    EXPECT_EQ(q->value(4).toInt(), 615);
+    EXPECT_EQ(q->value(5).toInt(), 255);
+    EXPECT_EQ(q->value(6).toInt(), -1);
+    EXPECT_EQ(q->value(7).toInt(), 1);
+    EXPECT_EQ(q->value(8).toInt(), 1);
+    EXPECT_FALSE(q->next());
+}
+
+TEST_F(Views, ABlockMovedByAnOutsiderReturnsOnReload)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int bo = addAccount("p", "Bo", "bo", "pw");
+    const int annas = addBooking(t, 600, 660, 1, 1, anna, "Anna's");
+    const int bos = addBooking(t, 600, 660, 2, 1, bo, "Bo's");
+    session().IsAdmin = false;
+    session().LoginAccountId = bo;
+    Calendar* c = day();
+    c->resize(1000, 700);
+    ScheduleGrid* g = c->grid();
+    const int rows = g->slotRect(0, 600).height();
+
+    int n = blockOf(g, annas);
+    QPoint from = g->blockRect(n).center();
+    drag(g->viewport(), from, from + QPoint(0, 4 * rows));
+    EXPECT_EQ(row(annas)["Bstart"].toInt(), 600) << "not saved";
+    EXPECT_EQ(g->blockStart(blockOf(g, annas)), 600) << "back where it is stored";
+    EXPECT_TRUE(messages.shown().isEmpty()) << "refused silently";
+
+    n = blockOf(g, bos);
+    from = g->blockRect(n).center();
+    drag(g->viewport(), from, from + QPoint(0, 4 * rows));
+    EXPECT_EQ(row(bos)["Bstart"].toInt(), 660);
+    EXPECT_EQ(row(bos)["Bslut"].toInt(), 720);
+}
+
+TEST_F(Views, ClipboardCommandsSayWhatIsMissing)
+{
+    const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
+    Calendar* c = day();
+    ScheduleGrid* g = c->grid();
+    RunBookingCommand(7, c, c);  // cut with nothing selected
+    RunBookingCommand(9, c, c);  // paste with an empty clipboard
+    EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected. / Service message",
+                                             "No Booking on Clipboard ! / Information"}));
+    messages.clear();
+    g->selectBlock(blockOf(g, nr));
+    RunBookingCommand(8, c, c);
+    EXPECT_TRUE(c->findChild<QLabel*>("saks")->isVisibleTo(c));
+    RunBookingCommand(9, c, c);  // the copied block is still selected
+    EXPECT_EQ(messages.texts(), QStringList({"Select Entrypoint! / Information"}));
+
+    messages.clear();
+    c->resize(1000, 700);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(columnOf(g, 2), 780).center());
+    RunBookingCommand(9, c, c);
+    EXPECT_TRUE(messages.shown().isEmpty()) << messages.texts().join(",").toStdString();
+    EXPECT_EQ(count("Booking", "Lokalenr = 2 AND Bstart = 780 AND Bslut = 840"), 1);
+    EXPECT_EQ(c->grid()->blockCount(), 2);
+}
+
+TEST_F(Views, DeleteAsksAndRespectsMembership)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int own = addBooking(t, 600, 660, 1, 1, 1, "Own");
+    const int annas = addBooking(t, 700, 760, 1, 1, anna, "Anna's");
+    session().IsAdmin = false;
+    Calendar* c = day();
+    ScheduleGrid* g = c->grid();
+    RunBookingCommand(10, c, c);
+    g->selectBlock(blockOf(g, annas));
+    RunBookingCommand(10, c, c);
+    EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected / Service Message",
+                                             "You have no authority to delete this booking ! / "}));
+    EXPECT_EQ(count("Booking"), 2);
+
+    messages.clear();
+    g->selectBlock(blockOf(g, own));
+    messages.answerNext(MsgAnswer::No);
+    RunBookingCommand(10, c, c);
+    EXPECT_EQ(count("Booking"), 2);
+    messages.answerNext(MsgAnswer::Yes);
+    RunBookingCommand(10, c, c);
+    EXPECT_EQ(count("Booking"), 1);
+    ASSERT_EQ(messages.shown().size(), 2);
+    EXPECT_EQ(messages.shown()[0].text, "Confirm deletion ?");
+    EXPECT_EQ(messages.shown()[0].title, "Slettemeddelelse");
+    EXPECT_EQ(messages.shown()[0].defaultButton, MsgAnswer::No);
+    EXPECT_EQ(c->findChild<QLabel*>("slettenr")->text(), QString::number(own));
+}
+
+TEST_F(Views, WeekViewShowsSevenDaysOfOneItem)
+{
+    const int monday = t - 5;
+    addBooking(monday - 1, 600, 660, 1, 1, 1, "Sunday before");
+    addBooking(monday, 600, 660, 1, 1, 1, "Monday");
+    addBooking(monday + 6, 600, 660, 1, 1, 1, "Sunday");
+    addBooking(monday + 7, 600, 660, 1, 1, 1, "Next Monday");
+    addBooking(monday + 2, 600, 660, 2, 1, 1, "Other item");
+    Calendar* c = day();
+    c->SwitchToWeekView(1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(WindowRegistry::instance().find("Calendar"), nullptr);
+    auto* w = WindowRegistry::instance().findAs<CalMdag>("CalMdag");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(session().ShownWeekStart, monday);
+    ScheduleGrid* g = w->findChild<ScheduleGrid*>("dd");
+    QStringList titles;
+    for (int n : g->blockNumbers())
+        titles << g->blockText(n);
+    titles.sort();
+    EXPECT_EQ(titles, QStringList({"Monday", "Sunday"}));
+    EXPECT_EQ(g->headerText(), "Week:49");
+    EXPECT_EQ(w->findChild<QLabel*>("lnavn")->text(), "Hall A");
+
+    w->moveWeek(-7);
+    EXPECT_EQ(session().ShownWeekStart, monday - 7);
+    EXPECT_EQ(g->headerText(), "Week:48");
+    ASSERT_EQ(g->blockCount(), 1);
+    EXPECT_EQ(g->blockText(g->blockNumbers().first()), "Sunday before");
+}
+
+TEST_F(Views, AWeekBlockTakesItsColumnsDateAndTheViewsItem)
+{
+    Calendar* c = day();
+    c->SwitchToWeekView(2);
+    auto* w = WindowRegistry::instance().findAs<CalMdag>("CalMdag");
+    ASSERT_NE(w, nullptr);
+    w->resize(1000, 700);
+    w->activateWindow();
+    QCoreApplication::processEvents();
+    ScheduleGrid* g = w->grid();
+    const int wednesday = 2;
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(wednesday, 660).center());
+    QTest::keyClick(g->viewport(), 'S');
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClicks(QApplication::focusWidget(), "olo");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    Database d = db();
+    auto q = d.query("SELECT Bdato, Lokalenr, Bstart, Tentative FROM Booking");
+    ASSERT_TRUE(q && q->next());
+    EXPECT_EQ(q->value(0).toInt(), session().ShownWeekStart + 2);
+    EXPECT_EQ(q->value(1).toInt(), 2);
+    EXPECT_EQ(q->value(2).toInt(), 660);
+    EXPECT_EQ(q->value(3).toInt(), 0);
+
+    // A double-click outside the blocks goes back to that day, group and type kept.
+    QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(4, 900).center());
+    auto* back = WindowRegistry::instance().findAs<Calendar>("Calendar");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(session().SelectedDay, session().ShownWeekStart + 4);
+    EXPECT_EQ(back->findChild<QLabel*>("grouptype")->text(), "Rooms/Large");
+}
+
+TEST_F(Views, AdministratorEntriesRefuseOthers)
+{
+    session().IsAdmin = false;
+    Calendar* c = day();
+    for (int number : {21, 26, 25, 223, 241, 242, 24, 35}) {
+        messages.clear();
+        EXPECT_TRUE(RunMenuCommand(number, c, c));
+        EXPECT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}))
+            << number;
+    }
+    for (int number : {221, 222, 31, 32, 33, 341, 342, 343, 62}) {
+        messages.clear();
+        RunMenuCommand(number, c, c);
+        ASSERT_EQ(messages.shown().size(), 1) << number;
+        EXPECT_NE(messages.shown()[0].title, "Access Message") << number;
+    }
+    // Group heads have no action.
+    for (int number : {1, 2, 3, 6, 22, 23, 0})
+        EXPECT_FALSE(RunMenuCommand(number, c, c)) << number;
+}
+
+TEST_F(Views, ToolBarsHoldEveryEntryInOrder)
+{
+    QStringList captions;
+    for (const CommandNode& n : BookingCommands())
+        captions << QString::number(n.number) + " " + n.caption;
+    EXPECT_EQ(captions, QStringList({"7 Cut Booking", "8 Copy Booking", "9 Paste Booking",
+                                     "10 Delete Booking", "14 Search", "15 My Bookings",
+                                     "16 Todays Bookings", "18 Repeating Bookings",
+                                     "17 Print Scheeme"}));
+    const CommandNode* open = FindMenuCommand(11);
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->caption, "&Open Existing Bookingfile");
+    EXPECT_EQ(FindMenuCommand(343)->caption, "Stand-Alones");
+    EXPECT_TRUE(FindMenuCommand(223)->adminOnly);
+    EXPECT_FALSE(FindMenuCommand(222)->adminOnly);
+
+    bool quit = false;
+    navigator().quit = [&] { quit = true; };
+    Calendar* c = day();
+    RunMenuCommand(14, c, c);
+    EXPECT_TRUE(quit);
+}
+
+TEST_F(Views, DaySchemePrintsTitleAndSubtitle)
+{
+    addBooking(t, 600, 660, 1, 1, 1, "Board meeting");
+    Calendar* c = day();
+    c->preparePrint();
+    EXPECT_EQ(c->grid()->printTitle(), "Day Scheme  - 05-12-2026");
+    EXPECT_EQ(c->grid()->printSubtitle(), "Rooms/Large");
+    const QString pdf = pathOf("day.pdf");
+    ASSERT_TRUE(c->grid()->printToPdf(pdf));
+    QProcess p;
+    p.start("pdftotext", {pdf, "-"});
+    ASSERT_TRUE(p.waitForFinished());
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(text.contains("Day Scheme")) << text.toStdString();
+    EXPECT_TRUE(text.contains("05-12-2026"));
+    EXPECT_TRUE(text.contains("Rooms/Large"));
+    EXPECT_TRUE(text.contains("Board meeting"));
+}

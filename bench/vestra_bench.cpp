@@ -5,11 +5,14 @@
 
 #include "data/helpers.h"
 #include "data/schema.h"
+#include "platform/schedulegrid.h"
 #include "schedule/scheduledata.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <benchmark/benchmark.h>
 
@@ -111,8 +114,42 @@ void BM_WeekViewLoad(benchmark::State& state)
     state.counters["blocks"] = benchmark::Counter(blocks, benchmark::Counter::kAvgIterations);
 }
 
+// One frame of a busy day: 40 columns and 200 blocks, many overlapping.
+void BM_DayViewPaint(benchmark::State& state)
+{
+    ScheduleGrid grid;
+    grid.resize(1280, 800);
+    grid.setOpeningTime(480);
+    grid.setClosingTime(1020);
+    grid.setPrimeTime(540, 960);
+    grid.setSlotSize(15);
+    grid.setColumnDisplay(255);
+    for (int c = 1; c <= 40; ++c)
+        grid.addColumn(c, QStringLiteral("Room %1").arg(c));
+    QRandomGenerator rng(7);
+    for (int i = 0; i < 200; ++i) {
+        const int start = 480 + 15 * rng.bounded(32);
+        const int n = grid.addBlock(start, start + 30 + 15 * rng.bounded(6), kFirstDay,
+                                    QStringLiteral("Booking %1").arg(i), QString::number(i + 1));
+        grid.setBlockColumnKey(n, i % 40 + 1);
+        grid.setBlockSecondText(n, QStringLiteral("Account %1").arg(i % 13));
+        grid.setBlockColour(n, static_cast<int>(rng.bounded(0x1000000)));
+        grid.setBlockTentative(n, i % 5 == 0);
+    }
+    grid.show();
+    QCoreApplication::processEvents();
+    QImage frame(grid.size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter p(&frame);
+        grid.render(&p);
+        p.end();
+        benchmark::DoNotOptimize(frame.bits());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_DayViewPaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DayViewLoad)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DayViewLoadFullScan)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WeekViewLoad)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

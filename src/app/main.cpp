@@ -1,6 +1,5 @@
-#include "schedule/calendar.h"
+#include "schedule/registerwindows.h"
 #include "session/introstart.h"
-#include "session/navigator.h"
 
 #include <QApplication>
 
@@ -12,8 +11,7 @@ int main(int argc, char** argv)
     // program ends only when asked to.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    vestra::navigator().showMainWindow = [] { vestra::ShowCalendar(); };
-    vestra::navigator().showSplash = [] { vestra::ShowSplash(); };
+    vestra::RegisterWindows();
     vestra::ShowSplash();
     return app.exec();
 }

@@ -64,3 +64,14 @@ int IsoWeekNumber(const QDate& date)
 }
 
 } // namespace vestra
+
+namespace vestra {
+QString QtDateFormat(const QString& format)
+{
+    QString out = format;
+    out.replace(QLatin1Char('m'), QLatin1Char('M'));
+    out.replace(QLatin1Char('Y'), QLatin1Char('y'));
+    out.replace(QLatin1Char('D'), QLatin1Char('d'));
+    return out.isEmpty() ? QStringLiteral("dd-MM-yyyy") : out;
+}
+} // namespace vestra

@@ -36,3 +36,9 @@ QDate WeekStart(const QDate& date, const QString& firstDay);
 int IsoWeekNumber(const QDate& date);
 
 } // namespace vestra
+
+namespace vestra {
+// The program's date format texts ("dd-mm-yyyy", "mm/dd/yyyy") as Qt date
+// formats for date editors ("dd-MM-yyyy").
+QString QtDateFormat(const QString& format);
+} // namespace vestra

@@ -1,6 +1,7 @@
 #include "schedule/commands.h"
 
 #include "data/schema.h"
+#include "platform/externalurls.h"
 #include "platform/messages.h"
 #include "session/access.h"
 #include "session/connection.h"
@@ -8,7 +9,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QHash>
 #include <QKeyEvent>
@@ -65,7 +65,7 @@ void notAvailable(const QString& caption)
 void openHelp(QWidget* owner)
 {
     const QString help = HelpFilePath();
-    if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help))) {
+    if (!QFileInfo::exists(help) || !OpenExternalUrl(QUrl::fromLocalFile(help).toString())) {
         showMessage(QStringLiteral("The help file %1 could not be opened.").arg(help),
                     QStringLiteral("Help"), MsgIcon::Warning);
     }

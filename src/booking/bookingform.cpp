@@ -1,0 +1,647 @@
+#include "booking/bookingform.h"
+
+#include "booking/seriesupdate.h"
+#include "data/dates.h"
+#include "platform/externalurls.h"
+#include "platform/messages.h"
+#include "platform/windowregistry.h"
+#include "session/session.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDoubleValidator>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+namespace {
+
+FormWindowOpener g_pattern;
+FormWindowOpener g_addOrDelete;
+ReceiptOpener g_receipt;
+
+// The Booking fields the form writes back.
+const QStringList kWritable = {
+    QStringLiteral("Beskrivelse"), QStringLiteral("langbeskrivelse"),
+    QStringLiteral("Bemærkninger"), QStringLiteral("kontonr"), QStringLiteral("curacname"),
+    QStringLiteral("ID"), QStringLiteral("Antalpers"), QStringLiteral("leveringstype"),
+    QStringLiteral("Bdato"), QStringLiteral("Bstart"), QStringLiteral("Bslut"),
+    QStringLiteral("Tentative"), QStringLiteral("Pris"), QStringLiteral("tax"),
+    QStringLiteral("bvpris"), QStringLiteral("Kontaktperson2"),
+    QStringLiteral("Kontaktpersonadr2"), QStringLiteral("Kontaktpersonpnr2"),
+    QStringLiteral("Kontaktpersonby2"), QStringLiteral("Kontakttlf2"),
+    QStringLiteral("Kontakttlfb2")};
+
+const char* const kAccountFields[][2] = {
+    {"kontokontakt", "Contact:"}, {"Kontoadresse", "Address:"}, {"Kontopnr", "Zip/County:"},
+    {"Kontoby", ""},              {"Kontotlf", "Phone /w:"},    {"Kontofax", "Fax:"},
+    {"kontomail", "Email:"},      {"Kontomobil", "Mobile:"},    {"Kontotlfp", "Phone /p:"},
+    {"depname", "Dep:"}};
+
+const char* const kContactFields[][2] = {
+    {"Kontaktperson2", "Contact 2:"}, {"Kontaktpersonadr2", "Address:"},
+    {"Kontaktpersonpnr2", "Zip/County:"}, {"Kontaktpersonby2", ""},
+    {"Kontakttlf2", "Phone /w:"}, {"Kontakttlfb2", "Phone /p:"}};
+
+const char* const kHiddenFields[] = {"lokalinr", "gennr", "gentagende", "Bcolor", "Kontouser",
+                                     "gruppeart", "curacname", "kontoknr", "PRTyp"};
+
+QLineEdit* lockedEdit(const QString& name, QWidget* parent)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setReadOnly(true);
+    e->setFocusPolicy(Qt::ClickFocus);
+    return e;
+}
+
+bool truthOf(const QVariant& v)
+{
+    const QString s = v.toString().trimmed().toLower();
+    return !(s.isEmpty() || s == QStringLiteral("0") || s == QStringLiteral("false"));
+}
+
+int secondsOf(const QTime& t)
+{
+    return t.msecsSinceStartOfDay() / 1000;
+}
+
+} // namespace
+
+void SetRepeatedBookingWindows(FormWindowOpener pattern, FormWindowOpener addOrDelete)
+{
+    g_pattern = std::move(pattern);
+    g_addOrDelete = std::move(addOrDelete);
+}
+
+void SetReceiptOpener(ReceiptOpener opener)
+{
+    g_receipt = std::move(opener);
+}
+
+BookingForm::BookingForm(QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      m_rec(QStringLiteral("bookingfor"), QStringLiteral("Booking"), QStringLiteral("Bookingnr"),
+            kWritable)
+{
+    setObjectName(QStringLiteral("bookingform"));
+    setWindowTitle(QStringLiteral("Vestra -  Booking Information"));
+    build();
+}
+
+void BookingForm::build()
+{
+    auto* layout = new QVBoxLayout(this);
+
+    auto* head = new QHBoxLayout;
+    m_head = new QLabel(this);
+    m_head->setObjectName(QStringLiteral("beskrshow"));
+    QFont big = m_head->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    big.setBold(true);
+    m_head->setFont(big);
+    m_single = new QLabel(this);
+    m_single->setObjectName(QStringLiteral("gentshow"));
+    head->addWidget(m_head, 1);
+    head->addWidget(m_single);
+    layout->addLayout(head);
+
+    auto* top = new QGridLayout;
+    m_bookingnr = lockedEdit(QStringLiteral("Bookingnr"), this);
+    m_item = lockedEdit(QStringLiteral("lokalenr"), this);
+    m_itemName = lockedEdit(QStringLiteral("Lokalenavn"), this);
+    m_date = new QDateEdit(this);
+    m_date->setObjectName(QStringLiteral("Bdato"));
+    m_date->setCalendarPopup(true);
+    m_start = new QTimeEdit(this);
+    m_start->setObjectName(QStringLiteral("bstart"));
+    m_start->setDisplayFormat(QStringLiteral("HH:mm"));
+    m_end = new QTimeEdit(this);
+    m_end->setObjectName(QStringLiteral("bslut"));
+    m_end->setDisplayFormat(QStringLiteral("HH:mm"));
+    m_tentative = new QCheckBox(QStringLiteral("Tentative"), this);
+    m_tentative->setObjectName(QStringLiteral("Tentative"));
+    top->addWidget(new QLabel(QStringLiteral("No#:"), this), 0, 0);
+    top->addWidget(m_bookingnr, 0, 1);
+    top->addWidget(new QLabel(QStringLiteral("Unit no#:"), this), 0, 2);
+    top->addWidget(m_item, 0, 3);
+    top->addWidget(new QLabel(QStringLiteral("Resource:"), this), 0, 4);
+    top->addWidget(m_itemName, 0, 5, 1, 2);
+    top->addWidget(new QLabel(QStringLiteral("Date:"), this), 1, 0);
+    top->addWidget(m_date, 1, 1);
+    top->addWidget(new QLabel(QStringLiteral("Start:"), this), 1, 2);
+    top->addWidget(m_start, 1, 3);
+    top->addWidget(new QLabel(QStringLiteral("End:"), this), 1, 4);
+    top->addWidget(m_end, 1, 5);
+    top->addWidget(m_tentative, 1, 6);
+    layout->addLayout(top);
+
+    for (const char* name : kHiddenFields) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
+        e->hide();
+        m_hidden.insert(QString::fromLatin1(name), e);
+    }
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("tabs"));
+    m_tabs->addTab(buildGeneralTab(), QStringLiteral("General Info"));
+    m_tabs->addTab(buildAccountTab(), QStringLiteral("Account Info"));
+    m_tabs->addTab(buildReceiptTab(), QStringLiteral("Reciept"));
+    layout->addWidget(m_tabs, 1);
+
+    auto* buttons = new QHBoxLayout;
+    auto* genkn = new QPushButton(QStringLiteral("Add/Del Repeated Booking"), this);
+    genkn->setObjectName(QStringLiteral("genkn"));
+    auto* updgen = new QPushButton(QStringLiteral("Update Repeated Booking"), this);
+    updgen->setObjectName(QStringLiteral("updgen"));
+    auto* luk = new QPushButton(QStringLiteral("Close"), this);
+    luk->setObjectName(QStringLiteral("luk"));
+    buttons->addWidget(genkn);
+    buttons->addWidget(updgen);
+    buttons->addStretch();
+    buttons->addWidget(luk);
+    layout->addLayout(buttons);
+
+    connect(genkn, &QPushButton::clicked, this, &BookingForm::RepeatedBookingButton);
+    connect(updgen, &QPushButton::clicked, this, &BookingForm::UpdateRepeatedBooking);
+    connect(luk, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] { Store(); });
+    connect(m_title, &QLineEdit::textChanged, m_head, &QLabel::setText);
+    for (QTimeEdit* t : {m_start, m_end})
+        connect(t, &QTimeEdit::timeChanged, this, [this] {
+            if (!m_filling && m_hidden[QStringLiteral("PRTyp")]->text() == QStringLiteral("1"))
+                RecalculatePrice();
+        });
+    resize(720, 560);
+}
+
+QWidget* BookingForm::buildGeneralTab()
+{
+    auto* tab = new QWidget(this);
+    auto* form = new QFormLayout(tab);
+    m_title = new QLineEdit(tab);
+    m_title->setObjectName(QStringLiteral("Beskrivelse"));
+    m_description = new QPlainTextEdit(tab);
+    m_description->setObjectName(QStringLiteral("langbeskrivelse"));
+    m_description->setTabChangesFocus(true);
+    m_remarks = new QPlainTextEdit(tab);
+    m_remarks->setObjectName(QStringLiteral("Bemærkninger"));
+    m_remarks->setTabChangesFocus(true);
+    m_account = new QComboBox(tab);
+    m_account->setObjectName(QStringLiteral("Kontonr"));
+    m_floorPlan = new QComboBox(tab);
+    m_floorPlan->setObjectName(QStringLiteral("ID"));
+    m_persons = new QLineEdit(tab);
+    m_persons->setObjectName(QStringLiteral("Antalpers"));
+    m_persons->setValidator(new QIntValidator(0, 1000000, m_persons));
+    m_delivery = new QComboBox(tab);
+    m_delivery->setObjectName(QStringLiteral("leveringstype"));
+    m_delivery->addItems({QString(), QStringLiteral("Collected"), QStringLiteral("Delivered")});
+    m_mailer = new QLabel(tab);
+    m_mailer->setObjectName(QStringLiteral("ctmailer"));
+    m_mailer->setText(QStringLiteral("<a href=\"#\">Send an e-mail about this booking</a>"));
+    m_mailer->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    m_floorPlanCaption = new QLabel(QStringLiteral("Floorplan:"), tab);
+    m_personsCaption = new QLabel(QStringLiteral("#:"), tab);
+    m_deliveryCaption = new QLabel(QStringLiteral("Delivery:"), tab);
+
+    form->addRow(QStringLiteral("Title:"), m_title);
+    form->addRow(QStringLiteral("Description:"), m_description);
+    form->addRow(QStringLiteral("Remarks:"), m_remarks);
+    form->addRow(QStringLiteral("Account:"), m_account);
+    form->addRow(m_floorPlanCaption, m_floorPlan);
+    form->addRow(m_personsCaption, m_persons);
+    form->addRow(m_deliveryCaption, m_delivery);
+    form->addRow(QString(), m_mailer);
+
+    connect(m_account, &QComboBox::activated, this, &BookingForm::accountChosen);
+    connect(m_mailer, &QLabel::linkActivated, this, &BookingForm::sendMail);
+    return tab;
+}
+
+QWidget* BookingForm::buildAccountTab()
+{
+    auto* tab = new QWidget(this);
+    auto* grid = new QGridLayout(tab);
+    auto* own = new QGroupBox(QStringLiteral("Account"), tab);
+    auto* ownForm = new QFormLayout(own);
+    for (const auto& [name, caption] : kAccountFields) {
+        QLineEdit* e = lockedEdit(QString::fromUtf8(name), own);
+        m_accountFields << e;
+        ownForm->addRow(QString::fromUtf8(caption), e);
+    }
+    auto* second = new QGroupBox(QStringLiteral("Second contact"), tab);
+    auto* secondForm = new QFormLayout(second);
+    for (const auto& [name, caption] : kContactFields) {
+        auto* e = new QLineEdit(second);
+        e->setObjectName(QString::fromUtf8(name));
+        m_contact << e;
+        secondForm->addRow(QString::fromUtf8(caption), e);
+    }
+    grid->addWidget(own, 0, 0);
+    grid->addWidget(second, 0, 1, Qt::AlignTop);
+    return tab;
+}
+
+QWidget* BookingForm::buildReceiptTab()
+{
+    auto* tab = new QWidget(this);
+    auto* layout = new QHBoxLayout(tab);
+    auto* amounts = new QFormLayout;
+    m_price = new QLineEdit(tab);
+    m_price->setObjectName(QStringLiteral("Pris"));
+    m_price->setAlignment(Qt::AlignRight);
+    m_taxAmount = new QLabel(FormatAmount(0), tab);
+    m_taxAmount->setObjectName(QStringLiteral("taxbel"));
+    m_taxAmount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_total = new QLabel(FormatAmount(0), tab);
+    m_total->setObjectName(QStringLiteral("intax"));
+    m_total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont bold = m_total->font();
+    bold.setBold(true);
+    m_total->setFont(bold);
+    m_tax = new QCheckBox(QStringLiteral("Tax"), tab);
+    m_tax->setObjectName(QStringLiteral("TaxB"));
+    amounts->addRow(QStringLiteral("Fee"), m_price);
+    amounts->addRow(QStringLiteral("Tax"), m_taxAmount);
+    amounts->addRow(QStringLiteral("Total"), m_total);
+    amounts->addRow(QString(), m_tax);
+
+    auto* box = new QGroupBox(QStringLiteral("Price"), tab);
+    box->setObjectName(QStringLiteral("bvpboks"));
+    auto* boxLayout = new QVBoxLayout(box);
+    m_listPrice = new QRadioButton(QStringLiteral("List price"), box);
+    m_listPrice->setObjectName(QStringLiteral("ListpriceRes"));
+    m_agreed = new QRadioButton(QStringLiteral("Agreed"), box);
+    m_agreed->setObjectName(QStringLiteral("aftres"));
+    boxLayout->addWidget(m_listPrice);
+    boxLayout->addWidget(m_agreed);
+    auto* receipt = new QPushButton(QStringLiteral("General Reciept"), tab);
+    receipt->setObjectName(QStringLiteral("Arrkvit"));
+    boxLayout->addStretch();
+    boxLayout->addWidget(receipt);
+
+    layout->addLayout(amounts, 1);
+    layout->addWidget(box);
+
+    connect(m_price, &QLineEdit::textChanged, this, [this] {
+        if (!m_filling)
+            RecalculatePrice();
+    });
+    connect(m_tax, &QCheckBox::clicked, this, [this] { RecalculatePrice(); });
+    connect(m_listPrice, &QRadioButton::clicked, this, &BookingForm::chooseListPrice);
+    connect(m_agreed, &QRadioButton::clicked, this, &BookingForm::chooseAgreed);
+    connect(receipt, &QPushButton::clicked, this, &BookingForm::PrintReceipt);
+    return tab;
+}
+
+void BookingForm::fillLists()
+{
+    const Session& s = session();
+    Database db = BookingFile();
+    m_account->clear();
+    auto accounts = s.IsAdmin
+                        ? db.query(QStringLiteral("SELECT ID, Kontonavn FROM AdminAccounts"))
+                        : db.query(QStringLiteral("SELECT Konti.ID, Konti.Kontonavn FROM Grptilk "
+                                                  "INNER JOIN Konti ON Grptilk.gnr = Konti.ID "
+                                                  "WHERE Grptilk.pnr = ? ORDER BY Konti.Kontonavn"),
+                                   {s.LoginAccountId});
+    while (accounts && accounts->next())
+        m_account->addItem(accounts->value(1).toString(), accounts->value(0));
+    m_floorPlan->clear();
+    m_floorPlan->addItem(QString(), QVariant());
+    auto plans = db.query(QStringLiteral("SELECT ID, Opstilling FROM florplanfor"));
+    while (plans && plans->next())
+        m_floorPlan->addItem(plans->value(1).toString(), plans->value(0));
+}
+
+bool BookingForm::OpenOn(int bookingnr)
+{
+    Database db = BookingFile();
+    if (!m_rec.find(db, bookingnr))
+        return false;
+    m_date->setDisplayFormat(QtDateFormat(session().DateFormatLong));
+    fillLists();
+    showRecord();
+    RecalculatePrice();
+    activated();
+    return true;
+}
+
+void BookingForm::showRecord()
+{
+    m_filling = true;
+    const auto v = [this](const char* f) { return m_rec.value(QString::fromUtf8(f)); };
+    m_bookingnr->setText(v("Bookingnr").toString());
+    m_item->setText(v("Lokalenr").toString());
+    m_itemName->setText(v("Lokalenavn").toString());
+    m_date->setDate(DateFromDayNumber(v("Bdato").toInt()));
+    m_start->setTime(QTime(0, 0).addSecs(v("Start").toInt()));
+    m_end->setTime(QTime(0, 0).addSecs(v("Slut").toInt()));
+    m_tentative->setChecked(v("Tentative").toInt() != 0);
+    m_title->setText(v("Beskrivelse").toString());
+    m_head->setText(v("Beskrivelse").toString());
+    m_description->setPlainText(v("langbeskrivelse").toString());
+    m_remarks->setPlainText(v("Bemærkninger").toString());
+    const QVariant account = v("kontonr");
+    int index = m_account->findData(account.toInt());
+    if (index < 0 && !account.isNull()) {
+        // An account the list does not offer (archived, say) still shows as it is.
+        m_account->insertItem(0, v("Kontonavn").toString(), account.toInt());
+        index = 0;
+    }
+    m_account->setCurrentIndex(index);
+    m_floorPlan->setCurrentIndex(std::max(0, m_floorPlan->findData(v("ID").toInt())));
+    m_persons->setText(v("Antalpers").toString());
+    m_delivery->setCurrentIndex(std::max(0, m_delivery->findText(v("leveringstype").toString())));
+    for (QLineEdit* e : m_accountFields)
+        e->setText(m_rec.value(e->objectName()).toString());
+    for (QLineEdit* e : m_contact)
+        e->setText(m_rec.value(e->objectName()).toString());
+    m_price->setText(PlainPrice(v("Pris").toDouble()));
+    m_tax->setChecked(v("tax").toInt() != 0);
+    m_hidden[QStringLiteral("lokalinr")]->setText(v("lokalinr").toString());
+    m_hidden[QStringLiteral("gennr")]->setText(v("gennr").toString());
+    m_hidden[QStringLiteral("gentagende")]->setText(truthOf(v("gentagende")) ? QStringLiteral("True")
+                                                                               : QStringLiteral("False"));
+    m_hidden[QStringLiteral("Bcolor")]->setText(v("Bcolor").toString());
+    m_hidden[QStringLiteral("Kontouser")]->setText(v("Kontouser").toString());
+    m_hidden[QStringLiteral("gruppeart")]->setText(v("Gruppeart").toString());
+    m_hidden[QStringLiteral("curacname")]->setText(v("curacname").toString());
+    m_hidden[QStringLiteral("kontoknr")]->setText(account.toString());
+    m_hidden[QStringLiteral("PRTyp")]->setText(v("bvpris").toString());
+    m_filling = false;
+}
+
+int BookingForm::bookingnr() const
+{
+    return m_bookingnr->text().toInt();
+}
+
+int BookingForm::startSeconds() const
+{
+    return secondsOf(m_start->time());
+}
+
+int BookingForm::endSeconds() const
+{
+    return secondsOf(m_end->time());
+}
+
+bool BookingForm::isRepeated() const
+{
+    return truthOf(m_hidden[QStringLiteral("gentagende")]->text());
+}
+
+void BookingForm::RecalculatePrice()
+{
+    if (m_recalculating || !m_rec.isPositioned())
+        return;
+    m_recalculating = true;
+    PriceInput in;
+    in.item = m_item->text().toInt();
+    in.startSeconds = startSeconds();
+    in.endSeconds = endSeconds();
+    in.priceType = m_hidden[QStringLiteral("PRTyp")]->text().toInt();
+    in.price = ParsePrice(m_price->text()).value_or(0);
+    in.tax = m_tax->isChecked();
+    in.taxPercent = session().TaxPercent;
+    Database db = BookingFile();
+    const PriceResult r = vestra::RecalculatePrice(db, in);
+    if (in.priceType == ListPrice) {
+        const QString text = PlainPrice(r.price);
+        // Writing the same text again raises no change, so this settles.
+        if (m_price->text() != text)
+            m_price->setText(text);
+    }
+    m_taxAmount->setText(FormatAmount(r.taxAmount));
+    m_total->setText(FormatAmount(r.total));
+    m_recalculating = false;
+}
+
+void BookingForm::chooseListPrice()
+{
+    m_listPrice->setChecked(true);
+    m_hidden[QStringLiteral("PRTyp")]->setText(QStringLiteral("1"));
+    m_price->setReadOnly(true);
+    RecalculatePrice();
+}
+
+void BookingForm::chooseAgreed()
+{
+    m_agreed->setChecked(true);
+    m_hidden[QStringLiteral("PRTyp")]->setText(QStringLiteral("2"));
+    m_price->setReadOnly(false);
+}
+
+void BookingForm::activated()
+{
+    if (!m_rec.isPositioned())
+        return;
+    RecalculatePrice();
+    m_single->setText(isRepeated() ? QStringLiteral("Multi") : QStringLiteral("Single"));
+    if (m_hidden[QStringLiteral("PRTyp")]->text() == QStringLiteral("1"))
+        chooseListPrice();
+    else
+        chooseAgreed();
+    const bool room = m_hidden[QStringLiteral("gruppeart")]->text().toInt() == 1;
+    m_floorPlan->setVisible(room);
+    m_floorPlanCaption->setVisible(room);
+    m_persons->setVisible(room);
+    m_personsCaption->setVisible(room);
+    m_delivery->setVisible(!room);
+    m_deliveryCaption->setVisible(!room);
+}
+
+void BookingForm::accountChosen(int index)
+{
+    if (index < 0)
+        return;
+    m_hidden[QStringLiteral("curacname")]->setText(m_account->itemText(index));
+    m_hidden[QStringLiteral("kontoknr")]->setText(m_account->itemData(index).toString());
+}
+
+void BookingForm::collect()
+{
+    const auto set = [this](const char* field, const QVariant& value) {
+        m_rec.setValue(QString::fromUtf8(field), value);
+    };
+    const auto nullable = [](const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); };
+    set("Beskrivelse", m_title->text());
+    set("langbeskrivelse", nullable(m_description->toPlainText()));
+    set("Bemærkninger", nullable(m_remarks->toPlainText()));
+    const QString account = m_hidden[QStringLiteral("kontoknr")]->text();
+    set("kontonr", account.isEmpty() ? QVariant() : QVariant(account.toInt()));
+    set("curacname", nullable(m_hidden[QStringLiteral("curacname")]->text()));
+    set("ID", m_floorPlan->currentData());
+    set("Antalpers", m_persons->text().isEmpty() ? QVariant() : QVariant(m_persons->text().toInt()));
+    set("leveringstype", nullable(m_delivery->currentText()));
+    set("Bdato", DayNumber(m_date->date()));
+    set("Bstart", startSeconds() / 60);
+    set("Bslut", endSeconds() / 60);
+    set("Tentative", m_tentative->isChecked() ? -1 : 0);
+    set("tax", m_tax->isChecked() ? -1 : 0);
+    const QString type = m_hidden[QStringLiteral("PRTyp")]->text();
+    set("bvpris", type.isEmpty() ? QVariant() : QVariant(type.toInt()));
+    for (QLineEdit* e : m_contact)
+        m_rec.setValue(e->objectName(), nullable(e->text()));
+}
+
+bool BookingForm::Store()
+{
+    if (!m_rec.isPositioned())
+        return true;
+    const auto price = ParsePrice(m_price->text());
+    if (!price) {
+        showMessage(QStringLiteral("The fee \"%1\" is not a number.").arg(m_price->text()),
+                    QStringLiteral("Error"), MsgIcon::Warning);
+        m_tabs->setCurrentIndex(2);
+        m_price->setFocus();
+        return false;
+    }
+    collect();
+    m_rec.setValue(QStringLiteral("Pris"), *price);
+    Database db = BookingFile();
+    if (!m_rec.store(db)) {
+        showMessage(QStringLiteral("The booking could not be stored:\n") + db.lastError(),
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        return false;
+    }
+    return true;
+}
+
+void BookingForm::PrintReceipt()
+{
+    RecalculatePrice();
+    if (m_title->text().isEmpty()) {
+        QApplication::beep();
+        showMessage(QStringLiteral("Bookingtitle cannot be empty!"), QString(), MsgIcon::Warning);
+        return;
+    }
+    if (!Store())
+        return;
+    if (g_receipt)
+        g_receipt(bookingnr(), isRepeated(), m_hidden[QStringLiteral("gennr")]->text().toInt(),
+                  m_tax->isChecked(), this);
+}
+
+void BookingForm::RepeatedBookingButton()
+{
+    RecalculatePrice();
+    const FormWindowOpener& opener = isRepeated() ? g_addOrDelete : g_pattern;
+    if (opener)
+        opener(this);
+    else
+        showMessage(QStringLiteral("Repeated bookings are not available in this version of Vestra."),
+                    QStringLiteral("Service Message"));
+}
+
+void BookingForm::UpdateRepeatedBooking()
+{
+    if (!isRepeated()) {
+        QApplication::beep();
+        showMessage(QStringLiteral("This is not a repeated booking !"), QString());
+        return;
+    }
+    if (messages().show({QStringLiteral("Corresponding repeated bookings are now updated to match "
+                                        "the current Booking !"),
+                         QStringLiteral("Update of repeated Booking"), MsgButtons::OkCancel,
+                         MsgIcon::Information, MsgAnswer::Ok})
+        != MsgAnswer::Ok)
+        return;
+    SeriesDetails d;
+    d.gennr = m_hidden[QStringLiteral("gennr")]->text().toInt();
+    d.bookingnr = bookingnr();
+    const QString account = m_hidden[QStringLiteral("kontoknr")]->text();
+    d.kontonr = account.isEmpty() ? QVariant() : QVariant(account.toInt());
+    d.curacname = m_hidden[QStringLiteral("curacname")]->text();
+    d.beskrivelse = m_title->text();
+    d.langbeskrivelse = m_description->toPlainText();
+    d.antalpers = m_persons->text().isEmpty() ? QVariant() : QVariant(m_persons->text().toInt());
+    d.bemaerkninger = m_remarks->toPlainText();
+    d.leveringstype = m_delivery->currentText();
+    d.pris = ParsePrice(m_price->text()).value_or(0);
+    d.startSeconds = startSeconds();
+    d.endSeconds = endSeconds();
+    d.floorPlan = m_floorPlan->currentData();
+    for (int i = 0; i < 6; ++i)
+        d.contact[i] = m_contact[i]->text();
+    d.tax = m_tax->isChecked();
+    d.priceType = m_hidden[QStringLiteral("PRTyp")]->text().toInt();
+    d.tentative = m_tentative->isChecked();
+    Database db = BookingFile();
+    if (UpdateSeries(db, d) < 0)
+        showMessage(QStringLiteral("The repeated bookings could not be updated:\n") + db.lastError(),
+                    QStringLiteral("Error"), MsgIcon::Critical);
+}
+
+QString BookingForm::MailTarget() const
+{
+    return BookingMailTarget(m_rec.value(QStringLiteral("kontomail")).toString(),
+                             m_itemName->text(), m_date->date(), session().DateFormatLong,
+                             startSeconds());
+}
+
+void BookingForm::sendMail()
+{
+    if (!OpenExternalUrl(MailTarget()))
+        showMessage(QStringLiteral("No mail program could be started for this message."),
+                    QStringLiteral("Service Message"), MsgIcon::Warning);
+}
+
+void BookingForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_filling)
+        activated();
+}
+
+void BookingForm::closeEvent(QCloseEvent* event)
+{
+    if (!Store()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Back to the schedule, which reloads and shows the changes.
+    for (const char* name : {"Calendar", "CalMdag"})
+        if (QWidget* view = WindowRegistry::instance().find(QString::fromLatin1(name)))
+            view->activateWindow();
+}
+
+BookingForm* ShowBookingForm(int bookingnr, QWidget* owner)
+{
+    auto& windows = WindowRegistry::instance();
+    auto* form = windows.obtain<BookingForm>(QStringLiteral("bookingform"),
+                                             [] { return new BookingForm; });
+    // A form still open on another booking stores it before moving on.
+    if (form->isVisible() && form->bookingnr() != bookingnr && !form->Store())
+        return form;
+    if (!form->OpenOn(bookingnr)) {
+        showMessage(QStringLiteral("The booking no longer exists; another workstation may have "
+                                   "deleted it."),
+                    QStringLiteral("Service Message"), MsgIcon::Warning);
+        form->close();
+        return nullptr;
+    }
+    windows.show(form, ShowMode::Owned, owner);
+    return form;
+}
+
+} // namespace vestra

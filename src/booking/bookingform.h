@@ -1,0 +1,115 @@
+#pragma once
+// The booking form: one stored booking with its account, contact, room or
+// delivery details, remarks, price and tax. Bookings are made on the
+// schedule; the form only edits them.
+
+#include "booking/price.h"
+#include "platform/recordsource.h"
+
+#include <QWidget>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTimeEdit;
+
+namespace vestra {
+
+class BookingForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit BookingForm(QWidget* parent = nullptr);
+
+    // Positions the form on the booking; false when it no longer exists.
+    bool OpenOn(int bookingnr);
+    void RecalculatePrice();
+    // Writes pending changes; false (with a message) when a value cannot be stored.
+    bool Store();
+    void UpdateRepeatedBooking();
+    void PrintReceipt();
+    void RepeatedBookingButton();
+    QString MailTarget() const;
+
+    int bookingnr() const;
+    int startSeconds() const;
+    int endSeconds() const;
+    bool isRepeated() const;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build();
+    void fillLists();
+    void showRecord();
+    void collect();
+    void activated();
+    void chooseListPrice();
+    void chooseAgreed();
+    void accountChosen(int index);
+    void sendMail();
+    QWidget* buildGeneralTab();
+    QWidget* buildAccountTab();
+    QWidget* buildReceiptTab();
+
+    RecordSource m_rec;
+    bool m_filling = false;
+    bool m_recalculating = false;
+
+    QLabel* m_head;
+    QLabel* m_single;
+    QLineEdit* m_bookingnr;
+    QLineEdit* m_item;
+    QLineEdit* m_itemName;
+    QDateEdit* m_date;
+    QTimeEdit* m_start;
+    QTimeEdit* m_end;
+    QCheckBox* m_tentative;
+    QTabWidget* m_tabs;
+    // General Info
+    QLineEdit* m_title;
+    QPlainTextEdit* m_description;
+    QPlainTextEdit* m_remarks;
+    QComboBox* m_account;
+    QComboBox* m_floorPlan;
+    QLabel* m_floorPlanCaption;
+    QLineEdit* m_persons;
+    QLabel* m_personsCaption;
+    QComboBox* m_delivery;
+    QLabel* m_deliveryCaption;
+    QLabel* m_mailer;
+    // Account Info
+    QList<QLineEdit*> m_accountFields;
+    QList<QLineEdit*> m_contact;
+    // Reciept
+    QLineEdit* m_price;
+    QLabel* m_taxAmount;
+    QLabel* m_total;
+    QCheckBox* m_tax;
+    QRadioButton* m_listPrice;
+    QRadioButton* m_agreed;
+    // Fields the program keeps for itself (and the series windows read).
+    QHash<QString, QLineEdit*> m_hidden;
+};
+
+BookingForm* ShowBookingForm(int bookingnr, QWidget* owner);
+
+// The windows the form's repeated-booking button opens; the series windows
+// register themselves.
+using FormWindowOpener = std::function<void(BookingForm* form)>;
+void SetRepeatedBookingWindows(FormWindowOpener pattern, FormWindowOpener addOrDelete);
+
+// The receipts register here.
+using ReceiptOpener =
+    std::function<void(int bookingnr, bool repeated, int gennr, bool tax, QWidget* parent)>;
+void SetReceiptOpener(ReceiptOpener opener);
+
+} // namespace vestra

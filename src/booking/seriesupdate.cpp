@@ -1,0 +1,43 @@
+#include "booking/seriesupdate.h"
+
+#include "data/dates.h"
+#include "platform/reportformat.h"
+
+namespace vestra {
+
+int UpdateSeries(Database& db, const SeriesDetails& d)
+{
+    // A booking outside any series (gennr 0 or empty) has no others to update.
+    if (d.gennr == 0)
+        return 0;
+    Transaction tx(db);
+    if (!tx.ok())
+        return -1;
+    const bool ok = db.exec(
+        QStringLiteral("UPDATE Booking SET kontonr = ?, curacname = ?, Beskrivelse = ?, "
+                       "langbeskrivelse = ?, Antalpers = ?, Bemærkninger = ?, leveringstype = ?, "
+                       "Pris = ?, Bstart = ?, Bslut = ?, ID = ?, Kontaktperson2 = ?, "
+                       "Kontaktpersonadr2 = ?, Kontaktpersonpnr2 = ?, Kontaktpersonby2 = ?, "
+                       "Kontakttlf2 = ?, Kontakttlfb2 = ?, tax = ?, bvpris = ?, Tentative = ? "
+                       "WHERE gennr = ? AND Bookingnr <> ?"),
+        {d.kontonr, d.curacname, d.beskrivelse, d.langbeskrivelse, d.antalpers, d.bemaerkninger,
+         d.leveringstype, d.pris, d.startSeconds / 60, d.endSeconds / 60, d.floorPlan,
+         d.contact[0], d.contact[1], d.contact[2], d.contact[3], d.contact[4], d.contact[5],
+         d.tax ? -1 : 0, d.priceType, d.tentative ? -1 : 0, d.gennr, d.bookingnr});
+    const int changed = db.changedRows();
+    if (!ok || !tx.commit())
+        return -1;
+    return changed;
+}
+
+QString BookingMailTarget(const QString& email, const QString& item, const QDate& date,
+                          const QString& dateFormatLong, int startSeconds)
+{
+    const QTime start = TimeFromMinutes(RoundHalfEven(startSeconds / 60.0));
+    return QStringLiteral("mailto: ") + email
+           + QStringLiteral("?subject=Booking Message&body=Concerning: Booking of ") + item
+           + QStringLiteral(", ") + FormatValue(date, dateFormatLong) + QStringLiteral(", ")
+           + start.toString(QStringLiteral("HH:mm:ss"));
+}
+
+} // namespace vestra

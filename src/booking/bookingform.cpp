@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -511,6 +512,7 @@ bool BookingForm::Store()
     if (!price) {
         showMessage(QStringLiteral("The fee \"%1\" is not a number.").arg(m_price->text()),
                     QStringLiteral("Error"), MsgIcon::Warning);
+        const QSignalBlocker quiet(m_tabs);
         m_tabs->setCurrentIndex(2);
         m_price->setFocus();
         return false;

@@ -1,0 +1,293 @@
+#include "booking/bookingform.h"
+#include "booking/searchinfoform.h"
+#include "platform/externalurls.h"
+#include "platform/windowregistry.h"
+#include "support/fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimeEdit>
+
+using namespace vestra;
+using namespace vestra::test;
+
+class Form : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        QLocale::setDefault(QLocale(QLocale::Danish, QLocale::Denmark));
+        Session& s = session();
+        s.LoginAccountId = 1;
+        s.LoginName = "Administrator";
+        s.IsAdmin = true;
+        s.TaxPercent = 25;
+        s.DateFormatLong = "dd-mm-yyyy";
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, gebyr) "
+                           "VALUES (1, 1, 'Room 1', 1, 150), (2, 2, 'Beamer', 2, 40)"));
+        ASSERT_TRUE(d.exec("INSERT INTO opstilling (ID, Opstilling) VALUES (1, 'Theatre'), (2, 'U-shape')"));
+        ASSERT_TRUE(d.exec("UPDATE Konti SET kontomail = 'admin@example.org' WHERE ID = 1"));
+        room = addBooking(38423, 600, 720, 1, 1, 1, "Board");  // 14-03-2005, 10:00-12:00
+        beamer = addBooking(38423, 480, 600, 2, 2, 1, "Lecture");
+        ASSERT_TRUE(d.exec("UPDATE Booking SET bvpris = 1, tax = -1"));
+    }
+    void TearDown() override
+    {
+        QLocale::setDefault(QLocale::c());
+        SetExternalUrlHandler({});
+        BookingFileTest::TearDown();
+    }
+    BookingForm* open(int nr)
+    {
+        BookingForm* f = ShowBookingForm(nr, nullptr);
+        QCoreApplication::processEvents();
+        return f;
+    }
+    template <typename T>
+    T* child(BookingForm* f, const char* name)
+    {
+        T* w = f->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QVariant stored(int nr, const char* field)
+    {
+        Database d = db();
+        return d.scalar(QString("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(field), {nr});
+    }
+    int room = 0, beamer = 0;
+};
+
+TEST_F(Form, ShowsTheBookingWithRoomOrDeliveryDetails)
+{
+    BookingForm* f = open(room);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->windowTitle(), "Vestra -  Booking Information");
+    auto* tabs = child<QTabWidget>(f, "tabs");
+    EXPECT_EQ(tabs->tabText(0), "General Info");
+    EXPECT_EQ(tabs->tabText(1), "Account Info");
+    EXPECT_EQ(tabs->tabText(2), "Reciept");
+    EXPECT_EQ(child<QLineEdit>(f, "Lokalenavn")->text(), "Room 1");
+    EXPECT_EQ(child<QTimeEdit>(f, "bstart")->time(), QTime(10, 0));
+    EXPECT_EQ(child<QLabel>(f, "gentshow")->text(), "Single");
+    EXPECT_TRUE(child<QComboBox>(f, "ID")->isVisibleTo(f));
+    EXPECT_TRUE(child<QLineEdit>(f, "Antalpers")->isVisibleTo(f));
+    EXPECT_FALSE(child<QComboBox>(f, "leveringstype")->isVisibleTo(f));
+    // List price: two hours at 150 with 25 % tax, in the locale's numbers.
+    EXPECT_EQ(child<QLineEdit>(f, "Pris")->text(), "300");
+    EXPECT_TRUE(child<QLineEdit>(f, "Pris")->isReadOnly());
+    EXPECT_EQ(child<QLabel>(f, "taxbel")->text(), "75,00");
+    EXPECT_EQ(child<QLabel>(f, "intax")->text(), "375,00");
+    f->close();
+
+    f = open(beamer);
+    EXPECT_FALSE(child<QComboBox>(f, "ID")->isVisibleTo(f));
+    EXPECT_TRUE(child<QComboBox>(f, "leveringstype")->isVisibleTo(f));
+    EXPECT_EQ(child<QLineEdit>(f, "Pris")->text(), "80");
+}
+
+TEST_F(Form, AgreedPriceIsTypedAndStored)
+{
+    BookingForm* f = open(room);
+    child<QTabWidget>(f, "tabs")->setCurrentIndex(2);
+    QTest::mouseClick(child<QRadioButton>(f, "aftres"), Qt::LeftButton);
+    auto* price = child<QLineEdit>(f, "Pris");
+    EXPECT_FALSE(price->isReadOnly());
+    price->selectAll();
+    QTest::keyClicks(price, "1250,5");
+    EXPECT_EQ(child<QLabel>(f, "taxbel")->text(), "312,63");
+    EXPECT_EQ(child<QLabel>(f, "intax")->text(), "1.563,13");
+    auto* tax = child<QCheckBox>(f, "TaxB");
+    QTest::mouseClick(tax, Qt::LeftButton, {}, QPoint(8, tax->height() / 2));  // on the box
+    EXPECT_EQ(child<QLabel>(f, "taxbel")->text(), "0,00");
+    EXPECT_EQ(child<QLabel>(f, "intax")->text(), "1.250,50");
+    f->close();
+    EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 1250.5);
+    EXPECT_EQ(stored(room, "bvpris").toInt(), 2);
+    EXPECT_EQ(stored(room, "tax").toInt(), 0);
+
+    // Back to list price: the price is worked out again from hours and fee.
+    f = open(room);
+    child<QTabWidget>(f, "tabs")->setCurrentIndex(2);
+    EXPECT_EQ(child<QLineEdit>(f, "Pris")->text(), "1250,5");
+    QTest::mouseClick(child<QRadioButton>(f, "ListpriceRes"), Qt::LeftButton);
+    EXPECT_EQ(child<QLineEdit>(f, "Pris")->text(), "300");
+}
+
+TEST_F(Form, AFeeThatIsNotANumberIsNotLost)
+{
+    BookingForm* f = open(room);
+    QTest::mouseClick(child<QRadioButton>(f, "aftres"), Qt::LeftButton);
+    auto* price = child<QLineEdit>(f, "Pris");
+    price->setText("ten");
+    f->close();
+    EXPECT_TRUE(f->isVisible()) << "the window stays so the fee can be corrected";
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].title, "Error");
+    EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 0);
+    price->setText("99");
+    f->close();
+    EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 99);
+}
+
+TEST_F(Form, EditsAreStoredOnTabChangeAndClose)
+{
+    BookingForm* f = open(room);
+    auto* title = child<QLineEdit>(f, "Beskrivelse");
+    title->clear();
+    QTest::keyClicks(title, "Annual meeting");
+    EXPECT_EQ(child<QLabel>(f, "beskrshow")->text(), "Annual meeting");
+    child<QTabWidget>(f, "tabs")->setCurrentIndex(1);
+    EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Annual meeting");
+    QTest::keyClicks(child<QLineEdit>(f, "Kontaktperson2"), "Eva Holm");
+    child<QTimeEdit>(f, "bslut")->setTime(QTime(13, 0));
+    f->close();
+    EXPECT_EQ(stored(room, "Kontaktperson2").toString(), "Eva Holm");
+    EXPECT_EQ(stored(room, "Bslut").toInt(), 780);
+    EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 450) << "three hours at 150";
+    EXPECT_EQ(stored(room, "Lokalenr").toInt(), 1);
+}
+
+TEST_F(Form, AccountChoiceFollowsTheUsersRights)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int choir = addAccount("g", "Choir", "", "");
+    addAccount("p", "Bo", "bo", "pw");
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {choir, anna}));
+    }
+    // An administrator may book for every active account.
+    BookingForm* f = open(room);
+    auto* account = child<QComboBox>(f, "Kontonr");
+    EXPECT_EQ(account->count(), 4);
+    f->close();
+
+    session().IsAdmin = false;
+    session().LoginAccountId = anna;
+    session().LoginName = "Anna";
+    f = open(room);
+    account = child<QComboBox>(f, "Kontonr");
+    QStringList names;
+    for (int i = 0; i < account->count(); ++i)
+        names << account->itemText(i);
+    // The booking's own account shows first, though Anna may not choose it.
+    EXPECT_EQ(names, QStringList({"Administrator", "Anna", "Choir"}));
+    account->setCurrentIndex(2);
+    emit account->activated(2);
+    EXPECT_EQ(child<QLineEdit>(f, "curacname")->text(), "Choir");
+    EXPECT_EQ(child<QLineEdit>(f, "kontoknr")->text(), QString::number(choir));
+    f->close();
+    EXPECT_EQ(stored(room, "kontonr").toInt(), choir);
+    EXPECT_EQ(stored(room, "curacname").toString(), "Choir");
+
+    // A member of no account sees an empty list (apart from the booking's own).
+    const int lone = addAccount("g", "Lone", "", "");
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("DELETE FROM Grptilk WHERE pnr = ?", {anna}));
+        ASSERT_TRUE(d.exec("UPDATE Booking SET kontonr = NULL WHERE Bookingnr = ?", {beamer}));
+    }
+    Q_UNUSED(lone);
+    f = open(beamer);
+    EXPECT_EQ(child<QComboBox>(f, "Kontonr")->count(), 0);
+}
+
+TEST_F(Form, ReceiptNeedsATitle)
+{
+    int receipts = 0;
+    bool receiptTax = false;
+    SetReceiptOpener([&](int, bool, int, bool tax, QWidget*) {
+        ++receipts;
+        receiptTax = tax;
+    });
+    BookingForm* f = open(room);
+    child<QLineEdit>(f, "Beskrivelse")->clear();
+    QTest::keyClicks(child<QLineEdit>(f, "Kontaktperson2"), "Eva");
+    QTest::mouseClick(child<QPushButton>(f, "Arrkvit"), Qt::LeftButton);
+    EXPECT_EQ(messages.texts(), QStringList({"Bookingtitle cannot be empty! / "}));
+    EXPECT_EQ(receipts, 0);
+    EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Board") << "nothing stored";
+    EXPECT_TRUE(stored(room, "Kontaktperson2").isNull());
+
+    QTest::keyClicks(child<QLineEdit>(f, "Beskrivelse"), "Board");
+    QTest::mouseClick(child<QPushButton>(f, "Arrkvit"), Qt::LeftButton);
+    EXPECT_EQ(receipts, 1);
+    EXPECT_TRUE(receiptTax);
+    EXPECT_EQ(stored(room, "Kontaktperson2").toString(), "Eva") << "stored before the receipt";
+    SetReceiptOpener({});
+}
+
+TEST_F(Form, SeriesButtonsDependOnTheSeriesFlag)
+{
+    QStringList opened;
+    SetRepeatedBookingWindows([&](BookingForm*) { opened << "pattern"; },
+                              [&](BookingForm*) { opened << "slettil"; });
+    BookingForm* f = open(room);
+    QTest::mouseClick(child<QPushButton>(f, "updgen"), Qt::LeftButton);
+    EXPECT_EQ(messages.texts(), QStringList({"This is not a repeated booking ! / "}));
+    QTest::mouseClick(child<QPushButton>(f, "genkn"), Qt::LeftButton);
+    f->close();
+
+    const int second = addBooking(38430, 600, 720, 1, 1, 1, "Board");
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr IN (?, ?)",
+                           {room, room, second}));
+    }
+    f = open(room);
+    EXPECT_EQ(child<QLabel>(f, "gentshow")->text(), "Multi");
+    QTest::mouseClick(child<QPushButton>(f, "genkn"), Qt::LeftButton);
+    EXPECT_EQ(opened, QStringList({"pattern", "slettil"}));
+
+    // Cancel writes nothing; OK copies the details into the rest of the series.
+    child<QLineEdit>(f, "Beskrivelse")->setText("Board (moved)");
+    messages.clear();
+    messages.answerNext(MsgAnswer::Cancel);
+    QTest::mouseClick(child<QPushButton>(f, "updgen"), Qt::LeftButton);
+    EXPECT_EQ(messages.shown().first().title, "Update of repeated Booking");
+    EXPECT_EQ(stored(second, "Beskrivelse").toString(), "Board");
+    messages.answerNext(MsgAnswer::Ok);
+    QTest::mouseClick(child<QPushButton>(f, "updgen"), Qt::LeftButton);
+    EXPECT_EQ(stored(second, "Beskrivelse").toString(), "Board (moved)");
+    EXPECT_EQ(stored(second, "Bdato").toInt(), 38430);
+    SetRepeatedBookingWindows({}, {});
+}
+
+TEST_F(Form, MailLinkHandsTheTargetToTheDesktop)
+{
+    QStringList targets;
+    SetExternalUrlHandler([&](const QString& t) {
+        targets << t;
+        return true;
+    });
+    BookingForm* f = open(room);
+    emit child<QLabel>(f, "ctmailer")->linkActivated("#");
+    EXPECT_EQ(targets, QStringList({"mailto: admin@example.org?subject=Booking Message&body="
+                                    "Concerning: Booking of Room 1, 14-03-2005, 10:00:00"}));
+}
+
+TEST_F(Form, InformationWindowNeverWrites)
+{
+    SearchInfoForm* w = ShowSearchInfoForm(room, nullptr);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), "Vestra  -  Booking Info");
+    auto* title = w->findChild<QLineEdit*>("Beskrivelse");
+    EXPECT_EQ(title->text(), "Board");
+    EXPECT_TRUE(title->isReadOnly());
+    EXPECT_EQ(w->findChild<QLineEdit*>("Bdato")->text(), "14-03-2005");
+    EXPECT_EQ(w->findChild<QLineEdit*>("start")->text(), "10:00");
+    EXPECT_EQ(w->findChild<QLineEdit*>("Kontonavn")->text(), "Administrator");
+    for (QLineEdit* e : w->findChildren<QLineEdit*>())
+        EXPECT_TRUE(e->isReadOnly()) << e->objectName().toStdString();
+    w->close();
+    EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Board");
+}

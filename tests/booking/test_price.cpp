@@ -1,0 +1,136 @@
+#include "booking/price.h"
+#include "booking/seriesupdate.h"
+#include "support/fixture.h"
+
+using namespace vestra;
+using namespace vestra::test;
+
+class Price : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, gebyr) VALUES "
+                           "(1, 1, 'Hall', 150), (2, 1, 'Room', 100), (3, 1, 'Free', NULL)"));
+    }
+    PriceResult price(int item, QTime from, QTime to, int type = ListPrice, double agreed = 0,
+                      bool tax = false, double percent = 25)
+    {
+        Database d = db();
+        return RecalculatePrice(d, {item, from.msecsSinceStartOfDay() / 1000,
+                                    to.msecsSinceStartOfDay() / 1000, type, agreed, tax, percent});
+    }
+};
+
+TEST_F(Price, ListPriceIsWholeHoursTimesTheFee)
+{
+    struct Case {
+        int item;
+        QTime from, to;
+        double price;
+    } cases[] = {
+        {1, QTime(8, 0), QTime(10, 0), 300},
+        {2, QTime(8, 0), QTime(9, 30), 200},   // 1.5 h rounds to 2
+        {2, QTime(8, 0), QTime(10, 30), 200},  // 2.5 h rounds to 2
+        {2, QTime(8, 0), QTime(8, 30), 0},     // 0.5 h rounds to 0
+        {2, QTime(22, 0), QTime(2, 0), 400},   // across midnight
+        {3, QTime(8, 0), QTime(10, 0), 0},     // an item without a fee
+        {99, QTime(8, 0), QTime(10, 0), 0},    // an item that is gone
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(price(c.item, c.from, c.to).price, c.price)
+            << c.item << " " << c.from.toString().toStdString();
+}
+
+TEST_F(Price, TaxFollowsTheBookingsBoxAndAPositivePercentage)
+{
+    PriceResult r = price(1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, 25);
+    EXPECT_DOUBLE_EQ(r.taxAmount, 75);
+    EXPECT_DOUBLE_EQ(r.total, 375);
+    r = price(1, QTime(8, 0), QTime(10, 0), AgreedPrice, 500, false, 25);
+    EXPECT_DOUBLE_EQ(r.price, 500) << "an agreed price is kept";
+    EXPECT_DOUBLE_EQ(r.taxAmount, 0);
+    EXPECT_DOUBLE_EQ(r.total, 500);
+    r = price(1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, 0);
+    EXPECT_DOUBLE_EQ(r.taxAmount, 0);
+    EXPECT_DOUBLE_EQ(r.total, 300);
+    r = price(1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, -5);
+    EXPECT_DOUBLE_EQ(r.taxAmount, 0);
+}
+
+TEST(PriceText, AmountsUseTheLocale)
+{
+    const QLocale danish(QLocale::Danish, QLocale::Denmark);
+    EXPECT_EQ(FormatAmount(1250, danish), "1.250,00");
+    EXPECT_EQ(FormatAmount(75, danish), "75,00");
+    EXPECT_EQ(FormatAmount(375, QLocale::c()), "375.00");
+    EXPECT_EQ(PlainPrice(300, danish), "300");
+    EXPECT_EQ(PlainPrice(1250.5, danish), "1250,5") << "plain: no grouping";
+    EXPECT_EQ(ParsePrice("1250,5", danish), 1250.5);
+    EXPECT_EQ(ParsePrice("1250.5", danish), 1250.5) << "a point is understood too";
+    EXPECT_EQ(ParsePrice("", danish), 0.0);
+    EXPECT_FALSE(ParsePrice("ten", danish).has_value());
+}
+
+TEST(MailTarget, IsBuiltExactly)
+{
+    EXPECT_EQ(BookingMailTarget("anna@example.org", "Room 1", QDate(2005, 3, 14), "dd-mm-yyyy", 36000),
+              "mailto: anna@example.org?subject=Booking Message&body=Concerning: Booking of Room 1, "
+              "14-03-2005, 10:00:00");
+    // No address still gives a target; the month-first format is followed.
+    EXPECT_EQ(BookingMailTarget("", "Hall", QDate(2005, 3, 14), "mm-dd-yyyy", 36030),
+              "mailto: ?subject=Booking Message&body=Concerning: Booking of Hall, 03-14-2005, "
+              "10:00:00");
+}
+
+TEST_F(Price, SeriesUpdateWritesTheOthersAndKeepsDatesAndItems)
+{
+    Database d = db();
+    QList<int> series;
+    for (int i = 0; i < 5; ++i) {
+        const int nr = addBooking(45000 + 7 * i, 600, 660, 1 + i % 2, 1, 1, "Choir");
+        series << nr;
+    }
+    // The match is on the series number alone; one booking is not marked repeated.
+    ASSERT_TRUE(d.exec("UPDATE Booking SET gennr = ?, gentagende = -1", {series[0]}));
+    ASSERT_TRUE(d.exec("UPDATE Booking SET gentagende = 0 WHERE Bookingnr = ?", {series[4]}));
+    const int other = addBooking(45000, 600, 660, 1, 1, 1, "Not in the series");
+
+    SeriesDetails s;
+    s.gennr = series[0];
+    s.bookingnr = series[2];
+    s.kontonr = 1;
+    s.curacname = "Administrator";
+    s.beskrivelse = "Choir (new)";
+    s.startSeconds = 600 * 60;
+    s.endSeconds = 720 * 60;
+    s.pris = 123.5;
+    s.tax = true;
+    s.priceType = 1;
+    s.contact[0] = "Eva";
+    EXPECT_EQ(UpdateSeries(d, s), 4);
+    for (int i = 0; i < 5; ++i) {
+        auto q = d.query("SELECT Beskrivelse, Bslut, Bdato, Lokalenr, Pris, tax, bvpris, "
+                         "Kontaktperson2 FROM Booking WHERE Bookingnr = ?",
+                         {series[i]});
+        ASSERT_TRUE(q && q->next());
+        if (i == 2) {
+            EXPECT_EQ(q->value(0).toString(), "Choir") << "the open booking is stored by its form";
+            continue;
+        }
+        EXPECT_EQ(q->value(0).toString(), "Choir (new)");
+        EXPECT_EQ(q->value(1).toInt(), 720);
+        EXPECT_EQ(q->value(2).toInt(), 45000 + 7 * i);
+        EXPECT_EQ(q->value(3).toInt(), 1 + i % 2);
+        EXPECT_DOUBLE_EQ(q->value(4).toDouble(), 123.5);
+        EXPECT_EQ(q->value(5).toInt(), -1);
+        EXPECT_EQ(q->value(6).toInt(), 1);
+        EXPECT_EQ(q->value(7).toString(), "Eva");
+    }
+    EXPECT_EQ(d.scalar("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?", {other}).toString(),
+              "Not in the series");
+    s.gennr = 0;
+    EXPECT_EQ(UpdateSeries(d, s), 0) << "an empty series number matches nothing";
+}

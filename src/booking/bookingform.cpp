@@ -264,7 +264,9 @@ QWidget* BookingForm::buildReceiptTab()
 {
     auto* tab = new QWidget(this);
     auto* layout = new QHBoxLayout(tab);
-    auto* amounts = new QFormLayout;
+    auto* amountBox = new QGroupBox(QStringLiteral("Amounts"), tab);
+    amountBox->setMaximumWidth(340);
+    auto* amounts = new QFormLayout(amountBox);
     m_price = new QLineEdit(tab);
     m_price->setObjectName(QStringLiteral("Pris"));
     m_price->setAlignment(Qt::AlignRight);
@@ -298,8 +300,9 @@ QWidget* BookingForm::buildReceiptTab()
     boxLayout->addStretch();
     boxLayout->addWidget(receipt);
 
-    layout->addLayout(amounts, 1);
-    layout->addWidget(box);
+    layout->addWidget(amountBox, 0, Qt::AlignTop);
+    layout->addWidget(box, 0, Qt::AlignTop);
+    layout->addStretch(1);
 
     connect(m_price, &QLineEdit::textChanged, this, [this] {
         if (!m_filling)

@@ -11,23 +11,27 @@ QString withCriteria(QString sql, const QString& criteria)
 }
 } // namespace
 
+std::optional<int> TakeKeys(Database& db, int count)
+{
+    auto q = db.query(QStringLiteral(
+                          "UPDATE næstenøgle SET nextkey = nextkey + ? RETURNING nextkey - ?"),
+                      {count, count});
+    if (!q || !q->next())
+        return std::nullopt;
+    const int first = q->value(0).toInt();
+    // The one row must be there; a second row would hand out numbers twice.
+    if (q->next())
+        return std::nullopt;
+    return first;
+}
+
 std::optional<int> NextKey(Database& db)
 {
     Transaction tx(db);
     if (!tx.ok())
         return std::nullopt;
-    std::optional<int> key;
-    {
-        auto q = db.query(QStringLiteral(
-            "UPDATE næstenøgle SET nextkey = nextkey + 1 RETURNING nextkey - 1"));
-        if (!q || !q->next())
-            return std::nullopt;
-        key = q->value(0).toInt();
-        // The one row must be there; a second row would hand out two numbers.
-        if (q->next())
-            return std::nullopt;
-    }
-    if (!tx.commit())
+    const auto key = TakeKeys(db, 1);
+    if (!key || !tx.commit())
         return std::nullopt;
     return key;
 }

@@ -14,6 +14,9 @@ namespace vestra {
 // A fresh booking number, atomic across workstations sharing the file:
 // the row of næstenøgle is read and advanced under the write lock.
 std::optional<int> NextKey(Database& bookingFile);
+// Takes count consecutive booking numbers and returns the first; for callers
+// that already hold the write lock (a series written in one transaction).
+std::optional<int> TakeKeys(Database& bookingFile, int count);
 
 // True when the file opens as a database; every failure is false.
 bool CanOpenDatabase(const QString& path);

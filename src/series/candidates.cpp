@@ -1,0 +1,191 @@
+#include "series/candidates.h"
+
+#include "data/dates.h"
+#include "data/helpers.h"
+#include "data/statements.h"
+
+namespace vestra {
+
+namespace {
+
+QString timeText(int minutes)
+{
+    return TimeFromMinutes(minutes).toString(QStringLiteral("HH:mm:ss"));
+}
+
+QTime timeFrom(const QVariant& v)
+{
+    return QTime::fromString(v.toString(), QStringLiteral("HH:mm:ss"));
+}
+
+bool run(Database& db, const Statement& s)
+{
+    return db.exec(s.sql, s.binds);
+}
+
+} // namespace
+
+void ClearCandidates(Database& work)
+{
+    run(work, DeleteAllCandidatesStatement());
+}
+
+int CheckCandidate(Database& db, int day, int item, int startMinutes, int endMinutes)
+{
+    return CountIn(db, QStringLiteral("*"), QStringLiteral("booking"),
+                   QStringLiteral("Lokalenr = ? AND Bdato = ? AND Bstart < ? AND Bslut > ?"),
+                   {item, day, endMinutes, startMinutes});
+}
+
+std::optional<int> AddCandidate(Database& work, Database& db, int day, int item, int startMinutes,
+                                int endMinutes)
+{
+    const bool collides = CheckCandidate(db, day, item, startMinutes, endMinutes) > 0;
+    if (!work.exec(QStringLiteral("INSERT INTO gendatogent (Dato, Start, Slut, lokalenr, DB) "
+                                  "VALUES (?, ?, ?, ?, ?)"),
+                   {day, timeText(startMinutes), timeText(endMinutes), item, collides ? -1 : 0}))
+        return std::nullopt;
+    return work.scalar(QStringLiteral("SELECT last_insert_rowid()")).toInt();
+}
+
+int GenerateCandidates(Database& work, Database& db, int startDay, int endDay, int interval,
+                       const SeriesTemplate& t)
+{
+    // Without an interval the day would never advance.
+    if (interval < 1)
+        return 0;
+    Transaction tx(work);
+    if (!tx.ok())
+        return 0;
+    int added = 0;
+    for (int day = startDay + interval; day <= endDay; day += interval) {
+        if (!AddCandidate(work, db, day, t.item, t.startMinutes, t.endMinutes))
+            return 0;
+        ++added;
+    }
+    return tx.commit() ? added : 0;
+}
+
+QList<Candidate> LoadCandidates(Database& work, int limit)
+{
+    QList<Candidate> out;
+    auto q = work.query(QStringLiteral("SELECT ID, Dato, Start, Slut, lokalenr, DB FROM gendatogent "
+                                       "ORDER BY ID LIMIT ?"),
+                        {limit});
+    while (q && q->next())
+        out << Candidate{q->value(0).toInt(), q->value(1).toInt(), timeFrom(q->value(2)),
+                         timeFrom(q->value(3)), q->value(4).toInt(), q->value(5).toInt() != 0};
+    return out;
+}
+
+bool RemoveCandidate(Database& work, int id)
+{
+    return run(work, DeleteCandidateStatement(id));
+}
+
+bool RemoveCollidingCandidates(Database& work)
+{
+    return run(work, DeleteCollidingCandidatesStatement());
+}
+
+bool IsItemBooked(Database& db, int start, int end, int day, int item)
+{
+    auto q = db.query(QStringLiteral("SELECT 1 FROM Booking WHERE Lokalenr = ? AND Bdato = ? AND ("
+                                     "(Bstart <= ? AND ? < Bslut) OR (Bstart < ? AND ? <= Bslut) "
+                                     "OR (? < Bstart AND Bslut < ?)) LIMIT 1"),
+                      {item, day, start, start, end, end, start, end});
+    return q && q->next();
+}
+
+QList<Alternative> FindAlternatives(Database& work, Database& db, int candidateId, int templateItem,
+                                    int typeNo)
+{
+    run(work, DeleteAlternativesStatement());
+    auto c = work.query(QStringLiteral("SELECT Start, Slut, Dato FROM gendatogent WHERE ID = ?"),
+                        {candidateId});
+    if (!c || !c->next())
+        return {};
+    const int start = MinutesOfDay(timeFrom(c->value(0)));
+    const int end = MinutesOfDay(timeFrom(c->value(1)));
+    const int day = c->value(2).toInt();
+    c.reset();
+
+    QList<Alternative> free;
+    auto items = db.query(QStringLiteral("SELECT lokalenr, Lokalenavn FROM lokale "
+                                         "WHERE lokalinr = ? AND lokalenr <> ? ORDER BY lokalenr"),
+                          {typeNo, templateItem});
+    while (items && items->next()) {
+        const int item = items->value(0).toInt();
+        if (!IsItemBooked(db, start, end, day, item))
+            free << Alternative{item, items->value(1).toString()};
+    }
+    Transaction tx(work);
+    for (const Alternative& a : free)
+        work.exec(QStringLiteral("INSERT INTO AndetLokAlt (lokalenr, Lokalenavn) VALUES (?, ?)"),
+                  {a.item, a.name});
+    tx.commit();
+    return LoadAlternatives(work);
+}
+
+QList<Alternative> LoadAlternatives(Database& work, int limit)
+{
+    QList<Alternative> out;
+    auto q = work.query(QStringLiteral("SELECT lokalenr, Lokalenavn FROM andetlokaltfor LIMIT ?"),
+                        {limit});
+    while (q && q->next())
+        out << Alternative{q->value(0).toInt(), q->value(1).toString()};
+    return out;
+}
+
+bool ApplyAlternative(Database& work, int candidateId, int item)
+{
+    return work.exec(QStringLiteral("UPDATE gendatogent SET lokalenr = ?, DB = 0 WHERE ID = ?"),
+                     {item, candidateId})
+           && work.changedRows() == 1;
+}
+
+int CommitSeries(Database& db, Database& work, const SeriesTemplate& t, int colour, int typeNo)
+{
+    // Every candidate, in the table's order, whether it still collides or not.
+    QList<Candidate> candidates;
+    auto q = work.query(QStringLiteral("SELECT ID, Dato, Start, Slut, lokalenr, DB FROM gendatogent "
+                                       "ORDER BY ID"));
+    while (q && q->next())
+        candidates << Candidate{q->value(0).toInt(), q->value(1).toInt(), timeFrom(q->value(2)),
+                                timeFrom(q->value(3)), q->value(4).toInt(), q->value(5).toInt() != 0};
+    q.reset();
+
+    Transaction tx(db);
+    if (!tx.ok())
+        return -1;
+    if (!db.exec(QStringLiteral("UPDATE Booking SET gennr = ?, gentagende = -1, Bcolor = ? "
+                                "WHERE Bookingnr = ?"),
+                 {t.bookingnr, colour, t.bookingnr})
+        || db.changedRows() != 1)
+        return -1;
+    if (candidates.isEmpty())
+        return tx.commit() ? 0 : -1;
+    const auto first = TakeKeys(db, static_cast<int>(candidates.size()));
+    if (!first)
+        return -1;
+    int key = *first;
+    for (const Candidate& c : candidates) {
+        const bool ok = db.exec(
+            QStringLiteral(
+                "INSERT INTO Booking (Bookingnr, Bdato, Bstart, Bslut, Lokalenr, Bgruppe, Bcolor, "
+                "Beskrivelse, langbeskrivelse, Bemærkninger, Antalpers, Pris, leveringstype, "
+                "curacname, kontonr, Kontaktperson2, Kontaktpersonadr2, Kontaktpersonpnr2, "
+                "Kontaktpersonby2, Kontakttlf2, Kontakttlfb2, ID, Tentative, gennr, gentagende) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, -1)"),
+            {key++, c.day, MinutesOfDay(c.start), MinutesOfDay(c.end), c.item, typeNo, colour,
+             t.beskrivelse, t.langbeskrivelse, t.bemaerkninger, t.antalpers, t.pris,
+             t.leveringstype, t.curacname, t.kontonr, t.contact[0], t.contact[1], t.contact[2],
+             t.contact[3], t.contact[4], t.contact[5], t.floorPlan, t.tentative ? -1 : 0,
+             t.bookingnr});
+        if (!ok)
+            return -1;
+    }
+    return tx.commit() ? static_cast<int>(candidates.size()) : -1;
+}
+
+} // namespace vestra

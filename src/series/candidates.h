@@ -1,0 +1,87 @@
+#pragma once
+// The dates of a series being built: candidates in the workstation's
+// gendatogent table, each checked against the stored bookings, moved to a
+// free item of the same type when it collides, and finally booked.
+
+#include "platform/database.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QTime>
+#include <QVariant>
+
+namespace vestra {
+
+// The booking a series is made from, as its form shows it.
+struct SeriesTemplate {
+    int bookingnr = 0;
+    int item = 0;
+    int startMinutes = 0;
+    int endMinutes = 0;
+    QString beskrivelse;
+    QString langbeskrivelse;
+    QString bemaerkninger;
+    QVariant antalpers;
+    double pris = 0;
+    QString leveringstype;
+    QString curacname;
+    QVariant kontonr;
+    QString contact[6];  // Kontaktperson2 ... Kontakttlfb2
+    QVariant floorPlan;
+    bool tentative = false;
+};
+
+struct Candidate {
+    int id = 0;
+    int day = 0;
+    QTime start;
+    QTime end;
+    int item = 0;
+    bool collides = false;
+};
+
+void ClearCandidates(Database& work);
+
+// Stored bookings on the day and item that overlap start..end; touching ones do not.
+int CheckCandidate(Database& bookingFile, int day, int item, int startMinutes, int endMinutes);
+
+// Adds one candidate, checked at once; returns its ID.
+std::optional<int> AddCandidate(Database& work, Database& bookingFile, int day, int item,
+                                int startMinutes, int endMinutes);
+
+// One candidate every interval days after startDay up to endDay (the start
+// day itself is not one). Returns the number added; an interval below 1 adds none.
+int GenerateCandidates(Database& work, Database& bookingFile, int startDay, int endDay,
+                       int interval, const SeriesTemplate& t);
+
+// At most limit candidates in the table's order.
+QList<Candidate> LoadCandidates(Database& work, int limit = 2000);
+bool RemoveCandidate(Database& work, int id);
+bool RemoveCollidingCandidates(Database& work);
+
+// A stored booking on the item that covers the start, covers the end, or
+// lies within start..end.
+bool IsItemBooked(Database& bookingFile, int startMinutes, int endMinutes, int day, int item);
+
+struct Alternative {
+    int item = 0;
+    QString name;
+};
+
+// Fills andetlokalt with the items of the type, other than the template's
+// item, that are free at the candidate's time; returns them in display order.
+QList<Alternative> FindAlternatives(Database& work, Database& bookingFile, int candidateId,
+                                    int templateItem, int typeNo);
+QList<Alternative> LoadAlternatives(Database& work, int limit = 2000);
+
+// Moves the candidate to the item and clears its collision mark.
+bool ApplyAlternative(Database& work, int candidateId, int item);
+
+// Books every candidate as a copy of the template, marks the template as the
+// head of the series, all in one transaction. Returns the number of new
+// bookings, or -1 (and nothing written) on failure.
+int CommitSeries(Database& bookingFile, Database& work, const SeriesTemplate& t, int colour,
+                 int typeNo);
+
+} // namespace vestra

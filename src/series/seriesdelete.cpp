@@ -1,0 +1,41 @@
+#include "series/seriesdelete.h"
+
+#include "data/dates.h"
+#include "data/statements.h"
+
+namespace vestra {
+
+DayRange SeriesDeleteRange(SeriesDeleteScope scope, int bookingDay, int untilDay,
+                           const QDate& today)
+{
+    const int t = DayNumber(today);
+    DayRange r;
+    r.first = scope == SeriesDeleteScope::All ? t - 365 : bookingDay;
+    r.last = scope == SeriesDeleteScope::ThisAndUntil ? untilDay : t + 365;
+    return r;
+}
+
+int DeleteSeriesRange(Database& db, int gennr, const DayRange& range)
+{
+    const Statement s = DeleteSeriesRangeStatement(gennr, range.first, range.last);
+    if (!db.exec(s.sql, s.binds))
+        return -1;
+    return db.changedRows();
+}
+
+QList<ExpiringSeries> LoadExpiringSeries(Database& db, int fromDay, int toDay, int limit)
+{
+    QList<ExpiringSeries> out;
+    auto q = db.query(QStringLiteral("SELECT maxofbdato, bstart, bslut, Beskrivelse, Lokalenavn, "
+                                     "Kontonavn, Kontotlf FROM gentagendeudløbfor "
+                                     "WHERE maxofbdato >= ? AND maxofbdato <= ? LIMIT ?"),
+                      {fromDay, toDay, limit});
+    while (q && q->next())
+        out << ExpiringSeries{q->value(0).toInt(),    q->value(1).toInt(),
+                              q->value(2).toInt(),    q->value(3).toString(),
+                              q->value(4).toString(), q->value(5).toString(),
+                              q->value(6).toString()};
+    return out;
+}
+
+} // namespace vestra

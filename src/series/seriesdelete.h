@@ -1,0 +1,43 @@
+#pragma once
+// Deleting the bookings of a series within a range of dates, and the list of
+// series that end soon.
+
+#include "platform/database.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+namespace vestra {
+
+enum class SeriesDeleteScope { All, ThisAndRest, ThisAndUntil };
+
+struct DayRange {
+    int first = 0;
+    int last = 0;
+};
+
+// "All" reaches a year either side of today; the other two start at the open
+// booking's day; "until" ends at the chosen day, the others a year after today.
+DayRange SeriesDeleteRange(SeriesDeleteScope scope, int bookingDay, int untilDay,
+                           const QDate& today);
+
+// Deletes the series' bookings dated in the range, both ends included.
+// Returns the number deleted, -1 on failure.
+int DeleteSeriesRange(Database& bookingFile, int gennr, const DayRange& range);
+
+struct ExpiringSeries {
+    int lastDay = 0;
+    int start = 0;
+    int end = 0;
+    QString title;
+    QString item;
+    QString account;
+    QString phone;
+};
+
+// Series whose last booking lies from fromDay to toDay, both included.
+QList<ExpiringSeries> LoadExpiringSeries(Database& bookingFile, int fromDay, int toDay,
+                                         int limit = 2000);
+
+} // namespace vestra

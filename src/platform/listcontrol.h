@@ -95,7 +95,7 @@ public:
     // Selection: single by default.
     void setMultiSelect(bool on);
     bool multiSelect() const;
-    int selectedRow() const; // the current selected row, or -1
+    int selectedRow() const;         // the current selected row, or -1
     QList<int> selectedRows() const; // in list order
     QVariant selectedData() const;   // invalid when no row is selected
     QVariantList selectedDataList() const;

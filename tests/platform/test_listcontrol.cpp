@@ -127,9 +127,8 @@ TEST(ListControlTest, SelectionGivesTheSelectedRowsData)
 TEST(ListControlTest, CheckBoxesReportOnlyTheUsersChanges)
 {
     ListControl list;
-    list.setColumns({{"Conf.", 40, Qt::AlignLeft, true},
-                     {"Del.", 40, Qt::AlignLeft, true},
-                     {"Date", 70}});
+    list.setColumns(
+        {{"Conf.", 40, Qt::AlignLeft, true}, {"Del.", 40, Qt::AlignLeft, true}, {"Date", 70}});
     list.addRow(";;01-02-2024", 1);
     list.addRow("-1;;02-02-2024", 2);
     QSignalSpy toggled(&list, &ListControl::checkToggled);
@@ -286,24 +285,22 @@ TEST(ListControlPrintTest, PdfHoldsTitleSubtitleHeadingsAndRows)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("list.pdf"));
     ListControl list;
-    list.setColumns({{"Conf.", 40, Qt::AlignLeft, true},
-                     {"Resource Item", 130},
-                     {"From", 60},
-                     {"To", 60}});
+    list.setColumns(
+        {{"Conf.", 40, Qt::AlignLeft, true}, {"Resource Item", 130}, {"From", 60}, {"To", 60}});
     list.addRow(";Meeting Room North;01-03-2024;14-03-2024", 1);
     list.addRow("-1;Projector;02-03-2024;16-03-2024", 2);
 
     QString error;
-    ASSERT_TRUE(list.printToPdf(path, "Unavailable Resources", "My Institution   Town, 1/3/2024",
-                                &error))
+    ASSERT_TRUE(
+        list.printToPdf(path, "Unavailable Resources", "My Institution   Town, 1/3/2024", &error))
         << error.toStdString();
     // pdftotext lays text out by position, so runs of blanks may shrink.
     const QString text = pdfText(path).simplified();
-    for (const char* expected : {"Unavailable Resources", "My Institution   Town, 1/3/2024",
-                                 "Resource Item", "Meeting Room North", "14-03-2024",
-                                 "Projector", "\u2713"})
+    for (const char* expected :
+         {"Unavailable Resources", "My Institution   Town, 1/3/2024", "Resource Item",
+          "Meeting Room North", "14-03-2024", "Projector", "\u2713"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected).simplified())) << expected << "\n"
-                                                                << text.toStdString();
+                                                                             << text.toStdString();
     // Only the ticked box prints a tick.
     EXPECT_EQ(text.count(QString::fromUtf8("\u2713")), 1);
 }

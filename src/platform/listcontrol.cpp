@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStyle>
 
 namespace vestra {
 
@@ -30,6 +31,8 @@ constexpr qreal kMmPerUnit = 25.4 / 96;
 constexpr qreal kPrintColumnGap = 3.5; // the gap the list print leaves between columns
 // A long text may widen its printed column this much before it is clipped.
 constexpr qreal kMaxPrintWidening = 3.0;
+// On screen, where space is shorter, a column grows at most to twice its width.
+constexpr int kMaxScreenWidening = 2;
 
 const QString kTick = QStringLiteral("\u2713");
 
@@ -156,6 +159,18 @@ int ListControl::unitWidth(int units) const
     return qRound(units * std::max<qreal>(charWidth, kUnitCharWidth) / kUnitCharWidth);
 }
 
+int ListControl::columnsWidth() const
+{
+    int width = 0;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        // The last column may stand stretched to the viewport; count what it needs.
+        width += i + 1 < m_columns.size()
+                     ? columnWidth(i)
+                     : std::max(unitWidth(m_columns[i].width), sizeHintForColumn(i));
+    }
+    return width + 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
 void ListControl::applyColumns()
 {
     setColumnCount(int(m_columns.size()));
@@ -256,10 +271,22 @@ int ListControl::rowPicture(int row) const
     return item ? item->data(0, kPictureRole).toInt() : -1;
 }
 
+void ListControl::setPictureColumn(int column)
+{
+    if (column == m_pictureColumn)
+        return;
+    for (int row = 0; row < rowCount(); ++row)
+        itemAt(row)->setIcon(m_pictureColumn, QIcon());
+    m_pictureColumn = column;
+    for (int row = 0; row < rowCount(); ++row)
+        applyPicture(itemAt(row));
+}
+
 void ListControl::applyPicture(QTreeWidgetItem* item)
 {
     const int picture = item->data(0, kPictureRole).toInt();
-    item->setIcon(0, picture >= 0 && picture < m_pictures.size() ? m_pictures[picture] : QIcon());
+    item->setIcon(m_pictureColumn,
+                  picture >= 0 && picture < m_pictures.size() ? m_pictures[picture] : QIcon());
 }
 
 QIcon ListControl::standardPicture(ListPicture which)
@@ -387,8 +414,22 @@ int ListControl::fillFrom(QSqlQuery& query,
             ++added;
         }
     }
+    fitColumns();
     setUpdatesEnabled(true);
     return added;
+}
+
+void ListControl::fitColumns()
+{
+    // Columns only grow, so a width the user dragged wider is kept.
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_columns[i].checkBox)
+            continue;
+        const int wanted = std::max(sizeHintForColumn(i), header()->sectionSizeHint(i));
+        const int limit = unitWidth(m_columns[i].width) * kMaxScreenWidening;
+        if (wanted > columnWidth(i))
+            setColumnWidth(i, std::min(wanted, limit));
+    }
 }
 
 int ListControl::reload()

@@ -66,6 +66,9 @@ public:
     const QVector<ListControlColumn>& columns() const { return m_columns; }
     // Pixels for a width in list units at the list's current font.
     int unitWidth(int units) const;
+    // The width the columns take, with the frame and a vertical scroll bar:
+    // what a window gives its list to show every column.
+    int columnsWidth() const;
 
     // Rows. addRow splits the text at ";" into the columns (empty values
     // stay empty; values beyond the last column are dropped) and returns the
@@ -81,9 +84,12 @@ public:
     // The first row whose data equals the value, or -1.
     int findRow(const QVariant& data) const;
 
-    // Row pictures: a list of icons, each row showing one of them (by index)
-    // in its first column.
+    // Row pictures: a list of icons (by default the collision mark and the
+    // clear mark), each row showing one of them by index in the picture
+    // column, the first unless set otherwise.
     void setRowPictures(const QList<QIcon>& pictures);
+    void setPictureColumn(int column);
+    int pictureColumn() const { return m_pictureColumn; }
     void setRowPicture(int row, int picture);
     int rowPicture(int row) const;
     static QIcon standardPicture(ListPicture which);
@@ -112,6 +118,9 @@ public:
                  const std::function<std::optional<ListRow>(const QSqlRecord&)>& build);
     // Clears the rows and fills again.
     int reload();
+    // Widens columns whose texts do not fit (within twice their width); a
+    // fill does this itself.
+    void fitColumns();
     QString lastFillError() const { return m_fillError; }
 
     // Printing: the columns and rows as shown (check boxes as a tick), with
@@ -142,6 +151,7 @@ private:
 
     QVector<ListControlColumn> m_columns;
     QList<QIcon> m_pictures;
+    int m_pictureColumn = 0;
     ListFillSource m_source;
     QString m_fillError;
     bool m_quiet = false; // the program, not the user, is changing a check box

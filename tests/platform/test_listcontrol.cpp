@@ -205,6 +205,16 @@ TEST(ListControlTest, RowPicturesFollowTheirIndex)
     EXPECT_EQ(list.rowPicture(1), 1);
     list.setRowPicture(1, 0);
     EXPECT_FALSE(list.topLevelItem(1)->icon(0).isNull());
+
+    // Drawn in another column, the pictures leave the first one.
+    list.setColumns({{"Date", 60}, {"DB", 30}});
+    list.addRow("a;", 1, 0);
+    list.setPictureColumn(1);
+    list.addRow("b;", 2, 0);
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_TRUE(list.topLevelItem(row)->icon(0).isNull()) << row;
+        EXPECT_FALSE(list.topLevelItem(row)->icon(1).isNull()) << row;
+    }
 }
 
 TEST_F(ListFillTest, FillStopsAfter2000RowsInTheQuerysOrder)
@@ -220,6 +230,18 @@ TEST_F(ListFillTest, FillStopsAfter2000RowsInTheQuerysOrder)
     EXPECT_EQ(list.rowData(1999), QVariant(101));
     EXPECT_EQ(list.rowPicture(0), 1);
     EXPECT_EQ(list.rowPicture(1), 0);
+}
+
+TEST_F(ListFillTest, AFillWidensColumnsTooNarrowForTheirTexts)
+{
+    addRows(1, 3);
+    list.setColumns({{"No.", 30}, {"Name", 300}, {"Last", 50}});
+    list.setFillSource(source());
+    ASSERT_EQ(list.fill(), 3);
+    // The picture and the number do not fit in 30 units; the name does in 300.
+    EXPECT_GT(list.columnWidth(0), list.unitWidth(30));
+    EXPECT_LE(list.columnWidth(0), list.unitWidth(30) * 2);
+    EXPECT_EQ(list.columnWidth(1), list.unitWidth(300));
 }
 
 TEST_F(ListFillTest, SkippedRowsDoNotCountTowardsTheCap)

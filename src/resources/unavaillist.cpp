@@ -8,8 +8,10 @@
 #include "session/session.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace vestra {
@@ -99,10 +101,12 @@ UnavailableList::UnavailableList(QWidget* parent) : QWidget(parent, Qt::Window)
     m_list->setFillSource(UnavailFillSource());
     m_list->fill();
 
-    int width = 0;
-    for (const ListControlColumn& c : m_list->columns())
-        width += m_list->unitWidth(c.width);
-    resize(width + 40, 380);
+    // Wide enough for every column, as far as the screen allows.
+    const int margins = layout->contentsMargins().left() + layout->contentsMargins().right();
+    int width = m_list->columnsWidth() + margins;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+    resize(width, 380);
     m_list->setFocus();
 }
 

@@ -2,6 +2,9 @@
 
 #include "booking/bookingform.h"
 #include "booking/searchinfoform.h"
+#include "reports/receipts.h"
+#include "resources/unavaillist.h"
+#include "schedule/commands.h"
 #include "schedule/calendar.h"
 #include "schedule/viewcommon.h"
 #include "session/introstart.h"
@@ -15,6 +18,10 @@ void RegisterWindows()
     navigator().showSplash = [] { ShowSplash(); };
     SetBookingOpeners([](int nr, QWidget* owner) { ShowBookingForm(nr, owner); },
                       [](int nr, QWidget* owner) { ShowSearchInfoForm(nr, owner); });
+    SetReceiptOpener([](int nr, bool repeated, int gennr, bool tax, QWidget* parent) {
+        ShowReceipt(nr, repeated, gennr, tax, parent);
+    });
+    RegisterMenuTarget(25, [](QWidget* owner) { ShowUnavailableList(owner); });
 }
 
 } // namespace vestra

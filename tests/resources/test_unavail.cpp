@@ -1,0 +1,379 @@
+#include "data/dates.h"
+#include "platform/windowregistry.h"
+#include "resources/editunavail.h"
+#include "resources/unavaillist.h"
+#include "support/fixture.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+
+QDate d(int y, int m, int day)
+{
+    return QDate(y, m, day);
+}
+
+struct PeriodCase {
+    const char* name;
+    QDate start, end;
+    PeriodEnd changed;
+    QDate wantStart, wantEnd;
+    bool corrected;
+};
+
+TEST(CheckPeriod, MovesTheOtherDateFourteenDaysAwayFromAnInvertedPeriod)
+{
+    const PeriodCase cases[] = {
+        {"end a day before start", d(2024, 3, 10), d(2024, 3, 9), PeriodEnd::End, d(2024, 3, 10),
+         d(2024, 3, 24), true},
+        {"start after end", d(2024, 3, 20), d(2024, 3, 15), PeriodEnd::Start, d(2024, 3, 1),
+         d(2024, 3, 15), true},
+        {"equal dates stand (end changed)", d(2024, 3, 10), d(2024, 3, 10), PeriodEnd::End,
+         d(2024, 3, 10), d(2024, 3, 10), false},
+        {"equal dates stand (start changed)", d(2024, 3, 10), d(2024, 3, 10), PeriodEnd::Start,
+         d(2024, 3, 10), d(2024, 3, 10), false},
+        {"a proper period stands", d(2024, 3, 1), d(2024, 4, 1), PeriodEnd::End, d(2024, 3, 1),
+         d(2024, 4, 1), false},
+        {"across the new year", d(2024, 12, 31), d(2024, 12, 30), PeriodEnd::End, d(2024, 12, 31),
+         d(2025, 1, 14), true},
+        {"back over a leap day", d(2024, 3, 20), d(2024, 3, 10), PeriodEnd::Start, d(2024, 2, 25),
+         d(2024, 3, 10), true},
+        // Only the end the user changed is judged: a start moved past the
+        // end is corrected by moving the start, not the end.
+        {"start moved past end keeps the end", d(2024, 5, 2), d(2024, 5, 1), PeriodEnd::Start,
+         d(2024, 4, 17), d(2024, 5, 1), true},
+    };
+    for (const PeriodCase& c : cases) {
+        const PeriodCheck got = CheckPeriod(c.start, c.end, c.changed);
+        EXPECT_EQ(got.start, c.wantStart) << c.name;
+        EXPECT_EQ(got.end, c.wantEnd) << c.name;
+        EXPECT_EQ(got.corrected, c.corrected) << c.name;
+    }
+}
+
+class Unavail : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        Session& s = session();
+        s.DateFormatLong = QStringLiteral("dd-mm-yyyy");
+        s.DateFormatNo = 1;
+        s.InstitutionName = QStringLiteral("Northwood College");
+        s.InstitutionCity = QStringLiteral("Riverton");
+        s.IsAdmin = true;
+        Database b = db();
+        ASSERT_TRUE(b.exec("INSERT INTO Overgruppenavne (overgruppenr, OverGruppenavn, Gruppeart) "
+                           "VALUES (1, 'Rooms', 1), (2, 'Media', 2)"));
+        ASSERT_TRUE(
+            b.exec("INSERT INTO lokaliteter (Lokalitetsnr, Overgruppenr, Lokalitetsnavn, "
+                   "gruppeart) VALUES (10, 1, 'Meeting rooms', 1), (20, 2, 'Projectors', 2)"));
+        addItem(1, "Room North", 10, true, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 14)));
+        addItem(2, "Room South", 10, false, DayNumber(d(2024, 2, 1)), DayNumber(d(2024, 2, 5)));
+        addItem(3, "Beamer 1", 20, true, DayNumber(d(2024, 2, 20)), DayNumber(d(2024, 4, 1)));
+    }
+
+    void addItem(int nr, const QString& name, int type, bool inaktiv, QVariant start, QVariant end)
+    {
+        Database b = db();
+        ASSERT_TRUE(b.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, "
+                           "inakstart, inakslut) VALUES (?, ?, ?, ?, ?, ?)",
+                           {nr, type, name, inaktiv ? -1 : 0, start, end}))
+            << b.lastError().toStdString();
+    }
+
+    QVariantList itemRow(int nr)
+    {
+        Database b = db();
+        auto q = b.query("SELECT inaktiv, inakstart, inakslut, Lokalenavn FROM lokale "
+                         "WHERE lokalenr = ?",
+                         {nr});
+        if (!q || !q->next())
+            return {};
+        return {q->value(0), q->value(1), q->value(2), q->value(3)};
+    }
+
+    UnavailableList* open()
+    {
+        UnavailableList* w = ShowUnavailableList(nullptr);
+        EXPECT_NE(w, nullptr);
+        return w;
+    }
+
+    EditUnavail* editOn(UnavailableList* w, int lokalenr)
+    {
+        ListControl* list = w->list();
+        list->selectRow(list->findRow(lokalenr));
+        w->findChild<QPushButton*>("edit")->click();
+        return WindowRegistry::instance().findAs<EditUnavail>("EditUnavail");
+    }
+
+    static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+};
+
+TEST_F(Unavail, ListShowsTheUnavailableItemsWithTypeGroupAndPeriod)
+{
+    UnavailableList* w = open();
+    EXPECT_EQ(w->windowTitle(), "Vestra  -  Unavailable Resources List");
+    ListControl* list = w->findChild<ListControl*>("Unal");
+    ASSERT_EQ(list, w->list());
+
+    QStringList headings;
+    for (const ListControlColumn& c : list->columns())
+        headings << c.heading + "/" + QString::number(c.width);
+    EXPECT_EQ(headings, QStringList({"Resource Item/130", "Resource Type/130", "Resource Group/130",
+                                     "From/60", "To/60"}));
+
+    // Room South is available again; the rest come in the query's order.
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(list->rowTexts(0),
+              QStringList({"Beamer 1", "Projectors", "Media", "20-02-2024", "01-04-2024"}));
+    EXPECT_EQ(list->rowTexts(1),
+              QStringList({"Room North", "Meeting rooms", "Rooms", "01-03-2024", "14-03-2024"}));
+    EXPECT_EQ(list->rowData(0), QVariant(3));
+    EXPECT_EQ(list->rowData(1), QVariant(1));
+}
+
+TEST_F(Unavail, RowDatesFollowTheSessionsFormatAndMissingOnesStayEmpty)
+{
+    session().DateFormatLong = QStringLiteral("mm-dd-yyyy");
+    addItem(4, "Hall", 10, true, DayNumber(d(2024, 1, 5)), QVariant(QMetaType::fromType<int>()));
+    ListControl* list = open()->list();
+    ASSERT_EQ(list->rowCount(), 3);
+    EXPECT_EQ(list->rowTexts(0), QStringList({"Hall", "Meeting rooms", "Rooms", "01-05-2024", ""}));
+    EXPECT_EQ(list->text(2, 4), "03-14-2024");
+}
+
+TEST_F(Unavail, EditWithoutASelectedRowAsksForOne)
+{
+    UnavailableList* w = open();
+    w->findChild<QPushButton*>("edit")->click();
+    EXPECT_EQ(messages.texts(), QStringList({"Select Resource! / Service message"}));
+    EXPECT_EQ(WindowRegistry::instance().find("EditUnavail"), nullptr);
+}
+
+TEST_F(Unavail, EditOpensTheSelectedItemOwnedByTheList)
+{
+    UnavailableList* w = open();
+    EditUnavail* edit = editOn(w, 1);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->isVisible());
+    EXPECT_EQ(edit->parentWidget(), w);
+    EXPECT_EQ(edit->windowTitle(), "Vestra -  Unavailable ressource edit");
+    EXPECT_EQ(edit->findChild<QLineEdit*>("lokalenr")->text(), "1");
+    EXPECT_EQ(edit->findChild<QLineEdit*>("Lokalenavn")->text(), "Room North");
+    EXPECT_TRUE(edit->findChild<QCheckBox*>("inaktiv")->isChecked());
+    auto* start = edit->findChild<QDateEdit*>("cstart");
+    auto* end = edit->findChild<QDateEdit*>("cslut");
+    EXPECT_EQ(start->date(), d(2024, 3, 1));
+    EXPECT_EQ(end->date(), d(2024, 3, 14));
+    EXPECT_EQ(start->text(), "01-03-2024");
+    EXPECT_FALSE(start->isReadOnly());
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Unavail, EnterOnARowOpensItLikeEdit)
+{
+    UnavailableList* w = open();
+    ListControl* list = w->list();
+    list->selectRow(0);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    auto* edit = WindowRegistry::instance().findAs<EditUnavail>("EditUnavail");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->currentItem(), 3);
+}
+
+TEST_F(Unavail, MonthFirstFormatShowsTheMonthFirst)
+{
+    session().DateFormatNo = 0;
+    EditUnavail* edit = editOn(open(), 1);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->findChild<QDateEdit*>("cslut")->text(), "03-14-2024");
+}
+
+TEST_F(Unavail, InvertedDatesAreCorrectedAfterTheMessage)
+{
+    EditUnavail* edit = editOn(open(), 1);
+    ASSERT_NE(edit, nullptr);
+    auto* start = edit->findChild<QDateEdit*>("cstart");
+    auto* end = edit->findChild<QDateEdit*>("cslut");
+
+    end->setDate(d(2024, 2, 29)); // a day before the start
+    EXPECT_EQ(messages.texts(), QStringList({"End date must exceed start date! / Vestra"}));
+    EXPECT_EQ(start->date(), d(2024, 3, 1));
+    EXPECT_EQ(end->date(), d(2024, 3, 15));
+
+    messages.clear();
+    start->setDate(d(2024, 3, 20));
+    EXPECT_EQ(messages.texts(), QStringList({"End date must exceed start date! / Vestra"}));
+    EXPECT_EQ(start->date(), d(2024, 3, 1));
+    EXPECT_EQ(end->date(), d(2024, 3, 15));
+
+    messages.clear();
+    start->setDate(d(2024, 3, 15)); // equal dates are accepted
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Unavail, ATypedDateIsCheckedOnceWhenComplete)
+{
+    EditUnavail* edit = editOn(open(), 1);
+    ASSERT_NE(edit, nullptr);
+    auto* start = edit->findChild<QDateEdit*>("cstart");
+    start->setFocus();
+    // Typing day 20 and month 02 over 01-03-2024 passes through 20-03-2024,
+    // after the end date; only the finished date counts.
+    start->setSelectedSection(QDateTimeEdit::DaySection);
+    QTest::keyClicks(start, "2002");
+    QTest::keyClick(start, Qt::Key_Return);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("; ").toStdString();
+    EXPECT_EQ(start->date(), d(2024, 2, 20));
+}
+
+TEST_F(Unavail, SpinButtonsMoveTheDateByOneDay)
+{
+    EditUnavail* edit = editOn(open(), 1);
+    ASSERT_NE(edit, nullptr);
+    auto* end = edit->findChild<QDateEdit*>("cslut");
+    end->setCurrentSection(QDateTimeEdit::YearSection);
+    end->stepBy(1);
+    EXPECT_EQ(end->date(), d(2024, 3, 15));
+    end->stepBy(-2);
+    EXPECT_EQ(end->date(), d(2024, 3, 13));
+}
+
+TEST_F(Unavail, TickingUnavailableGivesAOneDayPeriodOfToday)
+{
+    EditUnavail* edit = editOn(open(), 1);
+    ASSERT_NE(edit, nullptr);
+    auto* box = edit->findChild<QCheckBox*>("inaktiv");
+    auto* start = edit->findChild<QDateEdit*>("cstart");
+    auto* end = edit->findChild<QDateEdit*>("cslut");
+
+    box->click(); // cleared: read-only, dates kept
+    EXPECT_TRUE(start->isReadOnly());
+    EXPECT_TRUE(end->isReadOnly());
+    EXPECT_EQ(start->date(), d(2024, 3, 1));
+    EXPECT_EQ(end->date(), d(2024, 3, 14));
+
+    box->click(); // ticked: editable, today to today
+    EXPECT_FALSE(start->isReadOnly());
+    EXPECT_EQ(start->date(), QDate::currentDate());
+    EXPECT_EQ(end->date(), QDate::currentDate());
+    EXPECT_TRUE(messages.texts().isEmpty());
+
+    edit->findChild<QPushButton*>("ok")->click();
+    const int today = DayNumber(QDate::currentDate());
+    EXPECT_EQ(itemRow(1), QVariantList({-1, today, today, "Room North"}));
+}
+
+TEST_F(Unavail, OkWritesTheRecordAndTheListReloads)
+{
+    UnavailableList* w = open();
+    EditUnavail* edit = editOn(w, 1);
+    ASSERT_NE(edit, nullptr);
+    edit->findChild<QCheckBox*>("inaktiv")->click();
+    edit->findChild<QPushButton*>("ok")->click();
+    settle();
+
+    EXPECT_EQ(WindowRegistry::instance().find("EditUnavail"), nullptr);
+    EXPECT_EQ(itemRow(1),
+              QVariantList({0, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 14)), "Room North"}));
+    ASSERT_EQ(w->list()->rowCount(), 1);
+    EXPECT_EQ(w->list()->rowData(0), QVariant(3));
+}
+
+TEST_F(Unavail, EditingAnotherItemWritesTheFirst)
+{
+    UnavailableList* w = open();
+    EditUnavail* edit = editOn(w, 1);
+    ASSERT_NE(edit, nullptr);
+    edit->findChild<QDateEdit*>("cslut")->setDate(d(2024, 3, 31));
+    EXPECT_EQ(editOn(w, 3), edit); // one edit window at a time
+    EXPECT_EQ(edit->currentItem(), 3);
+    EXPECT_EQ(itemRow(1).value(2), QVariant(DayNumber(d(2024, 3, 31))));
+}
+
+TEST_F(Unavail, ClosingTheListWritesTheOpenEditWindow)
+{
+    UnavailableList* w = open();
+    EditUnavail* edit = editOn(w, 3);
+    ASSERT_NE(edit, nullptr);
+    edit->findChild<QDateEdit*>("cstart")->setDate(d(2024, 3, 1));
+    w->findChild<QPushButton*>("lukknap")->click();
+    settle();
+    EXPECT_EQ(WindowRegistry::instance().find("UnavailableList"), nullptr);
+    EXPECT_EQ(itemRow(3).value(1), QVariant(DayNumber(d(2024, 3, 1))));
+}
+
+TEST_F(Unavail, SavingWritesOnlyThePeriodAndKeepsMissingDatesEmpty)
+{
+    Database b = db();
+    addItem(5, "Van", 20, false, QVariant(QMetaType::fromType<int>()),
+            QVariant(QMetaType::fromType<int>()));
+    auto r = LoadUnavail(b, 5);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_FALSE(r->inakstart.has_value());
+    // Another workstation renames the item meanwhile; the name survives.
+    ASSERT_TRUE(b.exec("UPDATE lokale SET Lokalenavn = 'Van 2' WHERE lokalenr = 5"));
+    r->inaktiv = true;
+    r->inakslut = 45000;
+    ASSERT_TRUE(SaveUnavail(b, *r));
+    const QVariantList row = itemRow(5);
+    EXPECT_EQ(row.value(0), QVariant(-1));
+    EXPECT_TRUE(row.value(1).isNull());
+    EXPECT_EQ(row.value(2), QVariant(45000));
+    EXPECT_EQ(row.value(3), QVariant("Van 2"));
+    EXPECT_FALSE(LoadUnavail(b, 99).has_value());
+}
+
+TEST_F(Unavail, AnItemWithoutAPeriodGetsDatesOnlyWhenChosen)
+{
+    addItem(6, "Van", 20, true, QVariant(QMetaType::fromType<int>()),
+            QVariant(QMetaType::fromType<int>()));
+    UnavailableList* w = open();
+    EditUnavail* edit = editOn(w, 6);
+    ASSERT_NE(edit, nullptr);
+    edit->findChild<QDateEdit*>("cslut")->stepBy(3);
+    edit->findChild<QPushButton*>("ok")->click();
+    const QVariantList row = itemRow(6);
+    EXPECT_TRUE(row.value(1).isNull());
+    EXPECT_EQ(row.value(2), QVariant(DayNumber(QDate::currentDate().addDays(3))));
+}
+
+TEST_F(Unavail, PrintTitleAndSubtitle)
+{
+    const QString subtitle = UnavailPrintSubtitle(session(), d(2024, 3, 5));
+    EXPECT_TRUE(subtitle.startsWith("Northwood College   Riverton, ")) << subtitle.toStdString();
+    EXPECT_TRUE(subtitle.endsWith("2024")) << subtitle.toStdString();
+
+    UnavailableList* w = open();
+    w->findChild<QPushButton*>("Printbutton")->click();
+    auto* preview = w->findChild<QPrintPreviewDialog*>("reportpreview");
+    ASSERT_NE(preview, nullptr);
+    preview->close();
+
+    // The printed list carries the rows as shown.
+    const QString pdf = pathOf("unavail.pdf");
+    ASSERT_TRUE(w->list()->printToPdf(pdf, "Unavailable Resources",
+                                      UnavailPrintSubtitle(session(), d(2024, 3, 5))));
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+    for (const char* expected : {"Unavailable Resources", "Northwood College Riverton,",
+                                 "Resource Group", "Room North Meeting rooms Rooms 01-03-2024"})
+        EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
+}
+
+} // namespace

@@ -1,0 +1,247 @@
+#include "data/dates.h"
+#include "data/helpers.h"
+#include "data/schema.h"
+#include "series/candidates.h"
+#include "series/seriesdelete.h"
+#include "support/fixture.h"
+
+using namespace vestra;
+using namespace vestra::test;
+
+class Series : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        ASSERT_TRUE(EnsureWorkDatabase());
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
+                           "(1, 7, 'Hall A'), (2, 7, 'Hall B'), (3, 7, 'Hall C'), (4, 8, 'Other')"));
+        templ.bookingnr = addBooking(D, 600, 720, 1, 7, 1, "Choir");
+        templ.item = 1;
+        templ.startMinutes = 600;
+        templ.endMinutes = 720;
+        templ.beskrivelse = "Choir";
+        templ.pris = 300;
+        templ.kontonr = 1;
+        templ.curacname = "Administrator";
+        templ.tentative = true;
+    }
+    Database work() { return Database::open(WorkDatabasePath()); }
+    QList<int> days()
+    {
+        Database w = work();
+        QList<int> out;
+        for (const Candidate& c : LoadCandidates(w))
+            out << c.day;
+        return out;
+    }
+    QList<int> range(int from, int step, int count)
+    {
+        QList<int> out;
+        for (int i = 0; i < count; ++i)
+            out << from + i * step;
+        return out;
+    }
+    const int D = 46000;
+    SeriesTemplate templ;
+};
+
+TEST_F(Series, PatternsStartOneIntervalAfterTheStart)
+{
+    Database d = db(), w = work();
+    struct Case {
+        int interval, end;
+        QList<int> expected;
+    } cases[] = {
+        {7, D + 49, range(D + 7, 7, 7)},
+        {1, D + 1, {D + 1}},
+        {14, D + 20, {D + 14}},
+        {1, D, {}},
+        {28, D + 196, range(D + 28, 28, 7)},
+        {0, D + 100, {}},   // no interval: nothing, and no endless loop
+        {-7, D + 100, {}},
+    };
+    for (const Case& c : cases) {
+        ClearCandidates(w);
+        EXPECT_EQ(GenerateCandidates(w, d, D, c.end, c.interval, templ), c.expected.size());
+        EXPECT_EQ(days(), c.expected) << c.interval << " to " << c.end - D;
+    }
+}
+
+TEST_F(Series, TouchingBookingsDoNotCollideOverlappingOnesDo)
+{
+    Database d = db(), w = work();
+    addBooking(D + 7, 480, 600, 1, 7);    // ends as the candidate starts
+    addBooking(D + 14, 720, 800, 1, 7);   // starts as it ends
+    addBooking(D + 21, 700, 760, 1, 7);   // overlaps the end
+    addBooking(D + 28, 600, 720, 2, 7);   // another item
+    addBooking(D + 35, 540, 780, 1, 7);   // encloses it
+    addBooking(D + 42, 630, 660, 1, 7);   // inside it
+    ASSERT_EQ(GenerateCandidates(w, d, D, D + 49, 7, templ), 7);
+    QList<bool> marks;
+    for (const Candidate& c : LoadCandidates(w)) {
+        marks << c.collides;
+        EXPECT_EQ(c.start, QTime(10, 0));
+        EXPECT_EQ(c.end, QTime(12, 0));
+        EXPECT_EQ(c.item, 1);
+    }
+    EXPECT_EQ(marks, (QList<bool>{false, false, true, false, true, true, false}));
+    // The template collides with a candidate on its own day.
+    EXPECT_EQ(CheckCandidate(d, D, 1, 600, 720), 1);
+
+    RemoveCollidingCandidates(w);
+    EXPECT_EQ(days(), (QList<int>{D + 7, D + 14, D + 28, D + 49}));
+    RemoveCollidingCandidates(w);
+    EXPECT_EQ(days().size(), 4) << "nothing left to remove";
+    RemoveCandidate(w, LoadCandidates(w).first().id);
+    EXPECT_EQ(days(), (QList<int>{D + 14, D + 28, D + 49}));
+}
+
+TEST_F(Series, AlternativesAreFreeItemsOfTheSameType)
+{
+    Database d = db(), w = work();
+    addBooking(D + 7, 600, 720, 1, 7);   // the template's item is taken
+    addBooking(D + 7, 540, 600, 2, 7);   // Hall B free from 10:00
+    addBooking(D + 7, 660, 700, 3, 7);   // Hall C busy inside the window
+    ASSERT_EQ(GenerateCandidates(w, d, D, D + 7, 7, templ), 1);
+    const Candidate c = LoadCandidates(w).first();
+    ASSERT_TRUE(c.collides);
+
+    const QList<Alternative> free = FindAlternatives(w, d, c.id, templ.item, 7);
+    ASSERT_EQ(free.size(), 1);
+    EXPECT_EQ(free.first().name, "Hall B");
+    EXPECT_EQ(LoadAlternatives(w).size(), 1) << "kept in andetlokalt for the window";
+
+    ASSERT_TRUE(ApplyAlternative(w, c.id, free.first().item));
+    const Candidate moved = LoadCandidates(w).first();
+    EXPECT_EQ(moved.item, 2);
+    EXPECT_FALSE(moved.collides) << "the mark goes without a new check";
+    EXPECT_EQ(moved.day, D + 7);
+
+    // A 09:30-11:00 candidate is not offered Hall B (booked 09:00-10:00).
+    EXPECT_TRUE(IsItemBooked(d, 570, 660, D + 7, 2));
+    EXPECT_FALSE(IsItemBooked(d, 600, 720, D + 7, 2));
+}
+
+TEST_F(Series, CommitBooksEveryCandidateAsOneSeries)
+{
+    Database d = db(), w = work();
+    addBooking(D + 21, 600, 720, 1, 7, 1, "In the way");
+    ASSERT_EQ(GenerateCandidates(w, d, D, D + 49, 7, templ), 7);
+    // Move one date to Hall B; keep the colliding one in.
+    ApplyAlternative(w, LoadCandidates(w)[1].id, 2);
+    const int before = count("Booking");
+    ASSERT_EQ(CommitSeries(d, w, templ, 16711680, 7), 7);
+    EXPECT_EQ(count("Booking"), before + 7);
+    EXPECT_EQ(count("Booking", "gennr = ? AND gentagende <> 0", {templ.bookingnr}), 8);
+    EXPECT_EQ(count("Booking", "gennr = ? AND Lokalenr = 2 AND Bdato = ?", {templ.bookingnr, D + 14}), 1);
+    EXPECT_EQ(count("Booking", "gennr = ? AND Bdato = ?", {templ.bookingnr, D + 21}), 1)
+        << "the colliding date is booked too";
+    auto q = d.query("SELECT Bcolor, Bstart, Bslut, Beskrivelse, Pris, Tentative, tax, bvpris, Bgruppe "
+                     "FROM Booking WHERE gennr = ? AND Bookingnr <> ?",
+                     {templ.bookingnr, templ.bookingnr});
+    int n = 0;
+    while (q && q->next()) {
+        ++n;
+        EXPECT_EQ(q->value(0).toInt(), 16711680);
+        EXPECT_EQ(q->value(1).toInt(), 600);
+        EXPECT_EQ(q->value(2).toInt(), 720);
+        EXPECT_EQ(q->value(3).toString(), "Choir");
+        EXPECT_DOUBLE_EQ(q->value(4).toDouble(), 300);
+        EXPECT_EQ(q->value(5).toInt(), -1);
+        EXPECT_EQ(q->value(6).toInt(), 0) << "tax is not copied";
+        EXPECT_TRUE(q->value(7).isNull()) << "nor the price type";
+        EXPECT_EQ(q->value(8).toInt(), 7);
+    }
+    EXPECT_EQ(n, 7);
+    EXPECT_EQ(d.scalar("SELECT Bcolor FROM Booking WHERE Bookingnr = ?", {templ.bookingnr}).toInt(),
+              16711680);
+    // The numbers came from the shared counter.
+    EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(),
+              d.scalar("SELECT max(Bookingnr) FROM Booking").toInt() + 1);
+}
+
+TEST_F(Series, CommitWithNoCandidatesMarksTheTemplateAlone)
+{
+    Database d = db(), w = work();
+    ClearCandidates(w);
+    EXPECT_EQ(CommitSeries(d, w, templ, 0, 7), 0);
+    auto q = d.query("SELECT gennr, gentagende, Bcolor FROM Booking WHERE Bookingnr = ?", {templ.bookingnr});
+    ASSERT_TRUE(q && q->next());
+    EXPECT_EQ(q->value(0).toInt(), templ.bookingnr);
+    EXPECT_EQ(q->value(1).toInt(), -1);
+    EXPECT_EQ(q->value(2).toInt(), 0);
+    EXPECT_EQ(count("Booking"), 1);
+}
+
+TEST_F(Series, AFailureHalfwayLeavesNoHalfSeries)
+{
+    Database d = db(), w = work();
+    ASSERT_EQ(GenerateCandidates(w, d, D, D + 49, 7, templ), 7);
+    const int nextBefore = d.scalar("SELECT nextkey FROM næstenøgle").toInt();
+    // The disk fills up at the fourth new booking.
+    ASSERT_TRUE(d.exec("CREATE TRIGGER full BEFORE INSERT ON Booking WHEN NEW.Bdato = " +
+                       QString::number(D + 28) + " BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    EXPECT_EQ(CommitSeries(d, w, templ, 255, 7), -1);
+    EXPECT_EQ(count("Booking"), 1);
+    EXPECT_EQ(count("Booking", "gentagende <> 0"), 0) << "the template is not marked either";
+    EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), nextBefore);
+    EXPECT_EQ(days().size(), 7) << "the candidates are still there to try again";
+}
+
+TEST_F(Series, RangedDeleteReachesOnlyTheSeriesWithinTheRange)
+{
+    const QDate today(2026, 12, 5);
+    const int t = DayNumber(today);
+    Database d = db();
+    QList<int> series;
+    for (int k = -60; k <= 60; ++k)  // a weekly series over about two years either side
+        series << addBooking(t + 7 * k, 600, 660, 1, 7);
+    ASSERT_TRUE(d.exec("UPDATE Booking SET gennr = 777, gentagende = -1"));
+    const int single = addBooking(t + 7, 600, 660, 1, 7, 1, "Single");
+
+    // "This and until" D+31 from the booking on day t: t .. t+31 inclusive.
+    DayRange r = SeriesDeleteRange(SeriesDeleteScope::ThisAndUntil, t, t + 31, today);
+    EXPECT_EQ(r.first, t);
+    EXPECT_EQ(r.last, t + 31);
+    EXPECT_EQ(DeleteSeriesRange(d, 777, r), 5);  // t, t+7, t+14, t+21, t+28
+    EXPECT_EQ(count("Booking", "Bookingnr = ?", {single}), 1);
+
+    r = SeriesDeleteRange(SeriesDeleteScope::All, t + 70, 0, today);
+    EXPECT_EQ(r.first, t - 365);
+    EXPECT_EQ(r.last, t + 365);
+    DeleteSeriesRange(d, 777, r);
+    EXPECT_EQ(count("Booking", "gennr = 777 AND Bdato >= ? AND Bdato <= ?", {t - 365, t + 365}), 0);
+    EXPECT_GT(count("Booking", "gennr = 777 AND Bdato > ?", {t + 365}), 0) << "beyond a year stays";
+    EXPECT_GT(count("Booking", "gennr = 777 AND Bdato < ?", {t - 365}), 0);
+
+    r = SeriesDeleteRange(SeriesDeleteScope::ThisAndRest, t + 400, 0, today);
+    EXPECT_EQ(r.first, t + 400);
+    EXPECT_EQ(r.last, t + 365) << "an empty range past a year from today";
+}
+
+TEST_F(Series, ExpiringSeriesAreListedByTheirLastDate)
+{
+    const int t = D;
+    Database d = db();
+    auto series = [&](int gennr, int lastDay, const QString& title) {
+        for (int day = lastDay - 21; day <= lastDay; day += 7) {
+            const int nr = addBooking(day, 600, 660, 1, 7, 1, title);
+            d.exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr = ?", {gennr, nr});
+        }
+    };
+    series(1, t, "Ends today");
+    series(2, t + 20, "Ends in 20");
+    series(3, t + 40, "Ends in 40");
+    QStringList titles;
+    for (const ExpiringSeries& s : LoadExpiringSeries(d, t, t + 31))
+        titles << s.title;
+    titles.sort();
+    EXPECT_EQ(titles, QStringList({"Ends in 20", "Ends today"}));
+    const auto rows = LoadExpiringSeries(d, t + 20, t + 20);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows.first().lastDay, t + 20);
+    EXPECT_EQ(rows.first().item, "Hall A");
+}

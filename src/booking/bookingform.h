@@ -4,7 +4,7 @@
 // schedule; the form only edits them.
 
 #include "booking/price.h"
-#include "platform/recordsource.h"
+#include "platform/boundrow.h"
 
 #include <QWidget>
 #include <functional>
@@ -60,7 +60,7 @@ private:
     QWidget* buildAccountTab();
     QWidget* buildReceiptTab();
 
-    RecordSource m_rec;
+    BoundRow m_rec;
     bool m_filling = false;
     bool m_recalculating = false;
 

@@ -2,7 +2,7 @@
 
 #include "data/dates.h"
 #include "platform/messages.h"
-#include "platform/recordsource.h"
+#include "platform/boundrow.h"
 #include "platform/reportformat.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"
@@ -58,7 +58,7 @@ SearchInfoForm::SearchInfoForm(QWidget* parent) : QWidget(parent, Qt::Window)
 bool SearchInfoForm::OpenOn(int bookingnr)
 {
     // Read-only: the source is never asked to store.
-    RecordSource rec(QStringLiteral("bookingfor"), QStringLiteral("Booking"),
+    BoundRow rec(QStringLiteral("bookingfor"), QStringLiteral("Booking"),
                      QStringLiteral("Bookingnr"), {});
     Database db = BookingFile();
     if (!rec.find(db, bookingnr))

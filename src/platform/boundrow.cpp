@@ -1,10 +1,10 @@
-#include "platform/recordsource.h"
+#include "platform/boundrow.h"
 
 #include <QSqlRecord>
 
 namespace vestra {
 
-RecordSource::RecordSource(QString source, QString table, QString key, QStringList writable)
+BoundRow::BoundRow(QString source, QString table, QString key, QStringList writable)
     : m_source(std::move(source)), m_table(std::move(table)), m_key(std::move(key)),
       m_writable(std::move(writable))
 {
@@ -12,7 +12,7 @@ RecordSource::RecordSource(QString source, QString table, QString key, QStringLi
         m_names.insert(f.toLower(), f);
 }
 
-bool RecordSource::find(Database& db, const QVariant& key)
+bool BoundRow::find(Database& db, const QVariant& key)
 {
     m_values.clear();
     m_dirty.clear();
@@ -33,12 +33,12 @@ bool RecordSource::find(Database& db, const QVariant& key)
     return true;
 }
 
-QVariant RecordSource::value(const QString& field) const
+QVariant BoundRow::value(const QString& field) const
 {
     return m_values.value(field.toLower());
 }
 
-bool RecordSource::setValue(const QString& field, const QVariant& value)
+bool BoundRow::setValue(const QString& field, const QVariant& value)
 {
     const QString name = field.toLower();
     if (!m_positioned || !m_names.contains(name))
@@ -51,7 +51,7 @@ bool RecordSource::setValue(const QString& field, const QVariant& value)
     return true;
 }
 
-bool RecordSource::store(Database& db)
+bool BoundRow::store(Database& db)
 {
     if (!m_positioned || m_dirty.isEmpty())
         return true;
@@ -70,7 +70,7 @@ bool RecordSource::store(Database& db)
     return true;
 }
 
-bool RecordSource::refill(Database& db)
+bool BoundRow::refill(Database& db)
 {
     return find(db, m_keyValue);
 }

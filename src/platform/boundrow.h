@@ -13,11 +13,11 @@
 
 namespace vestra {
 
-class RecordSource {
+class BoundRow {
 public:
     // source: the table or saved query rows are read from; table and key:
     // where edits are written; writable: the fields of that table the window edits.
-    RecordSource(QString source, QString table, QString key, QStringList writable);
+    BoundRow(QString source, QString table, QString key, QStringList writable);
 
     // Positions on the row whose key equals the value; false when there is none.
     bool find(Database& db, const QVariant& key);

@@ -26,6 +26,7 @@ ItemWindow::ItemWindow(ItemMode mode, QWidget* parent)
     m_number->setReadOnly(true);
     m_number->setFocusPolicy(Qt::NoFocus);
     m_number->setMaximumWidth(90);
+    m_number->setPlaceholderText(QStringLiteral("new"));
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("Lokalenavn"));
     m_description = new QPlainTextEdit(this);
@@ -152,8 +153,11 @@ void ItemWindow::applyBoxState()
     const bool editable = m_mode == ItemMode::Edit && m_unavailable->isChecked();
     for (DateField* f : {m_start, m_end}) {
         f->setReadOnly(!editable);
+        // A locked field offers neither arrows nor its calendar.
         f->setButtonSymbols(editable ? QAbstractSpinBox::UpDownArrows
                                      : QAbstractSpinBox::NoButtons);
+        if (m_mode == ItemMode::Edit)
+            f->setCalendarPopup(editable);
     }
     if (m_mode == ItemMode::View) {
         // A view shows the dates only while the item is marked unavailable.

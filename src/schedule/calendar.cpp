@@ -6,6 +6,7 @@
 #include "platform/messages.h"
 #include "platform/schedulegrid.h"
 #include "platform/windowregistry.h"
+#include "resources/resmanager.h"
 #include "schedule/calmdag.h"
 #include "schedule/editing.h"
 #include "schedule/scheduledata.h"
@@ -154,6 +155,16 @@ Calendar::Calendar(QWidget* parent) : QMainWindow(parent)
     connect(m_grid, &ScheduleGrid::contextMenuRequested, this,
             [this](const QPoint& pos) { m_menu->popup(pos); });
     connect(m_grid, &ScheduleGrid::deleteRequested, this, [this](int) { deleteSelected(); });
+    // New groups, types and items show as soon as the resource manager closes.
+    connect(&resourceNotifier(), &ResourceNotifier::managerClosed, this, [this] {
+        // A new booking file shows its first type once one exists.
+        if (session().CurrentTypeNo == 0) {
+            Database db = BookingFile();
+            LoadFirstGroup(db, session().CurrentGroupNo, session().CurrentTypeNo);
+        }
+        fillGroups();
+        RefreshDayView();
+    });
 }
 
 void Calendar::Load()
@@ -189,7 +200,7 @@ void Calendar::askForResources()
     if (messages().show({kNoResources, QStringLiteral("Service Message"), MsgButtons::YesNo,
                          MsgIcon::Question, MsgAnswer::Yes})
         == MsgAnswer::Yes)
-        RunMenuCommand(21, this, this);
+        ShowResManager(this);
 }
 
 void Calendar::fillGroups()

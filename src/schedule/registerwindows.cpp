@@ -3,6 +3,7 @@
 #include "booking/bookingform.h"
 #include "booking/searchinfoform.h"
 #include "reports/receipts.h"
+#include "resources/resmanager.h"
 #include "resources/unavaillist.h"
 #include "schedule/commands.h"
 #include "schedule/calendar.h"
@@ -21,6 +22,7 @@ void RegisterWindows()
     SetReceiptOpener([](int nr, bool repeated, int gennr, bool tax, QWidget* parent) {
         ShowReceipt(nr, repeated, gennr, tax, parent);
     });
+    RegisterMenuTarget(21, [](QWidget* owner) { ShowResManager(owner); });
     RegisterMenuTarget(25, [](QWidget* owner) { ShowUnavailableList(owner); });
 }
 

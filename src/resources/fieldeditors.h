@@ -1,0 +1,84 @@
+#pragma once
+// Editors for the stored forms the record windows bind: flags as -1/0, dates
+// as day numbers or as date text, amounts and counts that may be empty, and
+// a pick list that stores a key. Each has one user property ("value") that
+// the widget mapper reads and writes; an empty editor gives a null value, so
+// that opening and closing a record never turns NULL into 0 or "".
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QVariant>
+
+namespace vestra {
+
+// Yes/no field: checked is stored as -1, unchecked as 0.
+class FlagBox : public QCheckBox {
+    Q_OBJECT
+    Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
+public:
+    explicit FlagBox(const QString& text, QWidget* parent = nullptr);
+    QVariant value() const;
+    void setValue(const QVariant& v);
+};
+
+// A date that may be empty. The arrows and the up/down keys move it by one
+// day; the drop-down shows a month calendar.
+class DateField : public QDateEdit {
+    Q_OBJECT
+    Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
+public:
+    enum class Storage { DayNumber, DateText };
+    explicit DateField(Storage storage, QWidget* parent = nullptr);
+
+    QVariant value() const;
+    void setValue(const QVariant& v);
+    // The shown date; null while the field is empty.
+    QDate shownDate() const;
+    void setShownDate(const QDate& date);
+    bool isEmpty() const;
+
+    void stepBy(int steps) override;
+
+protected:
+    StepEnabled stepEnabled() const override;
+
+private:
+    Storage m_storage;
+};
+
+// An amount of money; empty is null. Shown with two decimals in the locale.
+class AmountEdit : public QLineEdit {
+    Q_OBJECT
+    Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
+public:
+    explicit AmountEdit(QWidget* parent = nullptr);
+    QVariant value() const;
+    void setValue(const QVariant& v);
+};
+
+// A whole number; empty is null.
+class CountEdit : public QLineEdit {
+    Q_OBJECT
+    Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
+public:
+    explicit CountEdit(QWidget* parent = nullptr);
+    QVariant value() const;
+    void setValue(const QVariant& v);
+};
+
+// A list showing names and storing the chosen row's key; the first entry
+// is empty and stores null. A stored key that is not in the list is kept
+// and shown as its number, so that it is not lost by opening the record.
+class KeyCombo : public QComboBox {
+    Q_OBJECT
+    Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
+public:
+    explicit KeyCombo(QWidget* parent = nullptr);
+    void setRows(const QList<std::pair<QVariant, QString>>& rows);
+    QVariant value() const;
+    void setValue(const QVariant& v);
+};
+
+} // namespace vestra

@@ -1,0 +1,111 @@
+#include "resources/recordwindow.h"
+
+#include "platform/messages.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+namespace vestra {
+
+bool ConfirmAndDelete(DeleteRefusal refusal, const QString& refusalTitle,
+                      const std::function<DeleteResult()>& remove)
+{
+    auto refuse = [&](DeleteRefusal r) {
+        showMessage(RefusalText(r), refusalTitle, MsgIcon::Warning);
+        return false;
+    };
+    if (refusal != DeleteRefusal::None)
+        return refuse(refusal);
+    if (!askYesNo(QStringLiteral("Confirm deletion ?"), QStringLiteral("Delete Info")))
+        return false;
+    const DeleteResult result = remove();
+    if (result.refusal != DeleteRefusal::None)
+        return refuse(result.refusal);
+    if (!result.error.isEmpty()) {
+        showMessage(QStringLiteral("The record could not be deleted:\n") + result.error,
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        return false;
+    }
+    return true;
+}
+
+RecordWindow::RecordWindow(const QString& table, const QString& keyField, bool readOnly,
+                           QWidget* parent)
+    : QWidget(parent, Qt::Window), m_source(new RecordSource(table, keyField, this)),
+      m_readOnly(readOnly)
+{
+}
+
+void RecordWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Escape that no field used is Cancel, and closes a view.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (m_readOnly)
+            close();
+        else
+            Cancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool RecordWindow::ensureOpen()
+{
+    if (m_opened)
+        return true;
+    if (!m_source->open()) {
+        showMessage(QStringLiteral("The booking file could not be read:\n") + m_source->lastError(),
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        return false;
+    }
+    m_opened = true;
+    return true;
+}
+
+bool RecordWindow::OpenOn(int key)
+{
+    if (!ensureOpen() || !leaveRecord())
+        return false;
+    return m_source->findFirst(m_source->keyField(), key);
+}
+
+bool RecordWindow::OpenNew(const FieldValues& values)
+{
+    if (!ensureOpen() || !leaveRecord())
+        return false;
+    m_source->addNew(values);
+    return true;
+}
+
+void RecordWindow::Cancel()
+{
+    if (m_readOnly)
+        return;
+    const bool adding = m_source->isAdding();
+    m_source->refill();
+    if (adding)
+        close(); // nothing left to write
+}
+
+bool RecordWindow::leaveRecord()
+{
+    if (m_readOnly || !m_opened || !m_source->hasRecord())
+        return true;
+    if (!mayLeaveRecord())
+        return false;
+    if (m_source->write())
+        return true;
+    showMessage(QStringLiteral("The record could not be saved:\n") + m_source->lastError(),
+                QStringLiteral("Error"), MsgIcon::Critical);
+    return false;
+}
+
+void RecordWindow::closeEvent(QCloseEvent* event)
+{
+    if (leaveRecord())
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace vestra

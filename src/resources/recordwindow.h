@@ -1,0 +1,57 @@
+#pragma once
+// What the record windows of the resource manager share: one bound data
+// source on a table, positioned on a stored record or put on a new one;
+// closing writes the record, Cancel (or Escape) refills it from the store
+// and, on a new record, discards it and closes. A read-only window never
+// writes.
+
+#include "resources/recordsource.h"
+
+#include <QWidget>
+#include <functional>
+
+namespace vestra {
+
+// The deletion dialogue of the record windows: a refusal from the check is
+// shown with refusalTitle and nothing happens; otherwise "Confirm deletion ?"
+// is asked and, on Yes, remove runs (checking again under the write lock).
+// True when the record was deleted.
+bool ConfirmAndDelete(DeleteRefusal refusal, const QString& refusalTitle,
+                      const std::function<DeleteResult()>& remove);
+
+class RecordWindow : public QWidget {
+    Q_OBJECT
+public:
+    RecordWindow(const QString& table, const QString& keyField, bool readOnly,
+                 QWidget* parent = nullptr);
+
+    // Find-first on the key ("overgruppenr = " + number and the like). A
+    // record that is shown already is written first, as leaving it writes.
+    // False when the record is not there (or the current one cannot be left).
+    bool OpenOn(int key);
+    // Puts the window on a new record carrying the parent link and kind.
+    bool OpenNew(const FieldValues& values);
+
+    void Cancel();
+
+    RecordSource* source() const { return m_source; }
+    bool isReadOnly() const { return m_readOnly; }
+
+protected:
+    // Asked before the shown record is written; a window refuses here (and
+    // says why) when the record must not be stored as it is.
+    virtual bool mayLeaveRecord() { return true; }
+    // Writes the shown record; says so when the file refuses.
+    bool leaveRecord();
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Sets up the source on first use; says so when the file cannot be read.
+    bool ensureOpen();
+
+private:
+    RecordSource* m_source;
+    bool m_readOnly;
+    bool m_opened = false;
+};
+
+} // namespace vestra

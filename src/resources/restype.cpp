@@ -1,0 +1,103 @@
+#include "resources/restype.h"
+
+#include "platform/messages.h"
+#include "session/session.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+namespace {
+const QString kEmptyName =
+    QStringLiteral("Typename can't be empty. Fill in or cancel the operation.");
+}
+
+ResType::ResType(QWidget* parent)
+    : RecordWindow(QStringLiteral("lokaliteter"), QStringLiteral("lokalitetsnr"), false, parent)
+{
+    setObjectName(QString::fromLatin1(windows::Restype));
+    setWindowTitle(QStringLiteral("Resourcetype"));
+
+    m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("Lokalitetsnavn"));
+    m_name->setMinimumWidth(260);
+    m_description = new QLineEdit(this);
+    m_description->setObjectName(QStringLiteral("Lokibeskr"));
+
+    auto* save = new QPushButton(QStringLiteral("Ok"), this);
+    save->setObjectName(QStringLiteral("save"));
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("Canc"));
+    auto* del = new QPushButton(QStringLiteral("Delete"), this);
+    del->setObjectName(QStringLiteral("del"));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Resourcetype"), m_name);
+    form->addRow(QStringLiteral("Description"), m_description);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(del);
+    buttons->addStretch();
+    buttons->addWidget(save);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addStretch();
+    layout->addLayout(buttons);
+
+    if (ensureOpen()) {
+        source()->bind(m_name, QStringLiteral("Lokalitetsnavn"));
+        source()->bind(m_description, QStringLiteral("Lokibeskr"));
+    }
+
+    connect(save, &QPushButton::clicked, this, &ResType::Save);
+    connect(m_name, &QLineEdit::returnPressed, this, &ResType::Save);
+    connect(m_description, &QLineEdit::returnPressed, this, &ResType::Save);
+    connect(cancel, &QPushButton::clicked, this, &ResType::Cancel);
+    connect(del, &QPushButton::clicked, this, &ResType::Delete);
+}
+
+void ResType::Save()
+{
+    // Only the empty string is refused; a name of blanks is a name.
+    if (m_name->text().isEmpty()) {
+        showMessage(kEmptyName, QStringLiteral("Message"));
+        m_name->setFocus();
+        return;
+    }
+    close();
+}
+
+bool ResType::mayLeaveRecord()
+{
+    const bool changed =
+        source()->isAdding()
+        || m_name->text() != source()->value(QStringLiteral("Lokalitetsnavn")).toString();
+    if (changed && m_name->text().isEmpty()) {
+        showMessage(kEmptyName, QStringLiteral("Message"));
+        return false;
+    }
+    return true;
+}
+
+void ResType::Delete()
+{
+    if (!source()->hasRecord())
+        return;
+    if (source()->isAdding()) {
+        Cancel();
+        return;
+    }
+    Database db = BookingFile();
+    const int key = source()->key().toInt();
+    if (!ConfirmAndDelete(CheckTypeDelete(db, key), QStringLiteral("Delete Info"),
+                          [&] { return DeleteType(db, key); }))
+        return;
+    source()->refill(); // the record is gone: nothing is left to write
+    close();
+}
+
+} // namespace vestra

@@ -1,0 +1,68 @@
+#pragma once
+// Groups, types, items and bookings for the resource tests.
+
+#include "support/fixture.h"
+
+#include <QPushButton>
+#include <QTest>
+
+namespace vestra::test {
+
+class ResourceTest : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        session().IsAdmin = true;
+        session().DateFormatNo = 1;
+        session().DateFormatLong = QStringLiteral("dd-mm-yyyy");
+    }
+
+    int insert(const QString& sql, const QVariantList& binds)
+    {
+        Database d = db();
+        EXPECT_TRUE(d.exec(sql, binds)) << d.lastError().toStdString();
+        return d.scalar(QStringLiteral("SELECT last_insert_rowid()")).toInt();
+    }
+    int addGroup(const QString& name, int kind)
+    {
+        return insert(QStringLiteral("INSERT INTO overgruppenavne (OverGruppenavn, Gruppeart) "
+                                     "VALUES (?, ?)"),
+                      {name, kind});
+    }
+    int addType(const QString& name, int group, int kind)
+    {
+        return insert(QStringLiteral("INSERT INTO lokaliteter (Lokalitetsnavn, Overgruppenr, "
+                                     "gruppeart) VALUES (?, ?, ?)"),
+                      {name, group, kind});
+    }
+    int addItem(const QString& name, int type, int kind)
+    {
+        return insert(QStringLiteral("INSERT INTO lokale (Lokalenavn, lokalinr, Gruppeart) "
+                                     "VALUES (?, ?, ?)"),
+                      {name, type, kind});
+    }
+    void addArchivedBooking(int item, int type)
+    {
+        insert(QStringLiteral("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Bstart, "
+                              "Bslut, Bgruppe, Lokalenr, kontonr) VALUES (900, 'Old', 40000, 600, "
+                              "660, ?, ?, 1)"),
+               {type, item});
+    }
+    void click(QWidget* window, const char* button)
+    {
+        auto* b = window->findChild<QPushButton*>(button);
+        ASSERT_TRUE(b) << button;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    static QString nulls(int n) { return QStringLiteral("NULL").repeated(n); }
+    QVariant field(const QString& table, const QString& name, const QString& keyField, int key)
+    {
+        Database d = db();
+        return d.scalar(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(name, table, keyField),
+                        {key});
+    }
+};
+
+} // namespace vestra::test

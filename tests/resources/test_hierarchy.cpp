@@ -1,0 +1,204 @@
+#include "resourcedata.h"
+#include "resources/hierarchy.h"
+
+using namespace vestra;
+using namespace vestra::test;
+
+TEST(NodeKeys, KindLetterAndKeyOfEachLevel)
+{
+    for (const auto& [kind, letter] :
+         {std::pair{1, 'L'}, {2, 'A'}, {3, 'S'}, {5, 'S'}, {0, 'S'}, {-1, 'S'}})
+        EXPECT_EQ(KindLetter(kind), QLatin1Char(letter)) << kind;
+    EXPECT_EQ(MakeNodeKey('L', 'I', 7), "LI7");
+    EXPECT_EQ(MakeNodeKey('A', 'G', 12), "AG12");
+    EXPECT_EQ(MakeNodeKey('S', 'T', 5), "ST5");
+    EXPECT_EQ(MakeNodeKey('L', 'L', 140), "LL140");
+}
+
+TEST(NodeKeys, ReadByPosition)
+{
+    const auto key = ParseNodeKey("AG12");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(*key, (NodeKey{'A', 'G', 12}));
+    EXPECT_EQ(key->text(), "AG12");
+    EXPECT_EQ(ParseNodeKey("LI1234")->number, 1234);
+    for (const char* bad : {"", "L", "LI", "LIx", "LI7a"})
+        EXPECT_FALSE(ParseNodeKey(bad)) << bad;
+}
+
+TEST(NodeKeys, ItemWindowsByKindAndMode)
+{
+    EXPECT_EQ(ItemWindowName('L', ItemMode::Edit), "resitemL");
+    EXPECT_EQ(ItemWindowName('L', ItemMode::View), "resitemLView");
+    EXPECT_EQ(ItemWindowName('L', ItemMode::Add), "resitemLAD");
+    for (char kind : {'A', 'S'}) {
+        EXPECT_EQ(ItemWindowName(kind, ItemMode::Edit), "ResitemA");
+        EXPECT_EQ(ItemWindowName(kind, ItemMode::View), "ResitemAView");
+        EXPECT_EQ(ItemWindowName(kind, ItemMode::Add), "ResitemAD");
+    }
+}
+
+TEST(UnavailablePeriod, FourteenDaysFromToday)
+{
+    EXPECT_EQ(DefaultUnavailablePeriod(QDate(2024, 12, 31)),
+              std::pair(QDate(2024, 12, 31), QDate(2025, 1, 14)));
+    EXPECT_EQ(DefaultUnavailablePeriod(QDate(2024, 2, 20)).second, QDate(2024, 3, 5));
+}
+
+TEST(DateFormats, NumberedAndPatternFormats)
+{
+    EXPECT_EQ(DateEditFormatForNumber(0), "MM-dd-yyyy");
+    EXPECT_EQ(DateEditFormatForNumber(1), "dd-MM-yyyy");
+    EXPECT_EQ(DateEditFormatFromPattern("dd-mm-yyyy"), "dd-MM-yyyy");
+    EXPECT_EQ(DateEditFormatFromPattern("mm/dd/yy"), "MM/dd/yy");
+    EXPECT_EQ(DateEditFormatFromPattern("mmmm d, yyyy"), "MMMM d, yyyy");
+    EXPECT_EQ(QDate(2025, 1, 14).toString(DateEditFormatFromPattern("mmmm d, yyyy")),
+              "January 14, 2025");
+    // Something that is no date pattern falls back to day first.
+    EXPECT_EQ(DateEditFormatFromPattern(""), "dd-MM-yyyy");
+    EXPECT_EQ(DateEditFormatFromPattern("hh:nn"), "dd-MM-yyyy");
+}
+
+class Hierarchy : public ResourceTest {
+protected:
+    QStringList tree()
+    {
+        Database d = db();
+        QStringList out;
+        for (const TreeRow& row : LoadTreeRows(d))
+            out << QStringLiteral("%1 %2 %3").arg(row.depth).arg(row.key, row.text);
+        return out;
+    }
+};
+
+TEST_F(Hierarchy, NewFileShowsTheThreeKinds)
+{
+    EXPECT_EQ(tree(), QStringList({"1 LT1 Domestic", "1 AT2 Add-On", "1 ST3 Stand-Alone"}));
+}
+
+TEST_F(Hierarchy, NodesDepthFirstWithTheKindLetterOfTheirKind)
+{
+    const int rooms = addGroup("Meeting rooms", 1);
+    const int av = addGroup("Projectors", 2);
+    const int large = addType("Large rooms", rooms, 1);
+    const int small = addType("Small rooms", rooms, 1);
+    const int beamers = addType("Beamers", av, 2);
+    // Items come in the order of lokalesort (by name), not as stored.
+    const int b = addItem("Room B", large, 1);
+    const int a = addItem("Room A", large, 1);
+    const int c = addItem("Room C", small, 1);
+    const int p = addItem("Epson 1", beamers, 2);
+
+    EXPECT_EQ(
+        tree(),
+        QStringList({"1 LT1 Domestic", QStringLiteral("2 LG%1 Meeting rooms").arg(rooms),
+                     QStringLiteral("3 LL%1 Large rooms").arg(large),
+                     QStringLiteral("4 LI%1 Room A").arg(a), QStringLiteral("4 LI%1 Room B").arg(b),
+                     QStringLiteral("3 LL%1 Small rooms").arg(small),
+                     QStringLiteral("4 LI%1 Room C").arg(c), "1 AT2 Add-On",
+                     QStringLiteral("2 AG%1 Projectors").arg(av),
+                     QStringLiteral("3 AL%1 Beamers").arg(beamers),
+                     QStringLiteral("4 AI%1 Epson 1").arg(p), "1 ST3 Stand-Alone"}));
+}
+
+TEST_F(Hierarchy, OtherKindNumbersAreStandAlone)
+{
+    ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));
+    const int g = addGroup("Vans", 5);
+    const int t = addType("Small vans", g, 5);
+    const int i = addItem("Van 1", t, 5);
+    const QStringList rows = tree();
+    EXPECT_EQ(rows.mid(3), QStringList({"1 ST5 Vehicles", QStringLiteral("2 SG%1 Vans").arg(g),
+                                        QStringLiteral("3 SL%1 Small vans").arg(t),
+                                        QStringLiteral("4 SI%1 Van 1").arg(i)}));
+}
+
+TEST_F(Hierarchy, RecordsWithoutTheirParentAreNotShown)
+{
+    const int g = addGroup("Meeting rooms", 1);
+    addGroup("No kind", 9);                        // no group kind 9
+    const int lost = addType("Lost type", 999, 1); // no group 999
+    addItem("Item of lost type", lost, 1);
+    addItem("Lost item", 998, 1); // no type 998
+    ASSERT_TRUE(db().exec("INSERT INTO lokale (Lokalenavn, Gruppeart) VALUES ('No type', 1)"));
+    EXPECT_EQ(tree(), QStringList({"1 LT1 Domestic", QStringLiteral("2 LG%1 Meeting rooms").arg(g),
+                                   "1 AT2 Add-On", "1 ST3 Stand-Alone"}));
+}
+
+TEST_F(Hierarchy, ChildRecordCarriesParentLinkAndKind)
+{
+    ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));
+    const int rooms = addGroup("Meeting rooms", 1);
+    const int vans = addGroup("Vans", 5);
+    const int large = addType("Large rooms", rooms, 1);
+    const int small = addType("Small vans", vans, 5);
+    Database d = db();
+
+    auto child = ChildRecordFor(d, {'A', 'T', 2});
+    ASSERT_TRUE(child);
+    EXPECT_EQ(child->window, "Resgroup");
+    EXPECT_EQ(child->values, (FieldValues{{"gruppeart", 2}}));
+
+    child = ChildRecordFor(d, {'L', 'G', rooms});
+    ASSERT_TRUE(child);
+    EXPECT_EQ(child->window, "lokaliteter");
+    EXPECT_EQ(child->values, (FieldValues{{"Overgruppenr", rooms}, {"gruppeart", 1}}));
+
+    child = ChildRecordFor(d, {'L', 'L', large});
+    ASSERT_TRUE(child);
+    EXPECT_EQ(child->window, "resitemLAD");
+    EXPECT_EQ(child->values, (FieldValues{{"lokalinr", large}, {"gruppeart", 1}}));
+
+    // A kind other than 1 to 3 is kept, not turned into 3 by its letter.
+    child = ChildRecordFor(d, {'S', 'L', small});
+    ASSERT_TRUE(child);
+    EXPECT_EQ(child->window, "ResitemAD");
+    EXPECT_EQ(child->values.at(1).second.toInt(), 5);
+
+    EXPECT_FALSE(ChildRecordFor(d, {'L', 'I', 7}));
+}
+
+TEST_F(Hierarchy, GroupsAndTypesAreDeletedOnlyWhenEmpty)
+{
+    const int g = addGroup("Meeting rooms", 1);
+    const int t = addType("Large rooms", g, 1);
+    const int i = addItem("Room A", t, 1);
+    Database d = db();
+
+    EXPECT_EQ(DeleteGroup(d, g).refusal, DeleteRefusal::GroupHasTypes);
+    EXPECT_EQ(DeleteType(d, t).refusal, DeleteRefusal::TypeHasItems);
+    EXPECT_EQ(count("overgruppenavne"), 1);
+    EXPECT_EQ(count("lokaliteter"), 1);
+
+    // A live booking on the type blocks it even when its item is gone.
+    const int booking = addBooking(45000, 600, 660, 555, t);
+    EXPECT_TRUE(DeleteItem(d, i).deleted());
+    EXPECT_EQ(DeleteType(d, t).refusal, DeleteRefusal::TypeHasBookings);
+    ASSERT_TRUE(d.exec("DELETE FROM Booking WHERE Bookingnr = ?", {booking}));
+
+    EXPECT_TRUE(DeleteType(d, t).deleted());
+    EXPECT_TRUE(DeleteGroup(d, g).deleted());
+    EXPECT_EQ(count("overgruppenavne"), 0);
+    EXPECT_EQ(count("lokaliteter"), 0);
+}
+
+TEST_F(Hierarchy, ItemsWithLiveBookingsAreKept)
+{
+    const int t = addType("Large rooms", addGroup("Meeting rooms", 1), 1);
+    const int live = addItem("Room A", t, 1);
+    const int archived = addItem("Room B", t, 1);
+    addBooking(45000, 600, 660, live, t);
+    addArchivedBooking(archived, t);
+    Database d = db();
+
+    EXPECT_EQ(CheckItemDelete(d, live), DeleteRefusal::ItemHasBookings);
+    EXPECT_EQ(RefusalText(DeleteRefusal::ItemHasBookings),
+              "Unable to delete resource with underlaying bookings ! !");
+    EXPECT_EQ(DeleteItem(d, live).refusal, DeleteRefusal::ItemHasBookings);
+    EXPECT_EQ(count("lokale", "lokalenr = ?", {live}), 1);
+
+    EXPECT_EQ(CheckItemDelete(d, archived), DeleteRefusal::None);
+    EXPECT_TRUE(DeleteItem(d, archived).deleted());
+    EXPECT_EQ(count("lokale", "lokalenr = ?", {archived}), 0);
+    EXPECT_EQ(count("Bookingarkiv"), 1);
+}

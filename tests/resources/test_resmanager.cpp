@@ -1,0 +1,325 @@
+#include "platform/windowregistry.h"
+#include "resourcedata.h"
+#include "resources/resgroup.h"
+#include "resources/resmanager.h"
+#include "resources/restype.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace vestra;
+using namespace vestra::test;
+
+class Manager : public ResourceTest {
+protected:
+    void SetUp() override
+    {
+        ResourceTest::SetUp();
+        rooms = addGroup("Meeting rooms", 1);
+        large = addType("Large rooms", rooms, 1);
+        room = addItem("Room A", large, 1);
+        av = addGroup("Projectors", 2);
+        beamers = addType("Beamers", av, 2);
+        beamer = addItem("Epson 1", beamers, 2);
+        manager = ShowResManager();
+    }
+    QTreeWidget* tree() { return manager->findChild<QTreeWidget*>("intree"); }
+    QStringList nodes()
+    {
+        QStringList out;
+        for (QTreeWidgetItemIterator it(tree()); *it; ++it)
+            out << (*it)->text(0);
+        return out;
+    }
+    // Selects the node and presses "Edit/Del Node" or "Add Child Node".
+    void onNode(const QString& key, const char* button)
+    {
+        ASSERT_TRUE(manager->selectKey(key)) << key.toStdString();
+        click(manager, button);
+    }
+    QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
+    QStringList openRecordWindows()
+    {
+        QStringList out;
+        for (const char* name : {"Resgroup", "lokaliteter", "resitemL", "resitemLView",
+                                 "resitemLAD", "ResitemA", "ResitemAView", "ResitemAD"})
+            if (window(name) && window(name)->isVisible())
+                out << name;
+        return out;
+    }
+    int rooms = 0, large = 0, room = 0, av = 0, beamers = 0, beamer = 0;
+    ResManager* manager = nullptr;
+};
+
+TEST_F(Manager, ShowsTheHierarchyWithTheirKeys)
+{
+    EXPECT_EQ(manager->objectName(), "ResManager");
+    EXPECT_EQ(manager->windowTitle(), "Vestra  -  Resource Manager");
+    EXPECT_EQ(nodes(), QStringList({"Domestic", "Meeting rooms", "Large rooms", "Room A", "Add-On",
+                                    "Projectors", "Beamers", "Epson 1", "Stand-Alone"}));
+    EXPECT_TRUE(manager->selectKey(QStringLiteral("LI%1").arg(room)));
+    EXPECT_EQ(tree()->currentItem()->text(0), "Room A");
+    EXPECT_TRUE(manager->selectKey(QStringLiteral("AG%1").arg(av)));
+    EXPECT_EQ(tree()->currentItem()->text(0), "Projectors");
+
+    auto* menu = manager->findChild<QMenu*>("ctDrop");
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions().at(0)->text(), "Add Child");
+    EXPECT_EQ(menu->actions().at(1)->text(), "Edit/Delete Node");
+    EXPECT_EQ(manager->findChild<QPushButton*>("Add")->text(), "Add Child Node");
+    EXPECT_EQ(manager->findChild<QPushButton*>("edit")->text(), "Edit/Del Node");
+    EXPECT_EQ(manager->findChild<QPushButton*>("exit")->text(), "Exit");
+}
+
+TEST_F(Manager, RebuildsOnActivationKeepingTheSelection)
+{
+    ASSERT_TRUE(manager->selectKey(QStringLiteral("LL%1").arg(large)));
+    addItem("Room B", large, 1);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(manager, &activate);
+    EXPECT_TRUE(nodes().contains("Room B"));
+    EXPECT_EQ(manager->selectedKey(), QStringLiteral("LL%1").arg(large));
+}
+
+TEST_F(Manager, EditNeedsASelectedNodeAndDoesNothingOnAKind)
+{
+    tree()->clearSelection();
+    click(manager, "edit");
+    EXPECT_EQ(messages.texts(), QStringList({"Select Node, Please / Service Message"}));
+    messages.clear();
+    onNode("LT1", "edit");
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_TRUE(openRecordWindows().isEmpty());
+}
+
+TEST_F(Manager, ItemsOpenByKindAndRight)
+{
+    onNode(QStringLiteral("LI%1").arg(room), "edit");
+    onNode(QStringLiteral("AI%1").arg(beamer), "edit");
+    EXPECT_EQ(openRecordWindows(), QStringList({"resitemL", "ResitemA"}));
+    WindowRegistry::instance().closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Users without the right look at items but edit groups and types.
+    session().IsAdmin = false;
+    manager = ShowResManager();
+    onNode(QStringLiteral("LI%1").arg(room), "edit");
+    onNode(QStringLiteral("AI%1").arg(beamer), "edit");
+    onNode(QStringLiteral("LG%1").arg(rooms), "edit");
+    onNode(QStringLiteral("LL%1").arg(large), "edit");
+    EXPECT_EQ(openRecordWindows(),
+              QStringList({"Resgroup", "lokaliteter", "resitemLView", "ResitemAView"}));
+    auto* name = window("Resgroup")->findChild<QLineEdit*>("OverGruppenavn");
+    EXPECT_EQ(name->text(), "Meeting rooms");
+    EXPECT_FALSE(name->isReadOnly());
+    EXPECT_EQ(window("resitemLView")->findChild<QLineEdit*>("Lokalenavn")->text(), "Room A");
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Manager, OtherKindItemsUseTheAddOnWindows)
+{
+    ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));
+    const int van = addItem("Van 1", addType("Vans", addGroup("Cars", 5), 5), 5);
+    manager->BuildTree();
+    onNode(QStringLiteral("SI%1").arg(van), "edit");
+    EXPECT_EQ(openRecordWindows(), QStringList({"ResitemA"}));
+    EXPECT_EQ(window("ResitemA")->findChild<QLineEdit*>("Lokalenavn")->text(), "Van 1");
+}
+
+TEST_F(Manager, AddChildIsForAdministrators)
+{
+    session().IsAdmin = false;
+    onNode("LT1", "Add");
+    EXPECT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}));
+    EXPECT_TRUE(openRecordWindows().isEmpty());
+    messages.clear();
+
+    session().IsAdmin = true;
+    onNode(QStringLiteral("LI%1").arg(room), "Add"); // items have no children
+    EXPECT_TRUE(openRecordWindows().isEmpty());
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Manager, NewGroupIsStoredUnderItsKindAndShown)
+{
+    onNode("AT2", "Add");
+    QWidget* w = window("Resgroup");
+    ASSERT_TRUE(w && w->isVisible());
+    EXPECT_EQ(w->windowTitle(), "Ressourcegroup");
+
+    // An empty name is refused and nothing is written.
+    click(w, "save");
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList({"Groupname can't be empty. Fill in or cancel the operation. / Message"}));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(count("overgruppenavne"), 2);
+
+    QTest::keyClicks(w->findChild<QLineEdit*>("OverGruppenavn"), "Screens");
+    click(w, "save");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(count("overgruppenavne", "OverGruppenavn = 'Screens' AND Gruppeart = 2"), 1);
+    // The manager shows it at once, under Add-On.
+    EXPECT_EQ(nodes().mid(5, 3), QStringList({"Projectors", "Beamers", "Epson 1"}));
+    EXPECT_EQ(nodes().at(8), "Screens");
+}
+
+TEST_F(Manager, CancelOnANewRecordLeavesNoRow)
+{
+    onNode(QStringLiteral("LG%1").arg(rooms), "Add");
+    QWidget* w = window("lokaliteter");
+    ASSERT_TRUE(w);
+    QTest::keyClicks(w->findChild<QLineEdit*>("Lokalitetsnavn"), "Halls");
+    click(w, "Canc");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(count("lokaliteter"), 2);
+
+    // Escape is Cancel too; an item add window discards the same way.
+    onNode(QStringLiteral("LL%1").arg(large), "Add");
+    w = window("resitemLAD");
+    ASSERT_TRUE(w);
+    QTest::keyClicks(w->findChild<QLineEdit*>("Lokalenavn"), "Room Z");
+    QTest::keyClick(w->findChild<QLineEdit*>("Lokalenavn"), Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(count("lokale"), 2);
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Manager, NewTypeAndItemTakeTheirParentLink)
+{
+    onNode(QStringLiteral("LG%1").arg(rooms), "Add");
+    QWidget* w = window("lokaliteter");
+    EXPECT_EQ(w->windowTitle(), "Resourcetype");
+    click(w, "save");
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Typename can't be empty. Fill in or cancel the operation. / Message"}));
+    QTest::keyClicks(w->findChild<QLineEdit*>("Lokalitetsnavn"), "Halls");
+    QTest::keyClicks(w->findChild<QLineEdit*>("Lokibeskr"), "Big ones");
+    click(w, "save");
+    EXPECT_EQ(count("lokaliteter",
+                    "Lokalitetsnavn = 'Halls' AND Lokibeskr = 'Big ones' AND Overgruppenr = ? AND "
+                    "gruppeart = 1",
+                    {rooms}),
+              1);
+
+    onNode(QStringLiteral("AL%1").arg(beamers), "Add");
+    w = window("ResitemAD");
+    ASSERT_TRUE(w);
+    QTest::keyClicks(w->findChild<QLineEdit*>("Lokalenavn"), "Epson 2");
+    click(w, "Luk");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(count("lokale",
+                    "Lokalenavn = 'Epson 2' AND lokalinr = ? AND Gruppeart = 2 AND "
+                    "inaktiv = 0",
+                    {beamers}),
+              1);
+    EXPECT_TRUE(nodes().contains("Epson 2"));
+}
+
+TEST_F(Manager, CancelRestoresTheStoredNameAndSaveWritesNothingUnchanged)
+{
+    Database d = db();
+    const QString before =
+        d.scalar("SELECT group_concat(quote(overgruppenr) || quote(OverGruppenavn)"
+                 " || quote(Gruppeart)) FROM overgruppenavne")
+            .toString();
+    onNode(QStringLiteral("LG%1").arg(rooms), "edit");
+    QWidget* w = window("Resgroup");
+    auto* name = w->findChild<QLineEdit*>("OverGruppenavn");
+    name->selectAll();
+    QTest::keyClicks(name, "Boardrooms");
+    click(w, "Canc");
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(name->text(), "Meeting rooms");
+    click(w, "save");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(d.scalar("SELECT group_concat(quote(overgruppenr) || quote(OverGruppenavn) || "
+                       "quote(Gruppeart)) FROM overgruppenavne")
+                  .toString(),
+              before);
+}
+
+TEST_F(Manager, ClosingARecordWindowShowsTheChangedName)
+{
+    onNode(QStringLiteral("LL%1").arg(large), "edit");
+    QWidget* w = window("lokaliteter");
+    auto* name = w->findChild<QLineEdit*>("Lokalitetsnavn");
+    name->clear();
+    QTest::keyClicks(name, "   "); // blanks are a name
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(field("lokaliteter", "Lokalitetsnavn", "Lokalitetsnr", large), "   ");
+    EXPECT_EQ(nodes().at(2), "   ");
+}
+
+TEST_F(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
+{
+    onNode(QStringLiteral("LG%1").arg(rooms), "edit");
+    QWidget* w = window("Resgroup");
+    click(w, "del");
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Unable to delete a resource group that still has resource types. "
+                           "Delete its resource types first. / Delete Info"}));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(count("overgruppenavne"), 2);
+    w->close();
+
+    const int empty = addGroup("Empty", 1);
+    manager->BuildTree();
+    onNode(QStringLiteral("LG%1").arg(empty), "edit");
+    w = window("Resgroup");
+    messages.clear();
+    messages.answerNext(MsgAnswer::No);
+    click(w, "del");
+    EXPECT_EQ(count("overgruppenavne", "overgruppenr = ?", {empty}), 1);
+    messages.answerNext(MsgAnswer::Yes);
+    click(w, "del");
+    ASSERT_EQ(messages.shown().size(), 2);
+    EXPECT_EQ(messages.shown().at(1).text, "Confirm deletion ?");
+    EXPECT_EQ(messages.shown().at(1).title, "Delete Info");
+    EXPECT_EQ(messages.shown().at(1).buttons, MsgButtons::YesNo);
+    EXPECT_EQ(messages.shown().at(1).defaultButton, MsgAnswer::No);
+    EXPECT_EQ(count("overgruppenavne", "overgruppenr = ?", {empty}), 0);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(nodes().contains("Empty"));
+}
+
+TEST_F(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
+{
+    QSignalSpy closed(&resourceNotifier(), &ResourceNotifier::managerClosed);
+    onNode(QStringLiteral("LG%1").arg(rooms), "edit");
+    auto* name = window("Resgroup")->findChild<QLineEdit*>("OverGruppenavn");
+    QTest::keyClicks(name, " 2");
+    session().OpenViewNo = 2; // the week view: nothing to refresh
+    click(manager, "exit");
+    EXPECT_FALSE(manager->isVisible());
+    EXPECT_EQ(field("overgruppenavne", "OverGruppenavn", "overgruppenr", rooms), "Meeting rooms 2");
+    EXPECT_EQ(closed.count(), 0);
+
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    session().OpenViewNo = 1;
+    manager = ShowResManager();
+    click(manager, "exit");
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(Manager, ARecordWithAnEmptyNameKeepsTheManagerOpen)
+{
+    onNode("LT1", "Add");
+    click(manager, "exit");
+    EXPECT_TRUE(manager->isVisible());
+    EXPECT_TRUE(window("Resgroup")->isVisible());
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList({"Groupname can't be empty. Fill in or cancel the operation. / Message"}));
+    EXPECT_EQ(count("overgruppenavne"), 2);
+    click(window("Resgroup"), "Canc");
+    click(manager, "exit");
+    EXPECT_FALSE(manager->isVisible());
+    EXPECT_EQ(count("overgruppenavne"), 2);
+}

@@ -304,6 +304,7 @@ void Calendar::RefreshDayView()
     if (m_loading)
         return;
     const Session& s = session();
+    const GridSelection selection = SaveGridSelection(m_grid);
     m_grid->clearBlocks();
     m_grid->clearColumns();
     ApplyGridSettings(m_grid, s);
@@ -318,6 +319,7 @@ void Calendar::RefreshDayView()
         m_grid->setBlockColumnKey(n, b.item);
         m_grid->setBlockTentative(n, b.tentative);
     }
+    RestoreGridSelection(m_grid, selection);
 }
 
 void Calendar::changeEvent(QEvent* event)

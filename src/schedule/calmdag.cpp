@@ -146,6 +146,7 @@ void CalMdag::loadItem()
 void CalMdag::RefreshWeekView()
 {
     const Session& s = session();
+    const GridSelection selection = SaveGridSelection(m_grid);
     m_grid->clearBlocks();
     m_grid->setFirstDate(s.ShownWeekStart);
     m_grid->setHeaderText(QStringLiteral("Week:") + QString::number(WeekNumberOfSelected()));
@@ -156,6 +157,7 @@ void CalMdag::RefreshWeekView()
         m_grid->setBlockColour(n, b.color);
         m_grid->setBlockTentative(n, b.tentative);
     }
+    RestoreGridSelection(m_grid, selection);
 }
 
 void CalMdag::moveWeek(int days)

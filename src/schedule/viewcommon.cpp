@@ -54,6 +54,44 @@ void OpenBookingFromView(int bookingnr, QWidget* owner)
                     QStringLiteral("Service Message"));
 }
 
+GridSelection SaveGridSelection(const ScheduleGrid* grid)
+{
+    GridSelection sel;
+    if (const int block = grid->selectedBlock(); block > 0)
+        sel.blockKey = grid->blockKey(block);
+    if (const int column = grid->currentColumn(); column >= 0) {
+        sel.columnKey = grid->columnKey(column);
+        sel.columnDate = grid->columnDate(column);
+    }
+    if (grid->currentSlot() >= 0) {
+        sel.slotStart = grid->selectedSlotStart();
+        sel.slotEnd = grid->selectedSlotEnd();
+    }
+    return sel;
+}
+
+void RestoreGridSelection(ScheduleGrid* grid, const GridSelection& sel)
+{
+    if (!sel.blockKey.isEmpty()) {
+        for (int n : grid->blockNumbers()) {
+            if (grid->blockKey(n) == sel.blockKey) {
+                grid->selectBlock(n);
+                return;
+            }
+        }
+    }
+    if (sel.slotStart < 0)
+        return;
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        const bool same = grid->weekMode() ? grid->columnDate(c) == sel.columnDate
+                                           : grid->columnKey(c) == sel.columnKey;
+        if (same) {
+            grid->selectSlot(c, sel.slotStart, sel.slotEnd);
+            return;
+        }
+    }
+}
+
 QString LongDateText(int dayNumber)
 {
     return FormatValue(DateFromDayNumber(dayNumber), session().DateFormatLong);

@@ -23,6 +23,18 @@ void SetBookingOpeners(BookingOpener form, BookingOpener info);
 // otherwise in the information window.
 void OpenBookingFromView(int bookingnr, QWidget* owner);
 
+// What the user had selected on the grid, kept across a reload so that a
+// click that also activated the window is not lost.
+struct GridSelection {
+    QString blockKey;
+    int columnKey = 0;
+    int columnDate = 0;
+    int slotStart = -1;
+    int slotEnd = -1;
+};
+GridSelection SaveGridSelection(const ScheduleGrid* grid);
+void RestoreGridSelection(ScheduleGrid* grid, const GridSelection& selection);
+
 // The date in the session's long format, e.g. "05-12-2026".
 QString LongDateText(int dayNumber);
 

@@ -384,3 +384,20 @@ TEST_F(Views, DaySchemePrintsTitleAndSubtitle)
     EXPECT_TRUE(text.contains("Rooms/Large"));
     EXPECT_TRUE(text.contains("Board meeting"));
 }
+
+TEST_F(Views, AReloadKeepsWhatTheUserSelected)
+{
+    const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
+    Calendar* c = day();
+    ScheduleGrid* g = c->grid();
+    // A click that also activates the window reloads it; the click must survive.
+    g->selectSlot(columnOf(g, 2), 780, 810);
+    c->RefreshDayView();
+    ASSERT_GE(g->currentSlot(), 0);
+    EXPECT_EQ(g->columnKey(g->currentColumn()), 2);
+    EXPECT_EQ(g->selectedSlotStart(), 780);
+    EXPECT_EQ(g->selectedSlotEnd(), 810);
+    g->selectBlock(blockOf(g, nr));
+    c->RefreshDayView();
+    EXPECT_EQ(g->blockKey(g->selectedBlock()), QString::number(nr));
+}

@@ -171,14 +171,7 @@ void Calendar::Load()
 {
     m_loading = true;
     Session& s = session();
-    m_menu->clear();
-    const QStringList items = {QStringLiteral("Open"), QStringLiteral("Cut"), QStringLiteral("Copy"),
-                               QStringLiteral("Delete"), QStringLiteral("WeekView")};
-    for (int i = 0; i < items.size(); ++i) {
-        QAction* a = m_menu->addAction(items[i]);
-        a->setData(i + 1);
-        connect(a, &QAction::triggered, this, [this, n = i + 1] { contextCommand(n); });
-    }
+    FillContextMenu(m_menu, QStringLiteral("WeekView"), [this](int n) { contextCommand(n); });
     ApplyGridSettings(m_grid, s);
     fillGroups();
     m_calendar->setFirstDayOfWeek(s.FirstDay == QStringLiteral("0") ? Qt::Sunday : Qt::Monday);
@@ -336,33 +329,14 @@ void Calendar::changeEvent(QEvent* event)
 
 void Calendar::blockTyped(int block, int start, int end, bool& refuse)
 {
-    if (refuse)
-        return;
     const int column = m_grid->currentColumn();
-    Database db = BookingFile();
-    const auto nr = CreateBookingFromGrid(
-        db, session(), m_grid->blockText(block),
-        {session().SelectedDay, column >= 0 ? m_grid->columnKey(column) : 0, start}, end, true);
-    if (!nr) {
-        refuse = true;
-        showMessage(QStringLiteral("The booking could not be stored:\n") + db.lastError(),
-                    QStringLiteral("Error"), MsgIcon::Critical);
-        return;
-    }
-    m_grid->setBlockKey(block, QString::number(*nr));
-    m_grid->setBlockTentative(block, session().TentativeDefault);
-    m_grid->setBlockColour(block, 255);
-    m_grid->setBlockSecondText(block, session().LoginName);
+    StoreTypedBlock(m_grid, block, session().SelectedDay,
+                    column >= 0 ? m_grid->columnKey(column) : 0, start, end, true, refuse);
 }
 
 void Calendar::saveBlock(int block)
 {
-    if (m_grid->selectedBlock() <= 0 || block <= 0)
-        return;
-    Database db = BookingFile();
-    SaveBlockChange(db, session(), m_grid->blockKey(block).toInt(),
-                    {m_grid->blockText(block), m_grid->blockStart(block), m_grid->blockEnd(block),
-                     m_grid->blockColumnKey(block), std::nullopt});
+    SaveGridBlock(m_grid, block, true);
 }
 
 void Calendar::cutOrCopy(int clipboardMode)
@@ -390,29 +364,11 @@ void Calendar::cutOrCopy(int clipboardMode)
 
 void Calendar::paste()
 {
-    Database work = WorkDatabase();
-    if (ClipboardRows(work) <= 0) {
-        showMessage(QStringLiteral("No Booking on Clipboard !"), QStringLiteral("Information"));
-        return;
-    }
-    if (!(m_grid->currentSlot() >= 0 && m_grid->selectedBlock() <= 0)) {
-        showMessage(QStringLiteral("Select Entrypoint!"), QStringLiteral("Information"));
-        return;
-    }
-    const Session& s = session();
     const int column = m_grid->currentColumn();
-    Database db = BookingFile();
-    const auto nr = PasteBooking(db, work, s.ClipboardMode,
-                                 {DayNumber(m_calendar->selectedDate()),
-                                  column >= 0 ? m_grid->columnKey(column) : 0,
-                                  m_grid->selectedSlotStart()},
-                                 s.CurrentTypeNo);
-    if (!nr) {
-        showMessage(QStringLiteral("The booking could not be pasted:\n") + db.lastError(),
-                    QStringLiteral("Error"), MsgIcon::Critical);
+    if (!PasteIntoGrid(m_grid, DayNumber(m_calendar->selectedDate()),
+                       column >= 0 ? m_grid->columnKey(column) : 0))
         return;
-    }
-    if (s.ClipboardMode == 1)
+    if (session().ClipboardMode == 1)
         m_scissors->hide();
     RefreshDayView();
 }

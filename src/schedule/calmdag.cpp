@@ -111,14 +111,7 @@ CalMdag::CalMdag(QWidget* parent) : QMainWindow(parent)
 void CalMdag::Load()
 {
     Session& s = session();
-    m_menu->clear();
-    const QStringList items = {QStringLiteral("Open"), QStringLiteral("Cut"), QStringLiteral("Copy"),
-                               QStringLiteral("Delete"), QStringLiteral("DayView")};
-    for (int i = 0; i < items.size(); ++i) {
-        QAction* a = m_menu->addAction(items[i]);
-        a->setData(i + 1);
-        connect(a, &QAction::triggered, this, [this, n = i + 1] { contextCommand(n); });
-    }
+    FillContextMenu(m_menu, QStringLiteral("DayView"), [this](int n) { contextCommand(n); });
     loadItem();
     s.ActiveViewNo = 2;
     s.OpenViewNo = 2;
@@ -179,32 +172,14 @@ void CalMdag::changeEvent(QEvent* event)
 
 void CalMdag::blockTyped(int block, int start, int end, bool& refuse)
 {
-    if (refuse)
-        return;
     const int column = m_grid->currentColumn();
     const int day = column >= 0 ? m_grid->columnDate(column) : m_grid->blockDate(block);
-    Database db = BookingFile();
-    const auto nr = CreateBookingFromGrid(db, session(), m_grid->blockText(block),
-                                          {day, session().CurrentItemNo, start}, end, false);
-    if (!nr) {
-        refuse = true;
-        showMessage(QStringLiteral("The booking could not be stored:\n") + db.lastError(),
-                    QStringLiteral("Error"), MsgIcon::Critical);
-        return;
-    }
-    m_grid->setBlockKey(block, QString::number(*nr));
-    m_grid->setBlockColour(block, 255);
-    m_grid->setBlockSecondText(block, session().LoginName);
+    StoreTypedBlock(m_grid, block, day, session().CurrentItemNo, start, end, false, refuse);
 }
 
 void CalMdag::saveBlock(int block)
 {
-    if (m_grid->selectedBlock() <= 0 || block <= 0)
-        return;
-    Database db = BookingFile();
-    SaveBlockChange(db, session(), m_grid->blockKey(block).toInt(),
-                    {m_grid->blockText(block), m_grid->blockStart(block), m_grid->blockEnd(block),
-                     std::nullopt, m_grid->blockDate(block)});
+    SaveGridBlock(m_grid, block, false);
 }
 
 void CalMdag::cutOrCopy(int clipboardMode)
@@ -226,28 +201,11 @@ void CalMdag::cutOrCopy(int clipboardMode)
 
 void CalMdag::paste()
 {
-    Database work = WorkDatabase();
-    if (ClipboardRows(work) <= 0) {
-        showMessage(QStringLiteral("No Booking on Clipboard !"), QStringLiteral("Information"));
-        return;
-    }
-    if (!(m_grid->currentSlot() >= 0 && m_grid->selectedBlock() <= 0)) {
-        showMessage(QStringLiteral("Select Entrypoint!"), QStringLiteral("Information"));
-        return;
-    }
-    const Session& s = session();
     const int column = m_grid->currentColumn();
-    Database db = BookingFile();
-    const auto nr = PasteBooking(db, work, s.ClipboardMode,
-                                 {column >= 0 ? m_grid->columnDate(column) : s.ShownWeekStart,
-                                  s.CurrentItemNo, m_grid->selectedSlotStart()},
-                                 s.CurrentTypeNo);
-    if (!nr) {
-        showMessage(QStringLiteral("The booking could not be pasted:\n") + db.lastError(),
-                    QStringLiteral("Error"), MsgIcon::Critical);
-        return;
-    }
-    RefreshWeekView();
+    if (PasteIntoGrid(m_grid,
+                      column >= 0 ? m_grid->columnDate(column) : session().ShownWeekStart,
+                      session().CurrentItemNo))
+        RefreshWeekView();
 }
 
 void CalMdag::deleteSelected()

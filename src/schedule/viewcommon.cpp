@@ -8,6 +8,9 @@
 #include "session/access.h"
 #include "session/session.h"
 
+#include <QAction>
+#include <QMenu>
+
 namespace vestra {
 
 namespace {
@@ -90,6 +93,77 @@ void RestoreGridSelection(ScheduleGrid* grid, const GridSelection& sel)
             return;
         }
     }
+}
+
+void FillContextMenu(QMenu* menu, const QString& switchCaption,
+                     const std::function<void(int number)>& chosen)
+{
+    menu->clear();
+    const QStringList items = {QStringLiteral("Open"), QStringLiteral("Cut"), QStringLiteral("Copy"),
+                               QStringLiteral("Delete"), switchCaption};
+    for (int i = 0; i < items.size(); ++i) {
+        QAction* a = menu->addAction(items[i]);
+        a->setData(i + 1);
+        QObject::connect(a, &QAction::triggered, menu, [chosen, n = i + 1] { chosen(n); });
+    }
+}
+
+void StoreTypedBlock(ScheduleGrid* grid, int block, int day, int item, int start, int end,
+                     bool dayView, bool& refuse)
+{
+    if (refuse)
+        return;
+    const Session& s = session();
+    Database db = BookingFile();
+    const auto nr = CreateBookingFromGrid(db, s, grid->blockText(block), {day, item, start}, end,
+                                          dayView);
+    if (!nr) {
+        refuse = true;
+        showMessage(QStringLiteral("The booking could not be stored:\n") + db.lastError(),
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        return;
+    }
+    grid->setBlockKey(block, QString::number(*nr));
+    grid->setBlockColour(block, 255);
+    grid->setBlockSecondText(block, s.LoginName);
+    if (dayView)
+        grid->setBlockTentative(block, s.TentativeDefault);
+}
+
+void SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView)
+{
+    if (grid->selectedBlock() <= 0 || block <= 0)
+        return;
+    Database db = BookingFile();
+    BlockChange change{grid->blockText(block), grid->blockStart(block), grid->blockEnd(block),
+                       std::nullopt, std::nullopt};
+    if (dayView)
+        change.item = grid->blockColumnKey(block);
+    else
+        change.day = grid->blockDate(block);
+    SaveBlockChange(db, session(), grid->blockKey(block).toInt(), change);
+}
+
+bool PasteIntoGrid(const ScheduleGrid* grid, int day, int item)
+{
+    Database work = WorkDatabase();
+    if (ClipboardRows(work) <= 0) {
+        showMessage(QStringLiteral("No Booking on Clipboard !"), QStringLiteral("Information"));
+        return false;
+    }
+    if (!(grid->currentSlot() >= 0 && grid->selectedBlock() <= 0)) {
+        showMessage(QStringLiteral("Select Entrypoint!"), QStringLiteral("Information"));
+        return false;
+    }
+    const Session& s = session();
+    Database db = BookingFile();
+    if (!PasteBooking(db, work, s.ClipboardMode, {day, item, grid->selectedSlotStart()},
+                      s.CurrentTypeNo)) {
+        showMessage(QStringLiteral("The booking could not be pasted:\n") + db.lastError(),
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        return false;
+    }
+    return true;
 }
 
 QString LongDateText(int dayNumber)

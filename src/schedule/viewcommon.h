@@ -3,8 +3,10 @@
 // opening a booking, and the windows that open bookings.
 
 #include <QString>
+#include <optional>
 #include <functional>
 
+class QMenu;
 class QWidget;
 
 namespace vestra {
@@ -34,6 +36,24 @@ struct GridSelection {
 };
 GridSelection SaveGridSelection(const ScheduleGrid* grid);
 void RestoreGridSelection(ScheduleGrid* grid, const GridSelection& selection);
+
+// The context menu of a schedule view: Open, Cut, Copy, Delete and the
+// switch to the other view, numbered 1 to 5.
+void FillContextMenu(QMenu* menu, const QString& switchCaption,
+                     const std::function<void(int number)>& chosen);
+
+// Stores a block typed into an empty slot as a booking and gives the block
+// its number, colour and second text; refuses the block when it cannot be stored.
+void StoreTypedBlock(ScheduleGrid* grid, int block, int day, int item, int start, int end,
+                     bool dayView, bool& refuse);
+
+// Writes a moved, resized or retyped block back (silently nothing when the
+// user may not act for the booking). The day view moves items, the week view days.
+void SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView);
+
+// Pastes the clipboard at the grid's selected slot, after the checks and
+// messages every view shows. True when a booking was pasted.
+bool PasteIntoGrid(const ScheduleGrid* grid, int day, int item);
 
 // The date in the session's long format, e.g. "05-12-2026".
 QString LongDateText(int dayNumber);

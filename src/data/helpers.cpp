@@ -27,13 +27,17 @@ std::optional<int> TakeKeys(Database& db, int count)
 
 std::optional<int> NextKey(Database& db)
 {
-    Transaction tx(db);
-    if (!tx.ok())
-        return std::nullopt;
-    const auto key = TakeKeys(db, 1);
-    if (!key || !tx.commit())
-        return std::nullopt;
-    return key;
+    // Under heavy contention a step can still find the file busy after the
+    // engine's own wait; the step is all-or-nothing, so it is simply tried again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Transaction tx(db);
+        if (!tx.ok())
+            continue;
+        const auto key = TakeKeys(db, 1);
+        if (key && tx.commit())
+            return key;
+    }
+    return std::nullopt;
 }
 
 bool CanOpenDatabase(const QString& path)

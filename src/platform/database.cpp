@@ -24,8 +24,8 @@ QString connectionName(const QString& canonicalPath)
 }
 
 // Shared files keep the rollback journal (WAL does not work across machines);
-// a second writer waits up to 5 s instead of failing.
-constexpr auto kOptions = "QSQLITE_BUSY_TIMEOUT=5000";
+// a second writer waits up to 10 s instead of failing.
+constexpr auto kOptions = "QSQLITE_BUSY_TIMEOUT=10000";
 
 Database openNamed(const QString& path, bool mustExist)
 {

@@ -369,11 +369,15 @@ TEST_F(Views, ToolBarsHoldEveryEntryInOrder)
 TEST_F(Views, DaySchemePrintsTitleAndSubtitle)
 {
     addBooking(t, 600, 660, 1, 1, 1, "Board meeting");
+    addBooking(t, 630, 750, 1, 1, 1, "Overlapping lunch");
+    addBooking(t, 480, 570, 2, 1, 1, "Early training");
     Calendar* c = day();
     c->preparePrint();
     EXPECT_EQ(c->grid()->printTitle(), "Day Scheme  - 05-12-2026");
     EXPECT_EQ(c->grid()->printSubtitle(), "Rooms/Large");
-    const QString pdf = pathOf("day.pdf");
+    // VESTRA_SHOTS=<folder> keeps the printed scheme for a look by eye.
+    const QString shots = qEnvironmentVariable("VESTRA_SHOTS");
+    const QString pdf = shots.isEmpty() ? pathOf("day.pdf") : shots + "/day-scheme.pdf";
     ASSERT_TRUE(c->grid()->printToPdf(pdf));
     QProcess p;
     p.start("pdftotext", {pdf, "-"});

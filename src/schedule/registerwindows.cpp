@@ -7,6 +7,7 @@
 #include "schedule/commands.h"
 #include "schedule/calendar.h"
 #include "schedule/viewcommon.h"
+#include "series/serieswindows.h"
 #include "session/introstart.h"
 #include "session/navigator.h"
 
@@ -22,6 +23,7 @@ void RegisterWindows()
         ShowReceipt(nr, repeated, gennr, tax, parent);
     });
     RegisterMenuTarget(25, [](QWidget* owner) { ShowUnavailableList(owner); });
+    RegisterSeriesWindows();
 }
 
 } // namespace vestra

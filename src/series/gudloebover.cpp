@@ -111,6 +111,7 @@ ExpiringSeriesWindow::ExpiringSeriesWindow(QWidget* parent) : QWidget(parent, Qt
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         width = std::min(width, screen->availableGeometry().width() * 9 / 10);
     resize(width, 400);
+    m_list->setFocus();
 }
 
 void ExpiringSeriesWindow::Reload()

@@ -89,7 +89,7 @@ void SetUpCandidateList(ListControl* list)
     list->setColumns({{QStringLiteral("Date"), 80},
                       {QStringLiteral("Start"), 50},
                       {QStringLiteral("End"), 50},
-                      {QStringLiteral("DB"), 30, Qt::AlignCenter}});
+                      {QStringLiteral("DB"), 30}});
     list->setPictureColumn(3);
 }
 

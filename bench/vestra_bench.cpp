@@ -7,6 +7,7 @@
 #include "data/schema.h"
 #include "platform/schedulegrid.h"
 #include "schedule/scheduledata.h"
+#include "series/candidates.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 using namespace vestra;
@@ -21,7 +23,7 @@ using namespace vestra;
 namespace {
 
 constexpr int kItems = 300;
-constexpr int kItemsPerType = 10;
+constexpr int kItemsPerType = 50;
 constexpr int kDays = 3 * 365 + 1;
 constexpr int kFirstDay = 46000;  // 2025-12-11
 
@@ -147,8 +149,62 @@ void BM_DayViewPaint(benchmark::State& state)
     }
 }
 
+// The workstation's own work database, fresh for the benchmark.
+Database benchWork()
+{
+    static QTemporaryDir dir;
+    SetProgramFolder(dir.path());
+    EnsureWorkDatabase();
+    return Database::open(WorkDatabasePath());
+}
+
+SeriesTemplate benchTemplate()
+{
+    SeriesTemplate t;
+    t.bookingnr = 1;
+    t.item = 1;
+    t.startMinutes = 600;
+    t.endMinutes = 720;
+    return t;
+}
+
+// A year of daily dates, each checked against the stored bookings.
+void BM_GenerateDailySeries(benchmark::State& state)
+{
+    Database db = Database::open(prepare(static_cast<int>(state.range(0))));
+    Database work = benchWork();
+    const SeriesTemplate t = benchTemplate();
+    int colliding = 0;
+    for (auto _ : state) {
+        ClearCandidates(work);
+        GenerateCandidates(work, db, kFirstDay + 100, kFirstDay + 465, 1, t);
+        state.PauseTiming();
+        colliding = 0;
+        for (const Candidate& c : LoadCandidates(work))
+            colliding += c.collides ? 1 : 0;
+        state.ResumeTiming();
+    }
+    state.counters["colliding"] = colliding;
+}
+
+// The free items of a type of 50 for one colliding date.
+void BM_FindAlternatives(benchmark::State& state)
+{
+    Database db = Database::open(prepare(static_cast<int>(state.range(0))));
+    Database work = benchWork();
+    const SeriesTemplate t = benchTemplate();
+    ClearCandidates(work);
+    const auto id = AddCandidate(work, db, kFirstDay + 200, t.item, t.startMinutes, t.endMinutes);
+    int offered = 0;
+    for (auto _ : state)
+        offered = static_cast<int>(FindAlternatives(work, db, *id, t.item, 1).size());
+    state.counters["offered"] = offered;
+}
+
 } // namespace
 
+BENCHMARK(BM_GenerateDailySeries)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindAlternatives)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DayViewPaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DayViewLoad)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DayViewLoadFullScan)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

@@ -8,6 +8,7 @@
 #include "schedule/commands.h"
 #include "schedule/calendar.h"
 #include "schedule/viewcommon.h"
+#include "series/serieswindows.h"
 #include "session/introstart.h"
 #include "session/navigator.h"
 
@@ -24,6 +25,7 @@ void RegisterWindows()
     });
     RegisterMenuTarget(21, [](QWidget* owner) { ShowResManager(owner); });
     RegisterMenuTarget(25, [](QWidget* owner) { ShowUnavailableList(owner); });
+    RegisterSeriesWindows();
 }
 
 } // namespace vestra

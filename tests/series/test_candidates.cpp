@@ -8,7 +8,7 @@
 using namespace vestra;
 using namespace vestra::test;
 
-class Series : public BookingFileTest {
+class SeriesLogic : public BookingFileTest {
 protected:
     void SetUp() override
     {
@@ -48,7 +48,7 @@ protected:
     SeriesTemplate templ;
 };
 
-TEST_F(Series, PatternsStartOneIntervalAfterTheStart)
+TEST_F(SeriesLogic, PatternsStartOneIntervalAfterTheStart)
 {
     Database d = db(), w = work();
     struct Case {
@@ -70,7 +70,7 @@ TEST_F(Series, PatternsStartOneIntervalAfterTheStart)
     }
 }
 
-TEST_F(Series, TouchingBookingsDoNotCollideOverlappingOnesDo)
+TEST_F(SeriesLogic, TouchingBookingsDoNotCollideOverlappingOnesDo)
 {
     Database d = db(), w = work();
     addBooking(D + 7, 480, 600, 1, 7);    // ends as the candidate starts
@@ -99,7 +99,7 @@ TEST_F(Series, TouchingBookingsDoNotCollideOverlappingOnesDo)
     EXPECT_EQ(days(), (QList<int>{D + 14, D + 28, D + 49}));
 }
 
-TEST_F(Series, AlternativesAreFreeItemsOfTheSameType)
+TEST_F(SeriesLogic, AlternativesAreFreeItemsOfTheSameType)
 {
     Database d = db(), w = work();
     addBooking(D + 7, 600, 720, 1, 7);   // the template's item is taken
@@ -125,7 +125,7 @@ TEST_F(Series, AlternativesAreFreeItemsOfTheSameType)
     EXPECT_FALSE(IsItemBooked(d, 600, 720, D + 7, 2));
 }
 
-TEST_F(Series, CommitBooksEveryCandidateAsOneSeries)
+TEST_F(SeriesLogic, CommitBooksEveryCandidateAsOneSeries)
 {
     Database d = db(), w = work();
     addBooking(D + 21, 600, 720, 1, 7, 1, "In the way");
@@ -163,7 +163,7 @@ TEST_F(Series, CommitBooksEveryCandidateAsOneSeries)
               d.scalar("SELECT max(Bookingnr) FROM Booking").toInt() + 1);
 }
 
-TEST_F(Series, CommitWithNoCandidatesMarksTheTemplateAlone)
+TEST_F(SeriesLogic, CommitWithNoCandidatesMarksTheTemplateAlone)
 {
     Database d = db(), w = work();
     ClearCandidates(w);
@@ -176,7 +176,7 @@ TEST_F(Series, CommitWithNoCandidatesMarksTheTemplateAlone)
     EXPECT_EQ(count("Booking"), 1);
 }
 
-TEST_F(Series, AFailureHalfwayLeavesNoHalfSeries)
+TEST_F(SeriesLogic, AFailureHalfwayLeavesNoHalfSeries)
 {
     Database d = db(), w = work();
     ASSERT_EQ(GenerateCandidates(w, d, D, D + 49, 7, templ), 7);
@@ -191,7 +191,7 @@ TEST_F(Series, AFailureHalfwayLeavesNoHalfSeries)
     EXPECT_EQ(days().size(), 7) << "the candidates are still there to try again";
 }
 
-TEST_F(Series, RangedDeleteReachesOnlyTheSeriesWithinTheRange)
+TEST_F(SeriesLogic, RangedDeleteReachesOnlyTheSeriesWithinTheRange)
 {
     const QDate today(2026, 12, 5);
     const int t = DayNumber(today);
@@ -222,7 +222,7 @@ TEST_F(Series, RangedDeleteReachesOnlyTheSeriesWithinTheRange)
     EXPECT_EQ(r.last, t + 365) << "an empty range past a year from today";
 }
 
-TEST_F(Series, ExpiringSeriesAreListedByTheirLastDate)
+TEST_F(SeriesLogic, ExpiringSeriesAreListedByTheirLastDate)
 {
     const int t = D;
     Database d = db();

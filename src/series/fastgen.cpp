@@ -1,0 +1,261 @@
+#include "series/fastgen.h"
+
+#include "booking/bookingform.h"
+#include "data/dates.h"
+#include "platform/listcontrol.h"
+#include "platform/messages.h"
+#include "platform/windowregistry.h"
+#include "series/alternatives.h"
+#include "series/candidates.h"
+#include "series/serieswindows.h"
+#include "series/vilkdatover.h"
+#include "session/session.h"
+
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+namespace {
+
+struct Frequency {
+    const char* name;
+    const char* caption;
+    int interval;
+    int colour; // red in the lowest byte, then green, then blue
+};
+
+const Frequency kFrequencies[] = {
+    {"Option1", "Daily", 1, 16777215},         {"Option2", "Weekly", 7, 16711680},
+    {"Option3", "Every 2 weeks", 14, 6723891}, {"Option4", "Every 3 weeks", 21, 16776960},
+    {"Option5", "Every 4 weeks", 28, 6697881},
+};
+
+QLineEdit* hiddenField(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(name);
+    e->hide();
+    return e;
+}
+
+QDateEdit* datePicker(const QString& name, QWidget* parent)
+{
+    auto* d = new QDateEdit(parent);
+    d->setObjectName(name);
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QtDateFormat(session().DateFormatLong));
+    return d;
+}
+
+} // namespace
+
+PatternWindow::PatternWindow(BookingForm* form, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_form(form)
+{
+    setWindowTitle(QStringLiteral("Vestra - Repeat Booking"));
+
+    m_frequency = hiddenField(QStringLiteral("frekvens"), QStringLiteral("0"), this);
+    m_colour = hiddenField(QStringLiteral("vcolor"), QString(), this);
+    m_startDay = hiddenField(QStringLiteral("Startfastgentagende"), QString(), this);
+    m_endDay = hiddenField(QStringLiteral("Slutfastgentagende"), QString(), this);
+
+    auto* frequencyBox = new QGroupBox(QStringLiteral("Frequency"), this);
+    auto* options = new QVBoxLayout(frequencyBox);
+    for (const Frequency& f : kFrequencies) {
+        auto* option = new QRadioButton(QString::fromLatin1(f.caption), frequencyBox);
+        option->setObjectName(QString::fromLatin1(f.name));
+        options->addWidget(option);
+        connect(option, &QRadioButton::clicked, this,
+                [this, f] { chooseInterval(f.interval, f.colour); });
+    }
+    auto* specific = new QRadioButton(QStringLiteral("Select specific dates"), frequencyBox);
+    specific->setObjectName(QStringLiteral("Option6"));
+    options->addWidget(specific);
+    connect(specific, &QRadioButton::clicked, this, &PatternWindow::chooseSpecificDates);
+
+    auto* datesBox = new QGroupBox(QStringLiteral("Period"), this);
+    auto* dates = new QFormLayout(datesBox);
+    m_start = datePicker(QStringLiteral("stcoy"), datesBox);
+    m_end = datePicker(QStringLiteral("slcoy"), datesBox);
+    dates->addRow(QStringLiteral("Start date:"), m_start);
+    dates->addRow(QStringLiteral("End date:"), m_end);
+    auto* generate = new QPushButton(QStringLiteral("Generate dates"), datesBox);
+    generate->setObjectName(QStringLiteral("Udvalg"));
+    dates->addRow(generate);
+
+    m_list = new ListControl(this);
+    m_list->setObjectName(QStringLiteral("genbook"));
+    m_list->setAccessibleName(QStringLiteral("Generated dates"));
+    m_list->setRootIsDecorated(false);
+    SetUpCandidateList(m_list);
+
+    auto* removeOne = new QPushButton(QStringLiteral("Delete selected booking"), this);
+    removeOne->setObjectName(QStringLiteral("sletvalgt"));
+    auto* removeColliding = new QPushButton(QStringLiteral("Delete  All Doublebookings"), this);
+    removeColliding->setObjectName(QStringLiteral("sletdobbelt"));
+    auto* alternative = new QPushButton(QStringLiteral("Find alternative resource"), this);
+    alternative->setObjectName(QStringLiteral("findalternativ"));
+    m_book = new QPushButton(QStringLiteral("Book Generated Dates"), this);
+    m_book->setObjectName(QStringLiteral("bookingknap"));
+    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
+    exit->setObjectName(QStringLiteral("annuller"));
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(frequencyBox);
+    left->addWidget(datesBox);
+    left->addStretch();
+    auto* listButtons = new QVBoxLayout;
+    listButtons->addWidget(removeOne);
+    listButtons->addWidget(removeColliding);
+    listButtons->addWidget(alternative);
+    listButtons->addStretch();
+    listButtons->addWidget(m_book);
+    listButtons->addWidget(exit);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(listButtons);
+
+    connect(m_start, &QDateEdit::dateChanged, this,
+            [this](const QDate& d) { m_startDay->setText(QString::number(DayNumber(d))); });
+    connect(m_end, &QDateEdit::dateChanged, this,
+            [this](const QDate& d) { m_endDay->setText(QString::number(DayNumber(d))); });
+    connect(generate, &QPushButton::clicked, this, &PatternWindow::GenerateDates);
+    connect(m_book, &QPushButton::clicked, this, &PatternWindow::BookGeneratedDates);
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    connect(removeOne, &QPushButton::clicked, this, [this] {
+        RemoveSelectedCandidate(m_list);
+        Reload();
+    });
+    connect(removeColliding, &QPushButton::clicked, this, [this] {
+        Database work = WorkDatabase();
+        RemoveCollidingCandidates(work);
+        Reload();
+    });
+    connect(alternative, &QPushButton::clicked, this, &PatternWindow::FindAlternative);
+    connect(m_list, &ListControl::rowActivated, this, &PatternWindow::FindAlternative);
+
+    m_book->setEnabled(false);
+    ResetDates();
+    Database work = WorkDatabase();
+    ClearCandidates(work);
+    Reload();
+    resize(sizeHint().width() + m_list->columnsWidth() / 2, 420);
+}
+
+int PatternWindow::interval() const
+{
+    return m_frequency->text().toInt();
+}
+
+void PatternWindow::ResetDates()
+{
+    const int start = session().SelectedDay;
+    const int end = interval() * 7 + start;
+    m_start->setDate(DateFromDayNumber(start));
+    m_end->setDate(DateFromDayNumber(end));
+    // Set even when the pickers did not change and so did not report.
+    m_startDay->setText(QString::number(start));
+    m_endDay->setText(QString::number(end));
+}
+
+void PatternWindow::Reload()
+{
+    ReloadCandidateList(m_list, QStringLiteral("HH:mm"));
+}
+
+void PatternWindow::chooseInterval(int days, int colour)
+{
+    m_frequency->setText(QString::number(days));
+    m_colour->setText(QString::number(colour));
+    m_list->clear();
+    Database work = WorkDatabase();
+    ClearCandidates(work);
+    ResetDates();
+    m_book->setEnabled(false);
+}
+
+void PatternWindow::chooseSpecificDates()
+{
+    QPointer<BookingForm> form = m_form;
+    close();
+    if (form)
+        ShowFreeDatesWindow(form);
+}
+
+void PatternWindow::GenerateDates()
+{
+    const int f = interval();
+    const int s = m_startDay->text().toInt();
+    const int e = m_endDay->text().toInt();
+    if (e < s + f) {
+        showMessage(QStringLiteral("Dates are not valid !"), QString(), MsgIcon::Warning);
+        return;
+    }
+    // Without an interval the day would never advance: nothing to generate.
+    if (f < 1) {
+        showMessage(QStringLiteral("Choose a frequency first."), QStringLiteral("Service Message"));
+        return;
+    }
+    Database work = WorkDatabase();
+    ClearCandidates(work);
+    if (!generateCandidates())
+        return;
+    m_book->setEnabled(true);
+}
+
+bool PatternWindow::generateCandidates()
+{
+    if (m_start->date() > m_end->date()) {
+        showMessage(QStringLiteral("Startdate must be smaller than Enddate !"), QString(),
+                    MsgIcon::Warning);
+        ResetDates();
+        return false;
+    }
+    if (!m_form)
+        return false;
+    Database work = WorkDatabase();
+    Database db = BookingFile();
+    GenerateCandidates(work, db, m_startDay->text().toInt(), m_endDay->text().toInt(), interval(),
+                       TemplateFromForm(*m_form));
+    Reload();
+    return true;
+}
+
+void PatternWindow::BookGeneratedDates()
+{
+    if (m_list->rowCount() == 0) {
+        showMessage(QStringLiteral("No generated dates available"), QString());
+        return;
+    }
+    CommitFromWindow(this, m_form, m_colour->text().toInt());
+}
+
+void PatternWindow::FindAlternative()
+{
+    if (m_form)
+        FindAlternativeFor(m_list, *m_form, QStringLiteral("alternatives"), this,
+                           [self = QPointer<PatternWindow>(this)] {
+                               if (self)
+                                   self->Reload();
+                           });
+}
+
+PatternWindow* ShowPatternWindow(BookingForm* form, bool modal)
+{
+    auto& windows = WindowRegistry::instance();
+    auto* w = windows.obtain<PatternWindow>(QStringLiteral("fastgen"),
+                                            [form] { return new PatternWindow(form, form); });
+    windows.show(w, modal ? ShowMode::Modal : ShowMode::Owned, form);
+    return w;
+}
+
+} // namespace vestra

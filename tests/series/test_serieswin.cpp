@@ -1,0 +1,541 @@
+#include "booking/bookingform.h"
+#include "data/dates.h"
+#include "data/schema.h"
+#include "platform/listcontrol.h"
+#include "platform/windowregistry.h"
+#include "platform/yearcalendar.h"
+#include "schedule/commands.h"
+#include "series/alternatives.h"
+#include "series/fastgen.h"
+#include "series/gudloebover.h"
+#include "series/serieswindows.h"
+#include "series/vilkdatover.h"
+#include "support/fixture.h"
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+
+const Message& last(const RecordingMessageService& m)
+{
+    return m.shown().constLast();
+}
+
+class Series : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        ASSERT_TRUE(EnsureWorkDatabase());
+        Session& s = session();
+        s.LoginAccountId = 1;
+        s.IsAdmin = true;
+        s.DateFormatLong = "dd-mm-yyyy";
+        s.CurrentTypeNo = 1;
+        s.SelectedDay = D;
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) VALUES "
+                           "(1, 1, 'Room 1', 1), (2, 1, 'Room 2', 1), (3, 1, 'Room 3', 1), "
+                           "(4, 2, 'Beamer', 2)"));
+        RegisterSeriesWindows();
+    }
+
+    // The template: Room 1 on D, 10:00-12:00.
+    int makeTemplate(int day)
+    {
+        const int nr = addBooking(day, 600, 720, 1, 1, 1, "Board");
+        Database d = db();
+        EXPECT_TRUE(d.exec("UPDATE Booking SET Pris = 300 WHERE Bookingnr = ?", {nr}));
+        return nr;
+    }
+    // A stored series: the first day is the booking the form opens.
+    int makeSeries(const QList<int>& days, const QString& title = "Board")
+    {
+        int head = 0;
+        for (int day : days) {
+            const int nr = addBooking(day, 600, 720, 1, 1, 1, title);
+            head = head ? head : nr;
+            Database d = db();
+            EXPECT_TRUE(d.exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr = ?",
+                               {head, nr}));
+        }
+        return head;
+    }
+    BookingForm* openForm(int nr)
+    {
+        BookingForm* f = ShowBookingForm(nr, nullptr);
+        QCoreApplication::processEvents();
+        return f;
+    }
+    QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
+    template <typename T> T* child(QWidget* w, const char* name)
+    {
+        T* c = w ? w->findChild<T*>(name) : nullptr;
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    void click(QWidget* w, const char* name)
+    {
+        auto* b = child<QAbstractButton>(w, name);
+        ASSERT_NE(b, nullptr);
+        b->click();
+        QCoreApplication::processEvents();
+    }
+    // The pattern window from the form's repeated-booking button.
+    PatternWindow* openPattern(int templateNr)
+    {
+        BookingForm* f = openForm(templateNr);
+        click(f, "genkn");
+        return qobject_cast<PatternWindow*>(window("fastgen"));
+    }
+    static QList<int> listedDays(const ListControl* list)
+    {
+        QList<int> days;
+        for (int r = 0; r < list->rowCount(); ++r)
+            days << DayNumber(QDate::fromString(list->text(r, 0), "dd-MM-yyyy"));
+        return days;
+    }
+    QList<int> seriesDays(int gennr)
+    {
+        QList<int> days;
+        Database d = db();
+        auto q = d.query("SELECT Bdato FROM Booking WHERE gennr = ? ORDER BY Bdato", {gennr});
+        while (q && q->next())
+            days << q->value(0).toInt();
+        return days;
+    }
+    QVariant stored(int nr, const char* field)
+    {
+        Database d = db();
+        return d.scalar(QString("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(field), {nr});
+    }
+    int candidates()
+    {
+        Database w = WorkDatabase();
+        return w.scalar("SELECT count(*) FROM gendatogent").toInt();
+    }
+
+    const int D = DayNumber(QDate::currentDate());
+};
+
+// --- pattern window ---
+
+TEST_F(Series, PatternGeneratesOneDateEveryIntervalAfterTheStart)
+{
+    struct Case {
+        const char* option;
+        int endOffset; // -1: keep the default end
+        QList<int> offsets;
+    } cases[] = {
+        {"Option2", -1, {7, 14, 21, 28, 35, 42, 49}},
+        {"Option1", 1, {1}},
+        {"Option3", 20, {14}},
+    };
+    const int nr = makeTemplate(D);
+    for (const Case& c : cases) {
+        PatternWindow* w = openPattern(nr);
+        ASSERT_NE(w, nullptr) << c.option;
+        EXPECT_EQ(w->windowTitle(), "Vestra - Repeat Booking");
+        click(w, c.option);
+        if (c.endOffset >= 0)
+            child<QDateEdit>(w, "slcoy")->setDate(DateFromDayNumber(D + c.endOffset));
+        EXPECT_EQ(child<QLineEdit>(w, "Startfastgentagende")->text().toInt(), D);
+        click(w, "Udvalg");
+        QList<int> want;
+        for (int o : c.offsets)
+            want << D + o;
+        EXPECT_EQ(listedDays(w->list()), want) << c.option;
+        EXPECT_EQ(w->list()->rowTexts(0).mid(1, 2), QStringList({"10:00", "12:00"}));
+        EXPECT_TRUE(child<QPushButton>(w, "bookingknap")->isEnabled());
+        EXPECT_TRUE(messages.shown().isEmpty()) << messages.texts().join('\n').toStdString();
+        WindowRegistry::instance().closeAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(Series, PatternRefusesAnEmptySpanAndAMissingInterval)
+{
+    PatternWindow* w = openPattern(makeTemplate(D));
+    ASSERT_NE(w, nullptr);
+
+    // No interval chosen: start and end are the same day; nothing may loop.
+    click(w, "Udvalg");
+    EXPECT_EQ(messages.texts(), QStringList({"Choose a frequency first. / Service Message"}));
+    EXPECT_EQ(candidates(), 0);
+    EXPECT_FALSE(child<QPushButton>(w, "bookingknap")->isEnabled());
+
+    click(w, "Option1");
+    child<QDateEdit>(w, "slcoy")->setDate(DateFromDayNumber(D));
+    messages.clear();
+    click(w, "Udvalg");
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(last(messages).text, "Dates are not valid !");
+    EXPECT_EQ(last(messages).title, "");
+    EXPECT_EQ(w->list()->rowCount(), 0);
+}
+
+TEST_F(Series, ChoosingAnotherIntervalEmptiesTheCandidatesAndResetsTheDates)
+{
+    PatternWindow* w = openPattern(makeTemplate(D));
+    ASSERT_NE(w, nullptr);
+    click(w, "Option2");
+    child<QDateEdit>(w, "slcoy")->setDate(DateFromDayNumber(D + 70));
+    click(w, "Udvalg");
+    ASSERT_EQ(w->list()->rowCount(), 10);
+
+    click(w, "Option1");
+    EXPECT_EQ(w->list()->rowCount(), 0);
+    EXPECT_EQ(candidates(), 0);
+    EXPECT_EQ(child<QDateEdit>(w, "slcoy")->date(), DateFromDayNumber(D + 7));
+    EXPECT_EQ(child<QLineEdit>(w, "Slutfastgentagende")->text().toInt(), D + 7);
+}
+
+TEST_F(Series, BookingGeneratedDatesKeepsCollidingDatesAndClosesTheForm)
+{
+    const int nr = makeTemplate(D);
+    addBooking(D + 14, 660, 780, 1, 1, 1, "Other"); // overlaps the third date
+    addBooking(D + 21, 720, 780, 1, 1, 1, "Touching");
+    Database d = db();
+    ASSERT_TRUE(d.exec("UPDATE Booking SET tax = -1, bvpris = 2")); // agreed: the fee stands
+    PatternWindow* w = openPattern(nr);
+    ASSERT_NE(w, nullptr);
+    child<QLineEdit>(window("bookingform"), "Beskrivelse")->setText("Board meeting");
+    click(w, "Option2");
+    click(w, "Udvalg");
+    ASSERT_EQ(w->list()->rowCount(), 7);
+    QList<int> marks;
+    for (int r = 0; r < 7; ++r)
+        marks << w->list()->rowPicture(r);
+    EXPECT_EQ(marks, QList<int>({1, 0, 1, 1, 1, 1, 1}));
+
+    click(w, "bookingknap");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seriesDays(nr),
+              QList<int>({D, D + 7, D + 14, D + 21, D + 28, D + 35, D + 42, D + 49}));
+    EXPECT_EQ(count("Booking", "gennr = ? AND gentagende <> 0 AND Bcolor = 16711680", {nr}), 8);
+    // The form's unsaved title went into the copies and, on closing, the template.
+    EXPECT_EQ(count("Booking",
+                    "gennr = ? AND Beskrivelse = 'Board meeting' AND Pris = 300 "
+                    "AND Bstart = 600 AND Bslut = 720 AND Bgruppe = 1",
+                    {nr}),
+              8);
+    EXPECT_EQ(count("Booking", "gennr = ? AND Bookingnr <> ? AND (tax <> 0 OR bvpris IS NOT NULL)",
+                    {nr, nr}),
+              0);
+    EXPECT_EQ(window("fastgen"), nullptr);
+    EXPECT_EQ(window("bookingform"), nullptr);
+}
+
+TEST_F(Series, BookingWithNoDatesLeftSaysSoAndBooksNothing)
+{
+    const int nr = makeTemplate(D);
+    PatternWindow* w = openPattern(nr);
+    ASSERT_NE(w, nullptr);
+    click(w, "Option1");
+    child<QDateEdit>(w, "slcoy")->setDate(DateFromDayNumber(D + 1));
+    click(w, "Udvalg");
+    ASSERT_EQ(listedDays(w->list()), QList<int>({D + 1}));
+    w->list()->selectRow(0);
+    click(w, "sletvalgt");
+    EXPECT_EQ(w->list()->rowCount(), 0);
+    EXPECT_EQ(candidates(), 0);
+
+    click(w, "bookingknap");
+    EXPECT_EQ(messages.texts(), QStringList({"No generated dates available / "}));
+    EXPECT_EQ(count("Booking"), 1);
+    EXPECT_EQ(stored(nr, "gentagende").toInt(), 0);
+    EXPECT_NE(window("fastgen"), nullptr);
+}
+
+// --- alternatives ---
+
+TEST_F(Series, AlternativeOffersFreeItemsOfTheTypeAndMovesTheDate)
+{
+    const int nr = makeTemplate(D);
+    addBooking(D + 7, 600, 720, 1);       // the collision on the template's item
+    addBooking(D + 7, 540, 600, 2);       // Room 2 ends as the date starts: free
+    addBooking(D + 7, 570, 660, 3);       // Room 3 overlaps the start: taken
+    addBooking(D + 7, 600, 720, 4, 2, 1); // Beamer is free but of another type
+    PatternWindow* w = openPattern(nr);
+    ASSERT_NE(w, nullptr);
+    click(w, "Option2");
+    click(w, "Udvalg");
+    ASSERT_EQ(w->list()->rowPicture(0), 0);
+
+    click(w, "findalternativ");
+    EXPECT_EQ(messages.texts(), QStringList({"Select a booking. / Service Message"}));
+    EXPECT_EQ(window("alternatives"), nullptr);
+
+    w->list()->selectRow(0);
+    click(w, "findalternativ");
+    auto* alt = qobject_cast<AlternativesWindow*>(window("alternatives"));
+    ASSERT_NE(alt, nullptr);
+    EXPECT_EQ(alt->windowTitle(), "Alternative Resources");
+    EXPECT_TRUE(alt->isModal());
+    ASSERT_EQ(alt->list()->rowCount(), 1);
+    EXPECT_EQ(alt->list()->text(0, 0), "Room 2");
+
+    messages.clear();
+    click(alt, "apply");
+    EXPECT_EQ(messages.texts(), QStringList({"Select Alternative / Service Message"}));
+    alt->list()->selectRow(0);
+    click(alt, "apply");
+    EXPECT_EQ(window("alternatives"), nullptr);
+    EXPECT_EQ(w->list()->rowPicture(0), 1);
+
+    // Removing the colliding dates now leaves the moved one.
+    click(w, "sletdobbelt");
+    EXPECT_EQ(w->list()->rowCount(), 7);
+    click(w, "bookingknap");
+    EXPECT_EQ(
+        count("Booking", "gennr = ? AND Bdato = ? AND Lokalenr = 2 AND Bstart = 600", {nr, D + 7}),
+        1);
+}
+
+// --- free dates ---
+
+TEST_F(Series, FreeDatesWithNoneChosenMakesTheTemplateAloneRepeated)
+{
+    const int nr = makeTemplate(D);
+    PatternWindow* w = openPattern(nr);
+    ASSERT_NE(w, nullptr);
+    click(w, "Option6");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window("fastgen"), nullptr);
+    auto* free = qobject_cast<FreeDatesWindow*>(window("vilkdatover"));
+    ASSERT_NE(free, nullptr);
+    EXPECT_TRUE(free->isModal());
+    EXPECT_EQ(free->windowTitle(), "Vestra  -  Repeated booking - Arbitrary Dates Selector");
+
+    click(free, "book");
+    EXPECT_EQ(count("Booking"), 1);
+    EXPECT_EQ(stored(nr, "gennr").toInt(), nr);
+    EXPECT_NE(stored(nr, "gentagende").toInt(), 0);
+    EXPECT_EQ(stored(nr, "Bcolor").toInt(), 0);
+    EXPECT_EQ(window("vilkdatover"), nullptr);
+    EXPECT_EQ(window("bookingform"), nullptr);
+}
+
+TEST_F(Series, ClickedDatesAreCheckedAtOnce)
+{
+    const int nr = makeTemplate(D);
+    openForm(nr);
+    auto* free = ShowFreeDatesWindow(qobject_cast<BookingForm*>(window("bookingform")));
+    QCoreApplication::processEvents();
+    YearCalendar* cal = free->calendar();
+    EXPECT_EQ(cal->currentDate(), DateFromDayNumber(D));
+
+    // The template's own day collides with the template.
+    QTest::mouseClick(cal, Qt::LeftButton, {}, cal->dateRect(DateFromDayNumber(D)).center());
+    ASSERT_EQ(free->list()->rowCount(), 1);
+    EXPECT_EQ(free->list()->rowTexts(0).mid(0, 3),
+              QStringList({DateFromDayNumber(D).toString("dd-MM-yyyy"), "10.00", "12:00"}));
+    EXPECT_EQ(free->list()->rowPicture(0), 0);
+
+    // The keyboard picks the next day, which is free.
+    cal->setFocus();
+    QTest::keyClick(cal, Qt::Key_Right);
+    QTest::keyClick(cal, Qt::Key_Return);
+    ASSERT_EQ(listedDays(free->list()), QList<int>({D, D + 1}));
+    EXPECT_EQ(free->list()->rowPicture(1), 1);
+
+    free->list()->selectRow(0);
+    emit free->list()->rowActivated(0, free->list()->rowData(0));
+    EXPECT_NE(window("alternativesV"), nullptr);
+    EXPECT_EQ(window("alternatives"), nullptr);
+    window("alternativesV")->close();
+
+    click(free, "Cancel");
+    EXPECT_EQ(candidates(), 0);
+    EXPECT_EQ(count("Booking"), 1);
+}
+
+TEST(YearCalendarTest, EveryDayIsFoundWhereItIsDrawnAndTheKeysCrossTheYear)
+{
+    YearCalendar cal;
+    cal.resize(cal.sizeHint());
+    cal.setCurrentDate(QDate(2024, 6, 1));
+    for (QDate d(2024, 1, 1); d.year() == 2024; d = d.addDays(1))
+        ASSERT_EQ(cal.dateAt(cal.dateRect(d).center()), d) << d.toString().toStdString();
+    // Sunday is the first column: 1 September 2024 is a Sunday, the 7th a Saturday.
+    EXPECT_LT(cal.dateRect(QDate(2024, 9, 1)).left(), cal.dateRect(QDate(2024, 9, 7)).left());
+    EXPECT_EQ(cal.dateRect(QDate(2024, 9, 1)).top(), cal.dateRect(QDate(2024, 9, 7)).top());
+
+    cal.setCurrentDate(QDate(2024, 12, 20));
+    QTest::keyClick(&cal, Qt::Key_PageDown);
+    EXPECT_EQ(cal.currentDate(), QDate(2025, 1, 20));
+    EXPECT_EQ(cal.year(), 2025);
+    QTest::keyClick(&cal, Qt::Key_Up);
+    QTest::keyClick(&cal, Qt::Key_Up);
+    QTest::keyClick(&cal, Qt::Key_Up);
+    EXPECT_EQ(cal.currentDate(), QDate(2024, 12, 30));
+    EXPECT_FALSE(cal.dateAt(QPoint(2, 2)).isValid());
+}
+
+// --- deleting a series ---
+
+class SeriesDelete : public Series {
+protected:
+    // From the form's button through "Delete" to the delete window.
+    QWidget* openDelete(int nr)
+    {
+        BookingForm* f = openForm(nr);
+        click(f, "genkn");
+        QWidget* choice = window("slettil");
+        EXPECT_NE(choice, nullptr);
+        if (!choice)
+            return nullptr;
+        EXPECT_EQ(choice->windowTitle(), "Add or Delete?");
+        click(choice, "delete");
+        return window("sletgentagendeform");
+    }
+};
+
+TEST_F(SeriesDelete, ThisAndUntilDeletesTheRangeBothEndsIncluded)
+{
+    const int nr = makeSeries({D, D - 7, D + 7, D + 31, D + 32});
+    const int other = makeSeries({D + 7}, "Other series");
+    QWidget* w = openDelete(nr);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(window("slettil"), nullptr);
+    auto* picker = child<QDateEdit>(w, "slcoy");
+    EXPECT_TRUE(picker->isHidden());
+
+    click(w, "optuntil");
+    EXPECT_FALSE(picker->isHidden());
+    EXPECT_EQ(picker->date(), DateFromDayNumber(D + 31));
+    EXPECT_EQ(child<QLineEdit>(w, "tildato")->text(),
+              DateFromDayNumber(D + 31).toString("dd-MM-yyyy"));
+    messages.answerNext(MsgAnswer::Ok);
+    click(w, "Knap12");
+    ASSERT_EQ(messages.shown().size(), 1);
+    const Message& m = last(messages);
+    EXPECT_EQ(m.text, "Confirm Delete! ");
+    EXPECT_EQ(m.title, "Delete Info");
+    EXPECT_EQ(m.buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(m.defaultButton, MsgAnswer::Cancel);
+    EXPECT_EQ(seriesDays(nr), QList<int>({D - 7, D + 32}));
+    EXPECT_EQ(seriesDays(other), QList<int>({D + 7}));
+    EXPECT_EQ(window("sletgentagendeform"), nullptr);
+    EXPECT_EQ(window("bookingform"), nullptr);
+}
+
+TEST_F(SeriesDelete, AnEarlierDaySnapsBackAndCancelDeletesNothing)
+{
+    const int nr = makeSeries({D, D + 1, D + 7});
+    QWidget* w = openDelete(nr);
+    ASSERT_NE(w, nullptr);
+    click(w, "optuntil");
+    child<QDateEdit>(w, "slcoy")->setDate(DateFromDayNumber(D - 5));
+    EXPECT_EQ(child<QDateEdit>(w, "slcoy")->date(), DateFromDayNumber(D));
+    EXPECT_EQ(child<QLineEdit>(w, "tildato")->text(), DateFromDayNumber(D).toString("dd-MM-yyyy"));
+
+    click(w, "Knap12"); // the default answer is Cancel
+    EXPECT_EQ(seriesDays(nr).size(), 3);
+    EXPECT_NE(window("sletgentagendeform"), nullptr);
+
+    messages.answerNext(MsgAnswer::Ok);
+    click(w, "Knap12");
+    EXPECT_EQ(seriesDays(nr), QList<int>({D + 1, D + 7}));
+}
+
+TEST_F(SeriesDelete, AllAndRestReachOneYearAfterToday)
+{
+    struct Case {
+        const char* option;
+        QList<int> left; // offsets from today
+    } cases[] = {{"optall", {-400, 400}}, {"optrest", {-400, -300, 400}}};
+    for (const Case& c : cases) {
+        Database d = db();
+        ASSERT_TRUE(d.exec("DELETE FROM Booking"));
+        const int nr = makeSeries({D + 10, D - 400, D - 300, D + 300, D + 400});
+        QWidget* w = openDelete(nr);
+        ASSERT_NE(w, nullptr);
+        click(w, c.option);
+        messages.answerNext(MsgAnswer::Ok);
+        click(w, "Knap12");
+        QList<int> want;
+        for (int o : c.left)
+            want << D + o;
+        EXPECT_EQ(seriesDays(nr), want) << c.option;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(SeriesDelete, AddOpensThePatternWindowOnTheSeriesBooking)
+{
+    const int nr = makeSeries({D, D + 7});
+    openForm(nr);
+    click(window("bookingform"), "genkn");
+    click(window("slettil"), "Add");
+    auto* w = qobject_cast<PatternWindow*>(window("fastgen"));
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(w->isModal());
+    click(w, "Option2");
+    child<QDateEdit>(w, "slcoy")->setDate(DateFromDayNumber(D + 14));
+    click(w, "Udvalg");
+    click(w, "bookingknap");
+    // The open booking heads a new series with its new dates.
+    EXPECT_EQ(seriesDays(nr), QList<int>({D, D + 7, D + 7, D + 14}));
+}
+
+// --- expiring series ---
+
+TEST_F(Series, ExpiringListShowsSeriesEndingBetweenTheDates)
+{
+    makeSeries({D - 7, D}, "Ends today");
+    makeSeries({D + 13, D + 20}, "Ends in 20 days");
+    makeSeries({D + 33, D + 40}, "Ends in 40 days");
+    addBooking(D + 5, 600, 720, 1, 1, 1, "Single");
+    Database d = db();
+    ASSERT_TRUE(d.exec("UPDATE Konti SET Kontotlf = '555 0101' WHERE ID = 1"));
+
+    ASSERT_TRUE(RunBookingCommand(18, nullptr, nullptr));
+    auto* w = qobject_cast<ExpiringSeriesWindow*>(window("gudløbover"));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), "Vestra - Repeated Bookings / Expire Dates");
+    const auto titles = [w] {
+        QStringList t;
+        for (int r = 0; r < w->list()->rowCount(); ++r)
+            t << w->list()->text(r, 0);
+        t.sort();
+        return t;
+    };
+    EXPECT_EQ(titles(), QStringList({"Ends in 20 days", "Ends today"}));
+    const QStringList row = w->list()->rowTexts(w->list()->text(0, 0) == "Ends today" ? 0 : 1);
+    EXPECT_EQ(row.mid(1, 4), QStringList({QDate::currentDate().toString("dd-MM-yyyy"), "10:00",
+                                          "12:00", "Room 1"}));
+    EXPECT_EQ(row.last(), "555 0101");
+
+    auto* end = child<QDateEdit>(w, "Cend");
+    end->setDate(QDate::currentDate().addDays(45));
+    EXPECT_EQ(w->list()->rowCount(), 3);
+    end->setDate(QDate::currentDate().addDays(-1));
+    EXPECT_EQ(messages.texts(), QStringList({"Enddate must be later than Startdate! / Date Info"}));
+    EXPECT_EQ(end->date(), QDate::currentDate().addDays(45));
+    EXPECT_EQ(w->list()->rowCount(), 3);
+
+    messages.clear();
+    child<QDateEdit>(w, "Cstart")->setDate(QDate::currentDate().addDays(46));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Startdate must be earlier than Enddate! / Date Info"}));
+    EXPECT_EQ(child<QDateEdit>(w, "Cstart")->date(), QDate::currentDate());
+    child<QDateEdit>(w, "Cstart")->setDate(QDate::currentDate().addDays(1));
+    EXPECT_EQ(titles(), QStringList({"Ends in 20 days", "Ends in 40 days"}));
+
+    click(w, "PrintButton");
+    auto* preview = w->findChild<QPrintPreviewDialog*>();
+    ASSERT_NE(preview, nullptr);
+    preview->close();
+}
+
+} // namespace

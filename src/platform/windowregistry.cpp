@@ -84,6 +84,19 @@ void WindowRegistry::unload(QWidget* window)
     window->deleteLater();
 }
 
+bool WindowRegistry::closeOwnedWindows(QWidget* owner)
+{
+    bool all = true;
+    const auto children = owner->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        if (!child->isWindow() || !child->isVisible())
+            continue;
+        if (!child->close())
+            all = false;
+    }
+    return all;
+}
+
 void WindowRegistry::closeAll()
 {
     const auto windows = m_windows;

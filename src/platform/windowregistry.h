@@ -42,6 +42,10 @@ public:
     // unload this way.
     void unload(QWidget* window);
 
+    // Closes the windows owned by this one, letting each store its work
+    // first; false when one of them refuses to close.
+    static bool closeOwnedWindows(QWidget* owner);
+
     // Closes every window the registry knows (used when the schedule is
     // left for another booking file, and by tests between cases).
     void closeAll();

@@ -17,6 +17,7 @@
 
 #include <QCalendarWidget>
 #include <QDir>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -315,6 +316,16 @@ void Calendar::RefreshDayView()
     RestoreGridSelection(m_grid, selection);
 }
 
+void Calendar::closeEvent(QCloseEvent* event)
+{
+    // An open booking form stores its edits before the schedule goes.
+    if (!WindowRegistry::closeOwnedWindows(this)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
 void Calendar::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
@@ -422,6 +433,8 @@ void Calendar::contextCommand(int number)
 
 void Calendar::SwitchToWeekView(int item)
 {
+    if (!WindowRegistry::closeOwnedWindows(this))
+        return;
     Session& s = session();
     s.CurrentItemNo = item;
     s.ShownWeekStart = DayNumber(WeekStart(m_calendar->selectedDate(), s.FirstDay));
@@ -448,7 +461,8 @@ void Calendar::preparePrint()
 
 void Calendar::restartWithNewFile()
 {
-    close();
+    if (!close())
+        return;
     if (navigator().showSplash)
         navigator().showSplash();
 }

@@ -13,6 +13,7 @@
 #include "session/session.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -160,6 +161,16 @@ void CalMdag::moveWeek(int days)
     RefreshWeekView();
 }
 
+void CalMdag::closeEvent(QCloseEvent* event)
+{
+    // An open booking form stores its edits before the schedule goes.
+    if (!WindowRegistry::closeOwnedWindows(this)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
 void CalMdag::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
@@ -255,8 +266,9 @@ void CalMdag::contextCommand(int number)
 
 void CalMdag::SwitchToDayView(int day)
 {
+    if (!close())
+        return;
     session().SelectedDay = day;
-    close();
     ShowCalendar();
 }
 
@@ -279,7 +291,8 @@ void CalMdag::preparePrint()
 
 void CalMdag::restartWithNewFile()
 {
-    close();
+    if (!close())
+        return;
     if (navigator().showSplash)
         navigator().showSplash();
 }

@@ -5,9 +5,13 @@
 #include "schedule/calendar.h"
 #include "schedule/calmdag.h"
 #include "schedule/commands.h"
+#include "schedule/registerwindows.h"
+#include "schedule/viewcommon.h"
 #include "support/fixture.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QListWidget>
 #include <QProcess>
 #include <QSqlRecord>
@@ -404,4 +408,30 @@ TEST_F(Views, AReloadKeepsWhatTheUserSelected)
     g->selectBlock(blockOf(g, nr));
     c->RefreshDayView();
     EXPECT_EQ(g->blockKey(g->selectedBlock()), QString::number(nr));
+}
+
+TEST_F(Views, LeavingTheDayViewStoresAnOpenBookingForm)
+{
+    RegisterWindows();
+    const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
+    Calendar* c = day();
+    OpenBookingFromView(nr, c);
+    QWidget* form = WindowRegistry::instance().find("bookingform");
+    ASSERT_NE(form, nullptr);
+    auto* title = form->findChild<QLineEdit*>("Beskrivelse");
+    title->setText("Board (edited)");
+    // A fee that is not a number keeps the form, and so the day view, open.
+    form->findChild<QRadioButton*>("aftres")->click();
+    form->findChild<QLineEdit*>("Pris")->setText("lots");
+    c->SwitchToWeekView(1);
+    EXPECT_NE(WindowRegistry::instance().find("Calendar"), nullptr);
+    EXPECT_EQ(WindowRegistry::instance().find("CalMdag"), nullptr);
+    messages.clear();
+
+    form->findChild<QLineEdit*>("Pris")->setText("100");
+    c->SwitchToWeekView(1);
+    EXPECT_NE(WindowRegistry::instance().find("CalMdag"), nullptr);
+    Database d = db();
+    EXPECT_EQ(d.scalar("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?", {nr}).toString(),
+              "Board (edited)");
 }

@@ -4,7 +4,6 @@
 #include "platform/reportoutput.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -40,19 +39,13 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
         {1250.0, "#,##0.00", &kUs, "1,250.00"},
         {1250.0, "#,##0.00", &kDanish, "1.250,00"},
         {1234567.891, "#,##0", &kUs, "1,234,568"},
-        {1234567.891, "#,##0", &kDanish, "1.234.568"},
-        {100, "0.00", &kUs, "100.00"},
         {1250.5, "0.00", &kDanish, "1250,50"},
         {0.4, "0", &kUs, "0"},
-        {7, "#,##0", &kUs, "7"},
-        {0, "#,##0", &kUs, "0"},
-        {1.5, "#,##0.00", &kUs, "1.50"},
         // halves go to the even digit, also where binary storage misses the half
         {0.125, "0.00", &kUs, "0.12"},
         {0.375, "0.00", &kUs, "0.38"},
         {2.675, "0.00", &kUs, "2.68"},
         {2.5, "0", &kUs, "2"},
-        {3.5, "0", &kUs, "4"},
         // signs, sections, optional digits, percent, literal text
         {-3.5, "0.00", &kUs, "-3.50"},
         {-0.001, "0.00", &kUs, "0.00"},
@@ -63,11 +56,10 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
         {0.25, "0%", &kUs, "25%"},
         {99.5, "\"kr \"#,##0.00", &kDanish, "kr 99,50"},
         // SQLite hands numbers back as text at times
-        {QStringLiteral("12.5"), "0.00", &kUs, "12.50"},
-        {QStringLiteral("abc"), "0.00", &kUs, "abc"},
+        {"12.5", "0.00", &kUs, "12.50"},
+        {"abc", "0.00", &kUs, "abc"},
         // times
         {QTime(8, 5), "h:mm", &kUs, "8:05"},
-        {QTime(14, 30), "h:mm", &kUs, "14:30"},
         {QTime(8, 5), "hh:mm", &kUs, "08:05"},
         {QTime(8, 5), "HH:mm", &kUs, "08:05"},
         {QTime(14, 5), "h:mm AM/PM", &kUs, "2:05 PM"},
@@ -79,11 +71,10 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
         {QDate(2024, 3, 4), "dddd", &kDanish, "mandag"},
         {QDate(2024, 3, 4), "ddd d mmm", &kUs, "Mon 4 Mar"},
         {QDate(2024, 3, 4), "mmmm d, yyyy", &kUs, "March 4, 2024"},
-        {QDate(2024, 3, 4), "dd-mm-yyyy", &kUs, "04-03-2024"},
         {QDate(2024, 3, 4), "d/m/yy", &kUs, "4/3/24"},
         {QDate(2024, 3, 4), "Short Date", &kUs, "3/4/2024"},
         {QDate(2024, 3, 4), "Short Date", &kDanish, "04.03.2024"},
-        {QStringLiteral("2025-06-30"), "Short Date", &kUs, "6/30/2025"},
+        {"2025-06-30", "Short Date", &kUs, "6/30/2025"},
         {QDateTime(QDate(2024, 3, 4), QTime(9, 7)), "yyyy-mm-dd hh:mm", &kUs, "2024-03-04 09:07"},
         {QDate(2024, 3, 4), "\"Day\" d", &kUs, "Day 4"},
         // empty values stay empty, whatever the format
@@ -91,7 +82,7 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
         {QVariant(QMetaType(QMetaType::Double)), "#,##0.00", &kUs, ""},
         // no format: the value's plain text in the locale
         {12.5, "", &kDanish, "12,5"},
-        {QStringLiteral("Room 1"), "", &kUs, "Room 1"},
+        {"Room 1", "", &kUs, "Room 1"},
     };
     for (const FormatCase& c : cases)
         EXPECT_EQ(FormatValue(c.value, QString::fromUtf8(c.format), *c.locale),
@@ -102,11 +93,9 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
 
 TEST(ReportFormat, PlainNumberForCaptionsLikeTheTaxLine)
 {
-    EXPECT_EQ("Tax " + PlainNumber(12.5, kUs) + "%", "Tax 12.5%");
-    EXPECT_EQ("Tax " + PlainNumber(25, kUs) + "%", "Tax 25%");
-    EXPECT_EQ("Tax " + PlainNumber(12.5, kDanish) + "%", "Tax 12,5%");
+    EXPECT_EQ(PlainNumber(25, kUs), "25");
+    EXPECT_EQ(PlainNumber(12.5, kDanish), "12,5");
     EXPECT_EQ(PlainNumber(1250.75, kDanish), "1250,75"); // never grouped
-    EXPECT_EQ(PlainNumber(-0.5, kUs), "-0.5");
     EXPECT_EQ(PlainNumber(0.1 + 0.2, kUs), "0.3");
 }
 
@@ -116,23 +105,16 @@ TEST(ReportFormat, DayNumbersAndMinutesAsDatesAndTimes)
     EXPECT_EQ(ReportDate(dayNumber(QDate(2024, 2, 29))), QDate(2024, 2, 29));
     EXPECT_FALSE(ReportDate(QVariant()).isValid());
     EXPECT_EQ(ReportTime(570), QTime(9, 30));
-    EXPECT_EQ(ReportTime(0), QTime(0, 0));
     EXPECT_EQ(ReportTime(1440), QTime(0, 0)); // a booking ending at midnight
-    EXPECT_FALSE(ReportTime(QStringLiteral("x")).isValid());
+    EXPECT_FALSE(ReportTime("x").isValid());
 
-    const ReportRows rows({QStringLiteral("bdato"), QStringLiteral("bstart")},
-                          {{dayNumber(QDate(2024, 3, 4)), 570}});
-    const RowFunction date = ReportExpression(R"(=DateAdd("d", bdato, #1/1/1900#))");
-    const RowFunction time = ReportExpression(R"(=DateAdd("n", Bstart, #12:00:00 AM#))");
-    ASSERT_TRUE(date && time);
-    EXPECT_EQ(date(rows.row(0)), QVariant(QDate(2024, 3, 4)));
-    EXPECT_EQ(FormatValue(time(rows.row(0)), QStringLiteral("h:mm"), kUs), "9:30");
-    EXPECT_EQ(DayNumberDate(QStringLiteral("BDATO"))(rows.row(0)), QVariant(QDate(2024, 3, 4)));
-    EXPECT_EQ(MinuteTime(QStringLiteral("bstart"))(rows.row(0)), QVariant(QTime(9, 30)));
-    EXPECT_EQ(ReportExpression(QStringLiteral("=bstart"))(rows.row(0)), QVariant(570));
-
+    // The DateAdd expressions themselves are read in the receipt layout below.
+    const ReportRows rows({"bdato", "bstart"}, {{dayNumber(QDate(2024, 3, 4)), 570}});
+    EXPECT_EQ(DayNumberDate("BDATO")(rows.row(0)), QVariant(QDate(2024, 3, 4)));
+    EXPECT_EQ(MinuteTime("bstart")(rows.row(0)), QVariant(QTime(9, 30)));
+    EXPECT_EQ(ReportExpression("=bstart")(rows.row(0)), QVariant(570));
     QString error;
-    EXPECT_FALSE(ReportExpression(QStringLiteral("=IIf(a, b, c)"), &error));
+    EXPECT_FALSE(ReportExpression("=IIf(a, b, c)", &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(ReportExpression(R"(=DateAdd("q", bdato, #1/1/1900#))"));
 }
@@ -141,42 +123,35 @@ TEST(ReportFormat, DayNumbersAndMinutesAsDatesAndTimes)
 
 TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCase)
 {
-    const ReportRows rows = ReportRows::fromMaps(
-        {{{QStringLiteral("Pris"), 100.0}, {QStringLiteral("Bemærkninger"), QStringLiteral("x")}},
-         {{QStringLiteral("pris"), 50.0}}});
+    const ReportRows rows =
+        ReportRows::fromMaps({{{"Pris", 100.0}, {"Bemærkninger", "x"}}, {{"pris", 50.0}}});
     ASSERT_EQ(rows.count(), 2);
     // A map keeps its keys sorted; the second map's "pris" is the same field.
-    EXPECT_EQ(rows.fields(), QStringList({QStringLiteral("Bemærkninger"), QStringLiteral("Pris")}));
-    EXPECT_EQ(rows.value(0, QStringLiteral("PRIS")).toDouble(), 100.0);
-    EXPECT_EQ(rows.value(1, QStringLiteral("Pris")).toDouble(), 50.0);
-    EXPECT_EQ(rows.row(0)[QStringLiteral("BEMÆRKNINGER")].toString(), "x");
-    EXPECT_TRUE(rows.value(1, QStringLiteral("bemærkninger")).isNull());
-    EXPECT_FALSE(rows.value(0, QStringLiteral("missing")).isValid());
-    EXPECT_FALSE(rows.value(5, QStringLiteral("Pris")).isValid());
+    EXPECT_EQ(rows.fields(), QStringList({"Bemærkninger", "Pris"}));
+    EXPECT_EQ(rows.value(0, "PRIS").toDouble(), 100.0);
+    EXPECT_EQ(rows.value(1, "Pris").toDouble(), 50.0);
+    EXPECT_EQ(rows.row(0)["BEMÆRKNINGER"].toString(), "x");
+    EXPECT_TRUE(rows.value(1, "bemærkninger").isNull());
+    EXPECT_FALSE(rows.value(0, "missing").isValid());
+    EXPECT_FALSE(rows.value(5, "Pris").isValid());
 }
 
 TEST(ReportRowsTest, FilledFromADatabaseQueryWithBoundValues)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("rows.mdb"));
+    const QString path = dir.filePath("rows.mdb");
     {
         Database db = Database::create(path);
-        ASSERT_TRUE(db.isValid());
-        ASSERT_TRUE(db.exec(QStringLiteral("CREATE TABLE Booking (Bookingnr INTEGER, Pris REAL)")));
-        for (int i = 1; i <= 4; ++i)
-            ASSERT_TRUE(
-                db.exec(QStringLiteral("INSERT INTO Booking VALUES (?, ?)"), {i, i * 10.0}));
+        ASSERT_TRUE(db.exec("CREATE TABLE Booking (Bookingnr INTEGER, Pris REAL)"));
+        ASSERT_TRUE(db.exec("INSERT INTO Booking VALUES (1, 10), (2, 20), (3, 30), (4, 40)"));
         const auto rows = ReportRows::fromDatabase(
-            db, QStringLiteral("SELECT Bookingnr, Pris FROM Booking WHERE Pris > ? ORDER BY 1"),
-            {15.0});
+            db, "SELECT Bookingnr, Pris FROM Booking WHERE Pris > ? ORDER BY 1", {15.0});
         ASSERT_TRUE(rows);
         ASSERT_EQ(rows->count(), 3);
-        EXPECT_EQ(rows->value(0, QStringLiteral("bookingnr")).toInt(), 2);
-        EXPECT_EQ(rows->value(2, QStringLiteral("PRIS")).toDouble(), 40.0);
-
+        EXPECT_EQ(rows->value(0, "bookingnr").toInt(), 2);
+        EXPECT_EQ(rows->value(2, "PRIS").toDouble(), 40.0);
         QString error;
-        EXPECT_FALSE(
-            ReportRows::fromDatabase(db, QStringLiteral("SELECT nope FROM Booking"), {}, &error));
+        EXPECT_FALSE(ReportRows::fromDatabase(db, "SELECT nope FROM Booking", {}, &error));
         EXPECT_FALSE(error.isEmpty());
     }
     Database::closeAll(path);
@@ -184,58 +159,33 @@ TEST(ReportRowsTest, FilledFromADatabaseQueryWithBoundValues)
 
 // ---------------------------------------------------------------- layout
 
-// A receipt as the booking form prints it: three bookings, a sum in the
-// report footer, tax worked out in the footer's format event.
-ReportDefinition receiptDefinition(double taxPercent, bool tax)
+// A receipt-like report: three bookings, a sum in the report footer and a
+// total worked out from that sum in the footer's format event.
+ReportDefinition receiptDefinition()
 {
     ReportDefinition def;
-    def.title = QStringLiteral("Receipt");
     def.reportHeader.height = 12;
-    def.reportHeader.add(ReportItem::label(QStringLiteral(" Booking Reciept"), {0, 0, 100, 10})
-                             .pointSize(16)
-                             .bold());
+    def.reportHeader.add(ReportItem::label(" Booking Reciept", {0, 0, 100, 10}).pointSize(16));
     def.pageHeader.height = 7;
-    def.pageHeader.add(ReportItem::label(QStringLiteral("Booking No."), {0, 0, 30, 6}));
-    def.pageHeader.add(ReportItem::label(QStringLiteral("Date"), {30, 0, 30, 6}));
-    def.pageHeader.add(ReportItem::label(QStringLiteral("Start"), {60, 0, 20, 6}));
-    def.pageHeader.add(ReportItem::label(QStringLiteral("Fee"), {150, 0, 30, 6}).alignedRight());
+    def.pageHeader.add(ReportItem::label("Booking No.", {0, 0, 30, 6}));
     def.detail.height = 6;
-    def.detail.add(ReportItem::field(QStringLiteral("Bookingnr"), {0, 0, 30, 6})
-                       .named(QStringLiteral("Bookingnr")));
-    def.detail.add(ReportItem::field(R"(=DateAdd("d", bdato, #1/1/1900#))", {30, 0, 30, 6},
-                                     QStringLiteral("Short Date"))
-                       .named(QStringLiteral("Dato")));
-    def.detail.add(ReportItem::field(R"(=DateAdd("n", bstart, #12:00:00 AM#))", {60, 0, 20, 6},
-                                     QStringLiteral("h:mm"))
-                       .named(QStringLiteral("Start")));
     def.detail.add(
-        ReportItem::field(QStringLiteral("Pris"), {150, 0, 30, 6}, QStringLiteral("0.00"))
-            .named(QStringLiteral("Pris"))
-            .alignedRight());
-    def.reportFooter.height = 24;
-    def.reportFooter.add(ReportItem::label(QStringLiteral("Sum"), {110, 0, 30, 6}));
-    def.reportFooter.add(
-        ReportItem::sum(QStringLiteral("Pris"), {150, 0, 30, 6}, QStringLiteral("0.00"))
-            .named(QStringLiteral("txtPris"))
-            .alignedRight());
-    def.reportFooter.add(ReportItem::label({}, {110, 6, 30, 6}).named(QStringLiteral("Taxtex")));
-    def.reportFooter.add(ReportItem::label({}, {150, 6, 30, 6}).named(QStringLiteral("taxbel")));
-    def.reportFooter.add(ReportItem::label(QStringLiteral("Total"), {110, 12, 30, 6}));
-    def.reportFooter.add(ReportItem::label({}, {150, 12, 30, 6}).named(QStringLiteral("total")));
-    def.reportFooter.onFormat = [taxPercent, tax](BandFormat& band) {
-        const double sum = band.value(QStringLiteral("txtPris")).toDouble();
-        const double amount = tax ? sum * taxPercent / 100 : 0;
-        band.setText(QStringLiteral("Taxtex"),
-                     tax ? "Tax " + PlainNumber(taxPercent, band.locale()) + "%"
-                         : QStringLiteral("No Tax"));
-        band.setText(QStringLiteral("taxbel"),
-                     FormatNumber(amount, QStringLiteral("0.00"), band.locale()));
-        band.setText(QStringLiteral("total"),
-                     FormatNumber(sum + amount, QStringLiteral("0.00"), band.locale()));
+        ReportItem::field(R"(=DateAdd("d", bdato, #1/1/1900#))", {30, 0, 30, 6}, "Short Date")
+            .named("Dato"));
+    def.detail.add(
+        ReportItem::field(R"(=DateAdd("n", bstart, #12:00:00 AM#))", {60, 0, 20, 6}, "h:mm")
+            .named("Start"));
+    def.detail.add(ReportItem::field("Pris", {150, 0, 30, 6}, "0.00").named("Pris"));
+    def.reportFooter.height = 12;
+    def.reportFooter.add(ReportItem::sum("Pris", {150, 0, 30, 6}, "0.00").named("txtPris"));
+    def.reportFooter.add(ReportItem::label({}, {150, 6, 30, 6}).named("total"));
+    def.reportFooter.onFormat = [](BandFormat& band) {
+        const double sum = band.value("txtPris").toDouble();
+        band.setText("total", FormatNumber(sum * 1.125, "0.00", band.locale()));
     };
     def.pageFooter.height = 10;
-    def.pageFooter.add(ReportItem::label({}, {0, 0, 150, 5}).named(QStringLiteral("Cinfo1")));
-    def.pageFooter.add(ReportItem::pageNumber({150, 0, 30, 5}).named(QStringLiteral("page")));
+    def.pageFooter.add(ReportItem::label({}, {0, 0, 150, 5}).named("Cinfo1"));
+    def.pageFooter.add(ReportItem::pageNumber({150, 0, 30, 5}).named("page"));
     return def;
 }
 
@@ -243,42 +193,30 @@ ReportRows threeBookings()
 {
     const int day = dayNumber(QDate(2024, 3, 4));
     return ReportRows(
-        {QStringLiteral("Bookingnr"), QStringLiteral("Bdato"), QStringLiteral("Bstart"),
-         QStringLiteral("Pris")},
+        {"Bookingnr", "Bdato", "Bstart", "Pris"},
         {{101, day, 480, 100.0}, {102, day + 7, 480, 100.0}, {103, day + 14, 570, 100.0}});
 }
 
-TEST(ReportLayoutTest, ReceiptSumsThreeBookingsAndWorksOutTheTax)
+TEST(ReportLayoutTest, DetailsFormattedAndTheFooterEventSeesTheSum)
 {
-    const LaidOutReport withTax = LayoutReport(receiptDefinition(25, true), threeBookings(), kUs);
-    ASSERT_EQ(withTax.pageCount(), 1);
-    const LaidOutPage& page = withTax.pages[0];
-    EXPECT_EQ(page.textsNamed(QStringLiteral("Pris")), QStringList({"100.00", "100.00", "100.00"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("Dato")),
-              QStringList({"3/4/2024", "3/11/2024", "3/18/2024"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("Start")), QStringList({"8:00", "8:00", "9:30"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("txtPris")), QStringList{"300.00"});
-    EXPECT_EQ(page.textsNamed(QStringLiteral("Taxtex")), QStringList{"Tax 25%"});
-    EXPECT_EQ(page.textsNamed(QStringLiteral("taxbel")), QStringList{"75.00"});
-    EXPECT_EQ(page.textsNamed(QStringLiteral("total")), QStringList{"375.00"});
+    const LaidOutReport us = LayoutReport(receiptDefinition(), threeBookings(), kUs);
+    ASSERT_EQ(us.pageCount(), 1);
+    EXPECT_EQ(us.textsNamed("Pris"), QStringList({"100.00", "100.00", "100.00"}));
+    EXPECT_EQ(us.textsNamed("Dato"), QStringList({"3/4/2024", "3/11/2024", "3/18/2024"}));
+    EXPECT_EQ(us.textsNamed("Start"), QStringList({"8:00", "8:00", "9:30"}));
+    EXPECT_EQ(us.textsNamed("txtPris"), QStringList{"300.00"});
+    EXPECT_EQ(us.textsNamed("total"), QStringList{"337.50"});
 
-    const LaidOutReport noTax = LayoutReport(receiptDefinition(25, false), threeBookings(), kUs);
-    EXPECT_EQ(noTax.textsNamed(QStringLiteral("Taxtex")), QStringList{"No Tax"});
-    EXPECT_EQ(noTax.textsNamed(QStringLiteral("taxbel")), QStringList{"0.00"});
-    EXPECT_EQ(noTax.textsNamed(QStringLiteral("total")), QStringList{"300.00"});
-
-    const LaidOutReport danish =
-        LayoutReport(receiptDefinition(12.5, true), threeBookings(), kDanish);
-    EXPECT_EQ(danish.textsNamed(QStringLiteral("txtPris")), QStringList{"300,00"});
-    EXPECT_EQ(danish.textsNamed(QStringLiteral("Taxtex")), QStringList{"Tax 12,5%"});
-    EXPECT_EQ(danish.textsNamed(QStringLiteral("taxbel")), QStringList{"37,50"});
+    const LaidOutReport danish = LayoutReport(receiptDefinition(), threeBookings(), kDanish);
+    EXPECT_EQ(danish.textsNamed("txtPris"), QStringList{"300,00"});
+    EXPECT_EQ(danish.textsNamed("total"), QStringList{"337,50"});
 }
 
 TEST(ReportLayoutTest, BandsGoDownThePageInOrderWithTheFooterAtTheBottom)
 {
-    ReportDefinition def = receiptDefinition(25, true);
+    ReportDefinition def = receiptDefinition();
     // Texts set by name before the run reach every page.
-    def.item(QStringLiteral("cinfo1"))->text = QStringLiteral("Town Hall, Main St 1, 1000 Town");
+    def.item("cinfo1")->text = "Town Hall, Main St 1, 1000 Town";
     const LaidOutReport report = LayoutReport(def, threeBookings(), kUs);
     const QVector<PlacedBand>& bands = report.pages[0].bands;
     QVector<BandKind> kinds;
@@ -291,18 +229,17 @@ TEST(ReportLayoutTest, BandsGoDownThePageInOrderWithTheFooterAtTheBottom)
         EXPECT_DOUBLE_EQ(bands[i].rect.top(), bands[i - 1].rect.bottom()) << "band " << i;
     EXPECT_DOUBLE_EQ(bands.back().rect.bottom(), report.paperSize.height() - def.margins.bottom());
     EXPECT_DOUBLE_EQ(bands[0].rect.top(), def.margins.top());
-    EXPECT_EQ(report.textsNamed(QStringLiteral("Cinfo1")),
-              QStringList{"Town Hall, Main St 1, 1000 Town"});
-    EXPECT_EQ(report.textsNamed(QStringLiteral("page")), QStringList{"Page 1 of 1"});
+    EXPECT_EQ(report.textsNamed("Cinfo1"), QStringList{"Town Hall, Main St 1, 1000 Town"});
+    EXPECT_EQ(report.textsNamed("page"), QStringList{"Page 1 of 1"});
 }
 
 TEST(ReportLayoutTest, NoRowsStillPrintsHeadersFootersAndZeroSums)
 {
-    const LaidOutReport report = LayoutReport(receiptDefinition(25, true), ReportRows(), kUs);
+    const LaidOutReport report = LayoutReport(receiptDefinition(), ReportRows(), kUs);
     ASSERT_EQ(report.pageCount(), 1);
     EXPECT_TRUE(report.pages[0].hasText(" Booking Reciept"));
     EXPECT_TRUE(report.pages[0].hasText("Booking No."));
-    EXPECT_EQ(report.textsNamed(QStringLiteral("txtPris")), QStringList{"0.00"});
+    EXPECT_EQ(report.textsNamed("txtPris"), QStringList{"0.00"});
     EXPECT_TRUE(report.pages[0].bandsOf(BandKind::Detail).isEmpty());
 }
 
@@ -311,7 +248,6 @@ TEST(ReportLayoutTest, NoRowsStillPrintsHeadersFootersAndZeroSums)
 struct ArchiveRow {
     const char* group;
     const char* type;
-    int persons;
     int start;
     int end;
     double fee;
@@ -319,12 +255,10 @@ struct ArchiveRow {
 
 ReportRows archiveRows(const QVector<ArchiveRow>& data)
 {
-    ReportRows rows({QStringLiteral("OverGruppenavn"), QStringLiteral("Lokalitetsnavn"),
-                     QStringLiteral("Antalpers"), QStringLiteral("Bstart"), QStringLiteral("Bslut"),
-                     QStringLiteral("Pris")});
+    ReportRows rows({"OverGruppenavn", "Lokalitetsnavn", "Bstart", "Bslut", "Pris"});
     for (const ArchiveRow& r : data)
-        rows.append({QString::fromUtf8(r.group), QString::fromUtf8(r.type), r.persons, r.start,
-                     r.end, r.fee < 0 ? QVariant() : QVariant(r.fee)});
+        rows.append({QString::fromUtf8(r.group), QString::fromUtf8(r.type), r.start, r.end,
+                     r.fee < 0 ? QVariant() : QVariant(r.fee)});
     return rows;
 }
 
@@ -332,71 +266,56 @@ ReportDefinition archiveDefinition()
 {
     ReportDefinition def;
     def.pageHeader.height = 6;
-    def.pageHeader.add(ReportItem::label(QStringLiteral("#Bookings"), {80, 0, 20, 6}));
+    def.pageHeader.add(ReportItem::label("#Bookings", {80, 0, 20, 6}));
     const RowFunction hours = [](const ReportRow& row) -> QVariant {
-        return (row.value(QStringLiteral("Bslut")).toDouble()
-                - row.value(QStringLiteral("Bstart")).toDouble())
-               / 60.0;
+        return (row.value("Bslut").toDouble() - row.value("Bstart").toDouble()) / 60.0;
     };
     for (int level = 0; level < 2; ++level) {
-        const QString field =
-            level == 0 ? QStringLiteral("OverGruppenavn") : QStringLiteral("Lokalitetsnavn");
+        const QString field = level == 0 ? "OverGruppenavn" : "Lokalitetsnavn";
         ReportGroup& g = def.addGroup(field);
         g.header.height = 6;
         g.header.add(ReportItem::field(field, {level * 5.0, 0, 60, 6}).named("head" + field));
         g.footer.height = 6;
-        g.footer.add(
-            ReportItem::count(QStringLiteral("Pris"), {80, 0, 20, 6}, QStringLiteral("#,##0"))
-                .named(QStringLiteral("count%1").arg(level)));
-        g.footer.add(
-            ReportItem::sum(QStringLiteral("Antalpers"), {100, 0, 20, 6}, QStringLiteral("#,##0"))
-                .named(QStringLiteral("persons%1").arg(level)));
-        ReportItem h = ReportItem::sum({}, {120, 0, 20, 6}, QStringLiteral("#,##0.00"));
+        g.footer.add(ReportItem::count("Pris", {80, 0, 20, 6}, "#,##0")
+                         .named(QStringLiteral("count%1").arg(level)));
+        ReportItem h = ReportItem::sum({}, {120, 0, 20, 6}, "#,##0.00");
         h.compute = hours;
         g.footer.add(h.named(QStringLiteral("hours%1").arg(level)));
-        g.footer.add(
-            ReportItem::sum(QStringLiteral("Pris"), {140, 0, 30, 6}, QStringLiteral("#,##0.00"))
-                .named(QStringLiteral("fee%1").arg(level)));
+        g.footer.add(ReportItem::sum("Pris", {140, 0, 30, 6}, "#,##0.00")
+                         .named(QStringLiteral("fee%1").arg(level)));
     }
     def.detail.height = 5;
     def.detail.visible = false;
     def.reportFooter.height = 6;
-    def.reportFooter.add(
-        ReportItem::sum(QStringLiteral("Pris"), {140, 0, 30, 6}, QStringLiteral("#,##0.00"))
-            .named(QStringLiteral("grandfee")));
-    def.reportFooter.add(ReportItem::count(QStringLiteral("Pris"), {80, 0, 20, 6})
-                             .named(QStringLiteral("grandcount")));
+    def.reportFooter.add(ReportItem::sum("Pris", {140, 0, 30, 6}, "#,##0.00").named("grandfee"));
+    def.reportFooter.add(ReportItem::count("Pris", {80, 0, 20, 6}).named("grandcount"));
     return def;
 }
 
 TEST(ReportLayoutTest, GroupFootersCarryTheirOwnGroupsCountsAndSums)
 {
     const ReportRows rows = archiveRows({
-        {"Halls", "Large", 10, 480, 570, 1000.0}, // 08:00 - 09:30
-        {"Halls", "Large", 20, 600, 660, 250.5},
-        {"Halls", "Small", 5, 480, 540, 100.0},
-        {"Vehicles", "Vans", 2, 480, 1080, 1200.0},
-        {"Vehicles", "Vans", 3, 480, 600, -1}, // no fee recorded
+        {"Halls", "Large", 480, 570, 1000.0}, // 08:00 - 09:30
+        {"Halls", "Large", 600, 660, 250.5},
+        {"Halls", "Small", 480, 540, 100.0},
+        {"Vehicles", "Vans", 480, 1080, 1200.0},
+        {"Vehicles", "Vans", 480, 600, -1}, // no fee recorded
     });
     const LaidOutReport report = LayoutReport(archiveDefinition(), rows, kUs);
     ASSERT_EQ(report.pageCount(), 1);
     const LaidOutPage& page = report.pages[0];
 
-    EXPECT_EQ(page.textsNamed(QStringLiteral("headOverGruppenavn")),
-              QStringList({"Halls", "Vehicles"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("headLokalitetsnavn")),
-              QStringList({"Large", "Small", "Vans"}));
+    EXPECT_EQ(page.textsNamed("headOverGruppenavn"), QStringList({"Halls", "Vehicles"}));
+    EXPECT_EQ(page.textsNamed("headLokalitetsnavn"), QStringList({"Large", "Small", "Vans"}));
     // Counts skip empty values.
-    EXPECT_EQ(page.textsNamed(QStringLiteral("count1")), QStringList({"2", "1", "1"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("persons1")), QStringList({"30", "5", "5"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("hours1")), QStringList({"2.50", "1.00", "12.00"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("fee1")),
-              QStringList({"1,250.50", "100.00", "1,200.00"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("count0")), QStringList({"3", "1"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("fee0")), QStringList({"1,350.50", "1,200.00"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("hours0")), QStringList({"3.50", "12.00"}));
-    EXPECT_EQ(page.textsNamed(QStringLiteral("grandfee")), QStringList{"2,550.50"});
-    EXPECT_EQ(page.textsNamed(QStringLiteral("grandcount")), QStringList{"4"});
+    EXPECT_EQ(page.textsNamed("count1"), QStringList({"2", "1", "1"}));
+    EXPECT_EQ(page.textsNamed("hours1"), QStringList({"2.50", "1.00", "12.00"}));
+    EXPECT_EQ(page.textsNamed("fee1"), QStringList({"1,250.50", "100.00", "1,200.00"}));
+    EXPECT_EQ(page.textsNamed("count0"), QStringList({"3", "1"}));
+    EXPECT_EQ(page.textsNamed("fee0"), QStringList({"1,350.50", "1,200.00"}));
+    EXPECT_EQ(page.textsNamed("hours0"), QStringList({"3.50", "12.00"}));
+    EXPECT_EQ(page.textsNamed("grandfee"), QStringList{"2,550.50"});
+    EXPECT_EQ(page.textsNamed("grandcount"), QStringList{"4"});
     EXPECT_TRUE(page.bandsOf(BandKind::Detail).isEmpty()); // hidden details still count
 
     // Headers open outermost first, footers close innermost first.
@@ -415,19 +334,17 @@ TEST(ReportLayoutTest, AnInnerGroupBreaksWhenAnOuterKeyChangesEvenWithTheSameNam
 {
     // Both groups have a type called "Main": it must still close and reopen.
     const ReportRows rows = archiveRows({
-        {"Halls", "Main", 1, 0, 60, 10.0},
-        {"Rooms", "Main", 1, 0, 60, 20.0},
+        {"Halls", "Main", 0, 60, 10.0},
+        {"Rooms", "Main", 0, 60, 20.0},
     });
     const LaidOutReport report = LayoutReport(archiveDefinition(), rows, kUs);
-    EXPECT_EQ(report.textsNamed(QStringLiteral("fee1")), QStringList({"10.00", "20.00"}));
-    EXPECT_EQ(report.textsNamed(QStringLiteral("headLokalitetsnavn")),
-              QStringList({"Main", "Main"}));
+    EXPECT_EQ(report.textsNamed("fee1"), QStringList({"10.00", "20.00"}));
+    EXPECT_EQ(report.textsNamed("headLokalitetsnavn"), QStringList({"Main", "Main"}));
 }
 
 ReportRows manyBookings(int count, int perGroup)
 {
-    ReportRows rows(
-        {QStringLiteral("Gruppe"), QStringLiteral("Bookingnr"), QStringLiteral("Pris")});
+    ReportRows rows({"Gruppe", "Bookingnr", "Pris"});
     for (int i = 0; i < count; ++i)
         rows.append({QStringLiteral("Group %1").arg(QChar(u'A' + i / perGroup)), i + 1, 10.0});
     return rows;
@@ -437,68 +354,48 @@ ReportDefinition groupedList()
 {
     ReportDefinition def;
     def.reportHeader.height = 15;
-    def.reportHeader.add(ReportItem::label(QStringLiteral("BOOKING OVERVIEW"), {0, 0, 100, 10}));
+    def.reportHeader.add(ReportItem::label("BOOKING OVERVIEW", {0, 0, 100, 10}));
     def.pageHeader.height = 8;
-    def.pageHeader.add(ReportItem::label(QStringLiteral("Booking No."), {0, 0, 40, 6})
-                           .named(QStringLiteral("cap")));
-    ReportGroup& g = def.addGroup(QStringLiteral("Gruppe"));
+    def.pageHeader.add(ReportItem::label("Booking No.", {0, 0, 40, 6}).named("cap"));
+    ReportGroup& g = def.addGroup("Gruppe");
     g.header.height = 8;
-    g.header.add(
-        ReportItem::field(QStringLiteral("Gruppe"), {0, 0, 80, 8}).named(QStringLiteral("group")));
+    g.header.add(ReportItem::field("Gruppe", {0, 0, 80, 8}).named("group"));
     g.footer.height = 6;
-    g.footer.add(ReportItem::sum(QStringLiteral("Pris"), {100, 0, 30, 6}, QStringLiteral("0.00"))
-                     .named(QStringLiteral("groupsum")));
+    g.footer.add(ReportItem::sum("Pris", {100, 0, 30, 6}, "0.00").named("groupsum"));
     def.detail.height = 6;
-    def.detail.add(
-        ReportItem::field(QStringLiteral("Bookingnr"), {0, 0, 30, 6}).named(QStringLiteral("nr")));
+    def.detail.add(ReportItem::field("Bookingnr", {0, 0, 30, 6}).named("nr"));
     def.pageFooter.height = 10;
-    def.pageFooter.add(ReportItem::pageNumber({100, 2, 60, 6}).named(QStringLiteral("page")));
+    def.pageFooter.add(ReportItem::pageNumber({100, 2, 60, 6}).named("page"));
     return def;
-}
-
-// The footer's top on every page, from the first page footer placed.
-qreal footerTop(const LaidOutReport& report)
-{
-    return report.pages[0].bandsOf(BandKind::PageFooter).value(0).rect.top();
 }
 
 TEST(ReportLayoutTest, LongReportsRepeatPageHeaderAndFooterOnEveryPage)
 {
     const LaidOutReport report = LayoutReport(groupedList(), manyBookings(120, 40), kUs);
     ASSERT_GT(report.pageCount(), 3);
-    const qreal bottom = footerTop(report);
-    QStringList numbers;
+    const qreal bottom = report.pages[0].bandsOf(BandKind::PageFooter).value(0).rect.top();
+    QStringList numbers, expected, rows, allRows;
     for (int p = 0; p < report.pageCount(); ++p) {
         const LaidOutPage& page = report.pages[p];
-        EXPECT_EQ(page.textsNamed(QStringLiteral("cap")), QStringList{"Booking No."}) << p;
+        EXPECT_EQ(page.textsNamed("cap"), QStringList{"Booking No."}) << p;
         EXPECT_EQ(page.bandsOf(BandKind::PageFooter).size(), 1) << p;
         EXPECT_DOUBLE_EQ(page.bandsOf(BandKind::PageFooter)[0].rect.top(), bottom) << p;
-        numbers << page.textsNamed(QStringLiteral("page"));
-        for (const PlacedBand& b : page.bands) {
-            if (b.kind != BandKind::PageFooter) {
-                EXPECT_LE(b.rect.bottom(), bottom + 1e-9)
-                    << "page " << p << " runs into its footer";
-            }
-        }
+        for (const PlacedBand& b : page.bands)
+            EXPECT_TRUE(b.kind == BandKind::PageFooter || b.rect.bottom() <= bottom + 1e-9)
+                << "page " << p << " runs into its footer";
+        EXPECT_EQ(page.hasText("BOOKING OVERVIEW"), p == 0) << p;
+        numbers << page.textsNamed("page");
+        expected << QStringLiteral("Page %1 of %2").arg(p + 1).arg(report.pageCount());
+        rows << page.textsNamed("nr");
     }
-    QStringList expected;
-    for (int p = 1; p <= report.pageCount(); ++p)
-        expected << QStringLiteral("Page %1 of %2").arg(p).arg(report.pageCount());
     EXPECT_EQ(numbers, expected);
-    EXPECT_EQ(report.pageOf(QStringLiteral("BOOKING OVERVIEW")), 0);
-    EXPECT_EQ(report.pages[1].textsNamed(QStringLiteral("BOOKING OVERVIEW")).size(), 0);
-
     // Every row printed once, in order, and the page fills before it turns.
-    QStringList all;
-    for (const LaidOutPage& page : report.pages)
-        all << page.textsNamed(QStringLiteral("nr"));
-    ASSERT_EQ(all.size(), 120);
-    for (int i = 0; i < 120; ++i)
-        EXPECT_EQ(all[i], QString::number(i + 1));
+    for (int i = 1; i <= 120; ++i)
+        allRows << QString::number(i);
+    EXPECT_EQ(rows, allRows);
     const PlacedBand last = report.pages[0].bands[report.pages[0].bands.size() - 2];
     EXPECT_GT(last.rect.bottom() + groupedList().detail.height, bottom);
-    EXPECT_EQ(report.textsNamed(QStringLiteral("groupsum")),
-              QStringList({"400.00", "400.00", "400.00"}));
+    EXPECT_EQ(report.textsNamed("groupsum"), QStringList({"400.00", "400.00", "400.00"}));
 }
 
 TEST(ReportLayoutTest, GroupsStartOnTheirOwnPageWhenAsked)
@@ -507,11 +404,11 @@ TEST(ReportLayoutTest, GroupsStartOnTheirOwnPageWhenAsked)
     def.groups[0].header.newPageBefore = true;
     const LaidOutReport report = LayoutReport(def, manyBookings(9, 3), kUs);
     ASSERT_EQ(report.pageCount(), 3);
-    EXPECT_EQ(report.pageOf(QStringLiteral("Group A")), 0); // the first group does not leave page 1
-    EXPECT_EQ(report.pageOf(QStringLiteral("Group B")), 1);
-    EXPECT_EQ(report.pageOf(QStringLiteral("Group C")), 2);
+    EXPECT_EQ(report.pageOf("Group A"), 0); // the first group does not leave page 1
+    EXPECT_EQ(report.pageOf("Group B"), 1);
+    EXPECT_EQ(report.pageOf("Group C"), 2);
     for (const LaidOutPage& page : report.pages)
-        EXPECT_EQ(page.textsNamed(QStringLiteral("nr")).size(), 3);
+        EXPECT_EQ(page.textsNamed("nr").size(), 3);
 }
 
 TEST(ReportLayoutTest, AContinuedGroupRepeatsItsHeaderOnTheNextPage)
@@ -520,8 +417,8 @@ TEST(ReportLayoutTest, AContinuedGroupRepeatsItsHeaderOnTheNextPage)
     def.groups[0].header.repeatOnNewPage = true;
     const LaidOutReport report = LayoutReport(def, manyBookings(60, 60), kUs);
     ASSERT_EQ(report.pageCount(), 2);
-    EXPECT_EQ(report.pages[0].textsNamed(QStringLiteral("group")), QStringList{"Group A"});
-    EXPECT_EQ(report.pages[1].textsNamed(QStringLiteral("group")), QStringList{"Group A"});
+    EXPECT_EQ(report.pages[0].textsNamed("group"), QStringList{"Group A"});
+    EXPECT_EQ(report.pages[1].textsNamed("group"), QStringList{"Group A"});
     // Right below the page header, before the rows that follow.
     const QVector<PlacedBand>& bands = report.pages[1].bands;
     ASSERT_GE(bands.size(), 3);
@@ -531,62 +428,48 @@ TEST(ReportLayoutTest, AContinuedGroupRepeatsItsHeaderOnTheNextPage)
 
     def.groups[0].header.repeatOnNewPage = false;
     const LaidOutReport plain = LayoutReport(def, manyBookings(60, 60), kUs);
-    EXPECT_TRUE(plain.pages[1].textsNamed(QStringLiteral("group")).isEmpty());
+    EXPECT_TRUE(plain.pages[1].textsNamed("group").isEmpty());
 }
 
-// Rows that leave a few millimetres at the bottom of page 1 for group B.
-int rowsFillingPageOneUpTo(const ReportDefinition& def, qreal roomLeft)
+// Rows of group A that leave roomLeft millimetres at the bottom of page 1,
+// then five rows of group B (1000 to 1004).
+ReportRows rowsLeavingRoomForGroupB(const ReportDefinition& def, qreal roomLeft)
 {
     const qreal body = def.paperSize().height() - def.margins.top() - def.margins.bottom()
                        - def.pageFooter.height - def.reportHeader.height - def.pageHeader.height;
     const qreal perGroup = def.groups[0].header.height + def.groups[0].footer.height;
-    return int((body - perGroup - roomLeft) / def.detail.height);
-}
-
-TEST(ReportLayoutTest, KeepTogetherMovesAGroupThatWouldSplit)
-{
-    ReportDefinition def = groupedList();
-    const int first = rowsFillingPageOneUpTo(def, 20); // 20 mm left: B's header and 1 row fit
-    ReportRows rows(
-        {QStringLiteral("Gruppe"), QStringLiteral("Bookingnr"), QStringLiteral("Pris")});
+    const int first = int((body - perGroup - roomLeft) / def.detail.height);
+    ReportRows rows({"Gruppe", "Bookingnr", "Pris"});
     for (int i = 0; i < first; ++i)
-        rows.append({QStringLiteral("Group A"), i, 1.0});
+        rows.append({"Group A", i, 1.0});
     for (int i = 0; i < 5; ++i)
-        rows.append({QStringLiteral("Group B"), 1000 + i, 1.0});
-
-    const LaidOutReport loose = LayoutReport(def, rows, kUs);
-    EXPECT_EQ(loose.pageOf(QStringLiteral("Group B")), 0);
-    EXPECT_EQ(loose.pageOf(QStringLiteral("1004")), 1);
-
-    def.groups[0].keep = GroupKeep::All;
-    const LaidOutReport kept = LayoutReport(def, rows, kUs);
-    EXPECT_EQ(kept.pageOf(QStringLiteral("Group B")), 1);
-    EXPECT_EQ(kept.pageOf(QStringLiteral("1000")), 1);
-    EXPECT_EQ(kept.pageOf(QStringLiteral("1004")), 1);
-
-    // With only the first row required, B's header stays as 1000 fits below it.
-    def.groups[0].keep = GroupKeep::WithFirstDetail;
-    const LaidOutReport firstRow = LayoutReport(def, rows, kUs);
-    EXPECT_EQ(firstRow.pageOf(QStringLiteral("Group B")), 0);
-    EXPECT_EQ(firstRow.pageOf(QStringLiteral("1000")), 0);
+        rows.append({"Group B", 1000 + i, 1.0});
+    return rows;
 }
 
-TEST(ReportLayoutTest, KeepWithFirstDetailLeavesNoHeaderAloneAtThePageBottom)
+TEST(ReportLayoutTest, KeepRulesMoveAGroupRatherThanSplitIt)
 {
-    ReportDefinition def = groupedList();
-    def.groups[0].keep = GroupKeep::WithFirstDetail;
-    const int first = rowsFillingPageOneUpTo(def, 10); // room for B's header only
-    ReportRows rows(
-        {QStringLiteral("Gruppe"), QStringLiteral("Bookingnr"), QStringLiteral("Pris")});
-    for (int i = 0; i < first; ++i)
-        rows.append({QStringLiteral("Group A"), i, 1.0});
-    rows.append({QStringLiteral("Group B"), 1000, 1.0});
-    const LaidOutReport report = LayoutReport(def, rows, kUs);
-    EXPECT_EQ(report.pageOf(QStringLiteral("Group B")), 1);
-    EXPECT_EQ(report.pageOf(QStringLiteral("1000")), 1);
-
-    def.groups[0].keep = GroupKeep::None;
-    EXPECT_EQ(LayoutReport(def, rows, kUs).pageOf(QStringLiteral("Group B")), 0);
+    struct Case {
+        qreal roomLeft;
+        GroupKeep keep;
+        int headerPage, firstRowPage, lastRowPage;
+    };
+    const Case cases[] = {
+        {20, GroupKeep::None, 0, 0, 1},            // B's header and one row fit, the rest turns
+        {20, GroupKeep::All, 1, 1, 1},             // the whole group moves
+        {20, GroupKeep::WithFirstDetail, 0, 0, 1}, // its first row fits below the header
+        {10, GroupKeep::None, 0, 1, 1},            // room for the header alone
+        {10, GroupKeep::WithFirstDetail, 1, 1, 1}, // no header left alone at the bottom
+    };
+    for (const Case& c : cases) {
+        ReportDefinition def = groupedList();
+        def.groups[0].keep = c.keep;
+        const LaidOutReport r = LayoutReport(def, rowsLeavingRoomForGroupB(def, c.roomLeft), kUs);
+        SCOPED_TRACE(testing::Message() << c.roomLeft << " mm, keep " << int(c.keep));
+        EXPECT_EQ(r.pageOf("Group B"), c.headerPage);
+        EXPECT_EQ(r.pageOf("1000"), c.firstRowPage);
+        EXPECT_EQ(r.pageOf("1004"), c.lastRowPage);
+    }
 }
 
 TEST(ReportLayoutTest, ABandTallerThanAPageIsPlacedOnceInsteadOfLoopingForever)
@@ -594,7 +477,7 @@ TEST(ReportLayoutTest, ABandTallerThanAPageIsPlacedOnceInsteadOfLoopingForever)
     ReportDefinition def = groupedList();
     def.detail.height = 400;
     const LaidOutReport report = LayoutReport(def, manyBookings(2, 2), kUs);
-    EXPECT_EQ(report.textsNamed(QStringLiteral("nr")), QStringList({"1", "2"}));
+    EXPECT_EQ(report.textsNamed("nr"), QStringList({"1", "2"}));
     // Each overlong row on a page of its own, the group footer after them.
     EXPECT_EQ(report.pageCount(), 4);
 }
@@ -602,34 +485,28 @@ TEST(ReportLayoutTest, ABandTallerThanAPageIsPlacedOnceInsteadOfLoopingForever)
 TEST(ReportLayoutTest, FormatEventsSetTextsHideItemsAndDropBands)
 {
     ReportDefinition def;
-    ReportGroup& g = def.addGroup(QStringLiteral("Kontotype"));
+    ReportGroup& g = def.addGroup("Kontotype");
     g.header.height = 6;
-    g.header.add(ReportItem::label({}, {0, 0, 40, 6}).named(QStringLiteral("txttype")));
+    g.header.add(ReportItem::label({}, {0, 0, 40, 6}).named("txttype"));
     g.header.onFormat = [](BandFormat& band) {
-        band.setText(QStringLiteral("txttype"),
-                     band.row().value(QStringLiteral("kontotype")).toString() == "p"
-                         ? QStringLiteral("Personal")
-                         : QStringLiteral("Group"));
+        band.setText("txttype",
+                     band.row().value("kontotype").toString() == "p" ? "Personal" : "Group");
     };
     def.detail.height = 5;
-    def.detail.add(ReportItem::field(QStringLiteral("Kontonavn"), {0, 0, 40, 5})
-                       .named(QStringLiteral("name")));
-    def.detail.add(
-        ReportItem::label(QStringLiteral("admin"), {40, 0, 20, 5}).named(QStringLiteral("admin")));
+    def.detail.add(ReportItem::field("Kontonavn", {0, 0, 40, 5}).named("name"));
+    def.detail.add(ReportItem::label("admin", {40, 0, 20, 5}).named("admin"));
     def.detail.onFormat = [](BandFormat& band) {
-        if (band.row().value(QStringLiteral("Kontonavn")).toString() == "hidden")
+        if (band.row().value("Kontonavn").toString() == "hidden")
             band.cancel();
-        band.setVisible(QStringLiteral("admin"),
-                        band.row().value(QStringLiteral("admin")).toBool());
+        band.setVisible("admin", band.row().value("admin").toBool());
     };
     const ReportRows rows(
-        {QStringLiteral("Kontotype"), QStringLiteral("Kontonavn"), QStringLiteral("admin")},
+        {"Kontotype", "Kontonavn", "admin"},
         {{"g", "Choir", false}, {"p", "Ann", true}, {"p", "hidden", true}, {"x", "Club", false}});
     const LaidOutReport report = LayoutReport(def, rows, kUs);
-    EXPECT_EQ(report.textsNamed(QStringLiteral("txttype")),
-              QStringList({"Group", "Personal", "Group"}));
-    EXPECT_EQ(report.textsNamed(QStringLiteral("name")), QStringList({"Choir", "Ann", "Club"}));
-    EXPECT_EQ(report.textsNamed(QStringLiteral("admin")), QStringList{"admin"});
+    EXPECT_EQ(report.textsNamed("txttype"), QStringList({"Group", "Personal", "Group"}));
+    EXPECT_EQ(report.textsNamed("name"), QStringList({"Choir", "Ann", "Club"}));
+    EXPECT_EQ(report.textsNamed("admin"), QStringList{"admin"});
 }
 
 TEST(ReportLayoutTest, PicturesFromAnImageOrFromAPictureField)
@@ -643,12 +520,10 @@ TEST(ReportLayoutTest, PicturesFromAnImageOrFromAPictureField)
 
     ReportDefinition def;
     def.reportHeader.height = 20;
-    def.reportHeader.add(
-        ReportItem::picture(logo, {150, 0, 30, 15}).named(QStringLiteral("fixed")));
+    def.reportHeader.add(ReportItem::picture(logo, {150, 0, 30, 15}).named("fixed"));
     def.detail.height = 20;
-    def.detail.add(ReportItem::pictureField(QStringLiteral("Logopic"), {0, 0, 30, 15})
-                       .named(QStringLiteral("OLE1")));
-    const ReportRows rows({QStringLiteral("Logopic")}, {{png}, {QVariant()}, {QByteArray("junk")}});
+    def.detail.add(ReportItem::pictureField("Logopic", {0, 0, 30, 15}).named("OLE1"));
+    const ReportRows rows({"Logopic"}, {{png}, {QVariant()}, {QByteArray("junk")}});
     const LaidOutReport report = LayoutReport(def, rows, kUs);
     QVector<QSize> sizes;
     for (const PlacedItem& item : report.pages[0].items)
@@ -656,7 +531,7 @@ TEST(ReportLayoutTest, PicturesFromAnImageOrFromAPictureField)
             sizes << item.image.size();
     // Empty and unreadable pictures leave their place empty.
     EXPECT_EQ(sizes, (QVector<QSize>{QSize(40, 20), QSize(40, 20)}));
-    EXPECT_EQ(report.pages[0].find(QStringLiteral("OLE1"))->rect, QRectF(15, 32, 30, 15));
+    EXPECT_EQ(report.pages[0].find("OLE1")->rect, QRectF(15, 32, 30, 15));
 }
 
 // ---------------------------------------------------------------- output
@@ -673,7 +548,7 @@ QString runTool(const QString& program, const QStringList& args)
 TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePages)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("overview.pdf"));
+    const QString path = dir.filePath("overview.pdf");
     ReportDefinition def = groupedList();
     def.groups[0].header.newPageBefore = true;
     const LaidOutReport report = LayoutReport(def, manyBookings(40, 20), kUs);
@@ -681,40 +556,22 @@ TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePages)
     QString error;
     ASSERT_TRUE(PrintToPdf(report, path, &error)) << error.toStdString();
 
-    EXPECT_TRUE(
-        runTool(QStringLiteral("pdfinfo"), {path}).contains(QRegularExpression("Pages:\\s+2\\b")));
-    const QString page1 =
-        runTool(QStringLiteral("pdftotext"), {"-layout", "-f", "1", "-l", "1", path, "-"});
-    const QString page2 =
-        runTool(QStringLiteral("pdftotext"), {"-layout", "-f", "2", "-l", "2", path, "-"});
-    EXPECT_TRUE(page1.contains("BOOKING OVERVIEW"));
-    EXPECT_TRUE(page1.contains("Group A"));
-    EXPECT_TRUE(page1.contains("Page 1 of 2"));
-    EXPECT_TRUE(page2.contains("Booking No."));
-    EXPECT_TRUE(page2.contains("Group B"));
-    EXPECT_TRUE(page2.contains("Page 2 of 2"));
-    EXPECT_TRUE(page2.contains("200.00"));
+    EXPECT_TRUE(runTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+2\\b")));
+    const QString page1 = runTool("pdftotext", {"-layout", "-f", "1", "-l", "1", path, "-"});
+    const QString page2 = runTool("pdftotext", {"-layout", "-f", "2", "-l", "2", path, "-"});
+    for (const char* text : {"BOOKING OVERVIEW", "Group A", "Page 1 of 2"})
+        EXPECT_TRUE(page1.contains(text)) << text;
+    for (const char* text : {"Booking No.", "Group B", "Page 2 of 2", "200.00"})
+        EXPECT_TRUE(page2.contains(text)) << text;
     EXPECT_FALSE(page2.contains("Group A"));
     EXPECT_FALSE(page2.contains("BOOKING OVERVIEW"));
-}
-
-TEST(ReportOutputTest, ReceiptPdfReadsBackWithItsSumsInTheLocalesFormat)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("receipt.pdf"));
-    ASSERT_TRUE(Report(receiptDefinition(25, true), threeBookings(), kDanish).printToPdf(path));
-    const QString text = runTool(QStringLiteral("pdftotext"), {"-layout", path, "-"});
-    for (const char* expected : {"Booking Reciept", "Booking No.", "300,00", "Tax 25%", "75,00",
-                                 "375,00", "04.03.2024", "9:30", "Page 1 of 1"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n"
-                                                                << text.toStdString();
 }
 
 TEST(ReportOutputTest, PdfToAFolderThatIsNotThereFailsWithAReason)
 {
     QString error;
     EXPECT_FALSE(PrintToPdf(LayoutReport(groupedList(), manyBookings(3, 3), kUs),
-                            QStringLiteral("/nonexistent/folder/x.pdf"), &error));
+                            "/nonexistent/folder/x.pdf", &error));
     EXPECT_TRUE(error.contains("/nonexistent/folder/x.pdf"));
 }
 
@@ -742,28 +599,26 @@ TEST(ListPrintTest, HeadingsRepeatPerPageAndTheTitleOpensTheList)
     QVector<QStringList> rows;
     for (int i = 1; i <= 100; ++i)
         rows << QStringList{QStringLiteral("Room %1").arg(i), QString::number(i * 2), "x"};
-    const Report report = ListPrintReport(QStringLiteral("Resources"), QStringLiteral("All groups"),
-                                          {{QStringLiteral("Name"), 60},
-                                           {QStringLiteral("#Pers"), 20, Qt::AlignRight},
-                                           {QStringLiteral("Notes"), 60}},
-                                          rows);
+    const Report report =
+        ListPrintReport("Resources", "All groups",
+                        {{"Name", 60}, {"#Pers", 20, Qt::AlignRight}, {"Notes", 60}}, rows);
     const LaidOutReport laid = report.layout();
     ASSERT_GE(laid.pageCount(), 2);
     EXPECT_EQ(laid.orientation, QPageLayout::Portrait);
-    EXPECT_EQ(laid.pages[0].textsNamed(QStringLiteral("title")), QStringList{"Resources"});
-    EXPECT_EQ(laid.pages[0].textsNamed(QStringLiteral("subtitle")), QStringList{"All groups"});
-    EXPECT_TRUE(laid.pages[1].textsNamed(QStringLiteral("title")).isEmpty());
+    EXPECT_EQ(laid.pages[0].textsNamed("title"), QStringList{"Resources"});
+    EXPECT_EQ(laid.pages[0].textsNamed("subtitle"), QStringList{"All groups"});
+    EXPECT_TRUE(laid.pages[1].textsNamed("title").isEmpty());
     QStringList names;
     for (int p = 0; p < laid.pageCount(); ++p) {
-        EXPECT_EQ(laid.pages[p].textsNamed(QStringLiteral("heading1")), QStringList{"#Pers"});
-        EXPECT_EQ(laid.pages[p].textsNamed(QStringLiteral("page")),
+        EXPECT_EQ(laid.pages[p].textsNamed("heading1"), QStringList{"#Pers"});
+        EXPECT_EQ(laid.pages[p].textsNamed("page"),
                   QStringList{QStringLiteral("Page %1 of %2").arg(p + 1).arg(laid.pageCount())});
-        names << laid.pages[p].textsNamed(QStringLiteral("c0"));
+        names << laid.pages[p].textsNamed("c0");
     }
     EXPECT_EQ(names.size(), 100);
     EXPECT_EQ(names.front(), "Room 1");
     EXPECT_EQ(names.back(), "Room 100");
-    EXPECT_TRUE(laid.pages[0].find(QStringLiteral("c1"))->alignment & Qt::AlignRight);
+    EXPECT_TRUE(laid.pages[0].find("c1")->alignment & Qt::AlignRight);
 }
 
 TEST(ListPrintTest, WideListsTurnToLandscapeAndShrinkToFit)
@@ -772,7 +627,7 @@ TEST(ListPrintTest, WideListsTurnToLandscapeAndShrinkToFit)
     const ReportDefinition def = ListPrintDefinition("Wide", {}, columns);
     EXPECT_EQ(def.orientation, QPageLayout::Landscape);
     const LaidOutReport laid = LayoutReport(def, ListPrintRows(3, {{"1", "2", "3"}}), kUs);
-    const PlacedItem* last = laid.pages[0].find(QStringLiteral("heading2"));
+    const PlacedItem* last = laid.pages[0].find("heading2");
     ASSERT_TRUE(last);
     EXPECT_LE(last->rect.right(), laid.paperSize.width() - def.margins.right() + 1e-9);
     EXPECT_GT(last->rect.left(), laid.paperSize.width() / 2);

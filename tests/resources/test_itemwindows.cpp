@@ -39,7 +39,8 @@ protected:
         auto* w = new W(mode);
         WindowRegistry::instance().obtain<QWidget>(w->objectName(), [w] { return w; });
         WindowRegistry::instance().show(w, ShowMode::Free);
-        EXPECT_TRUE(w->OpenOn(item));
+        EXPECT_TRUE(mode == ItemMode::Add ? w->OpenNew({{"lokalinr", large}, {"gruppeart", 1}})
+                                          : w->OpenOn(item));
         return w;
     }
     template <typename T = QWidget> T* child(QWidget* w, const char* name)
@@ -197,15 +198,12 @@ TEST_F(ItemWindows, EquipmentEditShowsAndWritesEveryField)
                   .arg(homebase + 1));
 }
 
-TEST_F(ItemWindows, LookingAtARecordWritesNothing)
+TEST_F(ItemWindows, LookingAtARecordInTheEditWindowWritesNothing)
 {
+    // Empty homebase, warranty and fee stay empty (the view windows are below).
     const QString before = row(beamer);
-    for (ItemMode mode : {ItemMode::Edit, ItemMode::View}) {
-        auto* w = open<EquipmentItemWindow>(mode, beamer);
-        click(w, "Luk");
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(row(beamer), before);
-    }
+    click(open<EquipmentItemWindow>(ItemMode::Edit, beamer), "Luk");
+    EXPECT_EQ(row(beamer), before);
 }
 
 TEST_F(ItemWindows, ViewWindowsAreLockedAndNeverWrite)
@@ -222,7 +220,7 @@ TEST_F(ItemWindows, ViewWindowsAreLockedAndNeverWrite)
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(row(room), before);
 
-    const QString equipment = row(beamer);
+    const QString equipment = row(beamer); // with its empty homebase and warranty
     auto* v = open<EquipmentItemWindow>(ItemMode::View, beamer);
     EXPECT_FALSE(child(v, "Homebase")->isEnabled());
     EXPECT_TRUE(child<DateField>(v, "warrenty")->isReadOnly());
@@ -335,10 +333,7 @@ TEST_F(ItemWindows, EmptyFieldsStayEmptyThroughTheEditWindow)
 
 TEST_F(ItemWindows, AddWindowNumbersTheNewItem)
 {
-    auto* w = new DomesticItemWindow(ItemMode::Add);
-    WindowRegistry::instance().obtain<QWidget>(w->objectName(), [w] { return w; });
-    WindowRegistry::instance().show(w, ShowMode::Free);
-    ASSERT_TRUE(w->OpenNew({{"lokalinr", large}, {"gruppeart", 1}}));
+    auto* w = open<DomesticItemWindow>(ItemMode::Add, 0); // a new item of Large rooms
     EXPECT_TRUE(child<QLineEdit>(w, "lokalenr")->text().isEmpty());
     QTest::keyClicks(child(w, "Lokalenavn"), "Room C");
     QTest::keyClicks(child(w, "maxprs"), "8");

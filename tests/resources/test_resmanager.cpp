@@ -41,6 +41,10 @@ protected:
         ASSERT_TRUE(manager->selectKey(key)) << key.toStdString();
         click(manager, button);
     }
+    void onNode(const char* level, int number, const char* button)
+    {
+        onNode(QString::fromLatin1(level) + QString::number(number), button);
+    }
     QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
     QStringList openRecordWindows()
     {
@@ -99,19 +103,24 @@ TEST_F(Manager, EditNeedsASelectedNodeAndDoesNothingOnAKind)
 
 TEST_F(Manager, ItemsOpenByKindAndRight)
 {
-    onNode(QStringLiteral("LI%1").arg(room), "edit");
-    onNode(QStringLiteral("AI%1").arg(beamer), "edit");
+    // Items of a kind other than Domestic and Add-On use the Add-On windows.
+    ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));
+    const int van = addItem("Van 1", addType("Vans", addGroup("Cars", 5), 5), 5);
+    manager->BuildTree();
+    onNode("LI", room, "edit");
+    onNode("SI", van, "edit");
     EXPECT_EQ(openRecordWindows(), QStringList({"resitemL", "ResitemA"}));
+    EXPECT_EQ(window("ResitemA")->findChild<QLineEdit*>("Lokalenavn")->text(), "Van 1");
     WindowRegistry::instance().closeAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     // Users without the right look at items but edit groups and types.
     session().IsAdmin = false;
     manager = ShowResManager();
-    onNode(QStringLiteral("LI%1").arg(room), "edit");
-    onNode(QStringLiteral("AI%1").arg(beamer), "edit");
-    onNode(QStringLiteral("LG%1").arg(rooms), "edit");
-    onNode(QStringLiteral("LL%1").arg(large), "edit");
+    onNode("LI", room, "edit");
+    onNode("AI", beamer, "edit");
+    onNode("LG", rooms, "edit");
+    onNode("LL", large, "edit");
     EXPECT_EQ(openRecordWindows(),
               QStringList({"Resgroup", "lokaliteter", "resitemLView", "ResitemAView"}));
     auto* name = window("Resgroup")->findChild<QLineEdit*>("OverGruppenavn");
@@ -119,16 +128,6 @@ TEST_F(Manager, ItemsOpenByKindAndRight)
     EXPECT_FALSE(name->isReadOnly());
     EXPECT_EQ(window("resitemLView")->findChild<QLineEdit*>("Lokalenavn")->text(), "Room A");
     EXPECT_TRUE(messages.texts().isEmpty());
-}
-
-TEST_F(Manager, OtherKindItemsUseTheAddOnWindows)
-{
-    ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));
-    const int van = addItem("Van 1", addType("Vans", addGroup("Cars", 5), 5), 5);
-    manager->BuildTree();
-    onNode(QStringLiteral("SI%1").arg(van), "edit");
-    EXPECT_EQ(openRecordWindows(), QStringList({"ResitemA"}));
-    EXPECT_EQ(window("ResitemA")->findChild<QLineEdit*>("Lokalenavn")->text(), "Van 1");
 }
 
 TEST_F(Manager, AddChildIsForAdministrators)
@@ -140,7 +139,7 @@ TEST_F(Manager, AddChildIsForAdministrators)
     messages.clear();
 
     session().IsAdmin = true;
-    onNode(QStringLiteral("LI%1").arg(room), "Add"); // items have no children
+    onNode("LI", room, "Add"); // items have no children
     EXPECT_TRUE(openRecordWindows().isEmpty());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
@@ -171,7 +170,7 @@ TEST_F(Manager, NewGroupIsStoredUnderItsKindAndShown)
 
 TEST_F(Manager, CancelOnANewRecordLeavesNoRow)
 {
-    onNode(QStringLiteral("LG%1").arg(rooms), "Add");
+    onNode("LG", rooms, "Add");
     QWidget* w = window("lokaliteter");
     ASSERT_TRUE(w);
     QTest::keyClicks(w->findChild<QLineEdit*>("Lokalitetsnavn"), "Halls");
@@ -180,7 +179,7 @@ TEST_F(Manager, CancelOnANewRecordLeavesNoRow)
     EXPECT_EQ(count("lokaliteter"), 2);
 
     // Escape is Cancel too; an item add window discards the same way.
-    onNode(QStringLiteral("LL%1").arg(large), "Add");
+    onNode("LL", large, "Add");
     w = window("resitemLAD");
     ASSERT_TRUE(w);
     QTest::keyClicks(w->findChild<QLineEdit*>("Lokalenavn"), "Room Z");
@@ -192,7 +191,7 @@ TEST_F(Manager, CancelOnANewRecordLeavesNoRow)
 
 TEST_F(Manager, NewTypeAndItemTakeTheirParentLink)
 {
-    onNode(QStringLiteral("LG%1").arg(rooms), "Add");
+    onNode("LG", rooms, "Add");
     QWidget* w = window("lokaliteter");
     EXPECT_EQ(w->windowTitle(), "Resourcetype");
     click(w, "save");
@@ -207,7 +206,7 @@ TEST_F(Manager, NewTypeAndItemTakeTheirParentLink)
                     {rooms}),
               1);
 
-    onNode(QStringLiteral("AL%1").arg(beamers), "Add");
+    onNode("AL", beamers, "Add");
     w = window("ResitemAD");
     ASSERT_TRUE(w);
     QTest::keyClicks(w->findChild<QLineEdit*>("Lokalenavn"), "Epson 2");
@@ -228,7 +227,7 @@ TEST_F(Manager, CancelRestoresTheStoredNameAndSaveWritesNothingUnchanged)
         d.scalar("SELECT group_concat(quote(overgruppenr) || quote(OverGruppenavn)"
                  " || quote(Gruppeart)) FROM overgruppenavne")
             .toString();
-    onNode(QStringLiteral("LG%1").arg(rooms), "edit");
+    onNode("LG", rooms, "edit");
     QWidget* w = window("Resgroup");
     auto* name = w->findChild<QLineEdit*>("OverGruppenavn");
     name->selectAll();
@@ -246,7 +245,7 @@ TEST_F(Manager, CancelRestoresTheStoredNameAndSaveWritesNothingUnchanged)
 
 TEST_F(Manager, ClosingARecordWindowShowsTheChangedName)
 {
-    onNode(QStringLiteral("LL%1").arg(large), "edit");
+    onNode("LL", large, "edit");
     QWidget* w = window("lokaliteter");
     auto* name = w->findChild<QLineEdit*>("Lokalitetsnavn");
     name->clear();
@@ -259,7 +258,7 @@ TEST_F(Manager, ClosingARecordWindowShowsTheChangedName)
 
 TEST_F(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
 {
-    onNode(QStringLiteral("LG%1").arg(rooms), "edit");
+    onNode("LG", rooms, "edit");
     QWidget* w = window("Resgroup");
     click(w, "del");
     EXPECT_EQ(messages.texts(),
@@ -271,7 +270,7 @@ TEST_F(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
 
     const int empty = addGroup("Empty", 1);
     manager->BuildTree();
-    onNode(QStringLiteral("LG%1").arg(empty), "edit");
+    onNode("LG", empty, "edit");
     w = window("Resgroup");
     messages.clear();
     messages.answerNext(MsgAnswer::No);
@@ -292,7 +291,7 @@ TEST_F(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
 TEST_F(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
 {
     QSignalSpy closed(&resourceNotifier(), &ResourceNotifier::managerClosed);
-    onNode(QStringLiteral("LG%1").arg(rooms), "edit");
+    onNode("LG", rooms, "edit");
     auto* name = window("Resgroup")->findChild<QLineEdit*>("OverGruppenavn");
     QTest::keyClicks(name, " 2");
     session().OpenViewNo = 2; // the week view: nothing to refresh

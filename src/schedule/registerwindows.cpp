@@ -11,6 +11,7 @@
 #include "series/serieswindows.h"
 #include "session/introstart.h"
 #include "session/navigator.h"
+#include "settings/settingswindows.h"
 
 namespace vestra {
 
@@ -26,6 +27,7 @@ void RegisterWindows()
     RegisterMenuTarget(21, [](QWidget* owner) { ShowResManager(owner); });
     RegisterMenuTarget(25, [](QWidget* owner) { ShowUnavailableList(owner); });
     RegisterSeriesWindows();
+    RegisterSettingsWindows();
 }
 
 } // namespace vestra

@@ -1,0 +1,310 @@
+#include "settings/options.h"
+
+#include "platform/messages.h"
+#include "platform/windowregistry.h"
+#include "resources/fieldeditors.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <functional>
+
+namespace vestra {
+
+namespace {
+
+QString name(const char* n)
+{
+    return QString::fromUtf8(n);
+}
+
+// Fills a pick list from a lookup table: the shown text and the stored value.
+void fillChoices(QComboBox* combo, Database& db, const QString& sql,
+                 const std::function<QString(const QVariant& shown)>& text = {})
+{
+    combo->clear();
+    auto q = db.query(sql);
+    while (q && q->next())
+        combo->addItem(text ? text(q->value(0)) : q->value(0).toString(), q->value(1));
+}
+
+// Shows the stored value; one the list does not offer is added as its
+// number, so that opening the window does not change it.
+void selectChoice(QComboBox* combo, const QVariant& stored)
+{
+    if (stored.isNull()) {
+        combo->setCurrentIndex(-1);
+        return;
+    }
+    for (int i = 0; i < combo->count(); ++i)
+        if (combo->itemData(i).toInt() == stored.toInt()) {
+            combo->setCurrentIndex(i);
+            return;
+        }
+    combo->addItem(QString::number(stored.toInt()), stored.toInt());
+    combo->setCurrentIndex(combo->count() - 1);
+}
+
+QComboBox* makeCombo(const QString& objectName, QWidget* parent)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(objectName);
+    return combo;
+}
+
+FlagBox* makeFlag(const QString& objectName, const QString& caption, QWidget* parent)
+{
+    auto* box = new FlagBox(caption, parent);
+    box->setObjectName(objectName);
+    return box;
+}
+
+QLineEdit* makeText(const QString& objectName, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(objectName);
+    return edit;
+}
+
+// A pick list with its unit and a hint beside it.
+QWidget* withUnit(QWidget* field, const QString& unit, const QString& hint)
+{
+    auto* row = new QWidget;
+    auto* h = new QHBoxLayout(row);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->addWidget(field);
+    h->addWidget(new QLabel(unit));
+    h->addSpacing(12);
+    auto* note = new QLabel(hint);
+    note->setEnabled(false);
+    h->addWidget(note);
+    h->addStretch();
+    return row;
+}
+
+} // namespace
+
+Options::Options(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Options"));
+    setWindowTitle(QStringLiteral("Vestra - Options"));
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs->addTab(calendarsTab(), QStringLiteral("Calendars"));
+    m_tabs->addTab(archiveTab(), QStringLiteral("Archive"));
+    m_tabs->addTab(taxTab(), QStringLiteral("Tax"));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("ok"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addLayout(buttons);
+
+    load();
+    connectEdits();
+}
+
+QWidget* Options::calendarsTab()
+{
+    auto* tab = new QWidget;
+    m_dateFormat = makeCombo(QStringLiteral("DateFormat"), tab);
+    m_dfs1 = makeText(QStringLiteral("DFS1"), tab);
+    m_dfs2 = makeText(QStringLiteral("DFS2"), tab);
+    m_firstDay = makeText(QStringLiteral("FD"), tab);
+    m_firstDay->setMaxLength(1);
+    m_firstDay->setMaximumWidth(40);
+    m_timeUnits = makeCombo(QStringLiteral("Timeunits"), tab);
+    m_ampm = makeFlag(QStringLiteral("CheckAmPm"), QStringLiteral("Include Am/Pm"), tab);
+    m_military =
+        makeFlag(QStringLiteral("CheckMilitary"), QStringLiteral("Use Military Time"), tab);
+    m_tentative = makeFlag(QStringLiteral("CheckTent"),
+                           QStringLiteral("All bookings tentative until confirmed"), tab);
+
+    auto* form = new QFormLayout(tab);
+    form->addRow(QStringLiteral("Date format"), m_dateFormat);
+    form->addRow(QStringLiteral("Dates in windows:"), m_dfs1);
+    form->addRow(QStringLiteral("Dates in schedules:"), m_dfs2);
+    form->addRow(QStringLiteral("First day of week:"), m_firstDay);
+    form->addRow(QStringLiteral("Time Units"), m_timeUnits);
+    form->addRow(m_ampm);
+    form->addRow(m_military);
+    form->addRow(m_tentative);
+    return tab;
+}
+
+QWidget* Options::archiveTab()
+{
+    auto* tab = new QWidget;
+    m_arcDel = makeCombo(QStringLiteral("ArcDelCombo"), tab);
+    m_delDel = makeCombo(QStringLiteral("DelDelCombo"), tab);
+    auto* form = new QFormLayout(tab);
+    form->addRow(
+        QStringLiteral("Archiving Delay:"),
+        withUnit(m_arcDel, QStringLiteral("days"), QStringLiteral("(3 days recommended)")));
+    form->addRow(
+        QStringLiteral("Delete Delay"),
+        withUnit(m_delDel, QStringLiteral("years"), QStringLiteral("(1½ years recommended)")));
+    return tab;
+}
+
+QWidget* Options::taxTab()
+{
+    auto* tab = new QWidget;
+    m_tax = makeFlag(QStringLiteral("Checktax"), QStringLiteral("Include tax"), tab);
+    m_taxText = makeText(QStringLiteral("Taxtext"), tab);
+    m_taxText->setMaximumWidth(90);
+    m_taxText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* form = new QFormLayout(tab);
+    form->addRow(m_tax);
+    form->addRow(QStringLiteral("Tax %:"), m_taxText);
+    return tab;
+}
+
+void Options::load()
+{
+    Database db = BookingFile();
+    QString error;
+    if (!m_row.load(db, &error)) {
+        showMessage(QStringLiteral("The settings could not be read:\n") + error,
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        setEnabled(false);
+        return;
+    }
+    m_loading = true;
+    fillChoices(m_dateFormat, db,
+                QStringLiteral("SELECT Formatname, Dateformatno FROM Valgformat"));
+    fillChoices(m_timeUnits, db, QStringLiteral("SELECT unittext, unitnr FROM Valgunits"));
+    fillChoices(m_arcDel, db, QStringLiteral("SELECT arcdel, arcdel FROM Valgarcdel"));
+    fillChoices(m_delDel, db, QStringLiteral("SELECT deldelY, deldelDays FROM Valgdeldel"),
+                [](const QVariant& years) { return QLocale().toString(years.toDouble()); });
+
+    selectChoice(m_dateFormat, m_row.value(QStringLiteral("dateformatnr")));
+    selectChoice(m_timeUnits, m_row.value(QStringLiteral("Timeunits")));
+    selectChoice(m_arcDel, m_row.value(QStringLiteral("arcdel")));
+    selectChoice(m_delDel, m_row.value(QStringLiteral("deldel")));
+    m_dfs1->setText(m_row.value(QStringLiteral("dateformatstr1")).toString());
+    m_dfs2->setText(m_row.value(QStringLiteral("dateformatstr2")).toString());
+    m_firstDay->setText(m_row.value(QStringLiteral("FirstDay")).toString());
+    m_ampm->setValue(m_row.value(QStringLiteral("ampm")));
+    m_military->setValue(m_row.value(QStringLiteral("military")));
+    m_tentative->setValue(m_row.value(QStringLiteral("Tentative")));
+    m_tax->setValue(m_row.value(QStringLiteral("tax")));
+    const QVariant pct = m_row.value(QStringLiteral("taxpct"));
+    m_taxText->setText(pct.isNull() ? QString() : QLocale().toString(pct.toDouble()));
+    m_loading = false;
+}
+
+void Options::connectEdits()
+{
+    // Each edit goes into the row; the ones the session holds also go there.
+    auto onText = [this](QLineEdit* edit, const char* field) {
+        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
+            if (!m_loading)
+                m_row.setValue(name(field), text);
+        });
+    };
+    onText(m_dfs1, "dateformatstr1");
+    onText(m_dfs2, "dateformatstr2");
+    onText(m_firstDay, "FirstDay");
+
+    auto onFlag = [this](FlagBox* box, const char* field, bool Session::*target) {
+        connect(box, &QCheckBox::toggled, this, [this, box, field, target](bool checked) {
+            if (m_loading)
+                return;
+            m_row.setValue(name(field), box->value());
+            if (target)
+                session().*target = checked;
+        });
+    };
+    onFlag(m_ampm, "ampm", &Session::ShowAmPm);
+    onFlag(m_military, "military", &Session::MilitaryTime);
+    onFlag(m_tentative, "Tentative", &Session::TentativeDefault);
+    onFlag(m_tax, "tax", &Session::TaxEnabled);
+
+    auto onChoice = [this](QComboBox* combo, const char* field, std::function<void(int)> apply) {
+        connect(combo, &QComboBox::currentIndexChanged, this, [this, combo, field, apply] {
+            if (m_loading || combo->currentIndex() < 0)
+                return;
+            const int v = combo->currentData().toInt();
+            m_row.setValue(name(field), v);
+            if (apply)
+                apply(v);
+        });
+    };
+    onChoice(m_timeUnits, "Timeunits", [](int v) { session().TimeUnits = static_cast<qint16>(v); });
+    // The delays take effect at the next start-up, before its archiving.
+    onChoice(m_arcDel, "arcdel", {});
+    onChoice(m_delDel, "deldel", {});
+    connect(m_dateFormat, &QComboBox::currentIndexChanged, this, &Options::dateFormatChosen);
+
+    connect(m_taxText, &QLineEdit::textChanged, this, &Options::taxTyped);
+    // Text that is not a number gives way to the number in use.
+    connect(m_taxText, &QLineEdit::editingFinished, this, [this] {
+        if (!ParseTaxPercent(m_taxText->text()))
+            m_taxText->setText(QLocale().toString(session().TaxPercent));
+    });
+}
+
+void Options::dateFormatChosen()
+{
+    if (m_loading || m_dateFormat->currentIndex() < 0)
+        return;
+    const int n = m_dateFormat->currentData().toInt();
+    const DateFormatTexts texts = ApplyDateFormat(session(), n);
+    m_row.setValue(QStringLiteral("dateformatnr"), n);
+    m_dfs1->setText(texts.stored1);
+    m_dfs2->setText(texts.stored2);
+    m_firstDay->setText(texts.firstDay);
+}
+
+void Options::taxTyped(const QString& text)
+{
+    if (m_loading)
+        return;
+    if (const auto pct = ParseTaxPercent(text)) {
+        session().TaxPercent = *pct;
+        m_row.setValue(QStringLiteral("taxpct"), *pct);
+    }
+}
+
+void Options::closeEvent(QCloseEvent* event)
+{
+    if (!m_row.isLoaded()) {
+        event->accept();
+        return;
+    }
+    Database db = BookingFile();
+    QString error;
+    if (!m_row.store(db, &error)) {
+        showMessage(QStringLiteral("The options could not be saved:\n") + error,
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+Options* ShowOptions(QWidget* owner)
+{
+    auto& registry = WindowRegistry::instance();
+    auto* w =
+        registry.obtain<Options>(QStringLiteral("Options"), [owner] { return new Options(owner); });
+    registry.show(w, ShowMode::Modal, owner);
+    return w;
+}
+
+} // namespace vestra

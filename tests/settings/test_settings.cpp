@@ -1,0 +1,356 @@
+#include "data/dates.h"
+#include "platform/windowregistry.h"
+#include "schedule/commands.h"
+#include "settings/about.h"
+#include "settings/options.h"
+#include "settings/paramform.h"
+#include "settings/settings.h"
+#include "settings/settingswindows.h"
+#include "settings/timeeditor.h"
+#include "settings/times.h"
+#include "support/fixture.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+
+template <typename T = QWidget> T* child(QWidget* w, const char* name)
+{
+    auto* c = w->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+void chooseData(QComboBox* combo, const QVariant& data)
+{
+    const int i = combo->findData(data);
+    ASSERT_GE(i, 0) << data.toString().toStdString();
+    combo->setCurrentIndex(i);
+}
+
+TEST(DateFormatChoice, MovesTheShownWeekOntoTheNewFirstDay)
+{
+    const QDate wednesday(2024, 5, 15);
+    struct Case {
+        int n;
+        QString long_, short_, stored1, firstDay;
+        QDate weekStart;
+    } cases[] = {
+        {0, "mm-dd-yyyy", "D m-N-y", "mm/dd/yyyy", "0", QDate(2024, 5, 12)},
+        {1, "dd-mm-yyyy", "D N-m-y", "dd-mm-yyyy", "1", QDate(2024, 5, 13)},
+        {2, "dd-mm-yyyy", "D N-m-y", "dd-mm-yyyy", "1", QDate(2024, 5, 13)},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        s.SelectedDay = DayNumber(wednesday);
+        const DateFormatTexts texts = ApplyDateFormat(s, c.n);
+        EXPECT_EQ(s.DateFormatLong, c.long_) << c.n;
+        EXPECT_EQ(s.DateFormatShort, c.short_) << c.n;
+        EXPECT_EQ(texts.stored1, c.stored1) << c.n;
+        EXPECT_EQ(s.FirstDay, c.firstDay) << c.n;
+        EXPECT_EQ(texts.firstDay, c.firstDay) << c.n;
+        EXPECT_EQ(s.DateFormatNo, c.n);
+        EXPECT_EQ(DateFromDayNumber(s.ShownWeekStart), c.weekStart) << c.n;
+    }
+}
+
+TEST(TimeEditor, StepsThePartTheCaretStandsIn)
+{
+    const int halfPastEight = 8 * 3600 + 30 * 60;
+    struct Case {
+        const char* name;
+        int start, caret, steps, want;
+    } cases[] = {
+        {"hour digits", halfPastEight, 0, 1, 9 * 3600 + 30 * 60},
+        {"first minute digit", halfPastEight, 3, 1, halfPastEight + 60},
+        {"minute digits, down", halfPastEight, 4, -1, halfPastEight - 60},
+        {"after the last digit, 60 steps", halfPastEight, 5, 60, halfPastEight + 60},
+        {"no wrap below midnight", 1800, 0, -1, 0},
+        {"no wrap past the day", 23 * 3600, 0, 2, kLastSecondOfDay},
+    };
+    for (const Case& c : cases) {
+        TimeStepEdit editor;
+        editor.setValue(c.start);
+        editor.findChild<QLineEdit*>()->setCursorPosition(c.caret);
+        // One stepBy per step, as the arrow key sends them.
+        for (int i = 0; i < std::abs(c.steps); ++i)
+            editor.stepBy(c.steps > 0 ? 1 : -1);
+        EXPECT_EQ(editor.value(), c.want) << c.name;
+        EXPECT_EQ(editor.findChild<QLineEdit*>()->text(), TimeText(c.want)) << c.name;
+    }
+}
+
+TEST(TimeEditor, TypedTimeReplacesTheValueAndBadTextGivesItBack)
+{
+    TimeStepEdit editor;
+    editor.setValue(8 * 3600 + 30); // 08:00:30; the seconds are not shown
+    auto* line = editor.findChild<QLineEdit*>();
+    editor.commitText();
+    EXPECT_EQ(editor.value(), 8 * 3600 + 30) << "an untouched text keeps the seconds";
+    line->setText(QStringLiteral("09:15"));
+    editor.commitText();
+    EXPECT_EQ(editor.value(), 9 * 3600 + 15 * 60);
+    line->setText(QStringLiteral("27:99"));
+    editor.commitText();
+    EXPECT_EQ(editor.value(), 9 * 3600 + 15 * 60);
+    EXPECT_EQ(line->text(), QStringLiteral("09:15"));
+}
+
+class Settings : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        session().IsAdmin = true;
+        session().SelectedDay = DayNumber(QDate(2024, 5, 15)); // a Wednesday
+        session().FirstDay = QStringLiteral("1");
+    }
+
+    QVariant stored(const char* field)
+    {
+        Database d = db();
+        return d.scalar(
+            QStringLiteral("SELECT %1 FROM institutionsoplysninger").arg(QString::fromUtf8(field)));
+    }
+
+    void closeWindow(QWidget* w)
+    {
+        w->close();
+        EXPECT_FALSE(w->isVisible());
+    }
+};
+
+TEST_F(Settings, TwoWindowsOnTheRowStoreOnlyTheirOwnFields)
+{
+    Database d = db();
+    InstitutionRow a, b;
+    ASSERT_TRUE(a.load(d));
+    ASSERT_TRUE(b.load(d));
+    a.setValue(QStringLiteral("Instutionsnavn"), QStringLiteral("Northwood College"));
+    b.setValue(QStringLiteral("TAXPCT"), 12.5); // names match without regard to case
+    ASSERT_TRUE(a.store(d));
+    ASSERT_TRUE(b.store(d));
+    EXPECT_EQ(stored("Instutionsnavn").toString(), QStringLiteral("Northwood College"));
+    EXPECT_DOUBLE_EQ(stored("taxpct").toDouble(), 12.5);
+
+    // A file that lost its row gets it back rather than losing the edits.
+    ASSERT_TRUE(d.exec(QStringLiteral("DELETE FROM institutionsoplysninger")));
+    ASSERT_TRUE(a.load(d));
+    a.setValue(QStringLiteral("Senr"), QStringLiteral("DK-123"));
+    ASSERT_TRUE(a.store(d));
+    EXPECT_EQ(count(QStringLiteral("institutionsoplysninger")), 1);
+    EXPECT_EQ(stored("Senr").toString(), QStringLiteral("DK-123"));
+}
+
+TEST_F(Settings, OptionsChangeTheSessionAtOnceAndStoreTheRowOnClosing)
+{
+    Options* w = ShowOptions(nullptr);
+    auto* format = child<QComboBox>(w, "DateFormat");
+    EXPECT_EQ(format->currentData().toInt(), 1) << "the stored format is shown";
+
+    chooseData(format, 0);
+    EXPECT_EQ(session().FirstDay, QStringLiteral("0"));
+    EXPECT_EQ(session().DateFormatLong, QStringLiteral("mm-dd-yyyy"));
+    EXPECT_EQ(DateFromDayNumber(session().ShownWeekStart), QDate(2024, 5, 12));
+    EXPECT_EQ(child<QLineEdit>(w, "DFS2")->text(), QStringLiteral("D m/N/y"));
+    EXPECT_EQ(child<QLineEdit>(w, "FD")->text(), QStringLiteral("0"));
+
+    child<QCheckBox>(w, "CheckAmPm")->click();
+    child<QCheckBox>(w, "CheckTent")->click();
+    child<QCheckBox>(w, "Checktax")->click();
+    EXPECT_TRUE(session().ShowAmPm);
+    EXPECT_TRUE(session().TentativeDefault);
+    EXPECT_TRUE(session().TaxEnabled);
+    chooseData(child<QComboBox>(w, "Timeunits"), 30);
+    EXPECT_EQ(session().TimeUnits, 30);
+    chooseData(child<QComboBox>(w, "DelDelCombo"), 365);
+    chooseData(child<QComboBox>(w, "ArcDelCombo"), 7);
+    EXPECT_EQ(session().ArchiveDelayDays, 0) << "the delays wait for the next start-up";
+
+    // The tax box keeps the session a number while its text is not one.
+    auto* taxText = child<QLineEdit>(w, "Taxtext");
+    taxText->setText(QStringLiteral("12.5"));
+    EXPECT_DOUBLE_EQ(session().TaxPercent, 12.5);
+    for (const char* bad : {"", "12,5x", "abc"}) {
+        taxText->setText(QString::fromLatin1(bad));
+        EXPECT_DOUBLE_EQ(session().TaxPercent, 12.5) << bad;
+    }
+    emit taxText->editingFinished();
+    EXPECT_EQ(taxText->text(), QStringLiteral("12.5"));
+
+    EXPECT_EQ(stored("dateformatnr").toInt(), 1) << "nothing is stored before closing";
+    child<QPushButton>(w, "ok")->click();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(stored("dateformatnr").toInt(), 0);
+    EXPECT_EQ(stored("dateformatstr1").toString(), QStringLiteral("mm/dd/yyyy"));
+    EXPECT_EQ(stored("FirstDay").toString(), QStringLiteral("0"));
+    EXPECT_EQ(stored("ampm").toInt(), -1);
+    EXPECT_EQ(stored("military").toInt(), -1) << "untouched flags keep their value";
+    EXPECT_EQ(stored("Timeunits").toInt(), 30);
+    EXPECT_EQ(stored("deldel").toInt(), 365) << "a year is stored as its days";
+    EXPECT_EQ(stored("arcdel").toInt(), 7);
+    EXPECT_DOUBLE_EQ(stored("taxpct").toDouble(), 12.5);
+}
+
+TEST_F(Settings, ClosingTimesPutsTheRoundedMinutesIntoTheSession)
+{
+    Times* w = ShowTimes(nullptr);
+    auto* opening = child<TimeStepEdit>(w, "ctDEdit3");
+    EXPECT_EQ(opening->value(), 28800) << "the stored 08:00 is shown";
+    opening->setValue(7 * 3600 + 45 * 60);
+    child<TimeStepEdit>(w, "ctDEdit5")->setValue(8 * 3600 + 30); // 480.5 minutes
+    child<TimeStepEdit>(w, "ctDEdit6")->setValue(8 * 3600 + 90); // 481.5 minutes
+    child<QPushButton>(w, "Command1")->click();
+    EXPECT_EQ(session().OpeningTime, 465);
+    EXPECT_EQ(session().ClosingTime, 1020);
+    EXPECT_EQ(session().PrimeTimeStart, 540);
+    EXPECT_EQ(session().PrintTimeStart, 480);
+    EXPECT_EQ(session().PrintTimeEnd, 482);
+    EXPECT_EQ(stored("Åbntid").toInt(), 27900);
+    EXPECT_EQ(stored("Skemaslut").toInt(), 8 * 3600 + 90);
+}
+
+TEST_F(Settings, DetailsAndLogoAreStoredWhenTheParametersClose)
+{
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    const QString logoPath = pathOf(QStringLiteral("logo.bmp"));
+    ASSERT_TRUE(picture.save(logoPath));
+    const QString notAPicture = pathOf(QStringLiteral("notes.jpg"));
+    QFile f(notAPicture);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a picture");
+    f.close();
+
+    Paramform* w = ShowParamform(nullptr);
+    auto* name = child<QLineEdit>(w, "Instutionsnavn");
+    EXPECT_EQ(name->text(), QStringLiteral("My Institution"));
+    QTest::keyClicks(name, QStringLiteral(" North"));
+    QTest::keyClicks(child<QLineEdit>(w, "gironr"), QStringLiteral("DK50 0040"));
+
+    dialogs.chooseNext(std::nullopt);
+    dialogs.chooseNext(notAPicture);
+    dialogs.chooseNext(logoPath);
+    auto* change = child<QPushButton>(w, "changelogo");
+    change->click();
+    change->click();
+    EXPECT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(child<QLabel>(w, "Logo")->pixmap().isNull()) << "cancel and a bad file keep none";
+    change->click();
+    EXPECT_FALSE(child<QLabel>(w, "Logo")->pixmap().isNull());
+    EXPECT_EQ(dialogs.titles.value(0), QStringLiteral("Load Logo"));
+
+    closeWindow(w);
+    EXPECT_EQ(stored("Instutionsnavn").toString(), QStringLiteral("My Institution North"));
+    EXPECT_EQ(stored("gironr").toString(), QStringLiteral("DK50 0040"));
+    EXPECT_EQ(QImage::fromData(stored("Logopic").toByteArray()).size(), QSize(8, 6));
+
+    // Cancelling the dialog later leaves the stored logo as it is.
+    w = ShowParamform(nullptr);
+    dialogs.chooseNext(std::nullopt);
+    child<QPushButton>(w, "changelogo")->click();
+    closeWindow(w);
+    EXPECT_EQ(QImage::fromData(stored("Logopic").toByteArray()).size(), QSize(8, 6));
+}
+
+TEST_F(Settings, EachLookupListIsAddedToEditedAndDeletedThroughItsWindow)
+{
+    struct Case {
+        LookupKind kind;
+        const char *list, *add, *edit, *remove, *table, *key;
+    } cases[] = {
+        {LookupKind::Department, "dep", "AddDep", "edit", "delete", "Department", "depnr"},
+        {LookupKind::FloorPlan, "FPlan", "AddFp", "Editfp", "Kommandoknap63", "opstilling", "ID"},
+        {LookupKind::Homebase, "homeb", "addhb", "EditHB", "Slethomebse", "Homebases", "ID"},
+    };
+    Paramform* w = ShowParamform(nullptr);
+    for (const Case& c : cases) {
+        const LookupInfo& info = Lookup(c.kind);
+        SCOPED_TRACE(info.window.toStdString());
+        auto* list = child<QListWidget>(w, c.list);
+        messages.clear();
+
+        child<QPushButton>(w, c.edit)->click();
+        EXPECT_EQ(messages.texts(), QStringList{info.chooseText + " / Message"});
+        EXPECT_EQ(WindowRegistry::instance().find(info.window), nullptr);
+
+        child<QPushButton>(w, c.add)->click();
+        QWidget* edit = WindowRegistry::instance().find(info.window);
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->windowTitle(), info.caption);
+        QTest::keyClicks(child<QLineEdit>(edit, info.nameField.toLatin1()), "Basement");
+        child<QPushButton>(edit, "ok")->click();
+        ASSERT_EQ(list->count(), 1) << "the list shows the stored row at once";
+        EXPECT_EQ(list->item(0)->text(), QStringLiteral("Basement"));
+        const int key = list->item(0)->data(Qt::UserRole).toInt();
+
+        list->setCurrentRow(0);
+        child<QPushButton>(w, c.edit)->click();
+        edit = WindowRegistry::instance().find(info.window);
+        ASSERT_NE(edit, nullptr);
+        auto* nameEdit = child<QLineEdit>(edit, info.nameField.toLatin1());
+        EXPECT_EQ(nameEdit->text(), QStringLiteral("Basement"));
+        nameEdit->setText(QStringLiteral("Cellar"));
+        child<QPushButton>(edit, "ok")->click();
+        EXPECT_EQ(list->item(0)->text(), QStringLiteral("Cellar"));
+
+        messages.clear();
+        messages.answerNext(MsgAnswer::No);
+        child<QPushButton>(w, c.remove)->click();
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_EQ(messages.shown()[0].title, QStringLiteral("Deletion Message"));
+        EXPECT_EQ(messages.shown()[0].defaultButton, MsgAnswer::No);
+        EXPECT_EQ(list->count(), 1);
+        messages.answerNext(MsgAnswer::Yes);
+        child<QPushButton>(w, c.remove)->click();
+        EXPECT_EQ(list->count(), 0);
+        EXPECT_EQ(count(QString::fromLatin1(c.table), QStringLiteral("%1 = ?").arg(c.key), {key}),
+                  0);
+    }
+}
+
+TEST_F(Settings, AFloorPlanInUseIsDeletedAndTheBookingKeepsItsNumber)
+{
+    Database d = db();
+    ASSERT_TRUE(d.exec(QStringLiteral("INSERT INTO opstilling (ID, Opstilling) VALUES (4, 'U')")));
+    const int booking = addBooking(45000, 600, 660);
+    ASSERT_TRUE(d.exec(QStringLiteral("UPDATE Booking SET ID = 4 WHERE Bookingnr = ?"), {booking}));
+    Paramform* w = ShowParamform(nullptr);
+    child<QListWidget>(w, "FPlan")->setCurrentRow(0);
+    messages.answerNext(MsgAnswer::Yes);
+    child<QPushButton>(w, "Kommandoknap63")->click();
+    EXPECT_EQ(count(QStringLiteral("opstilling")), 0);
+    EXPECT_EQ(d.scalar(QStringLiteral("SELECT ID FROM Booking WHERE Bookingnr = ?"), {booking}),
+              QVariant(4));
+}
+
+TEST_F(Settings, CommandBarOpensEachSettingsWindow)
+{
+    RegisterSettingsWindows();
+    const std::pair<int, const char*> entries[] = {
+        {241, "Paramform"}, {242, "Times"}, {24, "Options"}, {62, "About"}};
+    for (const auto& [number, window] : entries) {
+        ASSERT_TRUE(RunMenuCommand(number, nullptr, nullptr));
+        QWidget* w = WindowRegistry::instance().find(QString::fromLatin1(window));
+        ASSERT_NE(w, nullptr) << window;
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->windowModality(), Qt::ApplicationModal) << "the command bar waits";
+        w->close();
+    }
+    auto* luk = ShowAbout(nullptr)->findChild<QPushButton*>(QStringLiteral("Luk"));
+    ASSERT_NE(luk, nullptr);
+    luk->click();
+    EXPECT_EQ(WindowRegistry::instance().find(QStringLiteral("About")), nullptr);
+}
+
+} // namespace

@@ -82,9 +82,7 @@ QWidget* withUnit(QWidget* field, const QString& unit, const QString& hint)
     h->addWidget(field);
     h->addWidget(new QLabel(unit));
     h->addSpacing(12);
-    auto* note = new QLabel(hint);
-    note->setEnabled(false);
-    h->addWidget(note);
+    h->addWidget(new QLabel(hint));
     h->addStretch();
     return row;
 }

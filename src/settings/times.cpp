@@ -58,6 +58,7 @@ Times::Times(QWidget* parent) : QWidget(parent, Qt::Window)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
+    setMinimumWidth(260); // room for the caption
 }
 
 void Times::closeEvent(QCloseEvent* event)

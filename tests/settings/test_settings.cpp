@@ -103,6 +103,16 @@ TEST(TimeEditor, TypedTimeReplacesTheValueAndBadTextGivesItBack)
     editor.commitText();
     EXPECT_EQ(editor.value(), 9 * 3600 + 15 * 60);
     EXPECT_EQ(line->text(), QStringLiteral("09:15"));
+
+    // The arrow keys step the part under the caret and leave the caret there.
+    line->setCursorPosition(3);
+    QTest::keyClick(&editor, Qt::Key_Up);
+    QTest::keyClick(&editor, Qt::Key_Up);
+    EXPECT_EQ(line->text(), QStringLiteral("09:17"));
+    EXPECT_EQ(line->cursorPosition(), 3);
+    line->setCursorPosition(0);
+    QTest::keyClick(&editor, Qt::Key_Down);
+    EXPECT_EQ(editor.value(), 8 * 3600 + 17 * 60);
 }
 
 class Settings : public BookingFileTest {

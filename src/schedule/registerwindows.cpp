@@ -2,7 +2,10 @@
 
 #include "booking/bookingform.h"
 #include "booking/searchinfoform.h"
+#include "reports/datoarkivperiode.h"
+#include "reports/datobookingperiode.h"
 #include "reports/receipts.h"
+#include "reports/referencelists.h"
 #include "resources/resmanager.h"
 #include "resources/unavaillist.h"
 #include "schedule/commands.h"
@@ -26,6 +29,12 @@ void RegisterWindows()
     });
     RegisterMenuTarget(21, [](QWidget* owner) { ShowResManager(owner); });
     RegisterMenuTarget(25, [](QWidget* owner) { ShowUnavailableList(owner); });
+    RegisterMenuTarget(31, [](QWidget* owner) { ShowBookingOverviewWindow(owner); });
+    RegisterMenuTarget(32, [](QWidget* owner) { ShowArchivePeriodWindow(false, owner); });
+    RegisterMenuTarget(33, [](QWidget* owner) { ShowArchivePeriodWindow(true, owner); });
+    for (int kind : {1, 2, 3})
+        RegisterMenuTarget(340 + kind, [kind](QWidget* owner) { ShowResourceList(kind, owner); });
+    RegisterMenuTarget(35, [](QWidget* owner) { ShowAccountList(owner); });
     RegisterSeriesWindows();
     RegisterSettingsWindows();
 }

@@ -1,0 +1,208 @@
+#include "reports/periodreports.h"
+
+#include "reports/reportcommon.h"
+#include "session/session.h"
+
+namespace vestra {
+
+namespace {
+
+enum class Kind { Totals, Detail };
+
+// Groups are keyed on their numbers and ordered by name: two items of the
+// same name in one type still get a line each.
+QString periodSql(Kind kind)
+{
+    const QString columns = kind == Kind::Totals
+                                ? QStringLiteral("Bookingarkiv.Bemærkninger, Bookingarkiv.gennr, "
+                                                 "Bookingarkiv.gentagende, ")
+                                : QString();
+    return QStringLiteral(
+               "SELECT Bookingarkiv.Bdato, Overgruppenavne.OverGruppenavn, "
+               "lokaliteter.Lokalitetsnavn, lokale.Lokalenavn, Bookingarkiv.Beskrivelse, "
+               "Bookingarkiv.Lokalenr, Bookingarkiv.Antalpers, Bookingarkiv.Pris, ")
+           + columns
+           // Hours are a fraction: 08:00 to 09:30 is 1.5, not 1.
+           + QStringLiteral("(Bookingarkiv.Bslut - Bookingarkiv.Bstart) / 60.0 AS antaltimer, ")
+           + (kind == Kind::Totals ? QStringLiteral("Overgruppenavne.Gruppeart, ")
+                                   : QStringLiteral("Bookingarkiv.kontonr, "))
+           + QStringLiteral("Overgruppenavne.overgruppenr, lokaliteter.Lokalitetsnr "
+                            "FROM Bookingarkiv "
+                            "INNER JOIN lokale ON Bookingarkiv.Lokalenr = lokale.lokalenr "
+                            "INNER JOIN lokaliteter ON lokaliteter.Lokalitetsnr = lokale.lokalinr "
+                            "INNER JOIN Overgruppenavne "
+                            "ON Overgruppenavne.overgruppenr = lokaliteter.Overgruppenr "
+                            "WHERE Bookingarkiv.Bdato >= ? AND Bookingarkiv.Bdato <= ? ")
+           + (kind == Kind::Detail ? QStringLiteral("AND Bookingarkiv.kontonr = ? ") : QString())
+           + QStringLiteral(
+               "ORDER BY Overgruppenavne.OverGruppenavn, Overgruppenavne.overgruppenr, "
+               "lokaliteter.Lokalitetsnavn, lokaliteter.Lokalitetsnr, lokale.Lokalenavn, "
+               "Bookingarkiv.Lokalenr, Bookingarkiv.Bdato");
+}
+
+// Figure columns (mm), shared by the captions and every summary line.
+constexpr qreal kFigureW = 22;
+constexpr qreal kFigureX[] = {92, 114, 136, 158};
+const char* const kFigureNames[] = {"Bookings", "Persons", "Hours", "Fee"};
+
+void addFigures(ReportBand& band, const QString& prefix, qreal top, qreal height, int scope,
+                bool strong)
+{
+    const QString fields[] = {QStringLiteral("Bdato"), QStringLiteral("Antalpers"),
+                              QStringLiteral("antaltimer"), QStringLiteral("Pris")};
+    const QString formats[] = {QStringLiteral("#,##0"), QStringLiteral("#,##0"),
+                               QStringLiteral("#,##0.00"), QStringLiteral("#,##0.00")};
+    for (int i = 0; i < 4; ++i) {
+        const QRectF rect(kFigureX[i], top, kFigureW, height);
+        ReportItem item = i == 0 ? ReportItem::count(fields[i], rect, formats[i], scope)
+                                 : ReportItem::sum(fields[i], rect, formats[i], scope);
+        item.named(prefix + QString::fromLatin1(kFigureNames[i])).alignedRight();
+        if (strong)
+            item.bold();
+        band.add(item);
+    }
+}
+
+ReportItem nameOf(const QString& field, const QRectF& rect)
+{
+    return ReportItem::field(field, rect).named(field);
+}
+
+ReportItem totalOf(const QString& field, const QRectF& rect)
+{
+    return ReportItem::computed(
+               [field](const ReportRow& row) {
+                   return QStringLiteral("Total ") + row.value(field).toString();
+               },
+               rect)
+        .named(QStringLiteral("Total") + field);
+}
+
+ReportDefinition periodDefinition(Kind kind, const ReportPeriod& period, const QString& accountName,
+                                  const QImage& logo)
+{
+    ReportDefinition def;
+    const qreal w = def.contentWidth();
+    def.title = kind == Kind::Totals ? QStringLiteral("Period Totals")
+                                     : QStringLiteral("Period Details (Account)");
+
+    ReportBand& head = def.reportHeader;
+    head.height = 30;
+    head.add(ReportItem::label(def.title, {0, 0, 120, 10})
+                 .named(QStringLiteral("Title"))
+                 .pointSize(18)
+                 .bold());
+    head.add(ReportItem::label(QStringLiteral("Period: ") + period.fromText
+                                   + QStringLiteral("  -  ") + period.toText,
+                               {0, 12, 120, 6})
+                 .named(QStringLiteral("Periode")));
+    if (kind == Kind::Detail)
+        head.add(ReportItem::label(accountName, {0, 19, 120, 6})
+                     .named(QStringLiteral("AccName"))
+                     .pointSize(11)
+                     .bold());
+    AddInstitutionLogo(head, logo, {w - 50, 0, 50, 26});
+
+    ReportBand& captions = def.pageHeader;
+    captions.height = 8;
+    const char* const texts[] = {"#Bookings", "#Persons", "#Hours", "Fee"};
+    for (int i = 0; i < 4; ++i)
+        captions.add(ReportItem::label(QString::fromLatin1(texts[i]), {kFigureX[i], 1, kFigureW, 6})
+                         .alignedRight()
+                         .bold());
+    captions.add(ReportItem::line({0, 7.5}, {w, 7.5}));
+
+    ReportGroup& group = def.addGroup(QStringLiteral("overgruppenr"));
+    group.header.height = 8;
+    group.header.add(
+        nameOf(QStringLiteral("OverGruppenavn"), {0, 1.5, 90, 6.5}).pointSize(12).bold());
+    group.header.repeatOnNewPage = true;
+    group.keep = GroupKeep::WithFirstDetail;
+    group.footer.height = 10;
+    group.footer.add(ReportItem::line({kFigureX[0], 0.5}, {w, 0.5}));
+    group.footer.add(totalOf(QStringLiteral("OverGruppenavn"), {0, 1, 90, 6}).bold());
+    addFigures(group.footer, QStringLiteral("Group"), 1, 6, kOwnGroup, true);
+
+    ReportGroup& type = def.addGroup(QStringLiteral("Lokalitetsnr"));
+    type.header.height = 6.5;
+    type.header.add(nameOf(QStringLiteral("Lokalitetsnavn"), {5, 0.5, 85, 6}).bold());
+    type.header.repeatOnNewPage = true;
+    type.keep = GroupKeep::WithFirstDetail;
+    type.footer.height = 8;
+    type.footer.add(ReportItem::line({kFigureX[0], 0.5}, {w, 0.5}));
+    type.footer.add(totalOf(QStringLiteral("Lokalitetsnavn"), {5, 1, 85, 5.5}));
+    addFigures(type.footer, QStringLiteral("Type"), 1, 5.5, kOwnGroup, false);
+
+    // One line per item: its footer carries the name beside its figures, so
+    // the item's header stays empty rather than print the name twice.
+    ReportGroup& item = def.addGroup(QStringLiteral("Lokalenr"));
+    item.footer.height = 5.5;
+    item.footer.add(nameOf(QStringLiteral("Lokalenavn"), {10, 0, 80, 5.5}));
+    addFigures(item.footer, QStringLiteral("Item"), 0, 5.5, kOwnGroup, false);
+
+    // The rows only feed the figures.
+    def.detail.height = 0;
+
+    ReportBand& end = def.reportFooter;
+    end.height = 10;
+    end.add(ReportItem::line({0, 1}, {w, 1}));
+    end.add(ReportItem::line({0, 1.7}, {w, 1.7}));
+    end.add(ReportItem::label(QStringLiteral("Total"), {0, 2.5, 90, 6.5})
+                .named(QStringLiteral("ReportTotal"))
+                .pointSize(11)
+                .bold());
+    addFigures(end, QStringLiteral("Report"), 2.5, 6.5, kWholeReport, true);
+    if (kind == Kind::Detail) {
+        end.add(ReportItem::label(QStringLiteral("No Bookings"), {10, 2.5, 80, 6.5})
+                    .named(QStringLiteral("Lokalenavn")));
+        end.onFormat = [](BandFormat& f) {
+            const bool none = !f.row().isValid();
+            f.setVisible(QStringLiteral("Lokalenavn"), none);
+            f.setVisible(QStringLiteral("ReportTotal"), !none);
+            for (const char* figure : kFigureNames)
+                f.setVisible(QStringLiteral("Report") + QString::fromLatin1(figure), !none);
+        };
+    }
+
+    AddInstitutionFooter(def, session());
+    return def;
+}
+
+std::optional<Report> buildPeriodReport(Database& db, Kind kind, const Statement& st,
+                                        const ReportPeriod& period, const QString& accountName,
+                                        QString* error)
+{
+    auto rows = ReportRows::fromDatabase(db, st.sql, st.binds, error);
+    if (!rows)
+        return std::nullopt;
+    return Report(periodDefinition(kind, period, accountName, LoadInstitutionLogo(db)),
+                  std::move(*rows));
+}
+
+} // namespace
+
+Statement PeriodTotalsStatement(int fromDay, int toDay)
+{
+    return {periodSql(Kind::Totals), {fromDay, toDay}};
+}
+
+Statement PeriodDetailStatement(int fromDay, int toDay, int account)
+{
+    return {periodSql(Kind::Detail), {fromDay, toDay, account}};
+}
+
+std::optional<Report> BuildPeriodTotals(Database& db, const ReportPeriod& period, QString* error)
+{
+    return buildPeriodReport(db, Kind::Totals, PeriodTotalsStatement(period.from, period.to),
+                             period, {}, error);
+}
+
+std::optional<Report> BuildPeriodDetail(Database& db, const ReportPeriod& period, int account,
+                                        const QString& accountName, QString* error)
+{
+    return buildPeriodReport(db, Kind::Detail,
+                             PeriodDetailStatement(period.from, period.to, account), period,
+                             accountName, error);
+}
+
+} // namespace vestra

@@ -1,0 +1,27 @@
+#include "reports/reportrun.h"
+
+#include "platform/database.h"
+#include "platform/messages.h"
+#include "session/session.h"
+
+namespace vestra {
+
+QPrintPreviewDialog* PreviewReport(const QString& title, const ReportBuilder& build,
+                                   QWidget* parent)
+{
+    Database db = BookingFile();
+    QString error;
+    std::optional<Report> report;
+    if (db.isValid())
+        report = build(db, &error);
+    else
+        error = QStringLiteral("The booking file could not be opened.");
+    if (!report) {
+        showMessage(QStringLiteral("The report could not be made:\n") + error, title,
+                    MsgIcon::Warning);
+        return nullptr;
+    }
+    return report->showPreview(parent);
+}
+
+} // namespace vestra

@@ -1,0 +1,35 @@
+#pragma once
+// What the report windows and command bar entries share: the chosen period
+// with its dates as the pickers show them, and opening a built report in
+// the print preview.
+
+#include "platform/reportoutput.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QPrintPreviewDialog;
+class QWidget;
+
+namespace vestra {
+
+class Database;
+
+// A period as day numbers (both ends included) and as the pickers' texts.
+struct ReportPeriod {
+    int from = 0;
+    int to = 0;
+    QString fromText;
+    QString toText;
+};
+
+using ReportBuilder = std::function<std::optional<Report>(Database& db, QString* error)>;
+
+// Builds the report on the session's booking file and opens it in the print
+// preview, from which the user prints. When the booking file cannot be read
+// a message titled with the report's title says so, and nullptr returns.
+QPrintPreviewDialog* PreviewReport(const QString& title, const ReportBuilder& build,
+                                   QWidget* parent = nullptr);
+
+} // namespace vestra

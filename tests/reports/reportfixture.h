@@ -1,0 +1,35 @@
+#pragma once
+// A booking file with a small resource hierarchy and the institution's
+// lines in the session, for the report tests.
+
+#include "platform/reportlayout.h"
+#include "support/fixture.h"
+
+#include <QLocale>
+
+namespace vestra::test {
+
+inline const QLocale kUs(QLocale::English, QLocale::UnitedStates);
+
+class ReportFileTest : public BookingFileTest {
+protected:
+    void SetUp() override;
+
+    // An archived booking (Bookingarkiv).
+    void archive(int day, int start, int end, int item, int account, int persons, double price);
+
+    // The texts of the items of that name, over all pages.
+    static QStringList named(const LaidOutReport& r, const char* name)
+    {
+        return r.textsNamed(QString::fromUtf8(name));
+    }
+
+    // Items: Room 1 (101) and Room 2 (102) of type Meeting rooms, Hall (111)
+    // of Halls, in group Building A (Domestic); type Empty has no items.
+    // Beamer (201) of Projectors in Equipment (Add-On); Van (301) of Cars in
+    // Vehicles (Stand-Alone).
+    int jane = 0;
+    int bob = 0;
+};
+
+} // namespace vestra::test

@@ -1,0 +1,204 @@
+#include "data/dates.h"
+#include "reportfixture.h"
+#include "reports/overview.h"
+#include "reports/periodreports.h"
+
+namespace vestra::test {
+namespace {
+
+constexpr int kDay = 45354; // Tuesday 2024-03-05
+
+ReportPeriod period(int from, int to)
+{
+    return {from, to, QStringLiteral("from-text"), QStringLiteral("to-text")};
+}
+
+class PeriodReportTest : public ReportFileTest {
+protected:
+    void SetUp() override
+    {
+        ReportFileTest::SetUp();
+        archive(kDay, 480, 570, 101, jane, 10, 100); // 08:00-09:30
+        archive(kDay + 3, 600, 720, 101, bob, 5, 50.5);
+        archive(kDay + 30, 600, 660, 102, jane, 3, 1000);
+        archive(kDay + 10, 540, 555, 111, bob, 0, 0);
+        archive(kDay - 1, 540, 600, 111, bob, 1, 1);  // before the period
+        archive(kDay + 31, 540, 600, 111, bob, 1, 1); // after it
+        archive(kDay + 5, 600, 630, 201, jane, 1, 20.25);
+        addBooking(kDay, 480, 600, 101, 10, jane); // not archived yet
+    }
+
+    LaidOutReport totals(int from = kDay, int to = kDay + 30)
+    {
+        Database d = db();
+        QString error;
+        auto report = BuildPeriodTotals(d, period(from, to), &error);
+        EXPECT_TRUE(report) << error.toStdString();
+        return report ? (report->locale = kUs, report->layout()) : LaidOutReport();
+    }
+    LaidOutReport detail(int account, int from = kDay, int to = kDay + 30)
+    {
+        Database d = db();
+        auto report = BuildPeriodDetail(d, period(from, to), account, "Someone");
+        EXPECT_TRUE(report);
+        return report ? (report->locale = kUs, report->layout()) : LaidOutReport();
+    }
+};
+
+TEST_F(PeriodReportTest, TotalsSumPerItemTypeGroupAndReport)
+{
+    const LaidOutReport r = totals();
+    ASSERT_EQ(r.pageCount(), 1);
+    // Groups and types in name order; Halls before Meeting rooms.
+    EXPECT_EQ(named(r, "Lokalenavn"), QStringList({"Hall", "Room 1", "Room 2", "Beamer"}));
+    EXPECT_EQ(named(r, "ItemBookings"), QStringList({"1", "2", "1", "1"}));
+    EXPECT_EQ(named(r, "ItemPersons"), QStringList({"0", "15", "3", "1"}));
+    EXPECT_EQ(named(r, "ItemHours"), QStringList({"0.25", "3.50", "1.00", "0.50"}));
+    EXPECT_EQ(named(r, "ItemFee"), QStringList({"0.00", "150.50", "1,000.00", "20.25"}));
+    EXPECT_EQ(named(r, "Lokalitetsnavn"), QStringList({"Halls", "Meeting rooms", "Projectors"}));
+    EXPECT_EQ(named(r, "TypeBookings"), QStringList({"1", "3", "1"}));
+    EXPECT_EQ(named(r, "TypeHours"), QStringList({"0.25", "4.50", "0.50"}));
+    EXPECT_EQ(named(r, "TypeFee"), QStringList({"0.00", "1,150.50", "20.25"}));
+    EXPECT_EQ(named(r, "TotalOverGruppenavn"),
+              QStringList({"Total Building A", "Total Equipment"}));
+    EXPECT_EQ(named(r, "GroupPersons"), QStringList({"18", "1"}));
+    EXPECT_EQ(named(r, "GroupHours"), QStringList({"4.75", "0.50"}));
+    EXPECT_EQ(named(r, "ReportBookings"), QStringList{"5"});
+    EXPECT_EQ(named(r, "ReportFee"), QStringList{"1,170.75"});
+
+    const LaidOutPage& p = r.pages[0];
+    EXPECT_EQ(p.textsNamed("Title"), QStringList{"Period Totals"});
+    EXPECT_EQ(p.textsNamed("Periode"), QStringList{"Period: from-text  -  to-text"});
+    for (const char* caption : {"#Bookings", "#Persons", "#Hours", "Fee"})
+        EXPECT_TRUE(p.hasText(caption)) << caption;
+    EXPECT_EQ(p.textsNamed("Cinfo1"), QStringList{"Town Hall, Main Street 1, 1000 Town"});
+    EXPECT_EQ(p.textsNamed("Cinfo2"), QStringList{"Phone: 12 34 56 78, eMail: hall@town.example"});
+}
+
+TEST_F(PeriodReportTest, PeriodBoundsAndAccountChooseTheArchivedRows)
+{
+    struct Case {
+        const char* what;
+        int account; // 0: the totals
+        int from, to;
+        QStringList items;
+    } cases[] = {
+        {"same day, both ends included", 0, kDay + 30, kDay + 30, {"Room 2"}},
+        {"one account", jane, kDay, kDay + 30, {"Room 1", "Room 2", "Beamer"}},
+        {"the other account", bob, kDay, kDay + 30, {"Hall", "Room 1"}},
+        {"no bookings of the account", bob, kDay + 11, kDay + 20, {"No Bookings"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LaidOutReport r = c.account ? detail(c.account, c.from, c.to) : totals(c.from, c.to);
+        EXPECT_EQ(named(r, "Lokalenavn"), c.items);
+    }
+    const LaidOutReport none = detail(bob, kDay + 11, kDay + 20);
+    EXPECT_TRUE(named(none, "ReportBookings").isEmpty());
+    EXPECT_EQ(named(none, "AccName"), QStringList{"Someone"});
+    EXPECT_EQ(named(none, "Title"), QStringList{"Period Details (Account)"});
+    EXPECT_EQ(named(detail(jane), "ItemHours"), QStringList({"1.50", "1.00", "0.50"}));
+}
+
+TEST_F(PeriodReportTest, ManyItemsFlowOverPagesWithTheirGroupRepeated)
+{
+    Database d = db();
+    for (int i = 0; i < 60; ++i) {
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (?, 10, ?)",
+                           {500 + i, QStringLiteral("Cell %1").arg(i, 2, 10, QChar('0'))}));
+        archive(kDay + 1, 600, 660, 500 + i, jane, 1, 10);
+    }
+    const LaidOutReport r = totals();
+    ASSERT_GE(r.pageCount(), 2);
+    EXPECT_EQ(named(r, "Lokalenavn").size(), 64);
+    // The continuing group and type head the next page, captions and footer on each.
+    const LaidOutPage& second = r.pages[1];
+    EXPECT_EQ(second.textsNamed("OverGruppenavn").value(0), "Building A");
+    EXPECT_EQ(second.textsNamed("Lokalitetsnavn").value(0), "Meeting rooms");
+    for (const LaidOutPage& p : r.pages)
+        EXPECT_TRUE(p.hasText("#Bookings") && p.find("Cinfo1"));
+    EXPECT_EQ(r.pages.back().textsNamed("ReportBookings"), QStringList{"65"});
+}
+
+TEST_F(PeriodReportTest, StatementsBindTheirValues)
+{
+    const Statement t = PeriodTotalsStatement(45001, 45002);
+    const Statement a = PeriodDetailStatement(45001, 45002, 4242);
+    const Statement o = OverviewStatement(45001, 45002, OverviewKindsFor(OverviewChoice::AddOn));
+    EXPECT_EQ(t.binds, QVariantList({45001, 45002}));
+    EXPECT_EQ(a.binds, QVariantList({45001, 45002, 4242}));
+    EXPECT_EQ(o.binds, QVariantList({45001, 45002, 100, 2, 100}));
+    for (const Statement* st : {&t, &a, &o})
+        EXPECT_FALSE(st->sql.contains("4500") || st->sql.contains("4242"));
+}
+
+// ------------------------------------------------------------ overview
+
+class OverviewTest : public ReportFileTest {
+protected:
+    void SetUp() override
+    {
+        ReportFileTest::SetUp();
+        addBooking(kDay, 600, 660, 101, 10, jane, "Board");
+        addBooking(kDay, 540, 600, 102, 10, bob, "Early");
+        addBooking(kDay, 480, 540, 201, 20, jane, "Projector loan");
+        addBooking(kDay + 1, 480, 500, 999, 11, jane, "Lost item"); // its item is gone
+        addBooking(kDay + 2, 480, 500, 301, 30, bob, "Van trip");
+        addBooking(kDay + 8, 480, 500, 101, 10, bob, "Next week");
+    }
+
+    LaidOutReport overview(OverviewChoice choice, int from = kDay, int to = kDay + 7)
+    {
+        Database d = db();
+        QString error;
+        auto report = BuildOverview(d, period(from, to), OverviewKindsFor(choice), &error);
+        EXPECT_TRUE(report) << error.toStdString();
+        return report ? (report->locale = kUs, report->layout()) : LaidOutReport();
+    }
+};
+
+TEST_F(OverviewTest, KindChoiceFiltersByTheGroupOfTheBookingsType)
+{
+    const struct {
+        OverviewChoice choice;
+        const char* sort;
+        QStringList titles;
+    } cases[] = {
+        {OverviewChoice::All,
+         "All Groups",
+         {"Early", "Board", "Projector loan", "Lost item", "Van trip"}},
+        {OverviewChoice::Domestic, "Domestic", {"Early", "Board", "Lost item"}},
+        {OverviewChoice::AddOn, "Add-On", {"Projector loan"}},
+        {OverviewChoice::StandAlone, "Stand-Alone", {"Van trip"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sort);
+        const LaidOutReport r = overview(c.choice);
+        EXPECT_EQ(named(r, "Beskrivelse"), c.titles);
+        EXPECT_EQ(named(r, "Sort"), QStringList{c.sort});
+    }
+}
+
+TEST_F(OverviewTest, DaysGroupsAndTypesHeadTheirBookings)
+{
+    const LaidOutReport r = overview(OverviewChoice::All);
+    ASSERT_EQ(r.pageCount(), 1);
+    EXPECT_EQ(named(r, "Bdato"), QStringList({"3/5/2024", "3/6/2024", "3/7/2024"}));
+    EXPECT_EQ(named(r, "Weekday"), QStringList({"Tuesday", "Wednesday", "Thursday"}));
+    EXPECT_EQ(named(r, "OverGruppenavn"),
+              QStringList({"Building A", "Equipment", "Building A", "Vehicles"}));
+    EXPECT_EQ(named(r, "Lokalitetsnavn"),
+              QStringList({"Meeting rooms", "Projectors", "Halls", "Cars"}));
+    EXPECT_EQ(named(r, "Bstart"), QStringList({"9:00", "10:00", "8:00", "8:00", "8:00"}));
+    EXPECT_EQ(named(r, "Lokalenavn"), QStringList({"Room 2", "Room 1", "Beamer", "", "Van"}));
+    EXPECT_EQ(named(r, "period"), QStringList{"from-text / to-text"});
+    EXPECT_TRUE(r.pages[0].hasText("BOOKING OVERVIEW"));
+    for (const char* caption : {"Start", "End", "Ressource", "Description", "Account", "Phone"})
+        EXPECT_TRUE(r.pages[0].hasText(caption)) << caption;
+
+    EXPECT_EQ(named(overview(OverviewChoice::All, kDay + 1, kDay + 1), "Beskrivelse"),
+              QStringList{"Lost item"});
+}
+
+} // namespace
+} // namespace vestra::test

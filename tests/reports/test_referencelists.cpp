@@ -1,0 +1,293 @@
+#include "data/dates.h"
+#include "platform/windowregistry.h"
+#include "reportfixture.h"
+#include "reports/datoarkivperiode.h"
+#include "reports/datobookingperiode.h"
+#include "reports/overview.h"
+#include "reports/periodreports.h"
+#include "reports/referencelists.h"
+#include "schedule/commands.h"
+#include "schedule/registerwindows.h"
+
+#include <QBuffer>
+#include <QDateEdit>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QRadioButton>
+
+namespace vestra::test {
+namespace {
+
+class ReferenceListTest : public ReportFileTest {
+protected:
+    LaidOutReport resources(int kind)
+    {
+        Database d = db();
+        QString error;
+        auto report = BuildResourceList(d, kind, &error);
+        EXPECT_TRUE(report) << error.toStdString();
+        return report ? (report->locale = kUs, report->layout()) : LaidOutReport();
+    }
+    LaidOutReport accounts()
+    {
+        Database d = db();
+        auto report = BuildAccountList(d);
+        EXPECT_TRUE(report);
+        return report ? (report->locale = kUs, report->layout()) : LaidOutReport();
+    }
+};
+
+TEST_F(ReferenceListTest, EachKindListsItsItemsUnderGroupAndType)
+{
+    const struct {
+        int kind;
+        const char* title;
+        QStringList items;
+        QStringList types;
+        QStringList captions;
+    } cases[] = {
+        {1,
+         "Resource List  -  Domestic",
+         {"Hall", "Room 1", "Room 2"},
+         {"Halls", "Meeting rooms"}, // the type without items stays out
+         {"Room Name", "#Pers", "Fee/Hour", "Description", "Fixture"}},
+        {2,
+         "Resource List  -  Add-Ons",
+         {"Beamer"},
+         {"Projectors"},
+         {"Resource Name", "Fee/Hour", "Brand", "Model", "Serial No#", "Year", "Supplier",
+          "Warranty", "Phone", "Service"}},
+        {3, "Resource List  -  Stand-Alones", {"Van"}, {"Cars"}, {"Resource Name", "Warranty"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        const LaidOutReport r = resources(c.kind);
+        ASSERT_EQ(r.pageCount(), 1);
+        EXPECT_EQ(named(r, "Title"), QStringList{c.title});
+        EXPECT_EQ(named(r, "Lokalenavn"), c.items);
+        EXPECT_EQ(named(r, "Lokalitetsnavn"), c.types);
+        for (const QString& caption : c.captions)
+            EXPECT_TRUE(r.pages[0].hasText(caption)) << caption.toStdString();
+        EXPECT_EQ(named(r, "Cinfo1"), QStringList{"Town Hall, Main Street 1, 1000 Town"});
+    }
+    const LaidOutReport rooms = resources(1);
+    EXPECT_EQ(named(rooms, "Lejetime"), QStringList({"900.00", "150.00", "1,250.50"}));
+    const LaidOutReport equipment = resources(2);
+    EXPECT_EQ(named(equipment, "Garantislut"), QStringList{"3/31/2026"});
+    EXPECT_EQ(named(equipment, "nextservice"), QStringList{"9/1/2025"});
+}
+
+TEST_F(ReferenceListTest, KindWithoutGroupsGivesTheTitleOnly)
+{
+    db().exec("DELETE FROM Overgruppenavne WHERE Gruppeart = 3");
+    const LaidOutReport r = resources(3);
+    ASSERT_EQ(r.pageCount(), 1);
+    EXPECT_EQ(named(r, "Title"), QStringList{"Resource List  -  Stand-Alones"});
+    EXPECT_TRUE(named(r, "Lokalenavn").isEmpty());
+    EXPECT_FALSE(r.pages[0].hasText("Resource Name"));
+}
+
+// "Personal/Active" for each account name, from the headers above it.
+QMap<QString, QString> sectionsOf(const LaidOutReport& r)
+{
+    QMap<QString, QString> out;
+    QString type, state;
+    for (const LaidOutPage& p : r.pages) {
+        QVector<PlacedItem> items = p.items;
+        std::stable_sort(items.begin(), items.end(),
+                         [](const auto& a, const auto& b) { return a.rect.top() < b.rect.top(); });
+        for (const PlacedItem& item : items) {
+            if (item.name == "txttype")
+                type = item.text;
+            else if (item.name == "txtarc")
+                state = item.text;
+            else if (item.name == "Kontonavn")
+                out.insert(item.text, type + '/' + state);
+        }
+    }
+    return out;
+}
+
+TEST_F(ReferenceListTest, AccountsAreListedByTypeAndArchiveState)
+{
+    Database d = db();
+    d.exec("UPDATE Konti SET archived = NULL WHERE ID = ?", {jane}); // unset counts as active
+    addAccount("p", "Old Timer", "old", "x", false, true);
+    addAccount("g", "Choir", "", "");
+    addAccount("x", "Odd Kind", "", "", false, true);
+
+    const LaidOutReport r = accounts();
+    ASSERT_EQ(r.pageCount(), 1);
+    const QMap<QString, QString> expected{{"Administrator", "Personal/Active"},
+                                          {"Jane Miller", "Personal/Active"},
+                                          {"Bob Stone", "Personal/Active"},
+                                          {"Old Timer", "Personal/Archived"},
+                                          {"Choir", "Group/Active"},
+                                          {"Odd Kind", "Group/Archived"}};
+    EXPECT_EQ(sectionsOf(r), expected);
+    // One header per group: an empty flag, 0 and -1 give Active then Archived.
+    EXPECT_EQ(named(r, "txttype"), QStringList({"Group", "Personal", "Group"}));
+    EXPECT_EQ(named(r, "txtarc"), QStringList({"Active", "Active", "Archived", "Archived"}));
+    EXPECT_EQ(named(r, "admin").size(), 1); // only the administrator's box is crossed
+    EXPECT_EQ(named(r, "KontoPass").count("secret"), 1);
+    for (const char* caption :
+         {"Accounts", "Name", "Contact", "Phone", "Mail", "Username", "Password", "Admin"})
+        EXPECT_TRUE(r.pages[0].hasText(caption)) << caption;
+}
+
+TEST_F(ReferenceListTest, PdfReadsBackWithFiguresAndInstitution)
+{
+    QImage logo(60, 30, QImage::Format_RGB32);
+    logo.fill(Qt::darkBlue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    logo.save(&buffer, "PNG");
+    db().exec("UPDATE institutionsoplysninger SET Logopic = ?", {png});
+    archive(45354, 480, 570, 101, jane, 10, 1000);
+    archive(45355, 480, 600, 102, bob, 4, 250.5);
+    const int today = DayNumber(QDate::currentDate());
+    addBooking(today, 480, 600, 101, 10, jane, "Board meeting");
+    addBooking(today + 1, 540, 570, 201, 20, bob, "Projector loan");
+    Database d = db();
+    const ReportPeriod period{45300, 45400, "2/6/2024", "5/16/2024"};
+    auto totals = BuildPeriodTotals(d, period);
+    auto detail = BuildPeriodDetail(d, period, jane, "Jane Miller");
+    auto overview = BuildOverview(d, {today, today + 7, "today", "next week"},
+                                  OverviewKindsFor(OverviewChoice::All));
+    ASSERT_TRUE(totals && detail && overview);
+    // VESTRA_SHOTS keeps the files for a look by eye.
+    const QString folder = qEnvironmentVariable("VESTRA_SHOTS", dir.path()) + '/';
+    QDir().mkpath(folder);
+    const QList<std::pair<QString, Report>> reports{{"periodetotaler.pdf", *totals},
+                                                    {"periodedetail.pdf", *detail},
+                                                    {"overview.pdf", *overview},
+                                                    {"ResListDom.pdf", *BuildResourceList(d, 1)},
+                                                    {"ResListSA.pdf", *BuildResourceList(d, 3)},
+                                                    {"kontoudskrift.pdf", *BuildAccountList(d)}};
+    for (auto [name, report] : reports) {
+        report.locale = kUs;
+        QString error;
+        ASSERT_TRUE(report.printToPdf(folder + name, &error)) << error.toStdString();
+        EXPECT_NE(report.layout().pages[0].find("Logorap"), nullptr) << name.toStdString();
+    }
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"-layout", folder + "periodetotaler.pdf", "-"});
+    ASSERT_TRUE(pdftotext.waitForFinished(60000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+    for (const char* expected :
+         {"Period Totals", "Period: 2/6/2024 - 5/16/2024", "#Bookings", "Meeting rooms",
+          "Total Building A", "1,250.50", "3.50", "Town Hall, Main Street 1, 1000 Town"})
+        EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
+}
+
+// ------------------------------------------------------------ windows
+
+TEST_F(ReferenceListTest, PeriodPickersRefuseAnInvertedPeriod)
+{
+    ArchivePeriodWindow* w = ShowArchivePeriodWindow(false);
+    auto* start = w->findChild<QDateEdit*>("cstart");
+    auto* end = w->findChild<QDateEdit*>("cend");
+    auto* startDay = w->findChild<QLineEdit*>("fradato");
+    auto* endDay = w->findChild<QLineEdit*>("tildato");
+    ASSERT_TRUE(start && end && startDay && endDay);
+    const QDate today = QDate::currentDate();
+    EXPECT_EQ(start->date(), today.addDays(-365));
+    EXPECT_EQ(end->date(), today);
+    EXPECT_EQ(startDay->text().toInt(), DayNumber(today.addDays(-365)));
+    EXPECT_EQ(endDay->text().toInt(), DayNumber(today));
+
+    end->setDate(today.addDays(-400));
+    start->setDate(today.addDays(1));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Enddate must be later than Startdate! / Date Info",
+                           "Startdate must be earlier than Enddate! / Date Info"}));
+    EXPECT_EQ(end->date(), today);
+    EXPECT_EQ(start->date(), today.addDays(-365));
+
+    start->setDate(today); // the same day is a good period
+    end->setDate(today.addDays(3));
+    EXPECT_EQ(messages.shown().size(), 2);
+    EXPECT_EQ(startDay->text().toInt(), DayNumber(today));
+    EXPECT_EQ(endDay->text().toInt(), DayNumber(today.addDays(3)));
+}
+
+TEST_F(ReferenceListTest, OverviewWindowOptionsSetTheKindBoxes)
+{
+    BookingOverviewWindow* w = ShowBookingOverviewWindow();
+    const QDate today = QDate::currentDate();
+    EXPECT_EQ(w->findChild<QDateEdit*>("fradato")->date(), today);
+    EXPECT_EQ(w->findChild<QLineEdit*>("til")->text().toInt(), DayNumber(today.addDays(7)));
+    const auto boxes = [w] {
+        QStringList out;
+        for (const char* name : {"g1", "g2", "g3", "Prtext"})
+            out << w->findChild<QLineEdit*>(name)->text();
+        return out.join(' ');
+    };
+    EXPECT_EQ(boxes(), "1 2 3 All Groups");
+    const std::pair<const char*, const char*> cases[] = {{"AltDom", "1 100 100 Domestic"},
+                                                         {"AltAdd", "100 2 100 Add-On"},
+                                                         {"AltStand", "100 100 3 Stand-Alone"},
+                                                         {"AltAll", "1 2 3 All Groups"}};
+    for (const auto& [option, expected] : cases) {
+        w->findChild<QRadioButton*>(option)->click();
+        EXPECT_EQ(boxes(), expected) << option;
+    }
+}
+
+int previewPages(QPrintPreviewDialog* dialog)
+{
+    auto* widget = dialog ? dialog->findChild<QPrintPreviewWidget*>() : nullptr;
+    return widget ? widget->pageCount() : -1;
+}
+
+TEST_F(ReferenceListTest, DetailsNeedAnAccountThenPreviewTheReport)
+{
+    archive(DayNumber(QDate::currentDate().addDays(-3)), 480, 570, 101, jane, 10, 100);
+    ArchivePeriodWindow* w = ShowArchivePeriodWindow(true);
+    EXPECT_EQ(w->print(), nullptr);
+    EXPECT_EQ(messages.texts(), QStringList{"Please choose an account! / Service Message"});
+
+    auto* list = w->findChild<QListWidget*>("Account");
+    const auto found = list->findItems("Jane Miller", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    list->setCurrentItem(found[0]);
+    QPrintPreviewDialog* preview = w->print();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(previewPages(preview), 1);
+    EXPECT_EQ(messages.shown().size(), 1);
+}
+
+TEST_F(ReferenceListTest, CommandBarEntriesOpenTheirWindowsAndReports)
+{
+    RegisterWindows();
+    session().IsAdmin = true;
+    QWidget owner;
+    for (const auto& [number, window] :
+         {std::pair{31, "datobookingperiode"}, std::pair{32, "datoarkivperiodeht"},
+          std::pair{33, "datoarkivperiodeAC"}}) {
+        EXPECT_TRUE(RunMenuCommand(number, &owner, nullptr));
+        QWidget* w = WindowRegistry::instance().find(window);
+        ASSERT_NE(w, nullptr) << window;
+        EXPECT_EQ(w->parentWidget(), &owner) << window;
+    }
+    for (int number : {341, 342, 343, 35}) {
+        EXPECT_TRUE(RunMenuCommand(number, &owner, nullptr));
+        auto previews = owner.findChildren<QPrintPreviewDialog*>("reportpreview");
+        ASSERT_EQ(previews.size(), 1) << number;
+        EXPECT_EQ(previewPages(previews[0]), 1) << number;
+        delete previews[0];
+    }
+    EXPECT_TRUE(messages.shown().isEmpty());
+
+    session().BookingFilePath = pathOf("missing.mdb");
+    EXPECT_EQ(ShowAccountList(&owner), nullptr);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].title, "Accounts");
+}
+
+} // namespace
+} // namespace vestra::test

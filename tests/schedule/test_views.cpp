@@ -336,11 +336,12 @@ TEST_F(Views, AdministratorEntriesRefuseOthers)
         EXPECT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}))
             << number;
     }
-    for (int number : {221, 222, 31, 32, 33, 341, 342, 343, 62}) {
+    for (int number : {221, 222, 31, 32, 33, 62}) {
         messages.clear();
         RunMenuCommand(number, c, c);
-        ASSERT_EQ(messages.shown().size(), 1) << number;
-        EXPECT_NE(messages.shown()[0].title, "Access Message") << number;
+        for (const Message& m : messages.shown())
+            EXPECT_NE(m.title, "Access Message") << number;
+        WindowRegistry::instance().closeAll();
     }
     // Group heads have no action.
     for (int number : {1, 2, 3, 6, 22, 23, 0})

@@ -2,6 +2,10 @@
 
 #include "booking/bookingform.h"
 #include "booking/searchinfoform.h"
+#include "lists/myboo.h"
+#include "lists/searchform.h"
+#include "lists/tentbookings.h"
+#include "lists/todays.h"
 #include "reports/receipts.h"
 #include "resources/resmanager.h"
 #include "resources/unavaillist.h"
@@ -25,6 +29,10 @@ void RegisterWindows()
     });
     RegisterMenuTarget(21, [](QWidget* owner) { ShowResManager(owner); });
     RegisterMenuTarget(25, [](QWidget* owner) { ShowUnavailableList(owner); });
+    RegisterMenuTarget(26, [](QWidget* owner) { ShowTentBookings(owner); });
+    RegisterBookingTarget(14, [](QWidget* owner) { ShowSearchForm(owner); });
+    RegisterBookingTarget(15, [](QWidget* owner) { ShowMyBookings(owner); });
+    RegisterBookingTarget(16, [](QWidget* owner) { ShowTodaysBookings(owner); });
     RegisterSeriesWindows();
 }
 

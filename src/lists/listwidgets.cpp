@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -29,6 +30,11 @@ QDateEdit* datePicker(const char* name, QWidget* parent)
 }
 
 } // namespace
+
+void CloseOnEscape(QWidget* window)
+{
+    new QShortcut(QKeySequence::Cancel, window, window, &QWidget::close);
+}
 
 QLineEdit* HiddenField(const char* name, QWidget* parent)
 {

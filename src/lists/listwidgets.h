@@ -12,6 +12,9 @@ class QLineEdit;
 
 namespace vestra {
 
+// Escape closes the window, as its Exit button does.
+void CloseOnEscape(QWidget* window);
+
 // A hidden text field named as the window keeps its state.
 QLineEdit* HiddenField(const char* name, QWidget* parent);
 

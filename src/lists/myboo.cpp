@@ -100,6 +100,7 @@ MyBookings::MyBookings(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(info, &QPushButton::clicked, this, &MyBookings::ShowInfo);
     connect(print, &QPushButton::clicked, this, &MyBookings::Print);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    CloseOnEscape(this);
 
     const QDate today = QDate::currentDate();
     m_period->setPeriod(today, today.addDays(kPeriodDays));

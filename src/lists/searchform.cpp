@@ -92,6 +92,7 @@ SearchForm::SearchForm(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(info, &QPushButton::clicked, this, &SearchForm::OpenSelected);
     connect(reset, &QPushButton::clicked, this, &SearchForm::Reset);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    CloseOnEscape(this);
 
     m_list->setColumns(SearchColumns());
     Activate();

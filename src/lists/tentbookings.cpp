@@ -1,6 +1,7 @@
 #include "lists/tentbookings.h"
 
 #include "lists/listdata.h"
+#include "lists/listwidgets.h"
 #include "platform/listcontrol.h"
 #include "platform/messages.h"
 #include "platform/windowregistry.h"
@@ -65,6 +66,7 @@ TentBookings::TentBookings(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(refresh, &QPushButton::clicked, this, &TentBookings::Rebuild);
     connect(print, &QPushButton::clicked, this, &TentBookings::Print);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    CloseOnEscape(this);
 
     m_list->setFillSource(TentativeFillSource());
     Rebuild();

@@ -75,6 +75,7 @@ TodaysBookings::TodaysBookings(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(info, &QPushButton::clicked, this, &TodaysBookings::ShowInfo);
     connect(print, &QPushButton::clicked, this, &TodaysBookings::Print);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    CloseOnEscape(this);
 
     m_list->setColumns(TodaysColumns());
     Reload();

@@ -234,9 +234,20 @@ TEST_F(Lists, PeriodPickersRefuseAnInvertedPeriodAndRestoreTheDate)
     EXPECT_EQ(keys(w->list()), QVariantList{1});
     EXPECT_EQ(findIn<QLineEdit>(w, "startd")->text().toInt(), T + 5);
 
-    findIn<QPushButton>(w, "Reset")->click();
+    // Coming back to the window starts the period afresh but keeps the text.
+    findIn<QLineEdit>(w, "SSB")->setText("later");
+    findIn<QRadioButton>(w, "Optadd")->click();
+    EXPECT_TRUE(keys(w->list()).isEmpty());
+    w->Activate();
     EXPECT_EQ(start->date(), today);
     EXPECT_EQ(end->date(), today.addDays(183));
+    EXPECT_TRUE(findIn<QRadioButton>(w, "optall")->isChecked());
+    EXPECT_EQ(keys(w->list()), QVariantList{1});
+
+    findIn<QRadioButton>(w, "OptSA")->click();
+    findIn<QPushButton>(w, "Reset")->click();
+    EXPECT_EQ(findIn<QLineEdit>(w, "SSB")->text(), "");
+    EXPECT_EQ(findIn<QLineEdit>(w, "gart2")->text(), "2");
 }
 
 TEST_F(Lists, SearchOpensTheFormForMembersAndTheInfoOtherwiseMovingTheSchedule)

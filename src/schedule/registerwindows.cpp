@@ -2,14 +2,18 @@
 
 #include "booking/bookingform.h"
 #include "booking/searchinfoform.h"
+#include "lists/myboo.h"
+#include "lists/searchform.h"
+#include "lists/tentbookings.h"
+#include "lists/todays.h"
 #include "reports/datoarkivperiode.h"
 #include "reports/datobookingperiode.h"
 #include "reports/receipts.h"
 #include "reports/referencelists.h"
 #include "resources/resmanager.h"
 #include "resources/unavaillist.h"
-#include "schedule/commands.h"
 #include "schedule/calendar.h"
+#include "schedule/commands.h"
 #include "schedule/viewcommon.h"
 #include "series/serieswindows.h"
 #include "session/introstart.h"
@@ -35,6 +39,10 @@ void RegisterWindows()
     for (int kind : {1, 2, 3})
         RegisterMenuTarget(340 + kind, [kind](QWidget* owner) { ShowResourceList(kind, owner); });
     RegisterMenuTarget(35, [](QWidget* owner) { ShowAccountList(owner); });
+    RegisterMenuTarget(26, [](QWidget* owner) { ShowTentBookings(owner); });
+    RegisterBookingTarget(14, [](QWidget* owner) { ShowSearchForm(owner); });
+    RegisterBookingTarget(15, [](QWidget* owner) { ShowMyBookings(owner); });
+    RegisterBookingTarget(16, [](QWidget* owner) { ShowTodaysBookings(owner); });
     RegisterSeriesWindows();
     RegisterSettingsWindows();
 }

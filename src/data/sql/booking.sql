@@ -354,3 +354,6 @@ CREATE VIEW kontoudskrift AS
   SELECT ID, Kontotype, archived, Kontonavn, kontokontakt, Kontotlf, kontomail,
          Kontouser, KontoPass, admin
   FROM Konti ORDER BY Kontotype, archived, Kontonavn, ID;
+
+-- Only the few tentative bookings are indexed, for the confirmation list.
+CREATE INDEX Booking_Tentative ON Booking (Tentative) WHERE Tentative <> 0;

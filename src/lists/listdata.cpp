@@ -1,0 +1,290 @@
+#include "lists/listdata.h"
+
+#include "data/dates.h"
+#include "platform/reportformat.h"
+#include "session/session.h"
+
+namespace vestra {
+
+namespace {
+
+QString field(const QSqlRecord& r, const char* name)
+{
+    return r.value(QString::fromLatin1(name)).toString();
+}
+
+bool isAscii(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.unicode() > 127)
+            return false;
+    return true;
+}
+
+// A LIKE pattern for "contains", with the wildcards of the text escaped.
+QString containsPattern(const QString& text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('!'), QStringLiteral("!!"))
+        .replace(QLatin1Char('%'), QStringLiteral("!%"))
+        .replace(QLatin1Char('_'), QStringLiteral("!_"));
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+QVariantList kindBinds(const GroupKinds& kinds)
+{
+    return {kinds[0], kinds[1], kinds[2]};
+}
+
+} // namespace
+
+GroupKinds KindsForOption(int option)
+{
+    if (option >= 1 && option <= 3)
+        return {option, option, option};
+    return {1, 2, 3};
+}
+
+QString ListDate(const QVariant& dayNumber, const QString& dateFormat)
+{
+    if (dayNumber.isNull() || !dayNumber.isValid())
+        return {};
+    return FormatValue(DateFromDayNumber(dayNumber.toInt()), dateFormat);
+}
+
+QString ListTime(const QVariant& minutes, const QString& timeFormat)
+{
+    if (minutes.isNull() || !minutes.isValid())
+        return {};
+    return FormatValue(TimeFromMinutes(minutes.toInt()), timeFormat);
+}
+
+// --- search ---
+
+bool KeywordMatches(const QString& keyword, const QSqlRecord& r)
+{
+    return field(r, "Bookingnr").contains(keyword, Qt::CaseInsensitive)
+           || field(r, "Beskrivelse").contains(keyword, Qt::CaseInsensitive)
+           || field(r, "Kontonavn").contains(keyword, Qt::CaseInsensitive);
+}
+
+QVector<ListControlColumn> SearchColumns()
+{
+    return {{QStringLiteral("Date"), 60},     {QStringLiteral("Resource"), 120},
+            {QStringLiteral("Booking"), 100}, {QStringLiteral("From"), 40},
+            {QStringLiteral("To"), 40},       {QStringLiteral("Account"), 100}};
+}
+
+QString SearchRowText(const QSqlRecord& r, const QString& dateFormat)
+{
+    const QString time = QStringLiteral("HH.mm");
+    return QStringList{ListDate(r.value(QStringLiteral("Bdato")), dateFormat),
+                       field(r, "Lokalenavn"),
+                       field(r, "Beskrivelse"),
+                       ListTime(r.value(QStringLiteral("bstart")), time),
+                       ListTime(r.value(QStringLiteral("bslut")), time),
+                       field(r, "Kontonavn")}
+        .join(QLatin1Char(';'));
+}
+
+ListFillSource SearchFillSource(const SearchFilter& filter)
+{
+    // The period bounds the index on Bdato; the rows keep searchforny's order.
+    QString sql = QStringLiteral(
+        "SELECT Bookingnr, Beskrivelse, Kontonavn, Bdato, bstart, bslut, Lokalenavn "
+        "FROM searchforny WHERE Bdato >= ? AND Bdato <= ? AND gruppeart IN (?, ?, ?)");
+    QVariantList binds{filter.fromDay, filter.toDay};
+    binds += kindBinds(filter.kinds);
+    // The engine folds only ASCII letters; a keyword with others ("Ø") is
+    // matched by the row builder alone, which folds every letter.
+    if (!filter.keyword.isEmpty() && isAscii(filter.keyword)) {
+        sql += QStringLiteral(" AND (CAST(Bookingnr AS TEXT) LIKE ? ESCAPE '!'"
+                              " OR lower(Beskrivelse) LIKE ? ESCAPE '!'"
+                              " OR lower(Kontonavn) LIKE ? ESCAPE '!')");
+        const QString pattern = containsPattern(filter.keyword.toLower());
+        binds << pattern << pattern << pattern;
+    }
+    const QString keyword = filter.keyword;
+    return {BookingFile, sql, binds, [keyword](const QSqlRecord& r) -> std::optional<ListRow> {
+                if (!KeywordMatches(keyword, r))
+                    return std::nullopt;
+                return ListRow{SearchRowText(r, session().DateFormatLong),
+                               r.value(QStringLiteral("Bookingnr")).toInt()};
+            }};
+}
+
+std::optional<BookingPlace> FindBookingPlace(Database& db, int bookingnr)
+{
+    auto q = db.query(QStringLiteral("SELECT Bdato, Overgruppenr, lokalinr, lokalenr, Kontonr "
+                                     "FROM bookingS WHERE Bookingnr = ?"),
+                      {bookingnr});
+    if (!q || !q->next())
+        return std::nullopt;
+    return BookingPlace{q->value(0).toInt(), q->value(1).toInt(), q->value(2).toInt(),
+                        q->value(3).toInt(), q->value(4).toInt()};
+}
+
+// --- today's bookings ---
+
+QVector<ListControlColumn> TodaysColumns()
+{
+    return {{QStringLiteral("Resource"), 120},
+            {QStringLiteral("Account"), 120},
+            {QStringLiteral("Start"), 50},
+            {QStringLiteral("End"), 50},
+            {QStringLiteral("Contact"), 100}};
+}
+
+QString TodaysRowText(const QSqlRecord& r)
+{
+    const QString time = QStringLiteral("hh:mm");
+    return QStringList{field(r, "Lokalenavn"), field(r, "Kontonavn"),
+                       ListTime(r.value(QStringLiteral("Start")).toInt() / 60, time),
+                       ListTime(r.value(QStringLiteral("Slut")).toInt() / 60, time),
+                       field(r, "Kontotlf")}
+        .join(QLatin1Char(';'));
+}
+
+ListFillSource TodaysFillSource(int day, const GroupKinds& kinds)
+{
+    // bookingfor has no order of its own; a scan of it gives booking-number order.
+    QVariantList binds{day};
+    binds += kindBinds(kinds);
+    return {BookingFile,
+            QStringLiteral("SELECT Bookingnr, Start, Slut, Lokalenavn, Kontonavn, Kontotlf "
+                           "FROM bookingfor WHERE Bdato = ? AND Gruppeart IN (?, ?, ?) "
+                           "ORDER BY Bookingnr"),
+            binds, [](const QSqlRecord& r) -> std::optional<ListRow> {
+                return ListRow{TodaysRowText(r), r.value(QStringLiteral("Bookingnr")).toInt()};
+            }};
+}
+
+// --- my bookings ---
+
+QString BookingRelation(int kontoowner, int pnr, int kontonr)
+{
+    if (kontoowner != pnr)
+        return QStringLiteral("Member");
+    return kontoowner == kontonr ? QStringLiteral("Private") : QStringLiteral("Owner");
+}
+
+QVector<ListControlColumn> MyBookingsColumns()
+{
+    return {{QStringLiteral("Date"), 70},     {QStringLiteral("Resource"), 110},
+            {QStringLiteral("Booking"), 110}, {QStringLiteral("From"), 60},
+            {QStringLiteral("To"), 60},       {QStringLiteral("Account"), 110},
+            {QStringLiteral("Conn."), 60}};
+}
+
+QString MyBookingsRowText(const QSqlRecord& r, const QString& relation, const QString& dateFormat)
+{
+    const QString time = QStringLiteral("HH:mm");
+    return QStringList{ListDate(r.value(QStringLiteral("Bdato")), dateFormat),
+                       field(r, "Lokalenavn"),
+                       field(r, "Beskrivelse"),
+                       ListTime(r.value(QStringLiteral("bstart")), time),
+                       ListTime(r.value(QStringLiteral("bslut")), time),
+                       field(r, "Kontonavn"),
+                       relation}
+        .join(QLatin1Char(';'));
+}
+
+ListFillSource MyBookingsFillSource(const MyBookingsFilter& filter)
+{
+    // The user's memberships lead through the indexes on Grptilk(pnr) and
+    // Booking(kontonr). A personal account records no owner, so it counts as
+    // owned by itself: that is what makes its bookings "Private".
+    QVariantList binds{filter.account, filter.fromDay, filter.toDay};
+    binds += kindBinds(filter.kinds);
+    binds << (filter.seriesValue ? 1 : 0) << (filter.allTypes ? 1 : 0);
+    const QStringList relations = filter.relations;
+    return {BookingFile,
+            QStringLiteral(
+                "SELECT m.Bookingnr, m.Bdato, m.bstart, m.bslut, m.Beskrivelse, m.Lokalenavn, "
+                "m.Kontonr, m.Kontonavn, m.pnr, "
+                "CASE WHEN lower(k.Kontotype) = 'p' THEN k.ID ELSE m.kontoowner END AS kontoowner "
+                "FROM mybookingsfor m LEFT JOIN Konti k ON k.ID = m.Kontonr "
+                "WHERE m.pnr = ? AND m.Bdato >= ? AND m.Bdato <= ? AND m.gruppeart IN (?, ?, ?) "
+                "AND (CASE WHEN m.gentagende <> 0 THEN 1 ELSE 0 END) IN (?, ?) "
+                "ORDER BY m.Bdato, m.bstart, m.Bookingnr"),
+            binds, [relations](const QSqlRecord& r) -> std::optional<ListRow> {
+                const QString relation =
+                    BookingRelation(r.value(QStringLiteral("kontoowner")).toInt(),
+                                    r.value(QStringLiteral("pnr")).toInt(),
+                                    r.value(QStringLiteral("Kontonr")).toInt());
+                if (!relations.contains(relation))
+                    return std::nullopt;
+                return ListRow{MyBookingsRowText(r, relation, session().DateFormatLong),
+                               r.value(QStringLiteral("Bookingnr")).toInt()};
+            }};
+}
+
+// --- tentative bookings ---
+
+QVector<ListControlColumn> TentativeColumns()
+{
+    ListControlColumn confirm{QStringLiteral("Conf."), 40};
+    confirm.checkBox = true;
+    ListControlColumn remove{QStringLiteral("Del."), 40};
+    remove.checkBox = true;
+    return {confirm,
+            remove,
+            {QStringLiteral("Date"), 70},
+            {QStringLiteral("Start"), 50},
+            {QStringLiteral("End"), 50},
+            {QStringLiteral("Resource"), 120},
+            {QStringLiteral("Account"), 120},
+            {QStringLiteral("Contact"), 70}};
+}
+
+QString TentativeRowText(const QSqlRecord& r, const QString& dateFormat)
+{
+    const QString time = QStringLiteral("hh:mm");
+    return QStringList{QString(),
+                       QString(),
+                       ListDate(r.value(QStringLiteral("Bdato")), dateFormat),
+                       ListTime(r.value(QStringLiteral("Start")).toInt() / 60, time),
+                       ListTime(r.value(QStringLiteral("Slut")).toInt() / 60, time),
+                       field(r, "Lokalenavn"),
+                       field(r, "Kontonavn"),
+                       field(r, "Kontotlf")}
+        .join(QLatin1Char(';'));
+}
+
+ListFillSource TentativeFillSource()
+{
+    return {BookingFile,
+            QStringLiteral("SELECT Bookingnr, Bdato, Start, Slut, Lokalenavn, Kontonavn, Kontotlf "
+                           "FROM bookingtent"),
+            {},
+            [](const QSqlRecord& r) -> std::optional<ListRow> {
+                return ListRow{TentativeRowText(r, session().DateFormatLong),
+                               r.value(QStringLiteral("Bookingnr")).toInt()};
+            }};
+}
+
+BookingChange SetTentative(Database& db, int bookingnr, bool tentative)
+{
+    if (!db.exec(QStringLiteral("UPDATE Booking SET Tentative = ? WHERE Bookingnr = ?"),
+                 {tentative ? -1 : 0, bookingnr}))
+        return BookingChange::Failed;
+    return db.changedRows() > 0 ? BookingChange::Done : BookingChange::Missing;
+}
+
+bool ConfirmAllBookings(Database& db)
+{
+    // Rows already confirmed would be written unchanged; leaving them alone
+    // has the same effect with fewer writes on a shared file.
+    return db.exec(QStringLiteral(
+        "UPDATE Booking SET Tentative = 0 WHERE Tentative <> 0 OR Tentative IS NULL"));
+}
+
+// --- printing ---
+
+QString ListPrintSubtitle(const Session& s, const QString& separator, const QDate& today)
+{
+    return s.InstitutionName + separator + s.InstitutionCity + QStringLiteral(", ")
+           + FormatValue(today, QStringLiteral("Short Date"));
+}
+
+} // namespace vestra

@@ -1,0 +1,44 @@
+#pragma once
+// The bookings of a period that concern the logged-in user: on their own
+// account, on groups they own and on groups they are a member of, narrowed
+// by that relation, by group kind and by single or repeated booking.
+
+#include <QWidget>
+
+class QLineEdit;
+
+namespace vestra {
+
+class ListControl;
+class OptionGroup;
+class PeriodPicker;
+struct MyBookingsFilter;
+
+class MyBookings : public QWidget {
+    Q_OBJECT
+public:
+    explicit MyBookings(QWidget* parent = nullptr);
+
+    ListControl* list() const { return m_list; }
+    MyBookingsFilter Filter() const;
+    void Reload();
+    // Shows the selected booking read-only; nothing without a selection.
+    void ShowInfo();
+    QString PrintTitle() const;
+    void Print();
+
+private:
+    void optionChosen();
+
+    PeriodPicker* m_period;
+    OptionGroup* m_relation;
+    OptionGroup* m_kinds;
+    OptionGroup* m_type;
+    QLineEdit* m_relations[3];
+    QLineEdit* m_kind[3];
+    ListControl* m_list;
+};
+
+MyBookings* ShowMyBookings(QWidget* owner);
+
+} // namespace vestra

@@ -1,0 +1,224 @@
+#include "lists/searchform.h"
+
+#include "booking/bookingform.h"
+#include "booking/searchinfoform.h"
+#include "data/dates.h"
+#include "lists/listdata.h"
+#include "lists/listwidgets.h"
+#include "platform/listcontrol.h"
+#include "platform/messages.h"
+#include "platform/windowregistry.h"
+#include "schedule/calendar.h"
+#include "schedule/calmdag.h"
+#include "session/access.h"
+#include "session/session.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+namespace {
+const QString kGone = QStringLiteral("The booking no longer exists; another workstation may have "
+                                     "deleted it.");
+constexpr int kPeriodDays = 183;
+} // namespace
+
+SearchForm::SearchForm(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Searchform"));
+    setWindowTitle(QStringLiteral("Vestra  -  Search  Bookings"));
+
+    m_keyword = new QLineEdit(this);
+    m_keyword->setObjectName(QStringLiteral("SSB"));
+    m_keyword->setClearButtonEnabled(true);
+    m_period = new PeriodPicker(this);
+    m_kinds = new OptionGroup(QString(),
+                              {{"optall", QStringLiteral("All")},
+                               {"Optdom", QStringLiteral("Domestic")},
+                               {"Optadd", QStringLiteral("Add-On")},
+                               {"OptSA", QStringLiteral("Stand-Alone")}},
+                              Qt::Horizontal, this);
+    m_kinds->setFlat(true);
+    for (int i = 0; i < 3; ++i)
+        m_kind[i] = HiddenField(i == 0 ? "gart1" : i == 1 ? "gart2" : "gart3", this);
+
+    m_list = new ListControl(this);
+    m_list->setObjectName(QStringLiteral("SList"));
+    m_list->setAccessibleName(QStringLiteral("Found bookings"));
+    m_list->setRootIsDecorated(false);
+
+    auto* info = new QPushButton(QStringLiteral("Open Info"), this);
+    info->setObjectName(QStringLiteral("Info"));
+    auto* reset = new QPushButton(QStringLiteral("Reset !"), this);
+    reset->setObjectName(QStringLiteral("Reset"));
+    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
+    exit->setObjectName(QStringLiteral("Close"));
+
+    auto* keywordLabel = new QLabel(QStringLiteral("&Keyword or bookingnumber"), this);
+    keywordLabel->setBuddy(m_keyword);
+    auto* keywordRow = new QHBoxLayout;
+    keywordRow->addWidget(keywordLabel);
+    keywordRow->addWidget(m_keyword, 1);
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(m_period);
+    filterRow->addStretch();
+    filterRow->addWidget(m_kinds);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(info);
+    buttons->addWidget(reset);
+    buttons->addStretch();
+    buttons->addWidget(exit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(keywordRow);
+    layout->addLayout(filterRow);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Doubleclick to access booking details"), this));
+    layout->addLayout(buttons);
+
+    connect(m_keyword, &QLineEdit::textChanged, this, &SearchForm::Reload);
+    connect(m_period, &PeriodPicker::changed, this, &SearchForm::Reload);
+    connect(m_kinds, &OptionGroup::chosenChanged, this, &SearchForm::kindChosen);
+    connect(m_list, &ListControl::rowActivated, this,
+            [this](int, const QVariant& nr) { OpenBooking(nr.toInt()); });
+    connect(info, &QPushButton::clicked, this, &SearchForm::OpenSelected);
+    connect(reset, &QPushButton::clicked, this, &SearchForm::Reset);
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    CloseOnEscape(this);
+
+    m_list->setColumns(SearchColumns());
+    Activate();
+    resize(std::max(m_list->columnsWidth() + 24, 640), 460);
+    m_keyword->setFocus();
+}
+
+void SearchForm::Activate()
+{
+    const QDate today = QDate::currentDate();
+    m_period->setPeriod(today, today.addDays(kPeriodDays));
+    // The option shown is the kinds listed.
+    m_kinds->choose(0);
+    setKinds(0);
+    m_list->setColumns(SearchColumns());
+    Reload();
+}
+
+void SearchForm::setKinds(int option)
+{
+    const GroupKinds kinds = KindsForOption(option);
+    for (int i = 0; i < 3; ++i)
+        m_kind[i]->setText(QString::number(kinds[i]));
+}
+
+void SearchForm::kindChosen(int option)
+{
+    setKinds(option);
+    Reload();
+}
+
+void SearchForm::Reload()
+{
+    SearchFilter filter;
+    filter.keyword = m_keyword->text();
+    filter.fromDay = m_period->fromDay();
+    filter.toDay = m_period->toDay();
+    filter.kinds = {m_kind[0]->text().toInt(), m_kind[1]->text().toInt(),
+                    m_kind[2]->text().toInt()};
+    m_list->setFillSource(SearchFillSource(filter));
+    if (m_list->reload() < 0)
+        showMessage(m_list->lastFillError(), QStringLiteral("Error"), MsgIcon::Critical);
+}
+
+void SearchForm::Reset()
+{
+    m_kinds->choose(0);
+    setKinds(0);
+    {
+        const QSignalBlocker quiet(m_keyword);
+        m_keyword->clear();
+    }
+    const QDate today = QDate::currentDate();
+    m_period->setPeriod(today, today.addDays(kPeriodDays));
+    Reload();
+}
+
+void SearchForm::OpenSelected()
+{
+    const QVariant nr = m_list->selectedData();
+    if (!nr.isValid()) {
+        showMessage(QStringLiteral("No Booking Selected"), QStringLiteral("Service Message"));
+        return;
+    }
+    OpenBooking(nr.toInt());
+}
+
+void SearchForm::OpenBooking(int bookingnr)
+{
+    Database db = BookingFile();
+    const auto place = FindBookingPlace(db, bookingnr);
+    if (!place) {
+        showMessage(kGone, QStringLiteral("Service Message"), MsgIcon::Warning);
+        Reload();
+        return;
+    }
+    Session& s = session();
+    s.SelectedDay = place->day;
+    s.CurrentGroupNo = place->group;
+    s.CurrentTypeNo = place->type;
+
+    auto& windows = WindowRegistry::instance();
+    auto* dayView = windows.findAs<Calendar>(QStringLiteral("Calendar"));
+    auto* weekView = windows.findAs<CalMdag>(QStringLiteral("CalMdag"));
+    const bool inWeekView = s.ActiveViewNo == 2 && weekView;
+    if (inWeekView) {
+        // The week view moves before the booking shows over it.
+        s.CurrentItemNo = place->item;
+        s.ShownWeekStart = DayNumber(WeekStart(DateFromDayNumber(place->day), s.FirstDay));
+        weekView->Load();
+    }
+    // The booking's window belongs to the schedule, so that it stays when
+    // the search closes.
+    QWidget* view = inWeekView ? static_cast<QWidget*>(weekView) : dayView;
+    const bool mayAct = MayActForAccount(place->account);
+    if (!mayAct || !inWeekView)
+        close();
+    if (mayAct)
+        ShowBookingForm(bookingnr, view);
+    else
+        ShowSearchInfoForm(bookingnr, view);
+    if (!inWeekView && dayView)
+        dayView->Load();
+}
+
+void SearchForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (!isActiveWindow()) {
+        const QWidget* now = QApplication::activeWindow();
+        m_returning = now && !qobject_cast<const QMessageBox*>(now);
+    } else if (m_returning) {
+        m_returning = false;
+        Activate();
+    }
+}
+
+SearchForm* ShowSearchForm(QWidget* owner)
+{
+    auto& windows = WindowRegistry::instance();
+    auto* w =
+        windows.obtain<SearchForm>(QStringLiteral("Searchform"), [] { return new SearchForm; });
+    windows.show(w, ShowMode::Free, owner);
+    return w;
+}
+
+} // namespace vestra

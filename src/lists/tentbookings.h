@@ -1,0 +1,38 @@
+#pragma once
+// The tentative bookings, for an administrator to confirm one, confirm all
+// or delete one, and to print.
+
+#include <QWidget>
+
+namespace vestra {
+
+class ListControl;
+
+class TentBookings : public QWidget {
+    Q_OBJECT
+public:
+    explicit TentBookings(QWidget* parent = nullptr);
+
+    ListControl* list() const { return m_list; }
+    // Clears the columns and rows and fills the list afresh.
+    void Rebuild();
+    // Clears Tentative when confirmed, sets it again when not; the row stays
+    // until the next rebuild.
+    void Confirm(int bookingnr, bool confirmed);
+    // Asks first; the list is rebuilt whatever the answer.
+    void Delete(int bookingnr);
+    // Asks first; on Yes confirms every booking and closes the window.
+    void ConfirmAll();
+    void Print();
+
+private:
+    void boxToggled(int bookingnr, int column, bool checked);
+    void bookingGone();
+
+    ListControl* m_list;
+};
+
+// Shown modal; the command bar has checked for an administrator.
+TentBookings* ShowTentBookings(QWidget* owner);
+
+} // namespace vestra

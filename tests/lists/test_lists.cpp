@@ -1,0 +1,408 @@
+#include "booking/bookingform.h"
+#include "booking/searchinfoform.h"
+#include "data/dates.h"
+#include "data/schema.h"
+#include "lists/listdata.h"
+#include "lists/myboo.h"
+#include "lists/searchform.h"
+#include "lists/tentbookings.h"
+#include "lists/todays.h"
+#include "platform/windowregistry.h"
+#include "schedule/calendar.h"
+#include "schedule/calmdag.h"
+#include "schedule/commands.h"
+#include "schedule/registerwindows.h"
+#include "support/fixture.h"
+
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+QString dateText(int day)
+{
+    return DateFromDayNumber(day).toString("dd-MM-yyyy");
+}
+} // namespace
+
+TEST(BookingRelation, TellsPrivateOwnerAndMember)
+{
+    struct Case {
+        int owner, pnr, kontonr;
+        const char* want;
+    } cases[] = {
+        {5, 5, 5, "Private"}, {5, 5, 9, "Owner"}, {7, 5, 9, "Member"}, {0, 5, 9, "Member"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(BookingRelation(c.owner, c.pnr, c.kontonr), c.want)
+            << c.owner << c.pnr << c.kontonr;
+}
+
+class Lists : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        ASSERT_TRUE(EnsureWorkDatabase());
+        Session& s = session();
+        s.LoginOk = true;
+        s.DateFormatLong = "dd-mm-yyyy";
+        s.DateFormatShort = "D N-m-y";
+        s.FirstDay = "1";
+        s.TimeUnits = 15;
+        s.OpeningTime = 480;
+        s.ClosingTime = 1020;
+        s.InstitutionName = "Northwood College";
+        s.InstitutionCity = "Riverton";
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1), (2, 'Media', 2), "
+                           "(3, 'Cars', 3)"));
+        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (10, 1, 'Halls', '', 1), "
+                           "(20, 2, 'Projectors', '', 2), (30, 3, 'Vans', '', 3)"));
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, inaktiv) "
+                   "VALUES (1, 10, 'Hall A', 1, 0), (2, 20, 'Beamer', 2, 0), "
+                   "(3, 30, 'Van 1', 3, 0)"));
+        ann = addAccount("p", "Ann Berg", "ann", "x");
+        bob = addAccount("p", "Bob Dahl", "bob", "x");
+        choir = addGroup("CHOIR", ann, {ann});
+        band = addGroup("Band", bob, {bob, ann});
+        login(ann, "Ann Berg", false);
+    }
+    int addGroup(const QString& name, int owner, const QList<int>& members)
+    {
+        Database d = db();
+        EXPECT_TRUE(d.exec("INSERT INTO Konti (Kontotype, Kontonavn, kontoowner, Kontotlf) "
+                           "VALUES ('g', ?, ?, '555 0101')",
+                           {name, owner}));
+        const int id = d.scalar("SELECT max(ID) FROM Konti").toInt();
+        for (int m : members)
+            d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {id, m});
+        return id;
+    }
+    void book(int nr, int day, int item, int account, const QString& title, int start = 510,
+              int end = 600, bool repeated = false, bool tentative = false)
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                           "Bgruppe, Lokalenr, kontonr, gentagende, Tentative) "
+                           "VALUES (?,?,?,?,?,?,?,?,?,?)",
+                           {nr, title, day, start, end, item * 10, item, account, repeated ? -1 : 0,
+                            tentative ? -1 : 0}))
+            << d.lastError().toStdString();
+    }
+    void login(int id, const QString& name, bool admin)
+    {
+        session().LoginAccountId = id;
+        session().LoginName = name;
+        session().IsAdmin = admin;
+    }
+    static QVariantList keys(ListControl* list)
+    {
+        QVariantList k;
+        for (int r = 0; r < list->rowCount(); ++r)
+            k << list->rowData(r);
+        return k;
+    }
+    static QVariantList listed(const ListFillSource& source)
+    {
+        ListControl list;
+        list.setColumns({{"a"}});
+        list.setFillSource(source);
+        EXPECT_GE(list.fill(), 0) << list.lastFillError().toStdString();
+        return keys(&list);
+    }
+    template <typename T> T* findIn(QWidget* w, const char* name)
+    {
+        T* c = w->findChild<T*>(name);
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    int ann = 0, bob = 0, choir = 0, band = 0;
+    const int T = DayNumber(QDate::currentDate());
+};
+
+TEST_F(Lists, SearchMatchesKeywordPeriodAndKindsInDateOrder)
+{
+    book(101, T, 1, ann, "Meeting");
+    book(112, T + 1, 2, bob, "Slides");
+    book(200, T + 2, 1, 1, "Room 12 cleaning");
+    book(201, T + 3, 3, choir, "Tour", 600, 660);
+    book(205, T + 3, 1, ann, "50% off", 480, 540);
+    book(202, T + 10, 1, ann, "Østerbro visit");
+    book(203, T + 11, 1, ann, "Meeting late");
+    book(204, T - 1, 1, ann, "Meeting early");
+    struct Case {
+        const char* keyword;
+        int from, to;
+        GroupKinds kinds;
+        QVariantList want;
+    } cases[] = {
+        {"", T, T + 10, {1, 2, 3}, {101, 112, 200, 205, 201, 202}},
+        {"12", T, T + 10, {1, 2, 3}, {112, 200}},
+        {"choir", T, T + 10, {1, 2, 3}, {201}},
+        {"MEET", T, T + 10, {1, 2, 3}, {101}},
+        {"meet", T - 1, T + 11, {1, 2, 3}, {204, 101, 203}},
+        {"øSTER", T, T + 10, {1, 2, 3}, {202}},
+        {"%", T, T + 10, {1, 2, 3}, {205}},
+        {"", T, T + 10, {2, 2, 2}, {112}},
+        {"", T + 3, T + 3, {1, 1, 1}, {205}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(listed(SearchFillSource({c.keyword, c.from, c.to, c.kinds})), c.want)
+            << c.keyword << " " << c.from - T << ".." << c.to - T;
+}
+
+TEST_F(Lists, RowsReadAsEachListShowsThem)
+{
+    book(101, T, 1, ann, "Meeting", 510, 600, false, true);
+    book(102, T, 2, choir, "Slides", 600, 660, false, true);
+    ListControl list;
+    list.setColumns(SearchColumns());
+    list.setFillSource(SearchFillSource({"", T, T, {1, 2, 3}}));
+    list.fill();
+    EXPECT_EQ(list.rowTexts(0).join(';'), dateText(T) + ";Hall A;Meeting;08.30;10.00;Ann Berg");
+
+    list.setColumns(TodaysColumns());
+    list.setFillSource(TodaysFillSource(T, {1, 2, 3}));
+    list.fill();
+    EXPECT_EQ(list.rowTexts(1).join(';'), "Beamer;CHOIR;10:00;11:00;555 0101");
+
+    list.setColumns(TentativeColumns());
+    list.setFillSource(TentativeFillSource());
+    list.fill();
+    EXPECT_EQ(list.rowTexts(1).join(';'),
+              ";;" + dateText(T) + ";10:00;11:00;Beamer;CHOIR;555 0101");
+}
+
+TEST_F(Lists, MyBookingsTellsTheRelationAndNarrowsByTheThreeOptions)
+{
+    book(1, T, 1, ann, "Own");
+    book(2, T + 1, 1, choir, "Choir practice", 510, 600, true);
+    book(3, T + 2, 2, band, "Band gig");
+    book(4, T + 3, 1, bob, "Bob alone");
+    book(5, T + 40, 1, ann, "Too late");
+    MyBookings* w = ShowMyBookings(nullptr);
+    ListControl* list = w->list();
+    EXPECT_EQ(keys(list), (QVariantList{1, 2, 3}));
+    QStringList relations;
+    for (int r = 0; r < list->rowCount(); ++r)
+        relations << list->text(r, 6);
+    EXPECT_EQ(relations, (QStringList{"Private", "Owner", "Member"}));
+
+    struct Case {
+        const char* option;
+        QVariantList want;
+    } steps[] = {{"OptT3", {2}}, {"OptT2", {1, 3}}, {"OptT1", {1, 2, 3}}, {"OptO4", {3}},
+                 {"OptO3", {2}}, {"OptG3", {}},     {"OptG2", {2}},       {"OptO1", {1, 2}}};
+    for (const Case& s : steps) {
+        findIn<QRadioButton>(w, s.option)->click();
+        EXPECT_EQ(keys(list), s.want) << s.option;
+    }
+
+    // Bob sees his own booking and the band's, where he is the owner.
+    login(bob, "Bob Dahl", false);
+    findIn<QRadioButton>(w, "OptG1")->click();
+    EXPECT_EQ(keys(list), (QVariantList{3, 4}));
+    EXPECT_EQ(list->text(0, 6), "Owner");
+    EXPECT_EQ(w->PrintTitle(),
+              "Bob Dahl bookings between " + dateText(T) + " and " + dateText(T + 31));
+}
+
+TEST_F(Lists, PeriodPickersRefuseAnInvertedPeriodAndRestoreTheDate)
+{
+    book(1, T + 5, 1, ann, "Later");
+    SearchForm* w = ShowSearchForm(nullptr);
+    auto* start = findIn<QDateEdit>(w, "startdate");
+    auto* end = findIn<QDateEdit>(w, "slutdate");
+    const QDate today = QDate::currentDate();
+    start->setDate(today.addDays(200));
+    EXPECT_EQ(messages.texts(), QStringList{"Startdate must be earlier than Enddate! / Date Info"});
+    EXPECT_EQ(start->date(), today);
+    end->setDate(today.addDays(-1));
+    EXPECT_EQ(messages.shown().last().text, "Enddate must be later than Startdate!");
+    EXPECT_EQ(end->date(), today.addDays(183));
+    // Equal dates are a period of one day.
+    end->setDate(today.addDays(5));
+    start->setDate(today.addDays(5));
+    EXPECT_EQ(messages.shown().size(), 2);
+    EXPECT_EQ(keys(w->list()), QVariantList{1});
+    EXPECT_EQ(findIn<QLineEdit>(w, "startd")->text().toInt(), T + 5);
+
+    // Coming back to the window starts the period afresh but keeps the text.
+    findIn<QLineEdit>(w, "SSB")->setText("later");
+    findIn<QRadioButton>(w, "Optadd")->click();
+    EXPECT_TRUE(keys(w->list()).isEmpty());
+    w->Activate();
+    EXPECT_EQ(start->date(), today);
+    EXPECT_EQ(end->date(), today.addDays(183));
+    EXPECT_TRUE(findIn<QRadioButton>(w, "optall")->isChecked());
+    EXPECT_EQ(keys(w->list()), QVariantList{1});
+
+    findIn<QRadioButton>(w, "OptSA")->click();
+    findIn<QPushButton>(w, "Reset")->click();
+    EXPECT_EQ(findIn<QLineEdit>(w, "SSB")->text(), "");
+    EXPECT_EQ(findIn<QLineEdit>(w, "gart2")->text(), "2");
+}
+
+TEST_F(Lists, SearchOpensTheFormForMembersAndTheInfoOtherwiseMovingTheSchedule)
+{
+    book(7, T + 9, 2, band, "Band gig");
+    // The week view is current: it moves to the item and week, and the
+    // search stays beside the form.
+    session().CurrentItemNo = 1;
+    session().ShownWeekStart = DayNumber(WeekStart(QDate::currentDate(), "1"));
+    CalMdag* week = ShowCalMdag();
+    session().ActiveViewNo = 2;
+    SearchForm* w = ShowSearchForm(nullptr);
+    findIn<QPushButton>(w, "Info")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"No Booking Selected / Service Message"});
+    w->list()->selectRow(0);
+    findIn<QPushButton>(w, "Info")->click();
+    QCoreApplication::processEvents();
+    const Session& s = session();
+    EXPECT_EQ(s.CurrentItemNo, 2);
+    EXPECT_EQ(s.ShownWeekStart, DayNumber(WeekStart(DateFromDayNumber(T + 9), "1")));
+    EXPECT_EQ(s.CurrentTypeNo, 20);
+    EXPECT_EQ(s.CurrentGroupNo, 2);
+    auto* form = WindowRegistry::instance().findAs<BookingForm>("bookingform");
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->bookingnr(), 7);
+    EXPECT_EQ(form->parentWidget(), week);
+    EXPECT_TRUE(w->isVisible());
+    form->close();
+    week->close();
+
+    // The day view is current and the user may not act for the account:
+    // the information window opens and the search closes.
+    login(bob, "Bob Dahl", false);
+    session().SelectedDay = T;
+    Calendar* day = ShowCalendar();
+    session().ActiveViewNo = 1;
+    ASSERT_TRUE(Database::open(session().BookingFilePath)
+                    .exec("DELETE FROM Grptilk WHERE gnr = ? AND pnr = ?", {band, bob}));
+    w = ShowSearchForm(nullptr);
+    w->OpenBooking(7);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(WindowRegistry::instance().find("Searchform"), nullptr);
+    EXPECT_EQ(WindowRegistry::instance().find("bookingform"), nullptr);
+    auto* info = WindowRegistry::instance().findAs<SearchInfoForm>("Searchinfoform");
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(findIn<QLineEdit>(info, "Bookingnr")->text(), "7");
+    EXPECT_EQ(session().SelectedDay, T + 9);
+    EXPECT_EQ(findIn<QCalendarWidget>(day, "aktueldato")->selectedDate(), DateFromDayNumber(T + 9));
+}
+
+TEST_F(Lists, TodaysBookingsFollowTheDateAndKind)
+{
+    book(1, T, 1, ann, "Today hall");
+    book(2, T, 3, ann, "Today van");
+    book(3, T + 1, 1, ann, "Tomorrow");
+    TodaysBookings* w = ShowTodaysBookings(nullptr);
+    EXPECT_EQ(keys(w->list()), (QVariantList{1, 2}));
+    findIn<QRadioButton>(w, "OptGr4")->click();
+    EXPECT_EQ(keys(w->list()), QVariantList{2});
+    findIn<QRadioButton>(w, "OptGr1")->click();
+    findIn<QDateEdit>(w, "Fixdate")->setDate(QDate::currentDate().addDays(1));
+    EXPECT_EQ(keys(w->list()), QVariantList{3});
+    EXPECT_EQ(w->PrintTitle(), "Bookings on " + dateText(T + 1));
+    findIn<QDateEdit>(w, "Fixdate")->setDate(QDate::currentDate().addDays(2));
+    EXPECT_EQ(w->list()->rowCount(), 0);
+    EXPECT_TRUE(messages.shown().isEmpty());
+
+    // Everyone sees the booking read-only, whatever the account.
+    findIn<QDateEdit>(w, "Fixdate")->setDate(QDate::currentDate());
+    w->list()->selectRow(0);
+    findIn<QPushButton>(w, "Info")->click();
+    EXPECT_NE(WindowRegistry::instance().find("Searchinfoform"), nullptr);
+    EXPECT_EQ(WindowRegistry::instance().find("bookingform"), nullptr);
+}
+
+TEST_F(Lists, TentativeBookingsConfirmDeleteAndConfirmAll)
+{
+    login(1, "Administrator", true);
+    book(1, T, 1, ann, "One", 600, 660, false, true);
+    book(2, T, 2, ann, "Two", 600, 660, false, true);
+    book(3, T, 3, ann, "Three", 600, 660, false, true);
+    book(4, T, 1, ann, "Firm", 700, 760, false, false);
+    auto tentative = [this] {
+        QVariantList k;
+        Database d = db();
+        for (auto q = d.query("SELECT Bookingnr FROM Booking WHERE Tentative <> 0 ORDER BY 1");
+             q && q->next();)
+            k << q->value(0);
+        return k;
+    };
+    TentBookings* w = ShowTentBookings(nullptr);
+    ListControl* list = w->list();
+    EXPECT_EQ(keys(list), (QVariantList{1, 2, 3}));
+
+    // Ticking confirms, clearing makes it tentative again; the row stays.
+    list->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tentative(), (QVariantList{2, 3}));
+    EXPECT_EQ(list->rowCount(), 3);
+    list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tentative(), (QVariantList{1, 2, 3}));
+    w->Confirm(1, true);
+    findIn<QPushButton>(w, "Refresh")->click();
+    EXPECT_EQ(keys(list), (QVariantList{2, 3}));
+
+    messages.answerNext(MsgAnswer::No);
+    list->topLevelItem(0)->setCheckState(1, Qt::Checked);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(messages.texts(), QStringList{"Confirm deletion ? / Confirm"});
+    EXPECT_EQ(messages.shown().last().defaultButton, MsgAnswer::No);
+    EXPECT_EQ(count("Booking", "Bookingnr = 2"), 1);
+    EXPECT_FALSE(list->isChecked(0, 1));
+    messages.answerNext(MsgAnswer::Yes);
+    w->Delete(2);
+    EXPECT_EQ(count("Booking", "Bookingnr = 2"), 0);
+    EXPECT_EQ(keys(list), QVariantList{3});
+
+    // A booking deleted elsewhere is reported and leaves the list.
+    ASSERT_TRUE(db().exec("DELETE FROM Booking WHERE Bookingnr = 3"));
+    w->Confirm(3, true);
+    EXPECT_EQ(messages.shown().last().title, "Service Message");
+    EXPECT_EQ(list->rowCount(), 0);
+
+    book(5, T, 1, ann, "Five", 600, 660, false, true);
+    messages.answerNext(MsgAnswer::No);
+    w->ConfirmAll();
+    EXPECT_EQ(tentative(), QVariantList{5});
+    messages.answerNext(MsgAnswer::Yes);
+    findIn<QPushButton>(w, "ConAll")->click();
+    EXPECT_EQ(messages.shown().last().text, "Approve confirmation of all tentative bookings");
+    EXPECT_TRUE(tentative().isEmpty());
+    EXPECT_EQ(WindowRegistry::instance().find("TentBookings"), nullptr);
+    EXPECT_EQ(count("Booking"), 3);
+}
+
+TEST_F(Lists, CommandBarOpensTheListWindows)
+{
+    RegisterWindows();
+    login(1, "Administrator", true);
+    struct Case {
+        int number;
+        bool menu;
+        const char* window;
+    } cases[] = {{14, false, "Searchform"},
+                 {15, false, "myboo"},
+                 {16, false, "Todays"},
+                 {26, true, "TentBookings"}};
+    for (const Case& c : cases) {
+        c.menu ? RunMenuCommand(c.number, nullptr, nullptr)
+               : RunBookingCommand(c.number, nullptr, nullptr);
+        QWidget* w = WindowRegistry::instance().find(c.window);
+        ASSERT_NE(w, nullptr) << c.window;
+        EXPECT_TRUE(w->isVisible()) << c.window;
+        w->close();
+    }
+    EXPECT_TRUE(messages.shown().isEmpty());
+}

@@ -1,5 +1,8 @@
 #include "schedule/registerwindows.h"
 
+#include "accounts/gruppetilk.h"
+#include "accounts/kontoliste.h"
+#include "accounts/personkonto.h"
 #include "booking/bookingform.h"
 #include "booking/searchinfoform.h"
 #include "reports/receipts.h"
@@ -25,6 +28,9 @@ void RegisterWindows()
     });
     RegisterMenuTarget(21, [](QWidget* owner) { ShowResManager(owner); });
     RegisterMenuTarget(25, [](QWidget* owner) { ShowUnavailableList(owner); });
+    RegisterMenuTarget(221, [](QWidget* owner) { ShowGroupAccountManager(owner); });
+    RegisterMenuTarget(222, [](QWidget* owner) { ShowMyAccount(owner); });
+    RegisterMenuTarget(223, [](QWidget* owner) { ShowAccountList(owner); });
     RegisterSeriesWindows();
 }
 

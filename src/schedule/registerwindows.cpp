@@ -1,5 +1,8 @@
 #include "schedule/registerwindows.h"
 
+#include "accounts/gruppetilk.h"
+#include "accounts/kontoliste.h"
+#include "accounts/personkonto.h"
 #include "booking/bookingform.h"
 #include "booking/searchinfoform.h"
 #include "lists/myboo.h"
@@ -43,6 +46,9 @@ void RegisterWindows()
     RegisterBookingTarget(14, [](QWidget* owner) { ShowSearchForm(owner); });
     RegisterBookingTarget(15, [](QWidget* owner) { ShowMyBookings(owner); });
     RegisterBookingTarget(16, [](QWidget* owner) { ShowTodaysBookings(owner); });
+    RegisterMenuTarget(221, [](QWidget* owner) { ShowGroupAccountManager(owner); });
+    RegisterMenuTarget(222, [](QWidget* owner) { ShowMyAccount(owner); });
+    RegisterMenuTarget(223, [](QWidget* owner) { ShowAccountManager(owner); });
     RegisterSeriesWindows();
     RegisterSettingsWindows();
 }

@@ -1,0 +1,91 @@
+#include "accounts/accountwindow.h"
+
+#include "resources/fieldeditors.h"
+#include "session/session.h"
+
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QLineEdit>
+
+namespace vestra {
+
+AccountWindow::AccountWindow(QWidget* parent)
+    : RecordWindow(QStringLiteral("konti"), QStringLiteral("ID"), false, parent)
+{
+}
+
+QLineEdit* AccountWindow::addLine(QFormLayout* form, const QString& label, const QString& field)
+{
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(field);
+    form->addRow(label, edit);
+    m_fields.append({edit, field});
+    return edit;
+}
+
+FlagBox* AccountWindow::addFlag(QFormLayout* form, const QString& label, const QString& field)
+{
+    auto* box = new FlagBox(label, this);
+    box->setObjectName(field);
+    form->addRow(QString(), box);
+    m_fields.append({box, field});
+    return box;
+}
+
+KeyCombo* AccountWindow::addDepartment(QFormLayout* form)
+{
+    auto* list = new KeyCombo(this);
+    list->setObjectName(QStringLiteral("depnr"));
+    Database db = BookingFile();
+    QList<std::pair<QVariant, QString>> rows;
+    if (auto q = db.query(QStringLiteral("SELECT depnr, depname FROM departmentfor")))
+        while (q->next())
+            rows.append({q->value(0).toInt(), q->value(1).toString()});
+    list->setRows(rows);
+    form->addRow(QStringLiteral("Department"), list);
+    m_fields.append({list, QStringLiteral("depnr")});
+    return list;
+}
+
+void AccountWindow::bindFields()
+{
+    if (!ensureOpen())
+        return;
+    for (const auto& [editor, field] : m_fields)
+        source()->bind(editor, field);
+}
+
+bool AccountWindow::writeWithMembership(const std::function<Statement(int id)>& membership)
+{
+    RecordSource* s = source();
+    if (!s->hasRecord())
+        return false;
+    Database db = BookingFile();
+    Transaction t(db);
+    if (!t.ok())
+        return false;
+    int id = s->key().toInt();
+    if (s->isAdding()) {
+        // The key is taken under the write lock, so that the membership row
+        // can be written with it before the record itself.
+        id = db.scalar(QStringLiteral("SELECT coalesce(max(ID), 0) + 1 FROM Konti")).toInt();
+        QSqlTableModel* model = s->model();
+        model->setData(model->index(s->mapper()->currentIndex(), model->fieldIndex(s->keyField())),
+                       id);
+    }
+    const Statement row = membership(id);
+    return db.exec(row.sql, row.binds) && s->write() && t.commit();
+}
+
+void AccountWindow::closeEvent(QCloseEvent* event)
+{
+    if (source()->isAdding() && !finishNewRecord()) {
+        event->ignore();
+        return;
+    }
+    RecordWindow::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
+}
+
+} // namespace vestra

@@ -1,0 +1,55 @@
+#pragma once
+// What the account windows share: one bound data source on konti, editors
+// named after their fields, the department list, and the writing of a new
+// account together with its membership row. A new record is never written
+// without that row: closing the window on one goes through the window's own
+// save (or discards it while its required fields are still empty).
+
+#include "data/statements.h"
+#include "resources/recordwindow.h"
+
+#include <functional>
+
+class QFormLayout;
+class QLineEdit;
+
+namespace vestra {
+
+class FlagBox;
+class KeyCombo;
+
+class AccountWindow : public RecordWindow {
+    Q_OBJECT
+public:
+    explicit AccountWindow(QWidget* parent = nullptr);
+
+signals:
+    // The window closed after writing; the lists that show accounts reload.
+    void closed();
+
+protected:
+    // A line editor for a text field, named after it, added to form.
+    QLineEdit* addLine(QFormLayout* form, const QString& label, const QString& field);
+    // A yes/no field as a check box, named after it, added to form.
+    FlagBox* addFlag(QFormLayout* form, const QString& label, const QString& field);
+    // The department list (departmentfor: shows depname, stores depnr).
+    KeyCombo* addDepartment(QFormLayout* form);
+    // Binds every editor made above; call once the window is laid out.
+    void bindFields();
+
+    // In one transaction: the membership row for the record's key (a new
+    // record's key is taken first), then the record. False when anything
+    // failed; nothing is then stored and the record stays pending.
+    bool writeWithMembership(const std::function<Statement(int id)>& membership);
+
+    // Closing on a new record: the window stores it as its save does, or
+    // drops it when nothing required was filled in. False keeps it open.
+    virtual bool finishNewRecord() = 0;
+
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QList<std::pair<QWidget*, QString>> m_fields;
+};
+
+} // namespace vestra

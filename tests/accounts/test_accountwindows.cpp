@@ -1,0 +1,417 @@
+#include "accountdata.h"
+#include "accounts/gruppetilk.h"
+#include "accounts/kontoliste.h"
+#include "accounts/personkonto.h"
+#include "platform/listcontrol.h"
+#include "platform/windowregistry.h"
+#include "schedule/commands.h"
+#include "schedule/registerwindows.h"
+#include "session/login.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+
+class AccountWindows : public AccountTest {
+protected:
+    void SetUp() override
+    {
+        AccountTest::SetUp();
+        RegisterWindows();
+    }
+
+    template <typename T = QWidget> static T* window(const QString& name)
+    {
+        return WindowRegistry::instance().findAs<T>(name);
+    }
+    template <typename T> T* open(int command, const QString& name)
+    {
+        RunMenuCommand(command, nullptr, nullptr);
+        T* w = window<T>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    static QStringList rows(const ListControl* list)
+    {
+        QStringList out;
+        for (int r = 0; r < list->rowCount(); ++r)
+            out << list->rowTexts(r).join(";");
+        return out;
+    }
+    static void choose(ListControl* list, const QString& name)
+    {
+        for (int r = 0; r < list->rowCount(); ++r)
+            if (list->text(r, 0) == name) {
+                list->selectRow(r);
+                return;
+            }
+        ADD_FAILURE() << "no row " << name.toStdString();
+    }
+    static void type(QWidget* w, const QString& field, const QString& text)
+    {
+        auto* edit = w->findChild<QLineEdit*>(field);
+        ASSERT_TRUE(edit) << field.toStdString();
+        edit->setText(text);
+    }
+};
+
+TEST_F(AccountWindows, OnlyTheOwnerChangesAGroupButAnyoneCreatesOne)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int ben = addAccount("p", "Ben", "ben", "pw");
+    const int choir = addGroup("Choir", QString::number(anna));
+    addMembership(choir, anna);
+    logInAs(ben);
+
+    auto* m = open<GroupAccountManager>(221, "Gruppetilk");
+    EXPECT_EQ(m->windowTitle(), "Vestra - Group Account Manager");
+    EXPECT_EQ(rows(m->groups()), QStringList({"Choir"}));
+    EXPECT_EQ(rows(m->persons()), QStringList({"Administrator", "Anna", "Ben"}));
+    // Before a group is chosen the members are those of account 1.
+    EXPECT_EQ(rows(m->members()), QStringList({"Administrator"}));
+    for (const char* button : {"editgroup", "Slet_Gruppe", "tilføjmedlem", "Sletmedlem"})
+        click(m, QString::fromUtf8(button));
+
+    choose(m->groups(), "Choir");
+    EXPECT_EQ(m->findChild<QLineEdit*>("kontoowner")->text(), QString::number(anna));
+    EXPECT_EQ(rows(m->members()), QStringList({"Anna"}));
+    click(m, "editgroup");
+    click(m, "Slet_Gruppe");
+    click(m, QString::fromUtf8("tilføjmedlem"));
+    choose(m->persons(), "Ben");
+    click(m, QString::fromUtf8("tilføjmedlem"));
+    click(m, "Sletmedlem");
+    choose(m->members(), "Anna");
+    click(m, "Sletmedlem");
+    EXPECT_EQ(messages.texts(),
+              QStringList({"No Group Selected / Error", "No Group Selected / Error",
+                           "No Group Selected / Error", "No Group Selected / Error",
+                           "Projects can only be edited by the owner! / ",
+                           "Projects can only be deleted by the owner! / ",
+                           "No Personal Account Selected / Error",
+                           "Projects can only be edited by the owner!! / ",
+                           "No Member Account Selected / Error",
+                           "Projects can only be edited by the owner! / "}));
+    EXPECT_EQ(window("Gruppekonto"), nullptr);
+    EXPECT_TRUE(exists(choir));
+    EXPECT_EQ(memberships(choir).size(), 1);
+
+    // Ben's own group: he owns it and is its first member.
+    messages.clear();
+    click(m, "NyGruppe");
+    auto* g = window("Gruppekonto");
+    ASSERT_NE(g, nullptr);
+    EXPECT_TRUE(g->isModal());
+    EXPECT_EQ(g->windowTitle(), "Add/Edit Group Account");
+    EXPECT_EQ(g->findChild<QLineEdit*>("kontokontakt")->text(), "Ben");
+    click(g, "gem");
+    EXPECT_EQ(messages.texts(), QStringList({"Fill in Account Name! / Error Message"}));
+    type(g, "Kontonavn", "Band");
+    type(g, "Kontotlf", "555 0101");
+    click(g, "gem");
+    settle();
+    EXPECT_EQ(window("Gruppekonto"), nullptr);
+    const int band = count("Konti");
+    EXPECT_EQ(field(band, "Kontonavn"), "Band");
+    EXPECT_EQ(field(band, "Kontotype"), "g");
+    EXPECT_EQ(field(band, "kontoowner").toInt(), ben);
+    EXPECT_EQ(field(band, "Kontouser"), "ben");
+    EXPECT_EQ(field(band, "Kontotlf"), "555 0101");
+    EXPECT_EQ(memberships(band), QStringList({QString::number(band) + "/" + QString::number(ben)}));
+    EXPECT_EQ(rows(m->groups()), QStringList({"Band", "Choir"}));
+
+    // Members may be added twice; deleting one removes both rows.
+    choose(m->groups(), "Band");
+    choose(m->persons(), "Anna");
+    click(m, QString::fromUtf8("tilføjmedlem"));
+    click(m, QString::fromUtf8("tilføjmedlem"));
+    EXPECT_EQ(rows(m->members()), QStringList({"Anna", "Anna", "Ben"}));
+    choose(m->members(), "Anna");
+    click(m, "Sletmedlem");
+    EXPECT_EQ(rows(m->members()), QStringList({"Ben"}));
+
+    // Saving it again stores the edit without a second row for Ben.
+    click(m, "editgroup");
+    g = window("Gruppekonto");
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->findChild<QLineEdit*>("Kontonavn")->text(), "Band");
+    type(g, "Kontonavn", "Brass Band");
+    click(g, "gem");
+    settle();
+    EXPECT_EQ(field(band, "Kontonavn"), "Brass Band");
+    EXPECT_EQ(count("Grptilk", "gnr = ?", {band}), 1);
+    EXPECT_EQ(rows(m->groups()), QStringList({"Brass Band", "Choir"}));
+    EXPECT_EQ(m->selectedGroup(), band);
+    EXPECT_EQ(messages.texts().size(), 1);
+}
+
+TEST_F(AccountWindows, AGroupWithLiveBookingsIsKeptAndOneWithoutGoesWithItsMembers)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int choir = addGroup("Choir", anna);
+    addMembership(choir, anna);
+    addMembership(choir, 1);
+    const int booking = addBooking(45000, 600, 660, 1, 1, choir);
+    logInAs(anna);
+
+    auto* m = open<GroupAccountManager>(221, "Gruppetilk");
+    choose(m->groups(), "Choir");
+    click(m, "Slet_Gruppe");
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Project can't be deleted due to existing bookings ! / "}));
+
+    // Once the booking is archived only, the group may go.
+    Database d = db();
+    ASSERT_TRUE(d.exec("DELETE FROM Booking WHERE Bookingnr = ?", {booking}));
+    addArchivedBooking(choir);
+    messages.clear();
+    messages.answerNext(MsgAnswer::No);
+    click(m, "Slet_Gruppe");
+    ASSERT_EQ(messages.shown().size(), 1);
+    const Message& ask = messages.shown()[0];
+    EXPECT_EQ(ask.text + " / " + ask.title, "Confirm Deletion ? / Delete Info");
+    EXPECT_EQ(ask.buttons, MsgButtons::YesNo);
+    EXPECT_EQ(ask.icon, MsgIcon::Question);
+    EXPECT_EQ(ask.defaultButton, MsgAnswer::No);
+    EXPECT_TRUE(exists(choir));
+
+    messages.answerNext(MsgAnswer::Yes);
+    click(m, "Slet_Gruppe");
+    EXPECT_FALSE(exists(choir));
+    EXPECT_TRUE(memberships(choir).isEmpty());
+    EXPECT_EQ(m->groups()->rowCount(), 0);
+    EXPECT_EQ(rows(m->members()), QStringList({"Administrator"}));
+}
+
+TEST_F(AccountWindows, CancellingTheGroupWindowKeepsTheStoredGroup)
+{
+    const int choir = addGroup("Choir", 1);
+    auto* m = open<GroupAccountManager>(221, "Gruppetilk");
+    click(m, "NyGruppe");
+    type(window("Gruppekonto"), "Kontonavn", "Never");
+    click(window("Gruppekonto"), "Fortryd");
+    settle();
+    EXPECT_EQ(count("Konti", "Kontotype = 'g'"), 1);
+
+    choose(m->groups(), "Choir");
+    click(m, "editgroup");
+    type(window("Gruppekonto"), "Kontonavn", "Renamed");
+    click(window("Gruppekonto"), "Fortryd");
+    settle();
+    EXPECT_EQ(window("Gruppekonto"), nullptr);
+    EXPECT_EQ(field(choir, "Kontonavn"), "Choir");
+    EXPECT_TRUE(memberships(choir).isEmpty());
+}
+
+TEST_F(AccountWindows, TheListShowsOneTypeAndStatusAtATime)
+{
+    addAccount("p", "Anna", "anna", "pw");
+    addAccount("p", "Old", "old", "pw", false, true);
+    addAccount("g", "Choir", "", "");
+    addAccount("g", "Gone group", "", "", false, true);
+    Database d = db();
+    ASSERT_TRUE(d.exec("UPDATE Konti SET kontokontakt = 'Anna A.', Kontotlf = '555 0101' "
+                       "WHERE Kontonavn = 'Anna'"));
+
+    auto* w = open<AccountList>(223, "Kontoliste");
+    EXPECT_EQ(w->windowTitle(), "Vestra  -  Administrators Account Manager");
+    QStringList headings;
+    for (const ListControlColumn& c : w->list()->columns())
+        headings << c.heading + "/" + QString::number(c.width);
+    EXPECT_EQ(headings, QStringList({"Account Name/130", "Contact/130", "Contact/130"}));
+    EXPECT_EQ(rows(w->list()),
+              QStringList({"Administrator;Administrator;", "Anna;Anna A.;555 0101"}));
+
+    const struct {
+        const char* option;
+        QString type;
+        bool archived;
+        QStringList rows;
+    } steps[] = {{"OptGrp", "g", false, {"Choir;;"}},
+                 {"OptArc", "g", true, {"Gone group;;"}},
+                 {"OptPri", "p", true, {"Old;;"}},
+                 {"OptAct", "p", false, {"Administrator;Administrator;", "Anna;Anna A.;555 0101"}}};
+    for (const auto& s : steps) {
+        w->findChild<QRadioButton*>(s.option)->click();
+        EXPECT_EQ(w->accountType(), s.type) << s.option;
+        EXPECT_EQ(w->showsArchived(), s.archived) << s.option;
+        EXPECT_EQ(rows(w->list()), s.rows) << s.option;
+    }
+
+    click(w, "EditAcc");
+    EXPECT_EQ(messages.texts(), QStringList({"No Account Selected. / Service Message2"}));
+}
+
+TEST_F(AccountWindows, ANewPersonalAccountIsAMemberOfItselfAndCanLogIn)
+{
+    auto* w = open<AccountList>(223, "Kontoliste");
+    const int before = count("Konti");
+    click(w, "AddAcc");
+    auto* add = window<PersonkontoWindow>("PersonkontoAdd");
+    ASSERT_NE(add, nullptr);
+    EXPECT_EQ(add->windowTitle(), "Vestra  -  Add Account");
+    EXPECT_EQ(add->parentWidget(), w);
+    type(add, "Kontonavn", "Carla");
+    click(add, "addknap");
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Account Name and Account Contact are required parameters. / "
+                           "Service Message"}));
+    EXPECT_EQ(count("Konti"), before);
+
+    type(add, "kontokontakt", "Carla C.");
+    type(add, "Kontouser", "carla");
+    type(add, "KontoPass", " Pa;ss ");
+    click(add, "addknap");
+    settle();
+    EXPECT_EQ(window("PersonkontoAdd"), nullptr);
+    const int carla = before + 1;
+    EXPECT_EQ(field(carla, "Kontotype"), "p");
+    EXPECT_EQ(field(carla, "KontoPass"), " Pa;ss "); // stored as typed
+    EXPECT_EQ(field(carla, "admin").toInt(), 0);
+    EXPECT_EQ(memberships(carla),
+              QStringList({QString::number(carla) + "/" + QString::number(carla)}));
+    EXPECT_EQ(rows(w->list()).last(), "Carla;Carla C.;");
+
+    Database d = db();
+    const auto login = FindLoginAccount(d, "carla", " Pa;ss ");
+    ASSERT_TRUE(login.has_value());
+    EXPECT_EQ(login->id, carla);
+    EXPECT_FALSE(FindLoginAccount(d, "carla", "Pa;ss").has_value());
+
+    // Cancel drops a new account; closing one with nothing typed does too.
+    click(w, "AddAcc");
+    type(window("PersonkontoAdd"), "Kontonavn", "Dropped");
+    click(window("PersonkontoAdd"), "Canc");
+    click(w, "AddAcc");
+    window("PersonkontoAdd")->close();
+    settle();
+    EXPECT_EQ(count("Konti"), before + 1);
+}
+
+TEST_F(AccountWindows, EditingFromTheListWritesOnOkAndLocksAGroupsCredentials)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int choir = addAccount("g", "Choir", "", "");
+    auto* w = open<AccountList>(223, "Kontoliste");
+    choose(w->list(), "Anna");
+    click(w, "EditAcc");
+    auto* e = window<PersonkontoWindow>("Personkonto");
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->windowTitle(), "Vestra  -  Edit Account");
+    EXPECT_TRUE(e->findChild<QLineEdit*>("KontoPass")->isEnabled());
+    EXPECT_NE(e->findChild<QCheckBox*>("admin"), nullptr);
+    type(e, "Kontotlf", "555 0199");
+    e->findChild<QCheckBox*>("archived")->setChecked(true);
+    click(e, "Command22");
+    settle();
+    EXPECT_EQ(field(anna, "Kontotlf"), "555 0199");
+    EXPECT_EQ(field(anna, "archived").toInt(), -1);
+    EXPECT_EQ(rows(w->list()), QStringList({"Administrator;Administrator;"}));
+
+    // Enter on a row opens it as Edit does.
+    w->findChild<QRadioButton*>("OptGrp")->click();
+    w->list()->selectRow(0);
+    QTest::keyClick(w->list(), Qt::Key_Return);
+    e = window<PersonkontoWindow>("Personkonto");
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->findChild<QLineEdit*>("Kontonavn")->text(), "Choir");
+    EXPECT_FALSE(e->findChild<QLineEdit*>("KontoPass")->isEnabled());
+    EXPECT_FALSE(e->findChild<QLineEdit*>("Kontouser")->isEnabled());
+    EXPECT_EQ(field(choir, "Kontotype"), "g");
+}
+
+TEST_F(AccountWindows, DeletingAndCleaningUpFromTheList)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int booked = addAccount("p", "Booked", "b", "pw");
+    const int old = addAccount("p", "Old", "old", "pw", false, true);
+    const int pastBooked = addAccount("p", "Past booked", "pb", "pw", false, true);
+    addBooking(45000, 600, 660, 1, 1, booked);
+    addArchivedBooking(pastBooked);
+    auto* w = open<AccountList>(223, "Kontoliste");
+
+    click(w, "Slet"); // nothing chosen: nothing happens
+    EXPECT_TRUE(messages.texts().isEmpty());
+
+    const struct {
+        const char* name;
+        MsgAnswer answer;
+        QStringList said;
+        bool gone;
+    } cases[] = {
+        {"Anna", MsgAnswer::No, {}, false},
+        {"Administrator",
+         MsgAnswer::Yes,
+         {"Admin Accounts can't be deleted. / Service Message"},
+         false},
+        {"Booked",
+         MsgAnswer::Yes,
+         {"System not able to delete account due to corresponding bookings. / Deletion Denied"},
+         false},
+        {"Anna", MsgAnswer::Yes, {}, true},
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        choose(w->list(), c.name);
+        const int id = w->list()->selectedData().toInt();
+        messages.answerNext(c.answer);
+        click(w, "Slet");
+        EXPECT_EQ(messages.texts(),
+                  QStringList({"Confirm deletion of selected account. / Confirm Deletion"})
+                      + c.said)
+            << c.name;
+        EXPECT_EQ(exists(id), !c.gone) << c.name;
+    }
+    EXPECT_TRUE(memberships(anna).isEmpty());
+    EXPECT_EQ(rows(w->list()), QStringList({"Administrator;Administrator;", "Booked;;"}));
+
+    w->findChild<QRadioButton*>("OptArc")->click();
+    messages.clear();
+    messages.answerNext(MsgAnswer::No);
+    click(w, "Cleanup");
+    EXPECT_TRUE(exists(old));
+    messages.answerNext(MsgAnswer::Yes);
+    click(w, "Cleanup");
+    EXPECT_EQ(messages.texts(),
+              QStringList(2, QStringLiteral("Confirm deletion of all archived accounts, with no "
+                                            "corresponding active or archived bookings. / "
+                                            "Confirm Deletion")));
+    EXPECT_FALSE(exists(old));
+    EXPECT_TRUE(exists(pastBooked));
+    EXPECT_EQ(rows(w->list()), QStringList({"Past booked;;"}));
+}
+
+TEST_F(AccountWindows, MyAccountOpensOnTheLoggedInAccountWithoutAdminFields)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    logInAs(anna);
+    auto* w = open<PersonkontoWindow>(222, "Minkonto");
+    EXPECT_EQ(w->windowTitle(), "Vestra  -  My Account");
+    EXPECT_EQ(w->findChild<QLineEdit*>("Kontonavn")->text(), "Anna");
+    EXPECT_EQ(w->findChild<QCheckBox*>("admin"), nullptr);
+    EXPECT_EQ(w->findChild<QCheckBox*>("archived"), nullptr);
+
+    Database d = db();
+    ASSERT_TRUE(d.exec("INSERT INTO Department (depnr, depname) VALUES (4, 'Music')"));
+    w->close();
+    settle();
+    w = open<PersonkontoWindow>(222, "Minkonto");
+    auto* department = w->findChild<QComboBox*>("depnr");
+    department->setCurrentIndex(department->findText("Music"));
+    type(w, "KontoPass", "new secret");
+    click(w, "Command22");
+    settle();
+    EXPECT_EQ(field(anna, "depnr").toInt(), 4);
+    EXPECT_EQ(field(anna, "KontoPass"), "new secret");
+    EXPECT_TRUE(field(anna, "Kontotlf").isNull()); // untouched fields stay empty
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+} // namespace

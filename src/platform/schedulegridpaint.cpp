@@ -202,9 +202,14 @@ void ScheduleGrid::paintBlock(QPainter& p, const Block& b, const QRectF& r, doub
     if (b.tentative) {
         QColor stripe = ink;
         stripe.setAlphaF(0.22);
-        p.setClipPath(shape);
-        hatch(p, r, stripe, 7 * scale, 1.5 * scale);
-        p.setClipping(false);
+        if (printing) {
+            p.setClipPath(shape);
+            hatch(p, r, stripe, 7 * scale, 1.5 * scale);
+            p.setClipping(false);
+        } else {
+            // On screen a pattern brush draws the same stripes at a fraction of the cost.
+            p.fillPath(shape, QBrush(stripe, Qt::BDiagPattern));
+        }
     }
     QPen border(printing ? QColor(Qt::black) : fill.darker(150), 1 * scale);
     if (b.tentative) {
@@ -240,14 +245,13 @@ void ScheduleGrid::paintBlock(QPainter& p, const Block& b, const QRectF& r, doub
         f.setBold(true);
         p.setFont(f);
         const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-        QRectF used = p.boundingRect(inner, flags, b.text);
-        p.drawText(inner, flags, b.text);
+        QRectF used;
+        p.drawText(inner, flags, b.text, &used);
         f.setBold(false);
         p.setFont(f);
         QRectF rest = inner.adjusted(0, used.height(), 0, 0);
         if (!b.secondText.isEmpty() && rest.height() > 2) {
-            used = p.boundingRect(rest, flags, b.secondText);
-            p.drawText(rest, flags, b.secondText);
+            p.drawText(rest, flags, b.secondText, &used);
             rest.adjust(0, used.height(), 0, 0);
         }
         const QFontMetricsF fm(f, p.device());

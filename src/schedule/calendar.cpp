@@ -180,7 +180,14 @@ void Calendar::Load()
     s.OpenViewNo = 1;
     m_user->setText(s.LoginName);
     showDate(s.SelectedDay);
-    statusBar()->showMessage(QDir::toNativeSeparators(s.BookingFilePath));
+    // A permanent label: menu hints would wipe a status message.
+    auto* file = statusBar()->findChild<QLabel*>(QStringLiteral("bookingFile"));
+    if (!file) {
+        file = new QLabel(statusBar());
+        file->setObjectName(QStringLiteral("bookingFile"));
+        statusBar()->addWidget(file);
+    }
+    file->setText(QDir::toNativeSeparators(s.BookingFilePath));
     m_loading = false;
     RefreshDayView();
 

@@ -125,6 +125,7 @@ TEST_F(ItemWindows, DomesticEditShowsAndWritesEveryField)
     // The editors are bound both ways; the write below checks each binding.
     EXPECT_EQ(child<QPlainTextEdit>(w, "lokbeskrivelse")->toPlainText(), "North wing");
     EXPECT_EQ(child<AmountEdit>(w, "gebyr")->value().toDouble(), 100.0);
+    EXPECT_EQ(child<QLineEdit>(w, "maxprs")->text(), "12");
     EXPECT_TRUE(child<FlagBox>(w, "inaktiv")->isChecked());
     auto* start = child<DateField>(w, "cstart");
     EXPECT_EQ(start->text(), "01-03-2025"); // DateFormatNo 1: day first

@@ -65,11 +65,16 @@ TEST_F(AccountRules, MembersAreAddedAgainButRemovedWithTheirDuplicates)
     EXPECT_EQ(count("Grptilk", "gnr = ? AND pnr = ?", {group, ben}), 1);
 }
 
-TEST_F(AccountRules, AdministratorsAndAccountsWithBookingsCannotBeDeleted)
+TEST_F(AccountRules, DeleteRefusesAdminsAndBookedAccountsAndTakesEveryMembership)
 {
     const int admin = addAccount("p", "Second admin", "root", "pw", true);
     const int live = addAccount("p", "Live", "live", "pw");
     const int past = addAccount("p", "Past", "past", "pw", false, true);
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int ben = addAccount("p", "Ben", "ben", "pw");
+    const int group = addGroup("Choir", anna);
+    addMembership(group, anna);
+    addMembership(group, ben);
     addBooking(45000, 600, 660, 1, 1, live);
     addArchivedBooking(past);
     Database d = db();
@@ -84,16 +89,6 @@ TEST_F(AccountRules, AdministratorsAndAccountsWithBookingsCannotBeDeleted)
         EXPECT_EQ(DeleteAccount(d, c.id).refusal, c.refusal) << c.id;
         EXPECT_EQ(memberships(c.id).isEmpty(), c.id == 999) << c.id;
     }
-}
-
-TEST_F(AccountRules, DeletingAnAccountTakesEveryMembershipNamingIt)
-{
-    const int anna = addAccount("p", "Anna", "anna", "pw");
-    const int ben = addAccount("p", "Ben", "ben", "pw");
-    const int group = addGroup("Choir", anna);
-    addMembership(group, anna);
-    addMembership(group, ben);
-    Database d = db();
 
     // A person leaves every group, and their own row goes too.
     ASSERT_TRUE(DeleteAccount(d, ben).deleted());

@@ -54,11 +54,6 @@ protected:
         s.DateFormatLong = "dd-mm-yyyy";
         s.DateFormatShort = "D N-m-y";
         s.FirstDay = "1";
-        s.TimeUnits = 15;
-        s.OpeningTime = 480;
-        s.ClosingTime = 1020;
-        s.InstitutionName = "Northwood College";
-        s.InstitutionCity = "Riverton";
         Database d = db();
         ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1), (2, 'Media', 2), "
                            "(3, 'Cars', 3)"));

@@ -120,18 +120,6 @@ TEST_F(PeriodReportTest, ManyItemsFlowOverPagesWithTheirGroupRepeated)
     EXPECT_EQ(r.pages.back().textsNamed("ReportBookings"), QStringList{"65"});
 }
 
-TEST_F(PeriodReportTest, StatementsBindTheirValues)
-{
-    const Statement t = PeriodTotalsStatement(45001, 45002);
-    const Statement a = PeriodDetailStatement(45001, 45002, 4242);
-    const Statement o = OverviewStatement(45001, 45002, OverviewKindsFor(OverviewChoice::AddOn));
-    EXPECT_EQ(t.binds, QVariantList({45001, 45002}));
-    EXPECT_EQ(a.binds, QVariantList({45001, 45002, 4242}));
-    EXPECT_EQ(o.binds, QVariantList({45001, 45002, 100, 2, 100}));
-    for (const Statement* st : {&t, &a, &o})
-        EXPECT_FALSE(st->sql.contains("4500") || st->sql.contains("4242"));
-}
-
 // ------------------------------------------------------------ overview
 
 class OverviewTest : public ReportFileTest {

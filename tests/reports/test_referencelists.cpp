@@ -11,12 +11,10 @@
 
 #include <QBuffer>
 #include <QDateEdit>
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRadioButton>
 
 namespace vestra::test {
@@ -139,7 +137,7 @@ TEST_F(ReferenceListTest, AccountsAreListedByTypeAndArchiveState)
         EXPECT_TRUE(r.pages[0].hasText(caption)) << caption;
 }
 
-TEST_F(ReferenceListTest, PdfReadsBackWithFiguresAndInstitution)
+TEST_F(ReferenceListTest, EveryReportCarriesTheInstitutionsLogo)
 {
     QImage logo(60, 30, QImage::Format_RGB32);
     logo.fill(Qt::darkBlue);
@@ -147,41 +145,21 @@ TEST_F(ReferenceListTest, PdfReadsBackWithFiguresAndInstitution)
     QBuffer buffer(&png);
     logo.save(&buffer, "PNG");
     db().exec("UPDATE institutionsoplysninger SET Logopic = ?", {png});
-    archive(45354, 480, 570, 101, jane, 10, 1000);
-    archive(45355, 480, 600, 102, bob, 4, 250.5);
-    const int today = DayNumber(QDate::currentDate());
-    addBooking(today, 480, 600, 101, 10, jane, "Board meeting");
-    addBooking(today + 1, 540, 570, 201, 20, bob, "Projector loan");
     Database d = db();
     const ReportPeriod period{45300, 45400, "2/6/2024", "5/16/2024"};
-    auto totals = BuildPeriodTotals(d, period);
-    auto detail = BuildPeriodDetail(d, period, jane, "Jane Miller");
-    auto overview = BuildOverview(d, {today, today + 7, "today", "next week"},
-                                  OverviewKindsFor(OverviewChoice::All));
-    ASSERT_TRUE(totals && detail && overview);
-    // VESTRA_SHOTS keeps the files for a look by eye.
-    const QString folder = qEnvironmentVariable("VESTRA_SHOTS", dir.path()) + '/';
-    QDir().mkpath(folder);
-    const QList<std::pair<QString, Report>> reports{{"periodetotaler.pdf", *totals},
-                                                    {"periodedetail.pdf", *detail},
-                                                    {"overview.pdf", *overview},
-                                                    {"ResListDom.pdf", *BuildResourceList(d, 1)},
-                                                    {"ResListSA.pdf", *BuildResourceList(d, 3)},
-                                                    {"kontoudskrift.pdf", *BuildAccountList(d)}};
-    for (auto [name, report] : reports) {
-        report.locale = kUs;
-        QString error;
-        ASSERT_TRUE(report.printToPdf(folder + name, &error)) << error.toStdString();
-        EXPECT_NE(report.layout().pages[0].find("Logorap"), nullptr) << name.toStdString();
+    const std::optional<Report> reports[] = {
+        BuildPeriodTotals(d, period),
+        BuildPeriodDetail(d, period, jane, "Jane Miller"),
+        BuildOverview(d, period, OverviewKindsFor(OverviewChoice::All)),
+        BuildResourceList(d, 1),
+        BuildResourceList(d, 3),
+        BuildAccountList(d)};
+    for (const auto& report : reports) {
+        ASSERT_TRUE(report);
+        const LaidOutReport r = report->layout();
+        ASSERT_GE(r.pageCount(), 1);
+        EXPECT_NE(r.pages[0].find("Logorap"), nullptr) << named(r, "Title").join("").toStdString();
     }
-    QProcess pdftotext;
-    pdftotext.start("pdftotext", {"-layout", folder + "periodetotaler.pdf", "-"});
-    ASSERT_TRUE(pdftotext.waitForFinished(60000));
-    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
-    for (const char* expected :
-         {"Period Totals", "Period: 2/6/2024 - 5/16/2024", "#Bookings", "Meeting rooms",
-          "Total Building A", "1,250.50", "3.50", "Town Hall, Main Street 1, 1000 Town"})
-        EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
 }
 
 // ------------------------------------------------------------ windows

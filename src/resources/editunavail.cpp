@@ -82,12 +82,28 @@ std::optional<UnavailRecord> LoadUnavail(Database& bookingFile, int lokalenr)
     return r;
 }
 
-bool SaveUnavail(Database& bookingFile, const UnavailRecord& record)
+bool SaveUnavail(Database& bookingFile, const UnavailRecord& record, const UnavailRecord* loaded)
 {
-    return bookingFile.exec(QStringLiteral("UPDATE lokale SET inaktiv = ?, inakstart = ?, "
-                                           "inakslut = ? WHERE lokalenr = ?"),
-                            {record.inaktiv ? -1 : 0, dayOrNull(record.inakstart),
-                             dayOrNull(record.inakslut), record.lokalenr});
+    QStringList sets;
+    QVariantList binds;
+    if (!loaded || loaded->inaktiv != record.inaktiv) {
+        sets << QStringLiteral("inaktiv = ?");
+        binds << (record.inaktiv ? -1 : 0);
+    }
+    if (!loaded || loaded->inakstart != record.inakstart) {
+        sets << QStringLiteral("inakstart = ?");
+        binds << dayOrNull(record.inakstart);
+    }
+    if (!loaded || loaded->inakslut != record.inakslut) {
+        sets << QStringLiteral("inakslut = ?");
+        binds << dayOrNull(record.inakslut);
+    }
+    if (sets.isEmpty())
+        return true;
+    binds << record.lokalenr;
+    return bookingFile.exec(QStringLiteral("UPDATE lokale SET ") + sets.join(QStringLiteral(", "))
+                                + QStringLiteral(" WHERE lokalenr = ?"),
+                            binds);
 }
 
 QString DateEditFormat(int dateFormatNo)
@@ -152,8 +168,9 @@ EditUnavail::EditUnavail(QWidget* parent) : QWidget(parent, Qt::Window)
 
 bool EditUnavail::FindItem(int lokalenr)
 {
-    if (m_record && m_record->lokalenr != lokalenr)
-        writeRecord();
+    // A record that cannot be written stays shown with what was typed.
+    if (m_record && m_record->lokalenr != lokalenr && !writeRecord())
+        return false;
     Database db = BookingFile();
     const auto found = LoadUnavail(db, lokalenr);
     if (!found)
@@ -180,6 +197,9 @@ void EditUnavail::unavailableClicked(bool checked)
     if (checked) {
         const QDate today = QDate::currentDate();
         setDates(today, today);
+        // The period is chosen now, even where today is what an empty date
+        // showed: an unavailable item without its dates would be stored.
+        m_shownStart = m_shownEnd = QDate();
     }
     setDatesEditable(checked);
 }
@@ -223,7 +243,7 @@ bool EditUnavail::writeRecord()
     if (r.inakslut || m_end->date() != m_shownEnd)
         r.inakslut = DayNumber(m_end->date());
     Database db = BookingFile();
-    if (!SaveUnavail(db, r)) {
+    if (!SaveUnavail(db, r, &*m_record)) {
         showMessage(db.lastError(), QStringLiteral("Error"), MsgIcon::Critical);
         return false;
     }

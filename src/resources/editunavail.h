@@ -43,8 +43,12 @@ struct UnavailRecord {
 
 std::optional<UnavailRecord> LoadUnavail(Database& bookingFile, int lokalenr);
 // Writes inaktiv, inakstart and inakslut of the item; the rest of the row
-// is left as other windows may have changed it meanwhile.
-bool SaveUnavail(Database& bookingFile, const UnavailRecord& record);
+// is left as other windows may have changed it meanwhile. Given the record
+// as it was loaded, only the fields that differ from it are written, so that
+// a period changed on another workstation is not put back by a window that
+// merely showed it.
+bool SaveUnavail(Database& bookingFile, const UnavailRecord& record,
+                 const UnavailRecord* loaded = nullptr);
 
 // The display format of the date-edit fields for the session's date-format
 // number: 0 is month first, anything else day first.
@@ -58,7 +62,8 @@ public:
     explicit EditUnavail(QWidget* parent = nullptr);
 
     // Writes the record shown (if any) and shows the item; false when the
-    // item is not in lokale, leaving the window as it was.
+    // item is not in lokale or the shown record could not be written,
+    // leaving the window as it was.
     bool FindItem(int lokalenr);
     int currentItem() const { return m_record ? m_record->lokalenr : 0; }
 

@@ -272,6 +272,31 @@ TEST_F(Unavail, TickingUnavailableGivesAOneDayPeriodOfToday)
     EXPECT_EQ(itemRow(1), QVariantList({-1, today, today, "Room North"}));
 }
 
+TEST_F(Unavail, TickingAnItemWithoutAPeriodStoresTodayAsItsPeriod)
+{
+    // Today is what the empty dates showed; ticking still chooses them.
+    addItem(7, "Van", 20, false, QVariant(QMetaType::fromType<int>()),
+            QVariant(QMetaType::fromType<int>()));
+    edit(1);
+    ASSERT_TRUE(window->FindItem(7)); // not listed while it is in use
+    box->click();
+    ok();
+    const int today = DayNumber(QDate::currentDate());
+    EXPECT_EQ(itemRow(7), QVariantList({-1, today, today, "Van"}));
+}
+
+TEST_F(Unavail, OkKeepsAPeriodChangedElsewhereWhileTheWindowShowedIt)
+{
+    edit(1);
+    end->setDate(d(2024, 3, 20)); // this window changes only the end
+    Database b = db();
+    ASSERT_TRUE(b.exec("UPDATE lokale SET inakstart = ? WHERE lokalenr = 1",
+                       {DayNumber(d(2024, 2, 25))}));
+    ok();
+    EXPECT_EQ(itemRow(1), QVariantList({-1, DayNumber(d(2024, 2, 25)), DayNumber(d(2024, 3, 20)),
+                                        "Room North"}));
+}
+
 TEST_F(Unavail, OkWritesTheRecordAndTheListReloads)
 {
     edit(1);

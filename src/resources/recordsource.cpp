@@ -177,6 +177,20 @@ int RecordSource::rowOf(const QString& field, const QVariant& value) const
 
 bool RecordSource::findFirst(const QString& field, const QVariant& value)
 {
+    // The table was read when the window opened; a record added or changed
+    // since (by another window or workstation) is found only in a fresh read.
+    // With nothing pending the table is read again, and a record not found
+    // leaves the one shown before in place.
+    if (!m_model->isDirty()) {
+        const QVariant shown = hasRecord() && !m_adding ? key() : QVariant();
+        if (!reload())
+            return false;
+        if (rowOf(field, value) < 0) {
+            m_mapper->setCurrentIndex(rowOf(m_keyField, shown));
+            emit recordShown();
+            return false;
+        }
+    }
     const int row = rowOf(field, value);
     if (row < 0)
         return false;

@@ -40,8 +40,8 @@ public:
     // Shows field in editor through its user property.
     void bind(QWidget* editor, const QString& field);
 
-    // Moves to the first row whose field equals value; false when none does
-    // (the source then has no current record).
+    // Moves to the first row whose field equals value, read afresh unless a
+    // change is pending; false when none does (the record shown stays).
     bool findFirst(const QString& field, const QVariant& value);
     // Puts the source on a new record carrying the given values.
     void addNew(const FieldValues& values);

@@ -274,6 +274,21 @@ TEST_F(ItemWindows, CancelRefillsFromTheStore)
     EXPECT_EQ(field("lokale", "inaktiv", "lokalenr", beamer).toInt(), 0);
 }
 
+TEST_F(ItemWindows, AnOpenWindowFindsAnItemAddedSinceItOpened)
+{
+    auto* w = open<DomesticItemWindow>(ItemMode::Edit, room);
+    auto* name = child<QLineEdit>(w, "Lokalenavn");
+    const int added = addItem("Room B", large, 1); // by another window or workstation
+    ASSERT_TRUE(w->OpenOn(added));
+    EXPECT_EQ(name->text(), "Room B");
+    QTest::keyClicks(name, " west");
+    EXPECT_FALSE(w->OpenOn(added + 100)); // gone: the record shown stays
+    EXPECT_EQ(w->source()->key().toInt(), added);
+    click(w, "Luk");
+    EXPECT_EQ(field("lokale", "Lokalenavn", "lokalenr", added), "Room B west");
+    EXPECT_EQ(field("lokale", "Lokalenavn", "lokalenr", room), "Room A");
+}
+
 TEST_F(ItemWindows, DeleteIsRefusedForLiveBookingsAndOtherwiseAsksAndMovesOn)
 {
     addItem("Room B", large, 1);

@@ -30,9 +30,10 @@ bool sameValue(const QVariant& a, const QVariant& b)
 bool InstitutionRow::load(Database& bookingFile, QString* error)
 {
     m_values.clear();
+    m_loaded.clear();
     m_names.clear();
     m_dirty.clear();
-    m_loaded = false;
+    m_isLoaded = false;
     // Every reader takes the first row; the field names come from the table
     // itself, so that an empty table still knows them.
     auto q = bookingFile.query(QStringLiteral("SELECT * FROM %1 LIMIT 1").arg(kTable));
@@ -48,7 +49,8 @@ bool InstitutionRow::load(Database& bookingFile, QString* error)
     if (m_hadRow)
         for (int i = 0; i < r.count(); ++i)
             m_values.insert(r.fieldName(i).toLower(), q->value(i));
-    m_loaded = true;
+    m_loaded = m_values;
+    m_isLoaded = true;
     return true;
 }
 
@@ -60,18 +62,22 @@ QVariant InstitutionRow::value(const QString& field) const
 void InstitutionRow::setValue(const QString& field, const QVariant& value)
 {
     const QString name = field.toLower();
-    if (!m_loaded || !m_names.contains(name))
+    if (!m_isLoaded || !m_names.contains(name))
         return;
     if (sameValue(m_values.value(name), value) && m_values.contains(name))
         return;
     m_values.insert(name, value);
-    if (!m_dirty.contains(name))
+    // A field set back to what was read is no change of this window's: it
+    // must not put back a value another workstation stored meanwhile.
+    if (m_loaded.contains(name) && sameValue(m_loaded.value(name), value))
+        m_dirty.removeAll(name);
+    else if (!m_dirty.contains(name))
         m_dirty.append(name);
 }
 
 bool InstitutionRow::store(Database& bookingFile, QString* error)
 {
-    if (!m_loaded || m_dirty.isEmpty())
+    if (!m_isLoaded || m_dirty.isEmpty())
         return true;
     QStringList names;
     QVariantList binds;
@@ -95,6 +101,8 @@ bool InstitutionRow::store(Database& bookingFile, QString* error)
         return false;
     }
     m_hadRow = true;
+    for (const QString& name : std::as_const(m_dirty))
+        m_loaded.insert(name, m_values.value(name));
     m_dirty.clear();
     return true;
 }

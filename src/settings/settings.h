@@ -24,7 +24,7 @@ class InstitutionRow {
 public:
     // Reads the first row; false (and error) when the file cannot be read.
     bool load(Database& bookingFile, QString* error = nullptr);
-    bool isLoaded() const { return m_loaded; }
+    bool isLoaded() const { return m_isLoaded; }
 
     QVariant value(const QString& field) const;
     void setValue(const QString& field, const QVariant& value);
@@ -35,10 +35,11 @@ public:
 
 private:
     QHash<QString, QVariant> m_values; // lower-case field names
+    QHash<QString, QVariant> m_loaded; // the values as read, to tell a real change
     QHash<QString, QString> m_names;   // lower-case -> name as the table writes it
     QStringList m_dirty;               // lower-case names, in order of change
     bool m_hadRow = false;
-    bool m_loaded = false;
+    bool m_isLoaded = false;
 };
 
 // What a date format choice puts into the stored format boxes.

@@ -153,6 +153,17 @@ TEST_F(Settings, TwoWindowsOnTheRowStoreOnlyTheirOwnFields)
     EXPECT_EQ(stored("Instutionsnavn").toString(), QStringLiteral("Northwood College"));
     EXPECT_DOUBLE_EQ(stored("taxpct").toDouble(), 12.5);
 
+    // A field typed and then set back to what was read is no change: it
+    // leaves alone what another workstation stored meanwhile.
+    ASSERT_TRUE(a.load(d));
+    const QVariant before = a.value(QStringLiteral("Senr"));
+    a.setValue(QStringLiteral("Senr"), QStringLiteral("X"));
+    a.setValue(QStringLiteral("Senr"), before);
+    EXPECT_FALSE(a.isDirty());
+    ASSERT_TRUE(d.exec(QStringLiteral("UPDATE institutionsoplysninger SET Senr = 'B'")));
+    ASSERT_TRUE(a.store(d));
+    EXPECT_EQ(stored("Senr").toString(), QStringLiteral("B"));
+
     // A file that lost its row gets it back rather than losing the edits.
     ASSERT_TRUE(d.exec(QStringLiteral("DELETE FROM institutionsoplysninger")));
     ASSERT_TRUE(a.load(d));

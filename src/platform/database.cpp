@@ -129,21 +129,32 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
     QFileInfo fi(path);
     if (path.isEmpty() || !fi.isFile())
         return false;
-    const QString name = QStringLiteral("vestra-probe|") + QUuid::createUuid().toString();
-    bool result = false;
-    {
-        Database d;
-        d.m_path = path;
-        d.m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        d.m_db.setDatabaseName(fi.absoluteFilePath());
-        d.m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
-        if (d.m_db.open())
-            result = fn(d);
-        d.m_db.close();
-        d.m_db = QSqlDatabase();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return result;
+    auto attempt = [&](const QString& options) {
+        const QString name = QStringLiteral("vestra-probe|") + QUuid::createUuid().toString();
+        bool result = false;
+        {
+            Database d;
+            d.m_path = path;
+            d.m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            d.m_db.setDatabaseName(fi.absoluteFilePath());
+            d.m_db.setConnectOptions(options);
+            if (d.m_db.open())
+                result = fn(d);
+            d.m_db.close();
+            d.m_db = QSqlDatabase();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result;
+    };
+    if (attempt(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000")))
+        return true;
+    // A workstation that stopped in the middle of a write leaves its journal
+    // behind; the file reads again only once the journal is rolled back, which
+    // takes a connection that may write. Without this the booking file would
+    // be refused as no database at all.
+    if (!QFileInfo::exists(fi.absoluteFilePath() + QStringLiteral("-journal")))
+        return false;
+    return attempt(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
 }
 
 void Database::closeAll(const QString& path)

@@ -6,7 +6,9 @@ namespace vestra {
 
 namespace {
 const QDate kDayZero(1900, 1, 1);
-const QDateTime kEngineZero(QDate(1899, 12, 30), QTime(0, 0));
+// Counted on the calendar, not the local clock: summer time or a zone's old
+// local mean time would shift the count by minutes or an hour.
+const QDateTime kEngineZero(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC);
 } // namespace
 
 int RoundHalfEven(double value)
@@ -32,8 +34,8 @@ int MinutesOfDay(const QTime& time)
 
 qint64 MinutesOfDay(const QDateTime& value)
 {
-    const QDateTime local(value.date(), value.time());
-    return kEngineZero.secsTo(local) / 60;
+    const QDateTime wall(value.date(), value.time(), Qt::UTC);
+    return kEngineZero.secsTo(wall) / 60;
 }
 
 QTime TimeFromMinutes(int minutes)

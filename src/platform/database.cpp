@@ -1,10 +1,18 @@
 #include "platform/database.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QThread>
 #include <QUuid>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace vestra {
 
@@ -13,8 +21,35 @@ namespace {
 QString canonical(const QString& path)
 {
     QFileInfo fi(path);
-    return fi.exists() ? fi.canonicalFilePath() : fi.absoluteFilePath();
+    if (fi.exists())
+        return fi.canonicalFilePath();
+    // A file about to be created is named as it will be once it exists, so
+    // that its connection is found again (and closed) by that name.
+    const QString folder = QFileInfo(fi.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath())
+                            : QDir(folder).filePath(fi.fileName());
 }
+
+// What a cached connection was opened on. A file replaced behind the
+// program's back (a backup copied over it, a new file made under the same
+// name) is another file: the old connection would go on reading and writing
+// the replaced one, which is no longer on disk.
+QString fileIdentity(const QString& canonicalPath)
+{
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::stat(QFile::encodeName(canonicalPath).constData(), &st) != 0)
+        return {};
+    return QStringLiteral("%1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
+#else
+    // Elsewhere a file cannot be replaced while a connection holds it open.
+    Q_UNUSED(canonicalPath);
+    return {};
+#endif
+}
+
+QMutex g_identityLock;
+QHash<QString, QString> g_identities; // connection name -> identity of its file
 
 QString connectionName(const QString& canonicalPath)
 {
@@ -37,15 +72,37 @@ Database openNamed(const QString& path, bool mustExist)
     const QString name = connectionName(canon);
     QSqlDatabase db;
     if (QSqlDatabase::contains(name)) {
+        QMutexLocker lock(&g_identityLock);
+        const QString known = g_identities.value(name);
+        const QString current = fileIdentity(canon);
+        if (known.isEmpty()) {
+            g_identities.insert(name, current);
+        } else if (known != current) {
+            g_identities.remove(name);
+            lock.unlock();
+            {
+                QSqlDatabase stale = QSqlDatabase::database(name, false);
+                stale.close();
+            }
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+    if (QSqlDatabase::contains(name)) {
         db = QSqlDatabase::database(name, false);
     } else {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(canon);
         db.setConnectOptions(QString::fromLatin1(kOptions));
     }
-    if (!db.isOpen() && !db.open()) {
-        QSqlDatabase::removeDatabase(name);
-        return result;
+    if (!db.isOpen()) {
+        if (!db.open()) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            return result;
+        }
+        // The file exists once the connection is open (create() makes it).
+        QMutexLocker lock(&g_identityLock);
+        g_identities.insert(name, fileIdentity(canon));
     }
     result.handle() = db;
     return result;
@@ -72,21 +129,32 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
     QFileInfo fi(path);
     if (path.isEmpty() || !fi.isFile())
         return false;
-    const QString name = QStringLiteral("vestra-probe|") + QUuid::createUuid().toString();
-    bool result = false;
-    {
-        Database d;
-        d.m_path = path;
-        d.m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        d.m_db.setDatabaseName(fi.absoluteFilePath());
-        d.m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
-        if (d.m_db.open())
-            result = fn(d);
-        d.m_db.close();
-        d.m_db = QSqlDatabase();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return result;
+    auto attempt = [&](const QString& options) {
+        const QString name = QStringLiteral("vestra-probe|") + QUuid::createUuid().toString();
+        bool result = false;
+        {
+            Database d;
+            d.m_path = path;
+            d.m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            d.m_db.setDatabaseName(fi.absoluteFilePath());
+            d.m_db.setConnectOptions(options);
+            if (d.m_db.open())
+                result = fn(d);
+            d.m_db.close();
+            d.m_db = QSqlDatabase();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result;
+    };
+    if (attempt(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000")))
+        return true;
+    // A workstation that stopped in the middle of a write leaves its journal
+    // behind; the file reads again only once the journal is rolled back, which
+    // takes a connection that may write. Without this the booking file would
+    // be refused as no database at all.
+    if (!QFileInfo::exists(fi.absoluteFilePath() + QStringLiteral("-journal")))
+        return false;
+    return attempt(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
 }
 
 void Database::closeAll(const QString& path)
@@ -100,6 +168,8 @@ void Database::closeAll(const QString& path)
                 db.close();
             }
             QSqlDatabase::removeDatabase(name);
+            QMutexLocker lock(&g_identityLock);
+            g_identities.remove(name);
         }
     }
 }

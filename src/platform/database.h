@@ -29,7 +29,8 @@ public:
     static Database create(const QString& path);
     // Opens a file read-only on a connection of its own, hands it to fn and
     // closes it again; used to test files the user picked. False when the
-    // file does not open.
+    // file does not open. A file with a journal left by an interrupted write
+    // is opened for writing instead, so that the journal is rolled back.
     static bool probeReadOnly(const QString& path, const std::function<bool(Database&)>& fn);
     // Drops every cached connection on this file (before it is replaced or removed).
     static void closeAll(const QString& path);

@@ -664,6 +664,9 @@ int ScheduleGrid::snap(int minutes) const
 
 QString ScheduleGrid::blockDescription(int number) const
 {
+    // The column below comes from the placement, which a change of the
+    // columns leaves out of date until the next layout.
+    layoutBlocks();
     auto it = m_blocks.constFind(number);
     if (it == m_blocks.constEnd())
         return {};

@@ -85,17 +85,32 @@ ConnectResult CreateNewFile()
     const QString target = NewBookingFilePath(c.fullPath, c.baseName);
     const QString source = TemplatePath();
 
-    // A connection still open on the old file would keep writing to it.
-    Database::closeAll(target);
-    bool copied = QFileInfo::exists(source);
-    if (copied && QFileInfo::exists(target))
-        copied = QFile::remove(target);
-    if (copied)
-        copied = QFile::copy(source, target);
-    if (copied)
-        QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner
-                                          | QFileDevice::ReadOwner);
-    if (!copied) {
+    // The template itself is never the new file: it would be emptied and
+    // every later booking file made from what was booked in it.
+    const bool isTemplate = QFileInfo::exists(target)
+                            && QFileInfo(target).canonicalFilePath()
+                                   == QFileInfo(source).canonicalFilePath();
+    // The copy is made beside the target first, so a copy that fails (a full
+    // disk, say) leaves the file that was there as it was.
+    const QString partial = target + QStringLiteral(".new");
+    bool copied = !isTemplate && QFileInfo::exists(source);
+    if (copied) {
+        QFile::remove(partial);
+        copied = QFile::copy(source, partial);
+    }
+    bool placed = false;
+    if (copied) {
+        QFile::setPermissions(partial, QFile::permissions(partial) | QFileDevice::WriteOwner
+                                           | QFileDevice::ReadOwner);
+        // A connection still open on the old file would keep writing to it.
+        Database::closeAll(target);
+        placed = (!QFileInfo::exists(target) || QFile::remove(target))
+                 && QFile::rename(partial, target);
+    }
+    if (!placed) {
+        // A complete copy whose target is already gone stays under its temporary name.
+        if (!copied || QFileInfo::exists(target))
+            QFile::remove(partial);
         showMessage(QStringLiteral("The new booking file %1 could not be made from the template %2.")
                         .arg(target, source),
                     QStringLiteral("File Error"), MsgIcon::Critical);

@@ -2,6 +2,8 @@
 
 #include "support/printers.h"
 
+#include <ctime>
+
 #include <gtest/gtest.h>
 
 using namespace vestra;
@@ -30,6 +32,15 @@ TEST(Dates, MinutesOfDay)
     // A full date/time counts from the engine's day zero, 1899-12-30.
     EXPECT_EQ(MinutesOfDay(QDateTime(QDate(1899, 12, 30), QTime(13, 45))), 825);
     EXPECT_EQ(MinutesOfDay(QDateTime(QDate(1899, 12, 31), QTime(0, 1))), 1441);
+    // Whatever the local clock: neither summer time nor a zone's 1899 local
+    // mean time moves the count.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Copenhagen");
+    tzset();
+    const qint64 summer = MinutesOfDay(QDateTime(QDate(2004, 7, 1), QTime(13, 45)));
+    zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+    tzset();
+    EXPECT_EQ(summer, (DayNumber(QDate(2004, 7, 1)) + 2) * qint64(1440) + 825);
 }
 
 TEST(Dates, SecondsBecomeMinutesWithHalvesToEven)

@@ -164,6 +164,26 @@ TEST(FileTests, OnlyDatabasesWithTheMarkerAreBookingFiles)
         ASSERT_TRUE(d.exec("CREATE TABLE ruc (marker INTEGER)"));
     }
     EXPECT_TRUE(IsBookingFile(plain)) << "table names match without regard to case";
+
+    // A workstation stopped halfway through a write: the file and its journal
+    // as it left them. The journal is rolled back and the file is still a
+    // booking file, not something to be replaced by a new one.
+    const QString stopped = dir.filePath("stopped.mdb");
+    {
+        Database d = Database::open(plain);
+        ASSERT_TRUE(d.exec("CREATE TABLE big (x BLOB)"));
+        for (int i = 0; i < 40; ++i)
+            ASSERT_TRUE(d.exec("INSERT INTO big VALUES (randomblob(4000))"));
+        ASSERT_TRUE(d.exec("PRAGMA cache_size = 1"));
+        Transaction tx(d);
+        ASSERT_TRUE(d.exec("UPDATE big SET x = randomblob(4000)"));
+        ASSERT_TRUE(QFile::exists(plain + "-journal"));
+        ASSERT_TRUE(QFile::copy(plain, stopped));
+        ASSERT_TRUE(QFile::copy(plain + "-journal", stopped + "-journal"));
+    }
+    Database::closeAll(plain);
+    EXPECT_TRUE(IsBookingFile(stopped));
+    EXPECT_FALSE(QFile::exists(stopped + "-journal"));
 }
 
 // The statements that run on every start-up and every access check must

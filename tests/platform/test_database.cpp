@@ -1,5 +1,6 @@
 #include "platform/database.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include "support/printers.h"
@@ -104,4 +105,38 @@ TEST_F(DatabaseTest, CloseAllLetsTheFileBeReplaced)
     }
     Database d = Database::open(path);
     EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 0);
+}
+
+TEST_F(DatabaseTest, AFileReplacedBehindTheCacheIsOpenedAfresh)
+{
+    {
+        Database d = Database::open(path);
+        ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES ('old')"));
+    }
+    // A backup with an empty table is copied over the file while the
+    // program runs; it must not go on working in the replaced file.
+    const QString backup = dir.filePath("backup.mdb");
+    {
+        Database b = Database::create(backup);
+        ASSERT_TRUE(b.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
+    }
+    Database::closeAll(backup);
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::rename(backup, path));
+    Database d = Database::open(path);
+    EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 0);
+}
+
+TEST_F(DatabaseTest, AFileCreatedThroughALinkedFolderIsClosedByItsPath)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    ASSERT_TRUE(QFile::link(dir.filePath("real"), dir.filePath("link")));
+    const QString viaLink = dir.filePath("link/new.mdb");
+    {
+        Database d = Database::create(viaLink);
+        ASSERT_TRUE(d.exec("CREATE TABLE t (id INTEGER)"));
+    }
+    Database::closeAll(viaLink);
+    for (const QString& name : QSqlDatabase::connectionNames())
+        EXPECT_FALSE(name.endsWith("new.mdb")) << name.toStdString();
 }

@@ -473,6 +473,11 @@ TEST_F(ScheduleGridTest, BlocksAreAccessibleItems)
     grid->selectBlock(a);
     EXPECT_TRUE(first->state().selected);
     EXPECT_EQ(first->rect().center(), vp()->mapToGlobal(grid->blockRect(a).center()));
+    // Columns loaded again in another order: the description names the block's own.
+    grid->clearColumns();
+    grid->addColumn(20, "Room B");
+    grid->addColumn(10, "Room A");
+    EXPECT_TRUE(first->text(QAccessible::Description).endsWith("Room A"));
 }
 
 // --- printing -------------------------------------------------------------------

@@ -113,6 +113,14 @@ TEST_F(Connection, CreateReplacesAnExistingFile)
     EXPECT_EQ(count("Booking"), 0);
 }
 
+TEST_F(Connection, CreateNeverEmptiesTheTemplateItself)
+{
+    dialogs.chooseNext(TemplatePath());
+    EXPECT_EQ(CreateNewFile(), ConnectResult::Failed);
+    EXPECT_TRUE(IsBookingFile(TemplatePath()));
+    EXPECT_EQ(storedPath(), "");
+}
+
 TEST_F(Connection, CreateWithAnEmptyNameStoresNothing)
 {
     StoreBookingFilePath("previous.mdb");

@@ -75,7 +75,11 @@ bool RecordExistsIn(Database& db, const QString& table, const QString& field,
 {
     auto q = db.query(QStringLiteral("Select 1 From %1 Where %2 = ? LIMIT 1").arg(table, field),
                       {value});
-    return q && q->next();
+    // A check that cannot be made counts as a row found: the checks before a
+    // deletion then refuse instead of deleting.
+    if (!q)
+        return true;
+    return q->next();
 }
 
 bool AnyResourceItems(Database& db)

@@ -30,7 +30,7 @@ int CountIn(Database& db, const QString& field, const QString& table,
 // an invalid QVariant when there is no row.
 QVariant LookupIn(Database& db, const QString& field, const QString& table,
                   const QString& criteria = {}, const QVariantList& binds = {});
-// True when a row has field = value.
+// True when a row has field = value, or when the database cannot answer.
 bool RecordExistsIn(Database& db, const QString& table, const QString& field,
                     const QVariant& value);
 

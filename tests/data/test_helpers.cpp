@@ -89,6 +89,8 @@ TEST_F(Helpers, CountLookupAndExistence)
 
     EXPECT_TRUE(RecordExistsIn(d, "Konti", "Kontouser", "anna"));
     EXPECT_FALSE(RecordExistsIn(d, "Konti", "Kontouser", "ANNA"));
+    // An unanswerable check must not let a deletion through.
+    EXPECT_TRUE(RecordExistsIn(d, "NoSuchTable", "x", 1));
     EXPECT_FALSE(AnyResourceItems(d));
     ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalinr, Lokalenavn) VALUES (1, 'Room 1')"));
     EXPECT_TRUE(AnyResourceItems(d));

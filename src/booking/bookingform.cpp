@@ -635,9 +635,16 @@ BookingForm* ShowBookingForm(int bookingnr, QWidget* owner)
     auto& windows = WindowRegistry::instance();
     auto* form = windows.obtain<BookingForm>(QStringLiteral("bookingform"),
                                              [] { return new BookingForm; });
-    // A form still open on another booking stores it before moving on.
-    if (form->isVisible() && form->bookingnr() != bookingnr && !form->Store())
-        return form;
+    if (form->isVisible()) {
+        // The series windows act on the booking the form shows: they go
+        // before the form moves on to another one.
+        if (form->bookingnr() != bookingnr && !WindowRegistry::closeOwnedWindows(form))
+            return form;
+        // Pending edits are stored first, also when the same booking is opened
+        // again: reading it anew would otherwise drop them.
+        if (!form->Store())
+            return form;
+    }
     if (!form->OpenOn(bookingnr)) {
         showMessage(QStringLiteral("The booking no longer exists; another workstation may have "
                                    "deleted it."),

@@ -138,6 +138,20 @@ TEST_F(Form, AFeeThatIsNotANumberIsNotLost)
     EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 99);
 }
 
+TEST_F(Form, OpeningTheFormAgainStoresItsEditsFirst)
+{
+    BookingForm* f = open(room);
+    child<QLineEdit>(f, "Beskrivelse")->setText("Board (edited)");
+    ASSERT_EQ(ShowBookingForm(room, nullptr), f);
+    EXPECT_EQ(child<QLineEdit>(f, "Beskrivelse")->text(), "Board (edited)");
+    EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Board (edited)");
+    // Moving on to another booking stores the first, then shows the second.
+    child<QLineEdit>(f, "Beskrivelse")->setText("Board (twice)");
+    ASSERT_EQ(ShowBookingForm(beamer, nullptr), f);
+    EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Board (twice)");
+    EXPECT_EQ(child<QLineEdit>(f, "Beskrivelse")->text(), "Lecture");
+}
+
 TEST_F(Form, EditsAreStoredOnTabChangeAndClose)
 {
     BookingForm* f = open(room);

@@ -404,6 +404,21 @@ TEST_F(SeriesDelete, ThisAndUntilDeletesTheRangeBothEndsIncluded)
     EXPECT_EQ(window("bookingform"), nullptr);
 }
 
+TEST_F(SeriesDelete, TheWindowGoesWhenTheFormMovesToAnotherBooking)
+{
+    const int nr = makeSeries({D, D + 7});
+    const int other = makeSeries({D + 1, D + 8}, "Other series");
+    QWidget* w = openDelete(nr);
+    ASSERT_NE(w, nullptr);
+    // The form moves on (a double-click on the schedule): the window must not
+    // stay to delete the other booking's series.
+    openForm(other);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window("sletgentagendeform"), nullptr);
+    EXPECT_EQ(seriesDays(nr).size(), 2);
+    EXPECT_EQ(seriesDays(other).size(), 2);
+}
+
 TEST_F(SeriesDelete, AnEarlierDaySnapsBackAndCancelDeletesNothing)
 {
     const int nr = makeSeries({D, D + 1, D + 7});

@@ -507,10 +507,8 @@ void BookingForm::collect()
         m_rec.setValue(e->objectName(), nullable(e->text()));
 }
 
-bool BookingForm::Store()
+std::optional<double> BookingForm::typedPrice()
 {
-    if (!m_rec.isPositioned())
-        return true;
     const auto price = ParsePrice(m_price->text());
     if (!price) {
         showMessage(QStringLiteral("The fee \"%1\" is not a number.").arg(m_price->text()),
@@ -518,8 +516,17 @@ bool BookingForm::Store()
         const QSignalBlocker quiet(m_tabs);
         m_tabs->setCurrentIndex(2);
         m_price->setFocus();
-        return false;
     }
+    return price;
+}
+
+bool BookingForm::Store()
+{
+    if (!m_rec.isPositioned())
+        return true;
+    const auto price = typedPrice();
+    if (!price)
+        return false;
     collect();
     m_rec.setValue(QStringLiteral("Pris"), *price);
     Database db = BookingFile();
@@ -570,6 +577,10 @@ void BookingForm::UpdateRepeatedBooking()
                          MsgIcon::Information, MsgAnswer::Ok})
         != MsgAnswer::Ok)
         return;
+    // A fee that is not a number must not reach the other bookings as 0.
+    const auto price = typedPrice();
+    if (!price)
+        return;
     SeriesDetails d;
     d.gennr = m_hidden[QStringLiteral("gennr")]->text().toInt();
     d.bookingnr = bookingnr();
@@ -581,7 +592,7 @@ void BookingForm::UpdateRepeatedBooking()
     d.antalpers = m_persons->text().isEmpty() ? QVariant() : QVariant(m_persons->text().toInt());
     d.bemaerkninger = m_remarks->toPlainText();
     d.leveringstype = m_delivery->currentText();
-    d.pris = ParsePrice(m_price->text()).value_or(0);
+    d.pris = *price;
     d.startSeconds = startSeconds();
     d.endSeconds = endSeconds();
     d.floorPlan = m_floorPlan->currentData();

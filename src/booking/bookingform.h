@@ -47,6 +47,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The typed fee; nullopt (after saying so) when it is not a number.
+    std::optional<double> typedPrice();
     void build();
     void fillLists();
     void showRecord();

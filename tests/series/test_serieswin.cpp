@@ -229,6 +229,26 @@ TEST_F(Series, BookingGeneratedDatesKeepsCollidingDatesAndClosesTheForm)
     EXPECT_EQ(window("bookingform"), nullptr);
 }
 
+TEST_F(Series, AFeeTheFormCannotStoreBooksNothing)
+{
+    const int nr = makeTemplate(D);
+    PatternWindow* w = openPattern(nr);
+    ASSERT_NE(w, nullptr);
+    BookingForm* f = qobject_cast<BookingForm*>(window("bookingform"));
+    click(f, "aftres");
+    child<QLineEdit>(f, "Pris")->setText("ten");
+    generate(w, "Option2");
+    click(w, "bookingknap");
+    EXPECT_EQ(messages.texts().last(), "The fee \"ten\" is not a number. / Error");
+    EXPECT_EQ(count("Booking"), 1) << "no copies with a fee of 0";
+    EXPECT_EQ(stored(nr, "gentagende").toInt(), 0);
+    ASSERT_NE(window("fastgen"), nullptr);
+
+    child<QLineEdit>(f, "Pris")->setText("250");
+    click(w, "bookingknap");
+    EXPECT_EQ(count("Booking", "gennr = ? AND Pris = 250", {nr}), 8);
+}
+
 TEST_F(Series, BookingWithNoDatesLeftSaysSoAndBooksNothing)
 {
     const int nr = makeTemplate(D);

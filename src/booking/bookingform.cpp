@@ -318,7 +318,7 @@ QWidget* BookingForm::buildReceiptTab()
 void BookingForm::fillLists()
 {
     const Session& s = session();
-    Database db = BookingFile();
+    Database db = database();
     m_account->clear();
     auto accounts = s.IsAdmin
                         ? db.query(QStringLiteral("SELECT ID, Kontonavn FROM AdminAccounts"))
@@ -335,9 +335,15 @@ void BookingForm::fillLists()
         m_floorPlan->addItem(plans->value(1).toString(), plans->value(0));
 }
 
+Database BookingForm::database() const
+{
+    return Database::open(m_file);
+}
+
 bool BookingForm::OpenOn(int bookingnr)
 {
-    Database db = BookingFile();
+    m_file = session().BookingFilePath;
+    Database db = database();
     if (!m_rec.find(db, bookingnr))
         return false;
     m_date->setDisplayFormat(QtDateFormat(session().DateFormatLong));
@@ -426,7 +432,7 @@ void BookingForm::RecalculatePrice()
     in.price = ParsePrice(m_price->text()).value_or(0);
     in.tax = m_tax->isChecked();
     in.taxPercent = session().TaxPercent;
-    Database db = BookingFile();
+    Database db = database();
     const PriceResult r = vestra::RecalculatePrice(db, in);
     if (in.priceType == ListPrice) {
         const QString text = PlainPrice(r.price);
@@ -529,7 +535,7 @@ bool BookingForm::Store()
         return false;
     collect();
     m_rec.setValue(QStringLiteral("Pris"), *price);
-    Database db = BookingFile();
+    Database db = database();
     if (!m_rec.store(db)) {
         showMessage(QStringLiteral("The booking could not be stored:\n") + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);
@@ -601,7 +607,7 @@ void BookingForm::UpdateRepeatedBooking()
     d.tax = m_tax->isChecked();
     d.priceType = m_hidden[QStringLiteral("PRTyp")]->text().toInt();
     d.tentative = m_tentative->isChecked();
-    Database db = BookingFile();
+    Database db = database();
     if (UpdateSeries(db, d) < 0)
         showMessage(QStringLiteral("The repeated bookings could not be updated:\n") + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);

@@ -12,7 +12,6 @@
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
 #include "session/access.h"
-#include "session/navigator.h"
 #include "session/session.h"
 
 #include <QCalendarWidget>
@@ -464,14 +463,6 @@ void Calendar::preparePrint()
                           + LongDateText(DayNumber(m_calendar->selectedDate())));
     m_grid->setPrintSubtitle(m_groupType->text());
     m_grid->setPrintSlotSize(s.TimeUnits);
-}
-
-void Calendar::restartWithNewFile()
-{
-    if (!close())
-        return;
-    if (navigator().showSplash)
-        navigator().showSplash();
 }
 
 Calendar* ShowCalendar()

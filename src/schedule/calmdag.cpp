@@ -9,7 +9,6 @@
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
 #include "session/access.h"
-#include "session/navigator.h"
 #include "session/session.h"
 
 #include <QAction>
@@ -287,14 +286,6 @@ void CalMdag::preparePrint()
     m_grid->setPrintTitle(QStringLiteral("Ugeskema for uge ") + QString::number(WeekNumberOfSelected()));
     m_grid->setPrintSubtitle(m_itemName->text());
     m_grid->setPrintSlotSize(s.TimeUnits);
-}
-
-void CalMdag::restartWithNewFile()
-{
-    if (!close())
-        return;
-    if (navigator().showSplash)
-        navigator().showSplash();
 }
 
 CalMdag* ShowCalMdag()

@@ -9,11 +9,12 @@
 #include "schedule/viewcommon.h"
 #include "support/fixture.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QListWidget>
 #include <QProcess>
+#include <QRadioButton>
 #include <QSqlRecord>
 #include <QTest>
 
@@ -409,6 +410,36 @@ TEST_F(Views, AReloadKeepsWhatTheUserSelected)
     g->selectBlock(blockOf(g, nr));
     c->RefreshDayView();
     EXPECT_EQ(g->blockKey(g->selectedBlock()), QString::number(nr));
+}
+
+TEST_F(Views, AnotherBookingFileLeavesEveryWindowAndStoresItsWorkInTheOldFile)
+{
+    RegisterWindows();
+    bool splash = false;
+    navigator().showSplash = [&] { splash = true; };
+    const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
+    const QString old = session().BookingFilePath;
+    const QString other = pathOf("other.mdb");
+    ASSERT_TRUE(QFile::copy(old, other)); // holds a booking of the same number
+    Calendar* c = day();
+    RunBookingCommand(18, c, c);
+    OpenBookingFromView(nr, c);
+    QWidget* form = WindowRegistry::instance().find("bookingform");
+    ASSERT_NE(form, nullptr);
+    form->findChild<QLineEdit*>("Beskrivelse")->setText("Board (edited)");
+
+    dialogs.chooseNext(other);
+    EXPECT_TRUE(RunMenuCommand(11, c, c));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(splash);
+    EXPECT_EQ(session().BookingFilePath, other);
+    for (const char* name : {"Calendar", "bookingform", "gudløbover"})
+        EXPECT_EQ(WindowRegistry::instance().find(QString::fromUtf8(name)), nullptr) << name;
+    Database before = Database::open(old), after = Database::open(other);
+    const QString title = QStringLiteral("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?");
+    EXPECT_EQ(before.scalar(title, {nr}).toString(), "Board (edited)");
+    EXPECT_EQ(after.scalar(title, {nr}).toString(), "Board");
+    navigator().showSplash = {};
 }
 
 TEST_F(Views, LeavingTheDayViewStoresAnOpenBookingForm)

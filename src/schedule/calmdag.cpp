@@ -194,19 +194,9 @@ void CalMdag::saveBlock(int block)
 
 void CalMdag::cutOrCopy(int clipboardMode)
 {
-    session().ClipboardMode = clipboardMode;
     const int block = m_grid->selectedBlock();
-    if (block <= 0)
-        return;
-    Database db = BookingFile();
-    Database work = WorkDatabase();
-    const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
-    if (!CutOrCopyBooking(db, work, m_grid->blockKey(block).toInt(), op)) {
+    if (block > 0 && !ClipGridBlock(m_grid, block, clipboardMode))
         RefreshWeekView();
-        return;
-    }
-    if (op == ClipboardOp::Cut)
-        m_grid->removeBlock(block);
 }
 
 void CalMdag::paste()

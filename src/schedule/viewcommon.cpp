@@ -144,6 +144,19 @@ void SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView)
     SaveBlockChange(db, session(), grid->blockKey(block).toInt(), change);
 }
 
+bool ClipGridBlock(ScheduleGrid* grid, int block, int clipboardMode)
+{
+    Database db = BookingFile();
+    Database work = WorkDatabase();
+    const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
+    if (!CutOrCopyBooking(db, work, grid->blockKey(block).toInt(), op))
+        return false;
+    session().ClipboardMode = clipboardMode;
+    if (op == ClipboardOp::Cut)
+        grid->removeBlock(block);
+    return true;
+}
+
 bool PasteIntoGrid(const ScheduleGrid* grid, int day, int item)
 {
     Database work = WorkDatabase();

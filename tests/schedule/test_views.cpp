@@ -228,9 +228,15 @@ TEST_F(Views, ClipboardCommandsSayWhatIsMissing)
     messages.clear();
     c->resize(1000, 700);
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(columnOf(g, 2), 780).center());
+    // A cut that found nothing to cut leaves the clipboard a copy: the paste
+    // takes a new number instead of the copied booking's own.
+    RunBookingCommand(7, c, c);
+    EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected. / Service message"}));
+    messages.clear();
     RunBookingCommand(9, c, c);
     EXPECT_TRUE(messages.shown().isEmpty()) << messages.texts().join(",").toStdString();
     EXPECT_EQ(count("Booking", "Lokalenr = 2 AND Bstart = 780 AND Bslut = 840"), 1);
+    EXPECT_EQ(count("Booking", "Bookingnr = ?", {nr}), 1);
     EXPECT_EQ(c->grid()->blockCount(), 2);
 }
 

@@ -405,6 +405,7 @@ TEST_F(Views, AReloadKeepsWhatTheUserSelected)
 {
     const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
     Calendar* c = day();
+    c->resize(1000, 700);
     ScheduleGrid* g = c->grid();
     // A click that also activates the window reloads it; the click must survive.
     g->selectSlot(columnOf(g, 2), 780, 810);
@@ -413,9 +414,20 @@ TEST_F(Views, AReloadKeepsWhatTheUserSelected)
     EXPECT_EQ(g->columnKey(g->currentColumn()), 2);
     EXPECT_EQ(g->selectedSlotStart(), 780);
     EXPECT_EQ(g->selectedSlotEnd(), 810);
-    g->selectBlock(blockOf(g, nr));
+
+    // A click on a block makes block and slot current, and both survive: a
+    // block retyped after the reload is stored.
+    g->scrollToTime(540);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->blockRect(blockOf(g, nr)).center());
     c->RefreshDayView();
     EXPECT_EQ(g->blockKey(g->selectedBlock()), QString::number(nr));
+    EXPECT_GE(g->currentSlot(), 0);
+    QTest::keyClick(g->viewport(), Qt::Key_F2);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "Board meeting");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(row(nr)["Beskrivelse"].toString(), "Board meeting");
 }
 
 TEST_F(Views, AnotherBookingFileLeavesEveryWindowAndStoresItsWorkInTheOldFile)

@@ -503,9 +503,11 @@ TEST_F(Series, ExpiringListShowsSeriesEndingBetweenTheDates)
     Database d = db();
     ASSERT_TRUE(d.exec("UPDATE Konti SET Kontotlf = '555 0101' WHERE ID = 1"));
 
-    ASSERT_TRUE(RunBookingCommand(18, nullptr, nullptr));
+    QWidget schedule;
+    ASSERT_TRUE(RunBookingCommand(18, &schedule, nullptr));
     auto* w = qobject_cast<ExpiringSeriesWindow*>(window("gudløbover"));
     ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->parentWidget(), nullptr) << "free: it outlives a switch of the schedule view";
     const auto titles = [w] {
         QStringList t;
         for (int r = 0; r < w->list()->rowCount(); ++r)

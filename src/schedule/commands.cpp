@@ -245,6 +245,14 @@ void AddCommandBars(QMainWindow* window, ScheduleActions* view)
     }
     window->addToolBar(Qt::TopToolBarArea, menus);
     window->addToolBarBreak();
+    // F1 opens the help file, which the Help entry hands on to it.
+    auto* help = new QAction(window);
+    help->setObjectName(QStringLiteral("helpKey"));
+    help->setShortcut(QKeySequence::HelpContents);
+    help->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(help, &QAction::triggered, window,
+                     [window, view] { RunMenuCommand(61, window, view); });
+    window->addAction(help);
 
     auto* bookings = new QToolBar(QStringLiteral("Bookings"), window);
     bookings->setObjectName(QStringLiteral("ctToolBar2"));

@@ -318,7 +318,7 @@ QWidget* BookingForm::buildReceiptTab()
 void BookingForm::fillLists()
 {
     const Session& s = session();
-    Database db = BookingFile();
+    Database db = database();
     m_account->clear();
     auto accounts = s.IsAdmin
                         ? db.query(QStringLiteral("SELECT ID, Kontonavn FROM AdminAccounts"))
@@ -335,9 +335,15 @@ void BookingForm::fillLists()
         m_floorPlan->addItem(plans->value(1).toString(), plans->value(0));
 }
 
+Database BookingForm::database() const
+{
+    return Database::open(m_file);
+}
+
 bool BookingForm::OpenOn(int bookingnr)
 {
-    Database db = BookingFile();
+    m_file = session().BookingFilePath;
+    Database db = database();
     if (!m_rec.find(db, bookingnr))
         return false;
     m_date->setDisplayFormat(QtDateFormat(session().DateFormatLong));
@@ -426,7 +432,7 @@ void BookingForm::RecalculatePrice()
     in.price = ParsePrice(m_price->text()).value_or(0);
     in.tax = m_tax->isChecked();
     in.taxPercent = session().TaxPercent;
-    Database db = BookingFile();
+    Database db = database();
     const PriceResult r = vestra::RecalculatePrice(db, in);
     if (in.priceType == ListPrice) {
         const QString text = PlainPrice(r.price);
@@ -507,10 +513,8 @@ void BookingForm::collect()
         m_rec.setValue(e->objectName(), nullable(e->text()));
 }
 
-bool BookingForm::Store()
+std::optional<double> BookingForm::typedPrice()
 {
-    if (!m_rec.isPositioned())
-        return true;
     const auto price = ParsePrice(m_price->text());
     if (!price) {
         showMessage(QStringLiteral("The fee \"%1\" is not a number.").arg(m_price->text()),
@@ -518,11 +522,20 @@ bool BookingForm::Store()
         const QSignalBlocker quiet(m_tabs);
         m_tabs->setCurrentIndex(2);
         m_price->setFocus();
-        return false;
     }
+    return price;
+}
+
+bool BookingForm::Store()
+{
+    if (!m_rec.isPositioned())
+        return true;
+    const auto price = typedPrice();
+    if (!price)
+        return false;
     collect();
     m_rec.setValue(QStringLiteral("Pris"), *price);
-    Database db = BookingFile();
+    Database db = database();
     if (!m_rec.store(db)) {
         showMessage(QStringLiteral("The booking could not be stored:\n") + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);
@@ -570,6 +583,10 @@ void BookingForm::UpdateRepeatedBooking()
                          MsgIcon::Information, MsgAnswer::Ok})
         != MsgAnswer::Ok)
         return;
+    // A fee that is not a number must not reach the other bookings as 0.
+    const auto price = typedPrice();
+    if (!price)
+        return;
     SeriesDetails d;
     d.gennr = m_hidden[QStringLiteral("gennr")]->text().toInt();
     d.bookingnr = bookingnr();
@@ -581,7 +598,7 @@ void BookingForm::UpdateRepeatedBooking()
     d.antalpers = m_persons->text().isEmpty() ? QVariant() : QVariant(m_persons->text().toInt());
     d.bemaerkninger = m_remarks->toPlainText();
     d.leveringstype = m_delivery->currentText();
-    d.pris = ParsePrice(m_price->text()).value_or(0);
+    d.pris = *price;
     d.startSeconds = startSeconds();
     d.endSeconds = endSeconds();
     d.floorPlan = m_floorPlan->currentData();
@@ -590,7 +607,7 @@ void BookingForm::UpdateRepeatedBooking()
     d.tax = m_tax->isChecked();
     d.priceType = m_hidden[QStringLiteral("PRTyp")]->text().toInt();
     d.tentative = m_tentative->isChecked();
-    Database db = BookingFile();
+    Database db = database();
     if (UpdateSeries(db, d) < 0)
         showMessage(QStringLiteral("The repeated bookings could not be updated:\n") + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);
@@ -635,9 +652,16 @@ BookingForm* ShowBookingForm(int bookingnr, QWidget* owner)
     auto& windows = WindowRegistry::instance();
     auto* form = windows.obtain<BookingForm>(QStringLiteral("bookingform"),
                                              [] { return new BookingForm; });
-    // A form still open on another booking stores it before moving on.
-    if (form->isVisible() && form->bookingnr() != bookingnr && !form->Store())
-        return form;
+    if (form->isVisible()) {
+        // The series windows act on the booking the form shows: they go
+        // before the form moves on to another one.
+        if (form->bookingnr() != bookingnr && !WindowRegistry::closeOwnedWindows(form))
+            return form;
+        // Pending edits are stored first, also when the same booking is opened
+        // again: reading it anew would otherwise drop them.
+        if (!form->Store())
+            return form;
+    }
     if (!form->OpenOn(bookingnr)) {
         showMessage(QStringLiteral("The booking no longer exists; another workstation may have "
                                    "deleted it."),

@@ -47,6 +47,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The booking file the shown booking belongs to: the form keeps writing
+    // there even when the session has meanwhile connected to another file.
+    Database database() const;
+    // The typed fee; nullopt (after saying so) when it is not a number.
+    std::optional<double> typedPrice();
     void build();
     void fillLists();
     void showRecord();
@@ -61,6 +66,7 @@ private:
     QWidget* buildReceiptTab();
 
     BoundRow m_rec;
+    QString m_file;
     bool m_filling = false;
     bool m_recalculating = false;
 

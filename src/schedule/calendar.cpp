@@ -12,7 +12,6 @@
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
 #include "session/access.h"
-#include "session/navigator.h"
 #include "session/session.h"
 
 #include <QCalendarWidget>
@@ -359,24 +358,18 @@ void Calendar::saveBlock(int block)
 
 void Calendar::cutOrCopy(int clipboardMode)
 {
-    session().ClipboardMode = clipboardMode;
     const int block = m_grid->selectedBlock();
     if (block <= 0) {
         showMessage(QStringLiteral("No Booking Selected."), QStringLiteral("Service message"));
         return;
     }
-    Database db = BookingFile();
-    Database work = WorkDatabase();
-    const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
-    if (!CutOrCopyBooking(db, work, m_grid->blockKey(block).toInt(), op)) {
+    if (!ClipGridBlock(m_grid, block, clipboardMode)) {
         showMessage(QStringLiteral("The booking no longer exists; another workstation may have "
                                    "deleted it."),
                     QStringLiteral("Service Message"), MsgIcon::Warning);
         RefreshDayView();
         return;
     }
-    if (op == ClipboardOp::Cut)
-        m_grid->removeBlock(block);
     m_scissors->show();
 }
 
@@ -464,14 +457,6 @@ void Calendar::preparePrint()
                           + LongDateText(DayNumber(m_calendar->selectedDate())));
     m_grid->setPrintSubtitle(m_groupType->text());
     m_grid->setPrintSlotSize(s.TimeUnits);
-}
-
-void Calendar::restartWithNewFile()
-{
-    if (!close())
-        return;
-    if (navigator().showSplash)
-        navigator().showSplash();
 }
 
 Calendar* ShowCalendar()

@@ -34,7 +34,6 @@ public:
     void paste() override;
     void deleteSelected() override;
     void printSchedule() override { PrintDaySchedule(); }
-    void restartWithNewFile() override;
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -9,7 +9,6 @@
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
 #include "session/access.h"
-#include "session/navigator.h"
 #include "session/session.h"
 
 #include <QAction>
@@ -195,19 +194,9 @@ void CalMdag::saveBlock(int block)
 
 void CalMdag::cutOrCopy(int clipboardMode)
 {
-    session().ClipboardMode = clipboardMode;
     const int block = m_grid->selectedBlock();
-    if (block <= 0)
-        return;
-    Database db = BookingFile();
-    Database work = WorkDatabase();
-    const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
-    if (!CutOrCopyBooking(db, work, m_grid->blockKey(block).toInt(), op)) {
+    if (block > 0 && !ClipGridBlock(m_grid, block, clipboardMode))
         RefreshWeekView();
-        return;
-    }
-    if (op == ClipboardOp::Cut)
-        m_grid->removeBlock(block);
 }
 
 void CalMdag::paste()
@@ -287,14 +276,6 @@ void CalMdag::preparePrint()
     m_grid->setPrintTitle(QStringLiteral("Ugeskema for uge ") + QString::number(WeekNumberOfSelected()));
     m_grid->setPrintSubtitle(m_itemName->text());
     m_grid->setPrintSlotSize(s.TimeUnits);
-}
-
-void CalMdag::restartWithNewFile()
-{
-    if (!close())
-        return;
-    if (navigator().showSplash)
-        navigator().showSplash();
 }
 
 CalMdag* ShowCalMdag()

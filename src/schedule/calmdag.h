@@ -30,7 +30,6 @@ public:
     void paste() override;
     void deleteSelected() override;
     void printSchedule() override { PrintWeekSchedule(); }
-    void restartWithNewFile() override;
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -3,9 +3,11 @@
 #include "data/schema.h"
 #include "platform/externalurls.h"
 #include "platform/messages.h"
+#include "platform/windowregistry.h"
 #include "session/access.h"
 #include "session/connection.h"
 #include "session/navigator.h"
+#include "session/session.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <utility>
 
 namespace vestra {
 
@@ -60,6 +63,19 @@ void notAvailable(const QString& caption)
     showMessage(QStringLiteral("\"%1\" is not available in this version of Vestra.")
                     .arg(QString(caption).remove(QLatin1Char('&'))),
                 QStringLiteral("Service Message"));
+}
+
+// After another booking file was chosen: every window closes, the schedule
+// included, and the start-up runs again on the new file. The windows store
+// their pending work as they close; that work belongs to the file they were
+// opened on, which the session names until they are gone.
+void restartOnFile(const QString& previous)
+{
+    const QString chosen = std::exchange(session().BookingFilePath, previous);
+    WindowRegistry::instance().closeAll();
+    session().BookingFilePath = chosen;
+    if (navigator().showSplash)
+        navigator().showSplash();
 }
 
 void openHelp(QWidget* owner)
@@ -127,7 +143,7 @@ void RegisterBookingTarget(int number, CommandTarget target)
     bookingTargets().insert(number, std::move(target));
 }
 
-bool RunMenuCommand(int number, QWidget* owner, ScheduleActions* view)
+bool RunMenuCommand(int number, QWidget* owner, ScheduleActions* /*view*/)
 {
     const CommandNode* node = FindMenuCommand(number);
     if (!node || !node->children.isEmpty())
@@ -136,13 +152,12 @@ bool RunMenuCommand(int number, QWidget* owner, ScheduleActions* view)
         return true;
     switch (number) {
     case 11:
-        if (RerunsStartup(OpenExistingFile()))
-            view->restartWithNewFile();
+    case 12: {
+        const QString previous = session().BookingFilePath;
+        if (RerunsStartup(number == 11 ? OpenExistingFile() : CreateNewFile()))
+            restartOnFile(previous);
         return true;
-    case 12:
-        if (RerunsStartup(CreateNewFile()))
-            view->restartWithNewFile();
-        return true;
+    }
     case 14:
         navigator().quit();
         return true;
@@ -230,6 +245,14 @@ void AddCommandBars(QMainWindow* window, ScheduleActions* view)
     }
     window->addToolBar(Qt::TopToolBarArea, menus);
     window->addToolBarBreak();
+    // F1 opens the help file, which the Help entry hands on to it.
+    auto* help = new QAction(window);
+    help->setObjectName(QStringLiteral("helpKey"));
+    help->setShortcut(QKeySequence::HelpContents);
+    help->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(help, &QAction::triggered, window,
+                     [window, view] { RunMenuCommand(61, window, view); });
+    window->addAction(help);
 
     auto* bookings = new QToolBar(QStringLiteral("Bookings"), window);
     bookings->setObjectName(QStringLiteral("ctToolBar2"));

@@ -41,12 +41,11 @@ public:
     virtual void paste() = 0;
     virtual void deleteSelected() = 0;
     virtual void printSchedule() = 0;
-    // Leaves the schedule for a fresh start-up on another booking file.
-    virtual void restartWithNewFile() = 0;
 };
 
 // Runs a menu entry: the administrator check, then its action. False when
-// the number has no action (group heads, unknown numbers).
+// the number has no action (group heads, unknown numbers). No menu entry uses
+// the view's booking actions; it is taken so that both tool bars run alike.
 bool RunMenuCommand(int number, QWidget* owner, ScheduleActions* view);
 bool RunBookingCommand(int number, QWidget* owner, ScheduleActions* view);
 

@@ -75,21 +75,23 @@ GridSelection SaveGridSelection(const ScheduleGrid* grid)
 
 void RestoreGridSelection(ScheduleGrid* grid, const GridSelection& sel)
 {
-    if (!sel.blockKey.isEmpty()) {
-        for (int n : grid->blockNumbers()) {
-            if (grid->blockKey(n) == sel.blockKey) {
-                grid->selectBlock(n);
-                return;
+    // The slot as well as the block, as a click on a block leaves them: the
+    // day view stores a retyped block only while a slot is current.
+    if (sel.slotStart >= 0) {
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            const bool same = grid->weekMode() ? grid->columnDate(c) == sel.columnDate
+                                               : grid->columnKey(c) == sel.columnKey;
+            if (same) {
+                grid->selectSlot(c, sel.slotStart, sel.slotEnd);
+                break;
             }
         }
     }
-    if (sel.slotStart < 0)
+    if (sel.blockKey.isEmpty())
         return;
-    for (int c = 0; c < grid->columnCount(); ++c) {
-        const bool same = grid->weekMode() ? grid->columnDate(c) == sel.columnDate
-                                           : grid->columnKey(c) == sel.columnKey;
-        if (same) {
-            grid->selectSlot(c, sel.slotStart, sel.slotEnd);
+    for (int n : grid->blockNumbers()) {
+        if (grid->blockKey(n) == sel.blockKey) {
+            grid->selectBlock(n);
             return;
         }
     }
@@ -142,6 +144,19 @@ void SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView)
     else
         change.day = grid->blockDate(block);
     SaveBlockChange(db, session(), grid->blockKey(block).toInt(), change);
+}
+
+bool ClipGridBlock(ScheduleGrid* grid, int block, int clipboardMode)
+{
+    Database db = BookingFile();
+    Database work = WorkDatabase();
+    const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
+    if (!CutOrCopyBooking(db, work, grid->blockKey(block).toInt(), op))
+        return false;
+    session().ClipboardMode = clipboardMode;
+    if (op == ClipboardOp::Cut)
+        grid->removeBlock(block);
+    return true;
 }
 
 bool PasteIntoGrid(const ScheduleGrid* grid, int day, int item)

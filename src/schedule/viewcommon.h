@@ -51,6 +51,12 @@ void StoreTypedBlock(ScheduleGrid* grid, int block, int day, int item, int start
 // user may not act for the booking). The day view moves items, the week view days.
 void SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView);
 
+// Puts the block's booking on the clipboard (a cut also takes it off the
+// schedule) and only then records the clipboard mode, 1 cut or 2 copy: the
+// mode must describe the row the clipboard holds, or a later paste of a
+// copied booking would try to reuse its number. False when the booking is gone.
+bool ClipGridBlock(ScheduleGrid* grid, int block, int clipboardMode);
+
 // Pastes the clipboard at the grid's selected slot, after the checks and
 // messages every view shows. True when a booking was pasted.
 bool PasteIntoGrid(const ScheduleGrid* grid, int day, int item);

@@ -173,7 +173,9 @@ ExpiringSeriesWindow* ShowExpiringSeries(QWidget* owner)
     auto& windows = WindowRegistry::instance();
     auto* w = windows.obtain<ExpiringSeriesWindow>(QStringLiteral("gudløbover"),
                                                    [] { return new ExpiringSeriesWindow; });
-    windows.show(w, ShowMode::Owned, owner);
+    // Free, as every window of the booking tool bar: it stays when the
+    // schedule switches between day and week.
+    windows.show(w, ShowMode::Free, owner);
     return w;
 }
 

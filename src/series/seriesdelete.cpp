@@ -17,6 +17,10 @@ DayRange SeriesDeleteRange(SeriesDeleteScope scope, int bookingDay, int untilDay
 
 int DeleteSeriesRange(Database& db, int gennr, const DayRange& range)
 {
+    // Single bookings carry 0 (or nothing) there: without a series number
+    // the statement would reach every one of them in the range.
+    if (gennr <= 0)
+        return 0;
     const Statement s = DeleteSeriesRangeStatement(gennr, range.first, range.last);
     if (!db.exec(s.sql, s.binds))
         return -1;

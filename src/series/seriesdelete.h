@@ -22,8 +22,9 @@ struct DayRange {
 DayRange SeriesDeleteRange(SeriesDeleteScope scope, int bookingDay, int untilDay,
                            const QDate& today);
 
-// Deletes the series' bookings dated in the range, both ends included.
-// Returns the number deleted, -1 on failure.
+// Deletes the series' bookings dated in the range, both ends included; a
+// series number of 0 or less deletes nothing. Returns the number deleted,
+// -1 on failure.
 int DeleteSeriesRange(Database& bookingFile, int gennr, const DayRange& range);
 
 struct ExpiringSeries {

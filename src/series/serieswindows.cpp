@@ -121,7 +121,9 @@ void RemoveSelectedCandidate(ListControl* list)
 
 bool CommitFromWindow(QWidget* window, BookingForm* form, int colour)
 {
-    if (!form)
+    // The template's own edits are stored first: a fee the form cannot store
+    // must not be copied into the new bookings as 0.
+    if (!form || !form->Store())
         return false;
     Database db = BookingFile();
     Database work = WorkDatabase();

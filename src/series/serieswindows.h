@@ -30,8 +30,9 @@ QList<Candidate> ReloadCandidateList(ListControl* list, const QString& startForm
 // The selected row's candidate: removed, or (with none) nothing happens.
 void RemoveSelectedCandidate(ListControl* list);
 
-// Books every candidate as a copy of the form's booking in the series colour,
-// then closes the window and the form. On failure says so and closes nothing.
+// Stores the form's booking, books every candidate as a copy of it in the
+// series colour, then closes the window and the form. On failure says so and
+// closes nothing.
 bool CommitFromWindow(QWidget* window, BookingForm* form, int colour);
 
 // Wires the form's repeated-booking button and the command bar's

@@ -138,6 +138,20 @@ TEST_F(Form, AFeeThatIsNotANumberIsNotLost)
     EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 99);
 }
 
+TEST_F(Form, OpeningTheFormAgainStoresItsEditsFirst)
+{
+    BookingForm* f = open(room);
+    child<QLineEdit>(f, "Beskrivelse")->setText("Board (edited)");
+    ASSERT_EQ(ShowBookingForm(room, nullptr), f);
+    EXPECT_EQ(child<QLineEdit>(f, "Beskrivelse")->text(), "Board (edited)");
+    EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Board (edited)");
+    // Moving on to another booking stores the first, then shows the second.
+    child<QLineEdit>(f, "Beskrivelse")->setText("Board (twice)");
+    ASSERT_EQ(ShowBookingForm(beamer, nullptr), f);
+    EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Board (twice)");
+    EXPECT_EQ(child<QLineEdit>(f, "Beskrivelse")->text(), "Lecture");
+}
+
 TEST_F(Form, EditsAreStoredOnTabChangeAndClose)
 {
     BookingForm* f = open(room);
@@ -259,6 +273,19 @@ TEST_F(Form, SeriesButtonsDependOnTheSeriesFlag)
     QTest::mouseClick(child<QPushButton>(f, "updgen"), Qt::LeftButton);
     EXPECT_EQ(stored(second, "Beskrivelse").toString(), "Board (moved)");
     EXPECT_EQ(stored(second, "Bdato").toInt(), 38430);
+    EXPECT_DOUBLE_EQ(stored(second, "Pris").toDouble(), 300);
+
+    // A fee that is not a number reaches none of the others (as 0 or otherwise).
+    QTest::mouseClick(child<QRadioButton>(f, "aftres"), Qt::LeftButton);
+    child<QLineEdit>(f, "Pris")->setText("ten");
+    child<QLineEdit>(f, "Beskrivelse")->setText("Board (again)");
+    messages.clear();
+    messages.answerNext(MsgAnswer::Ok);
+    QTest::mouseClick(child<QPushButton>(f, "updgen"), Qt::LeftButton);
+    EXPECT_EQ(messages.shown().last().title, "Error");
+    EXPECT_DOUBLE_EQ(stored(second, "Pris").toDouble(), 300);
+    EXPECT_EQ(stored(second, "Beskrivelse").toString(), "Board (moved)");
+    child<QLineEdit>(f, "Pris")->setText("300");
     SetRepeatedBookingWindows({}, {});
 }
 

@@ -9,11 +9,12 @@
 #include "schedule/viewcommon.h"
 #include "support/fixture.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QListWidget>
 #include <QProcess>
+#include <QRadioButton>
 #include <QSqlRecord>
 #include <QTest>
 
@@ -227,9 +228,15 @@ TEST_F(Views, ClipboardCommandsSayWhatIsMissing)
     messages.clear();
     c->resize(1000, 700);
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(columnOf(g, 2), 780).center());
+    // A cut that found nothing to cut leaves the clipboard a copy: the paste
+    // takes a new number instead of the copied booking's own.
+    RunBookingCommand(7, c, c);
+    EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected. / Service message"}));
+    messages.clear();
     RunBookingCommand(9, c, c);
     EXPECT_TRUE(messages.shown().isEmpty()) << messages.texts().join(",").toStdString();
     EXPECT_EQ(count("Booking", "Lokalenr = 2 AND Bstart = 780 AND Bslut = 840"), 1);
+    EXPECT_EQ(count("Booking", "Bookingnr = ?", {nr}), 1);
     EXPECT_EQ(c->grid()->blockCount(), 2);
 }
 
@@ -398,6 +405,7 @@ TEST_F(Views, AReloadKeepsWhatTheUserSelected)
 {
     const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
     Calendar* c = day();
+    c->resize(1000, 700);
     ScheduleGrid* g = c->grid();
     // A click that also activates the window reloads it; the click must survive.
     g->selectSlot(columnOf(g, 2), 780, 810);
@@ -406,9 +414,50 @@ TEST_F(Views, AReloadKeepsWhatTheUserSelected)
     EXPECT_EQ(g->columnKey(g->currentColumn()), 2);
     EXPECT_EQ(g->selectedSlotStart(), 780);
     EXPECT_EQ(g->selectedSlotEnd(), 810);
-    g->selectBlock(blockOf(g, nr));
+
+    // A click on a block makes block and slot current, and both survive: a
+    // block retyped after the reload is stored.
+    g->scrollToTime(540);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->blockRect(blockOf(g, nr)).center());
     c->RefreshDayView();
     EXPECT_EQ(g->blockKey(g->selectedBlock()), QString::number(nr));
+    EXPECT_GE(g->currentSlot(), 0);
+    QTest::keyClick(g->viewport(), Qt::Key_F2);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "Board meeting");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(row(nr)["Beskrivelse"].toString(), "Board meeting");
+}
+
+TEST_F(Views, AnotherBookingFileLeavesEveryWindowAndStoresItsWorkInTheOldFile)
+{
+    RegisterWindows();
+    bool splash = false;
+    navigator().showSplash = [&] { splash = true; };
+    const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
+    const QString old = session().BookingFilePath;
+    const QString other = pathOf("other.mdb");
+    ASSERT_TRUE(QFile::copy(old, other)); // holds a booking of the same number
+    Calendar* c = day();
+    RunBookingCommand(18, c, c);
+    OpenBookingFromView(nr, c);
+    QWidget* form = WindowRegistry::instance().find("bookingform");
+    ASSERT_NE(form, nullptr);
+    form->findChild<QLineEdit*>("Beskrivelse")->setText("Board (edited)");
+
+    dialogs.chooseNext(other);
+    EXPECT_TRUE(RunMenuCommand(11, c, c));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(splash);
+    EXPECT_EQ(session().BookingFilePath, other);
+    for (const char* name : {"Calendar", "bookingform", "gudløbover"})
+        EXPECT_EQ(WindowRegistry::instance().find(QString::fromUtf8(name)), nullptr) << name;
+    Database before = Database::open(old), after = Database::open(other);
+    const QString title = QStringLiteral("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?");
+    EXPECT_EQ(before.scalar(title, {nr}).toString(), "Board (edited)");
+    EXPECT_EQ(after.scalar(title, {nr}).toString(), "Board");
+    navigator().showSplash = {};
 }
 
 TEST_F(Views, LeavingTheDayViewStoresAnOpenBookingForm)

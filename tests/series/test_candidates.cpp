@@ -217,6 +217,10 @@ TEST_F(SeriesLogic, RangedDeleteReachesOnlyTheSeriesWithinTheRange)
     EXPECT_GT(count("Booking", "gennr = 777 AND Bdato > ?", {t + 365}), 0) << "beyond a year stays";
     EXPECT_GT(count("Booking", "gennr = 777 AND Bdato < ?", {t - 365}), 0);
 
+    // Single bookings share the series number 0: it reaches none of them.
+    EXPECT_EQ(DeleteSeriesRange(d, 0, r), 0);
+    EXPECT_EQ(count("Booking", "Bookingnr = ?", {single}), 1);
+
     r = SeriesDeleteRange(SeriesDeleteScope::ThisAndRest, t + 400, 0, today);
     EXPECT_EQ(r.first, t + 400);
     EXPECT_EQ(r.last, t + 365) << "an empty range past a year from today";

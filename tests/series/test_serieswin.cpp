@@ -229,6 +229,26 @@ TEST_F(Series, BookingGeneratedDatesKeepsCollidingDatesAndClosesTheForm)
     EXPECT_EQ(window("bookingform"), nullptr);
 }
 
+TEST_F(Series, AFeeTheFormCannotStoreBooksNothing)
+{
+    const int nr = makeTemplate(D);
+    PatternWindow* w = openPattern(nr);
+    ASSERT_NE(w, nullptr);
+    BookingForm* f = qobject_cast<BookingForm*>(window("bookingform"));
+    click(f, "aftres");
+    child<QLineEdit>(f, "Pris")->setText("ten");
+    generate(w, "Option2");
+    click(w, "bookingknap");
+    EXPECT_EQ(messages.texts().last(), "The fee \"ten\" is not a number. / Error");
+    EXPECT_EQ(count("Booking"), 1) << "no copies with a fee of 0";
+    EXPECT_EQ(stored(nr, "gentagende").toInt(), 0);
+    ASSERT_NE(window("fastgen"), nullptr);
+
+    child<QLineEdit>(f, "Pris")->setText("250");
+    click(w, "bookingknap");
+    EXPECT_EQ(count("Booking", "gennr = ? AND Pris = 250", {nr}), 8);
+}
+
 TEST_F(Series, BookingWithNoDatesLeftSaysSoAndBooksNothing)
 {
     const int nr = makeTemplate(D);
@@ -404,6 +424,21 @@ TEST_F(SeriesDelete, ThisAndUntilDeletesTheRangeBothEndsIncluded)
     EXPECT_EQ(window("bookingform"), nullptr);
 }
 
+TEST_F(SeriesDelete, TheWindowGoesWhenTheFormMovesToAnotherBooking)
+{
+    const int nr = makeSeries({D, D + 7});
+    const int other = makeSeries({D + 1, D + 8}, "Other series");
+    QWidget* w = openDelete(nr);
+    ASSERT_NE(w, nullptr);
+    // The form moves on (a double-click on the schedule): the window must not
+    // stay to delete the other booking's series.
+    openForm(other);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window("sletgentagendeform"), nullptr);
+    EXPECT_EQ(seriesDays(nr).size(), 2);
+    EXPECT_EQ(seriesDays(other).size(), 2);
+}
+
 TEST_F(SeriesDelete, AnEarlierDaySnapsBackAndCancelDeletesNothing)
 {
     const int nr = makeSeries({D, D + 1, D + 7});
@@ -468,9 +503,11 @@ TEST_F(Series, ExpiringListShowsSeriesEndingBetweenTheDates)
     Database d = db();
     ASSERT_TRUE(d.exec("UPDATE Konti SET Kontotlf = '555 0101' WHERE ID = 1"));
 
-    ASSERT_TRUE(RunBookingCommand(18, nullptr, nullptr));
+    QWidget schedule;
+    ASSERT_TRUE(RunBookingCommand(18, &schedule, nullptr));
     auto* w = qobject_cast<ExpiringSeriesWindow*>(window("gudløbover"));
     ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->parentWidget(), nullptr) << "free: it outlives a switch of the schedule view";
     const auto titles = [w] {
         QStringList t;
         for (int r = 0; r < w->list()->rowCount(); ++r)

@@ -440,7 +440,9 @@ void BookingForm::RecalculatePrice()
         if (m_price->text() != text)
             m_price->setText(text);
     }
-    m_taxAmount->setText(FormatAmount(r.taxAmount));
+    // Without a tax to add the amount reads a plain "0".
+    const bool taxed = in.tax && in.taxPercent > 0;
+    m_taxAmount->setText(taxed ? FormatAmount(r.taxAmount) : QStringLiteral("0"));
     m_total->setText(FormatAmount(r.total));
     m_recalculating = false;
 }

@@ -1,8 +1,10 @@
 #include "resources/recordwindow.h"
 
 #include "platform/messages.h"
+#include "session/session.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QKeyEvent>
 
 namespace vestra {
@@ -106,6 +108,45 @@ void RecordWindow::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void RecordWindow::saveNamed(QLineEdit* name, const QString& emptyMessage)
+{
+    if (name->text().isEmpty()) {
+        showMessage(emptyMessage, QStringLiteral("Message"));
+        name->setFocus();
+        return;
+    }
+    close();
+}
+
+bool RecordWindow::mayLeaveNamed(QLineEdit* name, const QString& field,
+                                 const QString& emptyMessage)
+{
+    const bool changed = source()->isAdding() || name->text() != source()->value(field).toString();
+    if (changed && name->text().isEmpty()) {
+        showMessage(emptyMessage, QStringLiteral("Message"));
+        return false;
+    }
+    return true;
+}
+
+void RecordWindow::deleteShown(const std::function<DeleteRefusal(Database&, int)>& check,
+                               const std::function<DeleteResult(Database&, int)>& remove)
+{
+    if (!source()->hasRecord())
+        return;
+    if (source()->isAdding()) {
+        Cancel();
+        return;
+    }
+    Database db = BookingFile();
+    const int key = source()->key().toInt();
+    if (!ConfirmAndDelete(check(db, key), QStringLiteral("Delete Info"),
+                          [&] { return remove(db, key); }))
+        return;
+    source()->refill(); // the record is gone: nothing is left to write
+    close();
 }
 
 } // namespace vestra

@@ -8,6 +8,8 @@
 #include "resources/recordsource.h"
 
 #include <QWidget>
+
+class QLineEdit;
 #include <functional>
 
 namespace vestra {
@@ -47,6 +49,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Sets up the source on first use; says so when the file cannot be read.
     bool ensureOpen();
+
+    // For windows whose record needs a name: Save refuses an empty name (a
+    // name of blanks is a name) and leaving refuses a new or renamed record
+    // without one; a stored record left as it was closes freely.
+    void saveNamed(QLineEdit* name, const QString& emptyMessage);
+    bool mayLeaveNamed(QLineEdit* name, const QString& field, const QString& emptyMessage);
+    // Deletes the shown record after its check and the question, then closes;
+    // on a new record it is the same as Cancel.
+    void deleteShown(const std::function<DeleteRefusal(Database&, int)>& check,
+                     const std::function<DeleteResult(Database&, int)>& remove);
 
 private:
     RecordSource* m_source;

@@ -56,44 +56,17 @@ Resgroup::Resgroup(QWidget* parent)
 
 void Resgroup::Save()
 {
-    // Only the empty string is refused; a name of blanks is a name.
-    if (m_name->text().isEmpty()) {
-        showMessage(kEmptyName, QStringLiteral("Message"));
-        m_name->setFocus();
-        return;
-    }
-    close();
+    saveNamed(m_name, kEmptyName);
 }
 
 bool Resgroup::mayLeaveRecord()
 {
-    // Closing by the window's frame must not store a new group without a
-    // name either; a stored record left as it was closes freely.
-    const bool changed =
-        source()->isAdding()
-        || m_name->text() != source()->value(QStringLiteral("OverGruppenavn")).toString();
-    if (changed && m_name->text().isEmpty()) {
-        showMessage(kEmptyName, QStringLiteral("Message"));
-        return false;
-    }
-    return true;
+    return mayLeaveNamed(m_name, QStringLiteral("OverGruppenavn"), kEmptyName);
 }
 
 void Resgroup::Delete()
 {
-    if (!source()->hasRecord())
-        return;
-    if (source()->isAdding()) {
-        Cancel();
-        return;
-    }
-    Database db = BookingFile();
-    const int key = source()->key().toInt();
-    if (!ConfirmAndDelete(CheckGroupDelete(db, key), QStringLiteral("Delete Info"),
-                          [&] { return DeleteGroup(db, key); }))
-        return;
-    source()->refill(); // the record is gone: nothing is left to write
-    close();
+    deleteShown(CheckGroupDelete, DeleteGroup);
 }
 
 } // namespace vestra

@@ -62,42 +62,17 @@ ResType::ResType(QWidget* parent)
 
 void ResType::Save()
 {
-    // Only the empty string is refused; a name of blanks is a name.
-    if (m_name->text().isEmpty()) {
-        showMessage(kEmptyName, QStringLiteral("Message"));
-        m_name->setFocus();
-        return;
-    }
-    close();
+    saveNamed(m_name, kEmptyName);
 }
 
 bool ResType::mayLeaveRecord()
 {
-    const bool changed =
-        source()->isAdding()
-        || m_name->text() != source()->value(QStringLiteral("Lokalitetsnavn")).toString();
-    if (changed && m_name->text().isEmpty()) {
-        showMessage(kEmptyName, QStringLiteral("Message"));
-        return false;
-    }
-    return true;
+    return mayLeaveNamed(m_name, QStringLiteral("Lokalitetsnavn"), kEmptyName);
 }
 
 void ResType::Delete()
 {
-    if (!source()->hasRecord())
-        return;
-    if (source()->isAdding()) {
-        Cancel();
-        return;
-    }
-    Database db = BookingFile();
-    const int key = source()->key().toInt();
-    if (!ConfirmAndDelete(CheckTypeDelete(db, key), QStringLiteral("Delete Info"),
-                          [&] { return DeleteType(db, key); }))
-        return;
-    source()->refill(); // the record is gone: nothing is left to write
-    close();
+    deleteShown(CheckTypeDelete, DeleteType);
 }
 
 } // namespace vestra

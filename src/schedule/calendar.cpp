@@ -412,23 +412,10 @@ void Calendar::deleteSelected()
 
 void Calendar::contextCommand(int number)
 {
-    const int block = m_grid->selectedBlock();
-    switch (number) {
-    case 1:
-        if (block < 1)
-            showMessage(QStringLiteral("No Booking Selected"), QStringLiteral("Service Message"));
-        else
-            OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
-        break;
-    case 2: cutOrCopy(1); break;
-    case 3: cutOrCopy(2); break;
-    case 4: deleteSelected(); break;
-    case 5:
-        if (block > 0 && m_grid->blockColumnKey(block) != 0)
-            SwitchToWeekView(m_grid->blockColumnKey(block));
-        break;
-    default: break;
-    }
+    RunContextCommand(number, m_grid, this, this, [this](int block) {
+        if (const int item = m_grid->blockColumnKey(block); item != 0)
+            SwitchToWeekView(item);
+    });
 }
 
 void Calendar::SwitchToWeekView(int item)

@@ -234,23 +234,10 @@ void CalMdag::deleteSelected()
 
 void CalMdag::contextCommand(int number)
 {
-    const int block = m_grid->selectedBlock();
-    switch (number) {
-    case 1:
-        if (block < 1)
-            showMessage(QStringLiteral("No Booking Selected"), QStringLiteral("Service Message"));
-        else
-            OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
-        break;
-    case 2: cutOrCopy(1); break;
-    case 3: cutOrCopy(2); break;
-    case 4: deleteSelected(); break;
-    case 5:
-        if (block > 0 && m_grid->blockDate(block) != 0)
-            SwitchToDayView(m_grid->blockDate(block));
-        break;
-    default: break;
-    }
+    RunContextCommand(number, m_grid, this, this, [this](int block) {
+        if (const int day = m_grid->blockDate(block); day != 0)
+            SwitchToDayView(day);
+    });
 }
 
 void CalMdag::SwitchToDayView(int day)

@@ -4,6 +4,7 @@
 #include "platform/messages.h"
 #include "platform/reportformat.h"
 #include "platform/schedulegrid.h"
+#include "schedule/commands.h"
 #include "schedule/editing.h"
 #include "session/access.h"
 #include "session/session.h"
@@ -107,6 +108,28 @@ void FillContextMenu(QMenu* menu, const QString& switchCaption,
         QAction* a = menu->addAction(items[i]);
         a->setData(i + 1);
         QObject::connect(a, &QAction::triggered, menu, [chosen, n = i + 1] { chosen(n); });
+    }
+}
+
+void RunContextCommand(int number, const ScheduleGrid* grid, QWidget* owner,
+                       ScheduleActions* actions, const std::function<void(int block)>& switchView)
+{
+    const int block = grid->selectedBlock();
+    switch (number) {
+    case 1:
+        if (block < 1)
+            showMessage(QStringLiteral("No Booking Selected"), QStringLiteral("Service Message"));
+        else
+            OpenBookingFromView(grid->blockKey(block).toInt(), owner);
+        break;
+    case 2: actions->cutOrCopy(1); break;
+    case 3: actions->cutOrCopy(2); break;
+    case 4: actions->deleteSelected(); break;
+    case 5:
+        if (block > 0)
+            switchView(block);
+        break;
+    default: break;
     }
 }
 

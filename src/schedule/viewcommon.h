@@ -42,6 +42,12 @@ void RestoreGridSelection(ScheduleGrid* grid, const GridSelection& selection);
 void FillContextMenu(QMenu* menu, const QString& switchCaption,
                      const std::function<void(int number)>& chosen);
 
+// Runs a context-menu item: Open, Cut, Copy, Delete, or (5) the switch to the
+// other view, which gets the selected block.
+class ScheduleActions;
+void RunContextCommand(int number, const ScheduleGrid* grid, QWidget* owner,
+                       ScheduleActions* actions, const std::function<void(int block)>& switchView);
+
 // Stores a block typed into an empty slot as a booking and gives the block
 // its number, colour and second text; refuses the block when it cannot be stored.
 void StoreTypedBlock(ScheduleGrid* grid, int block, int day, int item, int start, int end,

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QListWidget>
 #include <QProcess>
 #include <QRadioButton>
@@ -484,4 +485,23 @@ TEST_F(Views, LeavingTheDayViewStoresAnOpenBookingForm)
     Database d = db();
     EXPECT_EQ(d.scalar("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?", {nr}).toString(),
               "Board (edited)");
+}
+
+TEST_F(Views, ContextMenuOpensAndSwitchesForTheSelectedBlock)
+{
+    const int nr = addBooking(t, 600, 660, 2, 1, 1, "Board");
+    Calendar* c = day();
+    auto* menu = c->findChild<QMenu*>("ctDrop");
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> items = menu->actions();
+    ASSERT_EQ(items.size(), 5);
+    EXPECT_EQ(items[4]->text(), "WeekView");
+    items[0]->trigger();
+    EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected / Service Message"}));
+    items[4]->trigger();  // no block: nothing happens
+    EXPECT_NE(WindowRegistry::instance().find("Calendar"), nullptr);
+    c->grid()->selectBlock(blockOf(c->grid(), nr));
+    items[4]->trigger();
+    EXPECT_EQ(session().CurrentItemNo, 2) << "the week of the block's item";
+    EXPECT_NE(WindowRegistry::instance().find("CalMdag"), nullptr);
 }

@@ -38,7 +38,10 @@ int IsoWeekNumber(const QDate& date);
 } // namespace vestra
 
 namespace vestra {
-// The program's date format texts ("dd-mm-yyyy", "mm/dd/yyyy") as Qt date
-// formats for date editors ("dd-MM-yyyy").
+// The program's date format texts ("dd-mm-yyyy", "mm/dd/yyyy", "mmmm d, yyyy")
+// as Qt date formats for date editors ("dd-MM-yyyy"); a text without day,
+// month and year gives "dd-MM-yyyy".
 QString QtDateFormat(const QString& format);
+// The editor format of a date format number: 0 is month first.
+QString QtDateFormatForNumber(int dateFormatNo);
 } // namespace vestra

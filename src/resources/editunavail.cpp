@@ -106,11 +106,6 @@ bool SaveUnavail(Database& bookingFile, const UnavailRecord& record, const Unava
                             binds);
 }
 
-QString DateEditFormat(int dateFormatNo)
-{
-    return dateFormatNo == 0 ? QStringLiteral("MM-dd-yyyy") : QStringLiteral("dd-MM-yyyy");
-}
-
 EditUnavail::EditUnavail(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("EditUnavail"));
@@ -125,7 +120,7 @@ EditUnavail::EditUnavail(QWidget* parent) : QWidget(parent, Qt::Window)
     m_inaktiv = new QCheckBox(QStringLiteral(" Unavailable"), this);
     m_inaktiv->setObjectName(QStringLiteral("inaktiv"));
 
-    const QString format = DateEditFormat(session().DateFormatNo);
+    const QString format = QtDateFormatForNumber(session().DateFormatNo);
     auto makeDate = [this, &format](const QString& name) {
         auto* edit = new DayStepDateEdit(this);
         edit->setObjectName(name);

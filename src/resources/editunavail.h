@@ -50,9 +50,6 @@ std::optional<UnavailRecord> LoadUnavail(Database& bookingFile, int lokalenr);
 bool SaveUnavail(Database& bookingFile, const UnavailRecord& record,
                  const UnavailRecord* loaded = nullptr);
 
-// The display format of the date-edit fields for the session's date-format
-// number: 0 is month first, anything else day first.
-QString DateEditFormat(int dateFormatNo);
 
 // --- window ---
 

@@ -1,4 +1,5 @@
 #include "resources/equipmentitem.h"
+#include "data/dates.h"
 
 #include "resources/fieldeditors.h"
 #include "session/session.h"
@@ -61,7 +62,7 @@ EquipmentItemWindow::EquipmentItemWindow(ItemMode mode, QWidget* parent) : ItemW
     }
     auto* warranty = new DateField(DateField::Storage::DateText, this);
     warranty->setObjectName(QStringLiteral("warrenty"));
-    warranty->setDisplayFormat(DateEditFormatFromPattern(session().DateFormatLong));
+    warranty->setDisplayFormat(QtDateFormat(session().DateFormatLong));
     resourceForm()->addRow(QStringLiteral("Warranty"), warranty);
     bound.append({warranty, QStringLiteral("Garantislut")});
     auto* homebase = new KeyCombo(this);

@@ -266,49 +266,5 @@ void SetResourcesToday(const QDate& fixed)
     fixedToday() = fixed;
 }
 
-QString DateEditFormatForNumber(int dateFormatNo)
-{
-    return dateFormatNo == 0 ? QStringLiteral("MM-dd-yyyy") : QStringLiteral("dd-MM-yyyy");
-}
-
-QString DateEditFormatFromPattern(const QString& pattern)
-{
-    // The old letters are case-insensitive; Qt wants d, M and y for dates.
-    // Anything else is kept literally (quoted, so that Qt does not read it).
-    QString out;
-    QString literal;
-    auto flushLiteral = [&] {
-        if (!literal.isEmpty())
-            out += QLatin1Char('\'') + literal + QLatin1Char('\'');
-        literal.clear();
-    };
-    for (qsizetype i = 0; i < pattern.size();) {
-        const QChar c = pattern.at(i).toLower();
-        qsizetype run = 1;
-        while (i + run < pattern.size() && pattern.at(i + run).toLower() == c)
-            ++run;
-        if (c == QLatin1Char('d') || c == QLatin1Char('m') || c == QLatin1Char('y')) {
-            flushLiteral();
-            if (c == QLatin1Char('d'))
-                out += QString(qMin<qsizetype>(run, 4), QLatin1Char('d'));
-            else if (c == QLatin1Char('m'))
-                out += QString(qMin<qsizetype>(run, 4), QLatin1Char('M'));
-            else
-                out += run <= 2 ? QStringLiteral("yy") : QStringLiteral("yyyy");
-        } else if (c.isLetter() || c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            // Quotes of the old pattern only delimit literal text.
-            if (c.isLetter())
-                literal += pattern.mid(i, run);
-        } else {
-            flushLiteral();
-            out += pattern.mid(i, run);
-        }
-        i += run;
-    }
-    flushLiteral();
-    const bool complete = out.contains(QLatin1Char('d')) && out.contains(QLatin1Char('M'))
-                          && out.contains(QLatin1Char('y'));
-    return complete ? out : QStringLiteral("dd-MM-yyyy");
-}
 
 } // namespace vestra

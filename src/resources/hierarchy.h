@@ -105,9 +105,4 @@ std::pair<QDate, QDate> DefaultUnavailablePeriod(const QDate& today);
 QDate ResourcesToday();
 void SetResourcesToday(const QDate& fixed); // a null date returns to the clock
 
-// Display formats for the date editors: the numbered format (0 month first,
-// otherwise day first) and the old program's pattern letters ("dd-mm-yyyy").
-QString DateEditFormatForNumber(int dateFormatNo);
-QString DateEditFormatFromPattern(const QString& pattern);
-
 } // namespace vestra

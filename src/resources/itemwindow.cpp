@@ -1,4 +1,5 @@
 #include "resources/itemwindow.h"
+#include "data/dates.h"
 
 #include "resources/fieldeditors.h"
 #include "session/session.h"
@@ -80,7 +81,7 @@ void ItemWindow::finish()
         m_start->setObjectName(QStringLiteral("cstart"));
         m_end = new DateField(DateField::Storage::DayNumber, this);
         m_end->setObjectName(QStringLiteral("cslut"));
-        const QString format = DateEditFormatForNumber(session().DateFormatNo);
+        const QString format = QtDateFormatForNumber(session().DateFormatNo);
         for (DateField* f : {m_start, m_end})
             f->setDisplayFormat(format);
         if (m_mode == ItemMode::Edit) {

@@ -1,4 +1,5 @@
 #include "resourcedata.h"
+#include "data/dates.h"
 #include "resources/hierarchy.h"
 
 using namespace vestra;
@@ -27,16 +28,16 @@ TEST(UnavailablePeriod, FourteenDaysFromToday)
 
 TEST(DateFormats, NumberedAndPatternFormats)
 {
-    EXPECT_EQ(DateEditFormatForNumber(0), "MM-dd-yyyy");
-    EXPECT_EQ(DateEditFormatForNumber(1), "dd-MM-yyyy");
-    EXPECT_EQ(DateEditFormatFromPattern("dd-mm-yyyy"), "dd-MM-yyyy");
-    EXPECT_EQ(DateEditFormatFromPattern("mm/dd/yy"), "MM/dd/yy");
-    EXPECT_EQ(DateEditFormatFromPattern("mmmm d, yyyy"), "MMMM d, yyyy");
-    EXPECT_EQ(QDate(2025, 1, 14).toString(DateEditFormatFromPattern("mmmm d, yyyy")),
+    EXPECT_EQ(QtDateFormatForNumber(0), "MM-dd-yyyy");
+    EXPECT_EQ(QtDateFormatForNumber(1), "dd-MM-yyyy");
+    EXPECT_EQ(QtDateFormat("dd-mm-yyyy"), "dd-MM-yyyy");
+    EXPECT_EQ(QtDateFormat("mm/dd/yy"), "MM/dd/yy");
+    EXPECT_EQ(QtDateFormat("mmmm d, yyyy"), "MMMM d, yyyy");
+    EXPECT_EQ(QDate(2025, 1, 14).toString(QtDateFormat("mmmm d, yyyy")),
               "January 14, 2025");
     // Something that is no date pattern falls back to day first.
-    EXPECT_EQ(DateEditFormatFromPattern(""), "dd-MM-yyyy");
-    EXPECT_EQ(DateEditFormatFromPattern("hh:nn"), "dd-MM-yyyy");
+    EXPECT_EQ(QtDateFormat(""), "dd-MM-yyyy");
+    EXPECT_EQ(QtDateFormat("hh:nn"), "dd-MM-yyyy");
 }
 
 class Hierarchy : public ResourceTest {

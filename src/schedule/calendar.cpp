@@ -134,27 +134,11 @@ Calendar::Calendar(QWidget* parent) : QMainWindow(parent)
     connect(m_groups, &QListWidget::currentRowChanged, this, &Calendar::groupChosen);
     connect(m_types, &QListWidget::currentRowChanged, this, &Calendar::typeChosen);
     connect(m_grid, &ScheduleGrid::blockTyped, this, &Calendar::blockTyped);
-    connect(m_grid, &ScheduleGrid::blockChanged, this, [this](int block) {
-        saveBlock(block);
-        RefreshDayView();
-    });
-    connect(m_grid, &ScheduleGrid::blockEditEnded, this, [this](int block) {
-        if (m_grid->currentSlot() >= 0)
-            saveBlock(block);
-    });
-    connect(m_grid, &ScheduleGrid::blockDoubleClicked, this, [this](int block) {
-        saveBlock(block);
-        OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
-    });
-    connect(m_grid, &ScheduleGrid::emptyDoubleClicked, this, [this] {
-        if (m_grid->selectedBlock() > 0 || m_grid->currentColumn() < 0)
-            return;
-        if (const int item = m_grid->columnKey(m_grid->currentColumn()); item != 0)
-            SwitchToWeekView(item);
-    });
-    connect(m_grid, &ScheduleGrid::contextMenuRequested, this,
-            [this](const QPoint& pos) { m_menu->popup(pos); });
-    connect(m_grid, &ScheduleGrid::deleteRequested, this, [this](int) { deleteSelected(); });
+    ConnectGridEvents(m_grid, this, this, m_menu, true, [this] { RefreshDayView(); },
+                      [this](int column) {
+                          if (const int item = m_grid->columnKey(column); item != 0)
+                              SwitchToWeekView(item);
+                      });
     // New groups, types and items show as soon as the resource manager closes.
     connect(&resourceNotifier(), &ResourceNotifier::managerClosed, this, [this] {
         // A new booking file shows its first type once one exists.
@@ -349,11 +333,6 @@ void Calendar::blockTyped(int block, int start, int end, bool& refuse)
     const int column = m_grid->currentColumn();
     StoreTypedBlock(m_grid, block, session().SelectedDay,
                     column >= 0 ? m_grid->columnKey(column) : 0, start, end, true, refuse);
-}
-
-void Calendar::saveBlock(int block)
-{
-    SaveGridBlock(m_grid, block, true);
 }
 
 void Calendar::cutOrCopy(int clipboardMode)

@@ -47,7 +47,6 @@ private:
     void dateChosen();
     void showDate(int day);
     void blockTyped(int block, int start, int end, bool& refuse);
-    void saveBlock(int block);
     void contextCommand(int number);
     void askForResources();
 

@@ -86,26 +86,8 @@ CalMdag::CalMdag(QWidget* parent) : QMainWindow(parent)
     m_menu->setObjectName(QStringLiteral("ctDrop"));
 
     connect(m_grid, &ScheduleGrid::blockTyped, this, &CalMdag::blockTyped);
-    connect(m_grid, &ScheduleGrid::blockChanged, this, [this](int block) {
-        saveBlock(block);
-        RefreshWeekView();
-    });
-    connect(m_grid, &ScheduleGrid::blockEditEnded, this, [this](int block) {
-        if (m_grid->currentSlot() >= 0)
-            saveBlock(block);
-    });
-    connect(m_grid, &ScheduleGrid::blockDoubleClicked, this, [this](int block) {
-        saveBlock(block);
-        OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
-    });
-    connect(m_grid, &ScheduleGrid::emptyDoubleClicked, this, [this] {
-        if (m_grid->selectedBlock() > 0 || m_grid->currentColumn() < 0)
-            return;
-        SwitchToDayView(m_grid->columnDate(m_grid->currentColumn()));
-    });
-    connect(m_grid, &ScheduleGrid::contextMenuRequested, this,
-            [this](const QPoint& pos) { m_menu->popup(pos); });
-    connect(m_grid, &ScheduleGrid::deleteRequested, this, [this](int) { deleteSelected(); });
+    ConnectGridEvents(m_grid, this, this, m_menu, false, [this] { RefreshWeekView(); },
+                      [this](int column) { SwitchToDayView(m_grid->columnDate(column)); });
 }
 
 void CalMdag::Load()
@@ -185,11 +167,6 @@ void CalMdag::blockTyped(int block, int start, int end, bool& refuse)
     const int column = m_grid->currentColumn();
     const int day = column >= 0 ? m_grid->columnDate(column) : m_grid->blockDate(block);
     StoreTypedBlock(m_grid, block, day, session().CurrentItemNo, start, end, false, refuse);
-}
-
-void CalMdag::saveBlock(int block)
-{
-    SaveGridBlock(m_grid, block, false);
 }
 
 void CalMdag::cutOrCopy(int clipboardMode)

@@ -38,7 +38,6 @@ protected:
 private:
     void loadItem();
     void blockTyped(int block, int start, int end, bool& refuse);
-    void saveBlock(int block);
     void contextCommand(int number);
 
     ScheduleGrid* m_grid;

@@ -133,6 +133,32 @@ void RunContextCommand(int number, const ScheduleGrid* grid, QWidget* owner,
     }
 }
 
+void ConnectGridEvents(ScheduleGrid* grid, QWidget* view, ScheduleActions* actions, QMenu* menu,
+                       bool dayView, const std::function<void()>& reload,
+                       const std::function<void(int column)>& emptyDoubleClick)
+{
+    QObject::connect(grid, &ScheduleGrid::blockChanged, view, [=](int block) {
+        SaveGridBlock(grid, block, dayView);
+        reload();
+    });
+    QObject::connect(grid, &ScheduleGrid::blockEditEnded, view, [=](int block) {
+        if (grid->currentSlot() >= 0)
+            SaveGridBlock(grid, block, dayView);
+    });
+    QObject::connect(grid, &ScheduleGrid::blockDoubleClicked, view, [=](int block) {
+        SaveGridBlock(grid, block, dayView);
+        OpenBookingFromView(grid->blockKey(block).toInt(), view);
+    });
+    QObject::connect(grid, &ScheduleGrid::emptyDoubleClicked, view, [=] {
+        if (grid->selectedBlock() <= 0 && grid->currentColumn() >= 0)
+            emptyDoubleClick(grid->currentColumn());
+    });
+    QObject::connect(grid, &ScheduleGrid::contextMenuRequested, menu,
+                     [menu](const QPoint& pos) { menu->popup(pos); });
+    QObject::connect(grid, &ScheduleGrid::deleteRequested, view,
+                     [actions](int) { actions->deleteSelected(); });
+}
+
 void StoreTypedBlock(ScheduleGrid* grid, int block, int day, int item, int start, int end,
                      bool dayView, bool& refuse)
 {

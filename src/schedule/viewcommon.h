@@ -48,6 +48,15 @@ class ScheduleActions;
 void RunContextCommand(int number, const ScheduleGrid* grid, QWidget* owner,
                        ScheduleActions* actions, const std::function<void(int block)>& switchView);
 
+// The grid events both views answer alike: a moved or resized block is saved
+// and the view reloaded, a retyped one saved, a double-clicked one saved and
+// opened, a double-click beside the blocks goes to the other view through
+// emptyDoubleClick (with the current column), the right button pops up the
+// menu and the Delete key deletes.
+void ConnectGridEvents(ScheduleGrid* grid, QWidget* view, ScheduleActions* actions, QMenu* menu,
+                       bool dayView, const std::function<void()>& reload,
+                       const std::function<void(int column)>& emptyDoubleClick);
+
 // Stores a block typed into an empty slot as a booking and gives the block
 // its number, colour and second text; refuses the block when it cannot be stored.
 void StoreTypedBlock(ScheduleGrid* grid, int block, int day, int item, int start, int end,

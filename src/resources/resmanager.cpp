@@ -8,6 +8,7 @@
 #include "resources/hierarchy.h"
 #include "resources/resgroup.h"
 #include "resources/restype.h"
+#include "session/access.h"
 #include "session/session.h"
 
 #include <QCloseEvent>
@@ -204,11 +205,8 @@ void ResManager::EditNode()
 
 void ResManager::AddChild()
 {
-    if (!session().IsAdmin) {
-        showMessage(QStringLiteral("Administrator Access Only!"), QStringLiteral("Access Message"),
-                    MsgIcon::Warning);
+    if (!RequireAdmin())
         return;
-    }
     const auto key = ParseNodeKey(selectedKey());
     if (!key) {
         showMessage(kSelectNode, kServiceMessage);

@@ -108,9 +108,10 @@ void ResManager::BuildTree()
     // Nodes start open; the ones the user closed stay closed across rebuilds.
     for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
         (*it)->setExpanded(!m_collapsed.contains((*it)->data(0, kKeyRole).toString()));
-    // Something is always chosen, so "Add Child Node" works straight away.
-    if ((selected.isEmpty() || !selectKey(selected)) && m_tree->topLevelItemCount() > 0)
-        m_tree->setCurrentItem(m_tree->topLevelItem(0));
+    // The node the user chose stays chosen; nothing is chosen for them, so
+    // that a button pressed before choosing asks for a node.
+    if (!selected.isEmpty())
+        selectKey(selected);
     m_built = true;
 }
 

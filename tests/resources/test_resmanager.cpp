@@ -82,9 +82,12 @@ TEST_F(Manager, ShowsTheHierarchyByKeyAndRebuildsOnActivation)
 
 TEST_F(Manager, ButtonsNeedANodeAndAddChildNeedsTheRight)
 {
-    manager->findChild<QTreeWidget*>("intree")->clearSelection();
+    // The manager opens with no node chosen, and both buttons ask for one.
+    EXPECT_TRUE(manager->selectedKey().isEmpty());
     click(manager, "edit");
-    EXPECT_EQ(messages.texts(), QStringList({"Select Node, Please / Service Message"}));
+    click(manager, "Add");
+    EXPECT_EQ(messages.texts(), QStringList(2, "Select Node, Please / Service Message"));
+    EXPECT_TRUE(openRecordWindows().isEmpty());
     messages.clear();
     onNode("LT1", "edit");     // a kind: nothing to edit
     onNode("LI", room, "Add"); // items have no children

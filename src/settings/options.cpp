@@ -13,8 +13,8 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <functional>
 
 namespace vestra {

@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 #include <QPointer>
+#include <QTimer>
 #include "support/printers.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,9 @@
 
 #include <QCloseEvent>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace vestra {
 
@@ -86,6 +88,29 @@ void AccountWindow::closeEvent(QCloseEvent* event)
     RecordWindow::closeEvent(event);
     if (event->isAccepted())
         emit closed();
+}
+
+void AccountWindow::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        auto* button = qobject_cast<QPushButton*>(focusWidget());
+        if (!button) {
+            button = nullptr;
+            for (QPushButton* b : findChildren<QPushButton*>())
+                if (b->isDefault())
+                    button = b;
+        }
+        if (button && button->isEnabled())
+            button->click();
+        return;
+    }
+    if (plain && event->key() == Qt::Key_Escape) {
+        source()->refill();
+        close();
+        return;
+    }
+    RecordWindow::keyPressEvent(event);
 }
 
 } // namespace vestra

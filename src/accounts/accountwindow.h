@@ -47,6 +47,10 @@ protected:
     virtual bool finishNewRecord() = 0;
 
     void closeEvent(QCloseEvent* event) override;
+    // As in a dialog: Return presses the button that has the focus, else the
+    // window's Ok; Escape drops what was typed (a new account with it) and
+    // closes.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QList<std::pair<QWidget*, QString>> m_fields;

@@ -6,7 +6,6 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -106,15 +105,6 @@ bool GroupAccountWindow::mayLeaveRecord()
     if (m_name->text() != source()->value(QStringLiteral("Kontonavn")).toString())
         return nameFilled();
     return true;
-}
-
-void GroupAccountWindow::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Discard();
-        return;
-    }
-    AccountWindow::keyPressEvent(event);
 }
 
 } // namespace vestra

@@ -23,7 +23,6 @@ public:
 protected:
     bool finishNewRecord() override;
     bool mayLeaveRecord() override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool nameFilled();

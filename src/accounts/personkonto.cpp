@@ -2,6 +2,7 @@
 
 #include "accounts/accounts.h"
 #include "platform/messages.h"
+#include "platform/passwordfield.h"
 #include "platform/windowregistry.h"
 #include "resources/fieldeditors.h"
 #include "session/session.h"
@@ -77,7 +78,7 @@ PersonkontoWindow::PersonkontoWindow(PersonkontoMode mode, QWidget* parent)
     m_contact = addLine(account, QStringLiteral("Contact Name"), QStringLiteral("kontokontakt"));
     m_user = addLine(account, QStringLiteral("Username"), QStringLiteral("Kontouser"));
     m_password = addLine(account, QStringLiteral("Password"), QStringLiteral("KontoPass"));
-    m_password->setEchoMode(QLineEdit::Password);
+    MakePasswordField(m_password);
     addLine(account, QStringLiteral("Post"), QStringLiteral("Kontostilling"));
     addDepartment(account);
     if (mode != PersonkontoMode::Mine) {

@@ -346,7 +346,7 @@ bool BookingForm::OpenOn(int bookingnr)
     Database db = database();
     if (!m_rec.find(db, bookingnr))
         return false;
-    m_date->setDisplayFormat(QtDateFormat(session().DateFormatLong));
+    m_date->setDisplayFormat(QtDateFormatForNumber(session().DateFormatNo));
     fillLists();
     showRecord();
     RecalculatePrice();

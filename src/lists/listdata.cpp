@@ -147,13 +147,14 @@ QString TodaysRowText(const QSqlRecord& r)
 
 ListFillSource TodaysFillSource(int day, const GroupKinds& kinds)
 {
-    // bookingfor has no order of its own; a scan of it gives booking-number order.
+    // The day is found through the index on Booking(Bdato, Bgruppe); the
+    // day's few rows are then put in the order the day runs.
     QVariantList binds{day};
     binds += kindBinds(kinds);
     return {BookingFile,
             QStringLiteral("SELECT Bookingnr, Start, Slut, Lokalenavn, Kontonavn, Kontotlf "
                            "FROM bookingfor WHERE Bdato = ? AND Gruppeart IN (?, ?, ?) "
-                           "ORDER BY Bookingnr"),
+                           "ORDER BY Bstart, Bslut, Bookingnr"),
             binds, [](const QSqlRecord& r) -> std::optional<ListRow> {
                 return ListRow{TodaysRowText(r), r.value(QStringLiteral("Bookingnr")).toInt()};
             }};

@@ -46,7 +46,9 @@ MsgAnswer BoxMessageService::show(const Message& m)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setText(m.text);
-    box.setWindowTitle(m.title);
+    // The platform puts the program's name on a window whose title is empty;
+    // a blank keeps an untitled message untitled.
+    box.setWindowTitle(m.title.isEmpty() ? QStringLiteral(" ") : m.title);
     switch (m.icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSqlRecord>
 #include <QVBoxLayout>
 
 namespace vestra {
@@ -186,10 +187,15 @@ void ItemWindow::Delete()
         return;
     Database db = BookingFile();
     const int key = source()->key().toInt();
+    const QChar kind = KindLetter(source()->value(QStringLiteral("gruppeart")).toInt());
     if (!ConfirmAndDelete(CheckItemDelete(db, key), QString(), [&] { return DeleteItem(db, key); }))
         return;
-    // On to the record that followed; a window with nothing left closes.
-    if (!source()->moveAfterDelete())
+    // On to the next item of the same kind: the window's fields are those of
+    // its kind. A window with nothing left closes.
+    const auto sameKind = [kind](const QSqlRecord& r) {
+        return KindLetter(r.value(QStringLiteral("gruppeart")).toInt()) == kind;
+    };
+    if (!source()->moveAfterDelete(sameKind))
         close();
 }
 

@@ -258,13 +258,20 @@ void RecordSource::refill()
     emit recordShown();
 }
 
-bool RecordSource::moveAfterDelete()
+bool RecordSource::moveAfterDelete(const std::function<bool(const QSqlRecord&)>& fits)
 {
     const int row = m_mapper->currentIndex();
     m_model->revertAll();
     m_adding = false;
     reload();
-    const int next = qMin(row, m_model->rowCount() - 1);
+    const auto fitting = [&](int r) { return !fits || fits(m_model->record(r)); };
+    int next = -1;
+    for (int r = qMax(row, 0); r < m_model->rowCount() && next < 0; ++r)
+        if (fitting(r))
+            next = r;
+    for (int r = qMin(row, m_model->rowCount()) - 1; r >= 0 && next < 0; --r)
+        if (fitting(r))
+            next = r;
     m_mapper->setCurrentIndex(next);
     emit recordShown();
     return next >= 0;

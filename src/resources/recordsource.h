@@ -9,6 +9,7 @@
 #include <QDataWidgetMapper>
 #include <QObject>
 #include <QSqlTableModel>
+#include <functional>
 
 namespace vestra {
 
@@ -60,8 +61,9 @@ public:
     // is discarded (the source then has no current record).
     void refill();
     // Reloads after the current record was deleted and moves to the record
-    // that followed it (or the last one); false when the table is empty.
-    bool moveAfterDelete();
+    // that followed it (or, past the end, the one before it), taking only
+    // records that fits accepts; false when there is none.
+    bool moveAfterDelete(const std::function<bool(const QSqlRecord&)>& fits = {});
 
     QSqlTableModel* model() const { return m_model; }
     QDataWidgetMapper* mapper() const { return m_mapper; }

@@ -1,6 +1,7 @@
 #include "resources/recordwindow.h"
 
 #include "platform/messages.h"
+#include "session/access.h"
 #include "session/session.h"
 
 #include <QCloseEvent>
@@ -134,6 +135,9 @@ bool RecordWindow::mayLeaveNamed(QLineEdit* name, const QString& field,
 void RecordWindow::deleteShown(const std::function<DeleteRefusal(Database&, int)>& check,
                                const std::function<DeleteResult(Database&, int)>& remove)
 {
+    // Every user may rename a group or a type; only administrators remove one.
+    if (!RequireAdmin())
+        return;
     if (!source()->hasRecord())
         return;
     if (source()->isAdding()) {

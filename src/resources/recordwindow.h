@@ -56,7 +56,7 @@ protected:
     void saveNamed(QLineEdit* name, const QString& emptyMessage);
     bool mayLeaveNamed(QLineEdit* name, const QString& field, const QString& emptyMessage);
     // Deletes the shown record after its check and the question, then closes;
-    // on a new record it is the same as Cancel.
+    // on a new record it is the same as Cancel. Administrators only.
     void deleteShown(const std::function<DeleteRefusal(Database&, int)>& check,
                      const std::function<DeleteResult(Database&, int)>& remove);
 

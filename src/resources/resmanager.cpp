@@ -8,6 +8,7 @@
 #include "resources/hierarchy.h"
 #include "resources/resgroup.h"
 #include "resources/restype.h"
+#include "session/access.h"
 #include "session/session.h"
 
 #include <QCloseEvent>
@@ -107,9 +108,10 @@ void ResManager::BuildTree()
     // Nodes start open; the ones the user closed stay closed across rebuilds.
     for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
         (*it)->setExpanded(!m_collapsed.contains((*it)->data(0, kKeyRole).toString()));
-    // Something is always chosen, so "Add Child Node" works straight away.
-    if ((selected.isEmpty() || !selectKey(selected)) && m_tree->topLevelItemCount() > 0)
-        m_tree->setCurrentItem(m_tree->topLevelItem(0));
+    // The node the user chose stays chosen; nothing is chosen for them, so
+    // that a button pressed before choosing asks for a node.
+    if (!selected.isEmpty())
+        selectKey(selected);
     m_built = true;
 }
 
@@ -204,11 +206,8 @@ void ResManager::EditNode()
 
 void ResManager::AddChild()
 {
-    if (!session().IsAdmin) {
-        showMessage(QStringLiteral("Administrator Access Only!"), QStringLiteral("Access Message"),
-                    MsgIcon::Warning);
+    if (!RequireAdmin())
         return;
-    }
     const auto key = ParseNodeKey(selectedKey());
     if (!key) {
         showMessage(kSelectNode, kServiceMessage);

@@ -197,7 +197,9 @@ void PatternWindow::GenerateDates()
     const int s = m_startDay->text().toInt();
     const int e = m_endDay->text().toInt();
     if (e < s + f) {
-        showMessage(QStringLiteral("Dates are not valid !"), QString(), MsgIcon::Warning);
+        // This one message carries the program's name as its title.
+        showMessage(QStringLiteral("Dates are not valid !"), QStringLiteral("Vestra"),
+                    MsgIcon::Warning);
         return;
     }
     // Without an interval the day would never advance: nothing to generate.

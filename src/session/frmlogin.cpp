@@ -1,6 +1,7 @@
 #include "session/frmlogin.h"
 
 #include "platform/messages.h"
+#include "platform/passwordfield.h"
 #include "platform/windowregistry.h"
 #include "session/login.h"
 #include "session/navigator.h"
@@ -25,7 +26,7 @@ FrmLogin::FrmLogin(QWidget* parent) : QDialog(parent)
     m_user->setObjectName(QStringLiteral("txtUserName"));
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("txtPassword"));
-    m_password->setEchoMode(QLineEdit::Password);
+    MakePasswordField(m_password);
 
     auto* userLabel = new QLabel(QStringLiteral("&User Name:"), this);
     userLabel->setBuddy(m_user);

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <functional>
 
 namespace vestra {
@@ -35,9 +36,11 @@ void fillChoices(QComboBox* combo, Database& db, const QString& sql,
         combo->addItem(text ? text(q->value(0)) : q->value(0).toString(), q->value(1));
 }
 
-// Shows the stored value; one the list does not offer is added as its
-// number, so that opening the window does not change it.
-void selectChoice(QComboBox* combo, const QVariant& stored)
+// Shows the stored value; one the list does not offer is added with the
+// text unlisted gives it (its number by default), so that opening the
+// window does not change it.
+void selectChoice(QComboBox* combo, const QVariant& stored,
+                  const std::function<QString(int)>& unlisted = {})
 {
     if (stored.isNull()) {
         combo->setCurrentIndex(-1);
@@ -48,9 +51,30 @@ void selectChoice(QComboBox* combo, const QVariant& stored)
             combo->setCurrentIndex(i);
             return;
         }
-    combo->addItem(QString::number(stored.toInt()), stored.toInt());
+    combo->addItem(unlisted ? unlisted(stored.toInt()) : QString::number(stored.toInt()),
+                   stored.toInt());
     combo->setCurrentIndex(combo->count() - 1);
 }
+
+// The first day of the week is "0" (Sunday) or "1" (Monday); an emptied box
+// gets back the value it had when left.
+class FirstDayValidator : public QValidator {
+public:
+    FirstDayValidator(std::function<QString()> current, QObject* parent)
+        : QValidator(parent), m_current(std::move(current))
+    {
+    }
+    State validate(QString& input, int&) const override
+    {
+        if (input.isEmpty())
+            return Intermediate;
+        return input == QLatin1String("0") || input == QLatin1String("1") ? Acceptable : Invalid;
+    }
+    void fixup(QString& input) const override { input = m_current(); }
+
+private:
+    std::function<QString()> m_current;
+};
 
 QComboBox* makeCombo(const QString& objectName, QWidget* parent)
 {
@@ -74,13 +98,13 @@ QLineEdit* makeText(const QString& objectName, QWidget* parent)
 }
 
 // A pick list with its unit and a hint beside it.
-QWidget* withUnit(QWidget* field, const QString& unit, const QString& hint)
+QWidget* withUnit(QWidget* field, QLabel* unit, const QString& hint)
 {
     auto* row = new QWidget;
     auto* h = new QHBoxLayout(row);
     h->setContentsMargins(0, 0, 0, 0);
     h->addWidget(field);
-    h->addWidget(new QLabel(unit));
+    h->addWidget(unit);
     h->addSpacing(12);
     h->addWidget(new QLabel(hint));
     h->addStretch();
@@ -125,6 +149,8 @@ QWidget* Options::calendarsTab()
     m_firstDay = makeText(QStringLiteral("FD"), tab);
     m_firstDay->setMaxLength(1);
     m_firstDay->setMaximumWidth(40);
+    m_firstDay->setValidator(new FirstDayValidator(
+        [this] { return m_row.value(QStringLiteral("FirstDay")).toString(); }, m_firstDay));
     m_timeUnits = makeCombo(QStringLiteral("Timeunits"), tab);
     m_ampm = makeFlag(QStringLiteral("CheckAmPm"), QStringLiteral("Include Am/Pm"), tab);
     m_military =
@@ -150,12 +176,13 @@ QWidget* Options::archiveTab()
     m_arcDel = makeCombo(QStringLiteral("ArcDelCombo"), tab);
     m_delDel = makeCombo(QStringLiteral("DelDelCombo"), tab);
     auto* form = new QFormLayout(tab);
-    form->addRow(
-        QStringLiteral("Archiving Delay:"),
-        withUnit(m_arcDel, QStringLiteral("days"), QStringLiteral("(3 days recommended)")));
-    form->addRow(
-        QStringLiteral("Delete Delay"),
-        withUnit(m_delDel, QStringLiteral("years"), QStringLiteral("(1½ years recommended)")));
+    m_delDelUnit = new QLabel(QStringLiteral("years"));
+    m_delDelUnit->setObjectName(QStringLiteral("DelDelUnit"));
+    form->addRow(QStringLiteral("Archiving Delay:"),
+                 withUnit(m_arcDel, new QLabel(QStringLiteral("days")),
+                          QStringLiteral("(3 days recommended)")));
+    form->addRow(QStringLiteral("Delete Delay"),
+                 withUnit(m_delDel, m_delDelUnit, QStringLiteral("(1½ years recommended)")));
     return tab;
 }
 
@@ -193,7 +220,16 @@ void Options::load()
     selectChoice(m_dateFormat, m_row.value(QStringLiteral("dateformatnr")));
     selectChoice(m_timeUnits, m_row.value(QStringLiteral("Timeunits")));
     selectChoice(m_arcDel, m_row.value(QStringLiteral("arcdel")));
-    selectChoice(m_delDel, m_row.value(QStringLiteral("deldel")));
+    // The list offers years; a delay stored in days that is not one of them
+    // shows as its days, without the years beside it.
+    const int listedDelays = m_delDel->count();
+    selectChoice(m_delDel, m_row.value(QStringLiteral("deldel")),
+                 [](int days) { return QStringLiteral("%1 days").arg(days); });
+    const auto showUnit = [this, listedDelays] {
+        m_delDelUnit->setVisible(m_delDel->currentIndex() < listedDelays);
+    };
+    showUnit();
+    connect(m_delDel, &QComboBox::currentIndexChanged, this, showUnit);
     m_dfs1->setText(m_row.value(QStringLiteral("dateformatstr1")).toString());
     m_dfs2->setText(m_row.value(QStringLiteral("dateformatstr2")).toString());
     m_firstDay->setText(m_row.value(QStringLiteral("FirstDay")).toString());
@@ -217,7 +253,11 @@ void Options::connectEdits()
     };
     onText(m_dfs1, "dateformatstr1");
     onText(m_dfs2, "dateformatstr2");
-    onText(m_firstDay, "FirstDay");
+    // Only a whole first day goes into the row, never a box emptied on the way.
+    connect(m_firstDay, &QLineEdit::textChanged, this, [this] {
+        if (!m_loading && m_firstDay->hasAcceptableInput())
+            m_row.setValue(QStringLiteral("FirstDay"), m_firstDay->text());
+    });
 
     auto onFlag = [this](FlagBox* box, const char* field, bool Session::*target) {
         connect(box, &QCheckBox::toggled, this, [this, box, field, target](bool checked) {

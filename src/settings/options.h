@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QTabWidget;
 
@@ -45,6 +46,7 @@ private:
     FlagBox* m_tentative;
     QComboBox* m_arcDel;
     QComboBox* m_delDel;
+    QLabel* m_delDelUnit;
     FlagBox* m_tax;
     QLineEdit* m_taxText;
 };

@@ -305,6 +305,74 @@ TEST_F(AccountWindows, EditingFromTheListWritesOnOkAndLocksAGroupsCredentials)
     EXPECT_FALSE(e->findChild<QLineEdit*>("Kontouser")->isEnabled());
 }
 
+TEST_F(AccountWindows, ReturnPressesOkEscapeCancelsAndPasswordsShowStars)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    const int choir = addGroup("Choir", 1);
+    auto* w = open<AccountList>(223, "Kontoliste");
+    const auto key = [](QWidget* window, const char* field, Qt::Key k) {
+        auto* edit = window->findChild<QLineEdit*>(field);
+        ASSERT_TRUE(edit) << field;
+        edit->setFocus();
+        QTest::keyClick(edit, k);
+    };
+    const auto edited = [&](Qt::Key k) {
+        choose(w->list(), "Anna");
+        click(w, "EditAcc");
+        auto* e = window<PersonkontoWindow>("Personkonto");
+        EXPECT_EQ(e->findChild<QLineEdit*>("KontoPass")->displayText(), "**");
+        type(e, "Kontotlf", k == Qt::Key_Escape ? "dropped" : "555 0199");
+        key(e, "Kontotlf", k);
+        settle();
+        EXPECT_EQ(window("Personkonto"), nullptr) << "the window is closed";
+    };
+    edited(Qt::Key_Escape);
+    EXPECT_TRUE(field(anna, "Kontotlf").isNull());
+    edited(Qt::Key_Return);
+    EXPECT_EQ(field(anna, "Kontotlf"), "555 0199");
+
+    auto* mine = ShowMyAccount(nullptr);
+    ASSERT_NE(mine, nullptr);
+    EXPECT_EQ(mine->findChild<QLineEdit*>("KontoPass")->displayText(), "*****"); // admin's
+    key(mine, "Kontonavn", Qt::Key_Escape);
+    settle();
+
+    // Add: Return adds, Escape and Return on Cancel drop the new account.
+    const int before = count("Konti");
+    for (const auto k : {Qt::Key_Escape, Qt::Key_Tab, Qt::Key_Return}) {
+        click(w, "AddAcc");
+        auto* add = window<PersonkontoWindow>("PersonkontoAdd");
+        ASSERT_NE(add, nullptr);
+        type(add, "Kontonavn", "Carla");
+        type(add, "kontokontakt", "Carla C.");
+        if (k == Qt::Key_Tab) { // Cancel has the focus
+            auto* cancel = add->findChild<QPushButton*>("Canc");
+            cancel->setFocus();
+            QTest::keyClick(cancel, Qt::Key_Return);
+        } else {
+            key(add, "kontokontakt", k);
+        }
+        settle();
+        EXPECT_EQ(window("PersonkontoAdd"), nullptr);
+    }
+    EXPECT_EQ(count("Konti"), before + 1);
+    EXPECT_EQ(count("Konti", "Kontonavn = 'Carla'"), 1);
+
+    // The group window: Return is Ok, Escape is Cancel.
+    auto* m = open<GroupAccountManager>(221, "Gruppetilk");
+    for (const auto k : {Qt::Key_Escape, Qt::Key_Enter}) {
+        choose(m->groups(), "Choir");
+        click(m, "editgroup");
+        auto* g = window("Gruppekonto");
+        ASSERT_NE(g, nullptr);
+        type(g, "Kontonavn", k == Qt::Key_Escape ? "Dropped" : "Choir 2");
+        key(g, "Kontonavn", k);
+        settle();
+        EXPECT_EQ(window("Gruppekonto"), nullptr);
+        EXPECT_EQ(field(choir, "Kontonavn"), k == Qt::Key_Escape ? "Choir" : "Choir 2");
+    }
+}
+
 TEST_F(AccountWindows, DeletingAndCleaningUpFromTheList)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");

@@ -289,6 +289,22 @@ TEST_F(Form, SeriesButtonsDependOnTheSeriesFlag)
     SetRepeatedBookingWindows({}, {});
 }
 
+TEST_F(Form, TheDateEditorFollowsTheDateFormatNumber)
+{
+    // The long format text may say otherwise (month-first files store
+    // "mm/dd/yyyy"); the editor goes by the format's number.
+    for (const auto& [number, shown] : {std::pair{0, "03-14-2005"}, {1, "14-03-2005"}}) {
+        session().DateFormatNo = number;
+        session().DateFormatLong = number == 0 ? "dd-mm-yyyy" : "mm/dd/yyyy";
+        BookingForm* f = open(room);
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(child<QDateEdit>(f, "Bdato")->text(), shown) << number;
+        f->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(stored(room, "Bdato").toInt(), 38423);
+}
+
 TEST_F(Form, MailLinkHandsTheTargetToTheDesktop)
 {
     QStringList targets;

@@ -293,13 +293,16 @@ TEST_F(Lists, SearchOpensTheFormForMembersAndTheInfoOtherwiseMovingTheSchedule)
     EXPECT_EQ(findIn<QCalendarWidget>(day, "aktueldato")->selectedDate(), DateFromDayNumber(T + 9));
 }
 
-TEST_F(Lists, TodaysBookingsFollowTheDateAndKind)
+TEST_F(Lists, TodaysBookingsFollowTheDateAndKindInStartTimeOrder)
 {
-    book(1, T, 1, ann, "Today hall");
-    book(2, T, 3, ann, "Today van");
+    book(1, T, 1, ann, "Today hall", 720, 780);
+    book(2, T, 3, ann, "Today van", 480, 540);
     book(3, T + 1, 1, ann, "Tomorrow");
+    book(4, T, 2, ann, "Today beamer", 600, 660);
     TodaysBookings* w = ShowTodaysBookings(nullptr);
-    EXPECT_EQ(keys(w->list()), (QVariantList{1, 2}));
+    EXPECT_EQ(keys(w->list()), (QVariantList{2, 4, 1}));
+    findIn<QRadioButton>(w, "OptGr3")->click();
+    EXPECT_EQ(keys(w->list()), QVariantList{4});
     findIn<QRadioButton>(w, "OptGr4")->click();
     EXPECT_EQ(keys(w->list()), QVariantList{2});
     findIn<QRadioButton>(w, "OptGr1")->click();
@@ -316,6 +319,22 @@ TEST_F(Lists, TodaysBookingsFollowTheDateAndKind)
     findIn<QPushButton>(w, "Info")->click();
     EXPECT_NE(WindowRegistry::instance().find("Searchinfoform"), nullptr);
     EXPECT_EQ(WindowRegistry::instance().find("bookingform"), nullptr);
+}
+
+// The day's list is found through the index on the day, never by reading
+// every booking, whatever order it is shown in.
+TEST_F(Lists, TodaysBookingsReachTheDayThroughAnIndex)
+{
+    const ListFillSource source = TodaysFillSource(T, {1, 2, 3});
+    Database d = db();
+    auto q = d.query("EXPLAIN QUERY PLAN " + source.sql, source.binds);
+    ASSERT_TRUE(q.has_value()) << d.lastError().toStdString();
+    QString plan;
+    while (q->next())
+        plan += q->value(3).toString() + "\n";
+    EXPECT_TRUE(plan.contains(QRegularExpression("SEARCH b USING (COVERING )?INDEX")))
+        << plan.toStdString();
+    EXPECT_FALSE(plan.contains("SCAN b")) << plan.toStdString();
 }
 
 TEST_F(Lists, TentativeBookingsConfirmDeleteAndConfirmAll)

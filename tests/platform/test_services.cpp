@@ -3,7 +3,9 @@
 #include "platform/windowregistry.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 #include "support/printers.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +26,33 @@ TEST(Messages, RecordingServiceRecordsAndAnswers)
     EXPECT_EQ(rec.shown()[0].defaultButton, MsgAnswer::No);
     EXPECT_EQ(rec.texts(), QStringList({"Delete? / Delete Info", "Delete again? / Delete Info",
                                         "Done / Service Message"}));
+}
+
+// The platform shows the program's name on a window with an empty title,
+// so the box must never hand it one: an untitled message shows a blank title,
+// and a titled one exactly its title.
+TEST(Messages, TheMessageBoxShowsAnEmptyTitleEmpty)
+{
+    for (const QString& title : {QString(), QStringLiteral("Access Message")}) {
+        QString shown;
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    seen = true;
+                    shown = box->windowTitle();
+                    box->accept();
+                }
+        });
+        BoxMessageService().show({"Text", title});
+        ASSERT_TRUE(seen) << title.toStdString();
+        if (title.isEmpty()) {
+            EXPECT_FALSE(shown.isEmpty());
+            EXPECT_TRUE(shown.trimmed().isEmpty()) << shown.toStdString();
+        } else {
+            EXPECT_EQ(shown, title);
+        }
+    }
 }
 
 TEST(FileDialogs, ChoiceSplitsTheChosenPath)

@@ -289,9 +289,9 @@ TEST_F(ItemWindows, AnOpenWindowFindsAnItemAddedSinceItOpened)
     EXPECT_EQ(field("lokale", "Lokalenavn", "lokalenr", room), "Room A");
 }
 
-TEST_F(ItemWindows, DeleteIsRefusedForLiveBookingsAndOtherwiseAsksAndMovesOn)
+TEST_F(ItemWindows, DeleteIsRefusedForLiveBookingsAndOtherwiseAsksAndMovesOnWithinItsKind)
 {
-    addItem("Room B", large, 1);
+    const int roomB = addItem("Room B", large, 1);
     const int booking = addBooking(45000, 600, 660, room, large);
     addArchivedBooking(room, large); // archived bookings do not block
     auto* w = open<DomesticItemWindow>(ItemMode::Edit, room);
@@ -313,8 +313,19 @@ TEST_F(ItemWindows, DeleteIsRefusedForLiveBookingsAndOtherwiseAsksAndMovesOn)
     click(w, "del");
     EXPECT_EQ(count("lokale", "lokalenr = ?", {room}), 0);
     EXPECT_TRUE(w->isVisible());
-    // The records that followed were the projector and then Room B.
-    EXPECT_EQ(child<QLineEdit>(w, "lokalenr")->text(), QString::number(beamer));
+    // The projector followed, but a domestic window moves on to a room only.
+    EXPECT_EQ(child<QLineEdit>(w, "lokalenr")->text(), QString::number(roomB));
+    EXPECT_EQ(child<QLineEdit>(w, "Lokalenavn")->text(), "Room B");
+
+    // The last add-on item gone, its window closes rather than show a room;
+    // a stand-alone item is of another kind too.
+    addItem("Van", addType("Vans", addGroup("Cars", 3), 3), 3);
+    auto* e = open<EquipmentItemWindow>(ItemMode::Edit, beamer);
+    messages.answerNext(MsgAnswer::Yes);
+    click(e, "del");
+    EXPECT_EQ(count("lokale", "lokalenr = ?", {beamer}), 0);
+    EXPECT_FALSE(e->isVisible());
+    EXPECT_EQ(count("lokale", "lokalenr = ?", {roomB}), 1);
 }
 
 TEST_F(ItemWindows, AddWindowNumbersTheNewItem)

@@ -82,9 +82,12 @@ TEST_F(Manager, ShowsTheHierarchyByKeyAndRebuildsOnActivation)
 
 TEST_F(Manager, ButtonsNeedANodeAndAddChildNeedsTheRight)
 {
-    manager->findChild<QTreeWidget*>("intree")->clearSelection();
+    // The manager opens with no node chosen, and both buttons ask for one.
+    EXPECT_TRUE(manager->selectedKey().isEmpty());
     click(manager, "edit");
-    EXPECT_EQ(messages.texts(), QStringList({"Select Node, Please / Service Message"}));
+    click(manager, "Add");
+    EXPECT_EQ(messages.texts(), QStringList(2, "Select Node, Please / Service Message"));
+    EXPECT_TRUE(openRecordWindows().isEmpty());
     messages.clear();
     onNode("LT1", "edit");     // a kind: nothing to edit
     onNode("LI", room, "Add"); // items have no children
@@ -247,6 +250,39 @@ TEST_F(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
     EXPECT_EQ(count("overgruppenavne", "overgruppenr = ?", {empty}), 0);
     EXPECT_FALSE(w->isVisible());
     EXPECT_FALSE(nodes().contains("Empty"));
+}
+
+TEST_F(Manager, UsersWithoutTheRightRenameGroupsAndTypesButNeverDeleteThem)
+{
+    const int emptyGroup = addGroup("Empty", 1);
+    const int emptyType = addType("Empty type", rooms, 1);
+    session().IsAdmin = false;
+    manager->BuildTree();
+    const struct {
+        const char *level, *window, *field;
+        int number;
+        const char *table, *keyField;
+    } cases[] = {
+        {"LG", "Resgroup", "OverGruppenavn", emptyGroup, "overgruppenavne", "overgruppenr"},
+        {"LL", "lokaliteter", "Lokalitetsnavn", emptyType, "lokaliteter", "lokalitetsnr"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.window);
+        messages.clear();
+        messages.answerNext(MsgAnswer::Yes); // were it asked, deletion would go ahead
+        onNode(c.level, c.number, "edit");
+        QWidget* w = window(c.window);
+        click(w, "del");
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}));
+        EXPECT_EQ(messages.shown()[0].icon, MsgIcon::Warning);
+        EXPECT_EQ(count(c.table, QString(c.keyField) + " = ?", {c.number}), 1);
+        ASSERT_TRUE(w->isVisible());
+        QTest::keyClicks(edit(c.window, c.field), " renamed");
+        click(w, "save");
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_TRUE(field(c.table, c.field, c.keyField, c.number).toString().endsWith(" renamed"));
+    }
 }
 
 TEST_F(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)

@@ -178,7 +178,7 @@ TEST_F(Series, PatternRefusesAnEmptySpanAndAMissingInterval)
 
     messages.clear();
     generate(w, "Option1", 0);
-    EXPECT_EQ(messages.texts(), QStringList({"Dates are not valid ! / "}));
+    EXPECT_EQ(messages.texts(), QStringList({"Dates are not valid ! / Vestra"}));
     EXPECT_EQ(w->list()->rowCount(), 0);
 }
 

@@ -218,6 +218,34 @@ TEST_F(Settings, OptionsChangeTheSessionAtOnceAndStoreTheRowOnClosing)
               "0 mm/dd/yyyy 0 -1 -1 30 365 7 12.5");
 }
 
+TEST_F(Settings, OptionsShowAnUnlistedDelayInDaysAndTakeOnlyAFirstDayForFirstDay)
+{
+    ASSERT_TRUE(db().exec("UPDATE institutionsoplysninger SET deldel = 200, FirstDay = '1'"));
+    Options* w = ShowOptions(nullptr);
+    auto* delay = child<QComboBox>(w, "DelDelCombo");
+    auto* unit = child<QLabel>(w, "DelDelUnit");
+    EXPECT_EQ(delay->currentText(), QStringLiteral("200 days"));
+    EXPECT_TRUE(unit->isHidden()) << "200 days are not 200 years";
+    chooseData(delay, 548);
+    EXPECT_EQ(delay->currentText(), QLocale().toString(1.5));
+    EXPECT_FALSE(unit->isHidden());
+
+    auto* firstDay = child<QLineEdit>(w, "FD");
+    firstDay->setFocus();
+    firstDay->selectAll();
+    QTest::keyClicks(firstDay, QStringLiteral("7x-"));
+    EXPECT_EQ(firstDay->text(), QStringLiteral("1"));
+    QTest::keyClick(firstDay, Qt::Key_Backspace);
+    QTest::keyClick(firstDay, Qt::Key_Return); // an emptied box takes its value back
+    EXPECT_EQ(firstDay->text(), QStringLiteral("1"));
+    QTest::keyClick(firstDay, Qt::Key_End);
+    QTest::keyClick(firstDay, Qt::Key_Backspace);
+    QTest::keyClicks(firstDay, QStringLiteral("20"));
+    EXPECT_EQ(firstDay->text(), QStringLiteral("0"));
+    closeWindow(w);
+    EXPECT_EQ(stored("deldel||' '||FirstDay"), "548 0");
+}
+
 TEST_F(Settings, ClosingTimesPutsTheRoundedMinutesIntoTheSession)
 {
     Times* w = ShowTimes(nullptr);

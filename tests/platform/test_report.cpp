@@ -41,11 +41,14 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
         {1234567.891, "#,##0", &kUs, "1,234,568"},
         {1250.5, "0.00", &kDanish, "1250,50"},
         {0.4, "0", &kUs, "0"},
-        // halves go to the even digit, also where binary storage misses the half
-        {0.125, "0.00", &kUs, "0.12"},
+        // halves go away from zero, also where binary storage misses the half
+        {0.125, "0.00", &kUs, "0.13"},
         {0.375, "0.00", &kUs, "0.38"},
         {2.675, "0.00", &kUs, "2.68"},
-        {2.5, "0", &kUs, "2"},
+        {2.5, "0", &kUs, "3"},
+        {312.625, "#,##0.00", &kDanish, "312,63"},
+        {1563.125, "Standard", &kDanish, "1.563,13"},
+        {-0.125, "0.00", &kUs, "-0.13"},
         // signs, sections, optional digits, percent, literal text
         {-3.5, "0.00", &kUs, "-3.50"},
         {-0.001, "0.00", &kUs, "0.00"},
@@ -89,6 +92,20 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
                   QString::fromUtf8(c.expected))
             << c.format << " on " << c.value.toString().toStdString() << " in "
             << c.locale->name().toStdString();
+}
+
+TEST(ReportFormat, AmountsRoundHalvesAwayFromZeroAndPrintGrouped)
+{
+    const struct {
+        double value, rounded;
+    } cases[] = {{312.625, 312.63}, {0.125, 0.13}, {2.675, 2.68}, {1.005, 1.01},
+                 {-0.125, -0.13},   {0.124, 0.12}, {-0.004, 0},   {1e6 + 0.005, 1e6 + 0.01}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(RoundAmount(c.value), c.rounded) << c.value;
+    EXPECT_DOUBLE_EQ(RoundAmount(2.5, 0), 3);
+    EXPECT_EQ(FormatAmount(1563.125, kDanish), "1.563,13");
+    EXPECT_EQ(FormatAmount(1250.5, kUs), "1,250.50");
+    EXPECT_EQ(FormatAmount(-0.001, kUs), "0.00");
 }
 
 TEST(ReportFormat, PlainNumberForCaptionsLikeTheTaxLine)

@@ -126,13 +126,17 @@ TEST_F(Form, AgreedPriceIsTypedAndStored)
 TEST_F(Form, AFeeTheLocaleCannotReadIsRefusedAndKeptAsTyped)
 {
     // English "150,50" is no amount: its comma is a misplaced group separator,
-    // not a decimal comma, and must not be stored as 15050.
+    // not a decimal comma, and must not be stored as 15050. Nor is English
+    // notation an amount to a Danish form, nor an exponent or "inf".
     const struct {
         QLocale locale;
         const char* typed;
     } cases[] = {{QLocale(QLocale::Danish, QLocale::Denmark), "ten"},
                  {QLocale(QLocale::English, QLocale::UnitedStates), "150,50"},
-                 {QLocale(QLocale::English, QLocale::UnitedStates), "1,2,3"}};
+                 {QLocale(QLocale::English, QLocale::UnitedStates), "1,2,3"},
+                 {QLocale(QLocale::Danish, QLocale::Denmark), "1,250.50"},
+                 {QLocale(QLocale::English, QLocale::UnitedStates), "1e3"},
+                 {QLocale(QLocale::English, QLocale::UnitedStates), "inf"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         QLocale::setDefault(c.locale);

@@ -98,6 +98,11 @@ TEST(PriceText, ATypedAmountIsReadOnlyAsTheLocaleWritesIt)
         {&english, "12.5.1", std::nullopt},
         {&english, ",", std::nullopt},
         {&english, "12 kr", std::nullopt},
+        {&english, "1e3", std::nullopt},
+        {&english, "inf", std::nullopt},
+        {&english, "nan", std::nullopt},
+        {&english, "1,50,000", std::nullopt},
+        {&danish, "1,250.50", std::nullopt}, // neither Danish nor a plain point
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParsePrice(c.text, *c.locale), c.value)

@@ -22,7 +22,7 @@ QString FormatValue(const QVariant& value, const QString& format,
 // Number patterns: '0' a digit always shown, '#' a digit shown when needed,
 // ',' in the integer part turns on grouping, '.' the decimal point, '%'
 // multiplies by 100. Text around the digits is kept; "pos;neg;zero" sections
-// are honoured. Digits are rounded by RoundAmount.
+// are honoured. The last digit shown rounds by RoundAmount's rule.
 QString FormatNumber(double value, const QString& pattern, const QLocale& locale = QLocale());
 
 // The one rounding for money and every printed figure: halves away from

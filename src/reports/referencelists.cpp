@@ -1,5 +1,6 @@
 #include "reports/referencelists.h"
 
+#include "platform/reportformat.h"
 #include "reports/reportcommon.h"
 #include "session/session.h"
 
@@ -18,7 +19,7 @@ struct Column {
 const Column kDomesticColumns[] = {
     {"Lokalenavn", "Room Name", 40},
     {"maxprs", "#Pers", 12, "", true},
-    {"Lejetime", "Fee/Hour", 20, "#,##0.00", true},
+    {"Lejetime", "Fee/Hour", 20, kAmountFormat, true},
     {"lokbeskrivelse", "Description", 55},
     {"Lokfastinv", "Fixture", 36},
 };
@@ -27,7 +28,7 @@ const Column kDomesticColumns[] = {
 // with their four-digit year and phone numbers fit on one line; longer
 // names wrap.
 const Column kEquipmentColumns[] = {
-    {"Lokalenavn", "Resource Name", 34}, {"Lejetime", "Fee/Hour", 18, "#,##0.00", true},
+    {"Lokalenavn", "Resource Name", 34}, {"Lejetime", "Fee/Hour", 18, kAmountFormat, true},
     {"lokfabrikat", "Brand", 22},        {"lokmodel", "Model", 22},
     {"loksernr", "Serial No#", 22},      {"lokårgang", "Year", 11},
     {"Leverandør", "Supplier", 30},      {"Garantislut", "Warranty", 23, "Short Date"},

@@ -4,6 +4,7 @@
 // booking's tax box is ticked.
 
 #include "platform/database.h"
+#include "platform/reportformat.h"
 
 #include <QLocale>
 #include <QString>
@@ -28,16 +29,28 @@ struct PriceResult {
     double total = 0;
 };
 
+// Tax on an amount as every window and receipt shows it: the amount is
+// taken to the cent, the tax is rounded on its own and the total is their
+// sum, so the printed lines always add up. No tax for a percent of 0.
+struct TaxedAmount {
+    double amount = 0;
+    double tax = 0;
+    double total = 0;
+};
+TaxedAmount AddTax(double amount, double taxPercent);
+
 // The item's hourly fee, 0 when the item has none (or is gone).
 double ItemFee(Database& bookingFile, int item);
 
 PriceResult RecalculatePrice(Database& bookingFile, const PriceInput& in);
 
-// An amount with two decimals and the locale's grouping, e.g. "1.250,00".
-QString FormatAmount(double amount, const QLocale& locale = QLocale());
 // A price as plain number text: no grouping, no fixed decimals ("300", "12.5").
 QString PlainPrice(double amount, const QLocale& locale = QLocale());
-// Reads a typed price in the locale's form or with a point; nullopt when it is not a number.
+// Reads a typed price as one amount in the locale's form: its decimal
+// separator, and its group separator only between groups of three digits
+// ("1.250,5" in Danish). Where the locale's decimal separator is not a point,
+// a point that cannot be a group separator is read as the decimal point
+// ("1250.5"). Empty text is 0; anything else (English "150,50") is nullopt.
 std::optional<double> ParsePrice(const QString& text, const QLocale& locale = QLocale());
 
 } // namespace vestra

@@ -79,15 +79,14 @@ std::optional<QDateTime> toDateTime(const QVariant& value)
     return std::nullopt;
 }
 
-// Rounds a non-negative value scaled to whole units, halves to even. A value
-// within rounding noise of a half counts as a half, so that 2.675 (stored as
-// 2.67499999...) behaves as the decimal the user typed.
+// Rounds a non-negative value scaled to whole units, halves up. A value
+// within rounding noise of a half counts as a half.
 double roundScaled(double scaled)
 {
     const double floor = std::floor(scaled);
     const double frac = scaled - floor;
     if (std::abs(frac - 0.5) < 1e-9 * std::max(1.0, scaled))
-        return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
+        return floor + 1.0;
     return std::nearbyint(scaled);
 }
 
@@ -495,6 +494,18 @@ QString FormatDateTime(const QDateTime& value, const QString& pattern, const QLo
         }
     }
     return out;
+}
+
+double RoundAmount(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double rounded = roundScaled(std::abs(value) * scale) / scale;
+    return value < 0 && rounded != 0 ? -rounded : rounded;
+}
+
+QString FormatAmount(double amount, const QLocale& locale)
+{
+    return FormatNumber(amount, QLatin1String(kAmountFormat), locale);
 }
 
 QString PlainNumber(double value, const QLocale& locale)

@@ -22,8 +22,19 @@ QString FormatValue(const QVariant& value, const QString& format,
 // Number patterns: '0' a digit always shown, '#' a digit shown when needed,
 // ',' in the integer part turns on grouping, '.' the decimal point, '%'
 // multiplies by 100. Text around the digits is kept; "pos;neg;zero" sections
-// are honoured. Halves round to the even digit.
+// are honoured. The last digit shown rounds by RoundAmount's rule.
 QString FormatNumber(double value, const QString& pattern, const QLocale& locale = QLocale());
+
+// The one rounding for money and every printed figure: halves away from
+// zero (312.625 gives 312.63, -0.125 gives -0.13). A value within binary
+// noise of a half counts as that half, so 2.675 (stored as 2.67499999...)
+// rounds as the decimal the user typed.
+double RoundAmount(double value, int decimals = 2);
+
+// The one amount format: the locale's digit grouping and two decimals
+// ("1.250,00" in a Danish locale, "1,250.00" in an English one).
+inline constexpr const char* kAmountFormat = "#,##0.00";
+QString FormatAmount(double amount, const QLocale& locale = QLocale());
 
 // Date/time patterns in the old program's letters (case-insensitive): d dd
 // ddd dddd, m mm mmm mmmm (minutes after h or before s), n nn, yy yyyy, h hh,

@@ -2,6 +2,10 @@
 
 #include "platform/reportformat.h"
 
+#include <QFontMetricsF>
+#include <QTextLayout>
+#include <cmath>
+
 namespace vestra {
 
 QStringList LaidOutPage::texts() const
@@ -106,6 +110,56 @@ namespace {
 
 using Instance = BandFormat::Instance;
 
+bool isText(ReportItemKind kind)
+{
+    return kind == ReportItemKind::Label || kind == ReportItemKind::Field
+           || kind == ReportItemKind::Computed || kind == ReportItemKind::Summary
+           || kind == ReportItemKind::PageNumber;
+}
+
+// Texts are measured at printer resolution, where glyph widths are those the
+// printout gets. A text counts as too wide a little before it reaches the
+// edge, so that a device measuring slightly wider still fits it on the lines
+// planned here.
+constexpr int kMeasureDpi = 1200;
+constexpr qreal kFitSlack = 0.97;
+
+class TextMeasure {
+public:
+    TextMeasure() : m_device(1, 1, QImage::Format_RGB32)
+    {
+        const int dpm = int(std::lround(kMeasureDpi / 0.0254));
+        m_device.setDotsPerMeterX(dpm);
+        m_device.setDotsPerMeterY(dpm);
+    }
+
+    // The height (mm) the text needs in a box widthMm wide; 0 when it fits
+    // on one line of a box that is not word-wrapped.
+    qreal neededHeight(const QString& text, const QFont& font, qreal widthMm, bool wordWrap)
+    {
+        const qreal width = std::max<qreal>(widthMm, 1) * kPixelsPerMm * kFitSlack;
+        QString flowing = text;
+        flowing.replace(u'\n', QChar::LineSeparator);
+        if (!wordWrap && !flowing.contains(QChar::LineSeparator)
+            && QFontMetricsF(font, &m_device).horizontalAdvance(flowing) <= width)
+            return 0;
+        QTextLayout layout(flowing, font, &m_device);
+        layout.setTextOption(ReportTextOption(Qt::AlignLeft));
+        layout.beginLayout();
+        qreal height = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            height += line.height();
+        }
+        layout.endLayout();
+        return height / kPixelsPerMm;
+    }
+
+private:
+    static constexpr qreal kPixelsPerMm = kMeasureDpi / 25.4;
+    QImage m_device;
+};
+
 class Layouter {
 public:
     Layouter(const ReportDefinition& def, const ReportRows& rows, const QLocale& locale)
@@ -121,7 +175,8 @@ public:
         m_out.pageSize = def.pageSize;
         m_out.orientation = def.orientation;
         m_out.paperSize = paper;
-        m_footerTop = paper.height() - def.margins.bottom() - height(def.pageFooter);
+        m_footerTop = paper.height() - def.margins.bottom()
+                      - fittedHeight(def.pageFooter, BandKind::PageFooter, -1, pageRow());
     }
 
     LaidOutReport run()
@@ -194,29 +249,43 @@ private:
     }
 
     // Room the group header at row start asks for below it before it may be
-    // placed; 0 when the group may split anywhere.
+    // placed; 0 when the group may split anywhere. Heights are those the
+    // bands get with their texts wrapped.
     qreal keepHeight(int level, int start) const
     {
         const ReportGroup& group = m_def.groups[level];
         if (group.keep == GroupKeep::None)
             return 0;
-        qreal need = height(group.header);
-        if (group.keep == GroupKeep::WithFirstDetail) {
-            for (int k = level + 1; k < m_levels; ++k)
-                need += height(m_def.groups[k].header);
-            return need + height(m_def.detail);
-        }
+        const bool firstLineOnly = group.keep == GroupKeep::WithFirstDetail;
+        const auto header = [&](int k, int row) {
+            return fittedHeight(m_def.groups[k].header, BandKind::GroupHeader, k, row);
+        };
+        const auto footer = [&](int k, int row) {
+            return fittedHeight(m_def.groups[k].footer, BandKind::GroupFooter, k, row);
+        };
+        qreal need = header(level, start);
         const int end = groupEnd(start, level);
+        // The header goes with the first line printed after the headers: the
+        // first detail, or, where rows print nothing of their own (totals),
+        // the first footer that closes.
         for (int i = start; i <= end; ++i) {
             for (int k = level + 1; k < m_levels; ++k)
                 if (i == start || breaksBefore(i, k))
-                    need += height(m_def.groups[k].header);
-            need += height(m_def.detail);
-            for (int k = m_levels - 1; k > level; --k)
-                if (i == end || breaksBefore(i + 1, k))
-                    need += height(m_def.groups[k].footer);
+                    need += header(k, i);
+            const qreal detail = fittedHeight(m_def.detail, BandKind::Detail, -1, i);
+            need += detail;
+            if (firstLineOnly && detail > 0)
+                return need;
+            for (int k = m_levels - 1; k > level; --k) {
+                if (i == end || breaksBefore(i + 1, k)) {
+                    const qreal closing = footer(k, i);
+                    need += closing;
+                    if (firstLineOnly && closing > 0)
+                        return need;
+                }
+            }
         }
-        return need + height(group.footer);
+        return need + footer(level, end);
     }
 
     // Footers from the innermost group out to the given level.
@@ -240,11 +309,12 @@ private:
     {
         if (height(m_def.pageHeader) > 0) {
             bool cancelled = false;
-            const auto items =
-                format(m_def.pageHeader, BandKind::PageHeader, -1, pageRow(), &cancelled);
+            const Fitted fitted = fit(m_def.pageHeader, format(m_def.pageHeader,
+                                                               BandKind::PageHeader, -1,
+                                                               pageRow(), &cancelled));
             if (!cancelled) {
-                place(m_def.pageHeader, BandKind::PageHeader, -1, pageRow(), items);
-                m_y += m_def.pageHeader.height;
+                place(BandKind::PageHeader, -1, pageRow(), fitted);
+                m_y += fitted.height;
             }
         }
         m_bodyTop = m_y;
@@ -255,11 +325,11 @@ private:
         if (height(m_def.pageFooter) <= 0)
             return;
         bool cancelled = false;
-        const auto items =
-            format(m_def.pageFooter, BandKind::PageFooter, -1, pageRow(), &cancelled);
+        const Fitted fitted = fit(
+            m_def.pageFooter, format(m_def.pageFooter, BandKind::PageFooter, -1, pageRow(), &cancelled));
         if (!cancelled) {
             m_y = m_footerTop;
-            place(m_def.pageFooter, BandKind::PageFooter, -1, pageRow(), items);
+            place(BandKind::PageFooter, -1, pageRow(), fitted);
         }
     }
 
@@ -275,12 +345,12 @@ private:
             if (!header.repeatOnNewPage || height(header) <= 0)
                 continue;
             bool cancelled = false;
-            const auto items =
-                format(header, BandKind::GroupHeader, k, m_groupStart[k], &cancelled);
+            const Fitted fitted =
+                fit(header, format(header, BandKind::GroupHeader, k, m_groupStart[k], &cancelled));
             if (cancelled)
                 continue;
-            place(header, BandKind::GroupHeader, k, m_groupStart[k], items);
-            m_y += header.height;
+            place(BandKind::GroupHeader, k, m_groupStart[k], fitted);
+            m_y += fitted.height;
         }
         m_bodyTop = m_y;
     }
@@ -297,7 +367,7 @@ private:
         if (height(band) <= 0)
             return;
         bool cancelled = false;
-        const auto items = format(band, kind, group, row, &cancelled);
+        const Fitted fitted = fit(band, format(band, kind, group, row, &cancelled));
         if (cancelled)
             return;
         // A title in the report header keeps the first group company.
@@ -307,12 +377,12 @@ private:
         // size, so a band taller than a page cannot move on forever; a group
         // kept together moves only when it would fit on the next page.
         const qreal room = m_footerTop - m_y + 1e-9;
-        const qreal need = std::max(band.height, keep);
+        const qreal need = std::max(fitted.height, keep);
         if (m_pageHasBody
-            && (band.height > room || (need > room && need <= m_footerTop - m_bodyTop)))
+            && (fitted.height > room || (need > room && need <= m_footerTop - m_bodyTop)))
             newPage();
-        place(band, kind, group, row, items);
-        m_y += band.height;
+        place(kind, group, row, fitted);
+        m_y += fitted.height;
         m_pageHasBody = true;
         m_pageHasGroupOrDetail = m_pageHasGroupOrDetail || kind != BandKind::ReportHeader;
         if (band.newPageAfter)
@@ -392,22 +462,81 @@ private:
         return items;
     }
 
-    void place(const ReportBand& band, BandKind kind, int group, int row,
-               const QVector<Instance>& items)
+    // A band instance with its items where they land once texts that do not
+    // fit have grown.
+    struct Fitted {
+        QVector<Instance> items;
+        QVector<QRectF> rects;
+        qreal height = 0;
+    };
+
+    QFont fontOf(const ReportItem& item) const
+    {
+        return item.font ? item.font->resolve(m_def.font) : m_def.font;
+    }
+
+    // A text too wide for its box wraps and its box grows downwards; what
+    // lies below it in the band moves down as far, and the band grows with
+    // it. Nothing is ever cut.
+    Fitted fit(const ReportBand& band, QVector<Instance> items) const
+    {
+        Fitted f;
+        f.height = band.height;
+        const int n = int(items.size());
+        QVector<qreal> extra(n, 0);
+        for (int i = 0; i < n; ++i) {
+            const Instance& inst = items[i];
+            const ReportItem& item = *inst.item;
+            f.rects << item.rect;
+            if (!inst.visible || !isText(item.kind) || inst.text.isEmpty())
+                continue;
+            const qreal need = m_measure.neededHeight(inst.text, fontOf(item), item.rect.width(),
+                                                      item.wordWrap);
+            if (need > item.rect.height() + 1e-6)
+                extra[i] = need - item.rect.height();
+        }
+        qreal growth = 0;
+        for (int j = 0; j < n; ++j) {
+            const QRectF own = items[j].item->rect.normalized();
+            qreal shift = 0;
+            for (int i = 0; i < n; ++i)
+                if (extra[i] > 0 && i != j
+                    && items[i].item->rect.bottom() <= own.top() + 1e-6)
+                    shift = std::max(shift, extra[i]);
+            f.rects[j].translate(0, shift);
+            f.rects[j].setHeight(f.rects[j].height() + extra[j]);
+            growth = std::max(growth, shift + extra[j]);
+        }
+        f.height += growth;
+        f.items = std::move(items);
+        return f;
+    }
+
+    qreal fittedHeight(const ReportBand& band, BandKind kind, int group, int row) const
+    {
+        if (height(band) <= 0)
+            return 0;
+        bool cancelled = false;
+        const Fitted f = fit(band, format(band, kind, group, row, &cancelled));
+        return cancelled ? 0 : f.height;
+    }
+
+    void place(BandKind kind, int group, int row, const Fitted& fitted)
     {
         LaidOutPage& page = m_out.pages.back();
         const QPointF origin(m_def.margins.left(), m_y);
         page.bands << PlacedBand{kind, group, row,
-                                 QRectF(origin, QSizeF(m_def.contentWidth(), band.height))};
-        for (const Instance& inst : items) {
+                                 QRectF(origin, QSizeF(m_def.contentWidth(), fitted.height))};
+        for (int index = 0; index < fitted.items.size(); ++index) {
+            const Instance& inst = fitted.items[index];
             const ReportItem& item = *inst.item;
             if (!inst.visible)
                 continue;
             PlacedItem p;
-            p.rect = item.rect.translated(origin);
+            p.rect = fitted.rects[index].translated(origin);
             p.name = item.name;
             p.text = inst.text;
-            p.font = item.font ? item.font->resolve(m_def.font) : m_def.font;
+            p.font = fontOf(item);
             p.alignment = item.alignment;
             p.wordWrap = item.wordWrap;
             p.lineWidth = item.lineWidth;
@@ -453,9 +582,17 @@ private:
     bool m_breakPending = false;
     QVector<QPair<int, int>> m_pageNumbers; // page, item index
     LaidOutReport m_out;
+    mutable TextMeasure m_measure;
 };
 
 } // namespace
+
+QTextOption ReportTextOption(Qt::Alignment alignment)
+{
+    QTextOption option(alignment);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return option;
+}
 
 LaidOutReport LayoutReport(const ReportDefinition& definition, const ReportRows& rows,
                            const QLocale& locale)

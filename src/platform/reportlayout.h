@@ -7,6 +7,7 @@
 #include "platform/reportdefinition.h"
 
 #include <QLocale>
+#include <QTextOption>
 
 namespace vestra {
 
@@ -114,6 +115,13 @@ private:
     bool m_cancelled = false;
 };
 
+// How report texts flow in their boxes, when laid out and when painted: at
+// word boundaries, inside a word only when the word alone is wider than the
+// box. Texts are never cut short.
+QTextOption ReportTextOption(Qt::Alignment alignment);
+
+// Lays the report out. A text wider than its box wraps onto more lines and
+// its band grows to hold them.
 LaidOutReport LayoutReport(const ReportDefinition& definition, const ReportRows& rows,
                            const QLocale& locale = QLocale());
 

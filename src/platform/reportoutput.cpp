@@ -1,6 +1,5 @@
 #include "platform/reportoutput.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -49,19 +48,11 @@ void PaintReportPage(QPainter& painter, const LaidOutPage& page, qreal pixelsPer
         case PlacedItem::Text: {
             painter.setPen(Qt::black);
             painter.setFont(item.font);
+            // The layout gave a text that does not fit on one line the room
+            // for its lines; it wraps here the same way and is never cut.
             QString text = item.text;
-            if (item.wordWrap) {
-                painter.save();
-                painter.setClipRect(rect);
-                painter.drawText(rect, int(item.alignment) | Qt::TextWordWrap, text);
-                painter.restore();
-                break;
-            }
-            // Measured on the device: printer and screen fonts differ in width.
-            const QFontMetricsF metrics(item.font, painter.device());
-            if (metrics.horizontalAdvance(text) > rect.width())
-                text = metrics.elidedText(text, Qt::ElideRight, rect.width());
-            painter.drawText(rect, int(item.alignment) | Qt::TextSingleLine, text);
+            text.replace(u'\n', QChar::LineSeparator);
+            painter.drawText(rect, text, ReportTextOption(item.alignment));
             break;
         }
         case PlacedItem::Line:

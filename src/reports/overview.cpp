@@ -55,14 +55,16 @@ struct Column {
     qreal width;
 };
 
-// The start and end show as times of day; the rest as stored.
+// The start and end show as times of day; the rest as stored. Times and
+// phone numbers ("+45 70 00 00 00") fit on one line of A4 portrait; longer
+// names and descriptions wrap.
 const Column kColumns[] = {
-    {"Start", R"(=DateAdd("n", bstart, #12:00:00 AM#))", 8, 13},
-    {"End", R"(=DateAdd("n", bslut, #12:00:00 AM#))", 22, 13},
-    {"Ressource", "Lokalenavn", 36, 33},
-    {"Description", "Beskrivelse", 70, 46},
-    {"Account", "Kontonavn", 117, 38},
-    {"Phone", "Kontotlf", 156, 24},
+    {"Start", R"(=DateAdd("n", bstart, #12:00:00 AM#))", 2, 11},
+    {"End", R"(=DateAdd("n", bslut, #12:00:00 AM#))", 14, 11},
+    {"Ressource", "Lokalenavn", 26, 32},
+    {"Description", "Beskrivelse", 59, 50},
+    {"Account", "Kontonavn", 110, 40},
+    {"Phone", "Kontotlf", 151, 29},
 };
 const char* const kItemNames[] = {"Bstart",      "Bslut",     "Lokalenavn",
                                   "Beskrivelse", "Kontonavn", "Kontotlf"};
@@ -106,8 +108,11 @@ ReportDefinition overviewDefinition(const ReportPeriod& period, const OverviewKi
                        .bold());
     day.header.add(ReportItem::line({0, 8.5}, {w, 8.5}));
 
+    // A day that goes on over a page brings its group and type along, so
+    // no line on the new page stands without its headings.
     ReportGroup& group = def.addGroup(QStringLiteral("overgruppenr"));
     group.header.height = 6.5;
+    group.header.repeatOnNewPage = true;
     group.keep = GroupKeep::WithFirstDetail;
     group.header.add(ReportItem::field(QStringLiteral("OverGruppenavn"), {2, 0.5, 120, 6})
                          .named(QStringLiteral("OverGruppenavn"))
@@ -115,6 +120,7 @@ ReportDefinition overviewDefinition(const ReportPeriod& period, const OverviewKi
 
     ReportGroup& type = def.addGroup(QStringLiteral("Lokalitetsnr"));
     type.header.height = 5.5;
+    type.header.repeatOnNewPage = true;
     type.keep = GroupKeep::WithFirstDetail;
     ReportItem typeName = ReportItem::field(QStringLiteral("Lokalitetsnavn"), {5, 0, 120, 5.5})
                               .named(QStringLiteral("Lokalitetsnavn"));

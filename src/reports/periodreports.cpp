@@ -1,5 +1,6 @@
 #include "reports/periodreports.h"
 
+#include "platform/reportformat.h"
 #include "reports/reportcommon.h"
 #include "session/session.h"
 
@@ -51,7 +52,7 @@ void addFigures(ReportBand& band, const QString& prefix, qreal top, qreal height
     const QString fields[] = {QStringLiteral("Bdato"), QStringLiteral("Antalpers"),
                               QStringLiteral("antaltimer"), QStringLiteral("Pris")};
     const QString formats[] = {QStringLiteral("#,##0"), QStringLiteral("#,##0"),
-                               QStringLiteral("#,##0.00"), QStringLiteral("#,##0.00")};
+                               QStringLiteral("#,##0.00"), QLatin1String(kAmountFormat)};
     for (int i = 0; i < 4; ++i) {
         const QRectF rect(kFigureX[i], top, kFigureW, height);
         ReportItem item = i == 0 ? ReportItem::count(fields[i], rect, formats[i], scope)

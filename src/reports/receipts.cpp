@@ -1,5 +1,6 @@
 #include "reports/receipts.h"
 
+#include "booking/price.h"
 #include "platform/database.h"
 #include "platform/messages.h"
 #include "platform/reportformat.h"
@@ -128,7 +129,7 @@ void addDetail(ReportDefinition& def, Kind kind)
         band.add(ReportItem::field(QStringLiteral("Lokalenavn"), {kItemX, 0, kItemW, 5.5})
                      .named(QStringLiteral("Lokalenavn")));
     band.add(ReportItem::field(QStringLiteral("Pris"), {w - kFeeW, 0, kFeeW, 5.5},
-                               QStringLiteral("0.00"))
+                               QLatin1String(kAmountFormat))
                  .named(QStringLiteral("Pris"))
                  .alignedRight());
 }
@@ -137,7 +138,7 @@ void addDetail(ReportDefinition& def, Kind kind)
 ReportItem amount(const QString& name, const QRectF& rect)
 {
     ReportItem item = ReportItem::label({}, rect);
-    item.format = QStringLiteral("Standard");
+    item.format = QLatin1String(kAmountFormat);
     return item.named(name).alignedRight();
 }
 
@@ -153,8 +154,8 @@ void addReportFooter(ReportDefinition& def, bool taxbool, double taxPercent)
                  .wrapped());
     band.add(ReportItem::line({x, 2}, {w, 2}));
     band.add(ReportItem::label(QStringLiteral("Sum"), {x, 3, 40, 6}));
-    band.add(ReportItem::sum(QStringLiteral("Pris"), {w - 40, 3, 40, 6}, QStringLiteral("0.00"),
-                             kWholeReport)
+    band.add(ReportItem::sum(QStringLiteral("Pris"), {w - 40, 3, 40, 6},
+                             QLatin1String(kAmountFormat), kWholeReport)
                  .named(QStringLiteral("txtPris"))
                  .alignedRight());
 
@@ -179,12 +180,9 @@ void addReportFooter(ReportDefinition& def, bool taxbool, double taxPercent)
                                {0, 44, 130, 7}));
 
     band.onFormat = [taxbool, taxPercent](BandFormat& f) {
-        // The rule works on the sum as printed, two decimals.
-        bool ok = false;
-        double shown = f.locale().toDouble(f.text(QStringLiteral("txtPris")), &ok);
-        if (!ok)
-            shown = f.value(QStringLiteral("txtPris")).toDouble();
-        const ReceiptTax tax = ReceiptTaxLine(shown, taxbool, taxPercent, f.locale());
+        // The rule works on the sum as printed, to the cent.
+        const ReceiptTax tax = ReceiptTaxLine(f.value(QStringLiteral("txtPris")).toDouble(),
+                                              taxbool, taxPercent, f.locale());
         f.setText(QStringLiteral("Taxtex"), tax.caption);
         f.setValue(QStringLiteral("taxbel"), tax.tax);
         f.setValue(QStringLiteral("total"), tax.total);
@@ -225,10 +223,11 @@ Statement SeriesReceiptStatement(int gennr)
 
 ReceiptTax ReceiptTaxLine(double shownSum, bool taxbool, double taxPercent, const QLocale& locale)
 {
+    // The booking form works its tax out the same way, so both show the same total.
+    const TaxedAmount t = AddTax(shownSum, taxbool ? taxPercent : 0.0);
     if (!taxbool)
-        return {QStringLiteral("No Tax"), 0, shownSum};
-    const double tax = shownSum * taxPercent / 100;
-    return {QStringLiteral("Tax ") + PlainNumber(taxPercent, locale) + u'%', tax, shownSum + tax};
+        return {QStringLiteral("No Tax"), 0, t.total};
+    return {QStringLiteral("Tax ") + PlainNumber(taxPercent, locale) + u'%', t.tax, t.total};
 }
 
 std::optional<Report> BuildSingleReceipt(Database& db, int bookingnr, bool taxbool,

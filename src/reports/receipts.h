@@ -22,8 +22,9 @@ class Database;
 Statement SingleReceiptStatement(int bookingnr);
 Statement SeriesReceiptStatement(int gennr);
 
-// The footer's tax rule for the sum S as shown and the tax percent P:
-// with tax, "Tax P%", S*P/100 and S + S*P/100; without, "No Tax", 0 and S.
+// The footer's tax rule for the sum S (taken to the cent, as printed) and
+// the tax percent P: with tax, "Tax P%", S*P/100 and S + S*P/100; without,
+// "No Tax", 0 and S. Rounded as the booking form rounds (AddTax).
 struct ReceiptTax {
     QString caption;
     double tax = 0;

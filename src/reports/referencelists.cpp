@@ -1,5 +1,6 @@
 #include "reports/referencelists.h"
 
+#include "platform/reportformat.h"
 #include "reports/reportcommon.h"
 #include "session/session.h"
 
@@ -18,18 +19,20 @@ struct Column {
 const Column kDomesticColumns[] = {
     {"Lokalenavn", "Room Name", 40},
     {"maxprs", "#Pers", 12, "", true},
-    {"Lejetime", "Fee/Hour", 20, "#,##0.00", true},
+    {"Lejetime", "Fee/Hour", 20, kAmountFormat, true},
     {"lokbeskrivelse", "Description", 55},
     {"Lokfastinv", "Fixture", 36},
 };
 
-// Equipment: brand, model and supplier data need the paper's width.
+// Equipment: brand, model and supplier data need the paper's width. Dates
+// with their four-digit year and phone numbers fit on one line; longer
+// names wrap.
 const Column kEquipmentColumns[] = {
-    {"Lokalenavn", "Resource Name", 36}, {"Lejetime", "Fee/Hour", 18, "#,##0.00", true},
-    {"lokfabrikat", "Brand", 25},        {"lokmodel", "Model", 25},
-    {"loksernr", "Serial No#", 25},      {"lokårgang", "Year", 11},
-    {"Leverandør", "Supplier", 32},      {"Garantislut", "Warranty", 20, "Short Date"},
-    {"levphone", "Phone", 24},           {"nextservice", "Service", 20, "Short Date"},
+    {"Lokalenavn", "Resource Name", 34}, {"Lejetime", "Fee/Hour", 18, kAmountFormat, true},
+    {"lokfabrikat", "Brand", 22},        {"lokmodel", "Model", 22},
+    {"loksernr", "Serial No#", 22},      {"lokårgang", "Year", 11},
+    {"Leverandør", "Supplier", 30},      {"Garantislut", "Warranty", 23, "Short Date"},
+    {"levphone", "Phone", 31},           {"nextservice", "Service", 23, "Short Date"},
 };
 
 // Columns start under the type name; a right-aligned figure keeps clear

@@ -13,13 +13,15 @@ struct ReportBand;
 class ReportDefinition;
 struct Session;
 
-// "Name, Address, Zip City" and "Phone: ..., eMail: ..." from the session.
+// "Name, Address, Zip City" and "Phone: ..., eMail: ..." from the session;
+// a part that is not set is left out with its comma.
 QString InstitutionLine1(const Session& s);
 QString InstitutionLine2(const Session& s);
 
-// Adds a rule and the two institution lines below whatever the page footer
-// already holds, growing the footer to fit. The first line is named
-// firstName ("Cinfo1"; one receipt spells it "CInfo1"), the second "Cinfo2".
+// Adds a rule, the two institution lines and "Page n of m" (item "PageNo")
+// below whatever the page footer already holds, growing the footer to fit.
+// The first line is named firstName ("Cinfo1"; one receipt spells it
+// "CInfo1"), the second "Cinfo2".
 void AddInstitutionFooter(ReportDefinition& def, const Session& s,
                           const QString& firstName = QStringLiteral("Cinfo1"));
 

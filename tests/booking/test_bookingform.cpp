@@ -2,6 +2,7 @@
 #include "booking/searchinfoform.h"
 #include "platform/externalurls.h"
 #include "platform/windowregistry.h"
+#include "reports/receipts.h"
 #include "support/fixture.h"
 
 #include <QCheckBox>
@@ -122,20 +123,87 @@ TEST_F(Form, AgreedPriceIsTypedAndStored)
     EXPECT_EQ(child<QLineEdit>(f, "Pris")->text(), "300");
 }
 
-TEST_F(Form, AFeeThatIsNotANumberIsNotLost)
+TEST_F(Form, AFeeTheLocaleCannotReadIsRefusedAndKeptAsTyped)
 {
-    BookingForm* f = open(room);
-    QTest::mouseClick(child<QRadioButton>(f, "aftres"), Qt::LeftButton);
-    auto* price = child<QLineEdit>(f, "Pris");
-    price->setText("ten");
-    f->close();
-    EXPECT_TRUE(f->isVisible()) << "the window stays so the fee can be corrected";
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown()[0].title, "Error");
-    EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 0);
-    price->setText("99");
-    f->close();
-    EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 99);
+    // English "150,50" is no amount: its comma is a misplaced group separator,
+    // not a decimal comma, and must not be stored as 15050. Nor is English
+    // notation an amount to a Danish form, nor an exponent or "inf".
+    const struct {
+        QLocale locale;
+        const char* typed;
+    } cases[] = {{QLocale(QLocale::Danish, QLocale::Denmark), "ten"},
+                 {QLocale(QLocale::English, QLocale::UnitedStates), "150,50"},
+                 {QLocale(QLocale::English, QLocale::UnitedStates), "1,2,3"},
+                 {QLocale(QLocale::Danish, QLocale::Denmark), "1,250.50"},
+                 {QLocale(QLocale::English, QLocale::UnitedStates), "1e3"},
+                 {QLocale(QLocale::English, QLocale::UnitedStates), "inf"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QLocale::setDefault(c.locale);
+        messages.clear();
+        BookingForm* f = open(room);
+        QTest::mouseClick(child<QRadioButton>(f, "aftres"), Qt::LeftButton);
+        auto* price = child<QLineEdit>(f, "Pris");
+        price->setText(c.typed);
+        f->close();
+        EXPECT_TRUE(f->isVisible()) << "the window stays so the fee can be corrected";
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_EQ(messages.shown()[0].title, "Error");
+        EXPECT_EQ(price->text(), c.typed);
+        EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 0);
+        price->setText("99");
+        f->close();
+        EXPECT_FALSE(f->isVisible());
+        EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 99);
+        Database d = db();
+        d.exec("UPDATE Booking SET Pris = 0");
+    }
+}
+
+TEST_F(Form, TaxAndTotalAreTheReceiptsForHalfCentAmounts)
+{
+    // Each fee gives a half cent somewhere; both round it away from zero.
+    const struct {
+        const char* fee;
+        double percent;
+        const char* tax;
+        const char* total;
+    } cases[] = {
+        {"1250,50", 25, "312,63", "1.563,13"},
+        {"2,10", 25, "0,53", "2,63"},
+        {"0,90", 5, "0,05", "0,95"},       // 0.045 is stored a hair below the half
+        {"1000,125", 25, "250,03", "1.250,16"}, // the fee itself is taken to the cent
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fee);
+        session().TaxPercent = c.percent;
+        BookingForm* f = open(room);
+        QTest::mouseClick(child<QRadioButton>(f, "aftres"), Qt::LeftButton);
+        child<QLineEdit>(f, "Pris")->setText(c.fee);
+        EXPECT_EQ(child<QLabel>(f, "taxbel")->text(), c.tax);
+        EXPECT_EQ(child<QLabel>(f, "intax")->text(), c.total);
+        f->close();
+
+        Database d = db();
+        auto receipt = BuildSingleReceipt(d, room, true, c.percent);
+        ASSERT_TRUE(receipt.has_value());
+        const LaidOutReport r = receipt->layout();
+        EXPECT_EQ(r.textsNamed("taxbel"), QStringList{c.tax});
+        EXPECT_EQ(r.textsNamed("total"), QStringList{c.total});
+    }
+}
+
+TEST_F(Form, ReceiptPrintsSumTaxAndTotalInOneGroupedFormat)
+{
+    Database d = db();
+    d.exec("UPDATE Booking SET Pris = 1250.5 WHERE Bookingnr = ?", {room});
+    auto receipt = BuildSingleReceipt(d, room, true, 25);
+    ASSERT_TRUE(receipt.has_value());
+    const LaidOutReport r = receipt->layout();
+    EXPECT_EQ(r.textsNamed("Pris"), QStringList{"1.250,50"});
+    EXPECT_EQ(r.textsNamed("txtPris"), QStringList{"1.250,50"});
+    EXPECT_EQ(r.textsNamed("taxbel"), QStringList{"312,63"});
+    EXPECT_EQ(r.textsNamed("total"), QStringList{"1.563,13"});
 }
 
 TEST_F(Form, OpeningTheFormAgainStoresItsEditsFirst)

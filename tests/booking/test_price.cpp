@@ -68,10 +68,63 @@ TEST(PriceText, AmountsUseTheLocale)
     EXPECT_EQ(FormatAmount(375, QLocale::c()), "375.00");
     EXPECT_EQ(PlainPrice(300, danish), "300");
     EXPECT_EQ(PlainPrice(1250.5, danish), "1250,5") << "plain: no grouping";
-    EXPECT_EQ(ParsePrice("1250,5", danish), 1250.5);
-    EXPECT_EQ(ParsePrice("1250.5", danish), 1250.5) << "a point is understood too";
-    EXPECT_EQ(ParsePrice("", danish), 0.0);
-    EXPECT_FALSE(ParsePrice("ten", danish).has_value());
+}
+
+TEST(PriceText, ATypedAmountIsReadOnlyAsTheLocaleWritesIt)
+{
+    const QLocale danish(QLocale::Danish, QLocale::Denmark);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const struct {
+        const QLocale* locale;
+        const char* text;
+        std::optional<double> value;
+    } cases[] = {
+        {&danish, "1250,5", 1250.5},
+        {&danish, "1.250,50", 1250.5},
+        {&danish, "1.250", 1250},      // a group separator where it belongs
+        {&danish, "1250.5", 1250.5},   // a point that cannot group is the decimal point
+        {&danish, " 99 ", 99},
+        {&danish, "-12,5", -12.5},
+        {&danish, "", 0},
+        {&danish, "ten", std::nullopt},
+        {&danish, "1,2,3", std::nullopt},
+        {&danish, "12,5.0", std::nullopt},
+        {&danish, "1.25.0", std::nullopt},
+        {&english, "150.50", 150.5},
+        {&english, "1,250.50", 1250.5},
+        {&english, "150,50", std::nullopt}, // not 15050
+        {&english, "1,25", std::nullopt},
+        {&english, "1250,5", std::nullopt},
+        {&english, "12.5.1", std::nullopt},
+        {&english, ",", std::nullopt},
+        {&english, "12 kr", std::nullopt},
+        {&english, "1e3", std::nullopt},
+        {&english, "inf", std::nullopt},
+        {&english, "nan", std::nullopt},
+        {&english, "1,50,000", std::nullopt},
+        {&danish, "1,250.50", std::nullopt}, // neither Danish nor a plain point
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParsePrice(c.text, *c.locale), c.value)
+            << c.text << " in " << c.locale->name().toStdString();
+}
+
+TEST(PriceText, TaxIsRoundedOnItsOwnAndTheTotalAddsUp)
+{
+    const struct {
+        double amount, percent, tax, total;
+    } cases[] = {
+        {1250.5, 25, 312.63, 1563.13}, // the half cent goes up
+        {1000.125, 25, 250.03, 1250.16}, // the amount is taken to the cent first
+        {0.9, 5, 0.05, 0.95},
+        {-2.1, 25, -0.53, -2.63}, // a credit rounds away from zero too
+        {300, 0, 0, 300},
+    };
+    for (const auto& c : cases) {
+        const TaxedAmount t = AddTax(c.amount, c.percent);
+        EXPECT_DOUBLE_EQ(t.tax, c.tax) << c.amount;
+        EXPECT_DOUBLE_EQ(t.total, c.total) << c.amount;
+    }
 }
 
 TEST(MailTarget, IsBuiltExactly)

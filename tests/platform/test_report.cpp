@@ -9,6 +9,7 @@
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -41,11 +42,14 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
         {1234567.891, "#,##0", &kUs, "1,234,568"},
         {1250.5, "0.00", &kDanish, "1250,50"},
         {0.4, "0", &kUs, "0"},
-        // halves go to the even digit, also where binary storage misses the half
-        {0.125, "0.00", &kUs, "0.12"},
+        // halves go away from zero, also where binary storage misses the half
+        {0.125, "0.00", &kUs, "0.13"},
         {0.375, "0.00", &kUs, "0.38"},
         {2.675, "0.00", &kUs, "2.68"},
-        {2.5, "0", &kUs, "2"},
+        {2.5, "0", &kUs, "3"},
+        {312.625, "#,##0.00", &kDanish, "312,63"},
+        {1563.125, "Standard", &kDanish, "1.563,13"},
+        {-0.125, "0.00", &kUs, "-0.13"},
         // signs, sections, optional digits, percent, literal text
         {-3.5, "0.00", &kUs, "-3.50"},
         {-0.001, "0.00", &kUs, "0.00"},
@@ -89,6 +93,20 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
                   QString::fromUtf8(c.expected))
             << c.format << " on " << c.value.toString().toStdString() << " in "
             << c.locale->name().toStdString();
+}
+
+TEST(ReportFormat, AmountsRoundHalvesAwayFromZeroAndPrintGrouped)
+{
+    const struct {
+        double value, rounded;
+    } cases[] = {{312.625, 312.63}, {0.125, 0.13}, {2.675, 2.68}, {1.005, 1.01},
+                 {-0.125, -0.13},   {0.124, 0.12}, {-0.004, 0},   {1e6 + 0.005, 1e6 + 0.01}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(RoundAmount(c.value), c.rounded) << c.value;
+    EXPECT_DOUBLE_EQ(RoundAmount(2.5, 0), 3);
+    EXPECT_EQ(FormatAmount(1563.125, kDanish), "1.563,13");
+    EXPECT_EQ(FormatAmount(1250.5, kUs), "1,250.50");
+    EXPECT_EQ(FormatAmount(-0.001, kUs), "0.00");
 }
 
 TEST(ReportFormat, PlainNumberForCaptionsLikeTheTaxLine)
@@ -472,6 +490,117 @@ TEST(ReportLayoutTest, KeepRulesMoveAGroupRatherThanSplitIt)
     }
 }
 
+// The first page on which a group header is the last band above the footer, or -1.
+int pageEndingInAHeading(const LaidOutReport& r)
+{
+    for (int p = 0; p < r.pageCount(); ++p) {
+        BandKind last = BandKind::PageHeader;
+        for (const PlacedBand& b : r.pages[p].bands)
+            if (b.kind != BandKind::PageFooter && b.kind != BandKind::PageHeader)
+                last = b.kind;
+        if (last == BandKind::GroupHeader)
+            return p;
+    }
+    return -1;
+}
+
+TEST(ReportLayoutTest, AHeadingIsNeverTheLastThingOnAPage)
+{
+    // A heading's first line is a plain row, a row whose text wraps onto
+    // several lines, or, where rows print nothing themselves (totals), the
+    // footer of the first inner group. Group A's rows push group B's heading
+    // through every position near the bottom of page 1.
+    enum Shape { Rows, WrappingRows, Totals };
+    const QString longText = QStringLiteral("a description far too long for its narrow column, "
+                                            "so that it takes four or five lines");
+    for (Shape shape : {Rows, WrappingRows, Totals}) {
+        for (int filler = 36; filler < 52; ++filler) {
+            SCOPED_TRACE(testing::Message() << "shape " << shape << ", " << filler << " rows");
+            ReportDefinition def;
+            def.pageHeader.height = 8;
+            ReportGroup& g = def.addGroup("Gruppe");
+            g.keep = GroupKeep::WithFirstDetail;
+            g.header.height = 8;
+            g.header.add(ReportItem::field("Gruppe", {0, 0, 80, 8}).named("group"));
+            if (shape == Totals) {
+                ReportGroup& item = def.addGroup("Item");
+                item.footer.height = 6;
+                item.footer.add(ReportItem::field("Item", {5, 0, 40, 6}).named("line"));
+                def.detail.height = 0;
+            } else {
+                def.detail.height = 5.5;
+                def.detail.add(ReportItem::field("Text", {5, 0, 30, 5.5}).named("line"));
+            }
+            def.pageFooter.height = 10;
+            ReportRows rows({"Gruppe", "Item", "Text"});
+            for (int i = 0; i < filler; ++i)
+                rows.append({"Group A", i, QStringLiteral("row %1").arg(i)});
+            for (int i = 0; i < 3; ++i)
+                rows.append({"Group B", 100 + i,
+                             shape == WrappingRows && i == 0 ? longText : QStringLiteral("b")});
+            const LaidOutReport r = LayoutReport(def, rows, kUs);
+            EXPECT_EQ(pageEndingInAHeading(r), -1);
+            const int headerPage = r.pageOf("Group B");
+            const QString firstLine = shape == Totals ? QStringLiteral("100")
+                                      : shape == Rows ? QStringLiteral("b")
+                                                      : longText;
+            int firstLinePage = -1;
+            for (int p = 0; p < r.pageCount() && firstLinePage < 0; ++p)
+                if (r.pages[p].textsNamed("line").contains(firstLine))
+                    firstLinePage = p;
+            EXPECT_EQ(headerPage, firstLinePage);
+        }
+    }
+}
+
+TEST(ReportLayoutTest, ATextTooWideForItsBoxWrapsAndItsRowGrows)
+{
+    ReportDefinition def;
+    def.detail.height = 5;
+    def.detail.add(ReportItem::field("Text", {0, 0, 30, 5}).named("text"));
+    def.detail.add(ReportItem::field("Phone", {40, 0, 40, 5}).named("phone"));
+    def.detail.add(ReportItem::line({0, 5}, {80, 5}).named("rule"));
+    def.detail.add(ReportItem::field("Note", {0, 5, 80, 4}).named("note").wrapped());
+    def.detail.height = 9;
+    const ReportRows rows({"Text", "Phone", "Note"},
+                          {{"short", "+45 7000 0000", "ok"},
+                           {"a description far too long for thirty millimetres", "+45 7000 0001",
+                            "ok"},
+                           {"short", "+45 7000 0002", "a remark that runs on and on and does not "
+                                                      "end within one line of eighty millimetres"},
+                           {"last", "+45 7000 0003", "ok"}});
+    const LaidOutReport r = LayoutReport(def, rows, kUs);
+    ASSERT_EQ(r.pageCount(), 1);
+    const QVector<PlacedBand> bands = r.pages[0].bandsOf(BandKind::Detail);
+    ASSERT_EQ(bands.size(), 4);
+    EXPECT_DOUBLE_EQ(bands[0].rect.height(), 9) << "what fits keeps its height";
+    EXPECT_GT(bands[1].rect.height(), 12) << "a wrapped text takes its lines";
+    EXPECT_GT(bands[2].rect.height(), 10) << "a wrapped remark too";
+    for (int i = 1; i < 4; ++i)
+        EXPECT_NEAR(bands[i].rect.top(), bands[i - 1].rect.bottom(), 1e-9) << "rows never overlap";
+
+    // In the grown row the text keeps its width, its neighbour stays at the
+    // top and what lay below the text moves down by the growth.
+    QVector<const PlacedItem*> row;
+    for (const PlacedItem& item : r.pages[0].items)
+        if (bands[1].rect.contains(item.rect.center()))
+            row << &item;
+    const auto find = [&](const char* name) -> const PlacedItem* {
+        for (const PlacedItem* item : row)
+            if (item->name == name)
+                return item;
+        return nullptr;
+    };
+    ASSERT_TRUE(find("text") && find("phone") && find("rule") && find("note"));
+    const qreal growth = find("text")->rect.height() - 5;
+    EXPECT_GT(growth, 3);
+    EXPECT_DOUBLE_EQ(find("text")->rect.width(), 30);
+    EXPECT_DOUBLE_EQ(find("phone")->rect.top(), bands[1].rect.top());
+    EXPECT_DOUBLE_EQ(find("phone")->rect.height(), 5);
+    EXPECT_NEAR(find("rule")->rect.top(), bands[1].rect.top() + 5 + growth, 1e-9);
+    EXPECT_NEAR(find("note")->rect.top(), bands[1].rect.top() + 5 + growth, 1e-9);
+}
+
 TEST(ReportLayoutTest, ABandTallerThanAPageIsPlacedOnceInsteadOfLoopingForever)
 {
     ReportDefinition def = groupedList();
@@ -536,10 +665,17 @@ TEST(ReportLayoutTest, PicturesFromAnImageOrFromAPictureField)
 
 // ---------------------------------------------------------------- output
 
+// A poppler tool's output; a missing tool fails the test, as the test
+// setup installs the tools.
 QString runTool(const QString& program, const QStringList& args)
 {
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty()) {
+        ADD_FAILURE() << program.toStdString() << " is not installed";
+        return {};
+    }
     QProcess process;
-    process.start(program, args);
+    process.start(path, args);
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return {};
     return QString::fromUtf8(process.readAllStandardOutput());
@@ -565,6 +701,37 @@ TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePages)
         EXPECT_TRUE(page2.contains(text)) << text;
     EXPECT_FALSE(page2.contains("Group A"));
     EXPECT_FALSE(page2.contains("BOOKING OVERVIEW"));
+}
+
+// The text without any white space, so that a text wrapped onto several
+// lines reads as one.
+QString compact(QString text)
+{
+    return text.remove(QRegularExpression("\\s"));
+}
+
+TEST(ReportOutputTest, PdfHoldsEveryTextWholeHoweverNarrowItsBox)
+{
+    // Painting once cut what did not fit ("+45 7000 0..."): the page model
+    // still held the whole text, only the PDF shows the difference.
+    const QStringList texts = {"+45 7000 0000", "12/31/2026",
+                               "Audio Visual Supply Company of Northern Jutland",
+                               "Unbreakablewordlongerthanitsbox"};
+    ReportDefinition def;
+    def.detail.height = 5;
+    def.detail.add(ReportItem::field("Text", {0, 0, 14, 5}).named("text"));
+    ReportRows rows({"Text"});
+    for (const QString& text : texts)
+        rows.append({text});
+    QTemporaryDir dir;
+    const QString path = dir.filePath("narrow.pdf");
+    QString error;
+    ASSERT_TRUE(PrintToPdf(LayoutReport(def, rows, kUs), path, &error)) << error.toStdString();
+    const QString text = runTool("pdftotext", {path, "-"});
+    for (const QString& expected : texts)
+        EXPECT_TRUE(compact(text).contains(compact(expected)))
+            << expected.toStdString() << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(QChar(0x2026))) << "nothing is elided";
 }
 
 TEST(ReportOutputTest, PdfToAFolderThatIsNotThereFailsWithAReason)

@@ -1,5 +1,9 @@
 #include "reportfixture.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
 namespace vestra::test {
 
 void ReportFileTest::SetUp()
@@ -54,6 +58,24 @@ void ReportFileTest::archive(int day, int start, int end, int item, int account,
                        "Lokalenr, kontonr, Antalpers, Pris) VALUES (?, 'Old', ?, ?, ?, ?, ?, ?, ?)",
                        {day * 10 + item, day, start, end, item, account, persons, price}))
         << d.lastError().toStdString();
+}
+
+QString ReportFileTest::pdfText(const Report& report, const QString& fileName)
+{
+    const QString folder = qEnvironmentVariable("VESTRA_SHOTS", dir.path());
+    QDir().mkpath(folder);
+    const QString path = folder + u'/' + fileName;
+    QString error;
+    EXPECT_TRUE(report.printToPdf(path, &error)) << error.toStdString();
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty()) {
+        ADD_FAILURE() << "pdftotext is not installed";
+        return {};
+    }
+    QProcess process;
+    process.start(tool, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    EXPECT_TRUE(process.waitForFinished(60000) && process.exitCode() == 0);
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 } // namespace vestra::test

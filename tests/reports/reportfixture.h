@@ -3,6 +3,7 @@
 // lines in the session, for the report tests.
 
 #include "platform/reportlayout.h"
+#include "platform/reportoutput.h"
 #include "support/fixture.h"
 
 #include <QLocale>
@@ -17,6 +18,27 @@ protected:
 
     // An archived booking (Bookingarkiv).
     void archive(int day, int start, int end, int item, int account, int persons, double price);
+
+    // The report printed to a PDF file in the test's folder (or in
+    // VESTRA_SHOTS, to look at) and read back by pdftotext, page by page as
+    // printed: what the printout shows, cuts included. Fails the test when
+    // pdftotext is missing.
+    QString pdfText(const Report& report, const QString& fileName);
+
+    // The first page on which a group heading is the last band above the
+    // page footer, or -1.
+    static int pageEndingInAHeading(const LaidOutReport& r)
+    {
+        for (int p = 0; p < r.pageCount(); ++p) {
+            BandKind last = BandKind::PageHeader;
+            for (const PlacedBand& b : r.pages[p].bands)
+                if (b.kind != BandKind::PageFooter && b.kind != BandKind::PageHeader)
+                    last = b.kind;
+            if (last == BandKind::GroupHeader)
+                return p;
+        }
+        return -1;
+    }
 
     // The texts of the items of that name, over all pages.
     static QStringList named(const LaidOutReport& r, const char* name)

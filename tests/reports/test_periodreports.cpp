@@ -120,6 +120,25 @@ TEST_F(PeriodReportTest, ManyItemsFlowOverPagesWithTheirGroupRepeated)
     EXPECT_EQ(r.pages.back().textsNamed("ReportBookings"), QStringList{"65"});
 }
 
+TEST_F(PeriodReportTest, AGroupOrTypeHeadingStaysWithItsFirstLine)
+{
+    // Items added to Meeting rooms push the Equipment and Projectors
+    // headings through every place near the bottom of a page. The rows
+    // print nothing themselves, so a heading's first line is an item's total.
+    Database d = db();
+    for (int i = 0; i < 90; ++i) {
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (?, 10, ?)",
+                           {500 + i, QStringLiteral("Cell %1").arg(i, 2, 10, QChar('0'))}));
+        archive(kDay + 1, 600, 660, 500 + i, jane, 1, 10);
+        if (i < 20)
+            continue;
+        const LaidOutReport r = totals();
+        SCOPED_TRACE(i);
+        EXPECT_EQ(pageEndingInAHeading(r), -1);
+        EXPECT_EQ(r.pageOf("Projectors"), r.pageOf("Beamer"));
+    }
+}
+
 // ------------------------------------------------------------ overview
 
 class OverviewTest : public ReportFileTest {
@@ -186,6 +205,54 @@ TEST_F(OverviewTest, DaysGroupsAndTypesHeadTheirBookings)
 
     EXPECT_EQ(named(overview(OverviewChoice::All, kDay + 1, kDay + 1), "Beskrivelse"),
               QStringList{"Lost item"});
+}
+
+} // namespace
+} // namespace vestra::test
+
+namespace vestra::test {
+namespace {
+
+TEST_F(OverviewTest, PdfShowsWholePhoneNumbersDatesAndWrappedTexts)
+{
+    Database d = db();
+    d.exec("UPDATE Konti SET Kontotlf = '+45 7000 0000' WHERE ID = ?", {jane});
+    d.exec("UPDATE Konti SET Kontotlf = '+45 70 00 00 00' WHERE ID = ?", {bob});
+    const QString longTitle = QStringLiteral(
+        "Annual general meeting of the residents' association, with dinner afterwards");
+    d.exec("UPDATE Booking SET Beskrivelse = ? WHERE Beskrivelse = 'Board'", {longTitle});
+    auto report = BuildOverview(d, period(kDay, kDay + 7), OverviewKindsFor(OverviewChoice::All));
+    ASSERT_TRUE(report);
+    report->locale = kUs;
+    const QString text = pdfText(*report, QStringLiteral("overview.pdf"));
+    for (const char* whole : {"+45 7000 0000", "+45 70 00 00 00", "3/5/2024", "Tuesday", "9:00",
+                              "10:00", "Jane Miller", "Projector loan"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(whole))) << whole << "\n" << text.toStdString();
+    // The long title wraps within its column: every word is printed.
+    for (const QString& word : longTitle.split(u' '))
+        EXPECT_TRUE(text.contains(word)) << word.toStdString();
+    EXPECT_FALSE(text.contains(QChar(0x2026))) << "nothing is elided";
+}
+
+TEST_F(OverviewTest, AContinuedDayBringsItsGroupAndTypeHeadingsAlong)
+{
+    for (int i = 0; i < 70; ++i)
+        addBooking(kDay, 700 + i, 701 + i, 101, 10, jane, QStringLiteral("Slot %1").arg(i));
+    const LaidOutReport r = overview(OverviewChoice::All);
+    ASSERT_GE(r.pageCount(), 2);
+    EXPECT_EQ(pageEndingInAHeading(r), -1);
+    const LaidOutPage& second = r.pages[1];
+    // Page header, then the day, its group and its type, then the rows.
+    QVector<int> order;
+    for (const PlacedBand& b : second.bands)
+        if (b.kind == BandKind::GroupHeader)
+            order << b.group;
+        else if (b.kind == BandKind::Detail)
+            break;
+    EXPECT_EQ(order, (QVector<int>{0, 1, 2}));
+    EXPECT_EQ(second.textsNamed("Bdato").value(0), "3/5/2024");
+    EXPECT_EQ(second.textsNamed("OverGruppenavn").value(0), "Building A");
+    EXPECT_EQ(second.textsNamed("Lokalitetsnavn").value(0), "Meeting rooms");
 }
 
 } // namespace

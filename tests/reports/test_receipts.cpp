@@ -147,15 +147,16 @@ TEST_F(ReceiptTest, FooterShowsSumTaxAndTotalOfTheSeries)
     }
 }
 
-TEST_F(ReceiptTest, TotalsAboveAThousandAreGroupedAndTaxUsesTheSumAsPrinted)
+TEST_F(ReceiptTest, SumTaxAndTotalAreGroupedAlikeAndTaxUsesTheSumAsPrinted)
 {
-    // The sum 1500.375 prints as 1500.38; 10% of the printed figure gives a
+    // The sum 1500.375 prints as 1,500.38; 10% of the printed figure gives a
     // total of 1650.42, where the unrounded sum would give 1650.41.
     const int gennr = book(kDay, 1, 1000.125);
     db().exec("UPDATE Booking SET gennr = ? WHERE Bookingnr = ?", {gennr, gennr});
     book(kDay + 1, 1, 500.25, gennr);
     const LaidOutReport r = seriesReceipt(gennr, true, 10);
-    EXPECT_EQ(r.textsNamed("txtPris"), QStringList{"1500.38"});
+    EXPECT_EQ(r.textsNamed("Pris"), (QStringList{"1,000.13", "500.25"}));
+    EXPECT_EQ(r.textsNamed("txtPris"), QStringList{"1,500.38"});
     EXPECT_EQ(r.textsNamed("taxbel"), QStringList{"150.04"});
     EXPECT_EQ(r.textsNamed("total"), QStringList{"1,650.42"});
 }
@@ -255,7 +256,7 @@ TEST_F(ReceiptTest, LongSeriesRepeatsPageHeaderAndInstitutionFooterOnEveryPage)
     }
     EXPECT_EQ(r.textsNamed("Bookingnr").size(), 90);
     const LaidOutPage& last = r.pages.back();
-    EXPECT_EQ(last.textsNamed("txtPris"), QStringList{"9000.00"});
+    EXPECT_EQ(last.textsNamed("txtPris"), QStringList{"9,000.00"});
     EXPECT_EQ(last.textsNamed("total"), QStringList{"11,250.00"});
     EXPECT_EQ(r.textsNamed("Udate"),
               QStringList{FormatValue(QDate::currentDate(), "Short Date", kUs)});
@@ -291,18 +292,47 @@ TEST(InstitutionFooter, GoesBelowWhatThePageFooterAlreadyHolds)
     s.InstitutionEmail = "F";
     ReportDefinition def;
     def.pageFooter.height = 6;
-    def.pageFooter.add(ReportItem::pageNumber({0, 0, 40, 5}));
+    def.pageFooter.add(ReportItem::label("above", {0, 0, 40, 5}).named("above"));
     AddInstitutionFooter(def, s);
     const LaidOutPage page = LayoutReport(def, ReportRows(), kUs).pages.value(0);
-    const PlacedItem* number = page.find("");
+    const PlacedItem* above = page.find("above");
     const PlacedItem* info1 = page.find("Cinfo1");
     const PlacedItem* info2 = page.find("Cinfo2");
-    ASSERT_TRUE(number && info1 && info2);
+    const PlacedItem* number = page.find("PageNo");
+    ASSERT_TRUE(above && info1 && info2 && number);
     EXPECT_EQ(info1->text, "A, B, C D");
     EXPECT_EQ(info2->text, "Phone: E, eMail: F");
-    EXPECT_GE(info1->rect.top(), number->rect.bottom());
+    EXPECT_EQ(number->text, "Page 1 of 1");
+    EXPECT_GE(info1->rect.top(), above->rect.bottom());
     EXPECT_GT(info2->rect.top(), info1->rect.top());
+    EXPECT_GE(number->rect.left(), info1->rect.right() - 1e-9) << "beside the lines, not over them";
     EXPECT_LE(info2->rect.bottom(), def.paperSize().height() - def.margins.bottom() + 1e-6);
+}
+
+TEST(InstitutionFooter, PartsThatAreNotSetLeaveNoStrayCommas)
+{
+    const struct {
+        const char *name, *address, *zip, *city, *phone, *mail;
+        const char *line1, *line2;
+    } cases[] = {
+        {"My Institution", "", "", "", "", "", "My Institution", ""},
+        {"My Institution", "", "8000", "Aarhus", "", "a@b.dk", "My Institution, 8000 Aarhus",
+         "eMail: a@b.dk"},
+        {"My Institution", "High Road 5", "", "Aarhus", "12 34", "", "My Institution, High Road 5, Aarhus",
+         "Phone: 12 34"},
+        {"", "High Road 5", "8000", "", " ", "a@b.dk", "High Road 5, 8000", "eMail: a@b.dk"},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        s.InstitutionName = c.name;
+        s.InstitutionAddress = c.address;
+        s.InstitutionZip = c.zip;
+        s.InstitutionCity = c.city;
+        s.InstitutionPhone = c.phone;
+        s.InstitutionEmail = c.mail;
+        EXPECT_EQ(InstitutionLine1(s), c.line1);
+        EXPECT_EQ(InstitutionLine2(s), c.line2);
+    }
 }
 
 // ------------------------------------------------------------ output

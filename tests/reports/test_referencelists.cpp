@@ -5,6 +5,7 @@
 #include "reports/datobookingperiode.h"
 #include "reports/overview.h"
 #include "reports/periodreports.h"
+#include "reports/receipts.h"
 #include "reports/referencelists.h"
 #include "schedule/commands.h"
 #include "schedule/registerwindows.h"
@@ -137,7 +138,29 @@ TEST_F(ReferenceListTest, AccountsAreListedByTypeAndArchiveState)
         EXPECT_TRUE(r.pages[0].hasText(caption)) << caption;
 }
 
-TEST_F(ReferenceListTest, EveryReportCarriesTheInstitutionsLogo)
+TEST_F(ReferenceListTest, EquipmentListsPrintWholeDatesPhonesAndYears)
+{
+    Database d = db();
+    d.exec("UPDATE lokale SET levphone = '+45 7000 0000', Garantislut = '2026-12-31', "
+           "Leverandør = 'Audio Visual Supply Company of Northern Jutland' "
+           "WHERE lokalenr IN (201, 301)");
+    for (int kind : {2, 3}) {
+        SCOPED_TRACE(kind);
+        auto report = BuildResourceList(d, kind);
+        ASSERT_TRUE(report);
+        report->locale = kUs;
+        const QString text = pdfText(*report, QStringLiteral("reslist%1.pdf").arg(kind));
+        for (const char* whole : {"+45 7000 0000", "12/31/2026", kind == 2 ? "2021" : "2019",
+                                  kind == 2 ? "9/1/2025" : "1/15/2025"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(whole)))
+                << whole << "\n" << text.toStdString();
+        for (const char* word : {"Audio", "Visual", "Supply", "Company", "Northern", "Jutland"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(word))) << word;
+        EXPECT_FALSE(text.contains(QChar(0x2026))) << "nothing is elided";
+    }
+}
+
+TEST_F(ReferenceListTest, EveryReportCarriesLogoInstitutionAndPageCount)
 {
     QImage logo(60, 30, QImage::Format_RGB32);
     logo.fill(Qt::darkBlue);
@@ -145,6 +168,9 @@ TEST_F(ReferenceListTest, EveryReportCarriesTheInstitutionsLogo)
     QBuffer buffer(&png);
     logo.save(&buffer, "PNG");
     db().exec("UPDATE institutionsoplysninger SET Logopic = ?", {png});
+    // Enough bookings for the overview to take two pages.
+    for (int i = 0; i < 70; ++i)
+        addBooking(45350, 600 + i, 601 + i, 101, 10, jane, QStringLiteral("Slot %1").arg(i));
     Database d = db();
     const ReportPeriod period{45300, 45400, "2/6/2024", "5/16/2024"};
     const std::optional<Report> reports[] = {
@@ -153,13 +179,21 @@ TEST_F(ReferenceListTest, EveryReportCarriesTheInstitutionsLogo)
         BuildOverview(d, period, OverviewKindsFor(OverviewChoice::All)),
         BuildResourceList(d, 1),
         BuildResourceList(d, 3),
-        BuildAccountList(d)};
+        BuildAccountList(d),
+        BuildSingleReceipt(d, 1, true, 25)};
     for (const auto& report : reports) {
         ASSERT_TRUE(report);
         const LaidOutReport r = report->layout();
+        SCOPED_TRACE(r.title.toStdString());
         ASSERT_GE(r.pageCount(), 1);
-        EXPECT_NE(r.pages[0].find("Logorap"), nullptr) << named(r, "Title").join("").toStdString();
+        EXPECT_NE(r.pages[0].find("Logorap"), nullptr);
+        for (int p = 0; p < r.pageCount(); ++p) {
+            EXPECT_EQ(r.pages[p].textsNamed("PageNo"),
+                      QStringList{QStringLiteral("Page %1 of %2").arg(p + 1).arg(r.pageCount())});
+            EXPECT_EQ(r.pages[p].textsNamed("Cinfo1").size(), 1); // either spelling
+        }
     }
+    EXPECT_EQ(reports[2]->layout().pageCount(), 2);
 }
 
 // ------------------------------------------------------------ windows

@@ -540,6 +540,11 @@ int ScheduleGrid::displayEnd(const Block& b) const
     return std::min(b.start + m_slot, kDayMinutes);
 }
 
+int ScheduleGrid::fullEnd(const Block& b) const
+{
+    return b.end < b.start ? b.end + kDayMinutes : displayEnd(b);
+}
+
 int ScheduleGrid::columnFor(const Block& b) const
 {
     for (int c = 0; c < columnCount(); ++c) {
@@ -677,6 +682,8 @@ QString ScheduleGrid::blockDescription(int number) const
         parts << it->secondText;
     if (it->tentative)
         parts << tr("tentative");
+    if (continuesPastMidnight(*it))
+        parts << tr("continues the next day");
     return parts.join(QStringLiteral(", "));
 }
 

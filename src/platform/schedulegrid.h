@@ -211,6 +211,10 @@ private:
 
     // Placement.
     int displayEnd(const Block& b) const;
+    // The end counted on from the start's day: past 1440 for a block that
+    // runs past midnight.
+    int fullEnd(const Block& b) const;
+    bool continuesPastMidnight(const Block& b) const { return b.end > 0 && b.end < b.start; }
     int columnFor(const Block& b) const;
     void layoutBlocks() const;
     void invalidateLayout();

@@ -283,6 +283,46 @@ TEST_F(ScheduleGridTest, DraggingAnEdgeResizesSnappedToTheSlot)
     EXPECT_EQ(changed, (QList<int>{n, n, n}));
 }
 
+TEST_F(ScheduleGridTest, AnEdgeOfABlockPastMidnightMovesOnlyByWhatIsDragged)
+{
+    // 22:00 to 02:00 is drawn to the end of the day; its end lies in the next.
+    const int n = block(1320, 120, 10);
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    QRect r = grid->blockRect(n);
+    drag(QPoint(r.center().x(), r.bottom() - 1),
+         QPoint(r.center().x(), r.bottom() - 1 - rowHeight()));
+    EXPECT_EQ(grid->blockStart(n), 1320);
+    EXPECT_EQ(grid->blockEnd(n), 105) << "01:45, one slot earlier, not 23:45";
+    r = grid->blockRect(n);
+    drag(QPoint(r.center().x(), r.top() + 1),
+         QPoint(r.center().x(), r.top() + 1 + 2 * rowHeight()));
+    EXPECT_EQ(grid->blockStart(n), 1350);
+    EXPECT_EQ(grid->blockEnd(n), 105);
+    // Shift+Up/Down, the keyboard's way of dragging the bottom edge.
+    QTest::keyClick(grid.get(), Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(grid->blockEnd(n), 90);
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(grid->blockEnd(n), 120);
+    EXPECT_EQ(changed.size(), 5);
+}
+
+TEST_F(ScheduleGridTest, ABlockPastMidnightIsMarkedAsContinuing)
+{
+    // Same place and size on screen; only the first goes on into the next day.
+    const int past = block(1320, 120, 10, "Night");
+    const int toMidnight = block(1320, 0, 20, "Night");
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    const QImage shot = grid->viewport()->grab().toImage();
+    const QRect a = grid->blockRect(past), b = grid->blockRect(toMidnight);
+    ASSERT_EQ(a.size(), b.size());
+    ASSERT_TRUE(grid->viewport()->rect().contains(a));
+    auto bottomOf = [&](const QRect& r) {
+        return shot.copy(QRect(r.left(), r.bottom() - 10, r.width(), 10));
+    };
+    EXPECT_NE(bottomOf(a), bottomOf(b)) << "the continuing block's bottom carries a mark";
+}
+
 TEST_F(ScheduleGridTest, EscapeDuringADragPutsTheBlockBack)
 {
     const int n = block(540, 600, 10);

@@ -178,7 +178,7 @@ void ScheduleGrid::setPrintSubtitle(const QString& subtitle)
 
 void ScheduleGrid::clearBlocks()
 {
-    finishEditing(false);
+    finishEditing(true);
     m_drag = Drag::None;
     for (int number : m_blocks.keys())
         releaseAccessible(number);
@@ -187,9 +187,14 @@ void ScheduleGrid::clearBlocks()
     invalidateLayout();
 }
 
+void ScheduleGrid::commitEditing()
+{
+    finishEditing(true);
+}
+
 void ScheduleGrid::clearColumns()
 {
-    finishEditing(false);
+    finishEditing(true);
     m_drag = Drag::None;
     m_columns.clear();
     m_currentColumn = -1;
@@ -756,6 +761,13 @@ void ScheduleGrid::showEvent(QShowEvent* event)
         updateScrollBars();
         scrollToTime(m_opening);
     }
+}
+
+void ScheduleGrid::hideEvent(QHideEvent* event)
+{
+    // A window closing (or the view switching) takes the typed text along.
+    finishEditing(true);
+    QAbstractScrollArea::hideEvent(event);
 }
 
 void ScheduleGrid::scrollContentsBy(int, int)

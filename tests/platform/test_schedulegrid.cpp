@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 namespace vestra {
@@ -400,6 +401,47 @@ TEST_F(ScheduleGridTest, EscapeOrRefusalLeavesNoBlock)
     EXPECT_EQ(typed.size(), 1);
     EXPECT_EQ(grid->blockCount(), 0);
     EXPECT_EQ(grid->selectedBlock(), 0);
+}
+
+TEST_F(ScheduleGridTest, ClearingOrHidingTheGridFinishesTheTypingFirst)
+{
+    QList<int> retyped;
+    QObject::connect(grid.get(), &ScheduleGrid::blockEditEnded,
+                     [&](int n) { retyped.append(n); });
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"clear blocks", [&] { grid->clearBlocks(); }},
+        {"clear columns", [&] { grid->clearColumns(); }},
+        {"hide", [&] { grid->hide(); }},
+    };
+    for (const auto& [way, leave] : ways) {
+        SCOPED_TRACE(way);
+        grid->clearBlocks();
+        typed.clear();
+        retyped.clear();
+        if (grid->columnCount() == 0)
+            grid->addColumn(10, "Room A");
+        grid->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+        QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(0, 11 * 60));
+        QTest::keyClick(grid.get(), 'N');
+        QTest::keyClicks(editor(), "ew");
+        leave();
+        ASSERT_EQ(typed.size(), 1) << "typed without Enter, stored all the same";
+        EXPECT_EQ(typedText, "New");
+        EXPECT_EQ(typed[0][1], 660);
+
+        grid->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+        if (grid->columnCount() == 0)
+            grid->addColumn(10, "Room A");
+        const int n = block(600, 660, 10, "Old");
+        grid->selectBlock(n);
+        QTest::keyClick(grid.get(), Qt::Key_F2);
+        ASSERT_NE(editor(), nullptr);
+        QTest::keyClicks(editor(), "Retyped");
+        leave();
+        EXPECT_EQ(retyped, QList<int>{n});
+    }
 }
 
 TEST_F(ScheduleGridTest, TypingNeedsAnEmptySlot)

@@ -91,7 +91,7 @@ Calendar::Calendar(QWidget* parent) : QMainWindow(parent)
     m_user->setObjectName(QStringLiteral("CUser"));
     m_scissors = new QLabel(side);
     m_scissors->setObjectName(QStringLiteral("saks"));
-    m_scissors->setPixmap(style()->standardIcon(QStyle::SP_DialogDiscardButton).pixmap(20, 20));
+    m_scissors->setPixmap(ScissorsIcon().pixmap(20, 20));
     m_scissors->setToolTip(QStringLiteral("A booking is on the clipboard"));
     m_deleting = new QLabel(side);
     m_deleting->setObjectName(QStringLiteral("slettenr"));
@@ -317,6 +317,7 @@ void Calendar::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    QuitWhenClosedByUser(event);
 }
 
 void Calendar::changeEvent(QEvent* event)

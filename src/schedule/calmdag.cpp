@@ -153,6 +153,7 @@ void CalMdag::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    QuitWhenClosedByUser(event);
 }
 
 void CalMdag::changeEvent(QEvent* event)

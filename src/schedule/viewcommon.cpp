@@ -9,8 +9,20 @@
 #include "session/access.h"
 #include "session/session.h"
 
+#include "session/navigator.h"
+
 #include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIcon>
 #include <QMenu>
+
+// The pictures are compiled into this static library; its resources must be
+// registered by hand before the first use.
+static void initScheduleResources()
+{
+    Q_INIT_RESOURCE(schedule);
+}
 
 namespace vestra {
 
@@ -252,6 +264,25 @@ StoreStatus PasteIntoGrid(const ScheduleGrid* grid, int day, int item)
 QString LongDateText(int dayNumber)
 {
     return FormatValue(DateFromDayNumber(dayNumber), session().DateFormatLong);
+}
+
+QIcon ScissorsIcon()
+{
+    static const bool registered = (initScheduleResources(), true);
+    Q_UNUSED(registered);
+    QIcon builtIn;
+    builtIn.addFile(QStringLiteral(":/schedule/edit-cut-16.png"));
+    builtIn.addFile(QStringLiteral(":/schedule/edit-cut-32.png"));
+    return QIcon::fromTheme(QStringLiteral("edit-cut"), builtIn);
+}
+
+void QuitWhenClosedByUser(const QCloseEvent* event)
+{
+    // Only the window system sends a spontaneous close. Queued: the quit
+    // closes every window, this one included, which is still closing.
+    if (event->spontaneous())
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { navigator().quit(); }, Qt::QueuedConnection);
 }
 
 } // namespace vestra

@@ -8,6 +8,8 @@
 #include <optional>
 #include <functional>
 
+class QCloseEvent;
+class QIcon;
 class QMenu;
 class QWidget;
 
@@ -85,5 +87,14 @@ StoreStatus PasteIntoGrid(const ScheduleGrid* grid, int day, int item);
 
 // The date in the session's long format, e.g. "05-12-2026".
 QString LongDateText(int dayNumber);
+
+// Scissors: the theme's edit-cut icon, or the one built into the program.
+QIcon ScissorsIcon();
+
+// A schedule window closed by the user (its close button, Alt+F4) ends the
+// program as "Exit Program" does; the views closing each other, or every
+// window closing for another booking file, do not. Call once the close is
+// accepted.
+void QuitWhenClosedByUser(const QCloseEvent* event);
 
 } // namespace vestra

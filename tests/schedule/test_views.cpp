@@ -10,6 +10,7 @@
 #include "support/fixture.h"
 
 #include <QCalendarWidget>
+#include <QCloseEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QSqlRecord>
+#include <QStyle>
 #include <QTest>
 #include <QToolBar>
 #include <functional>
@@ -246,7 +248,13 @@ TEST_F(Views, ClipboardCommandsSayWhatIsMissing)
     messages.clear();
     g->selectBlock(blockOf(g, nr));
     RunBookingCommand(8, c, c);
-    EXPECT_TRUE(c->findChild<QLabel*>("saks")->isVisibleTo(c));
+    auto* saks = c->findChild<QLabel*>("saks");
+    EXPECT_TRUE(saks->isVisibleTo(c));
+    // Scissors, not the waste bin it once was.
+    EXPECT_FALSE(ScissorsIcon().isNull());
+    EXPECT_EQ(saks->pixmap().toImage(), ScissorsIcon().pixmap(20, 20).toImage());
+    EXPECT_NE(saks->pixmap().toImage(),
+              c->style()->standardIcon(QStyle::SP_DialogDiscardButton).pixmap(20, 20).toImage());
     RunBookingCommand(9, c, c);  // the copied block is still selected
     EXPECT_EQ(messages.texts(), QStringList({"Select Entrypoint! / Information"}));
 
@@ -401,6 +409,14 @@ TEST_F(Views, ToolBarsHoldEveryEntryInOrder)
     Calendar* c = day();
     RunMenuCommand(14, c, c);
     EXPECT_TRUE(quit);
+
+    // Entries 11 and 12 title their dialogs after themselves (cancelled here).
+    dialogs.chooseNext(std::nullopt);
+    dialogs.chooseNext(std::nullopt);
+    RunMenuCommand(11, c, c);
+    RunMenuCommand(12, c, c);
+    EXPECT_EQ(dialogs.titles,
+              QStringList({"Open Existing Bookingfile", "Create New Bookingfile"}));
 }
 
 TEST_F(Views, DaySchemePrintsTitleAndSubtitle)
@@ -670,4 +686,27 @@ TEST_F(Views, AWeekViewRereadsItsItemAndRefusesOneDeletedMeanwhile)
     EXPECT_EQ(messages.texts(), QStringList({kItemGone}));
     EXPECT_EQ(count("Booking"), 0);
     EXPECT_EQ(w->grid()->blockCount(), 0);
+}
+
+TEST_F(Views, ClosingAScheduleWindowEndsTheProgramAsExitDoes)
+{
+    int quits = 0;
+    navigator().quit = [&] { ++quits; };
+    // The close button and Alt+F4 reach the window from the window system.
+    auto closeByUser = [](QWidget* window) {
+        QCloseEvent close;
+        QSpontaneKeyEvent::setSpontaneous(&close);
+        QApplication::instance()->notify(window->windowHandle(), &close);
+        QCoreApplication::processEvents();
+    };
+    CalMdag* w = weekOf(1);
+    w->SwitchToDayView(t);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(quits, 0) << "the views closing each other go on";
+    auto* c = WindowRegistry::instance().findAs<Calendar>("Calendar");
+    ASSERT_NE(c, nullptr);
+    closeByUser(c);
+    EXPECT_EQ(quits, 1);
+    closeByUser(weekOf(1));
+    EXPECT_EQ(quits, 2);
 }

@@ -197,7 +197,7 @@ void BM_FindAlternatives(benchmark::State& state)
     const auto id = AddCandidate(work, db, kFirstDay + 200, t.item, t.startMinutes, t.endMinutes);
     int offered = 0;
     for (auto _ : state)
-        offered = static_cast<int>(FindAlternatives(work, db, *id, t.item, 1).size());
+        offered = static_cast<int>(FindAlternatives(work, db, *id, t.item).size());
     state.counters["offered"] = offered;
 }
 

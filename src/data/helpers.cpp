@@ -88,6 +88,18 @@ bool AnyResourceItems(Database& db)
     return q && q->next();
 }
 
+Presence ItemPresence(Database& db, int item, int* type)
+{
+    auto q = db.query(QStringLiteral("SELECT lokalinr FROM lokale WHERE lokalenr = ?"), {item});
+    if (!q)
+        return Presence::Unknown;
+    if (!q->next())
+        return Presence::Absent;
+    if (type)
+        *type = q->value(0).toInt();
+    return Presence::Present;
+}
+
 bool LoadFirstGroup(Database& db, int& groupNo, int& typeNo)
 {
     auto q = db.query(QStringLiteral("SELECT Overgruppenr, Lokalitetsnr FROM firstgroups LIMIT 1"));

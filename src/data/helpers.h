@@ -36,6 +36,12 @@ bool RecordExistsIn(Database& db, const QString& table, const QString& field,
 
 bool AnyResourceItems(Database& bookingFile);
 
+// Whether a resource item exists. A lookup that cannot run (the file busy
+// past the timeout, say) is Unknown, which a caller never takes as either
+// answer. type, when given, receives the item's resource type (lokalinr).
+enum class Presence { Present, Absent, Unknown };
+Presence ItemPresence(Database& bookingFile, int item, int* type = nullptr);
+
 // First group and type of firstgroups; false (values untouched) when it is empty.
 bool LoadFirstGroup(Database& bookingFile, int& groupNo, int& typeNo);
 

@@ -178,7 +178,7 @@ void ScheduleGrid::setPrintSubtitle(const QString& subtitle)
 
 void ScheduleGrid::clearBlocks()
 {
-    finishEditing(false);
+    finishEditing(true);
     m_drag = Drag::None;
     for (int number : m_blocks.keys())
         releaseAccessible(number);
@@ -187,9 +187,14 @@ void ScheduleGrid::clearBlocks()
     invalidateLayout();
 }
 
+void ScheduleGrid::commitEditing()
+{
+    finishEditing(true);
+}
+
 void ScheduleGrid::clearColumns()
 {
-    finishEditing(false);
+    finishEditing(true);
     m_drag = Drag::None;
     m_columns.clear();
     m_currentColumn = -1;
@@ -540,6 +545,11 @@ int ScheduleGrid::displayEnd(const Block& b) const
     return std::min(b.start + m_slot, kDayMinutes);
 }
 
+int ScheduleGrid::fullEnd(const Block& b) const
+{
+    return b.end < b.start ? b.end + kDayMinutes : displayEnd(b);
+}
+
 int ScheduleGrid::columnFor(const Block& b) const
 {
     for (int c = 0; c < columnCount(); ++c) {
@@ -677,6 +687,8 @@ QString ScheduleGrid::blockDescription(int number) const
         parts << it->secondText;
     if (it->tentative)
         parts << tr("tentative");
+    if (continuesPastMidnight(*it))
+        parts << tr("continues the next day");
     return parts.join(QStringLiteral(", "));
 }
 
@@ -749,6 +761,13 @@ void ScheduleGrid::showEvent(QShowEvent* event)
         updateScrollBars();
         scrollToTime(m_opening);
     }
+}
+
+void ScheduleGrid::hideEvent(QHideEvent* event)
+{
+    // A window closing (or the view switching) takes the typed text along.
+    finishEditing(true);
+    QAbstractScrollArea::hideEvent(event);
 }
 
 void ScheduleGrid::scrollContentsBy(int, int)

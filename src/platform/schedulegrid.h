@@ -77,8 +77,12 @@ public:
     QString printSubtitle() const { return m_printSubtitle; }
 
     // --- commands -------------------------------------------------------
+    // Both first finish a block being typed and report it (blockTyped or
+    // blockEditEnded), so that a reload never drops what the user typed.
     void clearBlocks();
     void clearColumns(); // in week mode the day columns stay
+    // Ends the inline editor, if open, as Enter would.
+    void commitEditing();
     // Returns the new column's index. A date (day number, 0 for none) makes
     // the column take only blocks of that date.
     int addColumn(int key, const QString& caption, int date = 0);
@@ -165,6 +169,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -211,6 +216,10 @@ private:
 
     // Placement.
     int displayEnd(const Block& b) const;
+    // The end counted on from the start's day: past 1440 for a block that
+    // runs past midnight.
+    int fullEnd(const Block& b) const;
+    bool continuesPastMidnight(const Block& b) const { return b.end > 0 && b.end < b.start; }
     int columnFor(const Block& b) const;
     void layoutBlocks() const;
     void invalidateLayout();

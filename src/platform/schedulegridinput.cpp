@@ -108,8 +108,11 @@ void ScheduleGrid::mouseMoveEvent(QMouseEvent* event)
         break;
     }
     case Drag::ResizeBottom: {
+        // Counted from the real end, which lies in the next day for a block
+        // past midnight (its drawn bottom is only the end of this day).
         const int earliest = o.start + m_slot;
-        b.end = std::clamp(snap(originEnd + delta), earliest, kDayMinutes) % kDayMinutes;
+        const int latest = continuesPastMidnight(o) ? o.start + kDayMinutes - m_slot : kDayMinutes;
+        b.end = std::clamp(fullEnd(o) + snap(delta), earliest, latest) % kDayMinutes;
         break;
     }
     default:
@@ -306,8 +309,9 @@ bool ScheduleGrid::nudgeSelected(int key, Qt::KeyboardModifiers modifiers)
         if (b.column >= 0 && column >= 0 && column < columnCount())
             moveBlockTo(m_selected, column);
     } else {
-        const int end = displayEnd(b) + step;
-        if (end >= b.start + m_slot && end <= kDayMinutes)
+        const int end = fullEnd(b) + step;
+        const int latest = continuesPastMidnight(b) ? b.start + kDayMinutes - m_slot : kDayMinutes;
+        if (end >= b.start + m_slot && end <= latest)
             b.end = end % kDayMinutes;
     }
     if (b.start == before.start && b.end == before.end && b.date == before.date

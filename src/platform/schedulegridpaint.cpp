@@ -234,6 +234,22 @@ void ScheduleGrid::paintBlock(QPainter& p, const Block& b, const QRectF& r, doub
         p.drawRect(QRectF(r.center().x() - gw / 2, r.bottom() - 2, gw, 3));
     }
 
+    if (continuesPastMidnight(b)) {
+        // The block goes on into the next day: a dotted bottom edge and an
+        // arrow pointing down past it.
+        p.setPen(QPen(ink, 1.5 * scale, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawLine(QPointF(r.left() + 2 * scale, r.bottom() - 2 * scale),
+                   QPointF(r.right() - 2 * scale, r.bottom() - 2 * scale));
+        const double w = std::min(10.0 * scale, r.width() / 3);
+        const double h = std::min(6.0 * scale, r.height() / 2);
+        const QPointF tip(r.right() - w, r.bottom() - 3 * scale);
+        QPolygonF arrow{tip + QPointF(-w / 2, -h), tip + QPointF(w / 2, -h), tip};
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        p.drawPolygon(arrow);
+    }
+
     // Text, then second text, then the times when there is room for them.
     // The texts stay in sight when the block's top is scrolled away.
     QRectF inner = r.adjusted(4 * scale, 2 * scale, -3 * scale, -2 * scale);

@@ -91,7 +91,7 @@ Calendar::Calendar(QWidget* parent) : QMainWindow(parent)
     m_user->setObjectName(QStringLiteral("CUser"));
     m_scissors = new QLabel(side);
     m_scissors->setObjectName(QStringLiteral("saks"));
-    m_scissors->setPixmap(style()->standardIcon(QStyle::SP_DialogDiscardButton).pixmap(20, 20));
+    m_scissors->setPixmap(ScissorsIcon().pixmap(20, 20));
     m_scissors->setToolTip(QStringLiteral("A booking is on the clipboard"));
     m_deleting = new QLabel(side);
     m_deleting->setObjectName(QStringLiteral("slettenr"));
@@ -291,6 +291,9 @@ void Calendar::RefreshDayView()
     const GridSelection selection = SaveGridSelection(m_grid);
     m_grid->clearBlocks();
     m_grid->clearColumns();
+    // A block typed from now on carries this day, whatever the view shows
+    // by the time it is stored.
+    m_grid->setFirstDate(s.SelectedDay);
     ApplyGridSettings(m_grid, s);
     Database db = BookingFile();
     for (const ScheduleColumn& c : LoadDayColumns(db, s.CurrentTypeNo, s.SelectedDay))
@@ -314,6 +317,7 @@ void Calendar::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    QuitWhenClosedByUser(event);
 }
 
 void Calendar::changeEvent(QEvent* event)
@@ -330,13 +334,18 @@ void Calendar::changeEvent(QEvent* event)
 
 void Calendar::blockTyped(int block, int start, int end, bool& refuse)
 {
-    const int column = m_grid->currentColumn();
-    StoreTypedBlock(m_grid, block, session().SelectedDay,
-                    column >= 0 ? m_grid->columnKey(column) : 0, start, end, true, refuse);
+    // The block's own day and item: a reload for another day or type stores
+    // it before the view has moved on.
+    if (StoreTypedBlock(m_grid, block, m_grid->blockDate(block), m_grid->blockColumnKey(block),
+                        start, end, true, refuse)
+        == StoreStatus::ItemGone)
+        QMetaObject::invokeMethod(this, &Calendar::RefreshDayView, Qt::QueuedConnection);
 }
 
 void Calendar::cutOrCopy(int clipboardMode)
 {
+    // A block still being typed is stored first and is what gets cut or copied.
+    m_grid->commitEditing();
     const int block = m_grid->selectedBlock();
     if (block <= 0) {
         showMessage(QStringLiteral("No Booking Selected."), QStringLiteral("Service message"));
@@ -355,16 +364,17 @@ void Calendar::cutOrCopy(int clipboardMode)
 void Calendar::paste()
 {
     const int column = m_grid->currentColumn();
-    if (!PasteIntoGrid(m_grid, DayNumber(m_calendar->selectedDate()),
-                       column >= 0 ? m_grid->columnKey(column) : 0))
-        return;
-    if (session().ClipboardMode == 1)
+    const StoreStatus pasted = PasteIntoGrid(m_grid, DayNumber(m_calendar->selectedDate()),
+                                             column >= 0 ? m_grid->columnKey(column) : 0);
+    if (pasted == StoreStatus::Stored && session().ClipboardMode == 1)
         m_scissors->hide();
-    RefreshDayView();
+    if (pasted == StoreStatus::Stored || pasted == StoreStatus::ItemGone)
+        RefreshDayView();
 }
 
 void Calendar::deleteSelected()
 {
+    m_grid->commitEditing();
     const int block = m_grid->selectedBlock();
     if (block < 1) {
         showMessage(QStringLiteral("No Booking Selected"), QStringLiteral("Service Message"));

@@ -93,6 +93,8 @@ CalMdag::CalMdag(QWidget* parent) : QMainWindow(parent)
 void CalMdag::Load()
 {
     Session& s = session();
+    // A block still being typed belongs to the item shown so far.
+    m_grid->commitEditing();
     FillContextMenu(m_menu, QStringLiteral("DayView"), [this](int n) { contextCommand(n); });
     loadItem();
     s.ActiveViewNo = 2;
@@ -114,6 +116,7 @@ void CalMdag::loadItem()
     auto q = db.query(QStringLiteral("SELECT Lokalenavn, lokalenr FROM lokale WHERE lokalenr = ?"),
                       {session().CurrentItemNo});
     const bool found = q && q->next();
+    m_item = session().CurrentItemNo;
     m_itemName->setText(found ? q->value(0).toString() : QString());
     m_itemNo->setText(found ? q->value(1).toString() : QString());
 }
@@ -150,6 +153,7 @@ void CalMdag::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    QuitWhenClosedByUser(event);
 }
 
 void CalMdag::changeEvent(QEvent* event)
@@ -157,6 +161,8 @@ void CalMdag::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         session().ActiveViewNo = 2;
+        // The item may have been renamed or deleted meanwhile.
+        loadItem();
         ApplyGridSettings(m_grid, session());
         RefreshWeekView();
     }
@@ -164,13 +170,18 @@ void CalMdag::changeEvent(QEvent* event)
 
 void CalMdag::blockTyped(int block, int start, int end, bool& refuse)
 {
-    const int column = m_grid->currentColumn();
-    const int day = column >= 0 ? m_grid->columnDate(column) : m_grid->blockDate(block);
-    StoreTypedBlock(m_grid, block, day, session().CurrentItemNo, start, end, false, refuse);
+    if (StoreTypedBlock(m_grid, block, m_grid->blockDate(block), m_item, start, end, false, refuse)
+        == StoreStatus::ItemGone)
+        QMetaObject::invokeMethod(this, [this] {
+            loadItem();
+            RefreshWeekView();
+        }, Qt::QueuedConnection);
 }
 
 void CalMdag::cutOrCopy(int clipboardMode)
 {
+    // A block still being typed is stored first and is what gets cut or copied.
+    m_grid->commitEditing();
     const int block = m_grid->selectedBlock();
     if (block > 0 && !ClipGridBlock(m_grid, block, clipboardMode))
         RefreshWeekView();
@@ -179,14 +190,18 @@ void CalMdag::cutOrCopy(int clipboardMode)
 void CalMdag::paste()
 {
     const int column = m_grid->currentColumn();
-    if (PasteIntoGrid(m_grid,
-                      column >= 0 ? m_grid->columnDate(column) : session().ShownWeekStart,
-                      session().CurrentItemNo))
+    const StoreStatus pasted =
+        PasteIntoGrid(m_grid, column >= 0 ? m_grid->columnDate(column) : session().ShownWeekStart,
+                      m_item);
+    if (pasted == StoreStatus::ItemGone)
+        loadItem();
+    if (pasted == StoreStatus::Stored || pasted == StoreStatus::ItemGone)
         RefreshWeekView();
 }
 
 void CalMdag::deleteSelected()
 {
+    m_grid->commitEditing();
     const int block = m_grid->selectedBlock();
     if (block < 1)
         return;

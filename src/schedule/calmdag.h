@@ -47,6 +47,7 @@ private:
     QLabel* m_date;
     QLabel* m_deleting;
     QMenu* m_menu;
+    int m_item = 0; // the item the grid shows, which typed blocks are booked on
 };
 
 CalMdag* ShowCalMdag();

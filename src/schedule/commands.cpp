@@ -2,6 +2,7 @@
 
 #include "data/schema.h"
 #include "platform/externalurls.h"
+#include "platform/filedialogs.h"
 #include "platform/messages.h"
 #include "platform/windowregistry.h"
 #include "session/access.h"
@@ -76,6 +77,44 @@ void restartOnFile(const QString& previous)
     session().BookingFilePath = chosen;
     if (navigator().showSplash)
         navigator().showSplash();
+}
+
+// The command bar's file dialogs carry the titles of its entries, the connect
+// window's their own. The file operations ask whichever dialog service is
+// installed, so for one call the bar installs one that retitles and passes on.
+class RetitledFileDialogs : public FileDialogService {
+public:
+    explicit RetitledFileDialogs(QString title)
+        : m_title(std::move(title)), m_inner(fileDialogs())
+    {
+        setFileDialogService(this);
+    }
+    ~RetitledFileDialogs() override { setFileDialogService(&m_inner); }
+    RetitledFileDialogs(const RetitledFileDialogs&) = delete;
+    RetitledFileDialogs& operator=(const RetitledFileDialogs&) = delete;
+
+    FileChoice openFile(const QString&, const QString& filter, const QString& folder) override
+    {
+        return m_inner.openFile(m_title, filter, folder);
+    }
+    FileChoice saveFile(const QString&, const QString& filter, const QString& folder) override
+    {
+        return m_inner.saveFile(m_title, filter, folder);
+    }
+
+private:
+    QString m_title;
+    FileDialogService& m_inner;
+};
+
+ConnectResult chooseFileFromBar(int number)
+{
+    if (number == 11) {
+        RetitledFileDialogs titled(QStringLiteral("Open Existing Bookingfile"));
+        return OpenExistingFile();
+    }
+    RetitledFileDialogs titled(QStringLiteral("Create New Bookingfile"));
+    return CreateNewFile();
 }
 
 void openHelp(QWidget* owner)
@@ -154,7 +193,7 @@ bool RunMenuCommand(int number, QWidget* owner, ScheduleActions* /*view*/)
     case 11:
     case 12: {
         const QString previous = session().BookingFilePath;
-        if (RerunsStartup(number == 11 ? OpenExistingFile() : CreateNewFile()))
+        if (RerunsStartup(chooseFileFromBar(number)))
             restartOnFile(previous);
         return true;
     }

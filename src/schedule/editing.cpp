@@ -39,6 +39,28 @@ QString placeholders(int n)
     return marks.join(QStringLiteral(", "));
 }
 
+StoreResult failed(Database& db)
+{
+    return {StoreStatus::Failed, 0, db.lastError()};
+}
+
+// The item is read under the write lock the store holds, so it cannot go
+// between this check and the write. A check that cannot run refuses too.
+bool itemStillThere(Database& db, int item, int* type, StoreResult& refused)
+{
+    switch (ItemPresence(db, item, type)) {
+    case Presence::Present:
+        return true;
+    case Presence::Absent:
+        refused = {StoreStatus::ItemGone, 0, {}};
+        return false;
+    case Presence::Unknown:
+        break;
+    }
+    refused = failed(db);
+    return false;
+}
+
 // Length of a booking in minutes; one that passes midnight counts across it.
 QVariant lengthOf(int start, int end)
 {
@@ -51,24 +73,30 @@ QVariant lengthOf(int start, int end)
 
 } // namespace
 
-std::optional<int> CreateBookingFromGrid(Database& db, const Session& s, const QString& text,
-                                         const GridPlace& place, int end, bool dayView)
+StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString& text,
+                                  const GridPlace& place, int end, bool dayView)
 {
-    const auto key = NextKey(db);
+    Transaction tx(db);
+    if (!tx.ok())
+        return failed(db);
+    int type = 0;
+    if (StoreResult refused; !itemStillThere(db, place.item, &type, refused))
+        return refused;
+    const auto key = TakeKeys(db, 1);
     if (!key)
-        return std::nullopt;
+        return failed(db);
     QString sql = QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Beskrivelse, "
                                  "Bdato, Lokalenr, kontonr, curacname, Bgruppe, Bcolor");
     QVariantList binds{*key, place.start, end, text, place.day, place.item,
-                       s.LoginAccountId, s.LoginName, s.CurrentTypeNo, 255};
+                       s.LoginAccountId, s.LoginName, type, 255};
     if (dayView) {
         sql += QStringLiteral(", Tentative");
         binds << (s.TentativeDefault ? -1 : 0);
     }
     sql += QStringLiteral(") VALUES (") + placeholders(binds.size()) + QStringLiteral(")");
-    if (!db.exec(sql, binds))
-        return std::nullopt;
-    return key;
+    if (!db.exec(sql, binds) || !tx.commit())
+        return failed(db);
+    return {StoreStatus::Stored, *key, {}};
 }
 
 std::optional<int> BookingAccount(Database& db, int bookingnr)
@@ -80,11 +108,25 @@ std::optional<int> BookingAccount(Database& db, int bookingnr)
     return v.toInt();
 }
 
-bool SaveBlockChange(Database& db, const Session& s, int bookingnr, const BlockChange& change)
+StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr,
+                            const BlockChange& change)
 {
-    const auto account = BookingAccount(db, bookingnr);
-    if (!account || !MayActForAccount(db, *account, s.LoginAccountId, s.IsAdmin))
-        return false;
+    Transaction tx(db);
+    if (!tx.ok())
+        return failed(db);
+    auto q = db.query(QStringLiteral("SELECT kontonr, Lokalenr FROM Booking WHERE Bookingnr = ?"),
+                      {bookingnr});
+    if (!q)
+        return failed(db);
+    if (!q->next())
+        return {StoreStatus::Refused, 0, {}};
+    const int account = q->value(0).toInt();
+    const int item = change.item.value_or(q->value(1).toInt());
+    q.reset();
+    if (!MayActForAccount(db, account, s.LoginAccountId, s.IsAdmin))
+        return {StoreStatus::Refused, 0, {}};
+    if (StoreResult refused; !itemStillThere(db, item, nullptr, refused))
+        return refused;
     QString sql = QStringLiteral("UPDATE Booking SET Beskrivelse = ?, Bstart = ?, Bslut = ?");
     QVariantList binds{change.text, change.start, change.end};
     if (change.item) {
@@ -97,7 +139,9 @@ bool SaveBlockChange(Database& db, const Session& s, int bookingnr, const BlockC
     }
     sql += QStringLiteral(" WHERE Bookingnr = ?");
     binds << bookingnr;
-    return db.exec(sql, binds) && db.changedRows() == 1;
+    if (!db.exec(sql, binds) || db.changedRows() != 1 || !tx.commit())
+        return failed(db);
+    return {StoreStatus::Stored, bookingnr, {}};
 }
 
 bool CutOrCopyBooking(Database& db, Database& work, int bookingnr, ClipboardOp op)
@@ -137,36 +181,42 @@ int ClipboardRows(Database& work)
     return CountIn(work, QStringLiteral("*"), QStringLiteral("standby"));
 }
 
-std::optional<int> PasteBooking(Database& db, Database& work, int clipboardMode,
-                                const GridPlace& place, int type)
+StoreResult PasteBooking(Database& db, Database& work, int clipboardMode,
+                         const GridPlace& place)
 {
     auto q = work.query(QStringLiteral("SELECT Bookingnr, btid, %1 FROM standby LIMIT 1")
                             .arg(kPastedFields.join(QStringLiteral(", "))));
     if (!q || !q->next())
-        return std::nullopt;
+        return failed(work);
     const bool cut = clipboardMode == static_cast<int>(ClipboardOp::Cut);
-    std::optional<int> key;
-    if (cut)
-        key = q->value(0).toInt();
-    else
-        key = NextKey(db);
-    if (!key)
-        return std::nullopt;
+    const int cutNumber = q->value(0).toInt();
     // A booking whose start and end were equal comes back as long as it was.
     const int length = q->value(1).isNull() ? 0 : q->value(1).toInt();
-    QVariantList binds{*key, place.start, place.start + length, place.day, place.item, type};
+    QVariantList fields;
     for (int i = 0; i < kPastedFields.size(); ++i)
-        binds << q->value(2 + i);
+        fields << q->value(2 + i);
     q.reset();
 
+    Transaction tx(db);
+    if (!tx.ok())
+        return failed(db);
+    int type = 0;
+    if (StoreResult refused; !itemStillThere(db, place.item, &type, refused))
+        return refused;
+    const auto key = cut ? std::optional<int>(cutNumber) : TakeKeys(db, 1);
+    if (!key)
+        return failed(db);
+    QVariantList binds{*key, place.start, place.start + length, place.day, place.item, type};
+    binds += fields;
     if (!db.exec(QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Bdato, Lokalenr, "
                                 "Bgruppe, %1) VALUES (%2)")
                      .arg(kPastedFields.join(QStringLiteral(", ")), placeholders(binds.size())),
-                 binds))
-        return std::nullopt;
+                 binds)
+        || !tx.commit())
+        return failed(db);
     if (cut)
         work.exec(QStringLiteral("DELETE FROM standby"));
-    return key;
+    return {StoreStatus::Stored, *key, {}};
 }
 
 bool DeleteBooking(Database& db, int bookingnr)

@@ -19,11 +19,30 @@ struct GridPlace {
     int start = 0;
 };
 
+// What came of storing a new, moved or pasted booking. It reads like an
+// optional booking number: true and *result when stored.
+enum class StoreStatus {
+    Stored,
+    ItemGone, // the item was deleted meanwhile, perhaps on another workstation
+    Refused,  // the booking is gone, or the user may not act for it
+    Failed,   // the booking file could not be read or written; error says why
+};
+struct StoreResult {
+    StoreStatus status = StoreStatus::Failed;
+    int bookingnr = 0;
+    QString error;
+    explicit operator bool() const { return status == StoreStatus::Stored; }
+    int operator*() const { return bookingnr; }
+};
+
+// Every store below checks, under the write lock it writes with, that the
+// booking's item still exists, so that no booking lands on a deleted item.
+// New bookings take their type (Bgruppe) from their item.
+
 // A booking typed into an empty slot: a fresh number, the typed text, the
-// user's account, red, and (day view) the tentative default. Returns the number.
-std::optional<int> CreateBookingFromGrid(Database& bookingFile, const Session& s,
-                                         const QString& text, const GridPlace& place, int end,
-                                         bool dayView);
+// user's account, red, and (day view) the tentative default.
+StoreResult CreateBookingFromGrid(Database& bookingFile, const Session& s, const QString& text,
+                                  const GridPlace& place, int end, bool dayView);
 
 // What a moved, resized or retyped block changes. The day view moves a
 // booking between items, the week view between days.
@@ -36,8 +55,8 @@ struct BlockChange {
 };
 
 // Writes the change when the booking exists and the user may act for its
-// account; false (nothing written) otherwise.
-bool SaveBlockChange(Database& bookingFile, const Session& s, int bookingnr,
+// account; Refused (nothing written) otherwise.
+StoreResult SaveBlockChange(Database& bookingFile, const Session& s, int bookingnr,
                      const BlockChange& change);
 
 // The account a booking is made for, when the booking exists.
@@ -53,8 +72,8 @@ int ClipboardRows(Database& work);
 // Pastes the clipboard at the place: after a cut the booking returns with its
 // own number and the clipboard empties; after a copy (or with no mode, as
 // after a restart) a new number is taken and the clipboard stays.
-std::optional<int> PasteBooking(Database& bookingFile, Database& work, int clipboardMode,
-                                const GridPlace& place, int type);
+StoreResult PasteBooking(Database& bookingFile, Database& work, int clipboardMode,
+                         const GridPlace& place);
 
 bool DeleteBooking(Database& bookingFile, int bookingnr);
 

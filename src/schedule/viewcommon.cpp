@@ -9,8 +9,20 @@
 #include "session/access.h"
 #include "session/session.h"
 
+#include "session/navigator.h"
+
 #include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIcon>
 #include <QMenu>
+
+// The pictures are compiled into this static library; its resources must be
+// registered by hand before the first use.
+static void initScheduleResources()
+{
+    Q_INIT_RESOURCE(schedule);
+}
 
 namespace vestra {
 
@@ -141,12 +153,16 @@ void ConnectGridEvents(ScheduleGrid* grid, QWidget* view, ScheduleActions* actio
         SaveGridBlock(grid, block, dayView);
         reload();
     });
+    // Reloaded later, not while the grid is still finishing its edit.
     QObject::connect(grid, &ScheduleGrid::blockEditEnded, view, [=](int block) {
-        if (grid->currentSlot() >= 0)
-            SaveGridBlock(grid, block, dayView);
+        if (grid->currentSlot() >= 0 && SaveGridBlock(grid, block, dayView) == StoreStatus::ItemGone)
+            QMetaObject::invokeMethod(view, reload, Qt::QueuedConnection);
     });
     QObject::connect(grid, &ScheduleGrid::blockDoubleClicked, view, [=](int block) {
-        SaveGridBlock(grid, block, dayView);
+        if (SaveGridBlock(grid, block, dayView) == StoreStatus::ItemGone) {
+            reload();
+            return;
+        }
         OpenBookingFromView(grid->blockKey(block).toInt(), view);
     });
     QObject::connect(grid, &ScheduleGrid::emptyDoubleClicked, view, [=] {
@@ -159,32 +175,49 @@ void ConnectGridEvents(ScheduleGrid* grid, QWidget* view, ScheduleActions* actio
                      [actions](int) { actions->deleteSelected(); });
 }
 
-void StoreTypedBlock(ScheduleGrid* grid, int block, int day, int item, int start, int end,
-                     bool dayView, bool& refuse)
+void ReportStoreFailure(const StoreResult& result, const QString& failedText)
+{
+    switch (result.status) {
+    case StoreStatus::ItemGone:
+        showMessage(QStringLiteral("The resource no longer exists; it may have been deleted on "
+                                   "another workstation."),
+                    QStringLiteral("Service Message"), MsgIcon::Warning);
+        break;
+    case StoreStatus::Failed:
+        showMessage(failedText + result.error, QStringLiteral("Error"), MsgIcon::Critical);
+        break;
+    case StoreStatus::Stored:
+    case StoreStatus::Refused:
+        break;
+    }
+}
+
+StoreStatus StoreTypedBlock(ScheduleGrid* grid, int block, int day, int item, int start, int end,
+                            bool dayView, bool& refuse)
 {
     if (refuse)
-        return;
+        return StoreStatus::Refused;
     const Session& s = session();
     Database db = BookingFile();
-    const auto nr = CreateBookingFromGrid(db, s, grid->blockText(block), {day, item, start}, end,
-                                          dayView);
-    if (!nr) {
+    const StoreResult stored =
+        CreateBookingFromGrid(db, s, grid->blockText(block), {day, item, start}, end, dayView);
+    if (!stored) {
         refuse = true;
-        showMessage(QStringLiteral("The booking could not be stored:\n") + db.lastError(),
-                    QStringLiteral("Error"), MsgIcon::Critical);
-        return;
+        ReportStoreFailure(stored, QStringLiteral("The booking could not be stored:\n"));
+        return stored.status;
     }
-    grid->setBlockKey(block, QString::number(*nr));
+    grid->setBlockKey(block, QString::number(*stored));
     grid->setBlockColour(block, 255);
     grid->setBlockSecondText(block, s.LoginName);
     if (dayView)
         grid->setBlockTentative(block, s.TentativeDefault);
+    return StoreStatus::Stored;
 }
 
-void SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView)
+StoreStatus SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView)
 {
     if (grid->selectedBlock() <= 0 || block <= 0)
-        return;
+        return StoreStatus::Refused;
     Database db = BookingFile();
     BlockChange change{grid->blockText(block), grid->blockStart(block), grid->blockEnd(block),
                        std::nullopt, std::nullopt};
@@ -192,7 +225,9 @@ void SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView)
         change.item = grid->blockColumnKey(block);
     else
         change.day = grid->blockDate(block);
-    SaveBlockChange(db, session(), grid->blockKey(block).toInt(), change);
+    const StoreResult saved = SaveBlockChange(db, session(), grid->blockKey(block).toInt(), change);
+    ReportStoreFailure(saved, QStringLiteral("The booking could not be stored:\n"));
+    return saved.status;
 }
 
 bool ClipGridBlock(ScheduleGrid* grid, int block, int clipboardMode)
@@ -208,31 +243,46 @@ bool ClipGridBlock(ScheduleGrid* grid, int block, int clipboardMode)
     return true;
 }
 
-bool PasteIntoGrid(const ScheduleGrid* grid, int day, int item)
+StoreStatus PasteIntoGrid(const ScheduleGrid* grid, int day, int item)
 {
     Database work = WorkDatabase();
     if (ClipboardRows(work) <= 0) {
         showMessage(QStringLiteral("No Booking on Clipboard !"), QStringLiteral("Information"));
-        return false;
+        return StoreStatus::Refused;
     }
     if (!(grid->currentSlot() >= 0 && grid->selectedBlock() <= 0)) {
         showMessage(QStringLiteral("Select Entrypoint!"), QStringLiteral("Information"));
-        return false;
+        return StoreStatus::Refused;
     }
-    const Session& s = session();
     Database db = BookingFile();
-    if (!PasteBooking(db, work, s.ClipboardMode, {day, item, grid->selectedSlotStart()},
-                      s.CurrentTypeNo)) {
-        showMessage(QStringLiteral("The booking could not be pasted:\n") + db.lastError(),
-                    QStringLiteral("Error"), MsgIcon::Critical);
-        return false;
-    }
-    return true;
+    const StoreResult pasted =
+        PasteBooking(db, work, session().ClipboardMode, {day, item, grid->selectedSlotStart()});
+    ReportStoreFailure(pasted, QStringLiteral("The booking could not be pasted:\n"));
+    return pasted.status;
 }
 
 QString LongDateText(int dayNumber)
 {
     return FormatValue(DateFromDayNumber(dayNumber), session().DateFormatLong);
+}
+
+QIcon ScissorsIcon()
+{
+    static const bool registered = (initScheduleResources(), true);
+    Q_UNUSED(registered);
+    QIcon builtIn;
+    builtIn.addFile(QStringLiteral(":/schedule/edit-cut-16.png"));
+    builtIn.addFile(QStringLiteral(":/schedule/edit-cut-32.png"));
+    return QIcon::fromTheme(QStringLiteral("edit-cut"), builtIn);
+}
+
+void QuitWhenClosedByUser(const QCloseEvent* event)
+{
+    // Only the window system sends a spontaneous close. Queued: the quit
+    // closes every window, this one included, which is still closing.
+    if (event->spontaneous())
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { navigator().quit(); }, Qt::QueuedConnection);
 }
 
 } // namespace vestra

@@ -2,10 +2,14 @@
 // What the day view and the week view share: the grid's display settings,
 // opening a booking, and the windows that open bookings.
 
+#include "schedule/editing.h"
+
 #include <QString>
 #include <optional>
 #include <functional>
 
+class QCloseEvent;
+class QIcon;
 class QMenu;
 class QWidget;
 
@@ -57,14 +61,19 @@ void ConnectGridEvents(ScheduleGrid* grid, QWidget* view, ScheduleActions* actio
                        bool dayView, const std::function<void()>& reload,
                        const std::function<void(int column)>& emptyDoubleClick);
 
+// Tells the user why a booking was not stored: its item is gone, or the
+// file failed. A refused right stays silent, as on every move.
+void ReportStoreFailure(const StoreResult& result, const QString& failedText);
+
 // Stores a block typed into an empty slot as a booking and gives the block
-// its number, colour and second text; refuses the block when it cannot be stored.
-void StoreTypedBlock(ScheduleGrid* grid, int block, int day, int item, int start, int end,
-                     bool dayView, bool& refuse);
+// its number, colour and second text; refuses the block when it cannot be
+// stored. ItemGone asks the view to reload.
+StoreStatus StoreTypedBlock(ScheduleGrid* grid, int block, int day, int item, int start, int end,
+                            bool dayView, bool& refuse);
 
 // Writes a moved, resized or retyped block back (silently nothing when the
 // user may not act for the booking). The day view moves items, the week view days.
-void SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView);
+StoreStatus SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView);
 
 // Puts the block's booking on the clipboard (a cut also takes it off the
 // schedule) and only then records the clipboard mode, 1 cut or 2 copy: the
@@ -73,10 +82,19 @@ void SaveGridBlock(const ScheduleGrid* grid, int block, bool dayView);
 bool ClipGridBlock(ScheduleGrid* grid, int block, int clipboardMode);
 
 // Pastes the clipboard at the grid's selected slot, after the checks and
-// messages every view shows. True when a booking was pasted.
-bool PasteIntoGrid(const ScheduleGrid* grid, int day, int item);
+// messages every view shows; Refused when a check stopped it.
+StoreStatus PasteIntoGrid(const ScheduleGrid* grid, int day, int item);
 
 // The date in the session's long format, e.g. "05-12-2026".
 QString LongDateText(int dayNumber);
+
+// Scissors: the theme's edit-cut icon, or the one built into the program.
+QIcon ScissorsIcon();
+
+// A schedule window closed by the user (its close button, Alt+F4) ends the
+// program as "Exit Program" does; the views closing each other, or every
+// window closing for another booking file, do not. Call once the close is
+// accepted.
+void QuitWhenClosedByUser(const QCloseEvent* event);
 
 } // namespace vestra

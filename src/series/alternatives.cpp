@@ -84,7 +84,14 @@ AlternativesWindow* FindAlternativeFor(ListControl* candidates, const BookingFor
     }
     Database work = WorkDatabase();
     Database db = BookingFile();
-    FindAlternatives(work, db, id.toInt(), TemplateFromForm(form).item, session().CurrentTypeNo);
+    // An item left out because the file could not answer is not free: the
+    // user tries again rather than choosing from a short list.
+    bool unchecked = false;
+    FindAlternatives(work, db, id.toInt(), TemplateFromForm(form).item, &unchecked);
+    if (unchecked) {
+        ShowBookingFileBusy();
+        return nullptr;
+    }
 
     auto& windows = WindowRegistry::instance();
     // A window left from another candidate would move the wrong one.

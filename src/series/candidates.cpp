@@ -4,6 +4,9 @@
 #include "data/helpers.h"
 #include "data/statements.h"
 
+#include <QSet>
+#include <QSqlQuery>
+
 namespace vestra {
 
 namespace {
@@ -23,6 +26,19 @@ bool run(Database& db, const Statement& s)
     return db.exec(s.sql, s.binds);
 }
 
+// The DB mark of a candidate: -1 collides, 1 could not be checked (which
+// counts as colliding everywhere), 0 free.
+constexpr int kCollides = -1;
+constexpr int kUnchecked = 1;
+
+// A row of "SELECT ID, Dato, Start, Slut, lokalenr, DB FROM gendatogent".
+Candidate candidateFrom(const QSqlQuery& q)
+{
+    const int mark = q.value(5).toInt();
+    return {q.value(0).toInt(),   q.value(1).toInt(), timeFrom(q.value(2)), timeFrom(q.value(3)),
+            q.value(4).toInt(),   mark != 0,          mark == kUnchecked};
+}
+
 } // namespace
 
 void ClearCandidates(Database& work)
@@ -40,10 +56,11 @@ int CheckCandidate(Database& db, int day, int item, int startMinutes, int endMin
 std::optional<int> AddCandidate(Database& work, Database& db, int day, int item, int startMinutes,
                                 int endMinutes)
 {
-    const bool collides = CheckCandidate(db, day, item, startMinutes, endMinutes) > 0;
+    const int colliding = CheckCandidate(db, day, item, startMinutes, endMinutes);
+    const int mark = colliding == 0 ? 0 : colliding < 0 ? kUnchecked : kCollides;
     if (!work.exec(QStringLiteral("INSERT INTO gendatogent (Dato, Start, Slut, lokalenr, DB) "
                                   "VALUES (?, ?, ?, ?, ?)"),
-                   {day, timeText(startMinutes), timeText(endMinutes), item, collides ? -1 : 0}))
+                   {day, timeText(startMinutes), timeText(endMinutes), item, mark}))
         return std::nullopt;
     return work.scalar(QStringLiteral("SELECT last_insert_rowid()")).toInt();
 }
@@ -73,8 +90,7 @@ QList<Candidate> LoadCandidates(Database& work, int limit)
                                        "ORDER BY ID LIMIT ?"),
                         {limit});
     while (q && q->next())
-        out << Candidate{q->value(0).toInt(), q->value(1).toInt(), timeFrom(q->value(2)),
-                         timeFrom(q->value(3)), q->value(4).toInt(), q->value(5).toInt() != 0};
+        out << candidateFrom(*q);
     return out;
 }
 
@@ -88,18 +104,24 @@ bool RemoveCollidingCandidates(Database& work)
     return run(work, DeleteCollidingCandidatesStatement());
 }
 
-bool IsItemBooked(Database& db, int start, int end, int day, int item)
+bool IsItemBooked(Database& db, int start, int end, int day, int item, bool* unchecked)
 {
     auto q = db.query(QStringLiteral("SELECT 1 FROM Booking WHERE Lokalenr = ? AND Bdato = ? AND ("
                                      "(Bstart <= ? AND ? < Bslut) OR (Bstart < ? AND ? <= Bslut) "
                                      "OR (? < Bstart AND Bslut < ?)) LIMIT 1"),
                       {item, day, start, start, end, end, start, end});
-    return q && q->next();
+    if (!q) {
+        if (unchecked)
+            *unchecked = true;
+        return true;
+    }
+    return q->next();
 }
 
 QList<Alternative> FindAlternatives(Database& work, Database& db, int candidateId, int templateItem,
-                                    int typeNo)
+                                    bool* unchecked)
 {
+    bool failed = false;
     run(work, DeleteAlternativesStatement());
     auto c = work.query(QStringLiteral("SELECT Start, Slut, Dato FROM gendatogent WHERE ID = ?"),
                         {candidateId});
@@ -111,14 +133,22 @@ QList<Alternative> FindAlternatives(Database& work, Database& db, int candidateI
     c.reset();
 
     QList<Alternative> free;
-    auto items = db.query(QStringLiteral("SELECT lokalenr, Lokalenavn FROM lokale "
-                                         "WHERE lokalinr = ? AND lokalenr <> ? ORDER BY lokalenr"),
-                          {typeNo, templateItem});
-    while (items && items->next()) {
-        const int item = items->value(0).toInt();
-        if (!IsItemBooked(db, start, end, day, item))
-            free << Alternative{item, items->value(1).toString()};
+    int typeNo = 0;
+    const Presence templateFound = ItemPresence(db, templateItem, &typeNo);
+    failed = templateFound == Presence::Unknown;
+    if (templateFound == Presence::Present) {
+        auto items = db.query(QStringLiteral("SELECT lokalenr, Lokalenavn FROM lokale WHERE "
+                                             "lokalinr = ? AND lokalenr <> ? ORDER BY lokalenr"),
+                              {typeNo, templateItem});
+        failed = !items;
+        while (items && items->next()) {
+            const int item = items->value(0).toInt();
+            if (!IsItemBooked(db, start, end, day, item, &failed))
+                free << Alternative{item, items->value(1).toString()};
+        }
     }
+    if (unchecked)
+        *unchecked = failed;
     Transaction tx(work);
     for (const Alternative& a : free)
         work.exec(QStringLiteral("INSERT INTO AndetLokAlt (lokalenr, Lokalenavn) VALUES (?, ?)"),
@@ -144,30 +174,41 @@ bool ApplyAlternative(Database& work, int candidateId, int item)
            && work.changedRows() == 1;
 }
 
-int CommitSeries(Database& db, Database& work, const SeriesTemplate& t, int colour, int typeNo)
+int CommitSeries(Database& db, Database& work, const SeriesTemplate& t, int colour)
 {
     // Every candidate, in the table's order, whether it still collides or not.
     QList<Candidate> candidates;
     auto q = work.query(QStringLiteral("SELECT ID, Dato, Start, Slut, lokalenr, DB FROM gendatogent "
                                        "ORDER BY ID"));
     while (q && q->next())
-        candidates << Candidate{q->value(0).toInt(), q->value(1).toInt(), timeFrom(q->value(2)),
-                                timeFrom(q->value(3)), q->value(4).toInt(), q->value(5).toInt() != 0};
+        candidates << candidateFrom(*q);
     q.reset();
 
     Transaction tx(db);
     if (!tx.ok())
-        return -1;
+        return kCommitFailed;
+    // Under the write lock: the items cannot go between this check and the writes.
+    int typeNo = 0;
+    QSet<int> items{t.item};
+    for (const Candidate& c : candidates)
+        items.insert(c.item);
+    for (const int item : items) {
+        switch (ItemPresence(db, item, item == t.item ? &typeNo : nullptr)) {
+        case Presence::Present: break;
+        case Presence::Absent: return kCommitItemGone;
+        case Presence::Unknown: return kCommitFailed;
+        }
+    }
     if (!db.exec(QStringLiteral("UPDATE Booking SET gennr = ?, gentagende = -1, Bcolor = ? "
                                 "WHERE Bookingnr = ?"),
                  {t.bookingnr, colour, t.bookingnr})
         || db.changedRows() != 1)
-        return -1;
+        return kCommitFailed;
     if (candidates.isEmpty())
-        return tx.commit() ? 0 : -1;
+        return tx.commit() ? 0 : kCommitFailed;
     const auto first = TakeKeys(db, static_cast<int>(candidates.size()));
     if (!first)
-        return -1;
+        return kCommitFailed;
     int key = *first;
     for (const Candidate& c : candidates) {
         const bool ok = db.exec(
@@ -183,9 +224,9 @@ int CommitSeries(Database& db, Database& work, const SeriesTemplate& t, int colo
              t.contact[3], t.contact[4], t.contact[5], t.floorPlan, t.tentative ? -1 : 0,
              t.bookingnr});
         if (!ok)
-            return -1;
+            return kCommitFailed;
     }
-    return tx.commit() ? static_cast<int>(candidates.size()) : -1;
+    return tx.commit() ? static_cast<int>(candidates.size()) : kCommitFailed;
 }
 
 } // namespace vestra

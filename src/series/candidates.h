@@ -38,12 +38,14 @@ struct Candidate {
     QTime start;
     QTime end;
     int item = 0;
-    bool collides = false;
+    bool collides = false;  // a stored booking overlaps it, or it could not be checked
+    bool unchecked = false; // the booking file was busy: it counts as colliding
 };
 
 void ClearCandidates(Database& work);
 
-// Stored bookings on the day and item that overlap start..end; touching ones do not.
+// Stored bookings on the day and item that overlap start..end; touching ones
+// do not. -1 when the check cannot run; the callers count that as a collision.
 int CheckCandidate(Database& bookingFile, int day, int item, int startMinutes, int endMinutes);
 
 // Adds one candidate, checked at once; returns its ID.
@@ -61,27 +63,34 @@ bool RemoveCandidate(Database& work, int id);
 bool RemoveCollidingCandidates(Database& work);
 
 // A stored booking on the item that covers the start, covers the end, or
-// lies within start..end.
-bool IsItemBooked(Database& bookingFile, int startMinutes, int endMinutes, int day, int item);
+// lies within start..end. A check that cannot run answers true (booked) and
+// sets unchecked.
+bool IsItemBooked(Database& bookingFile, int startMinutes, int endMinutes, int day, int item,
+                  bool* unchecked = nullptr);
 
 struct Alternative {
     int item = 0;
     QString name;
 };
 
-// Fills andetlokalt with the items of the type, other than the template's
-// item, that are free at the candidate's time; returns them in display order.
+// Fills andetlokalt with the items of the template item's own type, other
+// than that item, that are free at the candidate's time; returns them in
+// display order. unchecked is set when the booking file could not answer:
+// the items it could not check are left out.
 QList<Alternative> FindAlternatives(Database& work, Database& bookingFile, int candidateId,
-                                    int templateItem, int typeNo);
+                                    int templateItem, bool* unchecked = nullptr);
 QList<Alternative> LoadAlternatives(Database& work, int limit = 2000);
 
 // Moves the candidate to the item and clears its collision mark.
 bool ApplyAlternative(Database& work, int candidateId, int item);
 
 // Books every candidate as a copy of the template, marks the template as the
-// head of the series, all in one transaction. Returns the number of new
-// bookings, or -1 (and nothing written) on failure.
-int CommitSeries(Database& bookingFile, Database& work, const SeriesTemplate& t, int colour,
-                 int typeNo);
+// head of the series, all in one transaction. The bookings take their type
+// from the template's item, whatever type the schedule shows. Returns the
+// number of new bookings, or (nothing written) kCommitFailed, or
+// kCommitItemGone when an item of the series no longer exists.
+constexpr int kCommitFailed = -1;
+constexpr int kCommitItemGone = -2;
+int CommitSeries(Database& bookingFile, Database& work, const SeriesTemplate& t, int colour);
 
 } // namespace vestra

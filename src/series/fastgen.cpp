@@ -229,6 +229,7 @@ bool PatternWindow::generateCandidates()
     GenerateCandidates(work, db, m_startDay->text().toInt(), m_endDay->text().toInt(), interval(),
                        TemplateFromForm(*m_form));
     Reload();
+    WarnWhenUnchecked();
     return true;
 }
 

@@ -100,9 +100,11 @@ QList<Candidate> ReloadCandidateList(ListControl* list, const QString& startForm
     const QString dateFormat = session().DateFormatLong;
     const QList<Candidate> candidates = LoadCandidates(work, ListControl::kMaxFillRows);
     for (const Candidate& c : candidates) {
+        // A date the busy file left unchecked says so beside its collision mark.
         const QString text = FormatValue(DateFromDayNumber(c.day), dateFormat) + QLatin1Char(';')
                              + FormatValue(c.start, startFormat) + QLatin1Char(';')
-                             + FormatValue(c.end, QStringLiteral("HH:mm")) + QLatin1Char(';');
+                             + FormatValue(c.end, QStringLiteral("HH:mm")) + QLatin1Char(';')
+                             + (c.unchecked ? QStringLiteral("not checked") : QString());
         // First picture the collision mark, second the clear one.
         list->addRow(text, c.id, c.collides ? 0 : 1);
     }
@@ -119,6 +121,24 @@ void RemoveSelectedCandidate(ListControl* list)
     RemoveCandidate(work, id.toInt());
 }
 
+void ShowBookingFileBusy()
+{
+    showMessage(QStringLiteral("The booking file is busy; the dates could not be checked. Try "
+                               "again."),
+                QStringLiteral("Service Message"), MsgIcon::Warning);
+}
+
+void WarnWhenUnchecked()
+{
+    Database work = WorkDatabase();
+    for (const Candidate& c : LoadCandidates(work)) {
+        if (c.unchecked) {
+            ShowBookingFileBusy();
+            return;
+        }
+    }
+}
+
 bool CommitFromWindow(QWidget* window, BookingForm* form, int colour)
 {
     // The template's own edits are stored first: a fee the form cannot store
@@ -128,7 +148,14 @@ bool CommitFromWindow(QWidget* window, BookingForm* form, int colour)
     Database db = BookingFile();
     Database work = WorkDatabase();
     const SeriesTemplate t = TemplateFromForm(*form);
-    if (CommitSeries(db, work, t, colour, session().CurrentTypeNo) < 0) {
+    const int booked = CommitSeries(db, work, t, colour);
+    if (booked == kCommitItemGone) {
+        showMessage(QStringLiteral("The resource no longer exists; it may have been deleted on "
+                                   "another workstation."),
+                    QStringLiteral("Service Message"), MsgIcon::Warning);
+        return false;
+    }
+    if (booked < 0) {
         showMessage(QStringLiteral("The repeated booking could not be stored:\n") + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);
         return false;

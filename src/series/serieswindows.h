@@ -30,6 +30,11 @@ QList<Candidate> ReloadCandidateList(ListControl* list, const QString& startForm
 // The selected row's candidate: removed, or (with none) nothing happens.
 void RemoveSelectedCandidate(ListControl* list);
 
+// Tells the user when candidates could not be checked because the booking
+// file was busy; they stay marked as colliding.
+void WarnWhenUnchecked();
+void ShowBookingFileBusy();
+
 // Stores the form's booking, books every candidate as a copy of it in the
 // series colour, then closes the window and the form. On failure says so and
 // closes nothing.

@@ -99,6 +99,7 @@ void FreeDatesWindow::AddDate(const QDate& date)
     Database db = BookingFile();
     AddCandidate(work, db, DayNumber(date), t.item, t.startMinutes, t.endMinutes);
     Reload();
+    WarnWhenUnchecked();
 }
 
 void FreeDatesWindow::Reload()

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 namespace vestra {
@@ -283,6 +284,46 @@ TEST_F(ScheduleGridTest, DraggingAnEdgeResizesSnappedToTheSlot)
     EXPECT_EQ(changed, (QList<int>{n, n, n}));
 }
 
+TEST_F(ScheduleGridTest, AnEdgeOfABlockPastMidnightMovesOnlyByWhatIsDragged)
+{
+    // 22:00 to 02:00 is drawn to the end of the day; its end lies in the next.
+    const int n = block(1320, 120, 10);
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    QRect r = grid->blockRect(n);
+    drag(QPoint(r.center().x(), r.bottom() - 1),
+         QPoint(r.center().x(), r.bottom() - 1 - rowHeight()));
+    EXPECT_EQ(grid->blockStart(n), 1320);
+    EXPECT_EQ(grid->blockEnd(n), 105) << "01:45, one slot earlier, not 23:45";
+    r = grid->blockRect(n);
+    drag(QPoint(r.center().x(), r.top() + 1),
+         QPoint(r.center().x(), r.top() + 1 + 2 * rowHeight()));
+    EXPECT_EQ(grid->blockStart(n), 1350);
+    EXPECT_EQ(grid->blockEnd(n), 105);
+    // Shift+Up/Down, the keyboard's way of dragging the bottom edge.
+    QTest::keyClick(grid.get(), Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(grid->blockEnd(n), 90);
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(grid->blockEnd(n), 120);
+    EXPECT_EQ(changed.size(), 5);
+}
+
+TEST_F(ScheduleGridTest, ABlockPastMidnightIsMarkedAsContinuing)
+{
+    // Same place and size on screen; only the first goes on into the next day.
+    const int past = block(1320, 120, 10, "Night");
+    const int toMidnight = block(1320, 0, 20, "Night");
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    const QImage shot = grid->viewport()->grab().toImage();
+    const QRect a = grid->blockRect(past), b = grid->blockRect(toMidnight);
+    ASSERT_EQ(a.size(), b.size());
+    ASSERT_TRUE(grid->viewport()->rect().contains(a));
+    auto bottomOf = [&](const QRect& r) {
+        return shot.copy(QRect(r.left(), r.bottom() - 10, r.width(), 10));
+    };
+    EXPECT_NE(bottomOf(a), bottomOf(b)) << "the continuing block's bottom carries a mark";
+}
+
 TEST_F(ScheduleGridTest, EscapeDuringADragPutsTheBlockBack)
 {
     const int n = block(540, 600, 10);
@@ -360,6 +401,47 @@ TEST_F(ScheduleGridTest, EscapeOrRefusalLeavesNoBlock)
     EXPECT_EQ(typed.size(), 1);
     EXPECT_EQ(grid->blockCount(), 0);
     EXPECT_EQ(grid->selectedBlock(), 0);
+}
+
+TEST_F(ScheduleGridTest, ClearingOrHidingTheGridFinishesTheTypingFirst)
+{
+    QList<int> retyped;
+    QObject::connect(grid.get(), &ScheduleGrid::blockEditEnded,
+                     [&](int n) { retyped.append(n); });
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"clear blocks", [&] { grid->clearBlocks(); }},
+        {"clear columns", [&] { grid->clearColumns(); }},
+        {"hide", [&] { grid->hide(); }},
+    };
+    for (const auto& [way, leave] : ways) {
+        SCOPED_TRACE(way);
+        grid->clearBlocks();
+        typed.clear();
+        retyped.clear();
+        if (grid->columnCount() == 0)
+            grid->addColumn(10, "Room A");
+        grid->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+        QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(0, 11 * 60));
+        QTest::keyClick(grid.get(), 'N');
+        QTest::keyClicks(editor(), "ew");
+        leave();
+        ASSERT_EQ(typed.size(), 1) << "typed without Enter, stored all the same";
+        EXPECT_EQ(typedText, "New");
+        EXPECT_EQ(typed[0][1], 660);
+
+        grid->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+        if (grid->columnCount() == 0)
+            grid->addColumn(10, "Room A");
+        const int n = block(600, 660, 10, "Old");
+        grid->selectBlock(n);
+        QTest::keyClick(grid.get(), Qt::Key_F2);
+        ASSERT_NE(editor(), nullptr);
+        QTest::keyClicks(editor(), "Retyped");
+        leave();
+        EXPECT_EQ(retyped, QList<int>{n});
+    }
 }
 
 TEST_F(ScheduleGridTest, TypingNeedsAnEmptySlot)

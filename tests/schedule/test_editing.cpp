@@ -80,7 +80,7 @@ TEST_F(Editing, CutThenPasteKeepsNumberAndFields)
     EXPECT_TRUE(row(nr).isEmpty());
     EXPECT_EQ(ClipboardRows(w), 1);
 
-    const auto pasted = PasteBooking(d, w, 1, {45010, 2, 780}, 3);
+    const auto pasted = PasteBooking(d, w, 1, {45010, 2, 780});
     ASSERT_TRUE(pasted);
     EXPECT_EQ(*pasted, nr);
     QVariantMap after = row(nr);
@@ -100,8 +100,8 @@ TEST_F(Editing, CopyThenPasteTwiceGivesTwoNewBookings)
     const int nr = fullBooking();
     Database d = db(), w = work();
     ASSERT_TRUE(CutOrCopyBooking(d, w, nr, ClipboardOp::Copy));
-    const auto a = PasteBooking(d, w, 2, {45011, 1, 480}, 3);
-    const auto b = PasteBooking(d, w, 2, {45012, 1, 480}, 3);
+    const auto a = PasteBooking(d, w, 2, {45011, 1, 480});
+    const auto b = PasteBooking(d, w, 2, {45012, 1, 480});
     ASSERT_TRUE(a && b);
     EXPECT_NE(*a, nr);
     EXPECT_NE(*b, nr);
@@ -110,7 +110,7 @@ TEST_F(Editing, CopyThenPasteTwiceGivesTwoNewBookings)
     EXPECT_EQ(count("Booking"), 3);
     EXPECT_EQ(ClipboardRows(w), 1);
     // After a restart the mode is unset: the waiting row pastes as a copy.
-    const auto c = PasteBooking(d, w, 0, {45013, 1, 480}, 3);
+    const auto c = PasteBooking(d, w, 0, {45013, 1, 480});
     ASSERT_TRUE(c);
     EXPECT_NE(*c, nr);
     EXPECT_EQ(ClipboardRows(w), 1);
@@ -122,7 +122,7 @@ TEST_F(Editing, BookingPastMidnightKeepsItsLength)
     Database d = db(), w = work();
     ASSERT_TRUE(CutOrCopyBooking(d, w, nr, ClipboardOp::Copy));
     EXPECT_EQ(w.scalar("SELECT btid FROM standby").toInt(), 240);
-    const auto p = PasteBooking(d, w, 2, {45001, 1, 480}, 3);
+    const auto p = PasteBooking(d, w, 2, {45001, 1, 480});
     ASSERT_TRUE(p);
     EXPECT_EQ(row(*p)["Bstart"].toInt(), 480);
     EXPECT_EQ(row(*p)["Bslut"].toInt(), 720);
@@ -171,4 +171,30 @@ TEST_F(Editing, MovesAreSavedOnlyForThoseWhoMayAct)
     EXPECT_EQ(b["Bdato"].toInt(), 45003);
     EXPECT_EQ(b["Lokalenr"].toInt(), 2);
     EXPECT_FALSE(SaveBlockChange(d, session(), 99999, {"x", 1, 2, {}, {}}));
+}
+
+TEST_F(Editing, NothingIsStoredOnADeletedItemAndNewBookingsTakeTheirItemsType)
+{
+    const int cut = addBooking(45000, 600, 660, 1, 3, 1, "Cut");
+    const int moved = addBooking(45000, 700, 760, 1, 3, 1, "Moved");
+    Database d = db(), w = work();
+    ASSERT_TRUE(CutOrCopyBooking(d, w, cut, ClipboardOp::Cut));
+    ASSERT_TRUE(d.exec("DELETE FROM lokale WHERE lokalenr = 2"));
+    EXPECT_EQ(CreateBookingFromGrid(d, session(), "New", {45000, 2, 540}, 600, true).status,
+              StoreStatus::ItemGone);
+    EXPECT_EQ(PasteBooking(d, w, 1, {45000, 2, 780}).status, StoreStatus::ItemGone);
+    EXPECT_EQ(ClipboardRows(w), 1) << "the cut booking still waits on the clipboard";
+    EXPECT_EQ(SaveBlockChange(d, session(), moved, {"Moved", 700, 760, 2, {}}).status,
+              StoreStatus::ItemGone);
+    EXPECT_EQ(row(moved)["Lokalenr"].toInt(), 1);
+    EXPECT_EQ(count("Booking"), 1);
+
+    // The schedule showing another type does not change a new booking's own.
+    session().CurrentTypeNo = 9;
+    const auto typed = CreateBookingFromGrid(d, session(), "New", {45000, 1, 540}, 600, true);
+    ASSERT_TRUE(typed);
+    EXPECT_EQ(row(*typed)["Bgruppe"].toInt(), 3);
+    const auto pasted = PasteBooking(d, w, 1, {45000, 1, 780});
+    ASSERT_TRUE(pasted);
+    EXPECT_EQ(row(*pasted)["Bgruppe"].toInt(), 3);
 }

@@ -9,6 +9,8 @@
 #include "schedule/viewcommon.h"
 #include "support/fixture.h"
 
+#include <QCalendarWidget>
+#include <QCloseEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,13 +19,19 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QSqlRecord>
+#include <QStyle>
 #include <QTest>
+#include <QToolBar>
+#include <functional>
 
 using namespace vestra;
 using namespace vestra::test;
 
 namespace {
 const QDate kSaturday(2026, 12, 5);
+const QString kItemGone = QStringLiteral(
+    "The resource no longer exists; it may have been deleted on another workstation. / "
+    "Service Message");
 }
 
 class Views : public BookingFileTest {
@@ -88,6 +96,24 @@ protected:
             if (g->columnKey(c) == key)
                 return c;
         return -1;
+    }
+    // Clicks the slot and types the text into it, without Enter.
+    void typeInto(ScheduleGrid* g, int column, int minutes, const QString& text)
+    {
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(column, minutes).center());
+        QTest::keyClick(g->viewport(), text.at(0).toLatin1());
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClicks(QApplication::focusWidget(), text.mid(1));
+    }
+    CalMdag* weekOf(int item)
+    {
+        day()->SwitchToWeekView(item);
+        auto* w = WindowRegistry::instance().findAs<CalMdag>("CalMdag");
+        EXPECT_NE(w, nullptr);
+        w->resize(1000, 700);
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        return w;
     }
     void drag(QWidget* vp, QPoint from, QPoint to)
     {
@@ -222,7 +248,13 @@ TEST_F(Views, ClipboardCommandsSayWhatIsMissing)
     messages.clear();
     g->selectBlock(blockOf(g, nr));
     RunBookingCommand(8, c, c);
-    EXPECT_TRUE(c->findChild<QLabel*>("saks")->isVisibleTo(c));
+    auto* saks = c->findChild<QLabel*>("saks");
+    EXPECT_TRUE(saks->isVisibleTo(c));
+    // Scissors, not the waste bin it once was.
+    EXPECT_FALSE(ScissorsIcon().isNull());
+    EXPECT_EQ(saks->pixmap().toImage(), ScissorsIcon().pixmap(20, 20).toImage());
+    EXPECT_NE(saks->pixmap().toImage(),
+              c->style()->standardIcon(QStyle::SP_DialogDiscardButton).pixmap(20, 20).toImage());
     RunBookingCommand(9, c, c);  // the copied block is still selected
     EXPECT_EQ(messages.texts(), QStringList({"Select Entrypoint! / Information"}));
 
@@ -377,6 +409,14 @@ TEST_F(Views, ToolBarsHoldEveryEntryInOrder)
     Calendar* c = day();
     RunMenuCommand(14, c, c);
     EXPECT_TRUE(quit);
+
+    // Entries 11 and 12 title their dialogs after themselves (cancelled here).
+    dialogs.chooseNext(std::nullopt);
+    dialogs.chooseNext(std::nullopt);
+    RunMenuCommand(11, c, c);
+    RunMenuCommand(12, c, c);
+    EXPECT_EQ(dialogs.titles,
+              QStringList({"Open Existing Bookingfile", "Create New Bookingfile"}));
 }
 
 TEST_F(Views, DaySchemePrintsTitleAndSubtitle)
@@ -504,4 +544,169 @@ TEST_F(Views, ContextMenuOpensAndSwitchesForTheSelectedBlock)
     items[4]->trigger();
     EXPECT_EQ(session().CurrentItemNo, 2) << "the week of the block's item";
     EXPECT_NE(WindowRegistry::instance().find("CalMdag"), nullptr);
+}
+
+TEST_F(Views, EveryDayViewReloadStoresTheBlockBeingTypedWhereItWasTyped)
+{
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (2, 1, 'Small', '', 1)"));
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) "
+                           "VALUES (4, 2, 'Room S', 0)"));
+    }
+    Calendar* c = nullptr;
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"another day", [&] {
+             c->findChild<QCalendarWidget*>("aktueldato")->setSelectedDate(kSaturday.addDays(1));
+         }},
+        {"another type", [&] { c->findChild<QListWidget*>("aktuelgruppe")->setCurrentRow(1); }},
+        {"activation", [&] { c->RefreshDayView(); }},
+        {"closing", [&] { c->close(); }},
+    };
+    int start = 600;
+    for (const auto& [way, leave] : ways) {
+        SCOPED_TRACE(way);
+        session().SelectedDay = t;
+        session().CurrentTypeNo = 1;
+        c = day();
+        c->resize(1000, 700);
+        const QString title = QStringLiteral("Lost on ") + way;
+        start += 60; // each in a slot of its own
+        typeInto(c->grid(), columnOf(c->grid(), 2), start, title);
+        leave();
+        EXPECT_EQ(count("Booking", "Beskrivelse = ? AND Bdato = ? AND Lokalenr = 2 AND Bgruppe = 1 "
+                                   "AND Bstart = ?",
+                        {title, t, start}),
+                  1);
+    }
+    EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+TEST_F(Views, TheWeekViewStoresATypedBlockBeforeTurningTheWeek)
+{
+    CalMdag* w = weekOf(2);
+    ScheduleGrid* g = w->grid();
+    const int monday = session().ShownWeekStart;
+    typeInto(g, 2, 600, "Lost week");
+    auto* weeks = w->findChild<QToolBar*>("ctToolBar3");
+    QTest::mouseClick(weeks->widgetForAction(w->findChild<QAction*>("nextWeek")), Qt::LeftButton);
+    EXPECT_EQ(session().ShownWeekStart, monday + 7);
+    EXPECT_EQ(count("Booking", "Beskrivelse = 'Lost week' AND Bdato = ? AND Lokalenr = 2",
+                    {monday + 2}),
+              1);
+
+    typeInto(g, 3, 600, "Lost again");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(session().ShownWeekStart, monday + 14);
+    EXPECT_EQ(count("Booking", "Beskrivelse = 'Lost again' AND Bdato = ? AND Lokalenr = 2",
+                    {monday + 10}),
+              1);
+    EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+TEST_F(Views, CutCopyAndDeleteFirstStoreTheBlockBeingTyped)
+{
+    Calendar* c = day();
+    c->resize(1000, 700);
+    ScheduleGrid* g = c->grid();
+    typeInto(g, columnOf(g, 2), 600, "Typed copy");
+    RunBookingCommand(8, c, c);
+    EXPECT_TRUE(messages.shown().isEmpty()) << messages.texts().join(",").toStdString();
+    Database work = WorkDatabase();
+    EXPECT_EQ(work.scalar("SELECT Beskrivelse FROM standby").toString(), "Typed copy");
+    EXPECT_EQ(count("Booking", "Beskrivelse = 'Typed copy'"), 1);
+
+    typeInto(g, columnOf(g, 2), 720, "Typed delete");
+    messages.answerNext(MsgAnswer::Yes);
+    RunBookingCommand(10, c, c);
+    EXPECT_EQ(messages.texts(), QStringList({"Confirm deletion ? / Slettemeddelelse"}));
+    EXPECT_EQ(count("Booking", "Beskrivelse = 'Typed delete'"), 0);
+    EXPECT_EQ(g->blockCount(), 1);
+
+    CalMdag* w = weekOf(1);
+    typeInto(w->grid(), 4, 600, "Typed cut");
+    RunBookingCommand(7, w, w);
+    EXPECT_EQ(work.scalar("SELECT Beskrivelse FROM standby").toString(), "Typed cut");
+    EXPECT_EQ(count("Booking", "Beskrivelse = 'Typed cut'"), 0);
+}
+
+TEST_F(Views, NoBookingLandsOnAnItemDeletedWhileTheDayIsShown)
+{
+    const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) "
+                           "VALUES (5, 1, 'Hall C', 0)"));
+    }
+    Calendar* c = day();
+    c->resize(1600, 700);
+    ScheduleGrid* g = c->grid();
+    const int hallC = columnOf(g, 5);
+    ASSERT_TRUE(g->viewport()->rect().contains(g->slotRect(hallC, 600)));
+    auto deleteElsewhere = [&](int item) {
+        Database d = db();
+        ASSERT_TRUE(d.exec("DELETE FROM lokale WHERE lokalenr = ?", {item}));
+    };
+    deleteElsewhere(5);
+    const QPoint from = g->blockRect(blockOf(g, nr)).center();
+    drag(g->viewport(), from, QPoint(g->slotRect(hallC, 600).center().x(), from.y()));
+    EXPECT_EQ(messages.texts(), QStringList({kItemGone}));
+    EXPECT_EQ(row(nr)["Lokalenr"].toInt(), 1);
+
+    messages.clear();
+    deleteElsewhere(2);
+    typeInto(g, columnOf(g, 2), 780, "Too late");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(messages.texts(), QStringList({kItemGone}));
+    EXPECT_EQ(count("Booking"), 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(columnOf(g, 2), -1) << "the view reloads without the deleted items";
+}
+
+TEST_F(Views, AWeekViewRereadsItsItemAndRefusesOneDeletedMeanwhile)
+{
+    CalMdag* w = weekOf(2);
+    EXPECT_EQ(w->findChild<QLabel*>("lnavn")->text(), "Hall B");
+    {
+        // Deleted in the resource manager while the week stays open.
+        Database d = db();
+        ASSERT_TRUE(d.exec("DELETE FROM lokale WHERE lokalenr = 2"));
+    }
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    EXPECT_EQ(w->findChild<QLabel*>("lnavn")->text(), "");
+    EXPECT_EQ(w->findChild<QLabel*>("lokalenr")->text(), "");
+
+    typeInto(w->grid(), 2, 600, "Orphan");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(messages.texts(), QStringList({kItemGone}));
+    EXPECT_EQ(count("Booking"), 0);
+    EXPECT_EQ(w->grid()->blockCount(), 0);
+}
+
+TEST_F(Views, ClosingAScheduleWindowEndsTheProgramAsExitDoes)
+{
+    int quits = 0;
+    navigator().quit = [&] { ++quits; };
+    // The close button and Alt+F4 reach the window from the window system.
+    auto closeByUser = [](QWidget* window) {
+        QCloseEvent close;
+        QSpontaneKeyEvent::setSpontaneous(&close);
+        QApplication::instance()->notify(window->windowHandle(), &close);
+        QCoreApplication::processEvents();
+    };
+    CalMdag* w = weekOf(1);
+    w->SwitchToDayView(t);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(quits, 0) << "the views closing each other go on";
+    auto* c = WindowRegistry::instance().findAs<Calendar>("Calendar");
+    ASSERT_NE(c, nullptr);
+    closeByUser(c);
+    EXPECT_EQ(quits, 1);
+    closeByUser(weekOf(1));
+    EXPECT_EQ(quits, 2);
 }

@@ -3,6 +3,7 @@
 #include "data/schema.h"
 #include "series/candidates.h"
 #include "series/seriesdelete.h"
+#include "support/busyfile.h"
 #include "support/fixture.h"
 
 using namespace vestra;
@@ -109,7 +110,7 @@ TEST_F(SeriesLogic, AlternativesAreFreeItemsOfTheSameType)
     const Candidate c = LoadCandidates(w).first();
     ASSERT_TRUE(c.collides);
 
-    const QList<Alternative> free = FindAlternatives(w, d, c.id, templ.item, 7);
+    const QList<Alternative> free = FindAlternatives(w, d, c.id, templ.item);
     ASSERT_EQ(free.size(), 1);
     EXPECT_EQ(free.first().name, "Hall B");
     EXPECT_EQ(LoadAlternatives(w).size(), 1) << "kept in andetlokalt for the window";
@@ -133,7 +134,7 @@ TEST_F(SeriesLogic, CommitBooksEveryCandidateAsOneSeries)
     // Move one date to Hall B; keep the colliding one in.
     ApplyAlternative(w, LoadCandidates(w)[1].id, 2);
     const int before = count("Booking");
-    ASSERT_EQ(CommitSeries(d, w, templ, 16711680, 7), 7);
+    ASSERT_EQ(CommitSeries(d, w, templ, 16711680), 7);
     EXPECT_EQ(count("Booking"), before + 7);
     EXPECT_EQ(count("Booking", "gennr = ? AND gentagende <> 0", {templ.bookingnr}), 8);
     EXPECT_EQ(count("Booking", "gennr = ? AND Lokalenr = 2 AND Bdato = ?", {templ.bookingnr, D + 14}), 1);
@@ -167,7 +168,7 @@ TEST_F(SeriesLogic, CommitWithNoCandidatesMarksTheTemplateAlone)
 {
     Database d = db(), w = work();
     ClearCandidates(w);
-    EXPECT_EQ(CommitSeries(d, w, templ, 0, 7), 0);
+    EXPECT_EQ(CommitSeries(d, w, templ, 0), 0);
     auto q = d.query("SELECT gennr, gentagende, Bcolor FROM Booking WHERE Bookingnr = ?", {templ.bookingnr});
     ASSERT_TRUE(q && q->next());
     EXPECT_EQ(q->value(0).toInt(), templ.bookingnr);
@@ -184,7 +185,7 @@ TEST_F(SeriesLogic, AFailureHalfwayLeavesNoHalfSeries)
     // The disk fills up at the fourth new booking.
     ASSERT_TRUE(d.exec("CREATE TRIGGER full BEFORE INSERT ON Booking WHEN NEW.Bdato = " +
                        QString::number(D + 28) + " BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
-    EXPECT_EQ(CommitSeries(d, w, templ, 255, 7), -1);
+    EXPECT_EQ(CommitSeries(d, w, templ, 255), -1);
     EXPECT_EQ(count("Booking"), 1);
     EXPECT_EQ(count("Booking", "gentagende <> 0"), 0) << "the template is not marked either";
     EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), nextBefore);
@@ -248,4 +249,44 @@ TEST_F(SeriesLogic, ExpiringSeriesAreListedByTheirLastDate)
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows.first().lastDay, t + 20);
     EXPECT_EQ(rows.first().item, "Hall A");
+}
+
+TEST_F(SeriesLogic, ACheckThatCannotRunNeverCountsAsFree)
+{
+    Database d = db(), w = work();
+    {
+        BusyFile busy(session().BookingFilePath);
+        EXPECT_EQ(CheckCandidate(d, D + 7, 1, 600, 720), -1);
+        ASSERT_EQ(GenerateCandidates(w, d, D, D + 14, 7, templ), 2);
+        for (const Candidate& c : LoadCandidates(w)) {
+            EXPECT_TRUE(c.collides) << c.day;
+            EXPECT_TRUE(c.unchecked) << c.day;
+        }
+        bool unchecked = false;
+        EXPECT_TRUE(IsItemBooked(d, 600, 720, D + 7, 2, &unchecked));
+        EXPECT_TRUE(unchecked);
+        unchecked = false;
+        EXPECT_TRUE(FindAlternatives(w, d, LoadCandidates(w).first().id, templ.item, &unchecked)
+                        .isEmpty());
+        EXPECT_TRUE(unchecked);
+    }
+    // The same dates, checked once the file is free again.
+    ClearCandidates(w);
+    ASSERT_EQ(GenerateCandidates(w, d, D, D + 14, 7, templ), 2);
+    for (const Candidate& c : LoadCandidates(w))
+        EXPECT_FALSE(c.collides || c.unchecked) << c.day;
+    bool unchecked = false;
+    EXPECT_EQ(FindAlternatives(w, d, LoadCandidates(w).first().id, templ.item, &unchecked).size(), 2);
+    EXPECT_FALSE(unchecked);
+}
+
+TEST_F(SeriesLogic, ASeriesWithADeletedItemBooksNothing)
+{
+    Database d = db(), w = work();
+    ASSERT_EQ(GenerateCandidates(w, d, D, D + 14, 7, templ), 2);
+    ASSERT_TRUE(ApplyAlternative(w, LoadCandidates(w)[1].id, 3));
+    ASSERT_TRUE(d.exec("DELETE FROM lokale WHERE lokalenr = 3"));
+    EXPECT_EQ(CommitSeries(d, w, templ, 255), kCommitItemGone);
+    EXPECT_EQ(count("Booking"), 1);
+    EXPECT_EQ(count("Booking", "gentagende <> 0"), 0);
 }

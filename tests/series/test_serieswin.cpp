@@ -10,6 +10,7 @@
 #include "series/gudloebover.h"
 #include "series/serieswindows.h"
 #include "series/vilkdatover.h"
+#include "support/busyfile.h"
 #include "support/fixture.h"
 
 #include <QDateEdit>
@@ -270,8 +271,10 @@ TEST_F(Series, BookingWithNoDatesLeftSaysSoAndBooksNothing)
 
 // --- alternatives ---
 
-TEST_F(Series, AlternativeOffersFreeItemsOfTheTypeAndMovesTheDate)
+TEST_F(Series, AlternativeOffersFreeItemsOfTheTemplatesTypeAndMovesTheDate)
 {
+    // The schedule shows the Beamer's type; the series belongs to Room 1's.
+    session().CurrentTypeNo = 2;
     const int nr = makeTemplate(D);
     addBooking(D + 7, 600, 720, 1);       // the collision on the template's item
     addBooking(D + 7, 540, 600, 2);       // Room 2 ends as the date starts: free
@@ -308,6 +311,36 @@ TEST_F(Series, AlternativeOffersFreeItemsOfTheTypeAndMovesTheDate)
     EXPECT_EQ(
         count("Booking", "gennr = ? AND Bdato = ? AND Lokalenr = 2 AND Bstart = 600", {nr, D + 7}),
         1);
+    EXPECT_EQ(count("Booking", "gennr = ? AND Bgruppe = 1", {nr}), 8);
+}
+
+TEST_F(Series, DatesTheBusyFileCouldNotCheckStayMarkedAndTheUserIsTold)
+{
+    const QString busyText = QStringLiteral(
+        "The booking file is busy; the dates could not be checked. Try again. / Service Message");
+    const int nr = makeTemplate(D);
+    PatternWindow* w = openPattern(nr);
+    ASSERT_NE(w, nullptr);
+    {
+        BusyFile busy(session().BookingFilePath);
+        generate(w, "Option2", 14);
+        ASSERT_EQ(w->list()->rowCount(), 2);
+        for (int r = 0; r < 2; ++r) {
+            EXPECT_EQ(w->list()->rowPicture(r), 0) << "marked as colliding";
+            EXPECT_EQ(w->list()->text(r, 3), "not checked");
+        }
+        EXPECT_EQ(messages.texts(), QStringList({busyText}));
+        messages.clear();
+        w->list()->selectRow(0);
+        click(w, "findalternativ");
+        EXPECT_EQ(messages.texts(), QStringList({busyText}));
+        EXPECT_EQ(window("alternatives"), nullptr);
+    }
+    messages.clear();
+    generate(w, "Option2", 14);
+    EXPECT_EQ(w->list()->rowPicture(0), 1);
+    EXPECT_EQ(w->list()->text(0, 3), "");
+    EXPECT_TRUE(messages.shown().isEmpty());
 }
 
 // --- free dates ---

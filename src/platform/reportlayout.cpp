@@ -155,6 +155,18 @@ public:
         return height / kPixelsPerMm;
     }
 
+    // The height (mm) of one line of the font.
+    qreal lineHeight(const QFont& font)
+    {
+        QTextLayout layout(QStringLiteral("X"), font, &m_device);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(1e6);
+        const qreal h = line.height();
+        layout.endLayout();
+        return h / kPixelsPerMm;
+    }
+
 private:
     static constexpr qreal kPixelsPerMm = kMeasureDpi / 25.4;
     QImage m_device;
@@ -467,6 +479,7 @@ private:
     struct Fitted {
         QVector<Instance> items;
         QVector<QRectF> rects;
+        QVector<Qt::Alignment> alignments;
         qreal height = 0;
     };
 
@@ -488,12 +501,27 @@ private:
             const Instance& inst = items[i];
             const ReportItem& item = *inst.item;
             f.rects << item.rect;
+            f.alignments << item.alignment;
             if (!inst.visible || !isText(item.kind) || inst.text.isEmpty())
                 continue;
-            const qreal need = m_measure.neededHeight(inst.text, fontOf(item), item.rect.width(),
-                                                      item.wordWrap);
-            if (need > item.rect.height() + 1e-6)
-                extra[i] = need - item.rect.height();
+            const QFont font = fontOf(item);
+            const qreal need =
+                m_measure.neededHeight(inst.text, font, item.rect.width(), item.wordWrap);
+            if (need <= item.rect.height() + 1e-6)
+                continue;
+            // The lines hang from where a single line of the box would
+            // stand, so every cell of a grown row starts on the row's first
+            // line, however many lines the printer ends up using.
+            const qreal room = item.rect.height() - m_measure.lineHeight(font);
+            qreal drop = 0;
+            if (item.alignment & Qt::AlignVCenter)
+                drop = room / 2;
+            else if (item.alignment & Qt::AlignBottom)
+                drop = room;
+            drop = std::max<qreal>(drop, 0);
+            f.rects[i].translate(0, drop);
+            f.alignments[i] = (item.alignment & Qt::AlignHorizontal_Mask) | Qt::AlignTop;
+            extra[i] = drop + need - item.rect.height();
         }
         qreal growth = 0;
         for (int j = 0; j < n; ++j) {
@@ -504,7 +532,8 @@ private:
                     && items[i].item->rect.bottom() <= own.top() + 1e-6)
                     shift = std::max(shift, extra[i]);
             f.rects[j].translate(0, shift);
-            f.rects[j].setHeight(f.rects[j].height() + extra[j]);
+            if (extra[j] > 0)
+                f.rects[j].setBottom(own.bottom() + shift + extra[j]);
             growth = std::max(growth, shift + extra[j]);
         }
         f.height += growth;
@@ -537,7 +566,7 @@ private:
             p.name = item.name;
             p.text = inst.text;
             p.font = fontOf(item);
-            p.alignment = item.alignment;
+            p.alignment = fitted.alignments[index];
             p.wordWrap = item.wordWrap;
             p.lineWidth = item.lineWidth;
             p.band = kind;

@@ -1,9 +1,9 @@
 #include "resources/fieldeditors.h"
 
+#include "booking/price.h"
 #include "data/dates.h"
 
 #include <QCalendarWidget>
-#include <QDoubleValidator>
 #include <QIntValidator>
 #include <QLocale>
 
@@ -102,24 +102,32 @@ QAbstractSpinBox::StepEnabled DateField::stepEnabled() const
 
 AmountEdit::AmountEdit(QWidget* parent) : QLineEdit(parent)
 {
-    auto* validator = new QDoubleValidator(-1e12, 1e12, 2, this);
-    validator->setNotation(QDoubleValidator::StandardNotation);
-    setValidator(validator);
+    // No validator: it would swallow keys, and text the locale cannot read
+    // is refused as a whole when the record is written, as typed.
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+std::optional<double> AmountEdit::amount() const
+{
+    return ParsePrice(text(), locale());
+}
+
+bool AmountEdit::isAmount() const
+{
+    return text().trimmed().isEmpty() || amount().has_value();
 }
 
 QVariant AmountEdit::value() const
 {
     if (text().trimmed().isEmpty())
         return QVariant();
-    bool ok = false;
-    const double v = locale().toDouble(text().trimmed(), &ok);
-    return ok ? QVariant(v) : QVariant();
+    const auto v = amount();
+    return v ? QVariant(*v) : QVariant();
 }
 
 void AmountEdit::setValue(const QVariant& v)
 {
-    setText(isBlank(v) ? QString() : locale().toString(v.toDouble(), 'f', 2));
+    setText(isBlank(v) ? QString() : FormatAmount(v.toDouble(), locale()));
 }
 
 CountEdit::CountEdit(QWidget* parent) : QLineEdit(parent)

@@ -10,6 +10,7 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QVariant>
+#include <optional>
 
 namespace vestra {
 
@@ -48,12 +49,17 @@ private:
     Storage m_storage;
 };
 
-// An amount of money; empty is null. Shown with two decimals in the locale.
+// An amount of money; empty is null. Shown in the one amount format, read
+// as the locale writes an amount (as a typed booking fee is).
 class AmountEdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
 public:
     explicit AmountEdit(QWidget* parent = nullptr);
+    // The typed amount; nullopt when the text is not one.
+    std::optional<double> amount() const;
+    // Empty, or text that reads as an amount.
+    bool isAmount() const;
     QVariant value() const;
     void setValue(const QVariant& v);
 };

@@ -1,6 +1,7 @@
 #include "resources/itemwindow.h"
 #include "data/dates.h"
 
+#include "platform/messages.h"
 #include "resources/fieldeditors.h"
 #include "session/session.h"
 
@@ -136,6 +137,16 @@ void ItemWindow::finish()
         bindField(m_start, QStringLiteral("inakstart"));
         bindField(m_end, QStringLiteral("inakslut"));
     }
+}
+
+bool ItemWindow::mayLeaveRecord()
+{
+    if (m_fee->isAmount())
+        return true;
+    showMessage(QStringLiteral("The fee \"%1\" is not a number.").arg(m_fee->text()),
+                QStringLiteral("Error"), MsgIcon::Warning);
+    m_fee->setFocus();
+    return false;
 }
 
 void ItemWindow::recordShown()

@@ -3,6 +3,9 @@
 #include "reports/overview.h"
 #include "reports/periodreports.h"
 
+#include <QProcess>
+#include <QRegularExpression>
+
 namespace vestra::test {
 namespace {
 
@@ -232,6 +235,44 @@ TEST_F(OverviewTest, PdfShowsWholePhoneNumbersDatesAndWrappedTexts)
     for (const QString& word : longTitle.split(u' '))
         EXPECT_TRUE(text.contains(word)) << word.toStdString();
     EXPECT_FALSE(text.contains(QChar(0x2026))) << "nothing is elided";
+}
+
+// Top of each word pdftotext finds in the PDF, by the word's text.
+QMultiMap<QString, double> wordTops(const QString& pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    EXPECT_TRUE(process.waitForFinished(60000) && process.exitCode() == 0);
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="[^"]*" yMin="([^"]*)"[^>]*>([^<]*)</word>)re"));
+    QMultiMap<QString, double> tops;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        tops.insert(m.captured(2), m.captured(1).toDouble());
+    }
+    return tops;
+}
+
+TEST_F(OverviewTest, EveryCellOfAWrappedRowStartsOnTheRowsFirstLine)
+{
+    // Bob's row grows to three lines for the account name and the phone
+    // numbers; its time, item and title are single lines beside them.
+    Database d = db();
+    d.exec("UPDATE Konti SET Kontonavn = 'Anne-Mette Østergaard Kristiansen Sportsklub', "
+           "Kontotlf = '+45 70 00 00 00 / +45 21 21 21 21' WHERE ID = ?",
+           {bob});
+    auto report = BuildOverview(d, period(kDay, kDay), OverviewKindsFor(OverviewChoice::All));
+    ASSERT_TRUE(report);
+    report->locale = kUs;
+    pdfText(*report, QStringLiteral("rows.pdf"));
+    const auto tops = wordTops(qEnvironmentVariable("VESTRA_SHOTS", dir.path()) + "/rows.pdf");
+    ASSERT_TRUE(tops.contains("Early")) << "the row is printed";
+    const double row = tops.value("Early");
+    for (const char* first : {"Anne-Mette", "+45", "Room"})
+        EXPECT_NEAR(tops.values(first).last(), row, 0.5) << first;
+    // The phone's second number goes below its first, within the row.
+    EXPECT_GT(tops.values("+45").first(), row + 1);
 }
 
 TEST_F(OverviewTest, AContinuedDayBringsItsGroupAndTypeHeadingsAlong)

@@ -340,3 +340,49 @@ TEST_F(ItemWindows, AddWindowNumbersTheNewItem)
     EXPECT_GT(id, beamer);
     EXPECT_EQ(row(id), QStringLiteral("%1'Room C'1NULL8NULLNULL0").arg(large) + nulls(14));
 }
+
+TEST_F(ItemWindows, AFeeIsReadAsTheLocaleWritesAnAmountOrRefusedAsTyped)
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale danish(QLocale::Danish, QLocale::Denmark);
+    const struct {
+        QLocale locale;
+        const char* typed;
+        QVariant stored; // invalid: refused, the stored fee stays NULL
+    } cases[] = {
+        {english, "150,50", {}}, // not 15050
+        {english, "1.250,50", {}},
+        {danish, "1,250.50", {}},
+        {english, "ten", {}},
+        {english, "1e3", {}},
+        {english, "1,250.50", 1250.5},
+        {danish, "1.250,50", 1250.5},
+        {danish, "150.50", 150.5}, // a point where no group can stand is the decimal point
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QLocale::setDefault(c.locale);
+        ASSERT_TRUE(db().exec("UPDATE lokale SET gebyr = NULL WHERE lokalenr = ?", {room}));
+        messages.clear();
+        auto* w = open<DomesticItemWindow>(ItemMode::Edit, room);
+        auto* fee = child<AmountEdit>(w, "gebyr");
+        fee->setFocus();
+        QTest::keyClicks(fee, c.typed);
+        click(w, "Luk");
+        if (c.stored.isValid()) {
+            EXPECT_FALSE(w->isVisible());
+            EXPECT_TRUE(messages.shown().isEmpty());
+            EXPECT_DOUBLE_EQ(field("lokale", "gebyr", "lokalenr", room).toDouble(),
+                             c.stored.toDouble());
+            continue;
+        }
+        EXPECT_TRUE(w->isVisible()) << "the window stays so the fee can be corrected";
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_EQ(messages.shown()[0].text, QStringLiteral("The fee \"%1\" is not a number.").arg(c.typed));
+        EXPECT_EQ(fee->text(), c.typed) << "the typed text stays";
+        EXPECT_TRUE(field("lokale", "gebyr", "lokalenr", room).isNull());
+        w->Cancel();
+        w->close();
+    }
+    QLocale::setDefault(QLocale::c());
+}

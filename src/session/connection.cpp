@@ -52,9 +52,14 @@ ConnectResult OpenExistingFile()
                                currentFolder());
     if (!c.chosen)
         return ConnectResult::Cancelled;
-    // Both tests are made; the extension must be exactly "mdb".
+    // Both tests are made; the extension must be exactly "mdb". The template
+    // is no booking file to work on: what is booked in it would be in every
+    // booking file made from it later.
     const bool extensionOk = c.extension == QStringLiteral("mdb");
-    const bool opens = CanOpenDatabase(c.fullPath);
+    const bool isTemplate = QFileInfo::exists(TemplatePath())
+                            && QFileInfo(c.fullPath).canonicalFilePath()
+                                   == QFileInfo(TemplatePath()).canonicalFilePath();
+    const bool opens = !isTemplate && CanOpenDatabase(c.fullPath);
     if (!extensionOk || !opens) {
         showMessage(c.fullPath + QStringLiteral(" is not a valid Vestra Bookingfile!"),
                     QStringLiteral("File Error"), MsgIcon::Warning);

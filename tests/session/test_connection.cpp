@@ -25,6 +25,11 @@ protected:
         Database w = Database::open(WorkDatabasePath());
         return LookupIn(w, "sti", "stitabel").toString();
     }
+    static QByteArray contents(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
     QString bookingFileNamed(const QString& name)
     {
         const QString p = pathOf(name);
@@ -44,13 +49,17 @@ TEST_F(Connection, OpenAcceptsOnlyDatabasesNamedMdb)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("just text");
     }
-    for (const QString& p : {upper, text}) {
+    // The template next to the program, however its path is written: opened,
+    // what is booked in it would be in every booking file made from it.
+    const QByteArray templateBefore = contents(TemplatePath());
+    for (const QString& p : {upper, text, TemplatePath(), pathOf(".") + "/./Emptydatabase.mdb"}) {
         messages.clear();
         dialogs.chooseNext(p);
         EXPECT_EQ(OpenExistingFile(), ConnectResult::Refused);
         EXPECT_EQ(messages.texts(), QStringList({p + " is not a valid Vestra Bookingfile! / File Error"}));
         EXPECT_EQ(storedPath(), "");
     }
+    EXPECT_EQ(contents(TemplatePath()), templateBefore);
     EXPECT_EQ(dialogs.titles.first(), "Vestra - Open existing bookingfile");
 }
 

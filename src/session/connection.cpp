@@ -79,7 +79,7 @@ ConnectResult CreateNewFile()
 {
     const FileChoice c =
         fileDialogs().saveFile(QStringLiteral("Vestra - Create new bookingfile"), kFilter,
-                               currentFolder());
+                               currentFolder(), QStringLiteral("mdb"));
     if (!c.chosen)
         return ConnectResult::Cancelled;
     if (c.nameWithExt.isEmpty()) {
@@ -95,6 +95,13 @@ ConnectResult CreateNewFile()
     const bool isTemplate = QFileInfo::exists(target)
                             && QFileInfo(target).canonicalFilePath()
                                    == QFileInfo(source).canonicalFilePath();
+    // The typed name may differ from the file it leads to ("good" and
+    // "good.txt" both lead to good.mdb), so the dialog cannot ask for it.
+    if (!isTemplate && QFileInfo::exists(target)
+        && !askYesNo(target + QStringLiteral(" already exists. Replace it with a new, empty "
+                                             "booking file? Everything in it will be lost."),
+                     QStringLiteral("Create New File")))
+        return ConnectResult::Cancelled;
     // The copy is made beside the target first, so a copy that fails (a full
     // disk, say) leaves the file that was there as it was.
     const QString partial = target + QStringLiteral(".new");

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlRecord>
 
 namespace vestra {
 
@@ -63,20 +64,34 @@ bool AccountWindow::writeWithMembership(const std::function<Statement(int id)>& 
     if (!s->hasRecord())
         return false;
     Database db = BookingFile();
-    Transaction t(db);
-    if (!t.ok())
-        return false;
-    int id = s->key().toInt();
-    if (s->isAdding()) {
-        // The key is taken under the write lock, so that the membership row
-        // can be written with it before the record itself.
-        id = db.scalar(QStringLiteral("SELECT coalesce(max(ID), 0) + 1 FROM Konti")).toInt();
-        QSqlTableModel* model = s->model();
-        model->setData(model->index(s->mapper()->currentIndex(), model->fieldIndex(s->keyField())),
-                       id);
+    if (!s->isAdding()) {
+        Transaction t(db);
+        const Statement row = membership(s->key().toInt());
+        return t.ok() && db.exec(row.sql, row.binds) && s->write() && t.commit();
     }
-    const Statement row = membership(id);
-    return db.exec(row.sql, row.binds) && s->write() && t.commit();
+    // A new account takes the number the database gives it, one never used
+    // before, so the record is written first and its membership row after.
+    s->mapper()->submit();
+    const QSqlRecord typed = s->model()->record(s->mapper()->currentIndex());
+    {
+        Transaction t(db);
+        if (!t.ok())
+            return false;
+        if (!s->write())
+            return false; // the record is still pending, as typed
+        const Statement row = membership(s->key().toInt());
+        if (db.exec(row.sql, row.binds) && t.commit())
+            return true;
+    }
+    // The record was rolled back with its membership: it is new and
+    // unsaved again, with what was typed.
+    FieldValues values;
+    for (int i = 0; i < typed.count(); ++i)
+        if (typed.fieldName(i).compare(s->keyField(), Qt::CaseInsensitive) != 0)
+            values.append({typed.fieldName(i), typed.value(i)});
+    s->refill();
+    s->addNew(values);
+    return false;
 }
 
 void AccountWindow::closeEvent(QCloseEvent* event)

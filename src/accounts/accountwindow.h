@@ -37,8 +37,8 @@ protected:
     // Binds every editor made above; call once the window is laid out.
     void bindFields();
 
-    // In one transaction: the membership row for the record's key (a new
-    // record's key is taken first), then the record. False when anything
+    // In one transaction: the record and the membership row for its key (a
+    // new record's key is the one the database gives it). False when anything
     // failed; nothing is then stored and the record stays pending.
     bool writeWithMembership(const std::function<Statement(int id)>& membership);
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 
 // The SQL files are compiled into this static library; its resources must be
 // registered by hand before the first read.
@@ -17,16 +18,6 @@ namespace vestra {
 namespace {
 
 QString g_programFolder;
-
-QString resourceText(const QString& name)
-{
-    static const bool registered = (initSchemaResources(), true);
-    Q_UNUSED(registered);
-    QFile f(QStringLiteral(":/sql/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll());
-}
 
 QStringList splitStatements(const QString& script)
 {
@@ -76,17 +67,21 @@ QString HelpFilePath()
     return QDir(ProgramFolder()).filePath(QStringLiteral("Vestra Help.chm"));
 }
 
-bool RunSqlScript(Database& db, const QString& script, QString* error)
+QString SqlResource(const QString& name)
+{
+    static const bool registered = (initSchemaResources(), true);
+    Q_UNUSED(registered);
+    QFile f(QStringLiteral(":/sql/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll());
+}
+
+bool RunSqlStatements(Database& db, const QString& script, QString* error)
 {
     if (script.trimmed().isEmpty()) {
         if (error)
             *error = QStringLiteral("empty schema script");
-        return false;
-    }
-    Transaction tx(db);
-    if (!tx.ok()) {
-        if (error)
-            *error = db.lastError();
         return false;
     }
     for (const QString& statement : splitStatements(script)) {
@@ -96,6 +91,19 @@ bool RunSqlScript(Database& db, const QString& script, QString* error)
             return false;
         }
     }
+    return true;
+}
+
+bool RunSqlScript(Database& db, const QString& script, QString* error)
+{
+    Transaction tx(db);
+    if (!tx.ok()) {
+        if (error)
+            *error = db.lastError();
+        return false;
+    }
+    if (!RunSqlStatements(db, script, error))
+        return false;
     if (!tx.commit()) {
         if (error)
             *error = db.lastError();
@@ -104,7 +112,9 @@ bool RunSqlScript(Database& db, const QString& script, QString* error)
     return true;
 }
 
-bool BuildTemplateFile(const QString& path, QString* error)
+namespace {
+// A new file at path, filled by fill; any file there before is replaced.
+bool buildFile(const QString& path, QString* error, const std::function<bool(Database&)>& fill)
 {
     Database::closeAll(path);
     if (QFileInfo::exists(path) && !QFile::remove(path)) {
@@ -120,25 +130,64 @@ bool BuildTemplateFile(const QString& path, QString* error)
                 *error = QStringLiteral("cannot create ") + path;
             return false;
         }
-        ok = RunSqlScript(db, resourceText(QStringLiteral("booking.sql")), error)
-             && RunSqlScript(db, resourceText(QStringLiteral("template.sql")), error);
+        ok = fill(db);
     }
     Database::closeAll(path);
     return ok;
 }
 
-bool EnsureWorkDatabase(QString* error)
+bool fillBaseline(Database& db, QString* error)
+{
+    return RunSqlScript(db, SqlResource(QStringLiteral("booking.sql")), error)
+           && RunSqlScript(db, SqlResource(QStringLiteral("template.sql")), error);
+}
+
+// A new file needs no copy of itself before its steps.
+bool upgradeNew(Database& db, const QList<MigrationStep>& steps, QString* error)
+{
+    const MigrationReport r = MigrateDatabase(db, steps, Backup::None);
+    if (r.outcome == MigrationOutcome::Failed && error)
+        *error = r.error;
+    return r.outcome != MigrationOutcome::Failed;
+}
+} // namespace
+
+bool BuildBaselineFile(const QString& path, QString* error)
+{
+    return buildFile(path, error, [error](Database& db) { return fillBaseline(db, error); });
+}
+
+bool BuildTemplateFile(const QString& path, QString* error)
+{
+    return buildFile(path, error, [error](Database& db) {
+        return fillBaseline(db, error) && upgradeNew(db, BookingFileSteps(), error);
+    });
+}
+
+bool EnsureWorkDatabase(QString* error, MigrationReport* migration)
 {
     const QString path = WorkDatabasePath();
-    if (QFileInfo::exists(path))
-        return true;
+    if (QFileInfo::exists(path)) {
+        const MigrationReport r = MigrateFile(path, WorkDatabaseSteps());
+        if (migration)
+            *migration = r;
+        if (r.outcome == MigrationOutcome::Failed && error)
+            *error = r.error;
+        if (r.outcome == MigrationOutcome::Newer && error)
+            *error = QStringLiteral("%1 has version %2; this program knows up to version %3")
+                         .arg(path)
+                         .arg(r.fromVersion)
+                         .arg(r.supportedVersion);
+        return r.outcome == MigrationOutcome::Current || r.outcome == MigrationOutcome::Upgraded;
+    }
     Database db = Database::create(path);
     if (!db.isValid()) {
         if (error)
             *error = QStringLiteral("cannot create ") + path;
         return false;
     }
-    return RunSqlScript(db, resourceText(QStringLiteral("work.sql")), error);
+    return RunSqlScript(db, SqlResource(QStringLiteral("work.sql")), error)
+           && upgradeNew(db, WorkDatabaseSteps(), error);
 }
 
 } // namespace vestra

@@ -2,6 +2,7 @@
 // Both databases are built from the SQL files compiled into the program:
 // the booking file (and its template) and the workstation's paths.mdb.
 
+#include "data/migrations.h"
 #include "platform/database.h"
 
 #include <QString>
@@ -16,14 +17,23 @@ QString WorkDatabasePath();
 QString TemplatePath();
 QString HelpFilePath();
 
+// The text of a SQL file compiled into the program (data/sql/<name>).
+QString SqlResource(const QString& name);
 // Runs a script of statements separated by ";" at line ends, in one transaction.
 bool RunSqlScript(Database& db, const QString& script, QString* error = nullptr);
+// The same inside the caller's transaction.
+bool RunSqlStatements(Database& db, const QString& script, QString* error = nullptr);
 
-// Writes a complete template booking file at path (replacing what is there).
+// Writes a booking file of schema version 0, as the first program wrote
+// them: the starting point of every migration (replacing what is there).
+bool BuildBaselineFile(const QString& path, QString* error = nullptr);
+// Writes a complete template booking file at path (replacing what is there):
+// version 0 brought up to date by every migration step.
 bool BuildTemplateFile(const QString& path, QString* error = nullptr);
 
-// Creates paths.mdb in the program's folder when it is missing; true when it
-// is there afterwards.
-bool EnsureWorkDatabase(QString* error = nullptr);
+// Creates paths.mdb in the program's folder when it is missing, and upgrades
+// it when it is older than this program; true when it is usable afterwards.
+// migration (when given) tells what was done, or that the file is newer.
+bool EnsureWorkDatabase(QString* error = nullptr, MigrationReport* migration = nullptr);
 
 } // namespace vestra

@@ -10,13 +10,17 @@ const char* const kArchivedFields =
     "Kontakttlfb2, langbeskrivelse, Antalpers, Pris, ID, Bemærkninger, gennr, gentagende, "
     "Intern, leveringssted, leveringstype, curacname";
 
-Statement ArchiveCopyStatement(int lower, int upper)
+Statement ArchiveCopyStatement(int upper)
 {
+    // Which bookings are archived already is read from the archive itself,
+    // not from the last run's date: a missing date or a changed delay then
+    // neither copies a day twice nor skips one.
     const QString fields = QString::fromUtf8(kArchivedFields);
-    return {QStringLiteral("INSERT INTO bookingarkiv ( %1 ) SELECT %1 FROM booking "
-                           "WHERE booking.Bdato < ? AND booking.Bdato >= ?")
+    return {QStringLiteral("INSERT INTO bookingarkiv ( %1 ) SELECT %1 FROM booking b "
+                           "WHERE b.Bdato < ? AND NOT EXISTS "
+                           "(SELECT 1 FROM bookingarkiv a WHERE a.Bookingnr = b.Bookingnr)")
                 .arg(fields),
-            {upper, lower}};
+            {upper}};
 }
 
 Statement ArchiveDeleteStatement(int deleteBefore)
@@ -26,7 +30,8 @@ Statement ArchiveDeleteStatement(int deleteBefore)
 
 Statement ArchiveDateStatement(const QDate& today)
 {
-    return {QStringLiteral("UPDATE arkiveringsdato SET arkiveringsdato = ?"),
+    return {QStringLiteral("INSERT INTO arkiveringsdato (ID, arkiveringsdato) VALUES (1, ?) "
+                           "ON CONFLICT (ID) DO UPDATE SET arkiveringsdato = excluded.arkiveringsdato"),
             {today.toString(Qt::ISODate)}};
 }
 

@@ -12,9 +12,10 @@ struct Statement {
     QVariantList binds;
 };
 
-// Archiving: copy the bookings dated in [lower, upper) to the archive,
-// delete those dated before deleteBefore, and record the run's date.
-Statement ArchiveCopyStatement(int lower, int upper);
+// Archiving: copy the bookings dated before upper that the archive does not
+// hold yet, delete those dated before deleteBefore, and record the run's
+// date (putting its row back when it is missing).
+Statement ArchiveCopyStatement(int upper);
 Statement ArchiveDeleteStatement(int deleteBefore);
 Statement ArchiveDateStatement(const QDate& today);
 

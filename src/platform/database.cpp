@@ -174,6 +174,21 @@ void Database::closeAll(const QString& path)
     }
 }
 
+std::optional<int> Database::storedSchemaVersion(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // The header: a 16-byte magic text, and at byte 60 the user version as a
+    // 4-byte big-endian number.
+    const QByteArray header = f.read(64);
+    if (header.size() < 64 || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return std::nullopt;
+    const auto* b = reinterpret_cast<const uchar*>(header.constData()) + 60;
+    return static_cast<qint32>((quint32(b[0]) << 24) | (quint32(b[1]) << 16) | (quint32(b[2]) << 8)
+                               | quint32(b[3]));
+}
+
 bool Database::exec(const QString& sql, const QVariantList& binds)
 {
     m_changed = 0;
@@ -236,6 +251,17 @@ bool Database::hasTable(const QString& name)
     return q && q->next();
 }
 
+int Database::schemaVersion()
+{
+    const QVariant v = scalar(dialect::schemaVersion());
+    return v.isValid() ? v.toInt() : -1;
+}
+
+bool Database::setSchemaVersion(int version)
+{
+    return exec(dialect::setSchemaVersion(version));
+}
+
 Transaction::Transaction(Database& db) : m_db(db)
 {
     m_active = m_db.exec(dialect::beginWrite());
@@ -262,6 +288,27 @@ namespace dialect {
 QString beginWrite()
 {
     return QStringLiteral("BEGIN IMMEDIATE");
+}
+
+QString schemaVersion()
+{
+    return QStringLiteral("PRAGMA user_version");
+}
+
+QString setSchemaVersion(int version)
+{
+    // A pragma takes no bound values; the number is the program's own.
+    return QStringLiteral("PRAGMA user_version = %1").arg(version);
+}
+
+QString beginTableRebuilds()
+{
+    return QStringLiteral("PRAGMA legacy_alter_table = ON");
+}
+
+QString endTableRebuilds()
+{
+    return QStringLiteral("PRAGMA legacy_alter_table = OFF");
 }
 } // namespace dialect
 

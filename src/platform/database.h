@@ -34,6 +34,11 @@ public:
     static bool probeReadOnly(const QString& path, const std::function<bool(Database&)>& fn);
     // Drops every cached connection on this file (before it is replaced or removed).
     static void closeAll(const QString& path);
+    // The schema version recorded in a database file, read from the file's
+    // header without opening it through the engine: a file that must not be
+    // written (one from a newer program) is not even touched by the rollback
+    // of a journal left behind. nullopt when the file holds no database header.
+    static std::optional<int> storedSchemaVersion(const QString& path);
 
     Database() = default;
     bool isValid() const { return m_db.isValid() && m_db.isOpen(); }
@@ -51,6 +56,11 @@ public:
     int changedRows() const { return m_changed; }
 
     bool hasTable(const QString& name);
+
+    // The schema version recorded in the open database; -1 when it cannot be read.
+    int schemaVersion();
+    // Records the schema version; inside a transaction it is part of it.
+    bool setSchemaVersion(int version);
 
 private:
     friend class Transaction;
@@ -81,6 +91,12 @@ private:
 // can replace them in one place.
 namespace dialect {
 QString beginWrite();
-}
+QString schemaVersion();
+QString setSchemaVersion(int version);
+// A table is rebuilt under a new name and renamed back; the saved queries
+// that name it must be left as they are while the old one is gone.
+QString beginTableRebuilds();
+QString endTableRebuilds();
+} // namespace dialect
 
 } // namespace vestra

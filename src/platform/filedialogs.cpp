@@ -60,11 +60,16 @@ FileChoice QtFileDialogService::openFile(const QString& title, const QString& fi
 }
 
 FileChoice QtFileDialogService::saveFile(const QString& title, const QString& filter,
-                                         const QString& folder)
+                                         const QString& folder, const QString& defaultSuffix)
 {
-    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), title,
-                                                      startFolder(folder), filter);
-    return path.isEmpty() ? FileChoice::cancelled() : FileChoice::fromPath(path);
+    QFileDialog dialog(QApplication::activeWindow(), title, startFolder(folder), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()
+        || dialog.selectedFiles().first().isEmpty())
+        return FileChoice::cancelled();
+    return FileChoice::fromPath(dialog.selectedFiles().first());
 }
 
 FileChoice ScriptedFileDialogs::next()
@@ -81,10 +86,16 @@ FileChoice ScriptedFileDialogs::openFile(const QString& title, const QString&, c
     return next();
 }
 
-FileChoice ScriptedFileDialogs::saveFile(const QString& title, const QString&, const QString&)
+FileChoice ScriptedFileDialogs::saveFile(const QString& title, const QString&, const QString&,
+                                         const QString& defaultSuffix)
 {
     titles << title;
-    return next();
+    defaultSuffixes << defaultSuffix;
+    FileChoice c = next();
+    if (c.chosen && !defaultSuffix.isEmpty() && !c.nameWithExt.isEmpty()
+        && !c.nameWithExt.contains(QLatin1Char('.')))
+        c = FileChoice::fromPath(c.fullPath + QLatin1Char('.') + defaultSuffix);
+    return c;
 }
 
 } // namespace vestra

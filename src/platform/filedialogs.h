@@ -26,8 +26,11 @@ public:
     // user's documents folder.
     virtual FileChoice openFile(const QString& title, const QString& filter,
                                 const QString& folder = {}) = 0;
+    // defaultSuffix is added to a name typed without one. The dialog does not
+    // ask before a file is replaced: the caller asks once it knows the name
+    // it will write.
     virtual FileChoice saveFile(const QString& title, const QString& filter,
-                                const QString& folder = {}) = 0;
+                                const QString& folder = {}, const QString& defaultSuffix = {}) = 0;
 };
 
 FileDialogService& fileDialogs();
@@ -37,8 +40,8 @@ class QtFileDialogService : public FileDialogService {
 public:
     FileChoice openFile(const QString& title, const QString& filter,
                         const QString& folder = {}) override;
-    FileChoice saveFile(const QString& title, const QString& filter,
-                        const QString& folder = {}) override;
+    FileChoice saveFile(const QString& title, const QString& filter, const QString& folder = {},
+                        const QString& defaultSuffix = {}) override;
 };
 
 // Test double: each call takes the next scripted path (nullopt = Cancel) and
@@ -50,9 +53,11 @@ public:
     void chooseNext(std::optional<QString> path) { m_script.append(path); }
     FileChoice openFile(const QString& title, const QString& filter,
                         const QString& folder = {}) override;
-    FileChoice saveFile(const QString& title, const QString& filter,
-                        const QString& folder = {}) override;
+    // The suffix is added as the Qt dialog adds it: to a name without a dot.
+    FileChoice saveFile(const QString& title, const QString& filter, const QString& folder = {},
+                        const QString& defaultSuffix = {}) override;
     QStringList titles;
+    QStringList defaultSuffixes; // of each save dialog
 
 private:
     FileChoice next();

@@ -6,7 +6,7 @@
 namespace vestra {
 
 namespace {
-// A file that never archived counts from day zero, so everything old enough is copied.
+// A file without its date (or with an unreadable one) archives now.
 QDate storedArchiveDate(Database& db)
 {
     const QDate d = QDate::fromString(
@@ -32,9 +32,7 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
         return r;
 
     const int t = DayNumber(today);
-    const int upper = t - archiveDelayDays;
-    const int lower = DayNumber(last) - archiveDelayDays;
-    const Statement copy = ArchiveCopyStatement(lower, upper);
+    const Statement copy = ArchiveCopyStatement(t - archiveDelayDays);
     const Statement del = ArchiveDeleteStatement(t - deleteDelayDays);
     const Statement date = ArchiveDateStatement(today);
 

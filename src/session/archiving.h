@@ -16,10 +16,10 @@ struct ArchiveResult {
     QString error;
 };
 
-// Copies the bookings dated in [last run - archiveDelay, today - archiveDelay),
-// deletes those dated before today - deleteDelay and stores today's date, all
-// in one transaction. The stored date is read again under the write lock, so
-// two workstations starting together do not both copy the same days.
+// Copies the bookings dated before today - archiveDelay that the archive does
+// not hold yet, deletes those dated before today - deleteDelay and stores
+// today's date, all in one transaction. The stored date is read again under
+// the write lock, so a second workstation starting the same day runs nothing.
 ArchiveResult ArchiveBookings(Database& bookingFile, const QDate& today, int archiveDelayDays,
                               int deleteDelayDays);
 

@@ -37,6 +37,31 @@ bool StoreBookingFilePath(const QString& path)
     return ok && tx.commit();
 }
 
+QString NewerFileText(const QString& path, int fileVersion, int supportedVersion)
+{
+    return QStringLiteral("%1 was written by a newer version of Vestra (file version %2; this "
+                          "Vestra knows versions up to %3). It was not opened. Install the newer "
+                          "Vestra on this workstation to work on it.")
+        .arg(path)
+        .arg(fileVersion)
+        .arg(supportedVersion);
+}
+
+QString UpgradeText(const QString& path, const MigrationReport& m)
+{
+    QString text = QStringLiteral("%1 was upgraded from version %2 to version %3.")
+                       .arg(path)
+                       .arg(m.fromVersion)
+                       .arg(m.toVersion);
+    if (!m.backupPath.isEmpty())
+        text += QStringLiteral(" A copy of the file as it was is kept as %1.").arg(m.backupPath);
+    if (m.archiveDuplicatesDropped > 0)
+        text += QStringLiteral("\nThe archive held %1 extra copies of archived bookings; they "
+                               "were removed and each booking kept once.")
+                    .arg(m.archiveDuplicatesDropped);
+    return text;
+}
+
 QString NewBookingFilePath(const QString& chosenFullPath, const QString& baseName)
 {
     const QString normal = QDir::fromNativeSeparators(chosenFullPath);
@@ -52,9 +77,22 @@ ConnectResult OpenExistingFile()
                                currentFolder());
     if (!c.chosen)
         return ConnectResult::Cancelled;
-    // Both tests are made; the extension must be exactly "mdb".
+    // Judged by its header before anything opens it: a newer Vestra's file
+    // is never written, not even by the check below.
+    int version = 0;
+    if (IsNewerFile(c.fullPath, BookingFileSteps(), &version)) {
+        showMessage(NewerFileText(c.fullPath, version, LatestVersion(BookingFileSteps())),
+                    QStringLiteral("File Error"), MsgIcon::Warning);
+        return ConnectResult::Refused;
+    }
+    // Both tests are made; the extension must be exactly "mdb". The template
+    // is no booking file to work on: what is booked in it would be in every
+    // booking file made from it later.
     const bool extensionOk = c.extension == QStringLiteral("mdb");
-    const bool opens = CanOpenDatabase(c.fullPath);
+    const bool isTemplate = QFileInfo::exists(TemplatePath())
+                            && QFileInfo(c.fullPath).canonicalFilePath()
+                                   == QFileInfo(TemplatePath()).canonicalFilePath();
+    const bool opens = !isTemplate && CanOpenDatabase(c.fullPath);
     if (!extensionOk || !opens) {
         showMessage(c.fullPath + QStringLiteral(" is not a valid Vestra Bookingfile!"),
                     QStringLiteral("File Error"), MsgIcon::Warning);
@@ -74,7 +112,7 @@ ConnectResult CreateNewFile()
 {
     const FileChoice c =
         fileDialogs().saveFile(QStringLiteral("Vestra - Create new bookingfile"), kFilter,
-                               currentFolder());
+                               currentFolder(), QStringLiteral("mdb"));
     if (!c.chosen)
         return ConnectResult::Cancelled;
     if (c.nameWithExt.isEmpty()) {
@@ -90,6 +128,13 @@ ConnectResult CreateNewFile()
     const bool isTemplate = QFileInfo::exists(target)
                             && QFileInfo(target).canonicalFilePath()
                                    == QFileInfo(source).canonicalFilePath();
+    // The typed name may differ from the file it leads to ("good" and
+    // "good.txt" both lead to good.mdb), so the dialog cannot ask for it.
+    if (!isTemplate && QFileInfo::exists(target)
+        && !askYesNo(target + QStringLiteral(" already exists. Replace it with a new, empty "
+                                             "booking file? Everything in it will be lost."),
+                     QStringLiteral("Create New File")))
+        return ConnectResult::Cancelled;
     // The copy is made beside the target first, so a copy that fails (a full
     // disk, say) leaves the file that was there as it was.
     const QString partial = target + QStringLiteral(".new");

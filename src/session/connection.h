@@ -2,6 +2,8 @@
 // Choosing the booking file: open an existing one or create a new one from
 // the template. The choice is stored in paths.mdb for the next start.
 
+#include "data/migrations.h"
+
 #include <QString>
 
 namespace vestra {
@@ -25,6 +27,11 @@ inline bool RerunsStartup(ConnectResult r)
 
 // Stores the path in stitabel.sti of the work database.
 bool StoreBookingFilePath(const QString& path);
+
+// What the user is told about a file written by a newer Vestra, and about a
+// booking file that was upgraded.
+QString NewerFileText(const QString& path, int fileVersion, int supportedVersion);
+QString UpgradeText(const QString& path, const MigrationReport& migration);
 
 // The path a typed name leads to: the chosen folder, the name without its
 // extension, and ".mdb".

@@ -5,6 +5,7 @@
 #include "data/schema.h"
 #include "platform/messages.h"
 #include "platform/windowregistry.h"
+#include "session/connection.h"
 #include "session/frmlogin.h"
 #include "session/introconnect.h"
 
@@ -65,13 +66,30 @@ StartupReport PrepareSession(Session& s, const QDate& today)
 {
     StartupReport report;
     QString error;
-    if (!EnsureWorkDatabase(&error)) {
+    if (!EnsureWorkDatabase(&error, &report.workMigration)) {
         report.error = error;
         return report;
     }
     s.BookingFilePath = storedBookingFilePath();
+    // A file of a newer Vestra is judged by its header alone: even the test
+    // below may write to it (it rolls back a journal left behind).
+    if (IsNewerFile(s.BookingFilePath, BookingFileSteps(), &report.migration.fromVersion)) {
+        report.migration.outcome = MigrationOutcome::Newer;
+        report.migration.supportedVersion = LatestVersion(BookingFileSteps());
+        report.outcome = StartupOutcome::NewerBookingFile;
+        return report;
+    }
     if (!IsBookingFile(s.BookingFilePath))
         return report;
+    report.migration = MigrateFile(s.BookingFilePath, BookingFileSteps());
+    if (report.migration.outcome == MigrationOutcome::Newer) {
+        report.outcome = StartupOutcome::NewerBookingFile;
+        return report;
+    }
+    if (report.migration.outcome == MigrationOutcome::Failed) {
+        report.outcome = StartupOutcome::UpgradeFailed;
+        return report;
+    }
 
     Database db = BookingFile();
     if (!LoadInstitutionSettings(db, s)) {
@@ -98,11 +116,30 @@ void RunStartup()
 
     if (report.outcome != StartupOutcome::ReadyForLogin) {
         ShowIntroConnect();
-        if (!report.error.isEmpty()) {
+        const MigrationReport& m = report.migration;
+        if (report.workMigration.outcome == MigrationOutcome::Newer) {
+            showMessage(NewerFileText(WorkDatabasePath(), report.workMigration.fromVersion,
+                                      report.workMigration.supportedVersion)
+                            + QStringLiteral(" It holds only this workstation's choice of "
+                                             "booking file; removed, it is made anew."),
+                        QStringLiteral("No Database Connection"), MsgIcon::Critical);
+        } else if (!report.error.isEmpty()) {
             showMessage(QStringLiteral("The work database of this workstation could not be "
                                        "created in the program's folder:\n")
                             + report.error,
                         QStringLiteral("No Database Connection"), MsgIcon::Critical);
+        } else if (report.outcome == StartupOutcome::NewerBookingFile) {
+            showMessage(NewerFileText(session().BookingFilePath, m.fromVersion, m.supportedVersion),
+                        QStringLiteral("No Database Connection"), MsgIcon::Warning);
+        } else if (report.outcome == StartupOutcome::UpgradeFailed) {
+            QString text = session().BookingFilePath
+                           + QStringLiteral(" could not be upgraded for this version of Vestra "
+                                            "and was left at version %1:\n%2")
+                                 .arg(m.toVersion)
+                                 .arg(m.error);
+            if (!m.backupPath.isEmpty())
+                text += QStringLiteral("\nA copy of the file as it was is kept as ") + m.backupPath;
+            showMessage(text, QStringLiteral("No Database Connection"), MsgIcon::Critical);
         } else if (report.outcome == StartupOutcome::BrokenBookingFile) {
             showMessage(session().BookingFilePath
                             + QStringLiteral(" has no institution settings and cannot be used. "
@@ -118,6 +155,9 @@ void RunStartup()
 
     if (QWidget* connect = windows.find(QStringLiteral("IntroConnect")))
         connect->close();
+    if (report.migration.outcome == MigrationOutcome::Upgraded)
+        showMessage(UpgradeText(session().BookingFilePath, report.migration),
+                    QStringLiteral("Booking File Upgraded"));
     if (!report.archive.ok) {
         showMessage(QStringLiteral("Past bookings could not be archived; the archiving is tried "
                                    "again at the next start.\n")

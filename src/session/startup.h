@@ -4,6 +4,7 @@
 // and type, and ask for a login -- or, without a usable booking file, ask
 // which file to use.
 
+#include "data/migrations.h"
 #include "session/archiving.h"
 #include "session/session.h"
 
@@ -14,13 +15,17 @@ namespace vestra {
 enum class StartupOutcome {
     ReadyForLogin,    // settings loaded; the login window comes next
     NoBookingFile,    // no usable booking file is stored
-    BrokenBookingFile // a booking file without its settings row
+    BrokenBookingFile, // a booking file without its settings row
+    NewerBookingFile,  // written by a newer Vestra: left untouched
+    UpgradeFailed      // an older booking file that could not be upgraded
 };
 
 struct StartupReport {
     StartupOutcome outcome = StartupOutcome::NoBookingFile;
     ArchiveResult archive;
-    QString error;
+    MigrationReport migration;     // of the booking file
+    MigrationReport workMigration; // of paths.mdb
+    QString error;                 // paths.mdb could not be made or upgraded
 };
 
 // Every step of the sequence that needs no window, on the given session.

@@ -201,7 +201,7 @@ TEST_F(Helpers, HotStatementsUseIndexes)
             out += q->value(3).toString() + "\n";
         return out;
     };
-    const Statement copy = ArchiveCopyStatement(100, 200);
+    const Statement copy = ArchiveCopyStatement(200);
     const Statement del = ArchiveDeleteStatement(100);
     for (const QString& p : {plan(copy.sql, copy.binds), plan(del.sql, del.binds),
                              plan("Select Count(*) From grptilk Where gnr = ? And pnr = ?", {1, 1})}) {

@@ -3,7 +3,11 @@
 #include "platform/windowregistry.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QPointer>
 #include <QTimer>
 #include "support/printers.h"
@@ -84,6 +88,39 @@ TEST(FileDialogs, ScriptedDialogsAnswerInOrder)
     EXPECT_FALSE(fileDialogs().saveFile("Save", "").chosen);
     EXPECT_FALSE(fileDialogs().openFile("Again", "").chosen) << "an empty script cancels";
     EXPECT_EQ(dialogs.titles, QStringList({"Open", "Save", "Again"}));
+}
+
+// The real save dialog: a name typed without a suffix gets it, and an
+// existing file is not asked about there (its caller asks, knowing the name
+// it will write). A question box would be answered Yes and counted here.
+TEST(FileDialogs, SaveDialogAddsTheSuffixAndLeavesTheReplaceQuestionToItsCaller)
+{
+    QTemporaryDir dir;
+    QFile existing(dir.filePath("good.mdb"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    int questions = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::allWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                ++questions;
+                box->done(QMessageBox::Yes);
+                return;
+            }
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit"))
+                name->setText("good");
+            QMetaObject::invokeMethod(dialog, "accept");
+        }
+    });
+    poll.start(20);
+    QtFileDialogService service;
+    const FileChoice c = service.saveFile("Vestra - Create new bookingfile",
+                                          "Vestra booking files (*.mdb)", dir.path(), "mdb");
+    EXPECT_TRUE(c.chosen);
+    EXPECT_EQ(QFileInfo(c.fullPath).absoluteFilePath(), QFileInfo(dir.filePath("good.mdb")).absoluteFilePath());
+    EXPECT_EQ(questions, 0);
 }
 
 TEST(WindowRegistry, EachWindowExistsOnceAndGoesWhenClosed)

@@ -37,40 +37,82 @@ protected:
     const int t = DayNumber(today);
 };
 
-TEST_F(Archiving, ConsecutiveDaysCopyOneDayEach)
+// Whatever the history of runs and delays, every booking that was ever older
+// than a run's today - arcdel is in the archive exactly once.
+TEST_F(Archiving, EveryOldBookingIsArchivedExactlyOnce)
 {
-    for (int d = t - 8; d <= t; ++d)
-        addBooking(d, 600, 660);
-    lastRun(today.addDays(-3));
-    // Runs on three consecutive days, ending today.
-    for (int k = 2; k >= 0; --k) {
-        const QList<int> before = archivedDays();
-        const ArchiveResult r = run(today.addDays(-k));
-        ASSERT_TRUE(r.ok) << r.error.toStdString();
-        EXPECT_EQ(r.copied, 1);
-        // Each run copies the day four days before it.
-        EXPECT_EQ(archivedDays(), before + QList<int>{t - k - 4});
+    struct Run {
+        int day; // days before today
+        int arcdel;
+    };
+    const struct {
+        const char* name;
+        bool dateRowMissing;
+        QList<Run> runs;
+    } cases[] = {
+        {"consecutive days", false, {{2, 3}, {1, 3}, {0, 3}}},
+        {"a gap of days", false, {{5, 3}, {0, 3}}},
+        {"delay lowered", false, {{1, 7}, {0, 3}}},
+        {"delay raised", false, {{1, 3}, {0, 7}}},
+        {"date row missing", true, {{2, 3}, {1, 3}, {0, 3}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        makeBookingFile(QString("%1.mdb").arg(c.name));
+        for (int d = t - 14; d <= t; ++d)
+            addBooking(d, 600, 660);
+        lastRun(today.addDays(-c.runs.first().day - 1));
+        if (c.dateRowMissing) {
+            Database b = db();
+            ASSERT_TRUE(b.exec("DELETE FROM arkiveringsdato"));
+        }
+        for (const Run& r : c.runs) {
+            const ArchiveResult result = run(today.addDays(-r.day), r.arcdel);
+            ASSERT_TRUE(result.ok) << result.error.toStdString();
+            EXPECT_TRUE(result.ran);
+            // The run's date is stored, its row put back when it was missing.
+            Database b = db();
+            EXPECT_EQ(LookupIn(b, "arkiveringsdato", "arkiveringsdato", "ID = ?", {1}).toString(),
+                      today.addDays(-r.day).toString(Qt::ISODate));
+        }
+        int upper = t - 14;
+        for (const Run& r : c.runs)
+            upper = std::max(upper, t - r.day - r.arcdel);
+        QList<int> expected;
+        for (int d = t - 14; d < upper; ++d)
+            expected << d;
+        EXPECT_EQ(archivedDays(), expected);
     }
-    EXPECT_EQ(count("Booking"), 9) << "nothing is old enough to delete";
 }
 
-TEST_F(Archiving, AGapOfKDaysIsCopiedInOneGo)
+TEST_F(Archiving, TheArchiveKeepsTheBookingFieldByFieldThroughAnIndex)
 {
     for (int d = t - 20; d <= t; ++d)
         addBooking(d, 600, 660);
     lastRun(today.addDays(-5));
     const ArchiveResult r = run(today);
     EXPECT_TRUE(r.ran);
-    EXPECT_EQ(r.copied, 5);
-    EXPECT_EQ(archivedDays(), (QList<int>{t - 8, t - 7, t - 6, t - 5, t - 4}));
-    // The archive keeps what the live table had, field by field.
+    EXPECT_EQ(r.copied, 17);
     Database b = db();
     EXPECT_EQ(b.scalar("SELECT count(*) FROM Bookingarkiv a JOIN Booking b USING (Bookingnr) "
                        "WHERE a.Beskrivelse = b.Beskrivelse AND a.Bstart = b.Bstart "
                        "AND a.Bslut = b.Bslut AND a.kontonr = b.kontonr AND a.Bcolor = b.Bcolor")
                   .toInt(),
-              5);
+              17);
     EXPECT_EQ(b.scalar("SELECT arkiveringsdato FROM arkiveringsdato").toString(), "2026-12-05");
+
+    // A second copy of a booking cannot enter the archive.
+    EXPECT_FALSE(b.exec(QString("INSERT INTO Bookingarkiv (%1) SELECT %1 FROM Booking LIMIT 1")
+                            .arg(kArchivedFields)));
+
+    // Neither the live table nor the archive is read whole to find the copies.
+    const Statement copy = ArchiveCopyStatement(t);
+    QString plan;
+    auto q = b.query("EXPLAIN QUERY PLAN " + copy.sql, copy.binds);
+    while (q && q->next())
+        plan += q->value(3).toString() + "\n";
+    EXPECT_FALSE(plan.contains("SCAN")) << plan.toStdString();
+    EXPECT_TRUE(plan.contains("Bookingarkiv_Bookingnr")) << plan.toStdString();
 }
 
 TEST_F(Archiving, TodayIsNeverTouched)

@@ -25,6 +25,11 @@ protected:
         Database w = Database::open(WorkDatabasePath());
         return LookupIn(w, "sti", "stitabel").toString();
     }
+    static QByteArray contents(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
     QString bookingFileNamed(const QString& name)
     {
         const QString p = pathOf(name);
@@ -44,13 +49,17 @@ TEST_F(Connection, OpenAcceptsOnlyDatabasesNamedMdb)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("just text");
     }
-    for (const QString& p : {upper, text}) {
+    // The template next to the program, however its path is written: opened,
+    // what is booked in it would be in every booking file made from it.
+    const QByteArray templateBefore = contents(TemplatePath());
+    for (const QString& p : {upper, text, TemplatePath(), pathOf(".") + "/./Emptydatabase.mdb"}) {
         messages.clear();
         dialogs.chooseNext(p);
         EXPECT_EQ(OpenExistingFile(), ConnectResult::Refused);
         EXPECT_EQ(messages.texts(), QStringList({p + " is not a valid Vestra Bookingfile! / File Error"}));
         EXPECT_EQ(storedPath(), "");
     }
+    EXPECT_EQ(contents(TemplatePath()), templateBefore);
     EXPECT_EQ(dialogs.titles.first(), "Vestra - Open existing bookingfile");
 }
 
@@ -101,16 +110,47 @@ TEST_F(Connection, CreateMakesAnMdbFileFromTheTemplate)
     EXPECT_EQ(session().BookingFilePath, made);
 }
 
-TEST_F(Connection, CreateReplacesAnExistingFile)
+TEST_F(Connection, CreateAsksBeforeReplacingAFileAndReplacesOnlyOnYes)
 {
-    const QString p = bookingFileNamed("club.mdb");
-    session().BookingFilePath = p;
-    addBooking(40000, 600, 660);
-    // An open connection on the old file must not survive the replacement.
-    ASSERT_EQ(count("Booking"), 1);
-    dialogs.chooseNext(p);
+    // Every name that leads to good.mdb, with either answer.
+    for (const char* typed : {"good", "good.txt", "good.mdb"}) {
+        for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+            SCOPED_TRACE(std::string(typed) + (answer == MsgAnswer::Yes ? " / Yes" : " / No"));
+            const QString good = makeBookingFile("good.mdb");
+            addBooking(40000, 600, 660);
+            // An open connection on the old file must not survive the replacement.
+            ASSERT_EQ(count("Booking"), 1);
+            ASSERT_TRUE(StoreBookingFilePath("previous.mdb"));
+            messages.clear();
+            dialogs.chooseNext(pathOf(typed));
+            messages.answerNext(answer);
+            const ConnectResult r = CreateNewFile();
+            EXPECT_EQ(dialogs.defaultSuffixes.last(), "mdb");
+            ASSERT_EQ(messages.shown().size(), 1);
+            const Message& m = messages.shown()[0];
+            EXPECT_EQ(m.text, good + " already exists. Replace it with a new, empty booking file? "
+                                     "Everything in it will be lost.");
+            EXPECT_EQ(m.title, "Create New File");
+            EXPECT_EQ(m.buttons, MsgButtons::YesNo);
+            EXPECT_EQ(m.defaultButton, MsgAnswer::No);
+            session().BookingFilePath = good;
+            if (answer == MsgAnswer::Yes) {
+                EXPECT_EQ(r, ConnectResult::Connected);
+                EXPECT_EQ(count("Booking"), 0);
+                EXPECT_EQ(storedPath(), good);
+            } else {
+                EXPECT_EQ(r, ConnectResult::Cancelled);
+                EXPECT_EQ(count("Booking"), 1);
+                EXPECT_EQ(storedPath(), "previous.mdb");
+            }
+        }
+    }
+    // A new name asks nothing.
+    messages.clear();
+    dialogs.chooseNext(pathOf("fresh"));
     EXPECT_EQ(CreateNewFile(), ConnectResult::Connected);
-    EXPECT_EQ(count("Booking"), 0);
+    EXPECT_EQ(storedPath(), pathOf("fresh.mdb"));
+    EXPECT_TRUE(messages.shown().isEmpty());
 }
 
 TEST_F(Connection, CreateNeverEmptiesTheTemplateItself)

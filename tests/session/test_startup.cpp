@@ -8,6 +8,7 @@
 #include "platform/windowregistry.h"
 #include "support/fixture.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTest>
@@ -177,4 +178,87 @@ TEST_F(Startup, SplashTimerFiresOnceAndLeadsToTheLogin)
     ASSERT_NE(window("frmLogin"), nullptr);
     EXPECT_TRUE(window("frmLogin")->isVisible());
     EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+TEST_F(Startup, AnOlderBookingFileIsUpgradedOnConnectAndTheUserToldWhereItsCopyIs)
+{
+    const QString path = pathOf("old.mdb");
+    ASSERT_TRUE(BuildBaselineFile(path));
+    session().BookingFilePath = path;
+    setArchiveDate(kToday);
+    {
+        Database d = db();
+        for (int copy = 0; copy < 3; ++copy)
+            ASSERT_TRUE(d.exec("INSERT INTO Bookingarkiv (Bookingnr, Bdato) VALUES (5, 40000)"));
+    }
+    connectTo(path);
+    RunStartup();
+    ASSERT_NE(window("frmLogin"), nullptr);
+    EXPECT_EQ(Database::storedSchemaVersion(path), LatestVersion(BookingFileSteps()));
+    EXPECT_EQ(messages.texts(),
+              QStringList({path + QString(" was upgraded from version 0 to version %1. A copy of "
+                                          "the file as it was is kept as %2.bak-v0.\nThe archive "
+                                          "held 2 extra copies of archived bookings; they were "
+                                          "removed and each booking kept once. / Booking File "
+                                          "Upgraded")
+                                      .arg(LatestVersion(BookingFileSteps()))
+                                      .arg(path)}));
+    EXPECT_EQ(count("Bookingarkiv"), 1);
+
+    // The next start finds it current and says nothing.
+    messages.clear();
+    RunStartup();
+    EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
+{
+    // A newer Vestra's file, left by a workstation stopped halfway through a
+    // write, with a booking due for archiving: nothing may change it, not
+    // even the rollback of its journal.
+    const QString source = makeBookingFile("source.mdb");
+    addBooking(DayNumber(kToday) - 10, 600, 660);
+    setArchiveDate(kToday.addDays(-1));
+    const QString newer = pathOf("newer.mdb");
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec(QString("PRAGMA user_version = %1").arg(LatestVersion(BookingFileSteps()) + 1)));
+        ASSERT_TRUE(d.exec("CREATE TABLE big (x BLOB)"));
+        for (int i = 0; i < 40; ++i)
+            ASSERT_TRUE(d.exec("INSERT INTO big VALUES (randomblob(4000))"));
+        ASSERT_TRUE(d.exec("PRAGMA cache_size = 1"));
+        Transaction tx(d);
+        ASSERT_TRUE(d.exec("UPDATE big SET x = randomblob(4000)"));
+        ASSERT_TRUE(QFile::copy(source, newer));
+        ASSERT_TRUE(QFile::copy(source + "-journal", newer + "-journal"));
+    }
+    Database::closeAll(source);
+    auto bytes = [](const QString& p) {
+        QFile f(p);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray file = bytes(newer);
+    const QByteArray journal = bytes(newer + "-journal");
+    const QString text = NewerFileText(newer, LatestVersion(BookingFileSteps()) + 1,
+                                       LatestVersion(BookingFileSteps()));
+    EXPECT_TRUE(text.contains("newer version of Vestra"));
+
+    // Chosen with Open Existing File: refused, nothing stored.
+    ASSERT_TRUE(EnsureWorkDatabase());
+    dialogs.chooseNext(newer);
+    EXPECT_EQ(OpenExistingFile(), ConnectResult::Refused);
+    EXPECT_EQ(messages.texts(), QStringList({text + " / File Error"}));
+
+    // Stored from before (another workstation upgraded it): the start-up refuses it.
+    messages.clear();
+    connectTo(newer);
+    EXPECT_EQ(PrepareSession(session(), kToday).outcome, StartupOutcome::NewerBookingFile);
+    RunStartup();
+    EXPECT_NE(window("IntroConnect"), nullptr);
+    EXPECT_EQ(window("frmLogin"), nullptr);
+    EXPECT_EQ(messages.texts(), QStringList({text + " / No Database Connection"}));
+
+    EXPECT_EQ(bytes(newer), file);
+    EXPECT_EQ(bytes(newer + "-journal"), journal);
+    EXPECT_FALSE(QFile::exists(newer + ".bak-v" + QString::number(LatestVersion(BookingFileSteps()) + 1)));
 }

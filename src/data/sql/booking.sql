@@ -2,6 +2,10 @@
 -- Day numbers count days since 1900-01-01; booking times are minutes since
 -- midnight; the institution's times of day are seconds since midnight;
 -- flags are -1 (true) and 0 (false); colours are 0x00BBGGRR.
+--
+-- This is version 0, the booking file as the first files were written, and
+-- the starting point of every file's upgrade. It stays as it is: each change
+-- since is a step in data/migrations.cpp, which new files run as well.
 
 CREATE TABLE Booking (
   Bookingnr INTEGER PRIMARY KEY,
@@ -39,8 +43,7 @@ CREATE INDEX Booking_Lokalenr_Bdato ON Booking (Lokalenr, Bdato);
 CREATE INDEX Booking_gennr ON Booking (gennr);
 CREATE INDEX Booking_kontonr ON Booking (kontonr);
 
--- Archive of past bookings: a copy may arrive twice when two workstations
--- archive at the same moment, so the booking number is not unique here.
+-- Archive of past bookings (version 2 makes the booking number unique).
 CREATE TABLE Bookingarkiv (
   Bookingnr INTEGER,
   Beskrivelse TEXT,

@@ -1,0 +1,156 @@
+#include "data/migrations.h"
+
+#include "data/schema.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+namespace vestra {
+
+namespace {
+
+// Each archived booking once: the copies made twice before the archive was
+// indexed by booking number are dropped, and their count reported.
+bool archiveOncePerBooking(Database& db, MigrationReport& report, QString* error)
+{
+    const QString count = QStringLiteral("SELECT count(*) FROM Bookingarkiv");
+    const int before = db.scalar(count).toInt();
+    if (!RunSqlStatements(db, SqlResource(QStringLiteral("booking-2.sql")), error))
+        return false;
+    report.archiveDuplicatesDropped += before - db.scalar(count).toInt();
+    return true;
+}
+
+// The copy is written beside the backup's name and renamed, so that a copy
+// cut short never stands under the name of a complete one.
+bool copyBeside(const QString& source, const QString& target, QString* error)
+{
+    const QString partial = target + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (QFile::copy(source, partial) && (!QFileInfo::exists(target) || QFile::remove(target))
+        && QFile::rename(partial, target))
+        return true;
+    QFile::remove(partial);
+    if (error)
+        *error = QStringLiteral("the copy %1 could not be written").arg(target);
+    return false;
+}
+
+} // namespace
+
+MigrationStep ScriptStep(int version, const QString& resource)
+{
+    return {version, [resource](Database& db, MigrationReport&, QString* error) {
+                return RunSqlStatements(db, SqlResource(resource), error);
+            }};
+}
+
+const QList<MigrationStep>& BookingFileSteps()
+{
+    static const QList<MigrationStep> steps = {
+        ScriptStep(1, QStringLiteral("booking-1.sql")),
+        {2, archiveOncePerBooking},
+    };
+    return steps;
+}
+
+const QList<MigrationStep>& WorkDatabaseSteps()
+{
+    // paths.mdb has had no change since its first version.
+    static const QList<MigrationStep> steps;
+    return steps;
+}
+
+int LatestVersion(const QList<MigrationStep>& steps)
+{
+    return steps.isEmpty() ? 0 : steps.last().version;
+}
+
+MigrationReport MigrateDatabase(Database& db, const QList<MigrationStep>& steps, Backup backup)
+{
+    MigrationReport r;
+    r.supportedVersion = LatestVersion(steps);
+    auto fail = [&r](const QString& error) {
+        r.outcome = MigrationOutcome::Failed;
+        r.error = error;
+        return r;
+    };
+    const int found = db.schemaVersion();
+    if (found < 0)
+        return fail(db.lastError());
+    r.fromVersion = r.toVersion = found;
+    if (found > r.supportedVersion) {
+        r.outcome = MigrationOutcome::Newer;
+        return r;
+    }
+    if (found == r.supportedVersion)
+        return r;
+
+    db.exec(dialect::beginTableRebuilds());
+    const auto restore = qScopeGuard([&db] { db.exec(dialect::endTableRebuilds()); });
+    const QString file = db.handle().databaseName();
+    for (const MigrationStep& step : steps) {
+        Transaction tx(db);
+        if (!tx.ok())
+            return fail(db.lastError());
+        // Read again under the write lock: another workstation may have
+        // upgraded the shared file in the meantime.
+        const int version = db.schemaVersion();
+        if (version < 0)
+            return fail(db.lastError());
+        if (version > r.supportedVersion) {
+            r.outcome = MigrationOutcome::Newer;
+            return r;
+        }
+        r.toVersion = version;
+        if (version >= step.version)
+            continue;
+        QString error;
+        if (backup == Backup::BeforeFirstStep && r.backupPath.isEmpty()) {
+            // Taken under the write lock, so no other workstation changes
+            // the file while it is copied.
+            const QString copy = file + QStringLiteral(".bak-v%1").arg(version);
+            if (!copyBeside(file, copy, &error))
+                return fail(error);
+            r.backupPath = copy;
+        }
+        if (!step.run(db, r, &error))
+            return fail(QStringLiteral("step to version %1: %2").arg(step.version).arg(error));
+        if (!db.setSchemaVersion(step.version) || !tx.commit())
+            return fail(db.lastError());
+        r.toVersion = step.version;
+        r.outcome = MigrationOutcome::Upgraded;
+    }
+    return r;
+}
+
+bool IsNewerFile(const QString& path, const QList<MigrationStep>& steps, int* fileVersion)
+{
+    const std::optional<int> stored = Database::storedSchemaVersion(path);
+    if (fileVersion)
+        *fileVersion = stored.value_or(0);
+    return stored && *stored > LatestVersion(steps);
+}
+
+MigrationReport MigrateFile(const QString& path, const QList<MigrationStep>& steps)
+{
+    int stored = 0;
+    if (IsNewerFile(path, steps, &stored)) {
+        MigrationReport r;
+        r.outcome = MigrationOutcome::Newer;
+        r.fromVersion = r.toVersion = stored;
+        r.supportedVersion = LatestVersion(steps);
+        return r;
+    }
+    Database db = Database::open(path);
+    if (!db.isValid()) {
+        MigrationReport r;
+        r.outcome = MigrationOutcome::Failed;
+        r.error = QStringLiteral("cannot open ") + path;
+        return r;
+    }
+    return MigrateDatabase(db, steps);
+}
+
+} // namespace vestra

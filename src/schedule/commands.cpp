@@ -79,42 +79,11 @@ void restartOnFile(const QString& previous)
         navigator().showSplash();
 }
 
-// The command bar's file dialogs carry the titles of its entries, the connect
-// window's their own. The file operations ask whichever dialog service is
-// installed, so for one call the bar installs one that retitles and passes on.
-class RetitledFileDialogs : public FileDialogService {
-public:
-    explicit RetitledFileDialogs(QString title)
-        : m_title(std::move(title)), m_inner(fileDialogs())
-    {
-        setFileDialogService(this);
-    }
-    ~RetitledFileDialogs() override { setFileDialogService(&m_inner); }
-    RetitledFileDialogs(const RetitledFileDialogs&) = delete;
-    RetitledFileDialogs& operator=(const RetitledFileDialogs&) = delete;
-
-    FileChoice openFile(const QString&, const QString& filter, const QString& folder) override
-    {
-        return m_inner.openFile(m_title, filter, folder);
-    }
-    FileChoice saveFile(const QString&, const QString& filter, const QString& folder) override
-    {
-        return m_inner.saveFile(m_title, filter, folder);
-    }
-
-private:
-    QString m_title;
-    FileDialogService& m_inner;
-};
-
 ConnectResult chooseFileFromBar(int number)
 {
-    if (number == 11) {
-        RetitledFileDialogs titled(QStringLiteral("Open Existing Bookingfile"));
-        return OpenExistingFile();
-    }
-    RetitledFileDialogs titled(QStringLiteral("Create New Bookingfile"));
-    return CreateNewFile();
+    if (number == 11)
+        return OpenExistingFile(QStringLiteral("Open Existing Bookingfile"));
+    return CreateNewFile(QStringLiteral("Create New Bookingfile"));
 }
 
 void openHelp(QWidget* owner)

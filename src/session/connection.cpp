@@ -70,11 +70,9 @@ QString NewBookingFilePath(const QString& chosenFullPath, const QString& baseNam
     return QDir::toNativeSeparators(folder + baseName + QStringLiteral(".mdb"));
 }
 
-ConnectResult OpenExistingFile()
+ConnectResult OpenExistingFile(const QString& dialogTitle)
 {
-    const FileChoice c =
-        fileDialogs().openFile(QStringLiteral("Vestra - Open existing bookingfile"), kFilter,
-                               currentFolder());
+    const FileChoice c = fileDialogs().openFile(dialogTitle, kFilter, currentFolder());
     if (!c.chosen)
         return ConnectResult::Cancelled;
     // Judged by its header before anything opens it: a newer Vestra's file
@@ -108,11 +106,10 @@ ConnectResult OpenExistingFile()
     return ConnectResult::Connected;
 }
 
-ConnectResult CreateNewFile()
+ConnectResult CreateNewFile(const QString& dialogTitle)
 {
     const FileChoice c =
-        fileDialogs().saveFile(QStringLiteral("Vestra - Create new bookingfile"), kFilter,
-                               currentFolder(), QStringLiteral("mdb"));
+        fileDialogs().saveFile(dialogTitle, kFilter, currentFolder(), QStringLiteral("mdb"));
     if (!c.chosen)
         return ConnectResult::Cancelled;
     if (c.nameWithExt.isEmpty()) {

@@ -16,8 +16,13 @@ enum class ConnectResult {
     Failed      // the new file could not be written; message shown
 };
 
-ConnectResult OpenExistingFile();
-ConnectResult CreateNewFile();
+// The connect window's dialogs carry their own titles; the command bar passes
+// the titles of its entries.
+inline constexpr const char* kOpenDialogTitle = "Vestra - Open existing bookingfile";
+inline constexpr const char* kCreateDialogTitle = "Vestra - Create new bookingfile";
+
+ConnectResult OpenExistingFile(const QString& dialogTitle = QString::fromUtf8(kOpenDialogTitle));
+ConnectResult CreateNewFile(const QString& dialogTitle = QString::fromUtf8(kCreateDialogTitle));
 
 // Whether the result asks for the start-up to run again.
 inline bool RerunsStartup(ConnectResult r)

@@ -24,8 +24,7 @@ QPushButton* button(const CandidatePanelSetup::Button& b, QWidget* parent)
 
 } // namespace
 
-CandidatePanel::CandidatePanel(const CandidatePanelSetup& setup, BookingForm* form,
-                               QWidget* parent)
+CandidatePanel::CandidatePanel(const CandidatePanelSetup& setup, BookingForm* form, QWidget* parent)
     : QWidget(parent), m_form(form),
       m_alternativesWindow(QString::fromLatin1(setup.alternativesWindow)),
       m_startFormat(QString::fromLatin1(setup.startFormat))

@@ -104,7 +104,8 @@ PatternWindow::PatternWindow(BookingForm* form, QWidget* parent)
 
     connect(m_start, &QDateEdit::dateChanged, this,
             [this](const QDate& d) { m_startDay = DayNumber(d); });
-    connect(m_end, &QDateEdit::dateChanged, this, [this](const QDate& d) { m_endDay = DayNumber(d); });
+    connect(m_end, &QDateEdit::dateChanged, this,
+            [this](const QDate& d) { m_endDay = DayNumber(d); });
     connect(generate, &QPushButton::clicked, this, &PatternWindow::GenerateDates);
     connect(m_book, &QPushButton::clicked, this, &PatternWindow::BookGeneratedDates);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);

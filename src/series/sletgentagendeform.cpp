@@ -109,8 +109,8 @@ void SeriesDeleteWindow::Delete()
     // The picker's date, not its text: that would lose the century under a
     // two-digit year format.
     const BookingDetails booking = m_form->details();
-    const DayRange range = SeriesDeleteRange(scope, booking.day, DayNumber(m_lastDay->date()),
-                                             QDate::currentDate());
+    const DayRange range =
+        SeriesDeleteRange(scope, booking.day, DayNumber(m_lastDay->date()), QDate::currentDate());
     Database db = BookingFile();
     if (DeleteSeriesRange(db, booking.gennr, range) < 0) {
         showMessage(QStringLiteral("The bookings could not be deleted:\n") + db.lastError(),

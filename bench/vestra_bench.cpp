@@ -158,13 +158,13 @@ Database benchWork()
     return Database::open(WorkDatabasePath());
 }
 
-SeriesTemplate benchTemplate()
+BookingDetails benchTemplate()
 {
-    SeriesTemplate t;
+    BookingDetails t;
     t.bookingnr = 1;
     t.item = 1;
-    t.startMinutes = 600;
-    t.endMinutes = 720;
+    t.startSeconds = 600 * 60;
+    t.endSeconds = 720 * 60;
     return t;
 }
 
@@ -173,7 +173,7 @@ void BM_GenerateDailySeries(benchmark::State& state)
 {
     Database db = Database::open(prepare(static_cast<int>(state.range(0))));
     Database work = benchWork();
-    const SeriesTemplate t = benchTemplate();
+    const BookingDetails t = benchTemplate();
     int colliding = 0;
     for (auto _ : state) {
         ClearCandidates(work);
@@ -192,9 +192,9 @@ void BM_FindAlternatives(benchmark::State& state)
 {
     Database db = Database::open(prepare(static_cast<int>(state.range(0))));
     Database work = benchWork();
-    const SeriesTemplate t = benchTemplate();
+    const BookingDetails t = benchTemplate();
     ClearCandidates(work);
-    const auto id = AddCandidate(work, db, kFirstDay + 200, t.item, t.startMinutes, t.endMinutes);
+    const auto id = AddCandidate(work, db, kFirstDay + 200, t.item, t.startMinutes(), t.endMinutes());
     int offered = 0;
     for (auto _ : state)
         offered = static_cast<int>(FindAlternatives(work, db, *id, t.item).size());

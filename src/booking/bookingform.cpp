@@ -59,9 +59,6 @@ const char* const kContactFields[][2] = {
     {"Kontaktpersonpnr2", "Zip/County:"}, {"Kontaktpersonby2", ""},
     {"Kontakttlf2", "Phone /w:"}, {"Kontakttlfb2", "Phone /p:"}};
 
-const char* const kHiddenFields[] = {"lokalinr", "gennr", "gentagende", "Bcolor", "Kontouser",
-                                     "gruppeart", "curacname", "kontoknr", "PRTyp"};
-
 QLineEdit* lockedEdit(const QString& name, QWidget* parent)
 {
     auto* e = new QLineEdit(parent);
@@ -80,6 +77,22 @@ bool truthOf(const QVariant& v)
 int secondsOf(const QTime& t)
 {
     return t.msecsSinceStartOfDay() / 1000;
+}
+
+// Empty texts are stored as nothing.
+QString nullable(const QString& text)
+{
+    return text.isEmpty() ? QString() : text;
+}
+
+QVariant orNull(const QString& text)
+{
+    return text.isNull() ? QVariant() : QVariant(text);
+}
+
+QVariant numberOrNull(const QString& text)
+{
+    return text.isEmpty() ? QVariant() : QVariant(text.toInt());
 }
 
 } // namespace
@@ -152,13 +165,6 @@ void BookingForm::build()
     top->addWidget(m_tentative, 1, 6);
     layout->addLayout(top);
 
-    for (const char* name : kHiddenFields) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QString::fromLatin1(name));
-        e->hide();
-        m_hidden.insert(QString::fromLatin1(name), e);
-    }
-
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("tabs"));
     m_tabs->addTab(buildGeneralTab(), QStringLiteral("General Info"));
@@ -186,7 +192,7 @@ void BookingForm::build()
     connect(m_title, &QLineEdit::textChanged, m_head, &QLabel::setText);
     for (QTimeEdit* t : {m_start, m_end})
         connect(t, &QTimeEdit::timeChanged, this, [this] {
-            if (!m_filling && m_hidden[QStringLiteral("PRTyp")]->text() == QStringLiteral("1"))
+            if (!m_filling && m_kept.priceType == ListPrice)
                 RecalculatePrice();
         });
     resize(720, 560);
@@ -386,22 +392,49 @@ void BookingForm::showRecord()
         e->setText(m_rec.value(e->objectName()).toString());
     m_price->setText(PlainPrice(v("Pris").toDouble()));
     m_tax->setChecked(v("tax").toInt() != 0);
-    m_hidden[QStringLiteral("lokalinr")]->setText(v("lokalinr").toString());
-    m_hidden[QStringLiteral("gennr")]->setText(v("gennr").toString());
-    m_hidden[QStringLiteral("gentagende")]->setText(truthOf(v("gentagende")) ? QStringLiteral("True")
-                                                                               : QStringLiteral("False"));
-    m_hidden[QStringLiteral("Bcolor")]->setText(v("Bcolor").toString());
-    m_hidden[QStringLiteral("Kontouser")]->setText(v("Kontouser").toString());
-    m_hidden[QStringLiteral("gruppeart")]->setText(v("Gruppeart").toString());
-    m_hidden[QStringLiteral("curacname")]->setText(v("curacname").toString());
-    m_hidden[QStringLiteral("kontoknr")]->setText(account.toString());
-    m_hidden[QStringLiteral("PRTyp")]->setText(v("bvpris").toString());
+    m_kept = BookingDetails{};
+    m_kept.bookingnr = v("Bookingnr").toInt();
+    m_kept.item = v("Lokalenr").toInt();
+    m_kept.groupKind = v("Gruppeart").toInt();
+    m_kept.kontonr = numberOrNull(account.toString());
+    m_kept.curacname = nullable(v("curacname").toString());
+    m_kept.priceType = v("bvpris").toInt();
+    m_kept.gennr = v("gennr").toInt();
+    m_kept.repeated = truthOf(v("gentagende"));
+    m_kept.colour = v("Bcolor").toInt();
     m_filling = false;
+}
+
+BookingDetails BookingForm::details() const
+{
+    BookingDetails d = m_kept;
+    d.day = DayNumber(m_date->date());
+    d.startSeconds = startSeconds();
+    d.endSeconds = endSeconds();
+    d.beskrivelse = m_title->text();
+    d.langbeskrivelse = nullable(m_description->toPlainText());
+    d.bemaerkninger = nullable(m_remarks->toPlainText());
+    d.antalpers = numberOrNull(m_persons->text());
+    d.leveringstype = nullable(m_delivery->currentText());
+    d.floorPlan = m_floorPlan->currentData();
+    for (int i = 0; i < 6; ++i)
+        d.contact[i] = nullable(m_contact[i]->text());
+    d.pris = ParsePrice(m_price->text());
+    d.tax = m_tax->isChecked();
+    d.tentative = m_tentative->isChecked();
+    return d;
+}
+
+void BookingForm::markSeriesHead(int gennr, int colour)
+{
+    m_kept.gennr = gennr;
+    m_kept.repeated = true;
+    m_kept.colour = colour;
 }
 
 int BookingForm::bookingnr() const
 {
-    return m_bookingnr->text().toInt();
+    return m_kept.bookingnr;
 }
 
 int BookingForm::startSeconds() const
@@ -416,7 +449,7 @@ int BookingForm::endSeconds() const
 
 bool BookingForm::isRepeated() const
 {
-    return truthOf(m_hidden[QStringLiteral("gentagende")]->text());
+    return m_kept.repeated;
 }
 
 void BookingForm::RecalculatePrice()
@@ -425,10 +458,10 @@ void BookingForm::RecalculatePrice()
         return;
     m_recalculating = true;
     PriceInput in;
-    in.item = m_item->text().toInt();
+    in.item = m_kept.item;
     in.startSeconds = startSeconds();
     in.endSeconds = endSeconds();
-    in.priceType = m_hidden[QStringLiteral("PRTyp")]->text().toInt();
+    in.priceType = m_kept.priceType;
     in.price = ParsePrice(m_price->text()).value_or(0);
     in.tax = m_tax->isChecked();
     in.taxPercent = session().TaxPercent;
@@ -450,7 +483,7 @@ void BookingForm::RecalculatePrice()
 void BookingForm::chooseListPrice()
 {
     m_listPrice->setChecked(true);
-    m_hidden[QStringLiteral("PRTyp")]->setText(QStringLiteral("1"));
+    m_kept.priceType = ListPrice;
     m_price->setReadOnly(true);
     RecalculatePrice();
 }
@@ -458,7 +491,7 @@ void BookingForm::chooseListPrice()
 void BookingForm::chooseAgreed()
 {
     m_agreed->setChecked(true);
-    m_hidden[QStringLiteral("PRTyp")]->setText(QStringLiteral("2"));
+    m_kept.priceType = AgreedPrice;
     m_price->setReadOnly(false);
 }
 
@@ -468,11 +501,11 @@ void BookingForm::activated()
         return;
     RecalculatePrice();
     m_single->setText(isRepeated() ? QStringLiteral("Multi") : QStringLiteral("Single"));
-    if (m_hidden[QStringLiteral("PRTyp")]->text() == QStringLiteral("1"))
+    if (m_kept.priceType == ListPrice)
         chooseListPrice();
     else
         chooseAgreed();
-    const bool room = m_hidden[QStringLiteral("gruppeart")]->text().toInt() == 1;
+    const bool room = m_kept.groupKind == 1;
     m_floorPlan->setVisible(room);
     m_floorPlanCaption->setVisible(room);
     m_persons->setVisible(room);
@@ -485,8 +518,8 @@ void BookingForm::accountChosen(int index)
 {
     if (index < 0)
         return;
-    m_hidden[QStringLiteral("curacname")]->setText(m_account->itemText(index));
-    m_hidden[QStringLiteral("kontoknr")]->setText(m_account->itemData(index).toString());
+    m_kept.curacname = nullable(m_account->itemText(index));
+    m_kept.kontonr = numberOrNull(m_account->itemData(index).toString());
 }
 
 void BookingForm::collect()
@@ -494,25 +527,23 @@ void BookingForm::collect()
     const auto set = [this](const char* field, const QVariant& value) {
         m_rec.setValue(QString::fromUtf8(field), value);
     };
-    const auto nullable = [](const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); };
-    set("Beskrivelse", m_title->text());
-    set("langbeskrivelse", nullable(m_description->toPlainText()));
-    set("Bemærkninger", nullable(m_remarks->toPlainText()));
-    const QString account = m_hidden[QStringLiteral("kontoknr")]->text();
-    set("kontonr", account.isEmpty() ? QVariant() : QVariant(account.toInt()));
-    set("curacname", nullable(m_hidden[QStringLiteral("curacname")]->text()));
-    set("ID", m_floorPlan->currentData());
-    set("Antalpers", m_persons->text().isEmpty() ? QVariant() : QVariant(m_persons->text().toInt()));
-    set("leveringstype", nullable(m_delivery->currentText()));
-    set("Bdato", DayNumber(m_date->date()));
-    set("Bstart", startSeconds() / 60);
-    set("Bslut", endSeconds() / 60);
-    set("Tentative", m_tentative->isChecked() ? -1 : 0);
-    set("tax", m_tax->isChecked() ? -1 : 0);
-    const QString type = m_hidden[QStringLiteral("PRTyp")]->text();
-    set("bvpris", type.isEmpty() ? QVariant() : QVariant(type.toInt()));
-    for (QLineEdit* e : m_contact)
-        m_rec.setValue(e->objectName(), nullable(e->text()));
+    const BookingDetails d = details();
+    set("Beskrivelse", d.beskrivelse);
+    set("langbeskrivelse", orNull(d.langbeskrivelse));
+    set("Bemærkninger", orNull(d.bemaerkninger));
+    set("kontonr", d.kontonr);
+    set("curacname", orNull(d.curacname));
+    set("ID", d.floorPlan);
+    set("Antalpers", d.antalpers);
+    set("leveringstype", orNull(d.leveringstype));
+    set("Bdato", d.day);
+    set("Bstart", d.startSeconds / 60);
+    set("Bslut", d.endSeconds / 60);
+    set("Tentative", d.tentative ? -1 : 0);
+    set("tax", d.tax ? -1 : 0);
+    set("bvpris", d.priceType == 0 ? QVariant() : QVariant(d.priceType));
+    for (int i = 0; i < 6; ++i)
+        m_rec.setValue(m_contact[i]->objectName(), orNull(d.contact[i]));
 }
 
 std::optional<double> BookingForm::typedPrice()
@@ -557,8 +588,7 @@ void BookingForm::PrintReceipt()
     if (!Store())
         return;
     if (g_receipt)
-        g_receipt(bookingnr(), isRepeated(), m_hidden[QStringLiteral("gennr")]->text().toInt(),
-                  m_tax->isChecked(), this);
+        g_receipt(bookingnr(), isRepeated(), m_kept.gennr, m_tax->isChecked(), this);
 }
 
 void BookingForm::RepeatedBookingButton()
@@ -586,31 +616,10 @@ void BookingForm::UpdateRepeatedBooking()
         != MsgAnswer::Ok)
         return;
     // A fee that is not a number must not reach the other bookings as 0.
-    const auto price = typedPrice();
-    if (!price)
+    if (!typedPrice())
         return;
-    SeriesDetails d;
-    d.gennr = m_hidden[QStringLiteral("gennr")]->text().toInt();
-    d.bookingnr = bookingnr();
-    const QString account = m_hidden[QStringLiteral("kontoknr")]->text();
-    d.kontonr = account.isEmpty() ? QVariant() : QVariant(account.toInt());
-    d.curacname = m_hidden[QStringLiteral("curacname")]->text();
-    d.beskrivelse = m_title->text();
-    d.langbeskrivelse = m_description->toPlainText();
-    d.antalpers = m_persons->text().isEmpty() ? QVariant() : QVariant(m_persons->text().toInt());
-    d.bemaerkninger = m_remarks->toPlainText();
-    d.leveringstype = m_delivery->currentText();
-    d.pris = *price;
-    d.startSeconds = startSeconds();
-    d.endSeconds = endSeconds();
-    d.floorPlan = m_floorPlan->currentData();
-    for (int i = 0; i < 6; ++i)
-        d.contact[i] = m_contact[i]->text();
-    d.tax = m_tax->isChecked();
-    d.priceType = m_hidden[QStringLiteral("PRTyp")]->text().toInt();
-    d.tentative = m_tentative->isChecked();
     Database db = database();
-    if (UpdateSeries(db, d) < 0)
+    if (UpdateSeries(db, details()) < 0)
         showMessage(QStringLiteral("The repeated bookings could not be updated:\n") + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);
 }

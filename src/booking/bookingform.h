@@ -3,6 +3,7 @@
 // delivery details, remarks, price and tax. Bookings are made on the
 // schedule; the form only edits them.
 
+#include "booking/bookingdetails.h"
 #include "booking/price.h"
 #include "platform/boundrow.h"
 
@@ -36,6 +37,14 @@ public:
     void PrintReceipt();
     void RepeatedBookingButton();
     QString MailTarget() const;
+
+    // The booking as the form shows it, edits not yet stored included. Its
+    // fee is absent while the typed fee is not a number: callers that write
+    // it call Store() first, which refuses such a fee with a message.
+    BookingDetails details() const;
+    // The booking now heads the series gennr in the colour; the commit wrote
+    // that to the file, the form shows it until it closes.
+    void markSeriesHead(int gennr, int colour);
 
     int bookingnr() const;
     int startSeconds() const;
@@ -102,8 +111,10 @@ private:
     QCheckBox* m_tax;
     QRadioButton* m_listPrice;
     QRadioButton* m_agreed;
-    // Fields the program keeps for itself (and the series windows read).
-    QHash<QString, QLineEdit*> m_hidden;
+    // What the program keeps for itself: series, price type, group kind and
+    // the chosen account. The fields the user edits are read from the
+    // controls by details().
+    BookingDetails m_kept;
 };
 
 BookingForm* ShowBookingForm(int bookingnr, QWidget* owner);

@@ -5,11 +5,13 @@
 
 namespace vestra {
 
-int UpdateSeries(Database& db, const SeriesDetails& d)
+int UpdateSeries(Database& db, const BookingDetails& d)
 {
     // A booking outside any series (gennr 0 or empty) has no others to update.
     if (d.gennr == 0)
         return 0;
+    if (!d.pris)
+        return -1;
     Transaction tx(db);
     if (!tx.ok())
         return -1;
@@ -21,7 +23,7 @@ int UpdateSeries(Database& db, const SeriesDetails& d)
                        "Kontakttlf2 = ?, Kontakttlfb2 = ?, tax = ?, bvpris = ?, Tentative = ? "
                        "WHERE gennr = ? AND Bookingnr <> ?"),
         {d.kontonr, d.curacname, d.beskrivelse, d.langbeskrivelse, d.antalpers, d.bemaerkninger,
-         d.leveringstype, d.pris, d.startSeconds / 60, d.endSeconds / 60, d.floorPlan,
+         d.leveringstype, *d.pris, d.startSeconds / 60, d.endSeconds / 60, d.floorPlan,
          d.contact[0], d.contact[1], d.contact[2], d.contact[3], d.contact[4], d.contact[5],
          d.tax ? -1 : 0, d.priceType, d.tentative ? -1 : 0, d.gennr, d.bookingnr});
     const int changed = db.changedRows();

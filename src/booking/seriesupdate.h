@@ -2,6 +2,7 @@
 // Copying one booking's details into the rest of its series, and the
 // e-mail message about a booking.
 
+#include "booking/bookingdetails.h"
 #include "platform/database.h"
 
 #include <QDate>
@@ -10,30 +11,11 @@
 
 namespace vestra {
 
-// The details every booking of a series shares; dates and items stay each booking's own.
-struct SeriesDetails {
-    int gennr = 0;
-    int bookingnr = 0;  // the open booking, which is stored by its form
-    QVariant kontonr;
-    QString curacname;
-    QString beskrivelse;
-    QString langbeskrivelse;
-    QVariant antalpers;
-    QString bemaerkninger;
-    QString leveringstype;
-    double pris = 0;
-    int startSeconds = 0;
-    int endSeconds = 0;
-    QVariant floorPlan;
-    QString contact[6];  // Kontaktperson2 ... Kontakttlfb2
-    bool tax = false;
-    int priceType = 2;
-    bool tentative = false;
-};
-
-// Writes the details into the series' other bookings, in one transaction.
-// Returns the number of bookings changed, or -1 on failure.
-int UpdateSeries(Database& bookingFile, const SeriesDetails& details);
+// Writes the details into the other bookings of the series details.gennr
+// (all but details.bookingnr, which its form stores), in one transaction;
+// dates and items stay each booking's own. Returns the number of bookings
+// changed, or -1 on failure; details without a fee write nothing.
+int UpdateSeries(Database& bookingFile, const BookingDetails& details);
 
 // The mail link's target, built exactly as mail programs of the institution expect it.
 QString BookingMailTarget(const QString& email, const QString& item, const QDate& date,

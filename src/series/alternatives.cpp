@@ -1,6 +1,5 @@
 #include "series/alternatives.h"
 
-#include "booking/bookingform.h"
 #include "platform/listcontrol.h"
 #include "platform/messages.h"
 #include "platform/windowregistry.h"
@@ -73,7 +72,7 @@ void AlternativesWindow::Apply()
         applied();
 }
 
-AlternativesWindow* FindAlternativeFor(ListControl* candidates, const BookingForm& form,
+AlternativesWindow* FindAlternativeFor(ListControl* candidates, int templateItem,
                                        const QString& windowName, QWidget* caller,
                                        std::function<void()> applied)
 {
@@ -87,7 +86,7 @@ AlternativesWindow* FindAlternativeFor(ListControl* candidates, const BookingFor
     // An item left out because the file could not answer is not free: the
     // user tries again rather than choosing from a short list.
     bool unchecked = false;
-    FindAlternatives(work, db, id.toInt(), TemplateFromForm(form).item, &unchecked);
+    FindAlternatives(work, db, id.toInt(), templateItem, &unchecked);
     if (unchecked) {
         ShowBookingFileBusy();
         return nullptr;

@@ -10,7 +10,6 @@ class QPushButton;
 
 namespace vestra {
 
-class BookingForm;
 class ListControl;
 
 class AlternativesWindow : public QWidget {
@@ -28,10 +27,10 @@ private:
     ListControl* m_list;
 };
 
-// Searches the free items for the candidate selected in the caller's list and
-// opens the window of that name over the caller, modal. Without a selection
-// says "Select a booking.".
-AlternativesWindow* FindAlternativeFor(ListControl* candidates, const BookingForm& form,
+// Searches the free items of the template item's type for the candidate
+// selected in the caller's list and opens the window of that name over the
+// caller, modal. Without a selection says "Select a booking.".
+AlternativesWindow* FindAlternativeFor(ListControl* candidates, int templateItem,
                                        const QString& windowName, QWidget* caller,
                                        std::function<void()> applied);
 

@@ -66,7 +66,7 @@ std::optional<int> AddCandidate(Database& work, Database& db, int day, int item,
 }
 
 int GenerateCandidates(Database& work, Database& db, int startDay, int endDay, int interval,
-                       const SeriesTemplate& t)
+                       const BookingDetails& t)
 {
     // Without an interval the day would never advance.
     if (interval < 1)
@@ -76,7 +76,7 @@ int GenerateCandidates(Database& work, Database& db, int startDay, int endDay, i
         return 0;
     int added = 0;
     for (int day = startDay + interval; day <= endDay; day += interval) {
-        if (!AddCandidate(work, db, day, t.item, t.startMinutes, t.endMinutes))
+        if (!AddCandidate(work, db, day, t.item, t.startMinutes(), t.endMinutes()))
             return 0;
         ++added;
     }
@@ -174,8 +174,10 @@ bool ApplyAlternative(Database& work, int candidateId, int item)
            && work.changedRows() == 1;
 }
 
-int CommitSeries(Database& db, Database& work, const SeriesTemplate& t, int colour)
+int CommitSeries(Database& db, Database& work, const BookingDetails& t, int colour)
 {
+    if (!t.pris)
+        return kCommitFailed;
     // Every candidate, in the table's order, whether it still collides or not.
     QList<Candidate> candidates;
     auto q = work.query(QStringLiteral("SELECT ID, Dato, Start, Slut, lokalenr, DB FROM gendatogent "
@@ -219,7 +221,7 @@ int CommitSeries(Database& db, Database& work, const SeriesTemplate& t, int colo
                 "Kontaktpersonby2, Kontakttlf2, Kontakttlfb2, ID, Tentative, gennr, gentagende) "
                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, -1)"),
             {key++, c.day, MinutesOfDay(c.start), MinutesOfDay(c.end), c.item, typeNo, colour,
-             t.beskrivelse, t.langbeskrivelse, t.bemaerkninger, t.antalpers, t.pris,
+             t.beskrivelse, t.langbeskrivelse, t.bemaerkninger, t.antalpers, *t.pris,
              t.leveringstype, t.curacname, t.kontonr, t.contact[0], t.contact[1], t.contact[2],
              t.contact[3], t.contact[4], t.contact[5], t.floorPlan, t.tentative ? -1 : 0,
              t.bookingnr});

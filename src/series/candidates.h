@@ -3,6 +3,7 @@
 // gendatogent table, each checked against the stored bookings, moved to a
 // free item of the same type when it collides, and finally booked.
 
+#include "booking/bookingdetails.h"
 #include "platform/database.h"
 
 #include <QDate>
@@ -12,25 +13,6 @@
 #include <QVariant>
 
 namespace vestra {
-
-// The booking a series is made from, as its form shows it.
-struct SeriesTemplate {
-    int bookingnr = 0;
-    int item = 0;
-    int startMinutes = 0;
-    int endMinutes = 0;
-    QString beskrivelse;
-    QString langbeskrivelse;
-    QString bemaerkninger;
-    QVariant antalpers;
-    double pris = 0;
-    QString leveringstype;
-    QString curacname;
-    QVariant kontonr;
-    QString contact[6];  // Kontaktperson2 ... Kontakttlfb2
-    QVariant floorPlan;
-    bool tentative = false;
-};
 
 struct Candidate {
     int id = 0;
@@ -55,7 +37,7 @@ std::optional<int> AddCandidate(Database& work, Database& bookingFile, int day, 
 // One candidate every interval days after startDay up to endDay (the start
 // day itself is not one). Returns the number added; an interval below 1 adds none.
 int GenerateCandidates(Database& work, Database& bookingFile, int startDay, int endDay,
-                       int interval, const SeriesTemplate& t);
+                       int interval, const BookingDetails& t);
 
 // At most limit candidates in the table's order.
 QList<Candidate> LoadCandidates(Database& work, int limit = 2000);
@@ -87,10 +69,11 @@ bool ApplyAlternative(Database& work, int candidateId, int item);
 // Books every candidate as a copy of the template, marks the template as the
 // head of the series, all in one transaction. The bookings take their type
 // from the template's item, whatever type the schedule shows. Returns the
-// number of new bookings, or (nothing written) kCommitFailed, or
-// kCommitItemGone when an item of the series no longer exists.
+// number of new bookings, or (nothing written) kCommitFailed, also for a
+// template without a fee, or kCommitItemGone when an item of the series no
+// longer exists.
 constexpr int kCommitFailed = -1;
 constexpr int kCommitItemGone = -2;
-int CommitSeries(Database& bookingFile, Database& work, const SeriesTemplate& t, int colour);
+int CommitSeries(Database& bookingFile, Database& work, const BookingDetails& t, int colour);
 
 } // namespace vestra

@@ -5,8 +5,7 @@
 #include "platform/listcontrol.h"
 #include "platform/messages.h"
 #include "platform/windowregistry.h"
-#include "series/alternatives.h"
-#include "series/candidates.h"
+#include "series/candidatepanel.h"
 #include "series/serieswindows.h"
 #include "series/vilkdatover.h"
 #include "session/session.h"
@@ -16,7 +15,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -38,14 +36,6 @@ const Frequency kFrequencies[] = {
     {"Option5", "Every 4 weeks", 28, 6697881},
 };
 
-QLineEdit* hiddenField(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* e = new QLineEdit(text, parent);
-    e->setObjectName(name);
-    e->hide();
-    return e;
-}
-
 QDateEdit* datePicker(const QString& name, QWidget* parent)
 {
     auto* d = new QDateEdit(parent);
@@ -61,11 +51,6 @@ PatternWindow::PatternWindow(BookingForm* form, QWidget* parent)
     : QWidget(parent, Qt::Window), m_form(form)
 {
     setWindowTitle(QStringLiteral("Vestra - Repeat Booking"));
-
-    m_frequency = hiddenField(QStringLiteral("frekvens"), QStringLiteral("0"), this);
-    m_colour = hiddenField(QStringLiteral("vcolor"), QString(), this);
-    m_startDay = hiddenField(QStringLiteral("Startfastgentagende"), QString(), this);
-    m_endDay = hiddenField(QStringLiteral("Slutfastgentagende"), QString(), this);
 
     auto* frequencyBox = new QGroupBox(QStringLiteral("Frequency"), this);
     auto* options = new QVBoxLayout(frequencyBox);
@@ -91,18 +76,15 @@ PatternWindow::PatternWindow(BookingForm* form, QWidget* parent)
     generate->setObjectName(QStringLiteral("Udvalg"));
     dates->addRow(generate);
 
-    m_list = new ListControl(this);
-    m_list->setObjectName(QStringLiteral("genbook"));
-    m_list->setAccessibleName(QStringLiteral("Generated dates"));
-    m_list->setRootIsDecorated(false);
-    SetUpCandidateList(m_list);
-
-    auto* removeOne = new QPushButton(QStringLiteral("Delete selected booking"), this);
-    removeOne->setObjectName(QStringLiteral("sletvalgt"));
-    auto* removeColliding = new QPushButton(QStringLiteral("Delete  All Doublebookings"), this);
-    removeColliding->setObjectName(QStringLiteral("sletdobbelt"));
-    auto* alternative = new QPushButton(QStringLiteral("Find alternative resource"), this);
-    alternative->setObjectName(QStringLiteral("findalternativ"));
+    m_candidates = new CandidatePanel({"genbook",
+                                       "Generated dates",
+                                       {"sletvalgt", "Delete selected booking"},
+                                       {"sletdobbelt", "Delete  All Doublebookings"},
+                                       {"findalternativ", "Find alternative resource"},
+                                       "alternatives",
+                                       "HH:mm",
+                                       false},
+                                      form, this);
     m_book = new QPushButton(QStringLiteral("Book Generated Dates"), this);
     m_book->setObjectName(QStringLiteral("bookingknap"));
     auto* exit = new QPushButton(QStringLiteral("Exit"), this);
@@ -112,73 +94,54 @@ PatternWindow::PatternWindow(BookingForm* form, QWidget* parent)
     left->addWidget(frequencyBox);
     left->addWidget(datesBox);
     left->addStretch();
-    auto* listButtons = new QVBoxLayout;
-    listButtons->addWidget(removeOne);
-    listButtons->addWidget(removeColliding);
-    listButtons->addWidget(alternative);
+    QVBoxLayout* listButtons = m_candidates->buttonColumn();
     listButtons->addStretch();
     listButtons->addWidget(m_book);
     listButtons->addWidget(exit);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(listButtons);
+    layout->addWidget(m_candidates, 1);
 
     connect(m_start, &QDateEdit::dateChanged, this,
-            [this](const QDate& d) { m_startDay->setText(QString::number(DayNumber(d))); });
+            [this](const QDate& d) { m_startDay = DayNumber(d); });
     connect(m_end, &QDateEdit::dateChanged, this,
-            [this](const QDate& d) { m_endDay->setText(QString::number(DayNumber(d))); });
+            [this](const QDate& d) { m_endDay = DayNumber(d); });
     connect(generate, &QPushButton::clicked, this, &PatternWindow::GenerateDates);
     connect(m_book, &QPushButton::clicked, this, &PatternWindow::BookGeneratedDates);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
-    connect(removeOne, &QPushButton::clicked, this, [this] {
-        RemoveSelectedCandidate(m_list);
-        Reload();
-    });
-    connect(removeColliding, &QPushButton::clicked, this, [this] {
-        Database work = WorkDatabase();
-        RemoveCollidingCandidates(work);
-        Reload();
-    });
-    connect(alternative, &QPushButton::clicked, this, &PatternWindow::FindAlternative);
-    connect(m_list, &ListControl::rowActivated, this, &PatternWindow::FindAlternative);
 
     m_book->setEnabled(false);
     ResetDates();
-    Database work = WorkDatabase();
-    ClearCandidates(work);
-    Reload();
-    resize(sizeHint().width() + m_list->columnsWidth() / 2, 420);
+    m_candidates->empty();
+    resize(sizeHint().width() + list()->columnsWidth() / 2, 420);
 }
 
-int PatternWindow::interval() const
+ListControl* PatternWindow::list() const
 {
-    return m_frequency->text().toInt();
+    return m_candidates->list();
 }
 
 void PatternWindow::ResetDates()
 {
     const int start = session().SelectedDay;
-    const int end = interval() * 7 + start;
+    const int end = m_interval * 7 + start;
     m_start->setDate(DateFromDayNumber(start));
     m_end->setDate(DateFromDayNumber(end));
     // Set even when the pickers did not change and so did not report.
-    m_startDay->setText(QString::number(start));
-    m_endDay->setText(QString::number(end));
+    m_startDay = start;
+    m_endDay = end;
 }
 
 void PatternWindow::Reload()
 {
-    ReloadCandidateList(m_list, QStringLiteral("HH:mm"));
+    m_candidates->reload();
 }
 
 void PatternWindow::chooseInterval(int days, int colour)
 {
-    m_frequency->setText(QString::number(days));
-    m_colour->setText(QString::number(colour));
-    m_list->clear();
-    Database work = WorkDatabase();
-    ClearCandidates(work);
+    m_interval = days;
+    m_colour = colour;
+    m_candidates->empty();
     ResetDates();
     m_book->setEnabled(false);
 }
@@ -193,9 +156,9 @@ void PatternWindow::chooseSpecificDates()
 
 void PatternWindow::GenerateDates()
 {
-    const int f = interval();
-    const int s = m_startDay->text().toInt();
-    const int e = m_endDay->text().toInt();
+    const int f = m_interval;
+    const int s = m_startDay;
+    const int e = m_endDay;
     if (e < s + f) {
         // This one message carries the program's name as its title.
         showMessage(QStringLiteral("Dates are not valid !"), QStringLiteral("Vestra"),
@@ -226,8 +189,7 @@ bool PatternWindow::generateCandidates()
         return false;
     Database work = WorkDatabase();
     Database db = BookingFile();
-    GenerateCandidates(work, db, m_startDay->text().toInt(), m_endDay->text().toInt(), interval(),
-                       TemplateFromForm(*m_form));
+    GenerateCandidates(work, db, m_startDay, m_endDay, m_interval, m_form->details());
     Reload();
     WarnWhenUnchecked();
     return true;
@@ -235,21 +197,16 @@ bool PatternWindow::generateCandidates()
 
 void PatternWindow::BookGeneratedDates()
 {
-    if (m_list->rowCount() == 0) {
+    if (list()->rowCount() == 0) {
         showMessage(QStringLiteral("No generated dates available"), QString());
         return;
     }
-    CommitFromWindow(this, m_form, m_colour->text().toInt());
+    CommitFromWindow(this, m_form, m_colour);
 }
 
 void PatternWindow::FindAlternative()
 {
-    if (m_form)
-        FindAlternativeFor(m_list, *m_form, QStringLiteral("alternatives"), this,
-                           [self = QPointer<PatternWindow>(this)] {
-                               if (self)
-                                   self->Reload();
-                           });
+    m_candidates->findAlternative();
 }
 
 PatternWindow* ShowPatternWindow(BookingForm* form, bool modal)

@@ -8,13 +8,12 @@
 #include <QWidget>
 
 class QDateEdit;
-class QLineEdit;
 class QPushButton;
-class QRadioButton;
 
 namespace vestra {
 
 class BookingForm;
+class CandidatePanel;
 class ListControl;
 
 class PatternWindow : public QWidget {
@@ -22,7 +21,10 @@ class PatternWindow : public QWidget {
 public:
     explicit PatternWindow(BookingForm* form, QWidget* parent = nullptr);
 
-    ListControl* list() const { return m_list; }
+    ListControl* list() const;
+    // The period's first and last day as day numbers, kept equal to the pickers.
+    int startDay() const { return m_startDay; }
+    int endDay() const { return m_endDay; }
 
     // Both dates back to the schedule's day and seven intervals after it.
     void ResetDates();
@@ -35,16 +37,15 @@ private:
     void chooseInterval(int interval, int colour);
     void chooseSpecificDates();
     bool generateCandidates();
-    int interval() const;
 
     QPointer<BookingForm> m_form;
-    QLineEdit* m_frequency;
-    QLineEdit* m_colour;
+    int m_interval = 0; // in days; 0 until a frequency is chosen
+    int m_colour = 0;   // the series colour of the chosen frequency
+    int m_startDay = 0;
+    int m_endDay = 0;
     QDateEdit* m_start;
     QDateEdit* m_end;
-    QLineEdit* m_startDay;
-    QLineEdit* m_endDay;
-    ListControl* m_list;
+    CandidatePanel* m_candidates;
     QPushButton* m_book;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
-// What the series windows share: the template as the open booking form shows
-// it, the candidate list, booking the candidates from a window, and the
-// registration of the windows with the booking form and the command bar.
+// What the series windows share: the busy-file warning, booking the
+// candidates from a window, and the registration of the windows with the
+// booking form and the command bar.
 
 #include "series/candidates.h"
 
@@ -12,23 +12,6 @@ class QWidget;
 namespace vestra {
 
 class BookingForm;
-class ListControl;
-
-// The form's current values, edits not yet stored included: the series
-// copies what the user sees.
-SeriesTemplate TemplateFromForm(const BookingForm& form);
-// The form's date as a day number, and its series number.
-int FormDay(const BookingForm& form);
-int FormSeries(const BookingForm& form);
-
-// The four columns "Date", "Start", "End", "DB", the collision mark in "DB".
-void SetUpCandidateList(ListControl* list);
-// Clears the list and fills it from gendatogent; startFormat is the start
-// column's time format ("HH:mm", or "HH.mm" in the free-date window).
-// Returns the candidates shown.
-QList<Candidate> ReloadCandidateList(ListControl* list, const QString& startFormat);
-// The selected row's candidate: removed, or (with none) nothing happens.
-void RemoveSelectedCandidate(ListControl* list);
 
 // Tells the user when candidates could not be checked because the booking
 // file was busy; they stay marked as colliding.

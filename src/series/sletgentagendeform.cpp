@@ -5,12 +5,10 @@
 #include "platform/messages.h"
 #include "platform/windowregistry.h"
 #include "series/seriesdelete.h"
-#include "series/serieswindows.h"
 #include "session/session.h"
 
 #include <QDateEdit>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -19,14 +17,6 @@
 namespace vestra {
 
 namespace {
-
-QLineEdit* hiddenField(const char* name, QWidget* parent)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->hide();
-    return e;
-}
 
 QRadioButton* option(const char* name, const char* caption, QWidget* parent)
 {
@@ -51,9 +41,6 @@ SeriesDeleteWindow::SeriesDeleteWindow(BookingForm* form, QWidget* parent)
     m_lastDay->setCalendarPopup(true);
     m_lastDay->setDisplayFormat(QtDateFormat(session().DateFormatLong));
     m_lastDay->hide();
-    m_lastDayText = hiddenField("tildato", this);
-    m_firstNumber = hiddenField("startdato", this);
-    m_lastNumber = hiddenField("slutdato", this);
 
     auto* ok = new QPushButton(QStringLiteral("Ok"), this);
     ok->setObjectName(QStringLiteral("Knap12"));
@@ -86,7 +73,7 @@ SeriesDeleteWindow::SeriesDeleteWindow(BookingForm* form, QWidget* parent)
 
 QDate SeriesDeleteWindow::bookingDate() const
 {
-    return m_form ? DateFromDayNumber(FormDay(*m_form)) : QDate();
+    return m_form ? DateFromDayNumber(m_form->details().day) : QDate();
 }
 
 void SeriesDeleteWindow::scopeChosen()
@@ -98,7 +85,6 @@ void SeriesDeleteWindow::scopeChosen()
     m_lastDay->show();
     const QSignalBlocker quiet(m_lastDay);
     m_lastDay->setDate(bookingDate().addDays(31));
-    m_lastDayText->setText(m_lastDay->text());
 }
 
 void SeriesDeleteWindow::lastDayPicked(const QDate& date)
@@ -107,7 +93,6 @@ void SeriesDeleteWindow::lastDayPicked(const QDate& date)
         const QSignalBlocker quiet(m_lastDay);
         m_lastDay->setDate(bookingDate());
     }
-    m_lastDayText->setText(m_lastDay->text());
 }
 
 void SeriesDeleteWindow::Delete()
@@ -121,14 +106,13 @@ void SeriesDeleteWindow::Delete()
     const SeriesDeleteScope scope = m_all->isChecked()    ? SeriesDeleteScope::All
                                     : m_rest->isChecked() ? SeriesDeleteScope::ThisAndRest
                                                           : SeriesDeleteScope::ThisAndUntil;
-    // The picker holds the date tildato shows; reading the text back would
-    // lose the century under a two-digit year format.
-    const DayRange range = SeriesDeleteRange(scope, FormDay(*m_form), DayNumber(m_lastDay->date()),
-                                             QDate::currentDate());
-    m_firstNumber->setText(QString::number(range.first));
-    m_lastNumber->setText(QString::number(range.last));
+    // The picker's date, not its text: that would lose the century under a
+    // two-digit year format.
+    const BookingDetails booking = m_form->details();
+    const DayRange range =
+        SeriesDeleteRange(scope, booking.day, DayNumber(m_lastDay->date()), QDate::currentDate());
     Database db = BookingFile();
-    if (DeleteSeriesRange(db, FormSeries(*m_form), range) < 0) {
+    if (DeleteSeriesRange(db, booking.gennr, range) < 0) {
         showMessage(QStringLiteral("The bookings could not be deleted:\n") + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);
         return;

@@ -7,7 +7,6 @@
 #include <QWidget>
 
 class QDateEdit;
-class QLineEdit;
 class QRadioButton;
 
 namespace vestra {
@@ -32,9 +31,6 @@ private:
     QRadioButton* m_rest;
     QRadioButton* m_until;
     QDateEdit* m_lastDay;
-    QLineEdit* m_lastDayText;
-    QLineEdit* m_firstNumber;
-    QLineEdit* m_lastNumber;
 };
 
 SeriesDeleteWindow* ShowSeriesDelete(BookingForm* form);

@@ -5,8 +5,7 @@
 #include "platform/listcontrol.h"
 #include "platform/windowregistry.h"
 #include "platform/yearcalendar.h"
-#include "series/alternatives.h"
-#include "series/candidates.h"
+#include "series/candidatepanel.h"
 #include "series/serieswindows.h"
 #include "session/session.h"
 
@@ -37,25 +36,22 @@ FreeDatesWindow::FreeDatesWindow(BookingForm* form, QWidget* parent)
     m_calendar->setObjectName(QStringLiteral("dat"));
 
     auto* caption = new QLabel(QStringLiteral("Selected Dates"), this);
-    m_list = new ListControl(this);
-    m_list->setObjectName(QStringLiteral("vilklist"));
-    m_list->setAccessibleName(QStringLiteral("Selected dates"));
-    m_list->setRootIsDecorated(false);
-    caption->setBuddy(m_list);
-    SetUpCandidateList(m_list);
-
-    auto* removeOne = button("remsel", "Delete Selected Booking", this);
-    auto* removeColliding = button("remall", "Delete All Double Bookings", this);
-    auto* alternative = button("alternates", "Find Alternative Resources", this);
+    m_candidates = new CandidatePanel({"vilklist",
+                                       "Selected dates",
+                                       {"remsel", "Delete Selected Booking"},
+                                       {"remall", "Delete All Double Bookings"},
+                                       {"alternates", "Find Alternative Resources"},
+                                       "alternativesV",
+                                       "HH.mm",
+                                       true},
+                                      form, this);
+    caption->setBuddy(list());
     auto* book = button("book", "Book Selected Dates", this);
     auto* exit = button("Cancel", "Exit", this);
 
     auto* right = new QVBoxLayout;
     right->addWidget(caption);
-    right->addWidget(m_list, 1);
-    right->addWidget(removeOne);
-    right->addWidget(removeColliding);
-    right->addWidget(alternative);
+    right->addWidget(m_candidates, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(book);
@@ -70,45 +66,40 @@ FreeDatesWindow::FreeDatesWindow(BookingForm* form, QWidget* parent)
     connect(m_calendar, &YearCalendar::clicked, this, &FreeDatesWindow::AddDate);
     connect(book, &QPushButton::clicked, this, &FreeDatesWindow::BookSelectedDates);
     connect(exit, &QPushButton::clicked, this, &FreeDatesWindow::Exit);
-    connect(removeOne, &QPushButton::clicked, this, [this] {
-        RemoveSelectedCandidate(m_list);
-        Reload();
+    // Show the chosen days on the calendar as well.
+    connect(m_candidates, &CandidatePanel::reloaded, this, [this](const QList<Candidate>& shown) {
+        QList<QDate> chosen;
+        for (const Candidate& c : shown)
+            chosen << DateFromDayNumber(c.day);
+        m_calendar->setMarkedDates(chosen);
     });
-    connect(removeColliding, &QPushButton::clicked, this, [this] {
-        Database work = WorkDatabase();
-        RemoveCollidingCandidates(work);
-        Reload();
-    });
-    connect(alternative, &QPushButton::clicked, this, &FreeDatesWindow::FindAlternative);
-    connect(m_list, &ListControl::rowActivated, this, &FreeDatesWindow::FindAlternative);
 
     m_calendar->setCurrentDate(DateFromDayNumber(session().SelectedDay));
-    Database work = WorkDatabase();
-    ClearCandidates(work);
-    Reload();
-    m_list->setMinimumWidth(m_list->columnsWidth());
+    m_candidates->empty();
+    list()->setMinimumWidth(list()->columnsWidth());
     m_calendar->setFocus();
+}
+
+ListControl* FreeDatesWindow::list() const
+{
+    return m_candidates->list();
 }
 
 void FreeDatesWindow::AddDate(const QDate& date)
 {
     if (!m_form || !date.isValid())
         return;
-    const SeriesTemplate t = TemplateFromForm(*m_form);
+    const BookingDetails t = m_form->details();
     Database work = WorkDatabase();
     Database db = BookingFile();
-    AddCandidate(work, db, DayNumber(date), t.item, t.startMinutes, t.endMinutes);
+    AddCandidate(work, db, DayNumber(date), t.item, t.startMinutes(), t.endMinutes());
     Reload();
     WarnWhenUnchecked();
 }
 
 void FreeDatesWindow::Reload()
 {
-    // Show the chosen days on the calendar as well.
-    QList<QDate> chosen;
-    for (const Candidate& c : ReloadCandidateList(m_list, QStringLiteral("HH.mm")))
-        chosen << DateFromDayNumber(c.day);
-    m_calendar->setMarkedDates(chosen);
+    m_candidates->reload();
 }
 
 void FreeDatesWindow::BookSelectedDates()
@@ -119,12 +110,7 @@ void FreeDatesWindow::BookSelectedDates()
 
 void FreeDatesWindow::FindAlternative()
 {
-    if (m_form)
-        FindAlternativeFor(m_list, *m_form, QStringLiteral("alternativesV"), this,
-                           [self = QPointer<FreeDatesWindow>(this)] {
-                               if (self)
-                                   self->Reload();
-                           });
+    m_candidates->findAlternative();
 }
 
 void FreeDatesWindow::Exit()

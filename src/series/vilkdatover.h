@@ -9,6 +9,7 @@
 namespace vestra {
 
 class BookingForm;
+class CandidatePanel;
 class ListControl;
 class YearCalendar;
 
@@ -17,7 +18,7 @@ class FreeDatesWindow : public QWidget {
 public:
     explicit FreeDatesWindow(BookingForm* form, QWidget* parent = nullptr);
 
-    ListControl* list() const { return m_list; }
+    ListControl* list() const;
     YearCalendar* calendar() const { return m_calendar; }
 
     void AddDate(const QDate& date);
@@ -30,7 +31,7 @@ public:
 private:
     QPointer<BookingForm> m_form;
     YearCalendar* m_calendar;
-    ListControl* m_list;
+    CandidatePanel* m_candidates;
 };
 
 FreeDatesWindow* ShowFreeDatesWindow(BookingForm* form);

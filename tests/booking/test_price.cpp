@@ -151,7 +151,7 @@ TEST_F(Price, SeriesUpdateWritesTheOthersAndKeepsDatesAndItems)
     ASSERT_TRUE(d.exec("UPDATE Booking SET gentagende = 0 WHERE Bookingnr = ?", {series[4]}));
     const int other = addBooking(45000, 600, 660, 1, 1, 1, "Not in the series");
 
-    SeriesDetails s;
+    BookingDetails s;
     s.gennr = series[0];
     s.bookingnr = series[2];
     s.kontonr = 1;
@@ -184,6 +184,11 @@ TEST_F(Price, SeriesUpdateWritesTheOthersAndKeepsDatesAndItems)
     }
     EXPECT_EQ(d.scalar("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?", {other}).toString(),
               "Not in the series");
+    // Without a readable fee nothing is written, rather than a fee of 0.
+    s.pris.reset();
+    s.beskrivelse = "Choir (no fee)";
+    EXPECT_EQ(UpdateSeries(d, s), -1);
+    EXPECT_EQ(count("Booking", "Beskrivelse = 'Choir (no fee)'"), 0);
     s.gennr = 0;
     EXPECT_EQ(UpdateSeries(d, s), 0) << "an empty series number matches nothing";
 }

@@ -21,8 +21,8 @@ protected:
                            "(1, 7, 'Hall A'), (2, 7, 'Hall B'), (3, 7, 'Hall C'), (4, 8, 'Other')"));
         templ.bookingnr = addBooking(D, 600, 720, 1, 7, 1, "Choir");
         templ.item = 1;
-        templ.startMinutes = 600;
-        templ.endMinutes = 720;
+        templ.startSeconds = 600 * 60;
+        templ.endSeconds = 720 * 60;
         templ.beskrivelse = "Choir";
         templ.pris = 300;
         templ.kontonr = 1;
@@ -46,7 +46,7 @@ protected:
         return out;
     }
     const int D = 46000;
-    SeriesTemplate templ;
+    BookingDetails templ;
 };
 
 TEST_F(SeriesLogic, PatternsStartOneIntervalAfterTheStart)
@@ -190,6 +190,13 @@ TEST_F(SeriesLogic, AFailureHalfwayLeavesNoHalfSeries)
     EXPECT_EQ(count("Booking", "gentagende <> 0"), 0) << "the template is not marked either";
     EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), nextBefore);
     EXPECT_EQ(days().size(), 7) << "the candidates are still there to try again";
+
+    // A template whose fee could not be read books nothing rather than a fee of 0.
+    ASSERT_TRUE(d.exec("DROP TRIGGER full"));
+    templ.pris.reset();
+    EXPECT_EQ(CommitSeries(d, w, templ, 255), kCommitFailed);
+    EXPECT_EQ(count("Booking"), 1);
+    EXPECT_EQ(count("Booking", "gentagende <> 0"), 0);
 }
 
 TEST_F(SeriesLogic, RangedDeleteReachesOnlyTheSeriesWithinTheRange)

@@ -13,6 +13,18 @@ QString field(const QSqlRecord& r, const char* name)
     return r.value(QString::fromLatin1(name)).toString();
 }
 
+// Date, resource, title, from, to and account: the cells every booking list
+// starts its row with.
+QStringList bookingCells(const QSqlRecord& r, const QString& dateFormat, const QString& timeFormat)
+{
+    return {ListDate(r.value(QStringLiteral("Bdato")), dateFormat),
+            field(r, "Lokalenavn"),
+            field(r, "Beskrivelse"),
+            ListTime(r.value(QStringLiteral("bstart")), timeFormat),
+            ListTime(r.value(QStringLiteral("bslut")), timeFormat),
+            field(r, "Kontonavn")};
+}
+
 bool isAscii(const QString& text)
 {
     for (const QChar c : text)
@@ -77,14 +89,7 @@ QVector<ListControlColumn> SearchColumns()
 
 QString SearchRowText(const QSqlRecord& r, const QString& dateFormat)
 {
-    const QString time = QStringLiteral("HH.mm");
-    return QStringList{ListDate(r.value(QStringLiteral("Bdato")), dateFormat),
-                       field(r, "Lokalenavn"),
-                       field(r, "Beskrivelse"),
-                       ListTime(r.value(QStringLiteral("bstart")), time),
-                       ListTime(r.value(QStringLiteral("bslut")), time),
-                       field(r, "Kontonavn")}
-        .join(QLatin1Char(';'));
+    return bookingCells(r, dateFormat, QStringLiteral("HH.mm")).join(QLatin1Char(';'));
 }
 
 ListFillSource SearchFillSource(const SearchFilter& filter)
@@ -179,14 +184,7 @@ QVector<ListControlColumn> MyBookingsColumns()
 
 QString MyBookingsRowText(const QSqlRecord& r, const QString& relation, const QString& dateFormat)
 {
-    const QString time = QStringLiteral("HH:mm");
-    return QStringList{ListDate(r.value(QStringLiteral("Bdato")), dateFormat),
-                       field(r, "Lokalenavn"),
-                       field(r, "Beskrivelse"),
-                       ListTime(r.value(QStringLiteral("bstart")), time),
-                       ListTime(r.value(QStringLiteral("bslut")), time),
-                       field(r, "Kontonavn"),
-                       relation}
+    return (bookingCells(r, dateFormat, QStringLiteral("HH:mm")) << relation)
         .join(QLatin1Char(';'));
 }
 

@@ -73,12 +73,12 @@ void OptionGroup::choose(int index)
         b->setChecked(true);
 }
 
-PeriodPicker::PeriodPicker(QWidget* parent) : QWidget(parent)
+PeriodPicker::PeriodPicker(const Names& names, QWidget* parent) : QWidget(parent)
 {
-    m_start = datePicker("startdate", this);
-    m_end = datePicker("slutdate", this);
-    m_startDay = HiddenField("startd", this);
-    m_endDay = HiddenField("slutd", this);
+    m_start = datePicker(names.start, this);
+    m_end = datePicker(names.end, this);
+    m_startDay = HiddenField(names.startDay, this);
+    m_endDay = HiddenField(names.endDay, this);
 
     auto* from = new QLabel(QStringLiteral("&From"), this);
     from->setBuddy(m_start);

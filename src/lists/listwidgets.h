@@ -47,7 +47,15 @@ private:
 class PeriodPicker : public QWidget {
     Q_OBJECT
 public:
-    explicit PeriodPicker(QWidget* parent = nullptr);
+    // The objectNames of the two pickers and of the two day-number fields.
+    struct Names {
+        const char* start = "startdate";
+        const char* end = "slutdate";
+        const char* startDay = "startd";
+        const char* endDay = "slutd";
+    };
+    explicit PeriodPicker(QWidget* parent = nullptr) : PeriodPicker(Names(), parent) {}
+    PeriodPicker(const Names& names, QWidget* parent);
 
     // Sets both dates without a message or a changed() signal; the pickers
     // take the session's long date format.

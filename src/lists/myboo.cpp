@@ -1,10 +1,8 @@
 #include "lists/myboo.h"
 
-#include "booking/searchinfoform.h"
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "platform/listcontrol.h"
-#include "platform/messages.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"
 
@@ -32,11 +30,9 @@ QStringList relationsForOption(int option)
 
 } // namespace
 
-MyBookings::MyBookings(QWidget* parent) : QWidget(parent, Qt::Window)
+MyBookings::MyBookings(QWidget* parent)
+    : BookingListWindow(QStringLiteral("myboo"), QStringLiteral("My Bookings"), parent)
 {
-    setObjectName(QStringLiteral("myboo"));
-    setWindowTitle(QStringLiteral("My Bookings"));
-
     m_period = new PeriodPicker(this);
     auto* period = new QGroupBox(QStringLiteral("Select Period"), this);
     (new QVBoxLayout(period))->addWidget(m_period);
@@ -64,34 +60,18 @@ MyBookings::MyBookings(QWidget* parent) : QWidget(parent, Qt::Window)
         m_kind[i] = HiddenField(kindNames[i], this);
     }
 
-    m_list = new ListControl(this);
-    m_list->setObjectName(QStringLiteral("MBlist"));
-    m_list->setAccessibleName(QStringLiteral("My bookings"));
-    m_list->setRootIsDecorated(false);
-
-    auto* info = new QPushButton(QStringLiteral("Info"), this);
-    info->setObjectName(QStringLiteral("Info"));
-    auto* print = new QPushButton(QIcon::fromTheme(QStringLiteral("document-print")),
-                                  QStringLiteral("Print"), this);
-    print->setObjectName(QStringLiteral("Printbutton"));
-    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
-    exit->setObjectName(QStringLiteral("Luk"));
-
     auto* options = new QHBoxLayout;
     options->addWidget(m_relation);
     options->addWidget(m_kinds);
     options->addWidget(m_type);
     options->addStretch();
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(info);
-    buttons->addWidget(print);
-    buttons->addStretch();
-    buttons->addWidget(exit);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(period);
-    layout->addLayout(options);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
+    rows()->addWidget(period);
+    rows()->addLayout(options);
+
+    addList("MBlist", QStringLiteral("My bookings"));
+    QPushButton* info = addButton(QStringLiteral("Info"), "Info");
+    QPushButton* print = addPrintButton("Printbutton");
+    addExitButton("Luk");
 
     connect(m_period, &PeriodPicker::changed, this, &MyBookings::Reload);
     for (OptionGroup* g : {m_relation, m_kinds, m_type})
@@ -99,15 +79,12 @@ MyBookings::MyBookings(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(m_list, &ListControl::rowActivated, this, &MyBookings::ShowInfo);
     connect(info, &QPushButton::clicked, this, &MyBookings::ShowInfo);
     connect(print, &QPushButton::clicked, this, &MyBookings::Print);
-    connect(exit, &QPushButton::clicked, this, &QWidget::close);
-    CloseOnEscape(this);
 
     const QDate today = QDate::currentDate();
     m_period->setPeriod(today, today.addDays(kPeriodDays));
     m_list->setColumns(MyBookingsColumns());
     optionChosen();
-    resize(std::max(m_list->columnsWidth() + 24, 640), 560);
-    m_list->setFocus();
+    fitToList(640, 560);
 }
 
 void MyBookings::optionChosen()
@@ -138,17 +115,7 @@ MyBookingsFilter MyBookings::Filter() const
 
 void MyBookings::Reload()
 {
-    m_list->setFillSource(MyBookingsFillSource(Filter()));
-    if (m_list->reload() < 0)
-        showMessage(m_list->lastFillError(), QStringLiteral("Error"), MsgIcon::Critical);
-}
-
-void MyBookings::ShowInfo()
-{
-    const QVariant nr = m_list->selectedData();
-    // A booking deleted elsewhere since the fill leaves the list.
-    if (nr.isValid() && !ShowSearchInfoForm(nr.toInt(), this))
-        Reload();
+    fillFrom(MyBookingsFillSource(Filter()));
 }
 
 QString MyBookings::PrintTitle() const
@@ -159,8 +126,7 @@ QString MyBookings::PrintTitle() const
 
 void MyBookings::Print()
 {
-    m_list->printPreview(PrintTitle(),
-                         ListPrintSubtitle(session(), QStringLiteral("   "), QDate::currentDate()));
+    printList(PrintTitle(), QStringLiteral("   "));
 }
 
 MyBookings* ShowMyBookings(QWidget* owner)

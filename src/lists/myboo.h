@@ -3,27 +3,25 @@
 // account, on groups they own and on groups they are a member of, narrowed
 // by that relation, by group kind and by single or repeated booking.
 
-#include <QWidget>
+#include "lists/bookinglistwindow.h"
 
 class QLineEdit;
 
 namespace vestra {
 
-class ListControl;
 class OptionGroup;
 class PeriodPicker;
 struct MyBookingsFilter;
 
-class MyBookings : public QWidget {
+class MyBookings : public BookingListWindow {
     Q_OBJECT
 public:
     explicit MyBookings(QWidget* parent = nullptr);
 
-    ListControl* list() const { return m_list; }
     MyBookingsFilter Filter() const;
-    void Reload();
+    void Reload() override;
     // Shows the selected booking read-only; nothing without a selection.
-    void ShowInfo();
+    void ShowInfo() { showSelectedInfo(); }
     QString PrintTitle() const;
     void Print();
 
@@ -36,7 +34,6 @@ private:
     OptionGroup* m_type;
     QLineEdit* m_relations[3];
     QLineEdit* m_kind[3];
-    ListControl* m_list;
 };
 
 MyBookings* ShowMyBookings(QWidget* owner);

@@ -32,11 +32,10 @@ const QString kGone = QStringLiteral("The booking no longer exists; another work
 constexpr int kPeriodDays = 183;
 } // namespace
 
-SearchForm::SearchForm(QWidget* parent) : QWidget(parent, Qt::Window)
+SearchForm::SearchForm(QWidget* parent)
+    : BookingListWindow(QStringLiteral("Searchform"), QStringLiteral("Vestra  -  Search  Bookings"),
+                        parent)
 {
-    setObjectName(QStringLiteral("Searchform"));
-    setWindowTitle(QStringLiteral("Vestra  -  Search  Bookings"));
-
     m_keyword = new QLineEdit(this);
     m_keyword->setObjectName(QStringLiteral("SSB"));
     m_keyword->setClearButtonEnabled(true);
@@ -51,18 +50,6 @@ SearchForm::SearchForm(QWidget* parent) : QWidget(parent, Qt::Window)
     for (int i = 0; i < 3; ++i)
         m_kind[i] = HiddenField(i == 0 ? "gart1" : i == 1 ? "gart2" : "gart3", this);
 
-    m_list = new ListControl(this);
-    m_list->setObjectName(QStringLiteral("SList"));
-    m_list->setAccessibleName(QStringLiteral("Found bookings"));
-    m_list->setRootIsDecorated(false);
-
-    auto* info = new QPushButton(QStringLiteral("Open Info"), this);
-    info->setObjectName(QStringLiteral("Info"));
-    auto* reset = new QPushButton(QStringLiteral("Reset !"), this);
-    reset->setObjectName(QStringLiteral("Reset"));
-    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
-    exit->setObjectName(QStringLiteral("Close"));
-
     auto* keywordLabel = new QLabel(QStringLiteral("&Keyword or bookingnumber"), this);
     keywordLabel->setBuddy(m_keyword);
     auto* keywordRow = new QHBoxLayout;
@@ -72,17 +59,14 @@ SearchForm::SearchForm(QWidget* parent) : QWidget(parent, Qt::Window)
     filterRow->addWidget(m_period);
     filterRow->addStretch();
     filterRow->addWidget(m_kinds);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(info);
-    buttons->addWidget(reset);
-    buttons->addStretch();
-    buttons->addWidget(exit);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(keywordRow);
-    layout->addLayout(filterRow);
-    layout->addWidget(m_list, 1);
-    layout->addWidget(new QLabel(QStringLiteral("Doubleclick to access booking details"), this));
-    layout->addLayout(buttons);
+    rows()->addLayout(keywordRow);
+    rows()->addLayout(filterRow);
+
+    addList("SList", QStringLiteral("Found bookings"));
+    rows()->addWidget(new QLabel(QStringLiteral("Doubleclick to access booking details"), this));
+    QPushButton* info = addButton(QStringLiteral("Open Info"), "Info");
+    QPushButton* reset = addButton(QStringLiteral("Reset !"), "Reset");
+    addExitButton("Close");
 
     connect(m_keyword, &QLineEdit::textChanged, this, &SearchForm::Reload);
     connect(m_period, &PeriodPicker::changed, this, &SearchForm::Reload);
@@ -91,12 +75,10 @@ SearchForm::SearchForm(QWidget* parent) : QWidget(parent, Qt::Window)
             [this](int, const QVariant& nr) { OpenBooking(nr.toInt()); });
     connect(info, &QPushButton::clicked, this, &SearchForm::OpenSelected);
     connect(reset, &QPushButton::clicked, this, &SearchForm::Reset);
-    connect(exit, &QPushButton::clicked, this, &QWidget::close);
-    CloseOnEscape(this);
 
     m_list->setColumns(SearchColumns());
     Activate();
-    resize(std::max(m_list->columnsWidth() + 24, 640), 460);
+    fitToList(640, 460);
     m_keyword->setFocus();
 }
 
@@ -132,9 +114,7 @@ void SearchForm::Reload()
     filter.toDay = m_period->toDay();
     filter.kinds = {m_kind[0]->text().toInt(), m_kind[1]->text().toInt(),
                     m_kind[2]->text().toInt()};
-    m_list->setFillSource(SearchFillSource(filter));
-    if (m_list->reload() < 0)
-        showMessage(m_list->lastFillError(), QStringLiteral("Error"), MsgIcon::Critical);
+    fillFrom(SearchFillSource(filter));
 }
 
 void SearchForm::Reset()

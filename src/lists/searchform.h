@@ -3,27 +3,25 @@
 // group kind. A found booking opens in the booking form, or read-only when
 // the user may not act for its account, and the schedule moves to it.
 
-#include <QWidget>
+#include "lists/bookinglistwindow.h"
 
 class QLineEdit;
 class QPushButton;
 
 namespace vestra {
 
-class ListControl;
 class OptionGroup;
 class PeriodPicker;
 
-class SearchForm : public QWidget {
+class SearchForm : public BookingListWindow {
     Q_OBJECT
 public:
     explicit SearchForm(QWidget* parent = nullptr);
 
-    ListControl* list() const { return m_list; }
     // Back to today's half year and all kinds, keeping the search text.
     void Activate();
     // Clears the rows and fills them for the current choices.
-    void Reload();
+    void Reload() override;
     void Reset();
     // Opens the selected booking; says so when no row is selected.
     void OpenSelected();
@@ -40,7 +38,6 @@ private:
     PeriodPicker* m_period;
     OptionGroup* m_kinds;
     QLineEdit* m_kind[3];
-    ListControl* m_list;
     // Set when another window of the program took the focus, so that coming
     // back starts afresh; message boxes and other programs do not count.
     bool m_returning = false;

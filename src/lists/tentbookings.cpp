@@ -8,10 +8,8 @@
 #include "schedule/editing.h"
 #include "session/session.h"
 
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace vestra {
 
@@ -25,35 +23,15 @@ void reportFailure(const Database& db)
 
 } // namespace
 
-TentBookings::TentBookings(QWidget* parent) : QWidget(parent, Qt::Window)
+TentBookings::TentBookings(QWidget* parent)
+    : BookingListWindow(QStringLiteral("TentBookings"),
+                        QStringLiteral("Vestra - Tentative Bookings Administration"), parent)
 {
-    setObjectName(QStringLiteral("TentBookings"));
-    setWindowTitle(QStringLiteral("Vestra - Tentative Bookings Administration"));
-
-    m_list = new ListControl(this);
-    m_list->setObjectName(QStringLiteral("tentList"));
-    m_list->setAccessibleName(QStringLiteral("Tentative bookings"));
-    m_list->setRootIsDecorated(false);
-
-    auto* confirmAll = new QPushButton(QStringLiteral("Confirm All"), this);
-    confirmAll->setObjectName(QStringLiteral("ConAll"));
-    auto* refresh = new QPushButton(QStringLiteral("Refresh"), this);
-    refresh->setObjectName(QStringLiteral("Refresh"));
-    auto* print = new QPushButton(QIcon::fromTheme(QStringLiteral("document-print")),
-                                  QStringLiteral("Print"), this);
-    print->setObjectName(QStringLiteral("Printbutton"));
-    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
-    exit->setObjectName(QStringLiteral("Luk"));
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(confirmAll);
-    buttons->addWidget(refresh);
-    buttons->addWidget(print);
-    buttons->addStretch();
-    buttons->addWidget(exit);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
+    addList("tentList", QStringLiteral("Tentative bookings"));
+    QPushButton* confirmAll = addButton(QStringLiteral("Confirm All"), "ConAll");
+    QPushButton* refresh = addButton(QStringLiteral("Refresh"), "Refresh");
+    QPushButton* print = addPrintButton("Printbutton");
+    addExitButton("Luk");
 
     // The rows are rebuilt after a box is handled, which must not happen
     // inside the list's own handling of the click.
@@ -63,23 +41,19 @@ TentBookings::TentBookings(QWidget* parent) : QWidget(parent, Qt::Window)
                            [this, nr, column, checked] { boxToggled(nr, column, checked); });
     });
     connect(confirmAll, &QPushButton::clicked, this, &TentBookings::ConfirmAll);
-    connect(refresh, &QPushButton::clicked, this, &TentBookings::Rebuild);
+    connect(refresh, &QPushButton::clicked, this, &TentBookings::Reload);
     connect(print, &QPushButton::clicked, this, &TentBookings::Print);
-    connect(exit, &QPushButton::clicked, this, &QWidget::close);
-    CloseOnEscape(this);
 
     m_list->setFillSource(TentativeFillSource());
-    Rebuild();
-    resize(std::max(m_list->columnsWidth() + 24, 560), 420);
-    m_list->setFocus();
+    Reload();
+    fitToList(560, 420);
 }
 
-void TentBookings::Rebuild()
+void TentBookings::Reload()
 {
     m_list->clearColumns();
     m_list->setColumns(TentativeColumns());
-    if (m_list->fill() < 0)
-        showMessage(m_list->lastFillError(), QStringLiteral("Error"), MsgIcon::Critical);
+    reportFillError(m_list->fill());
 }
 
 void TentBookings::boxToggled(int bookingnr, int column, bool checked)
@@ -96,7 +70,7 @@ void TentBookings::bookingGone()
     showMessage(QStringLiteral("The booking no longer exists; another workstation may have "
                                "deleted it."),
                 QStringLiteral("Service Message"), MsgIcon::Warning);
-    Rebuild();
+    Reload();
 }
 
 void TentBookings::Confirm(int bookingnr, bool confirmed)
@@ -127,7 +101,7 @@ void TentBookings::Delete(int bookingnr)
     if (askYesNo(QStringLiteral("Confirm deletion ?"), QStringLiteral("Confirm"))
         && !DeleteBooking(db, bookingnr) && !db.lastError().isEmpty())
         reportFailure(db);
-    Rebuild();
+    Reload();
 }
 
 void TentBookings::ConfirmAll()
@@ -147,8 +121,7 @@ void TentBookings::ConfirmAll()
 
 void TentBookings::Print()
 {
-    m_list->printPreview(QStringLiteral("Tentative Bookings"),
-                         ListPrintSubtitle(session(), QStringLiteral(", "), QDate::currentDate()));
+    printList(QStringLiteral("Tentative Bookings"), QStringLiteral(", "));
 }
 
 TentBookings* ShowTentBookings(QWidget* owner)

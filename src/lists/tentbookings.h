@@ -2,20 +2,17 @@
 // The tentative bookings, for an administrator to confirm one, confirm all
 // or delete one, and to print.
 
-#include <QWidget>
+#include "lists/bookinglistwindow.h"
 
 namespace vestra {
 
-class ListControl;
-
-class TentBookings : public QWidget {
+class TentBookings : public BookingListWindow {
     Q_OBJECT
 public:
     explicit TentBookings(QWidget* parent = nullptr);
 
-    ListControl* list() const { return m_list; }
     // Clears the columns and rows and fills the list afresh.
-    void Rebuild();
+    void Reload() override;
     // Clears Tentative when confirmed, sets it again when not; the row stays
     // until the next rebuild.
     void Confirm(int bookingnr, bool confirmed);
@@ -28,8 +25,6 @@ public:
 private:
     void boxToggled(int bookingnr, int column, bool checked);
     void bookingGone();
-
-    ListControl* m_list;
 };
 
 // Shown modal; the command bar has checked for an administrator.

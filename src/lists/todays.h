@@ -2,25 +2,23 @@
 // The bookings of one day, today unless another day is picked, optionally of
 // one group kind; a chosen booking shows read-only. The day's list prints.
 
-#include <QWidget>
+#include "lists/bookinglistwindow.h"
 
 class QDateEdit;
 class QLineEdit;
 
 namespace vestra {
 
-class ListControl;
 class OptionGroup;
 
-class TodaysBookings : public QWidget {
+class TodaysBookings : public BookingListWindow {
     Q_OBJECT
 public:
     explicit TodaysBookings(QWidget* parent = nullptr);
 
-    ListControl* list() const { return m_list; }
-    void Reload();
+    void Reload() override;
     // Shows the selected booking read-only; nothing without a selection.
-    void ShowInfo();
+    void ShowInfo() { showSelectedInfo(); }
     QString PrintTitle() const;
     void Print();
 
@@ -30,7 +28,6 @@ private:
     QDateEdit* m_date;
     OptionGroup* m_kinds;
     QLineEdit* m_kind[3];
-    ListControl* m_list;
 };
 
 TodaysBookings* ShowTodaysBookings(QWidget* owner);

@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSqlRecord>
 #include <QVBoxLayout>
 
@@ -106,26 +105,13 @@ void ItemWindow::finish()
         connect(m_unavailable, &QCheckBox::clicked, this, &ItemWindow::SetUnavailable);
     }
 
-    auto* buttons = new QHBoxLayout;
-    if (m_mode == ItemMode::Edit) {
-        auto* del = new QPushButton(QStringLiteral("Delete"), this);
-        del->setObjectName(QStringLiteral("del"));
-        del->setToolTip(QStringLiteral("Delete Record"));
-        buttons->addWidget(del);
-        connect(del, &QPushButton::clicked, this, &ItemWindow::Delete);
-    }
-    buttons->addStretch();
-    auto* ok = new QPushButton(QStringLiteral("Ok"), this);
-    ok->setObjectName(QStringLiteral("Luk"));
-    buttons->addWidget(ok);
-    connect(ok, &QPushButton::clicked, this, &ItemWindow::CloseWindow);
-    if (m_mode != ItemMode::View) {
-        auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-        cancel->setObjectName(QStringLiteral("Canc"));
-        buttons->addWidget(cancel);
-        connect(cancel, &QPushButton::clicked, this, &ItemWindow::Cancel);
-    }
-    layout->addLayout(buttons);
+    // Only a stored item is deleted; a view changes nothing to cancel.
+    const Buttons buttons = addButtonRow(
+        layout, "Luk", [this] { CloseWindow(); },
+        m_mode == ItemMode::Edit ? std::function<void()>([this] { Delete(); }) : nullptr,
+        m_mode != ItemMode::View);
+    if (buttons.remove)
+        buttons.remove->setToolTip(QStringLiteral("Delete Record"));
 
     if (!ensureOpen())
         return;

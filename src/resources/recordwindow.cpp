@@ -4,9 +4,11 @@
 #include "session/access.h"
 #include "session/session.h"
 
+#include <QHBoxLayout>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QKeyEvent>
+#include <QPushButton>
 
 namespace vestra {
 
@@ -151,6 +153,35 @@ void RecordWindow::deleteShown(const std::function<DeleteRefusal(Database&, int)
         return;
     source()->refill(); // the record is gone: nothing is left to write
     close();
+}
+
+RecordWindow::Buttons RecordWindow::addButtonRow(QBoxLayout* layout, const char* okName,
+                                                const std::function<void()>& ok,
+                                                const std::function<void()>& remove,
+                                                bool withCancel)
+{
+    auto button = [this](const QString& caption, const char* name,
+                         const std::function<void()>& action) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        connect(b, &QPushButton::clicked, this, action);
+        return b;
+    };
+    Buttons b;
+    b.ok = button(QStringLiteral("Ok"), okName, ok);
+    if (withCancel)
+        b.cancel = button(QStringLiteral("Cancel"), "Canc", [this] { Cancel(); });
+    if (remove)
+        b.remove = button(QStringLiteral("Delete"), "del", remove);
+    auto* row = new QHBoxLayout;
+    if (b.remove)
+        row->addWidget(b.remove);
+    row->addStretch();
+    row->addWidget(b.ok);
+    if (b.cancel)
+        row->addWidget(b.cancel);
+    layout->addLayout(row);
+    return b;
 }
 
 } // namespace vestra

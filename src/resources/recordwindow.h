@@ -9,8 +9,11 @@
 
 #include <QWidget>
 
-class QLineEdit;
 #include <functional>
+
+class QBoxLayout;
+class QLineEdit;
+class QPushButton;
 
 namespace vestra {
 
@@ -59,6 +62,18 @@ protected:
     // on a new record it is the same as Cancel. Administrators only.
     void deleteShown(const std::function<DeleteRefusal(Database&, int)>& check,
                      const std::function<DeleteResult(Database&, int)>& remove);
+
+    // The row of buttons under the record, added to the layout: Delete
+    // ("del") at the left, then Ok (named okName) and Cancel ("Canc") at the
+    // right. Ok runs ok, Delete runs remove and Cancel is Cancel(). Without a
+    // remove there is no Delete, without withCancel no Cancel.
+    struct Buttons {
+        QPushButton* ok = nullptr;
+        QPushButton* cancel = nullptr;
+        QPushButton* remove = nullptr;
+    };
+    Buttons addButtonRow(QBoxLayout* layout, const char* okName, const std::function<void()>& ok,
+                         const std::function<void()>& remove, bool withCancel = true);
 
 private:
     RecordSource* m_source;

@@ -4,9 +4,7 @@
 #include "session/session.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace vestra {
@@ -28,36 +26,21 @@ ResType::ResType(QWidget* parent)
     m_description = new QLineEdit(this);
     m_description->setObjectName(QStringLiteral("Lokibeskr"));
 
-    auto* save = new QPushButton(QStringLiteral("Ok"), this);
-    save->setObjectName(QStringLiteral("save"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("Canc"));
-    auto* del = new QPushButton(QStringLiteral("Delete"), this);
-    del->setObjectName(QStringLiteral("del"));
-
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Resourcetype"), m_name);
     form->addRow(QStringLiteral("Description"), m_description);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(del);
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addStretch();
-    layout->addLayout(buttons);
+    addButtonRow(layout, "save", [this] { Save(); }, [this] { Delete(); });
 
     if (ensureOpen()) {
         source()->bind(m_name, QStringLiteral("Lokalitetsnavn"));
         source()->bind(m_description, QStringLiteral("Lokibeskr"));
     }
 
-    connect(save, &QPushButton::clicked, this, &ResType::Save);
     connect(m_name, &QLineEdit::returnPressed, this, &ResType::Save);
     connect(m_description, &QLineEdit::returnPressed, this, &ResType::Save);
-    connect(cancel, &QPushButton::clicked, this, &ResType::Cancel);
-    connect(del, &QPushButton::clicked, this, &ResType::Delete);
 }
 
 void ResType::Save()

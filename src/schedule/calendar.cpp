@@ -16,12 +16,9 @@
 
 #include <QCalendarWidget>
 #include <QDir>
-#include <QCloseEvent>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -54,12 +51,10 @@ const QString kNoResources = QStringLiteral(
 
 } // namespace
 
-Calendar::Calendar(QWidget* parent) : QMainWindow(parent)
+Calendar::Calendar(QWidget* parent)
+    : ScheduleView(QStringLiteral("Calendar"), QStringLiteral("Vestra - Calendar"),
+                   QStringLiteral("WeekView"), parent)
 {
-    setObjectName(QStringLiteral("Calendar"));
-    setWindowTitle(QStringLiteral("Vestra - Calendar"));
-    resize(1180, 760);
-
     auto* side = new QWidget(this);
     side->setObjectName(QStringLiteral("sidePanel"));
     auto* sideLayout = new QVBoxLayout(side);
@@ -93,9 +88,6 @@ Calendar::Calendar(QWidget* parent) : QMainWindow(parent)
     m_scissors->setObjectName(QStringLiteral("saks"));
     m_scissors->setPixmap(ScissorsIcon().pixmap(20, 20));
     m_scissors->setToolTip(QStringLiteral("A booking is on the clipboard"));
-    m_deleting = new QLabel(side);
-    m_deleting->setObjectName(QStringLiteral("slettenr"));
-    m_deleting->hide();
 
     sideLayout->addWidget(m_date);
     sideLayout->addWidget(m_groupType);
@@ -111,20 +103,12 @@ Calendar::Calendar(QWidget* parent) : QMainWindow(parent)
     sideLayout->addLayout(userRow);
     side->setMaximumWidth(320);
 
-    m_grid = new ScheduleGrid(this);
-    m_grid->setObjectName(QStringLiteral("cc"));
-    m_grid->setToolTip(QStringLiteral("Click start time and type text to make a booking."));
-
+    createGrid(QStringLiteral("cc"), this);
     auto* splitter = new QSplitter(this);
     splitter->addWidget(side);
     splitter->addWidget(m_grid);
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);
-
-    AddCommandBars(this, this);
-
-    m_menu = new QMenu(this);
-    m_menu->setObjectName(QStringLiteral("ctDrop"));
 
     connect(m_calendar, &QCalendarWidget::selectionChanged, this, &Calendar::dateChosen);
     connect(m_today, &QPushButton::clicked, this, [this] {
@@ -133,12 +117,6 @@ Calendar::Calendar(QWidget* parent) : QMainWindow(parent)
     });
     connect(m_groups, &QListWidget::currentRowChanged, this, &Calendar::groupChosen);
     connect(m_types, &QListWidget::currentRowChanged, this, &Calendar::typeChosen);
-    connect(m_grid, &ScheduleGrid::blockTyped, this, &Calendar::blockTyped);
-    ConnectGridEvents(m_grid, this, this, m_menu, true, [this] { RefreshDayView(); },
-                      [this](int column) {
-                          if (const int item = m_grid->columnKey(column); item != 0)
-                              SwitchToWeekView(item);
-                      });
     // New groups, types and items show as soon as the resource manager closes.
     connect(&resourceNotifier(), &ResourceNotifier::managerClosed, this, [this] {
         // A new booking file shows its first type once one exists.
@@ -147,7 +125,7 @@ Calendar::Calendar(QWidget* parent) : QMainWindow(parent)
             LoadFirstGroup(db, session().CurrentGroupNo, session().CurrentTypeNo);
         }
         fillGroups();
-        RefreshDayView();
+        reload();
     });
 }
 
@@ -155,7 +133,6 @@ void Calendar::Load()
 {
     m_loading = true;
     Session& s = session();
-    FillContextMenu(m_menu, QStringLiteral("WeekView"), [this](int n) { contextCommand(n); });
     ApplyGridSettings(m_grid, s);
     fillGroups();
     m_calendar->setFirstDayOfWeek(s.FirstDay == QStringLiteral("0") ? Qt::Sunday : Qt::Monday);
@@ -172,7 +149,7 @@ void Calendar::Load()
     }
     file->setText(QDir::toNativeSeparators(s.BookingFilePath));
     m_loading = false;
-    RefreshDayView();
+    reload();
 
     Database db = BookingFile();
     if (!AnyResourceItems(db))
@@ -261,7 +238,7 @@ void Calendar::typeChosen()
         s.CurrentTypeNo = 0;
         m_groupType->setText(groupName + QStringLiteral("/") + QStringLiteral("None Created"));
     }
-    RefreshDayView();
+    reload();
 }
 
 void Calendar::showDate(int day)
@@ -280,16 +257,18 @@ void Calendar::dateChosen()
         return;
     session().SelectedDay = DayNumber(m_calendar->selectedDate());
     showDate(session().SelectedDay);
-    RefreshDayView();
+    reload();
 }
 
-void Calendar::RefreshDayView()
+void Calendar::reload()
 {
-    if (m_loading)
-        return;
+    if (!m_loading)
+        ScheduleView::reload();
+}
+
+QList<ScheduleBlock> Calendar::layOut()
+{
     const Session& s = session();
-    const GridSelection selection = SaveGridSelection(m_grid);
-    m_grid->clearBlocks();
     m_grid->clearColumns();
     // A block typed from now on carries this day, whatever the view shows
     // by the time it is stored.
@@ -299,77 +278,63 @@ void Calendar::RefreshDayView()
     for (const ScheduleColumn& c : LoadDayColumns(db, s.CurrentTypeNo, s.SelectedDay))
         m_grid->addColumn(c.key, c.caption);
     m_grid->setColumnDisplay(255);
-    for (const ScheduleBlock& b : LoadDayBlocks(db, s.CurrentTypeNo, s.SelectedDay)) {
-        const int n = m_grid->addBlock(b.start, b.end, b.day, b.text, QString::number(b.bookingnr));
-        m_grid->setBlockSecondText(n, b.second);
-        m_grid->setBlockColour(n, b.color);
-        m_grid->setBlockColumnKey(n, b.item);
-        m_grid->setBlockTentative(n, b.tentative);
-    }
-    RestoreGridSelection(m_grid, selection);
+    return LoadDayBlocks(db, s.CurrentTypeNo, s.SelectedDay);
 }
 
-void Calendar::closeEvent(QCloseEvent* event)
+void Calendar::placeBlock(int block, const ScheduleBlock& booking)
 {
-    // An open booking form stores its edits before the schedule goes.
-    if (!WindowRegistry::closeOwnedWindows(this)) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    QuitWhenClosedByUser(event);
+    m_grid->setBlockColumnKey(block, booking.item);
 }
 
-void Calendar::changeEvent(QEvent* event)
+void Calendar::activated()
 {
-    QMainWindow::changeEvent(event);
-    // Every return to the schedule shows what other windows and workstations changed.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        session().ActiveViewNo = 1;
-        RefreshDayView();
-        m_calendar->setFirstDayOfWeek(session().FirstDay == QStringLiteral("0") ? Qt::Sunday
-                                                                                : Qt::Monday);
-    }
+    session().ActiveViewNo = 1;
+    reload();
+    m_calendar->setFirstDayOfWeek(session().FirstDay == QStringLiteral("0") ? Qt::Sunday
+                                                                            : Qt::Monday);
 }
 
-void Calendar::blockTyped(int block, int start, int end, bool& refuse)
+// A typed block lands on its own day and item.
+GridPlace Calendar::placeOf(int block) const
 {
-    // The block's own day and item: a reload for another day or type stores
-    // it before the view has moved on.
-    if (StoreTypedBlock(m_grid, block, m_grid->blockDate(block), m_grid->blockColumnKey(block),
-                        start, end, true, refuse)
-        == StoreStatus::ItemGone)
-        QMetaObject::invokeMethod(this, &Calendar::RefreshDayView, Qt::QueuedConnection);
+    return {m_grid->blockDate(block), m_grid->blockColumnKey(block), 0};
+}
+
+GridPlace Calendar::pastePlace() const
+{
+    const int column = m_grid->currentColumn();
+    return {DayNumber(m_calendar->selectedDate()), column >= 0 ? m_grid->columnKey(column) : 0, 0};
+}
+
+void Calendar::moveTo(int block, BlockChange& change) const
+{
+    change.item = m_grid->blockColumnKey(block);
+}
+
+std::optional<bool> Calendar::typedTentative() const
+{
+    return session().TentativeDefault;
+}
+
+void Calendar::clipboardChanged(bool holdsBooking)
+{
+    m_scissors->setVisible(holdsBooking);
 }
 
 void Calendar::cutOrCopy(int clipboardMode)
 {
-    // A block still being typed is stored first and is what gets cut or copied.
-    m_grid->commitEditing();
-    const int block = m_grid->selectedBlock();
-    if (block <= 0) {
+    switch (clipSelected(clipboardMode)) {
+    case Clip::NoSelection:
         showMessage(QStringLiteral("No Booking Selected."), QStringLiteral("Service message"));
-        return;
-    }
-    if (!ClipGridBlock(m_grid, block, clipboardMode)) {
+        break;
+    case Clip::Gone:
         showMessage(QStringLiteral("The booking no longer exists; another workstation may have "
                                    "deleted it."),
                     QStringLiteral("Service Message"), MsgIcon::Warning);
-        RefreshDayView();
-        return;
+        reload();
+        break;
+    case Clip::Done: break;
     }
-    m_scissors->show();
-}
-
-void Calendar::paste()
-{
-    const int column = m_grid->currentColumn();
-    const StoreStatus pasted = PasteIntoGrid(m_grid, DayNumber(m_calendar->selectedDate()),
-                                             column >= 0 ? m_grid->columnKey(column) : 0);
-    if (pasted == StoreStatus::Stored && session().ClipboardMode == 1)
-        m_scissors->hide();
-    if (pasted == StoreStatus::Stored || pasted == StoreStatus::ItemGone)
-        RefreshDayView();
 }
 
 void Calendar::deleteSelected()
@@ -380,31 +345,21 @@ void Calendar::deleteSelected()
         showMessage(QStringLiteral("No Booking Selected"), QStringLiteral("Service Message"));
         return;
     }
-    const int nr = m_grid->blockKey(block).toInt();
-    Database db = BookingFile();
-    const auto account = BookingAccount(db, nr);
-    if (!account) {
-        RefreshDayView();
-        return;
-    }
-    m_deleting->setText(QString::number(nr));
-    if (!MayActForAccount(*account)) {
-        showMessage(QStringLiteral("You have no authority to delete this booking !"), QString(),
-                    MsgIcon::Warning);
-        return;
-    }
-    if (askYesNo(QStringLiteral("Confirm deletion ?"), QStringLiteral("Slettemeddelelse"))) {
-        m_grid->removeBlock(block);
-        DeleteBooking(db, nr);
-    }
+    const auto nr = deletableBooking(block);
+    if (nr && askYesNo(QStringLiteral("Confirm deletion ?"), QStringLiteral("Slettemeddelelse")))
+        removeBooking(block, *nr);
 }
 
-void Calendar::contextCommand(int number)
+void Calendar::switchAtColumn(int column)
 {
-    RunContextCommand(number, m_grid, this, this, [this](int block) {
-        if (const int item = m_grid->blockColumnKey(block); item != 0)
-            SwitchToWeekView(item);
-    });
+    if (const int item = m_grid->columnKey(column); item != 0)
+        SwitchToWeekView(item);
+}
+
+void Calendar::switchAtBlock(int block)
+{
+    if (const int item = m_grid->blockColumnKey(block); item != 0)
+        SwitchToWeekView(item);
 }
 
 void Calendar::SwitchToWeekView(int item)
@@ -418,21 +373,15 @@ void Calendar::SwitchToWeekView(int item)
     close();
 }
 
-void Calendar::PrintDaySchedule()
+QString Calendar::printTitle() const
 {
-    preparePrint();
-    m_grid->printPreview();
+    return QStringLiteral("Day Scheme") + QStringLiteral("  - ")
+           + LongDateText(DayNumber(m_calendar->selectedDate()));
 }
 
-void Calendar::preparePrint()
+QString Calendar::printSubtitle() const
 {
-    const Session& s = session();
-    m_grid->setPrintColour(0xC0C0C0);
-    m_grid->setPrintRange(s.PrintTimeStart, s.PrintTimeEnd);
-    m_grid->setPrintTitle(QStringLiteral("Day Scheme") + QStringLiteral("  - ")
-                          + LongDateText(DayNumber(m_calendar->selectedDate())));
-    m_grid->setPrintSubtitle(m_groupType->text());
-    m_grid->setPrintSlotSize(s.TimeUnits);
+    return m_groupType->text();
 }
 
 Calendar* ShowCalendar()

@@ -2,42 +2,41 @@
 // The main window: the bookings of one resource type on one day, a column
 // per resource item.
 
-#include "schedule/commands.h"
-
-#include <QMainWindow>
+#include "schedule/scheduleview.h"
 
 class QCalendarWidget;
 class QLabel;
 class QListWidget;
-class QMenu;
 class QPushButton;
 
 namespace vestra {
 
-class ScheduleGrid;
-
-class Calendar : public QMainWindow, public ScheduleActions {
+class Calendar : public ScheduleView {
     Q_OBJECT
 public:
     explicit Calendar(QWidget* parent = nullptr);
 
     void Load();
-    void RefreshDayView();
+    void reload() override;
     void SwitchToWeekView(int item);
-    void PrintDaySchedule();
-    // Title, subtitle and print settings of the scheme, without printing.
-    void preparePrint();
-    ScheduleGrid* grid() const { return m_grid; }
 
     // ScheduleActions
     void cutOrCopy(int clipboardMode) override;
-    void paste() override;
     void deleteSelected() override;
-    void printSchedule() override { PrintDaySchedule(); }
 
 protected:
-    void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    GridPlace placeOf(int block) const override;
+    GridPlace pastePlace() const override;
+    void moveTo(int block, BlockChange& change) const override;
+    std::optional<bool> typedTentative() const override;
+    QList<ScheduleBlock> layOut() override;
+    void placeBlock(int block, const ScheduleBlock& booking) override;
+    void activated() override;
+    void switchAtColumn(int column) override;
+    void switchAtBlock(int block) override;
+    QString printTitle() const override;
+    QString printSubtitle() const override;
+    void clipboardChanged(bool holdsBooking) override;
 
 private:
     void fillGroups();
@@ -46,11 +45,8 @@ private:
     void typeChosen();
     void dateChosen();
     void showDate(int day);
-    void blockTyped(int block, int start, int end, bool& refuse);
-    void contextCommand(int number);
     void askForResources();
 
-    ScheduleGrid* m_grid;
     QListWidget* m_groups;
     QListWidget* m_types;
     QCalendarWidget* m_calendar;
@@ -58,9 +54,7 @@ private:
     QLabel* m_date;
     QLabel* m_user;
     QLabel* m_scissors;
-    QLabel* m_deleting;
     QPushButton* m_today;
-    QMenu* m_menu;
     bool m_loading = false;
 };
 

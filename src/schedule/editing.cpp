@@ -74,7 +74,8 @@ QVariant lengthOf(int start, int end)
 } // namespace
 
 StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString& text,
-                                  const GridPlace& place, int end, bool dayView)
+                                  const GridPlace& place, int end,
+                                  std::optional<bool> tentative)
 {
     Transaction tx(db);
     if (!tx.ok())
@@ -89,9 +90,9 @@ StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString&
                                  "Bdato, Lokalenr, kontonr, curacname, Bgruppe, Bcolor");
     QVariantList binds{*key, place.start, end, text, place.day, place.item,
                        s.LoginAccountId, s.LoginName, type, 255};
-    if (dayView) {
+    if (tentative) {
         sql += QStringLiteral(", Tentative");
-        binds << (s.TentativeDefault ? -1 : 0);
+        binds << (*tentative ? -1 : 0);
     }
     sql += QStringLiteral(") VALUES (") + placeholders(binds.size()) + QStringLiteral(")");
     if (!db.exec(sql, binds) || !tx.commit())

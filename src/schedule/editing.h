@@ -40,9 +40,10 @@ struct StoreResult {
 // New bookings take their type (Bgruppe) from their item.
 
 // A booking typed into an empty slot: a fresh number, the typed text, the
-// user's account, red, and (day view) the tentative default.
+// user's account, red, and the tentative flag when one is given (the day
+// view gives the user's default; without one the file's default holds).
 StoreResult CreateBookingFromGrid(Database& bookingFile, const Session& s, const QString& text,
-                                  const GridPlace& place, int end, bool dayView);
+                                  const GridPlace& place, int end, std::optional<bool> tentative);
 
 // What a moved, resized or retyped block changes. The day view moves a
 // booking between items, the week view between days.

@@ -2,34 +2,23 @@
 // The repeated series whose last booking falls between two dates, so that
 // staff can contact the accounts whose standing bookings run out; printable.
 
-#include <QWidget>
-
-class QDateEdit;
-class QLineEdit;
+#include "lists/bookinglistwindow.h"
 
 namespace vestra {
 
-class ListControl;
+class PeriodPicker;
 
-class ExpiringSeriesWindow : public QWidget {
+class ExpiringSeriesWindow : public BookingListWindow {
     Q_OBJECT
 public:
     explicit ExpiringSeriesWindow(QWidget* parent = nullptr);
 
-    ListControl* list() const { return m_list; }
-    void Reload();
+    void Reload() override;
     QString PrintTitle() const;
     void Print();
 
 private:
-    void startChanged(const QDate& date);
-    void endChanged(const QDate& date);
-
-    QDateEdit* m_start;
-    QDateEdit* m_end;
-    QLineEdit* m_fromDay;
-    QLineEdit* m_toDay;
-    ListControl* m_list;
+    PeriodPicker* m_period;
 };
 
 ExpiringSeriesWindow* ShowExpiringSeries(QWidget* owner);

@@ -52,7 +52,8 @@ TEST_F(Editing, TypedBookingTakesTheSlotTheUserAndRed)
 {
     session().TentativeDefault = true;
     Database d = db();
-    const auto nr = CreateBookingFromGrid(d, session(), "Choir", {45000, 2, 540}, 600, true);
+    const auto nr = CreateBookingFromGrid(d, session(), "Choir", {45000, 2, 540}, 600,
+                                          session().TentativeDefault);
     ASSERT_TRUE(nr);
     const QVariantMap b = row(*nr);
     EXPECT_EQ(b["Beskrivelse"].toString(), "Choir");
@@ -66,7 +67,7 @@ TEST_F(Editing, TypedBookingTakesTheSlotTheUserAndRed)
     EXPECT_EQ(b["Bcolor"].toInt(), 255);
     EXPECT_EQ(b["Tentative"].toInt(), -1);
     // The week view leaves the tentative flag to the database.
-    const auto week = CreateBookingFromGrid(d, session(), "Solo", {45001, 2, 540}, 600, false);
+    const auto week = CreateBookingFromGrid(d, session(), "Solo", {45001, 2, 540}, 600, std::nullopt);
     EXPECT_EQ(row(*week)["Tentative"].toInt(), 0);
     EXPECT_EQ(*week, *nr + 1);
 }

@@ -143,7 +143,7 @@ TEST_F(Views, DayViewShowsTheTypesItemsAndBookings)
 
     // Tomorrow the closed item is back, and tomorrow's booking shows.
     session().SelectedDay = t + 1;
-    c->RefreshDayView();
+    c->reload();
     EXPECT_EQ(g->columnCount(), 3);
     ASSERT_EQ(g->blockCount(), 1);
     EXPECT_EQ(g->blockText(g->blockNumbers().first()), "Tomorrow");
@@ -450,7 +450,7 @@ TEST_F(Views, AReloadKeepsWhatTheUserSelected)
     ScheduleGrid* g = c->grid();
     // A click that also activates the window reloads it; the click must survive.
     g->selectSlot(columnOf(g, 2), 780, 810);
-    c->RefreshDayView();
+    c->reload();
     ASSERT_GE(g->currentSlot(), 0);
     EXPECT_EQ(g->columnKey(g->currentColumn()), 2);
     EXPECT_EQ(g->selectedSlotStart(), 780);
@@ -460,7 +460,7 @@ TEST_F(Views, AReloadKeepsWhatTheUserSelected)
     // block retyped after the reload is stored.
     g->scrollToTime(540);
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->blockRect(blockOf(g, nr)).center());
-    c->RefreshDayView();
+    c->reload();
     EXPECT_EQ(g->blockKey(g->selectedBlock()), QString::number(nr));
     EXPECT_GE(g->currentSlot(), 0);
     QTest::keyClick(g->viewport(), Qt::Key_F2);
@@ -560,7 +560,7 @@ TEST_F(Views, EveryDayViewReloadStoresTheBlockBeingTypedWhereItWasTyped)
              c->findChild<QCalendarWidget*>("aktueldato")->setSelectedDate(kSaturday.addDays(1));
          }},
         {"another type", [&] { c->findChild<QListWidget*>("aktuelgruppe")->setCurrentRow(1); }},
-        {"activation", [&] { c->RefreshDayView(); }},
+        {"activation", [&] { c->reload(); }},
         {"closing", [&] { c->close(); }},
     };
     int start = 600;

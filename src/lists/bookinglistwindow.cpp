@@ -1,0 +1,88 @@
+#include "lists/bookinglistwindow.h"
+
+#include "booking/searchinfoform.h"
+#include "lists/listdata.h"
+#include "lists/listwidgets.h"
+#include "platform/listcontrol.h"
+#include "platform/messages.h"
+#include "session/session.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+BookingListWindow::BookingListWindow(const QString& objectName, const QString& title,
+                                     QWidget* parent)
+    : QWidget(parent, Qt::Window), m_rows(new QVBoxLayout(this)), m_buttons(new QHBoxLayout)
+{
+    setObjectName(objectName);
+    setWindowTitle(title);
+}
+
+ListControl* BookingListWindow::addList(const char* name, const QString& accessibleName)
+{
+    m_list = new ListControl(this);
+    m_list->setObjectName(QString::fromLatin1(name));
+    m_list->setAccessibleName(accessibleName);
+    m_list->setRootIsDecorated(false);
+    m_rows->addWidget(m_list, 1);
+    return m_list;
+}
+
+QPushButton* BookingListWindow::addButton(const QString& caption, const char* name)
+{
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QString::fromLatin1(name));
+    m_buttons->addWidget(b);
+    return b;
+}
+
+QPushButton* BookingListWindow::addPrintButton(const char* name)
+{
+    QPushButton* print = addButton(QStringLiteral("Print"), name);
+    print->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
+    return print;
+}
+
+void BookingListWindow::addExitButton(const char* name)
+{
+    m_buttons->addStretch();
+    QPushButton* exit = addButton(QStringLiteral("Exit"), name);
+    m_rows->addLayout(m_buttons);
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    CloseOnEscape(this);
+}
+
+void BookingListWindow::fitToList(int minWidth, int height)
+{
+    resize(std::max(m_list->columnsWidth() + 24, minWidth), height);
+    m_list->setFocus();
+}
+
+void BookingListWindow::fillFrom(const ListFillSource& source)
+{
+    m_list->setFillSource(source);
+    reportFillError(m_list->reload());
+}
+
+void BookingListWindow::reportFillError(int filled)
+{
+    if (filled < 0)
+        showMessage(m_list->lastFillError(), QStringLiteral("Error"), MsgIcon::Critical);
+}
+
+void BookingListWindow::showSelectedInfo()
+{
+    const QVariant nr = m_list->selectedData();
+    if (nr.isValid() && !ShowSearchInfoForm(nr.toInt(), this))
+        Reload();
+}
+
+void BookingListWindow::printList(const QString& title, const QString& separator)
+{
+    m_list->printPreview(title, ListPrintSubtitle(session(), separator, QDate::currentDate()));
+}
+
+} // namespace vestra

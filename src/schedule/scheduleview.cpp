@@ -1,0 +1,361 @@
+#include "schedule/scheduleview.h"
+
+#include "platform/messages.h"
+#include "platform/schedulegrid.h"
+#include "platform/windowregistry.h"
+#include "schedule/scheduledata.h"
+#include "schedule/viewcommon.h"
+#include "session/access.h"
+#include "session/navigator.h"
+#include "session/session.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+
+namespace vestra {
+
+namespace {
+
+const QString kNotStored = QStringLiteral("The booking could not be stored:\n");
+
+// What the user had selected on the grid, kept across a reload.
+struct GridSelection {
+    QString blockKey;
+    int columnKey = 0;
+    int columnDate = 0;
+    int slotStart = -1;
+    int slotEnd = -1;
+};
+
+GridSelection saveSelection(const ScheduleGrid* grid)
+{
+    GridSelection sel;
+    if (const int block = grid->selectedBlock(); block > 0)
+        sel.blockKey = grid->blockKey(block);
+    if (const int column = grid->currentColumn(); column >= 0) {
+        sel.columnKey = grid->columnKey(column);
+        sel.columnDate = grid->columnDate(column);
+    }
+    if (grid->currentSlot() >= 0) {
+        sel.slotStart = grid->selectedSlotStart();
+        sel.slotEnd = grid->selectedSlotEnd();
+    }
+    return sel;
+}
+
+void restoreSelection(ScheduleGrid* grid, const GridSelection& sel)
+{
+    // The slot as well as the block, as a click on a block leaves them: the
+    // day view stores a retyped block only while a slot is current.
+    if (sel.slotStart >= 0) {
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            const bool same = grid->weekMode() ? grid->columnDate(c) == sel.columnDate
+                                               : grid->columnKey(c) == sel.columnKey;
+            if (same) {
+                grid->selectSlot(c, sel.slotStart, sel.slotEnd);
+                break;
+            }
+        }
+    }
+    if (sel.blockKey.isEmpty())
+        return;
+    for (int n : grid->blockNumbers()) {
+        if (grid->blockKey(n) == sel.blockKey) {
+            grid->selectBlock(n);
+            return;
+        }
+    }
+}
+
+// Tells the user why a booking was not stored: its item is gone, or the
+// file failed. A refused right stays silent, as on every move.
+void reportStoreFailure(const StoreResult& result, const QString& failedText)
+{
+    switch (result.status) {
+    case StoreStatus::ItemGone:
+        showMessage(QStringLiteral("The resource no longer exists; it may have been deleted on "
+                                   "another workstation."),
+                    QStringLiteral("Service Message"), MsgIcon::Warning);
+        break;
+    case StoreStatus::Failed:
+        showMessage(failedText + result.error, QStringLiteral("Error"), MsgIcon::Critical);
+        break;
+    case StoreStatus::Stored:
+    case StoreStatus::Refused:
+        break;
+    }
+}
+
+} // namespace
+
+ScheduleView::ScheduleView(const QString& objectName, const QString& title,
+                           const QString& switchCaption, QWidget* parent)
+    : QMainWindow(parent)
+{
+    setObjectName(objectName);
+    setWindowTitle(title);
+    resize(1180, 760);
+
+    m_deleting = new QLabel(this);
+    m_deleting->setObjectName(QStringLiteral("slettenr"));
+    m_deleting->hide();
+
+    // Open, Cut, Copy, Delete and the switch to the other view, numbered 1 to 5.
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("ctDrop"));
+    const QStringList items = {QStringLiteral("Open"), QStringLiteral("Cut"), QStringLiteral("Copy"),
+                               QStringLiteral("Delete"), switchCaption};
+    for (int i = 0; i < items.size(); ++i) {
+        QAction* a = m_menu->addAction(items[i]);
+        a->setData(i + 1);
+        connect(a, &QAction::triggered, this, [this, n = i + 1] { contextCommand(n); });
+    }
+}
+
+ScheduleGrid* ScheduleView::createGrid(const QString& objectName, QWidget* parent)
+{
+    m_grid = new ScheduleGrid(parent);
+    m_grid->setObjectName(objectName);
+    m_grid->setToolTip(QStringLiteral("Click start time and type text to make a booking."));
+    connectGrid();
+    AddCommandBars(this, this);
+    return m_grid;
+}
+
+// A moved or resized block is saved and the view reloaded, a retyped one
+// saved, a double-clicked one saved and opened, a double-click beside the
+// blocks goes to the other view, the right button pops up the menu and the
+// Delete key deletes.
+void ScheduleView::connectGrid()
+{
+    connect(m_grid, &ScheduleGrid::blockTyped, this, &ScheduleView::blockTyped);
+    connect(m_grid, &ScheduleGrid::blockChanged, this, [this](int block) {
+        saveBlock(block);
+        reload();
+    });
+    // Reloaded later, not while the grid is still finishing its edit.
+    connect(m_grid, &ScheduleGrid::blockEditEnded, this, [this](int block) {
+        if (m_grid->currentSlot() >= 0 && saveBlock(block) == StoreStatus::ItemGone)
+            QMetaObject::invokeMethod(this, [this] { reload(); }, Qt::QueuedConnection);
+    });
+    connect(m_grid, &ScheduleGrid::blockDoubleClicked, this, [this](int block) {
+        if (saveBlock(block) == StoreStatus::ItemGone) {
+            reload();
+            return;
+        }
+        OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
+    });
+    connect(m_grid, &ScheduleGrid::emptyDoubleClicked, this, [this] {
+        if (m_grid->selectedBlock() <= 0 && m_grid->currentColumn() >= 0)
+            switchAtColumn(m_grid->currentColumn());
+    });
+    connect(m_grid, &ScheduleGrid::contextMenuRequested, m_menu,
+            [this](const QPoint& pos) { m_menu->popup(pos); });
+    connect(m_grid, &ScheduleGrid::deleteRequested, this, [this](int) { deleteSelected(); });
+}
+
+void ScheduleView::reload()
+{
+    const GridSelection selection = saveSelection(m_grid);
+    m_grid->clearBlocks();
+    for (const ScheduleBlock& b : layOut()) {
+        const int n = m_grid->addBlock(b.start, b.end, b.day, b.text, QString::number(b.bookingnr));
+        m_grid->setBlockSecondText(n, b.second);
+        m_grid->setBlockColour(n, b.color);
+        placeBlock(n, b);
+        m_grid->setBlockTentative(n, b.tentative);
+    }
+    restoreSelection(m_grid, selection);
+}
+
+void ScheduleView::placeBlock(int, const ScheduleBlock&) {}
+
+// Stores a block typed into an empty slot as a booking and gives the block
+// its number, colour and second text; refuses the block when it cannot be
+// stored. The block's own place counts: a reload for another day or type
+// stores it before the view has moved on.
+void ScheduleView::blockTyped(int block, int start, int end, bool& refuse)
+{
+    if (refuse)
+        return;
+    const Session& s = session();
+    GridPlace place = placeOf(block);
+    place.start = start;
+    const std::optional<bool> tentative = typedTentative();
+    Database db = BookingFile();
+    const StoreResult stored =
+        CreateBookingFromGrid(db, s, m_grid->blockText(block), place, end, tentative);
+    if (!stored) {
+        refuse = true;
+        reportStoreFailure(stored, kNotStored);
+        if (stored.status == StoreStatus::ItemGone)
+            QMetaObject::invokeMethod(this, [this] { reloadAfterItemGone(); },
+                                      Qt::QueuedConnection);
+        return;
+    }
+    m_grid->setBlockKey(block, QString::number(*stored));
+    m_grid->setBlockColour(block, 255);
+    m_grid->setBlockSecondText(block, s.LoginName);
+    if (tentative)
+        m_grid->setBlockTentative(block, *tentative);
+}
+
+// Writes a moved, resized or retyped block back (silently nothing when the
+// user may not act for the booking).
+StoreStatus ScheduleView::saveBlock(int block)
+{
+    if (m_grid->selectedBlock() <= 0 || block <= 0)
+        return StoreStatus::Refused;
+    Database db = BookingFile();
+    BlockChange change{m_grid->blockText(block), m_grid->blockStart(block), m_grid->blockEnd(block),
+                       std::nullopt, std::nullopt};
+    moveTo(block, change);
+    const StoreResult saved =
+        SaveBlockChange(db, session(), m_grid->blockKey(block).toInt(), change);
+    reportStoreFailure(saved, kNotStored);
+    return saved.status;
+}
+
+void ScheduleView::contextCommand(int number)
+{
+    const int block = m_grid->selectedBlock();
+    switch (number) {
+    case 1:
+        if (block < 1)
+            showMessage(QStringLiteral("No Booking Selected"), QStringLiteral("Service Message"));
+        else
+            OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
+        break;
+    case 2: cutOrCopy(1); break;
+    case 3: cutOrCopy(2); break;
+    case 4: deleteSelected(); break;
+    case 5:
+        if (block > 0)
+            switchAtBlock(block);
+        break;
+    default: break;
+    }
+}
+
+ScheduleView::Clip ScheduleView::clipSelected(int clipboardMode)
+{
+    // A block still being typed is stored first and is what gets cut or copied.
+    m_grid->commitEditing();
+    const int block = m_grid->selectedBlock();
+    if (block <= 0)
+        return Clip::NoSelection;
+    // The booking goes to the clipboard first (a cut also takes it off the
+    // schedule) and only then is the mode recorded: the mode must describe
+    // the row the clipboard holds, or a later paste of a copied booking
+    // would try to reuse its number.
+    Database db = BookingFile();
+    Database work = WorkDatabase();
+    const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
+    if (!CutOrCopyBooking(db, work, m_grid->blockKey(block).toInt(), op))
+        return Clip::Gone;
+    session().ClipboardMode = clipboardMode;
+    if (op == ClipboardOp::Cut)
+        m_grid->removeBlock(block);
+    clipboardChanged(true);
+    return Clip::Done;
+}
+
+// Pastes the clipboard at the selected slot, after the checks and messages
+// every view shows.
+void ScheduleView::paste()
+{
+    Database work = WorkDatabase();
+    if (ClipboardRows(work) <= 0) {
+        showMessage(QStringLiteral("No Booking on Clipboard !"), QStringLiteral("Information"));
+        return;
+    }
+    if (!(m_grid->currentSlot() >= 0 && m_grid->selectedBlock() <= 0)) {
+        showMessage(QStringLiteral("Select Entrypoint!"), QStringLiteral("Information"));
+        return;
+    }
+    GridPlace place = pastePlace();
+    place.start = m_grid->selectedSlotStart();
+    Database db = BookingFile();
+    const StoreResult pasted = PasteBooking(db, work, session().ClipboardMode, place);
+    reportStoreFailure(pasted, QStringLiteral("The booking could not be pasted:\n"));
+    if (pasted.status == StoreStatus::Stored) {
+        if (session().ClipboardMode == 1)
+            clipboardChanged(false);
+        reload();
+    } else if (pasted.status == StoreStatus::ItemGone) {
+        reloadAfterItemGone();
+    }
+}
+
+std::optional<int> ScheduleView::deletableBooking(int block)
+{
+    const int nr = m_grid->blockKey(block).toInt();
+    Database db = BookingFile();
+    const auto account = BookingAccount(db, nr);
+    if (!account) {
+        reload();
+        return std::nullopt;
+    }
+    m_deleting->setText(QString::number(nr));
+    if (!MayActForAccount(*account)) {
+        showMessage(QStringLiteral("You have no authority to delete this booking !"), QString(),
+                    MsgIcon::Warning);
+        return std::nullopt;
+    }
+    return nr;
+}
+
+void ScheduleView::removeBooking(int block, int bookingnr)
+{
+    m_grid->removeBlock(block);
+    Database db = BookingFile();
+    DeleteBooking(db, bookingnr);
+}
+
+void ScheduleView::printSchedule()
+{
+    preparePrint();
+    m_grid->printPreview();
+}
+
+void ScheduleView::preparePrint()
+{
+    const Session& s = session();
+    m_grid->setPrintColour(0xC0C0C0);
+    // The week scheme prints the same hours as the day scheme.
+    m_grid->setPrintRange(s.PrintTimeStart, s.PrintTimeEnd);
+    m_grid->setPrintTitle(printTitle());
+    m_grid->setPrintSubtitle(printSubtitle());
+    m_grid->setPrintSlotSize(s.TimeUnits);
+}
+
+void ScheduleView::closeEvent(QCloseEvent* event)
+{
+    // An open booking form stores its edits before the schedule goes.
+    if (!WindowRegistry::closeOwnedWindows(this)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Closed by the user (its close button, Alt+F4) the window ends the
+    // program as "Exit Program" does; the views closing each other, or every
+    // window closing for another booking file, do not. Only the window system
+    // sends a spontaneous close. Queued: the quit closes every window, this
+    // one included, which is still closing.
+    if (event->spontaneous())
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { navigator().quit(); }, Qt::QueuedConnection);
+}
+
+void ScheduleView::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        activated();
+}
+
+} // namespace vestra

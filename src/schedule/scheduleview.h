@@ -1,0 +1,105 @@
+#pragma once
+// What a schedule window is, whichever way it lays bookings out: a grid of
+// blocks that are typed, moved, resized, cut, copied, pasted and deleted in
+// place, a context menu, the command bars, printing, and the close that ends
+// the program. The day view (Calendar) lays a type's items out as columns,
+// the week view (CalMdag) an item's seven days; each says where a block
+// lands and how the grid is filled, the rest is here.
+
+#include "schedule/commands.h"
+#include "schedule/editing.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <optional>
+
+class QLabel;
+class QMenu;
+
+namespace vestra {
+
+class ScheduleGrid;
+struct ScheduleBlock;
+
+class ScheduleView : public QMainWindow, public ScheduleActions {
+    Q_OBJECT
+public:
+    ScheduleGrid* grid() const { return m_grid; }
+
+    // Reads the bookings again and shows them, keeping what the user had
+    // selected so that a click that also activated the window is not lost.
+    virtual void reload();
+
+    // Title, subtitle and print settings of the scheme, without printing.
+    void preparePrint();
+
+    // ScheduleActions
+    void paste() override;
+    void printSchedule() override;
+
+protected:
+    // switchCaption names the other view in the context menu.
+    ScheduleView(const QString& objectName, const QString& title, const QString& switchCaption,
+                 QWidget* parent);
+
+    // Creates the grid and wires its events, then the command bars, so that
+    // the user tabs from the grid to the bars.
+    ScheduleGrid* createGrid(const QString& objectName, QWidget* parent);
+
+    // Placement: where a block typed into the grid lands, where a paste at
+    // the selected slot lands, and what a moved block changes (the day view
+    // moves bookings between items, the week view between days).
+    virtual GridPlace placeOf(int block) const = 0;
+    virtual GridPlace pastePlace() const = 0;
+    virtual void moveTo(int block, BlockChange& change) const = 0;
+    // The tentative flag of a typed booking; none leaves it to the file.
+    virtual std::optional<bool> typedTentative() const { return std::nullopt; }
+
+    // Reload: lays out the grid's columns and reads the bookings to show;
+    // placeBlock puts one shown booking where it belongs.
+    virtual QList<ScheduleBlock> layOut() = 0;
+    virtual void placeBlock(int block, const ScheduleBlock& booking);
+    // After a store found the booking's item deleted meanwhile.
+    virtual void reloadAfterItemGone() { reload(); }
+    // Every return to the window shows what other windows and workstations
+    // changed.
+    virtual void activated() = 0;
+
+    // The way to the other view, from a column double-clicked beside the
+    // blocks or from a block through the context menu.
+    virtual void switchAtColumn(int column) = 0;
+    virtual void switchAtBlock(int block) = 0;
+
+    // Printing.
+    virtual QString printTitle() const = 0;
+    virtual QString printSubtitle() const = 0;
+
+    // The clipboard took a booking, or gave back the one it held after a cut.
+    virtual void clipboardChanged(bool holdsBooking) { Q_UNUSED(holdsBooking); }
+
+    // Stores a block still being typed and takes the selected block's booking
+    // to the clipboard.
+    enum class Clip { NoSelection, Gone, Done };
+    Clip clipSelected(int clipboardMode);
+
+    // The booking of the block when it still exists and the user may delete
+    // it: a booking gone meanwhile leaves the view, a refused one is said.
+    std::optional<int> deletableBooking(int block);
+    void removeBooking(int block, int bookingnr);
+
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+    ScheduleGrid* m_grid = nullptr;
+    QLabel* m_deleting; // the number of the booking being deleted
+
+private:
+    void connectGrid();
+    void blockTyped(int block, int start, int end, bool& refuse);
+    StoreStatus saveBlock(int block);
+    void contextCommand(int number);
+
+    QMenu* m_menu;
+};
+
+} // namespace vestra

@@ -1,8 +1,8 @@
 # Shared by scripts/run and scripts/test: install what is missing, then build.
+# Builds use the presets of CMakePresets.json; preset P builds into build-P/.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD_DIR="${VESTRA_BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
@@ -25,7 +25,12 @@ install_missing() {
   fi
 }
 
+# build PRESET: configures and builds that preset. cmake finds the presets in the
+# current directory, hence the subshell in the source tree.
 build() {
-  cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$BUILD_DIR" -j "$(nproc)"
+  (
+    cd "$ROOT"
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" -j "$(nproc)"
+  )
 }

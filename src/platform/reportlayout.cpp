@@ -31,7 +31,7 @@ QStringList LaidOutPage::textsNamed(const QString& name) const
     return out;
 }
 
-const PlacedItem* LaidOutPage::find(const QString& name) const
+const PlacedItem* LaidOutPage::find(const QString& name) const&
 {
     for (const PlacedItem& item : items)
         if (item.name.compare(name, Qt::CaseInsensitive) == 0)

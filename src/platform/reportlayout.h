@@ -52,7 +52,9 @@ struct LaidOutPage {
     bool hasText(const QString& text) const;
     // The texts of the items of that name on this page, top to bottom.
     QStringList textsNamed(const QString& name) const;
-    const PlacedItem* find(const QString& name) const;
+    // The item points into this page, so a temporary page cannot be searched.
+    const PlacedItem* find(const QString& name) const&;
+    const PlacedItem* find(const QString& name) const&& = delete;
     // Group headers (or footers) of a group level on this page.
     QVector<PlacedBand> bandsOf(BandKind kind, int group = -1) const;
 };

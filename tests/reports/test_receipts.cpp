@@ -268,7 +268,9 @@ TEST_F(ReceiptTest, LogoComesFromTheInstitutionRowAndIsLeftOutWhenUnreadable)
 {
     const int nr = book(kDay, 1, 10);
     const auto logoOnFirstPage = [&] {
-        const PlacedItem* logo = singleReceipt(nr).pages.value(0).find("Logorap");
+        const LaidOutReport report = singleReceipt(nr);
+        const PlacedItem* logo =
+            report.pages.isEmpty() ? nullptr : report.pages.first().find("Logorap");
         return logo && logo->kind == PlacedItem::Image && !logo->image.isNull();
     };
     EXPECT_FALSE(logoOnFirstPage()); // none stored

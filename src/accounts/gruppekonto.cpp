@@ -1,7 +1,7 @@
 #include "accounts/gruppekonto.h"
 
 #include "accounts/accounts.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 #include <QFormLayout>

@@ -3,7 +3,7 @@
 #include "accounts/accounts.h"
 #include "accounts/personkonto.h"
 #include "platform/listcontrol.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"
 

@@ -1,10 +1,10 @@
 #include "accounts/personkonto.h"
 
 #include "accounts/accounts.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/passwordfield.h"
 #include "platform/windowregistry.h"
-#include "resources/fieldeditors.h"
+#include "forms/fieldeditors.h"
 #include "session/session.h"
 
 #include <QFormLayout>

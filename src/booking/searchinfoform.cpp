@@ -1,8 +1,8 @@
 #include "booking/searchinfoform.h"
 
 #include "data/dates.h"
-#include "platform/messages.h"
-#include "platform/boundrow.h"
+#include "platform/services/messages.h"
+#include "forms/boundrow.h"
 #include "platform/reportformat.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"

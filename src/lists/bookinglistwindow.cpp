@@ -4,7 +4,7 @@
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "platform/listcontrol.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 #include <QHBoxLayout>

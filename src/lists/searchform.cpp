@@ -6,10 +6,9 @@
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "platform/listcontrol.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
-#include "schedule/calendar.h"
-#include "schedule/calmdag.h"
+#include "shell/navigator.h"
 #include "session/access.h"
 #include "session/session.h"
 
@@ -149,33 +148,8 @@ void SearchForm::OpenBooking(int bookingnr)
         Reload();
         return;
     }
-    Session& s = session();
-    s.SelectedDay = place->day;
-    s.CurrentGroupNo = place->group;
-    s.CurrentTypeNo = place->type;
-
-    auto& windows = WindowRegistry::instance();
-    auto* dayView = windows.findAs<Calendar>(QStringLiteral("Calendar"));
-    auto* weekView = windows.findAs<CalMdag>(QStringLiteral("CalMdag"));
-    const bool inWeekView = s.ActiveViewNo == 2 && weekView;
-    if (inWeekView) {
-        // The week view moves before the booking shows over it.
-        s.CurrentItemNo = place->item;
-        s.ShownWeekStart = DayNumber(WeekStart(DateFromDayNumber(place->day), s.FirstDay));
-        weekView->Load();
-    }
-    // The booking's window belongs to the schedule, so that it stays when
-    // the search closes.
-    QWidget* view = inWeekView ? static_cast<QWidget*>(weekView) : dayView;
-    const bool mayAct = MayActForAccount(place->account);
-    if (!mayAct || !inWeekView)
-        close();
-    if (mayAct)
-        ShowBookingForm(bookingnr, view);
-    else
-        ShowSearchInfoForm(bookingnr, view);
-    if (!inWeekView && dayView)
-        dayView->Load();
+    if (navigator().showBookingInSchedule)
+        navigator().showBookingInSchedule(bookingnr, *place, this);
 }
 
 void SearchForm::changeEvent(QEvent* event)

@@ -1,11 +1,11 @@
 #include "lists/tentbookings.h"
 
+#include "data/helpers.h"
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "platform/listcontrol.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
-#include "schedule/editing.h"
 #include "session/session.h"
 
 #include <QPushButton>

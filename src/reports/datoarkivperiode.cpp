@@ -1,7 +1,7 @@
 #include "reports/datoarkivperiode.h"
 
-#include "platform/database.h"
-#include "platform/messages.h"
+#include "platform/db/database.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "reports/periodpickers.h"
 #include "reports/periodreports.h"

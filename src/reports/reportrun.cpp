@@ -1,7 +1,7 @@
 #include "reports/reportrun.h"
 
-#include "platform/database.h"
-#include "platform/messages.h"
+#include "platform/db/database.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 namespace vestra {

@@ -1,6 +1,8 @@
 #include "resources/domesticitem.h"
+#include "resources/hierarchy.h"
+#include "resources/resourcewindows.h"
 
-#include "resources/fieldeditors.h"
+#include "forms/fieldeditors.h"
 
 #include <QFormLayout>
 #include <QPlainTextEdit>

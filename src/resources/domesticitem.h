@@ -3,6 +3,7 @@
 // resitemLView to look, resitemLAD to add; capacity and fixed furniture
 // besides the common fields.
 
+#include "resources/resourcewindows.h"
 #include "resources/itemwindow.h"
 
 namespace vestra {

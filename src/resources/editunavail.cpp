@@ -1,7 +1,7 @@
 #include "resources/editunavail.h"
 
 #include "data/dates.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 #include <QCheckBox>

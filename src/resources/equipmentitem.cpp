@@ -1,7 +1,9 @@
 #include "resources/equipmentitem.h"
+#include "resources/hierarchy.h"
+#include "resources/resourcewindows.h"
 #include "data/dates.h"
 
-#include "resources/fieldeditors.h"
+#include "forms/fieldeditors.h"
 #include "session/session.h"
 
 #include <QFormLayout>

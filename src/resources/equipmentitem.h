@@ -3,6 +3,7 @@
 // ResitemAView to look, ResitemAD to add; supplier, brand, model, serial
 // number, year, warranty and home base besides the common fields.
 
+#include "resources/resourcewindows.h"
 #include "resources/itemwindow.h"
 
 namespace vestra {

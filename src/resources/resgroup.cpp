@@ -1,6 +1,8 @@
 #include "resources/resgroup.h"
+#include "resources/hierarchy.h"
+#include "resources/resourcewindows.h"
 
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 #include <QFormLayout>
@@ -49,7 +51,8 @@ bool Resgroup::mayLeaveRecord()
 
 void Resgroup::Delete()
 {
-    deleteShown(CheckGroupDelete, DeleteGroup);
+    deleteShown([](Database& db, int key) { return RefusalText(CheckGroupDelete(db, key)); },
+                [](Database& db, int key) { return DeleteGroup(db, key).outcome(); });
 }
 
 } // namespace vestra

@@ -2,7 +2,7 @@
 // The resource group window: one row of overgruppenavne, opened by the
 // resource manager on a group or, under a group kind, on a new group.
 
-#include "resources/recordwindow.h"
+#include "forms/recordwindow.h"
 
 class QLineEdit;
 

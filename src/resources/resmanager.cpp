@@ -1,7 +1,8 @@
 #include "resources/resmanager.h"
+#include "resources/resourcewindows.h"
 
 #include "data/helpers.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "resources/domesticitem.h"
 #include "resources/equipmentitem.h"

@@ -1,6 +1,8 @@
 #include "resources/restype.h"
+#include "resources/hierarchy.h"
+#include "resources/resourcewindows.h"
 
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 #include <QFormLayout>
@@ -55,7 +57,8 @@ bool ResType::mayLeaveRecord()
 
 void ResType::Delete()
 {
-    deleteShown(CheckTypeDelete, DeleteType);
+    deleteShown([](Database& db, int key) { return RefusalText(CheckTypeDelete(db, key)); },
+                [](Database& db, int key) { return DeleteType(db, key).outcome(); });
 }
 
 } // namespace vestra

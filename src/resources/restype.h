@@ -2,7 +2,7 @@
 // The resource type window: one row of lokaliteter, opened by the
 // resource manager on a type or, under a group, on a new type.
 
-#include "resources/recordwindow.h"
+#include "forms/recordwindow.h"
 
 class QLineEdit;
 

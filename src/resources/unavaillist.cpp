@@ -1,7 +1,7 @@
 #include "resources/unavaillist.h"
 
 #include "data/dates.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/reportformat.h"
 #include "platform/windowregistry.h"
 #include "resources/editunavail.h"

@@ -3,7 +3,7 @@
 #include "data/dates.h"
 #include "data/helpers.h"
 #include "data/schema.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/schedulegrid.h"
 #include "platform/windowregistry.h"
 #include "resources/resmanager.h"

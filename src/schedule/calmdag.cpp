@@ -1,7 +1,7 @@
 #include "schedule/calmdag.h"
 
 #include "data/dates.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/schedulegrid.h"
 #include "platform/windowregistry.h"
 #include "schedule/calendar.h"

@@ -6,7 +6,7 @@
 // the week view (CalMdag) an item's seven days; each says where a block
 // lands and how the grid is filled, the rest is here.
 
-#include "schedule/commands.h"
+#include "shell/commands.h"
 #include "schedule/editing.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 #include "series/alternatives.h"
 
 #include "platform/listcontrol.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "series/candidates.h"
 #include "series/serieswindows.h"

@@ -3,7 +3,7 @@
 #include "booking/bookingform.h"
 #include "data/dates.h"
 #include "platform/listcontrol.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "series/candidatepanel.h"
 #include "series/serieswindows.h"

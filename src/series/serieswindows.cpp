@@ -1,8 +1,8 @@
 #include "series/serieswindows.h"
 
 #include "booking/bookingform.h"
-#include "platform/messages.h"
-#include "schedule/commands.h"
+#include "platform/services/messages.h"
+#include "shell/commands.h"
 #include "series/fastgen.h"
 #include "series/gudloebover.h"
 #include "series/slettil.h"

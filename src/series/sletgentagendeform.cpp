@@ -2,7 +2,7 @@
 
 #include "booking/bookingform.h"
 #include "data/dates.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "series/seriesdelete.h"
 #include "session/session.h"

@@ -1,7 +1,7 @@
 #include "settings/paramform.h"
 
-#include "platform/filedialogs.h"
-#include "platform/messages.h"
+#include "platform/services/filedialogs.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "settings/lookupedit.h"
 

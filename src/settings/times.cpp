@@ -1,6 +1,6 @@
 #include "settings/times.h"
 
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "settings/timeeditor.h"
 

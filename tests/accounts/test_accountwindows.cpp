@@ -4,8 +4,8 @@
 #include "accounts/personkonto.h"
 #include "platform/listcontrol.h"
 #include "platform/windowregistry.h"
-#include "schedule/commands.h"
-#include "schedule/registerwindows.h"
+#include "shell/commands.h"
+#include "app/registerwindows.h"
 #include "session/login.h"
 
 #include <QCheckBox>

@@ -10,8 +10,8 @@
 #include "platform/windowregistry.h"
 #include "schedule/calendar.h"
 #include "schedule/calmdag.h"
-#include "schedule/commands.h"
-#include "schedule/registerwindows.h"
+#include "shell/commands.h"
+#include "app/registerwindows.h"
 #include "support/fixture.h"
 
 #include <QCalendarWidget>
@@ -247,6 +247,7 @@ TEST_F(Lists, PeriodPickersRefuseAnInvertedPeriodAndRestoreTheDate)
 
 TEST_F(Lists, SearchOpensTheFormForMembersAndTheInfoOtherwiseMovingTheSchedule)
 {
+    RegisterWindows(); // the search reaches the schedule through the navigator
     book(7, T + 9, 2, band, "Band gig");
     // The week view is current: it moves to the item and week, and the
     // search stays beside the form.

@@ -7,8 +7,8 @@
 #include "reports/periodreports.h"
 #include "reports/receipts.h"
 #include "reports/referencelists.h"
-#include "schedule/commands.h"
-#include "schedule/registerwindows.h"
+#include "shell/commands.h"
+#include "app/registerwindows.h"
 
 #include <QBuffer>
 #include <QDateEdit>

@@ -1,9 +1,11 @@
+#include "resources/hierarchy.h"
+#include "resources/resourcewindows.h"
 #include "data/dates.h"
 #include "platform/windowregistry.h"
 #include "resourcedata.h"
 #include "resources/domesticitem.h"
 #include "resources/equipmentitem.h"
-#include "resources/fieldeditors.h"
+#include "forms/fieldeditors.h"
 #include "resources/resmanager.h"
 
 #include <QComboBox>

@@ -4,8 +4,8 @@
 #include "platform/windowregistry.h"
 #include "schedule/calendar.h"
 #include "schedule/calmdag.h"
-#include "schedule/commands.h"
-#include "schedule/registerwindows.h"
+#include "shell/commands.h"
+#include "app/registerwindows.h"
 #include "schedule/viewcommon.h"
 #include "support/fixture.h"
 

@@ -4,7 +4,7 @@
 #include "platform/listcontrol.h"
 #include "platform/windowregistry.h"
 #include "platform/yearcalendar.h"
-#include "schedule/commands.h"
+#include "shell/commands.h"
 #include "series/alternatives.h"
 #include "series/fastgen.h"
 #include "series/gudloebover.h"

@@ -2,7 +2,7 @@
 #include "data/schema.h"
 #include "platform/windowregistry.h"
 #include "session/connection.h"
-#include "session/introconnect.h"
+#include "startup/connectwindow.h"
 #include "session/startup.h"
 #include "support/fixture.h"
 

@@ -1,6 +1,6 @@
 #include "platform/windowregistry.h"
 #include "session/access.h"
-#include "session/frmlogin.h"
+#include "startup/loginwindow.h"
 #include "session/login.h"
 #include "support/fixture.h"
 

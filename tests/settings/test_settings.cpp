@@ -1,6 +1,6 @@
 #include "data/dates.h"
 #include "platform/windowregistry.h"
-#include "schedule/commands.h"
+#include "shell/commands.h"
 #include "settings/about.h"
 #include "settings/options.h"
 #include "settings/paramform.h"

@@ -3,7 +3,7 @@
 #include "data/helpers.h"
 #include "data/schema.h"
 #include "platform/windowregistry.h"
-#include "session/navigator.h"
+#include "shell/navigator.h"
 
 #include <QDir>
 #include <QFile>

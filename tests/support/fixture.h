@@ -2,10 +2,10 @@
 // A fresh program folder with its template, a fresh booking file made from
 // it, an empty session and a recording message service for every test.
 
-#include "platform/database.h"
-#include "platform/filedialogs.h"
-#include "platform/messages.h"
-#include "session/navigator.h"
+#include "platform/db/database.h"
+#include "platform/services/filedialogs.h"
+#include "platform/services/messages.h"
+#include "shell/navigator.h"
 #include "session/session.h"
 
 #include <QDate>

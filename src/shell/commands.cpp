@@ -1,13 +1,13 @@
-#include "schedule/commands.h"
+#include "shell/commands.h"
 
 #include "data/schema.h"
 #include "platform/externalurls.h"
-#include "platform/filedialogs.h"
-#include "platform/messages.h"
+#include "platform/services/filedialogs.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/access.h"
 #include "session/connection.h"
-#include "session/navigator.h"
+#include "shell/navigator.h"
 #include "session/session.h"
 
 #include <QAction>

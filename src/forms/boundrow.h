@@ -4,7 +4,7 @@
 // written back to the table that owns the row. Field names match without
 // regard to case, as in the databases.
 
-#include "platform/database.h"
+#include "platform/db/database.h"
 
 #include <QHash>
 #include <QString>

@@ -1,16 +1,26 @@
-#include "platform/filedialogs.h"
+#include "platform/services/filedialogs.h"
 
-#include <QApplication>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 namespace vestra {
 
 namespace {
 FileDialogService* g_service = nullptr;
-}
+FileDialogService* g_default = nullptr;
+
+// Without a window system no file can be chosen: every dialog is cancelled.
+class NoFileDialogs : public FileDialogService {
+public:
+    FileChoice openFile(const QString&, const QString&, const QString&) override
+    {
+        return FileChoice::cancelled();
+    }
+    FileChoice saveFile(const QString&, const QString&, const QString&, const QString&) override
+    {
+        return FileChoice::cancelled();
+    }
+};
+} // namespace
 
 FileChoice FileChoice::fromPath(const QString& path)
 {
@@ -30,8 +40,8 @@ FileChoice FileChoice::fromPath(const QString& path)
 
 FileDialogService& fileDialogs()
 {
-    static QtFileDialogService dialogs;
-    return g_service ? *g_service : dialogs;
+    static NoFileDialogs none;
+    return g_service ? *g_service : g_default ? *g_default : none;
 }
 
 void setFileDialogService(FileDialogService* service)
@@ -39,37 +49,9 @@ void setFileDialogService(FileDialogService* service)
     g_service = service;
 }
 
-namespace {
-QString startFolder(const QString& folder)
+void setDefaultFileDialogService(FileDialogService* service)
 {
-    if (!folder.isEmpty() && QFileInfo(folder).isDir())
-        return folder;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (QFileInfo(documents).isDir())
-        return documents;
-    return QFileInfo(QDir::homePath()).isDir() ? QDir::homePath() : QDir::currentPath();
-}
-} // namespace
-
-FileChoice QtFileDialogService::openFile(const QString& title, const QString& filter,
-                                         const QString& folder)
-{
-    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), title,
-                                                      startFolder(folder), filter);
-    return path.isEmpty() ? FileChoice::cancelled() : FileChoice::fromPath(path);
-}
-
-FileChoice QtFileDialogService::saveFile(const QString& title, const QString& filter,
-                                         const QString& folder, const QString& defaultSuffix)
-{
-    QFileDialog dialog(QApplication::activeWindow(), title, startFolder(folder), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(defaultSuffix);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()
-        || dialog.selectedFiles().first().isEmpty())
-        return FileChoice::cancelled();
-    return FileChoice::fromPath(dialog.selectedFiles().first());
+    g_default = service;
 }
 
 FileChoice ScriptedFileDialogs::next()

@@ -5,7 +5,9 @@
 // and, on a new record, discards it and closes. A read-only window never
 // writes.
 
-#include "resources/recordsource.h"
+#include "forms/recordsource.h"
+#include "forms/recordvalues.h"
+#include "platform/db/database.h"
 
 #include <QWidget>
 
@@ -17,12 +19,12 @@ class QPushButton;
 
 namespace vestra {
 
-// The deletion dialogue of the record windows: a refusal from the check is
-// shown with refusalTitle and nothing happens; otherwise "Confirm deletion ?"
-// is asked and, on Yes, remove runs (checking again under the write lock).
-// True when the record was deleted.
-bool ConfirmAndDelete(DeleteRefusal refusal, const QString& refusalTitle,
-                      const std::function<DeleteResult()>& remove);
+// The deletion dialogue of the record windows: a refusal from the check (its
+// text; empty when none) is shown with refusalTitle and nothing happens;
+// otherwise "Confirm deletion ?" is asked and, on Yes, remove runs (checking
+// again under the write lock). True when the record was deleted.
+bool ConfirmAndDelete(const QString& refusal, const QString& refusalTitle,
+                      const std::function<DeleteOutcome()>& remove);
 
 class RecordWindow : public QWidget {
     Q_OBJECT
@@ -60,8 +62,8 @@ protected:
     bool mayLeaveNamed(QLineEdit* name, const QString& field, const QString& emptyMessage);
     // Deletes the shown record after its check and the question, then closes;
     // on a new record it is the same as Cancel. Administrators only.
-    void deleteShown(const std::function<DeleteRefusal(Database&, int)>& check,
-                     const std::function<DeleteResult(Database&, int)>& remove);
+    void deleteShown(const std::function<QString(Database&, int)>& check,
+                     const std::function<DeleteOutcome(Database&, int)>& remove);
 
     // The row of buttons under the record, added to the layout: Delete
     // ("del") at the left, then Ok (named okName) and Cancel ("Canc") at the

@@ -25,22 +25,20 @@ public:
     virtual MsgAnswer show(const Message& message) = 0;
 };
 
-// The service in use; a message box service unless a test installed another.
+// The service in use: the one a test installed, else the default (the
+// message boxes, once the program installed them).
 MessageService& messages();
-// Installs a service (not owned); nullptr restores the message box service.
+// Installs a service (not owned); nullptr restores the default.
 void setMessageService(MessageService* service);
+// The service used when none is installed (not owned); the widgets library
+// installs its message boxes here.
+void setDefaultMessageService(MessageService* service);
 
 // Shorthands for the two shapes the program uses everywhere.
 MsgAnswer showMessage(const QString& text, const QString& title,
                       MsgIcon icon = MsgIcon::Information);
 // Yes/No with a question icon and No as default, as every deletion asks.
 bool askYesNo(const QString& text, const QString& title);
-
-// Modal QMessageBox on the active window.
-class BoxMessageService : public MessageService {
-public:
-    MsgAnswer show(const Message& message) override;
-};
 
 // Test double: records each message and gives scripted answers in order;
 // when the script is empty it answers with the default button.

@@ -1,6 +1,7 @@
-#include "resources/fieldeditors.h"
+#include "forms/fieldeditors.h"
 
-#include "booking/price.h"
+#include "data/amounts.h"
+#include "platform/reportformat.h"
 #include "data/dates.h"
 
 #include <QCalendarWidget>

@@ -1,4 +1,4 @@
-#include "schedule/registerwindows.h"
+#include "app/registerwindows.h"
 
 #include "accounts/gruppetilk.h"
 #include "accounts/kontoliste.h"
@@ -16,11 +16,11 @@
 #include "resources/resmanager.h"
 #include "resources/unavaillist.h"
 #include "schedule/calendar.h"
-#include "schedule/commands.h"
+#include "shell/commands.h"
 #include "schedule/viewcommon.h"
 #include "series/serieswindows.h"
-#include "session/introstart.h"
-#include "session/navigator.h"
+#include "startup/splashwindow.h"
+#include "shell/navigator.h"
 #include "settings/settingswindows.h"
 
 namespace vestra {
@@ -29,6 +29,7 @@ void RegisterWindows()
 {
     navigator().showMainWindow = [] { ShowCalendar(); };
     navigator().showSplash = [] { ShowSplash(); };
+    navigator().showBookingInSchedule = ShowBookingInSchedule;
     SetBookingOpeners([](int nr, QWidget* owner) { ShowBookingForm(nr, owner); },
                       [](int nr, QWidget* owner) { ShowSearchInfoForm(nr, owner); });
     SetReceiptOpener([](int nr, bool repeated, int gennr, bool tax, QWidget* parent) {

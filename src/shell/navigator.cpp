@@ -1,4 +1,4 @@
-#include "session/navigator.h"
+#include "shell/navigator.h"
 
 #include <QApplication>
 

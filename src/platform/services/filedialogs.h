@@ -35,14 +35,9 @@ public:
 
 FileDialogService& fileDialogs();
 void setFileDialogService(FileDialogService* service);
-
-class QtFileDialogService : public FileDialogService {
-public:
-    FileChoice openFile(const QString& title, const QString& filter,
-                        const QString& folder = {}) override;
-    FileChoice saveFile(const QString& title, const QString& filter, const QString& folder = {},
-                        const QString& defaultSuffix = {}) override;
-};
+// The service used when none is installed (not owned); the widgets library
+// installs the Qt file dialogs here.
+void setDefaultFileDialogService(FileDialogService* service);
 
 // Test double: each call takes the next scripted path (nullopt = Cancel) and
 // records the dialog's title.

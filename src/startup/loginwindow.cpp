@@ -1,10 +1,10 @@
-#include "session/frmlogin.h"
+#include "startup/loginwindow.h"
 
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/passwordfield.h"
 #include "platform/windowregistry.h"
 #include "session/login.h"
-#include "session/navigator.h"
+#include "shell/navigator.h"
 #include "session/session.h"
 
 #include <QDialogButtonBox>

@@ -1,7 +1,8 @@
-#include "session/introstart.h"
+#include "startup/splashwindow.h"
 
 #include "platform/windowregistry.h"
 #include "session/startup.h"
+#include "startup/startupsequence.h"
 
 #include <QLinearGradient>
 #include <QPainter>

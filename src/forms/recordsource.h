@@ -4,7 +4,7 @@
 // find-first by a key. Pending edits are written when the window closes or
 // leaves the record, and dropped by Cancel.
 
-#include "resources/hierarchy.h"
+#include "forms/recordvalues.h"
 
 #include <QDataWidgetMapper>
 #include <QObject>

@@ -1,13 +1,15 @@
-#include "platform/messages.h"
+#include "platform/widgetservices.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 namespace vestra {
 
 namespace {
-MessageService* g_service = nullptr;
-
 QMessageBox::StandardButton toButton(MsgAnswer a)
 {
     switch (a) {
@@ -19,28 +21,6 @@ QMessageBox::StandardButton toButton(MsgAnswer a)
     return QMessageBox::Ok;
 }
 } // namespace
-
-MessageService& messages()
-{
-    static BoxMessageService boxes;
-    return g_service ? *g_service : boxes;
-}
-
-void setMessageService(MessageService* service)
-{
-    g_service = service;
-}
-
-MsgAnswer showMessage(const QString& text, const QString& title, MsgIcon icon)
-{
-    return messages().show({text, title, MsgButtons::Ok, icon, MsgAnswer::Ok});
-}
-
-bool askYesNo(const QString& text, const QString& title)
-{
-    return messages().show({text, title, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No})
-           == MsgAnswer::Yes;
-}
 
 MsgAnswer BoxMessageService::show(const Message& m)
 {
@@ -78,20 +58,45 @@ MsgAnswer BoxMessageService::show(const Message& m)
     }
 }
 
-MsgAnswer RecordingMessageService::show(const Message& message)
+namespace {
+QString startFolder(const QString& folder)
 {
-    m_shown.append(message);
-    if (!m_answers.isEmpty())
-        return m_answers.takeFirst();
-    return message.defaultButton;
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return folder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (QFileInfo(documents).isDir())
+        return documents;
+    return QFileInfo(QDir::homePath()).isDir() ? QDir::homePath() : QDir::currentPath();
+}
+} // namespace
+
+FileChoice QtFileDialogService::openFile(const QString& title, const QString& filter,
+                                         const QString& folder)
+{
+    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), title,
+                                                      startFolder(folder), filter);
+    return path.isEmpty() ? FileChoice::cancelled() : FileChoice::fromPath(path);
 }
 
-QStringList RecordingMessageService::texts() const
+FileChoice QtFileDialogService::saveFile(const QString& title, const QString& filter,
+                                         const QString& folder, const QString& defaultSuffix)
 {
-    QStringList out;
-    for (const Message& m : m_shown)
-        out << m.text + QStringLiteral(" / ") + m.title;
-    return out;
+    QFileDialog dialog(QApplication::activeWindow(), title, startFolder(folder), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()
+        || dialog.selectedFiles().first().isEmpty())
+        return FileChoice::cancelled();
+    return FileChoice::fromPath(dialog.selectedFiles().first());
+}
+
+void InstallWidgetServices()
+{
+    static BoxMessageService boxes;
+    static QtFileDialogService dialogs;
+    setDefaultMessageService(&boxes);
+    setDefaultFileDialogService(&dialogs);
 }
 
 } // namespace vestra

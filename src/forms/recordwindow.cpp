@@ -1,6 +1,6 @@
-#include "resources/recordwindow.h"
+#include "forms/recordwindow.h"
 
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "session/access.h"
 #include "session/session.h"
 
@@ -12,19 +12,19 @@
 
 namespace vestra {
 
-bool ConfirmAndDelete(DeleteRefusal refusal, const QString& refusalTitle,
-                      const std::function<DeleteResult()>& remove)
+bool ConfirmAndDelete(const QString& refusal, const QString& refusalTitle,
+                      const std::function<DeleteOutcome()>& remove)
 {
-    auto refuse = [&](DeleteRefusal r) {
-        showMessage(RefusalText(r), refusalTitle, MsgIcon::Warning);
+    auto refuse = [&](const QString& why) {
+        showMessage(why, refusalTitle, MsgIcon::Warning);
         return false;
     };
-    if (refusal != DeleteRefusal::None)
+    if (!refusal.isEmpty())
         return refuse(refusal);
     if (!askYesNo(QStringLiteral("Confirm deletion ?"), QStringLiteral("Delete Info")))
         return false;
-    const DeleteResult result = remove();
-    if (result.refusal != DeleteRefusal::None)
+    const DeleteOutcome result = remove();
+    if (!result.refusal.isEmpty())
         return refuse(result.refusal);
     if (!result.error.isEmpty()) {
         showMessage(QStringLiteral("The record could not be deleted:\n") + result.error,
@@ -134,8 +134,8 @@ bool RecordWindow::mayLeaveNamed(QLineEdit* name, const QString& field,
     return true;
 }
 
-void RecordWindow::deleteShown(const std::function<DeleteRefusal(Database&, int)>& check,
-                               const std::function<DeleteResult(Database&, int)>& remove)
+void RecordWindow::deleteShown(const std::function<QString(Database&, int)>& check,
+                               const std::function<DeleteOutcome(Database&, int)>& remove)
 {
     // Every user may rename a group or a type; only administrators remove one.
     if (!RequireAdmin())

@@ -1,4 +1,4 @@
-#include "resources/recordsource.h"
+#include "forms/recordsource.h"
 
 #include "session/session.h"
 

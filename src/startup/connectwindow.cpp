@@ -1,10 +1,11 @@
-#include "session/introconnect.h"
+#include "startup/connectwindow.h"
 
 #include "platform/windowregistry.h"
 #include "session/connection.h"
-#include "session/introstart.h"
-#include "session/navigator.h"
+#include "startup/splashwindow.h"
+#include "shell/navigator.h"
 #include "session/startup.h"
+#include "startup/startupsequence.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "platform/boundrow.h"
+#include "forms/boundrow.h"
 
 #include <QSqlRecord>
 

@@ -3,6 +3,14 @@
 // saved query (which may join other tables), edited field by field, and
 // written back to the table that owns the row. Field names match without
 // regard to case, as in the databases.
+//
+// Why two binding mechanisms: the record windows (RecordSource) browse and
+// edit whole tables through QSqlTableModel and QDataWidgetMapper, which move
+// between rows, add and delete them. The booking form edits one row read
+// from a saved query that joins the booking with its item and account; a
+// table model cannot write such a row back to the one table that owns it,
+// and the form reads and writes typed values, not editors. BoundRow does
+// that one row, and nothing else.
 
 #include "platform/db/database.h"
 

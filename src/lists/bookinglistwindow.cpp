@@ -1,6 +1,6 @@
 #include "lists/bookinglistwindow.h"
 
-#include "booking/searchinfoform.h"
+#include "booking/bookinginfowindow.h"
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "platform/listcontrol.h"
@@ -76,7 +76,7 @@ void BookingListWindow::reportFillError(int filled)
 void BookingListWindow::showSelectedInfo()
 {
     const QVariant nr = m_list->selectedData();
-    if (nr.isValid() && !ShowSearchInfoForm(nr.toInt(), this))
+    if (nr.isValid() && !ShowBookingInfoWindow(nr.toInt(), this))
         Reload();
 }
 

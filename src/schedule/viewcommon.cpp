@@ -5,8 +5,8 @@
 #include "platform/reportformat.h"
 #include "platform/schedulegrid.h"
 #include "platform/windowregistry.h"
-#include "schedule/calendar.h"
-#include "schedule/calmdag.h"
+#include "schedule/dayview.h"
+#include "schedule/weekview.h"
 #include "schedule/editing.h"
 #include "session/access.h"
 #include "session/session.h"
@@ -89,8 +89,8 @@ void ShowBookingInSchedule(int bookingnr, const BookingPlace& place, QWidget* fr
     s.CurrentTypeNo = place.type;
 
     auto& windows = WindowRegistry::instance();
-    auto* dayView = windows.findAs<Calendar>(QStringLiteral("Calendar"));
-    auto* weekView = windows.findAs<CalMdag>(QStringLiteral("CalMdag"));
+    auto* dayView = windows.findAs<DayView>(QStringLiteral("Calendar"));
+    auto* weekView = windows.findAs<WeekView>(QStringLiteral("CalMdag"));
     const bool inWeekView = s.ActiveViewNo == 2 && weekView;
     if (inWeekView) {
         // The week view moves before the booking shows over it.

@@ -38,14 +38,15 @@ QHash<int, CommandTarget>& bookingTargets()
     return targets;
 }
 
-CommandNode entry(int number, const char* caption, bool admin = false)
+template <typename C>
+CommandNode entry(C command, const char* caption, bool admin = false)
 {
-    return {number, QString::fromUtf8(caption), admin, {}};
+    return {static_cast<int>(command), QString::fromUtf8(caption), admin, {}};
 }
 
-CommandNode group(int number, const char* caption, QList<CommandNode> children)
+CommandNode group(Command command, const char* caption, QList<CommandNode> children)
 {
-    return {number, QString::fromUtf8(caption), false, std::move(children)};
+    return {static_cast<int>(command), QString::fromUtf8(caption), false, std::move(children)};
 }
 
 const CommandNode* findIn(const QList<CommandNode>& nodes, int number)
@@ -79,9 +80,9 @@ void restartOnFile(const QString& previous)
         navigator().showSplash();
 }
 
-ConnectResult chooseFileFromBar(int number)
+ConnectResult chooseFileFromBar(Command command)
 {
-    if (number == 11)
+    if (command == Command::OpenBookingFile)
         return OpenExistingFile(QStringLiteral("Open Existing Bookingfile"));
     return CreateNewFile(QStringLiteral("Create New Bookingfile"));
 }
@@ -101,25 +102,25 @@ void openHelp(QWidget* owner)
 const QList<CommandNode>& MenuCommands()
 {
     static const QList<CommandNode> commands = {
-        group(1, "Files",
-              {entry(11, "&Open Existing Bookingfile"), entry(12, "&Create New Bookingfile"),
-               entry(14, "Exit Program")}),
-        group(2, "Maintenance",
-              {entry(21, "Resource Manager", true), entry(26, "Tentative Bookings", true),
-               entry(25, "Unavailable Ressources List", true),
-               group(22, "Accounts",
-                     {entry(221, "Group Account Manager"), entry(222, "Personal Account"),
-                      entry(223, "Administrators Account Manager", true)}),
-               group(23, "Parameters",
-                     {entry(241, "Company Info", true), entry(242, "Opening Hours", true)}),
-               entry(24, "Options", true)}),
-        group(3, "Reports",
-              {entry(31, "Booking Overview"), entry(32, "Period Totals"),
-               entry(33, "Period Details"),
-               group(0, "Resource Lists",
-                     {entry(341, "Domestic"), entry(342, "Add-Ons"), entry(343, "Stand-Alones")}),
-               entry(35, "Account List", true)}),
-        group(6, "Help", {entry(61, "Help"), entry(62, "About")}),
+        group(Command::Files, "Files",
+              {entry(Command::OpenBookingFile, "&Open Existing Bookingfile"), entry(Command::CreateBookingFile, "&Create New Bookingfile"),
+               entry(Command::ExitProgram, "Exit Program")}),
+        group(Command::Maintenance, "Maintenance",
+              {entry(Command::ResourceManager, "Resource Manager", true), entry(Command::TentativeBookings, "Tentative Bookings", true),
+               entry(Command::UnavailableList, "Unavailable Ressources List", true),
+               group(Command::Accounts, "Accounts",
+                     {entry(Command::GroupAccountManager, "Group Account Manager"), entry(Command::PersonalAccount, "Personal Account"),
+                      entry(Command::AccountManager, "Administrators Account Manager", true)}),
+               group(Command::Parameters, "Parameters",
+                     {entry(Command::CompanyInfo, "Company Info", true), entry(Command::OpeningHours, "Opening Hours", true)}),
+               entry(Command::Options, "Options", true)}),
+        group(Command::Reports, "Reports",
+              {entry(Command::BookingOverview, "Booking Overview"), entry(Command::PeriodTotals, "Period Totals"),
+               entry(Command::PeriodDetails, "Period Details"),
+               group(Command::ResourceLists, "Resource Lists",
+                     {entry(Command::DomesticList, "Domestic"), entry(Command::AddOnList, "Add-Ons"), entry(Command::StandAloneList, "Stand-Alones")}),
+               entry(Command::AccountList, "Account List", true)}),
+        group(Command::Help, "Help", {entry(Command::HelpFile, "Help"), entry(Command::About, "About")}),
     };
     return commands;
 }
@@ -127,71 +128,73 @@ const QList<CommandNode>& MenuCommands()
 const QList<CommandNode>& BookingCommands()
 {
     static const QList<CommandNode> commands = {
-        entry(7, "Cut Booking"),         entry(8, "Copy Booking"),
-        entry(9, "Paste Booking"),       entry(10, "Delete Booking"),
-        entry(14, "Search"),             entry(15, "My Bookings"),
-        entry(16, "Todays Bookings"),    entry(18, "Repeating Bookings"),
-        entry(17, "Print Scheeme"),
+        entry(BookingCommand::CutBooking, "Cut Booking"),         entry(BookingCommand::CopyBooking, "Copy Booking"),
+        entry(BookingCommand::PasteBooking, "Paste Booking"),       entry(BookingCommand::DeleteBooking, "Delete Booking"),
+        entry(BookingCommand::Search, "Search"),             entry(BookingCommand::MyBookings, "My Bookings"),
+        entry(BookingCommand::TodaysBookings, "Todays Bookings"),    entry(BookingCommand::RepeatingBookings, "Repeating Bookings"),
+        entry(BookingCommand::PrintSchedule, "Print Scheeme"),
     };
     return commands;
 }
 
-const CommandNode* FindMenuCommand(int number)
+const CommandNode* FindMenuCommand(Command command)
 {
-    return findIn(MenuCommands(), number);
+    return findIn(MenuCommands(), static_cast<int>(command));
 }
 
-void RegisterMenuTarget(int number, CommandTarget target)
+void RegisterMenuTarget(Command command, CommandTarget target)
 {
-    menuTargets().insert(number, std::move(target));
+    menuTargets().insert(static_cast<int>(command), std::move(target));
 }
 
-void RegisterBookingTarget(int number, CommandTarget target)
+void RegisterBookingTarget(BookingCommand command, CommandTarget target)
 {
-    bookingTargets().insert(number, std::move(target));
+    bookingTargets().insert(static_cast<int>(command), std::move(target));
 }
 
-bool RunMenuCommand(int number, QWidget* owner, ScheduleActions* /*view*/)
+bool RunMenuCommand(Command command, QWidget* owner, ScheduleActions* /*view*/)
 {
-    const CommandNode* node = FindMenuCommand(number);
+    const CommandNode* node = FindMenuCommand(command);
     if (!node || !node->children.isEmpty())
         return false;
     if (node->adminOnly && !RequireAdmin())
         return true;
-    switch (number) {
-    case 11:
-    case 12: {
+    switch (command) {
+    case Command::OpenBookingFile:
+    case Command::CreateBookingFile: {
         const QString previous = session().BookingFilePath;
-        if (RerunsStartup(chooseFileFromBar(number)))
+        if (RerunsStartup(chooseFileFromBar(command)))
             restartOnFile(previous);
         return true;
     }
-    case 14:
+    case Command::ExitProgram:
         navigator().quit();
         return true;
-    case 61:
+    case Command::HelpFile:
         openHelp(owner);
         return true;
     default:
         break;
     }
-    if (const auto it = menuTargets().constFind(number); it != menuTargets().constEnd())
+    if (const auto it = menuTargets().constFind(static_cast<int>(command));
+        it != menuTargets().constEnd())
         (*it)(owner);
     else
         notAvailable(node->caption);
     return true;
 }
 
-bool RunBookingCommand(int number, QWidget* owner, ScheduleActions* view)
+bool RunBookingCommand(BookingCommand command, QWidget* owner, ScheduleActions* view)
 {
-    switch (number) {
-    case 7: view->cutOrCopy(1); return true;
-    case 8: view->cutOrCopy(2); return true;
-    case 9: view->paste(); return true;
-    case 10: view->deleteSelected(); return true;
-    case 17: view->printSchedule(); return true;
+    switch (command) {
+    case BookingCommand::CutBooking: view->cutOrCopy(1); return true;
+    case BookingCommand::CopyBooking: view->cutOrCopy(2); return true;
+    case BookingCommand::PasteBooking: view->paste(); return true;
+    case BookingCommand::DeleteBooking: view->deleteSelected(); return true;
+    case BookingCommand::PrintSchedule: view->printSchedule(); return true;
     default: break;
     }
+    const int number = static_cast<int>(command);
     const CommandNode* node = findIn(BookingCommands(), number);
     if (!node)
         return false;
@@ -217,18 +220,18 @@ void addEntries(QMenu* menu, const QList<CommandNode>& nodes, QWidget* owner, Sc
         a->setObjectName(QStringLiteral("cmd%1").arg(n.number));
         a->setData(n.number);
         QObject::connect(a, &QAction::triggered, owner,
-                         [number = n.number, owner, view] { RunMenuCommand(number, owner, view); });
+                         [command = Command(n.number), owner, view] { RunMenuCommand(command, owner, view); });
     }
 }
 
-QKeySequence bookingShortcut(int number)
+QKeySequence bookingShortcut(BookingCommand command)
 {
-    switch (number) {
-    case 7: return QKeySequence::Cut;
-    case 8: return QKeySequence::Copy;
-    case 9: return QKeySequence::Paste;
-    case 14: return QKeySequence::Find;
-    case 17: return QKeySequence::Print;
+    switch (command) {
+    case BookingCommand::CutBooking: return QKeySequence::Cut;
+    case BookingCommand::CopyBooking: return QKeySequence::Copy;
+    case BookingCommand::PasteBooking: return QKeySequence::Paste;
+    case BookingCommand::Search: return QKeySequence::Find;
+    case BookingCommand::PrintSchedule: return QKeySequence::Print;
     default: return {};
     }
 }
@@ -259,7 +262,7 @@ void AddCommandBars(QMainWindow* window, ScheduleActions* view)
     help->setShortcut(QKeySequence::HelpContents);
     help->setShortcutContext(Qt::WindowShortcut);
     QObject::connect(help, &QAction::triggered, window,
-                     [window, view] { RunMenuCommand(61, window, view); });
+                     [window, view] { RunMenuCommand(Command::HelpFile, window, view); });
     window->addAction(help);
 
     auto* bookings = new QToolBar(QStringLiteral("Bookings"), window);
@@ -270,13 +273,15 @@ void AddCommandBars(QMainWindow* window, ScheduleActions* view)
         QAction* a = bookings->addAction(n.caption);
         a->setObjectName(QStringLiteral("cmd%1").arg(n.number));
         a->setData(n.number);
-        if (const QKeySequence key = bookingShortcut(n.number); !key.isEmpty()) {
+        if (const QKeySequence key = bookingShortcut(BookingCommand(n.number)); !key.isEmpty()) {
             a->setShortcut(key);
             a->setShortcutContext(Qt::WindowShortcut);
             a->setToolTip(QStringLiteral("%1 (%2)").arg(n.caption, key.toString(QKeySequence::NativeText)));
         }
         QObject::connect(a, &QAction::triggered, window,
-                         [number = n.number, window, view] { RunBookingCommand(number, window, view); });
+                         [command = BookingCommand(n.number), window, view] {
+                             RunBookingCommand(command, window, view);
+                         });
     }
     window->addToolBar(Qt::TopToolBarArea, bookings);
 }

@@ -14,7 +14,7 @@
 
 namespace vestra {
 
-IntroConnect::IntroConnect(QWidget* parent) : QWidget(parent)
+ConnectWindow::ConnectWindow(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("IntroConnect"));
     setWindowTitle(QStringLiteral("Vestra - Professional Ressource Booking"));
@@ -47,12 +47,12 @@ IntroConnect::IntroConnect(QWidget* parent) : QWidget(parent)
     layout->addWidget(hint);
     layout->addLayout(buttons);
 
-    connect(openf, &QPushButton::clicked, this, &IntroConnect::openClicked);
-    connect(createf, &QPushButton::clicked, this, &IntroConnect::createClicked);
+    connect(openf, &QPushButton::clicked, this, &ConnectWindow::openClicked);
+    connect(createf, &QPushButton::clicked, this, &ConnectWindow::createClicked);
     connect(exitButton, &QPushButton::clicked, this, [] { navigator().quit(); });
 }
 
-void IntroConnect::openClicked()
+void ConnectWindow::openClicked()
 {
     if (RerunsStartup(OpenExistingFile())) {
         hide();
@@ -60,7 +60,7 @@ void IntroConnect::openClicked()
     }
 }
 
-void IntroConnect::createClicked()
+void ConnectWindow::createClicked()
 {
     if (RerunsStartup(CreateNewFile())) {
         hide();
@@ -68,11 +68,11 @@ void IntroConnect::createClicked()
     }
 }
 
-IntroConnect* ShowIntroConnect()
+ConnectWindow* ShowConnectWindow()
 {
     auto& windows = WindowRegistry::instance();
-    auto* w = windows.obtain<IntroConnect>(QStringLiteral("IntroConnect"),
-                                           [] { return new IntroConnect; });
+    auto* w = windows.obtain<ConnectWindow>(QStringLiteral("IntroConnect"),
+                                           [] { return new ConnectWindow; });
     windows.show(w, ShowMode::Free);
     return w;
 }

@@ -7,16 +7,16 @@ class QPushButton;
 
 namespace vestra {
 
-class IntroConnect : public QWidget {
+class ConnectWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit IntroConnect(QWidget* parent = nullptr);
+    explicit ConnectWindow(QWidget* parent = nullptr);
 
 private:
     void openClicked();
     void createClicked();
 };
 
-IntroConnect* ShowIntroConnect();
+ConnectWindow* ShowConnectWindow();
 
 } // namespace vestra

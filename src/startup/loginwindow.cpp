@@ -17,7 +17,7 @@
 
 namespace vestra {
 
-FrmLogin::FrmLogin(QWidget* parent) : QDialog(parent)
+LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Vestra - Login"));
@@ -59,12 +59,12 @@ FrmLogin::FrmLogin(QWidget* parent) : QDialog(parent)
     layout->addWidget(box);
     setMinimumWidth(320);
 
-    connect(ok, &QPushButton::clicked, this, &FrmLogin::CheckLogin);
-    connect(cancel, &QPushButton::clicked, this, &FrmLogin::Cancel);
+    connect(ok, &QPushButton::clicked, this, &LoginWindow::CheckLogin);
+    connect(cancel, &QPushButton::clicked, this, &LoginWindow::Cancel);
     m_user->setFocus();
 }
 
-void FrmLogin::CheckLogin()
+void LoginWindow::CheckLogin()
 {
     if (CheckCredentials(session(), m_user->text(), m_password->text())) {
         m_done = true;
@@ -83,12 +83,12 @@ void FrmLogin::CheckLogin()
     m_user->selectAll();
 }
 
-void FrmLogin::Cancel()
+void LoginWindow::Cancel()
 {
     reject();
 }
 
-void FrmLogin::reject()
+void LoginWindow::reject()
 {
     // Escape and the window's close box count as Cancel: without a login
     // there is nothing else to do.
@@ -101,10 +101,10 @@ void FrmLogin::reject()
     WindowRegistry::instance().unload(this);
 }
 
-FrmLogin* ShowLogin()
+LoginWindow* ShowLogin()
 {
     auto& windows = WindowRegistry::instance();
-    auto* w = windows.obtain<FrmLogin>(QStringLiteral("frmLogin"), [] { return new FrmLogin; });
+    auto* w = windows.obtain<LoginWindow>(QStringLiteral("frmLogin"), [] { return new LoginWindow; });
     windows.show(w, ShowMode::Free);
     return w;
 }

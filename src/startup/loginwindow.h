@@ -7,10 +7,10 @@ class QLineEdit;
 
 namespace vestra {
 
-class FrmLogin : public QDialog {
+class LoginWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmLogin(QWidget* parent = nullptr);
+    explicit LoginWindow(QWidget* parent = nullptr);
     void CheckLogin();
     void Cancel();
 
@@ -23,6 +23,6 @@ private:
     bool m_done = false;
 };
 
-FrmLogin* ShowLogin();
+LoginWindow* ShowLogin();
 
 } // namespace vestra

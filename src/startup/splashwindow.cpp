@@ -52,7 +52,7 @@ QPixmap VestraPicture(const QSize& size, const QString& subtitle)
     return pm;
 }
 
-IntroStart::IntroStart(QWidget* parent)
+SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("introstart"));
@@ -61,10 +61,10 @@ IntroStart::IntroStart(QWidget* parent)
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(5000);
     m_timer->setSingleShot(true);
-    connect(m_timer, &QTimer::timeout, this, &IntroStart::timerFired);
+    connect(m_timer, &QTimer::timeout, this, &SplashWindow::timerFired);
 }
 
-void IntroStart::paintEvent(QPaintEvent*)
+void SplashWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.drawPixmap(0, 0, VestraPicture(size(), QStringLiteral("Professional Ressource Booking")));
@@ -73,7 +73,7 @@ void IntroStart::paintEvent(QPaintEvent*)
                QStringLiteral("Starting..."));
 }
 
-void IntroStart::timerFired()
+void SplashWindow::timerFired()
 {
     // Out of the way of the windows and messages the start-up shows.
     hide();
@@ -81,11 +81,11 @@ void IntroStart::timerFired()
     close();
 }
 
-IntroStart* ShowSplash()
+SplashWindow* ShowSplash()
 {
     auto& windows = WindowRegistry::instance();
-    auto* splash = windows.obtain<IntroStart>(QStringLiteral("introstart"),
-                                              [] { return new IntroStart; });
+    auto* splash = windows.obtain<SplashWindow>(QStringLiteral("introstart"),
+                                              [] { return new SplashWindow; });
     windows.show(splash, ShowMode::Free);
     splash->timer()->start();
     return splash;

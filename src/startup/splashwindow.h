@@ -11,10 +11,10 @@ namespace vestra {
 // The program's picture, drawn at any size (splash and connect window).
 QPixmap VestraPicture(const QSize& size, const QString& subtitle);
 
-class IntroStart : public QWidget {
+class SplashWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit IntroStart(QWidget* parent = nullptr);
+    explicit SplashWindow(QWidget* parent = nullptr);
     QTimer* timer() const { return m_timer; }
 
 protected:
@@ -26,6 +26,6 @@ private:
 };
 
 // Shows the splash window (creating it when needed) and starts its timer.
-IntroStart* ShowSplash();
+SplashWindow* ShowSplash();
 
 } // namespace vestra

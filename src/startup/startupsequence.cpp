@@ -19,7 +19,7 @@ void RunStartup()
     auto& windows = WindowRegistry::instance();
 
     if (report.outcome != StartupOutcome::ReadyForLogin) {
-        ShowIntroConnect();
+        ShowConnectWindow();
         const MigrationReport& m = report.migration;
         if (report.workMigration.outcome == MigrationOutcome::Newer) {
             showMessage(NewerFileText(WorkDatabasePath(), report.workMigration.fromVersion,

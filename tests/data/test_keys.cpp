@@ -2,7 +2,7 @@
 // number lives on in bookings, the archive and memberships.
 
 #include "accounts/accountdata.h"
-#include "accounts/personkonto.h"
+#include "accounts/personalaccountwindow.h"
 
 #include <QLineEdit>
 #include <QSqlRecord>
@@ -55,7 +55,7 @@ TEST_F(Keys, ANewPersonalAccountNeverTakesADeletedGroupsNumber)
         Database d = db();
         ASSERT_TRUE(d.exec("DELETE FROM Konti WHERE ID = ?", {group}));
     }
-    PersonkontoWindow* add = ShowAddAccount(nullptr);
+    PersonalAccountWindow* add = ShowAddAccount(nullptr);
     ASSERT_NE(add, nullptr);
     add->findChild<QLineEdit*>("Kontonavn")->setText("Carla");
     add->findChild<QLineEdit*>("kontokontakt")->setText("Carla C.");
@@ -76,7 +76,7 @@ TEST_F(Keys, ANewAccountWhoseMembershipFailsStaysUnsavedAsTyped)
                            "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
     }
     const int before = count("Konti");
-    PersonkontoWindow* add = ShowAddAccount(nullptr);
+    PersonalAccountWindow* add = ShowAddAccount(nullptr);
     ASSERT_NE(add, nullptr);
     add->findChild<QLineEdit*>("Kontonavn")->setText("Carla");
     add->findChild<QLineEdit*>("kontokontakt")->setText("Carla C.");

@@ -1,8 +1,8 @@
 #include "data/dates.h"
 #include "platform/windowregistry.h"
 #include "reportfixture.h"
-#include "reports/datoarkivperiode.h"
-#include "reports/datobookingperiode.h"
+#include "reports/archiveperiodwindow.h"
+#include "reports/bookingoverviewwindow.h"
 #include "reports/overview.h"
 #include "reports/periodreports.h"
 #include "reports/receipts.h"
@@ -281,13 +281,13 @@ TEST_F(ReferenceListTest, CommandBarEntriesOpenTheirWindowsAndReports)
     for (const auto& [number, window] :
          {std::pair{31, "datobookingperiode"}, std::pair{32, "datoarkivperiodeht"},
           std::pair{33, "datoarkivperiodeAC"}}) {
-        EXPECT_TRUE(RunMenuCommand(number, &owner, nullptr));
+        EXPECT_TRUE(RunMenuCommand(Command(number), &owner, nullptr));
         QWidget* w = WindowRegistry::instance().find(window);
         ASSERT_NE(w, nullptr) << window;
         EXPECT_EQ(w->parentWidget(), &owner) << window;
     }
     for (int number : {341, 342, 343, 35}) {
-        EXPECT_TRUE(RunMenuCommand(number, &owner, nullptr));
+        EXPECT_TRUE(RunMenuCommand(Command(number), &owner, nullptr));
         auto previews = owner.findChildren<QPrintPreviewDialog*>("reportpreview");
         ASSERT_EQ(previews.size(), 1) << number;
         EXPECT_EQ(previewPages(previews[0]), 1) << number;

@@ -6,7 +6,7 @@
 #include "resources/domesticitem.h"
 #include "resources/equipmentitem.h"
 #include "forms/fieldeditors.h"
-#include "resources/resmanager.h"
+#include "resources/resourcemanager.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -184,7 +184,7 @@ TEST_F(Connection, CreateWithoutTemplateSaysSo)
 
 TEST_F(Connection, ConnectWindowCreatesAFileAndAsksForTheLogin)
 {
-    IntroConnect* w = ShowIntroConnect();
+    ConnectWindow* w = ShowConnectWindow();
     EXPECT_EQ(w->windowTitle(), "Vestra - Professional Ressource Booking");
     auto* createf = w->findChild<QPushButton*>("Createf");
     ASSERT_NE(createf, nullptr);
@@ -204,7 +204,7 @@ TEST_F(Connection, ExitEndsTheProgram)
 {
     bool quit = false;
     navigator().quit = [&] { quit = true; };
-    IntroConnect* w = ShowIntroConnect();
+    ConnectWindow* w = ShowConnectWindow();
     QTest::mouseClick(w->findChild<QPushButton*>("exit"), Qt::LeftButton);
     EXPECT_TRUE(quit);
 }

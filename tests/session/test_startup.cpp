@@ -167,7 +167,7 @@ TEST_F(Startup, BookingFileWithoutSettingsIsRefusedWithAReason)
 TEST_F(Startup, SplashTimerFiresOnceAndLeadsToTheLogin)
 {
     connectTo(makeBookingFile());
-    QPointer<IntroStart> splash = ShowSplash();
+    QPointer<SplashWindow> splash = ShowSplash();
     ASSERT_TRUE(splash);
     QTimer* timer = splash->findChild<QTimer*>("Timer1");
     ASSERT_NE(timer, nullptr);

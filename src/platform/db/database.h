@@ -4,6 +4,12 @@
 // Every operation "opens" the database it needs; the connection behind it is
 // cached per path and thread so that opening is cheap. Values always go in as
 // bound parameters. Failures come back as values, never as message boxes.
+//
+// The one error style of the data layer: a function says whether it worked
+// in its return value (false, nullopt, or a result struct with an error
+// field); the text of the failure is lastError() of the Database it was
+// given, or the QString* error out-parameter of a function that opens or
+// builds a file itself.
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -14,11 +20,6 @@
 #include <optional>
 
 namespace vestra {
-
-struct DbError {
-    QString text;
-    bool isError() const { return !text.isEmpty(); }
-};
 
 class Database {
 public:

@@ -7,6 +7,7 @@
 #include "shell/commands.h"
 #include "app/registerwindows.h"
 #include "schedule/viewcommon.h"
+#include "shell/navigator.h"
 #include "support/fixture.h"
 
 #include <QCalendarWidget>

@@ -4,6 +4,7 @@
 #include "session/connection.h"
 #include "startup/connectwindow.h"
 #include "session/startup.h"
+#include "shell/navigator.h"
 #include "support/fixture.h"
 
 #include <QFile>

@@ -2,6 +2,7 @@
 #include "session/access.h"
 #include "startup/loginwindow.h"
 #include "session/login.h"
+#include "shell/navigator.h"
 #include "support/fixture.h"
 
 #include <QLineEdit>

@@ -5,16 +5,25 @@
 #include "platform/db/database.h"
 #include "platform/services/filedialogs.h"
 #include "platform/services/messages.h"
-#include "shell/navigator.h"
 #include "session/session.h"
 
 #include <QDate>
 #include <QTemporaryDir>
+#include <functional>
 #include "support/printers.h"
 
 #include <gtest/gtest.h>
 
 namespace vestra::test {
+
+// What a test program with windows adds around every test: navigation that
+// goes nowhere before it, and closing every window after it (while the
+// booking file is still the session's, so that windows store their work).
+struct WindowHooks {
+    std::function<void()> setUp;
+    std::function<void()> tearDown;
+};
+WindowHooks& windowHooks();
 
 class BookingFileTest : public ::testing::Test {
 protected:

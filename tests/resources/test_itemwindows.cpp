@@ -3,8 +3,8 @@
 #include "data/dates.h"
 #include "platform/windowregistry.h"
 #include "resourcedata.h"
-#include "resources/domesticitem.h"
-#include "resources/equipmentitem.h"
+#include "resources/domesticitemwindow.h"
+#include "resources/equipmentitemwindow.h"
 #include "forms/fieldeditors.h"
 #include "resources/resourcemanager.h"
 

@@ -5,7 +5,7 @@
 #include "platform/windowregistry.h"
 #include "platform/yearcalendar.h"
 #include "shell/commands.h"
-#include "series/alternatives.h"
+#include "series/alternativeswindow.h"
 #include "series/patternwindow.h"
 #include "series/expiringserieswindow.h"
 #include "series/serieswindows.h"

@@ -1,4 +1,4 @@
-#include "series/alternatives.h"
+#include "series/alternativeswindow.h"
 
 #include "platform/listcontrol.h"
 #include "platform/services/messages.h"

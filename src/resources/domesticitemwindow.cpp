@@ -1,4 +1,4 @@
-#include "resources/domesticitem.h"
+#include "resources/domesticitemwindow.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcewindows.h"
 

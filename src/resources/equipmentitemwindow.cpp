@@ -1,4 +1,4 @@
-#include "resources/equipmentitem.h"
+#include "resources/equipmentitemwindow.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcewindows.h"
 #include "data/dates.h"

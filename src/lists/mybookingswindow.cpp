@@ -33,9 +33,9 @@ QStringList relationsForOption(int option)
 MyBookingsWindow::MyBookingsWindow(QWidget* parent)
     : BookingListWindow(QStringLiteral("myboo"), QStringLiteral("My Bookings"), parent)
 {
-    m_period = new PeriodPicker(this);
+    m_period = new PeriodPicker(this, {}, QDate::currentDate(), QDate::currentDate());
     auto* period = new QGroupBox(QStringLiteral("Select Period"), this);
-    (new QVBoxLayout(period))->addWidget(m_period);
+    (new QVBoxLayout(period))->addWidget(m_period->row());
     m_relation = new OptionGroup(QStringLiteral("Select Ownership"),
                                  {{"OptO1", QStringLiteral("All Bookings")},
                                   {"OptO2", QStringLiteral("Private Bookings")},
@@ -53,12 +53,6 @@ MyBookingsWindow::MyBookingsWindow(QWidget* parent)
                               {"OptT2", QStringLiteral("Single Bookings")},
                               {"OptT3", QStringLiteral("Repeated Bookings")}},
                              Qt::Vertical, this);
-    static const char* const relationNames[] = {"O1", "O2", "O3"};
-    static const char* const kindNames[] = {"r1", "r2", "r3"};
-    for (int i = 0; i < 3; ++i) {
-        m_relations[i] = HiddenField(relationNames[i], this);
-        m_kind[i] = HiddenField(kindNames[i], this);
-    }
 
     auto* options = new QHBoxLayout;
     options->addWidget(m_relation);
@@ -89,12 +83,8 @@ MyBookingsWindow::MyBookingsWindow(QWidget* parent)
 
 void MyBookingsWindow::optionChosen()
 {
-    const QStringList relations = relationsForOption(m_relation->chosen());
-    const GroupKinds kinds = KindsForOption(m_kinds->chosen());
-    for (int i = 0; i < 3; ++i) {
-        m_relations[i]->setText(relations[i]);
-        m_kind[i]->setText(QString::number(kinds[i]));
-    }
+    m_relations = relationsForOption(m_relation->chosen());
+    m_groupKinds = KindsForOption(m_kinds->chosen());
     Reload();
 }
 
@@ -104,9 +94,8 @@ MyBookingsFilter MyBookingsWindow::Filter() const
     f.account = session().LoginAccountId;
     f.fromDay = m_period->fromDay();
     f.toDay = m_period->toDay();
-    for (int i = 0; i < 3; ++i)
-        f.kinds[i] = m_kind[i]->text().toInt();
-    f.relations = {m_relations[0]->text(), m_relations[1]->text(), m_relations[2]->text()};
+    f.kinds = m_groupKinds;
+    f.relations = {m_relations.value(0), m_relations.value(1), m_relations.value(2)};
     const int type = m_type->chosen();
     f.seriesValue = type == 2;
     f.allTypes = type != 1;

@@ -3,15 +3,15 @@
 // account, on groups they own and on groups they are a member of, narrowed
 // by that relation, by group kind and by single or repeated booking.
 
+#include "forms/periodpicker.h"
 #include "lists/bookinglistwindow.h"
+#include "lists/listdata.h"
 
-class QLineEdit;
+#include <QStringList>
 
 namespace vestra {
 
 class OptionGroup;
-class PeriodPicker;
-struct MyBookingsFilter;
 
 class MyBookingsWindow : public BookingListWindow {
     Q_OBJECT
@@ -32,8 +32,9 @@ private:
     OptionGroup* m_relation;
     OptionGroup* m_kinds;
     OptionGroup* m_type;
-    QLineEdit* m_relations[3];
-    QLineEdit* m_kind[3];
+    // The chosen ownership and group options as the filter takes them.
+    QStringList m_relations;
+    GroupKinds m_groupKinds{};
 };
 
 MyBookingsWindow* ShowMyBookings(QWidget* owner);

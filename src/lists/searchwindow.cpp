@@ -38,7 +38,7 @@ SearchWindow::SearchWindow(QWidget* parent)
     m_keyword = new QLineEdit(this);
     m_keyword->setObjectName(QStringLiteral("SSB"));
     m_keyword->setClearButtonEnabled(true);
-    m_period = new PeriodPicker(this);
+    m_period = new PeriodPicker(this, {}, QDate::currentDate(), QDate::currentDate());
     m_kinds = new OptionGroup(QString(),
                               {{"optall", QStringLiteral("All")},
                                {"Optdom", QStringLiteral("Domestic")},
@@ -46,8 +46,6 @@ SearchWindow::SearchWindow(QWidget* parent)
                                {"OptSA", QStringLiteral("Stand-Alone")}},
                               Qt::Horizontal, this);
     m_kinds->setFlat(true);
-    for (int i = 0; i < 3; ++i)
-        m_kind[i] = HiddenField(i == 0 ? "gart1" : i == 1 ? "gart2" : "gart3", this);
 
     auto* keywordLabel = new QLabel(QStringLiteral("&Keyword or bookingnumber"), this);
     keywordLabel->setBuddy(m_keyword);
@@ -55,7 +53,7 @@ SearchWindow::SearchWindow(QWidget* parent)
     keywordRow->addWidget(keywordLabel);
     keywordRow->addWidget(m_keyword, 1);
     auto* filterRow = new QHBoxLayout;
-    filterRow->addWidget(m_period);
+    filterRow->addWidget(m_period->row());
     filterRow->addStretch();
     filterRow->addWidget(m_kinds);
     rows()->addLayout(keywordRow);
@@ -94,9 +92,7 @@ void SearchWindow::Activate()
 
 void SearchWindow::setKinds(int option)
 {
-    const GroupKinds kinds = KindsForOption(option);
-    for (int i = 0; i < 3; ++i)
-        m_kind[i]->setText(QString::number(kinds[i]));
+    m_groupKinds = KindsForOption(option);
 }
 
 void SearchWindow::kindChosen(int option)
@@ -111,8 +107,7 @@ void SearchWindow::Reload()
     filter.keyword = m_keyword->text();
     filter.fromDay = m_period->fromDay();
     filter.toDay = m_period->toDay();
-    filter.kinds = {m_kind[0]->text().toInt(), m_kind[1]->text().toInt(),
-                    m_kind[2]->text().toInt()};
+    filter.kinds = m_groupKinds;
     fillFrom(SearchFillSource(filter));
 }
 

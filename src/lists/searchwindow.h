@@ -3,7 +3,9 @@
 // group kind. A found booking opens in the booking form, or read-only when
 // the user may not act for its account, and the schedule moves to it.
 
+#include "forms/periodpicker.h"
 #include "lists/bookinglistwindow.h"
+#include "lists/listdata.h"
 
 class QLineEdit;
 class QPushButton;
@@ -27,6 +29,10 @@ public:
     void OpenSelected();
     void OpenBooking(int bookingnr);
 
+    const PeriodPicker* period() const { return m_period; }
+    // The group kinds the search takes (gart1..gart3).
+    GroupKinds kinds() const { return m_groupKinds; }
+
 protected:
     void changeEvent(QEvent* event) override;
 
@@ -37,7 +43,7 @@ private:
     QLineEdit* m_keyword;
     PeriodPicker* m_period;
     OptionGroup* m_kinds;
-    QLineEdit* m_kind[3];
+    GroupKinds m_groupKinds{};
     // Set when another window of the program took the focus, so that coming
     // back starts afresh; message boxes and other programs do not count.
     bool m_returning = false;

@@ -31,10 +31,6 @@ TodaysBookingsWindow::TodaysBookingsWindow(QWidget* parent)
                                {"OptGr3", QStringLiteral("Add-On")},
                                {"OptGr4", QStringLiteral("Stand-Alone")}},
                               Qt::Horizontal, this);
-    for (int i = 0; i < 3; ++i) {
-        m_kind[i] = HiddenField(i == 0 ? "r1" : i == 1 ? "r2" : "r3", this);
-        m_kind[i]->setText(QString::number(i + 1));
-    }
 
     auto* dateLabel = new QLabel(QStringLiteral("&Date:"), this);
     dateLabel->setBuddy(m_date);
@@ -63,17 +59,13 @@ TodaysBookingsWindow::TodaysBookingsWindow(QWidget* parent)
 
 void TodaysBookingsWindow::kindChosen(int option)
 {
-    const GroupKinds kinds = KindsForOption(option);
-    for (int i = 0; i < 3; ++i)
-        m_kind[i]->setText(QString::number(kinds[i]));
+    m_groupKinds = KindsForOption(option);
     Reload();
 }
 
 void TodaysBookingsWindow::Reload()
 {
-    fillFrom(TodaysFillSource(
-        DayNumber(m_date->date()),
-        {m_kind[0]->text().toInt(), m_kind[1]->text().toInt(), m_kind[2]->text().toInt()}));
+    fillFrom(TodaysFillSource(DayNumber(m_date->date()), m_groupKinds));
 }
 
 QString TodaysBookingsWindow::PrintTitle() const

@@ -3,9 +3,9 @@
 // one group kind; a chosen booking shows read-only. The day's list prints.
 
 #include "lists/bookinglistwindow.h"
+#include "lists/listdata.h"
 
 class QDateEdit;
-class QLineEdit;
 
 namespace vestra {
 
@@ -27,7 +27,7 @@ private:
 
     QDateEdit* m_date;
     OptionGroup* m_kinds;
-    QLineEdit* m_kind[3];
+    GroupKinds m_groupKinds{1, 2, 3};
 };
 
 TodaysBookingsWindow* ShowTodaysBookings(QWidget* owner);

@@ -3,7 +3,7 @@
 #include "platform/db/database.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
-#include "reports/periodpickers.h"
+#include "forms/periodpicker.h"
 #include "reports/periodreports.h"
 #include "session/session.h"
 
@@ -22,8 +22,7 @@ ArchivePeriodWindow::ArchivePeriodWindow(bool perAccount, QWidget* parent)
 {
     setWindowTitle(perAccount ? QStringLiteral("Period Details") : QStringLiteral("Period Totals"));
     const QDate today = QDate::currentDate();
-    m_period = new PeriodPickers(this, {"cstart", "cend", "fradato", "tildato"},
-                                 today.addDays(-365), today);
+    m_period = new PeriodPicker(this, {"cstart", "cend"}, today.addDays(-365), today);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Start date"), m_period->start());
@@ -71,7 +70,7 @@ void ArchivePeriodWindow::fillAccounts()
 
 QPrintPreviewDialog* ArchivePeriodWindow::print()
 {
-    const ReportPeriod period = m_period->period();
+    const ReportPeriod period = ChosenPeriod(*m_period);
     if (!m_accounts)
         return PreviewReport(
             QStringLiteral("Period Totals"),

@@ -10,7 +10,7 @@ class QPrintPreviewDialog;
 
 namespace vestra {
 
-class PeriodPickers;
+class PeriodPicker;
 
 class ArchivePeriodWindow : public QWidget {
     Q_OBJECT
@@ -19,11 +19,12 @@ public:
 
     // The print button: the report of the chosen period (and account).
     QPrintPreviewDialog* print();
+    const PeriodPicker* period() const { return m_period; }
 
 private:
     void fillAccounts();
 
-    PeriodPickers* m_period;
+    PeriodPicker* m_period;
     QListWidget* m_accounts = nullptr;
 };
 

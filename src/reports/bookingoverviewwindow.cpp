@@ -2,7 +2,7 @@
 
 #include "platform/windowregistry.h"
 #include "reports/overview.h"
-#include "reports/periodpickers.h"
+#include "forms/periodpicker.h"
 
 #include <QDateEdit>
 #include <QFormLayout>
@@ -15,28 +15,11 @@
 
 namespace vestra {
 
-namespace {
-
-QLineEdit* hiddenBox(const char* name, QWidget* parent)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->hide();
-    return e;
-}
-
-} // namespace
-
 BookingOverviewWindow::BookingOverviewWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("Overwiew"));
     const QDate today = QDate::currentDate();
-    m_period =
-        new PeriodPickers(this, {"fradato", "tildato", "fra", "til"}, today, today.addDays(7));
-    m_g1 = hiddenBox("g1", this);
-    m_g2 = hiddenBox("g2", this);
-    m_g3 = hiddenBox("g3", this);
-    m_text = hiddenBox("Prtext", this);
+    m_period = new PeriodPicker(this, {"fradato", "tildato"}, today, today.addDays(7));
 
     auto* criteria = new QGroupBox(QStringLiteral("Print Criteria"), this);
     auto* dates = new QFormLayout;
@@ -85,18 +68,13 @@ BookingOverviewWindow::BookingOverviewWindow(QWidget* parent) : QWidget(parent, 
 
 void BookingOverviewWindow::choose(OverviewChoice choice)
 {
-    const OverviewKinds kinds = OverviewKindsFor(choice);
-    m_g1->setText(QString::number(kinds.g1));
-    m_g2->setText(QString::number(kinds.g2));
-    m_g3->setText(QString::number(kinds.g3));
-    m_text->setText(kinds.text);
+    m_kinds = OverviewKindsFor(choice);
 }
 
 QPrintPreviewDialog* BookingOverviewWindow::print()
 {
-    const ReportPeriod period = m_period->period();
-    const OverviewKinds kinds{m_g1->text().toInt(), m_g2->text().toInt(), m_g3->text().toInt(),
-                              m_text->text()};
+    const ReportPeriod period = ChosenPeriod(*m_period);
+    const OverviewKinds kinds = m_kinds;
     return PreviewReport(
         QStringLiteral("Booking Overview"),
         [=](Database& db, QString* error) { return BuildOverview(db, period, kinds, error); },

@@ -2,15 +2,15 @@
 // The window datobookingperiode: period and kind of resource for the
 // booking overview, which its print button opens in the print preview.
 
+#include "reports/overview.h"
+
 #include <QWidget>
 
-class QLineEdit;
 class QPrintPreviewDialog;
 
 namespace vestra {
 
-class PeriodPickers;
-enum class OverviewChoice;
+class PeriodPicker;
 
 class BookingOverviewWindow : public QWidget {
     Q_OBJECT
@@ -19,15 +19,15 @@ public:
 
     // Udskriv: the overview of the chosen period and kind.
     QPrintPreviewDialog* print();
+    const PeriodPicker* period() const { return m_period; }
+    // The kinds and caption the overview prints (g1, g2, g3, Prtext).
+    OverviewKinds kinds() const { return m_kinds; }
 
 private:
     void choose(OverviewChoice choice);
 
-    PeriodPickers* m_period;
-    QLineEdit* m_g1;
-    QLineEdit* m_g2;
-    QLineEdit* m_g3;
-    QLineEdit* m_text;
+    PeriodPicker* m_period;
+    OverviewKinds m_kinds;
 };
 
 // The command bar's "Booking Overview", owned by the schedule window.

@@ -1,6 +1,7 @@
 #include "series/expiringserieswindow.h"
 
 #include "data/dates.h"
+#include "forms/periodpicker.h"
 #include "lists/listwidgets.h"
 #include "platform/listcontrol.h"
 #include "platform/reportformat.h"
@@ -28,8 +29,8 @@ ExpiringSeriesWindow::ExpiringSeriesWindow(QWidget* parent)
     : BookingListWindow(QStringLiteral("gudløbover"),
                         QStringLiteral("Vestra - Repeated Bookings / Expire Dates"), parent)
 {
-    m_period = new PeriodPicker({"Cstart", "Cend", "fradato", "tildato"}, this);
-    rows()->addWidget(m_period);
+    m_period = new PeriodPicker(this, {"Cstart", "Cend"}, QDate::currentDate(), QDate::currentDate());
+    rows()->addWidget(m_period->row());
 
     addList("ul", QStringLiteral("Expiring repeated bookings"));
     m_list->setColumns({{QStringLiteral("Booking"), 140},

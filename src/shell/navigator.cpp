@@ -13,6 +13,7 @@ Navigator& navigator()
             QApplication::closeAllWindows();
             QCoreApplication::exit(0);
         },
+        {},
     };
     return n;
 }

@@ -1,6 +1,6 @@
 #include "accounts/accountwindow.h"
 
-#include "resources/fieldeditors.h"
+#include "forms/fieldeditors.h"
 #include "session/session.h"
 
 #include <QCloseEvent>

@@ -6,7 +6,7 @@
 // save (or discards it while its required fields are still empty).
 
 #include "data/statements.h"
-#include "resources/recordwindow.h"
+#include "forms/recordwindow.h"
 
 #include <functional>
 

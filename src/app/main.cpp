@@ -1,5 +1,6 @@
-#include "schedule/registerwindows.h"
-#include "session/introstart.h"
+#include "app/registerwindows.h"
+#include "platform/widgetservices.h"
+#include "startup/splashwindow.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv)
     // program ends only when asked to.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    vestra::InstallWidgetServices();
     vestra::RegisterWindows();
     vestra::ShowSplash();
     return app.exec();

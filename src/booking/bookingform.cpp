@@ -3,7 +3,7 @@
 #include "booking/seriesupdate.h"
 #include "data/dates.h"
 #include "platform/externalurls.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"
 

@@ -5,7 +5,7 @@
 
 #include "booking/bookingdetails.h"
 #include "booking/price.h"
-#include "platform/boundrow.h"
+#include "forms/boundrow.h"
 
 #include <QWidget>
 #include <functional>

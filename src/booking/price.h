@@ -3,7 +3,8 @@
 // hourly fee) or a price agreed with the customer, plus tax when the
 // booking's tax box is ticked.
 
-#include "platform/database.h"
+#include "data/amounts.h"
+#include "platform/db/database.h"
 #include "platform/reportformat.h"
 
 #include <QLocale>
@@ -46,11 +47,5 @@ PriceResult RecalculatePrice(Database& bookingFile, const PriceInput& in);
 
 // A price as plain number text: no grouping, no fixed decimals ("300", "12.5").
 QString PlainPrice(double amount, const QLocale& locale = QLocale());
-// Reads a typed price as one amount in the locale's form: its decimal
-// separator, and its group separator only between groups of three digits
-// ("1.250,5" in Danish). Where the locale's decimal separator is not a point,
-// a point that cannot be a group separator is read as the decimal point
-// ("1250.5"). Empty text is 0; anything else (English "150,50") is nullopt.
-std::optional<double> ParsePrice(const QString& text, const QLocale& locale = QLocale());
 
 } // namespace vestra

@@ -119,4 +119,19 @@ bool MayActForAccount(Database& db, int account, int loginAccountId, bool isAdmi
            > 0;
 }
 
+std::optional<int> BookingAccount(Database& db, int bookingnr)
+{
+    const QVariant v = db.scalar(QStringLiteral("SELECT kontonr FROM Booking WHERE Bookingnr = ?"),
+                                 {bookingnr});
+    if (!v.isValid())
+        return std::nullopt;
+    return v.toInt();
+}
+
+bool DeleteBooking(Database& db, int bookingnr)
+{
+    return db.exec(QStringLiteral("DELETE FROM Booking WHERE Bookingnr = ?"), {bookingnr})
+           && db.changedRows() == 1;
+}
+
 } // namespace vestra

@@ -3,7 +3,7 @@
 // names are the program's own constants; every value is a bound parameter
 // ("?" in the criteria, values in binds).
 
-#include "platform/database.h"
+#include "platform/db/database.h"
 
 #include <QString>
 #include <QVariant>
@@ -47,5 +47,11 @@ bool LoadFirstGroup(Database& bookingFile, int& groupNo, int& typeNo);
 
 // The user may act for account k when a member of it, or an administrator.
 bool MayActForAccount(Database& bookingFile, int account, int loginAccountId, bool isAdmin);
+
+// The account a booking is made for, when the booking exists.
+std::optional<int> BookingAccount(Database& bookingFile, int bookingnr);
+
+// Deletes one booking; false when it was not there or the file refused.
+bool DeleteBooking(Database& bookingFile, int bookingnr);
 
 } // namespace vestra

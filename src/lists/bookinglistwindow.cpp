@@ -1,10 +1,10 @@
 #include "lists/bookinglistwindow.h"
 
-#include "booking/searchinfoform.h"
+#include "booking/bookinginfowindow.h"
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "platform/listcontrol.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 #include <QHBoxLayout>
@@ -76,7 +76,7 @@ void BookingListWindow::reportFillError(int filled)
 void BookingListWindow::showSelectedInfo()
 {
     const QVariant nr = m_list->selectedData();
-    if (nr.isValid() && !ShowSearchInfoForm(nr.toInt(), this))
+    if (nr.isValid() && !ShowBookingInfoWindow(nr.toInt(), this))
         Reload();
 }
 

@@ -4,7 +4,8 @@
 // flag and the booking's place in the schedule. The windows beside these
 // functions only gather choices and show the results.
 
-#include "platform/database.h"
+#include "platform/db/database.h"
+#include "shell/navigator.h"
 #include "platform/listcontrol.h"
 
 #include <QDate>
@@ -46,14 +47,7 @@ QString SearchRowText(const QSqlRecord& record, const QString& dateFormat);
 // searchforny restricted to the period and kinds, in its own order, keyed by Bookingnr.
 ListFillSource SearchFillSource(const SearchFilter& filter);
 
-// Where a found booking sits in the schedule (the saved query bookingS).
-struct BookingPlace {
-    int day = 0;
-    int group = 0;
-    int type = 0;
-    int item = 0;
-    int account = 0;
-};
+// Where a found booking sits in the schedule (BookingPlace, the saved query bookingS).
 std::optional<BookingPlace> FindBookingPlace(Database& bookingFile, int bookingnr);
 
 // --- today's bookings ---

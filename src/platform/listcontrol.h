@@ -12,7 +12,7 @@
 //   list->fill();
 //   connect(list, &ListControl::rowActivated, ...);
 
-#include "platform/database.h"
+#include "platform/db/database.h"
 #include "platform/reportoutput.h"
 
 #include <QIcon>

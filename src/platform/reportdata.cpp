@@ -1,6 +1,6 @@
 #include "platform/reportdata.h"
 
-#include "platform/database.h"
+#include "platform/db/database.h"
 
 #include <QSqlError>
 #include <QSqlRecord>

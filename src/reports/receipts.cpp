@@ -1,8 +1,8 @@
 #include "reports/receipts.h"
 
 #include "booking/price.h"
-#include "platform/database.h"
-#include "platform/messages.h"
+#include "platform/db/database.h"
+#include "platform/services/messages.h"
 #include "platform/reportformat.h"
 #include "reports/reportcommon.h"
 #include "session/session.h"

@@ -1,6 +1,6 @@
 #include "reports/reportcommon.h"
 
-#include "platform/database.h"
+#include "platform/db/database.h"
 #include "platform/reportdefinition.h"
 #include "session/session.h"
 

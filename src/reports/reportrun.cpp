@@ -1,7 +1,9 @@
 #include "reports/reportrun.h"
 
-#include "platform/database.h"
-#include "platform/messages.h"
+#include "forms/periodpicker.h"
+
+#include "platform/db/database.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 namespace vestra {
@@ -22,6 +24,11 @@ QPrintPreviewDialog* PreviewReport(const QString& title, const ReportBuilder& bu
         return nullptr;
     }
     return report->showPreview(parent);
+}
+
+ReportPeriod ChosenPeriod(const PeriodPicker& picker)
+{
+    return {picker.fromDay(), picker.toDay(), picker.fromText(), picker.toText()};
 }
 
 } // namespace vestra

@@ -24,6 +24,10 @@ struct ReportPeriod {
     QString toText;
 };
 
+class PeriodPicker;
+// The period the pickers hold, with the dates as they show them.
+ReportPeriod ChosenPeriod(const PeriodPicker& picker);
+
 using ReportBuilder = std::function<std::optional<Report>(Database& db, QString* error)>;
 
 // Builds the report on the session's booking file and opens it in the print

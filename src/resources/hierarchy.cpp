@@ -1,4 +1,5 @@
 #include "resources/hierarchy.h"
+#include "resources/resourcewindows.h"
 
 #include "data/helpers.h"
 

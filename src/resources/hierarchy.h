@@ -4,7 +4,8 @@
 // (lokale). The tree of the resource manager names each node by a text key:
 // kind letter, node letter, record number ("AG12", "LI7").
 
-#include "platform/database.h"
+#include "forms/recordvalues.h"
+#include "platform/db/database.h"
 
 #include <QChar>
 #include <QDate>
@@ -45,27 +46,6 @@ struct TreeRow {
 // are left out. Empty when the file cannot be read.
 QList<TreeRow> LoadTreeRows(Database& bookingFile);
 
-// The windows the manager opens.
-namespace windows {
-inline constexpr auto ResManager = "ResManager";
-inline constexpr auto Resgroup = "Resgroup";
-inline constexpr auto Restype = "lokaliteter";
-inline constexpr auto DomesticEdit = "resitemL";
-inline constexpr auto DomesticView = "resitemLView";
-inline constexpr auto DomesticAdd = "resitemLAD";
-inline constexpr auto EquipmentEdit = "ResitemA";
-inline constexpr auto EquipmentView = "ResitemAView";
-inline constexpr auto EquipmentAdd = "ResitemAD";
-} // namespace windows
-
-enum class ItemMode { Edit, View, Add };
-
-// Domestic items ('L') have windows of their own; Add-On and Stand-Alone share.
-QString ItemWindowName(QChar kindLetter, ItemMode mode);
-
-// Field values a new record receives from the node it is added under.
-using FieldValues = QList<std::pair<QString, QVariant>>;
-
 struct ChildRecord {
     QString window;     // objectName of the window opened on the new record
     FieldValues values; // parent link and kind
@@ -90,6 +70,8 @@ struct DeleteResult {
     DeleteRefusal refusal = DeleteRefusal::None;
     QString error; // the database failed
     bool deleted() const { return refusal == DeleteRefusal::None && error.isEmpty(); }
+    // As the record windows show it.
+    DeleteOutcome outcome() const { return {RefusalText(refusal), error}; }
 };
 
 // Check and delete in one write transaction, so that a booking made on

@@ -1,8 +1,10 @@
 #include "resources/itemwindow.h"
+#include "resources/hierarchy.h"
+#include "resources/resourcewindows.h"
 #include "data/dates.h"
 
-#include "platform/messages.h"
-#include "resources/fieldeditors.h"
+#include "platform/services/messages.h"
+#include "forms/fieldeditors.h"
 #include "session/session.h"
 
 #include <QCalendarWidget>
@@ -185,7 +187,8 @@ void ItemWindow::Delete()
     Database db = BookingFile();
     const int key = source()->key().toInt();
     const QChar kind = KindLetter(source()->value(QStringLiteral("gruppeart")).toInt());
-    if (!ConfirmAndDelete(CheckItemDelete(db, key), QString(), [&] { return DeleteItem(db, key); }))
+    if (!ConfirmAndDelete(RefusalText(CheckItemDelete(db, key)), QString(),
+                          [&] { return DeleteItem(db, key).outcome(); }))
         return;
     // On to the next item of the same kind: the window's fields are those of
     // its kind. A window with nothing left closes.

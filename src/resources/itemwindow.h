@@ -4,7 +4,8 @@
 // buttons of the edit, view and add modes. The domestic and the
 // add-on/stand-alone windows add their own fields.
 
-#include "resources/recordwindow.h"
+#include "resources/resourcewindows.h"
+#include "forms/recordwindow.h"
 
 class QFormLayout;
 class QHBoxLayout;

@@ -100,15 +100,6 @@ StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString&
     return {StoreStatus::Stored, *key, {}};
 }
 
-std::optional<int> BookingAccount(Database& db, int bookingnr)
-{
-    const QVariant v = db.scalar(QStringLiteral("SELECT kontonr FROM Booking WHERE Bookingnr = ?"),
-                                 {bookingnr});
-    if (!v.isValid())
-        return std::nullopt;
-    return v.toInt();
-}
-
 StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr,
                             const BlockChange& change)
 {
@@ -218,12 +209,6 @@ StoreResult PasteBooking(Database& db, Database& work, int clipboardMode,
     if (cut)
         work.exec(QStringLiteral("DELETE FROM standby"));
     return {StoreStatus::Stored, *key, {}};
-}
-
-bool DeleteBooking(Database& db, int bookingnr)
-{
-    return db.exec(QStringLiteral("DELETE FROM Booking WHERE Bookingnr = ?"), {bookingnr})
-           && db.changedRows() == 1;
 }
 
 } // namespace vestra

@@ -3,7 +3,8 @@
 // moving or resizing it, cut/copy/paste through the workstation's one-row
 // clipboard (standby in paths.mdb) and deleting.
 
-#include "platform/database.h"
+#include "platform/db/database.h"
+#include "data/helpers.h"
 #include "session/session.h"
 
 #include <optional>
@@ -60,9 +61,6 @@ struct BlockChange {
 StoreResult SaveBlockChange(Database& bookingFile, const Session& s, int bookingnr,
                      const BlockChange& change);
 
-// The account a booking is made for, when the booking exists.
-std::optional<int> BookingAccount(Database& bookingFile, int bookingnr);
-
 // Puts the booking on the clipboard; a cut also removes it from the bookings.
 // False when the booking is gone.
 bool CutOrCopyBooking(Database& bookingFile, Database& work, int bookingnr, ClipboardOp op);
@@ -76,6 +74,5 @@ int ClipboardRows(Database& work);
 StoreResult PasteBooking(Database& bookingFile, Database& work, int clipboardMode,
                          const GridPlace& place);
 
-bool DeleteBooking(Database& bookingFile, int bookingnr);
 
 } // namespace vestra

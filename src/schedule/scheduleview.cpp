@@ -1,12 +1,12 @@
 #include "schedule/scheduleview.h"
 
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/schedulegrid.h"
 #include "platform/windowregistry.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
 #include "session/access.h"
-#include "session/navigator.h"
+#include "shell/navigator.h"
 #include "session/session.h"
 
 #include <QAction>

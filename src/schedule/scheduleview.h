@@ -2,11 +2,11 @@
 // What a schedule window is, whichever way it lays bookings out: a grid of
 // blocks that are typed, moved, resized, cut, copied, pasted and deleted in
 // place, a context menu, the command bars, printing, and the close that ends
-// the program. The day view (Calendar) lays a type's items out as columns,
-// the week view (CalMdag) an item's seven days; each says where a block
+// the program. The day view (DayView, window "Calendar") lays a type's items out as columns,
+// the week view (WeekView, window "CalMdag") an item's seven days; each says where a block
 // lands and how the grid is filled, the rest is here.
 
-#include "schedule/commands.h"
+#include "shell/commands.h"
 #include "schedule/editing.h"
 
 #include <QList>

@@ -1,9 +1,12 @@
 #include "schedule/viewcommon.h"
 
 #include "data/dates.h"
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/reportformat.h"
 #include "platform/schedulegrid.h"
+#include "platform/windowregistry.h"
+#include "schedule/dayview.h"
+#include "schedule/weekview.h"
 #include "schedule/editing.h"
 #include "session/access.h"
 #include "session/session.h"
@@ -77,5 +80,35 @@ QIcon ScissorsIcon()
     builtIn.addFile(QStringLiteral(":/schedule/edit-cut-32.png"));
     return QIcon::fromTheme(QStringLiteral("edit-cut"), builtIn);
 }
+
+void ShowBookingInSchedule(int bookingnr, const BookingPlace& place, QWidget* from)
+{
+    Session& s = session();
+    s.SelectedDay = place.day;
+    s.CurrentGroupNo = place.group;
+    s.CurrentTypeNo = place.type;
+
+    auto& windows = WindowRegistry::instance();
+    auto* dayView = windows.findAs<DayView>(QStringLiteral("Calendar"));
+    auto* weekView = windows.findAs<WeekView>(QStringLiteral("CalMdag"));
+    const bool inWeekView = s.ActiveViewNo == 2 && weekView;
+    if (inWeekView) {
+        // The week view moves before the booking shows over it.
+        s.CurrentItemNo = place.item;
+        s.ShownWeekStart = DayNumber(WeekStart(DateFromDayNumber(place.day), s.FirstDay));
+        weekView->Load();
+    }
+    // The booking's window belongs to the schedule, so that it stays when
+    // the search closes.
+    QWidget* view = inWeekView ? static_cast<QWidget*>(weekView) : dayView;
+    const bool mayAct = MayActForAccount(place.account);
+    if (!mayAct || !inWeekView)
+        from->close();
+    if (const BookingOpener& opener = mayAct ? g_form : g_info)
+        opener(bookingnr, view);
+    if (!inWeekView && dayView)
+        dayView->Load();
+}
+
 
 } // namespace vestra

@@ -4,7 +4,7 @@
 #include "data/dates.h"
 #include "platform/listcontrol.h"
 #include "platform/reportformat.h"
-#include "series/alternatives.h"
+#include "series/alternativeswindow.h"
 #include "session/session.h"
 
 #include <QHBoxLayout>

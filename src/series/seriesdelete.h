@@ -2,7 +2,7 @@
 // Deleting the bookings of a series within a range of dates, and the list of
 // series that end soon.
 
-#include "platform/database.h"
+#include "platform/db/database.h"
 
 #include <QDate>
 #include <QList>

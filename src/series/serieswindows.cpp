@@ -1,11 +1,11 @@
 #include "series/serieswindows.h"
 
 #include "booking/bookingform.h"
-#include "platform/messages.h"
-#include "schedule/commands.h"
-#include "series/fastgen.h"
-#include "series/gudloebover.h"
-#include "series/slettil.h"
+#include "platform/services/messages.h"
+#include "shell/commands.h"
+#include "series/patternwindow.h"
+#include "series/expiringserieswindow.h"
+#include "series/addordeletewindow.h"
 #include "session/session.h"
 
 namespace vestra {
@@ -61,7 +61,7 @@ void RegisterSeriesWindows()
 {
     SetRepeatedBookingWindows([](BookingForm* form) { ShowPatternWindow(form, true); },
                               [](BookingForm* form) { ShowAddOrDelete(form); });
-    RegisterBookingTarget(18, [](QWidget* owner) { ShowExpiringSeries(owner); });
+    RegisterBookingTarget(BookingCommand::RepeatingBookings, [](QWidget* owner) { ShowExpiringSeries(owner); });
 }
 
 } // namespace vestra

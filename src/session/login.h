@@ -1,7 +1,7 @@
 #pragma once
 // Checking a user name and password against the active accounts.
 
-#include "platform/database.h"
+#include "platform/db/database.h"
 #include "session/session.h"
 
 #include <optional>

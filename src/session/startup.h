@@ -31,10 +31,6 @@ struct StartupReport {
 // Every step of the sequence that needs no window, on the given session.
 StartupReport PrepareSession(Session& s, const QDate& today);
 
-// The whole sequence with its windows and messages. Run by the splash timer
-// and again after a booking file was connected or created.
-void RunStartup();
-
 // The settings of the booking file copied into the session.
 bool LoadInstitutionSettings(Database& bookingFile, Session& s);
 

@@ -1,7 +1,7 @@
 #include "settings/about.h"
 
 #include "platform/windowregistry.h"
-#include "session/introstart.h"
+#include "startup/splashwindow.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

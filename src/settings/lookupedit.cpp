@@ -1,6 +1,6 @@
 #include "settings/lookupedit.h"
 
-#include "resources/fieldeditors.h"
+#include "forms/fieldeditors.h"
 #include "session/session.h"
 
 #include <QFormLayout>

@@ -4,7 +4,7 @@
 // floor plans and homebases, the department it belongs to. OK closes the
 // window, which stores the record; Escape drops the typed changes.
 
-#include "resources/recordwindow.h"
+#include "forms/recordwindow.h"
 #include "settings/settings.h"
 
 class QLabel;

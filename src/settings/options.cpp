@@ -1,8 +1,8 @@
 #include "settings/options.h"
 
-#include "platform/messages.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
-#include "resources/fieldeditors.h"
+#include "forms/fieldeditors.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

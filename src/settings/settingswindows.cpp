@@ -1,20 +1,20 @@
 #include "settings/settingswindows.h"
 
-#include "schedule/commands.h"
+#include "shell/commands.h"
 #include "settings/about.h"
 #include "settings/options.h"
-#include "settings/paramform.h"
-#include "settings/times.h"
+#include "settings/companyinfowindow.h"
+#include "settings/openinghourswindow.h"
 
 namespace vestra {
 
 void RegisterSettingsWindows()
 {
     // The command bar checks the administrator entries before these run.
-    RegisterMenuTarget(241, [](QWidget* owner) { ShowParamform(owner); });
-    RegisterMenuTarget(242, [](QWidget* owner) { ShowTimes(owner); });
-    RegisterMenuTarget(24, [](QWidget* owner) { ShowOptions(owner); });
-    RegisterMenuTarget(62, [](QWidget* owner) { ShowAbout(owner); });
+    RegisterMenuTarget(Command::CompanyInfo, [](QWidget* owner) { ShowCompanyInfoWindow(owner); });
+    RegisterMenuTarget(Command::OpeningHours, [](QWidget* owner) { ShowOpeningHoursWindow(owner); });
+    RegisterMenuTarget(Command::Options, [](QWidget* owner) { ShowOptions(owner); });
+    RegisterMenuTarget(Command::About, [](QWidget* owner) { ShowAbout(owner); });
 }
 
 } // namespace vestra

@@ -1,11 +1,11 @@
 #include "accountdata.h"
-#include "accounts/gruppetilk.h"
-#include "accounts/kontoliste.h"
-#include "accounts/personkonto.h"
+#include "accounts/groupaccountmanager.h"
+#include "accounts/accountmanager.h"
+#include "accounts/personalaccountwindow.h"
 #include "platform/listcontrol.h"
 #include "platform/windowregistry.h"
-#include "schedule/commands.h"
-#include "schedule/registerwindows.h"
+#include "shell/commands.h"
+#include "app/registerwindows.h"
 #include "session/login.h"
 
 #include <QCheckBox>
@@ -35,7 +35,7 @@ protected:
     }
     template <typename T> T* open(int command, const QString& name)
     {
-        RunMenuCommand(command, nullptr, nullptr);
+        RunMenuCommand(Command(command), nullptr, nullptr);
         T* w = window<T>(name);
         EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
@@ -216,7 +216,7 @@ TEST_F(AccountWindows, TheListShowsOneTypeAndStatusAtATime)
                        "WHERE Kontonavn = 'Anna'"));
     const QStringList active = {"Administrator;Administrator;", "Anna;Anna A.;555 0101"};
 
-    auto* w = open<AccountList>(223, "Kontoliste");
+    auto* w = open<AccountManager>(223, "Kontoliste");
     EXPECT_EQ(rows(w->list()), active);
     const struct {
         const char* option;
@@ -236,10 +236,10 @@ TEST_F(AccountWindows, TheListShowsOneTypeAndStatusAtATime)
 
 TEST_F(AccountWindows, ANewPersonalAccountIsAMemberOfItselfAndCanLogIn)
 {
-    auto* w = open<AccountList>(223, "Kontoliste");
+    auto* w = open<AccountManager>(223, "Kontoliste");
     const int before = count("Konti");
     click(w, "AddAcc");
-    auto* add = window<PersonkontoWindow>("PersonkontoAdd");
+    auto* add = window<PersonalAccountWindow>("PersonkontoAdd");
     ASSERT_NE(add, nullptr);
     type(add, "Kontonavn", "Carla");
     click(add, "addknap");
@@ -281,10 +281,10 @@ TEST_F(AccountWindows, EditingFromTheListWritesOnOkAndLocksAGroupsCredentials)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     addAccount("g", "Choir", "", "");
-    auto* w = open<AccountList>(223, "Kontoliste");
+    auto* w = open<AccountManager>(223, "Kontoliste");
     choose(w->list(), "Anna");
     click(w, "EditAcc");
-    auto* e = window<PersonkontoWindow>("Personkonto");
+    auto* e = window<PersonalAccountWindow>("Personkonto");
     ASSERT_NE(e, nullptr);
     EXPECT_TRUE(e->findChild<QLineEdit*>("KontoPass")->isEnabled());
     type(e, "Kontotlf", "555 0199");
@@ -298,7 +298,7 @@ TEST_F(AccountWindows, EditingFromTheListWritesOnOkAndLocksAGroupsCredentials)
     w->findChild<QRadioButton*>("OptGrp")->click();
     w->list()->selectRow(0);
     QTest::keyClick(w->list(), Qt::Key_Return);
-    e = window<PersonkontoWindow>("Personkonto");
+    e = window<PersonalAccountWindow>("Personkonto");
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(text(e, "Kontonavn"), "Choir");
     EXPECT_FALSE(e->findChild<QLineEdit*>("KontoPass")->isEnabled());
@@ -309,7 +309,7 @@ TEST_F(AccountWindows, ReturnPressesOkEscapeCancelsAndPasswordsShowStars)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int choir = addGroup("Choir", 1);
-    auto* w = open<AccountList>(223, "Kontoliste");
+    auto* w = open<AccountManager>(223, "Kontoliste");
     const auto key = [](QWidget* window, const char* field, Qt::Key k) {
         auto* edit = window->findChild<QLineEdit*>(field);
         ASSERT_TRUE(edit) << field;
@@ -319,7 +319,7 @@ TEST_F(AccountWindows, ReturnPressesOkEscapeCancelsAndPasswordsShowStars)
     const auto edited = [&](Qt::Key k) {
         choose(w->list(), "Anna");
         click(w, "EditAcc");
-        auto* e = window<PersonkontoWindow>("Personkonto");
+        auto* e = window<PersonalAccountWindow>("Personkonto");
         EXPECT_EQ(e->findChild<QLineEdit*>("KontoPass")->displayText(), "**");
         type(e, "Kontotlf", k == Qt::Key_Escape ? "dropped" : "555 0199");
         key(e, "Kontotlf", k);
@@ -341,7 +341,7 @@ TEST_F(AccountWindows, ReturnPressesOkEscapeCancelsAndPasswordsShowStars)
     const int before = count("Konti");
     for (const auto k : {Qt::Key_Escape, Qt::Key_Tab, Qt::Key_Return}) {
         click(w, "AddAcc");
-        auto* add = window<PersonkontoWindow>("PersonkontoAdd");
+        auto* add = window<PersonalAccountWindow>("PersonkontoAdd");
         ASSERT_NE(add, nullptr);
         type(add, "Kontonavn", "Carla");
         type(add, "kontokontakt", "Carla C.");
@@ -381,7 +381,7 @@ TEST_F(AccountWindows, DeletingAndCleaningUpFromTheList)
     const int pastBooked = addAccount("p", "Past booked", "pb", "pw", false, true);
     addBooking(45000, 600, 660, 1, 1, booked);
     addArchivedBooking(pastBooked);
-    auto* w = open<AccountList>(223, "Kontoliste");
+    auto* w = open<AccountManager>(223, "Kontoliste");
 
     click(w, "Slet"); // nothing chosen: nothing happens
     EXPECT_TRUE(messages.texts().isEmpty());
@@ -439,7 +439,7 @@ TEST_F(AccountWindows, MyAccountOpensOnTheLoggedInAccountWithoutAdminFields)
     logInAs(anna);
     Database d = db();
     ASSERT_TRUE(d.exec("INSERT INTO Department (depnr, depname) VALUES (4, 'Music')"));
-    auto* w = open<PersonkontoWindow>(222, "Minkonto");
+    auto* w = open<PersonalAccountWindow>(222, "Minkonto");
     EXPECT_EQ(text(w, "Kontonavn"), "Anna");
     EXPECT_EQ(w->findChild<QCheckBox*>("admin"), nullptr);
     EXPECT_EQ(w->findChild<QCheckBox*>("archived"), nullptr);

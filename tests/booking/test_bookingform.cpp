@@ -1,5 +1,5 @@
 #include "booking/bookingform.h"
-#include "booking/searchinfoform.h"
+#include "booking/bookinginfowindow.h"
 #include "platform/externalurls.h"
 #include "platform/windowregistry.h"
 #include "reports/receipts.h"
@@ -391,7 +391,7 @@ TEST_F(Form, MailLinkHandsTheTargetToTheDesktop)
 
 TEST_F(Form, InformationWindowNeverWrites)
 {
-    SearchInfoForm* w = ShowSearchInfoForm(room, nullptr);
+    BookingInfoWindow* w = ShowBookingInfoWindow(room, nullptr);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), "Vestra  -  Booking Info");
     auto* title = w->findChild<QLineEdit*>("Beskrivelse");

@@ -1,4 +1,4 @@
-#include "platform/database.h"
+#include "platform/db/database.h"
 #include "platform/reportformat.h"
 #include "platform/reportlist.h"
 #include "platform/reportoutput.h"

@@ -1,5 +1,6 @@
-#include "platform/filedialogs.h"
-#include "platform/messages.h"
+#include "platform/services/filedialogs.h"
+#include "platform/services/messages.h"
+#include "platform/widgetservices.h"
 #include "platform/windowregistry.h"
 
 #include <QApplication>

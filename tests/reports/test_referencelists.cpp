@@ -1,14 +1,15 @@
 #include "data/dates.h"
 #include "platform/windowregistry.h"
 #include "reportfixture.h"
-#include "reports/datoarkivperiode.h"
-#include "reports/datobookingperiode.h"
+#include "forms/periodpicker.h"
+#include "reports/archiveperiodwindow.h"
+#include "reports/bookingoverviewwindow.h"
 #include "reports/overview.h"
 #include "reports/periodreports.h"
 #include "reports/receipts.h"
 #include "reports/referencelists.h"
-#include "schedule/commands.h"
-#include "schedule/registerwindows.h"
+#include "shell/commands.h"
+#include "app/registerwindows.h"
 
 #include <QBuffer>
 #include <QDateEdit>
@@ -203,14 +204,12 @@ TEST_F(ReferenceListTest, PeriodPickersRefuseAnInvertedPeriod)
     ArchivePeriodWindow* w = ShowArchivePeriodWindow(false);
     auto* start = w->findChild<QDateEdit*>("cstart");
     auto* end = w->findChild<QDateEdit*>("cend");
-    auto* startDay = w->findChild<QLineEdit*>("fradato");
-    auto* endDay = w->findChild<QLineEdit*>("tildato");
-    ASSERT_TRUE(start && end && startDay && endDay);
+    ASSERT_TRUE(start && end);
     const QDate today = QDate::currentDate();
     EXPECT_EQ(start->date(), today.addDays(-365));
     EXPECT_EQ(end->date(), today);
-    EXPECT_EQ(startDay->text().toInt(), DayNumber(today.addDays(-365)));
-    EXPECT_EQ(endDay->text().toInt(), DayNumber(today));
+    EXPECT_EQ(w->period()->fromDay(), DayNumber(today.addDays(-365)));
+    EXPECT_EQ(w->period()->toDay(), DayNumber(today));
 
     end->setDate(today.addDays(-400));
     start->setDate(today.addDays(1));
@@ -223,8 +222,8 @@ TEST_F(ReferenceListTest, PeriodPickersRefuseAnInvertedPeriod)
     start->setDate(today); // the same day is a good period
     end->setDate(today.addDays(3));
     EXPECT_EQ(messages.shown().size(), 2);
-    EXPECT_EQ(startDay->text().toInt(), DayNumber(today));
-    EXPECT_EQ(endDay->text().toInt(), DayNumber(today.addDays(3)));
+    EXPECT_EQ(w->period()->fromDay(), DayNumber(today));
+    EXPECT_EQ(w->period()->toDay(), DayNumber(today.addDays(3)));
 }
 
 TEST_F(ReferenceListTest, OverviewWindowOptionsSetTheKindBoxes)
@@ -232,12 +231,12 @@ TEST_F(ReferenceListTest, OverviewWindowOptionsSetTheKindBoxes)
     BookingOverviewWindow* w = ShowBookingOverviewWindow();
     const QDate today = QDate::currentDate();
     EXPECT_EQ(w->findChild<QDateEdit*>("fradato")->date(), today);
-    EXPECT_EQ(w->findChild<QLineEdit*>("til")->text().toInt(), DayNumber(today.addDays(7)));
+    EXPECT_EQ(w->period()->toDay(), DayNumber(today.addDays(7)));
     const auto boxes = [w] {
-        QStringList out;
-        for (const char* name : {"g1", "g2", "g3", "Prtext"})
-            out << w->findChild<QLineEdit*>(name)->text();
-        return out.join(' ');
+        const OverviewKinds k = w->kinds();
+        return QStringList{QString::number(k.g1), QString::number(k.g2), QString::number(k.g3),
+                           k.text}
+            .join(' ');
     };
     EXPECT_EQ(boxes(), "1 2 3 All Groups");
     const std::pair<const char*, const char*> cases[] = {{"AltDom", "1 100 100 Domestic"},
@@ -281,13 +280,13 @@ TEST_F(ReferenceListTest, CommandBarEntriesOpenTheirWindowsAndReports)
     for (const auto& [number, window] :
          {std::pair{31, "datobookingperiode"}, std::pair{32, "datoarkivperiodeht"},
           std::pair{33, "datoarkivperiodeAC"}}) {
-        EXPECT_TRUE(RunMenuCommand(number, &owner, nullptr));
+        EXPECT_TRUE(RunMenuCommand(Command(number), &owner, nullptr));
         QWidget* w = WindowRegistry::instance().find(window);
         ASSERT_NE(w, nullptr) << window;
         EXPECT_EQ(w->parentWidget(), &owner) << window;
     }
     for (int number : {341, 342, 343, 35}) {
-        EXPECT_TRUE(RunMenuCommand(number, &owner, nullptr));
+        EXPECT_TRUE(RunMenuCommand(Command(number), &owner, nullptr));
         auto previews = owner.findChildren<QPrintPreviewDialog*>("reportpreview");
         ASSERT_EQ(previews.size(), 1) << number;
         EXPECT_EQ(previewPages(previews[0]), 1) << number;

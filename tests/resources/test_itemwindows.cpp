@@ -1,10 +1,12 @@
+#include "resources/hierarchy.h"
+#include "resources/resourcewindows.h"
 #include "data/dates.h"
 #include "platform/windowregistry.h"
 #include "resourcedata.h"
-#include "resources/domesticitem.h"
-#include "resources/equipmentitem.h"
-#include "resources/fieldeditors.h"
-#include "resources/resmanager.h"
+#include "resources/domesticitemwindow.h"
+#include "resources/equipmentitemwindow.h"
+#include "forms/fieldeditors.h"
+#include "resources/resourcemanager.h"
 
 #include <QComboBox>
 #include <QLineEdit>

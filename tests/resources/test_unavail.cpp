@@ -1,7 +1,7 @@
 #include "data/dates.h"
 #include "platform/windowregistry.h"
-#include "resources/editunavail.h"
-#include "resources/unavaillist.h"
+#include "resources/unavailabilityeditor.h"
+#include "resources/unavailablelist.h"
 #include "support/fixture.h"
 
 #include <QCheckBox>
@@ -110,12 +110,12 @@ protected:
         return w;
     }
 
-    EditUnavail* editOn(UnavailableList* w, int lokalenr)
+    UnavailabilityEditor* editOn(UnavailableList* w, int lokalenr)
     {
         ListControl* list = w->list();
         list->selectRow(list->findRow(lokalenr));
         w->findChild<QPushButton*>("edit")->click();
-        return WindowRegistry::instance().findAs<EditUnavail>("EditUnavail");
+        return WindowRegistry::instance().findAs<UnavailabilityEditor>("EditUnavail");
     }
     // Opens the list and the edit window on an item, keeping both at hand.
     void edit(int lokalenr)
@@ -132,7 +132,7 @@ protected:
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     UnavailableList* list = nullptr;
-    EditUnavail* window = nullptr;
+    UnavailabilityEditor* window = nullptr;
     QDateEdit *start = nullptr, *end = nullptr;
     QCheckBox* box = nullptr;
 };
@@ -200,7 +200,7 @@ TEST_F(Unavail, EnterOnARowOpensItLikeEdit)
     rows->selectRow(0);
     rows->setFocus();
     QTest::keyClick(rows, Qt::Key_Return);
-    auto* opened = WindowRegistry::instance().findAs<EditUnavail>("EditUnavail");
+    auto* opened = WindowRegistry::instance().findAs<UnavailabilityEditor>("EditUnavail");
     ASSERT_NE(opened, nullptr);
     EXPECT_EQ(opened->currentItem(), 3);
 }

@@ -2,11 +2,12 @@
 #include "data/schema.h"
 #include "platform/schedulegrid.h"
 #include "platform/windowregistry.h"
-#include "schedule/calendar.h"
-#include "schedule/calmdag.h"
-#include "schedule/commands.h"
-#include "schedule/registerwindows.h"
+#include "schedule/dayview.h"
+#include "schedule/weekview.h"
+#include "shell/commands.h"
+#include "app/registerwindows.h"
 #include "schedule/viewcommon.h"
+#include "shell/navigator.h"
 #include "support/fixture.h"
 
 #include <QCalendarWidget>
@@ -67,9 +68,9 @@ protected:
                            "(2, 1, 'Hall B', 0, NULL, NULL), (3, 1, 'Closed', -1, ?, ?)",
                            {t, t}));
     }
-    Calendar* day()
+    DayView* day()
     {
-        Calendar* c = ShowCalendar();
+        DayView* c = ShowDayView();
         QCoreApplication::processEvents();
         return c;
     }
@@ -105,10 +106,10 @@ protected:
         ASSERT_NE(QApplication::focusWidget(), nullptr);
         QTest::keyClicks(QApplication::focusWidget(), text.mid(1));
     }
-    CalMdag* weekOf(int item)
+    WeekView* weekOf(int item)
     {
         day()->SwitchToWeekView(item);
-        auto* w = WindowRegistry::instance().findAs<CalMdag>("CalMdag");
+        auto* w = WindowRegistry::instance().findAs<WeekView>("CalMdag");
         EXPECT_NE(w, nullptr);
         w->resize(1000, 700);
         w->activateWindow();
@@ -130,7 +131,7 @@ TEST_F(Views, DayViewShowsTheTypesItemsAndBookings)
     addBooking(t, 600, 660, 1, 1, 1, "Board");
     addBooking(t, 600, 700, 2, 1, 1, "Choir");
     addBooking(t + 1, 600, 660, 1, 1, 1, "Tomorrow");
-    Calendar* c = day();
+    DayView* c = day();
     ScheduleGrid* g = c->findChild<ScheduleGrid*>("cc");
     ASSERT_NE(g, nullptr);
     ASSERT_EQ(g->columnCount(), 2) << "the item inactive today has no column";
@@ -151,7 +152,7 @@ TEST_F(Views, DayViewShowsTheTypesItemsAndBookings)
 
 TEST_F(Views, AGroupWithoutTypesShowsNoneCreated)
 {
-    Calendar* c = day();
+    DayView* c = day();
     auto* groups = c->findChild<QListWidget*>("aktuelovergruppe");
     ASSERT_EQ(groups->count(), 2);
     groups->setCurrentRow(groups->item(0)->text() == "Empty" ? 0 : 1);
@@ -181,7 +182,7 @@ TEST_F(Views, NoResourceItemsAsksForTheResourceManager)
 TEST_F(Views, TypingIntoAnEmptySlotStoresABooking)
 {
     session().TentativeDefault = true;
-    Calendar* c = day();
+    DayView* c = day();
     c->resize(1000, 700);
     ScheduleGrid* g = c->grid();
     const int column = columnOf(g, 2);
@@ -217,7 +218,7 @@ TEST_F(Views, ABlockMovedByAnOutsiderReturnsOnReload)
     const int bos = addBooking(t, 600, 660, 2, 1, bo, "Bo's");
     session().IsAdmin = false;
     session().LoginAccountId = bo;
-    Calendar* c = day();
+    DayView* c = day();
     c->resize(1000, 700);
     ScheduleGrid* g = c->grid();
     const int rows = g->slotRect(0, 600).height();
@@ -239,15 +240,15 @@ TEST_F(Views, ABlockMovedByAnOutsiderReturnsOnReload)
 TEST_F(Views, ClipboardCommandsSayWhatIsMissing)
 {
     const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
-    Calendar* c = day();
+    DayView* c = day();
     ScheduleGrid* g = c->grid();
-    RunBookingCommand(7, c, c);  // cut with nothing selected
-    RunBookingCommand(9, c, c);  // paste with an empty clipboard
+    RunBookingCommand(BookingCommand::CutBooking, c, c);  // cut with nothing selected
+    RunBookingCommand(BookingCommand::PasteBooking, c, c);  // paste with an empty clipboard
     EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected. / Service message",
                                              "No Booking on Clipboard ! / Information"}));
     messages.clear();
     g->selectBlock(blockOf(g, nr));
-    RunBookingCommand(8, c, c);
+    RunBookingCommand(BookingCommand::CopyBooking, c, c);
     auto* saks = c->findChild<QLabel*>("saks");
     EXPECT_TRUE(saks->isVisibleTo(c));
     // Scissors, not the waste bin it once was.
@@ -255,7 +256,7 @@ TEST_F(Views, ClipboardCommandsSayWhatIsMissing)
     EXPECT_EQ(saks->pixmap().toImage(), ScissorsIcon().pixmap(20, 20).toImage());
     EXPECT_NE(saks->pixmap().toImage(),
               c->style()->standardIcon(QStyle::SP_DialogDiscardButton).pixmap(20, 20).toImage());
-    RunBookingCommand(9, c, c);  // the copied block is still selected
+    RunBookingCommand(BookingCommand::PasteBooking, c, c);  // the copied block is still selected
     EXPECT_EQ(messages.texts(), QStringList({"Select Entrypoint! / Information"}));
 
     messages.clear();
@@ -263,10 +264,10 @@ TEST_F(Views, ClipboardCommandsSayWhatIsMissing)
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(columnOf(g, 2), 780).center());
     // A cut that found nothing to cut leaves the clipboard a copy: the paste
     // takes a new number instead of the copied booking's own.
-    RunBookingCommand(7, c, c);
+    RunBookingCommand(BookingCommand::CutBooking, c, c);
     EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected. / Service message"}));
     messages.clear();
-    RunBookingCommand(9, c, c);
+    RunBookingCommand(BookingCommand::PasteBooking, c, c);
     EXPECT_TRUE(messages.shown().isEmpty()) << messages.texts().join(",").toStdString();
     EXPECT_EQ(count("Booking", "Lokalenr = 2 AND Bstart = 780 AND Bslut = 840"), 1);
     EXPECT_EQ(count("Booking", "Bookingnr = ?", {nr}), 1);
@@ -279,11 +280,11 @@ TEST_F(Views, DeleteAsksAndRespectsMembership)
     const int own = addBooking(t, 600, 660, 1, 1, 1, "Own");
     const int annas = addBooking(t, 700, 760, 1, 1, anna, "Anna's");
     session().IsAdmin = false;
-    Calendar* c = day();
+    DayView* c = day();
     ScheduleGrid* g = c->grid();
-    RunBookingCommand(10, c, c);
+    RunBookingCommand(BookingCommand::DeleteBooking, c, c);
     g->selectBlock(blockOf(g, annas));
-    RunBookingCommand(10, c, c);
+    RunBookingCommand(BookingCommand::DeleteBooking, c, c);
     EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected / Service Message",
                                              "You have no authority to delete this booking ! / "}));
     EXPECT_EQ(count("Booking"), 2);
@@ -291,10 +292,10 @@ TEST_F(Views, DeleteAsksAndRespectsMembership)
     messages.clear();
     g->selectBlock(blockOf(g, own));
     messages.answerNext(MsgAnswer::No);
-    RunBookingCommand(10, c, c);
+    RunBookingCommand(BookingCommand::DeleteBooking, c, c);
     EXPECT_EQ(count("Booking"), 2);
     messages.answerNext(MsgAnswer::Yes);
-    RunBookingCommand(10, c, c);
+    RunBookingCommand(BookingCommand::DeleteBooking, c, c);
     EXPECT_EQ(count("Booking"), 1);
     ASSERT_EQ(messages.shown().size(), 2);
     EXPECT_EQ(messages.shown()[0].text, "Confirm deletion ?");
@@ -311,11 +312,11 @@ TEST_F(Views, WeekViewShowsSevenDaysOfOneItem)
     addBooking(monday + 6, 600, 660, 1, 1, 1, "Sunday");
     addBooking(monday + 7, 600, 660, 1, 1, 1, "Next Monday");
     addBooking(monday + 2, 600, 660, 2, 1, 1, "Other item");
-    Calendar* c = day();
+    DayView* c = day();
     c->SwitchToWeekView(1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(WindowRegistry::instance().find("Calendar"), nullptr);
-    auto* w = WindowRegistry::instance().findAs<CalMdag>("CalMdag");
+    auto* w = WindowRegistry::instance().findAs<WeekView>("CalMdag");
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(session().ShownWeekStart, monday);
     ScheduleGrid* g = w->findChild<ScheduleGrid*>("dd");
@@ -336,9 +337,9 @@ TEST_F(Views, WeekViewShowsSevenDaysOfOneItem)
 
 TEST_F(Views, AWeekBlockTakesItsColumnsDateAndTheViewsItem)
 {
-    Calendar* c = day();
+    DayView* c = day();
     c->SwitchToWeekView(2);
-    auto* w = WindowRegistry::instance().findAs<CalMdag>("CalMdag");
+    auto* w = WindowRegistry::instance().findAs<WeekView>("CalMdag");
     ASSERT_NE(w, nullptr);
     w->resize(1000, 700);
     w->activateWindow();
@@ -360,7 +361,7 @@ TEST_F(Views, AWeekBlockTakesItsColumnsDateAndTheViewsItem)
 
     // A double-click outside the blocks goes back to that day, group and type kept.
     QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(4, 900).center());
-    auto* back = WindowRegistry::instance().findAs<Calendar>("Calendar");
+    auto* back = WindowRegistry::instance().findAs<DayView>("Calendar");
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(session().SelectedDay, session().ShownWeekStart + 4);
     EXPECT_EQ(back->findChild<QLabel*>("grouptype")->text(), "Rooms/Large");
@@ -369,23 +370,23 @@ TEST_F(Views, AWeekBlockTakesItsColumnsDateAndTheViewsItem)
 TEST_F(Views, AdministratorEntriesRefuseOthers)
 {
     session().IsAdmin = false;
-    Calendar* c = day();
+    DayView* c = day();
     for (int number : {21, 26, 25, 223, 241, 242, 24, 35}) {
         messages.clear();
-        EXPECT_TRUE(RunMenuCommand(number, c, c));
+        EXPECT_TRUE(RunMenuCommand(Command(number), c, c));
         EXPECT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}))
             << number;
     }
     for (int number : {221, 222, 31, 32, 33, 62}) {
         messages.clear();
-        RunMenuCommand(number, c, c);
+        RunMenuCommand(Command(number), c, c);
         for (const Message& m : messages.shown())
             EXPECT_NE(m.title, "Access Message") << number;
         WindowRegistry::instance().closeAll();
     }
     // Group heads have no action.
     for (int number : {1, 2, 3, 6, 22, 23, 0})
-        EXPECT_FALSE(RunMenuCommand(number, c, c)) << number;
+        EXPECT_FALSE(RunMenuCommand(Command(number), c, c)) << number;
 }
 
 TEST_F(Views, ToolBarsHoldEveryEntryInOrder)
@@ -397,24 +398,24 @@ TEST_F(Views, ToolBarsHoldEveryEntryInOrder)
                                      "10 Delete Booking", "14 Search", "15 My Bookings",
                                      "16 Todays Bookings", "18 Repeating Bookings",
                                      "17 Print Scheeme"}));
-    const CommandNode* open = FindMenuCommand(11);
+    const CommandNode* open = FindMenuCommand(Command::OpenBookingFile);
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(open->caption, "&Open Existing Bookingfile");
-    EXPECT_EQ(FindMenuCommand(343)->caption, "Stand-Alones");
-    EXPECT_TRUE(FindMenuCommand(223)->adminOnly);
-    EXPECT_FALSE(FindMenuCommand(222)->adminOnly);
+    EXPECT_EQ(FindMenuCommand(Command::StandAloneList)->caption, "Stand-Alones");
+    EXPECT_TRUE(FindMenuCommand(Command::AccountManager)->adminOnly);
+    EXPECT_FALSE(FindMenuCommand(Command::PersonalAccount)->adminOnly);
 
     bool quit = false;
     navigator().quit = [&] { quit = true; };
-    Calendar* c = day();
-    RunMenuCommand(14, c, c);
+    DayView* c = day();
+    RunMenuCommand(Command::ExitProgram, c, c);
     EXPECT_TRUE(quit);
 
     // Entries 11 and 12 title their dialogs after themselves (cancelled here).
     dialogs.chooseNext(std::nullopt);
     dialogs.chooseNext(std::nullopt);
-    RunMenuCommand(11, c, c);
-    RunMenuCommand(12, c, c);
+    RunMenuCommand(Command::OpenBookingFile, c, c);
+    RunMenuCommand(Command::CreateBookingFile, c, c);
     EXPECT_EQ(dialogs.titles,
               QStringList({"Open Existing Bookingfile", "Create New Bookingfile"}));
 }
@@ -424,7 +425,7 @@ TEST_F(Views, DaySchemePrintsTitleAndSubtitle)
     addBooking(t, 600, 660, 1, 1, 1, "Board meeting");
     addBooking(t, 630, 750, 1, 1, 1, "Overlapping lunch");
     addBooking(t, 480, 570, 2, 1, 1, "Early training");
-    Calendar* c = day();
+    DayView* c = day();
     c->preparePrint();
     EXPECT_EQ(c->grid()->printTitle(), "Day Scheme  - 05-12-2026");
     EXPECT_EQ(c->grid()->printSubtitle(), "Rooms/Large");
@@ -445,7 +446,7 @@ TEST_F(Views, DaySchemePrintsTitleAndSubtitle)
 TEST_F(Views, AReloadKeepsWhatTheUserSelected)
 {
     const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
-    Calendar* c = day();
+    DayView* c = day();
     c->resize(1000, 700);
     ScheduleGrid* g = c->grid();
     // A click that also activates the window reloads it; the click must survive.
@@ -480,15 +481,15 @@ TEST_F(Views, AnotherBookingFileLeavesEveryWindowAndStoresItsWorkInTheOldFile)
     const QString old = session().BookingFilePath;
     const QString other = pathOf("other.mdb");
     ASSERT_TRUE(QFile::copy(old, other)); // holds a booking of the same number
-    Calendar* c = day();
-    RunBookingCommand(18, c, c);
+    DayView* c = day();
+    RunBookingCommand(BookingCommand::RepeatingBookings, c, c);
     OpenBookingFromView(nr, c);
     QWidget* form = WindowRegistry::instance().find("bookingform");
     ASSERT_NE(form, nullptr);
     form->findChild<QLineEdit*>("Beskrivelse")->setText("Board (edited)");
 
     dialogs.chooseNext(other);
-    EXPECT_TRUE(RunMenuCommand(11, c, c));
+    EXPECT_TRUE(RunMenuCommand(Command::OpenBookingFile, c, c));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(splash);
     EXPECT_EQ(session().BookingFilePath, other);
@@ -505,7 +506,7 @@ TEST_F(Views, LeavingTheDayViewStoresAnOpenBookingForm)
 {
     RegisterWindows();
     const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
-    Calendar* c = day();
+    DayView* c = day();
     OpenBookingFromView(nr, c);
     QWidget* form = WindowRegistry::instance().find("bookingform");
     ASSERT_NE(form, nullptr);
@@ -530,7 +531,7 @@ TEST_F(Views, LeavingTheDayViewStoresAnOpenBookingForm)
 TEST_F(Views, ContextMenuOpensAndSwitchesForTheSelectedBlock)
 {
     const int nr = addBooking(t, 600, 660, 2, 1, 1, "Board");
-    Calendar* c = day();
+    DayView* c = day();
     auto* menu = c->findChild<QMenu*>("ctDrop");
     ASSERT_NE(menu, nullptr);
     const QList<QAction*> items = menu->actions();
@@ -554,7 +555,7 @@ TEST_F(Views, EveryDayViewReloadStoresTheBlockBeingTypedWhereItWasTyped)
         ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) "
                            "VALUES (4, 2, 'Room S', 0)"));
     }
-    Calendar* c = nullptr;
+    DayView* c = nullptr;
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"another day", [&] {
              c->findChild<QCalendarWidget*>("aktueldato")->setSelectedDate(kSaturday.addDays(1));
@@ -584,7 +585,7 @@ TEST_F(Views, EveryDayViewReloadStoresTheBlockBeingTypedWhereItWasTyped)
 
 TEST_F(Views, TheWeekViewStoresATypedBlockBeforeTurningTheWeek)
 {
-    CalMdag* w = weekOf(2);
+    WeekView* w = weekOf(2);
     ScheduleGrid* g = w->grid();
     const int monday = session().ShownWeekStart;
     typeInto(g, 2, 600, "Lost week");
@@ -606,11 +607,11 @@ TEST_F(Views, TheWeekViewStoresATypedBlockBeforeTurningTheWeek)
 
 TEST_F(Views, CutCopyAndDeleteFirstStoreTheBlockBeingTyped)
 {
-    Calendar* c = day();
+    DayView* c = day();
     c->resize(1000, 700);
     ScheduleGrid* g = c->grid();
     typeInto(g, columnOf(g, 2), 600, "Typed copy");
-    RunBookingCommand(8, c, c);
+    RunBookingCommand(BookingCommand::CopyBooking, c, c);
     EXPECT_TRUE(messages.shown().isEmpty()) << messages.texts().join(",").toStdString();
     Database work = WorkDatabase();
     EXPECT_EQ(work.scalar("SELECT Beskrivelse FROM standby").toString(), "Typed copy");
@@ -618,14 +619,14 @@ TEST_F(Views, CutCopyAndDeleteFirstStoreTheBlockBeingTyped)
 
     typeInto(g, columnOf(g, 2), 720, "Typed delete");
     messages.answerNext(MsgAnswer::Yes);
-    RunBookingCommand(10, c, c);
+    RunBookingCommand(BookingCommand::DeleteBooking, c, c);
     EXPECT_EQ(messages.texts(), QStringList({"Confirm deletion ? / Slettemeddelelse"}));
     EXPECT_EQ(count("Booking", "Beskrivelse = 'Typed delete'"), 0);
     EXPECT_EQ(g->blockCount(), 1);
 
-    CalMdag* w = weekOf(1);
+    WeekView* w = weekOf(1);
     typeInto(w->grid(), 4, 600, "Typed cut");
-    RunBookingCommand(7, w, w);
+    RunBookingCommand(BookingCommand::CutBooking, w, w);
     EXPECT_EQ(work.scalar("SELECT Beskrivelse FROM standby").toString(), "Typed cut");
     EXPECT_EQ(count("Booking", "Beskrivelse = 'Typed cut'"), 0);
 }
@@ -638,7 +639,7 @@ TEST_F(Views, NoBookingLandsOnAnItemDeletedWhileTheDayIsShown)
         ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) "
                            "VALUES (5, 1, 'Hall C', 0)"));
     }
-    Calendar* c = day();
+    DayView* c = day();
     c->resize(1600, 700);
     ScheduleGrid* g = c->grid();
     const int hallC = columnOf(g, 5);
@@ -665,7 +666,7 @@ TEST_F(Views, NoBookingLandsOnAnItemDeletedWhileTheDayIsShown)
 
 TEST_F(Views, AWeekViewRereadsItsItemAndRefusesOneDeletedMeanwhile)
 {
-    CalMdag* w = weekOf(2);
+    WeekView* w = weekOf(2);
     EXPECT_EQ(w->findChild<QLabel*>("lnavn")->text(), "Hall B");
     {
         // Deleted in the resource manager while the week stays open.
@@ -699,11 +700,11 @@ TEST_F(Views, ClosingAScheduleWindowEndsTheProgramAsExitDoes)
         QApplication::instance()->notify(window->windowHandle(), &close);
         QCoreApplication::processEvents();
     };
-    CalMdag* w = weekOf(1);
+    WeekView* w = weekOf(1);
     w->SwitchToDayView(t);
     QCoreApplication::processEvents();
     EXPECT_EQ(quits, 0) << "the views closing each other go on";
-    auto* c = WindowRegistry::instance().findAs<Calendar>("Calendar");
+    auto* c = WindowRegistry::instance().findAs<DayView>("Calendar");
     ASSERT_NE(c, nullptr);
     closeByUser(c);
     EXPECT_EQ(quits, 1);

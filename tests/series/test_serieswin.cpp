@@ -4,12 +4,12 @@
 #include "platform/listcontrol.h"
 #include "platform/windowregistry.h"
 #include "platform/yearcalendar.h"
-#include "schedule/commands.h"
-#include "series/alternatives.h"
-#include "series/fastgen.h"
-#include "series/gudloebover.h"
+#include "shell/commands.h"
+#include "series/alternativeswindow.h"
+#include "series/patternwindow.h"
+#include "series/expiringserieswindow.h"
 #include "series/serieswindows.h"
-#include "series/vilkdatover.h"
+#include "series/freedateswindow.h"
 #include "support/busyfile.h"
 #include "support/fixture.h"
 
@@ -536,7 +536,7 @@ TEST_F(Series, ExpiringListShowsSeriesEndingBetweenTheDates)
     ASSERT_TRUE(d.exec("UPDATE Konti SET Kontotlf = '555 0101' WHERE ID = 1"));
 
     QWidget schedule;
-    ASSERT_TRUE(RunBookingCommand(18, &schedule, nullptr));
+    ASSERT_TRUE(RunBookingCommand(BookingCommand::RepeatingBookings, &schedule, nullptr));
     auto* w = qobject_cast<ExpiringSeriesWindow*>(window("gudløbover"));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->parentWidget(), nullptr) << "free: it outlives a switch of the schedule view";

@@ -2,8 +2,9 @@
 #include "data/schema.h"
 #include "platform/windowregistry.h"
 #include "session/connection.h"
-#include "session/introconnect.h"
+#include "startup/connectwindow.h"
 #include "session/startup.h"
+#include "shell/navigator.h"
 #include "support/fixture.h"
 
 #include <QFile>
@@ -184,7 +185,7 @@ TEST_F(Connection, CreateWithoutTemplateSaysSo)
 
 TEST_F(Connection, ConnectWindowCreatesAFileAndAsksForTheLogin)
 {
-    IntroConnect* w = ShowIntroConnect();
+    ConnectWindow* w = ShowConnectWindow();
     EXPECT_EQ(w->windowTitle(), "Vestra - Professional Ressource Booking");
     auto* createf = w->findChild<QPushButton*>("Createf");
     ASSERT_NE(createf, nullptr);
@@ -204,7 +205,7 @@ TEST_F(Connection, ExitEndsTheProgram)
 {
     bool quit = false;
     navigator().quit = [&] { quit = true; };
-    IntroConnect* w = ShowIntroConnect();
+    ConnectWindow* w = ShowConnectWindow();
     QTest::mouseClick(w->findChild<QPushButton*>("exit"), Qt::LeftButton);
     EXPECT_TRUE(quit);
 }

@@ -1,7 +1,8 @@
 #include "platform/windowregistry.h"
 #include "session/access.h"
-#include "session/frmlogin.h"
+#include "startup/loginwindow.h"
 #include "session/login.h"
+#include "shell/navigator.h"
 #include "support/fixture.h"
 
 #include <QLineEdit>
@@ -65,7 +66,7 @@ TEST_F(Login, GroupAndArchivedAccountsCannotLogIn)
 
 TEST_F(Login, WindowRefusesWrongCredentialsAndStaysOpen)
 {
-    FrmLogin* w = ShowLogin();
+    LoginWindow* w = ShowLogin();
     EXPECT_EQ(w->windowTitle(), "Vestra - Login");
     auto* user = w->findChild<QLineEdit*>("txtUserName");
     auto* password = w->findChild<QLineEdit*>("txtPassword");
@@ -92,7 +93,7 @@ TEST_F(Login, WindowRefusesWrongCredentialsAndStaysOpen)
 
 TEST_F(Login, CancelEndsTheProgramEvenAfterAFailedAttempt)
 {
-    FrmLogin* w = ShowLogin();
+    LoginWindow* w = ShowLogin();
     QTest::mouseClick(w->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     ASSERT_EQ(messages.shown().size(), 1);
     QTest::mouseClick(w->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
@@ -103,11 +104,11 @@ TEST_F(Login, CancelEndsTheProgramEvenAfterAFailedAttempt)
 
 TEST_F(Login, EscapeAndTheCloseBoxCountAsCancel)
 {
-    FrmLogin* w = ShowLogin();
+    LoginWindow* w = ShowLogin();
     QTest::keyClick(w->findChild<QLineEdit*>("txtUserName"), Qt::Key_Escape);
     EXPECT_EQ(quits, 1);
     EXPECT_FALSE(w->isVisible());
-    FrmLogin* again = ShowLogin();
+    LoginWindow* again = ShowLogin();
     EXPECT_NE(again, w) << "a later start-up gets a fresh window";
     again->close();
     EXPECT_EQ(quits, 2);

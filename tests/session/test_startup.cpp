@@ -1,10 +1,11 @@
 #include "data/dates.h"
 #include "data/schema.h"
 #include "session/connection.h"
-#include "session/frmlogin.h"
-#include "session/introconnect.h"
-#include "session/introstart.h"
+#include "startup/loginwindow.h"
+#include "startup/connectwindow.h"
+#include "startup/splashwindow.h"
 #include "session/startup.h"
+#include "startup/startupsequence.h"
 #include "platform/windowregistry.h"
 #include "support/fixture.h"
 
@@ -166,7 +167,7 @@ TEST_F(Startup, BookingFileWithoutSettingsIsRefusedWithAReason)
 TEST_F(Startup, SplashTimerFiresOnceAndLeadsToTheLogin)
 {
     connectTo(makeBookingFile());
-    QPointer<IntroStart> splash = ShowSplash();
+    QPointer<SplashWindow> splash = ShowSplash();
     ASSERT_TRUE(splash);
     QTimer* timer = splash->findChild<QTimer*>("Timer1");
     ASSERT_NE(timer, nullptr);

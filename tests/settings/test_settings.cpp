@@ -1,13 +1,13 @@
 #include "data/dates.h"
 #include "platform/windowregistry.h"
-#include "schedule/commands.h"
+#include "shell/commands.h"
 #include "settings/about.h"
 #include "settings/options.h"
-#include "settings/paramform.h"
+#include "settings/companyinfowindow.h"
 #include "settings/settings.h"
 #include "settings/settingswindows.h"
 #include "settings/timeeditor.h"
-#include "settings/times.h"
+#include "settings/openinghourswindow.h"
 #include "support/fixture.h"
 
 #include <QComboBox>
@@ -248,7 +248,7 @@ TEST_F(Settings, OptionsShowAnUnlistedDelayInDaysAndTakeOnlyAFirstDayForFirstDay
 
 TEST_F(Settings, ClosingTimesPutsTheRoundedMinutesIntoTheSession)
 {
-    Times* w = ShowTimes(nullptr);
+    OpeningHoursWindow* w = ShowOpeningHoursWindow(nullptr);
     auto* opening = child<TimeStepEdit>(w, "ctDEdit3");
     EXPECT_EQ(opening->value(), 28800) << "the stored 08:00 is shown";
     opening->setValue(7 * 3600 + 45 * 60);
@@ -275,7 +275,7 @@ TEST_F(Settings, DetailsAndLogoAreStoredWhenTheParametersClose)
     f.write("not a picture");
     f.close();
 
-    Paramform* w = ShowParamform(nullptr);
+    CompanyInfoWindow* w = ShowCompanyInfoWindow(nullptr);
     auto* name = child<QLineEdit>(w, "Instutionsnavn");
     EXPECT_EQ(name->text(), QStringLiteral("My Institution"));
     QTest::keyClicks(name, QStringLiteral(" North"));
@@ -299,7 +299,7 @@ TEST_F(Settings, DetailsAndLogoAreStoredWhenTheParametersClose)
     EXPECT_EQ(QImage::fromData(stored("Logopic").toByteArray()).size(), QSize(8, 6));
 
     // Cancelling the dialog later leaves the stored logo as it is.
-    w = ShowParamform(nullptr);
+    w = ShowCompanyInfoWindow(nullptr);
     dialogs.chooseNext(std::nullopt);
     child<QPushButton>(w, "changelogo")->click();
     closeWindow(w);
@@ -316,7 +316,7 @@ TEST_F(Settings, EachLookupListIsAddedToEditedAndDeletedThroughItsWindow)
         {LookupKind::FloorPlan, "FPlan", "AddFp", "Editfp", "Kommandoknap63", "opstilling", "ID"},
         {LookupKind::Homebase, "homeb", "addhb", "EditHB", "Slethomebse", "Homebases", "ID"},
     };
-    Paramform* w = ShowParamform(nullptr);
+    CompanyInfoWindow* w = ShowCompanyInfoWindow(nullptr);
     for (const Case& c : cases) {
         const LookupInfo& info = Lookup(c.kind);
         SCOPED_TRACE(info.window.toStdString());
@@ -368,7 +368,7 @@ TEST_F(Settings, AFloorPlanInUseIsDeletedAndTheBookingKeepsItsNumber)
     ASSERT_TRUE(d.exec(QStringLiteral("INSERT INTO opstilling (ID, Opstilling) VALUES (4, 'U')")));
     const int booking = addBooking(45000, 600, 660);
     ASSERT_TRUE(d.exec(QStringLiteral("UPDATE Booking SET ID = 4 WHERE Bookingnr = ?"), {booking}));
-    Paramform* w = ShowParamform(nullptr);
+    CompanyInfoWindow* w = ShowCompanyInfoWindow(nullptr);
     child<QListWidget>(w, "FPlan")->setCurrentRow(0);
     messages.answerNext(MsgAnswer::Yes);
     child<QPushButton>(w, "Kommandoknap63")->click();
@@ -383,7 +383,7 @@ TEST_F(Settings, CommandBarOpensEachSettingsWindow)
     const std::pair<int, const char*> entries[] = {
         {241, "Paramform"}, {242, "Times"}, {24, "Options"}, {62, "About"}};
     for (const auto& [number, window] : entries) {
-        ASSERT_TRUE(RunMenuCommand(number, nullptr, nullptr));
+        ASSERT_TRUE(RunMenuCommand(Command(number), nullptr, nullptr));
         QWidget* w = WindowRegistry::instance().find(QString::fromLatin1(window));
         ASSERT_NE(w, nullptr) << window;
         EXPECT_TRUE(w->isVisible());

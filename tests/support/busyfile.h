@@ -3,7 +3,7 @@
 // the file's exclusive lock, and the program's connection gives up waiting
 // after 50 ms instead of 10 s. Both are undone when the lock goes.
 
-#include "platform/database.h"
+#include "platform/db/database.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

@@ -2,13 +2,17 @@
 
 #include "data/helpers.h"
 #include "data/schema.h"
-#include "platform/windowregistry.h"
-#include "session/navigator.h"
 
 #include <QDir>
 #include <QFile>
 
 namespace vestra::test {
+
+WindowHooks& windowHooks()
+{
+    static WindowHooks hooks;
+    return hooks;
+}
 
 namespace {
 // Built once per test program; each test copies it.
@@ -33,14 +37,14 @@ void BookingFileTest::SetUp()
     SetProgramFolder(dir.path());
     ASSERT_TRUE(QFile::copy(sharedTemplate(), TemplatePath()));
     QFile::setPermissions(TemplatePath(), QFile::permissions(TemplatePath()) | QFileDevice::WriteOwner);
-    navigator().quit = [] {};
-    navigator().showMainWindow = [] {};
+    if (windowHooks().setUp)
+        windowHooks().setUp();
 }
 
 void BookingFileTest::TearDown()
 {
-    WindowRegistry::instance().closeAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (windowHooks().tearDown)
+        windowHooks().tearDown();
     for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
         Database::closeAll(dir.filePath(name));
     SetProgramFolder({});

@@ -2,19 +2,28 @@
 // A fresh program folder with its template, a fresh booking file made from
 // it, an empty session and a recording message service for every test.
 
-#include "platform/database.h"
-#include "platform/filedialogs.h"
-#include "platform/messages.h"
-#include "session/navigator.h"
+#include "platform/db/database.h"
+#include "platform/services/filedialogs.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 #include <QDate>
 #include <QTemporaryDir>
+#include <functional>
 #include "support/printers.h"
 
 #include <gtest/gtest.h>
 
 namespace vestra::test {
+
+// What a test program with windows adds around every test: navigation that
+// goes nowhere before it, and closing every window after it (while the
+// booking file is still the session's, so that windows store their work).
+struct WindowHooks {
+    std::function<void()> setUp;
+    std::function<void()> tearDown;
+};
+WindowHooks& windowHooks();
 
 class BookingFileTest : public ::testing::Test {
 protected:

@@ -1,3 +1,8 @@
+#include "platform/widgetservices.h"
+#include "platform/windowregistry.h"
+#include "shell/navigator.h"
+#include "support/fixture.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -6,6 +11,17 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
                                                                      : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    vestra::InstallWidgetServices();
+    vestra::test::windowHooks() = {
+        [] {
+            vestra::navigator().quit = [] {};
+            vestra::navigator().showMainWindow = [] {};
+        },
+        [] {
+            vestra::WindowRegistry::instance().closeAll();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        },
+    };
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

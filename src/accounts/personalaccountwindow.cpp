@@ -1,0 +1,206 @@
+#include "accounts/personalaccountwindow.h"
+
+#include "accounts/accounts.h"
+#include "platform/services/messages.h"
+#include "platform/passwordfield.h"
+#include "platform/windowregistry.h"
+#include "forms/fieldeditors.h"
+#include "session/session.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+namespace {
+
+QString windowName(PersonkontoMode mode)
+{
+    switch (mode) {
+    case PersonkontoMode::Add:
+        return QStringLiteral("PersonkontoAdd");
+    case PersonkontoMode::Edit:
+        return QStringLiteral("Personkonto");
+    case PersonkontoMode::Mine:
+        break;
+    }
+    return QStringLiteral("Minkonto");
+}
+
+QString caption(PersonkontoMode mode)
+{
+    switch (mode) {
+    case PersonkontoMode::Add:
+        return QStringLiteral("Vestra  -  Add Account");
+    case PersonkontoMode::Edit:
+        return QStringLiteral("Vestra  -  Edit Account");
+    case PersonkontoMode::Mine:
+        break;
+    }
+    return QStringLiteral("Vestra  -  My Account");
+}
+
+PersonalAccountWindow* obtain(PersonkontoMode mode)
+{
+    return WindowRegistry::instance().obtain<PersonalAccountWindow>(
+        windowName(mode), [mode] { return new PersonalAccountWindow(mode); });
+}
+
+// Opens the window on a stored account; a window that was only made for
+// this and found nothing goes again.
+PersonalAccountWindow* openOn(PersonkontoMode mode, int id, QWidget* owner)
+{
+    PersonalAccountWindow* w = obtain(mode);
+    if (!w->OpenOn(id)) {
+        if (!w->isVisible())
+            WindowRegistry::instance().unload(w);
+        return nullptr;
+    }
+    WindowRegistry::instance().show(w, ShowMode::Owned, owner);
+    return w;
+}
+
+} // namespace
+
+PersonalAccountWindow::PersonalAccountWindow(PersonkontoMode mode, QWidget* parent)
+    : AccountWindow(parent), m_mode(mode)
+{
+    setObjectName(windowName(mode));
+    setWindowTitle(caption(mode));
+
+    auto* accountBox = new QGroupBox(QStringLiteral("Account"), this);
+    auto* account = new QFormLayout(accountBox);
+    m_name = addLine(account, QStringLiteral("Account Name"), QStringLiteral("Kontonavn"));
+    m_contact = addLine(account, QStringLiteral("Contact Name"), QStringLiteral("kontokontakt"));
+    m_user = addLine(account, QStringLiteral("Username"), QStringLiteral("Kontouser"));
+    m_password = addLine(account, QStringLiteral("Password"), QStringLiteral("KontoPass"));
+    MakePasswordField(m_password);
+    addLine(account, QStringLiteral("Post"), QStringLiteral("Kontostilling"));
+    addDepartment(account);
+    if (mode != PersonkontoMode::Mine) {
+        addFlag(account, QStringLiteral("Administrator"), QStringLiteral("admin"));
+        addFlag(account, QStringLiteral("Archived"), QStringLiteral("archived"));
+    }
+
+    auto* addressBox = new QGroupBox(QStringLiteral("Address"), this);
+    auto* address = new QFormLayout(addressBox);
+    addLine(address, QStringLiteral("Address"), QStringLiteral("Kontoadresse"));
+    addLine(address, QStringLiteral("Zip"), QStringLiteral("Kontopnr"));
+    addLine(address, QStringLiteral("County"), QStringLiteral("Kontoby"));
+    addLine(address, QStringLiteral("Work Phone"), QStringLiteral("Kontotlf"));
+    addLine(address, QStringLiteral("Private Phone"), QStringLiteral("Kontotlfp"));
+    addLine(address, QStringLiteral("Mobile Phone:"), QStringLiteral("Kontomobil"));
+    addLine(address, QStringLiteral("Fax"), QStringLiteral("Kontofax"));
+    addLine(address, QStringLiteral("Email"), QStringLiteral("kontomail"));
+
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(accountBox, 1, Qt::AlignTop);
+    columns->addWidget(addressBox, 1, Qt::AlignTop);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    if (mode == PersonkontoMode::Add) {
+        auto* add = new QPushButton(QStringLiteral("Add"), this);
+        add->setObjectName(QStringLiteral("addknap"));
+        add->setDefault(true);
+        auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+        cancel->setObjectName(QStringLiteral("Canc"));
+        buttons->addWidget(add);
+        buttons->addWidget(cancel);
+        connect(add, &QPushButton::clicked, this, &PersonalAccountWindow::Add);
+        connect(cancel, &QPushButton::clicked, this, &PersonalAccountWindow::Cancel);
+    } else {
+        auto* ok = new QPushButton(QStringLiteral("Ok"), this);
+        ok->setObjectName(QStringLiteral("Command22"));
+        ok->setDefault(true);
+        buttons->addWidget(ok);
+        connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    setMinimumWidth(620);
+
+    bindFields();
+}
+
+void PersonalAccountWindow::setCredentialsEnabled(bool enabled)
+{
+    m_user->setEnabled(enabled);
+    m_password->setEnabled(enabled);
+}
+
+bool PersonalAccountWindow::requiredFilled()
+{
+    if (!m_name->text().isEmpty() && !m_contact->text().isEmpty())
+        return true;
+    showMessage(QStringLiteral("Account Name and Account Contact are required parameters."),
+                QStringLiteral("Service Message"));
+    return false;
+}
+
+void PersonalAccountWindow::Add()
+{
+    if (!source()->isAdding() || storeNew())
+        close();
+}
+
+bool PersonalAccountWindow::storeNew()
+{
+    if (!requiredFilled())
+        return false;
+    // A personal account is a member of itself, so that it may book for itself.
+    if (writeWithMembership([](int id) { return AddMemberStatement(id, id); }))
+        return true;
+    showMessage(QStringLiteral("The record could not be saved:\n") + source()->lastError(),
+                QStringLiteral("Error"), MsgIcon::Critical);
+    return false;
+}
+
+bool PersonalAccountWindow::finishNewRecord()
+{
+    // Closed before anything required was typed: nothing to keep.
+    if (m_name->text().isEmpty() && m_contact->text().isEmpty()) {
+        source()->refill();
+        return true;
+    }
+    return storeNew();
+}
+
+PersonalAccountWindow* ShowAddAccount(QWidget* owner)
+{
+    auto& registry = WindowRegistry::instance();
+    // A new account already being typed is shown again, not replaced.
+    auto* w = registry.findAs<PersonalAccountWindow>(windowName(PersonkontoMode::Add));
+    if (!w || !w->source()->isAdding()) {
+        w = obtain(PersonkontoMode::Add);
+        if (!w->OpenNew(NewPersonalAccountValues())) {
+            if (!w->isVisible())
+                registry.unload(w);
+            return nullptr;
+        }
+    }
+    registry.show(w, ShowMode::Owned, owner);
+    return w;
+}
+
+PersonalAccountWindow* ShowEditAccount(int id, bool groupAccount, QWidget* owner)
+{
+    PersonalAccountWindow* w = openOn(PersonkontoMode::Edit, id, owner);
+    if (w)
+        w->setCredentialsEnabled(!groupAccount);
+    return w;
+}
+
+PersonalAccountWindow* ShowMyAccount(QWidget* owner)
+{
+    return openOn(PersonkontoMode::Mine, session().LoginAccountId, owner);
+}
+
+} // namespace vestra

@@ -1,0 +1,57 @@
+#include "app/registerwindows.h"
+
+#include "accounts/groupaccountmanager.h"
+#include "accounts/accountmanager.h"
+#include "accounts/personalaccountwindow.h"
+#include "booking/bookingform.h"
+#include "booking/bookinginfowindow.h"
+#include "lists/mybookingswindow.h"
+#include "lists/searchwindow.h"
+#include "lists/tentativebookingswindow.h"
+#include "lists/todaysbookingswindow.h"
+#include "reports/archiveperiodwindow.h"
+#include "reports/bookingoverviewwindow.h"
+#include "reports/receipts.h"
+#include "reports/referencelists.h"
+#include "resources/resourcemanager.h"
+#include "resources/unavailablelist.h"
+#include "schedule/dayview.h"
+#include "shell/commands.h"
+#include "schedule/viewcommon.h"
+#include "series/serieswindows.h"
+#include "startup/splashwindow.h"
+#include "shell/navigator.h"
+#include "settings/settingswindows.h"
+
+namespace vestra {
+
+void RegisterWindows()
+{
+    navigator().showMainWindow = [] { ShowDayView(); };
+    navigator().showSplash = [] { ShowSplash(); };
+    navigator().showBookingInSchedule = ShowBookingInSchedule;
+    SetBookingOpeners([](int nr, QWidget* owner) { ShowBookingForm(nr, owner); },
+                      [](int nr, QWidget* owner) { ShowBookingInfoWindow(nr, owner); });
+    SetReceiptOpener([](int nr, bool repeated, int gennr, bool tax, QWidget* parent) {
+        ShowReceipt(nr, repeated, gennr, tax, parent);
+    });
+    RegisterMenuTarget(Command::ResourceManager, [](QWidget* owner) { ShowResourceManager(owner); });
+    RegisterMenuTarget(Command::UnavailableList, [](QWidget* owner) { ShowUnavailableList(owner); });
+    RegisterMenuTarget(Command::BookingOverview, [](QWidget* owner) { ShowBookingOverviewWindow(owner); });
+    RegisterMenuTarget(Command::PeriodTotals, [](QWidget* owner) { ShowArchivePeriodWindow(false, owner); });
+    RegisterMenuTarget(Command::PeriodDetails, [](QWidget* owner) { ShowArchivePeriodWindow(true, owner); });
+    for (int kind : {1, 2, 3})
+        RegisterMenuTarget(ResourceListCommand(kind), [kind](QWidget* owner) { ShowResourceList(kind, owner); });
+    RegisterMenuTarget(Command::AccountList, [](QWidget* owner) { ShowAccountList(owner); });
+    RegisterMenuTarget(Command::TentativeBookings, [](QWidget* owner) { ShowTentativeBookings(owner); });
+    RegisterBookingTarget(BookingCommand::Search, [](QWidget* owner) { ShowSearchWindow(owner); });
+    RegisterBookingTarget(BookingCommand::MyBookings, [](QWidget* owner) { ShowMyBookings(owner); });
+    RegisterBookingTarget(BookingCommand::TodaysBookings, [](QWidget* owner) { ShowTodaysBookings(owner); });
+    RegisterMenuTarget(Command::GroupAccountManager, [](QWidget* owner) { ShowGroupAccountManager(owner); });
+    RegisterMenuTarget(Command::PersonalAccount, [](QWidget* owner) { ShowMyAccount(owner); });
+    RegisterMenuTarget(Command::AccountManager, [](QWidget* owner) { ShowAccountManager(owner); });
+    RegisterSeriesWindows();
+    RegisterSettingsWindows();
+}
+
+} // namespace vestra

@@ -1,0 +1,54 @@
+#pragma once
+// A record-bound data source for a window: one row read from a table or a
+// saved query (which may join other tables), edited field by field, and
+// written back to the table that owns the row. Field names match without
+// regard to case, as in the databases.
+//
+// Why two binding mechanisms: the record windows (RecordSource) browse and
+// edit whole tables through QSqlTableModel and QDataWidgetMapper, which move
+// between rows, add and delete them. The booking form edits one row read
+// from a saved query that joins the booking with its item and account; a
+// table model cannot write such a row back to the one table that owns it,
+// and the form reads and writes typed values, not editors. BoundRow does
+// that one row, and nothing else.
+
+#include "platform/db/database.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace vestra {
+
+class BoundRow {
+public:
+    // source: the table or saved query rows are read from; table and key:
+    // where edits are written; writable: the fields of that table the window edits.
+    BoundRow(QString source, QString table, QString key, QStringList writable);
+
+    // Positions on the row whose key equals the value; false when there is none.
+    bool find(Database& db, const QVariant& key);
+    bool isPositioned() const { return m_positioned; }
+
+    QVariant value(const QString& field) const;
+    // Changes a field; only writable fields can change.
+    bool setValue(const QString& field, const QVariant& value);
+    bool isDirty() const { return !m_dirty.isEmpty(); }
+
+    // Writes the changed fields; nothing to write is success.
+    bool store(Database& db);
+    // Drops the changes and reads the stored row again.
+    bool refill(Database& db);
+
+private:
+    QString m_source, m_table, m_key;
+    QStringList m_writable;
+    QHash<QString, QVariant> m_values;  // lower-case names
+    QStringList m_dirty;                // lower-case names, in order of change
+    QHash<QString, QString> m_names;    // lower-case -> name as the table writes it
+    QVariant m_keyValue;
+    bool m_positioned = false;
+};
+
+} // namespace vestra

@@ -1,0 +1,280 @@
+#include "forms/recordsource.h"
+
+#include "session/session.h"
+
+#include <QKeyEvent>
+#include <QMetaProperty>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStyledItemDelegate>
+
+namespace vestra {
+
+namespace {
+
+bool blank(const QVariant& v)
+{
+    return !v.isValid() || v.isNull() || v.toString().isEmpty();
+}
+
+bool numeric(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Writes an editor's value only when it differs from the stored one in
+// substance: an untouched empty field stays NULL, 100 stays 100.0, and a
+// record that was only looked at is not written at all.
+class StoredValueDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        const QMetaProperty user = editor->metaObject()->userProperty();
+        if (!user.isValid())
+            return;
+        QVariant v = index.data(Qt::EditRole);
+        if (blank(v) && user.metaType().id() != QMetaType::QVariant)
+            v = QVariant(user.metaType()); // empty text for a plain line edit
+        editor->setProperty(user.name(), v);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override
+    {
+        const QMetaProperty user = editor->metaObject()->userProperty();
+        if (!user.isValid())
+            return;
+        const QVariant now = editor->property(user.name());
+        const QVariant stored = index.data(Qt::EditRole);
+        if (blank(now) && blank(stored))
+            return;
+        if (!blank(now) && !blank(stored)) {
+            if (now.toString() == stored.toString())
+                return;
+            if ((numeric(now) || numeric(stored)) && now.canConvert<double>()
+                && stored.canConvert<double>()) {
+                bool a = false, b = false;
+                const double x = now.toDouble(&a);
+                const double y = stored.toDouble(&b);
+                if (a && b && x == y)
+                    return;
+            }
+        }
+        model->setData(index, blank(now) ? QVariant() : now, Qt::EditRole);
+    }
+
+    // The mapper watches its editors through the delegate, which would take
+    // Escape to revert one field; the window's Cancel refills them all.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if ((event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)
+            && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            return false;
+        return QStyledItemDelegate::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
+{
+    // The model's own insert forgets the new key; this one keeps it.
+    QSqlRecord rec = values;
+    emit beforeInsert(rec);
+    QSqlDatabase db = database();
+    QString sql = db.driver()->sqlStatement(QSqlDriver::InsertStatement, tableName(), rec, true);
+    if (sql.isEmpty())
+        sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES")
+                  .arg(db.driver()->escapeIdentifier(tableName(), QSqlDriver::TableName));
+    QSqlQuery q(db);
+    if (!q.prepare(sql)) {
+        setLastError(q.lastError());
+        return false;
+    }
+    for (int i = 0; i < rec.count(); ++i)
+        if (rec.isGenerated(i))
+            q.addBindValue(rec.value(i));
+    if (!q.exec()) {
+        setLastError(q.lastError());
+        return false;
+    }
+    m_lastInsertKey = q.lastInsertId();
+    return true;
+}
+
+RecordSource::RecordSource(const QString& table, const QString& keyField, QObject* parent)
+    : QObject(parent), m_table(table), m_keyField(keyField)
+{
+    m_mapper = new QDataWidgetMapper(this);
+    m_mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
+    m_mapper->setItemDelegate(new StoredValueDelegate(m_mapper));
+}
+
+bool RecordSource::open()
+{
+    Database db = BookingFile();
+    if (!db.isValid()) {
+        m_error = QStringLiteral("The booking file could not be opened.");
+        return false;
+    }
+    m_model = new KeyedTableModel(this, db.handle());
+    m_model->setEditStrategy(QSqlTableModel::OnManualSubmit);
+    m_model->setTable(m_table);
+    if (m_model->record().isEmpty()) {
+        m_error = m_model->lastError().text();
+        return false;
+    }
+    m_mapper->setModel(m_model);
+    return reload();
+}
+
+bool RecordSource::reload()
+{
+    if (!m_model->select()) {
+        m_error = m_model->lastError().text();
+        return false;
+    }
+    // SQLite reports no row count: read to the end so that find-first sees all.
+    while (m_model->canFetchMore())
+        m_model->fetchMore();
+    return true;
+}
+
+void RecordSource::bind(QWidget* editor, const QString& field)
+{
+    if (!m_model)
+        return;
+    m_mapper->addMapping(editor, m_model->fieldIndex(field));
+}
+
+int RecordSource::rowOf(const QString& field, const QVariant& value) const
+{
+    const int col = m_model->fieldIndex(field);
+    if (col < 0 || blank(value))
+        return -1;
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        const QVariant v = m_model->data(m_model->index(r, col), Qt::EditRole);
+        if (!blank(v) && v.toLongLong() == value.toLongLong())
+            return r;
+    }
+    return -1;
+}
+
+bool RecordSource::findFirst(const QString& field, const QVariant& value)
+{
+    // The table was read when the window opened; a record added or changed
+    // since (by another window or workstation) is found only in a fresh read.
+    // With nothing pending the table is read again, and a record not found
+    // leaves the one shown before in place.
+    if (!m_model->isDirty()) {
+        const QVariant shown = hasRecord() && !m_adding ? key() : QVariant();
+        if (!reload())
+            return false;
+        if (rowOf(field, value) < 0) {
+            m_mapper->setCurrentIndex(rowOf(m_keyField, shown));
+            emit recordShown();
+            return false;
+        }
+    }
+    const int row = rowOf(field, value);
+    if (row < 0)
+        return false;
+    m_adding = false;
+    m_mapper->setCurrentIndex(row);
+    emit recordShown();
+    return true;
+}
+
+void RecordSource::addNew(const FieldValues& values)
+{
+    const int row = m_model->rowCount();
+    m_model->insertRow(row);
+    for (const auto& [field, v] : values)
+        m_model->setData(m_model->index(row, m_model->fieldIndex(field)), v);
+    m_adding = true;
+    m_mapper->setCurrentIndex(row);
+    emit recordShown();
+}
+
+QVariant RecordSource::value(const QString& field) const
+{
+    const int row = m_mapper->currentIndex();
+    if (row < 0)
+        return {};
+    return m_model->data(m_model->index(row, m_model->fieldIndex(field)), Qt::EditRole);
+}
+
+bool RecordSource::write()
+{
+    if (!hasRecord())
+        return true;
+    if (!m_mapper->submit()) {
+        m_error = m_model->lastError().text();
+        return false;
+    }
+    if (!m_model->isDirty())
+        return true;
+    const QVariant oldKey = key();
+    if (!m_model->submitAll()) {
+        m_error = m_model->lastError().text();
+        return false;
+    }
+    const QVariant k = m_adding ? m_model->lastInsertKey() : oldKey;
+    m_adding = false;
+    // The model reloads after writing; find the record again.
+    while (m_model->canFetchMore())
+        m_model->fetchMore();
+    const int row = rowOf(m_keyField, k);
+    m_mapper->setCurrentIndex(row);
+    emit recordShown();
+    return true;
+}
+
+void RecordSource::refill()
+{
+    const QVariant k = m_adding ? QVariant() : key();
+    m_model->revertAll();
+    m_adding = false;
+    reload();
+    // After the reload the mapper has no row; a discarded new record stays so.
+    const int row = rowOf(m_keyField, k);
+    if (row >= 0)
+        m_mapper->setCurrentIndex(row);
+    emit recordShown();
+}
+
+bool RecordSource::moveAfterDelete(const std::function<bool(const QSqlRecord&)>& fits)
+{
+    const int row = m_mapper->currentIndex();
+    m_model->revertAll();
+    m_adding = false;
+    reload();
+    const auto fitting = [&](int r) { return !fits || fits(m_model->record(r)); };
+    int next = -1;
+    for (int r = qMax(row, 0); r < m_model->rowCount() && next < 0; ++r)
+        if (fitting(r))
+            next = r;
+    for (int r = qMin(row, m_model->rowCount()) - 1; r >= 0 && next < 0; --r)
+        if (fitting(r))
+            next = r;
+    m_mapper->setCurrentIndex(next);
+    emit recordShown();
+    return next >= 0;
+}
+
+} // namespace vestra

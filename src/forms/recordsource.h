@@ -1,0 +1,88 @@
+#pragma once
+// The bound data source of a record window: the whole table in a table
+// model (changes held until written), a widget mapper showing one row, and
+// find-first by a key. Pending edits are written when the window closes or
+// leaves the record, and dropped by Cancel.
+
+#include "forms/recordvalues.h"
+
+#include <QDataWidgetMapper>
+#include <QObject>
+#include <QSqlTableModel>
+#include <functional>
+
+namespace vestra {
+
+// Remembers the key the database gave a newly inserted row, so that the
+// window can find its record again after the model has reloaded.
+class KeyedTableModel : public QSqlTableModel {
+public:
+    using QSqlTableModel::QSqlTableModel;
+    QVariant lastInsertKey() const { return m_lastInsertKey; }
+
+protected:
+    bool insertRowIntoTable(const QSqlRecord& values) override;
+
+private:
+    QVariant m_lastInsertKey;
+};
+
+class RecordSource : public QObject {
+    Q_OBJECT
+public:
+    // table in lower case (the model quotes what it is given); keyField is
+    // the table's key, never bound to an editor.
+    RecordSource(const QString& table, const QString& keyField, QObject* parent = nullptr);
+
+    // Binds to the session's booking file and reads the whole table.
+    bool open();
+    QString lastError() const { return m_error; }
+
+    // Shows field in editor through its user property.
+    void bind(QWidget* editor, const QString& field);
+
+    // Moves to the first row whose field equals value, read afresh unless a
+    // change is pending; false when none does (the record shown stays).
+    bool findFirst(const QString& field, const QVariant& value);
+    // Puts the source on a new record carrying the given values.
+    void addNew(const FieldValues& values);
+
+    bool hasRecord() const { return m_mapper->currentIndex() >= 0; }
+    bool isAdding() const { return m_adding; }
+    // Stored (or pending) value of the current record.
+    QVariant value(const QString& field) const;
+    QVariant key() const { return value(m_keyField); }
+    QString keyField() const { return m_keyField; }
+
+    // Copies the editors into the record and writes it; on failure the
+    // pending change stays and lastError() says why.
+    bool write();
+    // Drops typed changes and shows the stored record again; a new record
+    // is discarded (the source then has no current record).
+    void refill();
+    // Reloads after the current record was deleted and moves to the record
+    // that followed it (or, past the end, the one before it), taking only
+    // records that fits accepts; false when there is none.
+    bool moveAfterDelete(const std::function<bool(const QSqlRecord&)>& fits = {});
+
+    QSqlTableModel* model() const { return m_model; }
+    QDataWidgetMapper* mapper() const { return m_mapper; }
+
+signals:
+    // A record (or none) is shown; windows update what they show besides
+    // the bound editors.
+    void recordShown();
+
+private:
+    bool reload();
+    int rowOf(const QString& field, const QVariant& value) const;
+
+    QString m_table;
+    QString m_keyField;
+    KeyedTableModel* m_model = nullptr;
+    QDataWidgetMapper* m_mapper = nullptr;
+    bool m_adding = false;
+    QString m_error;
+};
+
+} // namespace vestra

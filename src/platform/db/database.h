@@ -1,0 +1,103 @@
+#pragma once
+// Access to the booking file and the work database.
+//
+// Every operation "opens" the database it needs; the connection behind it is
+// cached per path and thread so that opening is cheap. Values always go in as
+// bound parameters. Failures come back as values, never as message boxes.
+//
+// The one error style of the data layer: a function says whether it worked
+// in its return value (false, nullopt, or a result struct with an error
+// field); the text of the failure is lastError() of the Database it was
+// given, or the QString* error out-parameter of a function that opens or
+// builds a file itself.
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <functional>
+#include <optional>
+
+namespace vestra {
+
+class Database {
+public:
+    // Opens (or reuses) a connection on an existing file. A missing file is
+    // never created: open() on it gives an invalid Database.
+    static Database open(const QString& path);
+    // Opens a file that may not exist yet; it is created empty.
+    static Database create(const QString& path);
+    // Opens a file read-only on a connection of its own, hands it to fn and
+    // closes it again; used to test files the user picked. False when the
+    // file does not open. A file with a journal left by an interrupted write
+    // is opened for writing instead, so that the journal is rolled back.
+    static bool probeReadOnly(const QString& path, const std::function<bool(Database&)>& fn);
+    // Drops every cached connection on this file (before it is replaced or removed).
+    static void closeAll(const QString& path);
+    // The schema version recorded in a database file, read from the file's
+    // header without opening it through the engine: a file that must not be
+    // written (one from a newer program) is not even touched by the rollback
+    // of a journal left behind. nullopt when the file holds no database header.
+    static std::optional<int> storedSchemaVersion(const QString& path);
+
+    Database() = default;
+    bool isValid() const { return m_db.isValid() && m_db.isOpen(); }
+    QString path() const { return m_path; }
+    QString lastError() const { return m_error; }
+    QSqlDatabase& handle() { return m_db; }
+
+    // Runs a statement with bound values; false (and lastError) on failure.
+    bool exec(const QString& sql, const QVariantList& binds = {});
+    // Runs a statement with bound values and returns the positioned-before-first query.
+    std::optional<QSqlQuery> query(const QString& sql, const QVariantList& binds = {});
+    // First column of the first row, or an invalid QVariant when there is none.
+    QVariant scalar(const QString& sql, const QVariantList& binds = {});
+    // Number of rows changed by the last exec().
+    int changedRows() const { return m_changed; }
+
+    bool hasTable(const QString& name);
+
+    // The schema version recorded in the open database; -1 when it cannot be read.
+    int schemaVersion();
+    // Records the schema version; inside a transaction it is part of it.
+    bool setSchemaVersion(int version);
+
+private:
+    friend class Transaction;
+    QSqlDatabase m_db;
+    QString m_path;
+    QString m_error;
+    int m_changed = 0;
+};
+
+// All-or-nothing scope: commits only when commit() is called, rolls back
+// otherwise. On the shared booking file it takes the write lock at once
+// (so two workstations queue instead of failing halfway).
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    bool ok() const { return m_active; }
+    bool commit();
+
+private:
+    Database& m_db;
+    bool m_active = false;
+};
+
+// The engine-specific statements, gathered here so that a server store
+// can replace them in one place.
+namespace dialect {
+QString beginWrite();
+QString schemaVersion();
+QString setSchemaVersion(int version);
+// A table is rebuilt under a new name and renamed back; the saved queries
+// that name it must be left as they are while the old one is gone.
+QString beginTableRebuilds();
+QString endTableRebuilds();
+} // namespace dialect
+
+} // namespace vestra

@@ -1,0 +1,48 @@
+#include "resources/domesticitemwindow.h"
+#include "resources/hierarchy.h"
+#include "resources/resourcewindows.h"
+
+#include "forms/fieldeditors.h"
+
+#include <QFormLayout>
+#include <QPlainTextEdit>
+
+namespace vestra {
+
+namespace {
+QString captionFor(ItemMode mode)
+{
+    switch (mode) {
+    case ItemMode::Edit:
+        return QStringLiteral("Vestra - Edit/Delete Domestic Resuorce");
+    case ItemMode::View:
+        return QStringLiteral("Vestra - View Domestic Resuorce");
+    case ItemMode::Add:
+        break;
+    }
+    return QStringLiteral("Vestra - Add Domestic Resuorce");
+}
+} // namespace
+
+DomesticItemWindow::DomesticItemWindow(ItemMode mode, QWidget* parent) : ItemWindow(mode, parent)
+{
+    setObjectName(ItemWindowName(QLatin1Char('L'), mode));
+    setWindowTitle(captionFor(mode));
+
+    auto* capacity = new CountEdit(this);
+    capacity->setObjectName(QStringLiteral("maxprs"));
+    capacity->setMaximumWidth(90);
+    auto* furniture = new QPlainTextEdit(this);
+    furniture->setObjectName(QStringLiteral("Lokfastinv"));
+    furniture->setTabChangesFocus(true);
+    furniture->setFixedHeight(capacity->sizeHint().height() * 3);
+    resourceForm()->addRow(QStringLiteral("Capacity"), capacity);
+    resourceForm()->addRow(QStringLiteral("Furnitury"), furniture);
+    setMinimumWidth(440);
+
+    finish();
+    bindField(capacity, QStringLiteral("maxprs"));
+    bindField(furniture, QStringLiteral("Lokfastinv"));
+}
+
+} // namespace vestra

@@ -1,0 +1,17 @@
+#pragma once
+// The domestic item windows (rooms and places): resitemL to edit,
+// resitemLView to look, resitemLAD to add; capacity and fixed furniture
+// besides the common fields.
+
+#include "resources/resourcewindows.h"
+#include "resources/itemwindow.h"
+
+namespace vestra {
+
+class DomesticItemWindow : public ItemWindow {
+    Q_OBJECT
+public:
+    explicit DomesticItemWindow(ItemMode mode, QWidget* parent = nullptr);
+};
+
+} // namespace vestra

@@ -1,0 +1,289 @@
+#include "shell/commands.h"
+
+#include "data/schema.h"
+#include "platform/externalurls.h"
+#include "platform/services/filedialogs.h"
+#include "platform/services/messages.h"
+#include "platform/windowregistry.h"
+#include "session/access.h"
+#include "session/connection.h"
+#include "shell/navigator.h"
+#include "session/session.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QHash>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <utility>
+
+namespace vestra {
+
+namespace {
+
+QHash<int, CommandTarget>& menuTargets()
+{
+    static QHash<int, CommandTarget> targets;
+    return targets;
+}
+
+QHash<int, CommandTarget>& bookingTargets()
+{
+    static QHash<int, CommandTarget> targets;
+    return targets;
+}
+
+template <typename C>
+CommandNode entry(C command, const char* caption, bool admin = false)
+{
+    return {static_cast<int>(command), QString::fromUtf8(caption), admin, {}};
+}
+
+CommandNode group(Command command, const char* caption, QList<CommandNode> children)
+{
+    return {static_cast<int>(command), QString::fromUtf8(caption), false, std::move(children)};
+}
+
+const CommandNode* findIn(const QList<CommandNode>& nodes, int number)
+{
+    for (const CommandNode& n : nodes) {
+        if (n.number == number)
+            return &n;
+        if (const CommandNode* inner = findIn(n.children, number))
+            return inner;
+    }
+    return nullptr;
+}
+
+void notAvailable(const QString& caption)
+{
+    showMessage(QStringLiteral("\"%1\" is not available in this version of Vestra.")
+                    .arg(QString(caption).remove(QLatin1Char('&'))),
+                QStringLiteral("Service Message"));
+}
+
+// After another booking file was chosen: every window closes, the schedule
+// included, and the start-up runs again on the new file. The windows store
+// their pending work as they close; that work belongs to the file they were
+// opened on, which the session names until they are gone.
+void restartOnFile(const QString& previous)
+{
+    const QString chosen = std::exchange(session().BookingFilePath, previous);
+    WindowRegistry::instance().closeAll();
+    session().BookingFilePath = chosen;
+    if (navigator().showSplash)
+        navigator().showSplash();
+}
+
+ConnectResult chooseFileFromBar(Command command)
+{
+    if (command == Command::OpenBookingFile)
+        return OpenExistingFile(QStringLiteral("Open Existing Bookingfile"));
+    return CreateNewFile(QStringLiteral("Create New Bookingfile"));
+}
+
+void openHelp(QWidget* owner)
+{
+    const QString help = HelpFilePath();
+    if (!QFileInfo::exists(help) || !OpenExternalUrl(QUrl::fromLocalFile(help).toString())) {
+        showMessage(QStringLiteral("The help file %1 could not be opened.").arg(help),
+                    QStringLiteral("Help"), MsgIcon::Warning);
+    }
+    Q_UNUSED(owner);
+}
+
+} // namespace
+
+const QList<CommandNode>& MenuCommands()
+{
+    static const QList<CommandNode> commands = {
+        group(Command::Files, "Files",
+              {entry(Command::OpenBookingFile, "&Open Existing Bookingfile"), entry(Command::CreateBookingFile, "&Create New Bookingfile"),
+               entry(Command::ExitProgram, "Exit Program")}),
+        group(Command::Maintenance, "Maintenance",
+              {entry(Command::ResourceManager, "Resource Manager", true), entry(Command::TentativeBookings, "Tentative Bookings", true),
+               entry(Command::UnavailableList, "Unavailable Ressources List", true),
+               group(Command::Accounts, "Accounts",
+                     {entry(Command::GroupAccountManager, "Group Account Manager"), entry(Command::PersonalAccount, "Personal Account"),
+                      entry(Command::AccountManager, "Administrators Account Manager", true)}),
+               group(Command::Parameters, "Parameters",
+                     {entry(Command::CompanyInfo, "Company Info", true), entry(Command::OpeningHours, "Opening Hours", true)}),
+               entry(Command::Options, "Options", true)}),
+        group(Command::Reports, "Reports",
+              {entry(Command::BookingOverview, "Booking Overview"), entry(Command::PeriodTotals, "Period Totals"),
+               entry(Command::PeriodDetails, "Period Details"),
+               group(Command::ResourceLists, "Resource Lists",
+                     {entry(Command::DomesticList, "Domestic"), entry(Command::AddOnList, "Add-Ons"), entry(Command::StandAloneList, "Stand-Alones")}),
+               entry(Command::AccountList, "Account List", true)}),
+        group(Command::Help, "Help", {entry(Command::HelpFile, "Help"), entry(Command::About, "About")}),
+    };
+    return commands;
+}
+
+const QList<CommandNode>& BookingCommands()
+{
+    static const QList<CommandNode> commands = {
+        entry(BookingCommand::CutBooking, "Cut Booking"),         entry(BookingCommand::CopyBooking, "Copy Booking"),
+        entry(BookingCommand::PasteBooking, "Paste Booking"),       entry(BookingCommand::DeleteBooking, "Delete Booking"),
+        entry(BookingCommand::Search, "Search"),             entry(BookingCommand::MyBookings, "My Bookings"),
+        entry(BookingCommand::TodaysBookings, "Todays Bookings"),    entry(BookingCommand::RepeatingBookings, "Repeating Bookings"),
+        entry(BookingCommand::PrintSchedule, "Print Scheeme"),
+    };
+    return commands;
+}
+
+const CommandNode* FindMenuCommand(Command command)
+{
+    return findIn(MenuCommands(), static_cast<int>(command));
+}
+
+void RegisterMenuTarget(Command command, CommandTarget target)
+{
+    menuTargets().insert(static_cast<int>(command), std::move(target));
+}
+
+void RegisterBookingTarget(BookingCommand command, CommandTarget target)
+{
+    bookingTargets().insert(static_cast<int>(command), std::move(target));
+}
+
+bool RunMenuCommand(Command command, QWidget* owner, ScheduleActions* /*view*/)
+{
+    const CommandNode* node = FindMenuCommand(command);
+    if (!node || !node->children.isEmpty())
+        return false;
+    if (node->adminOnly && !RequireAdmin())
+        return true;
+    switch (command) {
+    case Command::OpenBookingFile:
+    case Command::CreateBookingFile: {
+        const QString previous = session().BookingFilePath;
+        if (RerunsStartup(chooseFileFromBar(command)))
+            restartOnFile(previous);
+        return true;
+    }
+    case Command::ExitProgram:
+        navigator().quit();
+        return true;
+    case Command::HelpFile:
+        openHelp(owner);
+        return true;
+    default:
+        break;
+    }
+    if (const auto it = menuTargets().constFind(static_cast<int>(command));
+        it != menuTargets().constEnd())
+        (*it)(owner);
+    else
+        notAvailable(node->caption);
+    return true;
+}
+
+bool RunBookingCommand(BookingCommand command, QWidget* owner, ScheduleActions* view)
+{
+    switch (command) {
+    case BookingCommand::CutBooking: view->cutOrCopy(1); return true;
+    case BookingCommand::CopyBooking: view->cutOrCopy(2); return true;
+    case BookingCommand::PasteBooking: view->paste(); return true;
+    case BookingCommand::DeleteBooking: view->deleteSelected(); return true;
+    case BookingCommand::PrintSchedule: view->printSchedule(); return true;
+    default: break;
+    }
+    const int number = static_cast<int>(command);
+    const CommandNode* node = findIn(BookingCommands(), number);
+    if (!node)
+        return false;
+    if (const auto it = bookingTargets().constFind(number); it != bookingTargets().constEnd())
+        (*it)(owner);
+    else
+        notAvailable(node->caption);
+    return true;
+}
+
+namespace {
+
+void addEntries(QMenu* menu, const QList<CommandNode>& nodes, QWidget* owner, ScheduleActions* view)
+{
+    for (const CommandNode& n : nodes) {
+        if (!n.children.isEmpty()) {
+            QMenu* sub = menu->addMenu(n.caption);
+            sub->setObjectName(QStringLiteral("menu%1").arg(n.number));
+            addEntries(sub, n.children, owner, view);
+            continue;
+        }
+        QAction* a = menu->addAction(n.caption);
+        a->setObjectName(QStringLiteral("cmd%1").arg(n.number));
+        a->setData(n.number);
+        QObject::connect(a, &QAction::triggered, owner,
+                         [command = Command(n.number), owner, view] { RunMenuCommand(command, owner, view); });
+    }
+}
+
+QKeySequence bookingShortcut(BookingCommand command)
+{
+    switch (command) {
+    case BookingCommand::CutBooking: return QKeySequence::Cut;
+    case BookingCommand::CopyBooking: return QKeySequence::Copy;
+    case BookingCommand::PasteBooking: return QKeySequence::Paste;
+    case BookingCommand::Search: return QKeySequence::Find;
+    case BookingCommand::PrintSchedule: return QKeySequence::Print;
+    default: return {};
+    }
+}
+
+} // namespace
+
+void AddCommandBars(QMainWindow* window, ScheduleActions* view)
+{
+    auto* menus = new QToolBar(QStringLiteral("Menu"), window);
+    menus->setObjectName(QStringLiteral("ctToolBar1"));
+    menus->setMovable(false);
+    for (const CommandNode& g : MenuCommands()) {
+        auto* button = new QToolButton(menus);
+        button->setObjectName(QStringLiteral("menu%1").arg(g.number));
+        button->setText(g.caption);
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        auto* menu = new QMenu(button);
+        addEntries(menu, g.children, window, view);
+        button->setMenu(menu);
+        menus->addWidget(button);
+    }
+    window->addToolBar(Qt::TopToolBarArea, menus);
+    window->addToolBarBreak();
+    // F1 opens the help file, which the Help entry hands on to it.
+    auto* help = new QAction(window);
+    help->setObjectName(QStringLiteral("helpKey"));
+    help->setShortcut(QKeySequence::HelpContents);
+    help->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(help, &QAction::triggered, window,
+                     [window, view] { RunMenuCommand(Command::HelpFile, window, view); });
+    window->addAction(help);
+
+    auto* bookings = new QToolBar(QStringLiteral("Bookings"), window);
+    bookings->setObjectName(QStringLiteral("ctToolBar2"));
+    bookings->setMovable(false);
+    bookings->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (const CommandNode& n : BookingCommands()) {
+        QAction* a = bookings->addAction(n.caption);
+        a->setObjectName(QStringLiteral("cmd%1").arg(n.number));
+        a->setData(n.number);
+        if (const QKeySequence key = bookingShortcut(BookingCommand(n.number)); !key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WindowShortcut);
+            a->setToolTip(QStringLiteral("%1 (%2)").arg(n.caption, key.toString(QKeySequence::NativeText)));
+        }
+        QObject::connect(a, &QAction::triggered, window,
+                         [command = BookingCommand(n.number), window, view] {
+                             RunBookingCommand(command, window, view);
+                         });
+    }
+    window->addToolBar(Qt::TopToolBarArea, bookings);
+}
+
+} // namespace vestra

@@ -1,0 +1,80 @@
+#include "startup/connectwindow.h"
+
+#include "platform/windowregistry.h"
+#include "session/connection.h"
+#include "startup/splashwindow.h"
+#include "shell/navigator.h"
+#include "session/startup.h"
+#include "startup/startupsequence.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+ConnectWindow::ConnectWindow(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("IntroConnect"));
+    setWindowTitle(QStringLiteral("Vestra - Professional Ressource Booking"));
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("picture"));
+    picture->setPixmap(VestraPicture(QSize(480, 220), QStringLiteral("Professional Ressource Booking")));
+
+    auto* hint = new QLabel(QStringLiteral("Choose the booking file to work on: open the "
+                                           "institution's existing file, or create a new one."),
+                            this);
+    hint->setWordWrap(true);
+
+    auto* openf = new QPushButton(QStringLiteral("Open Existing File"), this);
+    openf->setObjectName(QStringLiteral("Openf"));
+    auto* createf = new QPushButton(QStringLiteral("Create New File"), this);
+    createf->setObjectName(QStringLiteral("Createf"));
+    auto* exitButton = new QPushButton(QStringLiteral("Exit"), this);
+    exitButton->setObjectName(QStringLiteral("exit"));
+    openf->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(openf);
+    buttons->addWidget(createf);
+    buttons->addStretch();
+    buttons->addWidget(exitButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(picture);
+    layout->addWidget(hint);
+    layout->addLayout(buttons);
+
+    connect(openf, &QPushButton::clicked, this, &ConnectWindow::openClicked);
+    connect(createf, &QPushButton::clicked, this, &ConnectWindow::createClicked);
+    connect(exitButton, &QPushButton::clicked, this, [] { navigator().quit(); });
+}
+
+void ConnectWindow::openClicked()
+{
+    if (RerunsStartup(OpenExistingFile())) {
+        hide();
+        RunStartup();
+    }
+}
+
+void ConnectWindow::createClicked()
+{
+    if (RerunsStartup(CreateNewFile())) {
+        hide();
+        RunStartup();
+    }
+}
+
+ConnectWindow* ShowConnectWindow()
+{
+    auto& windows = WindowRegistry::instance();
+    auto* w = windows.obtain<ConnectWindow>(QStringLiteral("IntroConnect"),
+                                           [] { return new ConnectWindow; });
+    windows.show(w, ShowMode::Free);
+    return w;
+}
+
+} // namespace vestra

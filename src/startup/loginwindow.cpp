@@ -1,0 +1,112 @@
+#include "startup/loginwindow.h"
+
+#include "platform/services/messages.h"
+#include "platform/passwordfield.h"
+#include "platform/windowregistry.h"
+#include "session/login.h"
+#include "shell/navigator.h"
+#include "session/session.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vestra {
+
+LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("Vestra - Login"));
+
+    m_user = new QLineEdit(this);
+    m_user->setObjectName(QStringLiteral("txtUserName"));
+    m_password = new QLineEdit(this);
+    m_password->setObjectName(QStringLiteral("txtPassword"));
+    MakePasswordField(m_password);
+
+    auto* userLabel = new QLabel(QStringLiteral("&User Name:"), this);
+    userLabel->setBuddy(m_user);
+    auto* passwordLabel = new QLabel(QStringLiteral("&Password:"), this);
+    passwordLabel->setBuddy(m_password);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    auto* box = new QDialogButtonBox(this);
+    box->addButton(ok, QDialogButtonBox::AcceptRole);
+    box->addButton(cancel, QDialogButtonBox::RejectRole);
+
+    // Which booking file this login is for: several institutions may share a machine.
+    auto* header = new QLabel(this);
+    header->setObjectName(QStringLiteral("header"));
+    header->setTextFormat(Qt::RichText);
+    header->setText(QStringLiteral("<b>%1</b><br><small>%2</small>")
+                        .arg(session().InstitutionName.toHtmlEscaped(),
+                             QFileInfo(session().BookingFilePath).fileName().toHtmlEscaped()));
+
+    auto* form = new QFormLayout;
+    form->addRow(userLabel, m_user);
+    form->addRow(passwordLabel, m_password);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(header);
+    layout->addLayout(form);
+    layout->addWidget(box);
+    setMinimumWidth(320);
+
+    connect(ok, &QPushButton::clicked, this, &LoginWindow::CheckLogin);
+    connect(cancel, &QPushButton::clicked, this, &LoginWindow::Cancel);
+    m_user->setFocus();
+}
+
+void LoginWindow::CheckLogin()
+{
+    if (CheckCredentials(session(), m_user->text(), m_password->text())) {
+        m_done = true;
+        hide();
+        if (navigator().showMainWindow)
+            navigator().showMainWindow();
+        WindowRegistry::instance().unload(this);
+        return;
+    }
+    showMessage(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"),
+                MsgIcon::Warning);
+    m_user->clear();
+    m_password->clear();
+    activateWindow();
+    m_user->setFocus();
+    m_user->selectAll();
+}
+
+void LoginWindow::Cancel()
+{
+    reject();
+}
+
+void LoginWindow::reject()
+{
+    // Escape and the window's close box count as Cancel: without a login
+    // there is nothing else to do.
+    if (!m_done) {
+        m_done = true;
+        session().LoginOk = false;
+        navigator().quit();
+    }
+    QDialog::reject();
+    WindowRegistry::instance().unload(this);
+}
+
+LoginWindow* ShowLogin()
+{
+    auto& windows = WindowRegistry::instance();
+    auto* w = windows.obtain<LoginWindow>(QStringLiteral("frmLogin"), [] { return new LoginWindow; });
+    windows.show(w, ShowMode::Free);
+    return w;
+}
+
+} // namespace vestra

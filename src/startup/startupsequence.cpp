@@ -1,0 +1,74 @@
+#include "startup/startupsequence.h"
+
+#include "data/migrations.h"
+#include "data/schema.h"
+#include "platform/services/messages.h"
+#include "platform/windowregistry.h"
+#include "session/connection.h"
+#include "session/session.h"
+#include "session/startup.h"
+#include "startup/startupsequence.h"
+#include "startup/connectwindow.h"
+#include "startup/loginwindow.h"
+
+namespace vestra {
+
+void RunStartup()
+{
+    const StartupReport report = PrepareSession(session(), QDate::currentDate());
+    auto& windows = WindowRegistry::instance();
+
+    if (report.outcome != StartupOutcome::ReadyForLogin) {
+        ShowConnectWindow();
+        const MigrationReport& m = report.migration;
+        if (report.workMigration.outcome == MigrationOutcome::Newer) {
+            showMessage(NewerFileText(WorkDatabasePath(), report.workMigration.fromVersion,
+                                      report.workMigration.supportedVersion)
+                            + QStringLiteral(" It holds only this workstation's choice of "
+                                             "booking file; removed, it is made anew."),
+                        QStringLiteral("No Database Connection"), MsgIcon::Critical);
+        } else if (!report.error.isEmpty()) {
+            showMessage(QStringLiteral("The work database of this workstation could not be "
+                                       "created in the program's folder:\n")
+                            + report.error,
+                        QStringLiteral("No Database Connection"), MsgIcon::Critical);
+        } else if (report.outcome == StartupOutcome::NewerBookingFile) {
+            showMessage(NewerFileText(session().BookingFilePath, m.fromVersion, m.supportedVersion),
+                        QStringLiteral("No Database Connection"), MsgIcon::Warning);
+        } else if (report.outcome == StartupOutcome::UpgradeFailed) {
+            QString text = session().BookingFilePath
+                           + QStringLiteral(" could not be upgraded for this version of Vestra "
+                                            "and was left at version %1:\n%2")
+                                 .arg(m.toVersion)
+                                 .arg(m.error);
+            if (!m.backupPath.isEmpty())
+                text += QStringLiteral("\nA copy of the file as it was is kept as ") + m.backupPath;
+            showMessage(text, QStringLiteral("No Database Connection"), MsgIcon::Critical);
+        } else if (report.outcome == StartupOutcome::BrokenBookingFile) {
+            showMessage(session().BookingFilePath
+                            + QStringLiteral(" has no institution settings and cannot be used. "
+                                             "Connect to an existing database or create a new."),
+                        QStringLiteral("No Database Connection"), MsgIcon::Warning);
+        } else {
+            showMessage(QStringLiteral("No default database is connected. Connect to an existing "
+                                       "database or create a new."),
+                        QStringLiteral("No Database Connection"));
+        }
+        return;
+    }
+
+    if (QWidget* connect = windows.find(QStringLiteral("IntroConnect")))
+        connect->close();
+    if (report.migration.outcome == MigrationOutcome::Upgraded)
+        showMessage(UpgradeText(session().BookingFilePath, report.migration),
+                    QStringLiteral("Booking File Upgraded"));
+    if (!report.archive.ok) {
+        showMessage(QStringLiteral("Past bookings could not be archived; the archiving is tried "
+                                   "again at the next start.\n")
+                        + report.archive.error,
+                    QStringLiteral("Archive"), MsgIcon::Warning);
+    }
+    ShowLogin();
+}
+
+} // namespace vestra

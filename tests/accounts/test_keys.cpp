@@ -1,0 +1,103 @@
+// Numbers the program hands out are never handed out again: a deleted row's
+// number lives on in bookings, the archive and memberships.
+
+#include "accounts/accountdata.h"
+#include "accounts/personalaccountwindow.h"
+
+#include <QLineEdit>
+#include <QSqlRecord>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+
+class Keys : public AccountTest {};
+
+TEST_F(Keys, ADeletedRowsNumberIsNotGivenToTheNextRow)
+{
+    // Each table as its record window writes a new row: without a key.
+    const struct {
+        const char* table;
+        const char* key;
+        const char* name;
+    } tables[] = {
+        {"lokale", "lokalenr", "Lokalenavn"},
+        {"lokaliteter", "Lokalitetsnr", "Lokalitetsnavn"},
+        {"Overgruppenavne", "overgruppenr", "OverGruppenavn"},
+        {"Konti", "ID", "Kontonavn"},
+        {"Department", "depnr", "depname"},
+        {"opstilling", "ID", "Opstilling"},
+        {"Homebases", "ID", "Homebase"},
+    };
+    Database d = db();
+    for (const auto& t : tables) {
+        auto add = [&](const QString& name) {
+            EXPECT_TRUE(
+                d.exec(QString("INSERT INTO %1 (%2) VALUES (?)").arg(t.table, t.name), {name}))
+                << d.lastError().toStdString();
+            return d
+                .scalar(QString("SELECT %1 FROM %2 WHERE %3 = ?").arg(t.key, t.table, t.name),
+                        {name})
+                .toInt();
+        };
+        const int old = add("Old");
+        ASSERT_TRUE(d.exec(QString("DELETE FROM %1 WHERE %2 = ?").arg(t.table, t.key), {old}));
+        EXPECT_GT(add("New"), old) << t.table;
+    }
+}
+
+TEST_F(Keys, ANewPersonalAccountNeverTakesADeletedGroupsNumber)
+{
+    const int group = addGroup("Choir", 1);
+    addArchivedBooking(group);
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("DELETE FROM Konti WHERE ID = ?", {group}));
+    }
+    PersonalAccountWindow* add = ShowAddAccount(nullptr);
+    ASSERT_NE(add, nullptr);
+    add->findChild<QLineEdit*>("Kontonavn")->setText("Carla");
+    add->findChild<QLineEdit*>("kontokontakt")->setText("Carla C.");
+    click(add, "addknap");
+    settle();
+    Database d = db();
+    const int carla = d.scalar("SELECT ID FROM Konti WHERE Kontonavn = 'Carla'").toInt();
+    EXPECT_GT(carla, group);
+    EXPECT_EQ(memberships(carla), QStringList({QString("%1/%1").arg(carla)}));
+    EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+TEST_F(Keys, ANewAccountWhoseMembershipFailsStaysUnsavedAsTyped)
+{
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("CREATE TRIGGER stop BEFORE INSERT ON Grptilk "
+                           "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    }
+    const int before = count("Konti");
+    PersonalAccountWindow* add = ShowAddAccount(nullptr);
+    ASSERT_NE(add, nullptr);
+    add->findChild<QLineEdit*>("Kontonavn")->setText("Carla");
+    add->findChild<QLineEdit*>("kontokontakt")->setText("Carla C.");
+    click(add, "addknap");
+    settle();
+    EXPECT_EQ(count("Konti"), before);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].title, "Error");
+    ASSERT_TRUE(add->isVisible());
+    EXPECT_TRUE(add->source()->isAdding());
+    EXPECT_EQ(add->findChild<QLineEdit*>("Kontonavn")->text(), "Carla");
+    EXPECT_EQ(add->findChild<QLineEdit*>("kontokontakt")->text(), "Carla C.");
+
+    // Once the membership can be written, the same window stores the account.
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("DROP TRIGGER stop"));
+    }
+    click(add, "addknap");
+    settle();
+    EXPECT_EQ(count("Konti"), before + 1);
+}
+
+} // namespace

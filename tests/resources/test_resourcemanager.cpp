@@ -1,0 +1,317 @@
+#include "platform/windowregistry.h"
+#include "resourcedata.h"
+#include "resources/resourcegroupwindow.h"
+#include "resources/resourcemanager.h"
+#include "resources/resourcetypewindow.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+const QString kEmptyGroup = "Groupname can't be empty. Fill in or cancel the operation. / Message";
+}
+
+class Manager : public ResourceTest {
+protected:
+    void SetUp() override
+    {
+        ResourceTest::SetUp();
+        rooms = addGroup("Meeting rooms", 1);
+        large = addType("Large rooms", rooms, 1);
+        room = addItem("Room A", large, 1);
+        av = addGroup("Projectors", 2);
+        beamers = addType("Beamers", av, 2);
+        beamer = addItem("Epson 1", beamers, 2);
+        manager = ShowResourceManager();
+    }
+    QStringList nodes()
+    {
+        QStringList out;
+        for (QTreeWidgetItemIterator it(manager->findChild<QTreeWidget*>("intree")); *it; ++it)
+            out << (*it)->text(0);
+        return out;
+    }
+    // Selects the node and presses "Edit/Del Node" (edit) or "Add Child Node" (Add).
+    void onNode(const QString& key, const char* button)
+    {
+        ASSERT_TRUE(manager->selectKey(key)) << key.toStdString();
+        click(manager, button);
+    }
+    void onNode(const char* level, int number, const char* button)
+    {
+        onNode(QString::fromLatin1(level) + QString::number(number), button);
+    }
+    QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
+    QLineEdit* edit(const char* window, const char* field)
+    {
+        return this->window(window)->findChild<QLineEdit*>(field);
+    }
+    QStringList openRecordWindows()
+    {
+        QStringList out;
+        for (const char* name : {"Resgroup", "lokaliteter", "resitemL", "resitemLView",
+                                 "resitemLAD", "ResitemA", "ResitemAView", "ResitemAD"})
+            if (window(name) && window(name)->isVisible())
+                out << name;
+        return out;
+    }
+    int rooms = 0, large = 0, room = 0, av = 0, beamers = 0, beamer = 0;
+    ResourceManager* manager = nullptr;
+};
+
+TEST_F(Manager, ShowsTheHierarchyByKeyAndRebuildsOnActivation)
+{
+    EXPECT_EQ(nodes(), QStringList({"Domestic", "Meeting rooms", "Large rooms", "Room A", "Add-On",
+                                    "Projectors", "Beamers", "Epson 1", "Stand-Alone"}));
+    EXPECT_TRUE(manager->selectKey(QStringLiteral("AG%1").arg(av)));
+    EXPECT_EQ(manager->selectedKey(), QStringLiteral("AG%1").arg(av));
+
+    ASSERT_TRUE(manager->selectKey(QStringLiteral("LL%1").arg(large)));
+    addItem("Room B", large, 1);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(manager, &activate);
+    EXPECT_TRUE(nodes().contains("Room B"));
+    EXPECT_EQ(manager->selectedKey(), QStringLiteral("LL%1").arg(large));
+}
+
+TEST_F(Manager, ButtonsNeedANodeAndAddChildNeedsTheRight)
+{
+    // The manager opens with no node chosen, and both buttons ask for one.
+    EXPECT_TRUE(manager->selectedKey().isEmpty());
+    click(manager, "edit");
+    click(manager, "Add");
+    EXPECT_EQ(messages.texts(), QStringList(2, "Select Node, Please / Service Message"));
+    EXPECT_TRUE(openRecordWindows().isEmpty());
+    messages.clear();
+    onNode("LT1", "edit");     // a kind: nothing to edit
+    onNode("LI", room, "Add"); // items have no children
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_TRUE(openRecordWindows().isEmpty());
+
+    session().IsAdmin = false;
+    onNode("LT1", "Add");
+    EXPECT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}));
+    EXPECT_TRUE(openRecordWindows().isEmpty());
+}
+
+TEST_F(Manager, ItemsOpenByKindAndRight)
+{
+    // Items of a kind other than Domestic and Add-On use the Add-On windows.
+    ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));
+    const int van = addItem("Van 1", addType("Vans", addGroup("Cars", 5), 5), 5);
+    manager->BuildTree();
+    onNode("LI", room, "edit");
+    onNode("SI", van, "edit");
+    EXPECT_EQ(openRecordWindows(), QStringList({"resitemL", "ResitemA"}));
+    EXPECT_EQ(edit("ResitemA", "Lokalenavn")->text(), "Van 1");
+    WindowRegistry::instance().closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Users without the right look at items but edit groups and types.
+    session().IsAdmin = false;
+    manager = ShowResourceManager();
+    onNode("LI", room, "edit");
+    onNode("AI", beamer, "edit");
+    onNode("LG", rooms, "edit");
+    onNode("LL", large, "edit");
+    EXPECT_EQ(openRecordWindows(),
+              QStringList({"Resgroup", "lokaliteter", "resitemLView", "ResitemAView"}));
+    EXPECT_EQ(edit("Resgroup", "OverGruppenavn")->text(), "Meeting rooms");
+    EXPECT_FALSE(edit("Resgroup", "OverGruppenavn")->isReadOnly());
+    EXPECT_EQ(edit("resitemLView", "Lokalenavn")->text(), "Room A");
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Manager, NewGroupIsStoredUnderItsKindAndShown)
+{
+    onNode("AT2", "Add");
+    QWidget* w = window("Resgroup");
+    ASSERT_TRUE(w && w->isVisible());
+    click(w, "save"); // an empty name is refused and nothing is written
+    EXPECT_EQ(messages.texts(), QStringList{kEmptyGroup});
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(count("overgruppenavne"), 2);
+
+    QTest::keyClicks(edit("Resgroup", "OverGruppenavn"), "Screens");
+    click(w, "save");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(count("overgruppenavne", "OverGruppenavn = 'Screens' AND Gruppeart = 2"), 1);
+    // The manager shows it at once, under Add-On.
+    EXPECT_EQ(nodes().mid(5, 4), QStringList({"Projectors", "Beamers", "Epson 1", "Screens"}));
+}
+
+TEST_F(Manager, NewTypeAndItemTakeTheirParentLink)
+{
+    onNode("LG", rooms, "Add");
+    QWidget* w = window("lokaliteter");
+    click(w, "save");
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Typename can't be empty. Fill in or cancel the operation. / Message"}));
+    QTest::keyClicks(edit("lokaliteter", "Lokalitetsnavn"), "Halls");
+    QTest::keyClicks(edit("lokaliteter", "Lokibeskr"), "Big ones");
+    click(w, "save");
+    EXPECT_EQ(count("lokaliteter",
+                    "Lokalitetsnavn = 'Halls' AND Lokibeskr = 'Big ones' AND Overgruppenr = ? AND "
+                    "gruppeart = 1",
+                    {rooms}),
+              1);
+
+    onNode("AL", beamers, "Add");
+    w = window("ResitemAD");
+    ASSERT_TRUE(w);
+    QTest::keyClicks(edit("ResitemAD", "Lokalenavn"), "Epson 2");
+    click(w, "Luk");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(
+        count("lokale", "Lokalenavn = 'Epson 2' AND lokalinr = ? AND Gruppeart = 2", {beamers}), 1);
+    EXPECT_TRUE(nodes().contains("Epson 2"));
+}
+
+TEST_F(Manager, CancelOnANewRecordLeavesNoRow)
+{
+    onNode("LG", rooms, "Add");
+    QTest::keyClicks(edit("lokaliteter", "Lokalitetsnavn"), "Halls");
+    QWidget* w = window("lokaliteter");
+    click(w, "Canc");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(count("lokaliteter"), 2);
+
+    // Escape is Cancel too; an item add window discards the same way.
+    onNode("LL", large, "Add");
+    w = window("resitemLAD");
+    QTest::keyClicks(edit("resitemLAD", "Lokalenavn"), "Room Z");
+    QTest::keyClick(edit("resitemLAD", "Lokalenavn"), Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(count("lokale"), 2);
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Manager, CancelRestoresTheStoredNameAndSaveWritesNothingUnchanged)
+{
+    const auto groups = [this] {
+        return db().scalar("SELECT group_concat(quote(overgruppenr) || quote(OverGruppenavn)"
+                           " || quote(Gruppeart)) FROM overgruppenavne");
+    };
+    const QVariant before = groups();
+    onNode("LG", rooms, "edit");
+    QWidget* w = window("Resgroup");
+    auto* name = edit("Resgroup", "OverGruppenavn");
+    name->selectAll();
+    QTest::keyClicks(name, "Boardrooms");
+    click(w, "Canc");
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(name->text(), "Meeting rooms");
+    click(w, "save");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(groups(), before);
+}
+
+TEST_F(Manager, ClosingARecordWindowShowsTheChangedName)
+{
+    onNode("LL", large, "edit");
+    auto* name = edit("lokaliteter", "Lokalitetsnavn");
+    name->clear();
+    QTest::keyClicks(name, "   "); // blanks are a name
+    window("lokaliteter")->close();
+    EXPECT_EQ(field("lokaliteter", "Lokalitetsnavn", "Lokalitetsnr", large), "   ");
+    EXPECT_EQ(nodes().at(2), "   ");
+}
+
+TEST_F(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
+{
+    onNode("LG", rooms, "edit");
+    QWidget* w = window("Resgroup");
+    click(w, "del");
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Unable to delete a resource group that still has resource types. "
+                           "Delete its resource types first. / Delete Info"}));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(count("overgruppenavne"), 2);
+    w->close();
+
+    const int empty = addGroup("Empty", 1);
+    manager->BuildTree();
+    onNode("LG", empty, "edit");
+    w = window("Resgroup");
+    messages.clear();
+    messages.answerNext(MsgAnswer::No);
+    click(w, "del");
+    EXPECT_EQ(count("overgruppenavne", "overgruppenr = ?", {empty}), 1);
+    messages.answerNext(MsgAnswer::Yes);
+    click(w, "del");
+    EXPECT_EQ(messages.texts(), QStringList(2, "Confirm deletion ? / Delete Info"));
+    EXPECT_EQ(messages.shown().at(1).defaultButton, MsgAnswer::No);
+    EXPECT_EQ(count("overgruppenavne", "overgruppenr = ?", {empty}), 0);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(nodes().contains("Empty"));
+}
+
+TEST_F(Manager, UsersWithoutTheRightRenameGroupsAndTypesButNeverDeleteThem)
+{
+    const int emptyGroup = addGroup("Empty", 1);
+    const int emptyType = addType("Empty type", rooms, 1);
+    session().IsAdmin = false;
+    manager->BuildTree();
+    const struct {
+        const char *level, *window, *field;
+        int number;
+        const char *table, *keyField;
+    } cases[] = {
+        {"LG", "Resgroup", "OverGruppenavn", emptyGroup, "overgruppenavne", "overgruppenr"},
+        {"LL", "lokaliteter", "Lokalitetsnavn", emptyType, "lokaliteter", "lokalitetsnr"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.window);
+        messages.clear();
+        messages.answerNext(MsgAnswer::Yes); // were it asked, deletion would go ahead
+        onNode(c.level, c.number, "edit");
+        QWidget* w = window(c.window);
+        click(w, "del");
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}));
+        EXPECT_EQ(messages.shown()[0].icon, MsgIcon::Warning);
+        EXPECT_EQ(count(c.table, QString(c.keyField) + " = ?", {c.number}), 1);
+        ASSERT_TRUE(w->isVisible());
+        QTest::keyClicks(edit(c.window, c.field), " renamed");
+        click(w, "save");
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_TRUE(field(c.table, c.field, c.keyField, c.number).toString().endsWith(" renamed"));
+    }
+}
+
+TEST_F(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
+{
+    QSignalSpy closed(&resourceNotifier(), &ResourceNotifier::managerClosed);
+    onNode("LG", rooms, "edit");
+    QTest::keyClicks(edit("Resgroup", "OverGruppenavn"), " 2");
+    session().OpenViewNo = 2; // the week view: nothing to refresh
+    click(manager, "exit");
+    EXPECT_FALSE(manager->isVisible());
+    EXPECT_EQ(field("overgruppenavne", "OverGruppenavn", "overgruppenr", rooms), "Meeting rooms 2");
+    EXPECT_EQ(closed.count(), 0);
+
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    session().OpenViewNo = 1;
+    manager = ShowResourceManager();
+    click(manager, "exit");
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(Manager, ARecordWithAnEmptyNameKeepsTheManagerOpen)
+{
+    onNode("LT1", "Add");
+    click(manager, "exit");
+    EXPECT_TRUE(manager->isVisible());
+    EXPECT_TRUE(window("Resgroup")->isVisible());
+    EXPECT_EQ(messages.texts(), QStringList{kEmptyGroup});
+    click(window("Resgroup"), "Canc");
+    click(manager, "exit");
+    EXPECT_FALSE(manager->isVisible());
+    EXPECT_EQ(count("overgruppenavne"), 2);
+}

@@ -25,7 +25,7 @@ namespace {
 constexpr int kItems = 300;
 constexpr int kItemsPerType = 50;
 constexpr int kDays = 3 * 365 + 1;
-constexpr int kFirstDay = 46000;  // 2025-12-11
+constexpr int kFirstDay = 46000; // 2025-12-11
 
 QString benchFile(int n)
 {
@@ -194,7 +194,8 @@ void BM_FindAlternatives(benchmark::State& state)
     Database work = benchWork();
     const BookingDetails t = benchTemplate();
     ClearCandidates(work);
-    const auto id = AddCandidate(work, db, kFirstDay + 200, t.item, t.startMinutes(), t.endMinutes());
+    const auto id =
+        AddCandidate(work, db, kFirstDay + 200, t.item, t.startMinutes(), t.endMinutes());
     int offered = 0;
     for (auto _ : state)
         offered = static_cast<int>(FindAlternatives(work, db, *id, t.item).size());
@@ -207,7 +208,11 @@ BENCHMARK(BM_GenerateDailySeries)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindAlternatives)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DayViewPaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DayViewLoad)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DayViewLoadFullScan)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayViewLoadFullScan)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WeekViewLoad)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)

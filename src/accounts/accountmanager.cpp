@@ -218,8 +218,8 @@ void AccountManager::closeEvent(QCloseEvent* event)
 AccountManager* ShowAccountManager(QWidget* owner)
 {
     auto& windows = WindowRegistry::instance();
-    auto* w =
-        windows.obtain<AccountManager>(QStringLiteral("Kontoliste"), [] { return new AccountManager; });
+    auto* w = windows.obtain<AccountManager>(QStringLiteral("Kontoliste"),
+                                             [] { return new AccountManager; });
     windows.show(w, owner ? ShowMode::Owned : ShowMode::Free, owner);
     return w;
 }

@@ -1,10 +1,10 @@
 #include "accounts/personalaccountwindow.h"
 
 #include "accounts/accounts.h"
-#include "platform/services/messages.h"
-#include "platform/passwordfield.h"
-#include "platform/windowregistry.h"
 #include "forms/fieldeditors.h"
+#include "platform/passwordfield.h"
+#include "platform/services/messages.h"
+#include "platform/windowregistry.h"
 #include "session/session.h"
 
 #include <QFormLayout>

@@ -1,7 +1,7 @@
 #include "app/registerwindows.h"
 
-#include "accounts/groupaccountmanager.h"
 #include "accounts/accountmanager.h"
+#include "accounts/groupaccountmanager.h"
 #include "accounts/personalaccountwindow.h"
 #include "booking/bookingform.h"
 #include "booking/bookinginfowindow.h"
@@ -16,12 +16,12 @@
 #include "resources/resourcemanager.h"
 #include "resources/unavailablelist.h"
 #include "schedule/dayview.h"
-#include "shell/commands.h"
 #include "schedule/viewcommon.h"
 #include "series/serieswindows.h"
-#include "startup/splashwindow.h"
-#include "shell/navigator.h"
 #include "settings/settingswindows.h"
+#include "shell/commands.h"
+#include "shell/navigator.h"
+#include "startup/splashwindow.h"
 
 namespace vestra {
 
@@ -35,19 +35,29 @@ void RegisterWindows()
     SetReceiptOpener([](int nr, bool repeated, int gennr, bool tax, QWidget* parent) {
         ShowReceipt(nr, repeated, gennr, tax, parent);
     });
-    RegisterMenuTarget(Command::ResourceManager, [](QWidget* owner) { ShowResourceManager(owner); });
-    RegisterMenuTarget(Command::UnavailableList, [](QWidget* owner) { ShowUnavailableList(owner); });
-    RegisterMenuTarget(Command::BookingOverview, [](QWidget* owner) { ShowBookingOverviewWindow(owner); });
-    RegisterMenuTarget(Command::PeriodTotals, [](QWidget* owner) { ShowArchivePeriodWindow(false, owner); });
-    RegisterMenuTarget(Command::PeriodDetails, [](QWidget* owner) { ShowArchivePeriodWindow(true, owner); });
+    RegisterMenuTarget(Command::ResourceManager,
+                       [](QWidget* owner) { ShowResourceManager(owner); });
+    RegisterMenuTarget(Command::UnavailableList,
+                       [](QWidget* owner) { ShowUnavailableList(owner); });
+    RegisterMenuTarget(Command::BookingOverview,
+                       [](QWidget* owner) { ShowBookingOverviewWindow(owner); });
+    RegisterMenuTarget(Command::PeriodTotals,
+                       [](QWidget* owner) { ShowArchivePeriodWindow(false, owner); });
+    RegisterMenuTarget(Command::PeriodDetails,
+                       [](QWidget* owner) { ShowArchivePeriodWindow(true, owner); });
     for (int kind : {1, 2, 3})
-        RegisterMenuTarget(ResourceListCommand(kind), [kind](QWidget* owner) { ShowResourceList(kind, owner); });
+        RegisterMenuTarget(ResourceListCommand(kind),
+                           [kind](QWidget* owner) { ShowResourceList(kind, owner); });
     RegisterMenuTarget(Command::AccountList, [](QWidget* owner) { ShowAccountList(owner); });
-    RegisterMenuTarget(Command::TentativeBookings, [](QWidget* owner) { ShowTentativeBookings(owner); });
+    RegisterMenuTarget(Command::TentativeBookings,
+                       [](QWidget* owner) { ShowTentativeBookings(owner); });
     RegisterBookingTarget(BookingCommand::Search, [](QWidget* owner) { ShowSearchWindow(owner); });
-    RegisterBookingTarget(BookingCommand::MyBookings, [](QWidget* owner) { ShowMyBookings(owner); });
-    RegisterBookingTarget(BookingCommand::TodaysBookings, [](QWidget* owner) { ShowTodaysBookings(owner); });
-    RegisterMenuTarget(Command::GroupAccountManager, [](QWidget* owner) { ShowGroupAccountManager(owner); });
+    RegisterBookingTarget(BookingCommand::MyBookings,
+                          [](QWidget* owner) { ShowMyBookings(owner); });
+    RegisterBookingTarget(BookingCommand::TodaysBookings,
+                          [](QWidget* owner) { ShowTodaysBookings(owner); });
+    RegisterMenuTarget(Command::GroupAccountManager,
+                       [](QWidget* owner) { ShowGroupAccountManager(owner); });
     RegisterMenuTarget(Command::PersonalAccount, [](QWidget* owner) { ShowMyAccount(owner); });
     RegisterMenuTarget(Command::AccountManager, [](QWidget* owner) { ShowAccountManager(owner); });
     RegisterSeriesWindows();

@@ -37,27 +37,38 @@ FormWindowOpener g_addOrDelete;
 ReceiptOpener g_receipt;
 
 // The Booking fields the form writes back.
-const QStringList kWritable = {
-    QStringLiteral("Beskrivelse"), QStringLiteral("langbeskrivelse"),
-    QStringLiteral("Bemærkninger"), QStringLiteral("kontonr"), QStringLiteral("curacname"),
-    QStringLiteral("ID"), QStringLiteral("Antalpers"), QStringLiteral("leveringstype"),
-    QStringLiteral("Bdato"), QStringLiteral("Bstart"), QStringLiteral("Bslut"),
-    QStringLiteral("Tentative"), QStringLiteral("Pris"), QStringLiteral("tax"),
-    QStringLiteral("bvpris"), QStringLiteral("Kontaktperson2"),
-    QStringLiteral("Kontaktpersonadr2"), QStringLiteral("Kontaktpersonpnr2"),
-    QStringLiteral("Kontaktpersonby2"), QStringLiteral("Kontakttlf2"),
-    QStringLiteral("Kontakttlfb2")};
+const QStringList kWritable = {QStringLiteral("Beskrivelse"),
+                               QStringLiteral("langbeskrivelse"),
+                               QStringLiteral("Bemærkninger"),
+                               QStringLiteral("kontonr"),
+                               QStringLiteral("curacname"),
+                               QStringLiteral("ID"),
+                               QStringLiteral("Antalpers"),
+                               QStringLiteral("leveringstype"),
+                               QStringLiteral("Bdato"),
+                               QStringLiteral("Bstart"),
+                               QStringLiteral("Bslut"),
+                               QStringLiteral("Tentative"),
+                               QStringLiteral("Pris"),
+                               QStringLiteral("tax"),
+                               QStringLiteral("bvpris"),
+                               QStringLiteral("Kontaktperson2"),
+                               QStringLiteral("Kontaktpersonadr2"),
+                               QStringLiteral("Kontaktpersonpnr2"),
+                               QStringLiteral("Kontaktpersonby2"),
+                               QStringLiteral("Kontakttlf2"),
+                               QStringLiteral("Kontakttlfb2")};
 
-const char* const kAccountFields[][2] = {
-    {"kontokontakt", "Contact:"}, {"Kontoadresse", "Address:"}, {"Kontopnr", "Zip/County:"},
-    {"Kontoby", ""},              {"Kontotlf", "Phone /w:"},    {"Kontofax", "Fax:"},
-    {"kontomail", "Email:"},      {"Kontomobil", "Mobile:"},    {"Kontotlfp", "Phone /p:"},
-    {"depname", "Dep:"}};
+const char* const kAccountFields[][2] = {{"kontokontakt", "Contact:"}, {"Kontoadresse", "Address:"},
+                                         {"Kontopnr", "Zip/County:"},  {"Kontoby", ""},
+                                         {"Kontotlf", "Phone /w:"},    {"Kontofax", "Fax:"},
+                                         {"kontomail", "Email:"},      {"Kontomobil", "Mobile:"},
+                                         {"Kontotlfp", "Phone /p:"},   {"depname", "Dep:"}};
 
 const char* const kContactFields[][2] = {
-    {"Kontaktperson2", "Contact 2:"}, {"Kontaktpersonadr2", "Address:"},
+    {"Kontaktperson2", "Contact 2:"},     {"Kontaktpersonadr2", "Address:"},
     {"Kontaktpersonpnr2", "Zip/County:"}, {"Kontaktpersonby2", ""},
-    {"Kontakttlf2", "Phone /w:"}, {"Kontakttlfb2", "Phone /p:"}};
+    {"Kontakttlf2", "Phone /w:"},         {"Kontakttlfb2", "Phone /p:"}};
 
 QLineEdit* lockedEdit(const QString& name, QWidget* parent)
 {
@@ -109,9 +120,8 @@ void SetReceiptOpener(ReceiptOpener opener)
 }
 
 BookingForm::BookingForm(QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      m_rec(QStringLiteral("bookingfor"), QStringLiteral("Booking"), QStringLiteral("Bookingnr"),
-            kWritable)
+    : QWidget(parent, Qt::Window), m_rec(QStringLiteral("bookingfor"), QStringLiteral("Booking"),
+                                         QStringLiteral("Bookingnr"), kWritable)
 {
     setObjectName(QStringLiteral("bookingform"));
     setWindowTitle(QStringLiteral("Vestra -  Booking Information"));
@@ -598,8 +608,9 @@ void BookingForm::RepeatedBookingButton()
     if (opener)
         opener(this);
     else
-        showMessage(QStringLiteral("Repeated bookings are not available in this version of Vestra."),
-                    QStringLiteral("Service Message"));
+        showMessage(
+            QStringLiteral("Repeated bookings are not available in this version of Vestra."),
+            QStringLiteral("Service Message"));
 }
 
 void BookingForm::UpdateRepeatedBooking()
@@ -620,7 +631,8 @@ void BookingForm::UpdateRepeatedBooking()
         return;
     Database db = database();
     if (UpdateSeries(db, details()) < 0)
-        showMessage(QStringLiteral("The repeated bookings could not be updated:\n") + db.lastError(),
+        showMessage(QStringLiteral("The repeated bookings could not be updated:\n")
+                        + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);
 }
 
@@ -661,8 +673,8 @@ void BookingForm::closeEvent(QCloseEvent* event)
 BookingForm* ShowBookingForm(int bookingnr, QWidget* owner)
 {
     auto& windows = WindowRegistry::instance();
-    auto* form = windows.obtain<BookingForm>(QStringLiteral("bookingform"),
-                                             [] { return new BookingForm; });
+    auto* form =
+        windows.obtain<BookingForm>(QStringLiteral("bookingform"), [] { return new BookingForm; });
     if (form->isVisible()) {
         // The series windows act on the booking the form shows: they go
         // before the form moves on to another one.

@@ -1,9 +1,9 @@
 #include "booking/bookinginfowindow.h"
 
 #include "data/dates.h"
-#include "platform/services/messages.h"
 #include "forms/boundrow.h"
 #include "platform/reportformat.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"
 
@@ -18,9 +18,9 @@ namespace vestra {
 
 namespace {
 const char* const kFields[][2] = {
-    {"Bookingnr", "Booking:"},   {"Bdato", "Date:"},       {"Lokalenavn", "Resource:"},
-    {"Kontonavn", "Account:"},   {"kontokontakt", "Contact:"}, {"Kontotlf", "Phone:"},
-    {"Kontotlfp", "Mobile:"},    {"start", "Starts at :"}, {"slut", "Ends at :"}};
+    {"Bookingnr", "Booking:"}, {"Bdato", "Date:"},           {"Lokalenavn", "Resource:"},
+    {"Kontonavn", "Account:"}, {"kontokontakt", "Contact:"}, {"Kontotlf", "Phone:"},
+    {"Kontotlfp", "Mobile:"},  {"start", "Starts at :"},     {"slut", "Ends at :"}};
 } // namespace
 
 BookingInfoWindow::BookingInfoWindow(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -59,7 +59,7 @@ bool BookingInfoWindow::OpenOn(int bookingnr)
 {
     // Read-only: the source is never asked to store.
     BoundRow rec(QStringLiteral("bookingfor"), QStringLiteral("Booking"),
-                     QStringLiteral("Bookingnr"), {});
+                 QStringLiteral("Bookingnr"), {});
     Database db = BookingFile();
     if (!rec.find(db, bookingnr))
         return false;
@@ -82,7 +82,7 @@ BookingInfoWindow* ShowBookingInfoWindow(int bookingnr, QWidget* owner)
 {
     auto& windows = WindowRegistry::instance();
     auto* w = windows.obtain<BookingInfoWindow>(QStringLiteral("Searchinfoform"),
-                                             [] { return new BookingInfoWindow; });
+                                                [] { return new BookingInfoWindow; });
     if (!w->OpenOn(bookingnr)) {
         showMessage(QStringLiteral("The booking no longer exists; another workstation may have "
                                    "deleted it."),

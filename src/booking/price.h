@@ -19,9 +19,9 @@ struct PriceInput {
     int startSeconds = 0;
     int endSeconds = 0;
     int priceType = AgreedPrice;
-    double price = 0;        // the current price; kept when agreed
-    bool tax = false;        // the booking's tax box
-    double taxPercent = 0;   // the institution's percentage
+    double price = 0;      // the current price; kept when agreed
+    bool tax = false;      // the booking's tax box
+    double taxPercent = 0; // the institution's percentage
 };
 
 struct PriceResult {

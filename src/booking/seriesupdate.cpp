@@ -22,10 +22,28 @@ int UpdateSeries(Database& db, const BookingDetails& d)
                        "Kontaktpersonadr2 = ?, Kontaktpersonpnr2 = ?, Kontaktpersonby2 = ?, "
                        "Kontakttlf2 = ?, Kontakttlfb2 = ?, tax = ?, bvpris = ?, Tentative = ? "
                        "WHERE gennr = ? AND Bookingnr <> ?"),
-        {d.kontonr, d.curacname, d.beskrivelse, d.langbeskrivelse, d.antalpers, d.bemaerkninger,
-         d.leveringstype, *d.pris, d.startSeconds / 60, d.endSeconds / 60, d.floorPlan,
-         d.contact[0], d.contact[1], d.contact[2], d.contact[3], d.contact[4], d.contact[5],
-         d.tax ? -1 : 0, d.priceType, d.tentative ? -1 : 0, d.gennr, d.bookingnr});
+        {d.kontonr,
+         d.curacname,
+         d.beskrivelse,
+         d.langbeskrivelse,
+         d.antalpers,
+         d.bemaerkninger,
+         d.leveringstype,
+         *d.pris,
+         d.startSeconds / 60,
+         d.endSeconds / 60,
+         d.floorPlan,
+         d.contact[0],
+         d.contact[1],
+         d.contact[2],
+         d.contact[3],
+         d.contact[4],
+         d.contact[5],
+         d.tax ? -1 : 0,
+         d.priceType,
+         d.tentative ? -1 : 0,
+         d.gennr,
+         d.bookingnr});
     const int changed = db.changedRows();
     if (!ok || !tx.commit())
         return -1;

@@ -9,8 +9,7 @@ namespace {
 
 // Digits with an optional sign, decimal separator `point` and group
 // separator `group` placed between groups of three; nullopt otherwise.
-std::optional<double> readAmount(QString t, QChar point, const QString& group,
-                                 const QString& minus)
+std::optional<double> readAmount(QString t, QChar point, const QString& group, const QString& minus)
 {
     bool negative = false;
     if (t.startsWith(u'-') || (!minus.isEmpty() && t.startsWith(minus))) {

@@ -50,8 +50,8 @@ int MinutesFromSeconds(int seconds)
 
 int HoursBetween(int startSeconds, int endSeconds)
 {
-    const int span = endSeconds >= startSeconds ? endSeconds - startSeconds
-                                                : endSeconds + 86400 - startSeconds;
+    const int span =
+        endSeconds >= startSeconds ? endSeconds - startSeconds : endSeconds + 86400 - startSeconds;
     return RoundHalfEven(span / 3600.0);
 }
 

@@ -13,9 +13,9 @@ QString withCriteria(QString sql, const QString& criteria)
 
 std::optional<int> TakeKeys(Database& db, int count)
 {
-    auto q = db.query(QStringLiteral(
-                          "UPDATE næstenøgle SET nextkey = nextkey + ? RETURNING nextkey - ?"),
-                      {count, count});
+    auto q = db.query(
+        QStringLiteral("UPDATE næstenøgle SET nextkey = nextkey + ? RETURNING nextkey - ?"),
+        {count, count});
     if (!q || !q->next())
         return std::nullopt;
     const int first = q->value(0).toInt();
@@ -59,19 +59,19 @@ int CountIn(Database& db, const QString& field, const QString& table, const QStr
             const QVariantList& binds)
 {
     const QVariant v = db.scalar(
-        withCriteria(QStringLiteral("Select Count(%1) From %2").arg(field, table), criteria), binds);
+        withCriteria(QStringLiteral("Select Count(%1) From %2").arg(field, table), criteria),
+        binds);
     return v.isValid() ? v.toInt() : -1;
 }
 
-QVariant LookupIn(Database& db, const QString& field, const QString& table,
-                  const QString& criteria, const QVariantList& binds)
+QVariant LookupIn(Database& db, const QString& field, const QString& table, const QString& criteria,
+                  const QVariantList& binds)
 {
-    return db.scalar(
-        withCriteria(QStringLiteral("Select %1 From %2").arg(field, table), criteria), binds);
+    return db.scalar(withCriteria(QStringLiteral("Select %1 From %2").arg(field, table), criteria),
+                     binds);
 }
 
-bool RecordExistsIn(Database& db, const QString& table, const QString& field,
-                    const QVariant& value)
+bool RecordExistsIn(Database& db, const QString& table, const QString& field, const QVariant& value)
 {
     auto q = db.query(QStringLiteral("Select 1 From %1 Where %2 = ? LIMIT 1").arg(table, field),
                       {value});
@@ -121,8 +121,8 @@ bool MayActForAccount(Database& db, int account, int loginAccountId, bool isAdmi
 
 std::optional<int> BookingAccount(Database& db, int bookingnr)
 {
-    const QVariant v = db.scalar(QStringLiteral("SELECT kontonr FROM Booking WHERE Bookingnr = ?"),
-                                 {bookingnr});
+    const QVariant v =
+        db.scalar(QStringLiteral("SELECT kontonr FROM Booking WHERE Bookingnr = ?"), {bookingnr});
     if (!v.isValid())
         return std::nullopt;
     return v.toInt();

@@ -24,8 +24,8 @@ bool CanOpenDatabase(const QString& path);
 bool IsBookingFile(const QString& path);
 
 // "Select Count(field) From table [Where criteria]"; -1 when the statement fails.
-int CountIn(Database& db, const QString& field, const QString& table,
-            const QString& criteria = {}, const QVariantList& binds = {});
+int CountIn(Database& db, const QString& field, const QString& table, const QString& criteria = {},
+            const QVariantList& binds = {});
 // "Select field From table [Where criteria]", first column of the first row;
 // an invalid QVariant when there is no row.
 QVariant LookupIn(Database& db, const QString& field, const QString& table,

@@ -30,9 +30,10 @@ Statement ArchiveDeleteStatement(int deleteBefore)
 
 Statement ArchiveDateStatement(const QDate& today)
 {
-    return {QStringLiteral("INSERT INTO arkiveringsdato (ID, arkiveringsdato) VALUES (1, ?) "
-                           "ON CONFLICT (ID) DO UPDATE SET arkiveringsdato = excluded.arkiveringsdato"),
-            {today.toString(Qt::ISODate)}};
+    return {
+        QStringLiteral("INSERT INTO arkiveringsdato (ID, arkiveringsdato) VALUES (1, ?) "
+                       "ON CONFLICT (ID) DO UPDATE SET arkiveringsdato = excluded.arkiveringsdato"),
+        {today.toString(Qt::ISODate)}};
 }
 
 Statement DeleteDepartmentStatement(int depnr)

@@ -44,9 +44,9 @@ public:
 private:
     QString m_source, m_table, m_key;
     QStringList m_writable;
-    QHash<QString, QVariant> m_values;  // lower-case names
-    QStringList m_dirty;                // lower-case names, in order of change
-    QHash<QString, QString> m_names;    // lower-case -> name as the table writes it
+    QHash<QString, QVariant> m_values; // lower-case names
+    QStringList m_dirty;               // lower-case names, in order of change
+    QHash<QString, QString> m_names;   // lower-case -> name as the table writes it
     QVariant m_keyValue;
     bool m_positioned = false;
 };

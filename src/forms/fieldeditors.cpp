@@ -1,8 +1,8 @@
 #include "forms/fieldeditors.h"
 
 #include "data/amounts.h"
-#include "platform/reportformat.h"
 #include "data/dates.h"
+#include "platform/reportformat.h"
 
 #include <QCalendarWidget>
 #include <QIntValidator>

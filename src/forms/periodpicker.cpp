@@ -26,8 +26,7 @@ QDateEdit* datePicker(const char* name, QWidget* parent)
 
 } // namespace
 
-PeriodPicker::PeriodPicker(QWidget* window, const Names& names, const QDate& from,
-                           const QDate& to)
+PeriodPicker::PeriodPicker(QWidget* window, const Names& names, const QDate& from, const QDate& to)
     : QObject(window), m_start(datePicker(names.start, window)),
       m_end(datePicker(names.end, window))
 {

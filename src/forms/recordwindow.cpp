@@ -4,10 +4,10 @@
 #include "session/access.h"
 #include "session/session.h"
 
-#include <QHBoxLayout>
 #include <QCloseEvent>
-#include <QLineEdit>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace vestra {
@@ -123,8 +123,7 @@ void RecordWindow::saveNamed(QLineEdit* name, const QString& emptyMessage)
     close();
 }
 
-bool RecordWindow::mayLeaveNamed(QLineEdit* name, const QString& field,
-                                 const QString& emptyMessage)
+bool RecordWindow::mayLeaveNamed(QLineEdit* name, const QString& field, const QString& emptyMessage)
 {
     const bool changed = source()->isAdding() || name->text() != source()->value(field).toString();
     if (changed && name->text().isEmpty()) {
@@ -156,9 +155,9 @@ void RecordWindow::deleteShown(const std::function<QString(Database&, int)>& che
 }
 
 RecordWindow::Buttons RecordWindow::addButtonRow(QBoxLayout* layout, const char* okName,
-                                                const std::function<void()>& ok,
-                                                const std::function<void()>& remove,
-                                                bool withCancel)
+                                                 const std::function<void()>& ok,
+                                                 const std::function<void()>& remove,
+                                                 bool withCancel)
 {
     auto button = [this](const QString& caption, const char* name,
                          const std::function<void()>& action) {

@@ -5,8 +5,8 @@
 // functions only gather choices and show the results.
 
 #include "platform/db/database.h"
-#include "shell/navigator.h"
 #include "platform/listcontrol.h"
+#include "shell/navigator.h"
 
 #include <QDate>
 #include <QSqlRecord>

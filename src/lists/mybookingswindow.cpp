@@ -121,7 +121,8 @@ void MyBookingsWindow::Print()
 MyBookingsWindow* ShowMyBookings(QWidget* owner)
 {
     auto& windows = WindowRegistry::instance();
-    auto* w = windows.obtain<MyBookingsWindow>(QStringLiteral("myboo"), [] { return new MyBookingsWindow; });
+    auto* w = windows.obtain<MyBookingsWindow>(QStringLiteral("myboo"),
+                                               [] { return new MyBookingsWindow; });
     windows.show(w, ShowMode::Free, owner);
     return w;
 }

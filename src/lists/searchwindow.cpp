@@ -8,9 +8,9 @@
 #include "platform/listcontrol.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
-#include "shell/navigator.h"
 #include "session/access.h"
 #include "session/session.h"
+#include "shell/navigator.h"
 
 #include <QApplication>
 #include <QEvent>

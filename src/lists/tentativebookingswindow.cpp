@@ -128,7 +128,7 @@ TentativeBookingsWindow* ShowTentativeBookings(QWidget* owner)
 {
     auto& windows = WindowRegistry::instance();
     auto* w = windows.obtain<TentativeBookingsWindow>(QStringLiteral("TentBookings"),
-                                           [] { return new TentativeBookingsWindow; });
+                                                      [] { return new TentativeBookingsWindow; });
     windows.show(w, ShowMode::Modal, owner);
     return w;
 }

@@ -81,8 +81,8 @@ void TodaysBookingsWindow::Print()
 TodaysBookingsWindow* ShowTodaysBookings(QWidget* owner)
 {
     auto& windows = WindowRegistry::instance();
-    auto* w =
-        windows.obtain<TodaysBookingsWindow>(QStringLiteral("Todays"), [] { return new TodaysBookingsWindow; });
+    auto* w = windows.obtain<TodaysBookingsWindow>(QStringLiteral("Todays"),
+                                                   [] { return new TodaysBookingsWindow; });
     windows.show(w, ShowMode::Free, owner);
     return w;
 }

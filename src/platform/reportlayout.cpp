@@ -321,9 +321,9 @@ private:
     {
         if (height(m_def.pageHeader) > 0) {
             bool cancelled = false;
-            const Fitted fitted = fit(m_def.pageHeader, format(m_def.pageHeader,
-                                                               BandKind::PageHeader, -1,
-                                                               pageRow(), &cancelled));
+            const Fitted fitted =
+                fit(m_def.pageHeader,
+                    format(m_def.pageHeader, BandKind::PageHeader, -1, pageRow(), &cancelled));
             if (!cancelled) {
                 place(BandKind::PageHeader, -1, pageRow(), fitted);
                 m_y += fitted.height;
@@ -337,8 +337,8 @@ private:
         if (height(m_def.pageFooter) <= 0)
             return;
         bool cancelled = false;
-        const Fitted fitted = fit(
-            m_def.pageFooter, format(m_def.pageFooter, BandKind::PageFooter, -1, pageRow(), &cancelled));
+        const Fitted fitted = fit(m_def.pageFooter, format(m_def.pageFooter, BandKind::PageFooter,
+                                                           -1, pageRow(), &cancelled));
         if (!cancelled) {
             m_y = m_footerTop;
             place(BandKind::PageFooter, -1, pageRow(), fitted);
@@ -528,8 +528,7 @@ private:
             const QRectF own = items[j].item->rect.normalized();
             qreal shift = 0;
             for (int i = 0; i < n; ++i)
-                if (extra[i] > 0 && i != j
-                    && items[i].item->rect.bottom() <= own.top() + 1e-6)
+                if (extra[i] > 0 && i != j && items[i].item->rect.bottom() <= own.top() + 1e-6)
                     shift = std::max(shift, extra[i]);
             f.rects[j].translate(0, shift);
             if (extra[j] > 0)

@@ -18,12 +18,13 @@ public:
     // The open window of that name, or nullptr.
     QWidget* find(const QString& objectName) const;
 
-    template <typename T>
-    T* findAs(const QString& objectName) const { return qobject_cast<T*>(find(objectName)); }
+    template <typename T> T* findAs(const QString& objectName) const
+    {
+        return qobject_cast<T*>(find(objectName));
+    }
 
     // The existing window of that name, or a new one from the factory.
-    template <typename T>
-    T* obtain(const QString& objectName, const std::function<T*()>& factory)
+    template <typename T> T* obtain(const QString& objectName, const std::function<T*()>& factory)
     {
         if (auto* existing = findAs<T>(objectName))
             return existing;

@@ -1,8 +1,8 @@
 #include "reports/bookingoverviewwindow.h"
 
+#include "forms/periodpicker.h"
 #include "platform/windowregistry.h"
 #include "reports/overview.h"
-#include "forms/periodpicker.h"
 
 #include <QDateEdit>
 #include <QFormLayout>

@@ -2,8 +2,8 @@
 
 #include "booking/price.h"
 #include "platform/db/database.h"
-#include "platform/services/messages.h"
 #include "platform/reportformat.h"
+#include "platform/services/messages.h"
 #include "reports/reportcommon.h"
 #include "session/session.h"
 

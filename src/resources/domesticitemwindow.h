@@ -3,8 +3,8 @@
 // resitemLView to look, resitemLAD to add; capacity and fixed furniture
 // besides the common fields.
 
-#include "resources/resourcewindows.h"
 #include "resources/itemwindow.h"
+#include "resources/resourcewindows.h"
 
 namespace vestra {
 

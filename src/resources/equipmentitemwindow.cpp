@@ -1,7 +1,7 @@
 #include "resources/equipmentitemwindow.h"
+#include "data/dates.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcewindows.h"
-#include "data/dates.h"
 
 #include "forms/fieldeditors.h"
 #include "session/session.h"

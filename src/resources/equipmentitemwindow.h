@@ -3,8 +3,8 @@
 // ResitemAView to look, ResitemAD to add; supplier, brand, model, serial
 // number, year, warranty and home base besides the common fields.
 
-#include "resources/resourcewindows.h"
 #include "resources/itemwindow.h"
+#include "resources/resourcewindows.h"
 
 namespace vestra {
 

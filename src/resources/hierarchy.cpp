@@ -267,5 +267,4 @@ void SetResourcesToday(const QDate& fixed)
     fixedToday() = fixed;
 }
 
-
 } // namespace vestra

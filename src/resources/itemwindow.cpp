@@ -1,10 +1,10 @@
 #include "resources/itemwindow.h"
+#include "data/dates.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcewindows.h"
-#include "data/dates.h"
 
-#include "platform/services/messages.h"
 #include "forms/fieldeditors.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 #include <QCalendarWidget>

@@ -4,8 +4,8 @@
 // buttons of the edit, view and add modes. The domestic and the
 // add-on/stand-alone windows add their own fields.
 
-#include "resources/resourcewindows.h"
 #include "forms/recordwindow.h"
+#include "resources/resourcewindows.h"
 
 class QFormLayout;
 class QHBoxLayout;

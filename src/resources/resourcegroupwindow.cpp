@@ -31,7 +31,8 @@ ResourceGroupWindow::ResourceGroupWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addStretch();
-    addButtonRow(layout, "save", [this] { Save(); }, [this] { Delete(); });
+    addButtonRow(
+        layout, "save", [this] { Save(); }, [this] { Delete(); });
 
     if (ensureOpen())
         source()->bind(m_name, QStringLiteral("OverGruppenavn"));

@@ -174,7 +174,7 @@ RecordWindow* ResourceManager::openWindow(const QString& name)
 }
 
 void ResourceManager::openRecord(const QString& name, const QString& table, const QString& keyField,
-                            int number)
+                                 int number)
 {
     Database db = BookingFile();
     if (!RecordExistsIn(db, table, keyField, number)) {
@@ -259,7 +259,7 @@ ResourceManager* ShowResourceManager(QWidget* owner)
 {
     auto& registry = WindowRegistry::instance();
     auto* w = registry.obtain<ResourceManager>(QString::fromLatin1(windows::ResManager),
-                                          [] { return new ResourceManager; });
+                                               [] { return new ResourceManager; });
     registry.show(w, owner ? ShowMode::Owned : ShowMode::Free, owner);
     w->BuildTree();
     return w;

@@ -50,7 +50,6 @@ std::optional<UnavailRecord> LoadUnavail(Database& bookingFile, int lokalenr);
 bool SaveUnavail(Database& bookingFile, const UnavailRecord& record,
                  const UnavailRecord* loaded = nullptr);
 
-
 // --- window ---
 
 class UnavailabilityEditor : public QWidget {

@@ -1,8 +1,8 @@
 #include "resources/unavailablelist.h"
 
 #include "data/dates.h"
-#include "platform/services/messages.h"
 #include "platform/reportformat.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "resources/unavailabilityeditor.h"
 #include "session/session.h"

@@ -3,14 +3,14 @@
 #include "data/dates.h"
 #include "data/helpers.h"
 #include "data/schema.h"
-#include "platform/services/messages.h"
 #include "platform/schedulegrid.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "resources/resourcemanager.h"
-#include "schedule/weekview.h"
 #include "schedule/editing.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
+#include "schedule/weekview.h"
 #include "session/access.h"
 #include "session/session.h"
 
@@ -170,7 +170,8 @@ void DayView::fillGroups()
     m_loading = true;
     m_groups->clear();
     Database db = BookingFile();
-    auto q = db.query(QStringLiteral("SELECT overgruppenr, OverGruppenavn FROM OvergruppenavneFor"));
+    auto q =
+        db.query(QStringLiteral("SELECT overgruppenr, OverGruppenavn FROM OvergruppenavneFor"));
     int current = -1;
     while (q && q->next()) {
         auto* item = new QListWidgetItem(q->value(1).toString(), m_groups);
@@ -189,9 +190,10 @@ void DayView::fillTypes(int group)
     m_loading = true;
     m_types->clear();
     Database db = BookingFile();
-    auto q = db.query(QStringLiteral("SELECT Lokalitetsnr, Lokalitetsnavn FROM lokaliteter "
-                                     "WHERE Overgruppenr = ? ORDER BY Lokalitetsnavn, Lokalitetsnr"),
-                      {group});
+    auto q =
+        db.query(QStringLiteral("SELECT Lokalitetsnr, Lokalitetsnavn FROM lokaliteter "
+                                "WHERE Overgruppenr = ? ORDER BY Lokalitetsnavn, Lokalitetsnr"),
+                 {group});
     int current = -1;
     while (q && q->next()) {
         auto* item = new QListWidgetItem(q->value(1).toString(), m_types);
@@ -201,9 +203,10 @@ void DayView::fillTypes(int group)
     }
     m_types->setCurrentRow(current);
     const QString groupName = m_groups->currentItem() ? m_groups->currentItem()->text() : QString();
-    const QString typeName = m_types->currentItem() ? m_types->currentItem()->text()
-                                                    : QStringLiteral("None Created");
-    m_groupType->setText(groupName.isEmpty() ? QString() : groupName + QStringLiteral("/") + typeName);
+    const QString typeName =
+        m_types->currentItem() ? m_types->currentItem()->text() : QStringLiteral("None Created");
+    m_groupType->setText(groupName.isEmpty() ? QString()
+                                             : groupName + QStringLiteral("/") + typeName);
     m_loading = was;
 }
 
@@ -333,7 +336,8 @@ void DayView::cutOrCopy(int clipboardMode)
                     QStringLiteral("Service Message"), MsgIcon::Warning);
         reload();
         break;
-    case Clip::Done: break;
+    case Clip::Done:
+        break;
     }
 }
 

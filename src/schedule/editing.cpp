@@ -9,27 +9,50 @@ namespace vestra {
 namespace {
 
 // The booking fields the clipboard keeps (start and end become btid).
-const QStringList kClipboardFields = {
-    QStringLiteral("Bookingnr"), QStringLiteral("Beskrivelse"), QStringLiteral("Bdato"),
-    QStringLiteral("Lokalenr"), QStringLiteral("Bgruppe"), QStringLiteral("Bcolor"),
-    QStringLiteral("kontonr"), QStringLiteral("Kontaktperson2"),
-    QStringLiteral("Kontaktpersonadr2"), QStringLiteral("Kontaktpersonpnr2"),
-    QStringLiteral("Kontaktpersonby2"), QStringLiteral("Kontakttlf2"),
-    QStringLiteral("Kontakttlfb2"), QStringLiteral("langbeskrivelse"),
-    QStringLiteral("Antalpers"), QStringLiteral("Pris"), QStringLiteral("ID"),
-    QStringLiteral("Bemærkninger"), QStringLiteral("gennr"), QStringLiteral("gentagende"),
-    QStringLiteral("Intern"), QStringLiteral("Tentative"), QStringLiteral("curacname")};
+const QStringList kClipboardFields = {QStringLiteral("Bookingnr"),
+                                      QStringLiteral("Beskrivelse"),
+                                      QStringLiteral("Bdato"),
+                                      QStringLiteral("Lokalenr"),
+                                      QStringLiteral("Bgruppe"),
+                                      QStringLiteral("Bcolor"),
+                                      QStringLiteral("kontonr"),
+                                      QStringLiteral("Kontaktperson2"),
+                                      QStringLiteral("Kontaktpersonadr2"),
+                                      QStringLiteral("Kontaktpersonpnr2"),
+                                      QStringLiteral("Kontaktpersonby2"),
+                                      QStringLiteral("Kontakttlf2"),
+                                      QStringLiteral("Kontakttlfb2"),
+                                      QStringLiteral("langbeskrivelse"),
+                                      QStringLiteral("Antalpers"),
+                                      QStringLiteral("Pris"),
+                                      QStringLiteral("ID"),
+                                      QStringLiteral("Bemærkninger"),
+                                      QStringLiteral("gennr"),
+                                      QStringLiteral("gentagende"),
+                                      QStringLiteral("Intern"),
+                                      QStringLiteral("Tentative"),
+                                      QStringLiteral("curacname")};
 
 // The fields a paste copies from the clipboard as they are.
-const QStringList kPastedFields = {
-    QStringLiteral("Beskrivelse"), QStringLiteral("Bcolor"), QStringLiteral("kontonr"),
-    QStringLiteral("Kontaktperson2"), QStringLiteral("Kontaktpersonadr2"),
-    QStringLiteral("Kontaktpersonpnr2"), QStringLiteral("Kontaktpersonby2"),
-    QStringLiteral("Kontakttlf2"), QStringLiteral("Kontakttlfb2"),
-    QStringLiteral("langbeskrivelse"), QStringLiteral("Antalpers"), QStringLiteral("Pris"),
-    QStringLiteral("ID"), QStringLiteral("Bemærkninger"), QStringLiteral("gennr"),
-    QStringLiteral("gentagende"), QStringLiteral("Intern"), QStringLiteral("Tentative"),
-    QStringLiteral("curacname")};
+const QStringList kPastedFields = {QStringLiteral("Beskrivelse"),
+                                   QStringLiteral("Bcolor"),
+                                   QStringLiteral("kontonr"),
+                                   QStringLiteral("Kontaktperson2"),
+                                   QStringLiteral("Kontaktpersonadr2"),
+                                   QStringLiteral("Kontaktpersonpnr2"),
+                                   QStringLiteral("Kontaktpersonby2"),
+                                   QStringLiteral("Kontakttlf2"),
+                                   QStringLiteral("Kontakttlfb2"),
+                                   QStringLiteral("langbeskrivelse"),
+                                   QStringLiteral("Antalpers"),
+                                   QStringLiteral("Pris"),
+                                   QStringLiteral("ID"),
+                                   QStringLiteral("Bemærkninger"),
+                                   QStringLiteral("gennr"),
+                                   QStringLiteral("gentagende"),
+                                   QStringLiteral("Intern"),
+                                   QStringLiteral("Tentative"),
+                                   QStringLiteral("curacname")};
 
 QString placeholders(int n)
 {
@@ -74,8 +97,7 @@ QVariant lengthOf(int start, int end)
 } // namespace
 
 StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString& text,
-                                  const GridPlace& place, int end,
-                                  std::optional<bool> tentative)
+                                  const GridPlace& place, int end, std::optional<bool> tentative)
 {
     Transaction tx(db);
     if (!tx.ok())
@@ -88,8 +110,8 @@ StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString&
         return failed(db);
     QString sql = QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Beskrivelse, "
                                  "Bdato, Lokalenr, kontonr, curacname, Bgruppe, Bcolor");
-    QVariantList binds{*key, place.start, end, text, place.day, place.item,
-                       s.LoginAccountId, s.LoginName, type, 255};
+    QVariantList binds{*key,       place.start,      end,         text, place.day,
+                       place.item, s.LoginAccountId, s.LoginName, type, 255};
     if (tentative) {
         sql += QStringLiteral(", Tentative");
         binds << (*tentative ? -1 : 0);
@@ -154,10 +176,10 @@ bool CutOrCopyBooking(Database& db, Database& work, int bookingnr, ClipboardOp o
         Transaction tx(work);
         if (!tx.ok() || !work.exec(QStringLiteral("DELETE FROM standby")))
             return false;
-        if (!work.exec(QStringLiteral("INSERT INTO standby (%1, btid) VALUES (%2)")
-                           .arg(kClipboardFields.join(QStringLiteral(", ")),
-                                placeholders(values.size())),
-                       values))
+        if (!work.exec(
+                QStringLiteral("INSERT INTO standby (%1, btid) VALUES (%2)")
+                    .arg(kClipboardFields.join(QStringLiteral(", ")), placeholders(values.size())),
+                values))
             return false;
         if (!tx.commit())
             return false;
@@ -173,8 +195,7 @@ int ClipboardRows(Database& work)
     return CountIn(work, QStringLiteral("*"), QStringLiteral("standby"));
 }
 
-StoreResult PasteBooking(Database& db, Database& work, int clipboardMode,
-                         const GridPlace& place)
+StoreResult PasteBooking(Database& db, Database& work, int clipboardMode, const GridPlace& place)
 {
     auto q = work.query(QStringLiteral("SELECT Bookingnr, btid, %1 FROM standby LIMIT 1")
                             .arg(kPastedFields.join(QStringLiteral(", "))));

@@ -3,8 +3,8 @@
 // moving or resizing it, cut/copy/paste through the workstation's one-row
 // clipboard (standby in paths.mdb) and deleting.
 
-#include "platform/db/database.h"
 #include "data/helpers.h"
+#include "platform/db/database.h"
 #include "session/session.h"
 
 #include <optional>
@@ -59,7 +59,7 @@ struct BlockChange {
 // Writes the change when the booking exists and the user may act for its
 // account; Refused (nothing written) otherwise.
 StoreResult SaveBlockChange(Database& bookingFile, const Session& s, int bookingnr,
-                     const BlockChange& change);
+                            const BlockChange& change);
 
 // Puts the booking on the clipboard; a cut also removes it from the bookings.
 // False when the booking is gone.
@@ -73,6 +73,5 @@ int ClipboardRows(Database& work);
 // after a restart) a new number is taken and the clipboard stays.
 StoreResult PasteBooking(Database& bookingFile, Database& work, int clipboardMode,
                          const GridPlace& place);
-
 
 } // namespace vestra

@@ -37,10 +37,11 @@ QList<ScheduleBlock> blocks(Database& db, const QString& where, const QVariantLi
 QList<ScheduleColumn> LoadDayColumns(Database& db, int type, int day)
 {
     QList<ScheduleColumn> out;
-    auto q = db.query(QStringLiteral("SELECT lokalenr, Lokalenavn FROM headerfor WHERE lokalinr = ? "
-                                     "AND (inaktiv IS NULL OR inaktiv = 0 "
-                                     "OR inakstart > ? OR inakslut < ?)"),
-                      {type, day, day});
+    auto q =
+        db.query(QStringLiteral("SELECT lokalenr, Lokalenavn FROM headerfor WHERE lokalinr = ? "
+                                "AND (inaktiv IS NULL OR inaktiv = 0 "
+                                "OR inakstart > ? OR inakslut < ?)"),
+                 {type, day, day});
     while (q && q->next())
         out << ScheduleColumn{q->value(0).toInt(), q->value(1).toString()};
     return out;

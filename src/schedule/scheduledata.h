@@ -10,19 +10,19 @@
 namespace vestra {
 
 struct ScheduleColumn {
-    int key = 0;  // lokalenr
+    int key = 0; // lokalenr
     QString caption;
 };
 
 struct ScheduleBlock {
     int bookingnr = 0;
-    QString text;    // Beskrivelse
-    QString second;  // curacname
+    QString text;   // Beskrivelse
+    QString second; // curacname
     int start = 0;
     int end = 0;
     int day = 0;
     int color = 0;
-    int item = 0;    // Lokalenr
+    int item = 0; // Lokalenr
     bool tentative = false;
 };
 

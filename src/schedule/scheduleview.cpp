@@ -1,13 +1,13 @@
 #include "schedule/scheduleview.h"
 
-#include "platform/services/messages.h"
 #include "platform/schedulegrid.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
 #include "session/access.h"
-#include "shell/navigator.h"
 #include "session/session.h"
+#include "shell/navigator.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -107,8 +107,8 @@ ScheduleView::ScheduleView(const QString& objectName, const QString& title,
     // Open, Cut, Copy, Delete and the switch to the other view, numbered 1 to 5.
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("ctDrop"));
-    const QStringList items = {QStringLiteral("Open"), QStringLiteral("Cut"), QStringLiteral("Copy"),
-                               QStringLiteral("Delete"), switchCaption};
+    const QStringList items = {QStringLiteral("Open"), QStringLiteral("Cut"),
+                               QStringLiteral("Copy"), QStringLiteral("Delete"), switchCaption};
     for (int i = 0; i < items.size(); ++i) {
         QAction* a = m_menu->addAction(items[i]);
         a->setData(i + 1);
@@ -140,7 +140,8 @@ void ScheduleView::connectGrid()
     // Reloaded later, not while the grid is still finishing its edit.
     connect(m_grid, &ScheduleGrid::blockEditEnded, this, [this](int block) {
         if (m_grid->currentSlot() >= 0 && saveBlock(block) == StoreStatus::ItemGone)
-            QMetaObject::invokeMethod(this, [this] { reload(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { reload(); }, Qt::QueuedConnection);
     });
     connect(m_grid, &ScheduleGrid::blockDoubleClicked, this, [this](int block) {
         if (saveBlock(block) == StoreStatus::ItemGone) {
@@ -193,8 +194,8 @@ void ScheduleView::blockTyped(int block, int start, int end, bool& refuse)
         refuse = true;
         reportStoreFailure(stored, kNotStored);
         if (stored.status == StoreStatus::ItemGone)
-            QMetaObject::invokeMethod(this, [this] { reloadAfterItemGone(); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { reloadAfterItemGone(); }, Qt::QueuedConnection);
         return;
     }
     m_grid->setBlockKey(block, QString::number(*stored));
@@ -230,14 +231,21 @@ void ScheduleView::contextCommand(int number)
         else
             OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
         break;
-    case 2: cutOrCopy(1); break;
-    case 3: cutOrCopy(2); break;
-    case 4: deleteSelected(); break;
+    case 2:
+        cutOrCopy(1);
+        break;
+    case 3:
+        cutOrCopy(2);
+        break;
+    case 4:
+        deleteSelected();
+        break;
     case 5:
         if (block > 0)
             switchAtBlock(block);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

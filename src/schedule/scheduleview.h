@@ -6,8 +6,8 @@
 // the week view (WeekView, window "CalMdag") an item's seven days; each says where a block
 // lands and how the grid is filled, the rest is here.
 
-#include "shell/commands.h"
 #include "schedule/editing.h"
+#include "shell/commands.h"
 
 #include <QList>
 #include <QMainWindow>

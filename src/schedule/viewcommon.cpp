@@ -1,13 +1,13 @@
 #include "schedule/viewcommon.h"
 
 #include "data/dates.h"
-#include "platform/services/messages.h"
 #include "platform/reportformat.h"
 #include "platform/schedulegrid.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "schedule/dayview.h"
-#include "schedule/weekview.h"
 #include "schedule/editing.h"
+#include "schedule/weekview.h"
 #include "session/access.h"
 #include "session/session.h"
 
@@ -109,6 +109,5 @@ void ShowBookingInSchedule(int bookingnr, const BookingPlace& place, QWidget* fr
     if (!inWeekView && dayView)
         dayView->Load();
 }
-
 
 } // namespace vestra

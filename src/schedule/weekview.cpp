@@ -1,8 +1,8 @@
 #include "schedule/weekview.h"
 
 #include "data/dates.h"
-#include "platform/services/messages.h"
 #include "platform/schedulegrid.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "schedule/dayview.h"
 #include "schedule/scheduledata.h"

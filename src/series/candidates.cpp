@@ -35,8 +35,8 @@ constexpr int kUnchecked = 1;
 Candidate candidateFrom(const QSqlQuery& q)
 {
     const int mark = q.value(5).toInt();
-    return {q.value(0).toInt(),   q.value(1).toInt(), timeFrom(q.value(2)), timeFrom(q.value(3)),
-            q.value(4).toInt(),   mark != 0,          mark == kUnchecked};
+    return {q.value(0).toInt(), q.value(1).toInt(), timeFrom(q.value(2)), timeFrom(q.value(3)),
+            q.value(4).toInt(), mark != 0,          mark == kUnchecked};
 }
 
 } // namespace
@@ -86,9 +86,10 @@ int GenerateCandidates(Database& work, Database& db, int startDay, int endDay, i
 QList<Candidate> LoadCandidates(Database& work, int limit)
 {
     QList<Candidate> out;
-    auto q = work.query(QStringLiteral("SELECT ID, Dato, Start, Slut, lokalenr, DB FROM gendatogent "
-                                       "ORDER BY ID LIMIT ?"),
-                        {limit});
+    auto q =
+        work.query(QStringLiteral("SELECT ID, Dato, Start, Slut, lokalenr, DB FROM gendatogent "
+                                  "ORDER BY ID LIMIT ?"),
+                   {limit});
     while (q && q->next())
         out << candidateFrom(*q);
     return out;
@@ -180,8 +181,9 @@ int CommitSeries(Database& db, Database& work, const BookingDetails& t, int colo
         return kCommitFailed;
     // Every candidate, in the table's order, whether it still collides or not.
     QList<Candidate> candidates;
-    auto q = work.query(QStringLiteral("SELECT ID, Dato, Start, Slut, lokalenr, DB FROM gendatogent "
-                                       "ORDER BY ID"));
+    auto q =
+        work.query(QStringLiteral("SELECT ID, Dato, Start, Slut, lokalenr, DB FROM gendatogent "
+                                  "ORDER BY ID"));
     while (q && q->next())
         candidates << candidateFrom(*q);
     q.reset();
@@ -196,9 +198,12 @@ int CommitSeries(Database& db, Database& work, const BookingDetails& t, int colo
         items.insert(c.item);
     for (const int item : items) {
         switch (ItemPresence(db, item, item == t.item ? &typeNo : nullptr)) {
-        case Presence::Present: break;
-        case Presence::Absent: return kCommitItemGone;
-        case Presence::Unknown: return kCommitFailed;
+        case Presence::Present:
+            break;
+        case Presence::Absent:
+            return kCommitItemGone;
+        case Presence::Unknown:
+            return kCommitFailed;
         }
     }
     if (!db.exec(QStringLiteral("UPDATE Booking SET gennr = ?, gentagende = -1, Bcolor = ? "
@@ -219,11 +224,31 @@ int CommitSeries(Database& db, Database& work, const BookingDetails& t, int colo
                 "Beskrivelse, langbeskrivelse, Bemærkninger, Antalpers, Pris, leveringstype, "
                 "curacname, kontonr, Kontaktperson2, Kontaktpersonadr2, Kontaktpersonpnr2, "
                 "Kontaktpersonby2, Kontakttlf2, Kontakttlfb2, ID, Tentative, gennr, gentagende) "
-                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, -1)"),
-            {key++, c.day, MinutesOfDay(c.start), MinutesOfDay(c.end), c.item, typeNo, colour,
-             t.beskrivelse, t.langbeskrivelse, t.bemaerkninger, t.antalpers, *t.pris,
-             t.leveringstype, t.curacname, t.kontonr, t.contact[0], t.contact[1], t.contact[2],
-             t.contact[3], t.contact[4], t.contact[5], t.floorPlan, t.tentative ? -1 : 0,
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                "-1)"),
+            {key++,
+             c.day,
+             MinutesOfDay(c.start),
+             MinutesOfDay(c.end),
+             c.item,
+             typeNo,
+             colour,
+             t.beskrivelse,
+             t.langbeskrivelse,
+             t.bemaerkninger,
+             t.antalpers,
+             *t.pris,
+             t.leveringstype,
+             t.curacname,
+             t.kontonr,
+             t.contact[0],
+             t.contact[1],
+             t.contact[2],
+             t.contact[3],
+             t.contact[4],
+             t.contact[5],
+             t.floorPlan,
+             t.tentative ? -1 : 0,
              t.bookingnr});
         if (!ok)
             return kCommitFailed;

@@ -29,7 +29,8 @@ ExpiringSeriesWindow::ExpiringSeriesWindow(QWidget* parent)
     : BookingListWindow(QStringLiteral("gudløbover"),
                         QStringLiteral("Vestra - Repeated Bookings / Expire Dates"), parent)
 {
-    m_period = new PeriodPicker(this, {"Cstart", "Cend"}, QDate::currentDate(), QDate::currentDate());
+    m_period =
+        new PeriodPicker(this, {"Cstart", "Cend"}, QDate::currentDate(), QDate::currentDate());
     rows()->addWidget(m_period->row());
 
     addList("ul", QStringLiteral("Expiring repeated bookings"));
@@ -50,8 +51,8 @@ ExpiringSeriesWindow::ExpiringSeriesWindow(QWidget* parent)
 
     Reload();
     const QMargins margins = rows()->contentsMargins();
-    int width = std::max(m_list->columnsWidth(), m_list->unitWidth(590)) + margins.left()
-                + margins.right();
+    int width =
+        std::max(m_list->columnsWidth(), m_list->unitWidth(590)) + margins.left() + margins.right();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         width = std::min(width, screen->availableGeometry().width() * 9 / 10);
     resize(width, 400);
@@ -64,8 +65,8 @@ void ExpiringSeriesWindow::Reload()
     Database db = BookingFile();
     const QString dateFormat = session().DateFormatLong;
     const QString timeFormat = QStringLiteral("hh:mm");
-    for (const ExpiringSeries& s : LoadExpiringSeries(db, m_period->fromDay(), m_period->toDay(),
-                                                      ListControl::kMaxFillRows))
+    for (const ExpiringSeries& s :
+         LoadExpiringSeries(db, m_period->fromDay(), m_period->toDay(), ListControl::kMaxFillRows))
         m_list->addRow(QStringList{s.title, FormatValue(DateFromDayNumber(s.lastDay), dateFormat),
                                    FormatValue(TimeFromMinutes(s.start), timeFormat),
                                    FormatValue(TimeFromMinutes(s.end), timeFormat), s.item,

@@ -6,8 +6,8 @@
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "series/candidatepanel.h"
-#include "series/serieswindows.h"
 #include "series/freedateswindow.h"
+#include "series/serieswindows.h"
 #include "session/session.h"
 
 #include <QDateEdit>

@@ -2,11 +2,11 @@
 
 #include "booking/bookingform.h"
 #include "platform/services/messages.h"
-#include "shell/commands.h"
-#include "series/patternwindow.h"
-#include "series/expiringserieswindow.h"
 #include "series/addordeletewindow.h"
+#include "series/expiringserieswindow.h"
+#include "series/patternwindow.h"
 #include "session/session.h"
+#include "shell/commands.h"
 
 namespace vestra {
 
@@ -61,7 +61,8 @@ void RegisterSeriesWindows()
 {
     SetRepeatedBookingWindows([](BookingForm* form) { ShowPatternWindow(form, true); },
                               [](BookingForm* form) { ShowAddOrDelete(form); });
-    RegisterBookingTarget(BookingCommand::RepeatingBookings, [](QWidget* owner) { ShowExpiringSeries(owner); });
+    RegisterBookingTarget(BookingCommand::RepeatingBookings,
+                          [](QWidget* owner) { ShowExpiringSeries(owner); });
 }
 
 } // namespace vestra

@@ -9,7 +9,7 @@
 namespace vestra {
 
 struct ArchiveResult {
-    bool ran = false;       // false when another workstation had already run today
+    bool ran = false; // false when another workstation had already run today
     bool ok = true;
     int copied = 0;
     int deleted = 0;

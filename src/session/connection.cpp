@@ -31,9 +31,10 @@ bool StoreBookingFilePath(const QString& path)
     if (!tx.ok())
         return false;
     const QVariant rows = work.scalar(QStringLiteral("SELECT count(*) FROM stitabel"));
-    const bool ok = rows.toInt() > 0
-                        ? work.exec(QStringLiteral("UPDATE stitabel SET sti = ?"), {path})
-                        : work.exec(QStringLiteral("INSERT INTO stitabel (sti) VALUES (?)"), {path});
+    const bool ok =
+        rows.toInt() > 0
+            ? work.exec(QStringLiteral("UPDATE stitabel SET sti = ?"), {path})
+            : work.exec(QStringLiteral("INSERT INTO stitabel (sti) VALUES (?)"), {path});
     return ok && tx.commit();
 }
 
@@ -122,14 +123,15 @@ ConnectResult CreateNewFile(const QString& dialogTitle)
 
     // The template itself is never the new file: it would be emptied and
     // every later booking file made from what was booked in it.
-    const bool isTemplate = QFileInfo::exists(target)
-                            && QFileInfo(target).canonicalFilePath()
-                                   == QFileInfo(source).canonicalFilePath();
+    const bool isTemplate =
+        QFileInfo::exists(target)
+        && QFileInfo(target).canonicalFilePath() == QFileInfo(source).canonicalFilePath();
     // The typed name may differ from the file it leads to ("good" and
     // "good.txt" both lead to good.mdb), so the dialog cannot ask for it.
     if (!isTemplate && QFileInfo::exists(target)
-        && !askYesNo(target + QStringLiteral(" already exists. Replace it with a new, empty "
-                                             "booking file? Everything in it will be lost."),
+        && !askYesNo(target
+                         + QStringLiteral(" already exists. Replace it with a new, empty "
+                                          "booking file? Everything in it will be lost."),
                      QStringLiteral("Create New File")))
         return ConnectResult::Cancelled;
     // The copy is made beside the target first, so a copy that fails (a full
@@ -146,16 +148,17 @@ ConnectResult CreateNewFile(const QString& dialogTitle)
                                            | QFileDevice::ReadOwner);
         // A connection still open on the old file would keep writing to it.
         Database::closeAll(target);
-        placed = (!QFileInfo::exists(target) || QFile::remove(target))
-                 && QFile::rename(partial, target);
+        placed =
+            (!QFileInfo::exists(target) || QFile::remove(target)) && QFile::rename(partial, target);
     }
     if (!placed) {
         // A complete copy whose target is already gone stays under its temporary name.
         if (!copied || QFileInfo::exists(target))
             QFile::remove(partial);
-        showMessage(QStringLiteral("The new booking file %1 could not be made from the template %2.")
-                        .arg(target, source),
-                    QStringLiteral("File Error"), MsgIcon::Critical);
+        showMessage(
+            QStringLiteral("The new booking file %1 could not be made from the template %2.")
+                .arg(target, source),
+            QStringLiteral("File Error"), MsgIcon::Critical);
         return ConnectResult::Failed;
     }
     session().BookingFilePath = target;

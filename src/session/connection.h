@@ -9,11 +9,11 @@
 namespace vestra {
 
 enum class ConnectResult {
-    Cancelled,  // the dialog was cancelled: nothing happens
-    Refused,    // not accepted; the message was shown, nothing stored
-    Connected,  // stored; the start-up runs again
-    EmptyName,  // message shown, nothing stored; the start-up runs again
-    Failed      // the new file could not be written; message shown
+    Cancelled, // the dialog was cancelled: nothing happens
+    Refused,   // not accepted; the message was shown, nothing stored
+    Connected, // stored; the start-up runs again
+    EmptyName, // message shown, nothing stored; the start-up runs again
+    Failed     // the new file could not be written; message shown
 };
 
 // The connect window's dialogs carry their own titles; the command bar passes

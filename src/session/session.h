@@ -54,8 +54,8 @@ struct Session {
     int CurrentItemNo = 0;
     int CurrentGroupNo = 0;
     int CurrentTypeNo = 0;
-    int ClipboardMode = 0;  // 1 after a cut, 2 after a copy
-    int OpenViewNo = 0;     // 1 day view, 2 week view
+    int ClipboardMode = 0; // 1 after a cut, 2 after a copy
+    int OpenViewNo = 0;    // 1 day view, 2 week view
     qint16 ActiveViewNo = 0;
 
     QDate LastArchiveDate;

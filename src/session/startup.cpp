@@ -95,8 +95,9 @@ StartupReport PrepareSession(Session& s, const QDate& today)
     }
     s.SelectedDay = DayNumber(today);
 
-    const QVariant last = LookupIn(db, QStringLiteral("arkiveringsdato"),
-                                   QStringLiteral("arkiveringsdato"), QStringLiteral("ID = ?"), {1});
+    const QVariant last =
+        LookupIn(db, QStringLiteral("arkiveringsdato"), QStringLiteral("arkiveringsdato"),
+                 QStringLiteral("ID = ?"), {1});
     s.LastArchiveDate = QDate::fromString(last.toString(), Qt::ISODate);
     if (!s.LastArchiveDate.isValid() || s.LastArchiveDate < today)
         report.archive = ArchiveBookings(db, today, s.ArchiveDelayDays, s.DeleteDelayDays);

@@ -13,8 +13,8 @@
 namespace vestra {
 
 enum class StartupOutcome {
-    ReadyForLogin,    // settings loaded; the login window comes next
-    NoBookingFile,    // no usable booking file is stored
+    ReadyForLogin,     // settings loaded; the login window comes next
+    NoBookingFile,     // no usable booking file is stored
     BrokenBookingFile, // a booking file without its settings row
     NewerBookingFile,  // written by a newer Vestra: left untouched
     UpgradeFailed      // an older booking file that could not be upgraded

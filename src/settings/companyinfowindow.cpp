@@ -138,7 +138,7 @@ QWidget* CompanyInfoWindow::companyTab()
 }
 
 QWidget* CompanyInfoWindow::listTab(LookupKind kind, const QString& add, const QString& edit,
-                            const QString& remove)
+                                    const QString& remove)
 {
     const LookupInfo& info = Lookup(kind);
     auto* tab = new QWidget;
@@ -318,7 +318,7 @@ CompanyInfoWindow* ShowCompanyInfoWindow(QWidget* owner)
 {
     auto& registry = WindowRegistry::instance();
     auto* w = registry.obtain<CompanyInfoWindow>(QStringLiteral("Paramform"),
-                                         [owner] { return new CompanyInfoWindow(owner); });
+                                                 [owner] { return new CompanyInfoWindow(owner); });
     registry.show(w, ShowMode::Modal, owner);
     return w;
 }

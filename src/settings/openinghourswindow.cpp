@@ -88,7 +88,8 @@ void OpeningHoursWindow::closeEvent(QCloseEvent* event)
 OpeningHoursWindow* ShowOpeningHoursWindow(QWidget* owner)
 {
     auto& registry = WindowRegistry::instance();
-    auto* w = registry.obtain<OpeningHoursWindow>(QStringLiteral("Times"), [owner] { return new OpeningHoursWindow(owner); });
+    auto* w = registry.obtain<OpeningHoursWindow>(
+        QStringLiteral("Times"), [owner] { return new OpeningHoursWindow(owner); });
     registry.show(w, ShowMode::Modal, owner);
     return w;
 }

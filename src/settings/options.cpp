@@ -1,8 +1,8 @@
 #include "settings/options.h"
 
+#include "forms/fieldeditors.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
-#include "forms/fieldeditors.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -7,8 +7,8 @@
 #include "platform/windowregistry.h"
 #include "session/access.h"
 #include "session/connection.h"
-#include "shell/navigator.h"
 #include "session/session.h"
+#include "shell/navigator.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,8 +38,7 @@ QHash<int, CommandTarget>& bookingTargets()
     return targets;
 }
 
-template <typename C>
-CommandNode entry(C command, const char* caption, bool admin = false)
+template <typename C> CommandNode entry(C command, const char* caption, bool admin = false)
 {
     return {static_cast<int>(command), QString::fromUtf8(caption), admin, {}};
 }
@@ -103,24 +102,32 @@ const QList<CommandNode>& MenuCommands()
 {
     static const QList<CommandNode> commands = {
         group(Command::Files, "Files",
-              {entry(Command::OpenBookingFile, "&Open Existing Bookingfile"), entry(Command::CreateBookingFile, "&Create New Bookingfile"),
+              {entry(Command::OpenBookingFile, "&Open Existing Bookingfile"),
+               entry(Command::CreateBookingFile, "&Create New Bookingfile"),
                entry(Command::ExitProgram, "Exit Program")}),
         group(Command::Maintenance, "Maintenance",
-              {entry(Command::ResourceManager, "Resource Manager", true), entry(Command::TentativeBookings, "Tentative Bookings", true),
+              {entry(Command::ResourceManager, "Resource Manager", true),
+               entry(Command::TentativeBookings, "Tentative Bookings", true),
                entry(Command::UnavailableList, "Unavailable Ressources List", true),
                group(Command::Accounts, "Accounts",
-                     {entry(Command::GroupAccountManager, "Group Account Manager"), entry(Command::PersonalAccount, "Personal Account"),
+                     {entry(Command::GroupAccountManager, "Group Account Manager"),
+                      entry(Command::PersonalAccount, "Personal Account"),
                       entry(Command::AccountManager, "Administrators Account Manager", true)}),
                group(Command::Parameters, "Parameters",
-                     {entry(Command::CompanyInfo, "Company Info", true), entry(Command::OpeningHours, "Opening Hours", true)}),
+                     {entry(Command::CompanyInfo, "Company Info", true),
+                      entry(Command::OpeningHours, "Opening Hours", true)}),
                entry(Command::Options, "Options", true)}),
-        group(Command::Reports, "Reports",
-              {entry(Command::BookingOverview, "Booking Overview"), entry(Command::PeriodTotals, "Period Totals"),
-               entry(Command::PeriodDetails, "Period Details"),
-               group(Command::ResourceLists, "Resource Lists",
-                     {entry(Command::DomesticList, "Domestic"), entry(Command::AddOnList, "Add-Ons"), entry(Command::StandAloneList, "Stand-Alones")}),
-               entry(Command::AccountList, "Account List", true)}),
-        group(Command::Help, "Help", {entry(Command::HelpFile, "Help"), entry(Command::About, "About")}),
+        group(
+            Command::Reports, "Reports",
+            {entry(Command::BookingOverview, "Booking Overview"),
+             entry(Command::PeriodTotals, "Period Totals"),
+             entry(Command::PeriodDetails, "Period Details"),
+             group(Command::ResourceLists, "Resource Lists",
+                   {entry(Command::DomesticList, "Domestic"), entry(Command::AddOnList, "Add-Ons"),
+                    entry(Command::StandAloneList, "Stand-Alones")}),
+             entry(Command::AccountList, "Account List", true)}),
+        group(Command::Help, "Help",
+              {entry(Command::HelpFile, "Help"), entry(Command::About, "About")}),
     };
     return commands;
 }
@@ -128,10 +135,14 @@ const QList<CommandNode>& MenuCommands()
 const QList<CommandNode>& BookingCommands()
 {
     static const QList<CommandNode> commands = {
-        entry(BookingCommand::CutBooking, "Cut Booking"),         entry(BookingCommand::CopyBooking, "Copy Booking"),
-        entry(BookingCommand::PasteBooking, "Paste Booking"),       entry(BookingCommand::DeleteBooking, "Delete Booking"),
-        entry(BookingCommand::Search, "Search"),             entry(BookingCommand::MyBookings, "My Bookings"),
-        entry(BookingCommand::TodaysBookings, "Todays Bookings"),    entry(BookingCommand::RepeatingBookings, "Repeating Bookings"),
+        entry(BookingCommand::CutBooking, "Cut Booking"),
+        entry(BookingCommand::CopyBooking, "Copy Booking"),
+        entry(BookingCommand::PasteBooking, "Paste Booking"),
+        entry(BookingCommand::DeleteBooking, "Delete Booking"),
+        entry(BookingCommand::Search, "Search"),
+        entry(BookingCommand::MyBookings, "My Bookings"),
+        entry(BookingCommand::TodaysBookings, "Todays Bookings"),
+        entry(BookingCommand::RepeatingBookings, "Repeating Bookings"),
         entry(BookingCommand::PrintSchedule, "Print Scheeme"),
     };
     return commands;
@@ -187,12 +198,23 @@ bool RunMenuCommand(Command command, QWidget* owner, ScheduleActions* /*view*/)
 bool RunBookingCommand(BookingCommand command, QWidget* owner, ScheduleActions* view)
 {
     switch (command) {
-    case BookingCommand::CutBooking: view->cutOrCopy(1); return true;
-    case BookingCommand::CopyBooking: view->cutOrCopy(2); return true;
-    case BookingCommand::PasteBooking: view->paste(); return true;
-    case BookingCommand::DeleteBooking: view->deleteSelected(); return true;
-    case BookingCommand::PrintSchedule: view->printSchedule(); return true;
-    default: break;
+    case BookingCommand::CutBooking:
+        view->cutOrCopy(1);
+        return true;
+    case BookingCommand::CopyBooking:
+        view->cutOrCopy(2);
+        return true;
+    case BookingCommand::PasteBooking:
+        view->paste();
+        return true;
+    case BookingCommand::DeleteBooking:
+        view->deleteSelected();
+        return true;
+    case BookingCommand::PrintSchedule:
+        view->printSchedule();
+        return true;
+    default:
+        break;
     }
     const int number = static_cast<int>(command);
     const CommandNode* node = findIn(BookingCommands(), number);
@@ -219,20 +241,27 @@ void addEntries(QMenu* menu, const QList<CommandNode>& nodes, QWidget* owner, Sc
         QAction* a = menu->addAction(n.caption);
         a->setObjectName(QStringLiteral("cmd%1").arg(n.number));
         a->setData(n.number);
-        QObject::connect(a, &QAction::triggered, owner,
-                         [command = Command(n.number), owner, view] { RunMenuCommand(command, owner, view); });
+        QObject::connect(a, &QAction::triggered, owner, [command = Command(n.number), owner, view] {
+            RunMenuCommand(command, owner, view);
+        });
     }
 }
 
 QKeySequence bookingShortcut(BookingCommand command)
 {
     switch (command) {
-    case BookingCommand::CutBooking: return QKeySequence::Cut;
-    case BookingCommand::CopyBooking: return QKeySequence::Copy;
-    case BookingCommand::PasteBooking: return QKeySequence::Paste;
-    case BookingCommand::Search: return QKeySequence::Find;
-    case BookingCommand::PrintSchedule: return QKeySequence::Print;
-    default: return {};
+    case BookingCommand::CutBooking:
+        return QKeySequence::Cut;
+    case BookingCommand::CopyBooking:
+        return QKeySequence::Copy;
+    case BookingCommand::PasteBooking:
+        return QKeySequence::Paste;
+    case BookingCommand::Search:
+        return QKeySequence::Find;
+    case BookingCommand::PrintSchedule:
+        return QKeySequence::Print;
+    default:
+        return {};
     }
 }
 
@@ -276,7 +305,8 @@ void AddCommandBars(QMainWindow* window, ScheduleActions* view)
         if (const QKeySequence key = bookingShortcut(BookingCommand(n.number)); !key.isEmpty()) {
             a->setShortcut(key);
             a->setShortcutContext(Qt::WindowShortcut);
-            a->setToolTip(QStringLiteral("%1 (%2)").arg(n.caption, key.toString(QKeySequence::NativeText)));
+            a->setToolTip(
+                QStringLiteral("%1 (%2)").arg(n.caption, key.toString(QKeySequence::NativeText)));
         }
         QObject::connect(a, &QAction::triggered, window,
                          [command = BookingCommand(n.number), window, view] {

@@ -35,7 +35,7 @@ enum class Command : int {
     BookingOverview = 31,
     PeriodTotals = 32,
     PeriodDetails = 33,
-    ResourceLists = 0, // the group has no number of its own
+    ResourceLists = 0,  // the group has no number of its own
     DomesticList = 341, // 340 + group kind, see ResourceListCommand
     AddOnList = 342,
     StandAloneList = 343,

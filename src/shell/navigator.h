@@ -20,9 +20,9 @@ struct BookingPlace {
 };
 
 struct Navigator {
-    std::function<void()> showMainWindow;  // after a good login
-    std::function<void()> showSplash;      // to rerun the start-up from a schedule window
-    std::function<void()> quit;            // end the program
+    std::function<void()> showMainWindow; // after a good login
+    std::function<void()> showSplash;     // to rerun the start-up from a schedule window
+    std::function<void()> quit;           // end the program
     // Moves the schedule to the booking and opens it there; from is the
     // window that asked (a search), which closes unless it stays beside the
     // week view.

@@ -2,9 +2,9 @@
 
 #include "platform/windowregistry.h"
 #include "session/connection.h"
-#include "startup/splashwindow.h"
-#include "shell/navigator.h"
 #include "session/startup.h"
+#include "shell/navigator.h"
+#include "startup/splashwindow.h"
 #include "startup/startupsequence.h"
 
 #include <QHBoxLayout>
@@ -21,7 +21,8 @@ ConnectWindow::ConnectWindow(QWidget* parent) : QWidget(parent)
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("picture"));
-    picture->setPixmap(VestraPicture(QSize(480, 220), QStringLiteral("Professional Ressource Booking")));
+    picture->setPixmap(
+        VestraPicture(QSize(480, 220), QStringLiteral("Professional Ressource Booking")));
 
     auto* hint = new QLabel(QStringLiteral("Choose the booking file to work on: open the "
                                            "institution's existing file, or create a new one."),
@@ -72,7 +73,7 @@ ConnectWindow* ShowConnectWindow()
 {
     auto& windows = WindowRegistry::instance();
     auto* w = windows.obtain<ConnectWindow>(QStringLiteral("IntroConnect"),
-                                           [] { return new ConnectWindow; });
+                                            [] { return new ConnectWindow; });
     windows.show(w, ShowMode::Free);
     return w;
 }

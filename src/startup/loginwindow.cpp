@@ -1,11 +1,11 @@
 #include "startup/loginwindow.h"
 
-#include "platform/services/messages.h"
 #include "platform/passwordfield.h"
+#include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/login.h"
-#include "shell/navigator.h"
 #include "session/session.h"
+#include "shell/navigator.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -104,7 +104,8 @@ void LoginWindow::reject()
 LoginWindow* ShowLogin()
 {
     auto& windows = WindowRegistry::instance();
-    auto* w = windows.obtain<LoginWindow>(QStringLiteral("frmLogin"), [] { return new LoginWindow; });
+    auto* w =
+        windows.obtain<LoginWindow>(QStringLiteral("frmLogin"), [] { return new LoginWindow; });
     windows.show(w, ShowMode::Free);
     return w;
 }

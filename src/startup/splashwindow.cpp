@@ -84,8 +84,8 @@ void SplashWindow::timerFired()
 SplashWindow* ShowSplash()
 {
     auto& windows = WindowRegistry::instance();
-    auto* splash = windows.obtain<SplashWindow>(QStringLiteral("introstart"),
-                                              [] { return new SplashWindow; });
+    auto* splash =
+        windows.obtain<SplashWindow>(QStringLiteral("introstart"), [] { return new SplashWindow; });
     windows.show(splash, ShowMode::Free);
     splash->timer()->start();
     return splash;

@@ -7,9 +7,9 @@
 #include "session/connection.h"
 #include "session/session.h"
 #include "session/startup.h"
-#include "startup/startupsequence.h"
 #include "startup/connectwindow.h"
 #include "startup/loginwindow.h"
+#include "startup/startupsequence.h"
 
 namespace vestra {
 

@@ -1,12 +1,12 @@
 #include "accountdata.h"
-#include "accounts/groupaccountmanager.h"
 #include "accounts/accountmanager.h"
+#include "accounts/groupaccountmanager.h"
 #include "accounts/personalaccountwindow.h"
+#include "app/registerwindows.h"
 #include "platform/listcontrol.h"
 #include "platform/windowregistry.h"
-#include "shell/commands.h"
-#include "app/registerwindows.h"
 #include "session/login.h"
+#include "shell/commands.h"
 
 #include <QCheckBox>
 #include <QComboBox>

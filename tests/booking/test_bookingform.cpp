@@ -34,9 +34,10 @@ protected:
         Database d = db();
         ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, gebyr) "
                            "VALUES (1, 1, 'Room 1', 1, 150), (2, 2, 'Beamer', 2, 40)"));
-        ASSERT_TRUE(d.exec("INSERT INTO opstilling (ID, Opstilling) VALUES (1, 'Theatre'), (2, 'U-shape')"));
+        ASSERT_TRUE(d.exec(
+            "INSERT INTO opstilling (ID, Opstilling) VALUES (1, 'Theatre'), (2, 'U-shape')"));
         ASSERT_TRUE(d.exec("UPDATE Konti SET kontomail = 'admin@example.org' WHERE ID = 1"));
-        room = addBooking(38423, 600, 720, 1, 1, 1, "Board");  // 14-03-2005, 10:00-12:00
+        room = addBooking(38423, 600, 720, 1, 1, 1, "Board"); // 14-03-2005, 10:00-12:00
         beamer = addBooking(38423, 480, 600, 2, 2, 1, "Lecture");
         ASSERT_TRUE(d.exec("UPDATE Booking SET bvpris = 1, tax = -1"));
     }
@@ -52,8 +53,7 @@ protected:
         QCoreApplication::processEvents();
         return f;
     }
-    template <typename T>
-    T* child(BookingForm* f, const char* name)
+    template <typename T> T* child(BookingForm* f, const char* name)
     {
         T* w = f->findChild<T*>(name);
         EXPECT_NE(w, nullptr) << name;
@@ -107,7 +107,7 @@ TEST_F(Form, AgreedPriceIsTypedAndStored)
     EXPECT_EQ(child<QLabel>(f, "taxbel")->text(), "312,63");
     EXPECT_EQ(child<QLabel>(f, "intax")->text(), "1.563,13");
     auto* tax = child<QCheckBox>(f, "TaxB");
-    QTest::mouseClick(tax, Qt::LeftButton, {}, QPoint(8, tax->height() / 2));  // on the box
+    QTest::mouseClick(tax, Qt::LeftButton, {}, QPoint(8, tax->height() / 2)); // on the box
     EXPECT_EQ(child<QLabel>(f, "taxbel")->text(), "0");
     EXPECT_EQ(child<QLabel>(f, "intax")->text(), "1.250,50");
     f->close();
@@ -171,7 +171,7 @@ TEST_F(Form, TaxAndTotalAreTheReceiptsForHalfCentAmounts)
     } cases[] = {
         {"1250,50", 25, "312,63", "1.563,13"},
         {"2,10", 25, "0,53", "2,63"},
-        {"0,90", 5, "0,05", "0,95"},       // 0.045 is stored a hair below the half
+        {"0,90", 5, "0,05", "0,95"},            // 0.045 is stored a hair below the half
         {"1000,125", 25, "250,03", "1.250,16"}, // the fee itself is taken to the cent
     };
     for (const auto& c : cases) {
@@ -322,8 +322,9 @@ TEST_F(Form, SeriesButtonsDependOnTheSeriesFlag)
     const int second = addBooking(38430, 600, 720, 1, 1, 1, "Board");
     {
         Database d = db();
-        ASSERT_TRUE(d.exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr IN (?, ?)",
-                           {room, room, second}));
+        ASSERT_TRUE(
+            d.exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr IN (?, ?)",
+                   {room, room, second}));
     }
     f = open(room);
     EXPECT_EQ(child<QLabel>(f, "gentshow")->text(), "Multi");

@@ -32,12 +32,12 @@ TEST_F(Price, ListPriceIsWholeHoursTimesTheFee)
         double price;
     } cases[] = {
         {1, QTime(8, 0), QTime(10, 0), 300},
-        {2, QTime(8, 0), QTime(9, 30), 200},   // 1.5 h rounds to 2
-        {2, QTime(8, 0), QTime(10, 30), 200},  // 2.5 h rounds to 2
-        {2, QTime(8, 0), QTime(8, 30), 0},     // 0.5 h rounds to 0
-        {2, QTime(22, 0), QTime(2, 0), 400},   // across midnight
-        {3, QTime(8, 0), QTime(10, 0), 0},     // an item without a fee
-        {99, QTime(8, 0), QTime(10, 0), 0},    // an item that is gone
+        {2, QTime(8, 0), QTime(9, 30), 200},  // 1.5 h rounds to 2
+        {2, QTime(8, 0), QTime(10, 30), 200}, // 2.5 h rounds to 2
+        {2, QTime(8, 0), QTime(8, 30), 0},    // 0.5 h rounds to 0
+        {2, QTime(22, 0), QTime(2, 0), 400},  // across midnight
+        {3, QTime(8, 0), QTime(10, 0), 0},    // an item without a fee
+        {99, QTime(8, 0), QTime(10, 0), 0},   // an item that is gone
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(price(c.item, c.from, c.to).price, c.price)
@@ -81,8 +81,8 @@ TEST(PriceText, ATypedAmountIsReadOnlyAsTheLocaleWritesIt)
     } cases[] = {
         {&danish, "1250,5", 1250.5},
         {&danish, "1.250,50", 1250.5},
-        {&danish, "1.250", 1250},      // a group separator where it belongs
-        {&danish, "1250.5", 1250.5},   // a point that cannot group is the decimal point
+        {&danish, "1.250", 1250},    // a group separator where it belongs
+        {&danish, "1250.5", 1250.5}, // a point that cannot group is the decimal point
         {&danish, " 99 ", 99},
         {&danish, "-12,5", -12.5},
         {&danish, "", 0},
@@ -114,7 +114,7 @@ TEST(PriceText, TaxIsRoundedOnItsOwnAndTheTotalAddsUp)
     const struct {
         double amount, percent, tax, total;
     } cases[] = {
-        {1250.5, 25, 312.63, 1563.13}, // the half cent goes up
+        {1250.5, 25, 312.63, 1563.13},   // the half cent goes up
         {1000.125, 25, 250.03, 1250.16}, // the amount is taken to the cent first
         {0.9, 5, 0.05, 0.95},
         {-2.1, 25, -0.53, -2.63}, // a credit rounds away from zero too
@@ -129,9 +129,10 @@ TEST(PriceText, TaxIsRoundedOnItsOwnAndTheTotalAddsUp)
 
 TEST(MailTarget, IsBuiltExactly)
 {
-    EXPECT_EQ(BookingMailTarget("anna@example.org", "Room 1", QDate(2005, 3, 14), "dd-mm-yyyy", 36000),
-              "mailto: anna@example.org?subject=Booking Message&body=Concerning: Booking of Room 1, "
-              "14-03-2005, 10:00:00");
+    EXPECT_EQ(
+        BookingMailTarget("anna@example.org", "Room 1", QDate(2005, 3, 14), "dd-mm-yyyy", 36000),
+        "mailto: anna@example.org?subject=Booking Message&body=Concerning: Booking of Room 1, "
+        "14-03-2005, 10:00:00");
     // No address still gives a target; the month-first format is followed.
     EXPECT_EQ(BookingMailTarget("", "Hall", QDate(2005, 3, 14), "mm-dd-yyyy", 36030),
               "mailto: ?subject=Booking Message&body=Concerning: Booking of Hall, 03-14-2005, "

@@ -46,8 +46,8 @@ TEST(Dates, MinutesOfDay)
 TEST(Dates, SecondsBecomeMinutesWithHalvesToEven)
 {
     EXPECT_EQ(MinutesFromSeconds(8 * 3600), 480);
-    EXPECT_EQ(MinutesFromSeconds(8 * 3600 + 30), 480);  // 480.5 -> 480
-    EXPECT_EQ(MinutesFromSeconds(8 * 3600 + 90), 482);  // 481.5 -> 482
+    EXPECT_EQ(MinutesFromSeconds(8 * 3600 + 30), 480); // 480.5 -> 480
+    EXPECT_EQ(MinutesFromSeconds(8 * 3600 + 90), 482); // 481.5 -> 482
     EXPECT_EQ(MinutesFromSeconds(8 * 3600 + 31), 481);
 }
 
@@ -56,14 +56,14 @@ TEST(Dates, HoursBetween)
     struct Case {
         int start, end, hours;
     } cases[] = {
-        {3600, 10800, 2},       // 01:00-03:00
-        {5400, 10800, 2},       // 01:30-03:00: 1.5 rounds to the even 2
-        {9000, 10800, 0},       // 02:30-03:00: 0.5 rounds to 0
+        {3600, 10800, 2},        // 01:00-03:00
+        {5400, 10800, 2},        // 01:30-03:00: 1.5 rounds to the even 2
+        {9000, 10800, 0},        // 02:30-03:00: 0.5 rounds to 0
         {9000 - 3600, 10800, 2}, // 1.5 h again
-        {1800, 10800, 2},       // 2.5 h rounds to the even 2
-        {79200, 7200, 4},       // 22:00-02:00 passes midnight
-        {28800, 28800, 0},      // empty
-        {28800, 30600, 0},      // 08:00-08:30
+        {1800, 10800, 2},        // 2.5 h rounds to the even 2
+        {79200, 7200, 4},        // 22:00-02:00 passes midnight
+        {28800, 28800, 0},       // empty
+        {28800, 30600, 0},       // 08:00-08:30
     };
     for (const Case& c : cases)
         EXPECT_EQ(HoursBetween(c.start, c.end), c.hours) << c.start << "-" << c.end;

@@ -124,9 +124,9 @@ TEST_F(Helpers, MayActForAccountByMembershipOrAdministration)
     const int choir = addAccount("g", "Choir", "", "");
     ASSERT_TRUE(d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {choir, anna}));
 
-    EXPECT_TRUE(MayActForAccount(d, anna, anna, false));   // own account
-    EXPECT_TRUE(MayActForAccount(d, choir, anna, false));  // member
-    EXPECT_FALSE(MayActForAccount(d, choir, bo, false));   // not a member
+    EXPECT_TRUE(MayActForAccount(d, anna, anna, false));  // own account
+    EXPECT_TRUE(MayActForAccount(d, choir, anna, false)); // member
+    EXPECT_FALSE(MayActForAccount(d, choir, bo, false));  // not a member
     EXPECT_FALSE(MayActForAccount(d, anna, bo, false));
     // An administrator acts even for an account without members.
     const int lonely = addAccount("g", "Nobody's", "", "");
@@ -203,8 +203,9 @@ TEST_F(Helpers, HotStatementsUseIndexes)
     };
     const Statement copy = ArchiveCopyStatement(200);
     const Statement del = ArchiveDeleteStatement(100);
-    for (const QString& p : {plan(copy.sql, copy.binds), plan(del.sql, del.binds),
-                             plan("Select Count(*) From grptilk Where gnr = ? And pnr = ?", {1, 1})}) {
+    for (const QString& p :
+         {plan(copy.sql, copy.binds), plan(del.sql, del.binds),
+          plan("Select Count(*) From grptilk Where gnr = ? And pnr = ?", {1, 1})}) {
         EXPECT_TRUE(p.contains("USING")) << p.toStdString();
         EXPECT_FALSE(p.contains("SCAN booking") || p.contains("SCAN Booking")
                      || p.contains("SCAN grptilk") || p.contains("SCAN Grptilk"))

@@ -56,8 +56,9 @@ TEST_F(Schema, TemplateHoldsTheOneRowRecordsAndAnAdministrator)
     EXPECT_EQ(q->value(7).toInt(), 548);
 
     // The administrator can book for itself through its own membership row.
-    const int admin = LookupIn(d, "ID", "activekonti", "Kontouser = ? AND Kontotype = 'p' AND admin <> 0",
-                               {"admin"}).toInt();
+    const int admin = LookupIn(d, "ID", "activekonti",
+                               "Kontouser = ? AND Kontotype = 'p' AND admin <> 0", {"admin"})
+                          .toInt();
     EXPECT_GT(admin, 0);
     EXPECT_EQ(count("Grptilk", "gnr = ? AND pnr = ?", {admin, admin}), 1);
 }
@@ -68,10 +69,11 @@ TEST_F(Schema, SavedQueriesOfferTheColumnsTheirCallersRead)
         {"activekonti", {"ID", "Kontouser", "KontoPass", "Kontotype", "Kontonavn", "admin"}},
         {"firstgroups", {"Overgruppenr", "Lokalitetsnr"}},
         {"bookingfor",
-         {"Bookingnr", "Beskrivelse", "Bdato", "Start", "Slut", "bstart", "Lokalenr", "Lokalenavn",
-          "lokalinr", "Gruppeart", "kontonr", "Kontonavn", "Kontouser", "kontokontakt",
-          "Kontoadresse", "Kontopnr", "Kontoby", "Kontotlf", "Kontotlfp", "Kontomobil", "Kontofax",
-          "kontomail", "depname", "Bemærkninger", "gennr", "tax", "bvpris", "Tentative"}},
+         {"Bookingnr", "Beskrivelse",  "Bdato",        "Start",     "Slut",    "bstart",
+          "Lokalenr",  "Lokalenavn",   "lokalinr",     "Gruppeart", "kontonr", "Kontonavn",
+          "Kontouser", "kontokontakt", "Kontoadresse", "Kontopnr",  "Kontoby", "Kontotlf",
+          "Kontotlfp", "Kontomobil",   "Kontofax",     "kontomail", "depname", "Bemærkninger",
+          "gennr",     "tax",          "bvpris",       "Tentative"}},
         {"headerfor", {"lokalenr", "Lokalenavn", "lokalinr", "inaktiv", "inakstart", "inakslut"}},
         {"OvergruppenavneFor", {"overgruppenr", "OverGruppenavn"}},
         {"searchforny",
@@ -83,7 +85,8 @@ TEST_F(Schema, SavedQueriesOfferTheColumnsTheirCallersRead)
         {"mybookingsfor",
          {"Bookingnr", "Bdato", "bstart", "bslut", "Beskrivelse", "Lokalenavn", "Kontonr",
           "Kontonavn", "gruppeart", "gentagende", "pnr", "kontoowner"}},
-        {"bookingtent", {"Bookingnr", "Bdato", "Start", "Slut", "Lokalenavn", "Kontonavn", "Kontotlf"}},
+        {"bookingtent",
+         {"Bookingnr", "Bdato", "Start", "Slut", "Lokalenavn", "Kontonavn", "Kontotlf"}},
         {"gentagendeudløbfor",
          {"maxofbdato", "bstart", "bslut", "Beskrivelse", "Lokalenavn", "Kontonavn", "Kontotlf"}},
         {"kontifor", {"ID", "Kontotype", "Kontonavn", "kontokontakt", "Kontotlf", "archived"}},
@@ -101,17 +104,20 @@ TEST_F(Schema, SavedQueriesOfferTheColumnsTheirCallersRead)
     for (const auto& [name, wanted] : queries) {
         const QStringList have = columnsOf(name);
         for (const QString& column : wanted)
-            EXPECT_TRUE(have.contains(column.toLower())) << name << " lacks " << column.toStdString();
+            EXPECT_TRUE(have.contains(column.toLower()))
+                << name << " lacks " << column.toStdString();
     }
 }
 
 TEST_F(Schema, SavedQueriesReturnTheExpectedRows)
 {
     Database d = db();
-    ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) VALUES (5, 1, 'Room 1', 1)"));
+    ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) VALUES (5, "
+                       "1, 'Room 1', 1)"));
     const int b = addBooking(40000, 600, 690, 5);
     // Start and Slut are the times in seconds, for the time editors.
-    auto q = d.query("SELECT Start, Slut, Lokalenavn, Kontonavn FROM bookingfor WHERE Bookingnr = ?", {b});
+    auto q = d.query(
+        "SELECT Start, Slut, Lokalenavn, Kontonavn FROM bookingfor WHERE Bookingnr = ?", {b});
     ASSERT_TRUE(q && q->next());
     EXPECT_EQ(q->value(0).toInt(), 36000);
     EXPECT_EQ(q->value(1).toInt(), 41400);
@@ -120,9 +126,10 @@ TEST_F(Schema, SavedQueriesReturnTheExpectedRows)
 
     // A series is listed once, by its last date.
     for (int day : {40000, 40007, 40014})
-        ASSERT_TRUE(d.exec("INSERT INTO Booking (Bookingnr, Bdato, Bstart, Bslut, Lokalenr, kontonr, "
-                           "gennr, gentagende, Beskrivelse) VALUES (?, ?, 600, 660, 5, 1, 900, -1, 'Choir')",
-                           {1000 + day, day}));
+        ASSERT_TRUE(d.exec(
+            "INSERT INTO Booking (Bookingnr, Bdato, Bstart, Bslut, Lokalenr, kontonr, "
+            "gennr, gentagende, Beskrivelse) VALUES (?, ?, 600, 660, 5, 1, 900, -1, 'Choir')",
+            {1000 + day, day}));
     EXPECT_EQ(count("gentagendeudløbfor"), 1);
     EXPECT_EQ(LookupIn(d, "maxofbdato", "gentagendeudløbfor").toInt(), 40014);
 

@@ -1,3 +1,4 @@
+#include "app/registerwindows.h"
 #include "booking/bookingform.h"
 #include "booking/bookinginfowindow.h"
 #include "data/dates.h"
@@ -11,7 +12,6 @@
 #include "schedule/dayview.h"
 #include "schedule/weekview.h"
 #include "shell/commands.h"
-#include "app/registerwindows.h"
 #include "support/fixture.h"
 
 #include <QCalendarWidget>

@@ -1,9 +1,9 @@
 #include "platform/db/database.h"
 
+#include "support/printers.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include "support/printers.h"
 
 #include <gtest/gtest.h>
 

@@ -562,13 +562,14 @@ TEST(ReportLayoutTest, ATextTooWideForItsBoxWrapsAndItsRowGrows)
     def.detail.add(ReportItem::line({0, 5}, {80, 5}).named("rule"));
     def.detail.add(ReportItem::field("Note", {0, 5, 80, 4}).named("note").wrapped());
     def.detail.height = 9;
-    const ReportRows rows({"Text", "Phone", "Note"},
-                          {{"short", "+45 7000 0000", "ok"},
-                           {"a description far too long for thirty millimetres", "+45 7000 0001",
-                            "ok"},
-                           {"short", "+45 7000 0002", "a remark that runs on and on and does not "
-                                                      "end within one line of eighty millimetres"},
-                           {"last", "+45 7000 0003", "ok"}});
+    const ReportRows rows(
+        {"Text", "Phone", "Note"},
+        {{"short", "+45 7000 0000", "ok"},
+         {"a description far too long for thirty millimetres", "+45 7000 0001", "ok"},
+         {"short", "+45 7000 0002",
+          "a remark that runs on and on and does not "
+          "end within one line of eighty millimetres"},
+         {"last", "+45 7000 0003", "ok"}});
     const LaidOutReport r = LayoutReport(def, rows, kUs);
     ASSERT_EQ(r.pageCount(), 1);
     const QVector<PlacedBand> bands = r.pages[0].bandsOf(BandKind::Detail);
@@ -729,8 +730,8 @@ TEST(ReportOutputTest, PdfHoldsEveryTextWholeHoweverNarrowItsBox)
     ASSERT_TRUE(PrintToPdf(LayoutReport(def, rows, kUs), path, &error)) << error.toStdString();
     const QString text = runTool("pdftotext", {path, "-"});
     for (const QString& expected : texts)
-        EXPECT_TRUE(compact(text).contains(compact(expected)))
-            << expected.toStdString() << "\n" << text.toStdString();
+        EXPECT_TRUE(compact(text).contains(compact(expected))) << expected.toStdString() << "\n"
+                                                               << text.toStdString();
     EXPECT_FALSE(text.contains(QChar(0x2026))) << "nothing is elided";
 }
 

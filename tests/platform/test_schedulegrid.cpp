@@ -12,8 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace vestra {
@@ -406,8 +406,7 @@ TEST_F(ScheduleGridTest, EscapeOrRefusalLeavesNoBlock)
 TEST_F(ScheduleGridTest, ClearingOrHidingTheGridFinishesTheTypingFirst)
 {
     QList<int> retyped;
-    QObject::connect(grid.get(), &ScheduleGrid::blockEditEnded,
-                     [&](int n) { retyped.append(n); });
+    QObject::connect(grid.get(), &ScheduleGrid::blockEditEnded, [&](int n) { retyped.append(n); });
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"clear blocks", [&] { grid->clearBlocks(); }},
         {"clear columns", [&] { grid->clearColumns(); }},

@@ -3,15 +3,15 @@
 #include "platform/widgetservices.h"
 #include "platform/windowregistry.h"
 
+#include "support/printers.h"
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTimer>
-#include "support/printers.h"
 
 #include <gtest/gtest.h>
 
@@ -120,7 +120,8 @@ TEST(FileDialogs, SaveDialogAddsTheSuffixAndLeavesTheReplaceQuestionToItsCaller)
     const FileChoice c = service.saveFile("Vestra - Create new bookingfile",
                                           "Vestra booking files (*.mdb)", dir.path(), "mdb");
     EXPECT_TRUE(c.chosen);
-    EXPECT_EQ(QFileInfo(c.fullPath).absoluteFilePath(), QFileInfo(dir.filePath("good.mdb")).absoluteFilePath());
+    EXPECT_EQ(QFileInfo(c.fullPath).absoluteFilePath(),
+              QFileInfo(dir.filePath("good.mdb")).absoluteFilePath());
     EXPECT_EQ(questions, 0);
 }
 

@@ -55,10 +55,11 @@ void ReportFileTest::archive(int day, int start, int end, int item, int account,
 {
     Database d = db();
     // Each booking is archived once: every row has a booking number of its own.
-    EXPECT_TRUE(d.exec("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
-                       "Lokalenr, kontonr, Antalpers, Pris) SELECT coalesce(max(Bookingnr), 0) + 1, "
-                       "'Old', ?, ?, ?, ?, ?, ?, ? FROM Bookingarkiv",
-                       {day, start, end, item, account, persons, price}))
+    EXPECT_TRUE(
+        d.exec("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+               "Lokalenr, kontonr, Antalpers, Pris) SELECT coalesce(max(Bookingnr), 0) + 1, "
+               "'Old', ?, ?, ?, ?, ?, ?, ? FROM Bookingarkiv",
+               {day, start, end, item, account, persons, price}))
         << d.lastError().toStdString();
 }
 

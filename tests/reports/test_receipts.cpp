@@ -320,8 +320,8 @@ TEST(InstitutionFooter, PartsThatAreNotSetLeaveNoStrayCommas)
         {"My Institution", "", "", "", "", "", "My Institution", ""},
         {"My Institution", "", "8000", "Aarhus", "", "a@b.dk", "My Institution, 8000 Aarhus",
          "eMail: a@b.dk"},
-        {"My Institution", "High Road 5", "", "Aarhus", "12 34", "", "My Institution, High Road 5, Aarhus",
-         "Phone: 12 34"},
+        {"My Institution", "High Road 5", "", "Aarhus", "12 34", "",
+         "My Institution, High Road 5, Aarhus", "Phone: 12 34"},
         {"", "High Road 5", "8000", "", " ", "a@b.dk", "High Road 5, 8000", "eMail: a@b.dk"},
     };
     for (const auto& c : cases) {

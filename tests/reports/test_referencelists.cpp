@@ -1,7 +1,8 @@
+#include "app/registerwindows.h"
 #include "data/dates.h"
+#include "forms/periodpicker.h"
 #include "platform/windowregistry.h"
 #include "reportfixture.h"
-#include "forms/periodpicker.h"
 #include "reports/archiveperiodwindow.h"
 #include "reports/bookingoverviewwindow.h"
 #include "reports/overview.h"
@@ -9,7 +10,6 @@
 #include "reports/receipts.h"
 #include "reports/referencelists.h"
 #include "shell/commands.h"
-#include "app/registerwindows.h"
 
 #include <QBuffer>
 #include <QDateEdit>
@@ -153,8 +153,8 @@ TEST_F(ReferenceListTest, EquipmentListsPrintWholeDatesPhonesAndYears)
         const QString text = pdfText(*report, QStringLiteral("reslist%1.pdf").arg(kind));
         for (const char* whole : {"+45 7000 0000", "12/31/2026", kind == 2 ? "2021" : "2019",
                                   kind == 2 ? "9/1/2025" : "1/15/2025"})
-            EXPECT_TRUE(text.contains(QString::fromUtf8(whole)))
-                << whole << "\n" << text.toStdString();
+            EXPECT_TRUE(text.contains(QString::fromUtf8(whole))) << whole << "\n"
+                                                                 << text.toStdString();
         for (const char* word : {"Audio", "Visual", "Supply", "Company", "Northern", "Jutland"})
             EXPECT_TRUE(text.contains(QString::fromUtf8(word))) << word;
         EXPECT_FALSE(text.contains(QChar(0x2026))) << "nothing is elided";

@@ -1,12 +1,12 @@
-#include "resources/hierarchy.h"
-#include "resources/resourcewindows.h"
 #include "data/dates.h"
+#include "forms/fieldeditors.h"
 #include "platform/windowregistry.h"
 #include "resourcedata.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/equipmentitemwindow.h"
-#include "forms/fieldeditors.h"
+#include "resources/hierarchy.h"
 #include "resources/resourcemanager.h"
+#include "resources/resourcewindows.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -353,12 +353,8 @@ TEST_F(ItemWindows, AFeeIsReadAsTheLocaleWritesAnAmountOrRefusedAsTyped)
         QVariant stored; // invalid: refused, the stored fee stays NULL
     } cases[] = {
         {english, "150,50", {}}, // not 15050
-        {english, "1.250,50", {}},
-        {danish, "1,250.50", {}},
-        {english, "ten", {}},
-        {english, "1e3", {}},
-        {english, "1,250.50", 1250.5},
-        {danish, "1.250,50", 1250.5},
+        {english, "1.250,50", {}}, {danish, "1,250.50", {}},      {english, "ten", {}},
+        {english, "1e3", {}},      {english, "1,250.50", 1250.5}, {danish, "1.250,50", 1250.5},
         {danish, "150.50", 150.5}, // a point where no group can stand is the decimal point
     };
     for (const auto& c : cases) {
@@ -380,7 +376,8 @@ TEST_F(ItemWindows, AFeeIsReadAsTheLocaleWritesAnAmountOrRefusedAsTyped)
         }
         EXPECT_TRUE(w->isVisible()) << "the window stays so the fee can be corrected";
         ASSERT_EQ(messages.shown().size(), 1);
-        EXPECT_EQ(messages.shown()[0].text, QStringLiteral("The fee \"%1\" is not a number.").arg(c.typed));
+        EXPECT_EQ(messages.shown()[0].text,
+                  QStringLiteral("The fee \"%1\" is not a number.").arg(c.typed));
         EXPECT_EQ(fee->text(), c.typed) << "the typed text stays";
         EXPECT_TRUE(field("lokale", "gebyr", "lokalenr", room).isNull());
         w->Cancel();

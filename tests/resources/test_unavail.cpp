@@ -290,8 +290,8 @@ TEST_F(Unavail, OkKeepsAPeriodChangedElsewhereWhileTheWindowShowedIt)
     edit(1);
     end->setDate(d(2024, 3, 20)); // this window changes only the end
     Database b = db();
-    ASSERT_TRUE(b.exec("UPDATE lokale SET inakstart = ? WHERE lokalenr = 1",
-                       {DayNumber(d(2024, 2, 25))}));
+    ASSERT_TRUE(
+        b.exec("UPDATE lokale SET inakstart = ? WHERE lokalenr = 1", {DayNumber(d(2024, 2, 25))}));
     ok();
     EXPECT_EQ(itemRow(1), QVariantList({-1, DayNumber(d(2024, 2, 25)), DayNumber(d(2024, 3, 20)),
                                         "Room North"}));

@@ -21,8 +21,9 @@ protected:
         session().IsAdmin = true;
         session().CurrentTypeNo = 3;
         Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (1, 3, 'Room 1'), "
-                           "(2, 3, 'Room 2')"));
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (1, 3, 'Room 1'), "
+                   "(2, 3, 'Room 2')"));
     }
     Database work() { return Database::open(WorkDatabasePath()); }
     QVariantMap row(int nr)
@@ -67,7 +68,8 @@ TEST_F(Editing, TypedBookingTakesTheSlotTheUserAndRed)
     EXPECT_EQ(b["Bcolor"].toInt(), 255);
     EXPECT_EQ(b["Tentative"].toInt(), -1);
     // The week view leaves the tentative flag to the database.
-    const auto week = CreateBookingFromGrid(d, session(), "Solo", {45001, 2, 540}, 600, std::nullopt);
+    const auto week =
+        CreateBookingFromGrid(d, session(), "Solo", {45001, 2, 540}, 600, std::nullopt);
     EXPECT_EQ(row(*week)["Tentative"].toInt(), 0);
     EXPECT_EQ(*week, *nr + 1);
 }

@@ -15,9 +15,10 @@ protected:
               QVariant to = {})
     {
         Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, "
-                           "inakslut) VALUES (?, ?, ?, ?, ?, ?)",
-                           {nr, type, name, inaktiv, from, to}));
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, "
+                   "inakslut) VALUES (?, ?, ?, ?, ?, ?)",
+                   {nr, type, name, inaktiv, from, to}));
     }
     QStringList captions(int type, int day)
     {
@@ -32,8 +33,8 @@ protected:
 TEST_F(ScheduleData, InactiveItemsAreHiddenOnTheDaysOfTheirPeriod)
 {
     item(1, 5, "Alpha");
-    item(2, 5, "Beta", -1, 100, 100);   // inactive on day 100 only
-    item(3, 5, "Gamma", -1);            // inactive without a period
+    item(2, 5, "Beta", -1, 100, 100); // inactive on day 100 only
+    item(3, 5, "Gamma", -1);          // inactive without a period
     item(4, 5, "Delta", -1, 90, 110);
     item(5, 6, "Other type");
     EXPECT_EQ(captions(5, 99), QStringList({"Alpha", "Beta"}));
@@ -81,7 +82,8 @@ TEST_F(ScheduleData, LoadsReadThroughIndexes)
     Database d = db();
     const std::pair<QString, QVariantList> statements[] = {
         {"SELECT * FROM Booking WHERE Bdato = ? AND Bgruppe = ? ORDER BY Bookingnr", {1, 2}},
-        {"SELECT * FROM Booking WHERE Lokalenr = ? AND Bdato >= ? AND Bdato <= ? ORDER BY Bookingnr",
+        {"SELECT * FROM Booking WHERE Lokalenr = ? AND Bdato >= ? AND Bdato <= ? ORDER BY "
+         "Bookingnr",
          {1, 2, 3}},
         {"SELECT lokalenr FROM headerfor WHERE lokalinr = ?", {1}}};
     for (const auto& [sql, binds] : statements) {

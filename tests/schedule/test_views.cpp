@@ -1,12 +1,12 @@
+#include "app/registerwindows.h"
 #include "data/dates.h"
 #include "data/schema.h"
 #include "platform/schedulegrid.h"
 #include "platform/windowregistry.h"
 #include "schedule/dayview.h"
+#include "schedule/viewcommon.h"
 #include "schedule/weekview.h"
 #include "shell/commands.h"
-#include "app/registerwindows.h"
-#include "schedule/viewcommon.h"
 #include "shell/navigator.h"
 #include "support/fixture.h"
 
@@ -15,8 +15,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QListWidget>
+#include <QMenu>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSqlRecord>
@@ -33,7 +33,7 @@ const QDate kSaturday(2026, 12, 5);
 const QString kItemGone = QStringLiteral(
     "The resource no longer exists; it may have been deleted on another workstation. / "
     "Service Message");
-}
+} // namespace
 
 class Views : public BookingFileTest {
 protected:
@@ -63,10 +63,11 @@ protected:
         Database d = db();
         ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1), (2, 'Empty', 1)"));
         ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (1, 1, 'Large', '', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, "
-                           "inakslut) VALUES (1, 1, 'Hall A', 0, NULL, NULL), "
-                           "(2, 1, 'Hall B', 0, NULL, NULL), (3, 1, 'Closed', -1, ?, ?)",
-                           {t, t}));
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, "
+                   "inakslut) VALUES (1, 1, 'Hall A', 0, NULL, NULL), "
+                   "(2, 1, 'Hall B', 0, NULL, NULL), (3, 1, 'Closed', -1, ?, ?)",
+                   {t, t}));
     }
     DayView* day()
     {
@@ -174,7 +175,8 @@ TEST_F(Views, NoResourceItemsAsksForTheResourceManager)
     const Message& m = messages.shown()[0];
     EXPECT_EQ(m.title, "Service Message");
     EXPECT_EQ(m.buttons, MsgButtons::YesNo);
-    EXPECT_TRUE(m.text.startsWith("Currently no Resource Items are created.\r\nUse the Resource Manager"));
+    EXPECT_TRUE(
+        m.text.startsWith("Currently no Resource Items are created.\r\nUse the Resource Manager"));
     EXPECT_TRUE(m.text.endsWith("\r\n\r\nOpen the Resource Manager now?"));
     EXPECT_EQ(messages.shown().size(), 1) << "No leaves an empty grid";
 }
@@ -242,8 +244,8 @@ TEST_F(Views, ClipboardCommandsSayWhatIsMissing)
     const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
     DayView* c = day();
     ScheduleGrid* g = c->grid();
-    RunBookingCommand(BookingCommand::CutBooking, c, c);  // cut with nothing selected
-    RunBookingCommand(BookingCommand::PasteBooking, c, c);  // paste with an empty clipboard
+    RunBookingCommand(BookingCommand::CutBooking, c, c);   // cut with nothing selected
+    RunBookingCommand(BookingCommand::PasteBooking, c, c); // paste with an empty clipboard
     EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected. / Service message",
                                              "No Booking on Clipboard ! / Information"}));
     messages.clear();
@@ -256,7 +258,7 @@ TEST_F(Views, ClipboardCommandsSayWhatIsMissing)
     EXPECT_EQ(saks->pixmap().toImage(), ScissorsIcon().pixmap(20, 20).toImage());
     EXPECT_NE(saks->pixmap().toImage(),
               c->style()->standardIcon(QStyle::SP_DialogDiscardButton).pixmap(20, 20).toImage());
-    RunBookingCommand(BookingCommand::PasteBooking, c, c);  // the copied block is still selected
+    RunBookingCommand(BookingCommand::PasteBooking, c, c); // the copied block is still selected
     EXPECT_EQ(messages.texts(), QStringList({"Select Entrypoint! / Information"}));
 
     messages.clear();
@@ -394,10 +396,10 @@ TEST_F(Views, ToolBarsHoldEveryEntryInOrder)
     QStringList captions;
     for (const CommandNode& n : BookingCommands())
         captions << QString::number(n.number) + " " + n.caption;
-    EXPECT_EQ(captions, QStringList({"7 Cut Booking", "8 Copy Booking", "9 Paste Booking",
-                                     "10 Delete Booking", "14 Search", "15 My Bookings",
-                                     "16 Todays Bookings", "18 Repeating Bookings",
-                                     "17 Print Scheeme"}));
+    EXPECT_EQ(captions,
+              QStringList({"7 Cut Booking", "8 Copy Booking", "9 Paste Booking",
+                           "10 Delete Booking", "14 Search", "15 My Bookings", "16 Todays Bookings",
+                           "18 Repeating Bookings", "17 Print Scheeme"}));
     const CommandNode* open = FindMenuCommand(Command::OpenBookingFile);
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(open->caption, "&Open Existing Bookingfile");
@@ -416,8 +418,7 @@ TEST_F(Views, ToolBarsHoldEveryEntryInOrder)
     dialogs.chooseNext(std::nullopt);
     RunMenuCommand(Command::OpenBookingFile, c, c);
     RunMenuCommand(Command::CreateBookingFile, c, c);
-    EXPECT_EQ(dialogs.titles,
-              QStringList({"Open Existing Bookingfile", "Create New Bookingfile"}));
+    EXPECT_EQ(dialogs.titles, QStringList({"Open Existing Bookingfile", "Create New Bookingfile"}));
 }
 
 TEST_F(Views, DaySchemePrintsTitleAndSubtitle)
@@ -539,7 +540,7 @@ TEST_F(Views, ContextMenuOpensAndSwitchesForTheSelectedBlock)
     EXPECT_EQ(items[4]->text(), "WeekView");
     items[0]->trigger();
     EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected / Service Message"}));
-    items[4]->trigger();  // no block: nothing happens
+    items[4]->trigger(); // no block: nothing happens
     EXPECT_NE(WindowRegistry::instance().find("Calendar"), nullptr);
     c->grid()->selectBlock(blockOf(c->grid(), nr));
     items[4]->trigger();
@@ -557,7 +558,8 @@ TEST_F(Views, EveryDayViewReloadStoresTheBlockBeingTypedWhereItWasTyped)
     }
     DayView* c = nullptr;
     const std::pair<const char*, std::function<void()>> ways[] = {
-        {"another day", [&] {
+        {"another day",
+         [&] {
              c->findChild<QCalendarWidget*>("aktueldato")->setSelectedDate(kSaturday.addDays(1));
          }},
         {"another type", [&] { c->findChild<QListWidget*>("aktuelgruppe")->setCurrentRow(1); }},
@@ -575,8 +577,9 @@ TEST_F(Views, EveryDayViewReloadStoresTheBlockBeingTypedWhereItWasTyped)
         start += 60; // each in a slot of its own
         typeInto(c->grid(), columnOf(c->grid(), 2), start, title);
         leave();
-        EXPECT_EQ(count("Booking", "Beskrivelse = ? AND Bdato = ? AND Lokalenr = 2 AND Bgruppe = 1 "
-                                   "AND Bstart = ?",
+        EXPECT_EQ(count("Booking",
+                        "Beskrivelse = ? AND Bdato = ? AND Lokalenr = 2 AND Bgruppe = 1 "
+                        "AND Bstart = ?",
                         {title, t, start}),
                   1);
     }
@@ -592,9 +595,9 @@ TEST_F(Views, TheWeekViewStoresATypedBlockBeforeTurningTheWeek)
     auto* weeks = w->findChild<QToolBar*>("ctToolBar3");
     QTest::mouseClick(weeks->widgetForAction(w->findChild<QAction*>("nextWeek")), Qt::LeftButton);
     EXPECT_EQ(session().ShownWeekStart, monday + 7);
-    EXPECT_EQ(count("Booking", "Beskrivelse = 'Lost week' AND Bdato = ? AND Lokalenr = 2",
-                    {monday + 2}),
-              1);
+    EXPECT_EQ(
+        count("Booking", "Beskrivelse = 'Lost week' AND Bdato = ? AND Lokalenr = 2", {monday + 2}),
+        1);
 
     typeInto(g, 3, 600, "Lost again");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);

@@ -17,8 +17,9 @@ protected:
         makeBookingFile();
         ASSERT_TRUE(EnsureWorkDatabase());
         Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
-                           "(1, 7, 'Hall A'), (2, 7, 'Hall B'), (3, 7, 'Hall C'), (4, 8, 'Other')"));
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
+                   "(1, 7, 'Hall A'), (2, 7, 'Hall B'), (3, 7, 'Hall C'), (4, 8, 'Other')"));
         templ.bookingnr = addBooking(D, 600, 720, 1, 7, 1, "Choir");
         templ.item = 1;
         templ.startSeconds = 600 * 60;
@@ -61,7 +62,7 @@ TEST_F(SeriesLogic, PatternsStartOneIntervalAfterTheStart)
         {14, D + 20, {D + 14}},
         {1, D, {}},
         {28, D + 196, range(D + 28, 28, 7)},
-        {0, D + 100, {}},   // no interval: nothing, and no endless loop
+        {0, D + 100, {}}, // no interval: nothing, and no endless loop
         {-7, D + 100, {}},
     };
     for (const Case& c : cases) {
@@ -74,12 +75,12 @@ TEST_F(SeriesLogic, PatternsStartOneIntervalAfterTheStart)
 TEST_F(SeriesLogic, TouchingBookingsDoNotCollideOverlappingOnesDo)
 {
     Database d = db(), w = work();
-    addBooking(D + 7, 480, 600, 1, 7);    // ends as the candidate starts
-    addBooking(D + 14, 720, 800, 1, 7);   // starts as it ends
-    addBooking(D + 21, 700, 760, 1, 7);   // overlaps the end
-    addBooking(D + 28, 600, 720, 2, 7);   // another item
-    addBooking(D + 35, 540, 780, 1, 7);   // encloses it
-    addBooking(D + 42, 630, 660, 1, 7);   // inside it
+    addBooking(D + 7, 480, 600, 1, 7);  // ends as the candidate starts
+    addBooking(D + 14, 720, 800, 1, 7); // starts as it ends
+    addBooking(D + 21, 700, 760, 1, 7); // overlaps the end
+    addBooking(D + 28, 600, 720, 2, 7); // another item
+    addBooking(D + 35, 540, 780, 1, 7); // encloses it
+    addBooking(D + 42, 630, 660, 1, 7); // inside it
     ASSERT_EQ(GenerateCandidates(w, d, D, D + 49, 7, templ), 7);
     QList<bool> marks;
     for (const Candidate& c : LoadCandidates(w)) {
@@ -103,9 +104,9 @@ TEST_F(SeriesLogic, TouchingBookingsDoNotCollideOverlappingOnesDo)
 TEST_F(SeriesLogic, AlternativesAreFreeItemsOfTheSameType)
 {
     Database d = db(), w = work();
-    addBooking(D + 7, 600, 720, 1, 7);   // the template's item is taken
-    addBooking(D + 7, 540, 600, 2, 7);   // Hall B free from 10:00
-    addBooking(D + 7, 660, 700, 3, 7);   // Hall C busy inside the window
+    addBooking(D + 7, 600, 720, 1, 7); // the template's item is taken
+    addBooking(D + 7, 540, 600, 2, 7); // Hall B free from 10:00
+    addBooking(D + 7, 660, 700, 3, 7); // Hall C busy inside the window
     ASSERT_EQ(GenerateCandidates(w, d, D, D + 7, 7, templ), 1);
     const Candidate c = LoadCandidates(w).first();
     ASSERT_TRUE(c.collides);
@@ -137,12 +138,14 @@ TEST_F(SeriesLogic, CommitBooksEveryCandidateAsOneSeries)
     ASSERT_EQ(CommitSeries(d, w, templ, 16711680), 7);
     EXPECT_EQ(count("Booking"), before + 7);
     EXPECT_EQ(count("Booking", "gennr = ? AND gentagende <> 0", {templ.bookingnr}), 8);
-    EXPECT_EQ(count("Booking", "gennr = ? AND Lokalenr = 2 AND Bdato = ?", {templ.bookingnr, D + 14}), 1);
+    EXPECT_EQ(
+        count("Booking", "gennr = ? AND Lokalenr = 2 AND Bdato = ?", {templ.bookingnr, D + 14}), 1);
     EXPECT_EQ(count("Booking", "gennr = ? AND Bdato = ?", {templ.bookingnr, D + 21}), 1)
         << "the colliding date is booked too";
-    auto q = d.query("SELECT Bcolor, Bstart, Bslut, Beskrivelse, Pris, Tentative, tax, bvpris, Bgruppe "
-                     "FROM Booking WHERE gennr = ? AND Bookingnr <> ?",
-                     {templ.bookingnr, templ.bookingnr});
+    auto q =
+        d.query("SELECT Bcolor, Bstart, Bslut, Beskrivelse, Pris, Tentative, tax, bvpris, Bgruppe "
+                "FROM Booking WHERE gennr = ? AND Bookingnr <> ?",
+                {templ.bookingnr, templ.bookingnr});
     int n = 0;
     while (q && q->next()) {
         ++n;
@@ -169,7 +172,8 @@ TEST_F(SeriesLogic, CommitWithNoCandidatesMarksTheTemplateAlone)
     Database d = db(), w = work();
     ClearCandidates(w);
     EXPECT_EQ(CommitSeries(d, w, templ, 0), 0);
-    auto q = d.query("SELECT gennr, gentagende, Bcolor FROM Booking WHERE Bookingnr = ?", {templ.bookingnr});
+    auto q = d.query("SELECT gennr, gentagende, Bcolor FROM Booking WHERE Bookingnr = ?",
+                     {templ.bookingnr});
     ASSERT_TRUE(q && q->next());
     EXPECT_EQ(q->value(0).toInt(), templ.bookingnr);
     EXPECT_EQ(q->value(1).toInt(), -1);
@@ -183,8 +187,8 @@ TEST_F(SeriesLogic, AFailureHalfwayLeavesNoHalfSeries)
     ASSERT_EQ(GenerateCandidates(w, d, D, D + 49, 7, templ), 7);
     const int nextBefore = d.scalar("SELECT nextkey FROM næstenøgle").toInt();
     // The disk fills up at the fourth new booking.
-    ASSERT_TRUE(d.exec("CREATE TRIGGER full BEFORE INSERT ON Booking WHEN NEW.Bdato = " +
-                       QString::number(D + 28) + " BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    ASSERT_TRUE(d.exec("CREATE TRIGGER full BEFORE INSERT ON Booking WHEN NEW.Bdato = "
+                       + QString::number(D + 28) + " BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
     EXPECT_EQ(CommitSeries(d, w, templ, 255), -1);
     EXPECT_EQ(count("Booking"), 1);
     EXPECT_EQ(count("Booking", "gentagende <> 0"), 0) << "the template is not marked either";
@@ -205,7 +209,7 @@ TEST_F(SeriesLogic, RangedDeleteReachesOnlyTheSeriesWithinTheRange)
     const int t = DayNumber(today);
     Database d = db();
     QList<int> series;
-    for (int k = -60; k <= 60; ++k)  // a weekly series over about two years either side
+    for (int k = -60; k <= 60; ++k) // a weekly series over about two years either side
         series << addBooking(t + 7 * k, 600, 660, 1, 7);
     ASSERT_TRUE(d.exec("UPDATE Booking SET gennr = 777, gentagende = -1"));
     const int single = addBooking(t + 7, 600, 660, 1, 7, 1, "Single");
@@ -214,7 +218,7 @@ TEST_F(SeriesLogic, RangedDeleteReachesOnlyTheSeriesWithinTheRange)
     DayRange r = SeriesDeleteRange(SeriesDeleteScope::ThisAndUntil, t, t + 31, today);
     EXPECT_EQ(r.first, t);
     EXPECT_EQ(r.last, t + 31);
-    EXPECT_EQ(DeleteSeriesRange(d, 777, r), 5);  // t, t+7, t+14, t+21, t+28
+    EXPECT_EQ(DeleteSeriesRange(d, 777, r), 5); // t, t+7, t+14, t+21, t+28
     EXPECT_EQ(count("Booking", "Bookingnr = ?", {single}), 1);
 
     r = SeriesDeleteRange(SeriesDeleteScope::All, t + 70, 0, today);
@@ -241,7 +245,8 @@ TEST_F(SeriesLogic, ExpiringSeriesAreListedByTheirLastDate)
     auto series = [&](int gennr, int lastDay, const QString& title) {
         for (int day = lastDay - 21; day <= lastDay; day += 7) {
             const int nr = addBooking(day, 600, 660, 1, 7, 1, title);
-            d.exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr = ?", {gennr, nr});
+            d.exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr = ?",
+                   {gennr, nr});
         }
     };
     series(1, t, "Ends today");
@@ -273,8 +278,8 @@ TEST_F(SeriesLogic, ACheckThatCannotRunNeverCountsAsFree)
         EXPECT_TRUE(IsItemBooked(d, 600, 720, D + 7, 2, &unchecked));
         EXPECT_TRUE(unchecked);
         unchecked = false;
-        EXPECT_TRUE(FindAlternatives(w, d, LoadCandidates(w).first().id, templ.item, &unchecked)
-                        .isEmpty());
+        EXPECT_TRUE(
+            FindAlternatives(w, d, LoadCandidates(w).first().id, templ.item, &unchecked).isEmpty());
         EXPECT_TRUE(unchecked);
     }
     // The same dates, checked once the file is free again.
@@ -283,7 +288,8 @@ TEST_F(SeriesLogic, ACheckThatCannotRunNeverCountsAsFree)
     for (const Candidate& c : LoadCandidates(w))
         EXPECT_FALSE(c.collides || c.unchecked) << c.day;
     bool unchecked = false;
-    EXPECT_EQ(FindAlternatives(w, d, LoadCandidates(w).first().id, templ.item, &unchecked).size(), 2);
+    EXPECT_EQ(FindAlternatives(w, d, LoadCandidates(w).first().id, templ.item, &unchecked).size(),
+              2);
     EXPECT_FALSE(unchecked);
 }
 

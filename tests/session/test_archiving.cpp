@@ -17,7 +17,8 @@ protected:
     void lastRun(const QDate& d)
     {
         Database b = db();
-        ASSERT_TRUE(b.exec("UPDATE arkiveringsdato SET arkiveringsdato = ?", {d.toString(Qt::ISODate)}));
+        ASSERT_TRUE(
+            b.exec("UPDATE arkiveringsdato SET arkiveringsdato = ?", {d.toString(Qt::ISODate)}));
     }
     ArchiveResult run(const QDate& today, int arcdel = 3, int deldel = 548)
     {

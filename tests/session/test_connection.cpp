@@ -2,9 +2,9 @@
 #include "data/schema.h"
 #include "platform/windowregistry.h"
 #include "session/connection.h"
-#include "startup/connectwindow.h"
 #include "session/startup.h"
 #include "shell/navigator.h"
+#include "startup/connectwindow.h"
 #include "support/fixture.h"
 
 #include <QFile>
@@ -57,7 +57,8 @@ TEST_F(Connection, OpenAcceptsOnlyDatabasesNamedMdb)
         messages.clear();
         dialogs.chooseNext(p);
         EXPECT_EQ(OpenExistingFile(), ConnectResult::Refused);
-        EXPECT_EQ(messages.texts(), QStringList({p + " is not a valid Vestra Bookingfile! / File Error"}));
+        EXPECT_EQ(messages.texts(),
+                  QStringList({p + " is not a valid Vestra Bookingfile! / File Error"}));
         EXPECT_EQ(storedPath(), "");
     }
     EXPECT_EQ(contents(TemplatePath()), templateBefore);
@@ -129,8 +130,9 @@ TEST_F(Connection, CreateAsksBeforeReplacingAFileAndReplacesOnlyOnYes)
             EXPECT_EQ(dialogs.defaultSuffixes.last(), "mdb");
             ASSERT_EQ(messages.shown().size(), 1);
             const Message& m = messages.shown()[0];
-            EXPECT_EQ(m.text, good + " already exists. Replace it with a new, empty booking file? "
-                                     "Everything in it will be lost.");
+            EXPECT_EQ(m.text, good
+                                  + " already exists. Replace it with a new, empty booking file? "
+                                    "Everything in it will be lost.");
             EXPECT_EQ(m.title, "Create New File");
             EXPECT_EQ(m.buttons, MsgButtons::YesNo);
             EXPECT_EQ(m.defaultButton, MsgAnswer::No);

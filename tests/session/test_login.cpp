@@ -1,8 +1,8 @@
 #include "platform/windowregistry.h"
 #include "session/access.h"
-#include "startup/loginwindow.h"
 #include "session/login.h"
 #include "shell/navigator.h"
+#include "startup/loginwindow.h"
 #include "support/fixture.h"
 
 #include <QLineEdit>
@@ -34,8 +34,11 @@ TEST_F(Login, ComparesUserAndPasswordExactly)
     EXPECT_TRUE(check("admin", "admin"));
     EXPECT_TRUE(session().IsAdmin);
     EXPECT_EQ(session().LoginName, "Administrator");
-    for (const auto& [user, password] : {std::pair{"Admin", "admin"}, {"admin", "ADMIN"},
-                                         {"admin ", "admin"}, {"admin", ""}, {"", ""}}) {
+    for (const auto& [user, password] : {std::pair{"Admin", "admin"},
+                                         {"admin", "ADMIN"},
+                                         {"admin ", "admin"},
+                                         {"admin", ""},
+                                         {"", ""}}) {
         EXPECT_FALSE(check(user, password)) << user << "/" << password;
         EXPECT_FALSE(session().LoginOk);
     }

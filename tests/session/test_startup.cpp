@@ -1,12 +1,12 @@
 #include "data/dates.h"
 #include "data/schema.h"
-#include "session/connection.h"
-#include "startup/loginwindow.h"
-#include "startup/connectwindow.h"
-#include "startup/splashwindow.h"
-#include "session/startup.h"
-#include "startup/startupsequence.h"
 #include "platform/windowregistry.h"
+#include "session/connection.h"
+#include "session/startup.h"
+#include "startup/connectwindow.h"
+#include "startup/loginwindow.h"
+#include "startup/splashwindow.h"
+#include "startup/startupsequence.h"
 #include "support/fixture.h"
 
 #include <QFile>
@@ -32,7 +32,8 @@ protected:
     void setArchiveDate(const QDate& d)
     {
         Database b = db();
-        ASSERT_TRUE(b.exec("UPDATE arkiveringsdato SET arkiveringsdato = ?", {d.toString(Qt::ISODate)}));
+        ASSERT_TRUE(
+            b.exec("UPDATE arkiveringsdato SET arkiveringsdato = ?", {d.toString(Qt::ISODate)}));
     }
     QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
 };
@@ -197,13 +198,14 @@ TEST_F(Startup, AnOlderBookingFileIsUpgradedOnConnectAndTheUserToldWhereItsCopyI
     ASSERT_NE(window("frmLogin"), nullptr);
     EXPECT_EQ(Database::storedSchemaVersion(path), LatestVersion(BookingFileSteps()));
     EXPECT_EQ(messages.texts(),
-              QStringList({path + QString(" was upgraded from version 0 to version %1. A copy of "
-                                          "the file as it was is kept as %2.bak-v0.\nThe archive "
-                                          "held 2 extra copies of archived bookings; they were "
-                                          "removed and each booking kept once. / Booking File "
-                                          "Upgraded")
-                                      .arg(LatestVersion(BookingFileSteps()))
-                                      .arg(path)}));
+              QStringList({path
+                           + QString(" was upgraded from version 0 to version %1. A copy of "
+                                     "the file as it was is kept as %2.bak-v0.\nThe archive "
+                                     "held 2 extra copies of archived bookings; they were "
+                                     "removed and each booking kept once. / Booking File "
+                                     "Upgraded")
+                                 .arg(LatestVersion(BookingFileSteps()))
+                                 .arg(path)}));
     EXPECT_EQ(count("Bookingarkiv"), 1);
 
     // The next start finds it current and says nothing.
@@ -223,7 +225,8 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
     const QString newer = pathOf("newer.mdb");
     {
         Database d = db();
-        ASSERT_TRUE(d.exec(QString("PRAGMA user_version = %1").arg(LatestVersion(BookingFileSteps()) + 1)));
+        ASSERT_TRUE(
+            d.exec(QString("PRAGMA user_version = %1").arg(LatestVersion(BookingFileSteps()) + 1)));
         ASSERT_TRUE(d.exec("CREATE TABLE big (x BLOB)"));
         for (int i = 0; i < 40; ++i)
             ASSERT_TRUE(d.exec("INSERT INTO big VALUES (randomblob(4000))"));
@@ -261,5 +264,6 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
 
     EXPECT_EQ(bytes(newer), file);
     EXPECT_EQ(bytes(newer + "-journal"), journal);
-    EXPECT_FALSE(QFile::exists(newer + ".bak-v" + QString::number(LatestVersion(BookingFileSteps()) + 1)));
+    EXPECT_FALSE(
+        QFile::exists(newer + ".bak-v" + QString::number(LatestVersion(BookingFileSteps()) + 1)));
 }

@@ -1,13 +1,13 @@
 #include "data/dates.h"
 #include "platform/windowregistry.h"
-#include "shell/commands.h"
 #include "settings/about.h"
-#include "settings/options.h"
 #include "settings/companyinfowindow.h"
+#include "settings/openinghourswindow.h"
+#include "settings/options.h"
 #include "settings/settings.h"
 #include "settings/settingswindows.h"
 #include "settings/timeeditor.h"
-#include "settings/openinghourswindow.h"
+#include "shell/commands.h"
 #include "support/fixture.h"
 
 #include <QComboBox>

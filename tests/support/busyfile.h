@@ -14,7 +14,8 @@ namespace vestra::test {
 class BusyFile {
 public:
     explicit BusyFile(const QString& path)
-        : m_path(path), m_name(QStringLiteral("other-workstation|") + QUuid::createUuid().toString())
+        : m_path(path),
+          m_name(QStringLiteral("other-workstation|") + QUuid::createUuid().toString())
     {
         {
             QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);

@@ -36,7 +36,8 @@ void BookingFileTest::SetUp()
     ResetSession();
     SetProgramFolder(dir.path());
     ASSERT_TRUE(QFile::copy(sharedTemplate(), TemplatePath()));
-    QFile::setPermissions(TemplatePath(), QFile::permissions(TemplatePath()) | QFileDevice::WriteOwner);
+    QFile::setPermissions(TemplatePath(),
+                          QFile::permissions(TemplatePath()) | QFileDevice::WriteOwner);
     if (windowHooks().setUp)
         windowHooks().setUp();
 }

@@ -7,10 +7,10 @@
 #include "platform/services/messages.h"
 #include "session/session.h"
 
+#include "support/printers.h"
 #include <QDate>
 #include <QTemporaryDir>
 #include <functional>
-#include "support/printers.h"
 
 #include <gtest/gtest.h>
 

@@ -10,10 +10,10 @@ namespace vestra {
 // What the program needs to know about the file the user chose.
 struct FileChoice {
     bool chosen = false;
-    QString fullPath;      // folder and name as typed, e.g. /data/budget.txt
-    QString nameWithExt;   // budget.txt
-    QString baseName;      // budget
-    QString extension;     // txt (without the dot)
+    QString fullPath;    // folder and name as typed, e.g. /data/budget.txt
+    QString nameWithExt; // budget.txt
+    QString baseName;    // budget
+    QString extension;   // txt (without the dot)
 
     static FileChoice fromPath(const QString& path);
     static FileChoice cancelled() { return {}; }

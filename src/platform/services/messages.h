@@ -47,7 +47,11 @@ public:
     MsgAnswer show(const Message& message) override;
     void answerNext(MsgAnswer answer) { m_answers.append(answer); }
     const QList<Message>& shown() const { return m_shown; }
-    void clear() { m_shown.clear(); m_answers.clear(); }
+    void clear()
+    {
+        m_shown.clear();
+        m_answers.clear();
+    }
     // "text" / "title" of every message, for compact assertions.
     QStringList texts() const;
 

@@ -57,9 +57,12 @@ QString UpgradeText(const QString& path, const MigrationReport& m)
     if (!m.backupPath.isEmpty())
         text += QStringLiteral(" A copy of the file as it was is kept as %1.").arg(m.backupPath);
     if (m.archiveDuplicatesDropped > 0)
-        text += QStringLiteral("\nThe archive held %1 extra copies of archived bookings; they "
-                               "were removed and each booking kept once.")
-                    .arg(m.archiveDuplicatesDropped);
+        text += (m.archiveDuplicatesDropped == 1
+                     ? QStringLiteral("\nThe archive held 1 extra copy of an archived booking; it "
+                                      "was removed and the booking kept once.")
+                     : QStringLiteral("\nThe archive held %1 extra copies of archived bookings; "
+                                      "they were removed and each booking kept once.")
+                           .arg(m.archiveDuplicatesDropped));
     return text;
 }
 

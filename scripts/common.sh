@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth fonts-dejavu-core fontconfig poppler-utils sqlite3 clang-format-14
+  xvfb xauth fonts-dejavu-core fontconfig poppler-utils sqlite3 libsqlite3-dev clang-format-14
 )
 
 install_missing() {

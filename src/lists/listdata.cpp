@@ -25,14 +25,6 @@ QStringList bookingCells(const QSqlRecord& r, const QString& dateFormat, const Q
             field(r, "Kontonavn")};
 }
 
-bool isAscii(const QString& text)
-{
-    for (const QChar c : text)
-        if (c.unicode() > 127)
-            return false;
-    return true;
-}
-
 // A LIKE pattern for "contains", with the wildcards of the text escaped.
 QString containsPattern(const QString& text)
 {
@@ -100,14 +92,16 @@ ListFillSource SearchFillSource(const SearchFilter& filter)
         "FROM searchforny WHERE Bdato >= ? AND Bdato <= ? AND gruppeart IN (?, ?, ?)");
     QVariantList binds{filter.fromDay, filter.toDay};
     binds += kindBinds(filter.kinds);
-    // The engine folds only ASCII letters; a keyword with others ("Ø") is
-    // matched by the row builder alone, which folds every letter.
-    if (!filter.keyword.isEmpty() && isAscii(filter.keyword)) {
+    // Both sides are folded by the database, every letter (æ/ø/å too), so the
+    // statement alone narrows the rows to those the keyword matches.
+    if (!filter.keyword.isEmpty()) {
+        const QString pattern = dialect::fold(QStringLiteral("?"));
         sql += QStringLiteral(" AND (CAST(Bookingnr AS TEXT) LIKE ? ESCAPE '!'"
-                              " OR lower(Beskrivelse) LIKE ? ESCAPE '!'"
-                              " OR lower(Kontonavn) LIKE ? ESCAPE '!')");
-        const QString pattern = containsPattern(filter.keyword.toLower());
-        binds << pattern << pattern << pattern;
+                              " OR %1 LIKE %2 ESCAPE '!' OR %3 LIKE %2 ESCAPE '!')")
+                   .arg(dialect::fold(QStringLiteral("Beskrivelse")), pattern,
+                        dialect::fold(QStringLiteral("Kontonavn")));
+        const QString contains = containsPattern(filter.keyword);
+        binds << contains << contains << contains;
     }
     const QString keyword = filter.keyword;
     return {BookingFile, sql, binds, [keyword](const QSqlRecord& r) -> std::optional<ListRow> {
@@ -201,11 +195,12 @@ ListFillSource MyBookingsFillSource(const MyBookingsFilter& filter)
             QStringLiteral(
                 "SELECT m.Bookingnr, m.Bdato, m.bstart, m.bslut, m.Beskrivelse, m.Lokalenavn, "
                 "m.Kontonr, m.Kontonavn, m.pnr, "
-                "CASE WHEN lower(k.Kontotype) = 'p' THEN k.ID ELSE m.kontoowner END AS kontoowner "
+                "CASE WHEN %1 = 'p' THEN k.ID ELSE m.kontoowner END AS kontoowner "
                 "FROM mybookingsfor m LEFT JOIN Konti k ON k.ID = m.Kontonr "
                 "WHERE m.pnr = ? AND m.Bdato >= ? AND m.Bdato <= ? AND m.gruppeart IN (?, ?, ?) "
                 "AND (CASE WHEN m.gentagende <> 0 THEN 1 ELSE 0 END) IN (?, ?) "
-                "ORDER BY m.Bdato, m.bstart, m.Bookingnr"),
+                "ORDER BY m.Bdato, m.bstart, m.Bookingnr")
+                .arg(dialect::fold(QStringLiteral("k.Kontotype"))),
             binds, [relations](const QSqlRecord& r) -> std::optional<ListRow> {
                 const QString relation =
                     BookingRelation(r.value(QStringLiteral("kontoowner")).toInt(),

@@ -33,6 +33,29 @@ TEST_F(DatabaseTest, OpenReusesTheConnectionAndNeverCreatesFiles)
     EXPECT_FALSE(QFile::exists(missing));
 }
 
+// Case-insensitive matches fold every letter the same way on every
+// connection the program opens, including the read-only probe.
+TEST_F(DatabaseTest, EveryConnectionFoldsAllLetters)
+{
+    const QString sql = "SELECT " + dialect::fold("?") + " || '|' || (" + dialect::fold("?") + " = "
+                        + dialect::fold("?") + ")";
+    const QVariantList binds{"ÆBLE Øst Å É ß", "Åbntid", "åBNTID"};
+    const QString want = "æble øst å é ß|1";
+    Database opened = Database::open(path);
+    EXPECT_EQ(opened.scalar(sql, binds).toString(), want) << opened.lastError().toStdString();
+    const QString other = dir.filePath("new.mdb");
+    Database created = Database::create(other);
+    EXPECT_EQ(created.scalar(sql, binds).toString(), want);
+    Database::closeAll(other);
+    QString probed;
+    EXPECT_TRUE(Database::probeReadOnly(path, [&](Database& d) {
+        probed = d.scalar(sql, binds).toString();
+        return true;
+    }));
+    EXPECT_EQ(probed, want);
+    EXPECT_EQ(opened.scalar(dialect::fold("NULL")), QVariant());
+}
+
 TEST_F(DatabaseTest, ValuesAreBoundNotSpliced)
 {
     Database d = Database::open(path);

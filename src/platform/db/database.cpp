@@ -5,10 +5,12 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QThread>
 #include <QUuid>
+#include <sqlite3.h>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -46,6 +48,42 @@ QString fileIdentity(const QString& canonicalPath)
     Q_UNUSED(canonicalPath);
     return {};
 #endif
+}
+
+// SQLite's own lower() and LIKE fold A-Z only; "Ø" and "ø" would stay apart.
+// The program's fold folds every letter, as Qt does when it compares text.
+void foldText(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const QByteArray folded =
+        QString::fromUtf8(text, sqlite3_value_bytes(argv[0])).toCaseFolded().toUtf8();
+    sqlite3_result_text(ctx, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
+
+// Every connection gets the program's functions as soon as it is open, so
+// that every statement may use them whichever way the file was opened.
+bool registerFunctions(QSqlDatabase& db, QString* error)
+{
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) {
+        *error = QStringLiteral("no SQLite handle");
+        return false;
+    }
+    sqlite3* handle = *static_cast<sqlite3* const*>(v.data());
+    if (!handle
+        || sqlite3_create_function(handle, "vestra_fold", 1,
+                                   SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                   &foldText, nullptr, nullptr)
+               != SQLITE_OK) {
+        *error =
+            handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QStringLiteral("no SQLite handle");
+        return false;
+    }
+    return true;
 }
 
 QMutex g_identityLock;
@@ -95,7 +133,9 @@ Database openNamed(const QString& path, bool mustExist)
         db.setConnectOptions(QString::fromLatin1(kOptions));
     }
     if (!db.isOpen()) {
-        if (!db.open()) {
+        QString ignored;
+        if (!db.open() || !registerFunctions(db, &ignored)) {
+            db.close();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(name);
             return result;
@@ -138,7 +178,7 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
             d.m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
             d.m_db.setDatabaseName(fi.absoluteFilePath());
             d.m_db.setConnectOptions(options);
-            if (d.m_db.open())
+            if (d.m_db.open() && registerFunctions(d.m_db, &d.m_error))
                 result = fn(d);
             d.m_db.close();
             d.m_db = QSqlDatabase();
@@ -299,6 +339,11 @@ QString setSchemaVersion(int version)
 {
     // A pragma takes no bound values; the number is the program's own.
     return QStringLiteral("PRAGMA user_version = %1").arg(version);
+}
+
+QString fold(const QString& expression)
+{
+    return QStringLiteral("vestra_fold(%1)").arg(expression);
 }
 
 QString beginTableRebuilds()

@@ -94,6 +94,10 @@ namespace dialect {
 QString beginWrite();
 QString schemaVersion();
 QString setSchemaVersion(int version);
+// An expression folding the text of another for case-insensitive matches:
+// every letter, æ/ø/å as much as A-Z. Compare fold(a) = fold(b), or
+// fold(a) LIKE fold(pattern).
+QString fold(const QString& expression);
 // A table is rebuilt under a new name and renamed back; the saved queries
 // that name it must be left as they are while the old one is gone.
 QString beginTableRebuilds();

@@ -187,6 +187,23 @@ TEST_P(StoreTest, NextKeyIsAtomicAcrossProcesses)
     EXPECT_FALSE(NextKey(d).has_value());
 }
 
+TEST_P(StoreTest, ProbesTellDatabasesAndBookingStoresApart)
+{
+    EXPECT_TRUE(CanOpenDatabase(store.address()));
+    EXPECT_FALSE(IsBookingFile(store.address()));
+    ASSERT_TRUE(open().exec("CREATE TABLE RUC (x INTEGER)"));
+    EXPECT_TRUE(IsBookingFile(store.address()));
+    // The probe reads only: it cannot change the store it looks at.
+    EXPECT_FALSE(Database::probeReadOnly(store.address(), [](Database& db) {
+        return db.exec("INSERT INTO t (id, name) VALUES (9, 'probe')");
+    }));
+    EXPECT_EQ(open().scalar("SELECT count(*) FROM t").toInt(), 0);
+    const QString unreachable = GetParam() == Engine::PostgreSQL
+                                    ? "postgresql://nobody@/vestra?host=/nonexistent-socket-dir"
+                                    : dir.filePath("missing.mdb");
+    EXPECT_FALSE(CanOpenDatabase(unreachable));
+}
+
 TEST(ServerAddress, PartsAreReadAndPasswordsRefused)
 {
     struct Case {

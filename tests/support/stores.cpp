@@ -64,9 +64,8 @@ FreshStore::FreshStore(Engine engine, const QString& folder, const QString& temp
         }
         return;
     }
-    const QString name = QStringLiteral("vestra_test_%1_%2")
-                             .arg(QCoreApplication::applicationPid())
-                             .arg(++counter);
+    const QString name =
+        QStringLiteral("vestra_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
     Database admin = Database::open(serverAdminAddress());
     // Names are the test's own; CREATE DATABASE takes no bound values.
     if (!admin.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name))

@@ -225,6 +225,30 @@ Database Database::create(const QString& path)
 
 bool Database::probeReadOnly(const QString& path, const std::function<bool(Database&)>& fn)
 {
+    if (IsServerAddress(path)) {
+        const std::optional<ServerAddress> parts = ParseServerAddress(path);
+        if (!parts)
+            return false;
+        const QString name = QStringLiteral("vestra-probe|") + QUuid::createUuid().toString();
+        bool result = false;
+        {
+            Database d;
+            d.m_path = path;
+            d.m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+            d.m_db.setHostName(parts->host);
+            if (parts->port > 0)
+                d.m_db.setPort(parts->port);
+            d.m_db.setUserName(parts->user);
+            d.m_db.setDatabaseName(parts->database);
+            d.m_db.setConnectOptions(parts->options);
+            if (d.m_db.open() && d.exec(QStringLiteral("SET default_transaction_read_only = on")))
+                result = fn(d);
+            d.m_db.close();
+            d.m_db = QSqlDatabase();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result;
+    }
     QFileInfo fi(path);
     if (path.isEmpty() || !fi.isFile())
         return false;
@@ -433,6 +457,14 @@ QStringList beginWrite(Engine engine)
         return {QStringLiteral("BEGIN"),
                 QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteLockKey)};
     return {QStringLiteral("BEGIN IMMEDIATE")};
+}
+
+QString firstRead(Engine engine)
+{
+    // A file that is not a database opens, but fails on its first read; a
+    // server database that opens is one.
+    return engine == Engine::PostgreSQL ? QStringLiteral("SELECT 1")
+                                        : QStringLiteral("SELECT count(*) FROM sqlite_master");
 }
 
 QString beginTableRebuilds(Engine engine)

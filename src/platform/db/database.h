@@ -51,9 +51,9 @@ public:
     static Database open(const QString& path);
     // Opens a file that may not exist yet; it is created empty.
     static Database create(const QString& path);
-    // Opens a file read-only on a connection of its own, hands it to fn and
-    // closes it again; used to test files the user picked. False when the
-    // file does not open. A file with a journal left by an interrupted write
+    // Opens a file or server database read-only on a connection of its own,
+    // hands it to fn and closes it again; used to test stores the user picked.
+    // False when the store does not open. A file with a journal left by an interrupted write
     // is opened for writing instead, so that the journal is rolled back.
     static bool probeReadOnly(const QString& path, const std::function<bool(Database&)>& fn);
     // Drops every cached connection on this file (before it is replaced or removed).
@@ -120,6 +120,8 @@ namespace dialect {
 // transaction-scoped advisory lock, so a check made before a write (a free
 // time, a next number) still holds when the write lands.
 QStringList beginWrite(Engine engine);
+// A statement that succeeds only on a store that really is a database.
+QString firstRead(Engine engine);
 // A table is rebuilt under a new name and renamed back; the saved queries
 // that name it must be left as they are while the old one is gone. Empty
 // where the engine needs nothing.

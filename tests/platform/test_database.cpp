@@ -204,6 +204,30 @@ TEST_P(StoreTest, ProbesTellDatabasesAndBookingStoresApart)
     EXPECT_FALSE(CanOpenDatabase(unreachable));
 }
 
+TEST_P(StoreTest, SchemaStatementsKeepTypesAndCounters)
+{
+    Database d = open();
+    auto run = [&](const QString& statement) {
+        const QString translated = dialect::schemaStatement(GetParam(), statement);
+        return translated.isEmpty() || d.exec(translated);
+    };
+    ASSERT_TRUE(run("CREATE TABLE lokale (lokalenr INTEGER PRIMARY KEY AUTOINCREMENT, "
+                    "Lejetime REAL, Billede BLOB)"));
+    ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, Lejetime) VALUES (7, ?)", {12.25}));
+    ASSERT_TRUE(d.exec("INSERT INTO t (id, name) VALUES (40, 'named elsewhere')"));
+    // The counter moves past every number found, not only the table's own.
+    ASSERT_TRUE(run("DELETE FROM sqlite_sequence"));
+    ASSERT_TRUE(run("INSERT INTO sqlite_sequence (name, seq) SELECT 'lokale', coalesce(max(n), 0) "
+                    "FROM (\n  SELECT max(lokalenr) AS n FROM lokale\n"
+                    "  UNION ALL SELECT max(id) FROM t)"));
+    ASSERT_TRUE(d.exec("INSERT INTO lokale (Lejetime) VALUES (1.5)"));
+    EXPECT_EQ(d.scalar("SELECT max(lokalenr) FROM lokale").toInt(), 41);
+    EXPECT_DOUBLE_EQ(d.scalar("SELECT Lejetime FROM lokale WHERE lokalenr = 7").toDouble(), 12.25);
+    const QByteArray picture("\x00\x01\xff", 3);
+    ASSERT_TRUE(d.exec("UPDATE lokale SET Billede = ? WHERE lokalenr = 7", {picture}));
+    EXPECT_EQ(d.scalar("SELECT Billede FROM lokale WHERE lokalenr = 7").toByteArray(), picture);
+}
+
 TEST(ServerAddress, PartsAreReadAndPasswordsRefused)
 {
     struct Case {

@@ -127,6 +127,11 @@ QString firstRead(Engine engine);
 // where the engine needs nothing.
 QString beginTableRebuilds(Engine engine);
 QString endTableRebuilds(Engine engine);
+// A statement of the program's schema scripts (written for SQLite) as the
+// engine takes it: types and identity columns, and the numbering counters of
+// sqlite_sequence as the identity sequences of the server. Empty when the
+// engine has nothing to do for it.
+QString schemaStatement(Engine engine, const QString& statement);
 // The key of the advisory lock PostgreSQL writers take turns on.
 constexpr qint64 kWriteLockKey = 0x5645535452410001; // "VESTRA" + 1
 } // namespace dialect

@@ -42,10 +42,8 @@ std::optional<int> NextKey(Database& db)
 
 bool CanOpenDatabase(const QString& path)
 {
-    return Database::probeReadOnly(path, [](Database& db) {
-        // A file that is not a database opens, but fails on its first read.
-        return db.query(QStringLiteral("SELECT count(*) FROM sqlite_master")).has_value();
-    });
+    return Database::probeReadOnly(
+        path, [](Database& db) { return db.query(dialect::firstRead(db.engine())).has_value(); });
 }
 
 bool IsBookingFile(const QString& path)

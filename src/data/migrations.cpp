@@ -87,8 +87,13 @@ MigrationReport MigrateDatabase(Database& db, const QList<MigrationStep>& steps,
     if (found == r.supportedVersion)
         return r;
 
-    db.exec(dialect::beginTableRebuilds());
-    const auto restore = qScopeGuard([&db] { db.exec(dialect::endTableRebuilds()); });
+    const Engine engine = db.engine();
+    if (const QString start = dialect::beginTableRebuilds(engine); !start.isEmpty())
+        db.exec(start);
+    const auto restore = qScopeGuard([&db, engine] {
+        if (const QString end = dialect::endTableRebuilds(engine); !end.isEmpty())
+            db.exec(end);
+    });
     const QString file = db.handle().databaseName();
     for (const MigrationStep& step : steps) {
         Transaction tx(db);
@@ -107,7 +112,10 @@ MigrationReport MigrateDatabase(Database& db, const QList<MigrationStep>& steps,
         if (version >= step.version)
             continue;
         QString error;
-        if (backup == Backup::BeforeFirstStep && r.backupPath.isEmpty()) {
+        // A server database has no file to copy; its steps are transactional,
+        // schema changes included, so a failed step leaves it as it was.
+        if (backup == Backup::BeforeFirstStep && engine == Engine::SQLite
+            && r.backupPath.isEmpty()) {
             // Taken under the write lock, so no other workstation changes
             // the file while it is copied.
             const QString copy = file + QStringLiteral(".bak-v%1").arg(version);

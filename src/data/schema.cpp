@@ -84,7 +84,11 @@ bool RunSqlStatements(Database& db, const QString& script, QString* error)
             *error = QStringLiteral("empty schema script");
         return false;
     }
-    for (const QString& statement : splitStatements(script)) {
+    for (const QString& written : splitStatements(script)) {
+        // The scripts are written for SQLite; a server takes them translated.
+        const QString statement = dialect::schemaStatement(db.engine(), written);
+        if (statement.isEmpty())
+            continue;
         if (!db.exec(statement)) {
             if (error)
                 *error = db.lastError() + QStringLiteral("\n") + statement;

@@ -1,8 +1,14 @@
 #include "platform/db/database.h"
 
+#include "data/helpers.h"
+#include "support/stores.h"
+
 #include "support/printers.h"
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,12 +28,8 @@ protected:
     QString path;
 };
 
-TEST_F(DatabaseTest, OpenReusesTheConnectionAndNeverCreatesFiles)
+TEST_F(DatabaseTest, OpenNeverCreatesFiles)
 {
-    Database a = Database::open(path);
-    Database b = Database::open(path);
-    ASSERT_TRUE(a.isValid());
-    EXPECT_EQ(a.handle().connectionName(), b.handle().connectionName());
     const QString missing = dir.filePath("missing.mdb");
     EXPECT_FALSE(Database::open(missing).isValid());
     EXPECT_FALSE(QFile::exists(missing));
@@ -56,11 +58,38 @@ TEST_F(DatabaseTest, EveryConnectionFoldsAllLetters)
     EXPECT_EQ(opened.scalar(dialect::fold("NULL")), QVariant());
 }
 
-TEST_F(DatabaseTest, ValuesAreBoundNotSpliced)
+// What every store does alike, on each engine.
+class StoreTest : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(store.ok()) << store.error().toStdString();
+        Database d = Database::open(store.address());
+        ASSERT_TRUE(d.isValid()) << d.lastError().toStdString();
+        ASSERT_EQ(d.engine(), GetParam());
+        ASSERT_TRUE(d.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
+    }
+    Database open() { return Database::open(store.address()); }
+    QTemporaryDir dir;
+    test::FreshStore store{GetParam(), dir.path()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, StoreTest, ::testing::ValuesIn(test::TestEngines()),
+                         test::EngineName);
+
+TEST_P(StoreTest, OpenReusesTheConnection)
 {
-    Database d = Database::open(path);
+    Database a = open();
+    Database b = open();
+    ASSERT_TRUE(a.isValid());
+    EXPECT_EQ(a.handle().connectionName(), b.handle().connectionName());
+}
+
+TEST_P(StoreTest, ValuesAreBoundNotSpliced)
+{
+    Database d = open();
     const QString nasty = "O'Brien'); DROP TABLE t; --";
-    ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES (?)", {nasty}));
+    ASSERT_TRUE(d.exec("INSERT INTO t (id, name) VALUES (1, ?)", {nasty}));
     EXPECT_EQ(d.scalar("SELECT name FROM t WHERE name = ?", {nasty}).toString(), nasty);
     ASSERT_TRUE(d.exec("UPDATE t SET name = ?", {"x"}));
     EXPECT_EQ(d.changedRows(), 1);
@@ -68,50 +97,208 @@ TEST_F(DatabaseTest, ValuesAreBoundNotSpliced)
     EXPECT_FALSE(d.lastError().isEmpty());
 }
 
-TEST_F(DatabaseTest, TransactionIsAllOrNothing)
+TEST_P(StoreTest, TransactionIsAllOrNothing)
 {
-    Database d = Database::open(path);
+    Database d = open();
     {
         Transaction tx(d);
         ASSERT_TRUE(tx.ok());
-        ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES ('lost')"));
+        ASSERT_TRUE(d.exec("INSERT INTO t (id, name) VALUES (1, 'lost')"));
         // Leaves the scope without commit.
     }
     EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 0);
     {
         Transaction tx(d);
-        ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES ('kept')"));
+        ASSERT_TRUE(d.exec("INSERT INTO t (id, name) VALUES (2, 'kept')"));
         EXPECT_TRUE(tx.commit());
     }
     EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 1);
 }
 
-TEST_F(DatabaseTest, SecondWriterWaitsForTheFirst)
+TEST_P(StoreTest, SecondWriterWaitsForTheFirst)
 {
     // Another workstation holds the write lock; our transaction must wait for
-    // it (busy timeout) rather than fail at once.
-    Database d = Database::open(path);
-    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-workstation");
-    other.setDatabaseName(path);
-    ASSERT_TRUE(other.open());
-    QSqlQuery lock(other);
-    ASSERT_TRUE(lock.exec("BEGIN IMMEDIATE"));
-    QElapsedTimer t;
-    t.start();
+    // it rather than fail at once, and give up after the timeout.
+    Database d = open();
+    const QString other = "other-workstation";
+    {
+        QSqlDatabase db;
+        if (GetParam() == Engine::SQLite) {
+            db = QSqlDatabase::addDatabase("QSQLITE", other);
+            db.setDatabaseName(store.address());
+        } else {
+            const auto parts = ParseServerAddress(store.address());
+            ASSERT_TRUE(parts);
+            db = QSqlDatabase::addDatabase("QPSQL", other);
+            db.setHostName(parts->host);
+            db.setUserName(parts->user);
+            db.setDatabaseName(parts->database);
+        }
+        ASSERT_TRUE(db.open());
+        QSqlQuery lock(db);
+        for (const QString& statement : dialect::beginWrite(GetParam()))
+            ASSERT_TRUE(lock.exec(statement));
+        QElapsedTimer t;
+        t.start();
+        {
+            Transaction tx(d);
+            EXPECT_FALSE(tx.ok()) << "the lock was held for the whole timeout";
+        }
+        EXPECT_GE(t.elapsed(), 9000);
+        ASSERT_TRUE(lock.exec("COMMIT"));
+        {
+            Transaction tx(d);
+            EXPECT_TRUE(tx.ok());
+        }
+        lock = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(other);
+}
+
+TEST_P(StoreTest, SchemaVersionAndTablesAreFound)
+{
+    Database d = open();
+    EXPECT_EQ(d.schemaVersion(), 0);
     {
         Transaction tx(d);
-        EXPECT_FALSE(tx.ok()) << "the lock was held for the whole timeout";
+        ASSERT_TRUE(d.setSchemaVersion(3));
+        // Part of the transaction: rolled back with it.
     }
-    EXPECT_GE(t.elapsed(), 9000);
-    ASSERT_TRUE(lock.exec("COMMIT"));
-    {
-        Transaction tx(d);
-        EXPECT_TRUE(tx.ok());
+    EXPECT_EQ(d.schemaVersion(), 0);
+    ASSERT_TRUE(d.setSchemaVersion(3));
+    ASSERT_TRUE(d.setSchemaVersion(4));
+    EXPECT_EQ(d.schemaVersion(), 4);
+    ASSERT_TRUE(d.exec("CREATE VIEW tnames AS SELECT name FROM t"));
+    EXPECT_TRUE(d.hasTable("T"));
+    EXPECT_TRUE(d.hasTable("tnames"));
+    EXPECT_FALSE(d.hasTable("nowhere"));
+}
+
+TEST_P(StoreTest, NextKeyIsAtomicAcrossProcesses)
+{
+    Database d = open();
+    ASSERT_TRUE(d.exec("CREATE TABLE næstenøgle (nextkey INTEGER)"));
+    ASSERT_TRUE(d.exec("INSERT INTO næstenøgle (nextkey) VALUES (5000)"));
+    EXPECT_EQ(TakeKeys(d, 10), 5000);
+    EXPECT_EQ(NextKey(d), 5010);
+    QList<QProcess*> workers;
+    for (int i = 0; i < 4; ++i) {
+        auto* p = new QProcess;
+        p->start(QStringLiteral(NEXTKEY_WORKER), {store.address(), QStringLiteral("250")});
+        workers << p;
     }
-    lock = QSqlQuery();
-    other.close();
-    other = QSqlDatabase();
-    QSqlDatabase::removeDatabase("other-workstation");
+    QSet<int> seen;
+    int total = 0;
+    for (QProcess* p : workers) {
+        EXPECT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        for (const QByteArray& line : p->readAllStandardOutput().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            seen.insert(line.toInt());
+            ++total;
+        }
+        delete p;
+    }
+    EXPECT_EQ(total, 1000);
+    EXPECT_EQ(seen.size(), 1000);
+    EXPECT_EQ(*std::min_element(seen.begin(), seen.end()), 5011);
+    EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), 6011);
+    // Without its row no number is handed out.
+    ASSERT_TRUE(d.exec("DELETE FROM næstenøgle"));
+    EXPECT_FALSE(NextKey(d).has_value());
+}
+
+TEST_P(StoreTest, ProbesTellDatabasesAndBookingStoresApart)
+{
+    EXPECT_TRUE(CanOpenDatabase(store.address()));
+    EXPECT_FALSE(IsBookingFile(store.address()));
+    ASSERT_TRUE(open().exec("CREATE TABLE RUC (x INTEGER)"));
+    EXPECT_TRUE(IsBookingFile(store.address()));
+    // The probe reads only: it cannot change the store it looks at.
+    EXPECT_FALSE(Database::probeReadOnly(store.address(), [](Database& db) {
+        return db.exec("INSERT INTO t (id, name) VALUES (9, 'probe')");
+    }));
+    EXPECT_EQ(open().scalar("SELECT count(*) FROM t").toInt(), 0);
+    const QString unreachable = GetParam() == Engine::PostgreSQL
+                                    ? "postgresql://nobody@/vestra?host=/nonexistent-socket-dir"
+                                    : dir.filePath("missing.mdb");
+    EXPECT_FALSE(CanOpenDatabase(unreachable));
+}
+
+TEST_P(StoreTest, SchemaStatementsKeepTypesAndCounters)
+{
+    Database d = open();
+    auto run = [&](const QString& statement) {
+        const QString translated = dialect::schemaStatement(GetParam(), statement);
+        return translated.isEmpty() || d.exec(translated);
+    };
+    ASSERT_TRUE(run("CREATE TABLE lokale (lokalenr INTEGER PRIMARY KEY AUTOINCREMENT, "
+                    "Lejetime REAL, Billede BLOB)"));
+    ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, Lejetime) VALUES (7, ?)", {12.25}));
+    ASSERT_TRUE(d.exec("INSERT INTO t (id, name) VALUES (40, 'named elsewhere')"));
+    // The counter moves past every number found, not only the table's own.
+    ASSERT_TRUE(run("DELETE FROM sqlite_sequence"));
+    ASSERT_TRUE(run("INSERT INTO sqlite_sequence (name, seq) SELECT 'lokale', coalesce(max(n), 0) "
+                    "FROM (\n  SELECT max(lokalenr) AS n FROM lokale\n"
+                    "  UNION ALL SELECT max(id) FROM t)"));
+    ASSERT_TRUE(d.exec("INSERT INTO lokale (Lejetime) VALUES (1.5)"));
+    EXPECT_EQ(d.scalar("SELECT max(lokalenr) FROM lokale").toInt(), 41);
+    EXPECT_DOUBLE_EQ(d.scalar("SELECT Lejetime FROM lokale WHERE lokalenr = 7").toDouble(), 12.25);
+    const QByteArray picture("\x00\x01\xff", 3);
+    ASSERT_TRUE(d.exec("UPDATE lokale SET Billede = ? WHERE lokalenr = 7", {picture}));
+    EXPECT_EQ(d.scalar("SELECT Billede FROM lokale WHERE lokalenr = 7").toByteArray(), picture);
+}
+
+TEST(ServerAddress, PartsAreReadAndPasswordsRefused)
+{
+    struct Case {
+        const char* address;
+        bool valid;
+        const char* user = "";
+        const char* host = "";
+        int port = -1;
+        const char* database = "";
+        const char* options = "";
+    };
+    const Case cases[] = {
+        {"postgresql://anna@db.example:5433/vestra?sslmode=require", true, "anna", "db.example",
+         5433, "vestra", "sslmode=require"},
+        {"postgresql:///vestra", true, "", "", -1, "vestra", ""},
+        {"postgresql://postgres@/postgres?host=/tmp/s%20d", true, "postgres", "/tmp/s d", -1,
+         "postgres", ""},
+        {"postgres://h/b%C3%A6r", true, "", "h", -1, "bær", ""},
+        {"postgresql://anna:secret@h/vestra", false},
+        {"postgresql://h/vestra?password=secret", false},
+        {"postgresql://h/vestra?bogus=1", false},
+        {"postgresql://h/", false},
+        {"/home/anna/booking.mdb", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address);
+        QString error;
+        const auto parts = ParseServerAddress(QString::fromUtf8(c.address), &error);
+        ASSERT_EQ(parts.has_value(), c.valid);
+        if (!c.valid) {
+            EXPECT_FALSE(error.isEmpty());
+            continue;
+        }
+        EXPECT_EQ(parts->user, QString::fromUtf8(c.user));
+        EXPECT_EQ(parts->host, QString::fromUtf8(c.host));
+        EXPECT_EQ(parts->port, c.port);
+        EXPECT_EQ(parts->database, QString::fromUtf8(c.database));
+        EXPECT_EQ(parts->options, QString::fromUtf8(c.options));
+    }
+    EXPECT_TRUE(IsServerAddress("postgresql:///vestra"));
+    EXPECT_FALSE(IsServerAddress("C:/booking.mdb"));
+}
+
+TEST(ServerAddress, AnUnreachableServerLeavesItsReason)
+{
+    Database d = Database::open("postgresql://nobody@/vestra?host=/nonexistent-socket-dir");
+    EXPECT_FALSE(d.isValid());
+    EXPECT_FALSE(d.lastError().isEmpty());
 }
 
 TEST_F(DatabaseTest, CloseAllLetsTheFileBeReplaced)

@@ -5,10 +5,13 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QThread>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QUuid>
 #include <sqlite3.h>
 
@@ -100,6 +103,41 @@ QString connectionName(const QString& canonicalPath)
 // a second writer waits up to 10 s instead of failing.
 constexpr auto kOptions = "QSQLITE_BUSY_TIMEOUT=10000";
 
+// A server database: one connection per address and thread, like a file's.
+Database openServer(const QString& address, QString* error)
+{
+    Database result;
+    const std::optional<ServerAddress> parts = ParseServerAddress(address, error);
+    if (!parts)
+        return result;
+    const QString name = connectionName(address);
+    QSqlDatabase db;
+    if (QSqlDatabase::contains(name)) {
+        db = QSqlDatabase::database(name, false);
+    } else {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(parts->host);
+        if (parts->port > 0)
+            db.setPort(parts->port);
+        db.setUserName(parts->user);
+        db.setDatabaseName(parts->database);
+        db.setConnectOptions(parts->options);
+    }
+    if (!db.isOpen()) {
+        if (!db.open()) {
+            if (error)
+                *error = db.lastError().text();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            return result;
+        }
+        // A writer waits for another as long as on a shared file, then fails.
+        QSqlQuery(db).exec(QStringLiteral("SET lock_timeout = '10s'"));
+    }
+    result.handle() = db;
+    return result;
+}
+
 Database openNamed(const QString& path, bool mustExist)
 {
     Database result;
@@ -150,15 +188,76 @@ Database openNamed(const QString& path, bool mustExist)
 
 } // namespace
 
+bool IsServerAddress(const QString& store)
+{
+    return store.startsWith(QStringLiteral("postgresql://"))
+           || store.startsWith(QStringLiteral("postgres://"));
+}
+
+std::optional<ServerAddress> ParseServerAddress(const QString& address, QString* error)
+{
+    auto fail = [&](const QString& why) -> std::optional<ServerAddress> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    // libpq's URI form; QUrl refuses an empty host with a user, which the
+    // socket form (postgresql://user@/db?host=/dir) needs.
+    static const QRegularExpression form(
+        QStringLiteral("^postgres(?:ql)?://(?:([^@/]*)@)?(\\[[^\\]]*\\]|[^/:?]*)(?::(\\d+))?/([^?/"
+                       "]+)(?:\\?(.*))?$"));
+    const QRegularExpressionMatch m = form.match(address);
+    if (!m.hasMatch())
+        return fail(QStringLiteral("not a server address: ") + address);
+    ServerAddress out;
+    const QString userInfo = m.captured(1);
+    if (userInfo.contains(QLatin1Char(':')))
+        return fail(QStringLiteral("a server address must not carry a password; use ~/.pgpass"));
+    out.user = QUrl::fromPercentEncoding(userInfo.toUtf8());
+    out.host = QUrl::fromPercentEncoding(m.captured(2).toUtf8());
+    if (!m.captured(3).isEmpty())
+        out.port = m.captured(3).toInt();
+    out.database = QUrl::fromPercentEncoding(m.captured(4).toUtf8());
+    QStringList options;
+    for (const auto& [key, value] : QUrlQuery(m.captured(5)).queryItems(QUrl::FullyDecoded)) {
+        if (key == QStringLiteral("host"))
+            out.host = value;
+        else if (key == QStringLiteral("port"))
+            out.port = value.toInt();
+        else if (key == QStringLiteral("user"))
+            out.user = value;
+        else if (key == QStringLiteral("password"))
+            return fail(
+                QStringLiteral("a server address must not carry a password; use ~/.pgpass"));
+        else if (key == QStringLiteral("sslmode") || key == QStringLiteral("connect_timeout")
+                 || key == QStringLiteral("application_name"))
+            options << key + QLatin1Char('=') + value;
+        else
+            return fail(QStringLiteral("unknown option in server address: ") + key);
+    }
+    out.options = options.join(QLatin1Char(';'));
+    return out;
+}
+
+Engine Database::engine() const
+{
+    return m_db.driverName() == QStringLiteral("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
+}
+
 Database Database::open(const QString& path)
 {
-    Database d = openNamed(path, true);
+    QString error;
+    Database d = IsServerAddress(path) ? openServer(path, &error) : openNamed(path, true);
     d.m_path = path;
+    d.m_error = error;
     return d;
 }
 
 Database Database::create(const QString& path)
 {
+    // A server database is made by its administrator; it is opened as it is.
+    if (IsServerAddress(path))
+        return open(path);
     Database d = openNamed(path, false);
     d.m_path = path;
     return d;
@@ -166,6 +265,30 @@ Database Database::create(const QString& path)
 
 bool Database::probeReadOnly(const QString& path, const std::function<bool(Database&)>& fn)
 {
+    if (IsServerAddress(path)) {
+        const std::optional<ServerAddress> parts = ParseServerAddress(path);
+        if (!parts)
+            return false;
+        const QString name = QStringLiteral("vestra-probe|") + QUuid::createUuid().toString();
+        bool result = false;
+        {
+            Database d;
+            d.m_path = path;
+            d.m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+            d.m_db.setHostName(parts->host);
+            if (parts->port > 0)
+                d.m_db.setPort(parts->port);
+            d.m_db.setUserName(parts->user);
+            d.m_db.setDatabaseName(parts->database);
+            d.m_db.setConnectOptions(parts->options);
+            if (d.m_db.open() && d.exec(QStringLiteral("SET default_transaction_read_only = on")))
+                result = fn(d);
+            d.m_db.close();
+            d.m_db = QSqlDatabase();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result;
+    }
     QFileInfo fi(path);
     if (path.isEmpty() || !fi.isFile())
         return false;
@@ -199,7 +322,7 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
 
 void Database::closeAll(const QString& path)
 {
-    const QString canon = canonical(path);
+    const QString canon = IsServerAddress(path) ? path : canonical(path);
     const QString suffix = QStringLiteral("|") + canon;
     for (const QString& name : QSqlDatabase::connectionNames()) {
         if (name.startsWith(QStringLiteral("vestra|")) && name.endsWith(suffix)) {
@@ -229,6 +352,19 @@ std::optional<int> Database::storedSchemaVersion(const QString& path)
                                | quint32(b[3]));
 }
 
+bool Database::run(QSqlQuery& q, const QString& sql, const QVariantList& binds)
+{
+    // The server prepares only queries and row changes; a statement that
+    // binds nothing (schema changes, locks, transactions) is sent as it is.
+    if (binds.isEmpty() && engine() == Engine::PostgreSQL)
+        return q.exec(sql);
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant& v : binds)
+        q.addBindValue(v);
+    return q.exec();
+}
+
 bool Database::exec(const QString& sql, const QVariantList& binds)
 {
     m_changed = 0;
@@ -237,13 +373,7 @@ bool Database::exec(const QString& sql, const QVariantList& binds)
         return false;
     }
     QSqlQuery q(m_db);
-    if (!q.prepare(sql)) {
-        m_error = q.lastError().text();
-        return false;
-    }
-    for (const QVariant& v : binds)
-        q.addBindValue(v);
-    if (!q.exec()) {
+    if (!run(q, sql, binds)) {
         m_error = q.lastError().text();
         return false;
     }
@@ -260,13 +390,7 @@ std::optional<QSqlQuery> Database::query(const QString& sql, const QVariantList&
     }
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    if (!q.prepare(sql)) {
-        m_error = q.lastError().text();
-        return std::nullopt;
-    }
-    for (const QVariant& v : binds)
-        q.addBindValue(v);
-    if (!q.exec()) {
+    if (!run(q, sql, binds)) {
         m_error = q.lastError().text();
         return std::nullopt;
     }
@@ -284,6 +408,14 @@ QVariant Database::scalar(const QString& sql, const QVariantList& binds)
 
 bool Database::hasTable(const QString& name)
 {
+    if (engine() == Engine::PostgreSQL) {
+        // Unquoted names are kept in lower case on the server.
+        auto q = query(QStringLiteral("SELECT 1 FROM information_schema.tables "
+                                      "WHERE table_schema = current_schema() "
+                                      "AND table_name = lower(?)"),
+                       {name});
+        return q && q->next();
+    }
     // SQLite compares names without regard to ASCII case, as the program does.
     auto q = query(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type IN ('table','view') "
                                   "AND name = ? COLLATE NOCASE"),
@@ -291,20 +423,54 @@ bool Database::hasTable(const QString& name)
     return q && q->next();
 }
 
+// A server database has no header to keep the version in: it is the one row
+// of a table of its own, and a database without that table is version 0.
+namespace {
+const QString kVersionTable = QStringLiteral("vestra_schema_version");
+}
+
 int Database::schemaVersion()
 {
-    const QVariant v = scalar(dialect::schemaVersion());
+    if (engine() == Engine::PostgreSQL) {
+        const QVariant present =
+            scalar(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), {kVersionTable});
+        if (!present.isValid())
+            return -1;
+        if (!present.toBool())
+            return 0;
+        const QVariant v =
+            scalar(QStringLiteral("SELECT coalesce(max(version), 0) FROM ") + kVersionTable);
+        return v.isValid() ? v.toInt() : -1;
+    }
+    const QVariant v = scalar(QStringLiteral("PRAGMA user_version"));
     return v.isValid() ? v.toInt() : -1;
 }
 
 bool Database::setSchemaVersion(int version)
 {
-    return exec(dialect::setSchemaVersion(version));
+    if (engine() == Engine::PostgreSQL) {
+        return exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (version integer NOT NULL)")
+                        .arg(kVersionTable))
+               && exec(QStringLiteral("DELETE FROM ") + kVersionTable)
+               && exec(QStringLiteral("INSERT INTO %1 (version) VALUES (?)").arg(kVersionTable),
+                       {version});
+    }
+    // A pragma takes no bound values; the number is the program's own.
+    return exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
 }
 
 Transaction::Transaction(Database& db) : m_db(db)
 {
-    m_active = m_db.exec(dialect::beginWrite());
+    const QStringList statements = dialect::beginWrite(m_db.engine());
+    m_active = m_db.exec(statements.first());
+    for (qsizetype i = 1; m_active && i < statements.size(); ++i) {
+        if (!m_db.exec(statements[i])) {
+            const QString error = m_db.lastError();
+            m_db.exec(QStringLiteral("ROLLBACK"));
+            m_db.m_error = error;
+            m_active = false;
+        }
+    }
 }
 
 Transaction::~Transaction()
@@ -325,20 +491,62 @@ bool Transaction::commit()
 }
 
 namespace dialect {
-QString beginWrite()
+QStringList beginWrite(Engine engine)
 {
-    return QStringLiteral("BEGIN IMMEDIATE");
+    if (engine == Engine::PostgreSQL)
+        return {QStringLiteral("BEGIN"),
+                QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteLockKey)};
+    return {QStringLiteral("BEGIN IMMEDIATE")};
 }
 
-QString schemaVersion()
+QString firstRead(Engine engine)
 {
-    return QStringLiteral("PRAGMA user_version");
+    // A file that is not a database opens, but fails on its first read; a
+    // server database that opens is one.
+    return engine == Engine::PostgreSQL ? QStringLiteral("SELECT 1")
+                                        : QStringLiteral("SELECT count(*) FROM sqlite_master");
 }
 
-QString setSchemaVersion(int version)
+QString schemaStatement(Engine engine, const QString& statement)
 {
-    // A pragma takes no bound values; the number is the program's own.
-    return QStringLiteral("PRAGMA user_version = %1").arg(version);
+    if (engine == Engine::SQLite)
+        return statement;
+    using RE = QRegularExpression;
+    static const RE identity(QStringLiteral("\\bINTEGER PRIMARY KEY AUTOINCREMENT\\b"),
+                             RE::CaseInsensitiveOption);
+    static const RE real(QStringLiteral("\\bREAL\\b"), RE::CaseInsensitiveOption);
+    static const RE blob(QStringLiteral("\\bBLOB\\b"), RE::CaseInsensitiveOption);
+    static const RE clearCounters(QStringLiteral("^DELETE FROM sqlite_sequence$"),
+                                  RE::CaseInsensitiveOption);
+    // INSERT INTO sqlite_sequence (name, seq) SELECT 'table', value FROM (…)
+    static const RE setCounter(
+        QStringLiteral("^INSERT INTO sqlite_sequence \\(name, seq\\) SELECT '(\\w+)', "
+                       "(.+?) FROM (\\(.*\\))$"),
+        RE::CaseInsensitiveOption | RE::DotMatchesEverythingOption
+            | RE::UseUnicodePropertiesOption);
+    const QString s = statement.trimmed();
+    if (s.startsWith(QStringLiteral("CREATE TABLE"), Qt::CaseInsensitive)) {
+        QString out = s;
+        out.replace(identity,
+                    QStringLiteral("integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+        out.replace(real, QStringLiteral("double precision"));
+        out.replace(blob, QStringLiteral("bytea"));
+        return out;
+    }
+    if (clearCounters.match(s).hasMatch())
+        return {}; // a rebuilt table's identity starts afresh
+    if (const QRegularExpressionMatch m = setCounter.match(s); m.hasMatch()) {
+        // The next number handed out is one past the value, as in SQLite.
+        const QString table = m.captured(1).toLower();
+        const QString value = m.captured(2);
+        return QStringLiteral(
+                   "SELECT setval(pg_get_serial_sequence('%1', (SELECT column_name FROM "
+                   "information_schema.columns WHERE table_schema = current_schema() AND "
+                   "table_name = '%1' AND is_identity = 'YES')), greatest(%2, 1), %2 > 0) "
+                   "FROM %3 AS counted")
+            .arg(table, value, m.captured(3));
+    }
+    return s;
 }
 
 QString fold(const QString& expression)
@@ -346,14 +554,15 @@ QString fold(const QString& expression)
     return QStringLiteral("vestra_fold(%1)").arg(expression);
 }
 
-QString beginTableRebuilds()
+QString beginTableRebuilds(Engine engine)
 {
-    return QStringLiteral("PRAGMA legacy_alter_table = ON");
+    // PostgreSQL renames a table in place; its views follow it.
+    return engine == Engine::SQLite ? QStringLiteral("PRAGMA legacy_alter_table = ON") : QString();
 }
 
-QString endTableRebuilds()
+QString endTableRebuilds(Engine engine)
 {
-    return QStringLiteral("PRAGMA legacy_alter_table = OFF");
+    return engine == Engine::SQLite ? QStringLiteral("PRAGMA legacy_alter_table = OFF") : QString();
 }
 } // namespace dialect
 

@@ -1,6 +1,11 @@
 #pragma once
 // Access to the booking file and the work database.
 //
+// A booking store is either a file path (SQLite, the default) or a server
+// address postgresql://[user@]host[:port]/dbname[?sslmode=…|host=/socket/dir]
+// (PostgreSQL through Qt's QPSQL driver). An address never carries a
+// password: libpq finds it in ~/.pgpass or its environment.
+//
 // Every operation "opens" the database it needs; the connection behind it is
 // cached per path and thread so that opening is cheap. Values always go in as
 // bound parameters. Failures come back as values, never as message boxes.
@@ -14,6 +19,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <functional>
@@ -21,16 +27,33 @@
 
 namespace vestra {
 
+enum class Engine { SQLite, PostgreSQL };
+
+// True when store names a server rather than a file.
+bool IsServerAddress(const QString& store);
+
+// The parts of a server address; nullopt (and error) when it is malformed or
+// carries a password.
+struct ServerAddress {
+    QString user;
+    QString host; // a name, or a folder holding the server's Unix socket
+    int port = -1;
+    QString database;
+    QString options; // libpq's connection options, e.g. "sslmode=require"
+};
+std::optional<ServerAddress> ParseServerAddress(const QString& address, QString* error = nullptr);
+
 class Database {
 public:
-    // Opens (or reuses) a connection on an existing file. A missing file is
-    // never created: open() on it gives an invalid Database.
+    // Opens (or reuses) a connection on an existing file or server database.
+    // A missing file is never created: open() on it gives an invalid Database.
+    // A store that does not open leaves the reason in lastError().
     static Database open(const QString& path);
     // Opens a file that may not exist yet; it is created empty.
     static Database create(const QString& path);
-    // Opens a file read-only on a connection of its own, hands it to fn and
-    // closes it again; used to test files the user picked. False when the
-    // file does not open. A file with a journal left by an interrupted write
+    // Opens a file or server database read-only on a connection of its own,
+    // hands it to fn and closes it again; used to test stores the user picked.
+    // False when the store does not open. A file with a journal left by an interrupted write
     // is opened for writing instead, so that the journal is rolled back.
     static bool probeReadOnly(const QString& path, const std::function<bool(Database&)>& fn);
     // Drops every cached connection on this file (before it is replaced or removed).
@@ -43,6 +66,7 @@ public:
 
     Database() = default;
     bool isValid() const { return m_db.isValid() && m_db.isOpen(); }
+    Engine engine() const;
     QString path() const { return m_path; }
     QString lastError() const { return m_error; }
     QSqlDatabase& handle() { return m_db; }
@@ -65,6 +89,7 @@ public:
 
 private:
     friend class Transaction;
+    bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds);
     QSqlDatabase m_db;
     QString m_path;
     QString m_error;
@@ -88,20 +113,31 @@ private:
     bool m_active = false;
 };
 
-// The engine-specific statements, gathered here so that a server store
-// can replace them in one place.
+// Everything that differs between the two engines, in one place.
 namespace dialect {
-QString beginWrite();
-QString schemaVersion();
-QString setSchemaVersion(int version);
+// The statements that open a write transaction. Writers take turns on both
+// engines: SQLite takes the file's write lock at once, PostgreSQL a
+// transaction-scoped advisory lock, so a check made before a write (a free
+// time, a next number) still holds when the write lands.
+QStringList beginWrite(Engine engine);
+// A statement that succeeds only on a store that really is a database.
+QString firstRead(Engine engine);
 // An expression folding the text of another for case-insensitive matches:
 // every letter, æ/ø/å as much as A-Z. Compare fold(a) = fold(b), or
-// fold(a) LIKE fold(pattern).
+// fold(a) LIKE fold(pattern). (SQLite: the program's own vestra_fold.)
 QString fold(const QString& expression);
 // A table is rebuilt under a new name and renamed back; the saved queries
-// that name it must be left as they are while the old one is gone.
-QString beginTableRebuilds();
-QString endTableRebuilds();
+// that name it must be left as they are while the old one is gone. Empty
+// where the engine needs nothing.
+QString beginTableRebuilds(Engine engine);
+QString endTableRebuilds(Engine engine);
+// A statement of the program's schema scripts (written for SQLite) as the
+// engine takes it: types and identity columns, and the numbering counters of
+// sqlite_sequence as the identity sequences of the server. Empty when the
+// engine has nothing to do for it.
+QString schemaStatement(Engine engine, const QString& statement);
+// The key of the advisory lock PostgreSQL writers take turns on.
+constexpr qint64 kWriteLockKey = 0x5645535452410001; // "VESTRA" + 1
 } // namespace dialect
 
 } // namespace vestra

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QScopeGuard>
 
 namespace vestra {
@@ -20,6 +21,35 @@ bool archiveOncePerBooking(Database& db, MigrationReport& report, QString* error
         return false;
     report.archiveDuplicatesDropped += before - db.scalar(count).toInt();
     return true;
+}
+
+// Rebuilds a step's tables in place. A server will not drop a table that a
+// view reads, so there the booking store's views are dropped first and made
+// again from their one definition afterwards; SQLite keeps them as they are.
+bool rebuildTables(Database& db, const QString& resource, QString* error)
+{
+    if (db.engine() == Engine::SQLite)
+        return RunSqlStatements(db, SqlResource(resource), error);
+    static const QRegularExpression viewName(QStringLiteral("^CREATE VIEW (\\S+) AS\\b"),
+                                             QRegularExpression::CaseInsensitiveOption
+                                                 | QRegularExpression::UseUnicodePropertiesOption);
+    QStringList views;
+    QStringList drops;
+    for (const QString& statement : SqlStatements(SqlResource(QStringLiteral("booking.sql")))) {
+        if (const QRegularExpressionMatch m = viewName.match(statement); m.hasMatch()) {
+            views << statement;
+            drops.prepend(QStringLiteral("DROP VIEW IF EXISTS %1").arg(m.captured(1)));
+        }
+    }
+    for (const QString& drop : drops) {
+        if (!db.exec(drop)) {
+            if (error)
+                *error = db.lastError();
+            return false;
+        }
+    }
+    return RunSqlStatements(db, SqlResource(resource), error)
+           && RunSqlStatements(db, views.join(QStringLiteral(";\n")), error);
 }
 
 // The copy is written beside the backup's name and renamed, so that a copy
@@ -49,7 +79,10 @@ MigrationStep ScriptStep(int version, const QString& resource)
 const QList<MigrationStep>& BookingFileSteps()
 {
     static const QList<MigrationStep> steps = {
-        ScriptStep(1, QStringLiteral("booking-1.sql")),
+        {1,
+         [](Database& db, MigrationReport&, QString* error) {
+             return rebuildTables(db, QStringLiteral("booking-1.sql"), error);
+         }},
         {2, archiveOncePerBooking},
     };
     return steps;

@@ -19,7 +19,9 @@ namespace {
 
 QString g_programFolder;
 
-QStringList splitStatements(const QString& script)
+} // namespace
+
+QStringList SqlStatements(const QString& script)
 {
     QStringList out;
     QString current;
@@ -37,8 +39,6 @@ QStringList splitStatements(const QString& script)
         out << current.trimmed();
     return out;
 }
-
-} // namespace
 
 QString ProgramFolder()
 {
@@ -84,7 +84,7 @@ bool RunSqlStatements(Database& db, const QString& script, QString* error)
             *error = QStringLiteral("empty schema script");
         return false;
     }
-    for (const QString& written : splitStatements(script)) {
+    for (const QString& written : SqlStatements(script)) {
         // The scripts are written for SQLite; a server takes them translated.
         const QString statement = dialect::schemaStatement(db.engine(), written);
         if (statement.isEmpty())

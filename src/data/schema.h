@@ -19,6 +19,8 @@ QString HelpFilePath();
 
 // The text of a SQL file compiled into the program (data/sql/<name>).
 QString SqlResource(const QString& name);
+// A script's statements, without comments and the closing semicolons.
+QStringList SqlStatements(const QString& script);
 // Runs a script of statements separated by ";" at line ends, in one transaction.
 bool RunSqlScript(Database& db, const QString& script, QString* error = nullptr);
 // The same inside the caller's transaction.

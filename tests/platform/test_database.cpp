@@ -1,6 +1,8 @@
 #include "platform/db/database.h"
 
 #include "data/helpers.h"
+#include "data/migrations.h"
+#include "data/schema.h"
 #include "support/stores.h"
 
 #include "support/printers.h"
@@ -9,6 +11,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSet>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -249,6 +252,77 @@ TEST_P(StoreTest, SchemaStatementsKeepTypesAndCounters)
     const QByteArray picture("\x00\x01\xff", 3);
     ASSERT_TRUE(d.exec("UPDATE lokale SET Billede = ? WHERE lokalenr = 7", {picture}));
     EXPECT_EQ(d.scalar("SELECT Billede FROM lokale WHERE lokalenr = 7").toByteArray(), picture);
+}
+
+// A booking store is built the same way on either engine: the first schema
+// with the template's rows, then every upgrade step. Rows written before the
+// steps show what the steps do to a store already in use.
+TEST_P(StoreTest, CompleteBookingStoreIsBuiltAndUpgraded)
+{
+    Database d = open();
+    ASSERT_TRUE(d.exec("DROP TABLE t"));
+    QString error;
+    ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
+    ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
+    // Two series, the first with two bookings on its last day; an archive
+    // holding a booking twice; a booking counter that lost count.
+    const QList<QVariantList> bookings = {
+        {101, 45000, 100, -1, "first"},       {102, 45007, 100, -1, "tie, lower"},
+        {104, 45007, 100, -1, "last of 100"}, {103, 45007, 100, -1, "tie, middle"},
+        {201, 45003, 200, -1, "only of 200"}, {300, 45100, 0, 0, "single"},
+    };
+    for (const QVariantList& b : bookings)
+        ASSERT_TRUE(d.exec("INSERT INTO Booking (Bookingnr, Bdato, gennr, gentagende, Beskrivelse) "
+                           "VALUES (?, ?, ?, ?, ?)",
+                           b))
+            << d.lastError().toStdString();
+    for (const char* copy : {"archived first", "archived again"})
+        ASSERT_TRUE(
+            d.exec("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, gennr) VALUES (?, ?, ?)",
+                   {50, QString::fromLatin1(copy), 4000}));
+    ASSERT_TRUE(d.exec("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse) VALUES (51, 'once')"));
+    ASSERT_TRUE(d.exec("UPDATE næstenøgle SET nextkey = 7"));
+
+    const MigrationReport r = MigrateDatabase(d, BookingFileSteps(), Backup::None);
+    ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
+    EXPECT_EQ(r.archiveDuplicatesDropped, 1);
+    EXPECT_EQ(d.schemaVersion(), LatestVersion(BookingFileSteps()));
+
+    // Every table and view of the template file is there.
+    const QString file = dir.filePath("template.mdb");
+    ASSERT_TRUE(BuildTemplateFile(file, &error)) << error.toStdString();
+    QStringList names;
+    {
+        Database t = Database::open(file);
+        std::optional<QSqlQuery> q = t.query("SELECT name FROM sqlite_master WHERE type IN "
+                                             "('table', 'view') AND name NOT LIKE 'sqlite_%'");
+        ASSERT_TRUE(q);
+        while (q->next())
+            names << q->value(0).toString();
+    }
+    Database::closeAll(file);
+    EXPECT_GT(names.size(), 20);
+    for (const QString& name : names)
+        EXPECT_TRUE(d.hasTable(name)) << name.toStdString();
+
+    std::optional<QSqlQuery> last =
+        d.query("SELECT gennr, maxofbdato, Beskrivelse FROM gentagendeudløbfor ORDER BY gennr");
+    ASSERT_TRUE(last) << d.lastError().toStdString();
+    QStringList series;
+    while (last->next())
+        series << QStringLiteral("%1 %2 %3")
+                      .arg(last->value(0).toInt())
+                      .arg(last->value(1).toInt())
+                      .arg(last->value(2).toString());
+    EXPECT_EQ(series, QStringList({"100 45007 last of 100", "200 45003 only of 200"}));
+    EXPECT_EQ(d.scalar("SELECT Beskrivelse FROM Bookingarkiv WHERE Bookingnr = 50").toString(),
+              "archived again");
+    // The counter moved past every booking and series number found.
+    EXPECT_EQ(NextKey(d), 4001);
+    EXPECT_EQ(NextKey(d), 4002);
+    // Rebuilt tables hand out numbers past the template's own.
+    ASSERT_TRUE(d.exec("INSERT INTO Konti (Kontotype, Kontonavn) VALUES ('p', 'new')"));
+    EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontonavn = 'new' AND ID > 1").toInt(), 1);
 }
 
 TEST(ServerAddress, PartsAreReadAndPasswordsRefused)

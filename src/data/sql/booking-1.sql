@@ -145,8 +145,12 @@ INSERT INTO sqlite_sequence (name, seq) SELECT 'Homebases', coalesce(max(n), 0) 
 
 -- Booking numbers come from næstenøgle, which only counts up; it is moved
 -- past every booking and series number found, should a file have lost count.
-UPDATE næstenøgle SET nextkey = max(nextkey, 1 + coalesce((SELECT max(n) FROM (
-  SELECT max(Bookingnr) AS n FROM Booking
-  UNION ALL SELECT max(gennr) FROM Booking
-  UNION ALL SELECT max(Bookingnr) FROM Bookingarkiv
-  UNION ALL SELECT max(gennr) FROM Bookingarkiv)), 0));
+UPDATE næstenøgle SET nextkey = (
+  SELECT CASE WHEN næstenøgle.nextkey IS NULL THEN NULL
+              WHEN næstenøgle.nextkey > needed.n THEN næstenøgle.nextkey
+              ELSE needed.n END
+  FROM (SELECT 1 + coalesce(max(n), 0) AS n FROM (
+          SELECT max(Bookingnr) AS n FROM Booking
+          UNION ALL SELECT max(gennr) FROM Booking
+          UNION ALL SELECT max(Bookingnr) FROM Bookingarkiv
+          UNION ALL SELECT max(gennr) FROM Bookingarkiv) AS found) AS needed);

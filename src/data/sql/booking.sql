@@ -314,15 +314,21 @@ CREATE VIEW bookingtent AS
 
 -- The bare columns come from the series' last booking (SQLite takes them
 -- from the row that holds the maximum).
+-- The last booking of each series: its latest date, and of several on that
+-- date the highest booking number.
 CREATE VIEW gentagendeudløbfor AS
-  SELECT max(b.Bdato) AS maxofbdato, b.Bstart AS bstart, b.Bslut AS bslut,
+  SELECT b.Bdato AS maxofbdato, b.Bstart AS bstart, b.Bslut AS bslut,
          b.Beskrivelse AS Beskrivelse, l.Lokalenavn AS Lokalenavn, k.Kontonavn AS Kontonavn,
          k.Kontotlf AS Kontotlf, b.gennr AS gennr
   FROM Booking b
+  JOIN (SELECT gennr, max(Bdato) AS lastdate FROM Booking
+        WHERE gentagende <> 0 GROUP BY gennr) AS last
+    ON last.gennr = b.gennr AND last.lastdate = b.Bdato
   LEFT JOIN Konti k ON k.ID = b.kontonr
   LEFT JOIN lokale l ON l.lokalenr = b.Lokalenr
   WHERE b.gentagende <> 0
-  GROUP BY b.gennr;
+    AND b.Bookingnr = (SELECT max(x.Bookingnr) FROM Booking x
+                       WHERE x.gentagende <> 0 AND x.gennr = b.gennr AND x.Bdato = b.Bdato);
 
 CREATE VIEW kontifor AS
   SELECT ID, Kontotype, Kontonavn, kontokontakt, Kontotlf, archived

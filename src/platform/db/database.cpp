@@ -535,6 +535,13 @@ QString schemaStatement(Engine engine, const QString& statement)
     }
     if (clearCounters.match(s).hasMatch())
         return {}; // a rebuilt table's identity starts afresh
+    if (s.startsWith(QStringLiteral("DELETE"), Qt::CaseInsensitive)) {
+        // A row's physical address stands in for SQLite's rowid; the archive
+        // is only ever appended to, so the highest is the latest copy.
+        static const RE rowid(QStringLiteral("\\browid\\b"), RE::CaseInsensitiveOption);
+        QString out = s;
+        return out.replace(rowid, QStringLiteral("ctid"));
+    }
     if (const QRegularExpressionMatch m = setCounter.match(s); m.hasMatch()) {
         // The next number handed out is one past the value, as in SQLite.
         const QString table = m.captured(1).toLower();

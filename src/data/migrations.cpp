@@ -84,6 +84,7 @@ const QList<MigrationStep>& BookingFileSteps()
              return rebuildTables(db, QStringLiteral("booking-1.sql"), error);
          }},
         {2, archiveOncePerBooking},
+        ScriptStep(3, QStringLiteral("booking-3.sql")),
     };
     return steps;
 }

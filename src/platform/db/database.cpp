@@ -339,6 +339,8 @@ void Database::closeAll(const QString& path)
 
 std::optional<int> Database::storedSchemaVersion(const QString& path)
 {
+    if (path.isEmpty()) // no file chosen yet: nothing to read, nothing to warn about
+        return std::nullopt;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;

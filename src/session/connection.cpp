@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace vestra {
 
@@ -20,7 +21,29 @@ const QString kFilter = QStringLiteral("Vestra booking files (*.mdb);;All files 
 QString currentFolder()
 {
     const QString path = session().BookingFilePath;
-    return path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
+    return path.isEmpty() || IsServerAddress(path) ? QString() : QFileInfo(path).absolutePath();
+}
+
+PasswordPrompt& passwordPrompt()
+{
+    static PasswordPrompt prompt;
+    return prompt;
+}
+
+QString encoded(const QString& part)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(part.trimmed()));
+}
+
+bool storeChoice(const QString& store)
+{
+    session().BookingFilePath = store;
+    if (StoreBookingFilePath(store))
+        return true;
+    showMessage(QStringLiteral("The choice of booking file could not be stored in ")
+                    + WorkDatabasePath(),
+                QStringLiteral("File Error"), MsgIcon::Critical);
+    return false;
 }
 } // namespace
 
@@ -36,6 +59,76 @@ bool StoreBookingFilePath(const QString& path)
             ? work.exec(QStringLiteral("UPDATE stitabel SET sti = ?"), {path})
             : work.exec(QStringLiteral("INSERT INTO stitabel (sti) VALUES (?)"), {path});
     return ok && tx.commit();
+}
+
+QString ServerAddressOf(const ServerChoice& c)
+{
+    const QString user =
+        c.user.trimmed().isEmpty() ? QString() : encoded(c.user) + QLatin1Char('@');
+    const QString host = c.host.trimmed();
+    const QString port = c.port.trimmed();
+    const QString db = encoded(c.database);
+    // A socket folder has slashes, which the host part of an address cannot hold.
+    if (host.startsWith(QLatin1Char('/'))) {
+        QString address = QStringLiteral("postgresql://%1/%2?host=%3").arg(user, db, encoded(host));
+        if (!port.isEmpty())
+            address += QStringLiteral("&port=") + encoded(port);
+        return address;
+    }
+    const QString name = host.contains(QLatin1Char(':'))
+                             ? QLatin1Char('[') + host + QLatin1Char(']')
+                             : encoded(host);
+    return QStringLiteral("postgresql://%1%2%3/%4")
+        .arg(user, name, port.isEmpty() ? QString() : QLatin1Char(':') + port, db);
+}
+
+void SetPasswordPrompt(PasswordPrompt prompt)
+{
+    passwordPrompt() = std::move(prompt);
+}
+
+bool ReachServer(const QString& address, QString* error)
+{
+    Database db = Database::open(address);
+    if (!db.isValid() && AsksForPassword(db.lastError()) && passwordPrompt()) {
+        // A password the server refused is forgotten, so the user is asked again.
+        SetServerPassword(address, QString());
+        if (const std::optional<QString> password = passwordPrompt()(address)) {
+            SetServerPassword(address, *password);
+            db = Database::open(address);
+            if (!db.isValid())
+                SetServerPassword(address, QString());
+        }
+    }
+    if (!db.isValid() && error)
+        *error = db.lastError();
+    return db.isValid();
+}
+
+ConnectResult ConnectToServer(const std::optional<ServerChoice>& choice)
+{
+    if (!choice)
+        return ConnectResult::Cancelled;
+    const QString address = ServerAddressOf(*choice);
+    QString error;
+    if (!ParseServerAddress(address, &error) || !ReachServer(address, &error)) {
+        showMessage(QStringLiteral("The database server could not be reached at %1:\n%2")
+                        .arg(address, error.trimmed()),
+                    QStringLiteral("Server Error"), MsgIcon::Warning);
+        return ConnectResult::Refused;
+    }
+    int version = 0;
+    if (IsNewerFile(address, BookingFileSteps(), &version)) {
+        showMessage(NewerFileText(address, version, LatestVersion(BookingFileSteps())),
+                    QStringLiteral("Server Error"), MsgIcon::Warning);
+        return ConnectResult::Refused;
+    }
+    if (!CanOpenDatabase(address) || !IsBookingFile(address)) {
+        showMessage(address + QStringLiteral(" is not a valid Vestra booking database!"),
+                    QStringLiteral("Server Error"), MsgIcon::Warning);
+        return ConnectResult::Refused;
+    }
+    return storeChoice(address) ? ConnectResult::Connected : ConnectResult::Failed;
 }
 
 QString NewerFileText(const QString& path, int fileVersion, int supportedVersion)
@@ -100,14 +193,7 @@ ConnectResult OpenExistingFile(const QString& dialogTitle)
                     QStringLiteral("File Error"), MsgIcon::Warning);
         return ConnectResult::Refused;
     }
-    session().BookingFilePath = c.fullPath;
-    if (!StoreBookingFilePath(c.fullPath)) {
-        showMessage(QStringLiteral("The choice of booking file could not be stored in ")
-                        + WorkDatabasePath(),
-                    QStringLiteral("File Error"), MsgIcon::Critical);
-        return ConnectResult::Failed;
-    }
-    return ConnectResult::Connected;
+    return storeChoice(c.fullPath) ? ConnectResult::Connected : ConnectResult::Failed;
 }
 
 ConnectResult CreateNewFile(const QString& dialogTitle)
@@ -164,14 +250,7 @@ ConnectResult CreateNewFile(const QString& dialogTitle)
             QStringLiteral("File Error"), MsgIcon::Critical);
         return ConnectResult::Failed;
     }
-    session().BookingFilePath = target;
-    if (!StoreBookingFilePath(target)) {
-        showMessage(QStringLiteral("The choice of booking file could not be stored in ")
-                        + WorkDatabasePath(),
-                    QStringLiteral("File Error"), MsgIcon::Critical);
-        return ConnectResult::Failed;
-    }
-    return ConnectResult::Connected;
+    return storeChoice(target) ? ConnectResult::Connected : ConnectResult::Failed;
 }
 
 } // namespace vestra

@@ -5,6 +5,8 @@
 #include "data/migrations.h"
 
 #include <QString>
+#include <functional>
+#include <optional>
 
 namespace vestra {
 
@@ -23,6 +25,29 @@ inline constexpr const char* kCreateDialogTitle = "Vestra - Create new bookingfi
 
 ConnectResult OpenExistingFile(const QString& dialogTitle = QString::fromUtf8(kOpenDialogTitle));
 ConnectResult CreateNewFile(const QString& dialogTitle = QString::fromUtf8(kCreateDialogTitle));
+
+// A booking store on a database server, as typed in the connect window.
+struct ServerChoice {
+    QString host; // a name, or a folder holding the server's Unix socket ("/run/...")
+    QString port; // empty: the server's usual port
+    QString database;
+    QString user;
+};
+// The address of the store: postgresql://user@host:port/db, or
+// postgresql://user@/db?host=/dir for a socket folder.
+QString ServerAddressOf(const ServerChoice& choice);
+
+// Asks for the password of a server address; nullopt when the user cancels.
+using PasswordPrompt = std::function<std::optional<QString>(const QString& address)>;
+void SetPasswordPrompt(PasswordPrompt prompt);
+// Connects to the server, asking for its password when it wants one it does
+// not have yet; the password then stays in memory until the program ends.
+// False with the server's reason when it cannot be reached.
+bool ReachServer(const QString& address, QString* error);
+
+// Checks the chosen server store as Open Existing checks a file and stores
+// its address in paths.mdb; nullopt (the dialog was cancelled) does nothing.
+ConnectResult ConnectToServer(const std::optional<ServerChoice>& choice);
 
 // Whether the result asks for the start-up to run again.
 inline bool RerunsStartup(ConnectResult r)

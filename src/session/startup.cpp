@@ -68,7 +68,14 @@ StartupReport PrepareSession(Session& s, const QDate& today)
         return report;
     }
     s.BookingFilePath = storedBookingFilePath();
-    // A file of a newer Vestra is judged by its header alone: even the test
+    // A server is reached first, so that its password is asked for once.
+    if (IsServerAddress(s.BookingFilePath)
+        && !ReachServer(s.BookingFilePath, &report.serverError)) {
+        report.outcome = StartupOutcome::ServerUnreachable;
+        return report;
+    }
+    // A file of a newer Vestra is judged by its header (a server's by its
+    // recorded version) alone: even the test
     // below may write to it (it rolls back a journal left behind).
     if (IsNewerFile(s.BookingFilePath, BookingFileSteps(), &report.migration.fromVersion)) {
         report.migration.outcome = MigrationOutcome::Newer;

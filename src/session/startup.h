@@ -17,7 +17,8 @@ enum class StartupOutcome {
     NoBookingFile,     // no usable booking file is stored
     BrokenBookingFile, // a booking file without its settings row
     NewerBookingFile,  // written by a newer Vestra: left untouched
-    UpgradeFailed      // an older booking file that could not be upgraded
+    UpgradeFailed,     // an older booking file that could not be upgraded
+    ServerUnreachable  // the stored server address did not connect
 };
 
 struct StartupReport {
@@ -26,6 +27,7 @@ struct StartupReport {
     MigrationReport migration;     // of the booking file
     MigrationReport workMigration; // of paths.mdb
     QString error;                 // paths.mdb could not be made or upgraded
+    QString serverError;           // why the stored server did not connect
 };
 
 // Every step of the sequence that needs no window, on the given session.

@@ -4,6 +4,8 @@
 #include "session/connection.h"
 #include "session/startup.h"
 #include "shell/navigator.h"
+#include "startup/passworddialog.h"
+#include "startup/serverdialog.h"
 #include "startup/splashwindow.h"
 #include "startup/startupsequence.h"
 
@@ -33,6 +35,8 @@ ConnectWindow::ConnectWindow(QWidget* parent) : QWidget(parent)
     openf->setObjectName(QStringLiteral("Openf"));
     auto* createf = new QPushButton(QStringLiteral("Create New File"), this);
     createf->setObjectName(QStringLiteral("Createf"));
+    auto* server = new QPushButton(QStringLiteral("Connect to Server…"), this);
+    server->setObjectName(QStringLiteral("Connectserver"));
     auto* exitButton = new QPushButton(QStringLiteral("Exit"), this);
     exitButton->setObjectName(QStringLiteral("exit"));
     openf->setDefault(true);
@@ -40,6 +44,7 @@ ConnectWindow::ConnectWindow(QWidget* parent) : QWidget(parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(openf);
     buttons->addWidget(createf);
+    buttons->addWidget(server);
     buttons->addStretch();
     buttons->addWidget(exitButton);
 
@@ -50,6 +55,7 @@ ConnectWindow::ConnectWindow(QWidget* parent) : QWidget(parent)
 
     connect(openf, &QPushButton::clicked, this, &ConnectWindow::openClicked);
     connect(createf, &QPushButton::clicked, this, &ConnectWindow::createClicked);
+    connect(server, &QPushButton::clicked, this, &ConnectWindow::serverClicked);
     connect(exitButton, &QPushButton::clicked, this, [] { navigator().quit(); });
 }
 
@@ -64,6 +70,14 @@ void ConnectWindow::openClicked()
 void ConnectWindow::createClicked()
 {
     if (RerunsStartup(CreateNewFile())) {
+        hide();
+        RunStartup();
+    }
+}
+
+void ConnectWindow::serverClicked()
+{
+    if (RerunsStartup(ConnectToServer(AskForServer(this)))) {
         hide();
         RunStartup();
     }

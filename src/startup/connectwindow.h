@@ -15,6 +15,7 @@ public:
 private:
     void openClicked();
     void createClicked();
+    void serverClicked();
 };
 
 ConnectWindow* ShowConnectWindow();

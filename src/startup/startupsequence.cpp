@@ -9,12 +9,14 @@
 #include "session/startup.h"
 #include "startup/connectwindow.h"
 #include "startup/loginwindow.h"
+#include "startup/passworddialog.h"
 #include "startup/startupsequence.h"
 
 namespace vestra {
 
 void RunStartup()
 {
+    SetPasswordPrompt(AskForServerPassword);
     const StartupReport report = PrepareSession(session(), QDate::currentDate());
     auto& windows = WindowRegistry::instance();
 
@@ -31,6 +33,10 @@ void RunStartup()
             showMessage(QStringLiteral("The work database of this workstation could not be "
                                        "created in the program's folder:\n")
                             + report.error,
+                        QStringLiteral("No Database Connection"), MsgIcon::Critical);
+        } else if (report.outcome == StartupOutcome::ServerUnreachable) {
+            showMessage(QStringLiteral("The database server could not be reached at %1:\n%2")
+                            .arg(session().BookingFilePath, report.serverError.trimmed()),
                         QStringLiteral("No Database Connection"), MsgIcon::Critical);
         } else if (report.outcome == StartupOutcome::NewerBookingFile) {
             showMessage(NewerFileText(session().BookingFilePath, m.fromVersion, m.supportedVersion),

@@ -6,6 +6,7 @@
 #include "shell/navigator.h"
 #include "startup/connectwindow.h"
 #include "support/fixture.h"
+#include "support/stores.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -210,4 +211,115 @@ TEST_F(Connection, ExitEndsTheProgram)
     ConnectWindow* w = ShowConnectWindow();
     QTest::mouseClick(w->findChild<QPushButton*>("exit"), Qt::LeftButton);
     EXPECT_TRUE(quit);
+}
+
+// The address typed parts lead to reads back as the same parts, the socket
+// folder form included (its slashes cannot stand in the host part).
+TEST(ServerAddress, TypedPartsMakeAnAddressThatReadsBackTheSame)
+{
+    struct Case {
+        ServerChoice typed;
+        QString address;
+    };
+    const QList<Case> cases = {
+        {{"db.example.org", "5433", "booking", "anna"},
+         "postgresql://anna@db.example.org:5433/booking"},
+        {{" db.example.org ", "", "booking", ""}, "postgresql://db.example.org/booking"},
+        {{"/run/postgresql", "5432", "booking", "anna"},
+         "postgresql://anna@/booking?host=%2Frun%2Fpostgresql&port=5432"},
+        {{"::1", "5432", "bø king", "a b"}, "postgresql://a%20b@[::1]:5432/b%C3%B8%20king"},
+    };
+    for (const Case& c : cases) {
+        const QString address = ServerAddressOf(c.typed);
+        EXPECT_EQ(address, c.address);
+        QString error;
+        const std::optional<ServerAddress> parts = ParseServerAddress(address, &error);
+        ASSERT_TRUE(parts) << error.toStdString();
+        EXPECT_EQ(parts->host, c.typed.host.trimmed() == "::1" ? "[::1]" : c.typed.host.trimmed());
+        EXPECT_EQ(parts->port, c.typed.port.isEmpty() ? -1 : c.typed.port.toInt());
+        EXPECT_EQ(parts->database, c.typed.database);
+        EXPECT_EQ(parts->user, c.typed.user);
+    }
+}
+
+TEST(ServerAddress, PasswordRequestsAreToldFromOtherConnectionErrors)
+{
+    EXPECT_TRUE(AsksForPassword("connection to server failed: fe_sendauth: no password supplied"));
+    EXPECT_TRUE(AsksForPassword("FATAL:  password authentication failed for user \"anna\""));
+    EXPECT_FALSE(AsksForPassword("could not connect to server: Connection refused"));
+    EXPECT_FALSE(AsksForPassword("FATAL:  database \"x\" does not exist"));
+}
+
+// A booking store on a server is chosen like a file: checked, stored in
+// paths.mdb, and opened by the next start-up; anything else is refused with a
+// message and nothing stored.
+TEST_F(Connection, ServerStoreIsCheckedStoredAndOpenedAtStartup)
+{
+    if (TestEngines().size() < 2)
+        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
+    FreshStore booking(Engine::PostgreSQL, dir.path());
+    FreshStore empty(Engine::PostgreSQL, dir.path());
+    ASSERT_TRUE(booking.ok()) << booking.error().toStdString();
+    ASSERT_TRUE(empty.ok()) << empty.error().toStdString();
+    {
+        Database d = Database::open(booking.address());
+        QString error;
+        ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
+        ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
+        ASSERT_EQ(MigrateDatabase(d, BookingFileSteps(), Backup::None).outcome,
+                  MigrationOutcome::Upgraded);
+    }
+    auto typed = [](const QString& address) {
+        const std::optional<ServerAddress> p = ParseServerAddress(address);
+        EXPECT_TRUE(p);
+        return ServerChoice{p->host, p->port > 0 ? QString::number(p->port) : QString(),
+                            p->database, p->user};
+    };
+    const QString file = makeBookingFile();
+    ASSERT_TRUE(StoreBookingFilePath(file));
+
+    EXPECT_EQ(ConnectToServer(std::nullopt), ConnectResult::Cancelled);
+    ServerChoice nowhere = typed(booking.address());
+    nowhere.host = "127.0.0.1";
+    nowhere.port = "1";
+    ServerChoice missing = typed(booking.address());
+    missing.database = "vestra_no_such_database";
+    for (const ServerChoice& refused : {nowhere, missing, typed(empty.address())}) {
+        messages.clear();
+        EXPECT_EQ(ConnectToServer(refused), ConnectResult::Refused);
+        ASSERT_EQ(messages.texts().size(), 1);
+        EXPECT_TRUE(messages.texts().first().contains(ServerAddressOf(refused)));
+        EXPECT_EQ(storedPath(), file);
+    }
+
+    messages.clear();
+    EXPECT_EQ(ConnectToServer(typed(booking.address())), ConnectResult::Connected);
+    EXPECT_TRUE(messages.texts().isEmpty());
+    const QString address = ServerAddressOf(typed(booking.address()));
+    EXPECT_EQ(storedPath(), address);
+    const StartupReport ready = PrepareSession(session(), QDate(2026, 3, 2));
+    EXPECT_EQ(ready.outcome, StartupOutcome::ReadyForLogin);
+    EXPECT_EQ(session().BookingFilePath, address);
+    EXPECT_FALSE(session().InstitutionName.isNull());
+
+    // A store a newer Vestra has upgraded is left alone, by the start-up and
+    // by the connect window alike.
+    {
+        Database d = Database::open(address);
+        ASSERT_TRUE(d.setSchemaVersion(LatestVersion(BookingFileSteps()) + 1));
+    }
+    const StartupReport newer = PrepareSession(session(), QDate(2026, 3, 2));
+    EXPECT_EQ(newer.outcome, StartupOutcome::NewerBookingFile);
+    EXPECT_EQ(newer.migration.fromVersion, LatestVersion(BookingFileSteps()) + 1);
+    messages.clear();
+    ASSERT_TRUE(StoreBookingFilePath(file));
+    EXPECT_EQ(ConnectToServer(typed(booking.address())), ConnectResult::Refused);
+    EXPECT_EQ(storedPath(), file);
+    Database::closeAll(address);
+
+    // A stored server that is gone is reported with the server's reason.
+    ASSERT_TRUE(StoreBookingFilePath(ServerAddressOf(nowhere)));
+    const StartupReport gone = PrepareSession(session(), QDate(2026, 3, 2));
+    EXPECT_EQ(gone.outcome, StartupOutcome::ServerUnreachable);
+    EXPECT_FALSE(gone.serverError.isEmpty());
 }

@@ -89,6 +89,17 @@ bool registerFunctions(QSqlDatabase& db, QString* error)
     return true;
 }
 
+QMutex g_passwordLock;
+QHash<QString, QString> g_passwords; // server address -> password given this start
+
+void applyPassword(QSqlDatabase& db, const QString& address)
+{
+    QMutexLocker lock(&g_passwordLock);
+    const auto it = g_passwords.constFind(address);
+    if (it != g_passwords.constEnd())
+        db.setPassword(*it);
+}
+
 QMutex g_identityLock;
 QHash<QString, QString> g_identities; // connection name -> identity of its file
 
@@ -123,6 +134,7 @@ Database openServer(const QString& address, QString* error)
         db.setDatabaseName(parts->database);
         db.setConnectOptions(parts->options);
     }
+    applyPassword(db, address);
     if (!db.isOpen()) {
         if (!db.open()) {
             if (error)
@@ -239,6 +251,22 @@ std::optional<ServerAddress> ParseServerAddress(const QString& address, QString*
     return out;
 }
 
+void SetServerPassword(const QString& address, const QString& password)
+{
+    QMutexLocker lock(&g_passwordLock);
+    if (password.isEmpty())
+        g_passwords.remove(address);
+    else
+        g_passwords.insert(address, password);
+}
+
+bool AsksForPassword(const QString& connectionError)
+{
+    // libpq's own words: none was given, or the one given was refused.
+    return connectionError.contains(QStringLiteral("no password supplied"))
+           || connectionError.contains(QStringLiteral("password authentication failed"));
+}
+
 Engine Database::engine() const
 {
     return m_db.driverName() == QStringLiteral("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
@@ -281,6 +309,7 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
             d.m_db.setUserName(parts->user);
             d.m_db.setDatabaseName(parts->database);
             d.m_db.setConnectOptions(parts->options);
+            applyPassword(d.m_db, path);
             if (d.m_db.open() && d.exec(QStringLiteral("SET default_transaction_read_only = on")))
                 result = fn(d);
             d.m_db.close();
@@ -341,6 +370,14 @@ std::optional<int> Database::storedSchemaVersion(const QString& path)
 {
     if (path.isEmpty()) // no file chosen yet: nothing to read, nothing to warn about
         return std::nullopt;
+    if (IsServerAddress(path)) {
+        int version = -1;
+        probeReadOnly(path, [&](Database& db) {
+            version = db.schemaVersion();
+            return true;
+        });
+        return version >= 0 ? std::optional<int>(version) : std::nullopt;
+    }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;

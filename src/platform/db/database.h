@@ -43,6 +43,14 @@ struct ServerAddress {
 };
 std::optional<ServerAddress> ParseServerAddress(const QString& address, QString* error = nullptr);
 
+// The password for a server address, kept in memory only (never in an
+// address or a file) and used by every later connection to it; an empty
+// password forgets it.
+void SetServerPassword(const QString& address, const QString& password);
+// True when a connection error says the server wants a password it did not get
+// (or did not accept).
+bool AsksForPassword(const QString& connectionError);
+
 class Database {
 public:
     // Opens (or reuses) a connection on an existing file or server database.
@@ -62,6 +70,8 @@ public:
     // header without opening it through the engine: a file that must not be
     // written (one from a newer program) is not even touched by the rollback
     // of a journal left behind. nullopt when the file holds no database header.
+    // For a server address, the version recorded on the server, read on a
+    // read-only connection; nullopt when the server cannot be reached.
     static std::optional<int> storedSchemaVersion(const QString& path);
 
     Database() = default;

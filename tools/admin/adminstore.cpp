@@ -7,12 +7,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <algorithm>
 
 namespace vestra::admin {
 
 namespace {
 
-const QString kUsage = QStringLiteral("usage: vestra-admin create|check|upgrade ADDRESS");
+const QString kUsage =
+    QStringLiteral("usage: vestra-admin create|check|upgrade ADDRESS | copy FROM TO");
 
 CommandResult refused(const QString& reason, int exitCode = 1)
 {
@@ -44,6 +47,362 @@ QString quotedName(QString name)
            + QLatin1Char('"');
 }
 
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified();
+}
+
+// A connection on a server database, or the one-line reason there is none
+// (an unreachable server, a refused login, a database that does not exist).
+std::optional<Database> connectServer(const QString& address, QString* reason)
+{
+    Database db = Database::open(address);
+    if (db.isValid())
+        return db;
+    *reason = QStringLiteral("%1: cannot connect: %2").arg(address, oneLine(db.lastError()));
+    return std::nullopt;
+}
+
+// The reason a server database is no booking store this program can work on.
+std::optional<QString> unusableServer(Database& db, const QString& address)
+{
+    const int version = db.schemaVersion();
+    if (version < 0)
+        return QStringLiteral("%1: cannot be read: %2").arg(address, oneLine(db.lastError()));
+    const int latest = LatestVersion(BookingFileSteps());
+    if (version > latest)
+        return QStringLiteral("%1: schema version %2 is newer than this vestra-admin knows (%3)")
+            .arg(address)
+            .arg(version)
+            .arg(latest);
+    if (!db.hasTable(QStringLiteral("Booking")) || !db.hasTable(QStringLiteral("Konti")))
+        return QStringLiteral("%1: not a booking store").arg(address);
+    return std::nullopt;
+}
+
+// The tables holding the store's rows, without the engine's own bookkeeping
+// (the schema version is the target's, the counters are copied apart).
+std::optional<QStringList> tableNames(Database& db)
+{
+    auto q = db.engine() == Engine::PostgreSQL
+                 ? db.query(QStringLiteral("SELECT table_name FROM information_schema.tables "
+                                           "WHERE table_schema = current_schema() AND "
+                                           "table_type = 'BASE TABLE' AND table_name <> "
+                                           "'vestra_schema_version' ORDER BY table_name"))
+                 : db.query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                           "AND name NOT LIKE 'sqlite!_%' ESCAPE '!' "
+                                           "ORDER BY name"));
+    if (!q)
+        return std::nullopt;
+    QStringList names;
+    while (q->next())
+        names << q->value(0).toString();
+    return names;
+}
+
+std::optional<QStringList> columnNames(Database& db, const QString& table)
+{
+    auto q = db.engine() == Engine::PostgreSQL
+                 ? db.query(QStringLiteral("SELECT column_name FROM information_schema.columns "
+                                           "WHERE table_schema = current_schema() AND "
+                                           "table_name = ? ORDER BY ordinal_position"),
+                            {table})
+                 : db.query(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"),
+                            {table});
+    if (!q)
+        return std::nullopt;
+    QStringList names;
+    while (q->next())
+        names << q->value(0).toString();
+    return names;
+}
+
+QString findName(const QStringList& names, const QString& name)
+{
+    for (const QString& n : names)
+        if (n.compare(name, Qt::CaseInsensitive) == 0)
+            return n;
+    return {};
+}
+
+// The numbering counters, by table name in lower case: the last number
+// handed out (0 when none was).
+std::optional<QHash<QString, qint64>> readCounters(Database& db, const QStringList& tables)
+{
+    QHash<QString, qint64> counters;
+    if (db.engine() == Engine::SQLite) {
+        if (!db.hasTable(QStringLiteral("sqlite_sequence")))
+            return counters;
+        auto q = db.query(QStringLiteral("SELECT name, seq FROM sqlite_sequence"));
+        if (!q)
+            return std::nullopt;
+        while (q->next())
+            counters.insert(q->value(0).toString().toLower(), q->value(1).toLongLong());
+        return counters;
+    }
+    for (const QString& table : tables) {
+        auto q = db.query(
+            QStringLiteral("SELECT pg_get_serial_sequence(?, column_name) FROM "
+                           "information_schema.columns WHERE table_schema = current_schema() "
+                           "AND table_name = ? AND is_identity = 'YES'"),
+            {table, table});
+        if (!q)
+            return std::nullopt;
+        if (!q->next())
+            continue;
+        // The sequence's name comes from the server itself, quoted as needed.
+        const QVariant last =
+            db.scalar(QStringLiteral("SELECT CASE WHEN is_called THEN last_value ELSE 0 END FROM ")
+                      + q->value(0).toString());
+        if (!last.isValid())
+            return std::nullopt;
+        counters.insert(table.toLower(), last.toLongLong());
+    }
+    return counters;
+}
+
+bool writeCounters(Database& db, const QStringList& tables, const QHash<QString, qint64>& counters)
+{
+    if (db.engine() == Engine::SQLite) {
+        if (!db.exec(QStringLiteral("DELETE FROM sqlite_sequence")))
+            return false;
+        for (auto it = counters.begin(); it != counters.end(); ++it) {
+            const QString table = findName(tables, it.key());
+            if (!table.isEmpty()
+                && !db.exec(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?)"),
+                            {table, it.value()}))
+                return false;
+        }
+        return true;
+    }
+    for (const QString& table : tables) {
+        auto q = db.query(QStringLiteral("SELECT column_name FROM information_schema.columns "
+                                         "WHERE table_schema = current_schema() AND table_name = "
+                                         "? AND is_identity = 'YES'"),
+                          {table});
+        if (!q)
+            return false;
+        if (!q->next())
+            continue;
+        // The next number handed out is one past the counter, as in SQLite.
+        const qint64 value = counters.value(table.toLower(), 0);
+        if (!db.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence(?, ?), ?, ?)"),
+                     {table, q->value(0).toString(), std::max<qint64>(value, 1), value > 0}))
+            return false;
+    }
+    return true;
+}
+
+// The booking schema and the template's rows, in a server database, brought
+// up to the latest version.
+bool buildServerStore(Database& db, QString* error)
+{
+    if (!RunSqlScript(db, SqlResource(QStringLiteral("booking.sql")), error)
+        || !RunSqlScript(db, SqlResource(QStringLiteral("template.sql")), error))
+        return false;
+    const MigrationReport r = MigrateDatabase(db, BookingFileSteps(), Backup::None);
+    if (r.outcome == MigrationOutcome::Failed)
+        *error = r.error;
+    return r.outcome != MigrationOutcome::Failed;
+}
+
+std::optional<QString> serverNotEmpty(Database& db, const QString& address)
+{
+    const auto tables = db.scalar(QStringLiteral(
+        "SELECT count(*) FROM information_schema.tables WHERE table_schema = current_schema()"));
+    if (!tables.isValid())
+        return QStringLiteral("%1: cannot be read: %2").arg(address, oneLine(db.lastError()));
+    if (tables.toLongLong() > 0)
+        return QStringLiteral("%1: target not empty").arg(address);
+    return std::nullopt;
+}
+
+CommandResult createServer(const QString& address)
+{
+    QString reason;
+    std::optional<Database> db = connectServer(address, &reason);
+    if (!db)
+        return refused(reason);
+    if (auto full = serverNotEmpty(*db, address))
+        return refused(*full);
+    QString error;
+    if (!buildServerStore(*db, &error))
+        return refused(QStringLiteral("%1: not created: %2").arg(address, oneLine(error)));
+    return {
+        0,
+        {QStringLiteral("created %1 (schema version %2)").arg(address).arg(db->schemaVersion())},
+        {}};
+}
+
+QString versionLine(int version)
+{
+    const int latest = LatestVersion(BookingFileSteps());
+    return version == latest ? QStringLiteral("schema version %1 (current)").arg(version)
+                             : QStringLiteral("schema version %1 (older than %2: run vestra-admin "
+                                              "upgrade)")
+                                   .arg(version)
+                                   .arg(latest);
+}
+
+std::optional<QStringList> rowCounts(Database& db)
+{
+    const auto names = tableNames(db);
+    if (!names)
+        return std::nullopt;
+    QStringList lines;
+    for (const QString& name : *names) {
+        const QVariant rows = db.scalar(QStringLiteral("SELECT count(*) FROM ") + quotedName(name));
+        if (!rows.isValid())
+            return std::nullopt;
+        lines << QStringLiteral("rows %1 %2").arg(name).arg(rows.toLongLong());
+    }
+    return lines;
+}
+
+CommandResult checkServer(const QString& address)
+{
+    QString reason;
+    std::optional<Database> db = connectServer(address, &reason);
+    if (!db)
+        return refused(reason);
+    if (auto bad = unusableServer(*db, address))
+        return refused(*bad);
+    const auto counts = rowCounts(*db);
+    if (!counts)
+        return refused(
+            QStringLiteral("%1: cannot be read: %2").arg(address, oneLine(db->lastError())));
+    CommandResult result;
+    // The server keeps its own pages whole; it offers no cheap whole-database check.
+    result.lines << versionLine(db->schemaVersion())
+                 << QStringLiteral("integrity: checked by the server") << *counts;
+    return result;
+}
+
+CommandResult upgradeServer(const QString& address)
+{
+    QString reason;
+    std::optional<Database> db = connectServer(address, &reason);
+    if (!db)
+        return refused(reason);
+    if (auto bad = unusableServer(*db, address))
+        return refused(*bad);
+    // A server database is backed up by its administrator's own means.
+    const MigrationReport m = MigrateDatabase(*db, BookingFileSteps(), Backup::None);
+    switch (m.outcome) {
+    case MigrationOutcome::Current:
+        return {
+            0,
+            {QStringLiteral("%1 is already at schema version %2").arg(address).arg(m.toVersion)},
+            {}};
+    case MigrationOutcome::Upgraded:
+        return {0,
+                {QStringLiteral("upgraded %1 from schema version %2 to %3")
+                     .arg(address)
+                     .arg(m.fromVersion)
+                     .arg(m.toVersion)},
+                {}};
+    case MigrationOutcome::Newer:
+    case MigrationOutcome::Failed:
+        break;
+    }
+    return refused(QStringLiteral("%1: upgrade failed at schema version %2: %3")
+                       .arg(address)
+                       .arg(m.toVersion)
+                       .arg(oneLine(m.error)));
+}
+
+// Every row of every table of from into the freshly built to, with the
+// counters, in one transaction; the lines name the rows copied per table.
+bool copyRows(Database& from, Database& to, QStringList* lines, QString* error)
+{
+    const auto fromTables = tableNames(from);
+    const auto toTables = tableNames(to);
+    if (!fromTables || !toTables) {
+        *error = oneLine(from.lastError() + QLatin1Char(' ') + to.lastError());
+        return false;
+    }
+    const auto counters = readCounters(from, *fromTables);
+    if (!counters) {
+        *error = oneLine(from.lastError());
+        return false;
+    }
+    Transaction tx(to);
+    if (!tx.ok()) {
+        *error = oneLine(to.lastError());
+        return false;
+    }
+    for (const QString& table : *toTables) {
+        // The target was built with the template's rows; only the source's stay.
+        if (!to.exec(QStringLiteral("DELETE FROM ") + quotedName(table))) {
+            *error = oneLine(to.lastError());
+            return false;
+        }
+        const QString source = findName(*fromTables, table);
+        if (source.isEmpty())
+            continue;
+        const auto toColumns = columnNames(to, table);
+        const auto fromColumns = columnNames(from, source);
+        if (!toColumns || !fromColumns) {
+            *error = oneLine(from.lastError() + QLatin1Char(' ') + to.lastError());
+            return false;
+        }
+        QStringList read, written, marks;
+        for (const QString& column : *toColumns) {
+            const QString s = findName(*fromColumns, column);
+            if (s.isEmpty())
+                continue;
+            read << quotedName(s);
+            written << quotedName(column);
+            marks << QStringLiteral("?");
+        }
+        auto rows = from.query(QStringLiteral("SELECT %1 FROM %2")
+                                   .arg(read.join(QStringLiteral(", ")), quotedName(source)));
+        if (!rows) {
+            *error = oneLine(from.lastError());
+            return false;
+        }
+        const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(quotedName(table), written.join(QStringLiteral(", ")),
+                                        marks.join(QStringLiteral(", ")));
+        while (rows->next()) {
+            QVariantList values;
+            for (int i = 0; i < read.size(); ++i)
+                values << rows->value(i);
+            if (!to.exec(insert, values)) {
+                *error = QStringLiteral("%1: %2").arg(table, oneLine(to.lastError()));
+                return false;
+            }
+        }
+    }
+    if (!writeCounters(to, *toTables, *counters)) {
+        *error = oneLine(to.lastError());
+        return false;
+    }
+    // Both sides must hold the same rows before anything is kept.
+    for (const QString& table : *fromTables) {
+        const QString target = findName(*toTables, table);
+        const QVariant had =
+            from.scalar(QStringLiteral("SELECT count(*) FROM ") + quotedName(table));
+        const QVariant has =
+            target.isEmpty()
+                ? QVariant(0)
+                : to.scalar(QStringLiteral("SELECT count(*) FROM ") + quotedName(target));
+        if (!had.isValid() || !has.isValid() || had.toLongLong() != has.toLongLong()) {
+            *error = QStringLiteral("rows of %1 differ after the copy (%2 and %3)")
+                         .arg(table)
+                         .arg(had.toLongLong())
+                         .arg(has.toLongLong());
+            return false;
+        }
+        *lines << QStringLiteral("rows %1 %2").arg(table).arg(had.toLongLong());
+    }
+    if (!tx.commit()) {
+        *error = oneLine(to.lastError());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<StoreAddress> ParseAddress(const QString& text, QString* error)
@@ -54,14 +413,19 @@ std::optional<StoreAddress> ParseAddress(const QString& text, QString* error)
     }
     if (text.startsWith(QStringLiteral("postgresql://"), Qt::CaseInsensitive)
         || text.startsWith(QStringLiteral("postgres://"), Qt::CaseInsensitive)) {
-        *error = QStringLiteral("%1: server addresses are not supported yet").arg(text);
-        return std::nullopt;
+        if (!ParseServerAddress(text, error)) {
+            *error = QStringLiteral("%1: %2").arg(text, *error);
+            return std::nullopt;
+        }
+        return StoreAddress{StoreAddress::Kind::Server, text};
     }
     return StoreAddress{StoreAddress::Kind::File, text};
 }
 
 CommandResult CreateStore(const StoreAddress& address, const QString& templatePath)
 {
+    if (address.kind == StoreAddress::Kind::Server)
+        return createServer(address.path);
     const QString target = address.path;
     if (QFileInfo::exists(target))
         return refused(QStringLiteral("%1: target exists").arg(target));
@@ -89,6 +453,8 @@ CommandResult CreateStore(const StoreAddress& address, const QString& templatePa
 
 CommandResult CheckStore(const StoreAddress& address)
 {
+    if (address.kind == StoreAddress::Kind::Server)
+        return checkServer(address.path);
     const QString path = address.path;
     if (auto reason = unusableFile(path))
         return refused(*reason);
@@ -140,6 +506,8 @@ CommandResult CheckStore(const StoreAddress& address)
 
 CommandResult UpgradeStore(const StoreAddress& address)
 {
+    if (address.kind == StoreAddress::Kind::Server)
+        return upgradeServer(address.path);
     const QString path = address.path;
     if (auto reason = unusableFile(path))
         return refused(*reason);
@@ -176,8 +544,78 @@ CommandResult UpgradeStore(const StoreAddress& address)
                        .arg(QString(m.error).replace(QLatin1Char('\n'), QLatin1Char(' '))));
 }
 
+CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to)
+{
+    const bool fromServer = from.kind == StoreAddress::Kind::Server;
+    const bool toServer = to.kind == StoreAddress::Kind::Server;
+    if (fromServer == toServer)
+        return refused(QStringLiteral("copy goes from a booking file to a server or back"));
+    const int latest = LatestVersion(BookingFileSteps());
+    QString reason;
+    Database source;
+    if (fromServer) {
+        std::optional<Database> db = connectServer(from.path, &reason);
+        if (!db)
+            return refused(reason);
+        source = *db;
+        if (auto bad = unusableServer(source, from.path))
+            return refused(*bad);
+    } else {
+        if (auto bad = unusableFile(from.path))
+            return refused(*bad);
+        source = Database::open(from.path);
+        if (!source.isValid())
+            return refused(QStringLiteral("%1: cannot be read").arg(from.path));
+    }
+    // Both sides have the same tables only when both have this program's version.
+    if (const int version = source.schemaVersion(); version != latest)
+        return refused(QStringLiteral("%1: schema version %2: run vestra-admin upgrade first")
+                           .arg(from.path)
+                           .arg(version));
+
+    QStringList lines;
+    QString error;
+    if (toServer) {
+        std::optional<Database> target = connectServer(to.path, &reason);
+        if (!target)
+            return refused(reason);
+        if (auto full = serverNotEmpty(*target, to.path))
+            return refused(*full);
+        if (!buildServerStore(*target, &error) || !copyRows(source, *target, &lines, &error))
+            return refused(QStringLiteral("%1: not copied: %2").arg(to.path, error));
+    } else {
+        if (QFileInfo(to.path).size() > 0)
+            return refused(QStringLiteral("%1: target not empty").arg(to.path));
+        bool copied = BuildTemplateFile(to.path, &error);
+        if (copied) {
+            Database target = Database::open(to.path);
+            copied = copyRows(source, target, &lines, &error);
+        }
+        Database::closeAll(to.path);
+        if (!copied) {
+            // A half-made file under the target's name would pass for a copy.
+            QFile::remove(to.path);
+            return refused(QStringLiteral("%1: not copied: %2").arg(to.path, error));
+        }
+    }
+    lines.prepend(QStringLiteral("copied %1 to %2").arg(from.path, to.path));
+    return {0, lines, {}};
+}
+
 CommandResult RunCommand(const QStringList& arguments, const QString& templatePath)
 {
+    if (arguments.value(0) == QStringLiteral("copy")) {
+        if (arguments.size() != 3)
+            return refused(kUsage, 2);
+        QString error;
+        const auto from = ParseAddress(arguments[1], &error);
+        if (!from)
+            return refused(error);
+        const auto to = ParseAddress(arguments[2], &error);
+        if (!to)
+            return refused(error);
+        return CopyStore(*from, *to);
+    }
     if (arguments.size() != 2)
         return refused(kUsage, 2);
     const QString& command = arguments[0];

@@ -9,10 +9,10 @@
 
 namespace vestra::admin {
 
-// Where a booking store lives. Only files are known so far; a server address
-// becomes another kind, and each command another branch on it.
+// Where a booking store lives: a file's path, or a postgresql:// address of
+// a database on a server.
 struct StoreAddress {
-    enum class Kind { File };
+    enum class Kind { File, Server };
     Kind kind = Kind::File;
     QString path;
 };
@@ -26,12 +26,18 @@ struct CommandResult {
     QString error;     // the one-line reason, for standard error
 };
 
-// A new booking store with the template's rows; an existing target is refused.
+// A new booking store with the template's rows; an existing file, or a server
+// database that already holds tables, is refused.
 CommandResult CreateStore(const StoreAddress& address, const QString& templatePath);
 // Schema version, integrity and row counts per table; read-only.
 CommandResult CheckStore(const StoreAddress& address);
-// Runs the migrations, after a copy of the file as it was.
+// Runs the migrations, after a copy of the file as it was (a server keeps its
+// own backups).
 CommandResult UpgradeStore(const StoreAddress& address);
+// Copies every table of a current booking store into a new one, keeping its
+// keys and numbering counters, in one transaction on the target; the row
+// counts of both are compared before it commits. A non-empty target is refused.
+CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to);
 
 // The whole command line after the program's name.
 CommandResult RunCommand(const QStringList& arguments, const QString& templatePath);

@@ -239,6 +239,11 @@ std::optional<ServerAddress> ParseServerAddress(const QString& address, QString*
     return out;
 }
 
+Engine EngineOf(const QString& store)
+{
+    return IsServerAddress(store) ? Engine::PostgreSQL : Engine::SQLite;
+}
+
 Engine Database::engine() const
 {
     return m_db.driverName() == QStringLiteral("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
@@ -558,9 +563,12 @@ QString schemaStatement(Engine engine, const QString& statement)
     return s;
 }
 
-QString fold(const QString& expression)
+QString fold(Engine engine, const QString& expression)
 {
-    return QStringLiteral("vestra_fold(%1)").arg(expression);
+    // PostgreSQL's lower() folds every letter in a UTF8 database.
+    return (engine == Engine::PostgreSQL ? QStringLiteral("lower(%1)")
+                                         : QStringLiteral("vestra_fold(%1)"))
+        .arg(expression);
 }
 
 QString beginTableRebuilds(Engine engine)

@@ -95,11 +95,12 @@ ListFillSource SearchFillSource(const SearchFilter& filter)
     // Both sides are folded by the database, every letter (æ/ø/å too), so the
     // statement alone narrows the rows to those the keyword matches.
     if (!filter.keyword.isEmpty()) {
-        const QString pattern = dialect::fold(QStringLiteral("?"));
+        const Engine engine = EngineOf(session().BookingFilePath);
+        const QString pattern = dialect::fold(engine, QStringLiteral("?"));
         sql += QStringLiteral(" AND (CAST(Bookingnr AS TEXT) LIKE ? ESCAPE '!'"
                               " OR %1 LIKE %2 ESCAPE '!' OR %3 LIKE %2 ESCAPE '!')")
-                   .arg(dialect::fold(QStringLiteral("Beskrivelse")), pattern,
-                        dialect::fold(QStringLiteral("Kontonavn")));
+                   .arg(dialect::fold(engine, QStringLiteral("Beskrivelse")), pattern,
+                        dialect::fold(engine, QStringLiteral("Kontonavn")));
         const QString contains = containsPattern(filter.keyword);
         binds << contains << contains << contains;
     }
@@ -191,26 +192,26 @@ ListFillSource MyBookingsFillSource(const MyBookingsFilter& filter)
     binds += kindBinds(filter.kinds);
     binds << (filter.seriesValue ? 1 : 0) << (filter.allTypes ? 1 : 0);
     const QStringList relations = filter.relations;
-    return {BookingFile,
-            QStringLiteral(
-                "SELECT m.Bookingnr, m.Bdato, m.bstart, m.bslut, m.Beskrivelse, m.Lokalenavn, "
-                "m.Kontonr, m.Kontonavn, m.pnr, "
-                "CASE WHEN %1 = 'p' THEN k.ID ELSE m.kontoowner END AS kontoowner "
-                "FROM mybookingsfor m LEFT JOIN Konti k ON k.ID = m.Kontonr "
-                "WHERE m.pnr = ? AND m.Bdato >= ? AND m.Bdato <= ? AND m.gruppeart IN (?, ?, ?) "
-                "AND (CASE WHEN m.gentagende <> 0 THEN 1 ELSE 0 END) IN (?, ?) "
-                "ORDER BY m.Bdato, m.bstart, m.Bookingnr")
-                .arg(dialect::fold(QStringLiteral("k.Kontotype"))),
-            binds, [relations](const QSqlRecord& r) -> std::optional<ListRow> {
-                const QString relation =
-                    BookingRelation(r.value(QStringLiteral("kontoowner")).toInt(),
-                                    r.value(QStringLiteral("pnr")).toInt(),
-                                    r.value(QStringLiteral("Kontonr")).toInt());
-                if (!relations.contains(relation))
-                    return std::nullopt;
-                return ListRow{MyBookingsRowText(r, relation, session().DateFormatLong),
-                               r.value(QStringLiteral("Bookingnr")).toInt()};
-            }};
+    return {
+        BookingFile,
+        QStringLiteral(
+            "SELECT m.Bookingnr, m.Bdato, m.bstart, m.bslut, m.Beskrivelse, m.Lokalenavn, "
+            "m.Kontonr, m.Kontonavn, m.pnr, "
+            "CASE WHEN %1 = 'p' THEN k.ID ELSE m.kontoowner END AS kontoowner "
+            "FROM mybookingsfor m LEFT JOIN Konti k ON k.ID = m.Kontonr "
+            "WHERE m.pnr = ? AND m.Bdato >= ? AND m.Bdato <= ? AND m.gruppeart IN (?, ?, ?) "
+            "AND (CASE WHEN m.gentagende <> 0 THEN 1 ELSE 0 END) IN (?, ?) "
+            "ORDER BY m.Bdato, m.bstart, m.Bookingnr")
+            .arg(dialect::fold(EngineOf(session().BookingFilePath), QStringLiteral("k.Kontotype"))),
+        binds, [relations](const QSqlRecord& r) -> std::optional<ListRow> {
+            const QString relation = BookingRelation(r.value(QStringLiteral("kontoowner")).toInt(),
+                                                     r.value(QStringLiteral("pnr")).toInt(),
+                                                     r.value(QStringLiteral("Kontonr")).toInt());
+            if (!relations.contains(relation))
+                return std::nullopt;
+            return ListRow{MyBookingsRowText(r, relation, session().DateFormatLong),
+                           r.value(QStringLiteral("Bookingnr")).toInt()};
+        }};
 }
 
 // --- tentative bookings ---

@@ -18,7 +18,18 @@ protected:
     }
 };
 
-TEST_F(Helpers, NextKeyHandsOutConsecutiveNumbers)
+// The helpers on a booking file and on a booking database on the server.
+class StoreHelpers : public BookingStoreTest {
+protected:
+    void SetUp() override
+    {
+        BookingStoreTest::SetUp();
+        makeBookingFile();
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Engines, StoreHelpers, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(StoreHelpers, NextKeyHandsOutConsecutiveNumbers)
 {
     Database d = db();
     ASSERT_TRUE(d.exec("UPDATE næstenøgle SET nextkey = 41"));
@@ -31,14 +42,14 @@ TEST_F(Helpers, NextKeyHandsOutConsecutiveNumbers)
     EXPECT_EQ(NextKey(d), 44);
 }
 
-TEST_F(Helpers, NextKeyFailsWithoutItsRow)
+TEST_P(StoreHelpers, NextKeyFailsWithoutItsRow)
 {
     Database d = db();
     ASSERT_TRUE(d.exec("DELETE FROM næstenøgle"));
     EXPECT_FALSE(NextKey(d).has_value());
 }
 
-TEST_F(Helpers, NextKeyIsAtomicAcrossProcesses)
+TEST_P(StoreHelpers, NextKeyIsAtomicAcrossProcesses)
 {
     Database d = db();
     ASSERT_TRUE(d.exec("UPDATE næstenøgle SET nextkey = 5000"));
@@ -69,7 +80,7 @@ TEST_F(Helpers, NextKeyIsAtomicAcrossProcesses)
     EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), 6000);
 }
 
-TEST_F(Helpers, CountLookupAndExistence)
+TEST_P(StoreHelpers, CountLookupAndExistence)
 {
     Database d = db();
     const int anna = addAccount("p", "Anna", "anna", "pw");
@@ -96,7 +107,7 @@ TEST_F(Helpers, CountLookupAndExistence)
     EXPECT_TRUE(AnyResourceItems(d));
 }
 
-TEST_F(Helpers, FirstGroupComesFromTheSavedQuery)
+TEST_P(StoreHelpers, FirstGroupComesFromTheSavedQuery)
 {
     Database d = db();
     int group = 0, type = 0;
@@ -116,7 +127,7 @@ TEST_F(Helpers, FirstGroupComesFromTheSavedQuery)
     EXPECT_EQ(type, 21);
 }
 
-TEST_F(Helpers, MayActForAccountByMembershipOrAdministration)
+TEST_P(StoreHelpers, MayActForAccountByMembershipOrAdministration)
 {
     Database d = db();
     const int anna = addAccount("p", "Anna", "anna", "pw");

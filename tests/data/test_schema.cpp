@@ -8,11 +8,22 @@
 using namespace vestra;
 using namespace vestra::test;
 
+// The file-only parts: the work database and the shared file's journal.
 class Schema : public BookingFileTest {
 protected:
     void SetUp() override
     {
         BookingFileTest::SetUp();
+        makeBookingFile();
+    }
+};
+
+// The template's rows and saved queries, on a file and on a server database.
+class StoreSchema : public BookingStoreTest {
+protected:
+    void SetUp() override
+    {
+        BookingStoreTest::SetUp();
         makeBookingFile();
     }
     QStringList columnsOf(const QString& source)
@@ -29,8 +40,9 @@ protected:
         return names;
     }
 };
+INSTANTIATE_TEST_SUITE_P(Engines, StoreSchema, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_F(Schema, TemplateHoldsTheOneRowRecordsAndAnAdministrator)
+TEST_P(StoreSchema, TemplateHoldsTheOneRowRecordsAndAnAdministrator)
 {
     EXPECT_EQ(count("institutionsoplysninger"), 1);
     EXPECT_EQ(count("arkiveringsdato", "ID = ?", {1}), 1);
@@ -63,7 +75,7 @@ TEST_F(Schema, TemplateHoldsTheOneRowRecordsAndAnAdministrator)
     EXPECT_EQ(count("Grptilk", "gnr = ? AND pnr = ?", {admin, admin}), 1);
 }
 
-TEST_F(Schema, SavedQueriesOfferTheColumnsTheirCallersRead)
+TEST_P(StoreSchema, SavedQueriesOfferTheColumnsTheirCallersRead)
 {
     const std::pair<const char*, QStringList> queries[] = {
         {"activekonti", {"ID", "Kontouser", "KontoPass", "Kontotype", "Kontonavn", "admin"}},
@@ -109,7 +121,7 @@ TEST_F(Schema, SavedQueriesOfferTheColumnsTheirCallersRead)
     }
 }
 
-TEST_F(Schema, SavedQueriesReturnTheExpectedRows)
+TEST_P(StoreSchema, SavedQueriesReturnTheExpectedRows)
 {
     Database d = db();
     ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) VALUES (5, "

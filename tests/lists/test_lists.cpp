@@ -122,7 +122,18 @@ protected:
     const int T = DayNumber(QDate::currentDate());
 };
 
-TEST_F(Lists, SearchMatchesKeywordPeriodAndKindsInDateOrder)
+// The search on a booking file and on a booking database on the server.
+class SearchStore : public Lists, public ::testing::WithParamInterface<Engine> {
+protected:
+    void SetUp() override
+    {
+        storeEngine = GetParam();
+        Lists::SetUp();
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Engines, SearchStore, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(SearchStore, SearchMatchesKeywordPeriodAndKindsInDateOrder)
 {
     book(101, T, 1, ann, "Meeting");
     book(112, T + 1, 2, bob, "Slides");
@@ -156,7 +167,7 @@ TEST_F(Lists, SearchMatchesKeywordPeriodAndKindsInDateOrder)
 // The statement itself narrows the rows, folding every letter (not just
 // A-Z): a keyword with æ/ø/å must not fetch the whole period for the row
 // builder to sift through.
-TEST_F(Lists, SearchStatementFoldsEveryLetter)
+TEST_P(SearchStore, SearchStatementFoldsEveryLetter)
 {
     book(301, T, 1, ann, "æblegrød");
     book(302, T, 1, ann, "Østre Allé");

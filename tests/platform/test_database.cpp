@@ -42,8 +42,9 @@ TEST_F(DatabaseTest, OpenNeverCreatesFiles)
 // connection the program opens, including the read-only probe.
 TEST_F(DatabaseTest, EveryConnectionFoldsAllLetters)
 {
-    const QString sql = "SELECT " + dialect::fold("?") + " || '|' || (" + dialect::fold("?") + " = "
-                        + dialect::fold("?") + ")";
+    const QString sql = "SELECT " + dialect::fold(Engine::SQLite, "?") + " || '|' || ("
+                        + dialect::fold(Engine::SQLite, "?") + " = "
+                        + dialect::fold(Engine::SQLite, "?") + ")";
     const QVariantList binds{"ÆBLE Øst Å É ß", "Åbntid", "åBNTID"};
     const QString want = "æble øst å é ß|1";
     Database opened = Database::open(path);
@@ -58,7 +59,7 @@ TEST_F(DatabaseTest, EveryConnectionFoldsAllLetters)
         return true;
     }));
     EXPECT_EQ(probed, want);
-    EXPECT_EQ(opened.scalar(dialect::fold("NULL")), QVariant());
+    EXPECT_EQ(opened.scalar(dialect::fold(Engine::SQLite, "NULL")), QVariant());
 }
 
 // What every store does alike, on each engine.
@@ -98,6 +99,28 @@ TEST_P(StoreTest, ValuesAreBoundNotSpliced)
     EXPECT_EQ(d.changedRows(), 1);
     EXPECT_FALSE(d.exec("INSERT INTO nowhere VALUES (1)"));
     EXPECT_FALSE(d.lastError().isEmpty());
+}
+
+TEST_P(StoreTest, FoldMatchesEveryLetterWhateverTheCase)
+{
+    Database d = open();
+    const QString a = dialect::fold(d.engine(), "?");
+    const QString b = dialect::fold(d.engine(), "?");
+    struct Case {
+        QString text, other;
+        bool equal;
+    } cases[] = {{"Ærø Å", "ærø å", true}, {"ØSTER", "øster", true}, {"Bo", "bø", false}};
+    for (const Case& c : cases) {
+        const QVariant same = d.scalar(
+            QString("SELECT CASE WHEN %1 = %2 THEN 1 ELSE 0 END").arg(a, b), {c.text, c.other});
+        ASSERT_TRUE(same.isValid()) << d.lastError().toStdString();
+        EXPECT_EQ(same.toInt() == 1, c.equal) << c.text.toStdString();
+    }
+    const QVariant like =
+        d.scalar(QString("SELECT CASE WHEN %1 LIKE %2 ESCAPE '!' THEN 1 ELSE 0 END").arg(a, b),
+                 {"Møde i ÅRHUS", "%århus%"});
+    ASSERT_TRUE(like.isValid()) << d.lastError().toStdString();
+    EXPECT_EQ(like.toInt(), 1);
 }
 
 TEST_P(StoreTest, TransactionIsAllOrNothing)

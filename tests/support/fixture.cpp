@@ -1,6 +1,7 @@
 #include "support/fixture.h"
 
 #include "data/helpers.h"
+#include "data/migrations.h"
 #include "data/schema.h"
 
 #include <QDir>
@@ -28,6 +29,40 @@ QString sharedTemplate()
     }
     return path;
 }
+
+// The server's copy of the template: the booking schema, its template rows
+// and every upgrade step, built once per test program and copied per test.
+QString sharedServerTemplate()
+{
+    // Kept to the end of the program (the throw-away cluster goes with it):
+    // dropping it from a static destructor would run after the application.
+    static FreshStore* store = nullptr;
+    static QString name;
+    if (!store) {
+        store = new FreshStore(Engine::PostgreSQL, QString());
+        if (!store->ok()) {
+            ADD_FAILURE() << "server template: " << store->error().toStdString();
+            return {};
+        }
+        const std::optional<ServerAddress> parts = ParseServerAddress(store->address());
+        Database d = Database::open(store->address());
+        QString error;
+        if (!RunSqlScript(d, SqlResource(QStringLiteral("booking.sql")), &error)
+            || !RunSqlScript(d, SqlResource(QStringLiteral("template.sql")), &error)) {
+            ADD_FAILURE() << "server template: " << error.toStdString();
+            return {};
+        }
+        const MigrationReport r = MigrateDatabase(d, BookingFileSteps(), Backup::None);
+        if (r.outcome == MigrationOutcome::Failed) {
+            ADD_FAILURE() << "server template: " << r.error.toStdString();
+            return {};
+        }
+        // A template database must have no one connected while it is copied.
+        Database::closeAll(store->address());
+        name = parts ? parts->database : QString();
+    }
+    return name;
+}
 } // namespace
 
 void BookingFileTest::SetUp()
@@ -46,6 +81,7 @@ void BookingFileTest::TearDown()
 {
     if (windowHooks().tearDown)
         windowHooks().tearDown();
+    serverStore.reset();
     for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
         Database::closeAll(dir.filePath(name));
     SetProgramFolder({});
@@ -59,6 +95,13 @@ QString BookingFileTest::pathOf(const QString& name) const
 
 QString BookingFileTest::makeBookingFile(const QString& name)
 {
+    if (storeEngine == Engine::PostgreSQL) {
+        serverStore =
+            std::make_unique<FreshStore>(Engine::PostgreSQL, dir.path(), sharedServerTemplate());
+        EXPECT_TRUE(serverStore->ok()) << serverStore->error().toStdString();
+        session().BookingFilePath = serverStore->address();
+        return serverStore->address();
+    }
     const QString path = pathOf(name);
     QFile::remove(path);
     EXPECT_TRUE(QFile::copy(TemplatePath(), path));

@@ -8,9 +8,11 @@
 #include "session/session.h"
 
 #include "support/printers.h"
+#include "support/stores.h"
 #include <QDate>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -32,7 +34,9 @@ protected:
 
     // Path of a file in the temporary folder.
     QString pathOf(const QString& name) const;
-    // A new booking file made from the template, stored as the session's file.
+    // A new booking store made from the template, stored as the session's
+    // file: a file in the temporary folder, or on the server (storeEngine) a
+    // database of its own copied from the booking template built once per run.
     QString makeBookingFile(const QString& name = QStringLiteral("booking.mdb"));
     Database db() { return Database::open(session().BookingFilePath); }
 
@@ -44,8 +48,20 @@ protected:
     int count(const QString& table, const QString& where = {}, const QVariantList& binds = {});
 
     QTemporaryDir dir;
+    Engine storeEngine = Engine::SQLite;
+    std::unique_ptr<FreshStore> serverStore;
     ScopedRecordingMessages messages;
     ScriptedFileDialogs dialogs;
+};
+
+// The same tests on a booking file and on a booking database on the test server.
+class BookingStoreTest : public BookingFileTest, public ::testing::WithParamInterface<Engine> {
+protected:
+    void SetUp() override
+    {
+        storeEngine = GetParam();
+        BookingFileTest::SetUp();
+    }
 };
 
 } // namespace vestra::test

@@ -267,6 +267,11 @@ bool AsksForPassword(const QString& connectionError)
            || connectionError.contains(QStringLiteral("password authentication failed"));
 }
 
+Engine EngineOf(const QString& store)
+{
+    return IsServerAddress(store) ? Engine::PostgreSQL : Engine::SQLite;
+}
+
 Engine Database::engine() const
 {
     return m_db.driverName() == QStringLiteral("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
@@ -595,9 +600,12 @@ QString schemaStatement(Engine engine, const QString& statement)
     return s;
 }
 
-QString fold(const QString& expression)
+QString fold(Engine engine, const QString& expression)
 {
-    return QStringLiteral("vestra_fold(%1)").arg(expression);
+    // PostgreSQL's lower() folds every letter in a UTF8 database.
+    return (engine == Engine::PostgreSQL ? QStringLiteral("lower(%1)")
+                                         : QStringLiteral("vestra_fold(%1)"))
+        .arg(expression);
 }
 
 QString beginTableRebuilds(Engine engine)

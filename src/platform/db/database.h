@@ -31,6 +31,8 @@ enum class Engine { SQLite, PostgreSQL };
 
 // True when store names a server rather than a file.
 bool IsServerAddress(const QString& store);
+// The engine a store (file path or server address) is kept by.
+Engine EngineOf(const QString& store);
 
 // The parts of a server address; nullopt (and error) when it is malformed or
 // carries a password.
@@ -134,8 +136,9 @@ QStringList beginWrite(Engine engine);
 QString firstRead(Engine engine);
 // An expression folding the text of another for case-insensitive matches:
 // every letter, æ/ø/å as much as A-Z. Compare fold(a) = fold(b), or
-// fold(a) LIKE fold(pattern). (SQLite: the program's own vestra_fold.)
-QString fold(const QString& expression);
+// fold(a) LIKE fold(pattern). (SQLite: the program's own vestra_fold;
+// PostgreSQL: lower(), which folds every letter in a UTF8 database.)
+QString fold(Engine engine, const QString& expression);
 // A table is rebuilt under a new name and renamed back; the saved queries
 // that name it must be left as they are while the old one is gone. Empty
 // where the engine needs nothing.

@@ -13,9 +13,8 @@ std::optional<QString> AskForServerPassword(const QString& address)
     QDialog dialog;
     dialog.setObjectName(QStringLiteral("ServerPassword"));
     dialog.setWindowTitle(QStringLiteral("Vestra - Database password"));
-    auto* label = new QLabel(QStringLiteral("The database server asks for a password for\n")
-                                 + address,
-                             &dialog);
+    auto* label = new QLabel(
+        QStringLiteral("The database server asks for a password for\n") + address, &dialog);
     auto* password = new QLineEdit(&dialog);
     password->setObjectName(QStringLiteral("serverpassword"));
     password->setEchoMode(QLineEdit::Password);

@@ -15,6 +15,8 @@ ServerDialog::ServerDialog(QWidget* parent) : QDialog(parent)
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setPlaceholderText(placeholder);
+        // Wide enough for a host name or socket folder and the hint, whole.
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 36);
         return edit;
     };
     m_host = field("serverhost", QStringLiteral("server name, or socket folder"));

@@ -33,26 +33,14 @@ const QStringList kClipboardFields = {QStringLiteral("Bookingnr"),
                                       QStringLiteral("Tentative"),
                                       QStringLiteral("curacname")};
 
-// The fields a paste copies from the clipboard as they are.
-const QStringList kPastedFields = {QStringLiteral("Beskrivelse"),
-                                   QStringLiteral("Bcolor"),
-                                   QStringLiteral("kontonr"),
-                                   QStringLiteral("Kontaktperson2"),
-                                   QStringLiteral("Kontaktpersonadr2"),
-                                   QStringLiteral("Kontaktpersonpnr2"),
-                                   QStringLiteral("Kontaktpersonby2"),
-                                   QStringLiteral("Kontakttlf2"),
-                                   QStringLiteral("Kontakttlfb2"),
-                                   QStringLiteral("langbeskrivelse"),
-                                   QStringLiteral("Antalpers"),
-                                   QStringLiteral("Pris"),
-                                   QStringLiteral("ID"),
-                                   QStringLiteral("Bemærkninger"),
-                                   QStringLiteral("gennr"),
-                                   QStringLiteral("gentagende"),
-                                   QStringLiteral("Intern"),
-                                   QStringLiteral("Tentative"),
-                                   QStringLiteral("curacname")};
+// The fields a paste copies from the clipboard as they are: all but the
+// number, the place and the type, which the paste decides.
+const QStringList kPastedFields = [] {
+    QStringList fields = kClipboardFields;
+    for (const char* placed : {"Bookingnr", "Bdato", "Lokalenr", "Bgruppe"})
+        fields.removeAll(QString::fromLatin1(placed));
+    return fields;
+}();
 
 QString placeholders(int n)
 {

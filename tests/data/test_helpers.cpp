@@ -3,8 +3,6 @@
 #include "support/fixture.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QSet>
 
 using namespace vestra;
 using namespace vestra::test;
@@ -47,37 +45,6 @@ TEST_P(StoreHelpers, NextKeyFailsWithoutItsRow)
     Database d = db();
     ASSERT_TRUE(d.exec("DELETE FROM næstenøgle"));
     EXPECT_FALSE(NextKey(d).has_value());
-}
-
-TEST_P(StoreHelpers, NextKeyIsAtomicAcrossProcesses)
-{
-    Database d = db();
-    ASSERT_TRUE(d.exec("UPDATE næstenøgle SET nextkey = 5000"));
-    const QString path = session().BookingFilePath;
-    QList<QProcess*> workers;
-    for (int i = 0; i < 4; ++i) {
-        auto* p = new QProcess;
-        p->start(QStringLiteral(NEXTKEY_WORKER), {path, QStringLiteral("250")});
-        workers << p;
-    }
-    QSet<int> seen;
-    int total = 0;
-    for (QProcess* p : workers) {
-        ASSERT_TRUE(p->waitForFinished(120000));
-        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
-        for (const QByteArray& line : p->readAllStandardOutput().split('\n')) {
-            if (line.isEmpty())
-                continue;
-            seen.insert(line.toInt());
-            ++total;
-        }
-        delete p;
-    }
-    EXPECT_EQ(total, 1000);
-    EXPECT_EQ(seen.size(), 1000);
-    EXPECT_EQ(*std::min_element(seen.begin(), seen.end()), 5000);
-    EXPECT_EQ(*std::max_element(seen.begin(), seen.end()), 5999);
-    EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), 6000);
 }
 
 TEST_P(StoreHelpers, CountLookupAndExistence)

@@ -2,6 +2,7 @@
 #include "platform/reportformat.h"
 #include "platform/reportlist.h"
 #include "platform/reportoutput.h"
+#include "support/reportpages.h"
 
 #include <QBuffer>
 #include <QPointer>
@@ -490,19 +491,7 @@ TEST(ReportLayoutTest, KeepRulesMoveAGroupRatherThanSplitIt)
     }
 }
 
-// The first page on which a group header is the last band above the footer, or -1.
-int pageEndingInAHeading(const LaidOutReport& r)
-{
-    for (int p = 0; p < r.pageCount(); ++p) {
-        BandKind last = BandKind::PageHeader;
-        for (const PlacedBand& b : r.pages[p].bands)
-            if (b.kind != BandKind::PageFooter && b.kind != BandKind::PageHeader)
-                last = b.kind;
-        if (last == BandKind::GroupHeader)
-            return p;
-    }
-    return -1;
-}
+using test::pageEndingInAHeading;
 
 TEST(ReportLayoutTest, AHeadingIsNeverTheLastThingOnAPage)
 {

@@ -5,6 +5,7 @@
 #include "platform/reportlayout.h"
 #include "platform/reportoutput.h"
 #include "support/fixture.h"
+#include "support/reportpages.h"
 
 #include <QLocale>
 
@@ -25,19 +26,9 @@ protected:
     // pdftotext is missing.
     QString pdfText(const Report& report, const QString& fileName);
 
-    // The first page on which a group heading is the last band above the
-    // page footer, or -1.
     static int pageEndingInAHeading(const LaidOutReport& r)
     {
-        for (int p = 0; p < r.pageCount(); ++p) {
-            BandKind last = BandKind::PageHeader;
-            for (const PlacedBand& b : r.pages[p].bands)
-                if (b.kind != BandKind::PageFooter && b.kind != BandKind::PageHeader)
-                    last = b.kind;
-            if (last == BandKind::GroupHeader)
-                return p;
-        }
-        return -1;
+        return test::pageEndingInAHeading(r);
     }
 
     // The texts of the items of that name, over all pages.

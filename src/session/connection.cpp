@@ -101,7 +101,7 @@ bool ReachServer(const QString& address, QString* error)
         }
     }
     if (!db.isValid() && error)
-        *error = db.lastError();
+        *error = ConnectionFailureText(address, db.lastError());
     return db.isValid();
 }
 

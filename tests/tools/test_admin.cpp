@@ -20,9 +20,11 @@ struct AdminRun {
     QString err;
 };
 
-AdminRun admin(const QStringList& arguments)
+AdminRun admin(const QStringList& arguments, const QProcessEnvironment& env = {})
 {
     QProcess p;
+    if (!env.isEmpty())
+        p.setProcessEnvironment(env);
     p.start(QStringLiteral(VESTRA_ADMIN), arguments);
     EXPECT_TRUE(p.waitForFinished(60000));
     AdminRun r;
@@ -250,14 +252,51 @@ TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
         EXPECT_EQ(r.exitCode, 1) << command;
         EXPECT_EQ(r.err, "vestra-admin: " + newer + "\n") << command;
     }
+}
 
-    // Nothing listens on port 1: one line naming the address, not a hang.
-    const QString nowhere = "postgresql://vestra@127.0.0.1:1/vestra";
-    r = admin({"check", nowhere});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.startsWith("vestra-admin: " + nowhere + ": cannot connect: "))
-        << r.err.toStdString();
-    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+// A server that cannot be reached or refuses the login ends in one line that
+// names the cause, not a hang. The test cluster's role vestra_pw must log in
+// with its password.
+TEST_F(AdminServer, ConnectionFailuresNameTheirCauseInOneLine)
+{
+    FreshStore store(Engine::PostgreSQL, dir.path());
+    ASSERT_TRUE(store.ok()) << store.error().toStdString();
+    const std::optional<ServerAddress> p = ParseServerAddress(store.address());
+    ASSERT_TRUE(p);
+    const QString withPassword =
+        QString("postgresql://vestra_pw@/%1?host=%2").arg(p->database, p->host);
+    const QString emptySocketFolder = dir.path();
+    struct Case {
+        QString address;
+        QString password; // PGPASSWORD; empty: none
+        QString reason;
+    } cases[] = {
+        {"postgresql://vestra@127.0.0.1:1/vestra", {}, "The database server cannot be reached"},
+        {QString("postgresql:///vestra?host=%1").arg(emptySocketFolder),
+         {},
+         "The database server cannot be reached"},
+        {withPassword, "wrong", "The server refused the password for user vestra_pw."},
+        {withPassword, {}, "The server asks for a password for user vestra_pw and none was given."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address.toStdString());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("PGPASSWORD");
+        env.insert("PGPASSFILE", "/nonexistent");
+        if (!c.password.isEmpty())
+            env.insert("PGPASSWORD", c.password);
+        const AdminRun r = admin({"check", c.address}, env);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(
+            r.err.startsWith("vestra-admin: " + c.address + ": cannot connect: " + c.reason))
+            << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PGPASSWORD", "vestra-pw-secret");
+    const AdminRun right = admin({"check", withPassword}, env);
+    EXPECT_EQ(right.err, QString("vestra-admin: %1: not a booking store\n").arg(withPassword));
 }
 
 TEST_F(AdminServer, CopyToAServerAndBackKeepsRowsKeysAndCounters)

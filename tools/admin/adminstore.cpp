@@ -59,7 +59,8 @@ std::optional<Database> connectServer(const QString& address, QString* reason)
     Database db = Database::open(address);
     if (db.isValid())
         return db;
-    *reason = QStringLiteral("%1: cannot connect: %2").arg(address, oneLine(db.lastError()));
+    *reason = QStringLiteral("%1: cannot connect: %2")
+                  .arg(address, oneLine(ConnectionFailureText(address, db.lastError())));
     return std::nullopt;
 }
 

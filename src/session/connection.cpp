@@ -141,6 +141,17 @@ QString NewerFileText(const QString& path, int fileVersion, int supportedVersion
         .arg(supportedVersion);
 }
 
+QString ServerUpgradeText(const QString& address, int storeVersion, int supportedVersion)
+{
+    return QStringLiteral("The booking database %1 is at version %2 and must be upgraded to "
+                          "version %3 before this Vestra can use it. Other workstations may be "
+                          "working on it, so it is not upgraded from here: ask the administrator "
+                          "to run\n    vestra-admin upgrade %1")
+        .arg(address)
+        .arg(storeVersion)
+        .arg(supportedVersion);
+}
+
 QString UpgradeText(const QString& path, const MigrationReport& m)
 {
     QString text = QStringLiteral("%1 was upgraded from version %2 to version %3.")

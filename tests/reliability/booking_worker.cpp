@@ -24,9 +24,9 @@ int main(int argc, char** argv)
         vestra::Database db = vestra::Database::open(store);
         // Five-minute bookings through the day, then the next day.
         const int start = (i % 280) * 5;
-        const vestra::StoreResult r = vestra::CreateBookingFromGrid(
-            db, s, QStringLiteral("w%1-%2").arg(item).arg(i), {day + i / 280, item, start},
-            start + 5, std::nullopt);
+        const vestra::StoreResult r =
+            vestra::CreateBookingFromGrid(db, s, QStringLiteral("w%1-%2").arg(item).arg(i),
+                                          {day + i / 280, item, start}, start + 5, std::nullopt);
         if (!r) {
             std::fprintf(stderr, "booking %d failed: %s\n", i, qPrintable(r.error));
             return 1;

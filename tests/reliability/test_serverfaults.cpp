@@ -8,6 +8,7 @@
 #include "schedule/editing.h"
 #include "series/candidates.h"
 #include "session/connection.h"
+#include "session/startup.h"
 #include "support/fixture.h"
 
 #include <QDir>
@@ -27,16 +28,19 @@ bool serverAvailable()
     return TestEngines().size() > 1;
 }
 
-// Builds an empty booking store in a server database as vestra-admin create does.
-void buildServerStore(const QString& address)
+// Builds an empty booking store in a server database as vestra-admin create
+// does; unmigrated, it is at the oldest schema version.
+void buildServerStore(const QString& address, bool migrated = true)
 {
     Database d = Database::open(address);
     ASSERT_TRUE(d.isValid()) << d.lastError().toStdString();
     QString error;
     ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
     ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
-    ASSERT_EQ(MigrateDatabase(d, BookingFileSteps(), Backup::None).outcome,
-              MigrationOutcome::Upgraded);
+    if (migrated) {
+        ASSERT_EQ(MigrateDatabase(d, BookingFileSteps(), Backup::None).outcome,
+                  MigrationOutcome::Upgraded);
+    }
 }
 
 QString runCluster(const QStringList& args)
@@ -60,8 +64,7 @@ public:
         m_folder = parts->host;
         Database d = Database::open(admin);
         if (d.exec("CREATE DATABASE faults"))
-            m_address =
-                QString("postgresql://%1@/faults?host=%2").arg(parts->user, m_folder);
+            m_address = QString("postgresql://%1@/faults?host=%2").arg(parts->user, m_folder);
         Database::closeAll(admin);
     }
     ~PrivateCluster()
@@ -157,8 +160,7 @@ TEST_F(StoreFaults, BookingFileWhoseFolderGoesAwayAndComesBack)
     ASSERT_TRUE(QDir().mkpath(share));
     makeBookingFile("share/booking.mdb");
     loseAndRegain([&] { ASSERT_TRUE(QDir().rename(share, share + "-away")); },
-                  [&] { ASSERT_TRUE(QDir().rename(share + "-away", share)); },
-                  "cannot be reached");
+                  [&] { ASSERT_TRUE(QDir().rename(share + "-away", share)); }, "cannot be reached");
 }
 
 TEST_F(StoreFaults, ServerThatStopsAndStartsAgain)
@@ -289,5 +291,25 @@ TEST_P(ManyWorkstations, EveryTypedBookingGetsANumberOfItsOwn)
               0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, ManyWorkstations, ::testing::ValuesIn(TestEngines()),
-                         EngineName);
+INSTANTIATE_TEST_SUITE_P(Engines, ManyWorkstations, ::testing::ValuesIn(TestEngines()), EngineName);
+
+// Other workstations may be working on a server store: an older one is not
+// migrated by a start-up but left to its administrator.
+TEST_F(StoreFaults, OlderServerStoreIsNotUpgradedAtStartUp)
+{
+    if (!serverAvailable())
+        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
+    FreshStore store(Engine::PostgreSQL, dir.path());
+    ASSERT_TRUE(store.ok()) << store.error().toStdString();
+    buildServerStore(store.address(), false);
+    ASSERT_EQ(Database::storedSchemaVersion(store.address()), 0);
+    ASSERT_TRUE(StoreBookingFilePath(store.address()));
+
+    const StartupReport report = PrepareSession(session(), QDate(2026, 3, 2));
+    EXPECT_EQ(report.outcome, StartupOutcome::ServerNeedsUpgrade);
+    EXPECT_EQ(report.migration.fromVersion, 0);
+    EXPECT_EQ(Database::storedSchemaVersion(store.address()), 0);
+    EXPECT_TRUE(ServerUpgradeText(store.address(), 0, LatestVersion(BookingFileSteps()))
+                    .contains("vestra-admin upgrade " + store.address()));
+    Database::closeAll(store.address());
+}

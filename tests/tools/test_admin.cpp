@@ -7,7 +7,9 @@
 #include "support/stores.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 
 using namespace vestra;
 using namespace vestra::test;
@@ -297,6 +299,51 @@ TEST_F(AdminServer, ConnectionFailuresNameTheirCauseInOneLine)
     env.insert("PGPASSWORD", "vestra-pw-secret");
     const AdminRun right = admin({"check", withPassword}, env);
     EXPECT_EQ(right.err, QString("vestra-admin: %1: not a booking store\n").arg(withPassword));
+}
+
+// An older server store is dumped with pg_dump before it is migrated; without
+// the dump it is left as it was.
+TEST_F(AdminServer, UpgradeDumpsTheServerDatabaseFirst)
+{
+    FreshStore store(Engine::PostgreSQL, dir.path());
+    ASSERT_TRUE(store.ok()) << store.error().toStdString();
+    const QString address = store.address();
+    {
+        Database d = Database::open(address);
+        QString error;
+        ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
+        ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
+    }
+    Database::closeAll(address);
+    ASSERT_EQ(Database::storedSchemaVersion(address), 0);
+
+    AdminRun r = admin({"upgrade", address, "--backup", pathOf("nowhere/at/all")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith(
+        QString("vestra-admin: %1: backup with pg_dump failed, nothing upgraded: ").arg(address)))
+        << r.err.toStdString();
+    EXPECT_EQ(r.err.count('\n'), 1);
+    EXPECT_EQ(Database::storedSchemaVersion(address), 0);
+
+    const QString backups = pathOf("backups");
+    ASSERT_TRUE(QDir().mkpath(backups));
+    r = admin({"upgrade", address, "--backup", backups});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList dumps = QDir(backups).entryList(QDir::Files);
+    ASSERT_EQ(dumps.size(), 1);
+    const QString database = ParseServerAddress(address)->database;
+    EXPECT_TRUE(QRegularExpression(QString("^%1-v0-\\d{8}-\\d{6}\\.dump$").arg(database))
+                    .match(dumps.first())
+                    .hasMatch())
+        << dumps.first().toStdString();
+    EXPECT_EQ(
+        r.out,
+        (QStringList{QString("upgraded %1 from schema version 0 to %2").arg(address).arg(latest),
+                     "backup " + QDir(backups).filePath(dumps.first())}));
+    QFile dump(QDir(backups).filePath(dumps.first()));
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(dump.read(5) == "PGDMP") << "pg_dump's custom format";
+    EXPECT_EQ(Database::storedSchemaVersion(address), latest);
 }
 
 TEST_F(AdminServer, CopyToAServerAndBackKeepsRowsKeysAndCounters)

@@ -5,9 +5,12 @@
 #include "data/schema.h"
 #include "platform/db/database.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QProcess>
 #include <algorithm>
 
 namespace vestra::admin {
@@ -279,7 +282,37 @@ CommandResult checkServer(const QString& address)
     return result;
 }
 
-CommandResult upgradeServer(const QString& address)
+// A pg_dump of the whole database into folder, named after the database, its
+// schema version and the time; the path, or nullopt and the reason.
+std::optional<QString> dumpServer(const QString& address, int version, const QString& folder,
+                                  QString* reason)
+{
+    const std::optional<ServerAddress> parts = ParseServerAddress(address, reason);
+    if (!parts)
+        return std::nullopt;
+    const QString path = QDir(folder).absoluteFilePath(
+        QStringLiteral("%1-v%2-%3.dump")
+            .arg(parts->database)
+            .arg(version)
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    // The address is libpq's own form; the password, if any, comes from the
+    // same environment or ~/.pgpass as this program's.
+    QProcess dump;
+    dump.start(QStringLiteral("pg_dump"),
+               {QStringLiteral("-Fc"), QStringLiteral("-f"), path, QStringLiteral("-d"), address});
+    const bool finished = dump.waitForFinished(-1);
+    if (!finished || dump.exitStatus() != QProcess::NormalExit || dump.exitCode() != 0) {
+        QFile::remove(path);
+        const QString why =
+            finished ? QString::fromLocal8Bit(dump.readAllStandardError()) : dump.errorString();
+        *reason = QStringLiteral("%1: backup with pg_dump failed, nothing upgraded: %2")
+                      .arg(address, oneLine(why));
+        return std::nullopt;
+    }
+    return path;
+}
+
+CommandResult upgradeServer(const QString& address, const QString& backupFolder)
 {
     QString reason;
     std::optional<Database> db = connectServer(address, &reason);
@@ -287,7 +320,15 @@ CommandResult upgradeServer(const QString& address)
         return refused(reason);
     if (auto bad = unusableServer(*db, address))
         return refused(*bad);
-    // A server database is backed up by its administrator's own means.
+    const int version = db->schemaVersion();
+    if (version == LatestVersion(BookingFileSteps()))
+        return {0,
+                {QStringLiteral("%1 is already at schema version %2").arg(address).arg(version)},
+                {}};
+    // The database as it was is dumped first; without that copy nothing changes.
+    const std::optional<QString> backup = dumpServer(address, version, backupFolder, &reason);
+    if (!backup)
+        return refused(reason);
     const MigrationReport m = MigrateDatabase(*db, BookingFileSteps(), Backup::None);
     switch (m.outcome) {
     case MigrationOutcome::Current:
@@ -300,7 +341,8 @@ CommandResult upgradeServer(const QString& address)
                 {QStringLiteral("upgraded %1 from schema version %2 to %3")
                      .arg(address)
                      .arg(m.fromVersion)
-                     .arg(m.toVersion)},
+                     .arg(m.toVersion),
+                 QStringLiteral("backup ") + *backup},
                 {}};
     case MigrationOutcome::Newer:
     case MigrationOutcome::Failed:
@@ -505,10 +547,10 @@ CommandResult CheckStore(const StoreAddress& address)
     return result;
 }
 
-CommandResult UpgradeStore(const StoreAddress& address)
+CommandResult UpgradeStore(const StoreAddress& address, const QString& backupFolder)
 {
     if (address.kind == StoreAddress::Kind::Server)
-        return upgradeServer(address.path);
+        return upgradeServer(address.path, backupFolder);
     const QString path = address.path;
     if (auto reason = unusableFile(path))
         return refused(*reason);
@@ -617,17 +659,25 @@ CommandResult RunCommand(const QStringList& arguments, const QString& templatePa
             return refused(error);
         return CopyStore(*from, *to);
     }
-    if (arguments.size() != 2)
+    // upgrade ADDRESS --backup DIR: where a server's dump goes.
+    QString backupFolder = QStringLiteral(".");
+    QStringList args = arguments;
+    if (args.value(0) == QStringLiteral("upgrade") && args.size() == 4
+        && args[2] == QStringLiteral("--backup")) {
+        backupFolder = args[3];
+        args = args.mid(0, 2);
+    }
+    if (args.size() != 2)
         return refused(kUsage, 2);
-    const QString& command = arguments[0];
+    const QString& command = args[0];
     QString error;
-    const auto address = ParseAddress(arguments[1], &error);
+    const auto address = ParseAddress(args[1], &error);
     if (command == QStringLiteral("create"))
         return address ? CreateStore(*address, templatePath) : refused(error);
     if (command == QStringLiteral("check"))
         return address ? CheckStore(*address) : refused(error);
     if (command == QStringLiteral("upgrade"))
-        return address ? UpgradeStore(*address) : refused(error);
+        return address ? UpgradeStore(*address, backupFolder) : refused(error);
     return refused(QStringLiteral("unknown command %1; %2").arg(command, kUsage), 2);
 }
 

@@ -221,6 +221,37 @@ std::optional<QString> serverNotEmpty(Database& db, const QString& address)
     return std::nullopt;
 }
 
+// Drops every table, view and sequence of a target that was empty before a
+// copy failed in it, so that no half store is left to pass for a copy.
+bool emptyServerAgain(Database& db, QString* error)
+{
+    QStringList statements;
+    auto q =
+        db.query(QStringLiteral("SELECT table_name, table_type FROM information_schema.tables "
+                                "WHERE table_schema = current_schema() ORDER BY table_type DESC"));
+    while (q && q->next())
+        statements << QStringLiteral("DROP %1 IF EXISTS %2 CASCADE")
+                          .arg(q->value(1).toString() == QStringLiteral("VIEW")
+                                   ? QStringLiteral("VIEW")
+                                   : QStringLiteral("TABLE"),
+                               quotedName(q->value(0).toString()));
+    q.reset();
+    auto seq = db.query(QStringLiteral("SELECT sequence_name FROM information_schema.sequences "
+                                       "WHERE sequence_schema = current_schema()"));
+    while (seq && seq->next())
+        statements << QStringLiteral("DROP SEQUENCE IF EXISTS %1 CASCADE")
+                          .arg(quotedName(seq->value(0).toString()));
+    seq.reset();
+    Transaction tx(db);
+    bool ok = tx.ok();
+    for (const QString& statement : statements)
+        ok = ok && db.exec(statement);
+    if (ok && tx.commit())
+        return true;
+    *error = oneLine(db.lastError());
+    return false;
+}
+
 CommandResult createServer(const QString& address)
 {
     QString reason;
@@ -624,8 +655,15 @@ CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to)
             return refused(reason);
         if (auto full = serverNotEmpty(*target, to.path))
             return refused(*full);
-        if (!buildServerStore(*target, &error) || !copyRows(source, *target, &lines, &error))
+        if (!buildServerStore(*target, &error) || !copyRows(source, *target, &lines, &error)) {
+            // The schema was built before the rows' transaction; it goes again.
+            QString left;
+            if (!emptyServerAgain(*target, &left))
+                error += QStringLiteral("; the tables made for the copy could not be dropped "
+                                        "again: ")
+                         + left;
             return refused(QStringLiteral("%1: not copied: %2").arg(to.path, error));
+        }
     } else {
         if (QFileInfo(to.path).size() > 0)
             return refused(QStringLiteral("%1: target not empty").arg(to.path));

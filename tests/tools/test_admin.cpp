@@ -171,10 +171,14 @@ TEST_F(Admin, BadInputIsRefusedInOneLine)
         {{"copy", other, pathOf("copy.mdb")},
          1,
          "copy goes from a booking file to a server or back"},
-        {{"check"}, 2, "usage: vestra-admin create|check|upgrade ADDRESS | copy FROM TO"},
+        {{"check"},
+         2,
+         "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup DIR] | copy FROM "
+         "TO"},
         {{"drop", missing},
          2,
-         "unknown command drop; usage: vestra-admin create|check|upgrade ADDRESS | copy FROM TO"},
+         "unknown command drop; usage: vestra-admin create|check ADDRESS | upgrade ADDRESS "
+         "[--backup DIR] | copy FROM TO"},
     };
     for (const Case& c : cases) {
         const QByteArray before[] = {digest(text), digest(other), digest(newer)};

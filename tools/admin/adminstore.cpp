@@ -17,8 +17,8 @@ namespace vestra::admin {
 
 namespace {
 
-const QString kUsage =
-    QStringLiteral("usage: vestra-admin create|check|upgrade ADDRESS | copy FROM TO");
+const QString kUsage = QStringLiteral(
+    "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup DIR] | copy FROM TO");
 
 CommandResult refused(const QString& reason, int exitCode = 1)
 {

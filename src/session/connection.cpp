@@ -101,7 +101,7 @@ bool ReachServer(const QString& address, QString* error)
         }
     }
     if (!db.isValid() && error)
-        *error = db.lastError();
+        *error = ConnectionFailureText(address, db.lastError());
     return db.isValid();
 }
 
@@ -138,6 +138,17 @@ QString NewerFileText(const QString& path, int fileVersion, int supportedVersion
                           "Vestra on this workstation to work on it.")
         .arg(path)
         .arg(fileVersion)
+        .arg(supportedVersion);
+}
+
+QString ServerUpgradeText(const QString& address, int storeVersion, int supportedVersion)
+{
+    return QStringLiteral("The booking database %1 is at version %2 and must be upgraded to "
+                          "version %3 before this Vestra can use it. Other workstations may be "
+                          "working on it, so it is not upgraded from here: ask the administrator "
+                          "to run\n    vestra-admin upgrade %1")
+        .arg(address)
+        .arg(storeVersion)
         .arg(supportedVersion);
 }
 

@@ -62,6 +62,9 @@ bool StoreBookingFilePath(const QString& path);
 // booking file that was upgraded.
 QString NewerFileText(const QString& path, int fileVersion, int supportedVersion);
 QString UpgradeText(const QString& path, const MigrationReport& migration);
+// What the user is told about an older server store, which only its
+// administrator upgrades.
+QString ServerUpgradeText(const QString& address, int storeVersion, int supportedVersion);
 
 // The path a typed name leads to: the chosen folder, the name without its
 // extension, and ".mdb".

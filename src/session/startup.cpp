@@ -85,6 +85,18 @@ StartupReport PrepareSession(Session& s, const QDate& today)
     }
     if (!IsBookingFile(s.BookingFilePath))
         return report;
+    // Other workstations work on a server store while this one starts; its
+    // upgrade is the administrator's (vestra-admin upgrade, after a dump).
+    if (IsServerAddress(s.BookingFilePath)) {
+        const std::optional<int> stored = Database::storedSchemaVersion(s.BookingFilePath);
+        const int latest = LatestVersion(BookingFileSteps());
+        if (stored && *stored < latest) {
+            report.migration.fromVersion = *stored;
+            report.migration.supportedVersion = latest;
+            report.outcome = StartupOutcome::ServerNeedsUpgrade;
+            return report;
+        }
+    }
     report.migration = MigrateFile(s.BookingFilePath, BookingFileSteps());
     if (report.migration.outcome == MigrationOutcome::Newer) {
         report.outcome = StartupOutcome::NewerBookingFile;

@@ -18,7 +18,8 @@ enum class StartupOutcome {
     BrokenBookingFile, // a booking file without its settings row
     NewerBookingFile,  // written by a newer Vestra: left untouched
     UpgradeFailed,     // an older booking file that could not be upgraded
-    ServerUnreachable  // the stored server address did not connect
+    ServerUnreachable, // the stored server address did not connect
+    ServerNeedsUpgrade // an older server store, upgraded by its administrator only
 };
 
 struct StartupReport {

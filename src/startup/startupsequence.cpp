@@ -38,6 +38,10 @@ void RunStartup()
             showMessage(QStringLiteral("The database server could not be reached at %1:\n%2")
                             .arg(session().BookingFilePath, report.serverError.trimmed()),
                         QStringLiteral("No Database Connection"), MsgIcon::Critical);
+        } else if (report.outcome == StartupOutcome::ServerNeedsUpgrade) {
+            showMessage(
+                ServerUpgradeText(session().BookingFilePath, m.fromVersion, m.supportedVersion),
+                QStringLiteral("No Database Connection"), MsgIcon::Warning);
         } else if (report.outcome == StartupOutcome::NewerBookingFile) {
             showMessage(NewerFileText(session().BookingFilePath, m.fromVersion, m.supportedVersion),
                         QStringLiteral("No Database Connection"), MsgIcon::Warning);

@@ -7,7 +7,9 @@
 #include "support/stores.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 
 using namespace vestra;
 using namespace vestra::test;
@@ -20,9 +22,11 @@ struct AdminRun {
     QString err;
 };
 
-AdminRun admin(const QStringList& arguments)
+AdminRun admin(const QStringList& arguments, const QProcessEnvironment& env = {})
 {
     QProcess p;
+    if (!env.isEmpty())
+        p.setProcessEnvironment(env);
     p.start(QStringLiteral(VESTRA_ADMIN), arguments);
     EXPECT_TRUE(p.waitForFinished(60000));
     AdminRun r;
@@ -167,10 +171,14 @@ TEST_F(Admin, BadInputIsRefusedInOneLine)
         {{"copy", other, pathOf("copy.mdb")},
          1,
          "copy goes from a booking file to a server or back"},
-        {{"check"}, 2, "usage: vestra-admin create|check|upgrade ADDRESS | copy FROM TO"},
+        {{"check"},
+         2,
+         "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup DIR] | copy FROM "
+         "TO"},
         {{"drop", missing},
          2,
-         "unknown command drop; usage: vestra-admin create|check|upgrade ADDRESS | copy FROM TO"},
+         "unknown command drop; usage: vestra-admin create|check ADDRESS | upgrade ADDRESS "
+         "[--backup DIR] | copy FROM TO"},
     };
     for (const Case& c : cases) {
         const QByteArray before[] = {digest(text), digest(other), digest(newer)};
@@ -250,14 +258,144 @@ TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
         EXPECT_EQ(r.exitCode, 1) << command;
         EXPECT_EQ(r.err, "vestra-admin: " + newer + "\n") << command;
     }
+}
 
-    // Nothing listens on port 1: one line naming the address, not a hang.
-    const QString nowhere = "postgresql://vestra@127.0.0.1:1/vestra";
-    r = admin({"check", nowhere});
+// A server that cannot be reached or refuses the login ends in one line that
+// names the cause, not a hang. The test cluster's role vestra_pw must log in
+// with its password.
+TEST_F(AdminServer, ConnectionFailuresNameTheirCauseInOneLine)
+{
+    FreshStore store(Engine::PostgreSQL, dir.path());
+    ASSERT_TRUE(store.ok()) << store.error().toStdString();
+    const std::optional<ServerAddress> p = ParseServerAddress(store.address());
+    ASSERT_TRUE(p);
+    const QString withPassword =
+        QString("postgresql://vestra_pw@/%1?host=%2").arg(p->database, p->host);
+    const QString emptySocketFolder = dir.path();
+    struct Case {
+        QString address;
+        QString password; // PGPASSWORD; empty: none
+        QString reason;
+    } cases[] = {
+        {"postgresql://vestra@127.0.0.1:1/vestra", {}, "The database server cannot be reached"},
+        {QString("postgresql:///vestra?host=%1").arg(emptySocketFolder),
+         {},
+         "The database server cannot be reached"},
+        {withPassword, "wrong", "The server refused the password for user vestra_pw."},
+        {withPassword, {}, "The server asks for a password for user vestra_pw and none was given."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address.toStdString());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("PGPASSWORD");
+        env.insert("PGPASSFILE", "/nonexistent");
+        if (!c.password.isEmpty())
+            env.insert("PGPASSWORD", c.password);
+        const AdminRun r = admin({"check", c.address}, env);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(
+            r.err.startsWith("vestra-admin: " + c.address + ": cannot connect: " + c.reason))
+            << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PGPASSWORD", "vestra-pw-secret");
+    const AdminRun right = admin({"check", withPassword}, env);
+    EXPECT_EQ(right.err, QString("vestra-admin: %1: not a booking store\n").arg(withPassword));
+}
+
+// An older server store is dumped with pg_dump before it is migrated; without
+// the dump it is left as it was.
+TEST_F(AdminServer, UpgradeDumpsTheServerDatabaseFirst)
+{
+    FreshStore store(Engine::PostgreSQL, dir.path());
+    ASSERT_TRUE(store.ok()) << store.error().toStdString();
+    const QString address = store.address();
+    {
+        Database d = Database::open(address);
+        QString error;
+        ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
+        ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
+    }
+    Database::closeAll(address);
+    ASSERT_EQ(Database::storedSchemaVersion(address), 0);
+
+    AdminRun r = admin({"upgrade", address, "--backup", pathOf("nowhere/at/all")});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.startsWith("vestra-admin: " + nowhere + ": cannot connect: "))
+    EXPECT_TRUE(r.err.startsWith(
+        QString("vestra-admin: %1: backup with pg_dump failed, nothing upgraded: ").arg(address)))
         << r.err.toStdString();
-    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    EXPECT_EQ(r.err.count('\n'), 1);
+    EXPECT_EQ(Database::storedSchemaVersion(address), 0);
+
+    const QString backups = pathOf("backups");
+    ASSERT_TRUE(QDir().mkpath(backups));
+    r = admin({"upgrade", address, "--backup", backups});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList dumps = QDir(backups).entryList(QDir::Files);
+    ASSERT_EQ(dumps.size(), 1);
+    const QString database = ParseServerAddress(address)->database;
+    EXPECT_TRUE(QRegularExpression(QString("^%1-v0-\\d{8}-\\d{6}\\.dump$").arg(database))
+                    .match(dumps.first())
+                    .hasMatch())
+        << dumps.first().toStdString();
+    EXPECT_EQ(
+        r.out,
+        (QStringList{QString("upgraded %1 from schema version 0 to %2").arg(address).arg(latest),
+                     "backup " + QDir(backups).filePath(dumps.first())}));
+    QFile dump(QDir(backups).filePath(dumps.first()));
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(dump.read(5) == "PGDMP") << "pg_dump's custom format";
+    EXPECT_EQ(Database::storedSchemaVersion(address), latest);
+}
+
+// A copy the server refuses partway (SQLite keeps text in a number column,
+// the server does not) leaves the target as empty as it was, ready for the
+// copy once the source is mended.
+TEST_F(AdminServer, CopyThatFailsPartwayLeavesNoHalfStore)
+{
+    const QString file = makeBookingFile("source.mdb");
+    addBooking(45000, 600, 700, 1, 1, 1, "fine");
+    const int bad = addBooking(45001, 600, 700, 1, 1, 1, "bad");
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("UPDATE Booking SET Bdato = 'not a day' WHERE Bookingnr = ?", {bad}));
+    }
+    Database::closeAll(file);
+    FreshStore store(Engine::PostgreSQL, dir.path());
+    ASSERT_TRUE(store.ok()) << store.error().toStdString();
+    const QString server = store.address();
+
+    AdminRun r = admin({"copy", file, server});
+    EXPECT_EQ(r.exitCode, 1);
+    // The server's notices may come before it on standard error.
+    const QStringList reasons =
+        r.err.split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^vestra-admin: "));
+    ASSERT_EQ(reasons.size(), 1) << r.err.toStdString();
+    EXPECT_TRUE(reasons.first().startsWith(QString("vestra-admin: %1: not copied: ").arg(server)))
+        << r.err.toStdString();
+    auto tablesOnServer = [&] {
+        Database d = Database::open(server);
+        const int n = d.scalar("SELECT count(*) FROM information_schema.tables "
+                               "WHERE table_schema = current_schema()")
+                          .toInt()
+                      + d.scalar("SELECT count(*) FROM information_schema.sequences "
+                                 "WHERE sequence_schema = current_schema()")
+                            .toInt();
+        Database::closeAll(server);
+        return n;
+    };
+    EXPECT_EQ(tablesOnServer(), 0);
+
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("UPDATE Booking SET Bdato = 45001 WHERE Bookingnr = ?", {bad}));
+    }
+    Database::closeAll(file);
+    r = admin({"copy", file, server});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("rows Booking 2")) << r.out.join('|').toStdString();
 }
 
 TEST_F(AdminServer, CopyToAServerAndBackKeepsRowsKeysAndCounters)

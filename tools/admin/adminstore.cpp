@@ -5,17 +5,20 @@
 #include "data/schema.h"
 #include "platform/db/database.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QProcess>
 #include <algorithm>
 
 namespace vestra::admin {
 
 namespace {
 
-const QString kUsage =
-    QStringLiteral("usage: vestra-admin create|check|upgrade ADDRESS | copy FROM TO");
+const QString kUsage = QStringLiteral(
+    "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup DIR] | copy FROM TO");
 
 CommandResult refused(const QString& reason, int exitCode = 1)
 {
@@ -59,7 +62,8 @@ std::optional<Database> connectServer(const QString& address, QString* reason)
     Database db = Database::open(address);
     if (db.isValid())
         return db;
-    *reason = QStringLiteral("%1: cannot connect: %2").arg(address, oneLine(db.lastError()));
+    *reason = QStringLiteral("%1: cannot connect: %2")
+                  .arg(address, oneLine(ConnectionFailureText(address, db.lastError())));
     return std::nullopt;
 }
 
@@ -217,6 +221,37 @@ std::optional<QString> serverNotEmpty(Database& db, const QString& address)
     return std::nullopt;
 }
 
+// Drops every table, view and sequence of a target that was empty before a
+// copy failed in it, so that no half store is left to pass for a copy.
+bool emptyServerAgain(Database& db, QString* error)
+{
+    QStringList statements;
+    auto q =
+        db.query(QStringLiteral("SELECT table_name, table_type FROM information_schema.tables "
+                                "WHERE table_schema = current_schema() ORDER BY table_type DESC"));
+    while (q && q->next())
+        statements << QStringLiteral("DROP %1 IF EXISTS %2 CASCADE")
+                          .arg(q->value(1).toString() == QStringLiteral("VIEW")
+                                   ? QStringLiteral("VIEW")
+                                   : QStringLiteral("TABLE"),
+                               quotedName(q->value(0).toString()));
+    q.reset();
+    auto seq = db.query(QStringLiteral("SELECT sequence_name FROM information_schema.sequences "
+                                       "WHERE sequence_schema = current_schema()"));
+    while (seq && seq->next())
+        statements << QStringLiteral("DROP SEQUENCE IF EXISTS %1 CASCADE")
+                          .arg(quotedName(seq->value(0).toString()));
+    seq.reset();
+    Transaction tx(db);
+    bool ok = tx.ok();
+    for (const QString& statement : statements)
+        ok = ok && db.exec(statement);
+    if (ok && tx.commit())
+        return true;
+    *error = oneLine(db.lastError());
+    return false;
+}
+
 CommandResult createServer(const QString& address)
 {
     QString reason;
@@ -278,7 +313,37 @@ CommandResult checkServer(const QString& address)
     return result;
 }
 
-CommandResult upgradeServer(const QString& address)
+// A pg_dump of the whole database into folder, named after the database, its
+// schema version and the time; the path, or nullopt and the reason.
+std::optional<QString> dumpServer(const QString& address, int version, const QString& folder,
+                                  QString* reason)
+{
+    const std::optional<ServerAddress> parts = ParseServerAddress(address, reason);
+    if (!parts)
+        return std::nullopt;
+    const QString path = QDir(folder).absoluteFilePath(
+        QStringLiteral("%1-v%2-%3.dump")
+            .arg(parts->database)
+            .arg(version)
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    // The address is libpq's own form; the password, if any, comes from the
+    // same environment or ~/.pgpass as this program's.
+    QProcess dump;
+    dump.start(QStringLiteral("pg_dump"),
+               {QStringLiteral("-Fc"), QStringLiteral("-f"), path, QStringLiteral("-d"), address});
+    const bool finished = dump.waitForFinished(-1);
+    if (!finished || dump.exitStatus() != QProcess::NormalExit || dump.exitCode() != 0) {
+        QFile::remove(path);
+        const QString why =
+            finished ? QString::fromLocal8Bit(dump.readAllStandardError()) : dump.errorString();
+        *reason = QStringLiteral("%1: backup with pg_dump failed, nothing upgraded: %2")
+                      .arg(address, oneLine(why));
+        return std::nullopt;
+    }
+    return path;
+}
+
+CommandResult upgradeServer(const QString& address, const QString& backupFolder)
 {
     QString reason;
     std::optional<Database> db = connectServer(address, &reason);
@@ -286,7 +351,15 @@ CommandResult upgradeServer(const QString& address)
         return refused(reason);
     if (auto bad = unusableServer(*db, address))
         return refused(*bad);
-    // A server database is backed up by its administrator's own means.
+    const int version = db->schemaVersion();
+    if (version == LatestVersion(BookingFileSteps()))
+        return {0,
+                {QStringLiteral("%1 is already at schema version %2").arg(address).arg(version)},
+                {}};
+    // The database as it was is dumped first; without that copy nothing changes.
+    const std::optional<QString> backup = dumpServer(address, version, backupFolder, &reason);
+    if (!backup)
+        return refused(reason);
     const MigrationReport m = MigrateDatabase(*db, BookingFileSteps(), Backup::None);
     switch (m.outcome) {
     case MigrationOutcome::Current:
@@ -299,7 +372,8 @@ CommandResult upgradeServer(const QString& address)
                 {QStringLiteral("upgraded %1 from schema version %2 to %3")
                      .arg(address)
                      .arg(m.fromVersion)
-                     .arg(m.toVersion)},
+                     .arg(m.toVersion),
+                 QStringLiteral("backup ") + *backup},
                 {}};
     case MigrationOutcome::Newer:
     case MigrationOutcome::Failed:
@@ -504,10 +578,10 @@ CommandResult CheckStore(const StoreAddress& address)
     return result;
 }
 
-CommandResult UpgradeStore(const StoreAddress& address)
+CommandResult UpgradeStore(const StoreAddress& address, const QString& backupFolder)
 {
     if (address.kind == StoreAddress::Kind::Server)
-        return upgradeServer(address.path);
+        return upgradeServer(address.path, backupFolder);
     const QString path = address.path;
     if (auto reason = unusableFile(path))
         return refused(*reason);
@@ -581,8 +655,15 @@ CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to)
             return refused(reason);
         if (auto full = serverNotEmpty(*target, to.path))
             return refused(*full);
-        if (!buildServerStore(*target, &error) || !copyRows(source, *target, &lines, &error))
+        if (!buildServerStore(*target, &error) || !copyRows(source, *target, &lines, &error)) {
+            // The schema was built before the rows' transaction; it goes again.
+            QString left;
+            if (!emptyServerAgain(*target, &left))
+                error += QStringLiteral("; the tables made for the copy could not be dropped "
+                                        "again: ")
+                         + left;
             return refused(QStringLiteral("%1: not copied: %2").arg(to.path, error));
+        }
     } else {
         if (QFileInfo(to.path).size() > 0)
             return refused(QStringLiteral("%1: target not empty").arg(to.path));
@@ -616,17 +697,25 @@ CommandResult RunCommand(const QStringList& arguments, const QString& templatePa
             return refused(error);
         return CopyStore(*from, *to);
     }
-    if (arguments.size() != 2)
+    // upgrade ADDRESS --backup DIR: where a server's dump goes.
+    QString backupFolder = QStringLiteral(".");
+    QStringList args = arguments;
+    if (args.value(0) == QStringLiteral("upgrade") && args.size() == 4
+        && args[2] == QStringLiteral("--backup")) {
+        backupFolder = args[3];
+        args = args.mid(0, 2);
+    }
+    if (args.size() != 2)
         return refused(kUsage, 2);
-    const QString& command = arguments[0];
+    const QString& command = args[0];
     QString error;
-    const auto address = ParseAddress(arguments[1], &error);
+    const auto address = ParseAddress(args[1], &error);
     if (command == QStringLiteral("create"))
         return address ? CreateStore(*address, templatePath) : refused(error);
     if (command == QStringLiteral("check"))
         return address ? CheckStore(*address) : refused(error);
     if (command == QStringLiteral("upgrade"))
-        return address ? UpgradeStore(*address) : refused(error);
+        return address ? UpgradeStore(*address, backupFolder) : refused(error);
     return refused(QStringLiteral("unknown command %1; %2").arg(command, kUsage), 2);
 }
 

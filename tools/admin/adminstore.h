@@ -31,9 +31,11 @@ struct CommandResult {
 CommandResult CreateStore(const StoreAddress& address, const QString& templatePath);
 // Schema version, integrity and row counts per table; read-only.
 CommandResult CheckStore(const StoreAddress& address);
-// Runs the migrations, after a copy of the file as it was (a server keeps its
-// own backups).
-CommandResult UpgradeStore(const StoreAddress& address);
+// Runs the migrations, after a copy of the store as it was: a file beside
+// it, a server's pg_dump in backupFolder; a server whose dump fails is left
+// as it was.
+CommandResult UpgradeStore(const StoreAddress& address,
+                           const QString& backupFolder = QStringLiteral("."));
 // Copies every table of a current booking store into a new one, keeping its
 // keys and numbering counters, in one transaction on the target; the row
 // counts of both are compared before it commits. A non-empty target is refused.

@@ -267,6 +267,28 @@ bool AsksForPassword(const QString& connectionError)
            || connectionError.contains(QStringLiteral("password authentication failed"));
 }
 
+QString ConnectionFailureText(const QString& address, const QString& connectionError)
+{
+    const QString words = connectionError.simplified();
+    const std::optional<ServerAddress> parts = ParseServerAddress(address);
+    // libpq logs in as the operating system's user when the address names none.
+    QString user = parts ? parts->user : QString();
+    if (user.isEmpty())
+        user = qEnvironmentVariable("PGUSER", qEnvironmentVariable("USER"));
+    if (words.contains(QStringLiteral("password authentication failed")))
+        return QStringLiteral("The server refused the password for user %1.").arg(user);
+    if (words.contains(QStringLiteral("no password supplied")))
+        return QStringLiteral("The server asks for a password for user %1 and none was given.")
+            .arg(user);
+    static const QRegularExpression unreachable(
+        QStringLiteral("could not connect|Connection refused|No such file or directory|could not "
+                       "translate host name|timeout expired|Network is unreachable|server closed "
+                       "the connection|no connection to the server"));
+    if (unreachable.match(words).hasMatch())
+        return QStringLiteral("The database server cannot be reached (%1).").arg(words);
+    return words;
+}
+
 Engine EngineOf(const QString& store)
 {
     return IsServerAddress(store) ? Engine::PostgreSQL : Engine::SQLite;
@@ -284,6 +306,51 @@ Database Database::open(const QString& path)
     d.m_path = path;
     d.m_error = error;
     return d;
+}
+
+QString Database::notOpenText() const
+{
+    if (IsServerAddress(m_path))
+        return ConnectionFailureText(m_path, m_error.isEmpty() ? QStringLiteral("no connection to "
+                                                                                "the server")
+                                                               : m_error);
+    if (!m_path.isEmpty() && !QFileInfo(m_path).isFile())
+        return QStringLiteral("The booking file %1 cannot be reached; its folder or drive may be "
+                              "gone.")
+            .arg(QDir::toNativeSeparators(m_path));
+    return QStringLiteral("database not open: ") + m_path;
+}
+
+void Database::failed(const QSqlError& error)
+{
+    m_error = error.text();
+    if (engine() != Engine::PostgreSQL) {
+        // A connection still reads through its open handle, but a write
+        // needs the folder for its journal.
+        if (!m_path.isEmpty() && !QFileInfo(m_path).isFile())
+            m_error = notOpenText();
+        return;
+    }
+    // Only a failure is followed by a check, never a statement by a round
+    // trip. A failure without the server's SQLSTATE code, or with a code of
+    // a lost connection or a server shutting down, may have left the
+    // connection dead; a trivial query then tells that apart from a
+    // statement the server merely refused.
+    auto mayBeGone = [](const QSqlError& e) {
+        const QString code = e.nativeErrorCode();
+        return e.type() == QSqlError::ConnectionError || code.isEmpty()
+               || code.startsWith(QStringLiteral("08")) || code.startsWith(QStringLiteral("57P"));
+    };
+    if (!mayBeGone(error))
+        return;
+    QSqlQuery probe(m_db);
+    if (probe.exec(QStringLiteral("SELECT 1")) || !mayBeGone(probe.lastError()))
+        return; // answered, e.g. inside a transaction that already failed
+    probe = QSqlQuery();
+    m_db.close();
+    m_error = ConnectionFailureText(m_path, error.text().trimmed().isEmpty()
+                                                ? QStringLiteral("no connection to the server")
+                                                : error.text());
 }
 
 Database Database::create(const QString& path)
@@ -413,12 +480,12 @@ bool Database::exec(const QString& sql, const QVariantList& binds)
 {
     m_changed = 0;
     if (!isValid()) {
-        m_error = QStringLiteral("database not open: ") + m_path;
+        m_error = notOpenText();
         return false;
     }
     QSqlQuery q(m_db);
     if (!run(q, sql, binds)) {
-        m_error = q.lastError().text();
+        failed(q.lastError());
         return false;
     }
     m_changed = q.numRowsAffected();
@@ -429,13 +496,13 @@ bool Database::exec(const QString& sql, const QVariantList& binds)
 std::optional<QSqlQuery> Database::query(const QString& sql, const QVariantList& binds)
 {
     if (!isValid()) {
-        m_error = QStringLiteral("database not open: ") + m_path;
+        m_error = notOpenText();
         return std::nullopt;
     }
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     if (!run(q, sql, binds)) {
-        m_error = q.lastError().text();
+        failed(q.lastError());
         return std::nullopt;
     }
     m_error.clear();
@@ -519,8 +586,12 @@ Transaction::Transaction(Database& db) : m_db(db)
 
 Transaction::~Transaction()
 {
-    if (m_active)
-        m_db.exec(QStringLiteral("ROLLBACK"));
+    if (!m_active)
+        return;
+    // The reason the work stopped outlives the rollback.
+    const QString error = m_db.m_error;
+    m_db.exec(QStringLiteral("ROLLBACK"));
+    m_db.m_error = error;
 }
 
 bool Transaction::commit()
@@ -530,7 +601,9 @@ bool Transaction::commit()
     m_active = false;
     if (m_db.exec(QStringLiteral("COMMIT")))
         return true;
+    const QString error = m_db.m_error;
     m_db.exec(QStringLiteral("ROLLBACK"));
+    m_db.m_error = error;
     return false;
 }
 

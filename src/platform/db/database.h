@@ -52,6 +52,10 @@ void SetServerPassword(const QString& address, const QString& password);
 // True when a connection error says the server wants a password it did not get
 // (or did not accept).
 bool AsksForPassword(const QString& connectionError);
+// Why a connection to a server address failed, in one plain sentence that
+// names the cause (a refused or missing password with its user, a server that
+// cannot be reached) followed by the server's own words.
+QString ConnectionFailureText(const QString& address, const QString& connectionError);
 
 class Database {
 public:
@@ -84,6 +88,9 @@ public:
     QSqlDatabase& handle() { return m_db; }
 
     // Runs a statement with bound values; false (and lastError) on failure.
+    // A store that went away (a stopped server, a booking file whose folder
+    // is gone) says so in lastError(); the store is opened afresh by the next
+    // open() once it is back.
     bool exec(const QString& sql, const QVariantList& binds = {});
     // Runs a statement with bound values and returns the positioned-before-first query.
     std::optional<QSqlQuery> query(const QString& sql, const QVariantList& binds = {});
@@ -102,6 +109,10 @@ public:
 private:
     friend class Transaction;
     bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds);
+    // Records why a statement failed; a server connection found broken is
+    // closed, so that the next open() of the store connects afresh.
+    void failed(const QSqlError& error);
+    QString notOpenText() const;
     QSqlDatabase m_db;
     QString m_path;
     QString m_error;

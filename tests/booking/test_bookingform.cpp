@@ -245,14 +245,17 @@ TEST_P(Form, AccountChoiceFollowsTheUsersRights)
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int choir = addAccount("g", "Choir", "", "");
     addAccount("p", "Bo", "bo", "pw");
+    // A second group of the same name, joined first: same names go by number.
+    const int choir2 = addAccount("g", "Choir", "", "");
     {
         Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {choir, anna}));
+        ASSERT_TRUE(d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?), (?, ?)",
+                           {choir2, anna, choir, anna}));
     }
     // An administrator may book for every active account.
     BookingForm* f = open(room);
     auto* account = child<QComboBox>(f, "Kontonr");
-    EXPECT_EQ(account->count(), 4);
+    EXPECT_EQ(account->count(), 5);
     f->close();
 
     session().IsAdmin = false;
@@ -262,9 +265,11 @@ TEST_P(Form, AccountChoiceFollowsTheUsersRights)
     account = child<QComboBox>(f, "Kontonr");
     QStringList names;
     for (int i = 0; i < account->count(); ++i)
-        names << account->itemText(i);
+        names << account->itemText(i) + "/" + account->itemData(i).toString();
     // The booking's own account shows first, though Anna may not choose it.
-    EXPECT_EQ(names, QStringList({"Administrator", "Anna", "Choir"}));
+    EXPECT_EQ(names,
+              QStringList({"Administrator/1", QString("Anna/%1").arg(anna),
+                           QString("Choir/%1").arg(choir), QString("Choir/%1").arg(choir2)}));
     account->setCurrentIndex(2);
     emit account->activated(2);
     EXPECT_EQ(f->details().curacname, "Choir");

@@ -336,12 +336,13 @@ void BookingForm::fillLists()
     const Session& s = session();
     Database db = database();
     m_account->clear();
-    auto accounts = s.IsAdmin
-                        ? db.query(QStringLiteral("SELECT ID, Kontonavn FROM AdminAccounts"))
-                        : db.query(QStringLiteral("SELECT Konti.ID, Konti.Kontonavn FROM Grptilk "
-                                                  "INNER JOIN Konti ON Grptilk.gnr = Konti.ID "
-                                                  "WHERE Grptilk.pnr = ? ORDER BY Konti.Kontonavn"),
-                                   {s.LoginAccountId});
+    auto accounts =
+        s.IsAdmin
+            ? db.query(QStringLiteral("SELECT ID, Kontonavn FROM AdminAccounts"))
+            : db.query(QStringLiteral("SELECT Konti.ID, Konti.Kontonavn FROM Grptilk "
+                                      "INNER JOIN Konti ON Grptilk.gnr = Konti.ID "
+                                      "WHERE Grptilk.pnr = ? ORDER BY Konti.Kontonavn, Konti.ID"),
+                       {s.LoginAccountId});
     while (accounts && accounts->next())
         m_account->addItem(accounts->value(1).toString(), accounts->value(0));
     m_floorPlan->clear();

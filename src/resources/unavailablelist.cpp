@@ -51,8 +51,11 @@ QString UnavailRowText(const QSqlRecord& r, const QString& dateFormat)
 ListFillSource UnavailFillSource()
 {
     return {BookingFile,
+            // Items without a period first, as a file has always shown them: the
+            // server would put missing values last.
             QStringLiteral("SELECT lokalenr, Lokalenavn, Lokalitetsnavn, OverGruppenavn, "
-                           "inakstart, inakslut FROM unavailfor"),
+                           "inakstart, inakslut FROM unavailfor "
+                           "ORDER BY inakstart NULLS FIRST, Lokalenavn NULLS FIRST, lokalenr"),
             {},
             [](const QSqlRecord& r) -> std::optional<ListRow> {
                 return ListRow{UnavailRowText(r, session().DateFormatLong),

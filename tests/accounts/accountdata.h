@@ -7,11 +7,11 @@
 
 namespace vestra::test {
 
-class AccountTest : public BookingFileTest {
+class AccountTest : public BookingStoreTest {
 protected:
     void SetUp() override
     {
-        BookingFileTest::SetUp();
+        BookingStoreTest::SetUp();
         makeBookingFile();
         logInAs(1, true);
     }
@@ -46,12 +46,12 @@ protected:
                            "VALUES (900, 40000, 600, 660, ?)",
                            {account}));
     }
-    // "gnr/pnr" of every membership row naming the account, in table order.
+    // "gnr/pnr" of every membership row naming the account.
     QStringList memberships(int id)
     {
         Database d = db();
         QStringList rows;
-        auto q = d.query("SELECT gnr, pnr FROM Grptilk WHERE gnr = ? OR pnr = ? ORDER BY rowid",
+        auto q = d.query("SELECT gnr, pnr FROM Grptilk WHERE gnr = ? OR pnr = ? ORDER BY gnr, pnr",
                          {id, id});
         while (q && q->next())
             rows << q->value(0).toString() + "/" + q->value(1).toString();

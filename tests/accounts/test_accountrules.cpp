@@ -8,7 +8,9 @@ namespace {
 
 class AccountRules : public AccountTest {};
 
-TEST_F(AccountRules, TheOwnerFieldIsComparedAsANumber)
+INSTANTIATE_TEST_SUITE_P(Engines, AccountRules, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(AccountRules, TheOwnerFieldIsComparedAsANumber)
 {
     session().LoginAccountId = 12;
     const struct {
@@ -29,7 +31,7 @@ TEST_F(AccountRules, TheOwnerFieldIsComparedAsANumber)
     EXPECT_FALSE(LoadGroupOwner(d, 999).has_value());
 }
 
-TEST_F(AccountRules, MembersAreAddedAgainButRemovedWithTheirDuplicates)
+TEST_P(AccountRules, MembersAreAddedAgainButRemovedWithTheirDuplicates)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int ben = addAccount("p", "Ben", "ben", "pw");
@@ -65,7 +67,7 @@ TEST_F(AccountRules, MembersAreAddedAgainButRemovedWithTheirDuplicates)
     EXPECT_EQ(count("Grptilk", "gnr = ? AND pnr = ?", {group, ben}), 1);
 }
 
-TEST_F(AccountRules, DeleteRefusesAdminsAndBookedAccountsAndTakesEveryMembership)
+TEST_P(AccountRules, DeleteRefusesAdminsAndBookedAccountsAndTakesEveryMembership)
 {
     const int admin = addAccount("p", "Second admin", "root", "pw", true);
     const int live = addAccount("p", "Live", "live", "pw");
@@ -103,7 +105,7 @@ TEST_F(AccountRules, DeleteRefusesAdminsAndBookedAccountsAndTakesEveryMembership
               QStringList({QString::number(anna) + "/" + QString::number(anna)}));
 }
 
-TEST_F(AccountRules, CleanUpRemovesUnusedArchivedAccountsWithTheirMemberships)
+TEST_P(AccountRules, CleanUpRemovesUnusedArchivedAccountsWithTheirMemberships)
 {
     const int gone1 = addAccount("p", "Gone one", "g1", "pw", false, true);
     const int gone2 = addAccount("g", "Gone group", "", "", false, true);

@@ -67,7 +67,9 @@ protected:
     }
 };
 
-TEST_F(AccountWindows, OnlyTheOwnerChangesAGroupButAnyoneCreatesOne)
+INSTANTIATE_TEST_SUITE_P(Engines, AccountWindows, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(AccountWindows, OnlyTheOwnerChangesAGroupButAnyoneCreatesOne)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int ben = addAccount("p", "Ben", "ben", "pw");
@@ -151,7 +153,7 @@ TEST_F(AccountWindows, OnlyTheOwnerChangesAGroupButAnyoneCreatesOne)
     EXPECT_EQ(messages.texts().size(), 1);
 }
 
-TEST_F(AccountWindows, AGroupWithLiveBookingsIsKeptAndOneWithoutGoesWithItsMembers)
+TEST_P(AccountWindows, AGroupWithLiveBookingsIsKeptAndOneWithoutGoesWithItsMembers)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int choir = addGroup("Choir", anna);
@@ -185,7 +187,7 @@ TEST_F(AccountWindows, AGroupWithLiveBookingsIsKeptAndOneWithoutGoesWithItsMembe
     EXPECT_EQ(rows(m->members()), QStringList({"Administrator"}));
 }
 
-TEST_F(AccountWindows, CancellingTheGroupWindowKeepsTheStoredGroup)
+TEST_P(AccountWindows, CancellingTheGroupWindowKeepsTheStoredGroup)
 {
     const int choir = addGroup("Choir", 1);
     auto* m = open<GroupAccountManager>(221, "Gruppetilk");
@@ -205,7 +207,7 @@ TEST_F(AccountWindows, CancellingTheGroupWindowKeepsTheStoredGroup)
     EXPECT_TRUE(memberships(choir).isEmpty());
 }
 
-TEST_F(AccountWindows, TheListShowsOneTypeAndStatusAtATime)
+TEST_P(AccountWindows, TheListShowsOneTypeAndStatusAtATime)
 {
     addAccount("p", "Anna", "anna", "pw");
     addAccount("p", "Old", "old", "pw", false, true);
@@ -234,7 +236,7 @@ TEST_F(AccountWindows, TheListShowsOneTypeAndStatusAtATime)
     EXPECT_EQ(messages.texts(), QStringList({"No Account Selected. / Service Message2"}));
 }
 
-TEST_F(AccountWindows, ANewPersonalAccountIsAMemberOfItselfAndCanLogIn)
+TEST_P(AccountWindows, ANewPersonalAccountIsAMemberOfItselfAndCanLogIn)
 {
     auto* w = open<AccountManager>(223, "Kontoliste");
     const int before = count("Konti");
@@ -277,7 +279,7 @@ TEST_F(AccountWindows, ANewPersonalAccountIsAMemberOfItselfAndCanLogIn)
     EXPECT_EQ(count("Konti"), before + 1);
 }
 
-TEST_F(AccountWindows, EditingFromTheListWritesOnOkAndLocksAGroupsCredentials)
+TEST_P(AccountWindows, EditingFromTheListWritesOnOkAndLocksAGroupsCredentials)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     addAccount("g", "Choir", "", "");
@@ -305,7 +307,7 @@ TEST_F(AccountWindows, EditingFromTheListWritesOnOkAndLocksAGroupsCredentials)
     EXPECT_FALSE(e->findChild<QLineEdit*>("Kontouser")->isEnabled());
 }
 
-TEST_F(AccountWindows, ReturnPressesOkEscapeCancelsAndPasswordsShowStars)
+TEST_P(AccountWindows, ReturnPressesOkEscapeCancelsAndPasswordsShowStars)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int choir = addGroup("Choir", 1);
@@ -373,7 +375,7 @@ TEST_F(AccountWindows, ReturnPressesOkEscapeCancelsAndPasswordsShowStars)
     }
 }
 
-TEST_F(AccountWindows, DeletingAndCleaningUpFromTheList)
+TEST_P(AccountWindows, DeletingAndCleaningUpFromTheList)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int booked = addAccount("p", "Booked", "b", "pw");
@@ -433,7 +435,7 @@ TEST_F(AccountWindows, DeletingAndCleaningUpFromTheList)
     EXPECT_EQ(rows(w->list()), QStringList({"Past booked;;"}));
 }
 
-TEST_F(AccountWindows, MyAccountOpensOnTheLoggedInAccountWithoutAdminFields)
+TEST_P(AccountWindows, MyAccountOpensOnTheLoggedInAccountWithoutAdminFields)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     logInAs(anna);

@@ -5,11 +5,11 @@
 using namespace vestra;
 using namespace vestra::test;
 
-class Price : public BookingFileTest {
+class Price : public BookingStoreTest {
 protected:
     void SetUp() override
     {
-        BookingFileTest::SetUp();
+        BookingStoreTest::SetUp();
         makeBookingFile();
         Database d = db();
         ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, gebyr) VALUES "
@@ -24,7 +24,9 @@ protected:
     }
 };
 
-TEST_F(Price, ListPriceIsWholeHoursTimesTheFee)
+INSTANTIATE_TEST_SUITE_P(Engines, Price, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(Price, ListPriceIsWholeHoursTimesTheFee)
 {
     struct Case {
         int item;
@@ -44,7 +46,7 @@ TEST_F(Price, ListPriceIsWholeHoursTimesTheFee)
             << c.item << " " << c.from.toString().toStdString();
 }
 
-TEST_F(Price, TaxFollowsTheBookingsBoxAndAPositivePercentage)
+TEST_P(Price, TaxFollowsTheBookingsBoxAndAPositivePercentage)
 {
     PriceResult r = price(1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, 25);
     EXPECT_DOUBLE_EQ(r.taxAmount, 75);
@@ -139,7 +141,7 @@ TEST(MailTarget, IsBuiltExactly)
               "10:00:00");
 }
 
-TEST_F(Price, SeriesUpdateWritesTheOthersAndKeepsDatesAndItems)
+TEST_P(Price, SeriesUpdateWritesTheOthersAndKeepsDatesAndItems)
 {
     Database d = db();
     QList<int> series;

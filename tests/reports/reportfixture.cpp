@@ -8,7 +8,7 @@ namespace vestra::test {
 
 void ReportFileTest::SetUp()
 {
-    BookingFileTest::SetUp();
+    BookingStoreTest::SetUp();
     makeBookingFile();
     Session& s = session();
     s.InstitutionName = QStringLiteral("Town Hall");

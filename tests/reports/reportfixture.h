@@ -13,7 +13,7 @@ namespace vestra::test {
 
 inline const QLocale kUs(QLocale::English, QLocale::UnitedStates);
 
-class ReportFileTest : public BookingFileTest {
+class ReportFileTest : public BookingStoreTest {
 protected:
     void SetUp() override;
 

@@ -48,7 +48,9 @@ protected:
     }
 };
 
-TEST_F(PeriodReportTest, TotalsSumPerItemTypeGroupAndReport)
+INSTANTIATE_TEST_SUITE_P(Engines, PeriodReportTest, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(PeriodReportTest, TotalsSumPerItemTypeGroupAndReport)
 {
     const LaidOutReport r = totals();
     ASSERT_EQ(r.pageCount(), 1);
@@ -78,7 +80,7 @@ TEST_F(PeriodReportTest, TotalsSumPerItemTypeGroupAndReport)
     EXPECT_EQ(p.textsNamed("Cinfo2"), QStringList{"Phone: 12 34 56 78, eMail: hall@town.example"});
 }
 
-TEST_F(PeriodReportTest, PeriodBoundsAndAccountChooseTheArchivedRows)
+TEST_P(PeriodReportTest, PeriodBoundsAndAccountChooseTheArchivedRows)
 {
     struct Case {
         const char* what;
@@ -103,7 +105,7 @@ TEST_F(PeriodReportTest, PeriodBoundsAndAccountChooseTheArchivedRows)
     EXPECT_EQ(named(detail(jane), "ItemHours"), QStringList({"1.50", "1.00", "0.50"}));
 }
 
-TEST_F(PeriodReportTest, ManyItemsFlowOverPagesWithTheirGroupRepeated)
+TEST_P(PeriodReportTest, ManyItemsFlowOverPagesWithTheirGroupRepeated)
 {
     Database d = db();
     for (int i = 0; i < 60; ++i) {
@@ -123,7 +125,7 @@ TEST_F(PeriodReportTest, ManyItemsFlowOverPagesWithTheirGroupRepeated)
     EXPECT_EQ(r.pages.back().textsNamed("ReportBookings"), QStringList{"65"});
 }
 
-TEST_F(PeriodReportTest, AGroupOrTypeHeadingStaysWithItsFirstLine)
+TEST_P(PeriodReportTest, AGroupOrTypeHeadingStaysWithItsFirstLine)
 {
     // Items added to Meeting rooms push the Equipment and Projectors
     // headings through every place near the bottom of a page. The rows
@@ -167,7 +169,9 @@ protected:
     }
 };
 
-TEST_F(OverviewTest, KindChoiceFiltersByTheGroupOfTheBookingsType)
+INSTANTIATE_TEST_SUITE_P(Engines, OverviewTest, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(OverviewTest, KindChoiceFiltersByTheGroupOfTheBookingsType)
 {
     const struct {
         OverviewChoice choice;
@@ -189,7 +193,7 @@ TEST_F(OverviewTest, KindChoiceFiltersByTheGroupOfTheBookingsType)
     }
 }
 
-TEST_F(OverviewTest, DaysGroupsAndTypesHeadTheirBookings)
+TEST_P(OverviewTest, DaysGroupsAndTypesHeadTheirBookings)
 {
     const LaidOutReport r = overview(OverviewChoice::All);
     ASSERT_EQ(r.pageCount(), 1);
@@ -216,7 +220,7 @@ TEST_F(OverviewTest, DaysGroupsAndTypesHeadTheirBookings)
 namespace vestra::test {
 namespace {
 
-TEST_F(OverviewTest, PdfShowsWholePhoneNumbersDatesAndWrappedTexts)
+TEST_P(OverviewTest, PdfShowsWholePhoneNumbersDatesAndWrappedTexts)
 {
     Database d = db();
     d.exec("UPDATE Konti SET Kontotlf = '+45 7000 0000' WHERE ID = ?", {jane});
@@ -254,7 +258,7 @@ QMultiMap<QString, double> wordTops(const QString& pdf)
     return tops;
 }
 
-TEST_F(OverviewTest, EveryCellOfAWrappedRowStartsOnTheRowsFirstLine)
+TEST_P(OverviewTest, EveryCellOfAWrappedRowStartsOnTheRowsFirstLine)
 {
     // Bob's row grows to three lines for the account name and the phone
     // numbers; its time, item and title are single lines beside them.
@@ -275,7 +279,7 @@ TEST_F(OverviewTest, EveryCellOfAWrappedRowStartsOnTheRowsFirstLine)
     EXPECT_GT(tops.values("+45").first(), row + 1);
 }
 
-TEST_F(OverviewTest, AContinuedDayBringsItsGroupAndTypeHeadingsAlong)
+TEST_P(OverviewTest, AContinuedDayBringsItsGroupAndTypeHeadingsAlong)
 {
     for (int i = 0; i < 70; ++i)
         addBooking(kDay, 700 + i, 701 + i, 101, 10, jane, QStringLiteral("Slot %1").arg(i));

@@ -41,7 +41,10 @@ protected:
     }
 };
 
-TEST_F(ReferenceListTest, EachKindListsItsItemsUnderGroupAndType)
+INSTANTIATE_TEST_SUITE_P(Engines, ReferenceListTest, ::testing::ValuesIn(TestEngines()),
+                         EngineName);
+
+TEST_P(ReferenceListTest, EachKindListsItsItemsUnderGroupAndType)
 {
     const struct {
         int kind;
@@ -81,7 +84,7 @@ TEST_F(ReferenceListTest, EachKindListsItsItemsUnderGroupAndType)
     EXPECT_EQ(named(equipment, "nextservice"), QStringList{"9/1/2025"});
 }
 
-TEST_F(ReferenceListTest, KindWithoutGroupsGivesTheTitleOnly)
+TEST_P(ReferenceListTest, KindWithoutGroupsGivesTheTitleOnly)
 {
     db().exec("DELETE FROM Overgruppenavne WHERE Gruppeart = 3");
     const LaidOutReport r = resources(3);
@@ -112,7 +115,7 @@ QMap<QString, QString> sectionsOf(const LaidOutReport& r)
     return out;
 }
 
-TEST_F(ReferenceListTest, AccountsAreListedByTypeAndArchiveState)
+TEST_P(ReferenceListTest, AccountsAreListedByTypeAndArchiveState)
 {
     Database d = db();
     d.exec("UPDATE Konti SET archived = NULL WHERE ID = ?", {jane}); // unset counts as active
@@ -139,7 +142,7 @@ TEST_F(ReferenceListTest, AccountsAreListedByTypeAndArchiveState)
         EXPECT_TRUE(r.pages[0].hasText(caption)) << caption;
 }
 
-TEST_F(ReferenceListTest, EquipmentListsPrintWholeDatesPhonesAndYears)
+TEST_P(ReferenceListTest, EquipmentListsPrintWholeDatesPhonesAndYears)
 {
     Database d = db();
     d.exec("UPDATE lokale SET levphone = '+45 7000 0000', Garantislut = '2026-12-31', "
@@ -161,7 +164,7 @@ TEST_F(ReferenceListTest, EquipmentListsPrintWholeDatesPhonesAndYears)
     }
 }
 
-TEST_F(ReferenceListTest, EveryReportCarriesLogoInstitutionAndPageCount)
+TEST_P(ReferenceListTest, EveryReportCarriesLogoInstitutionAndPageCount)
 {
     QImage logo(60, 30, QImage::Format_RGB32);
     logo.fill(Qt::darkBlue);
@@ -199,7 +202,7 @@ TEST_F(ReferenceListTest, EveryReportCarriesLogoInstitutionAndPageCount)
 
 // ------------------------------------------------------------ windows
 
-TEST_F(ReferenceListTest, PeriodPickersRefuseAnInvertedPeriod)
+TEST_P(ReferenceListTest, PeriodPickersRefuseAnInvertedPeriod)
 {
     ArchivePeriodWindow* w = ShowArchivePeriodWindow(false);
     auto* start = w->findChild<QDateEdit*>("cstart");
@@ -226,7 +229,7 @@ TEST_F(ReferenceListTest, PeriodPickersRefuseAnInvertedPeriod)
     EXPECT_EQ(w->period()->toDay(), DayNumber(today.addDays(3)));
 }
 
-TEST_F(ReferenceListTest, OverviewWindowOptionsSetTheKindBoxes)
+TEST_P(ReferenceListTest, OverviewWindowOptionsSetTheKindBoxes)
 {
     BookingOverviewWindow* w = ShowBookingOverviewWindow();
     const QDate today = QDate::currentDate();
@@ -255,7 +258,7 @@ int previewPages(QPrintPreviewDialog* dialog)
     return widget ? widget->pageCount() : -1;
 }
 
-TEST_F(ReferenceListTest, DetailsNeedAnAccountThenPreviewTheReport)
+TEST_P(ReferenceListTest, DetailsNeedAnAccountThenPreviewTheReport)
 {
     archive(DayNumber(QDate::currentDate().addDays(-3)), 480, 570, 101, jane, 10, 100);
     ArchivePeriodWindow* w = ShowArchivePeriodWindow(true);
@@ -272,7 +275,7 @@ TEST_F(ReferenceListTest, DetailsNeedAnAccountThenPreviewTheReport)
     EXPECT_EQ(messages.shown().size(), 1);
 }
 
-TEST_F(ReferenceListTest, CommandBarEntriesOpenTheirWindowsAndReports)
+TEST_P(ReferenceListTest, CommandBarEntriesOpenTheirWindowsAndReports)
 {
     RegisterWindows();
     session().IsAdmin = true;

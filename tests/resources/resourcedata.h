@@ -8,11 +8,11 @@
 
 namespace vestra::test {
 
-class ResourceTest : public BookingFileTest {
+class ResourceTest : public BookingStoreTest {
 protected:
     void SetUp() override
     {
-        BookingFileTest::SetUp();
+        BookingStoreTest::SetUp();
         makeBookingFile();
         session().IsAdmin = true;
         session().DateFormatNo = 1;
@@ -22,8 +22,9 @@ protected:
     int insert(const QString& sql, const QVariantList& binds)
     {
         Database d = db();
-        EXPECT_TRUE(d.exec(sql, binds)) << d.lastError().toStdString();
-        return d.scalar(QStringLiteral("SELECT last_insert_rowid()")).toInt();
+        auto q = d.query(sql, binds);
+        EXPECT_TRUE(q) << d.lastError().toStdString();
+        return q ? q->lastInsertId().toInt() : 0;
     }
     int addGroup(const QString& name, int kind)
     {

@@ -51,7 +51,9 @@ protected:
     }
 };
 
-TEST_F(Hierarchy, NodesDepthFirstWithTheKindLetterOfTheirKind)
+INSTANTIATE_TEST_SUITE_P(Engines, Hierarchy, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(Hierarchy, NodesDepthFirstWithTheKindLetterOfTheirKind)
 {
     const int rooms = addGroup("Meeting rooms", 1);
     const int av = addGroup("Projectors", 2);
@@ -76,7 +78,7 @@ TEST_F(Hierarchy, NodesDepthFirstWithTheKindLetterOfTheirKind)
                      QStringLiteral("4 AI%1 Epson 1").arg(p), "1 ST3 Stand-Alone"}));
 }
 
-TEST_F(Hierarchy, OtherKindNumbersAreStandAlone)
+TEST_P(Hierarchy, OtherKindNumbersAreStandAlone)
 {
     ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));
     const int g = addGroup("Vans", 5);
@@ -88,7 +90,7 @@ TEST_F(Hierarchy, OtherKindNumbersAreStandAlone)
                                         QStringLiteral("4 SI%1 Van 1").arg(i)}));
 }
 
-TEST_F(Hierarchy, RecordsWithoutTheirParentAreNotShown)
+TEST_P(Hierarchy, RecordsWithoutTheirParentAreNotShown)
 {
     const int g = addGroup("Meeting rooms", 1);
     addGroup("No kind", 9);                        // no group kind 9
@@ -100,7 +102,7 @@ TEST_F(Hierarchy, RecordsWithoutTheirParentAreNotShown)
                                    "1 AT2 Add-On", "1 ST3 Stand-Alone"}));
 }
 
-TEST_F(Hierarchy, ChildRecordCarriesParentLinkAndKind)
+TEST_P(Hierarchy, ChildRecordCarriesParentLinkAndKind)
 {
     ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));
     const int rooms = addGroup("Meeting rooms", 1);
@@ -127,7 +129,7 @@ TEST_F(Hierarchy, ChildRecordCarriesParentLinkAndKind)
     EXPECT_FALSE(ChildRecordFor(d, {'L', 'I', 7})); // items have no children
 }
 
-TEST_F(Hierarchy, GroupsAndTypesAreDeletedOnlyWhenEmpty)
+TEST_P(Hierarchy, GroupsAndTypesAreDeletedOnlyWhenEmpty)
 {
     const int g = addGroup("Meeting rooms", 1);
     const int t = addType("Large rooms", g, 1);
@@ -151,7 +153,7 @@ TEST_F(Hierarchy, GroupsAndTypesAreDeletedOnlyWhenEmpty)
     EXPECT_EQ(count("lokaliteter"), 0);
 }
 
-TEST_F(Hierarchy, ItemsWithLiveBookingsAreKept)
+TEST_P(Hierarchy, ItemsWithLiveBookingsAreKept)
 {
     const int t = addType("Large rooms", addGroup("Meeting rooms", 1), 1);
     const int live = addItem("Room A", t, 1);

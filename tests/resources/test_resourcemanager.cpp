@@ -65,7 +65,9 @@ protected:
     ResourceManager* manager = nullptr;
 };
 
-TEST_F(Manager, ShowsTheHierarchyByKeyAndRebuildsOnActivation)
+INSTANTIATE_TEST_SUITE_P(Engines, Manager, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(Manager, ShowsTheHierarchyByKeyAndRebuildsOnActivation)
 {
     EXPECT_EQ(nodes(), QStringList({"Domestic", "Meeting rooms", "Large rooms", "Room A", "Add-On",
                                     "Projectors", "Beamers", "Epson 1", "Stand-Alone"}));
@@ -80,7 +82,7 @@ TEST_F(Manager, ShowsTheHierarchyByKeyAndRebuildsOnActivation)
     EXPECT_EQ(manager->selectedKey(), QStringLiteral("LL%1").arg(large));
 }
 
-TEST_F(Manager, ButtonsNeedANodeAndAddChildNeedsTheRight)
+TEST_P(Manager, ButtonsNeedANodeAndAddChildNeedsTheRight)
 {
     // The manager opens with no node chosen, and both buttons ask for one.
     EXPECT_TRUE(manager->selectedKey().isEmpty());
@@ -100,7 +102,7 @@ TEST_F(Manager, ButtonsNeedANodeAndAddChildNeedsTheRight)
     EXPECT_TRUE(openRecordWindows().isEmpty());
 }
 
-TEST_F(Manager, ItemsOpenByKindAndRight)
+TEST_P(Manager, ItemsOpenByKindAndRight)
 {
     // Items of a kind other than Domestic and Add-On use the Add-On windows.
     ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));
@@ -128,7 +130,7 @@ TEST_F(Manager, ItemsOpenByKindAndRight)
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
-TEST_F(Manager, NewGroupIsStoredUnderItsKindAndShown)
+TEST_P(Manager, NewGroupIsStoredUnderItsKindAndShown)
 {
     onNode("AT2", "Add");
     QWidget* w = window("Resgroup");
@@ -146,7 +148,7 @@ TEST_F(Manager, NewGroupIsStoredUnderItsKindAndShown)
     EXPECT_EQ(nodes().mid(5, 4), QStringList({"Projectors", "Beamers", "Epson 1", "Screens"}));
 }
 
-TEST_F(Manager, NewTypeAndItemTakeTheirParentLink)
+TEST_P(Manager, NewTypeAndItemTakeTheirParentLink)
 {
     onNode("LG", rooms, "Add");
     QWidget* w = window("lokaliteter");
@@ -173,7 +175,7 @@ TEST_F(Manager, NewTypeAndItemTakeTheirParentLink)
     EXPECT_TRUE(nodes().contains("Epson 2"));
 }
 
-TEST_F(Manager, CancelOnANewRecordLeavesNoRow)
+TEST_P(Manager, CancelOnANewRecordLeavesNoRow)
 {
     onNode("LG", rooms, "Add");
     QTest::keyClicks(edit("lokaliteter", "Lokalitetsnavn"), "Halls");
@@ -192,7 +194,7 @@ TEST_F(Manager, CancelOnANewRecordLeavesNoRow)
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
-TEST_F(Manager, CancelRestoresTheStoredNameAndSaveWritesNothingUnchanged)
+TEST_P(Manager, CancelRestoresTheStoredNameAndSaveWritesNothingUnchanged)
 {
     const auto groups = [this] {
         return db().scalar("SELECT group_concat(quote(overgruppenr) || quote(OverGruppenavn)"
@@ -212,7 +214,7 @@ TEST_F(Manager, CancelRestoresTheStoredNameAndSaveWritesNothingUnchanged)
     EXPECT_EQ(groups(), before);
 }
 
-TEST_F(Manager, ClosingARecordWindowShowsTheChangedName)
+TEST_P(Manager, ClosingARecordWindowShowsTheChangedName)
 {
     onNode("LL", large, "edit");
     auto* name = edit("lokaliteter", "Lokalitetsnavn");
@@ -223,7 +225,7 @@ TEST_F(Manager, ClosingARecordWindowShowsTheChangedName)
     EXPECT_EQ(nodes().at(2), "   ");
 }
 
-TEST_F(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
+TEST_P(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
 {
     onNode("LG", rooms, "edit");
     QWidget* w = window("Resgroup");
@@ -252,7 +254,7 @@ TEST_F(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
     EXPECT_FALSE(nodes().contains("Empty"));
 }
 
-TEST_F(Manager, UsersWithoutTheRightRenameGroupsAndTypesButNeverDeleteThem)
+TEST_P(Manager, UsersWithoutTheRightRenameGroupsAndTypesButNeverDeleteThem)
 {
     const int emptyGroup = addGroup("Empty", 1);
     const int emptyType = addType("Empty type", rooms, 1);
@@ -285,7 +287,7 @@ TEST_F(Manager, UsersWithoutTheRightRenameGroupsAndTypesButNeverDeleteThem)
     }
 }
 
-TEST_F(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
+TEST_P(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
 {
     QSignalSpy closed(&resourceNotifier(), &ResourceNotifier::managerClosed);
     onNode("LG", rooms, "edit");
@@ -303,7 +305,7 @@ TEST_F(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
     EXPECT_EQ(closed.count(), 1);
 }
 
-TEST_F(Manager, ARecordWithAnEmptyNameKeepsTheManagerOpen)
+TEST_P(Manager, ARecordWithAnEmptyNameKeepsTheManagerOpen)
 {
     onNode("LT1", "Add");
     click(manager, "exit");

@@ -25,11 +25,11 @@ using namespace vestra::test;
 
 namespace {
 
-class Series : public BookingFileTest {
+class Series : public BookingStoreTest {
 protected:
     void SetUp() override
     {
-        BookingFileTest::SetUp();
+        BookingStoreTest::SetUp();
         makeBookingFile();
         ASSERT_TRUE(EnsureWorkDatabase());
         Session& s = session();
@@ -140,7 +140,9 @@ protected:
 
 // --- pattern window ---
 
-TEST_F(Series, PatternGeneratesOneDateEveryIntervalAfterTheStart)
+INSTANTIATE_TEST_SUITE_P(Engines, Series, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(Series, PatternGeneratesOneDateEveryIntervalAfterTheStart)
 {
     struct Case {
         const char* option;
@@ -166,7 +168,7 @@ TEST_F(Series, PatternGeneratesOneDateEveryIntervalAfterTheStart)
     }
 }
 
-TEST_F(Series, PatternRefusesAnEmptySpanAndAMissingInterval)
+TEST_P(Series, PatternRefusesAnEmptySpanAndAMissingInterval)
 {
     PatternWindow* w = openPattern(makeTemplate(D));
     ASSERT_NE(w, nullptr);
@@ -183,7 +185,7 @@ TEST_F(Series, PatternRefusesAnEmptySpanAndAMissingInterval)
     EXPECT_EQ(w->list()->rowCount(), 0);
 }
 
-TEST_F(Series, ChoosingAnotherIntervalEmptiesTheCandidatesAndResetsTheDates)
+TEST_P(Series, ChoosingAnotherIntervalEmptiesTheCandidatesAndResetsTheDates)
 {
     PatternWindow* w = openPattern(makeTemplate(D));
     ASSERT_NE(w, nullptr);
@@ -197,7 +199,7 @@ TEST_F(Series, ChoosingAnotherIntervalEmptiesTheCandidatesAndResetsTheDates)
     EXPECT_EQ(w->endDay(), D + 7);
 }
 
-TEST_F(Series, BookingGeneratedDatesKeepsCollidingDatesAndClosesTheForm)
+TEST_P(Series, BookingGeneratedDatesKeepsCollidingDatesAndClosesTheForm)
 {
     const int nr = makeTemplate(D);
     addBooking(D + 14, 660, 780, 1, 1, 1, "Other"); // overlaps the third date
@@ -230,7 +232,7 @@ TEST_F(Series, BookingGeneratedDatesKeepsCollidingDatesAndClosesTheForm)
     EXPECT_EQ(window("bookingform"), nullptr);
 }
 
-TEST_F(Series, AFeeTheFormCannotStoreBooksNothing)
+TEST_P(Series, AFeeTheFormCannotStoreBooksNothing)
 {
     const int nr = makeTemplate(D);
     PatternWindow* w = openPattern(nr);
@@ -250,7 +252,7 @@ TEST_F(Series, AFeeTheFormCannotStoreBooksNothing)
     EXPECT_EQ(count("Booking", "gennr = ? AND Pris = 250", {nr}), 8);
 }
 
-TEST_F(Series, BookingWithNoDatesLeftSaysSoAndBooksNothing)
+TEST_P(Series, BookingWithNoDatesLeftSaysSoAndBooksNothing)
 {
     const int nr = makeTemplate(D);
     PatternWindow* w = openPattern(nr);
@@ -271,7 +273,7 @@ TEST_F(Series, BookingWithNoDatesLeftSaysSoAndBooksNothing)
 
 // --- alternatives ---
 
-TEST_F(Series, AlternativeOffersFreeItemsOfTheTemplatesTypeAndMovesTheDate)
+TEST_P(Series, AlternativeOffersFreeItemsOfTheTemplatesTypeAndMovesTheDate)
 {
     // The schedule shows the Beamer's type; the series belongs to Room 1's.
     session().CurrentTypeNo = 2;
@@ -314,8 +316,10 @@ TEST_F(Series, AlternativeOffersFreeItemsOfTheTemplatesTypeAndMovesTheDate)
     EXPECT_EQ(count("Booking", "gennr = ? AND Bgruppe = 1", {nr}), 8);
 }
 
-TEST_F(Series, DatesTheBusyFileCouldNotCheckStayMarkedAndTheUserIsTold)
+TEST_P(Series, DatesTheBusyFileCouldNotCheckStayMarkedAndTheUserIsTold)
 {
+    if (GetParam() == Engine::PostgreSQL)
+        GTEST_SKIP() << "a busy booking file is a lock on the file itself";
     const QString busyText = QStringLiteral(
         "The booking file is busy; the dates could not be checked. Try again. / Service Message");
     const int nr = makeTemplate(D);
@@ -345,7 +349,7 @@ TEST_F(Series, DatesTheBusyFileCouldNotCheckStayMarkedAndTheUserIsTold)
 
 // --- free dates ---
 
-TEST_F(Series, FreeDatesWithNoneChosenMakesTheTemplateAloneRepeated)
+TEST_P(Series, FreeDatesWithNoneChosenMakesTheTemplateAloneRepeated)
 {
     const int nr = makeTemplate(D);
     PatternWindow* w = openPattern(nr);
@@ -364,7 +368,7 @@ TEST_F(Series, FreeDatesWithNoneChosenMakesTheTemplateAloneRepeated)
     EXPECT_EQ(window("bookingform"), nullptr);
 }
 
-TEST_F(Series, ClickedDatesAreCheckedAtOnce)
+TEST_P(Series, ClickedDatesAreCheckedAtOnce)
 {
     const int nr = makeTemplate(D);
     openForm(nr);
@@ -433,7 +437,9 @@ protected:
     }
 };
 
-TEST_F(SeriesDelete, ThisAndUntilDeletesTheRangeBothEndsIncluded)
+INSTANTIATE_TEST_SUITE_P(Engines, SeriesDelete, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(SeriesDelete, ThisAndUntilDeletesTheRangeBothEndsIncluded)
 {
     const int nr = makeSeries({D, D - 7, D + 7, D + 31, D + 32});
     const int other = makeSeries({D + 7}, "Other series");
@@ -456,7 +462,7 @@ TEST_F(SeriesDelete, ThisAndUntilDeletesTheRangeBothEndsIncluded)
     EXPECT_EQ(window("bookingform"), nullptr);
 }
 
-TEST_F(SeriesDelete, TheWindowGoesWhenTheFormMovesToAnotherBooking)
+TEST_P(SeriesDelete, TheWindowGoesWhenTheFormMovesToAnotherBooking)
 {
     const int nr = makeSeries({D, D + 7});
     const int other = makeSeries({D + 1, D + 8}, "Other series");
@@ -471,7 +477,7 @@ TEST_F(SeriesDelete, TheWindowGoesWhenTheFormMovesToAnotherBooking)
     EXPECT_EQ(seriesDays(other).size(), 2);
 }
 
-TEST_F(SeriesDelete, AnEarlierDaySnapsBackAndCancelDeletesNothing)
+TEST_P(SeriesDelete, AnEarlierDaySnapsBackAndCancelDeletesNothing)
 {
     const int nr = makeSeries({D, D + 1, D + 7});
     QWidget* w = openDelete(nr);
@@ -490,7 +496,7 @@ TEST_F(SeriesDelete, AnEarlierDaySnapsBackAndCancelDeletesNothing)
     EXPECT_EQ(seriesDays(nr), days({1, 7}));
 }
 
-TEST_F(SeriesDelete, AllAndRestReachOneYearAfterToday)
+TEST_P(SeriesDelete, AllAndRestReachOneYearAfterToday)
 {
     struct Case {
         const char* option;
@@ -510,7 +516,7 @@ TEST_F(SeriesDelete, AllAndRestReachOneYearAfterToday)
     }
 }
 
-TEST_F(SeriesDelete, AddOpensThePatternWindowOnTheSeriesBooking)
+TEST_P(SeriesDelete, AddOpensThePatternWindowOnTheSeriesBooking)
 {
     const int nr = makeSeries({D, D + 7});
     openForm(nr);
@@ -526,7 +532,7 @@ TEST_F(SeriesDelete, AddOpensThePatternWindowOnTheSeriesBooking)
 
 // --- expiring series ---
 
-TEST_F(Series, ExpiringListShowsSeriesEndingBetweenTheDates)
+TEST_P(Series, ExpiringListShowsSeriesEndingBetweenTheDates)
 {
     makeSeries({D - 7, D}, "Ends today");
     makeSeries({D + 13, D + 20}, "Ends in 20 days");

@@ -12,11 +12,11 @@
 using namespace vestra;
 using namespace vestra::test;
 
-class Login : public BookingFileTest {
+class Login : public BookingStoreTest {
 protected:
     void SetUp() override
     {
-        BookingFileTest::SetUp();
+        BookingStoreTest::SetUp();
         makeBookingFile();
         navigator().showMainWindow = [this] { ++mainShown; };
         navigator().quit = [this] { ++quits; };
@@ -29,7 +29,9 @@ protected:
     int quits = 0;
 };
 
-TEST_F(Login, ComparesUserAndPasswordExactly)
+INSTANTIATE_TEST_SUITE_P(Engines, Login, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(Login, ComparesUserAndPasswordExactly)
 {
     EXPECT_TRUE(check("admin", "admin"));
     EXPECT_TRUE(session().IsAdmin);
@@ -44,7 +46,7 @@ TEST_F(Login, ComparesUserAndPasswordExactly)
     }
 }
 
-TEST_F(Login, FirstMatchingAccountWins)
+TEST_P(Login, FirstMatchingAccountWins)
 {
     const int first = addAccount("p", "First Anna", "anna", "pw");
     addAccount("p", "Second Anna", "anna", "pw", true);
@@ -55,7 +57,7 @@ TEST_F(Login, FirstMatchingAccountWins)
     EXPECT_EQ(session().LoginUser, "anna");
 }
 
-TEST_F(Login, GroupAndArchivedAccountsCannotLogIn)
+TEST_P(Login, GroupAndArchivedAccountsCannotLogIn)
 {
     addAccount("g", "Choir", "choir", "sing");
     addAccount("p", "Retired", "old", "pw", false, true);
@@ -67,7 +69,7 @@ TEST_F(Login, GroupAndArchivedAccountsCannotLogIn)
     EXPECT_EQ(session().LoginAccountId, bo);
 }
 
-TEST_F(Login, WindowRefusesWrongCredentialsAndStaysOpen)
+TEST_P(Login, WindowRefusesWrongCredentialsAndStaysOpen)
 {
     LoginWindow* w = ShowLogin();
     EXPECT_EQ(w->windowTitle(), "Vestra - Login");
@@ -94,7 +96,7 @@ TEST_F(Login, WindowRefusesWrongCredentialsAndStaysOpen)
     EXPECT_EQ(quits, 0);
 }
 
-TEST_F(Login, CancelEndsTheProgramEvenAfterAFailedAttempt)
+TEST_P(Login, CancelEndsTheProgramEvenAfterAFailedAttempt)
 {
     LoginWindow* w = ShowLogin();
     QTest::mouseClick(w->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
@@ -105,7 +107,7 @@ TEST_F(Login, CancelEndsTheProgramEvenAfterAFailedAttempt)
     EXPECT_EQ(mainShown, 0);
 }
 
-TEST_F(Login, EscapeAndTheCloseBoxCountAsCancel)
+TEST_P(Login, EscapeAndTheCloseBoxCountAsCancel)
 {
     LoginWindow* w = ShowLogin();
     QTest::keyClick(w->findChild<QLineEdit*>("txtUserName"), Qt::Key_Escape);
@@ -117,7 +119,7 @@ TEST_F(Login, EscapeAndTheCloseBoxCountAsCancel)
     EXPECT_EQ(quits, 2);
 }
 
-TEST_F(Login, AccessRules)
+TEST_P(Login, AccessRules)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int bo = addAccount("p", "Bo", "bo", "pw");

@@ -38,6 +38,17 @@ protected:
     QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
 };
 
+// What a start-up does with a booking file and with a booking database on the server.
+class StartupStore : public Startup, public ::testing::WithParamInterface<Engine> {
+protected:
+    void SetUp() override
+    {
+        storeEngine = GetParam();
+        Startup::SetUp();
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Engines, StartupStore, ::testing::ValuesIn(TestEngines()), EngineName);
+
 TEST_F(Startup, WithoutWorkDatabaseItIsCreatedAndTheUserAskedForAFile)
 {
     EXPECT_FALSE(QFileInfo::exists(WorkDatabasePath()));
@@ -70,7 +81,7 @@ TEST_F(Startup, RefusesFilesThatAreNotBookingFiles)
                            "create a new. / No Database Connection"}));
 }
 
-TEST_F(Startup, CopiesTheSettingsIntoTheSession)
+TEST_P(StartupStore, CopiesTheSettingsIntoTheSession)
 {
     const QString path = makeBookingFile();
     {
@@ -109,7 +120,7 @@ TEST_F(Startup, CopiesTheSettingsIntoTheSession)
     EXPECT_FALSE(s.LoginOk) << "nobody is logged in yet";
 }
 
-TEST_F(Startup, ArchivesOnlyOnTheFirstStartOfADay)
+TEST_P(StartupStore, ArchivesOnlyOnTheFirstStartOfADay)
 {
     const QString path = makeBookingFile();
     const int t = DayNumber(kToday);
@@ -128,7 +139,7 @@ TEST_F(Startup, ArchivesOnlyOnTheFirstStartOfADay)
     EXPECT_EQ(count("Bookingarkiv"), 1);
 }
 
-TEST_F(Startup, ClockSetBackRunsNoArchiving)
+TEST_P(StartupStore, ClockSetBackRunsNoArchiving)
 {
     const QString path = makeBookingFile();
     const int t = DayNumber(kToday);
@@ -142,7 +153,7 @@ TEST_F(Startup, ClockSetBackRunsNoArchiving)
     EXPECT_EQ(LookupValue("arkiveringsdato", "arkiveringsdato").toString(), "2026-12-08");
 }
 
-TEST_F(Startup, EmptyFirstGroupsLeavesGroupAndTypeUnchanged)
+TEST_P(StartupStore, EmptyFirstGroupsLeavesGroupAndTypeUnchanged)
 {
     connectTo(makeBookingFile());
     ASSERT_EQ(PrepareSession(session(), kToday).outcome, StartupOutcome::ReadyForLogin);
@@ -150,7 +161,7 @@ TEST_F(Startup, EmptyFirstGroupsLeavesGroupAndTypeUnchanged)
     EXPECT_EQ(session().CurrentTypeNo, 0);
 }
 
-TEST_F(Startup, BookingFileWithoutSettingsIsRefusedWithAReason)
+TEST_P(StartupStore, BookingFileWithoutSettingsIsRefusedWithAReason)
 {
     const QString path = makeBookingFile();
     {
@@ -165,7 +176,7 @@ TEST_F(Startup, BookingFileWithoutSettingsIsRefusedWithAReason)
     EXPECT_EQ(messages.shown()[0].title, "No Database Connection");
 }
 
-TEST_F(Startup, SplashTimerFiresOnceAndLeadsToTheLogin)
+TEST_P(StartupStore, SplashTimerFiresOnceAndLeadsToTheLogin)
 {
     connectTo(makeBookingFile());
     QPointer<SplashWindow> splash = ShowSplash();

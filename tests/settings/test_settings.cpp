@@ -115,11 +115,11 @@ TEST(TimeEditor, TypedTimeReplacesTheValueAndBadTextGivesItBack)
     EXPECT_EQ(editor.value(), 8 * 3600 + 17 * 60);
 }
 
-class Settings : public BookingFileTest {
+class Settings : public BookingStoreTest {
 protected:
     void SetUp() override
     {
-        BookingFileTest::SetUp();
+        BookingStoreTest::SetUp();
         makeBookingFile();
         session().IsAdmin = true;
         session().SelectedDay = DayNumber(QDate(2024, 5, 15)); // a Wednesday
@@ -140,7 +140,9 @@ protected:
     }
 };
 
-TEST_F(Settings, TwoWindowsOnTheRowStoreOnlyTheirOwnFields)
+INSTANTIATE_TEST_SUITE_P(Engines, Settings, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(Settings, TwoWindowsOnTheRowStoreOnlyTheirOwnFields)
 {
     Database d = db();
     InstitutionRow a, b;
@@ -173,7 +175,7 @@ TEST_F(Settings, TwoWindowsOnTheRowStoreOnlyTheirOwnFields)
     EXPECT_EQ(stored("Senr").toString(), QStringLiteral("DK-123"));
 }
 
-TEST_F(Settings, OptionsChangeTheSessionAtOnceAndStoreTheRowOnClosing)
+TEST_P(Settings, OptionsChangeTheSessionAtOnceAndStoreTheRowOnClosing)
 {
     Options* w = ShowOptions(nullptr);
     auto* format = child<QComboBox>(w, "DateFormat");
@@ -218,7 +220,7 @@ TEST_F(Settings, OptionsChangeTheSessionAtOnceAndStoreTheRowOnClosing)
               "0 mm/dd/yyyy 0 -1 -1 30 365 7 12.5");
 }
 
-TEST_F(Settings, OptionsShowAnUnlistedDelayInDaysAndTakeOnlyAFirstDayForFirstDay)
+TEST_P(Settings, OptionsShowAnUnlistedDelayInDaysAndTakeOnlyAFirstDayForFirstDay)
 {
     ASSERT_TRUE(db().exec("UPDATE institutionsoplysninger SET deldel = 200, FirstDay = '1'"));
     Options* w = ShowOptions(nullptr);
@@ -246,7 +248,7 @@ TEST_F(Settings, OptionsShowAnUnlistedDelayInDaysAndTakeOnlyAFirstDayForFirstDay
     EXPECT_EQ(stored("deldel||' '||FirstDay"), "548 0");
 }
 
-TEST_F(Settings, ClosingTimesPutsTheRoundedMinutesIntoTheSession)
+TEST_P(Settings, ClosingTimesPutsTheRoundedMinutesIntoTheSession)
 {
     OpeningHoursWindow* w = ShowOpeningHoursWindow(nullptr);
     auto* opening = child<TimeStepEdit>(w, "ctDEdit3");
@@ -263,7 +265,7 @@ TEST_F(Settings, ClosingTimesPutsTheRoundedMinutesIntoTheSession)
     EXPECT_EQ(stored("Skemaslut").toInt(), 8 * 3600 + 90);
 }
 
-TEST_F(Settings, DetailsAndLogoAreStoredWhenTheParametersClose)
+TEST_P(Settings, DetailsAndLogoAreStoredWhenTheParametersClose)
 {
     QImage picture(8, 6, QImage::Format_RGB32);
     picture.fill(Qt::blue);
@@ -306,7 +308,7 @@ TEST_F(Settings, DetailsAndLogoAreStoredWhenTheParametersClose)
     EXPECT_EQ(QImage::fromData(stored("Logopic").toByteArray()).size(), QSize(8, 6));
 }
 
-TEST_F(Settings, EachLookupListIsAddedToEditedAndDeletedThroughItsWindow)
+TEST_P(Settings, EachLookupListIsAddedToEditedAndDeletedThroughItsWindow)
 {
     struct Case {
         LookupKind kind;
@@ -362,7 +364,7 @@ TEST_F(Settings, EachLookupListIsAddedToEditedAndDeletedThroughItsWindow)
     }
 }
 
-TEST_F(Settings, AFloorPlanInUseIsDeletedAndTheBookingKeepsItsNumber)
+TEST_P(Settings, AFloorPlanInUseIsDeletedAndTheBookingKeepsItsNumber)
 {
     Database d = db();
     ASSERT_TRUE(d.exec(QStringLiteral("INSERT INTO opstilling (ID, Opstilling) VALUES (4, 'U')")));
@@ -377,7 +379,7 @@ TEST_F(Settings, AFloorPlanInUseIsDeletedAndTheBookingKeepsItsNumber)
               QVariant(4));
 }
 
-TEST_F(Settings, CommandBarOpensEachSettingsWindow)
+TEST_P(Settings, CommandBarOpensEachSettingsWindow)
 {
     RegisterSettingsWindows();
     const std::pair<int, const char*> entries[] = {

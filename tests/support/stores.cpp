@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSqlQuery>
 #include <QUrl>
 #include <QUrlQuery>
 #include <atomic>
@@ -50,6 +51,61 @@ QString TestServerAddress(const QString& database)
     if (!query.isEmpty())
         address += QLatin1Char('?') + query.toString(QUrl::FullyEncoded);
     return address;
+}
+
+QString QueryPlan(Database& db, const QString& sql, const QVariantList& binds)
+{
+    const bool server = db.engine() == Engine::PostgreSQL;
+    std::optional<QSqlQuery> q;
+    if (server) {
+        QString inlined = sql;
+        for (const QVariant& v : binds)
+            inlined.replace(inlined.indexOf(QLatin1Char('?')), 1, QString::number(v.toLongLong()));
+        db.exec(QStringLiteral("SET enable_seqscan = off"));
+        q = db.query(QStringLiteral("EXPLAIN ") + inlined);
+    } else {
+        q = db.query(QStringLiteral("EXPLAIN QUERY PLAN ") + sql, binds);
+    }
+    EXPECT_TRUE(q.has_value()) << db.lastError().toStdString();
+    QString plan;
+    while (q && q->next())
+        plan += q->value(server ? 0 : 3).toString() + QLatin1Char('\n');
+    // Read whole first: the server's rows come one at a time on the same connection.
+    q.reset();
+    if (server)
+        db.exec(QStringLiteral("RESET enable_seqscan"));
+    return plan;
+}
+
+bool FailInserts(Database& db, const QString& table, const QString& when)
+{
+    // Names and conditions are the test's own; a trigger takes no bound values.
+    bool ok = false;
+    if (db.engine() == Engine::PostgreSQL) {
+        const QString raise = QStringLiteral("RAISE 'disk full';");
+        ok =
+            db.exec(QStringLiteral("CREATE FUNCTION fail_%1() RETURNS trigger LANGUAGE plpgsql "
+                                   "AS $$ BEGIN %2 RETURN NEW; END $$")
+                        .arg(table, when.isEmpty()
+                                        ? raise
+                                        : QStringLiteral("IF %1 THEN %2 END IF;").arg(when, raise)))
+            && db.exec(QStringLiteral("CREATE TRIGGER fail_%1 BEFORE INSERT ON %1 FOR EACH ROW "
+                                      "EXECUTE FUNCTION fail_%1()")
+                           .arg(table));
+    } else {
+        ok = db.exec(QStringLiteral("CREATE TRIGGER fail_%1 BEFORE INSERT ON %1 %2 "
+                                    "BEGIN SELECT RAISE(ABORT, 'disk full'); END")
+                         .arg(table, when.isEmpty() ? QString() : QStringLiteral("WHEN ") + when));
+    }
+    EXPECT_TRUE(ok) << db.lastError().toStdString();
+    return ok;
+}
+
+bool AllowInserts(Database& db, const QString& table)
+{
+    return db.engine() == Engine::PostgreSQL
+               ? db.exec(QStringLiteral("DROP FUNCTION fail_%1() CASCADE").arg(table))
+               : db.exec(QStringLiteral("DROP TRIGGER fail_%1").arg(table));
 }
 
 FreshStore::FreshStore(Engine engine, const QString& folder, const QString& templateDatabase)

@@ -37,6 +37,18 @@ private:
     QString m_error;
 };
 
+// The plan the store's engine makes for sql, one step a line: SQLite's
+// EXPLAIN QUERY PLAN, or the server's EXPLAIN with sequential scans
+// discouraged (a test table is so small the server would read it whole).
+// The binds must be numbers: the server cannot prepare an EXPLAIN, so they go in as text.
+QString QueryPlan(Database& db, const QString& sql, const QVariantList& binds);
+
+// A full disk for inserts into table (only for rows where the condition on
+// NEW holds, when one is given): every such insert fails with "disk full"
+// until AllowInserts.
+bool FailInserts(Database& db, const QString& table, const QString& when = {});
+bool AllowInserts(Database& db, const QString& table);
+
 // The address of database name on the test server.
 QString TestServerAddress(const QString& database);
 

@@ -267,6 +267,49 @@ bool AsksForPassword(const QString& connectionError)
            || connectionError.contains(QStringLiteral("password authentication failed"));
 }
 
+bool IsMissingDatabase(const QString& connectionError)
+{
+    static const QRegularExpression missing(QStringLiteral("database \".*\" does not exist"));
+    return missing.match(connectionError).hasMatch();
+}
+
+QString ServerAddressWithDatabase(const QString& address, const QString& database)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^(postgres(?:ql)?://[^/]*/)([^?/]+)(\\?.*)?$"));
+    const QRegularExpressionMatch m = form.match(address);
+    if (!m.hasMatch())
+        return {};
+    return m.captured(1) + QString::fromLatin1(QUrl::toPercentEncoding(database)) + m.captured(3);
+}
+
+bool CreateServerDatabase(const QString& address, QString* error)
+{
+    const std::optional<ServerAddress> parts = ParseServerAddress(address, error);
+    if (!parts)
+        return false;
+    const QString maintenance = ServerAddressWithDatabase(address, QStringLiteral("postgres"));
+    {
+        QMutexLocker lock(&g_passwordLock);
+        const auto it = g_passwords.constFind(address);
+        if (it != g_passwords.constEnd())
+            g_passwords.insert(maintenance, *it);
+    }
+    bool made = false;
+    {
+        Database server = Database::open(maintenance);
+        // A database name cannot be bound: it is quoted as an identifier.
+        QString name = parts->database;
+        name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        made = server.isValid() && server.exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(name));
+        if (!made && error)
+            *error = server.lastError();
+    }
+    Database::closeAll(maintenance);
+    SetServerPassword(maintenance, QString());
+    return made;
+}
+
 Engine EngineOf(const QString& store)
 {
     return IsServerAddress(store) ? Engine::PostgreSQL : Engine::SQLite;

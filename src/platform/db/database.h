@@ -52,6 +52,14 @@ void SetServerPassword(const QString& address, const QString& password);
 // True when a connection error says the server wants a password it did not get
 // (or did not accept).
 bool AsksForPassword(const QString& connectionError);
+// True when a connection error says the database named does not exist on the server.
+bool IsMissingDatabase(const QString& connectionError);
+// The address of another database on the same server, as the same user.
+QString ServerAddressWithDatabase(const QString& address, const QString& database);
+// Makes the database an address names (connecting to the server's "postgres"
+// database as the same user, with the same password); false and the
+// server's reason when it cannot.
+bool CreateServerDatabase(const QString& address, QString* error = nullptr);
 
 class Database {
 public:

@@ -476,7 +476,7 @@ std::optional<QSqlQuery> Database::query(const QString& sql, const QVariantList&
         return std::nullopt;
     }
     QSqlQuery q(m_db);
-    q.setForwardOnly(true);
+    q.setForwardOnly(dialect::forwardOnlyReads(engine()));
     if (!run(q, sql, binds)) {
         m_error = q.lastError().text();
         return std::nullopt;
@@ -578,6 +578,11 @@ bool Transaction::commit()
 }
 
 namespace dialect {
+bool forwardOnlyReads(Engine engine)
+{
+    return engine == Engine::SQLite;
+}
+
 QStringList beginWrite(Engine engine)
 {
     if (engine == Engine::PostgreSQL)

@@ -140,6 +140,11 @@ namespace dialect {
 // transaction-scoped advisory lock, so a check made before a write (a free
 // time, a next number) still holds when the write lands.
 QStringList beginWrite(Engine engine);
+// Whether reads may go forward only. On the server a forward-only read streams
+// its rows, and any other statement on the connection before the last row is
+// read drops the rest (a loop that checks each row with another query would
+// silently stop after the first); there every read fetches its rows whole.
+bool forwardOnlyReads(Engine engine);
 // A statement that succeeds only on a store that really is a database.
 QString firstRead(Engine engine);
 // An expression folding the text of another for case-insensitive matches:

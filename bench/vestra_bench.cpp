@@ -17,6 +17,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
 
 using namespace vestra;
 
@@ -32,49 +34,102 @@ QString benchFile(int n)
     return QDir::temp().filePath(QStringLiteral("vestra-bench-%1.mdb").arg(n));
 }
 
-// A booking file with n live bookings spread over three years and 300 items.
-QString prepare(int n)
+// VESTRA_BENCH_PG names a server database; each size gets a database of its
+// own beside it (<name>_<n>), made on first use and reused by later runs.
+QString serverBase()
 {
-    const QString path = benchFile(n);
-    if (QFile::exists(path)) {
-        Database db = Database::open(path);
-        if (db.scalar(QStringLiteral("SELECT count(*) FROM Booking")).toInt() == n)
-            return path;
-        Database::closeAll(path);
+    return qEnvironmentVariable("VESTRA_BENCH_PG");
+}
+
+QString benchServer(int n)
+{
+    const std::optional<ServerAddress> base = ParseServerAddress(serverBase());
+    if (!base)
+        return {};
+    return ServerAddressWithDatabase(serverBase(),
+                                     QStringLiteral("%1_%2").arg(base->database).arg(n));
+}
+
+// An empty booking store of the current schema at store; false when it
+// cannot be made.
+bool freshStore(Engine engine, const QString& store)
+{
+    if (engine == Engine::SQLite)
+        return BuildTemplateFile(store);
+    {
+        Database probe = Database::open(store);
+        if (!probe.isValid() && !CreateServerDatabase(store))
+            return false;
     }
-    BuildTemplateFile(path);
-    Database db = Database::open(path);
+    // The bench's own database (<name>_<n>): whatever a smaller run left goes.
+    Database db = Database::open(store);
+    return db.exec(QStringLiteral("DROP SCHEMA public CASCADE"))
+           && db.exec(QStringLiteral("CREATE SCHEMA public")) && BuildServerStore(db);
+}
+
+// A booking store with n live bookings spread over three years and 300
+// items, on the engine given: the same rows on both.
+QString prepare(Engine engine, int n)
+{
+    const QString store = engine == Engine::SQLite ? benchFile(n) : benchServer(n);
+    if (engine == Engine::PostgreSQL || QFile::exists(store)) {
+        Database db = Database::open(store);
+        if (db.isValid() && db.scalar(QStringLiteral("SELECT count(*) FROM Booking")).toInt() == n)
+            return store;
+        Database::closeAll(store);
+    }
+    if (!freshStore(engine, store)) {
+        fprintf(stderr, "cannot make the benchmark store %s\n", qPrintable(store));
+        std::exit(1);
+    }
+    Database db = Database::open(store);
     Transaction tx(db);
     for (int i = 1; i <= kItems; ++i)
         db.exec(QStringLiteral("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) "
                                "VALUES (?, ?, ?, 1)"),
                 {i, (i - 1) / kItemsPerType + 1, QStringLiteral("Item %1").arg(i)});
-    QSqlQuery insert(db.handle());
-    insert.prepare(QStringLiteral(
-        "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, Bgruppe, Lokalenr, "
-        "kontonr, curacname, Bcolor, Tentative) VALUES (?, ?, ?, ?, ?, ?, ?, 1, 'Bench', 255, 0)"));
+    // Many rows a statement: one round trip per row would take minutes on a server.
+    constexpr int kRowsPerInsert = 200;
+    auto insertSql = [](int count) {
+        QStringList rows(count, QStringLiteral("(?, ?, ?, ?, ?, ?, ?, 1, 'Bench', 255, 0)"));
+        return QStringLiteral("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                              "Bgruppe, Lokalenr, kontonr, curacname, Bcolor, Tentative) VALUES ")
+               + rows.join(QLatin1Char(','));
+    };
     QRandomGenerator rng(42);
+    QVariantList binds;
     for (int i = 1; i <= n; ++i) {
         const int item = rng.bounded(kItems) + 1;
         const int start = 480 + 15 * rng.bounded(36);
-        insert.addBindValue(i);
-        insert.addBindValue(QStringLiteral("Booking %1").arg(i));
-        insert.addBindValue(kFirstDay + rng.bounded(kDays));
-        insert.addBindValue(start);
-        insert.addBindValue(start + 30 + 15 * rng.bounded(8));
-        insert.addBindValue((item - 1) / kItemsPerType + 1);
-        insert.addBindValue(item);
-        insert.exec();
+        binds << i << QStringLiteral("Booking %1").arg(i) << kFirstDay + rng.bounded(kDays) << start
+              << start + 30 + 15 * rng.bounded(8) << (item - 1) / kItemsPerType + 1 << item;
+        if (binds.size() == 7 * kRowsPerInsert || i == n) {
+            if (!db.exec(insertSql(static_cast<int>(binds.size() / 7)), binds)) {
+                fprintf(stderr, "%s\n", qPrintable(db.lastError()));
+                std::exit(1);
+            }
+            binds.clear();
+        }
     }
     db.exec(QStringLiteral("UPDATE næstenøgle SET nextkey = ?"), {n + 1});
     tx.commit();
     db.exec(QStringLiteral("ANALYZE"));
-    return path;
+    return store;
+}
+
+Engine engineOf(const benchmark::State& state)
+{
+    return state.range(1) == 1 ? Engine::PostgreSQL : Engine::SQLite;
+}
+
+Database storeFor(const benchmark::State& state)
+{
+    return Database::open(prepare(engineOf(state), static_cast<int>(state.range(0))));
 }
 
 void BM_DayViewLoad(benchmark::State& state)
 {
-    Database db = Database::open(prepare(static_cast<int>(state.range(0))));
+    Database db = storeFor(state);
     int i = 0, blocks = 0;
     for (auto _ : state) {
         const int day = kFirstDay + (i * 37) % kDays;
@@ -90,7 +145,7 @@ void BM_DayViewLoad(benchmark::State& state)
 
 void BM_DayViewLoadFullScan(benchmark::State& state)
 {
-    Database db = Database::open(prepare(static_cast<int>(state.range(0))));
+    Database db = storeFor(state);
     int i = 0;
     for (auto _ : state) {
         const int day = kFirstDay + (i * 37) % kDays;
@@ -104,7 +159,7 @@ void BM_DayViewLoadFullScan(benchmark::State& state)
 
 void BM_WeekViewLoad(benchmark::State& state)
 {
-    Database db = Database::open(prepare(static_cast<int>(state.range(0))));
+    Database db = storeFor(state);
     int i = 0, blocks = 0;
     for (auto _ : state) {
         const int weekStart = kFirstDay + (i * 7) % (kDays - 7);
@@ -171,7 +226,7 @@ BookingDetails benchTemplate()
 // A year of daily dates, each checked against the stored bookings.
 void BM_GenerateDailySeries(benchmark::State& state)
 {
-    Database db = Database::open(prepare(static_cast<int>(state.range(0))));
+    Database db = storeFor(state);
     Database work = benchWork();
     const BookingDetails t = benchTemplate();
     int colliding = 0;
@@ -190,7 +245,7 @@ void BM_GenerateDailySeries(benchmark::State& state)
 // The free items of a type of 50 for one colliding date.
 void BM_FindAlternatives(benchmark::State& state)
 {
-    Database db = Database::open(prepare(static_cast<int>(state.range(0))));
+    Database db = storeFor(state);
     Database work = benchWork();
     const BookingDetails t = benchTemplate();
     ClearCandidates(work);
@@ -204,16 +259,35 @@ void BM_FindAlternatives(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_GenerateDailySeries)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FindAlternatives)->Arg(1000000)->Unit(benchmark::kMillisecond);
+// Each store benchmark runs on the booking file (engine 0), and on the
+// server (engine 1) when VESTRA_BENCH_PG names one.
+void Engines(benchmark::internal::Benchmark* b, std::initializer_list<int64_t> sizes)
+{
+    b->ArgNames({"n", "pg"})->Unit(benchmark::kMillisecond);
+    for (int64_t engine : {0, 1}) {
+        if (engine == 1 && serverBase().isEmpty())
+            continue;
+        for (int64_t n : sizes)
+            b->Args({n, engine});
+    }
+}
+
+BENCHMARK(BM_GenerateDailySeries)->Apply([](benchmark::internal::Benchmark* b) {
+    Engines(b, {1000000});
+});
+BENCHMARK(BM_FindAlternatives)->Apply([](benchmark::internal::Benchmark* b) {
+    Engines(b, {1000000});
+});
 BENCHMARK(BM_DayViewPaint)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DayViewLoad)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DayViewLoadFullScan)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WeekViewLoad)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayViewLoad)->Apply([](benchmark::internal::Benchmark* b) {
+    Engines(b, {10000, 100000, 1000000});
+});
+BENCHMARK(BM_DayViewLoadFullScan)->Apply([](benchmark::internal::Benchmark* b) {
+    Engines(b, {10000, 100000, 1000000});
+});
+BENCHMARK(BM_WeekViewLoad)->Apply([](benchmark::internal::Benchmark* b) {
+    Engines(b, {10000, 100000, 1000000});
+});
 
 int main(int argc, char** argv)
 {

@@ -116,6 +116,34 @@ bool RunSqlScript(Database& db, const QString& script, QString* error)
     return true;
 }
 
+bool BuildServerStore(Database& db, QString* error)
+{
+    {
+        Transaction tx(db);
+        const bool built =
+            tx.ok() && RunSqlStatements(db, SqlResource(QStringLiteral("booking.sql")), error)
+            && RunSqlStatements(db, SqlResource(QStringLiteral("template.sql")), error);
+        if (!built || !tx.commit()) {
+            if (error && error->isEmpty())
+                *error = db.lastError();
+            return false;
+        }
+    }
+    const MigrationReport r = MigrateDatabase(db, BookingFileSteps(), Backup::None);
+    if (r.outcome == MigrationOutcome::Failed && error)
+        *error = r.error;
+    return r.outcome != MigrationOutcome::Failed;
+}
+
+std::optional<bool> IsEmptyServerDatabase(Database& db)
+{
+    const QVariant tables = db.scalar(QStringLiteral(
+        "SELECT count(*) FROM information_schema.tables WHERE table_schema = current_schema()"));
+    if (!tables.isValid())
+        return std::nullopt;
+    return tables.toLongLong() == 0;
+}
+
 namespace {
 // A new file at path, filled by fill; any file there before is replaced.
 bool buildFile(const QString& path, QString* error, const std::function<bool(Database&)>& fill)

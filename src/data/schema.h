@@ -6,6 +6,7 @@
 #include "platform/db/database.h"
 
 #include <QString>
+#include <optional>
 
 namespace vestra {
 
@@ -32,6 +33,14 @@ bool BuildBaselineFile(const QString& path, QString* error = nullptr);
 // Writes a complete template booking file at path (replacing what is there):
 // version 0 brought up to date by every migration step.
 bool BuildTemplateFile(const QString& path, QString* error = nullptr);
+
+// Fills an empty server database with the booking schema and the template's
+// rows, brought up to the latest version. The schema and rows come in one
+// transaction; each upgrade step in its own, so a failure leaves either
+// nothing or a complete store of an older version that an upgrade finishes.
+bool BuildServerStore(Database& db, QString* error = nullptr);
+// Whether a server database holds no tables yet; nullopt when it cannot be read.
+std::optional<bool> IsEmptyServerDatabase(Database& db);
 
 // Creates paths.mdb in the program's folder when it is missing, and upgrades
 // it when it is older than this program; true when it is usable afterwards.

@@ -105,27 +105,79 @@ bool ReachServer(const QString& address, QString* error)
     return db.isValid();
 }
 
+namespace {
+// Making a store is not destructive, so Yes is the default answer.
+bool askToCreate(const QString& text)
+{
+    Message m;
+    m.text = text;
+    m.title = QStringLiteral("Connect to Server");
+    m.buttons = MsgButtons::YesNo;
+    m.icon = MsgIcon::Question;
+    m.defaultButton = MsgAnswer::Yes;
+    return messages().show(m) == MsgAnswer::Yes;
+}
+
+void serverError(const QString& text)
+{
+    showMessage(text, QStringLiteral("Server Error"), MsgIcon::Warning);
+}
+} // namespace
+
 ConnectResult ConnectToServer(const std::optional<ServerChoice>& choice)
 {
     if (!choice)
         return ConnectResult::Cancelled;
     const QString address = ServerAddressOf(*choice);
     QString error;
-    if (!ParseServerAddress(address, &error) || !ReachServer(address, &error)) {
-        showMessage(QStringLiteral("The database server could not be reached at %1:\n%2")
-                        .arg(address, error.trimmed()),
-                    QStringLiteral("Server Error"), MsgIcon::Warning);
+    if (!ParseServerAddress(address, &error)) {
+        serverError(QStringLiteral("%1 is not a usable server address:\n%2").arg(address, error));
         return ConnectResult::Refused;
+    }
+    // A database that is not there yet, or is there but empty, becomes a new
+    // booking store when the user says so: the server's administrator may
+    // have made an empty database for Vestra, or left that to the first user.
+    bool askedToCreate = false;
+    if (!ReachServer(address, &error)) {
+        if (!IsMissingDatabase(error)) {
+            serverError(QStringLiteral("The database server could not be reached at %1:\n%2")
+                            .arg(address, error.trimmed()));
+            return ConnectResult::Refused;
+        }
+        if (!askToCreate(QStringLiteral("There is no database %1 on the server. Create it as a "
+                                        "new Vestra booking database?")
+                             .arg(choice->database.trimmed())))
+            return ConnectResult::Refused;
+        askedToCreate = true;
+        if (!CreateServerDatabase(address, &error) || !ReachServer(address, &error)) {
+            serverError(QStringLiteral("The database %1 could not be created on the server:\n%2")
+                            .arg(address, error.trimmed()));
+            return ConnectResult::Refused;
+        }
     }
     int version = 0;
     if (IsNewerFile(address, BookingFileSteps(), &version)) {
-        showMessage(NewerFileText(address, version, LatestVersion(BookingFileSteps())),
-                    QStringLiteral("Server Error"), MsgIcon::Warning);
+        serverError(NewerFileText(address, version, LatestVersion(BookingFileSteps())));
         return ConnectResult::Refused;
     }
+    {
+        Database db = Database::open(address);
+        const std::optional<bool> empty = IsEmptyServerDatabase(db);
+        if (empty && *empty) {
+            if (!askedToCreate
+                && !askToCreate(QStringLiteral("The database %1 on the server is empty. Make a new "
+                                               "Vestra booking database in it?")
+                                    .arg(address)))
+                return ConnectResult::Refused;
+            if (!BuildServerStore(db, &error)) {
+                serverError(QStringLiteral("The booking database could not be made in %1:\n%2")
+                                .arg(address, error.trimmed()));
+                return ConnectResult::Refused;
+            }
+        }
+    }
     if (!CanOpenDatabase(address) || !IsBookingFile(address)) {
-        showMessage(address + QStringLiteral(" is not a valid Vestra booking database!"),
-                    QStringLiteral("Server Error"), MsgIcon::Warning);
+        serverError(address + QStringLiteral(" is not a valid Vestra booking database!"));
         return ConnectResult::Refused;
     }
     return storeChoice(address) ? ConnectResult::Connected : ConnectResult::Failed;

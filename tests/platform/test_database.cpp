@@ -81,12 +81,21 @@ protected:
 INSTANTIATE_TEST_SUITE_P(Engines, StoreTest, ::testing::ValuesIn(test::TestEngines()),
                          test::EngineName);
 
-TEST_P(StoreTest, OpenReusesTheConnection)
+TEST_P(StoreTest, OpenReusesTheConnectionAndReadsStayWholeWhileItIsUsed)
 {
     Database a = open();
     Database b = open();
     ASSERT_TRUE(a.isValid());
     EXPECT_EQ(a.handle().connectionName(), b.handle().connectionName());
+    // A loop that looks each row up again while it reads (as the search for
+    // free items does) sees every row, not just the first.
+    ASSERT_TRUE(a.exec("INSERT INTO t (id, name) VALUES (1, 'a'), (2, 'b'), (3, 'c')"));
+    auto rows = a.query("SELECT id FROM t ORDER BY id");
+    ASSERT_TRUE(rows);
+    QStringList seen;
+    while (rows->next())
+        seen << b.scalar("SELECT name FROM t WHERE id = ?", {rows->value(0)}).toString();
+    EXPECT_EQ(seen, QStringList({"a", "b", "c"}));
 }
 
 TEST_P(StoreTest, ValuesAreBoundNotSpliced)

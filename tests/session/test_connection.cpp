@@ -8,6 +8,7 @@
 #include "support/fixture.h"
 #include "support/stores.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
@@ -264,10 +265,7 @@ TEST_F(Connection, ServerStoreIsCheckedStoredAndOpenedAtStartup)
     {
         Database d = Database::open(booking.address());
         QString error;
-        ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
-        ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
-        ASSERT_EQ(MigrateDatabase(d, BookingFileSteps(), Backup::None).outcome,
-                  MigrationOutcome::Upgraded);
+        ASSERT_TRUE(BuildServerStore(d, &error)) << error.toStdString();
     }
     auto typed = [](const QString& address) {
         const std::optional<ServerAddress> p = ParseServerAddress(address);
@@ -283,13 +281,51 @@ TEST_F(Connection, ServerStoreIsCheckedStoredAndOpenedAtStartup)
     nowhere.host = "127.0.0.1";
     nowhere.port = "1";
     ServerChoice missing = typed(booking.address());
-    missing.database = "vestra_no_such_database";
-    for (const ServerChoice& refused : {nowhere, missing, typed(empty.address())}) {
+    missing.database = QStringLiteral("vestra_made_%1").arg(QCoreApplication::applicationPid());
+    // Refused: no server there; a missing or an empty database the user does
+    // not want made into a booking store.
+    const std::pair<ServerChoice, MsgButtons> refusals[] = {
+        {nowhere, MsgButtons::Ok},
+        {missing, MsgButtons::YesNo},
+        {typed(empty.address()), MsgButtons::YesNo}};
+    for (const auto& [refused, buttons] : refusals) {
         messages.clear();
+        messages.answerNext(MsgAnswer::No);
         EXPECT_EQ(ConnectToServer(refused), ConnectResult::Refused);
         ASSERT_EQ(messages.texts().size(), 1);
-        EXPECT_TRUE(messages.texts().first().contains(ServerAddressOf(refused)));
+        EXPECT_EQ(messages.shown().first().buttons, buttons)
+            << messages.texts().first().toStdString();
         EXPECT_EQ(storedPath(), file);
+    }
+    EXPECT_TRUE(messages.texts().first().contains(ServerAddressOf(typed(empty.address()))));
+    {
+        Database d = Database::open(empty.address());
+        EXPECT_EQ(IsEmptyServerDatabase(d), std::optional<bool>(true));
+    }
+
+    // Yes makes them: a new database on the server, or the empty one filled,
+    // each a complete booking store one can log in to.
+    for (const ServerChoice& made : {missing, typed(empty.address())}) {
+        messages.clear();
+        EXPECT_EQ(ConnectToServer(made), ConnectResult::Connected)
+            << messages.texts().join("|").toStdString();
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_EQ(messages.shown().first().defaultButton, MsgAnswer::Yes);
+        const QString address = ServerAddressOf(made);
+        EXPECT_EQ(storedPath(), address);
+        EXPECT_EQ(PrepareSession(session(), QDate(2026, 3, 2)).outcome,
+                  StartupOutcome::ReadyForLogin);
+        {
+            Database d = Database::open(address);
+            EXPECT_EQ(d.schemaVersion(), LatestVersion(BookingFileSteps()));
+            EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontouser = 'admin'").toInt(), 1);
+        }
+        Database::closeAll(address);
+    }
+    {
+        Database admin = Database::open(qEnvironmentVariable("VESTRA_TEST_PG"));
+        EXPECT_TRUE(admin.exec(QStringLiteral("DROP DATABASE %1").arg(missing.database)))
+            << admin.lastError().toStdString();
     }
 
     messages.clear();

@@ -197,26 +197,12 @@ bool writeCounters(Database& db, const QStringList& tables, const QHash<QString,
     return true;
 }
 
-// The booking schema and the template's rows, in a server database, brought
-// up to the latest version.
-bool buildServerStore(Database& db, QString* error)
-{
-    if (!RunSqlScript(db, SqlResource(QStringLiteral("booking.sql")), error)
-        || !RunSqlScript(db, SqlResource(QStringLiteral("template.sql")), error))
-        return false;
-    const MigrationReport r = MigrateDatabase(db, BookingFileSteps(), Backup::None);
-    if (r.outcome == MigrationOutcome::Failed)
-        *error = r.error;
-    return r.outcome != MigrationOutcome::Failed;
-}
-
 std::optional<QString> serverNotEmpty(Database& db, const QString& address)
 {
-    const auto tables = db.scalar(QStringLiteral(
-        "SELECT count(*) FROM information_schema.tables WHERE table_schema = current_schema()"));
-    if (!tables.isValid())
+    const std::optional<bool> empty = IsEmptyServerDatabase(db);
+    if (!empty)
         return QStringLiteral("%1: cannot be read: %2").arg(address, oneLine(db.lastError()));
-    if (tables.toLongLong() > 0)
+    if (!*empty)
         return QStringLiteral("%1: target not empty").arg(address);
     return std::nullopt;
 }
@@ -261,7 +247,7 @@ CommandResult createServer(const QString& address)
     if (auto full = serverNotEmpty(*db, address))
         return refused(*full);
     QString error;
-    if (!buildServerStore(*db, &error))
+    if (!BuildServerStore(*db, &error))
         return refused(QStringLiteral("%1: not created: %2").arg(address, oneLine(error)));
     return {
         0,
@@ -655,7 +641,7 @@ CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to)
             return refused(reason);
         if (auto full = serverNotEmpty(*target, to.path))
             return refused(*full);
-        if (!buildServerStore(*target, &error) || !copyRows(source, *target, &lines, &error)) {
+        if (!BuildServerStore(*target, &error) || !copyRows(source, *target, &lines, &error)) {
             // The schema was built before the rows' transaction; it goes again.
             QString left;
             if (!emptyServerAgain(*target, &left))

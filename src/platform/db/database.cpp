@@ -289,6 +289,49 @@ QString ConnectionFailureText(const QString& address, const QString& connectionE
     return words;
 }
 
+bool IsMissingDatabase(const QString& connectionError)
+{
+    static const QRegularExpression missing(QStringLiteral("database \".*\" does not exist"));
+    return missing.match(connectionError).hasMatch();
+}
+
+QString ServerAddressWithDatabase(const QString& address, const QString& database)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^(postgres(?:ql)?://[^/]*/)([^?/]+)(\\?.*)?$"));
+    const QRegularExpressionMatch m = form.match(address);
+    if (!m.hasMatch())
+        return {};
+    return m.captured(1) + QString::fromLatin1(QUrl::toPercentEncoding(database)) + m.captured(3);
+}
+
+bool CreateServerDatabase(const QString& address, QString* error)
+{
+    const std::optional<ServerAddress> parts = ParseServerAddress(address, error);
+    if (!parts)
+        return false;
+    const QString maintenance = ServerAddressWithDatabase(address, QStringLiteral("postgres"));
+    {
+        QMutexLocker lock(&g_passwordLock);
+        const auto it = g_passwords.constFind(address);
+        if (it != g_passwords.constEnd())
+            g_passwords.insert(maintenance, *it);
+    }
+    bool made = false;
+    {
+        Database server = Database::open(maintenance);
+        // A database name cannot be bound: it is quoted as an identifier.
+        QString name = parts->database;
+        name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        made = server.isValid() && server.exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(name));
+        if (!made && error)
+            *error = server.lastError();
+    }
+    Database::closeAll(maintenance);
+    SetServerPassword(maintenance, QString());
+    return made;
+}
+
 Engine EngineOf(const QString& store)
 {
     return IsServerAddress(store) ? Engine::PostgreSQL : Engine::SQLite;
@@ -500,7 +543,7 @@ std::optional<QSqlQuery> Database::query(const QString& sql, const QVariantList&
         return std::nullopt;
     }
     QSqlQuery q(m_db);
-    q.setForwardOnly(true);
+    q.setForwardOnly(dialect::forwardOnlyReads(engine()));
     if (!run(q, sql, binds)) {
         failed(q.lastError());
         return std::nullopt;
@@ -608,6 +651,11 @@ bool Transaction::commit()
 }
 
 namespace dialect {
+bool forwardOnlyReads(Engine engine)
+{
+    return engine == Engine::SQLite;
+}
+
 QStringList beginWrite(Engine engine)
 {
     if (engine == Engine::PostgreSQL)

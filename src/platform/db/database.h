@@ -56,6 +56,14 @@ bool AsksForPassword(const QString& connectionError);
 // names the cause (a refused or missing password with its user, a server that
 // cannot be reached) followed by the server's own words.
 QString ConnectionFailureText(const QString& address, const QString& connectionError);
+// True when a connection error says the database named does not exist on the server.
+bool IsMissingDatabase(const QString& connectionError);
+// The address of another database on the same server, as the same user.
+QString ServerAddressWithDatabase(const QString& address, const QString& database);
+// Makes the database an address names (connecting to the server's "postgres"
+// database as the same user, with the same password); false and the
+// server's reason when it cannot.
+bool CreateServerDatabase(const QString& address, QString* error = nullptr);
 
 class Database {
 public:
@@ -143,6 +151,11 @@ namespace dialect {
 // transaction-scoped advisory lock, so a check made before a write (a free
 // time, a next number) still holds when the write lands.
 QStringList beginWrite(Engine engine);
+// Whether reads may go forward only. On the server a forward-only read streams
+// its rows, and any other statement on the connection before the last row is
+// read drops the rest (a loop that checks each row with another query would
+// silently stop after the first); there every read fetches its rows whole.
+bool forwardOnlyReads(Engine engine);
 // A statement that succeeds only on a store that really is a database.
 QString firstRead(Engine engine);
 // An expression folding the text of another for case-insensitive matches:

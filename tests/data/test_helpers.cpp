@@ -141,7 +141,15 @@ TEST(FileTests, OnlyDatabasesWithTheMarkerAreBookingFiles)
     EXPECT_FALSE(IsBookingFile(plain));
     {
         Database d = Database::open(plain);
-        ASSERT_TRUE(d.exec("CREATE TABLE ruc (marker INTEGER)"));
+        for (const QString& name : BookingSchemaObjects())
+            ASSERT_TRUE(
+                d.exec(QStringLiteral("CREATE TABLE \"%1\" (x INTEGER)").arg(name.toLower())));
+        ASSERT_TRUE(d.exec("DROP TABLE booking"));
+    }
+    EXPECT_FALSE(IsBookingFile(plain)) << "one table of the booking schema missing";
+    {
+        Database d = Database::open(plain);
+        ASSERT_TRUE(d.exec("CREATE TABLE booking (x INTEGER)"));
     }
     EXPECT_TRUE(IsBookingFile(plain)) << "table names match without regard to case";
 
@@ -180,7 +188,7 @@ TEST_F(Helpers, HotStatementsUseIndexes)
         return out;
     };
     const Statement copy = ArchiveCopyStatement(200);
-    const Statement del = ArchiveDeleteStatement(100);
+    const Statement del = ArchiveDeleteStatement(100, true);
     for (const QString& p :
          {plan(copy.sql, copy.binds), plan(del.sql, del.binds),
           plan("Select Count(*) From grptilk Where gnr = ? And pnr = ?", {1, 1})}) {

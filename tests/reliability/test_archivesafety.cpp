@@ -42,9 +42,9 @@ TEST_P(ArchiveSafety, NoDelayLosesABookingOrReachesUpcomingOnes)
         int archiveDelay;
         int deleteDelay;
     };
-    const Case cases[] = {{3, 548},  {548, 3},        {0, 0},       {-5, -5},
-                          {3, -1},   {-1, 548},       {INT_MAX, 3}, {3, INT_MIN},
-                          {INT_MIN, INT_MAX},         {3, 100000000}};
+    const Case cases[] = {
+        {3, 548},  {548, 3},     {0, 0},       {-5, -5},           {3, -1},
+        {-1, 548}, {INT_MAX, 3}, {3, INT_MIN}, {INT_MIN, INT_MAX}, {3, 100000000}};
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.archiveDelay << "/" << c.deleteDelay);
         Database d = db();

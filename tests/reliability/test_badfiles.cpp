@@ -140,10 +140,10 @@ protected:
         }
         const int latest = LatestVersion(BookingFileSteps());
         for (int v = 1; v <= 10; ++v)
-            files.append({"newer",
-                          altered("newer", {QStringLiteral("PRAGMA user_version = %1")
-                                                .arg(latest + v * v)}),
-                          Expect::Newer});
+            files.append(
+                {"newer",
+                 altered("newer", {QStringLiteral("PRAGMA user_version = %1").arg(latest + v * v)}),
+                 Expect::Newer});
         for (int i = 0; i < 2; ++i)
             files.append({"locked", altered("locked", {}), Expect::Busy});
         return files;
@@ -168,9 +168,8 @@ TEST_F(BadFiles, EachIsRefusedWithItsReasonQuicklyAndNothingIsStored)
             ASSERT_TRUE(other.open());
             QSqlQuery(other).exec("BEGIN EXCLUSIVE");
         }
-        const QByteArray before = QFileInfo(f.path).isFile() && f.expect != Expect::Busy
-                                      ? readAll(f.path)
-                                      : QByteArray();
+        const QByteArray before =
+            QFileInfo(f.path).isFile() && f.expect != Expect::Busy ? readAll(f.path) : QByteArray();
         messages.clear();
         dialogs.chooseNext(f.path);
         QElapsedTimer clock;

@@ -45,9 +45,9 @@ TEST_F(BadRows, DayAndWeekLoadsSkipRowsThatHoldNoUsableTimeOrDay)
                        "(9012, NULL, 600, 660, 'no day', 1, 1)"));
 
     const int monday = day - (QDate(2026, 12, 7).dayOfWeek() - 1);
-    for (const auto& [name, blocks] :
-         {std::pair{"day", LoadDayBlocks(d, 1, day)}, std::pair{"week", LoadWeekBlocks(d, 1, monday)},
-          std::pair{"scan", LoadDayBlocksByScan(d, 1, day)}}) {
+    for (const auto& [name, blocks] : {std::pair{"day", LoadDayBlocks(d, 1, day)},
+                                       std::pair{"week", LoadWeekBlocks(d, 1, monday)},
+                                       std::pair{"scan", LoadDayBlocksByScan(d, 1, day)}}) {
         SCOPED_TRACE(name);
         QStringList shown;
         for (const ScheduleBlock& b : blocks) {

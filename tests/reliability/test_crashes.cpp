@@ -66,8 +66,7 @@ TEST_F(Crashes, KilledDuringSeriesCommitsLeavesEverySeriesWholeOrAbsent)
         EXPECT_EQ(q->value(1).toInt(), 31) << "series " << q->value(0).toInt();
     }
     EXPECT_GT(series, 0) << "no series was booked before the kills";
-    std::printf("[ reliability ] %d kills during series commits, %d series whole\n", kills,
-                series);
+    std::printf("[ reliability ] %d kills during series commits, %d series whole\n", kills, series);
 }
 
 TEST_F(Crashes, KilledDuringArchivingLosesNoBooking)

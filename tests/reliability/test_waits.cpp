@@ -7,18 +7,19 @@
 #include "data/helpers.h"
 #include "data/schema.h"
 #include "platform/schedulegrid.h"
+#include "platform/widgetservices.h"
 #include "platform/windowregistry.h"
 #include "schedule/dayview.h"
 #include "session/connection.h"
 #include "session/startup.h"
 #include "startup/startupsequence.h"
-#include "support/busyfile.h"
 #include "support/fixture.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStatusBar>
 #include <QTest>
 #include <QUuid>
 
@@ -160,7 +161,8 @@ TEST_F(Waits, ACommitRefusedUnderAnotherReaderNamesItsReasonAndKeepsTheTypedText
 }
 
 // Text typed into the schedule on a busy file keeps its block and editor,
-// and Enter stores it once the file is free again.
+// and Enter stores it once the file is free again. During the wait the
+// window says what it is waiting for.
 TEST_F(Waits, TextTypedIntoTheScheduleStaysWhenTheFileIsBusy)
 {
     DayView* view = ShowDayView();
@@ -175,10 +177,31 @@ TEST_F(Waits, TextTypedIntoTheScheduleStaysWhenTheFileIsBusy)
     QTest::keyClick(g->viewport(), 'B');
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     QTest::keyClicks(QApplication::focusWidget(), "oard");
+    // What the window shows while it waits: the status line and a busy cursor.
+    struct Peek : StatusBarWaitObserver {
+        QStatusBar* bar = nullptr;
+        QString shown;
+        bool busyCursor = false;
+        void waitStarted() override
+        {
+            StatusBarWaitObserver::waitStarted();
+            shown = bar->currentMessage();
+            busyCursor = QApplication::overrideCursor() != nullptr;
+        }
+    } peek;
+    peek.bar = view->statusBar();
+    SetWaitObserver(&peek);
     {
-        BusyFile busy(file());
+        OtherWorkstation other(file(), true);
+        SetBusyTimeout(600);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        SetBusyTimeout(kBusyTimeoutMs);
     }
+    SetWaitObserver(nullptr);
+    EXPECT_EQ(peek.shown, "Waiting for the booking file…");
+    EXPECT_TRUE(peek.busyCursor);
+    EXPECT_EQ(view->statusBar()->currentMessage(), "");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(messages.texts(), QStringList({kBusy + " / Error"}));
     auto* editor = g->findChild<QLineEdit*>("blockeditor");
     ASSERT_NE(editor, nullptr);

@@ -581,8 +581,9 @@ bool BookingForm::Store()
     m_rec.setValue(QStringLiteral("Pris"), *price);
     Database db = database();
     if (!m_rec.store(db)) {
-        showMessage(QStringLiteral("The booking could not be stored:\n") + db.lastError(),
-                    QStringLiteral("Error"), MsgIcon::Critical);
+        showMessage(
+            RefusalText(QStringLiteral("The booking could not be stored:\n"), db.lastError()),
+            QStringLiteral("Error"), MsgIcon::Critical);
         return false;
     }
     return true;

@@ -1,5 +1,12 @@
 #include "data/helpers.h"
 
+#include "data/schema.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+
 namespace vestra {
 
 namespace {
@@ -27,16 +34,14 @@ std::optional<int> TakeKeys(Database& db, int count)
 
 std::optional<int> NextKey(Database& db)
 {
-    // Under heavy contention a step can still find the file busy after the
-    // engine's own wait; the step is all-or-nothing, so it is simply tried again.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        Transaction tx(db);
-        if (!tx.ok())
-            continue;
-        const auto key = TakeKeys(db, 1);
-        if (key && tx.commit())
-            return key;
-    }
+    // Tried once: the transaction already waits the busy timeout, and a retry
+    // would make the user wait that long again.
+    Transaction tx(db);
+    if (!tx.ok())
+        return std::nullopt;
+    const auto key = TakeKeys(db, 1);
+    if (key && tx.commit())
+        return key;
     return std::nullopt;
 }
 
@@ -46,11 +51,88 @@ bool CanOpenDatabase(const QString& path)
         path, [](Database& db) { return db.query(dialect::firstRead(db.engine())).has_value(); });
 }
 
+const QStringList& BookingSchemaObjects()
+{
+    // Every version of the schema has the tables and views of the first:
+    // later steps rebuild them under the same names.
+    static const QStringList names = [] {
+        QStringList out;
+        static const QRegularExpression create(
+            QStringLiteral(
+                "^\\s*CREATE\\s+(?:TABLE|VIEW)\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?\"?(\\w+)"),
+            QRegularExpression::CaseInsensitiveOption
+                | QRegularExpression::UseUnicodePropertiesOption);
+        for (const QString& statement : SqlStatements(SqlResource(QStringLiteral("booking.sql"))))
+            if (const auto m = create.match(statement); m.hasMatch())
+                out << m.captured(1);
+        return out;
+    }();
+    return names;
+}
+
+namespace {
+// A file cut short (a copy that stopped, a share that dropped out) still
+// opens, and its first pages may even list every table; its header says how
+// long it should be.
+bool cutShort(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray h = f.read(100);
+    if (h.size() < 100 || !h.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return false;
+    auto number = [&h](int at, int bytes) {
+        quint32 n = 0;
+        for (int i = 0; i < bytes; ++i)
+            n = (n << 8) | quint8(h[at + i]);
+        return n;
+    };
+    const quint32 pageSize = number(16, 2) == 1 ? 65536 : number(16, 2);
+    // The page count is trusted only when written by the last change.
+    if (pageSize < 512 || number(24, 4) != number(92, 4))
+        return false;
+    return f.size() < qint64(pageSize) * number(28, 4) || f.size() % pageSize != 0;
+}
+} // namespace
+
+BookingFileVerdict CheckBookingFile(const QString& path)
+{
+    if (path.isEmpty())
+        return BookingFileVerdict::NoneChosen;
+    if (!IsServerAddress(path)) {
+        const QFileInfo fi(path);
+        if (fi.isDir())
+            return BookingFileVerdict::Invalid;
+        if (!fi.exists())
+            return BookingFileVerdict::Unreachable;
+        if (cutShort(path))
+            return BookingFileVerdict::Invalid;
+    }
+    BookingFileVerdict verdict =
+        IsServerAddress(path) ? BookingFileVerdict::Unreachable : BookingFileVerdict::Invalid;
+    Database::probeReadOnly(path, [&](Database& db) {
+        auto q = db.query(dialect::schemaObjects(db.engine()));
+        if (!q) {
+            verdict = db.lastError() == BusyText() ? BookingFileVerdict::Busy
+                                                   : BookingFileVerdict::Invalid;
+            return false;
+        }
+        QSet<QString> present;
+        while (q->next())
+            present.insert(q->value(0).toString().toCaseFolded());
+        verdict = BookingFileVerdict::Valid;
+        for (const QString& name : BookingSchemaObjects())
+            if (!present.contains(name.toCaseFolded()))
+                verdict = BookingFileVerdict::Invalid;
+        return verdict == BookingFileVerdict::Valid;
+    });
+    return verdict;
+}
+
 bool IsBookingFile(const QString& path)
 {
-    return Database::probeReadOnly(path, [](Database& db) {
-        return db.query(QStringLiteral("SELECT * FROM RUC LIMIT 1")).has_value();
-    });
+    return CheckBookingFile(path) == BookingFileVerdict::Valid;
 }
 
 int CountIn(Database& db, const QString& field, const QString& table, const QString& criteria,

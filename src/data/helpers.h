@@ -20,8 +20,20 @@ std::optional<int> TakeKeys(Database& bookingFile, int count);
 
 // True when the file opens as a database; every failure is false.
 bool CanOpenDatabase(const QString& path);
-// True when the file is a database holding the marker table RUC.
+// What a store offered as the booking file turned out to be.
+enum class BookingFileVerdict {
+    Valid,       // a database with every table and view of the booking schema
+    NoneChosen,  // no path at all
+    Unreachable, // the file (or its folder, a network share) is not there
+    Busy,        // another workstation held it past the busy timeout
+    Invalid      // no database, or one that lacks part of the booking schema
+};
+// Judges a booking file (or server database) with one read of its list of
+// tables and views, compared with those every booking file is made with.
+BookingFileVerdict CheckBookingFile(const QString& path);
 bool IsBookingFile(const QString& path);
+// The tables and views of the booking schema, as its script creates them.
+const QStringList& BookingSchemaObjects();
 
 // "Select Count(field) From table [Where criteria]"; -1 when the statement fails.
 int CountIn(Database& db, const QString& field, const QString& table, const QString& criteria = {},

@@ -23,9 +23,15 @@ Statement ArchiveCopyStatement(int upper)
             {upper}};
 }
 
-Statement ArchiveDeleteStatement(int deleteBefore)
+Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly)
 {
-    return {QStringLiteral("DELETE FROM Booking WHERE Booking.Bdato < ?"), {deleteBefore}};
+    // Only whole day numbers count: a row with a damaged date is kept.
+    QString sql = QStringLiteral("DELETE FROM Booking WHERE Booking.Bdato < ? "
+                                 "AND Booking.Bdato = CAST(Booking.Bdato AS INTEGER)");
+    if (archivedOnly)
+        sql += QStringLiteral(" AND EXISTS (SELECT 1 FROM bookingarkiv a WHERE a.Bookingnr = "
+                              "Booking.Bookingnr AND a.Bdato = Booking.Bdato)");
+    return {sql, {deleteBefore}};
 }
 
 Statement ArchiveDateStatement(const QDate& today)

@@ -13,10 +13,11 @@ struct Statement {
 };
 
 // Archiving: copy the bookings dated before upper that the archive does not
-// hold yet, delete those dated before deleteBefore, and record the run's
-// date (putting its row back when it is missing).
+// hold yet, delete those dated before deleteBefore (archivedOnly: only those
+// the archive holds), and record the run's date (putting its row back when
+// it is missing).
 Statement ArchiveCopyStatement(int upper);
-Statement ArchiveDeleteStatement(int deleteBefore);
+Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly);
 Statement ArchiveDateStatement(const QDate& today);
 
 // Deletions of the settings and series windows.

@@ -125,6 +125,9 @@ public:
     // --- state ----------------------------------------------------------
     int selectedBlock() const { return m_selected; } // 0 when none
     void selectBlock(int number);                    // 0 clears
+    // Called while refusing a typed block for a reason that passes (the file
+    // was busy): the block and its editor stay, with the text as typed.
+    void keepTypedText();
     int columnCount() const { return static_cast<int>(m_columns.size()); }
     int currentColumn() const { return m_currentColumn; } // -1 when none
     int columnKey(int column) const;
@@ -151,7 +154,8 @@ public:
 
 signals:
     // Text was typed into an empty slot and committed with Enter (or by
-    // leaving the editor). Setting refuse removes the block again.
+    // leaving the editor). Setting refuse removes the block again, unless the
+    // handler calls keepTypedText().
     void blockTyped(int number, int start, int end, bool& refuse);
     // The user moved or resized the block; its start, end, date and column
     // key already hold the new place.
@@ -238,6 +242,7 @@ private:
     void moveBlockTo(int number, int column);
     void beginTyping(const QString& firstText);
     void beginEditing(int number);
+    void openNewBlockEditor(int number, const QString& text);
     void finishEditing(bool commit);
     void placeEditor();
     void handleArrow(int key, Qt::KeyboardModifiers modifiers);
@@ -294,6 +299,7 @@ private:
     QPointer<QLineEdit> m_editor;
     int m_editBlock = 0;
     bool m_editIsNew = false;
+    bool m_keepTyped = false; // a refused new block keeps its editor and text
 };
 
 } // namespace vestra

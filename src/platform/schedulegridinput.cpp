@@ -335,11 +335,16 @@ void ScheduleGrid::beginTyping(const QString& firstText)
         addBlock(m_slotStart, m_slotEnd, c.date != 0 ? c.date : m_firstDate, QString(), QString());
     m_blocks[n].columnKey = m_weekMode ? 0 : c.key;
     setSelected(n);
+    openNewBlockEditor(n, firstText);
+}
+
+void ScheduleGrid::openNewBlockEditor(int number, const QString& text)
+{
     m_editIsNew = true;
-    m_editBlock = n;
+    m_editBlock = number;
     m_editor = new QLineEdit(viewport());
     m_editor->setObjectName(QStringLiteral("blockeditor"));
-    m_editor->setText(firstText);
+    m_editor->setText(text);
     m_editor->setFrame(false);
     m_editor->installEventFilter(this);
     connect(m_editor, &QLineEdit::editingFinished, this, [this] { finishEditing(true); });
@@ -347,6 +352,11 @@ void ScheduleGrid::beginTyping(const QString& firstText)
     m_editor->show();
     m_editor->setFocus();
     m_editor->end(false);
+}
+
+void ScheduleGrid::keepTypedText()
+{
+    m_keepTyped = true;
 }
 
 void ScheduleGrid::beginEditing(int number)
@@ -405,8 +415,11 @@ void ScheduleGrid::finishEditing(bool commit)
         }
         m_blocks[n].text = text;
         bool refuse = false;
+        m_keepTyped = false;
         emit blockTyped(n, m_blocks[n].start, m_blocks[n].end, refuse);
-        if (refuse)
+        if (refuse && std::exchange(m_keepTyped, false) && m_blocks.contains(n))
+            openNewBlockEditor(n, text);
+        else if (refuse)
             removeBlock(n);
         else
             notifyAccessibility(n);

@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QStatusBar>
 
 namespace vestra {
 
@@ -21,6 +23,8 @@ QMessageBox::StandardButton toButton(MsgAnswer a)
         return QMessageBox::Yes;
     case MsgAnswer::No:
         return QMessageBox::No;
+    case MsgAnswer::Retry:
+        return QMessageBox::Retry;
     }
     return QMessageBox::Ok;
 }
@@ -63,6 +67,9 @@ MsgAnswer BoxMessageService::show(const Message& m)
     case MsgButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    case MsgButtons::RetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        break;
     }
     box.setDefaultButton(toButton(m.defaultButton));
     switch (box.exec()) {
@@ -74,6 +81,8 @@ MsgAnswer BoxMessageService::show(const Message& m)
         return MsgAnswer::No;
     case QMessageBox::Ok:
         return MsgAnswer::Ok;
+    case QMessageBox::Retry:
+        return MsgAnswer::Retry;
     default:
         // Closed with Escape: the safe answer of the box.
         return m.buttons == MsgButtons::YesNo ? MsgAnswer::No
@@ -115,10 +124,38 @@ FileChoice QtFileDialogService::saveFile(const QString& title, const QString& fi
     return FileChoice::fromPath(dialog.selectedFiles().first());
 }
 
+QString WaitingText()
+{
+    return QStringLiteral("Waiting for the booking file…");
+}
+
+void StatusBarWaitObserver::waitStarted()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* main = qobject_cast<QMainWindow*>(w); main && main->isVisible()) {
+            main->statusBar()->showMessage(WaitingText());
+            main->statusBar()->repaint();
+        }
+    }
+}
+
+void StatusBarWaitObserver::waitEnded()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* main = qobject_cast<QMainWindow*>(w);
+            main && main->statusBar()->currentMessage() == WaitingText())
+            main->statusBar()->clearMessage();
+    }
+    QApplication::restoreOverrideCursor();
+}
+
 void InstallWidgetServices()
 {
     static BoxMessageService boxes;
     static QtFileDialogService dialogs;
+    static StatusBarWaitObserver waits;
+    SetWaitObserver(&waits);
     setDefaultMessageService(&boxes);
     setDefaultFileDialogService(&dialogs);
 }

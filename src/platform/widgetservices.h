@@ -2,6 +2,7 @@
 // The message and file-dialog services as the user sees them: modal
 // QMessageBox and QFileDialog on the active window.
 
+#include "platform/db/database.h"
 #include "platform/services/filedialogs.h"
 #include "platform/services/messages.h"
 
@@ -21,7 +22,18 @@ public:
                         const QString& defaultSuffix = {}) override;
 };
 
-// Makes message boxes and Qt file dialogs the defaults of the two services.
+// A write waiting for another workstation: a busy cursor, and
+// "Waiting for the booking file…" in the status bar of every main window,
+// painted at once (the wait holds the event loop).
+QString WaitingText();
+class StatusBarWaitObserver : public WaitObserver {
+public:
+    void waitStarted() override;
+    void waitEnded() override;
+};
+
+// Makes message boxes and Qt file dialogs the defaults of the two services,
+// and shows waits for the booking file in the status bar.
 void InstallWidgetServices();
 
 } // namespace vestra

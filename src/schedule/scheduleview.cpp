@@ -82,7 +82,8 @@ void reportStoreFailure(const StoreResult& result, const QString& failedText)
                     QStringLiteral("Service Message"), MsgIcon::Warning);
         break;
     case StoreStatus::Failed:
-        showMessage(failedText + result.error, QStringLiteral("Error"), MsgIcon::Critical);
+        showMessage(RefusalText(failedText, result.error), QStringLiteral("Error"),
+                    MsgIcon::Critical);
         break;
     case StoreStatus::Stored:
     case StoreStatus::Refused:
@@ -192,6 +193,9 @@ void ScheduleView::blockTyped(int block, int start, int end, bool& refuse)
         CreateBookingFromGrid(db, s, m_grid->blockText(block), place, end, tentative);
     if (!stored) {
         refuse = true;
+        // Text refused only because the file was busy is kept for another try.
+        if (stored.error == BusyText())
+            m_grid->keepTypedText();
         reportStoreFailure(stored, kNotStored);
         if (stored.status == StoreStatus::ItemGone)
             QMetaObject::invokeMethod(

@@ -45,7 +45,8 @@ bool CommitFromWindow(QWidget* window, BookingForm* form, int colour)
         return false;
     }
     if (booked < 0) {
-        showMessage(QStringLiteral("The repeated booking could not be stored:\n") + db.lastError(),
+        showMessage(RefusalText(QStringLiteral("The repeated booking could not be stored:\n"),
+                                db.lastError()),
                     QStringLiteral("Error"), MsgIcon::Critical);
         return false;
     }

@@ -17,10 +17,34 @@ QDate storedArchiveDate(Database& db)
 }
 } // namespace
 
+QString DamagedFileText(const QString& path)
+{
+    return QStringLiteral("The booking file %1 is damaged. Do not go on booking in it: ask the "
+                          "person who looks after your computers to restore the latest backup "
+                          "of the booking file. Past bookings were not archived.")
+        .arg(path);
+}
+
 ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelayDays,
                               int deleteDelayDays)
 {
     ArchiveResult r;
+    // The run deletes; on a damaged file it could delete what it never
+    // managed to copy, so the file is checked before anything is written.
+    if (const QString check = dialect::quickCheck(db.engine()); !check.isEmpty()) {
+        auto q = db.query(check);
+        const bool healthy = q && q->next() && q->value(0).toString() == QStringLiteral("ok");
+        if (!healthy) {
+            r.ok = false;
+            if (q || db.lastError() != BusyText()) {
+                r.damaged = true;
+                r.error = DamagedFileText(db.path());
+            } else {
+                r.error = db.lastError();
+            }
+            return r;
+        }
+    }
     Transaction tx(db);
     if (!tx.ok()) {
         r.ok = false;
@@ -32,22 +56,30 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
         return r;
 
     const int t = DayNumber(today);
+    auto sane = [](int days) { return days >= 0 && days <= kMaxArchiveDelayDays; };
     const Statement copy = ArchiveCopyStatement(t - archiveDelayDays);
-    const Statement del = ArchiveDeleteStatement(t - deleteDelayDays);
+    // With the shorter delete delay the settings ask for bookings to go
+    // unarchived; otherwise only what the archive holds may leave.
+    const bool archivedOnly = !sane(archiveDelayDays) || deleteDelayDays >= archiveDelayDays;
+    const Statement del = ArchiveDeleteStatement(t - deleteDelayDays, archivedOnly);
     const Statement date = ArchiveDateStatement(today);
 
-    if (!db.exec(copy.sql, copy.binds)) {
-        r.ok = false;
-        r.error = db.lastError();
-        return r;
+    if (sane(archiveDelayDays)) {
+        if (!db.exec(copy.sql, copy.binds)) {
+            r.ok = false;
+            r.error = db.lastError();
+            return r;
+        }
+        r.copied = db.changedRows();
     }
-    r.copied = db.changedRows();
-    if (!db.exec(del.sql, del.binds)) {
-        r.ok = false;
-        r.error = db.lastError();
-        return r;
+    if (sane(deleteDelayDays)) {
+        if (!db.exec(del.sql, del.binds)) {
+            r.ok = false;
+            r.error = db.lastError();
+            return r;
+        }
+        r.deleted = db.changedRows();
     }
-    r.deleted = db.changedRows();
     if (!db.exec(date.sql, date.binds) || !tx.commit()) {
         r.ok = false;
         r.error = db.lastError();

@@ -8,18 +8,28 @@
 
 namespace vestra {
 
+constexpr int kMaxArchiveDelayDays = 100 * 366;
+
+// The front desk's words for a file that failed its check.
+QString DamagedFileText(const QString& path);
+
 struct ArchiveResult {
     bool ran = false; // false when another workstation had already run today
     bool ok = true;
+    bool damaged = false; // the file failed its check: nothing was written
     int copied = 0;
     int deleted = 0;
     QString error;
 };
 
-// Copies the bookings dated before today - archiveDelay that the archive does
-// not hold yet, deletes those dated before today - deleteDelay and stores
-// today's date, all in one transaction. The stored date is read again under
-// the write lock, so a second workstation starting the same day runs nothing.
+// Checks the file first; a damaged one is left as it is. Then copies the
+// bookings dated before today - archiveDelay that the archive does not hold
+// yet, deletes those dated before today - deleteDelay and stores today's
+// date, all in one transaction. The stored date is read again under the
+// write lock, so a second workstation starting the same day runs nothing.
+// Only archived bookings are deleted, unless the delete delay is the shorter
+// one; a delay below 0 or above kMaxArchiveDelayDays copies or deletes
+// nothing, so no setting can reach today's or later bookings.
 ArchiveResult ArchiveBookings(Database& bookingFile, const QDate& today, int archiveDelayDays,
                               int deleteDelayDays);
 

@@ -250,8 +250,13 @@ ConnectResult OpenExistingFile(const QString& dialogTitle)
     const bool isTemplate = QFileInfo::exists(TemplatePath())
                             && QFileInfo(c.fullPath).canonicalFilePath()
                                    == QFileInfo(TemplatePath()).canonicalFilePath();
-    const bool opens = !isTemplate && CanOpenDatabase(c.fullPath);
-    if (!extensionOk || !opens) {
+    const BookingFileVerdict verdict =
+        isTemplate ? BookingFileVerdict::Invalid : CheckBookingFile(c.fullPath);
+    if (extensionOk && verdict == BookingFileVerdict::Busy) {
+        showMessage(BusyText(), QStringLiteral("File Error"), MsgIcon::Warning);
+        return ConnectResult::Refused;
+    }
+    if (!extensionOk || verdict != BookingFileVerdict::Valid) {
         showMessage(c.fullPath + QStringLiteral(" is not a valid Vestra Bookingfile!"),
                     QStringLiteral("File Error"), MsgIcon::Warning);
         return ConnectResult::Refused;

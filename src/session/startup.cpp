@@ -83,8 +83,21 @@ StartupReport PrepareSession(Session& s, const QDate& today)
         report.outcome = StartupOutcome::NewerBookingFile;
         return report;
     }
-    if (!IsBookingFile(s.BookingFilePath))
+    // A stored file that is busy or out of reach stays the stored file: it
+    // is reported as what it is, never as no booking file.
+    switch (CheckBookingFile(s.BookingFilePath)) {
+    case BookingFileVerdict::Valid:
+        break;
+    case BookingFileVerdict::Busy:
+        report.outcome = StartupOutcome::BusyBookingFile;
         return report;
+    case BookingFileVerdict::Unreachable:
+        report.outcome = StartupOutcome::UnreachableBookingFile;
+        return report;
+    case BookingFileVerdict::NoneChosen:
+    case BookingFileVerdict::Invalid:
+        return report;
+    }
     // Other workstations work on a server store while this one starts; its
     // upgrade is the administrator's (vestra-admin upgrade, after a dump).
     if (IsServerAddress(s.BookingFilePath)) {
@@ -103,13 +116,15 @@ StartupReport PrepareSession(Session& s, const QDate& today)
         return report;
     }
     if (report.migration.outcome == MigrationOutcome::Failed) {
-        report.outcome = StartupOutcome::UpgradeFailed;
+        report.outcome = report.migration.error == BusyText() ? StartupOutcome::BusyBookingFile
+                                                              : StartupOutcome::UpgradeFailed;
         return report;
     }
 
     Database db = BookingFile();
     if (!LoadInstitutionSettings(db, s)) {
-        report.outcome = StartupOutcome::BrokenBookingFile;
+        report.outcome = db.lastError() == BusyText() ? StartupOutcome::BusyBookingFile
+                                                      : StartupOutcome::BrokenBookingFile;
         return report;
     }
     s.SelectedDay = DayNumber(today);

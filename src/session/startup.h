@@ -13,13 +13,15 @@
 namespace vestra {
 
 enum class StartupOutcome {
-    ReadyForLogin,     // settings loaded; the login window comes next
-    NoBookingFile,     // no usable booking file is stored
-    BrokenBookingFile, // a booking file without its settings row
-    NewerBookingFile,  // written by a newer Vestra: left untouched
-    UpgradeFailed,     // an older booking file that could not be upgraded
-    ServerUnreachable, // the stored server address did not connect
-    ServerNeedsUpgrade // an older server store, upgraded by its administrator only
+    ReadyForLogin,          // settings loaded; the login window comes next
+    NoBookingFile,          // no usable booking file is stored
+    BrokenBookingFile,      // a booking file without its settings row
+    NewerBookingFile,       // written by a newer Vestra: left untouched
+    UpgradeFailed,          // an older booking file that could not be upgraded
+    ServerUnreachable,      // the stored server address did not connect
+    BusyBookingFile,        // another workstation held the file past the busy timeout
+    UnreachableBookingFile, // the stored file (or its network share) is not there
+    ServerNeedsUpgrade      // an older server store, upgraded by its administrator only
 };
 
 struct StartupReport {

@@ -14,12 +14,49 @@
 
 namespace vestra {
 
+QString StartupProblemText(const StartupReport& report, const QString& store)
+{
+    // Passing problems only; the work database's come first.
+    if (report.workMigration.outcome == MigrationOutcome::Newer || !report.error.isEmpty())
+        return {};
+    switch (report.outcome) {
+    case StartupOutcome::ServerUnreachable:
+        return QStringLiteral("The database server could not be reached at %1:\n%2")
+            .arg(store, report.serverError.trimmed());
+    case StartupOutcome::BusyBookingFile:
+        return QStringLiteral("The booking file %1 is busy on another workstation. Retry in a "
+                              "moment, or Cancel to choose another booking file.")
+            .arg(store);
+    case StartupOutcome::UnreachableBookingFile:
+        return QStringLiteral("The booking file %1 cannot be reached. If it is on a network "
+                              "drive, check that the drive is connected, then Retry; or Cancel "
+                              "to choose another booking file.")
+            .arg(store);
+    default:
+        return {};
+    }
+}
+
 void RunStartup()
 {
     SetPasswordPrompt(AskForServerPassword);
     const StartupReport report = PrepareSession(session(), QDate::currentDate());
     auto& windows = WindowRegistry::instance();
 
+    // A file that is busy or out of reach is not given up on: the user may
+    // try again once the other workstation or the network is back.
+    if (const QString problem = StartupProblemText(report, session().BookingFilePath);
+        !problem.isEmpty()) {
+        const MsgAnswer answer =
+            messages().show({problem, QStringLiteral("Booking File"), MsgButtons::RetryCancel,
+                             MsgIcon::Warning, MsgAnswer::Retry});
+        if (answer == MsgAnswer::Retry) {
+            RunStartup();
+            return;
+        }
+        ShowConnectWindow();
+        return;
+    }
     if (report.outcome != StartupOutcome::ReadyForLogin) {
         ShowConnectWindow();
         const MigrationReport& m = report.migration;
@@ -33,10 +70,6 @@ void RunStartup()
             showMessage(QStringLiteral("The work database of this workstation could not be "
                                        "created in the program's folder:\n")
                             + report.error,
-                        QStringLiteral("No Database Connection"), MsgIcon::Critical);
-        } else if (report.outcome == StartupOutcome::ServerUnreachable) {
-            showMessage(QStringLiteral("The database server could not be reached at %1:\n%2")
-                            .arg(session().BookingFilePath, report.serverError.trimmed()),
                         QStringLiteral("No Database Connection"), MsgIcon::Critical);
         } else if (report.outcome == StartupOutcome::ServerNeedsUpgrade) {
             showMessage(
@@ -72,7 +105,10 @@ void RunStartup()
     if (report.migration.outcome == MigrationOutcome::Upgraded)
         showMessage(UpgradeText(session().BookingFilePath, report.migration),
                     QStringLiteral("Booking File Upgraded"));
-    if (!report.archive.ok) {
+    if (report.archive.damaged) {
+        showMessage(report.archive.error, QStringLiteral("Damaged Booking File"),
+                    MsgIcon::Critical);
+    } else if (!report.archive.ok) {
         showMessage(QStringLiteral("Past bookings could not be archived; the archiving is tried "
                                    "again at the next start.\n")
                         + report.archive.error,

@@ -133,7 +133,15 @@ TEST(FileTests, OnlyDatabasesWithTheMarkerAreBookingFiles)
     EXPECT_FALSE(IsBookingFile(plain));
     {
         Database d = Database::open(plain);
-        ASSERT_TRUE(d.exec("CREATE TABLE ruc (marker INTEGER)"));
+        for (const QString& name : BookingSchemaObjects())
+            ASSERT_TRUE(
+                d.exec(QStringLiteral("CREATE TABLE \"%1\" (x INTEGER)").arg(name.toLower())));
+        ASSERT_TRUE(d.exec("DROP TABLE booking"));
+    }
+    EXPECT_FALSE(IsBookingFile(plain)) << "one table of the booking schema missing";
+    {
+        Database d = Database::open(plain);
+        ASSERT_TRUE(d.exec("CREATE TABLE booking (x INTEGER)"));
     }
     EXPECT_TRUE(IsBookingFile(plain)) << "table names match without regard to case";
 
@@ -165,7 +173,7 @@ TEST_P(StoreHelpers, HotStatementsUseIndexes)
     Database d = db();
     const bool server = d.engine() == Engine::PostgreSQL;
     const Statement copy = ArchiveCopyStatement(200);
-    const Statement del = ArchiveDeleteStatement(100);
+    const Statement del = ArchiveDeleteStatement(100, true);
     for (const QString& p :
          {QueryPlan(d, copy.sql, copy.binds), QueryPlan(d, del.sql, del.binds),
           QueryPlan(d, "Select Count(*) From grptilk Where gnr = ? And pnr = ?", {1, 1})}) {

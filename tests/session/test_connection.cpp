@@ -86,7 +86,7 @@ TEST_F(Connection, OpenStoresThePathForTheNextStart)
     EXPECT_EQ(storedPath(), p);
 }
 
-TEST_F(Connection, ADatabaseWithoutTheMarkerIsAcceptedHereAndRefusedByTheStartup)
+TEST_F(Connection, ADatabaseWithoutTheBookingTablesIsRefusedHereAndByTheStartup)
 {
     const QString p = pathOf("other.mdb");
     {
@@ -94,7 +94,11 @@ TEST_F(Connection, ADatabaseWithoutTheMarkerIsAcceptedHereAndRefusedByTheStartup
         ASSERT_TRUE(d.exec("CREATE TABLE x (y INTEGER)"));
     }
     dialogs.chooseNext(p);
-    EXPECT_EQ(OpenExistingFile(), ConnectResult::Connected);
+    EXPECT_EQ(OpenExistingFile(), ConnectResult::Refused);
+    EXPECT_EQ(messages.texts(),
+              QStringList({p + " is not a valid Vestra Bookingfile! / File Error"}));
+    ASSERT_TRUE(EnsureWorkDatabase());
+    ASSERT_TRUE(StoreBookingFilePath(p));
     EXPECT_EQ(PrepareSession(session(), QDate(2026, 12, 5)).outcome, StartupOutcome::NoBookingFile);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Another workstation in the middle of a write: a connection of its own holds
-// the file's exclusive lock, and the program's connection gives up waiting
-// after 50 ms instead of 10 s. Both are undone when the lock goes.
+// the file's exclusive lock, and the program gives up waiting after 50 ms
+// instead of the busy timeout. Both are undone when the lock goes.
 
 #include "platform/db/database.h"
 
@@ -23,8 +23,7 @@ public:
             other.open();
             QSqlQuery(other).exec(QStringLiteral("BEGIN EXCLUSIVE"));
         }
-        Database own = Database::open(path);
-        own.exec(QStringLiteral("PRAGMA busy_timeout = 50"));
+        SetBusyTimeout(50);
     }
     ~BusyFile()
     {
@@ -34,8 +33,7 @@ public:
             other.close();
         }
         QSqlDatabase::removeDatabase(m_name);
-        Database own = Database::open(m_path);
-        own.exec(QStringLiteral("PRAGMA busy_timeout = 10000"));
+        SetBusyTimeout(kBusyTimeoutMs);
     }
     BusyFile(const BusyFile&) = delete;
     BusyFile& operator=(const BusyFile&) = delete;

@@ -1,6 +1,8 @@
 #include "platform/db/database.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -14,6 +16,8 @@
 #include <QUrlQuery>
 #include <QUuid>
 #include <sqlite3.h>
+
+#include <atomic>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -53,6 +57,57 @@ QString fileIdentity(const QString& canonicalPath)
 #endif
 }
 
+std::atomic<int> g_busyTimeout{kBusyTimeoutMs};
+std::atomic<WaitObserver*> g_observer{nullptr};
+thread_local bool t_waitShown = false;
+
+bool onMainThread()
+{
+    return QCoreApplication::instance()
+           && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+// Shared files keep the rollback journal (WAL does not work across machines);
+// a second writer waits up to the busy timeout instead of failing at once.
+// SQLite's own timeout cannot tell anyone that it is waiting; this one does.
+int onBusy(void*, int count)
+{
+    thread_local QElapsedTimer waited;
+    if (count == 0)
+        waited.start();
+    const qint64 elapsed = waited.elapsed();
+    if (elapsed >= g_busyTimeout.load())
+        return 0;
+    if (!t_waitShown && elapsed >= 200 && onMainThread()) {
+        if (WaitObserver* o = g_observer.load()) {
+            t_waitShown = true;
+            o->waitStarted();
+        }
+    }
+    // Short steps: a writer that keeps coming back must not starve this one.
+    QThread::msleep(1);
+    return 1;
+}
+
+void endWait()
+{
+    if (!t_waitShown)
+        return;
+    t_waitShown = false;
+    if (WaitObserver* o = g_observer.load())
+        o->waitEnded();
+}
+
+// A server lock wait that runs out, or a file another connection holds.
+bool isBusy(const QSqlError& e)
+{
+    const QString code = e.nativeErrorCode();
+    return code == QStringLiteral("5") || code == QStringLiteral("6")
+           || code == QStringLiteral("55P03") || code == QStringLiteral("40P01")
+           || e.databaseText().contains(QStringLiteral("database is locked"))
+           || e.databaseText().contains(QStringLiteral("lock timeout"));
+}
+
 // SQLite's own lower() and LIKE fold A-Z only; "Ø" and "ø" would stay apart.
 // The program's fold folds every letter, as Qt does when it compares text.
 void foldText(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -77,6 +132,8 @@ bool registerFunctions(QSqlDatabase& db, QString* error)
         return false;
     }
     sqlite3* handle = *static_cast<sqlite3* const*>(v.data());
+    if (handle)
+        sqlite3_busy_handler(handle, &onBusy, nullptr);
     if (!handle
         || sqlite3_create_function(handle, "vestra_fold", 1,
                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
@@ -110,10 +167,6 @@ QString connectionName(const QString& canonicalPath)
         .arg(canonicalPath);
 }
 
-// Shared files keep the rollback journal (WAL does not work across machines);
-// a second writer waits up to 10 s instead of failing.
-constexpr auto kOptions = "QSQLITE_BUSY_TIMEOUT=10000";
-
 // A server database: one connection per address and thread, like a file's.
 Database openServer(const QString& address, QString* error)
 {
@@ -144,7 +197,7 @@ Database openServer(const QString& address, QString* error)
             return result;
         }
         // A writer waits for another as long as on a shared file, then fails.
-        QSqlQuery(db).exec(QStringLiteral("SET lock_timeout = '10s'"));
+        QSqlQuery(db).exec(QStringLiteral("SET lock_timeout = %1").arg(g_busyTimeout.load()));
     }
     result.handle() = db;
     return result;
@@ -180,7 +233,6 @@ Database openNamed(const QString& path, bool mustExist)
     } else {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(canon);
-        db.setConnectOptions(QString::fromLatin1(kOptions));
     }
     if (!db.isOpen()) {
         QString ignored;
@@ -199,6 +251,27 @@ Database openNamed(const QString& path, bool mustExist)
 }
 
 } // namespace
+
+QString BusyText()
+{
+    return QStringLiteral(
+        "The booking file is busy on another workstation; nothing was changed. Try again.");
+}
+
+QString RefusalText(const QString& what, const QString& error)
+{
+    return error == BusyText() ? error : what + error;
+}
+
+void SetBusyTimeout(int milliseconds)
+{
+    g_busyTimeout = milliseconds;
+}
+
+void SetWaitObserver(WaitObserver* observer)
+{
+    g_observer = observer;
+}
 
 bool IsServerAddress(const QString& store)
 {
@@ -366,7 +439,7 @@ QString Database::notOpenText() const
 
 void Database::failed(const QSqlError& error)
 {
-    m_error = error.text();
+    m_error = isBusy(error) ? BusyText() : error.text();
     if (engine() != Engine::PostgreSQL) {
         // A connection still reads through its open handle, but a write
         // needs the folder for its journal.
@@ -425,7 +498,8 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
             d.m_db.setDatabaseName(parts->database);
             d.m_db.setConnectOptions(parts->options);
             applyPassword(d.m_db, path);
-            if (d.m_db.open() && d.exec(QStringLiteral("SET default_transaction_read_only = on")))
+            if (d.m_db.open() && d.exec(QStringLiteral("SET default_transaction_read_only = on"))
+                && d.exec(QStringLiteral("SET lock_timeout = %1").arg(g_busyTimeout.load())))
                 result = fn(d);
             d.m_db.close();
             d.m_db = QSqlDatabase();
@@ -436,6 +510,7 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
     QFileInfo fi(path);
     if (path.isEmpty() || !fi.isFile())
         return false;
+    bool busy = false;
     auto attempt = [&](const QString& options) {
         const QString name = QStringLiteral("vestra-probe|") + QUuid::createUuid().toString();
         bool result = false;
@@ -447,21 +522,23 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
             d.m_db.setConnectOptions(options);
             if (d.m_db.open() && registerFunctions(d.m_db, &d.m_error))
                 result = fn(d);
+            busy = d.m_error == BusyText();
             d.m_db.close();
             d.m_db = QSqlDatabase();
         }
         QSqlDatabase::removeDatabase(name);
         return result;
     };
-    if (attempt(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000")))
+    if (attempt(QStringLiteral("QSQLITE_OPEN_READONLY")))
         return true;
     // A workstation that stopped in the middle of a write leaves its journal
     // behind; the file reads again only once the journal is rolled back, which
     // takes a connection that may write. Without this the booking file would
     // be refused as no database at all.
-    if (!QFileInfo::exists(fi.absoluteFilePath() + QStringLiteral("-journal")))
+    // A file busy on another workstation has waited its time already.
+    if (busy || !QFileInfo::exists(fi.absoluteFilePath() + QStringLiteral("-journal")))
         return false;
-    return attempt(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    return attempt(QString());
 }
 
 void Database::closeAll(const QString& path)
@@ -501,6 +578,13 @@ std::optional<int> Database::storedSchemaVersion(const QString& path)
     const QByteArray header = f.read(64);
     if (header.size() < 64 || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
         return std::nullopt;
+    // Garbage behind the magic text is no header: every real one has the
+    // fixed payload fractions 64/32/32 and a page size that is a power of two.
+    const auto* u = reinterpret_cast<const uchar*>(header.constData());
+    const quint32 pageSize = (quint32(u[16]) << 8) | u[17];
+    if (u[21] != 64 || u[22] != 32 || u[23] != 32
+        || (pageSize != 1 && (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)))
+        return std::nullopt;
     const auto* b = reinterpret_cast<const uchar*>(header.constData()) + 60;
     return static_cast<qint32>((quint32(b[0]) << 24) | (quint32(b[1]) << 16) | (quint32(b[2]) << 8)
                                | quint32(b[3]));
@@ -510,13 +594,23 @@ bool Database::run(QSqlQuery& q, const QString& sql, const QVariantList& binds)
 {
     // The server prepares only queries and row changes; a statement that
     // binds nothing (schema changes, locks, transactions) is sent as it is.
-    if (binds.isEmpty() && engine() == Engine::PostgreSQL)
-        return q.exec(sql);
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant& v : binds)
-        q.addBindValue(v);
-    return q.exec();
+    bool ok = false;
+    if (binds.isEmpty() && engine() == Engine::PostgreSQL) {
+        ok = q.exec(sql);
+    } else if (q.prepare(sql)) {
+        for (const QVariant& v : binds)
+            q.addBindValue(v);
+        ok = q.exec();
+    }
+    endWait();
+    return ok;
+}
+
+void Database::rollback()
+{
+    const QString error = m_error;
+    exec(QStringLiteral("ROLLBACK"));
+    m_error = error;
 }
 
 bool Database::exec(const QString& sql, const QVariantList& binds)
@@ -619,9 +713,7 @@ Transaction::Transaction(Database& db) : m_db(db)
     m_active = m_db.exec(statements.first());
     for (qsizetype i = 1; m_active && i < statements.size(); ++i) {
         if (!m_db.exec(statements[i])) {
-            const QString error = m_db.lastError();
-            m_db.exec(QStringLiteral("ROLLBACK"));
-            m_db.m_error = error;
+            m_db.rollback();
             m_active = false;
         }
     }
@@ -629,12 +721,8 @@ Transaction::Transaction(Database& db) : m_db(db)
 
 Transaction::~Transaction()
 {
-    if (!m_active)
-        return;
-    // The reason the work stopped outlives the rollback.
-    const QString error = m_db.m_error;
-    m_db.exec(QStringLiteral("ROLLBACK"));
-    m_db.m_error = error;
+    if (m_active)
+        m_db.rollback();
 }
 
 bool Transaction::commit()
@@ -644,9 +732,9 @@ bool Transaction::commit()
     m_active = false;
     if (m_db.exec(QStringLiteral("COMMIT")))
         return true;
-    const QString error = m_db.m_error;
-    m_db.exec(QStringLiteral("ROLLBACK"));
-    m_db.m_error = error;
+    // A commit refused while another workstation reads leaves the
+    // transaction open; its rollback must not hide why.
+    m_db.rollback();
     return false;
 }
 
@@ -670,6 +758,19 @@ QString firstRead(Engine engine)
     // server database that opens is one.
     return engine == Engine::PostgreSQL ? QStringLiteral("SELECT 1")
                                         : QStringLiteral("SELECT count(*) FROM sqlite_master");
+}
+
+QString quickCheck(Engine engine)
+{
+    return engine == Engine::SQLite ? QStringLiteral("PRAGMA quick_check") : QString();
+}
+
+QString schemaObjects(Engine engine)
+{
+    return engine == Engine::PostgreSQL
+               ? QStringLiteral("SELECT table_name FROM information_schema.tables "
+                                "WHERE table_schema = current_schema()")
+               : QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'view')");
 }
 
 QString schemaStatement(Engine engine, const QString& statement)

@@ -65,6 +65,29 @@ QString ServerAddressWithDatabase(const QString& address, const QString& databas
 // server's reason when it cannot.
 bool CreateServerDatabase(const QString& address, QString* error = nullptr);
 
+// How long a write waits for another workstation before it is refused: 5 s,
+// the same on the file (busy handler) and the server (lock_timeout). A write
+// is tried once; nothing retries it, so no wait is ever a multiple of this.
+constexpr int kBusyTimeoutMs = 5000;
+// The text of every refusal caused by that wait running out.
+QString BusyText();
+// The text of a refusal: the busy text alone, else what was being done and why.
+QString RefusalText(const QString& what, const QString& error);
+// Changes the wait for every connection of this process (tests shorten it).
+void SetBusyTimeout(int milliseconds);
+
+// Told when a statement has waited for another workstation for a moment
+// (about 200 ms) and again when the wait is over, so the window can show a
+// busy cursor and a status line. Called on the main thread only.
+class WaitObserver {
+public:
+    virtual ~WaitObserver() = default;
+    virtual void waitStarted() = 0;
+    virtual void waitEnded() = 0;
+};
+// Installs the observer (not owned); nullptr removes it.
+void SetWaitObserver(WaitObserver* observer);
+
 class Database {
 public:
     // Opens (or reuses) a connection on an existing file or server database.
@@ -121,6 +144,8 @@ private:
     // closed, so that the next open() of the store connects afresh.
     void failed(const QSqlError& error);
     QString notOpenText() const;
+    // A rollback that keeps the reason of the failure it undoes.
+    void rollback();
     QSqlDatabase m_db;
     QString m_path;
     QString m_error;
@@ -158,6 +183,11 @@ QStringList beginWrite(Engine engine);
 bool forwardOnlyReads(Engine engine);
 // A statement that succeeds only on a store that really is a database.
 QString firstRead(Engine engine);
+// A quick check of the store's own structure: one row "ok" when it is sound.
+// Empty where the engine keeps its files sound itself (the server).
+QString quickCheck(Engine engine);
+// The names of the store's tables and views, one per row.
+QString schemaObjects(Engine engine);
 // An expression folding the text of another for case-insensitive matches:
 // every letter, æ/ø/å as much as A-Z. Compare fold(a) = fold(b), or
 // fold(a) LIKE fold(pattern). (SQLite: the program's own vestra_fold;

@@ -1,0 +1,127 @@
+// The daily archiving run never loses a booking: whatever the delays say,
+// today's and later bookings stay, and a booking leaves the live table only
+// with its copy in the archive (unless the settings delete before they
+// archive). A damaged file is not touched at all.
+
+#include "data/dates.h"
+#include "session/archiving.h"
+#include "support/fixture.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <climits>
+
+using namespace vestra;
+using namespace vestra::test;
+
+class ArchiveSafety : public BookingStoreTest {
+protected:
+    void SetUp() override
+    {
+        BookingStoreTest::SetUp();
+        makeBookingFile();
+    }
+    QSet<int> numbers(const QString& table)
+    {
+        QSet<int> out;
+        Database d = db();
+        auto q = d.query(QStringLiteral("SELECT Bookingnr FROM %1").arg(table));
+        while (q && q->next())
+            out.insert(q->value(0).toInt());
+        return out;
+    }
+    const QDate today{2026, 12, 5};
+    const int t = DayNumber(today);
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, ArchiveSafety, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(ArchiveSafety, NoDelayLosesABookingOrReachesUpcomingOnes)
+{
+    struct Case {
+        int archiveDelay;
+        int deleteDelay;
+    };
+    const Case cases[] = {
+        {3, 548},  {548, 3},     {0, 0},       {-5, -5},           {3, -1},
+        {-1, 548}, {INT_MAX, 3}, {3, INT_MIN}, {INT_MIN, INT_MAX}, {3, 100000000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.archiveDelay << "/" << c.deleteDelay);
+        Database d = db();
+        ASSERT_TRUE(d.exec("DELETE FROM Booking"));
+        ASSERT_TRUE(d.exec("DELETE FROM bookingarkiv"));
+        ASSERT_TRUE(d.exec("UPDATE arkiveringsdato SET arkiveringsdato = '2000-01-01'"));
+        QSet<int> upcoming;
+        for (int day : {t, t + 1, t + 400})
+            upcoming.insert(addBooking(day, 600, 700));
+        for (int day : {t - 1, t - 10, t - 1000, DayNumber(QDate(1850, 6, 1)), -1000000})
+            addBooking(day, 600, 700);
+        // A number the archive already holds for another, older booking (a
+        // backup restored over newer work): never copied, so never deleted.
+        const int reused = addBooking(t - 900, 600, 700);
+        ASSERT_TRUE(d.exec("INSERT INTO bookingarkiv (Bookingnr, Bdato, Bstart, Bslut) "
+                           "VALUES (?, ?, 600, 700)",
+                           {reused, t - 3000}));
+        const QSet<int> before = numbers("Booking");
+
+        const ArchiveResult r = ArchiveBookings(d, today, c.archiveDelay, c.deleteDelay);
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        const QSet<int> live = numbers("Booking");
+        const QSet<int> archived = numbers("bookingarkiv");
+        for (int nr : upcoming)
+            EXPECT_TRUE(live.contains(nr)) << "upcoming booking " << nr << " removed";
+        const bool deletesFirst =
+            c.archiveDelay >= 0 && c.deleteDelay >= 0 && c.deleteDelay < c.archiveDelay;
+        for (int nr : before) {
+            if (live.contains(nr) || deletesFirst)
+                continue;
+            EXPECT_TRUE(archived.contains(nr)) << "booking " << nr << " lost";
+        }
+        if (!deletesFirst) {
+            EXPECT_TRUE(live.contains(reused)) << "booking " << reused << " lost";
+        }
+    }
+}
+
+// A damaged file stops the run before anything is written, and the front
+// desk is told what to do.
+TEST_P(ArchiveSafety, ADamagedFileIsLeftUntouchedAndTheUserToldToRestoreABackup)
+{
+    if (GetParam() != Engine::SQLite)
+        GTEST_SKIP() << "the server keeps its own files sound";
+    for (int i = 0; i < 20; ++i)
+        addBooking(t - 10 - i, 600, 700);
+    const QString path = session().BookingFilePath;
+    int pageSize = 0;
+    int root = 0;
+    {
+        Database d = db();
+        pageSize = d.scalar("PRAGMA page_size").toInt();
+        root = d.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Valgunits'").toInt();
+        ASSERT_GT(root, 1);
+    }
+    Database::closeAll(path);
+    {
+        // The page of a table the run never reads loses its page type.
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek(qint64(root - 1) * pageSize));
+        ASSERT_EQ(f.write(QByteArray(1, '\x00')), 1);
+    }
+    auto hash = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly)
+                   ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1)
+                   : QByteArray();
+    };
+    const QByteArray before = hash();
+    Database d = db();
+    const ArchiveResult r = ArchiveBookings(d, today, 3, 5);
+    EXPECT_FALSE(r.ran);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.damaged);
+    EXPECT_EQ(r.error, DamagedFileText(path));
+    EXPECT_TRUE(r.error.contains("restore the latest backup"));
+    Database::closeAll(path);
+    EXPECT_EQ(hash(), before);
+}

@@ -1,0 +1,210 @@
+// Files offered as a booking file that are none: each is refused with the
+// reason the user can act on, quickly, and nothing is stored or written.
+
+#include "data/helpers.h"
+#include "data/migrations.h"
+#include "data/schema.h"
+#include "session/connection.h"
+#include "support/fixture.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+
+enum class Expect { NotBookingFile, Newer, Busy };
+
+struct BadFile {
+    QString kind;
+    QString path;
+    Expect expect = Expect::NotBookingFile;
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class BadFiles : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        good = makeBookingFile("good.mdb");
+        ASSERT_TRUE(EnsureWorkDatabase());
+        ASSERT_TRUE(StoreBookingFilePath(good));
+        Database::closeAll(good);
+        goodBytes = readAll(good);
+        ASSERT_GT(goodBytes.size(), 4096);
+    }
+    QString next(const QString& kind)
+    {
+        return pathOf(QStringLiteral("%1-%2.mdb").arg(kind).arg(++made));
+    }
+    // A copy of the good file changed by the statements.
+    QString altered(const QString& kind, const QStringList& statements)
+    {
+        const QString path = next(kind);
+        EXPECT_TRUE(writeAll(path, goodBytes));
+        {
+            Database d = Database::open(path);
+            for (const QString& s : statements)
+                EXPECT_TRUE(d.exec(s)) << s.toStdString() << ": " << d.lastError().toStdString();
+        }
+        Database::closeAll(path);
+        return path;
+    }
+    QList<BadFile> generate()
+    {
+        QList<BadFile> files;
+        QRandomGenerator random(20261205);
+        for (int i = 0; i < 110; ++i) { // garbage, some behind a database's own header
+            QByteArray bytes(int(random.bounded(1, 40000)), Qt::Uninitialized);
+            for (char& c : bytes)
+                c = char(random.bounded(256));
+            if (i % 2) {
+                bytes.replace(0, std::min<qsizetype>(16, bytes.size()),
+                              QByteArray("SQLite format 3\0", 16).left(bytes.size()));
+            }
+            const QString path = next("garbage");
+            EXPECT_TRUE(writeAll(path, bytes));
+            files.append({"garbage", path});
+        }
+        for (int i = 0; i < 110; ++i) { // truncated anywhere short of the end
+            const QString path = next("truncated");
+            const qsizetype keep = qsizetype(random.bounded(goodBytes.size() - 1));
+            EXPECT_TRUE(writeAll(path, goodBytes.left(keep)));
+            files.append({"truncated", path});
+        }
+        for (int i = 0; i < 5; ++i) {
+            const QString path = next("empty");
+            EXPECT_TRUE(writeAll(path, {}));
+            files.append({"empty", path});
+        }
+        for (int i = 0; i < 3; ++i) {
+            const QString path = next("directory");
+            EXPECT_TRUE(QDir().mkpath(path));
+            files.append({"directory", path});
+        }
+        for (int i = 0; i < 5; ++i) { // unreadable: no permission, a link to nowhere
+            const QString path = next("unreadable");
+            if (i < 3) {
+                EXPECT_TRUE(writeAll(path, goodBytes.left(goodBytes.size() / 2)));
+                QFile::setPermissions(path, {});
+            } else {
+                EXPECT_TRUE(QFile::link(path + ".nowhere", path));
+            }
+            files.append({"unreadable", path});
+        }
+        for (int i = 0; i < 20; ++i) { // databases of another program
+            const QString path = next("wrongschema");
+            {
+                Database d = Database::create(path);
+                EXPECT_TRUE(d.exec(QStringLiteral("CREATE TABLE t%1 (a INTEGER, b TEXT)").arg(i)));
+                if (i % 2) {
+                    EXPECT_TRUE(d.exec("CREATE TABLE RUC (marker INTEGER)"));
+                }
+            }
+            Database::closeAll(path);
+            files.append({"wrongschema", path});
+        }
+        for (const QString& name : BookingSchemaObjects()) { // each table or view missing
+            QString type;
+            {
+                Database d = Database::open(good);
+                type = d.scalar("SELECT type FROM sqlite_master WHERE name = ?", {name}).toString();
+            }
+            Database::closeAll(good);
+            EXPECT_FALSE(type.isEmpty()) << name.toStdString();
+            files.append({"missing " + name,
+                          altered("missing", {"PRAGMA legacy_alter_table = ON",
+                                              QStringLiteral("DROP %1 \"%2\"").arg(type, name)})});
+        }
+        const int latest = LatestVersion(BookingFileSteps());
+        for (int v = 1; v <= 10; ++v)
+            files.append(
+                {"newer",
+                 altered("newer", {QStringLiteral("PRAGMA user_version = %1").arg(latest + v * v)}),
+                 Expect::Newer});
+        for (int i = 0; i < 2; ++i)
+            files.append({"locked", altered("locked", {}), Expect::Busy});
+        return files;
+    }
+    QString good;
+    QByteArray goodBytes;
+    int made = 0;
+};
+
+TEST_F(BadFiles, EachIsRefusedWithItsReasonQuicklyAndNothingIsStored)
+{
+    const QList<BadFile> files = generate();
+    ASSERT_GE(files.size(), 300);
+    const QByteArray goodHash = QCryptographicHash::hash(readAll(good), QCryptographicHash::Sha1);
+    for (const BadFile& f : files) {
+        SCOPED_TRACE(f.kind.toStdString() + " " + f.path.toStdString());
+        QString lockName;
+        if (f.expect == Expect::Busy) {
+            lockName = QStringLiteral("other|") + QUuid::createUuid().toString();
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", lockName);
+            other.setDatabaseName(f.path);
+            ASSERT_TRUE(other.open());
+            QSqlQuery(other).exec("BEGIN EXCLUSIVE");
+        }
+        const QByteArray before =
+            QFileInfo(f.path).isFile() && f.expect != Expect::Busy ? readAll(f.path) : QByteArray();
+        messages.clear();
+        dialogs.chooseNext(f.path);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(OpenExistingFile("Open"), ConnectResult::Refused);
+        EXPECT_LT(clock.elapsed(), 10000);
+        ASSERT_EQ(messages.shown().size(), 1);
+        const QString text = messages.shown()[0].text;
+        switch (f.expect) {
+        case Expect::NotBookingFile:
+            EXPECT_EQ(text, f.path + " is not a valid Vestra Bookingfile!");
+            break;
+        case Expect::Newer:
+            EXPECT_TRUE(text.contains("was written by a newer version of Vestra"))
+                << text.toStdString();
+            break;
+        case Expect::Busy:
+            EXPECT_EQ(text, BusyText());
+            break;
+        }
+        if (!before.isEmpty()) {
+            EXPECT_EQ(readAll(f.path), before) << "a refused file is never written";
+        }
+        if (!lockName.isEmpty()) {
+            {
+                QSqlDatabase other = QSqlDatabase::database(lockName, false);
+                other.close();
+            }
+            QSqlDatabase::removeDatabase(lockName);
+        }
+    }
+    Database work = WorkDatabase();
+    EXPECT_EQ(work.scalar("SELECT sti FROM stitabel"), good);
+    EXPECT_EQ(QCryptographicHash::hash(readAll(good), QCryptographicHash::Sha1), goodHash);
+    // The good file itself is still taken, in the same way.
+    dialogs.chooseNext(good);
+    EXPECT_EQ(OpenExistingFile("Open"), ConnectResult::Connected);
+}

@@ -1,0 +1,90 @@
+// A workstation killed at any moment of a write: the file stays sound, a
+// series is booked whole or not at all, and archiving never loses a booking
+// (each is in the live table or in the archive).
+
+#include "data/schema.h"
+#include "reliabilitysize.h"
+#include "support/fixture.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+
+using namespace vestra;
+using namespace vestra::test;
+
+class Crashes : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        makeBookingFile();
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) "
+                           "VALUES (1, 1, 'Hall A', 1)"));
+        Database::closeAll(session().BookingFilePath);
+    }
+    // Starts the worker kills times, each time killing it (SIGKILL) after a
+    // random moment; returns how many runs were killed while still running.
+    int killRepeatedly(const QStringList& args, int kills)
+    {
+        QRandomGenerator random(4711);
+        int killedRunning = 0;
+        for (int i = 0; i < kills; ++i) {
+            QProcess worker;
+            worker.start(QStringLiteral(CRASH_WORKER), args);
+            EXPECT_TRUE(worker.waitForStarted());
+            QThread::msleep(random.bounded(100, 1200));
+            if (worker.state() == QProcess::Running)
+                ++killedRunning;
+            worker.kill();
+            worker.waitForFinished();
+        }
+        return killedRunning;
+    }
+    void expectSound()
+    {
+        Database d = db();
+        EXPECT_EQ(d.scalar("PRAGMA integrity_check").toString(), "ok");
+    }
+    const int kills = ReliabilitySize(10, 100);
+};
+
+TEST_F(Crashes, KilledDuringSeriesCommitsLeavesEverySeriesWholeOrAbsent)
+{
+    const QString file = session().BookingFilePath;
+    ASSERT_TRUE(QDir().mkpath(pathOf("worker")));
+    EXPECT_EQ(killRepeatedly({"series", file, pathOf("worker")}, kills), kills);
+    expectSound();
+    Database d = db();
+    auto q = d.query("SELECT gennr, count(*) FROM Booking WHERE gennr > 0 GROUP BY gennr");
+    ASSERT_TRUE(q.has_value());
+    int series = 0;
+    while (q->next()) {
+        ++series;
+        EXPECT_EQ(q->value(1).toInt(), 31) << "series " << q->value(0).toInt();
+    }
+    EXPECT_GT(series, 0) << "no series was booked before the kills";
+    std::printf("[ reliability ] %d kills during series commits, %d series whole\n", kills, series);
+}
+
+TEST_F(Crashes, KilledDuringArchivingLosesNoBooking)
+{
+    const QString file = session().BookingFilePath;
+    const int firstNumber = db().scalar("SELECT nextkey FROM næstenøgle").toInt();
+    EXPECT_EQ(killRepeatedly({"archive", file}, kills), kills);
+    expectSound();
+    Database d = db();
+    const int handedOut = d.scalar("SELECT nextkey FROM næstenøgle").toInt() - firstNumber;
+    const int kept = d.scalar("SELECT count(*) FROM (SELECT Bookingnr FROM Booking WHERE "
+                              "Bookingnr >= ? UNION SELECT Bookingnr FROM bookingarkiv WHERE "
+                              "Bookingnr >= ?)",
+                              {firstNumber, firstNumber})
+                         .toInt();
+    EXPECT_GT(handedOut, 0);
+    EXPECT_EQ(kept, handedOut);
+    EXPECT_GT(d.scalar("SELECT count(*) FROM bookingarkiv").toInt(), 0);
+    std::printf("[ reliability ] %d kills during archiving, %d bookings all kept\n", kills,
+                handedOut);
+}

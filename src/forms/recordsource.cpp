@@ -96,6 +96,10 @@ bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
     // The model's own insert forgets the new key; this one keeps it.
     QSqlRecord rec = values;
     emit beforeInsert(rec);
+    // A new row starts its change counter at the table's default.
+    if (const int counter = rec.indexOf(QString::fromLatin1(kChangeCounter));
+        counter >= 0 && rec.value(counter).isNull())
+        rec.setGenerated(counter, false);
     QSqlDatabase db = database();
     QString sql = db.driver()->sqlStatement(QSqlDriver::InsertStatement, tableName(), rec, true);
     if (sql.isEmpty())

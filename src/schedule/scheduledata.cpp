@@ -6,7 +6,7 @@ namespace {
 
 const char* const kBlockFields =
     "SELECT Bookingnr, Beskrivelse, curacname, Bstart, Bslut, Bdato, Bcolor, Lokalenr, "
-    "Tentative, Bgruppe FROM Booking";
+    "Tentative, Bgruppe, rowversion FROM Booking";
 
 ScheduleBlock blockFrom(const QSqlQuery& q)
 {
@@ -20,6 +20,7 @@ ScheduleBlock blockFrom(const QSqlQuery& q)
     b.color = q.value(6).toInt();
     b.item = q.value(7).toInt();
     b.tentative = q.value(8).toInt() != 0;
+    b.rowversion = q.value(10).toLongLong();
     return b;
 }
 

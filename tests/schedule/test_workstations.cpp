@@ -5,6 +5,7 @@
 #include "booking/seriesupdate.h"
 #include "data/dates.h"
 #include "data/schema.h"
+#include "forms/recordsource.h"
 #include "platform/schedulegrid.h"
 #include "schedule/dayview.h"
 #include "schedule/editing.h"
@@ -56,8 +57,9 @@ protected:
         Database d = db();
         ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1)"));
         ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (1, 1, 'Large', '', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, inaktiv) "
-                           "VALUES (1, 1, 'Hall A', 1, 0), (2, 1, 'Hall B', 1, 0)"));
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, inaktiv) "
+                   "VALUES (1, 1, 'Hall A', 1, 0), (2, 1, 'Hall B', 1, 0)"));
     }
 
     // A statement run by another workstation: a connection of its own.
@@ -109,12 +111,14 @@ TEST_P(Workstations, ABookingMadeElsewhereShowsInTheOpenDayViewWithinTwoSeconds)
     const int scrolled = grid->verticalScrollBar()->value();
 
     // Another day's booking leaves the view alone; the shown day's appears.
-    ASSERT_TRUE(elsewhere("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
-                          "Lokalenr, Bgruppe, kontonr) VALUES (900, 'Other day', ?, 600, 660, 1, 1, 1)",
-                          {kDay + 1}));
-    ASSERT_TRUE(elsewhere("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
-                          "Lokalenr, Bgruppe, kontonr) VALUES (901, 'Theirs', ?, 700, 760, 2, 1, 1)",
-                          {kDay}));
+    ASSERT_TRUE(
+        elsewhere("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                  "Lokalenr, Bgruppe, kontonr) VALUES (900, 'Other day', ?, 600, 660, 1, 1, 1)",
+                  {kDay + 1}));
+    ASSERT_TRUE(
+        elsewhere("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                  "Lokalenr, Bgruppe, kontonr) VALUES (901, 'Theirs', ?, 700, 760, 2, 1, 1)",
+                  {kDay}));
     QElapsedTimer clock;
     clock.start();
     EXPECT_TRUE(QTest::qWaitFor([&] { return keysOn(grid).size() == 2; }, 2000));
@@ -175,7 +179,6 @@ TEST_P(Workstations, AMoveOfABookingChangedElsewhereWritesNothing)
         EXPECT_EQ(stored(nr, "Lokalenr").toInt(), 2);
         EXPECT_EQ(stored(nr, "Bdato").toInt(), kDay);
     }
-
 }
 
 TEST_P(Workstations, OfTwoFormsOnOneBookingTheSecondToStoreIsToldAndKeepsItsText)
@@ -241,6 +244,34 @@ TEST_P(Workstations, ASeriesIsNotUpdatedFromABookingChangedElsewhere)
     details.beskrivelse = "Renamed";
     EXPECT_EQ(UpdateSeries(d, details), 1);
     EXPECT_EQ(stored(next, "Beskrivelse").toString(), "Renamed");
+}
+
+TEST_P(Workstations, AnItemChangedElsewhereIsNotOverwrittenFromItsRecordWindow)
+{
+    RecordSource first("lokale", "lokalenr"), second("lokale", "lokalenr");
+    QLineEdit firstName, secondName;
+    for (auto [source, editor] : {std::pair{&first, &firstName}, std::pair{&second, &secondName}}) {
+        ASSERT_TRUE(source->open()) << source->lastError().toStdString();
+        source->bind(editor, "Lokalenavn");
+        ASSERT_TRUE(source->findFirst("lokalenr", 1));
+    }
+    firstName.setText("Great hall");
+    secondName.setText("Small hall");
+    ASSERT_TRUE(first.write()) << first.lastError().toStdString();
+    EXPECT_FALSE(second.write());
+    EXPECT_TRUE(second.lastError().startsWith(
+        "This record was changed on another workstation. Your change was not stored; the record "
+        "is shown as it is now."));
+    EXPECT_TRUE(second.lastError().contains("Small hall"));
+    EXPECT_EQ(secondName.text(), "Great hall") << "shown as stored now";
+    Database d = db();
+    EXPECT_EQ(d.scalar("SELECT Lokalenavn FROM lokale WHERE lokalenr = 1").toString(),
+              "Great hall");
+    // From what it now shows, the second window's change goes in.
+    secondName.setText("Small hall");
+    EXPECT_TRUE(second.write()) << second.lastError().toStdString();
+    EXPECT_EQ(d.scalar("SELECT Lokalenavn FROM lokale WHERE lokalenr = 1").toString(),
+              "Small hall");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Workstations, ::testing::ValuesIn(TestEngines()), EngineName);

@@ -221,6 +221,7 @@ void ScheduleView::reload()
         m_grid->setBlockTentative(n, b.tentative);
     }
     restoreSelection(m_grid, selection);
+    StoreWatcher::instance().start();
 }
 
 void ScheduleView::placeBlock(int, const ScheduleBlock&) {}

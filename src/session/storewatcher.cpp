@@ -18,10 +18,11 @@ StoreWatcher::StoreWatcher()
 
 void StoreWatcher::start()
 {
-    if (!m_timer.isActive()) {
+    if (!m_timer.isActive())
         m_timer.start();
+    // What a view has just read is the state later changes are told against.
+    if (session().BookingFilePath != m_store)
         check();
-    }
 }
 
 void StoreWatcher::check()

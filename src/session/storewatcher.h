@@ -17,7 +17,8 @@ class StoreWatcher : public QObject {
 public:
     static StoreWatcher& instance();
 
-    // Starts watching (views call it when they open); later calls do nothing.
+    // Starts watching; views call it whenever they have read the store, so
+    // that a store not watched before is watched from what they show.
     void start();
     // Looks at the store now: follows the session to another store, and on a
     // file compares its change mark. The timer calls it every second.

@@ -88,6 +88,7 @@ void BookingListWindow::fillFrom(const ListFillSource& source)
 {
     m_list->setFillSource(source);
     reportFillError(m_list->reload());
+    StoreWatcher::instance().start();
 }
 
 void BookingListWindow::reportFillError(int filled)

@@ -38,6 +38,9 @@ struct BookingDetails {
     int gennr = 0; // the series' head booking; 0 outside any series
     bool repeated = false;
     int colour = 0;
+    // The booking's change counter as the form read it; none for details
+    // not read from a stored booking.
+    std::optional<qint64> rowversion;
 
     // The start and end rounded to whole minutes, as new bookings take them.
     int startMinutes() const { return MinutesFromSeconds(startSeconds); }

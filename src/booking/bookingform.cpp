@@ -3,6 +3,7 @@
 #include "booking/seriesupdate.h"
 #include "data/dates.h"
 #include "platform/externalurls.h"
+#include "platform/reportformat.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"
@@ -144,6 +145,12 @@ void BookingForm::build()
     head->addWidget(m_head, 1);
     head->addWidget(m_single);
     layout->addLayout(head);
+    m_unstored = new QPlainTextEdit(this);
+    m_unstored->setObjectName(QStringLiteral("unstoredChanges"));
+    m_unstored->setReadOnly(true);
+    m_unstored->setMaximumHeight(m_unstored->fontMetrics().lineSpacing() * 6);
+    m_unstored->hide();
+    layout->addWidget(m_unstored);
 
     auto* top = new QGridLayout;
     m_bookingnr = lockedEdit(QStringLiteral("Bookingnr"), this);
@@ -359,6 +366,7 @@ Database BookingForm::database() const
 
 bool BookingForm::OpenOn(int bookingnr)
 {
+    m_unstored->hide();
     m_file = session().BookingFilePath;
     Database db = database();
     if (!m_rec.find(db, bookingnr))
@@ -433,6 +441,8 @@ BookingDetails BookingForm::details() const
     d.pris = ParsePrice(m_price->text());
     d.tax = m_tax->isChecked();
     d.tentative = m_tentative->isChecked();
+    if (const QVariant seen = m_rec.value(QString::fromLatin1(kChangeCounter)); seen.isValid())
+        d.rowversion = seen.toLongLong();
     return d;
 }
 
@@ -580,13 +590,74 @@ bool BookingForm::Store()
     collect();
     m_rec.setValue(QStringLiteral("Pris"), *price);
     Database db = database();
-    if (!m_rec.store(db)) {
+    const QList<QPair<QString, QVariant>> typed = m_rec.pending();
+    if (m_rec.store(db)) {
+        if (!typed.isEmpty())
+            m_unstored->hide();
+        return true;
+    }
+    switch (m_rec.fault()) {
+    case BoundRow::Fault::ChangedElsewhere:
+        changedElsewhere(db, typed);
+        break;
+    case BoundRow::Fault::Gone:
+        showMessage(QStringLiteral("The booking no longer exists; another workstation may have "
+                                   "deleted it."),
+                    QStringLiteral("Service Message"), MsgIcon::Warning);
+        break;
+    case BoundRow::Fault::None:
+    case BoundRow::Fault::Failed:
         showMessage(
             RefusalText(QStringLiteral("The booking could not be stored:\n"), db.lastError()),
             QStringLiteral("Error"), MsgIcon::Critical);
-        return false;
+        break;
     }
-    return true;
+    return false;
+}
+
+void BookingForm::changedElsewhere(Database& db, const QList<QPair<QString, QVariant>>& typed)
+{
+    showMessage(QStringLiteral("This booking was changed on another workstation. Your change "
+                               "was not stored; the booking is shown as it is now."),
+                QStringLiteral("Service Message"), MsgIcon::Warning);
+    m_rec.refill(db);
+    showRecord();
+    RecalculatePrice();
+    if (!typed.isEmpty())
+        showUnstored(typed);
+}
+
+void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
+{
+    static const QHash<QString, QString> captions = {
+        {QStringLiteral("Beskrivelse"), QStringLiteral("Title")},
+        {QStringLiteral("langbeskrivelse"), QStringLiteral("Description")},
+        {QStringLiteral("Bemærkninger"), QStringLiteral("Remarks")},
+        {QStringLiteral("kontonr"), QStringLiteral("Account")},
+        {QStringLiteral("curacname"), QStringLiteral("Account name")},
+        {QStringLiteral("ID"), QStringLiteral("Floor plan")},
+        {QStringLiteral("Antalpers"), QStringLiteral("Persons")},
+        {QStringLiteral("leveringstype"), QStringLiteral("Delivery")},
+        {QStringLiteral("Bdato"), QStringLiteral("Date")},
+        {QStringLiteral("Bstart"), QStringLiteral("Start")},
+        {QStringLiteral("Bslut"), QStringLiteral("End")},
+        {QStringLiteral("Tentative"), QStringLiteral("Tentative")},
+        {QStringLiteral("Pris"), QStringLiteral("Fee")},
+        {QStringLiteral("tax"), QStringLiteral("Tax")},
+        {QStringLiteral("bvpris"), QStringLiteral("Price type")}};
+    QStringList lines{QStringLiteral("Your change, not stored:")};
+    for (const auto& [field, value] : typed) {
+        QString shown = value.toString();
+        if (field == QStringLiteral("Bdato"))
+            shown = FormatValue(DateFromDayNumber(value.toInt()), session().DateFormatLong);
+        else if (field == QStringLiteral("Bstart") || field == QStringLiteral("Bslut"))
+            shown = TimeFromMinutes(value.toInt()).toString(QStringLiteral("HH:mm"));
+        else if (field == QStringLiteral("Tentative") || field == QStringLiteral("tax"))
+            shown = value.toInt() != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
+        lines << captions.value(field, field) + QStringLiteral(": ") + shown;
+    }
+    m_unstored->setPlainText(lines.join(QLatin1Char('\n')));
+    m_unstored->show();
 }
 
 void BookingForm::PrintReceipt()
@@ -632,7 +703,11 @@ void BookingForm::UpdateRepeatedBooking()
     if (!typedPrice())
         return;
     Database db = database();
-    if (UpdateSeries(db, details()) < 0)
+    const int updated = UpdateSeries(db, details());
+    if (updated == kSeriesChangedElsewhere) {
+        collect();
+        changedElsewhere(db, m_rec.pending());
+    } else if (updated < 0)
         showMessage(QStringLiteral("The repeated bookings could not be updated:\n")
                         + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);

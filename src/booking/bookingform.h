@@ -33,6 +33,9 @@ public:
     void RecalculatePrice();
     // Writes pending changes; false (with a message) when a value cannot be stored.
     bool Store();
+    // Drops the booking the form holds, deleted by this workstation: the
+    // form stores nothing more.
+    void Discard() { m_rec.release(); }
     void UpdateRepeatedBooking();
     void PrintReceipt();
     void RepeatedBookingButton();
@@ -65,6 +68,10 @@ private:
     void fillLists();
     void showRecord();
     void collect();
+    // Another workstation changed the booking: says so, shows it as stored
+    // and the typed values beside it.
+    void changedElsewhere(Database& db, const QList<QPair<QString, QVariant>>& typed);
+    void showUnstored(const QList<QPair<QString, QVariant>>& typed);
     void activated();
     void chooseListPrice();
     void chooseAgreed();
@@ -80,6 +87,9 @@ private:
     bool m_recalculating = false;
 
     QLabel* m_head;
+    // What the user typed that another workstation's change kept from being
+    // stored, shown beside the stored booking so that nothing typed is lost.
+    QPlainTextEdit* m_unstored;
     QLabel* m_single;
     QLineEdit* m_bookingnr;
     QLineEdit* m_item;

@@ -15,6 +15,16 @@ int UpdateSeries(Database& db, const BookingDetails& d)
     Transaction tx(db);
     if (!tx.ok())
         return -1;
+    if (d.rowversion) {
+        // Under the write lock: the booking copied from is still as it was read.
+        const QVariant now = db.scalar(
+            QStringLiteral("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(kChangeCounter),
+            {d.bookingnr});
+        if (db.lastError().size())
+            return -1;
+        if (!now.isValid() || now.toLongLong() != *d.rowversion)
+            return kSeriesChangedElsewhere;
+    }
     const bool ok = db.exec(
         QStringLiteral("UPDATE Booking SET kontonr = ?, curacname = ?, Beskrivelse = ?, "
                        "langbeskrivelse = ?, Antalpers = ?, Bemærkninger = ?, leveringstype = ?, "

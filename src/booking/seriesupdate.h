@@ -14,7 +14,10 @@ namespace vestra {
 // Writes the details into the other bookings of the series details.gennr
 // (all but details.bookingnr, which its form stores), in one transaction;
 // dates and items stay each booking's own. Returns the number of bookings
-// changed, or -1 on failure; details without a fee write nothing.
+// changed, or -1 on failure; details without a fee write nothing. Details
+// read from a booking that another workstation has changed since write
+// nothing either: kSeriesChangedElsewhere.
+inline constexpr int kSeriesChangedElsewhere = -2;
 int UpdateSeries(Database& bookingFile, const BookingDetails& details);
 
 // The mail link's target, built exactly as mail programs of the institution expect it.

@@ -52,6 +52,37 @@ bool rebuildTables(Database& db, const QString& resource, QString* error)
            && RunSqlStatements(db, views.join(QStringLiteral(";\n")), error);
 }
 
+// Change counters on bookings, items and accounts, and on a server the
+// notices that tell other workstations which days' bookings changed.
+bool countChanges(Database& db, MigrationReport&, QString* error)
+{
+    if (!RunSqlStatements(db, SqlResource(QStringLiteral("booking-4.sql")), error))
+        return false;
+    const Engine engine = db.engine();
+    QStringList statements =
+        dialect::countChanges(engine, QStringLiteral("Booking"), QStringLiteral("Bookingnr"))
+        + dialect::countChanges(engine, QStringLiteral("lokale"), QStringLiteral("lokalenr"))
+        + dialect::countChanges(engine, QStringLiteral("Konti"), QStringLiteral("ID"))
+        + dialect::announceBookingChanges(engine);
+    if (engine == Engine::PostgreSQL) {
+        // The server fixed the booking form's view to the columns the
+        // booking had when it was made; made again, it shows the counter.
+        static const QRegularExpression formView(QStringLiteral("^CREATE VIEW bookingfor AS\\b"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+        for (const QString& statement : SqlStatements(SqlResource(QStringLiteral("booking.sql"))))
+            if (formView.match(statement).hasMatch())
+                statements << QStringLiteral("DROP VIEW bookingfor") << statement;
+    }
+    for (const QString& statement : statements) {
+        if (!db.exec(statement)) {
+            if (error)
+                *error = db.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
 // The copy is written beside the backup's name and renamed, so that a copy
 // cut short never stands under the name of a complete one.
 bool copyBeside(const QString& source, const QString& target, QString* error)
@@ -85,6 +116,7 @@ const QList<MigrationStep>& BookingFileSteps()
          }},
         {2, archiveOncePerBooking},
         ScriptStep(3, QStringLiteral("booking-3.sql")),
+        {4, countChanges},
     };
     return steps;
 }

@@ -51,8 +51,17 @@ bool BoundRow::setValue(const QString& field, const QVariant& value)
     return true;
 }
 
+QList<QPair<QString, QVariant>> BoundRow::pending() const
+{
+    QList<QPair<QString, QVariant>> out;
+    for (const QString& name : m_dirty)
+        out.append({m_names.value(name), m_values.value(name)});
+    return out;
+}
+
 bool BoundRow::store(Database& db)
 {
+    m_fault = Fault::None;
     if (!m_positioned || m_dirty.isEmpty())
         return true;
     QStringList sets;
@@ -61,11 +70,41 @@ bool BoundRow::store(Database& db)
         sets << m_names.value(name) + QStringLiteral(" = ?");
         binds << m_values.value(name);
     }
+    const QString counter = QString::fromLatin1(kChangeCounter);
+    const QVariant seen = m_values.value(counter);
+    QString where = m_key + QStringLiteral(" = ?");
+    if (seen.isValid()) {
+        // The counter is set here, one past the one read, so that the next
+        // store compares against what this one wrote.
+        sets << counter + QStringLiteral(" = ?");
+        binds << seen.toLongLong() + 1;
+    }
     binds << m_keyValue;
-    if (!db.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                     .arg(m_table, sets.join(QStringLiteral(", ")), m_key),
-                 binds))
+    if (seen.isValid()) {
+        where += QStringLiteral(" AND %1 = ?").arg(counter);
+        binds << seen;
+    }
+    if (!db.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                     .arg(m_table, sets.join(QStringLiteral(", ")), where),
+                 binds)) {
+        m_fault = Fault::Failed;
         return false;
+    }
+    if (db.changedRows() == 0) {
+        const QVariant there =
+            db.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ?").arg(m_table, m_key),
+                      {m_keyValue});
+        if (!there.isValid())
+            m_fault = Fault::Failed;
+        else
+            m_fault = there.toInt() > 0 ? Fault::ChangedElsewhere : Fault::Gone;
+        // A row deleted elsewhere is no longer one to write to.
+        if (m_fault == Fault::Gone)
+            m_positioned = false;
+        return false;
+    }
+    if (seen.isValid())
+        m_values.insert(counter, seen.toLongLong() + 1);
     m_dirty.clear();
     return true;
 }

@@ -30,14 +30,27 @@ public:
     // Positions on the row whose key equals the value; false when there is none.
     bool find(Database& db, const QVariant& key);
     bool isPositioned() const { return m_positioned; }
+    // Leaves the row: nothing more is written.
+    void release()
+    {
+        m_positioned = false;
+        m_dirty.clear();
+    }
 
     QVariant value(const QString& field) const;
     // Changes a field; only writable fields can change.
     bool setValue(const QString& field, const QVariant& value);
     bool isDirty() const { return !m_dirty.isEmpty(); }
 
-    // Writes the changed fields; nothing to write is success.
+    // Writes the changed fields; nothing to write is success. A row that
+    // counts its changes is written only while it still is as it was read:
+    // otherwise nothing is written, fault() says why and the typed values
+    // stay pending.
     bool store(Database& db);
+    enum class Fault { None, Failed, ChangedElsewhere, Gone };
+    Fault fault() const { return m_fault; }
+    // The changed fields not yet written, in order of change, with their values.
+    QList<QPair<QString, QVariant>> pending() const;
     // Drops the changes and reads the stored row again.
     bool refill(Database& db);
 
@@ -49,6 +62,7 @@ private:
     QHash<QString, QString> m_names;   // lower-case -> name as the table writes it
     QVariant m_keyValue;
     bool m_positioned = false;
+    Fault m_fault = Fault::None;
 };
 
 } // namespace vestra

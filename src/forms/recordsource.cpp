@@ -96,6 +96,10 @@ bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
     // The model's own insert forgets the new key; this one keeps it.
     QSqlRecord rec = values;
     emit beforeInsert(rec);
+    // A new row starts its change counter at the table's default.
+    if (const int counter = rec.indexOf(QString::fromLatin1(kChangeCounter));
+        counter >= 0 && rec.value(counter).isNull())
+        rec.setGenerated(counter, false);
     QSqlDatabase db = database();
     QString sql = db.driver()->sqlStatement(QSqlDriver::InsertStatement, tableName(), rec, true);
     if (sql.isEmpty())
@@ -114,6 +118,60 @@ bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
         return false;
     }
     m_lastInsertKey = q.lastInsertId();
+    return true;
+}
+
+bool KeyedTableModel::updateRowInTable(int row, const QSqlRecord& values)
+{
+    m_changedElsewhere = false;
+    const QString counterName = QString::fromLatin1(kChangeCounter);
+    const int counter = values.indexOf(counterName);
+    const QSqlRecord key = primaryValues(row);
+    if (counter < 0 || key.isEmpty())
+        return QSqlTableModel::updateRowInTable(row, values);
+    // The row as read: the counter is never edited, so the cache still holds it.
+    const QVariant seen = QSqlTableModel::record(row).value(counter);
+    QSqlDatabase db = database();
+    QSqlDriver* driver = db.driver();
+    QStringList sets;
+    QVariantList binds;
+    for (int i = 0; i < values.count(); ++i) {
+        if (i == counter || !values.isGenerated(i))
+            continue;
+        sets << driver->escapeIdentifier(values.fieldName(i), QSqlDriver::FieldName)
+                    + QStringLiteral(" = ?");
+        binds << values.value(i);
+    }
+    sets << counterName + QStringLiteral(" = ?");
+    binds << seen.toLongLong() + 1;
+    QStringList where;
+    for (int i = 0; i < key.count(); ++i) {
+        where << driver->escapeIdentifier(key.fieldName(i), QSqlDriver::FieldName)
+                     + QStringLiteral(" = ?");
+        binds << key.value(i);
+    }
+    where << counterName + QStringLiteral(" = ?");
+    binds << seen;
+    QSqlQuery q(db);
+    if (!q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                       .arg(driver->escapeIdentifier(tableName(), QSqlDriver::TableName),
+                            sets.join(QStringLiteral(", ")),
+                            where.join(QStringLiteral(" AND "))))) {
+        setLastError(q.lastError());
+        return false;
+    }
+    for (const QVariant& v : binds)
+        q.addBindValue(v);
+    if (!q.exec()) {
+        setLastError(q.lastError());
+        return false;
+    }
+    if (q.numRowsAffected() == 0) {
+        m_changedElsewhere = true;
+        setLastError(QSqlError(QString(), QStringLiteral("changed on another workstation"),
+                               QSqlError::TransactionError));
+        return false;
+    }
     return true;
 }
 
@@ -230,8 +288,11 @@ bool RecordSource::write()
     if (!m_model->isDirty())
         return true;
     const QVariant oldKey = key();
+    const QSqlRecord typed = m_model->record(m_mapper->currentIndex());
     if (!m_model->submitAll()) {
         m_error = m_model->lastError().text();
+        if (m_model->changedElsewhere())
+            changedElsewhere(typed);
         return false;
     }
     const QVariant k = m_adding ? m_model->lastInsertKey() : oldKey;
@@ -243,6 +304,27 @@ bool RecordSource::write()
     m_mapper->setCurrentIndex(row);
     emit recordShown();
     return true;
+}
+
+void RecordSource::changedElsewhere(const QSqlRecord& typed)
+{
+    // Shown as stored now; what was typed is named in the message, so that
+    // nothing typed is lost.
+    refill();
+    QStringList lines;
+    for (int i = 0; i < typed.count(); ++i) {
+        const QString field = typed.fieldName(i);
+        if (field.compare(m_keyField, Qt::CaseInsensitive) == 0
+            || field == QLatin1String(kChangeCounter))
+            continue;
+        const QVariant now = value(field);
+        if (typed.value(i).toString() != now.toString())
+            lines << field + QStringLiteral(": ") + typed.value(i).toString();
+    }
+    m_error = QStringLiteral("This record was changed on another workstation. Your change was "
+                             "not stored; the record is shown as it is now.");
+    if (!lines.isEmpty())
+        m_error += QStringLiteral("\nYour change:\n") + lines.join(QLatin1Char('\n'));
 }
 
 void RecordSource::refill()

@@ -19,12 +19,19 @@ class KeyedTableModel : public QSqlTableModel {
 public:
     using QSqlTableModel::QSqlTableModel;
     QVariant lastInsertKey() const { return m_lastInsertKey; }
+    // The last write found its row changed by another workstation since it
+    // was read, and wrote nothing.
+    bool changedElsewhere() const { return m_changedElsewhere; }
 
 protected:
     bool insertRowIntoTable(const QSqlRecord& values) override;
+    // A row that counts its changes is written only while it still has the
+    // count it was read with.
+    bool updateRowInTable(int row, const QSqlRecord& values) override;
 
 private:
     QVariant m_lastInsertKey;
+    bool m_changedElsewhere = false;
 };
 
 class RecordSource : public QObject {
@@ -75,6 +82,7 @@ signals:
 
 private:
     bool reload();
+    void changedElsewhere(const QSqlRecord& typed);
     int rowOf(const QString& field, const QVariant& value) const;
 
     QString m_table;

@@ -6,9 +6,11 @@
 #include "platform/listcontrol.h"
 #include "platform/services/messages.h"
 #include "session/session.h"
+#include "session/storewatcher.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace vestra {
@@ -19,6 +21,27 @@ BookingListWindow::BookingListWindow(const QString& objectName, const QString& t
 {
     setObjectName(objectName);
     setWindowTitle(title);
+    connect(&StoreWatcher::instance(), &StoreWatcher::bookingsChanged, this,
+            &BookingListWindow::storeChanged);
+    StoreWatcher::instance().start();
+}
+
+void BookingListWindow::storeChanged()
+{
+    // A hidden list, or one never filled, fills when it is shown.
+    if (!m_list || !isVisible() || m_list->fillSource().sql.isEmpty())
+        return;
+    const QVariant selected = m_list->selectedData();
+    const int y = m_list->verticalScrollBar()->value();
+    if (m_list->reload() < 0)
+        return; // the next change or the user's own reload says why
+    for (int row = 0; selected.isValid() && row < m_list->rowCount(); ++row) {
+        if (m_list->rowData(row) == selected) {
+            m_list->selectRow(row);
+            break;
+        }
+    }
+    m_list->verticalScrollBar()->setValue(y);
 }
 
 ListControl* BookingListWindow::addList(const char* name, const QString& accessibleName)
@@ -65,6 +88,7 @@ void BookingListWindow::fillFrom(const ListFillSource& source)
 {
     m_list->setFillSource(source);
     reportFillError(m_list->reload());
+    StoreWatcher::instance().start();
 }
 
 void BookingListWindow::reportFillError(int filled)

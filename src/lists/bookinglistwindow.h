@@ -50,6 +50,10 @@ protected:
     ListControl* m_list = nullptr;
 
 private:
+    // Another workstation changed bookings: the list is filled again from
+    // the same source, keeping the selected booking and the scroll position.
+    void storeChanged();
+
     QVBoxLayout* m_rows;
     QHBoxLayout* m_buttons;
 };

@@ -83,6 +83,8 @@ public:
     void clearColumns(); // in week mode the day columns stay
     // Ends the inline editor, if open, as Enter would.
     void commitEditing();
+    // True while the user types into a block or drags one or a slot range.
+    bool isBusy() const { return m_editor || m_drag != Drag::None; }
     // Returns the new column's index. A date (day number, 0 for none) makes
     // the column take only blocks of that date.
     int addColumn(int key, const QString& caption, int date = 0);

@@ -52,7 +52,7 @@ QString placeholders(int n)
 
 StoreResult failed(Database& db)
 {
-    return {StoreStatus::Failed, 0, db.lastError()};
+    return {StoreStatus::Failed, 0, db.lastError(), {}};
 }
 
 // The item is read under the write lock the store holds, so it cannot go
@@ -63,7 +63,7 @@ bool itemStillThere(Database& db, int item, int* type, StoreResult& refused)
     case Presence::Present:
         return true;
     case Presence::Absent:
-        refused = {StoreStatus::ItemGone, 0, {}};
+        refused = {StoreStatus::ItemGone, 0, {}, {}};
         return false;
     case Presence::Unknown:
         break;
@@ -107,7 +107,7 @@ StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString&
     sql += QStringLiteral(") VALUES (") + placeholders(binds.size()) + QStringLiteral(")");
     if (!db.exec(sql, binds) || !tx.commit())
         return failed(db);
-    return {StoreStatus::Stored, *key, {}};
+    return {StoreStatus::Stored, *key, {}, {}};
 }
 
 StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr,
@@ -116,21 +116,35 @@ StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr,
     Transaction tx(db);
     if (!tx.ok())
         return failed(db);
-    auto q = db.query(QStringLiteral("SELECT kontonr, Lokalenr FROM Booking WHERE Bookingnr = ?"),
+    auto q = db.query(QStringLiteral("SELECT kontonr, Lokalenr, Beskrivelse, Bstart, Bslut, Bdato, "
+                                     "%1 FROM Booking WHERE Bookingnr = ?")
+                          .arg(kChangeCounter),
                       {bookingnr});
     if (!q)
         return failed(db);
     if (!q->next())
-        return {StoreStatus::Refused, 0, {}};
+        return {StoreStatus::Refused, 0, {}, {}};
     const int account = q->value(0).toInt();
     const int item = change.item.value_or(q->value(1).toInt());
+    const bool same = q->value(2).toString() == change.text && q->value(3).toInt() == change.start
+                      && q->value(4).toInt() == change.end && q->value(1).toInt() == item
+                      && q->value(5).toInt() == change.day.value_or(q->value(5).toInt());
+    const qint64 current = q->value(6).toLongLong();
     q.reset();
+    if (change.rowversion && *change.rowversion != current)
+        return {StoreStatus::ChangedElsewhere, 0, {}, {}};
+    // A block only clicked on or opened is not a change: other workstations'
+    // counters stay as they are.
+    if (same)
+        return {StoreStatus::Stored, bookingnr, {}, current};
     if (!MayActForAccount(db, account, s.LoginAccountId, s.IsAdmin))
-        return {StoreStatus::Refused, 0, {}};
+        return {StoreStatus::Refused, 0, {}, {}};
     if (StoreResult refused; !itemStillThere(db, item, nullptr, refused))
         return refused;
-    QString sql = QStringLiteral("UPDATE Booking SET Beskrivelse = ?, Bstart = ?, Bslut = ?");
-    QVariantList binds{change.text, change.start, change.end};
+    QString sql =
+        QStringLiteral("UPDATE Booking SET Beskrivelse = ?, Bstart = ?, Bslut = ?, %1 = ?")
+            .arg(kChangeCounter);
+    QVariantList binds{change.text, change.start, change.end, current + 1};
     if (change.item) {
         sql += QStringLiteral(", Lokalenr = ?");
         binds << *change.item;
@@ -139,25 +153,31 @@ StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr,
         sql += QStringLiteral(", Bdato = ?");
         binds << *change.day;
     }
-    sql += QStringLiteral(" WHERE Bookingnr = ?");
-    binds << bookingnr;
-    if (!db.exec(sql, binds) || db.changedRows() != 1 || !tx.commit())
+    sql += QStringLiteral(" WHERE Bookingnr = ? AND %1 = ?").arg(kChangeCounter);
+    binds << bookingnr << current;
+    if (!db.exec(sql, binds))
         return failed(db);
-    return {StoreStatus::Stored, bookingnr, {}};
+    if (db.changedRows() != 1)
+        return {StoreStatus::ChangedElsewhere, 0, {}, {}};
+    if (!tx.commit())
+        return failed(db);
+    return {StoreStatus::Stored, bookingnr, {}, current + 1};
 }
 
 bool CutOrCopyBooking(Database& db, Database& work, int bookingnr, ClipboardOp op)
 {
-    auto q = db.query(QStringLiteral("SELECT %1, Bstart, Bslut FROM Booking WHERE Bookingnr = ?")
-                          .arg(kClipboardFields.join(QStringLiteral(", "))),
-                      {bookingnr});
+    auto q = db.query(
+        QStringLiteral("SELECT %1, Bstart, Bslut, %2 FROM Booking WHERE Bookingnr = ?")
+            .arg(kClipboardFields.join(QStringLiteral(", ")), QString::fromLatin1(kChangeCounter)),
+        {bookingnr});
     if (!q || !q->next())
         return false;
     QVariantList values;
     for (int i = 0; i < kClipboardFields.size(); ++i)
         values << q->value(i);
-    values << lengthOf(q->value(kClipboardFields.size()).toInt(),
-                       q->value(kClipboardFields.size() + 1).toInt());
+    const int n = kClipboardFields.size();
+    values << lengthOf(q->value(n).toInt(), q->value(n + 1).toInt());
+    const qint64 copied = q->value(n + 2).toLongLong();
     q.reset();
 
     {
@@ -172,9 +192,13 @@ bool CutOrCopyBooking(Database& db, Database& work, int bookingnr, ClipboardOp o
         if (!tx.commit())
             return false;
     }
-    // The booking leaves only once it is safe on the clipboard.
+    // The booking leaves only once it is safe on the clipboard, and only as
+    // it was copied: a change made meanwhile elsewhere is not cut away unseen.
     if (op == ClipboardOp::Cut)
-        return DeleteBooking(db, bookingnr);
+        return db.exec(QStringLiteral("DELETE FROM Booking WHERE Bookingnr = ? AND %1 = ?")
+                           .arg(kChangeCounter),
+                       {bookingnr, copied})
+               && db.changedRows() == 1;
     return true;
 }
 
@@ -217,7 +241,7 @@ StoreResult PasteBooking(Database& db, Database& work, int clipboardMode, const 
         return failed(db);
     if (cut)
         work.exec(QStringLiteral("DELETE FROM standby"));
-    return {StoreStatus::Stored, *key, {}};
+    return {StoreStatus::Stored, *key, {}, {}};
 }
 
 } // namespace vestra

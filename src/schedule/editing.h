@@ -24,14 +24,17 @@ struct GridPlace {
 // optional booking number: true and *result when stored.
 enum class StoreStatus {
     Stored,
-    ItemGone, // the item was deleted meanwhile, perhaps on another workstation
-    Refused,  // the booking is gone, or the user may not act for it
-    Failed,   // the booking file could not be read or written; error says why
+    ItemGone,         // the item was deleted meanwhile, perhaps on another workstation
+    Refused,          // the booking is gone, or the user may not act for it
+    ChangedElsewhere, // another workstation changed the booking since it was read
+    Failed,           // the booking file could not be read or written; error says why
 };
 struct StoreResult {
     StoreStatus status = StoreStatus::Failed;
     int bookingnr = 0;
     QString error;
+    // A changed booking's change counter after the store.
+    std::optional<qint64> rowversion;
     explicit operator bool() const { return status == StoreStatus::Stored; }
     int operator*() const { return bookingnr; }
 };
@@ -54,10 +57,14 @@ struct BlockChange {
     int end = 0;
     std::optional<int> item;
     std::optional<int> day;
+    // The booking's change counter when the view read it; the change is
+    // written only while the booking still has it.
+    std::optional<qint64> rowversion;
 };
 
-// Writes the change when the booking exists and the user may act for its
-// account; Refused (nothing written) otherwise.
+// Writes the change when the booking exists, is as the view read it and the
+// user may act for its account; Refused or ChangedElsewhere (nothing
+// written) otherwise. A change that changes nothing is not written.
 StoreResult SaveBlockChange(Database& bookingFile, const Session& s, int bookingnr,
                             const BlockChange& change);
 

@@ -9,7 +9,7 @@ namespace {
 
 const char* const kBlockFields =
     "SELECT Bookingnr, Beskrivelse, curacname, Bstart, Bslut, Bdato, Bcolor, Lokalenr, "
-    "Tentative, Bgruppe FROM Booking";
+    "Tentative, Bgruppe, rowversion FROM Booking";
 
 // A whole number within lowest..highest, read from whatever the row holds.
 std::optional<int> wholeNumber(const QVariant& v, qint64 lowest, qint64 highest)
@@ -49,6 +49,7 @@ std::optional<ScheduleBlock> blockFrom(const QSqlQuery& q)
         wholeNumber(q.value(7), std::numeric_limits<int>::min(), std::numeric_limits<int>::max())
             .value_or(0);
     b.tentative = q.value(8).toInt() != 0;
+    b.rowversion = q.value(10).toLongLong();
     return b;
 }
 

@@ -24,6 +24,7 @@ struct ScheduleBlock {
     int color = 0;
     int item = 0; // Lokalenr
     bool tentative = false;
+    qint64 rowversion = 0; // the change counter as read
 };
 
 // The items of the type, in column order, except those whose inactive period

@@ -7,14 +7,18 @@
 #include "schedule/viewcommon.h"
 #include "session/access.h"
 #include "session/session.h"
+#include "session/storewatcher.h"
 #include "shell/navigator.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
+#include <QTimer>
 
 namespace vestra {
 
@@ -85,6 +89,11 @@ void reportStoreFailure(const StoreResult& result, const QString& failedText)
         showMessage(RefusalText(failedText, result.error), QStringLiteral("Error"),
                     MsgIcon::Critical);
         break;
+    case StoreStatus::ChangedElsewhere:
+        showMessage(QStringLiteral("This booking was changed on another workstation. Your change "
+                                   "was not stored; the booking is shown as it is now."),
+                    QStringLiteral("Service Message"), MsgIcon::Warning);
+        break;
     case StoreStatus::Stored:
     case StoreStatus::Refused:
         break;
@@ -115,6 +124,39 @@ ScheduleView::ScheduleView(const QString& objectName, const QString& title,
         a->setData(i + 1);
         connect(a, &QAction::triggered, this, [this, n = i + 1] { contextCommand(n); });
     }
+    connect(&StoreWatcher::instance(), &StoreWatcher::bookingsChanged, this,
+            &ScheduleView::storeChanged);
+    StoreWatcher::instance().start();
+}
+
+void ScheduleView::storeChanged(const QSet<int>& days)
+{
+    if (!m_grid || !isVisible())
+        return; // a hidden view reads afresh when it comes back
+    if (!days.isEmpty()) {
+        const int first = m_grid->firstDate();
+        const int last = first + (m_grid->weekMode() ? 6 : 0);
+        if (std::none_of(days.begin(), days.end(),
+                         [&](int day) { return day >= first && day <= last; }))
+            return;
+    }
+    // Never under the user's hands: a block being typed or dragged, or the
+    // open context menu, first ends; the refresh follows.
+    if (m_grid->isBusy() || QApplication::activePopupWidget()) {
+        if (!m_refreshWaiting) {
+            m_refreshWaiting = true;
+            QTimer::singleShot(250, this, [this] {
+                m_refreshWaiting = false;
+                storeChanged({});
+            });
+        }
+        return;
+    }
+    const int x = m_grid->horizontalScrollBar()->value();
+    const int y = m_grid->verticalScrollBar()->value();
+    reload();
+    m_grid->horizontalScrollBar()->setValue(x);
+    m_grid->verticalScrollBar()->setValue(y);
 }
 
 ScheduleGrid* ScheduleView::createGrid(const QString& objectName, QWidget* parent)
@@ -140,16 +182,22 @@ void ScheduleView::connectGrid()
     });
     // Reloaded later, not while the grid is still finishing its edit.
     connect(m_grid, &ScheduleGrid::blockEditEnded, this, [this](int block) {
-        if (m_grid->currentSlot() >= 0 && saveBlock(block) == StoreStatus::ItemGone)
+        const StoreStatus saved =
+            m_grid->currentSlot() >= 0 ? saveBlock(block) : StoreStatus::Stored;
+        if (saved == StoreStatus::ItemGone || saved == StoreStatus::ChangedElsewhere)
             QMetaObject::invokeMethod(
                 this, [this] { reload(); }, Qt::QueuedConnection);
     });
     connect(m_grid, &ScheduleGrid::blockDoubleClicked, this, [this](int block) {
-        if (saveBlock(block) == StoreStatus::ItemGone) {
+        const int bookingnr = m_grid->blockKey(block).toInt();
+        const StoreStatus saved = saveBlock(block);
+        if (saved == StoreStatus::ItemGone) {
             reload();
             return;
         }
-        OpenBookingFromView(m_grid->blockKey(block).toInt(), this);
+        if (saved == StoreStatus::ChangedElsewhere)
+            reload();
+        OpenBookingFromView(bookingnr, this);
     });
     connect(m_grid, &ScheduleGrid::emptyDoubleClicked, this, [this] {
         if (m_grid->selectedBlock() <= 0 && m_grid->currentColumn() >= 0)
@@ -164,7 +212,9 @@ void ScheduleView::reload()
 {
     const GridSelection selection = saveSelection(m_grid);
     m_grid->clearBlocks();
+    m_seen.clear();
     for (const ScheduleBlock& b : layOut()) {
+        m_seen.insert(b.bookingnr, b.rowversion);
         const int n = m_grid->addBlock(b.start, b.end, b.day, b.text, QString::number(b.bookingnr));
         m_grid->setBlockSecondText(n, b.second);
         m_grid->setBlockColour(n, b.color);
@@ -172,6 +222,7 @@ void ScheduleView::reload()
         m_grid->setBlockTentative(n, b.tentative);
     }
     restoreSelection(m_grid, selection);
+    StoreWatcher::instance().start();
 }
 
 void ScheduleView::placeBlock(int, const ScheduleBlock&) {}
@@ -203,6 +254,7 @@ void ScheduleView::blockTyped(int block, int start, int end, bool& refuse)
         return;
     }
     m_grid->setBlockKey(block, QString::number(*stored));
+    m_seen.insert(*stored, 0);
     m_grid->setBlockColour(block, 255);
     m_grid->setBlockSecondText(block, s.LoginName);
     if (tentative)
@@ -216,12 +268,20 @@ StoreStatus ScheduleView::saveBlock(int block)
     if (m_grid->selectedBlock() <= 0 || block <= 0)
         return StoreStatus::Refused;
     Database db = BookingFile();
-    BlockChange change{m_grid->blockText(block), m_grid->blockStart(block), m_grid->blockEnd(block),
-                       std::nullopt, std::nullopt};
+    BlockChange change{m_grid->blockText(block),
+                       m_grid->blockStart(block),
+                       m_grid->blockEnd(block),
+                       std::nullopt,
+                       std::nullopt,
+                       std::nullopt};
     moveTo(block, change);
-    const StoreResult saved =
-        SaveBlockChange(db, session(), m_grid->blockKey(block).toInt(), change);
+    const int bookingnr = m_grid->blockKey(block).toInt();
+    if (const auto seen = m_seen.constFind(bookingnr); seen != m_seen.constEnd())
+        change.rowversion = *seen;
+    const StoreResult saved = SaveBlockChange(db, session(), bookingnr, change);
     reportStoreFailure(saved, kNotStored);
+    if (saved.rowversion)
+        m_seen.insert(bookingnr, *saved.rowversion);
     return saved.status;
 }
 

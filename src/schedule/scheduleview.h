@@ -9,8 +9,10 @@
 #include "schedule/editing.h"
 #include "shell/commands.h"
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QSet>
 #include <optional>
 
 class QLabel;
@@ -94,12 +96,20 @@ protected:
     QLabel* m_deleting; // the number of the booking being deleted
 
 private:
+    // Another workstation changed bookings on the days (any day when empty):
+    // a view showing one of them reads its bookings again, keeping the
+    // selection and scroll position, once no edit is in progress.
+    void storeChanged(const QSet<int>& days);
     void connectGrid();
     void blockTyped(int block, int start, int end, bool& refuse);
     StoreStatus saveBlock(int block);
     void contextCommand(int number);
 
     QMenu* m_menu;
+    // The change counter of each shown booking as read, which its move or
+    // retype must still find.
+    QHash<int, qint64> m_seen;
+    bool m_refreshWaiting = false;
 };
 
 } // namespace vestra

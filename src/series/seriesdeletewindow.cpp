@@ -117,6 +117,8 @@ void SeriesDeleteWindow::Delete()
                     QStringLiteral("Error"), MsgIcon::Critical);
         return;
     }
+    // The form's booking went with the series: nothing is left to store.
+    m_form->Discard();
     QPointer<BookingForm> form = m_form;
     close();
     if (form)

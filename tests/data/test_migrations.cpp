@@ -138,6 +138,8 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     QStringList expected = before;
     expected.removeOne(before.filter("bookingarkiv: bookingnr=11").first());
     expected.replaceInStrings("næstenøgle: nextkey=50", "næstenøgle: nextkey=71");
+    expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
+                              "\\1, rowversion=0");
     EXPECT_EQ(rowsOf(file), expected);
     // The same schema as a new file's: the template is version 0 and the same steps.
     const QString fresh = pathOf("fresh.mdb");
@@ -173,6 +175,52 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     ASSERT_TRUE(QFile::remove(r.backupPath));
     EXPECT_EQ(MigrateFile(file, BookingFileSteps()).outcome, MigrationOutcome::Current);
     EXPECT_FALSE(QFile::exists(r.backupPath));
+}
+
+TEST_F(Migrations, AVersion3FileCountsChangesFromNowOnWithItsRowsKept)
+{
+    const QString file = pathOf("v3.mdb");
+    ASSERT_TRUE(BuildBaselineFile(file));
+    const QList<MigrationStep> upTo3 = BookingFileSteps().mid(0, 3);
+    ASSERT_EQ(LatestVersion(upTo3), 3);
+    ASSERT_EQ(MigrateFile(file, upTo3).outcome, MigrationOutcome::Upgraded);
+    {
+        Database d = Database::open(file);
+        for (const char* sql :
+             {"INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart) VALUES "
+              "(20, 'Concert', 46000, 600), (21, 'Choir', 46001, 600)",
+              "INSERT INTO lokale (lokalenr, Lokalenavn) VALUES (6, 'Hall')",
+              "INSERT INTO Konti (ID, Kontonavn) VALUES (5, 'Choir')"})
+            ASSERT_TRUE(d.exec(QString::fromUtf8(sql))) << sql << d.lastError().toStdString();
+    }
+    Database::closeAll(file);
+    const QStringList before = rowsOf(file);
+
+    const MigrationReport r = MigrateFile(file, BookingFileSteps());
+    ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
+    EXPECT_EQ(r.fromVersion, 3);
+    QStringList expected = before;
+    expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
+                              "\\1, rowversion=0");
+    EXPECT_EQ(rowsOf(file), expected);
+
+    // Every update counts, whoever makes it; a writer that sets the counter
+    // itself (one past the one it read) is taken at its word.
+    Database d = Database::open(file);
+    const auto counter = [&d](const QString& table, const QString& key, int value) {
+        return d.scalar(QString("SELECT rowversion FROM %1 WHERE %2 = ?").arg(table, key), {value})
+            .toInt();
+    };
+    ASSERT_TRUE(d.exec("UPDATE Booking SET Beskrivelse = 'Moved' WHERE Bookingnr = 20"));
+    ASSERT_TRUE(d.exec("UPDATE Booking SET Bstart = 630 WHERE Bookingnr = 20"));
+    EXPECT_EQ(counter("Booking", "Bookingnr", 20), 2);
+    EXPECT_EQ(counter("Booking", "Bookingnr", 21), 0);
+    ASSERT_TRUE(d.exec("UPDATE Booking SET Bstart = 640, rowversion = 3 WHERE Bookingnr = 20"));
+    EXPECT_EQ(counter("Booking", "Bookingnr", 20), 3);
+    ASSERT_TRUE(d.exec("UPDATE lokale SET Lokalenavn = 'Big hall' WHERE lokalenr = 6"));
+    ASSERT_TRUE(d.exec("UPDATE Konti SET Kontonavn = 'Singers' WHERE ID = 5"));
+    EXPECT_EQ(counter("lokale", "lokalenr", 6), 1);
+    EXPECT_EQ(counter("Konti", "ID", 5), 1);
 }
 
 TEST_F(Migrations, EachStepIsAllOrNothingAndTheCopyIsMadeBeforeTheFirst)

@@ -18,7 +18,9 @@
 #include <QDateEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlDatabase>
 #include <QTest>
+#include <thread>
 
 using namespace vestra;
 using namespace vestra::test;
@@ -156,6 +158,34 @@ TEST_P(Lists, SearchMatchesKeywordPeriodAndKindsInDateOrder)
 // The statement itself narrows the rows, folding every letter (not just
 // A-Z): a keyword with æ/ø/å must not fetch the whole period for the row
 // builder to sift through.
+// Another workstation's booking joins the open list by itself; the
+// selected booking stays selected.
+TEST_P(Lists, TodaysBookingsShowAnotherWorkstationsBookingWithinTwoSeconds)
+{
+    book(1, T, 1, ann, "Mine", 720, 780);
+    TodaysBookingsWindow* w = ShowTodaysBookings(nullptr);
+    ASSERT_EQ(keys(w->list()), QVariantList{1});
+    w->list()->selectRow(0);
+    const QString store = session().BookingFilePath;
+    std::thread other([&store, day = T, account = bob] {
+        QString name;
+        {
+            Database own = Database::open(store);
+            EXPECT_TRUE(
+                own.exec("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, "
+                         "Bslut, Lokalenr, kontonr) VALUES (2, 'Theirs', ?, 480, 540, 1, ?)",
+                         {day, account}));
+            name = own.handle().connectionName();
+        }
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    });
+    other.join();
+    EXPECT_TRUE(QTest::qWaitFor([w] { return w->list()->rowCount() == 2; }, 2000));
+    EXPECT_EQ(keys(w->list()), (QVariantList{2, 1}));
+    EXPECT_EQ(w->list()->selectedData(), QVariant(1));
+}
+
 TEST_P(Lists, SearchStatementFoldsEveryLetter)
 {
     book(301, T, 1, ann, "æblegrød");

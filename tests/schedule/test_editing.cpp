@@ -155,12 +155,12 @@ TEST_P(Editing, MovesAreSavedOnlyForThoseWhoMayAct)
     Database d = db();
     session().IsAdmin = false;
     session().LoginAccountId = bo;
-    EXPECT_FALSE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, 2, {}}));
+    EXPECT_FALSE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, 2, {}, {}}));
     EXPECT_EQ(row(nr).value("Bstart").toInt(), 600);
     EXPECT_EQ(row(nr).value("Beskrivelse").toString(), "Anna's");
 
     session().LoginAccountId = anna;
-    EXPECT_TRUE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, 2, {}}));
+    EXPECT_TRUE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, 2, {}, {}}));
     QSqlRecord b = row(nr);
     EXPECT_EQ(b.value("Beskrivelse").toString(), "Moved");
     EXPECT_EQ(b.value("Bstart").toInt(), 700);
@@ -169,11 +169,11 @@ TEST_P(Editing, MovesAreSavedOnlyForThoseWhoMayAct)
     EXPECT_EQ(b.value("Bgruppe").toInt(), 3);
 
     // The week view moves the date, never the item.
-    EXPECT_TRUE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, {}, 45003}));
+    EXPECT_TRUE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, {}, 45003, {}}));
     b = row(nr);
     EXPECT_EQ(b.value("Bdato").toInt(), 45003);
     EXPECT_EQ(b.value("Lokalenr").toInt(), 2);
-    EXPECT_FALSE(SaveBlockChange(d, session(), 99999, {"x", 1, 2, {}, {}}));
+    EXPECT_FALSE(SaveBlockChange(d, session(), 99999, {"x", 1, 2, {}, {}, {}}));
 }
 
 TEST_P(Editing, NothingIsStoredOnADeletedItemAndNewBookingsTakeTheirItemsType)
@@ -187,7 +187,7 @@ TEST_P(Editing, NothingIsStoredOnADeletedItemAndNewBookingsTakeTheirItemsType)
               StoreStatus::ItemGone);
     EXPECT_EQ(PasteBooking(d, w, 1, {45000, 2, 780}).status, StoreStatus::ItemGone);
     EXPECT_EQ(ClipboardRows(w), 1) << "the cut booking still waits on the clipboard";
-    EXPECT_EQ(SaveBlockChange(d, session(), moved, {"Moved", 700, 760, 2, {}}).status,
+    EXPECT_EQ(SaveBlockChange(d, session(), moved, {"Moved", 700, 760, 2, {}, {}}).status,
               StoreStatus::ItemGone);
     EXPECT_EQ(row(moved).value("Lokalenr").toInt(), 1);
     EXPECT_EQ(count("Booking"), 1);

@@ -822,6 +822,51 @@ QString schemaStatement(Engine engine, const QString& statement)
     return s;
 }
 
+QStringList countChanges(Engine engine, const QString& table, const QString& key)
+{
+    const QString counter = QString::fromLatin1(kChangeCounter);
+    if (engine == Engine::PostgreSQL) {
+        // A writer that sets the counter itself is left as it is.
+        return {QStringLiteral("CREATE OR REPLACE FUNCTION vestra_count_change() RETURNS trigger "
+                               "LANGUAGE plpgsql AS $$ BEGIN "
+                               "IF NEW.%1 IS NOT DISTINCT FROM OLD.%1 THEN "
+                               "NEW.%1 := coalesce(OLD.%1, 0) + 1; END IF; "
+                               "RETURN NEW; END $$")
+                    .arg(counter),
+                QStringLiteral("CREATE TRIGGER %1_%2 BEFORE UPDATE ON %1 FOR EACH ROW "
+                               "EXECUTE PROCEDURE vestra_count_change()")
+                    .arg(table.toLower(), counter)};
+    }
+    // Recursive triggers are off, so the trigger's own update does not fire it again.
+    return {QStringLiteral("CREATE TRIGGER %1_%2 AFTER UPDATE ON %1 FOR EACH ROW "
+                           "WHEN NEW.%2 IS OLD.%2 BEGIN "
+                           "UPDATE %1 SET %2 = coalesce(OLD.%2, 0) + 1 WHERE %3 = NEW.%3; END")
+                .arg(table, counter, key)};
+}
+
+QStringList announceBookingChanges(Engine engine)
+{
+    if (engine != Engine::PostgreSQL)
+        return {};
+    // One notice per changed row; the server folds equal notices of one
+    // transaction into one, so a series on few days sends few.
+    return {QStringLiteral("CREATE OR REPLACE FUNCTION vestra_booking_notice() RETURNS trigger "
+                           "LANGUAGE plpgsql AS $$ DECLARE days text; BEGIN "
+                           "IF TG_OP = 'INSERT' THEN days := NEW.bdato::text; "
+                           "ELSIF TG_OP = 'DELETE' THEN days := OLD.bdato::text; "
+                           "ELSE days := concat_ws(',', OLD.bdato, NEW.bdato); END IF; "
+                           "PERFORM pg_notify('%1', coalesce(days, '')); RETURN NULL; END $$")
+                .arg(QString::fromLatin1(kBookingChannel)),
+            QStringLiteral("CREATE TRIGGER booking_notice AFTER INSERT OR UPDATE OR DELETE ON "
+                           "booking FOR EACH ROW EXECUTE PROCEDURE vestra_booking_notice()")};
+}
+
+QString changeMark(Engine engine)
+{
+    // data_version changes only when another connection commits to the file.
+    return engine == Engine::SQLite ? QStringLiteral("PRAGMA data_version") : QString();
+}
+
 QString fold(Engine engine, const QString& expression)
 {
     // PostgreSQL's lower() folds every letter in a UTF8 database.

@@ -27,6 +27,10 @@
 
 namespace vestra {
 
+// The change counter of a booking, item or account row: raised by every
+// write, compared by every write that started from a read of the row.
+inline constexpr char kChangeCounter[] = "rowversion";
+
 enum class Engine { SQLite, PostgreSQL };
 
 // True when store names a server rather than a file.
@@ -203,6 +207,19 @@ QString endTableRebuilds(Engine engine);
 // sqlite_sequence as the identity sequences of the server. Empty when the
 // engine has nothing to do for it.
 QString schemaStatement(Engine engine, const QString& statement);
+// The statements that make every update of a row in table (keyed by key)
+// raise its change counter, so that a writer that read the row can tell
+// whether anyone changed it since: SQLite by a trigger that writes the row
+// again, PostgreSQL by one that sets the counter on the way in.
+QStringList countChanges(Engine engine, const QString& table, const QString& key);
+// Server only: a trigger that tells every listening workstation, on the
+// channel kBookingChannel, the days (numbers separated by commas) whose
+// bookings changed. Empty for SQLite, which is watched by changeMark().
+QStringList announceBookingChanges(Engine engine);
+inline constexpr char kBookingChannel[] = "vestra_bookings";
+// A cheap read that gives a different value once another connection has
+// written the store; empty where changes are announced instead.
+QString changeMark(Engine engine);
 // The key of the advisory lock PostgreSQL writers take turns on.
 constexpr qint64 kWriteLockKey = 0x5645535452410001; // "VESTRA" + 1
 } // namespace dialect

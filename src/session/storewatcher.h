@@ -1,0 +1,45 @@
+#pragma once
+// Tells the open views of this workstation when another one changed the
+// bookings of the session's store, so that they show it without the user
+// doing anything. A file is asked about once a second whether another
+// connection wrote it; a server announces the days whose bookings changed.
+
+#include <QObject>
+#include <QSet>
+#include <QSqlDriver>
+#include <QTimer>
+#include <QVariant>
+
+namespace vestra {
+
+class StoreWatcher : public QObject {
+    Q_OBJECT
+public:
+    static StoreWatcher& instance();
+
+    // Starts watching; views call it whenever they have read the store, so
+    // that a store not watched before is watched from what they show.
+    void start();
+    // Looks at the store now: follows the session to another store, and on a
+    // file compares its change mark. The timer calls it every second.
+    void check();
+
+signals:
+    // days: the day numbers whose bookings changed; empty when any day may
+    // have (a file tells only that it was written).
+    void bookingsChanged(const QSet<int>& days);
+
+private:
+    StoreWatcher();
+    void notified(const QString& name, QSqlDriver::NotificationSource source,
+                  const QVariant& payload);
+
+    QTimer m_timer;
+    QString m_store;
+    QVariant m_mark;
+};
+
+// The days a server's notice names; empty (any day) when it names none.
+QSet<int> DaysOfNotice(const QString& payload);
+
+} // namespace vestra

@@ -1,0 +1,279 @@
+// Two workstations on one store: what one writes shows at the other without
+// anyone pressing anything, and neither silently undoes the other's change.
+
+#include "booking/bookingform.h"
+#include "booking/seriesupdate.h"
+#include "data/dates.h"
+#include "data/schema.h"
+#include "forms/recordsource.h"
+#include "platform/schedulegrid.h"
+#include "schedule/dayview.h"
+#include "schedule/editing.h"
+#include "schedule/scheduledata.h"
+#include "support/fixture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSqlDatabase>
+#include <QTest>
+#include <thread>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+
+const QString kChanged = QStringLiteral(
+    "This booking was changed on another workstation. Your change was not stored; the booking "
+    "is shown as it is now. / Service Message");
+const int kDay = 46000;
+
+class Workstations : public BookingStoreTest {
+protected:
+    void SetUp() override
+    {
+        BookingStoreTest::SetUp();
+        makeBookingFile();
+        ASSERT_TRUE(EnsureWorkDatabase());
+        Session& s = session();
+        s.LoginOk = true;
+        s.LoginAccountId = 1;
+        s.LoginName = "Administrator";
+        s.IsAdmin = true;
+        s.OpeningTime = 480;
+        s.ClosingTime = 1020;
+        s.PrintTimeStart = 420;
+        s.PrintTimeEnd = 1140;
+        s.TimeUnits = 15;
+        s.FirstDay = "1";
+        s.DateFormatLong = "dd-mm-yyyy";
+        s.DateFormatShort = "D N-m-y";
+        s.SelectedDay = kDay;
+        s.CurrentGroupNo = 1;
+        s.CurrentTypeNo = 1;
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1)"));
+        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (1, 1, 'Large', '', 1)"));
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, inaktiv) "
+                   "VALUES (1, 1, 'Hall A', 1, 0), (2, 1, 'Hall B', 1, 0)"));
+    }
+
+    // A statement run by another workstation: a connection of its own.
+    bool elsewhere(const QString& sql, const QVariantList& binds = {})
+    {
+        bool ok = false;
+        const QString store = session().BookingFilePath;
+        std::thread other([&] {
+            QString name;
+            {
+                Database own = Database::open(store);
+                ok = own.exec(sql, binds);
+                name = own.handle().connectionName();
+            }
+            // Gone with its thread, whose id a later thread may be given.
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        });
+        other.join();
+        return ok;
+    }
+    QVariant stored(int nr, const char* field)
+    {
+        Database d = db();
+        return d.scalar(QString("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(field), {nr});
+    }
+    static QStringList keysOn(const ScheduleGrid* grid)
+    {
+        QStringList keys;
+        for (int n : grid->blockNumbers())
+            keys << grid->blockKey(n);
+        keys.sort();
+        return keys;
+    }
+};
+
+TEST_P(Workstations, ABookingMadeElsewhereShowsInTheOpenDayViewWithinTwoSeconds)
+{
+    const int mine = addBooking(kDay, 600, 660, 1, 1, 1, "Mine");
+    DayView* view = ShowDayView();
+    ASSERT_NE(view, nullptr);
+    view->resize(1000, 700);
+    QCoreApplication::processEvents();
+    ScheduleGrid* grid = view->grid();
+    ASSERT_EQ(keysOn(grid), QStringList{QString::number(mine)});
+    for (int n : grid->blockNumbers())
+        grid->selectBlock(n);
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum() / 2);
+    const int scrolled = grid->verticalScrollBar()->value();
+
+    // Another day's booking leaves the view alone; the shown day's appears.
+    ASSERT_TRUE(
+        elsewhere("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                  "Lokalenr, Bgruppe, kontonr) VALUES (900, 'Other day', ?, 600, 660, 1, 1, 1)",
+                  {kDay + 1}));
+    ASSERT_TRUE(
+        elsewhere("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                  "Lokalenr, Bgruppe, kontonr) VALUES (901, 'Theirs', ?, 700, 760, 2, 1, 1)",
+                  {kDay}));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return keysOn(grid).size() == 2; }, 2000));
+    EXPECT_LE(clock.elapsed(), 2000);
+    QStringList both{QString::number(mine), "901"};
+    both.sort();
+    EXPECT_EQ(keysOn(grid), both);
+    ASSERT_GT(grid->selectedBlock(), 0) << "the selection survives the refresh";
+    EXPECT_EQ(grid->blockKey(grid->selectedBlock()), QString::number(mine));
+    EXPECT_EQ(grid->verticalScrollBar()->value(), scrolled);
+
+    // A block being typed is not swept away: the refresh waits until it is stored.
+    grid->scrollToTime(840);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->slotRect(0, 840).center());
+    QTest::keyClick(grid->viewport(), 'N');
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClicks(QApplication::focusWidget(), "ew");
+    ASSERT_TRUE(grid->isBusy());
+    ASSERT_TRUE(elsewhere("DELETE FROM Booking WHERE Bookingnr = 901"));
+    QTest::qWait(1500);
+    EXPECT_TRUE(grid->isBusy());
+    EXPECT_TRUE(keysOn(grid).contains("901")) << "nothing reloaded under the typing";
+    grid->commitEditing();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !keysOn(grid).contains("901"); }, 2000));
+    EXPECT_EQ(count("Booking", "Beskrivelse = 'New'"), 1);
+    EXPECT_EQ(keysOn(grid).size(), 2);
+    view->close();
+}
+
+TEST_P(Workstations, AMoveOfABookingChangedElsewhereWritesNothing)
+{
+    const int nr = addBooking(kDay, 600, 660, 1, 1, 1, "Board");
+    Database d = db();
+    auto seen = [&] {
+        for (const ScheduleBlock& b : LoadDayBlocks(d, 1, kDay))
+            if (b.bookingnr == nr)
+                return b.rowversion;
+        return qint64(-1);
+    };
+    // Successive moves from one view carry the counter each one left.
+    BlockChange move{"Board", 630, 690, 2, {}, seen()};
+    StoreResult r = SaveBlockChange(d, session(), nr, move);
+    ASSERT_EQ(r.status, StoreStatus::Stored);
+    ASSERT_TRUE(r.rowversion);
+    EXPECT_EQ(*r.rowversion, seen());
+    move.start = 640;
+    move.rowversion = r.rowversion;
+    ASSERT_EQ(SaveBlockChange(d, session(), nr, move).status, StoreStatus::Stored);
+
+    const qint64 before = seen();
+    ASSERT_TRUE(elsewhere("UPDATE Booking SET Beskrivelse = 'Retitled' WHERE Bookingnr = ?", {nr}));
+    EXPECT_GT(seen(), before) << "a write that does not name the counter still raises it";
+    for (const BlockChange& stale : {BlockChange{"Board", 700, 760, 1, {}, before},
+                                     BlockChange{"Board", 640, 700, {}, kDay + 1, before}}) {
+        EXPECT_EQ(SaveBlockChange(d, session(), nr, stale).status, StoreStatus::ChangedElsewhere);
+        EXPECT_EQ(stored(nr, "Beskrivelse").toString(), "Retitled");
+        EXPECT_EQ(stored(nr, "Bstart").toInt(), 640);
+        EXPECT_EQ(stored(nr, "Lokalenr").toInt(), 2);
+        EXPECT_EQ(stored(nr, "Bdato").toInt(), kDay);
+    }
+}
+
+TEST_P(Workstations, OfTwoFormsOnOneBookingTheSecondToStoreIsToldAndKeepsItsText)
+{
+    const int nr = addBooking(kDay, 600, 660, 1, 1, 1, "Board");
+    auto first = std::make_unique<BookingForm>();
+    auto second = std::make_unique<BookingForm>();
+    ASSERT_TRUE(first->OpenOn(nr));
+    ASSERT_TRUE(second->OpenOn(nr));
+    second->show();
+    first->findChild<QLineEdit*>("Beskrivelse")->setText("Board meeting");
+    second->findChild<QLineEdit*>("Beskrivelse")->setText("Board dinner");
+    auto* unstored = second->findChild<QPlainTextEdit*>("unstoredChanges");
+    ASSERT_NE(unstored, nullptr);
+    EXPECT_FALSE(unstored->isVisible());
+
+    ASSERT_TRUE(first->Store());
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_FALSE(second->Store());
+    EXPECT_EQ(messages.texts(), QStringList{kChanged});
+    EXPECT_EQ(stored(nr, "Beskrivelse").toString(), "Board meeting");
+    // The form shows the booking as stored, and what was typed beside it.
+    EXPECT_EQ(second->findChild<QLineEdit*>("Beskrivelse")->text(), "Board meeting");
+    EXPECT_TRUE(unstored->isVisible());
+    EXPECT_TRUE(unstored->toPlainText().contains("Title: Board dinner"));
+
+    // Typed again on what is now stored, the change goes in; so does the
+    // first form's next one, which started from its own write.
+    second->findChild<QLineEdit*>("Beskrivelse")->setText("Board dinner");
+    EXPECT_TRUE(second->Store());
+    EXPECT_EQ(stored(nr, "Beskrivelse").toString(), "Board dinner");
+    EXPECT_FALSE(unstored->isVisible());
+    first->findChild<QLineEdit*>("Beskrivelse")->setText("Lunch");
+    EXPECT_FALSE(first->Store());
+    EXPECT_EQ(stored(nr, "Beskrivelse").toString(), "Board dinner");
+
+    // Deleted elsewhere: the message for that, and the form can still close.
+    ASSERT_TRUE(elsewhere("DELETE FROM Booking WHERE Bookingnr = ?", {nr}));
+    second->findChild<QLineEdit*>("Beskrivelse")->setText("Late");
+    messages.clear();
+    EXPECT_FALSE(second->Store());
+    EXPECT_EQ(messages.texts(),
+              QStringList{"The booking no longer exists; another workstation may have deleted "
+                          "it. / Service Message"});
+    EXPECT_TRUE(second->Store());
+}
+
+TEST_P(Workstations, ASeriesIsNotUpdatedFromABookingChangedElsewhere)
+{
+    const int head = addBooking(kDay, 600, 660, 1, 1, 1, "Series");
+    const int next = addBooking(kDay + 7, 600, 660, 1, 1, 1, "Series");
+    Database d = db();
+    ASSERT_TRUE(d.exec("UPDATE Booking SET gennr = ?, gentagende = -1", {head}));
+    BookingForm form;
+    ASSERT_TRUE(form.OpenOn(head));
+    BookingDetails details = form.details();
+    details.beskrivelse = "Renamed";
+    ASSERT_TRUE(elsewhere("UPDATE Booking SET Antalpers = 12 WHERE Bookingnr = ?", {head}));
+    EXPECT_EQ(UpdateSeries(d, details), kSeriesChangedElsewhere);
+    EXPECT_EQ(stored(next, "Beskrivelse").toString(), "Series");
+    ASSERT_TRUE(form.OpenOn(head));
+    details = form.details();
+    details.beskrivelse = "Renamed";
+    EXPECT_EQ(UpdateSeries(d, details), 1);
+    EXPECT_EQ(stored(next, "Beskrivelse").toString(), "Renamed");
+}
+
+TEST_P(Workstations, AnItemChangedElsewhereIsNotOverwrittenFromItsRecordWindow)
+{
+    RecordSource first("lokale", "lokalenr"), second("lokale", "lokalenr");
+    QLineEdit firstName, secondName;
+    for (auto [source, editor] : {std::pair{&first, &firstName}, std::pair{&second, &secondName}}) {
+        ASSERT_TRUE(source->open()) << source->lastError().toStdString();
+        source->bind(editor, "Lokalenavn");
+        ASSERT_TRUE(source->findFirst("lokalenr", 1));
+    }
+    firstName.setText("Great hall");
+    secondName.setText("Small hall");
+    ASSERT_TRUE(first.write()) << first.lastError().toStdString();
+    EXPECT_FALSE(second.write());
+    EXPECT_TRUE(second.lastError().startsWith(
+        "This record was changed on another workstation. Your change was not stored; the record "
+        "is shown as it is now."));
+    EXPECT_TRUE(second.lastError().contains("Small hall"));
+    EXPECT_EQ(secondName.text(), "Great hall") << "shown as stored now";
+    Database d = db();
+    EXPECT_EQ(d.scalar("SELECT Lokalenavn FROM lokale WHERE lokalenr = 1").toString(),
+              "Great hall");
+    // From what it now shows, the second window's change goes in.
+    secondName.setText("Small hall");
+    EXPECT_TRUE(second.write()) << second.lastError().toStdString();
+    EXPECT_EQ(d.scalar("SELECT Lokalenavn FROM lokale WHERE lokalenr = 1").toString(),
+              "Small hall");
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, Workstations, ::testing::ValuesIn(TestEngines()), EngineName);
+
+} // namespace

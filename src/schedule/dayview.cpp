@@ -3,6 +3,7 @@
 #include "data/dates.h"
 #include "data/helpers.h"
 #include "data/schema.h"
+#include "platform/db/database.h"
 #include "platform/schedulegrid.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
@@ -147,7 +148,7 @@ void DayView::Load()
         file->setObjectName(QStringLiteral("bookingFile"));
         statusBar()->addWidget(file);
     }
-    file->setText(QDir::toNativeSeparators(s.BookingFilePath));
+    file->setText(StoreDisplayName(s.BookingFilePath));
     m_loading = false;
     reload();
 

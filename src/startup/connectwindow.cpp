@@ -27,7 +27,8 @@ ConnectWindow::ConnectWindow(QWidget* parent) : QWidget(parent)
         VestraPicture(QSize(480, 220), QStringLiteral("Professional Ressource Booking")));
 
     auto* hint = new QLabel(QStringLiteral("Choose the booking file to work on: open the "
-                                           "institution's existing file, or create a new one."),
+                                           "institution's existing file or create a new one, "
+                                           "or connect to its database server."),
                             this);
     hint->setWordWrap(true);
 

@@ -1,5 +1,6 @@
 #include "startup/loginwindow.h"
 
+#include "platform/db/database.h"
 #include "platform/passwordfield.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
@@ -48,7 +49,7 @@ LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent)
     header->setTextFormat(Qt::RichText);
     header->setText(QStringLiteral("<b>%1</b><br><small>%2</small>")
                         .arg(session().InstitutionName.toHtmlEscaped(),
-                             QFileInfo(session().BookingFilePath).fileName().toHtmlEscaped()));
+                             StoreDisplayName(session().BookingFilePath, true).toHtmlEscaped()));
 
     auto* form = new QFormLayout;
     form->addRow(userLabel, m_user);

@@ -225,18 +225,27 @@ TEST(ServerAddress, TypedPartsMakeAnAddressThatReadsBackTheSame)
     struct Case {
         ServerChoice typed;
         QString address;
+        QString shown; // in the status bar, without the address's escapes
     };
     const QList<Case> cases = {
         {{"db.example.org", "5433", "booking", "anna"},
-         "postgresql://anna@db.example.org:5433/booking"},
-        {{" db.example.org ", "", "booking", ""}, "postgresql://db.example.org/booking"},
+         "postgresql://anna@db.example.org:5433/booking",
+         "database booking on db.example.org:5433 as anna"},
+        {{" db.example.org ", "", "booking", ""},
+         "postgresql://db.example.org/booking",
+         "database booking on db.example.org"},
         {{"/run/postgresql", "5432", "booking", "anna"},
-         "postgresql://anna@/booking?host=%2Frun%2Fpostgresql&port=5432"},
-        {{"::1", "5432", "bø king", "a b"}, "postgresql://a%20b@[::1]:5432/b%C3%B8%20king"},
+         "postgresql://anna@/booking?host=%2Frun%2Fpostgresql&port=5432",
+         "database booking on /run/postgresql:5432 as anna"},
+        {{"::1", "5432", "bø king", "a b"},
+         "postgresql://a%20b@[::1]:5432/b%C3%B8%20king",
+         "database bø king on [::1]:5432 as a b"},
     };
     for (const Case& c : cases) {
         const QString address = ServerAddressOf(c.typed);
         EXPECT_EQ(address, c.address);
+        EXPECT_EQ(StoreDisplayName(address), c.shown);
+        EXPECT_EQ(StoreDisplayName(address, true), c.typed.database);
         QString error;
         const std::optional<ServerAddress> parts = ParseServerAddress(address, &error);
         ASSERT_TRUE(parts) << error.toStdString();

@@ -362,6 +362,23 @@ QString ConnectionFailureText(const QString& address, const QString& connectionE
     return words;
 }
 
+QString StoreDisplayName(const QString& store, bool brief)
+{
+    const std::optional<ServerAddress> server =
+        IsServerAddress(store) ? ParseServerAddress(store) : std::nullopt;
+    if (!server)
+        return brief ? QFileInfo(store).fileName() : QDir::toNativeSeparators(store);
+    if (brief)
+        return server->database;
+    QString host = server->host.isEmpty() ? QStringLiteral("localhost") : server->host;
+    if (server->port > 0)
+        host += QLatin1Char(':') + QString::number(server->port);
+    QString name = QStringLiteral("database %1 on %2").arg(server->database, host);
+    if (!server->user.isEmpty())
+        name += QStringLiteral(" as ") + server->user;
+    return name;
+}
+
 bool IsMissingDatabase(const QString& connectionError)
 {
     static const QRegularExpression missing(QStringLiteral("database \".*\" does not exist"));

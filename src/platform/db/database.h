@@ -60,6 +60,10 @@ bool AsksForPassword(const QString& connectionError);
 // names the cause (a refused or missing password with its user, a server that
 // cannot be reached) followed by the server's own words.
 QString ConnectionFailureText(const QString& address, const QString& connectionError);
+// A store as people read it: a file's path, or "database x on host as user"
+// for a server (not the address with its escapes). With brief, only the
+// file's name or the database's.
+QString StoreDisplayName(const QString& store, bool brief = false);
 // True when a connection error says the database named does not exist on the server.
 bool IsMissingDatabase(const QString& connectionError);
 // The address of another database on the same server, as the same user.

@@ -80,9 +80,8 @@ icaltimetype localTime(const QDate& day, int minutes, icaltimezone* zone)
 
 } // namespace
 
-std::optional<QList<CalendarBooking>> ReadCalendarBookings(Database& bookingFile,
-                                                           const CalendarSelection& s,
-                                                           QString* error)
+std::optional<QList<CalendarBooking>>
+ReadCalendarBookings(Database& bookingFile, const CalendarSelection& s, QString* error)
 {
     QStringList where;
     QVariantList binds;
@@ -166,8 +165,9 @@ QByteArray CalendarText(const QList<CalendarBooking>& bookings, const QString& s
     for (const CalendarBooking& b : bookings) {
         icalcomponent* ev = icalcomponent_new_vevent();
         icalcomponent_add_property(
-            ev, icalproperty_new_uid(
-                    QStringLiteral("booking-%1@%2").arg(b.number).arg(storeId).toUtf8().constData()));
+            ev,
+            icalproperty_new_uid(
+                QStringLiteral("booking-%1@%2").arg(b.number).arg(storeId).toUtf8().constData()));
         icalcomponent_add_property(ev, icalproperty_new_dtstamp(stamp));
         // Day and wall-clock time, never a count of seconds: a booking on a
         // daylight-saving day keeps its times.
@@ -184,10 +184,12 @@ QByteArray CalendarText(const QList<CalendarBooking>& bookings, const QString& s
         if (!b.contact.isEmpty())
             description << QStringLiteral("Contact: ") + b.contact;
         if (!description.isEmpty())
-            icalcomponent_add_property(ev, icalproperty_new_description(
-                                               description.join(QLatin1Char('\n')).toUtf8().constData()));
-        icalcomponent_add_property(ev, icalproperty_new_status(b.tentative ? ICAL_STATUS_TENTATIVE
-                                                                           : ICAL_STATUS_CONFIRMED));
+            icalcomponent_add_property(
+                ev, icalproperty_new_description(
+                        description.join(QLatin1Char('\n')).toUtf8().constData()));
+        icalcomponent_add_property(
+            ev,
+            icalproperty_new_status(b.tentative ? ICAL_STATUS_TENTATIVE : ICAL_STATUS_CONFIRMED));
         if (b.series > 0)
             icalcomponent_add_property(ev, namedX("X-VESTRA-SERIES", QString::number(b.series)));
         // Each stored change counts once, so a calendar program takes the
@@ -237,7 +239,8 @@ std::optional<int> PublishCalendars(Database& db, const QString& folder, QString
         const QHash<int, QList<CalendarBooking>>* bookings;
     };
     const Target targets[] = {
-        {QStringLiteral("item"), QStringLiteral("SELECT lokalenr, Lokalenavn FROM lokale"), &byItem},
+        {QStringLiteral("item"), QStringLiteral("SELECT lokalenr, Lokalenavn FROM lokale"),
+         &byItem},
         {QStringLiteral("type"),
          QStringLiteral("SELECT Lokalitetsnr, Lokalitetsnavn FROM lokaliteter"), &byType},
     };
@@ -252,10 +255,8 @@ std::optional<int> PublishCalendars(Database& db, const QString& folder, QString
         while (q->next()) {
             const int number = q->value(0).toInt();
             const QString name = q->value(1).toString();
-            const QString file = QStringLiteral("%1-%2-%3.ics")
-                                     .arg(t.prefix)
-                                     .arg(number)
-                                     .arg(SafeFileName(name));
+            const QString file =
+                QStringLiteral("%1-%2-%3.ics").arg(t.prefix).arg(number).arg(SafeFileName(name));
             if (!WriteFileSafely(QDir(folder).filePath(file),
                                  CalendarText(t.bookings->value(number), *id, name, zoneId), error))
                 return std::nullopt;
@@ -263,9 +264,8 @@ std::optional<int> PublishCalendars(Database& db, const QString& folder, QString
         }
     }
     // An item or type deleted or renamed leaves no calendar behind under its old name.
-    const QStringList ours = QDir(folder).entryList({QStringLiteral("item-*.ics"),
-                                                     QStringLiteral("type-*.ics")},
-                                                    QDir::Files);
+    const QStringList ours = QDir(folder).entryList(
+        {QStringLiteral("item-*.ics"), QStringLiteral("type-*.ics")}, QDir::Files);
     for (const QString& file : ours)
         if (!written.contains(file))
             QFile::remove(QDir(folder).filePath(file));

@@ -41,9 +41,8 @@ struct CalendarSelection {
     QDate to;
 };
 
-std::optional<QList<CalendarBooking>> ReadCalendarBookings(Database& bookingFile,
-                                                           const CalendarSelection& selection,
-                                                           QString* error);
+std::optional<QList<CalendarBooking>>
+ReadCalendarBookings(Database& bookingFile, const CalendarSelection& selection, QString* error);
 
 // The booking store's own id, made once and kept in the store, so that the
 // UIDs of re-exported bookings stay the same wherever the store is opened.
@@ -61,7 +60,7 @@ bool ExportCalendar(Database& bookingFile, const CalendarSelection& selection,
 // Writes item-<number>-<name>.ics for every item and type-<number>-<name>.ics
 // for every type into folder, with all their bookings; returns the files
 // written, or nullopt and the first failure.
-std::optional<int> PublishCalendars(Database& bookingFile, const QString& folder,
-                                    QString* error, const QByteArray& zoneId = {});
+std::optional<int> PublishCalendars(Database& bookingFile, const QString& folder, QString* error,
+                                    const QByteArray& zoneId = {});
 
 } // namespace vestra

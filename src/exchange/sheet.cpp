@@ -10,7 +10,7 @@
 
 namespace vestra {
 
-QVariant TypedCell(const QString& text, const QLocale& locale, const QString& qtDateFormat)
+QVariant TypedCell(const QString& text, const QLocale& locale, const QStringList& qtDateFormats)
 {
     const QString t = text.trimmed();
     if (t.isEmpty())
@@ -22,8 +22,8 @@ QVariant TypedCell(const QString& text, const QLocale& locale, const QString& qt
         if (time.isValid())
             return time;
     }
-    if (!qtDateFormat.isEmpty()) {
-        const QDate date = QDate::fromString(t, qtDateFormat);
+    for (const QString& format : qtDateFormats) {
+        const QDate date = locale.toDate(t, format);
         if (date.isValid())
             return date;
     }
@@ -39,13 +39,13 @@ QVariant TypedCell(const QString& text, const QLocale& locale, const QString& qt
 }
 
 SheetTable TypedSheet(const QStringList& headings, const QList<QStringList>& rows,
-                      const QLocale& locale, const QString& qtDateFormat)
+                      const QLocale& locale, const QStringList& qtDateFormats)
 {
     SheetTable table{headings, {}};
     for (const QStringList& row : rows) {
         QVariantList cells;
         for (const QString& text : row)
-            cells << TypedCell(text, locale, qtDateFormat);
+            cells << TypedCell(text, locale, qtDateFormats);
         table.rows << cells;
     }
     return table;
@@ -127,7 +127,8 @@ QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString*
     // Sheet names may not hold []:*?/\ and are at most 31 characters.
     QString name = sheetName;
     name.replace(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]")), QStringLiteral("_"));
-    const QByteArray sheetUtf8 = (name.isEmpty() ? QStringLiteral("Sheet1") : name.left(31)).toUtf8();
+    const QByteArray sheetUtf8 =
+        (name.isEmpty() ? QStringLiteral("Sheet1") : name.left(31)).toUtf8();
     lxw_worksheet* sheet = workbook_add_worksheet(book, sheetUtf8.constData());
     lxw_format* bold = workbook_add_format(book);
     format_set_bold(bold);
@@ -165,7 +166,7 @@ QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString*
             }
             case QMetaType::QDateTime: {
                 const QDateTime s = cell.toDateTime();
-                lxw_datetime v{s.date().year(),  s.date().month(),  s.date().day(),
+                lxw_datetime v{s.date().year(), s.date().month(),  s.date().day(),
                                s.time().hour(), s.time().minute(), double(s.time().second())};
                 worksheet_write_datetime(sheet, at, c, &v, stamp);
                 break;

@@ -20,11 +20,11 @@ struct SheetTable {
 };
 
 // Reads cell texts as shown on screen back into typed cells: amounts and
-// counts in the locale's format, times "hh:mm", dates in the date format
-// given (Qt's notation, e.g. "dd-MM-yyyy"). Anything else stays text.
-QVariant TypedCell(const QString& text, const QLocale& locale, const QString& qtDateFormat);
+// counts in the locale's format, times "hh:mm", dates in one of the date
+// formats given (Qt's notation, e.g. "dd-MM-yyyy"). Anything else stays text.
+QVariant TypedCell(const QString& text, const QLocale& locale, const QStringList& qtDateFormats);
 SheetTable TypedSheet(const QStringList& headings, const QList<QStringList>& rows,
-                      const QLocale& locale, const QString& qtDateFormat);
+                      const QLocale& locale, const QStringList& qtDateFormats);
 
 // ";" where the locale writes decimals with a comma (spreadsheets there
 // read "," as the decimal mark), "," elsewhere.
@@ -32,7 +32,7 @@ QChar CsvSeparator(const QLocale& locale);
 
 struct CsvOptions {
     QChar separator = QLatin1Char(',');
-    bool byteOrderMark = false; // for spreadsheet programs that guess the encoding without one
+    bool byteOrderMark = false;    // for spreadsheet programs that guess the encoding without one
     QLocale locale = QLocale::c(); // writes numbers with its decimal mark
     QString qtDateFormat = QStringLiteral("yyyy-MM-dd");
 };

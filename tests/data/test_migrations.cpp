@@ -141,7 +141,7 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=");
+                              "\\1, storeid=, publishfolder=, csvbom=0");
     EXPECT_EQ(rowsOf(file), expected);
     // The same schema as a new file's: the template is version 0 and the same steps.
     const QString fresh = pathOf("fresh.mdb");
@@ -205,7 +205,7 @@ TEST_F(Migrations, AVersion3FileCountsChangesFromNowOnWithItsRowsKept)
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=");
+                              "\\1, storeid=, publishfolder=, csvbom=0");
     EXPECT_EQ(rowsOf(file), expected);
 
     // Every update counts, whoever makes it; a writer that sets the counter

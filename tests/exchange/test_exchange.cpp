@@ -165,7 +165,8 @@ TEST_P(Calendars, ExportedEventsMatchTheStore)
     setField(a, "Beskrivelse", "Choir, moved");
     const auto again = ReadCalendarBookings(d, item, nullptr);
     ASSERT_TRUE(again);
-    const QList<Event> later = parseEvents(CalendarText(*again, *StoreId(d, nullptr), "Sal", kZone));
+    const QList<Event> later =
+        parseEvents(CalendarText(*again, *StoreId(d, nullptr), "Sal", kZone));
     ASSERT_EQ(later.size(), 4);
     EXPECT_EQ(later[0].uid, events[0].uid);
     EXPECT_EQ(later[0].summary, "Choir, moved");
@@ -322,13 +323,15 @@ TEST(Sheets, CellsKeepTheirKind)
         {"09:30", QTime(9, 30)},
         {"9.05", QTime(9, 5)},
         {"04-03-2024", QDate(2024, 3, 4)},
+        {"marts 4, 2024", QDate(2024, 3, 4)},
         {"25:70", "25:70"},
         {"Room 12", "Room 12"},
         {"12-34", "12-34"},
         {"", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TypedCell(c.text, danish, "dd-MM-yyyy"), c.expected) << c.text.toStdString();
+        EXPECT_EQ(TypedCell(c.text, danish, {"dd-MM-yyyy", "MMMM d, yyyy"}), c.expected)
+            << c.text.toStdString();
 }
 
 TEST(Sheets, XlsxOpensWithTypedCellsAndBoldHeadings)
@@ -349,7 +352,7 @@ print([c.font.b for c in ws[1]], [c.value for c in ws[1]])
 print([type(c.value).__name__ for c in ws[2]])
 print(ws['A2'].value.date(), ws['B2'].value, ws['C2'].value, ws['D2'].value)
 )",
-                             path});
+                                      path});
     ASSERT_TRUE(python.waitForFinished(60000));
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     const QStringList lines = QString::fromUtf8(python.readAllStandardOutput()).split('\n');

@@ -1,4 +1,5 @@
 #include "app/registerwindows.h"
+#include "exchange/ui/calendarpublisher.h"
 #include "platform/widgetservices.h"
 #include "startup/splashwindow.h"
 
@@ -15,5 +16,7 @@ int main(int argc, char** argv)
     vestra::InstallWidgetServices();
     vestra::RegisterWindows();
     vestra::ShowSplash();
+    // Publishes once the booking store is open, and after each change to it.
+    vestra::CalendarPublisher::instance().start();
     return app.exec();
 }

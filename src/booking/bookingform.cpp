@@ -2,6 +2,8 @@
 
 #include "booking/seriesupdate.h"
 #include "data/dates.h"
+#include "exchange/calendar.h"
+#include "exchange/safewrite.h"
 #include "platform/externalurls.h"
 #include "platform/reportformat.h"
 #include "platform/services/messages.h"
@@ -13,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QDoubleValidator>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -722,6 +725,24 @@ QString BookingForm::MailTarget() const
 
 void BookingForm::sendMail()
 {
+    // A stored booking travels along as a calendar entry the receiver can
+    // add with one click; without a composer that attaches, the plain link.
+    const int number = bookingnr();
+    if (number > 0) {
+        const QString ics =
+            QDir::temp().filePath(QStringLiteral("vestra-booking-%1.ics").arg(number));
+        Database db = BookingFile();
+        CalendarSelection one{CalendarSelection::Scope::Bookings, 0, {number}, {}, {}};
+        const auto found = db.isValid() ? ReadCalendarBookings(db, one, nullptr) : std::nullopt;
+        const auto id = found && !found->isEmpty() ? StoreId(db, nullptr) : std::nullopt;
+        if (id && WriteFileSafely(ics, CalendarText(*found, *id, m_itemName->text()), nullptr)
+            && ComposeMailWithAttachment(m_rec.value(QStringLiteral("kontomail")).toString(),
+                                         QStringLiteral("Booking Message"),
+                                         BookingMailBody(m_itemName->text(), m_date->date(),
+                                                         session().DateFormatLong, startSeconds()),
+                                         ics))
+            return;
+    }
     if (!OpenExternalUrl(MailTarget()))
         showMessage(QStringLiteral("No mail program could be started for this message."),
                     QStringLiteral("Service Message"), MsgIcon::Warning);

@@ -60,14 +60,20 @@ int UpdateSeries(Database& db, const BookingDetails& d)
     return changed;
 }
 
+QString BookingMailBody(const QString& item, const QDate& date, const QString& dateFormatLong,
+                        int startSeconds)
+{
+    const QTime start = TimeFromMinutes(RoundHalfEven(startSeconds / 60.0));
+    return QStringLiteral("Concerning: Booking of ") + item + QStringLiteral(", ")
+           + FormatValue(date, dateFormatLong) + QStringLiteral(", ")
+           + start.toString(QStringLiteral("HH:mm:ss"));
+}
+
 QString BookingMailTarget(const QString& email, const QString& item, const QDate& date,
                           const QString& dateFormatLong, int startSeconds)
 {
-    const QTime start = TimeFromMinutes(RoundHalfEven(startSeconds / 60.0));
-    return QStringLiteral("mailto: ") + email
-           + QStringLiteral("?subject=Booking Message&body=Concerning: Booking of ") + item
-           + QStringLiteral(", ") + FormatValue(date, dateFormatLong) + QStringLiteral(", ")
-           + start.toString(QStringLiteral("HH:mm:ss"));
+    return QStringLiteral("mailto: ") + email + QStringLiteral("?subject=Booking Message&body=")
+           + BookingMailBody(item, date, dateFormatLong, startSeconds);
 }
 
 } // namespace vestra

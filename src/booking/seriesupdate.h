@@ -20,6 +20,9 @@ namespace vestra {
 inline constexpr int kSeriesChangedElsewhere = -2;
 int UpdateSeries(Database& bookingFile, const BookingDetails& details);
 
+// "Concerning: Booking of <item>, <date>, <start>", the body of a mail about a booking.
+QString BookingMailBody(const QString& item, const QDate& date, const QString& dateFormatLong,
+                        int startSeconds);
 // The mail link's target, built exactly as mail programs of the institution expect it.
 QString BookingMailTarget(const QString& email, const QString& item, const QDate& date,
                           const QString& dateFormatLong, int startSeconds);

@@ -1,6 +1,7 @@
 #include "lists/bookinglistwindow.h"
 
 #include "booking/bookinginfowindow.h"
+#include "exchange/ui/exportactions.h"
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "platform/listcontrol.h"
@@ -66,7 +67,28 @@ QPushButton* BookingListWindow::addPrintButton(const char* name)
 {
     QPushButton* print = addButton(QStringLiteral("Print"), name);
     print->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
+    addExportButton();
     return print;
+}
+
+QPushButton* BookingListWindow::addExportButton()
+{
+    QPushButton* exportRows = addButton(QStringLiteral("Export…"), "ExportButton");
+    connect(exportRows, &QPushButton::clicked, this,
+            [this] { ExportSheetDialog(ListSheet(*m_list), windowTitle()); });
+    return exportRows;
+}
+
+QPushButton* BookingListWindow::addExportCalendarButton(const QString& calendarName)
+{
+    QPushButton* b = addButton(QStringLiteral("Export Calendar…"), "ExportCalendarButton");
+    connect(b, &QPushButton::clicked, this, [this, calendarName] {
+        CalendarSelection selection{CalendarSelection::Scope::Bookings, 0, {}, {}, {}};
+        for (int row = 0; row < m_list->rowCount(); ++row)
+            selection.bookings << m_list->rowData(row).toInt();
+        ExportCalendarDialog(selection, calendarName);
+    });
+    return b;
 }
 
 void BookingListWindow::addExitButton(const char* name)

@@ -32,7 +32,12 @@ protected:
     QVBoxLayout* rows() const { return m_rows; }
     ListControl* addList(const char* name, const QString& accessibleName);
     QPushButton* addButton(const QString& caption, const char* name);
+    // Print, then "Export…" of the rows to a spreadsheet beside it.
     QPushButton* addPrintButton(const char* name);
+    QPushButton* addExportButton();
+    // "Export Calendar…": the listed bookings (rows keyed by booking number)
+    // to an .ics file.
+    QPushButton* addExportCalendarButton(const QString& calendarName);
     void addExitButton(const char* name);
     // Widens the window to the list's columns and gives the list the focus.
     void fitToList(int minWidth, int height);

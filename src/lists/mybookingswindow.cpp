@@ -65,6 +65,7 @@ MyBookingsWindow::MyBookingsWindow(QWidget* parent)
     addList("MBlist", QStringLiteral("My bookings"));
     QPushButton* info = addButton(QStringLiteral("Info"), "Info");
     QPushButton* print = addPrintButton("Printbutton");
+    addExportCalendarButton(QStringLiteral("My bookings"));
     addExitButton("Luk");
 
     connect(m_period, &PeriodPicker::changed, this, &MyBookingsWindow::Reload);

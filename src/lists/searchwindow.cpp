@@ -63,6 +63,8 @@ SearchWindow::SearchWindow(QWidget* parent)
     rows()->addWidget(new QLabel(QStringLiteral("Doubleclick to access booking details"), this));
     QPushButton* info = addButton(QStringLiteral("Open Info"), "Info");
     QPushButton* reset = addButton(QStringLiteral("Reset !"), "Reset");
+    addExportButton();
+    addExportCalendarButton(QStringLiteral("Found bookings"));
     addExitButton("Close");
 
     connect(m_keyword, &QLineEdit::textChanged, this, &SearchWindow::Reload);

@@ -31,6 +31,7 @@ TentativeBookingsWindow::TentativeBookingsWindow(QWidget* parent)
     QPushButton* confirmAll = addButton(QStringLiteral("Confirm All"), "ConAll");
     QPushButton* refresh = addButton(QStringLiteral("Refresh"), "Refresh");
     QPushButton* print = addPrintButton("Printbutton");
+    addExportCalendarButton(QStringLiteral("Tentative bookings"));
     addExitButton("Luk");
 
     // The rows are rebuilt after a box is handled, which must not happen

@@ -44,6 +44,7 @@ TodaysBookingsWindow::TodaysBookingsWindow(QWidget* parent)
     addList("Todaylist", QStringLiteral("Bookings of the day"));
     QPushButton* info = addButton(QStringLiteral("Info"), "Info");
     QPushButton* print = addPrintButton("Printbutton");
+    addExportCalendarButton(QStringLiteral("Today's bookings"));
     addExitButton("exit");
 
     connect(m_date, &QDateEdit::dateChanged, this, &TodaysBookingsWindow::Reload);

@@ -1,5 +1,6 @@
 #include "reports/reportrun.h"
 
+#include "exchange/ui/exportactions.h"
 #include "forms/periodpicker.h"
 
 #include "platform/db/database.h"
@@ -23,7 +24,9 @@ QPrintPreviewDialog* PreviewReport(const QString& title, const ReportBuilder& bu
                     MsgIcon::Warning);
         return nullptr;
     }
-    return report->showPreview(parent);
+    QPrintPreviewDialog* preview = report->showPreview(parent);
+    AddExportToPreview(preview, *report, title);
+    return preview;
 }
 
 ReportPeriod ChosenPeriod(const PeriodPicker& picker)

@@ -3,6 +3,7 @@
 #include "data/dates.h"
 #include "data/helpers.h"
 #include "data/schema.h"
+#include "exchange/ui/exportactions.h"
 #include "platform/db/database.h"
 #include "platform/schedulegrid.h"
 #include "platform/services/messages.h"
@@ -382,6 +383,15 @@ QString DayView::printTitle() const
 {
     return QStringLiteral("Day Scheme") + QStringLiteral("  - ")
            + LongDateText(DayNumber(m_calendar->selectedDate()));
+}
+
+void DayView::exportCalendar()
+{
+    // The day as shown: every item of the shown type.
+    const Session& s = session();
+    const QDate day = DateFromDayNumber(s.SelectedDay);
+    ExportCalendarDialog({CalendarSelection::Scope::Type, s.CurrentTypeNo, {}, day, day},
+                         m_groupType->text());
 }
 
 QString DayView::printSubtitle() const

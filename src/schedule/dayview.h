@@ -36,6 +36,7 @@ protected:
     void switchAtBlock(int block) override;
     QString printTitle() const override;
     QString printSubtitle() const override;
+    void exportCalendar() override;
     void clipboardChanged(bool holdsBooking) override;
 
 private:

@@ -124,6 +124,9 @@ ScheduleView::ScheduleView(const QString& objectName, const QString& title,
         a->setData(i + 1);
         connect(a, &QAction::triggered, this, [this, n = i + 1] { contextCommand(n); });
     }
+    QAction* exportCalendar = m_menu->addAction(QStringLiteral("Export Calendar…"));
+    exportCalendar->setObjectName(QStringLiteral("exportCalendar"));
+    connect(exportCalendar, &QAction::triggered, this, [this] { this->exportCalendar(); });
     connect(&StoreWatcher::instance(), &StoreWatcher::bookingsChanged, this,
             &ScheduleView::storeChanged);
     StoreWatcher::instance().start();

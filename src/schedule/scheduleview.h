@@ -75,6 +75,8 @@ protected:
     // Printing.
     virtual QString printTitle() const = 0;
     virtual QString printSubtitle() const = 0;
+    // Asks for a file and writes the bookings the view shows as a calendar.
+    virtual void exportCalendar() = 0;
 
     // The clipboard took a booking, or gave back the one it held after a cut.
     virtual void clipboardChanged(bool holdsBooking) { Q_UNUSED(holdsBooking); }

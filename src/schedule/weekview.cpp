@@ -1,6 +1,7 @@
 #include "schedule/weekview.h"
 
 #include "data/dates.h"
+#include "exchange/ui/exportactions.h"
 #include "platform/schedulegrid.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
@@ -185,6 +186,16 @@ void WeekView::SwitchToDayView(int day)
 QString WeekView::printTitle() const
 {
     return QStringLiteral("Ugeskema for uge ") + QString::number(WeekNumberOfSelected());
+}
+
+void WeekView::exportCalendar()
+{
+    // The week as shown: the one item's bookings from the week's first day.
+    const Session& s = session();
+    const QDate first = DateFromDayNumber(s.ShownWeekStart);
+    ExportCalendarDialog(
+        {CalendarSelection::Scope::Item, s.CurrentItemNo, {}, first, first.addDays(6)},
+        m_itemName->text());
 }
 
 QString WeekView::printSubtitle() const

@@ -31,6 +31,7 @@ protected:
     void switchAtBlock(int block) override;
     QString printTitle() const override;
     QString printSubtitle() const override;
+    void exportCalendar() override;
 
 private:
     void loadItem();

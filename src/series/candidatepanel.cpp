@@ -7,7 +7,9 @@
 #include "series/alternativeswindow.h"
 #include "session/session.h"
 
+#include "exchange/ui/exportactions.h"
 #include <QHBoxLayout>
+
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -47,6 +49,9 @@ CandidatePanel::CandidatePanel(const CandidatePanelSetup& setup, BookingForm* fo
     m_buttons->addWidget(removeOne);
     m_buttons->addWidget(removeColliding);
     m_buttons->addWidget(alternative);
+    auto* exportRows = new QPushButton(QStringLiteral("Export…"), this);
+    exportRows->setObjectName(QStringLiteral("ExportButton"));
+    m_buttons->addWidget(exportRows);
     QBoxLayout* layout = setup.buttonsBelow ? static_cast<QBoxLayout*>(new QVBoxLayout(this))
                                             : new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -57,6 +62,8 @@ CandidatePanel::CandidatePanel(const CandidatePanelSetup& setup, BookingForm* fo
     connect(removeColliding, &QPushButton::clicked, this, &CandidatePanel::removeColliding);
     connect(alternative, &QPushButton::clicked, this, &CandidatePanel::findAlternative);
     connect(m_list, &ListControl::rowActivated, this, &CandidatePanel::findAlternative);
+    connect(exportRows, &QPushButton::clicked, this,
+            [this] { ExportSheetDialog(ListSheet(*m_list), QStringLiteral("Candidates")); });
 }
 
 QList<Candidate> CandidatePanel::reload()

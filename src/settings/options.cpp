@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -123,6 +124,7 @@ Options::Options(QWidget* parent) : QWidget(parent, Qt::Window)
     m_tabs->addTab(calendarsTab(), QStringLiteral("Calendars"));
     m_tabs->addTab(archiveTab(), QStringLiteral("Archive"));
     m_tabs->addTab(taxTab(), QStringLiteral("Tax"));
+    m_tabs->addTab(exchangeTab(), QStringLiteral("Exchange"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("ok"));
@@ -199,6 +201,22 @@ QWidget* Options::taxTab()
     return tab;
 }
 
+QWidget* Options::exchangeTab()
+{
+    auto* tab = new QWidget;
+    m_publishFolder = makeText(QStringLiteral("PublishFolder"), tab);
+    m_publishFolder->setPlaceholderText(QStringLiteral("(not published)"));
+    m_csvBom = makeFlag(QStringLiteral("CheckCsvBom"),
+                        QStringLiteral("Byte-order mark in CSV files"), tab);
+    auto* form = new QFormLayout(tab);
+    form->addRow(QStringLiteral("Publish calendars to folder"), m_publishFolder);
+    form->addRow(new QLabel(QStringLiteral("One calendar file per item and per type, kept up to "
+                                           "date for calendar programs to subscribe to."),
+                            tab));
+    form->addRow(m_csvBom);
+    return tab;
+}
+
 void Options::load()
 {
     Database db = BookingFile();
@@ -239,6 +257,8 @@ void Options::load()
     m_tax->setValue(m_row.value(QStringLiteral("tax")));
     const QVariant pct = m_row.value(QStringLiteral("taxpct"));
     m_taxText->setText(pct.isNull() ? QString() : QLocale().toString(pct.toDouble()));
+    m_publishFolder->setText(m_row.value(QStringLiteral("publishfolder")).toString());
+    m_csvBom->setValue(m_row.value(QStringLiteral("csvbom")));
     m_loading = false;
 }
 
@@ -272,6 +292,15 @@ void Options::connectEdits()
     onFlag(m_military, "military", &Session::MilitaryTime);
     onFlag(m_tentative, "Tentative", &Session::TentativeDefault);
     onFlag(m_tax, "tax", &Session::TaxEnabled);
+    onFlag(m_csvBom, "csvbom", nullptr);
+    onText(m_publishFolder, "publishfolder");
+    // A folder that is not there is said at once; calendars go nowhere until it is.
+    connect(m_publishFolder, &QLineEdit::editingFinished, this, [this] {
+        const QString folder = m_publishFolder->text().trimmed();
+        if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+            showMessage(QStringLiteral("The folder \"%1\" does not exist.").arg(folder),
+                        QStringLiteral("Publish Calendars"), MsgIcon::Warning);
+    });
 
     auto onChoice = [this](QComboBox* combo, const char* field, std::function<void(int)> apply) {
         connect(combo, &QComboBox::currentIndexChanged, this, [this, combo, field, apply] {

@@ -1,6 +1,7 @@
 #pragma once
 // The options window: date format, time units, am/pm and 24-hour time,
-// the tentative default, the archiving and delete delays and the tax. Each
+// the tentative default, the archiving and delete delays, the tax, and what
+// goes out to other programs (published calendars, CSV byte-order mark). Each
 // change the session holds applies at once; the row is stored on closing.
 
 #include "settings/settings.h"
@@ -28,6 +29,7 @@ private:
     QWidget* calendarsTab();
     QWidget* archiveTab();
     QWidget* taxTab();
+    QWidget* exchangeTab();
     void load();
     void connectEdits();
     void dateFormatChosen();
@@ -49,6 +51,8 @@ private:
     QLabel* m_delDelUnit;
     FlagBox* m_tax;
     QLineEdit* m_taxText;
+    QLineEdit* m_publishFolder;
+    FlagBox* m_csvBom;
 };
 
 // Opened from the command bar; waits until closed.

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,6 +46,7 @@ protected:
     {
         QLocale::setDefault(QLocale::c());
         SetExternalUrlHandler({});
+        SetMailComposer({});
         BookingFileTest::TearDown();
     }
     BookingForm* open(int nr)
@@ -384,17 +386,43 @@ TEST_P(Form, TheDateEditorFollowsTheDateFormatNumber)
     EXPECT_EQ(stored(room, "Bdato").toInt(), 38423);
 }
 
-TEST_P(Form, MailLinkHandsTheTargetToTheDesktop)
+TEST_P(Form, MailCarriesTheBookingWhereTheComposerAttachesElseTheLink)
 {
     QStringList targets;
     SetExternalUrlHandler([&](const QString& t) {
         targets << t;
         return true;
     });
+    QList<QStringList> composed;
+    bool composerAttaches = false;
+    SetMailComposer([&](const QStringList& arguments) {
+        composed << arguments;
+        return composerAttaches;
+    });
     BookingForm* f = open(room);
     emit child<QLabel>(f, "ctmailer")->linkActivated("#");
-    EXPECT_EQ(targets, QStringList({"mailto: admin@example.org?subject=Booking Message&body="
-                                    "Concerning: Booking of Room 1, 14-03-2005, 10:00:00"}));
+    const QString link = "mailto: admin@example.org?subject=Booking Message&body="
+                         "Concerning: Booking of Room 1, 14-03-2005, 10:00:00";
+    EXPECT_EQ(targets, QStringList{link}) << "no composer that attaches: the plain link";
+
+    composerAttaches = true;
+    composed.clear();
+    targets.clear();
+    emit child<QLabel>(f, "ctmailer")->linkActivated("#");
+    EXPECT_TRUE(targets.isEmpty());
+    ASSERT_EQ(composed.size(), 1);
+    const QStringList& a = composed[0];
+    ASSERT_EQ(a.size(), 7);
+    EXPECT_EQ(a.mid(0, 4), (QStringList{"--subject", "Booking Message", "--body",
+                                        "Concerning: Booking of Room 1, 14-03-2005, 10:00:00"}));
+    EXPECT_EQ(a[4], "--attach");
+    EXPECT_EQ(a[6], "admin@example.org");
+    QFile ics(a[5]);
+    ASSERT_TRUE(ics.open(QIODevice::ReadOnly)) << a[5].toStdString();
+    const QByteArray text = ics.readAll();
+    EXPECT_EQ(text.count("BEGIN:VEVENT"), 1);
+    EXPECT_TRUE(text.contains(QString("UID:booking-%1@").arg(room).toUtf8())) << text.toStdString();
+    EXPECT_TRUE(text.contains("SUMMARY:Board"));
 }
 
 TEST_P(Form, InformationWindowNeverWrites)

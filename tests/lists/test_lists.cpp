@@ -3,6 +3,7 @@
 #include "booking/bookinginfowindow.h"
 #include "data/dates.h"
 #include "data/schema.h"
+#include "exchange/ui/exportactions.h"
 #include "lists/listdata.h"
 #include "lists/mybookingswindow.h"
 #include "lists/searchwindow.h"
@@ -16,6 +17,8 @@
 
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlDatabase>
@@ -303,6 +306,48 @@ TEST_P(Lists, PeriodPickersRefuseAnInvertedPeriodAndRestoreTheDate)
     findIn<QPushButton>(w, "Reset")->click();
     EXPECT_EQ(findIn<QLineEdit>(w, "SSB")->text(), "");
     EXPECT_EQ(w->kinds()[1], 2);
+}
+
+// What a list shows goes to a spreadsheet as shown, and its bookings to a
+// calendar; the dates and times of the rows become values.
+TEST_P(Lists, SearchExportsItsRowsAndItsBookings)
+{
+    book(101, T, 1, ann, "Say \"hi\", then");
+    session().DateFormatShort = "dd-mm-yyyy";
+    book(102, T + 1, 2, bob, "Slides");
+    book(103, T + 1, 2, bob, "Other");
+    SearchWindow* w = ShowSearchWindow(nullptr);
+    findIn<QLineEdit>(w, "SSB")->setText("i");
+    ASSERT_EQ(keys(w->list()), (QVariantList{101, 102}));
+    auto readAll = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+
+    dialogs.chooseNext(pathOf("found.csv"));
+    findIn<QPushButton>(w, "ExportButton")->click();
+    const QList<QByteArray> lines = readAll(pathOf("found.csv")).split('\n');
+    ASSERT_EQ(lines.size(), 4) << "heading, two rows, and the last line's end";
+    EXPECT_TRUE(lines[1].contains(",\"Say \"\"hi\"\", then\",")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(QDate::currentDate().toString("dd-MM-yyyy").toUtf8()))
+        << lines[1].toStdString();
+
+    const SheetTable sheet = ListSheet(*w->list());
+    ASSERT_EQ(sheet.rows.size(), 2);
+    EXPECT_EQ(sheet.rows[0][0], QVariant(QDate::currentDate()));
+    EXPECT_EQ(sheet.rows[0][3], QVariant(QTime(8, 30)));
+
+    dialogs.chooseNext(pathOf("found.xlsx"));
+    findIn<QPushButton>(w, "ExportButton")->click();
+    EXPECT_TRUE(readAll(pathOf("found.xlsx")).startsWith("PK"));
+
+    dialogs.chooseNext(pathOf("found.ics"));
+    findIn<QPushButton>(w, "ExportCalendarButton")->click();
+    const QByteArray ics = readAll(pathOf("found.ics"));
+    EXPECT_EQ(ics.count("BEGIN:VEVENT"), 2);
+    EXPECT_TRUE(ics.contains("UID:booking-102@"));
+    EXPECT_FALSE(ics.contains("Other"));
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 }
 
 TEST_P(Lists, SearchOpensTheFormForMembersAndTheInfoOtherwiseMovingTheSchedule)

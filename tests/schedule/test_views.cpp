@@ -10,6 +10,7 @@
 #include "shell/navigator.h"
 #include "support/fixture.h"
 
+#include <QAction>
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QFile>
@@ -544,8 +545,9 @@ TEST_P(Views, ContextMenuOpensAndSwitchesForTheSelectedBlock)
     auto* menu = c->findChild<QMenu*>("ctDrop");
     ASSERT_NE(menu, nullptr);
     const QList<QAction*> items = menu->actions();
-    ASSERT_EQ(items.size(), 5);
+    ASSERT_EQ(items.size(), 6);
     EXPECT_EQ(items[4]->text(), "WeekView");
+    EXPECT_EQ(items[5]->text(), "Export Calendar…");
     items[0]->trigger();
     EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected / Service Message"}));
     items[4]->trigger(); // no block: nothing happens
@@ -554,6 +556,43 @@ TEST_P(Views, ContextMenuOpensAndSwitchesForTheSelectedBlock)
     items[4]->trigger();
     EXPECT_EQ(session().CurrentItemNo, 2) << "the week of the block's item";
     EXPECT_NE(WindowRegistry::instance().find("CalMdag"), nullptr);
+}
+
+// The context menu writes what the view shows: the week of one item, the
+// day of one type; a folder that is not there is said, nothing written.
+TEST_P(Views, ExportCalendarWritesTheShownBookings)
+{
+    const int mine = addBooking(t, 600, 660, 2, 1, 1, "Board");
+    addBooking(t - 5, 600, 660, 2, 1, 1, "Monday"); // the week's first day
+    addBooking(t + 2, 600, 660, 2, 1, 1, "Next week");
+    addBooking(t, 700, 760, 1, 1, 1, "Other hall");
+    auto exportFrom = [&](QWidget* view, const QString& path) {
+        dialogs.chooseNext(path);
+        auto* action = view->findChild<QMenu*>("ctDrop")->findChild<QAction*>("exportCalendar");
+        EXPECT_NE(action, nullptr);
+        if (action)
+            action->trigger();
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    const QString dayFile = exportFrom(day(), pathOf("day.ics"));
+    EXPECT_EQ(dayFile.count("BEGIN:VEVENT"), 2);
+    EXPECT_TRUE(dayFile.contains("SUMMARY:Other hall"));
+
+    const QString week = exportFrom(weekOf(2), pathOf("week æø.ics"));
+    EXPECT_EQ(week.count("BEGIN:VEVENT"), 2);
+    EXPECT_TRUE(week.contains(QString("UID:booking-%1@").arg(mine)));
+    EXPECT_TRUE(week.contains("SUMMARY:Monday"));
+    EXPECT_FALSE(week.contains("Next week"));
+    EXPECT_FALSE(week.contains("Other hall"));
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+
+    auto* w = WindowRegistry::instance().findAs<WeekView>("CalMdag");
+    EXPECT_EQ(exportFrom(w, pathOf("nowhere/week.ics")), "");
+    EXPECT_EQ(messages.texts(),
+              QStringList{QString("The file \"%1\" could not be written: the folder does not "
+                                  "exist. / Export Calendar")
+                              .arg(pathOf("nowhere/week.ics"))});
 }
 
 TEST_P(Views, EveryDayViewReloadStoresTheBlockBeingTypedWhereItWasTyped)

@@ -1,4 +1,6 @@
 #include "data/dates.h"
+#include "exchange/ui/calendarpublisher.h"
+#include "exchange/ui/exportactions.h"
 #include "platform/windowregistry.h"
 #include "settings/about.h"
 #include "settings/companyinfowindow.h"
@@ -10,7 +12,10 @@
 #include "shell/commands.h"
 #include "support/fixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -218,6 +223,66 @@ TEST_P(Settings, OptionsChangeTheSessionAtOnceAndStoreTheRowOnClosing)
     EXPECT_EQ(stored("dateformatnr||' '||dateformatstr1||' '||FirstDay||' '||ampm||' '||"
                      "military||' '||Timeunits||' '||deldel||' '||arcdel||' '||taxpct"),
               "0 mm/dd/yyyy 0 -1 -1 30 365 7 12.5");
+}
+
+// The folder set in the options gets a calendar per item and type at once,
+// each change to the bookings is published again, and a folder that went
+// away is said once, not on every try.
+TEST_P(Settings, PublishedCalendarsFollowTheOptionsAndEachChange)
+{
+    {
+        Database d = db();
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokaliteter (Lokalitetsnr, Lokalitetsnavn) VALUES (4, 'Halls')"));
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (6, 4, 'Aula')"));
+    }
+    const QString folder = pathOf("calendars");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    Options* w = ShowOptions(nullptr);
+    auto* edit = child<QLineEdit>(w, "PublishFolder");
+    edit->setText(pathOf("nowhere"));
+    emit edit->editingFinished();
+    EXPECT_EQ(messages.texts(),
+              QStringList{QString("The folder \"%1\" does not exist. / Publish Calendars")
+                              .arg(pathOf("nowhere"))});
+    edit->setText(folder);
+    child<QCheckBox>(w, "CheckCsvBom")->click();
+    child<QPushButton>(w, "ok")->click();
+    EXPECT_EQ(stored("publishfolder").toString(), folder);
+    {
+        Database d = db();
+        EXPECT_TRUE(ReadExchangeSettings(d).csvByteOrderMark);
+    }
+
+    auto& publisher = CalendarPublisher::instance();
+    publisher.check();
+    const QString aula = folder + "/item-6-Aula.ics";
+    auto events = [&] {
+        QFile f(aula);
+        return f.open(QIODevice::ReadOnly) ? int(f.readAll().count("BEGIN:VEVENT")) : -1;
+    };
+    EXPECT_EQ(events(), 0);
+    EXPECT_TRUE(QFile::exists(folder + "/type-4-Halls.ics"));
+
+    const int nr = addBooking(45000, 600, 660, 6, 1, 1, "Concert");
+    publisher.check();
+    EXPECT_EQ(events(), 1);
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("DELETE FROM Booking WHERE Bookingnr = ?", {nr}));
+    }
+    publisher.check();
+    EXPECT_EQ(events(), 0);
+
+    messages.clear();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    addBooking(45000, 600, 660, 6, 1, 1, "Again");
+    publisher.check();
+    publisher.check();
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].startsWith("The calendars could not be published:"))
+        << messages.texts()[0].toStdString();
 }
 
 TEST_P(Settings, OptionsShowAnUnlistedDelayInDaysAndTakeOnlyAFirstDayForFirstDay)

@@ -121,6 +121,8 @@ TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopy)
 // the file as it was.
 TEST_F(Admin, BadInputIsRefusedInOneLine)
 {
+    const QString usage = "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup "
+                          "DIR] | copy FROM TO | publish ADDRESS FOLDER";
     const QString missing = pathOf("missing.mdb");
     const QString text = pathOf("notes.mdb");
     {
@@ -171,14 +173,11 @@ TEST_F(Admin, BadInputIsRefusedInOneLine)
         {{"copy", other, pathOf("copy.mdb")},
          1,
          "copy goes from a booking file to a server or back"},
-        {{"check"},
-         2,
-         "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup DIR] | copy FROM "
-         "TO"},
-        {{"drop", missing},
-         2,
-         "unknown command drop; usage: vestra-admin create|check ADDRESS | upgrade ADDRESS "
-         "[--backup DIR] | copy FROM TO"},
+        {{"publish", missing, dir.path()}, 1, missing + ": no such file"},
+        {{"publish", text, dir.path()}, 1, text + ": not a booking store"},
+        {{"check"}, 2, usage},
+        {{"publish", other}, 2, usage},
+        {{"drop", missing}, 2, "unknown command drop; " + usage},
     };
     for (const Case& c : cases) {
         const QByteArray before[] = {digest(text), digest(other), digest(newer)};
@@ -191,6 +190,49 @@ TEST_F(Admin, BadInputIsRefusedInOneLine)
     }
     EXPECT_FALSE(QFile::exists(missing));
     EXPECT_FALSE(QFile::exists(newer + ".bak-v" + QString::number(latest + 1)));
+}
+
+// A timer on a server publishes the calendars; an older store or a missing
+// folder is refused and leaves what was published before.
+TEST_F(Admin, PublishWritesOneCalendarPerItemAndType)
+{
+    const QString path = makeBookingFile();
+    {
+        Database d = db();
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokaliteter (Lokalitetsnr, Lokalitetsnavn) VALUES (6, 'Halls')"));
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (5, 6, 'Aula')"));
+    }
+    addBooking(45000, 600, 660, 5, 1, 1, "Concert");
+    Database::closeAll(path);
+    const QString folder = pathOf("ics");
+    ASSERT_TRUE(QDir().mkpath(folder));
+
+    AdminRun r = admin({"publish", path, folder});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringList{"published 2 calendars to " + folder});
+    const QByteArray item = digest(folder + "/item-5-Aula.ics");
+    for (const QString file : {"item-5-Aula.ics", "type-6-Halls.ics"}) {
+        QFile f(folder + "/" + file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+        EXPECT_EQ(f.readAll().count("SUMMARY:Concert"), 1) << file.toStdString();
+    }
+
+    r = admin({"publish", path, pathOf("nowhere")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QString("vestra-admin: %1: not published: The folder \"%2\" does not exist.\n")
+                         .arg(path, pathOf("nowhere")));
+
+    {
+        Database d = Database::open(path);
+        ASSERT_TRUE(d.setSchemaVersion(latest - 1));
+    }
+    Database::closeAll(path);
+    r = admin({"publish", path, folder});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("run vestra-admin upgrade")) << r.err.toStdString();
+    EXPECT_EQ(digest(folder + "/item-5-Aula.ics"), item);
 }
 
 // A server database is worked on as a file is; the tests need a server

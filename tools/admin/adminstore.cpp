@@ -3,6 +3,7 @@
 #include "data/helpers.h"
 #include "data/migrations.h"
 #include "data/schema.h"
+#include "exchange/calendar.h"
 #include "platform/db/database.h"
 
 #include <QDateTime>
@@ -18,7 +19,8 @@ namespace vestra::admin {
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup DIR] | copy FROM TO");
+    "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup DIR] | copy FROM TO | "
+    "publish ADDRESS FOLDER");
 
 CommandResult refused(const QString& reason, int exitCode = 1)
 {
@@ -669,8 +671,40 @@ CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to)
     return {0, lines, {}};
 }
 
+CommandResult PublishStore(const StoreAddress& address, const QString& folder)
+{
+    std::optional<Database> db;
+    if (address.kind == StoreAddress::Kind::Server) {
+        QString reason;
+        db = connectServer(address.path, &reason);
+        if (!db)
+            return refused(reason);
+        if (auto bad = unusableServer(*db, address.path))
+            return refused(*bad);
+    } else {
+        if (auto reason = unusableFile(address.path))
+            return refused(*reason);
+        db = Database::open(address.path);
+    }
+    // An older store lacks what the calendars need; upgrading is a step of its own.
+    if (const int version = db->schemaVersion(); version != LatestVersion(BookingFileSteps()))
+        return refused(QStringLiteral("%1: %2").arg(address.path, versionLine(version)));
+    QString error;
+    const std::optional<int> files = PublishCalendars(*db, folder, &error);
+    if (!files)
+        return refused(QStringLiteral("%1: not published: %2").arg(address.path, oneLine(error)));
+    return {0, {QStringLiteral("published %1 calendars to %2").arg(*files).arg(folder)}, {}};
+}
+
 CommandResult RunCommand(const QStringList& arguments, const QString& templatePath)
 {
+    if (arguments.value(0) == QStringLiteral("publish")) {
+        if (arguments.size() != 3)
+            return refused(kUsage, 2);
+        QString error;
+        const auto address = ParseAddress(arguments[1], &error);
+        return address ? PublishStore(*address, arguments[2]) : refused(error);
+    }
     if (arguments.value(0) == QStringLiteral("copy")) {
         if (arguments.size() != 3)
             return refused(kUsage, 2);

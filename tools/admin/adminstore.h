@@ -41,6 +41,10 @@ CommandResult UpgradeStore(const StoreAddress& address,
 // counts of both are compared before it commits. A non-empty target is refused.
 CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to);
 
+// Writes one calendar per item and one per type into folder, each file
+// replaced whole, for a timer on a server; the store must be current.
+CommandResult PublishStore(const StoreAddress& address, const QString& folder);
+
 // The whole command line after the program's name.
 CommandResult RunCommand(const QStringList& arguments, const QString& templatePath);
 

@@ -117,6 +117,7 @@ const QList<MigrationStep>& BookingFileSteps()
         {2, archiveOncePerBooking},
         ScriptStep(3, QStringLiteral("booking-3.sql")),
         {4, countChanges},
+        ScriptStep(5, QStringLiteral("booking-5.sql")),
     };
     return steps;
 }

@@ -173,12 +173,12 @@ TEST_F(Admin, BadInputIsRefusedInOneLine)
          "copy goes from a booking file to a server or back"},
         {{"check"},
          2,
-         "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup DIR] | copy FROM "
-         "TO"},
+         "usage: vestra-admin create|check|rehash ADDRESS | upgrade ADDRESS [--backup DIR] | "
+         "copy FROM TO"},
         {{"drop", missing},
          2,
-         "unknown command drop; usage: vestra-admin create|check ADDRESS | upgrade ADDRESS "
-         "[--backup DIR] | copy FROM TO"},
+         "unknown command drop; usage: vestra-admin create|check|rehash ADDRESS | upgrade "
+         "ADDRESS [--backup DIR] | copy FROM TO"},
     };
     for (const Case& c : cases) {
         const QByteArray before[] = {digest(text), digest(other), digest(newer)};

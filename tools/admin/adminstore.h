@@ -41,6 +41,9 @@ CommandResult UpgradeStore(const StoreAddress& address,
 // counts of both are compared before it commits. A non-empty target is refused.
 CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to);
 
+// Replaces every password still stored as typed by its hash.
+CommandResult RehashStore(const StoreAddress& address);
+
 // The whole command line after the program's name.
 CommandResult RunCommand(const QStringList& arguments, const QString& templatePath);
 

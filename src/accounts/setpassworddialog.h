@@ -15,8 +15,8 @@ class SetPasswordDialog : public QDialog {
 public:
     // Stores the password (old is empty when not asked for); false with a
     // reason keeps the dialog open.
-    using Store = std::function<bool(const QString& oldPassword, const QString& newPassword,
-                                     QString* error)>;
+    using Store =
+        std::function<bool(const QString& oldPassword, const QString& newPassword, QString* error)>;
     SetPasswordDialog(bool askOld, Store store, QWidget* parent = nullptr);
 
     // Refuses an empty password and two different ones; otherwise stores

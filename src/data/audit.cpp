@@ -60,8 +60,7 @@ bool WriteAuditRow(Database& db, AuditAction action, const QString& key, const Q
                                   "action, itemkey, summary) VALUES (?, ?, ?, ?, ?, ?, ?)"),
                    {now.toUTC().toString(Qt::ISODateWithMs),
                     now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                    QSysInfo::machineHostName(), g_account, AuditActionText(action), key,
-                    summary});
+                    QSysInfo::machineHostName(), g_account, AuditActionText(action), key, summary});
 }
 
 QString BookingSummary(const QString& text, int day, int start, int end, int item)

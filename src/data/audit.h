@@ -36,8 +36,7 @@ QString AuditAccount();
 // One row now, from this workstation, for the account set above. Call it
 // inside the transaction of the change it records; false when it failed
 // (the caller then rolls the change back).
-bool WriteAuditRow(Database& db, AuditAction action, const QString& key,
-                   const QString& summary);
+bool WriteAuditRow(Database& db, AuditAction action, const QString& key, const QString& summary);
 
 // A booking in a few words: "title, 2026-12-07 09:00–10:30, item 4".
 QString BookingSummary(const QString& text, int day, int start, int end, int item);

@@ -20,8 +20,8 @@ namespace {
 
 // Actions whose key is a booking number.
 const QStringList kBookingActions = {
-    QStringLiteral("created"), QStringLiteral("moved"),   QStringLiteral("resized"),
-    QStringLiteral("retyped"), QStringLiteral("edited"),  QStringLiteral("deleted"),
+    QStringLiteral("created"),          QStringLiteral("moved"),         QStringLiteral("resized"),
+    QStringLiteral("retyped"),          QStringLiteral("edited"),        QStringLiteral("deleted"),
     QStringLiteral("series committed"), QStringLiteral("series updated")};
 
 QString likePattern(const QString& text)
@@ -78,8 +78,8 @@ ListFillSource ChangeLogFillSource(const ChangeLogFilter& filter)
 
 std::optional<int> LoggedBooking(Database& db, int auditId)
 {
-    auto q = db.query(QStringLiteral("SELECT action, itemkey FROM Auditlog WHERE ID = ?"),
-                      {auditId});
+    auto q =
+        db.query(QStringLiteral("SELECT action, itemkey FROM Auditlog WHERE ID = ?"), {auditId});
     if (!q || !q->next() || !kBookingActions.contains(q->value(0).toString()))
         return std::nullopt;
     bool ok = false;

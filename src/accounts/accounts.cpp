@@ -1,5 +1,6 @@
 #include "accounts/accounts.h"
 
+#include "data/audit.h"
 #include "data/helpers.h"
 #include "session/access.h"
 #include "session/session.h"
@@ -139,8 +140,12 @@ AccountDeleteResult DeleteGroupAccount(Database& db, int id)
         return {AccountRefusal::None, db.lastError()};
     if (hasLiveBookings(db, id))
         return {AccountRefusal::HasBookings, {}};
+    const QString name =
+        db.scalar(QStringLiteral("SELECT Kontonavn FROM Konti WHERE ID = ?"), {id}).toString();
     if (!db.exec(QStringLiteral("DELETE FROM Konti WHERE ID = ?"), {id})
-        || !db.exec(QStringLiteral("DELETE FROM Grptilk WHERE gnr = ?"), {id}) || !t.commit())
+        || !db.exec(QStringLiteral("DELETE FROM Grptilk WHERE gnr = ?"), {id})
+        || !WriteAuditRow(db, AuditAction::AccountDeleted, QString::number(id), name)
+        || !t.commit())
         result.error = db.lastError();
     return result;
 }
@@ -151,19 +156,22 @@ AccountDeleteResult DeleteAccount(Database& db, int id)
     Transaction t(db);
     if (!t.ok())
         return {AccountRefusal::None, db.lastError()};
-    auto q = db.query(QStringLiteral("SELECT admin FROM Konti WHERE ID = ?"), {id});
+    auto q = db.query(QStringLiteral("SELECT admin, Kontonavn FROM Konti WHERE ID = ?"), {id});
     if (!q)
         return {AccountRefusal::None, db.lastError()};
     if (!q->next())
         return {AccountRefusal::Gone, {}};
     const bool admin = q->value(0).toInt() != 0;
+    const QString name = q->value(1).toString();
     q.reset();
     if (admin)
         return {AccountRefusal::Admin, {}};
     if (hasAnyBookings(db, id))
         return {AccountRefusal::HasBookings, {}};
     if (!db.exec(QStringLiteral("DELETE FROM Grptilk WHERE gnr = ? OR pnr = ?"), {id, id})
-        || !db.exec(QStringLiteral("DELETE FROM Konti WHERE ID = ?"), {id}) || !t.commit())
+        || !db.exec(QStringLiteral("DELETE FROM Konti WHERE ID = ?"), {id})
+        || !WriteAuditRow(db, AuditAction::AccountDeleted, QString::number(id), name)
+        || !t.commit())
         result.error = db.lastError();
     return result;
 }
@@ -181,6 +189,12 @@ CleanUpResult CleanUpArchivedAccounts(Database& db)
         return result;
     }
     result.removed = db.changedRows();
+    if (result.removed > 0
+        && !WriteAuditRow(db, AuditAction::AccountDeleted, QString(),
+                          QStringLiteral("%1 archived accounts cleaned up").arg(result.removed))) {
+        result = {0, db.lastError()};
+        return result;
+    }
     if (!t.commit()) {
         result = {0, db.lastError()};
     }

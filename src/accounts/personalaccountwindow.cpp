@@ -1,10 +1,12 @@
 #include "accounts/personalaccountwindow.h"
 
 #include "accounts/accounts.h"
+#include "accounts/setpassworddialog.h"
+#include "data/passwords.h"
 #include "forms/fieldeditors.h"
-#include "platform/passwordfield.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
+#include "session/login.h"
 #include "session/session.h"
 
 #include <QFormLayout>
@@ -12,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlRecord>
 #include <QVBoxLayout>
 
 namespace vestra {
@@ -77,8 +80,11 @@ PersonalAccountWindow::PersonalAccountWindow(PersonkontoMode mode, QWidget* pare
     m_name = addLine(account, QStringLiteral("Account Name"), QStringLiteral("Kontonavn"));
     m_contact = addLine(account, QStringLiteral("Contact Name"), QStringLiteral("kontokontakt"));
     m_user = addLine(account, QStringLiteral("Username"), QStringLiteral("Kontouser"));
-    m_password = addLine(account, QStringLiteral("Password"), QStringLiteral("KontoPass"));
-    MakePasswordField(m_password);
+    // The stored password is never shown; it can only be set anew.
+    m_setPassword = new QPushButton(QStringLiteral("Set password…"), this);
+    m_setPassword->setObjectName(QStringLiteral("SetPasswordButton"));
+    account->addRow(QStringLiteral("Password"), m_setPassword);
+    connect(m_setPassword, &QPushButton::clicked, this, &PersonalAccountWindow::SetPassword);
     addLine(account, QStringLiteral("Post"), QStringLiteral("Kontostilling"));
     addDepartment(account);
     if (mode != PersonkontoMode::Mine) {
@@ -133,7 +139,40 @@ PersonalAccountWindow::PersonalAccountWindow(PersonkontoMode mode, QWidget* pare
 void PersonalAccountWindow::setCredentialsEnabled(bool enabled)
 {
     m_user->setEnabled(enabled);
-    m_password->setEnabled(enabled);
+    m_setPassword->setEnabled(enabled);
+}
+
+void PersonalAccountWindow::SetPassword()
+{
+    RecordSource* s = source();
+    if (!s->hasRecord())
+        return;
+    if (s->isAdding()) {
+        // Kept as its hash in the new record, written with it.
+        ShowSetPassword(
+            this, false, [this](const QString&, const QString& password, QString* error) {
+                const QString hash = HashPassword(password);
+                if (hash.isEmpty()) {
+                    *error = QStringLiteral("The password could not be hashed.");
+                    return false;
+                }
+                RecordSource* s = source();
+                QSqlTableModel* model = s->model();
+                const int row = s->mapper()->currentIndex();
+                return model->setData(
+                    model->index(row, model->fieldIndex(QStringLiteral("KontoPass"))), hash);
+            });
+        return;
+    }
+    const int id = s->key().toInt();
+    // Users setting their own password prove they know the old one.
+    const bool own = m_mode == PersonkontoMode::Mine;
+    ShowSetPassword(this, own,
+                    [id, own](const QString& oldPassword, const QString& password, QString* error) {
+                        Database db = BookingFile();
+                        return own ? ChangeOwnPassword(db, id, oldPassword, password, error)
+                                   : SetAccountPassword(db, id, password, error);
+                    });
 }
 
 bool PersonalAccountWindow::requiredFilled()

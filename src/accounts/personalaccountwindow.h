@@ -8,6 +8,7 @@
 #include "accounts/accountwindow.h"
 
 class QLineEdit;
+class QPushButton;
 
 namespace vestra {
 
@@ -24,6 +25,9 @@ public:
     void Add();
     // Username and Password are a personal account's; a group's stay locked.
     void setCredentialsEnabled(bool enabled);
+    // Set password…: administrators set any account's, users their own after
+    // typing the old one; a new account keeps it until it is written.
+    void SetPassword();
 
 protected:
     bool finishNewRecord() override;
@@ -36,7 +40,7 @@ private:
     QLineEdit* m_name;
     QLineEdit* m_contact;
     QLineEdit* m_user;
-    QLineEdit* m_password;
+    QPushButton* m_setPassword;
 };
 
 // Opens Add Account on a new personal account (or shows the one already

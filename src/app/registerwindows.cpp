@@ -5,6 +5,7 @@
 #include "accounts/personalaccountwindow.h"
 #include "booking/bookingform.h"
 #include "booking/bookinginfowindow.h"
+#include "lists/changelogwindow.h"
 #include "lists/mybookingswindow.h"
 #include "lists/searchwindow.h"
 #include "lists/tentativebookingswindow.h"
@@ -51,6 +52,7 @@ void RegisterWindows()
     RegisterMenuTarget(Command::AccountList, [](QWidget* owner) { ShowAccountList(owner); });
     RegisterMenuTarget(Command::TentativeBookings,
                        [](QWidget* owner) { ShowTentativeBookings(owner); });
+    RegisterMenuTarget(Command::ChangeLog, [](QWidget* owner) { ShowChangeLog(owner); });
     RegisterBookingTarget(BookingCommand::Search, [](QWidget* owner) { ShowSearchWindow(owner); });
     RegisterBookingTarget(BookingCommand::MyBookings,
                           [](QWidget* owner) { ShowMyBookings(owner); });

@@ -1,6 +1,7 @@
 #include "booking/bookingform.h"
 
 #include "booking/seriesupdate.h"
+#include "data/audit.h"
 #include "data/dates.h"
 #include "exchange/calendar.h"
 #include "exchange/safewrite.h"
@@ -594,7 +595,16 @@ bool BookingForm::Store()
     m_rec.setValue(QStringLiteral("Pris"), *price);
     Database db = database();
     const QList<QPair<QString, QVariant>> typed = m_rec.pending();
-    if (m_rec.store(db)) {
+    QStringList changed;
+    for (const auto& [field, value] : typed)
+        changed << field + QStringLiteral(": ")
+                       + BeforeAfter(m_rec.value(field).toString().left(40),
+                                     value.toString().left(40));
+    const QString key = m_rec.value(QStringLiteral("Bookingnr")).toString();
+    const auto logged = [&](Database& d) {
+        return WriteAuditRow(d, AuditAction::Edited, key, changed.join(QStringLiteral(" | ")));
+    };
+    if (m_rec.store(db, logged)) {
         if (!typed.isEmpty())
             m_unstored->hide();
         return true;

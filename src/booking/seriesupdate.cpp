@@ -1,5 +1,6 @@
 #include "booking/seriesupdate.h"
 
+#include "data/audit.h"
 #include "data/dates.h"
 #include "platform/reportformat.h"
 
@@ -55,7 +56,13 @@ int UpdateSeries(Database& db, const BookingDetails& d)
          d.gennr,
          d.bookingnr});
     const int changed = db.changedRows();
-    if (!ok || !tx.commit())
+    if (!ok
+        || !WriteAuditRow(db, AuditAction::SeriesUpdated, QString::number(d.bookingnr),
+                          QStringLiteral("series %1: %2 bookings set to %3")
+                              .arg(d.gennr)
+                              .arg(changed)
+                              .arg(d.beskrivelse))
+        || !tx.commit())
         return -1;
     return changed;
 }

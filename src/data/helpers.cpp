@@ -1,5 +1,6 @@
 #include "data/helpers.h"
 
+#include "data/audit.h"
 #include "data/schema.h"
 
 #include <QFile>
@@ -210,8 +211,22 @@ std::optional<int> BookingAccount(Database& db, int bookingnr)
 
 bool DeleteBooking(Database& db, int bookingnr)
 {
+    Transaction tx(db);
+    if (!tx.ok())
+        return false;
+    auto q = db.query(QStringLiteral("SELECT Beskrivelse, Bdato, Bstart, Bslut, Lokalenr FROM "
+                                     "Booking WHERE Bookingnr = ?"),
+                      {bookingnr});
+    if (!q || !q->next())
+        return false;
+    const QString was =
+        BookingSummary(q->value(0).toString(), q->value(1).toInt(), q->value(2).toInt(),
+                       q->value(3).toInt(), q->value(4).toInt());
+    q.reset();
     return db.exec(QStringLiteral("DELETE FROM Booking WHERE Bookingnr = ?"), {bookingnr})
-           && db.changedRows() == 1;
+           && db.changedRows() == 1
+           && WriteAuditRow(db, AuditAction::Deleted, QString::number(bookingnr), was)
+           && tx.commit();
 }
 
 } // namespace vestra

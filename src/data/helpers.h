@@ -63,7 +63,8 @@ bool MayActForAccount(Database& bookingFile, int account, int loginAccountId, bo
 // The account a booking is made for, when the booking exists.
 std::optional<int> BookingAccount(Database& bookingFile, int bookingnr);
 
-// Deletes one booking; false when it was not there or the file refused.
+// Deletes one booking with its change-log row, in one transaction; false
+// when it was not there or the file refused.
 bool DeleteBooking(Database& bookingFile, int bookingnr);
 
 } // namespace vestra

@@ -118,6 +118,7 @@ const QList<MigrationStep>& BookingFileSteps()
         ScriptStep(3, QStringLiteral("booking-3.sql")),
         {4, countChanges},
         ScriptStep(5, QStringLiteral("booking-5.sql")),
+        ScriptStep(6, QStringLiteral("booking-6.sql")),
     };
     return steps;
 }

@@ -1,5 +1,7 @@
 #include "data/schema.h"
 
+#include "data/passwords.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -132,7 +134,7 @@ bool BuildServerStore(Database& db, QString* error)
     const MigrationReport r = MigrateDatabase(db, BookingFileSteps(), Backup::None);
     if (r.outcome == MigrationOutcome::Failed && error)
         *error = r.error;
-    return r.outcome != MigrationOutcome::Failed;
+    return r.outcome != MigrationOutcome::Failed && RehashPlainPasswords(db, error).has_value();
 }
 
 std::optional<bool> IsEmptyServerDatabase(Database& db)
@@ -191,8 +193,11 @@ bool BuildBaselineFile(const QString& path, QString* error)
 
 bool BuildTemplateFile(const QString& path, QString* error)
 {
+    // A new store holds no password as typed: the first administrator's
+    // well-known one is stored as its hash like every other.
     return buildFile(path, error, [error](Database& db) {
-        return fillBaseline(db, error) && upgradeNew(db, BookingFileSteps(), error);
+        return fillBaseline(db, error) && upgradeNew(db, BookingFileSteps(), error)
+               && RehashPlainPasswords(db, error).has_value();
     });
 }
 

@@ -1,6 +1,7 @@
 #include "forms/boundrow.h"
 
 #include <QSqlRecord>
+#include <optional>
 
 namespace vestra {
 
@@ -59,11 +60,19 @@ QList<QPair<QString, QVariant>> BoundRow::pending() const
     return out;
 }
 
-bool BoundRow::store(Database& db)
+bool BoundRow::store(Database& db, const std::function<bool(Database&)>& alongside)
 {
     m_fault = Fault::None;
     if (!m_positioned || m_dirty.isEmpty())
         return true;
+    std::optional<Transaction> tx;
+    if (alongside) {
+        tx.emplace(db);
+        if (!tx->ok()) {
+            m_fault = Fault::Failed;
+            return false;
+        }
+    }
     QStringList sets;
     QVariantList binds;
     for (const QString& name : m_dirty) {
@@ -101,6 +110,10 @@ bool BoundRow::store(Database& db)
         // A row deleted elsewhere is no longer one to write to.
         if (m_fault == Fault::Gone)
             m_positioned = false;
+        return false;
+    }
+    if (alongside && (!alongside(db) || !tx->commit())) {
+        m_fault = Fault::Failed;
         return false;
     }
     if (seen.isValid())

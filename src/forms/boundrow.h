@@ -13,6 +13,7 @@
 // that one row, and nothing else.
 
 #include "platform/db/database.h"
+#include <functional>
 
 #include <QHash>
 #include <QString>
@@ -45,8 +46,9 @@ public:
     // Writes the changed fields; nothing to write is success. A row that
     // counts its changes is written only while it still is as it was read:
     // otherwise nothing is written, fault() says why and the typed values
-    // stay pending.
-    bool store(Database& db);
+    // stay pending. alongside, when given, writes in the same transaction
+    // (a change-log row); when it fails nothing is stored.
+    bool store(Database& db, const std::function<bool(Database&)>& alongside = {});
     enum class Fault { None, Failed, ChangedElsewhere, Gone };
     Fault fault() const { return m_fault; }
     // The changed fields not yet written, in order of change, with their values.

@@ -163,10 +163,14 @@ struct AccountColumn {
 };
 
 const AccountColumn kAccountColumns[] = {
-    {"Kontonavn", "Name", 48},     {"kontokontakt", "Contact", 40},
-    {"Kontotlf", "Phone", 28},     {"kontomail", "Mail", 58},
-    {"Kontouser", "Username", 30}, {"KontoPass", "Password", 30},
-    {"admin", "Admin", 12},        {"ID", "", 12},
+    // No password column: a printout must not carry any login.
+    {"Kontonavn", "Name", 56},
+    {"kontokontakt", "Contact", 48},
+    {"Kontotlf", "Phone", 30},
+    {"kontomail", "Mail", 66},
+    {"Kontouser", "Username", 38},
+    {"admin", "Admin", 12},
+    {"ID", "", 12},
 };
 
 bool isSet(const QVariant& flag)
@@ -184,7 +188,7 @@ std::optional<Report> BuildAccountList(Database& db, QString* error)
         // a set one (-1) between them; ordering on the state keeps one
         // "Active" and one "Archived" group per type, the active first.
         QStringLiteral("SELECT Kontotype, archived, Kontonavn, kontokontakt, Kontotlf, kontomail, "
-                       "Kontouser, KontoPass, admin, ID FROM kontoudskrift "
+                       "Kontouser, admin, ID FROM kontoudskrift "
                        "ORDER BY Kontotype, "
                        "CASE WHEN archived IS NULL OR archived = 0 THEN 0 ELSE 1 END, "
                        "Kontonavn, ID"),

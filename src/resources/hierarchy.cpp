@@ -1,9 +1,11 @@
 #include "resources/hierarchy.h"
 #include "resources/resourcewindows.h"
 
+#include "data/audit.h"
 #include "data/helpers.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 namespace vestra {
 
@@ -216,7 +218,12 @@ DeleteResult deleteChecked(Database& db, const std::function<DeleteRefusal()>& c
     result.refusal = check();
     if (result.refusal != DeleteRefusal::None)
         return result;
-    if (!db.exec(sql, {number}) || !tx.commit())
+    // What went is logged by its table and number ("lokale 12").
+    static const QRegularExpression table(QStringLiteral("^DELETE FROM (\\S+)"));
+    const QString what = table.match(sql).captured(1) + QLatin1Char(' ') + QString::number(number);
+    if (!db.exec(sql, {number})
+        || !WriteAuditRow(db, AuditAction::ResourceDeleted, QString::number(number), what)
+        || !tx.commit())
         result.error = db.lastError();
     return result;
 }

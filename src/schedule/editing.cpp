@@ -1,5 +1,6 @@
 #include "schedule/editing.h"
 
+#include "data/audit.h"
 #include "data/helpers.h"
 
 #include <QSqlRecord>
@@ -105,7 +106,10 @@ StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString&
         binds << (*tentative ? -1 : 0);
     }
     sql += QStringLiteral(") VALUES (") + placeholders(binds.size()) + QStringLiteral(")");
-    if (!db.exec(sql, binds) || !tx.commit())
+    if (!db.exec(sql, binds)
+        || !WriteAuditRow(db, AuditAction::Created, QString::number(*key),
+                          BookingSummary(text, place.day, place.start, end, place.item))
+        || !tx.commit())
         return failed(db);
     return {StoreStatus::Stored, *key, {}, {}};
 }
@@ -126,6 +130,11 @@ StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr,
         return {StoreStatus::Refused, 0, {}, {}};
     const int account = q->value(0).toInt();
     const int item = change.item.value_or(q->value(1).toInt());
+    const QString oldText = q->value(2).toString();
+    const int oldItem = q->value(1).toInt();
+    const int oldStart = q->value(3).toInt();
+    const int oldEnd = q->value(4).toInt();
+    const int oldDay = q->value(5).toInt();
     const bool same = q->value(2).toString() == change.text && q->value(3).toInt() == change.start
                       && q->value(4).toInt() == change.end && q->value(1).toInt() == item
                       && q->value(5).toInt() == change.day.value_or(q->value(5).toInt());
@@ -159,7 +168,16 @@ StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr,
         return failed(db);
     if (db.changedRows() != 1)
         return {StoreStatus::ChangedElsewhere, 0, {}, {}};
-    if (!tx.commit())
+    const int day = change.day.value_or(oldDay);
+    const AuditAction action = (day != oldDay || item != oldItem) ? AuditAction::Moved
+                               : (change.start != oldStart || change.end != oldEnd)
+                                   ? AuditAction::Resized
+                                   : AuditAction::Retyped;
+    if (!WriteAuditRow(
+            db, action, QString::number(bookingnr),
+            BeforeAfter(BookingSummary(oldText, oldDay, oldStart, oldEnd, oldItem),
+                        BookingSummary(change.text, day, change.start, change.end, item)))
+        || !tx.commit())
         return failed(db);
     return {StoreStatus::Stored, bookingnr, {}, current + 1};
 }
@@ -178,6 +196,12 @@ bool CutOrCopyBooking(Database& db, Database& work, int bookingnr, ClipboardOp o
     const int n = kClipboardFields.size();
     values << lengthOf(q->value(n).toInt(), q->value(n + 1).toInt());
     const qint64 copied = q->value(n + 2).toLongLong();
+    const int fieldsStart = kClipboardFields.indexOf(QStringLiteral("Beskrivelse"));
+    const QString was =
+        BookingSummary(fieldsStart >= 0 ? q->value(fieldsStart).toString() : QString(),
+                       q->value(kClipboardFields.indexOf(QStringLiteral("Bdato"))).toInt(),
+                       q->value(n).toInt(), q->value(n + 1).toInt(),
+                       q->value(kClipboardFields.indexOf(QStringLiteral("Lokalenr"))).toInt());
     q.reset();
 
     {
@@ -194,11 +218,17 @@ bool CutOrCopyBooking(Database& db, Database& work, int bookingnr, ClipboardOp o
     }
     // The booking leaves only once it is safe on the clipboard, and only as
     // it was copied: a change made meanwhile elsewhere is not cut away unseen.
-    if (op == ClipboardOp::Cut)
-        return db.exec(QStringLiteral("DELETE FROM Booking WHERE Bookingnr = ? AND %1 = ?")
-                           .arg(kChangeCounter),
-                       {bookingnr, copied})
-               && db.changedRows() == 1;
+    if (op == ClipboardOp::Cut) {
+        Transaction tx(db);
+        return tx.ok()
+               && db.exec(QStringLiteral("DELETE FROM Booking WHERE Bookingnr = ? AND %1 = ?")
+                              .arg(kChangeCounter),
+                          {bookingnr, copied})
+               && db.changedRows() == 1
+               && WriteAuditRow(db, AuditAction::Deleted, QString::number(bookingnr),
+                                was + QStringLiteral(" (cut)"))
+               && tx.commit();
+    }
     return true;
 }
 
@@ -233,10 +263,16 @@ StoreResult PasteBooking(Database& db, Database& work, int clipboardMode, const 
         return failed(db);
     QVariantList binds{*key, place.start, place.start + length, place.day, place.item, type};
     binds += fields;
+    const int textAt = kPastedFields.indexOf(QStringLiteral("Beskrivelse"));
+    const QString summary =
+        BookingSummary(textAt >= 0 ? fields.value(textAt).toString() : QString(), place.day,
+                       place.start, place.start + length, place.item);
     if (!db.exec(QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Bdato, Lokalenr, "
                                 "Bgruppe, %1) VALUES (%2)")
                      .arg(kPastedFields.join(QStringLiteral(", ")), placeholders(binds.size())),
                  binds)
+        || !WriteAuditRow(db, AuditAction::Created, QString::number(*key),
+                          summary + (cut ? QStringLiteral(" (pasted)") : QString()))
         || !tx.commit())
         return failed(db);
     if (cut)

@@ -1,5 +1,6 @@
 #include "series/candidates.h"
 
+#include "data/audit.h"
 #include "data/dates.h"
 #include "data/helpers.h"
 #include "data/statements.h"
@@ -237,8 +238,13 @@ int CommitSeries(Database& db, Database& work, const BookingDetails& t, int colo
                  {t.bookingnr, colour, t.bookingnr})
         || db.changedRows() != 1)
         return kCommitFailed;
+    // The series' first booking names it in the change log.
+    const auto logged = [&db, &t](int added) {
+        return WriteAuditRow(db, AuditAction::SeriesCommitted, QString::number(t.bookingnr),
+                             QStringLiteral("%1: %2 more bookings").arg(t.beskrivelse).arg(added));
+    };
     if (candidates.isEmpty())
-        return tx.commit() ? 0 : kCommitFailed;
+        return logged(0) && tx.commit() ? 0 : kCommitFailed;
     const auto first = TakeKeys(db, static_cast<int>(candidates.size()));
     if (!first)
         return kCommitFailed;
@@ -279,7 +285,8 @@ int CommitSeries(Database& db, Database& work, const BookingDetails& t, int colo
         if (!ok)
             return kCommitFailed;
     }
-    return tx.commit() ? static_cast<int>(candidates.size()) : kCommitFailed;
+    const int added = static_cast<int>(candidates.size());
+    return logged(added) && tx.commit() ? added : kCommitFailed;
 }
 
 } // namespace vestra

@@ -1,5 +1,6 @@
 #include "series/seriesdelete.h"
 
+#include "data/audit.h"
 #include "data/dates.h"
 #include "data/statements.h"
 
@@ -21,10 +22,21 @@ int DeleteSeriesRange(Database& db, int gennr, const DayRange& range)
     // the statement would reach every one of them in the range.
     if (gennr <= 0)
         return 0;
+    Transaction tx(db);
+    if (!tx.ok())
+        return -1;
     const Statement s = DeleteSeriesRangeStatement(gennr, range.first, range.last);
     if (!db.exec(s.sql, s.binds))
         return -1;
-    return db.changedRows();
+    const int deleted = db.changedRows();
+    const auto date = [](int day) { return DateFromDayNumber(day).toString(Qt::ISODate); };
+    if (!WriteAuditRow(db, AuditAction::SeriesDeleted, QString::number(gennr),
+                       QStringLiteral("%1 bookings from %2 to %3")
+                           .arg(deleted)
+                           .arg(date(range.first), date(range.last)))
+        || !tx.commit())
+        return -1;
+    return deleted;
 }
 
 QList<ExpiringSeries> LoadExpiringSeries(Database& db, int fromDay, int toDay, int limit)

@@ -1,5 +1,6 @@
 #include "session/archiving.h"
 
+#include "data/audit.h"
 #include "data/dates.h"
 #include "data/statements.h"
 
@@ -79,8 +80,21 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
             return r;
         }
         r.deleted = db.changedRows();
+        // The change log is kept as long as the archived bookings it speaks of.
+        if (!DeleteAuditRowsBefore(db, today.addDays(-deleteDelayDays).startOfDay())) {
+            r.ok = false;
+            r.error = db.lastError();
+            return r;
+        }
     }
-    if (!db.exec(date.sql, date.binds) || !tx.commit()) {
+    if (!db.exec(date.sql, date.binds)
+        || ((r.copied > 0 || r.deleted > 0)
+            && !WriteAuditRow(db, AuditAction::Archived, QString(),
+                              QStringLiteral("%1 bookings archived, %2 removed up to %3")
+                                  .arg(r.copied)
+                                  .arg(r.deleted)
+                                  .arg(today.toString(Qt::ISODate))))
+        || !tx.commit()) {
         r.ok = false;
         r.error = db.lastError();
         r.copied = r.deleted = 0;

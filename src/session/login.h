@@ -1,9 +1,13 @@
 #pragma once
-// Checking a user name and password against the active accounts.
+// Checking a user name and password against the active accounts, and the
+// growing wait after repeated wrong passwords.
 
 #include "platform/db/database.h"
 #include "session/session.h"
 
+#include <QHash>
+#include <QString>
+#include <functional>
 #include <optional>
 
 namespace vestra {
@@ -15,12 +19,51 @@ struct LoginAccount {
     bool admin = false;
 };
 
-// The first active personal account whose user name and password equal the
-// typed texts exactly (case-sensitive); group accounts never log in.
+// The first active personal account whose user name equals the typed one
+// exactly (case-sensitive) and whose stored password the typed one matches;
+// group accounts never log in. A password still stored as typed is replaced
+// by its hash on that match.
 std::optional<LoginAccount> FindLoginAccount(Database& bookingFile, const QString& user,
                                              const QString& password);
 
 // Clears LoginOk, then fills the session's account values on success.
 bool CheckCredentials(Session& s, const QString& user, const QString& password);
+
+// Stores the password's hash for the account, with its change-log row, in
+// one transaction. An empty password is refused; error says why.
+bool SetAccountPassword(Database& bookingFile, int id, const QString& password,
+                        QString* error = nullptr);
+// As above, for users setting their own: the old password must match first.
+bool ChangeOwnPassword(Database& bookingFile, int id, const QString& oldPassword,
+                       const QString& newPassword, QString* error = nullptr);
+
+// After kFreeTries wrong passwords for one user name, each further try on
+// this workstation must wait 1 s, then 2 s, 4 s... up to 30 s after the last
+// wrong one. A right password clears the count for that name.
+class LoginThrottle {
+public:
+    static constexpr int kFreeTries = 5;
+    static constexpr qint64 kLongestWaitMs = 30000;
+    // Milliseconds on a steady clock.
+    using Clock = std::function<qint64()>;
+
+    explicit LoginThrottle(Clock clock = {});
+    // Milliseconds still to wait before the user name may be tried; 0 when
+    // it may be tried now.
+    qint64 waitMs(const QString& user) const;
+    void failed(const QString& user);
+    void succeeded(const QString& user);
+
+private:
+    struct Record {
+        int failures = 0;
+        qint64 lastFailure = 0;
+    };
+    Clock m_clock;
+    QHash<QString, Record> m_records;
+};
+
+// The one this workstation's login window uses.
+LoginThrottle& WorkstationLoginThrottle();
 
 } // namespace vestra

@@ -108,6 +108,7 @@ const QList<CommandNode>& MenuCommands()
         group(Command::Maintenance, "Maintenance",
               {entry(Command::ResourceManager, "Resource Manager", true),
                entry(Command::TentativeBookings, "Tentative Bookings", true),
+               entry(Command::ChangeLog, "Change Log", true),
                entry(Command::UnavailableList, "Unavailable Ressources List", true),
                group(Command::Accounts, "Accounts",
                      {entry(Command::GroupAccountManager, "Group Account Manager"),

@@ -31,6 +31,7 @@ enum class Command : int {
     Options = 24,
     UnavailableList = 25,
     TentativeBookings = 26,
+    ChangeLog = 27,
     Reports = 3,
     BookingOverview = 31,
     PeriodTotals = 32,

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vestra {
@@ -51,12 +52,21 @@ LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent)
                         .arg(session().InstitutionName.toHtmlEscaped(),
                              StoreDisplayName(session().BookingFilePath, true).toHtmlEscaped()));
 
+    // After repeated wrong passwords the next try waits; the wait counts down here.
+    m_wait = new QLabel(this);
+    m_wait->setObjectName(QStringLiteral("lblWait"));
+    m_wait->hide();
+    m_waitTimer = new QTimer(this);
+    m_waitTimer->setInterval(200);
+    connect(m_waitTimer, &QTimer::timeout, this, &LoginWindow::showWait);
+
     auto* form = new QFormLayout;
     form->addRow(userLabel, m_user);
     form->addRow(passwordLabel, m_password);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(header);
     layout->addLayout(form);
+    layout->addWidget(m_wait);
     layout->addWidget(box);
     setMinimumWidth(320);
 
@@ -65,9 +75,32 @@ LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent)
     m_user->setFocus();
 }
 
+void LoginWindow::showWait()
+{
+    const qint64 ms = WorkstationLoginThrottle().waitMs(m_waitingUser);
+    if (ms <= 0) {
+        m_waitTimer->stop();
+        m_wait->hide();
+        return;
+    }
+    m_wait->setText(QStringLiteral("Too many wrong passwords. Wait %1 s before trying again.")
+                        .arg((ms + 999) / 1000));
+    m_wait->show();
+    if (!m_waitTimer->isActive())
+        m_waitTimer->start();
+}
+
 void LoginWindow::CheckLogin()
 {
-    if (CheckCredentials(session(), m_user->text(), m_password->text())) {
+    LoginThrottle& throttle = WorkstationLoginThrottle();
+    const QString user = m_user->text();
+    if (throttle.waitMs(user) > 0) {
+        m_waitingUser = user;
+        showWait();
+        return;
+    }
+    if (CheckCredentials(session(), user, m_password->text())) {
+        throttle.succeeded(user);
         m_done = true;
         hide();
         if (navigator().showMainWindow)
@@ -75,8 +108,11 @@ void LoginWindow::CheckLogin()
         WindowRegistry::instance().unload(this);
         return;
     }
+    throttle.failed(user);
+    m_waitingUser = user;
     showMessage(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"),
                 MsgIcon::Warning);
+    showWait();
     m_user->clear();
     m_password->clear();
     activateWindow();

@@ -1,9 +1,13 @@
 #pragma once
 // The login window: a good login opens the day view; Cancel ends the program.
+// After repeated wrong passwords for a name it shows how long to wait.
 
 #include <QDialog>
+#include <QString>
 
+class QLabel;
 class QLineEdit;
+class QTimer;
 
 namespace vestra {
 
@@ -18,7 +22,12 @@ protected:
     void reject() override;
 
 private:
+    void showWait();
+
     QLineEdit* m_user;
+    QLabel* m_wait;
+    QTimer* m_waitTimer;
+    QString m_waitingUser;
     QLineEdit* m_password;
     bool m_done = false;
 };

@@ -10,7 +10,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -59,6 +61,27 @@ protected:
         auto* edit = w->findChild<QLineEdit*>(field);
         ASSERT_TRUE(edit) << field.toStdString();
         edit->setText(text);
+    }
+    // Set password… on the window, then the dialog filled in and Ok pressed.
+    // True when the dialog closed (the password was taken).
+    static bool setPassword(QWidget* w, const QString& oldPassword, const QString& password,
+                            const QString& repeat)
+    {
+        click(w, "SetPasswordButton");
+        auto* dialog = w->findChild<QDialog*>("SetPassword");
+        if (!dialog)
+            return false;
+        if (auto* old = dialog->findChild<QLineEdit*>("oldpassword"))
+            old->setText(oldPassword);
+        dialog->findChild<QLineEdit*>("newpassword")->setText(password);
+        dialog->findChild<QLineEdit*>("repeatpassword")->setText(repeat);
+        click(dialog, "ok");
+        settle();
+        const bool taken = dialog->isHidden();
+        if (!taken)
+            dialog->close();
+        settle();
+        return taken;
     }
     static QString text(QWidget* w, const QString& field)
     {
@@ -252,7 +275,7 @@ TEST_P(AccountWindows, ANewPersonalAccountIsAMemberOfItselfAndCanLogIn)
 
     type(add, "kontokontakt", "Carla C.");
     type(add, "Kontouser", "carla");
-    type(add, "KontoPass", " Pa;ss ");
+    EXPECT_TRUE(setPassword(add, {}, " Pa;ss ", " Pa;ss "));
     click(add, "addknap");
     settle();
     EXPECT_EQ(window("PersonkontoAdd"), nullptr);
@@ -262,7 +285,8 @@ TEST_P(AccountWindows, ANewPersonalAccountIsAMemberOfItselfAndCanLogIn)
               QStringList({QString::number(carla) + "/" + QString::number(carla)}));
     EXPECT_EQ(rows(w->list()).last(), "Carla;Carla C.;");
 
-    // The password is stored and matched as typed.
+    // The password is stored as its hash, and matched exactly as typed.
+    EXPECT_TRUE(field(carla, "KontoPass").toString().startsWith("$argon2id$"));
     Database d = db();
     const auto login = FindLoginAccount(d, "carla", " Pa;ss ");
     ASSERT_TRUE(login.has_value());
@@ -288,7 +312,7 @@ TEST_P(AccountWindows, EditingFromTheListWritesOnOkAndLocksAGroupsCredentials)
     click(w, "EditAcc");
     auto* e = window<PersonalAccountWindow>("Personkonto");
     ASSERT_NE(e, nullptr);
-    EXPECT_TRUE(e->findChild<QLineEdit*>("KontoPass")->isEnabled());
+    EXPECT_TRUE(e->findChild<QPushButton*>("SetPasswordButton")->isEnabled());
     type(e, "Kontotlf", "555 0199");
     e->findChild<QCheckBox*>("archived")->setChecked(true);
     click(e, "Command22");
@@ -303,11 +327,11 @@ TEST_P(AccountWindows, EditingFromTheListWritesOnOkAndLocksAGroupsCredentials)
     e = window<PersonalAccountWindow>("Personkonto");
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(text(e, "Kontonavn"), "Choir");
-    EXPECT_FALSE(e->findChild<QLineEdit*>("KontoPass")->isEnabled());
+    EXPECT_FALSE(e->findChild<QPushButton*>("SetPasswordButton")->isEnabled());
     EXPECT_FALSE(e->findChild<QLineEdit*>("Kontouser")->isEnabled());
 }
 
-TEST_P(AccountWindows, ReturnPressesOkEscapeCancelsAndPasswordsShowStars)
+TEST_P(AccountWindows, ReturnPressesOkEscapeCancelsAndNoWindowShowsAPassword)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int choir = addGroup("Choir", 1);
@@ -322,7 +346,8 @@ TEST_P(AccountWindows, ReturnPressesOkEscapeCancelsAndPasswordsShowStars)
         choose(w->list(), "Anna");
         click(w, "EditAcc");
         auto* e = window<PersonalAccountWindow>("Personkonto");
-        EXPECT_EQ(e->findChild<QLineEdit*>("KontoPass")->displayText(), "**");
+        for (const QLineEdit* edit : e->findChildren<QLineEdit*>())
+            EXPECT_NE(edit->text(), "pw") << edit->objectName().toStdString();
         type(e, "Kontotlf", k == Qt::Key_Escape ? "dropped" : "555 0199");
         key(e, "Kontotlf", k);
         settle();
@@ -335,7 +360,7 @@ TEST_P(AccountWindows, ReturnPressesOkEscapeCancelsAndPasswordsShowStars)
 
     auto* mine = ShowMyAccount(nullptr);
     ASSERT_NE(mine, nullptr);
-    EXPECT_EQ(mine->findChild<QLineEdit*>("KontoPass")->displayText(), "*****"); // admin's
+    EXPECT_EQ(mine->findChild<QLineEdit*>("KontoPass"), nullptr);
     key(mine, "Kontonavn", Qt::Key_Escape);
     settle();
 
@@ -448,12 +473,49 @@ TEST_P(AccountWindows, MyAccountOpensOnTheLoggedInAccountWithoutAdminFields)
 
     auto* department = w->findChild<QComboBox*>("depnr");
     department->setCurrentIndex(department->findText("Music"));
-    type(w, "KontoPass", "new secret");
     click(w, "Command22");
     settle();
-    EXPECT_EQ(field(anna, "depnr||'/'||KontoPass"), "4/new secret");
+    EXPECT_EQ(field(anna, "depnr").toInt(), 4);
     EXPECT_TRUE(field(anna, "Kontotlf").isNull()); // untouched fields stay empty
     EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_P(AccountWindows, UsersSetTheirOwnPasswordAfterTheOldOneAdministratorsSetAnyones)
+{
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    logInAs(anna);
+    auto* mine = open<PersonalAccountWindow>(222, "Minkonto");
+    // Refused: a wrong old password, an empty new one, two different ones.
+    EXPECT_FALSE(setPassword(mine, "wrong", "n3w", "n3w"));
+    EXPECT_FALSE(setPassword(mine, "pw", "", ""));
+    EXPECT_FALSE(setPassword(mine, "pw", "n3w", "n3x"));
+    EXPECT_EQ(messages.texts(), QStringList({"The old password is not right. / Set Password",
+                                             "The password must not be empty. / Set Password",
+                                             "The two new passwords differ. / Set Password"}));
+    EXPECT_EQ(field(anna, "KontoPass").toString(), "pw");
+    EXPECT_TRUE(setPassword(mine, "pw", "n3w", "n3w"));
+    Database d = db();
+    EXPECT_TRUE(FindLoginAccount(d, "anna", "n3w").has_value());
+    EXPECT_FALSE(FindLoginAccount(d, "anna", "pw").has_value());
+    mine->close();
+    settle();
+
+    // An administrator is not asked for the old one.
+    logInAs(1, true);
+    auto* w = open<AccountManager>(223, "Kontoliste");
+    choose(w->list(), "Anna");
+    click(w, "EditAcc");
+    auto* e = window<PersonalAccountWindow>("Personkonto");
+    ASSERT_NE(e, nullptr);
+    click(e, "SetPasswordButton");
+    auto* dialog = e->findChild<QDialog*>("SetPassword");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->findChild<QLineEdit*>("oldpassword"), nullptr);
+    dialog->close();
+    settle();
+    EXPECT_TRUE(setPassword(e, {}, "from admin", "from admin"));
+    EXPECT_TRUE(FindLoginAccount(d, "anna", "from admin").has_value());
+    EXPECT_EQ(d.scalar("SELECT count(*) FROM Auditlog WHERE action = 'password set'").toInt(), 2);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "startup/loginwindow.h"
 #include "support/fixture.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -44,6 +45,81 @@ TEST_P(Login, ComparesUserAndPasswordExactly)
         EXPECT_FALSE(check(user, password)) << user << "/" << password;
         EXPECT_FALSE(session().LoginOk);
     }
+}
+
+TEST_P(Login, PasswordsAreHashesAndPlainOnesBecomeHashesAtTheNextLogin)
+{
+    Database db = Database::open(session().BookingFilePath);
+    const auto stored = [&db](int id) {
+        return db.scalar("SELECT KontoPass FROM Konti WHERE ID = ?", {id}).toString();
+    };
+    // A new store's administrator logs in with admin/admin stored as a hash.
+    EXPECT_TRUE(stored(1).startsWith("$argon2id$"));
+    EXPECT_TRUE(check("admin", "admin"));
+
+    // A password from before hashing works once as typed and is then replaced.
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    EXPECT_FALSE(check("anna", "PW"));
+    EXPECT_EQ(stored(anna), "pw") << "a failed login changes nothing";
+    ASSERT_TRUE(check("anna", "pw"));
+    const QString hash = stored(anna);
+    EXPECT_TRUE(hash.startsWith("$argon2id$"));
+    EXPECT_TRUE(check("anna", "pw"));
+    EXPECT_FALSE(check("anna", hash)) << "the hash itself is no password";
+    EXPECT_EQ(stored(anna), hash) << "a hashed password is not hashed again";
+}
+
+TEST(LoginThrottle, WaitsDoubleAfterFiveWrongPasswordsUpTo30sAndAGoodLoginResets)
+{
+    qint64 now = 1000;
+    LoginThrottle t([&now] { return now; });
+    for (int i = 0; i < LoginThrottle::kFreeTries; ++i) {
+        EXPECT_EQ(t.waitMs("anna"), 0) << i;
+        t.failed("anna");
+    }
+    // The 6th try waits 1 s after the 5th wrong one, the 7th 2 s...
+    for (const qint64 wait : {1000, 2000, 4000, 8000, 16000, 30000, 30000}) {
+        EXPECT_EQ(t.waitMs("anna"), wait);
+        EXPECT_EQ(t.waitMs("bo"), 0) << "counted per user name";
+        now += wait - 1;
+        EXPECT_EQ(t.waitMs("anna"), 1);
+        now += 1;
+        EXPECT_EQ(t.waitMs("anna"), 0);
+        t.failed("anna");
+    }
+    t.succeeded("anna");
+    EXPECT_EQ(t.waitMs("anna"), 0);
+    t.failed("anna");
+    EXPECT_EQ(t.waitMs("anna"), 0) << "a good login starts the count afresh";
+}
+
+TEST_P(Login, WindowShowsTheWaitAndRefusesTriesDuringIt)
+{
+    addAccount("p", "Mallory", "mallory", "right");
+    LoginWindow* w = ShowLogin();
+    auto* user = w->findChild<QLineEdit*>("txtUserName");
+    auto* password = w->findChild<QLineEdit*>("txtPassword");
+    auto* wait = w->findChild<QLabel*>("lblWait");
+    ASSERT_TRUE(user && password && wait);
+    const auto attempt = [&](const QString& pw) {
+        user->setText("mallory");
+        password->setText(pw);
+        w->CheckLogin();
+    };
+    for (int i = 0; i < LoginThrottle::kFreeTries; ++i)
+        attempt("wrong");
+    EXPECT_TRUE(wait->isVisibleTo(w));
+    EXPECT_EQ(wait->text(), "Too many wrong passwords. Wait 1 s before trying again.");
+    const int shown = messages.texts().size();
+    attempt("right");
+    EXPECT_EQ(mainShown, 0) << "not even the right password is tried during the wait";
+    EXPECT_EQ(messages.texts().size(), shown);
+    for (int i = 0; i < 60 && wait->isVisibleTo(w); ++i)
+        QTest::qWait(50);
+    EXPECT_FALSE(wait->isVisibleTo(w)) << "the wait goes when it is over";
+    attempt("right");
+    EXPECT_EQ(mainShown, 1);
+    EXPECT_EQ(WorkstationLoginThrottle().waitMs("mallory"), 0);
 }
 
 TEST_P(Login, FirstMatchingAccountWins)

@@ -47,14 +47,8 @@ QString sharedServerTemplate()
         const std::optional<ServerAddress> parts = ParseServerAddress(store->address());
         Database d = Database::open(store->address());
         QString error;
-        if (!RunSqlScript(d, SqlResource(QStringLiteral("booking.sql")), &error)
-            || !RunSqlScript(d, SqlResource(QStringLiteral("template.sql")), &error)) {
+        if (!BuildServerStore(d, &error)) {
             ADD_FAILURE() << "server template: " << error.toStdString();
-            return {};
-        }
-        const MigrationReport r = MigrateDatabase(d, BookingFileSteps(), Backup::None);
-        if (r.outcome == MigrationOutcome::Failed) {
-            ADD_FAILURE() << "server template: " << r.error.toStdString();
             return {};
         }
         // A template database must have no one connected while it is copied.

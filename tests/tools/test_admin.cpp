@@ -63,6 +63,8 @@ TEST_F(Admin, CreateWritesTheTemplateAndCheckReportsIt)
     {
         Database d = Database::open(target);
         EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontouser = 'admin'").toInt(), 1);
+        // No password as typed, the first administrator's included.
+        EXPECT_TRUE(d.scalar("SELECT KontoPass FROM Konti").toString().startsWith("$argon2id$"));
         EXPECT_EQ(d.schemaVersion(), latest);
     }
     Database::closeAll(target);
@@ -90,7 +92,7 @@ TEST_F(Admin, CreateWritesTheTemplateAndCheckReportsIt)
     EXPECT_TRUE(r.out.contains("rows Konti 2")) << r.out.join('|').toStdString();
 }
 
-TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopy)
+TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopyAndRehashHashesItsPasswords)
 {
     const QString path = pathOf("old.mdb");
     ASSERT_TRUE(BuildBaselineFile(path));
@@ -115,14 +117,28 @@ TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopy)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out,
               QStringList{QString("%1 is already at schema version %2").arg(path).arg(latest)});
+
+    // The upgrade leaves a password as typed; rehash stores its hash, once.
+    const auto stored = [&path] {
+        const QString pass = Database::open(path).scalar("SELECT KontoPass FROM Konti").toString();
+        Database::closeAll(path);
+        return pass;
+    };
+    EXPECT_EQ(stored(), "admin");
+    r = admin({"rehash", path});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringList{QString("hashed 1 plain passwords in %1").arg(path)});
+    EXPECT_TRUE(stored().startsWith("$argon2id$"));
+    EXPECT_EQ(admin({"rehash", path}).out,
+              QStringList{QString("hashed 0 plain passwords in %1").arg(path)});
 }
 
 // Every bad address ends in a non-zero exit, one line on standard error, and
 // the file as it was.
 TEST_F(Admin, BadInputIsRefusedInOneLine)
 {
-    const QString usage = "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup "
-                          "DIR] | copy FROM TO | publish ADDRESS FOLDER";
+    const QString usage = "usage: vestra-admin create|check|rehash ADDRESS | upgrade ADDRESS "
+                          "[--backup DIR] | copy FROM TO | publish ADDRESS FOLDER";
     const QString missing = pathOf("missing.mdb");
     const QString text = pathOf("notes.mdb");
     {
@@ -264,7 +280,17 @@ TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
     {
         Database d = Database::open(address);
         EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontouser = 'admin'").toInt(), 1);
+        // No password as typed, the first administrator's included.
+        EXPECT_TRUE(d.scalar("SELECT KontoPass FROM Konti").toString().startsWith("$argon2id$"));
+        ASSERT_TRUE(d.exec("INSERT INTO Konti (ID, Kontotype, Kontouser, KontoPass) VALUES "
+                           "(2, 'p', 'anna', 'pw')"));
     }
+    r = admin({"rehash", address});
+    EXPECT_EQ(r.out, QStringList{QString("hashed 1 plain passwords in %1").arg(address)});
+    EXPECT_TRUE(Database::open(address)
+                    .scalar("SELECT KontoPass FROM Konti WHERE ID = 2")
+                    .toString()
+                    .startsWith("$argon2id$"));
     Database::closeAll(address);
 
     r = admin({"check", address});
@@ -272,7 +298,7 @@ TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
     ASSERT_GE(r.out.size(), 3);
     EXPECT_EQ(r.out[0], QString("schema version %1 (current)").arg(latest));
     EXPECT_EQ(r.out[1], "integrity: checked by the server");
-    EXPECT_TRUE(r.out.contains("rows konti 1")) << r.out.join('|').toStdString();
+    EXPECT_TRUE(r.out.contains("rows konti 2")) << r.out.join('|').toStdString();
     EXPECT_TRUE(r.out.contains("rows booking 0"));
 
     r = admin({"upgrade", address});

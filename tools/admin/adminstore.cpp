@@ -2,6 +2,7 @@
 
 #include "data/helpers.h"
 #include "data/migrations.h"
+#include "data/passwords.h"
 #include "data/schema.h"
 #include "exchange/calendar.h"
 #include "platform/db/database.h"
@@ -19,8 +20,8 @@ namespace vestra::admin {
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "usage: vestra-admin create|check ADDRESS | upgrade ADDRESS [--backup DIR] | copy FROM TO | "
-    "publish ADDRESS FOLDER");
+    "usage: vestra-admin create|check|rehash ADDRESS | upgrade ADDRESS [--backup DIR] | "
+    "copy FROM TO | publish ADDRESS FOLDER");
 
 CommandResult refused(const QString& reason, int exitCode = 1)
 {
@@ -606,6 +607,34 @@ CommandResult UpgradeStore(const StoreAddress& address, const QString& backupFol
                        .arg(QString(m.error).replace(QLatin1Char('\n'), QLatin1Char(' '))));
 }
 
+CommandResult RehashStore(const StoreAddress& address)
+{
+    std::optional<Database> db;
+    if (address.kind == StoreAddress::Kind::Server) {
+        QString reason;
+        db = connectServer(address.path, &reason);
+        if (!db)
+            return refused(reason);
+    } else {
+        if (auto reason = unusableFile(address.path))
+            return refused(*reason);
+        db = Database::open(address.path);
+        if (!db->isValid())
+            return refused(QStringLiteral("%1: cannot open").arg(address.path));
+    }
+    QString error;
+    const std::optional<int> replaced = RehashPlainPasswords(*db, &error);
+    if (address.kind == StoreAddress::Kind::File) {
+        db.reset();
+        Database::closeAll(address.path);
+    }
+    if (!replaced)
+        return refused(QStringLiteral("%1: %2").arg(address.path, error));
+    return {0,
+            {QStringLiteral("hashed %1 plain passwords in %2").arg(*replaced).arg(address.path)},
+            {}};
+}
+
 CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to)
 {
     const bool fromServer = from.kind == StoreAddress::Kind::Server;
@@ -736,6 +765,8 @@ CommandResult RunCommand(const QStringList& arguments, const QString& templatePa
         return address ? CheckStore(*address) : refused(error);
     if (command == QStringLiteral("upgrade"))
         return address ? UpgradeStore(*address, backupFolder) : refused(error);
+    if (command == QStringLiteral("rehash"))
+        return address ? RehashStore(*address) : refused(error);
     return refused(QStringLiteral("unknown command %1; %2").arg(command, kUsage), 2);
 }
 

@@ -44,6 +44,8 @@ CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to);
 // Writes one calendar per item and one per type into folder, each file
 // replaced whole, for a timer on a server; the store must be current.
 CommandResult PublishStore(const StoreAddress& address, const QString& folder);
+// Replaces every password still stored as typed by its hash.
+CommandResult RehashStore(const StoreAddress& address);
 
 // The whole command line after the program's name.
 CommandResult RunCommand(const QStringList& arguments, const QString& templatePath);

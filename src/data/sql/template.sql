@@ -43,7 +43,8 @@ INSERT INTO Valgdeldel (deldelY, deldelDays) VALUES (2, 730);
 INSERT INTO Valgdeldel (deldelY, deldelDays) VALUES (3, 1095);
 INSERT INTO Valgdeldel (deldelY, deldelDays) VALUES (5, 1826);
 
--- The first administrator; change the password after the first login.
+-- The first administrator; change the password after the first login. A new
+-- store keeps it as its hash (see BuildTemplateFile).
 INSERT INTO Konti (ID, Kontotype, Kontonavn, Kontouser, KontoPass, admin, archived, kontokontakt)
 VALUES (1, 'p', 'Administrator', 'admin', 'admin', -1, 0, 'Administrator');
 INSERT INTO Grptilk (gnr, pnr) VALUES (1, 1);

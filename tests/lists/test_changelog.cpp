@@ -1,0 +1,226 @@
+#include "accounts/accounts.h"
+#include "booking/seriesupdate.h"
+#include "data/audit.h"
+#include "data/helpers.h"
+#include "data/schema.h"
+#include "forms/periodpicker.h"
+#include "lists/changelogwindow.h"
+#include "platform/listcontrol.h"
+#include "resources/hierarchy.h"
+#include "schedule/editing.h"
+#include "series/candidates.h"
+#include "series/seriesdelete.h"
+#include "session/archiving.h"
+#include "session/login.h"
+#include "shell/navigator.h"
+#include "support/fixture.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlRecord>
+#include <QTest>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+
+class ChangeLog : public BookingStoreTest {
+protected:
+    void SetUp() override
+    {
+        BookingStoreTest::SetUp();
+        makeBookingFile();
+        session().LoginOk = true;
+        session().LoginAccountId = 1;
+        session().LoginName = "Administrator";
+        session().IsAdmin = true;
+        SetAuditAccount("admin");
+        Database d = db();
+        ASSERT_TRUE(
+            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (1, 3, 'Room 1'), "
+                   "(2, 3, 'Room 2')"));
+    }
+    // action / key / summary of each row, oldest first.
+    QStringList logged()
+    {
+        Database d = db();
+        QStringList out;
+        auto q = d.query("SELECT action, itemkey, summary FROM Auditlog ORDER BY ID");
+        while (q && q->next())
+            out << q->value(0).toString() + "/" + q->value(1).toString() + "/"
+                       + q->value(2).toString();
+        return out;
+    }
+    QStringList actions()
+    {
+        QStringList out;
+        for (const QString& row : logged())
+            out << row.section('/', 0, 0);
+        return out;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, ChangeLog, ::testing::ValuesIn(TestEngines()), EngineName);
+
+TEST_P(ChangeLog, EveryKindOfChangeWritesOneRowWithWhoWhereAndWhat)
+{
+    Database d = db();
+    const auto made = CreateBookingFromGrid(d, session(), "Choir", {45000, 1, 540}, 600, false);
+    ASSERT_EQ(made.status, StoreStatus::Stored);
+    const int nr = made.bookingnr;
+    const auto change = [&](BlockChange c) {
+        EXPECT_EQ(SaveBlockChange(d, session(), nr, c).status, StoreStatus::Stored);
+    };
+    change({"Choir", 540, 660, {}, {}, {}});           // resized
+    change({"Choir", 540, 660, 2, {}, {}});            // moved to another item
+    change({"Choir rehearsal", 540, 660, {}, {}, {}}); // retyped
+    change({"Choir rehearsal", 540, 660, {}, {}, {}}); // no change: no row
+
+    BookingDetails series;
+    series.bookingnr = nr;
+    series.gennr = nr;
+    series.item = 2;
+    series.beskrivelse = "Choir rehearsal";
+    series.pris = 10;
+    Database w = Database::open(WorkDatabasePath());
+    ClearCandidates(w);
+    EXPECT_EQ(CommitSeries(d, w, series, 0), 0);
+    EXPECT_EQ(UpdateSeries(d, series), 0);
+    EXPECT_EQ(DeleteSeriesRange(d, nr, {44000, 44001}), 0);
+    EXPECT_TRUE(DeleteBooking(d, nr));
+
+    const int old = addBooking(40000, 600, 660);
+    EXPECT_TRUE(ArchiveBookings(d, QDate(2026, 12, 1), 3, 548).ran);
+    EXPECT_EQ(count("Booking", "Bookingnr = ?", {old}), 0);
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    EXPECT_TRUE(SetAccountPassword(d, anna, "n3w"));
+    EXPECT_TRUE(DeleteAccount(d, anna).deleted());
+    EXPECT_TRUE(DeleteItem(d, 1).deleted());
+
+    EXPECT_EQ(actions(), QStringList({"created", "resized", "moved", "retyped", "series committed",
+                                      "series updated", "series deleted", "deleted", "archived",
+                                      "password set", "account deleted", "resource deleted"}));
+    const QStringList rows = logged();
+    const QString key = QString::number(nr);
+    EXPECT_EQ(rows[0], "created/" + key + "/Choir, 2023-03-17 09:00–10:00, item 1");
+    EXPECT_EQ(rows[2], "moved/" + key
+                           + "/Choir, 2023-03-17 09:00–11:00, item 1 → Choir, 2023-03-17 "
+                             "09:00–11:00, item 2");
+    EXPECT_EQ(rows[7], "deleted/" + key + "/Choir rehearsal, 2023-03-17 09:00–11:00, item 2");
+    EXPECT_EQ(rows[10], "account deleted/" + QString::number(anna) + "/Anna");
+
+    // Who, from where, when: the same instant in UTC and in local time.
+    auto q = d.query("SELECT account, workstation, whenutc, whenlocal FROM Auditlog ORDER BY ID");
+    ASSERT_TRUE(q && q->next());
+    EXPECT_EQ(q->value(0).toString(), "admin");
+    EXPECT_EQ(q->value(1).toString(), QSysInfo::machineHostName());
+    const QDateTime utc = QDateTime::fromString(q->value(2).toString(), Qt::ISODateWithMs);
+    EXPECT_LT(std::abs(utc.secsTo(QDateTime::currentDateTimeUtc())), 60);
+    EXPECT_EQ(utc.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"), q->value(3).toString());
+}
+
+TEST_P(ChangeLog, AChangeAndItsRowStandOrFallTogether)
+{
+    Database d = db();
+    const int nr = addBooking(45000, 540, 600, 1, 3, 1, "Kept");
+    // A change refused for a stale counter leaves no row.
+    EXPECT_EQ(SaveBlockChange(d, session(), nr, {"Changed", 540, 600, {}, {}, qint64(99)}).status,
+              StoreStatus::ChangedElsewhere);
+    EXPECT_TRUE(logged().isEmpty());
+
+    // Without a log to write to, nothing changes.
+    ASSERT_TRUE(d.exec("DROP TABLE Auditlog"));
+    EXPECT_FALSE(DeleteBooking(d, nr));
+    EXPECT_EQ(count("Booking", "Bookingnr = ?", {nr}), 1);
+    EXPECT_EQ(CreateBookingFromGrid(d, session(), "Lost", {45000, 1, 700}, 760, false).status,
+              StoreStatus::Failed);
+    EXPECT_EQ(count("Booking", "Beskrivelse = 'Lost'"), 0);
+    EXPECT_EQ(SaveBlockChange(d, session(), nr, {"Changed", 540, 660, {}, {}, {}}).status,
+              StoreStatus::Failed);
+    EXPECT_EQ(d.scalar("SELECT Bslut FROM Booking WHERE Bookingnr = ?", {nr}).toInt(), 600);
+    const int anna = addAccount("p", "Anna", "anna", "pw");
+    EXPECT_FALSE(SetAccountPassword(d, anna, "n3w"));
+    EXPECT_FALSE(DeleteAccount(d, anna).deleted());
+    EXPECT_EQ(count("Konti", "ID = ? AND KontoPass = 'pw'", {anna}), 1);
+}
+
+TEST_P(ChangeLog, RowsGoWithTheArchiveDeleteDelay)
+{
+    Database d = db();
+    for (const char* when : {"2020-01-01T10:00:00.000Z", "2026-11-30T10:00:00.000Z"})
+        ASSERT_TRUE(d.exec("INSERT INTO Auditlog (whenutc, whenlocal, action) VALUES (?, ?, "
+                           "'deleted')",
+                           {QString(when), QString(when)}));
+    ASSERT_TRUE(ArchiveBookings(d, QDate(2026, 12, 1), 3, 548).ran);
+    auto q = d.query("SELECT whenutc FROM Auditlog ORDER BY ID");
+    ASSERT_TRUE(q && q->next());
+    EXPECT_EQ(q->value(0).toString(), "2026-11-30T10:00:00.000Z");
+}
+
+TEST_P(ChangeLog, TextsWithQuotesControlsEmojiAndLengthAreKeptVerbatim)
+{
+    const QString longText(10000, QChar('x'));
+    const QStringList texts = {"O'Brien \"quoted\"", "a -- b; DROP TABLE Booking;",
+                               QString("tab\there\nnew line\x01\x1f"),
+                               QString::fromUtf8("party 🎉 ✓ æøå"), longText};
+    Database d = db();
+    int start = 0;
+    for (const QString& text : texts) {
+        const auto made =
+            CreateBookingFromGrid(d, session(), text, {45000, 1, start}, start + 30, false);
+        ASSERT_EQ(made.status, StoreStatus::Stored) << text.left(30).toStdString();
+        EXPECT_EQ(d.scalar("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?", {made.bookingnr})
+                      .toString(),
+                  text);
+        EXPECT_TRUE(logged().last().contains(text));
+        // The same through the account fields an administrator types.
+        const int id = addAccount("p", text, text, "pw");
+        EXPECT_EQ(d.scalar("SELECT Kontonavn FROM Konti WHERE ID = ?", {id}).toString(), text);
+        start += 30;
+    }
+    EXPECT_EQ(count("Booking"), texts.size());
+}
+
+TEST_P(ChangeLog, WindowFiltersByPeriodAndTextAndShowsTheBooking)
+{
+    Database d = db();
+    const auto made = CreateBookingFromGrid(d, session(), "Choir", {45000, 1, 540}, 600, false);
+    const int gone = addBooking(45000, 700, 760, 1, 3, 1, "Gone");
+    ASSERT_TRUE(DeleteBooking(d, gone));
+    ASSERT_TRUE(d.exec("INSERT INTO Auditlog (whenutc, whenlocal, action, itemkey, summary) "
+                       "VALUES ('2020-01-01T10:00:00.000Z', '2020-01-01 11:00:00', 'created', "
+                       "'5', 'long ago')"));
+    int shown = 0;
+    navigator().showBookingInSchedule = [&](int nr, const BookingPlace&, QWidget*) { shown = nr; };
+
+    ChangeLogWindow* w = ShowChangeLog(nullptr);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->objectName(), "ChangeLog");
+    ListControl* list = w->list();
+    ASSERT_EQ(list->rowCount(), 2) << "last month's rows, newest first";
+    EXPECT_EQ(list->text(0, 3), "deleted");
+    EXPECT_EQ(list->text(1, 3), "created");
+    EXPECT_EQ(list->text(1, 2), "admin");
+
+    w->findChild<QLineEdit*>("search")->setText("CHOIR");
+    ASSERT_EQ(list->rowCount(), 1);
+    list->selectRow(0);
+    w->ShowBooking();
+    EXPECT_EQ(shown, made.bookingnr);
+
+    w->findChild<QLineEdit*>("search")->setText("gone");
+    list->selectRow(0);
+    w->ShowBooking();
+    EXPECT_EQ(messages.texts().last(),
+              QString("Booking %1 no longer exists. / Service Message").arg(gone));
+
+    w->findChild<QLineEdit*>("search")->clear();
+    w->period()->setPeriod(QDate(2019, 12, 31), QDate(2020, 1, 2));
+    w->Reload();
+    ASSERT_EQ(list->rowCount(), 1);
+    EXPECT_EQ(list->text(0, 5), "long ago");
+    w->close();
+}
+
+} // namespace

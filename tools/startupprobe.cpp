@@ -6,11 +6,11 @@
 //   startupprobe <program folder> <booking file> <user> <password>
 
 #include "app/registerwindows.h"
+#include "data/schema.h"
 #include "lists/listdata.h"
 #include "platform/listcontrol.h"
 #include "platform/schedulegrid.h"
 #include "platform/widgetservices.h"
-#include "data/schema.h"
 #include "session/connection.h"
 #include "session/session.h"
 #include "startup/splashwindow.h"

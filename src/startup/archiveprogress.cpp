@@ -13,8 +13,8 @@ bool ArchiveProgressDialog::operator()(int done, int total)
 {
     // A short run finishes without a dialog flashing past.
     if (!m_dialog && m_clock.elapsed() >= m_showAfterMs) {
-        m_dialog = std::make_unique<QProgressDialog>(
-            QStringLiteral("Archiving past bookings…"), QStringLiteral("Cancel"), 0, total);
+        m_dialog = std::make_unique<QProgressDialog>(QStringLiteral("Archiving past bookings…"),
+                                                     QStringLiteral("Cancel"), 0, total);
         m_dialog->setObjectName(QStringLiteral("ArchiveProgress"));
         m_dialog->setWindowTitle(QStringLiteral("Archiving"));
         m_dialog->setWindowModality(Qt::ApplicationModal);

@@ -73,9 +73,8 @@ bool freshStore(Engine engine, const QString& store)
            && db.exec(QStringLiteral("CREATE SCHEMA public")) && BuildServerStore(db);
 }
 
-// The bookings' account, and one of their own for every 200th booking
-// (5,000 of 1,000,000), each account its own member; the items' types in
-// three groups. Made once.
+// An account of their own for every 200th booking (5,000 of 1,000,000),
+// its own member; the items' types in three groups. Made once.
 constexpr int kBusyAccount = 2;
 void addAccounts(Database& db)
 {
@@ -91,10 +90,10 @@ void addAccounts(Database& db)
         db.exec(QStringLiteral("INSERT INTO lokaliteter (Lokalitetsnr, Overgruppenr, "
                                "Lokalitetsnavn) VALUES (?, ?, ?)"),
                 {type, (type - 1) / 2 + 1, QStringLiteral("Type %1").arg(type)});
-    db.exec(QStringLiteral("INSERT INTO Konti (ID, Kontotype, Kontonavn) VALUES "
-                           "(1, 'p', 'Front desk'), (?, 'p', 'Busy account')"),
-            {kBusyAccount});
-    db.exec(QStringLiteral("INSERT INTO Grptilk (gnr, pnr) VALUES (1, 1), (?, ?)"),
+    // Account 1 is the store's administrator.
+    db.exec(QStringLiteral("INSERT INTO Konti (ID, Kontotype, Kontonavn) VALUES (?, 'p', ?)"),
+            {kBusyAccount, QStringLiteral("Busy account")});
+    db.exec(QStringLiteral("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)"),
             {kBusyAccount, kBusyAccount});
     db.exec(QStringLiteral("UPDATE Booking SET kontonr = ? WHERE Bookingnr % 200 = 0"),
             {kBusyAccount});

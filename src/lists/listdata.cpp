@@ -141,7 +141,12 @@ ListFillSource SearchFillSource(const SearchFilter& filter, KeywordLookup lookup
         // Trigram indexes know nothing of keywords shorter than three letters.
         if (lookup == KeywordLookup::Index && filter.keyword.size() >= kMinIndexedKeyword) {
             const auto [candidates, candidateBinds] = keywordCandidates(engine, filter.keyword);
-            sql += QStringLiteral(" AND Bookingnr IN (%1)").arg(candidates);
+            // The server cannot tell how few the candidates are before it
+            // has them; as an array they are looked up one by one.
+            sql +=
+                (engine == Engine::PostgreSQL ? QStringLiteral(" AND Bookingnr = ANY (ARRAY(%1))")
+                                              : QStringLiteral(" AND Bookingnr IN (%1)"))
+                    .arg(candidates);
             binds += candidateBinds;
         }
         const QString pattern = dialect::fold(engine, QStringLiteral("?"));

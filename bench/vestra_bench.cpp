@@ -379,7 +379,7 @@ QString backlogCopy(Engine engine, int n)
     }
     const QString name =
         QStringLiteral("%1_%2").arg(ParseServerAddress(serverBase())->database).arg(n);
-    const QString copy = benchServer(n) + QStringLiteral("_backlog");
+    const QString copy = ServerAddressWithDatabase(serverBase(), name + QStringLiteral("_backlog"));
     Database::closeAll(copy);
     // A template is copied from outside it: from the server's own database.
     Database base =
@@ -421,8 +421,10 @@ void BM_PeriodTotals(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
     const QString store = backlogCopy(engineOf(state), n);
-    if (!archiveAll(store).ok)
+    if (const ArchiveResult r = archiveAll(store); !r.ok) {
+        fprintf(stderr, "the daily run failed: %s\n", qPrintable(r.error));
         std::exit(1);
+    }
     session().BookingFilePath = store;
     Database db = Database::open(store);
     const ReportPeriod year{kFirstDay, kFirstDay + 364, QStringLiteral("from"),

@@ -3,11 +3,17 @@
 // The booking files are made once per size in the system's temporary folder
 // (vestra-bench-<N>.mdb) and reused by later runs.
 
+#include "data/dates.h"
 #include "data/helpers.h"
+#include "data/migrations.h"
 #include "data/schema.h"
+#include "lists/listdata.h"
 #include "platform/schedulegrid.h"
+#include "reports/periodreports.h"
 #include "schedule/scheduledata.h"
 #include "series/candidates.h"
+#include "session/archiving.h"
+#include "session/session.h"
 
 #include <QApplication>
 #include <QDir>
@@ -67,6 +73,34 @@ bool freshStore(Engine engine, const QString& store)
            && db.exec(QStringLiteral("CREATE SCHEMA public")) && BuildServerStore(db);
 }
 
+// An account of their own for every 200th booking (5,000 of 1,000,000),
+// its own member; the items' types in three groups. Made once.
+constexpr int kBusyAccount = 2;
+void addAccounts(Database& db)
+{
+    if (db.scalar(QStringLiteral("SELECT count(*) FROM Konti WHERE ID = ?"), {kBusyAccount})
+            .toInt())
+        return;
+    Transaction tx(db);
+    for (int group = 1; group <= 3; ++group)
+        db.exec(QStringLiteral("INSERT INTO Overgruppenavne (overgruppenr, OverGruppenavn, "
+                               "Gruppeart) VALUES (?, ?, 1)"),
+                {group, QStringLiteral("Group %1").arg(group)});
+    for (int type = 1; type <= kItems / kItemsPerType; ++type)
+        db.exec(QStringLiteral("INSERT INTO lokaliteter (Lokalitetsnr, Overgruppenr, "
+                               "Lokalitetsnavn) VALUES (?, ?, ?)"),
+                {type, (type - 1) / 2 + 1, QStringLiteral("Type %1").arg(type)});
+    // Account 1 is the store's administrator.
+    db.exec(QStringLiteral("INSERT INTO Konti (ID, Kontotype, Kontonavn) VALUES (?, 'p', ?)"),
+            {kBusyAccount, QStringLiteral("Busy account")});
+    db.exec(QStringLiteral("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)"),
+            {kBusyAccount, kBusyAccount});
+    db.exec(QStringLiteral("UPDATE Booking SET kontonr = ? WHERE Bookingnr % 200 = 0"),
+            {kBusyAccount});
+    tx.commit();
+    db.exec(QStringLiteral("ANALYZE"));
+}
+
 // A booking store with n live bookings spread over three years and 300
 // items, on the engine given: the same rows on both.
 QString prepare(Engine engine, int n)
@@ -74,8 +108,12 @@ QString prepare(Engine engine, int n)
     const QString store = engine == Engine::SQLite ? benchFile(n) : benchServer(n);
     if (engine == Engine::PostgreSQL || QFile::exists(store)) {
         Database db = Database::open(store);
-        if (db.isValid() && db.scalar(QStringLiteral("SELECT count(*) FROM Booking")).toInt() == n)
+        if (db.isValid() && db.scalar(QStringLiteral("SELECT count(*) FROM Booking")).toInt() == n
+            && MigrateDatabase(db, BookingFileSteps(), Backup::None).outcome
+                   != MigrationOutcome::Failed) {
+            addAccounts(db);
             return store;
+        }
         Database::closeAll(store);
     }
     if (!freshStore(engine, store)) {
@@ -113,6 +151,7 @@ QString prepare(Engine engine, int n)
     }
     db.exec(QStringLiteral("UPDATE næstenøgle SET nextkey = ?"), {n + 1});
     tx.commit();
+    addAccounts(db);
     db.exec(QStringLiteral("ANALYZE"));
     return store;
 }
@@ -257,6 +296,149 @@ void BM_FindAlternatives(benchmark::State& state)
     state.counters["offered"] = offered;
 }
 
+// A list's fill without the widget: the statement run and its rows read,
+// up to the list's cap.
+int fillRows(Database& db, const ListFillSource& source)
+{
+    auto q = db.query(source.sql, source.binds);
+    if (!q) {
+        fprintf(stderr, "%s\n", qPrintable(db.lastError()));
+        std::exit(1);
+    }
+    int rows = 0;
+    while (rows < 2000 && q->next())
+        rows += source.build(q->record()) ? 1 : 0;
+    return rows;
+}
+
+Database listStore(benchmark::State& state)
+{
+    const QString store = prepare(engineOf(state), static_cast<int>(state.range(0)));
+    session().BookingFilePath = store;
+    session().DateFormatLong = QStringLiteral("dd-mm-yyyy");
+    return Database::open(store);
+}
+
+// A four-letter keyword over the whole three years, as the search window reads it.
+void searchWith(benchmark::State& state, KeywordLookup lookup)
+{
+    Database db = listStore(state);
+    const SearchFilter filter{QStringLiteral("1234"), kFirstDay, kFirstDay + kDays, {1, 2, 3}};
+    int rows = 0;
+    for (auto _ : state)
+        rows = fillRows(db, SearchFillSource(filter, lookup));
+    state.counters["rows"] = rows;
+}
+
+void BM_Search(benchmark::State& state)
+{
+    searchWith(state, KeywordLookup::Index);
+}
+
+void BM_SearchScan(benchmark::State& state)
+{
+    searchWith(state, KeywordLookup::Scan);
+}
+
+void BM_MyBookings(benchmark::State& state)
+{
+    Database db = listStore(state);
+    MyBookingsFilter filter;
+    filter.account = kBusyAccount;
+    filter.fromDay = kFirstDay;
+    filter.toDay = kFirstDay + kDays;
+    int rows = 0;
+    for (auto _ : state)
+        rows = fillRows(db, MyBookingsFillSource(filter));
+    state.counters["rows"] = rows;
+}
+
+void BM_TodaysBookings(benchmark::State& state)
+{
+    Database db = listStore(state);
+    int i = 0, rows = 0;
+    for (auto _ : state)
+        rows = fillRows(db, TodaysFillSource(kFirstDay + (i++ * 37) % kDays, {1, 2, 3}));
+    state.counters["rows"] = rows;
+}
+
+// A copy of the n-booking store whose daily run has not been done for
+// years: on the server a database made from the store as a template.
+QString backlogCopy(Engine engine, int n)
+{
+    const QString store = prepare(engine, n);
+    Database::closeAll(store);
+    if (engine == Engine::SQLite) {
+        const QString copy =
+            QDir::temp().filePath(QStringLiteral("vestra-bench-backlog-%1.mdb").arg(n));
+        Database::closeAll(copy);
+        QFile::remove(copy);
+        if (!QFile::copy(store, copy))
+            std::exit(1);
+        return copy;
+    }
+    const QString name =
+        QStringLiteral("%1_%2").arg(ParseServerAddress(serverBase())->database).arg(n);
+    const QString copy = ServerAddressWithDatabase(serverBase(), name + QStringLiteral("_backlog"));
+    Database::closeAll(copy);
+    // A template is copied from outside it: from the server's own database.
+    Database base =
+        Database::open(ServerAddressWithDatabase(serverBase(), QStringLiteral("postgres")));
+    base.exec(QStringLiteral("DROP DATABASE IF EXISTS %1_backlog").arg(name));
+    if (!base.exec(QStringLiteral("CREATE DATABASE %1_backlog TEMPLATE %1").arg(name))) {
+        fprintf(stderr, "%s\n", qPrintable(base.lastError()));
+        std::exit(1);
+    }
+    return copy;
+}
+
+// The daily run on a store with every booking past: all are copied to the
+// archive and deleted, in one transaction.
+ArchiveResult archiveAll(const QString& store)
+{
+    Database db = Database::open(store);
+    return ArchiveBookings(db, DateFromDayNumber(kFirstDay + kDays + 1), 0, 0);
+}
+
+void BM_Archive(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    ArchiveResult r;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString store = backlogCopy(engineOf(state), n);
+        state.ResumeTiming();
+        r = archiveAll(store);
+    }
+    if (!r.ok)
+        state.SkipWithError(qPrintable(r.error));
+    state.counters["copied"] = r.copied;
+    state.counters["deleted"] = r.deleted;
+}
+
+// The period totals over a year of a million archived bookings.
+void BM_PeriodTotals(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const QString store = backlogCopy(engineOf(state), n);
+    if (const ArchiveResult r = archiveAll(store); !r.ok) {
+        fprintf(stderr, "the daily run failed: %s\n", qPrintable(r.error));
+        std::exit(1);
+    }
+    session().BookingFilePath = store;
+    Database db = Database::open(store);
+    const ReportPeriod year{kFirstDay, kFirstDay + 364, QStringLiteral("from"),
+                            QStringLiteral("to")};
+    int rows = 0;
+    // Read and laid out, as the preview shows it.
+    for (auto _ : state) {
+        std::optional<Report> report = BuildPeriodTotals(db, year);
+        rows = report ? report->rows.count() : 0;
+        benchmark::DoNotOptimize(report ? report->layout().pageCount() : 0);
+    }
+    state.counters["items"] = rows;
+}
+
 } // namespace
 
 // Each store benchmark runs on the booking file (engine 0), and on the
@@ -287,6 +469,19 @@ BENCHMARK(BM_DayViewLoadFullScan)->Apply([](benchmark::internal::Benchmark* b) {
 });
 BENCHMARK(BM_WeekViewLoad)->Apply([](benchmark::internal::Benchmark* b) {
     Engines(b, {10000, 100000, 1000000});
+});
+
+BENCHMARK(BM_Search)->Apply([](benchmark::internal::Benchmark* b) { Engines(b, {1000000}); });
+BENCHMARK(BM_SearchScan)->Apply([](benchmark::internal::Benchmark* b) { Engines(b, {1000000}); });
+BENCHMARK(BM_MyBookings)->Apply([](benchmark::internal::Benchmark* b) { Engines(b, {1000000}); });
+BENCHMARK(BM_TodaysBookings)->Apply([](benchmark::internal::Benchmark* b) {
+    Engines(b, {1000000});
+});
+
+BENCHMARK(BM_PeriodTotals)->Apply([](benchmark::internal::Benchmark* b) { Engines(b, {1000000}); });
+// A minute or more a run, each on a fresh copy of the store.
+BENCHMARK(BM_Archive)->Iterations(1)->Apply([](benchmark::internal::Benchmark* b) {
+    Engines(b, {1000000});
 });
 
 int main(int argc, char** argv)

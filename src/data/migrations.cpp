@@ -83,6 +83,69 @@ bool countChanges(Database& db, MigrationReport&, QString* error)
     return true;
 }
 
+// The lists find their bookings through indexes instead of reading every
+// booking. The expiring series walk only the series' bookings. Keyword
+// search: on SQLite a trigram table over the booking number and title,
+// kept in step with Booking by triggers; on a server trigram indexes. A server
+// that refuses the trigram extension (it needs rights) keeps the plain scan.
+bool indexForSize(Database& db, MigrationReport&, QString* error)
+{
+    auto run = [&db, error](const QStringList& statements) {
+        for (const QString& statement : statements) {
+            if (!db.exec(statement)) {
+                if (error)
+                    *error = db.lastError();
+                return false;
+            }
+        }
+        return true;
+    };
+    // The tentative list comes in date order: its index holds that order,
+    // so the list never walks every booking's date to find the few.
+    if (!run({QStringLiteral("CREATE INDEX Booking_series ON Booking (gennr, Bdato, Bookingnr) "
+                             "WHERE gentagende <> 0"),
+              QStringLiteral("DROP INDEX Booking_Tentative"),
+              QStringLiteral("CREATE INDEX Booking_Tentative ON Booking (Bdato, Bstart, Bookingnr) "
+                             "WHERE Tentative <> 0")}))
+        return false;
+    if (db.engine() == Engine::SQLite) {
+        const QString add =
+            QStringLiteral("INSERT INTO BookingSearch (rowid, Bookingnr, Beskrivelse) "
+                           "VALUES (NEW.Bookingnr, CAST(NEW.Bookingnr AS TEXT), NEW.Beskrivelse);");
+        const QString remove =
+            QStringLiteral("DELETE FROM BookingSearch WHERE rowid = OLD.Bookingnr;");
+        return run({QStringLiteral("CREATE VIRTUAL TABLE BookingSearch USING fts5("
+                                   "Bookingnr, Beskrivelse, tokenize = 'trigram')"),
+                    QStringLiteral("INSERT INTO BookingSearch (rowid, Bookingnr, Beskrivelse) "
+                                   "SELECT Bookingnr, CAST(Bookingnr AS TEXT), Beskrivelse "
+                                   "FROM Booking"),
+                    QStringLiteral("CREATE TRIGGER Booking_search_insert AFTER INSERT ON Booking "
+                                   "BEGIN %1 END")
+                        .arg(add),
+                    QStringLiteral("CREATE TRIGGER Booking_search_delete AFTER DELETE ON Booking "
+                                   "BEGIN %1 END")
+                        .arg(remove),
+                    QStringLiteral("CREATE TRIGGER Booking_search_update AFTER UPDATE OF "
+                                   "Bookingnr, Beskrivelse ON Booking BEGIN %1 %2 END")
+                        .arg(remove, add)});
+    }
+    // A failed CREATE EXTENSION would spoil the step's transaction; the
+    // savepoint takes it back alone.
+    if (!run({QStringLiteral("SAVEPOINT keyword_index")}))
+        return false;
+    if (!db.exec(QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"))) {
+        qWarning("keyword search reads every booking: %s", qPrintable(db.lastError()));
+        return run({QStringLiteral("ROLLBACK TO SAVEPOINT keyword_index")});
+    }
+    return run({QStringLiteral("RELEASE SAVEPOINT keyword_index"),
+                QStringLiteral("CREATE INDEX Booking_title_trgm ON Booking USING gin "
+                               "(lower(Beskrivelse) gin_trgm_ops)"),
+                QStringLiteral("CREATE INDEX Booking_number_trgm ON Booking USING gin "
+                               "((CAST(Bookingnr AS TEXT)) gin_trgm_ops)"),
+                QStringLiteral("CREATE INDEX Konti_name_trgm ON Konti USING gin "
+                               "(lower(Kontonavn) gin_trgm_ops)")});
+}
+
 // The copy is written beside the backup's name and renamed, so that a copy
 // cut short never stands under the name of a complete one.
 bool copyBeside(const QString& source, const QString& target, QString* error)
@@ -119,6 +182,7 @@ const QList<MigrationStep>& BookingFileSteps()
         {4, countChanges},
         ScriptStep(5, QStringLiteral("booking-5.sql")),
         ScriptStep(6, QStringLiteral("booking-6.sql")),
+        {7, indexForSize},
     };
     return steps;
 }

@@ -23,6 +23,15 @@ Statement ArchiveCopyStatement(int upper)
             {upper}};
 }
 
+Statement ArchiveCopyStatement(int lower, int upper)
+{
+    Statement s = ArchiveCopyStatement(upper);
+    s.sql.replace(QStringLiteral("WHERE b.Bdato < ?"),
+                  QStringLiteral("WHERE b.Bdato >= ? AND b.Bdato < ?"));
+    s.binds.prepend(lower);
+    return s;
+}
+
 Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly)
 {
     // Only whole day numbers count: a row with a damaged date is kept.

@@ -17,6 +17,9 @@ struct Statement {
 // the archive holds), and record the run's date (putting its row back when
 // it is missing).
 Statement ArchiveCopyStatement(int upper);
+// The same for the bookings dated from lower (included) to upper: a run over
+// a long backlog goes a stretch of days at a time.
+Statement ArchiveCopyStatement(int lower, int upper);
 Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly);
 Statement ArchiveDateStatement(const QDate& today);
 

@@ -4,6 +4,8 @@
 #include "platform/reportformat.h"
 #include "session/session.h"
 
+#include <QRegularExpression>
+
 namespace vestra {
 
 namespace {
@@ -84,7 +86,47 @@ QString SearchRowText(const QSqlRecord& r, const QString& dateFormat)
     return bookingCells(r, dateFormat, QStringLiteral("HH.mm")).join(QLatin1Char(';'));
 }
 
-ListFillSource SearchFillSource(const SearchFilter& filter)
+namespace {
+
+// The bookings that may hold the keyword, found through the keyword indexes:
+// a statement for "Bookingnr IN (...)" and its binds. Every row the plain
+// match admits is among them; the match itself still decides.
+std::pair<QString, QVariantList> keywordCandidates(Engine engine, const QString& keyword)
+{
+    const QString contains = containsPattern(keyword);
+    // The few accounts whose names match lead to their bookings through the
+    // index on the account.
+    const QString byAccount = QStringLiteral("SELECT Bookingnr FROM Booking WHERE kontonr IN "
+                                             "(SELECT ID FROM Konti WHERE %1 LIKE %2 ESCAPE '!')")
+                                  .arg(dialect::fold(engine, QStringLiteral("Kontonavn")),
+                                       dialect::fold(engine, QStringLiteral("?")));
+    if (engine == Engine::SQLite) {
+        // A quoted phrase of the trigram table matches the text anywhere,
+        // folded as the table folds; quotes within are doubled.
+        QString phrase = keyword;
+        phrase.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return {QStringLiteral("SELECT rowid FROM BookingSearch WHERE BookingSearch MATCH ? "
+                               "UNION ")
+                    + byAccount,
+                {QLatin1Char('"') + phrase + QLatin1Char('"'), contains}};
+    }
+    // Each part is one condition its trigram index answers. Only digits
+    // can be part of a booking number.
+    const QString byTitle = QStringLiteral(
+        "SELECT Bookingnr FROM Booking WHERE lower(Beskrivelse) LIKE lower(?) ESCAPE '!' UNION ");
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    if (!digits.match(keyword).hasMatch())
+        return {byTitle + byAccount, {contains, contains}};
+    return {byTitle
+                + QStringLiteral("SELECT Bookingnr FROM Booking "
+                                 "WHERE CAST(Bookingnr AS TEXT) LIKE ? ESCAPE '!' UNION ")
+                + byAccount,
+            {contains, contains, contains}};
+}
+
+} // namespace
+
+ListFillSource SearchFillSource(const SearchFilter& filter, KeywordLookup lookup)
 {
     // The period bounds the index on Bdato; the rows keep searchforny's order.
     QString sql = QStringLiteral(
@@ -96,6 +138,17 @@ ListFillSource SearchFillSource(const SearchFilter& filter)
     // statement alone narrows the rows to those the keyword matches.
     if (!filter.keyword.isEmpty()) {
         const Engine engine = EngineOf(session().BookingFilePath);
+        // Trigram indexes know nothing of keywords shorter than three letters.
+        if (lookup == KeywordLookup::Index && filter.keyword.size() >= kMinIndexedKeyword) {
+            const auto [candidates, candidateBinds] = keywordCandidates(engine, filter.keyword);
+            // The server cannot tell how few the candidates are before it
+            // has them; as an array they are looked up one by one.
+            sql +=
+                (engine == Engine::PostgreSQL ? QStringLiteral(" AND Bookingnr = ANY (ARRAY(%1))")
+                                              : QStringLiteral(" AND Bookingnr IN (%1)"))
+                    .arg(candidates);
+            binds += candidateBinds;
+        }
         const QString pattern = dialect::fold(engine, QStringLiteral("?"));
         sql += QStringLiteral(" AND (CAST(Bookingnr AS TEXT) LIKE ? ESCAPE '!'"
                               " OR %1 LIKE %2 ESCAPE '!' OR %3 LIKE %2 ESCAPE '!')")
@@ -104,6 +157,7 @@ ListFillSource SearchFillSource(const SearchFilter& filter)
         const QString contains = containsPattern(filter.keyword);
         binds << contains << contains << contains;
     }
+    sql += QStringLiteral(" ORDER BY Bdato, bstart, Bookingnr");
     const QString keyword = filter.keyword;
     return {BookingFile, sql, binds, [keyword](const QSqlRecord& r) -> std::optional<ListRow> {
                 if (!KeywordMatches(keyword, r))

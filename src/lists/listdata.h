@@ -44,8 +44,14 @@ bool KeywordMatches(const QString& keyword, const QSqlRecord& record);
 QVector<ListControlColumn> SearchColumns();
 // "date;resource;title;from;to;account".
 QString SearchRowText(const QSqlRecord& record, const QString& dateFormat);
+// How the keyword finds its bookings: through the keyword indexes, or by
+// reading every booking of the period. Keywords shorter than
+// kMinIndexedKeyword are always read for.
+enum class KeywordLookup { Index, Scan };
+constexpr int kMinIndexedKeyword = 3;
 // searchforny restricted to the period and kinds, in its own order, keyed by Bookingnr.
-ListFillSource SearchFillSource(const SearchFilter& filter);
+ListFillSource SearchFillSource(const SearchFilter& filter,
+                                KeywordLookup lookup = KeywordLookup::Index);
 
 // Where a found booking sits in the schedule (BookingPlace, the saved query bookingS).
 std::optional<BookingPlace> FindBookingPlace(Database& bookingFile, int bookingnr);

@@ -9,9 +9,9 @@
 
 namespace vestra {
 
-// The archived bookings dated from..to (both included), with their item,
-// type and group, ordered by group, type and item name; antaltimer is the
-// booking's length in hours.
+// The archived bookings dated from..to (both included), one row per item
+// with its type and group, ordered by group, type and item name: antal
+// bookings, and the sums of Antalpers, Pris and antaltimer (hours).
 Statement PeriodTotalsStatement(int fromDay, int toDay);
 // The same for the bookings of one account.
 Statement PeriodDetailStatement(int fromDay, int toDay, int account);

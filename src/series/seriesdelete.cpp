@@ -39,13 +39,19 @@ int DeleteSeriesRange(Database& db, int gennr, const DayRange& range)
     return deleted;
 }
 
+Statement ExpiringSeriesStatement(int fromDay, int toDay, int limit)
+{
+    return {QStringLiteral("SELECT maxofbdato, bstart, bslut, Beskrivelse, Lokalenavn, "
+                           "Kontonavn, Kontotlf FROM gentagendeudløbfor "
+                           "WHERE maxofbdato >= ? AND maxofbdato <= ? LIMIT ?"),
+            {fromDay, toDay, limit}};
+}
+
 QList<ExpiringSeries> LoadExpiringSeries(Database& db, int fromDay, int toDay, int limit)
 {
     QList<ExpiringSeries> out;
-    auto q = db.query(QStringLiteral("SELECT maxofbdato, bstart, bslut, Beskrivelse, Lokalenavn, "
-                                     "Kontonavn, Kontotlf FROM gentagendeudløbfor "
-                                     "WHERE maxofbdato >= ? AND maxofbdato <= ? LIMIT ?"),
-                      {fromDay, toDay, limit});
+    const Statement s = ExpiringSeriesStatement(fromDay, toDay, limit);
+    auto q = db.query(s.sql, s.binds);
     while (q && q->next())
         out << ExpiringSeries{q->value(0).toInt(),    q->value(1).toInt(),
                               q->value(2).toInt(),    q->value(3).toString(),

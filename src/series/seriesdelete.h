@@ -2,6 +2,7 @@
 // Deleting the bookings of a series within a range of dates, and the list of
 // series that end soon.
 
+#include "data/statements.h"
 #include "platform/db/database.h"
 
 #include <QDate>
@@ -38,6 +39,7 @@ struct ExpiringSeries {
 };
 
 // Series whose last booking lies from fromDay to toDay, both included.
+Statement ExpiringSeriesStatement(int fromDay, int toDay, int limit);
 QList<ExpiringSeries> LoadExpiringSeries(Database& bookingFile, int fromDay, int toDay,
                                          int limit = 2000);
 

@@ -4,6 +4,10 @@
 #include "data/dates.h"
 #include "data/statements.h"
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
 namespace vestra {
 
 namespace {
@@ -27,7 +31,7 @@ QString DamagedFileText(const QString& path)
 }
 
 ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelayDays,
-                              int deleteDelayDays)
+                              int deleteDelayDays, const ArchiveProgress& progress)
 {
     ArchiveResult r;
     // The run deletes; on a damaged file it could delete what it never
@@ -58,35 +62,58 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
 
     const int t = DayNumber(today);
     auto sane = [](int days) { return days >= 0 && days <= kMaxArchiveDelayDays; };
-    const Statement copy = ArchiveCopyStatement(t - archiveDelayDays);
+    const int copyBefore = t - archiveDelayDays;
+    const int deleteBefore = t - deleteDelayDays;
     // With the shorter delete delay the settings ask for bookings to go
     // unarchived; otherwise only what the archive holds may leave.
     const bool archivedOnly = !sane(archiveDelayDays) || deleteDelayDays >= archiveDelayDays;
-    const Statement del = ArchiveDeleteStatement(t - deleteDelayDays, archivedOnly);
     const Statement date = ArchiveDateStatement(today);
+    auto failed = [&r, &db] {
+        r.ok = false;
+        r.error = db.lastError();
+        r.copied = r.deleted = 0;
+        return r;
+    };
 
-    if (sane(archiveDelayDays)) {
-        if (!db.exec(copy.sql, copy.binds)) {
-            r.ok = false;
-            r.error = db.lastError();
-            return r;
+    // Stretches run from the earliest dated booking (text in the date column
+    // sorts after every number, so min() is a number whenever one is there)
+    // up to the later cut-off; each copies its own days, then deletes up to
+    // its end, so every booking is copied before it may go.
+    bool numeric = false;
+    const double earliest =
+        db.scalar(QStringLiteral("SELECT min(Bdato) FROM Booking")).toDouble(&numeric);
+    const int end = std::max(sane(archiveDelayDays) ? copyBefore : INT_MIN,
+                             sane(deleteDelayDays) ? deleteBefore : INT_MIN);
+    if (numeric && end != INT_MIN && earliest < end) {
+        const int first = static_cast<int>(std::floor(earliest));
+        const int total = end - first;
+        const int stretch = std::max(31, total / 50);
+        for (int from = first; from < end; from += stretch) {
+            const int to = std::min(end, from + stretch);
+            if (sane(archiveDelayDays) && from < copyBefore) {
+                const Statement copy = ArchiveCopyStatement(from, std::min(to, copyBefore));
+                if (!db.exec(copy.sql, copy.binds))
+                    return failed();
+                r.copied += db.changedRows();
+            }
+            if (sane(deleteDelayDays) && from < deleteBefore) {
+                const Statement del =
+                    ArchiveDeleteStatement(std::min(to, deleteBefore), archivedOnly);
+                if (!db.exec(del.sql, del.binds))
+                    return failed();
+                r.deleted += db.changedRows();
+            }
+            if (progress && !progress(to - first, total)) {
+                r.cancelled = true;
+                r.copied = r.deleted = 0;
+                return r;
+            }
         }
-        r.copied = db.changedRows();
     }
-    if (sane(deleteDelayDays)) {
-        if (!db.exec(del.sql, del.binds)) {
-            r.ok = false;
-            r.error = db.lastError();
-            return r;
-        }
-        r.deleted = db.changedRows();
-        // The change log is kept as long as the archived bookings it speaks of.
-        if (!DeleteAuditRowsBefore(db, today.addDays(-deleteDelayDays).startOfDay())) {
-            r.ok = false;
-            r.error = db.lastError();
-            return r;
-        }
-    }
+    // The change log is kept as long as the archived bookings it speaks of.
+    if (sane(deleteDelayDays)
+        && !DeleteAuditRowsBefore(db, today.addDays(-deleteDelayDays).startOfDay()))
+        return failed();
     if (!db.exec(date.sql, date.binds)
         || ((r.copied > 0 || r.deleted > 0)
             && !WriteAuditRow(db, AuditAction::Archived, QString(),

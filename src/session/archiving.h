@@ -5,6 +5,7 @@
 #include "platform/db/database.h"
 
 #include <QDate>
+#include <functional>
 
 namespace vestra {
 
@@ -16,7 +17,8 @@ QString DamagedFileText(const QString& path);
 struct ArchiveResult {
     bool ran = false; // false when another workstation had already run today
     bool ok = true;
-    bool damaged = false; // the file failed its check: nothing was written
+    bool damaged = false;   // the file failed its check: nothing was written
+    bool cancelled = false; // stopped by the user: nothing was written
     int copied = 0;
     int deleted = 0;
     QString error;
@@ -30,7 +32,12 @@ struct ArchiveResult {
 // Only archived bookings are deleted, unless the delete delay is the shorter
 // one; a delay below 0 or above kMaxArchiveDelayDays copies or deletes
 // nothing, so no setting can reach today's or later bookings.
+//
+// A backlog goes a stretch of days at a time, each stretch through the index
+// on the date; between stretches progress(done, total) is told how far the
+// run has come, and a false answer takes the whole run back (cancelled).
+using ArchiveProgress = std::function<bool(int done, int total)>;
 ArchiveResult ArchiveBookings(Database& bookingFile, const QDate& today, int archiveDelayDays,
-                              int deleteDelayDays);
+                              int deleteDelayDays, const ArchiveProgress& progress = {});
 
 } // namespace vestra

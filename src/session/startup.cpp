@@ -59,7 +59,7 @@ bool LoadInstitutionSettings(Database& db, Session& s)
     return true;
 }
 
-StartupReport PrepareSession(Session& s, const QDate& today)
+StartupReport PrepareSession(Session& s, const QDate& today, const ArchiveProgress& archiveProgress)
 {
     StartupReport report;
     QString error;
@@ -134,7 +134,8 @@ StartupReport PrepareSession(Session& s, const QDate& today)
                  QStringLiteral("ID = ?"), {1});
     s.LastArchiveDate = QDate::fromString(last.toString(), Qt::ISODate);
     if (!s.LastArchiveDate.isValid() || s.LastArchiveDate < today)
-        report.archive = ArchiveBookings(db, today, s.ArchiveDelayDays, s.DeleteDelayDays);
+        report.archive =
+            ArchiveBookings(db, today, s.ArchiveDelayDays, s.DeleteDelayDays, archiveProgress);
 
     LoadFirstGroup(db, s.CurrentGroupNo, s.CurrentTypeNo);
     report.outcome = StartupOutcome::ReadyForLogin;

@@ -33,8 +33,10 @@ struct StartupReport {
     QString serverError;           // why the stored server did not connect
 };
 
-// Every step of the sequence that needs no window, on the given session.
-StartupReport PrepareSession(Session& s, const QDate& today);
+// Every step of the sequence that needs no window, on the given session;
+// the daily archiving run tells archiveProgress how far it has come.
+StartupReport PrepareSession(Session& s, const QDate& today,
+                             const ArchiveProgress& archiveProgress = {});
 
 // The settings of the booking file copied into the session.
 bool LoadInstitutionSettings(Database& bookingFile, Session& s);

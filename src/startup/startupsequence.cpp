@@ -7,6 +7,7 @@
 #include "session/connection.h"
 #include "session/session.h"
 #include "session/startup.h"
+#include "startup/archiveprogress.h"
 #include "startup/connectwindow.h"
 #include "startup/loginwindow.h"
 #include "startup/passworddialog.h"
@@ -40,7 +41,12 @@ QString StartupProblemText(const StartupReport& report, const QString& store)
 void RunStartup()
 {
     SetPasswordPrompt(AskForServerPassword);
-    const StartupReport report = PrepareSession(session(), QDate::currentDate());
+    StartupReport report;
+    {
+        ArchiveProgressDialog progress;
+        report = PrepareSession(session(), QDate::currentDate(),
+                                [&progress](int done, int total) { return progress(done, total); });
+    }
     auto& windows = WindowRegistry::instance();
 
     // A file that is busy or out of reach is not given up on: the user may

@@ -332,8 +332,11 @@ TEST_P(StoreTest, CompleteBookingStoreIsBuiltAndUpgraded)
     QStringList names;
     {
         Database t = Database::open(file);
+        // The file's keyword index is its own; a server indexes the keywords
+        // within the booking table.
         std::optional<QSqlQuery> q = t.query("SELECT name FROM sqlite_master WHERE type IN "
-                                             "('table', 'view') AND name NOT LIKE 'sqlite_%'");
+                                             "('table', 'view') AND name NOT LIKE 'sqlite_%' "
+                                             "AND name NOT LIKE 'BookingSearch%'");
         ASSERT_TRUE(q);
         while (q->next())
             names << q->value(0).toString();

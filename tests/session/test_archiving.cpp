@@ -228,3 +228,37 @@ TEST_P(Archiving, AFailedStepLeavesEverythingAsItWas)
     EXPECT_EQ(LookupIn(b, "arkiveringsdato", "arkiveringsdato").toString(),
               today.addDays(-1).toString(Qt::ISODate));
 }
+
+// A backlog of years goes a stretch at a time: the progress rises to its
+// total, a cancel at any stretch takes the whole run back, and the next run
+// still archives everything once.
+TEST_P(Archiving, ABacklogShowsProgressAndACancelTakesItAllBack)
+{
+    for (int day = t - 3650; day < t; day += 9)
+        addBooking(day, 600, 700);
+    const int live = count("Booking");
+    const int old = count("Booking", "Bdato < ?", {t - 548});
+    lastRun(today.addYears(-10));
+    Database b = db();
+    int calls = 0;
+    ArchiveResult r = ArchiveBookings(b, today, 3, 548, [&calls](int, int) { return ++calls < 3; });
+    EXPECT_TRUE(r.cancelled && r.ok && !r.ran);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(count("Bookingarkiv"), 0);
+    EXPECT_EQ(count("Booking"), live);
+
+    QList<std::pair<int, int>> told;
+    r = ArchiveBookings(b, today, 3, 548, [&told](int done, int total) {
+        told << std::pair{done, total};
+        return true;
+    });
+    EXPECT_TRUE(r.ran && !r.cancelled) << r.error.toStdString();
+    EXPECT_EQ(r.copied, live);
+    EXPECT_EQ(r.deleted, old);
+    EXPECT_EQ(count("Bookingarkiv"), live);
+    EXPECT_EQ(count("Booking"), live - old);
+    ASSERT_GE(told.size(), 10);
+    for (int i = 1; i < told.size(); ++i)
+        EXPECT_GT(told[i].first, told[i - 1].first);
+    EXPECT_EQ(told.back().first, told.back().second);
+}

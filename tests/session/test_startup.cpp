@@ -3,6 +3,7 @@
 #include "platform/windowregistry.h"
 #include "session/connection.h"
 #include "session/startup.h"
+#include "startup/archiveprogress.h"
 #include "startup/connectwindow.h"
 #include "startup/loginwindow.h"
 #include "startup/splashwindow.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 using namespace vestra;
 using namespace vestra::test;
@@ -277,4 +279,21 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
     EXPECT_EQ(bytes(newer + "-journal"), journal);
     EXPECT_FALSE(
         QFile::exists(newer + ".bak-v" + QString::number(LatestVersion(BookingFileSteps()) + 1)));
+}
+
+// The archiving dialog stays away from a short run, shows for a long one, and
+// its Cancel answers the run with a no.
+TEST(ArchiveProgressDialog, ShowsOnlyForALongRunAndCancels)
+{
+    ArchiveProgressDialog quick(60'000);
+    EXPECT_TRUE(quick(1, 10));
+    EXPECT_EQ(quick.dialog(), nullptr);
+
+    ArchiveProgressDialog slow(0);
+    EXPECT_TRUE(slow(1, 10));
+    ASSERT_NE(slow.dialog(), nullptr);
+    EXPECT_TRUE(slow.dialog()->isVisible());
+    EXPECT_EQ(slow.dialog()->value(), 1);
+    QTimer::singleShot(0, slow.dialog(), &QProgressDialog::cancel);
+    EXPECT_FALSE(slow(2, 10));
 }

@@ -59,8 +59,14 @@ QString QueryPlan(Database& db, const QString& sql, const QVariantList& binds)
     std::optional<QSqlQuery> q;
     if (server) {
         QString inlined = sql;
-        for (const QVariant& v : binds)
-            inlined.replace(inlined.indexOf(QLatin1Char('?')), 1, QString::number(v.toLongLong()));
+        for (const QVariant& v : binds) {
+            QString text = v.typeId() == QMetaType::QString
+                               ? QLatin1Char('\'')
+                                     + v.toString().replace(QLatin1Char('\''), QStringLiteral("''"))
+                                     + QLatin1Char('\'')
+                               : QString::number(v.toLongLong());
+            inlined.replace(inlined.indexOf(QLatin1Char('?')), 1, text);
+        }
         db.exec(QStringLiteral("SET enable_seqscan = off"));
         q = db.query(QStringLiteral("EXPLAIN ") + inlined);
     } else {

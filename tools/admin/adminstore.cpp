@@ -88,7 +88,8 @@ std::optional<QString> unusableServer(Database& db, const QString& address)
 }
 
 // The tables holding the store's rows, without the engine's own bookkeeping
-// (the schema version is the target's, the counters are copied apart).
+// (the schema version is the target's, the counters are copied apart) and
+// without the file's keyword index, which its triggers fill from the bookings.
 std::optional<QStringList> tableNames(Database& db)
 {
     auto q = db.engine() == Engine::PostgreSQL
@@ -98,7 +99,7 @@ std::optional<QStringList> tableNames(Database& db)
                                            "'vestra_schema_version' ORDER BY table_name"))
                  : db.query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
                                            "AND name NOT LIKE 'sqlite!_%' ESCAPE '!' "
-                                           "ORDER BY name"));
+                                           "AND name NOT LIKE 'BookingSearch%' ORDER BY name"));
     if (!q)
         return std::nullopt;
     QStringList names;

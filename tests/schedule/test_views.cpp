@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSqlRecord>
@@ -407,10 +408,40 @@ TEST_P(Views, ToolBarsHoldEveryEntryInOrder)
     EXPECT_TRUE(FindMenuCommand(Command::AccountManager)->adminOnly);
     EXPECT_FALSE(FindMenuCommand(Command::PersonalAccount)->adminOnly);
 
+    // The menu bar opens the tool bar's own entries (one object each) with
+    // Alt letters, and shows the desktop's usual keys beside them.
+    DayView* c = day();
+    QStringList titles;
+    for (QAction* m : c->menuBar()->actions())
+        titles << m->text();
+    EXPECT_EQ(titles, QStringList({"&File", "&Maintenance", "&Reports", "&Bookings", "&Help"}));
+    // Exit Program and Search share the number 14, each in its own menu.
+    const struct {
+        const char* menu;
+        const char* entry;
+        QKeySequence key;
+    } keys[] = {{"&File", "cmd11", QKeySequence(Qt::CTRL | Qt::Key_O)},
+                {"&File", "cmd14", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+                {"&Help", "cmd61", QKeySequence(Qt::Key_F1)},
+                {"&Bookings", "cmd14", QKeySequence(Qt::CTRL | Qt::Key_F)},
+                {"&Bookings", "cmd17", QKeySequence(Qt::CTRL | Qt::Key_P)}};
+    for (const auto& k : keys) {
+        const QAction* menu = c->menuBar()->actions().value(titles.indexOf(k.menu));
+        ASSERT_NE(menu, nullptr) << k.menu;
+        const QList<QAction*> entries = menu->menu()->actions();
+        const auto it = std::find_if(entries.begin(), entries.end(),
+                                     [&](QAction* a) { return a->objectName() == k.entry; });
+        ASSERT_NE(it, entries.end()) << k.entry;
+        EXPECT_EQ((*it)->shortcut(), k.key) << k.entry;
+    }
+    // The tool bar's buttons open the very same entries.
+    EXPECT_EQ(c->findChildren<QAction*>("cmd61").size(), 1);
+
     bool quit = false;
     navigator().quit = [&] { quit = true; };
-    DayView* c = day();
-    RunMenuCommand(Command::ExitProgram, c, c);
+    c->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(c));
+    QTest::keyClick(c, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_TRUE(quit);
 
     // Entries 11 and 12 title their dialogs after themselves (cancelled here).

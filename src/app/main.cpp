@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QTranslator>
 
 namespace {
 
@@ -59,6 +62,11 @@ int main(int argc, char** argv)
     // program ends only when asked to.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Qt's own dialogs (file chooser, print dialog, buttons) speak the system's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     vestra::InstallWidgetServices();
     vestra::RegisterWindows();
     vestra::ShowSplash();

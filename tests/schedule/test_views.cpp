@@ -392,6 +392,23 @@ TEST_P(Views, AdministratorEntriesRefuseOthers)
         EXPECT_FALSE(RunMenuCommand(Command(number), c, c)) << number;
 }
 
+// The schedule's title says which store it shows, a file by its name only and
+// a server by its database and host (never the user or options).
+TEST(ScheduleTitles, NameTheStoreShown)
+{
+    const struct {
+        const char* store;
+        const char* title;
+    } titles[] = {
+        {"", "Vestra - Calendar"},
+        {"/home/anna/Bookings/club.mdb", "Vestra - Calendar - club.mdb"},
+        {"postgresql://anna@db.example:5433/vestra?sslmode=require",
+         "Vestra - Calendar - vestra on db.example"},
+    };
+    for (const auto& t : titles)
+        EXPECT_EQ(ScheduleTitle("Vestra - Calendar", t.store), t.title) << t.store;
+}
+
 TEST_P(Views, ToolBarsHoldEveryEntryInOrder)
 {
     QStringList captions;

@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -105,7 +107,17 @@ DayView::DayView(QWidget* parent)
 
     createGrid(QStringLiteral("cc"), this);
     auto* splitter = new QSplitter(this);
-    splitter->addWidget(side);
+    // On a small or highly scaled screen the side panel scrolls rather than
+    // pushing the window past the screen's bottom.
+    auto* sideScroll = new QScrollArea(splitter);
+    sideScroll->setObjectName(QStringLiteral("sidePanelScroll"));
+    sideScroll->setWidget(side);
+    sideScroll->setWidgetResizable(true);
+    sideScroll->setFrameShape(QFrame::NoFrame);
+    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sideScroll->setMaximumWidth(side->maximumWidth()
+                                + sideScroll->verticalScrollBar()->sizeHint().width());
+    splitter->addWidget(sideScroll);
     splitter->addWidget(m_grid);
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);

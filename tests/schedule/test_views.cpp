@@ -409,6 +409,15 @@ TEST(ScheduleTitles, NameTheStoreShown)
         EXPECT_EQ(ScheduleTitle("Vestra - Calendar", t.store), t.title) << t.store;
 }
 
+// A 1920x1080 screen at 200 % offers 960x540 less a panel: the schedule must
+// shrink to it (its side panel scrolls) so that its bottom stays reachable.
+TEST_P(Views, ScheduleFitsAHighlyScaledScreen)
+{
+    DayView* c = day();
+    EXPECT_LE(c->minimumSizeHint().height(), 500);
+    EXPECT_LE(c->minimumSizeHint().width(), 960);
+}
+
 TEST_P(Views, ToolBarsHoldEveryEntryInOrder)
 {
     QStringList captions;

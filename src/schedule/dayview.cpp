@@ -115,8 +115,10 @@ DayView::DayView(QWidget* parent)
     sideScroll->setWidgetResizable(true);
     sideScroll->setFrameShape(QFrame::NoFrame);
     sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sideScroll->setMaximumWidth(side->maximumWidth()
-                                + sideScroll->verticalScrollBar()->sizeHint().width());
+    const int bar = sideScroll->verticalScrollBar()->sizeHint().width();
+    // Only upright: the calendar keeps its width beside the scroll bar.
+    sideScroll->setMinimumWidth(side->minimumSizeHint().width() + bar);
+    sideScroll->setMaximumWidth(side->maximumWidth() + bar);
     splitter->addWidget(sideScroll);
     splitter->addWidget(m_grid);
     splitter->setStretchFactor(1, 1);

@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth fonts-dejavu-core fontconfig poppler-utils sqlite3 libsqlite3-dev clang-format-14
   postgresql libqt6sql6-psql libsodium-dev
   libical-dev libxlsxwriter-dev python3-openpyxl
+  dpkg-dev desktop-file-utils appstream qt6-translations-l10n xdotool imagemagick
 )
 
 install_missing() {

@@ -23,6 +23,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -776,6 +777,16 @@ void BookingForm::closeEvent(QCloseEvent* event)
     for (const char* name : {"Calendar", "CalMdag"})
         if (QWidget* view = WindowRegistry::instance().find(QString::fromLatin1(name)))
             view->activateWindow();
+}
+
+void BookingForm::keyPressEvent(QKeyEvent* event)
+{
+    // Escape leaves the form as a dialog's does; closing stores the edits.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 BookingForm* ShowBookingForm(int bookingnr, QWidget* owner)

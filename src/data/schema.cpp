@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <functional>
 
 // The SQL files are compiled into this static library; its resources must be
@@ -42,11 +43,33 @@ QStringList SqlStatements(const QString& script)
     return out;
 }
 
+ProgramFolders ResolveProgramFolders(const QString& executableFolder, const QString& userDataFolder)
+{
+    // An installed program sits in <prefix>/bin with its files in <prefix>/share/vestra;
+    // that folder belongs to the system, so the workstation's own file goes to the user's.
+    const QDir exe(executableFolder);
+    const QString shared = QDir::cleanPath(exe.filePath(QStringLiteral("../share/vestra")));
+    if (exe.dirName() == QStringLiteral("bin")
+        && QFileInfo::exists(QDir(shared).filePath(QStringLiteral("Emptydatabase.mdb"))))
+        return {shared, userDataFolder};
+    return {executableFolder, executableFolder};
+}
+
+namespace {
+
+ProgramFolders CurrentFolders()
+{
+    if (!g_programFolder.isEmpty())
+        return {g_programFolder, g_programFolder};
+    return ResolveProgramFolders(QCoreApplication::applicationDirPath(),
+                                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+} // namespace
+
 QString ProgramFolder()
 {
-    if (g_programFolder.isEmpty())
-        return QCoreApplication::applicationDirPath();
-    return g_programFolder;
+    return CurrentFolders().files;
 }
 
 void SetProgramFolder(const QString& folder)
@@ -56,7 +79,10 @@ void SetProgramFolder(const QString& folder)
 
 QString WorkDatabasePath()
 {
-    return QDir(ProgramFolder()).filePath(QStringLiteral("paths.mdb"));
+    const QString folder = CurrentFolders().workstation;
+    // The user's data folder does not exist before the first start.
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(QStringLiteral("paths.mdb"));
 }
 
 QString TemplatePath()

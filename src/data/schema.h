@@ -10,8 +10,16 @@
 
 namespace vestra {
 
-// The program's folder holds paths.mdb, Emptydatabase.mdb and the help file.
-// It is the executable's folder unless set otherwise (tests use a temporary one).
+// The program's folder holds Emptydatabase.mdb and the help file, and paths.mdb
+// beside them when run from a build. It is the executable's folder unless set
+// otherwise (tests use a temporary one); an installed program reads its files
+// from <prefix>/share/vestra and keeps paths.mdb in the user's data folder.
+struct ProgramFolders {
+    QString files;       // template and help
+    QString workstation; // paths.mdb
+};
+ProgramFolders ResolveProgramFolders(const QString& executableFolder,
+                                     const QString& userDataFolder);
 QString ProgramFolder();
 void SetProgramFolder(const QString& folder);
 QString WorkDatabasePath();

@@ -13,6 +13,7 @@
 #include <QDate>
 #include <QHash>
 #include <QMap>
+#include <QPalette>
 #include <QPointer>
 #include <QStringList>
 
@@ -22,6 +23,20 @@ class QPainter;
 class QPrinter;
 
 namespace vestra {
+
+// WCAG relative luminance of a colour, 0 (black) to 1 (white).
+double RelativeLuminance(const QColor& c);
+// Black or white, whichever reads better on the fill of a booking block.
+QColor TextColourOn(const QColor& fill);
+// The schedule's shading (closed hours, prime time) and lines on screen,
+// taken from the palette so that light and dark palettes both read.
+struct GridShades {
+    QColor closed;
+    QColor prime;
+    QColor slotLine;
+    QColor hourLine;
+};
+GridShades GridShadesFor(const QPalette& palette);
 
 class ScheduleGrid : public QAbstractScrollArea {
     Q_OBJECT

@@ -16,16 +16,47 @@ namespace vestra {
 namespace {
 constexpr int kDayMinutes = 24 * 60;
 
-const QColor kClosedShade(0xEC, 0xEC, 0xEC);
-const QColor kPrimeShade(0xFF, 0xF6, 0xDD);
-const QColor kSlotLine(0xE3, 0xE3, 0xE3);
-const QColor kHourLine(0xC4, 0xC4, 0xC4);
-
-bool isDark(const QColor& c)
+QColor mixed(const QColor& a, const QColor& b, double towardB)
 {
-    // Perceived brightness; below the middle the text goes white.
-    return 0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF() < 0.55;
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * towardB),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * towardB),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * towardB));
 }
+
+double linear(double channel)
+{
+    return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+}
+
+} // namespace
+
+double RelativeLuminance(const QColor& c)
+{
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+QColor TextColourOn(const QColor& fill)
+{
+    // Whichever of black and white contrasts more with the fill.
+    const double l = RelativeLuminance(fill);
+    const double onWhite = 1.05 / (l + 0.05);
+    const double onBlack = (l + 0.05) / 0.05;
+    return onBlack >= onWhite ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+GridShades GridShadesFor(const QPalette& palette)
+{
+    // Lines and shading are steps from the background toward the text, so a
+    // dark palette gets dark shading with light lines.
+    const QColor base = palette.color(QPalette::Base);
+    const QColor text = palette.color(QPalette::Text);
+    const bool dark = RelativeLuminance(base) < RelativeLuminance(text);
+    return {mixed(base, text, 0.08),
+            mixed(base, dark ? QColor(0x80, 0x60, 0x10) : QColor(0xFF, 0xE0, 0x90), 0.3),
+            mixed(base, text, 0.11), mixed(base, text, 0.23)};
+}
+
+namespace {
 
 // Diagonal stripes drawn as lines (not a pattern brush, whose spacing is in
 // device pixels and would vanish on a high-resolution printer).
@@ -69,6 +100,9 @@ void ScheduleGrid::paintGrid(QPainter& p, const QRect& exposed) const
     const int firstCol = std::max(0, columnAt(std::max(area.left(), gutter)));
     const int lastCol = columnAt(area.right()) < 0 ? columnCount() - 1 : columnAt(area.right());
     const QColor highlight = pal.color(QPalette::Highlight);
+    const GridShades shades = GridShadesFor(pal);
+    const QColor kHourLine = shades.hourLine;
+    const QColor kSlotLine = shades.slotLine;
 
     if (!area.isEmpty() && columnCount() > 0) {
         p.save();
@@ -80,9 +114,9 @@ void ScheduleGrid::paintGrid(QPainter& p, const QRect& exposed) const
             const int y1 = yOfMinute(m + m_slot);
             QColor shade;
             if (m < m_opening || m >= m_closing)
-                shade = kClosedShade;
+                shade = shades.closed;
             else if (m >= m_primeStart && m < m_primeEnd)
-                shade = kPrimeShade;
+                shade = shades.prime;
             if (shade.isValid())
                 p.fillRect(QRect(left, y0, columnsRight - left, y1 - y0), shade);
             p.setPen(m % 60 == 0 ? kHourLine : kSlotLine);
@@ -192,7 +226,7 @@ void ScheduleGrid::paintBlock(QPainter& p, const Block& b, const QRectF& r, doub
                               bool selected, double scale, bool printing) const
 {
     const QColor fill = colorFromBgr(printing ? m_printColour : b.colour);
-    const QColor ink = isDark(fill) ? Qt::white : QColor(0x20, 0x20, 0x20);
+    const QColor ink = TextColourOn(fill);
     const double radius = std::min(3.0 * scale, r.height() / 3);
 
     p.save();

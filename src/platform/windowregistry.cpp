@@ -1,7 +1,11 @@
 #include "platform/windowregistry.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
+#include <QStyle>
+#include <algorithm>
 
 namespace vestra {
 
@@ -11,7 +15,63 @@ WindowRegistry& WindowRegistry::instance()
     return registry;
 }
 
+QRect FitIntoArea(const QRect& window, const QRect& available)
+{
+    if (!available.isValid())
+        return window;
+    QRect r(window.topLeft(), window.size().boundedTo(available.size()));
+    r.moveLeft(std::clamp(r.left(), available.left(), available.right() - r.width() + 1));
+    r.moveTop(std::clamp(r.top(), available.top(), available.bottom() - r.height() + 1));
+    return r;
+}
+
+QRect RestoredGeometry(const QRect& saved, const QList<QRect>& availableAreas)
+{
+    QRect best;
+    qint64 overlap = 0;
+    for (const QRect& area : availableAreas) {
+        const QRect common = area.intersected(saved);
+        const qint64 size = qint64(common.width()) * common.height();
+        if (common.isValid() && size > overlap) {
+            overlap = size;
+            best = area;
+        }
+    }
+    if (!best.isValid()) {
+        if (availableAreas.isEmpty())
+            return saved;
+        // Its screen is gone: centred on the first one.
+        best = availableAreas.first();
+        QRect moved = saved;
+        moved.moveCenter(best.center());
+        return FitIntoArea(moved, best);
+    }
+    return FitIntoArea(saved, best);
+}
+
 namespace {
+
+QString geometryKey(const QWidget* w)
+{
+    return QStringLiteral("windows/%1/geometry").arg(w->objectName());
+}
+
+// The area a window's inner rectangle may take: the screen's free area less
+// the title bar the window system adds above it.
+QRect clientArea(const QRect& available, const QWidget* w)
+{
+    const int title = w->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w);
+    return available.adjusted(0, title, 0, 0);
+}
+
+QList<QRect> clientAreas(const QWidget* w)
+{
+    QList<QRect> areas;
+    for (const QScreen* s : QGuiApplication::screens())
+        areas << clientArea(s->availableGeometry(), w);
+    return areas;
+}
+
 // A closed window lingers until its deferred deletion; it must not be handed
 // out again in the meantime.
 const char* const kClosed = "vestraClosed";
@@ -32,7 +92,13 @@ bool WindowRegistry::eventFilter(QObject* watched, QEvent* event)
     // counts together with the window being hidden.
     if (event->type() == QEvent::Close)
         watched->setProperty(kClosed, true);
-    else if (event->type() == QEvent::Show)
+    else if (event->type() == QEvent::Hide && watched->isWidgetType()
+             && !watched->objectName().isEmpty()) {
+        // Every window comes back where the user left it.
+        auto* w = static_cast<QWidget*>(watched);
+        if (w->isWindow() && w->testAttribute(Qt::WA_WState_Created))
+            QSettings().setValue(geometryKey(w), w->geometry());
+    } else if (event->type() == QEvent::Show)
         watched->setProperty(kClosed, false);
     return false;
 }
@@ -58,17 +124,27 @@ void WindowRegistry::show(QWidget* window, ShowMode mode, QWidget* owner)
     case ShowMode::Free:
         break;
     }
+    // Remembers the place as the window hides (installing twice keeps one filter).
+    window->installEventFilter(this);
     if (!window->isVisible() && !window->property("vestraPlaced").toBool()) {
-        // First showing: centred over the owner, or on the screen.
-        if (!window->testAttribute(Qt::WA_Resized))
-            window->adjustSize();
-        const QWidget* anchor = mode == ShowMode::Owned ? owner : nullptr;
-        const QRect area = anchor ? anchor->frameGeometry()
-                           : QGuiApplication::primaryScreen()
-                               ? QGuiApplication::primaryScreen()->availableGeometry()
-                               : QRect();
-        if (area.isValid())
-            window->move(area.center() - window->rect().center());
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        const QRect screen = primary ? clientArea(primary->availableGeometry(), window) : QRect();
+        const QRect saved = window->objectName().isEmpty()
+                                ? QRect()
+                                : QSettings().value(geometryKey(window)).toRect();
+        if (saved.isValid()) {
+            window->setGeometry(RestoredGeometry(saved, clientAreas(window)));
+        } else {
+            // First showing: centred over the owner, or on the screen.
+            if (!window->testAttribute(Qt::WA_Resized))
+                window->adjustSize();
+            const QWidget* anchor = mode == ShowMode::Owned ? owner : nullptr;
+            const QRect area = anchor ? anchor->frameGeometry() : screen;
+            QRect placed = window->geometry();
+            if (area.isValid())
+                placed.moveCenter(area.center());
+            window->setGeometry(FitIntoArea(placed, screen));
+        }
         window->setProperty("vestraPlaced", true);
     }
     window->show();

@@ -11,6 +11,13 @@ namespace vestra {
 
 enum class ShowMode { Modal, Owned, Free };
 
+// A window's rectangle fitted into a screen's available area: shrunk to fit
+// and moved inside, so the title bar and the edges stay reachable.
+QRect FitIntoArea(const QRect& window, const QRect& available);
+// Where a window saved at `saved` comes back: on the screen it overlaps most,
+// or on the first screen when the screen it was on is gone.
+QRect RestoredGeometry(const QRect& saved, const QList<QRect>& availableAreas);
+
 class WindowRegistry : public QObject {
 public:
     static WindowRegistry& instance();

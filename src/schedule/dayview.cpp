@@ -22,6 +22,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -107,7 +109,19 @@ DayView::DayView(QWidget* parent)
 
     createGrid(QStringLiteral("cc"), this);
     auto* splitter = new QSplitter(this);
-    splitter->addWidget(side);
+    // On a small or highly scaled screen the side panel scrolls rather than
+    // pushing the window past the screen's bottom.
+    auto* sideScroll = new QScrollArea(splitter);
+    sideScroll->setObjectName(QStringLiteral("sidePanelScroll"));
+    sideScroll->setWidget(side);
+    sideScroll->setWidgetResizable(true);
+    sideScroll->setFrameShape(QFrame::NoFrame);
+    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int bar = sideScroll->verticalScrollBar()->sizeHint().width();
+    // Only upright: the calendar keeps its width beside the scroll bar.
+    sideScroll->setMinimumWidth(side->minimumSizeHint().width() + bar);
+    sideScroll->setMaximumWidth(side->maximumWidth() + bar);
+    splitter->addWidget(sideScroll);
     splitter->addWidget(m_grid);
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);

@@ -107,7 +107,7 @@ ScheduleView::ScheduleView(const QString& objectName, const QString& title,
     : QMainWindow(parent)
 {
     setObjectName(objectName);
-    setWindowTitle(title);
+    setWindowTitle(ScheduleTitle(title, session().BookingFilePath));
     resize(1180, 760);
 
     m_deleting = new QLabel(this);

@@ -1,5 +1,7 @@
 #include "schedule/viewcommon.h"
 
+#include "platform/db/database.h"
+
 #include "data/dates.h"
 #include "platform/reportformat.h"
 #include "platform/schedulegrid.h"
@@ -11,6 +13,7 @@
 #include "session/access.h"
 #include "session/session.h"
 
+#include <QFileInfo>
 #include <QIcon>
 
 // The pictures are compiled into this static library; its resources must be
@@ -108,6 +111,18 @@ void ShowBookingInSchedule(int bookingnr, const BookingPlace& place, QWidget* fr
         opener(bookingnr, view);
     if (!inWeekView && dayView)
         dayView->Load();
+}
+
+QString ScheduleTitle(const QString& title, const QString& store)
+{
+    if (store.isEmpty())
+        return title;
+    QString shown = QFileInfo(store).fileName();
+    if (IsServerAddress(store)) {
+        const std::optional<ServerAddress> a = ParseServerAddress(store);
+        shown = a ? QStringLiteral("%1 on %2").arg(a->database, a->host) : store;
+    }
+    return QStringLiteral("%1 - %2").arg(title, shown);
 }
 
 } // namespace vestra

@@ -37,6 +37,10 @@ void ShowBookingInSchedule(int bookingnr, const BookingPlace& place, QWidget* fr
 // The date in the session's long format, e.g. "05-12-2026".
 QString LongDateText(int dayNumber);
 
+// A schedule window's title with the store it shows: the booking file's
+// name, or the server's database and host ("Vestra - Calendar - club.mdb").
+QString ScheduleTitle(const QString& title, const QString& store);
+
 // Scissors: the theme's edit-cut icon, or the one built into the program.
 QIcon ScissorsIcon();
 

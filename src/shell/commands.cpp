@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -230,6 +231,38 @@ bool RunBookingCommand(BookingCommand command, QWidget* owner, ScheduleActions* 
 
 namespace {
 
+// The desktop's usual keys; the menus show them beside the entries.
+QKeySequence menuShortcut(Command command)
+{
+    switch (command) {
+    case Command::OpenBookingFile:
+        return QKeySequence::Open;
+    case Command::ExitProgram:
+        return QKeySequence(Qt::CTRL | Qt::Key_Q);
+    case Command::HelpFile:
+        return QKeySequence::HelpContents;
+    default:
+        return {};
+    }
+}
+
+// The menu bar's titles of the tool bar's groups, with their Alt letters.
+QString menuBarTitle(const CommandNode& group)
+{
+    switch (Command(group.number)) {
+    case Command::Files:
+        return QStringLiteral("&File");
+    case Command::Maintenance:
+        return QStringLiteral("&Maintenance");
+    case Command::Reports:
+        return QStringLiteral("&Reports");
+    case Command::Help:
+        return QStringLiteral("&Help");
+    default:
+        return group.caption;
+    }
+}
+
 void addEntries(QMenu* menu, const QList<CommandNode>& nodes, QWidget* owner, ScheduleActions* view)
 {
     for (const CommandNode& n : nodes) {
@@ -242,6 +275,10 @@ void addEntries(QMenu* menu, const QList<CommandNode>& nodes, QWidget* owner, Sc
         QAction* a = menu->addAction(n.caption);
         a->setObjectName(QStringLiteral("cmd%1").arg(n.number));
         a->setData(n.number);
+        if (const QKeySequence key = menuShortcut(Command(n.number)); !key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
         QObject::connect(a, &QAction::triggered, owner, [command = Command(n.number), owner, view] {
             RunMenuCommand(command, owner, view);
         });
@@ -273,27 +310,26 @@ void AddCommandBars(QMainWindow* window, ScheduleActions* view)
     auto* menus = new QToolBar(QStringLiteral("Menu"), window);
     menus->setObjectName(QStringLiteral("ctToolBar1"));
     menus->setMovable(false);
+    // The menu bar and the tool bar's buttons open the same menus, so every
+    // entry exists once and keeps its objectName and shortcut.
+    QMenuBar* bar = window->menuBar();
+    QMenu* bookingMenu = nullptr;
     for (const CommandNode& g : MenuCommands()) {
         auto* button = new QToolButton(menus);
         button->setObjectName(QStringLiteral("menu%1").arg(g.number));
         button->setText(g.caption);
         button->setPopupMode(QToolButton::InstantPopup);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        auto* menu = new QMenu(button);
+        auto* menu = new QMenu(menuBarTitle(g), window);
         addEntries(menu, g.children, window, view);
         button->setMenu(menu);
         menus->addWidget(button);
+        if (Command(g.number) == Command::Help)
+            bookingMenu = bar->addMenu(QStringLiteral("&Bookings"));
+        bar->addMenu(menu);
     }
     window->addToolBar(Qt::TopToolBarArea, menus);
     window->addToolBarBreak();
-    // F1 opens the help file, which the Help entry hands on to it.
-    auto* help = new QAction(window);
-    help->setObjectName(QStringLiteral("helpKey"));
-    help->setShortcut(QKeySequence::HelpContents);
-    help->setShortcutContext(Qt::WindowShortcut);
-    QObject::connect(help, &QAction::triggered, window,
-                     [window, view] { RunMenuCommand(Command::HelpFile, window, view); });
-    window->addAction(help);
 
     auto* bookings = new QToolBar(QStringLiteral("Bookings"), window);
     bookings->setObjectName(QStringLiteral("ctToolBar2"));
@@ -313,6 +349,8 @@ void AddCommandBars(QMainWindow* window, ScheduleActions* view)
                          [command = BookingCommand(n.number), window, view] {
                              RunBookingCommand(command, window, view);
                          });
+        if (bookingMenu)
+            bookingMenu->addAction(a);
     }
     window->addToolBar(Qt::TopToolBarArea, bookings);
 }

@@ -2,8 +2,11 @@
 #include "data/schema.h"
 #include "support/fixture.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlRecord>
+#include <QTemporaryDir>
 
 using namespace vestra;
 using namespace vestra::test;
@@ -171,4 +174,31 @@ TEST_F(Schema, SharedFileKeepsTheRollbackJournal)
 {
     Database d = db();
     EXPECT_EQ(d.scalar("PRAGMA journal_mode").toString().toLower(), "delete");
+}
+
+// A build keeps everything beside the executable; an installed program reads its
+// files from share/vestra and writes paths.mdb where the user may write.
+TEST(ProgramFolders, InstalledProgramKeepsPathsInTheUsersDataFolder)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QDir r(root.path());
+    ASSERT_TRUE(r.mkpath(QStringLiteral("usr/bin")));
+    ASSERT_TRUE(r.mkpath(QStringLiteral("usr/share/vestra")));
+    ASSERT_TRUE(r.mkpath(QStringLiteral("build/bin")));
+    QFile t(r.filePath(QStringLiteral("usr/share/vestra/Emptydatabase.mdb")));
+    ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+    t.close();
+    const QString user = r.filePath(QStringLiteral("home/.local/share/Vestra"));
+
+    const ProgramFolders installed =
+        ResolveProgramFolders(r.filePath(QStringLiteral("usr/bin")), user);
+    EXPECT_EQ(installed.files, r.filePath(QStringLiteral("usr/share/vestra")));
+    EXPECT_EQ(installed.workstation, user);
+
+    // A bin folder without an installed template is a build: nothing moves.
+    const QString build = r.filePath(QStringLiteral("build/bin"));
+    const ProgramFolders fromBuild = ResolveProgramFolders(build, user);
+    EXPECT_EQ(fromBuild.files, build);
+    EXPECT_EQ(fromBuild.workstation, build);
 }

@@ -631,3 +631,45 @@ TEST_F(ScheduleGridTest, ColumnsThatDoNotFitGoOnFurtherPagesInPdfAndPreview)
 
 } // namespace
 } // namespace vestra
+
+namespace vestra {
+
+// Text on a booking block is black or white, whichever contrasts more: the
+// saturated reds and mid greys of the colour list are read in black.
+TEST(GridColours, BlockTextAndShadingReadOnLightAndDarkPalettes)
+{
+    const struct {
+        QColor fill;
+        QColor text;
+    } blocks[] = {
+        {QColor(Qt::white), Qt::black},        {QColor(Qt::black), Qt::white},
+        {QColor(0x80, 0x80, 0x80), Qt::black}, {QColor(0xFF, 0x00, 0x00), Qt::black},
+        {QColor(0x00, 0x00, 0xFF), Qt::white}, {QColor(0x00, 0x80, 0x00), Qt::white},
+        {QColor(0xFF, 0xFF, 0x00), Qt::black}, {QColor(0x80, 0x00, 0x80), Qt::white},
+    };
+    for (const auto& b : blocks)
+        EXPECT_EQ(TextColourOn(b.fill), b.text) << b.fill.name().toStdString();
+
+    // Shading stays close to the background and the hour lines stand out from
+    // the slot lines, in both directions.
+    QPalette light;
+    light.setColor(QPalette::Base, Qt::white);
+    light.setColor(QPalette::Text, Qt::black);
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+    for (const bool isDark : {false, true}) {
+        const QPalette& pal = isDark ? dark : light;
+        const double base = RelativeLuminance(pal.color(QPalette::Base));
+        const GridShades s = GridShadesFor(pal);
+        for (const QColor& shade : {s.closed, s.prime})
+            EXPECT_LT(std::abs(RelativeLuminance(shade) - base), 0.2) << isDark;
+        const double slot = std::abs(RelativeLuminance(s.slotLine) - base);
+        const double hour = std::abs(RelativeLuminance(s.hourLine) - base);
+        EXPECT_GT(slot, 0.005) << isDark;
+        EXPECT_GT(hour, slot) << isDark;
+        EXPECT_EQ(RelativeLuminance(s.hourLine) > base, isDark);
+    }
+}
+
+} // namespace vestra

@@ -175,3 +175,51 @@ TEST(WindowRegistry, AClosedWindowIsNotHandedOutBeforeItIsDeleted)
     reg.closeAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+// A 1920x1080 screen at 150 % offers 1280x720 less its panel; a window drawn
+// for a larger screen must shrink and move so that its title bar stays on it.
+TEST(WindowGeometry, WindowsFitTheAvailableAreaAndComeBackOnScreen)
+{
+    const QRect laptop(0, 0, 1280, 690);
+    const struct {
+        const char* what;
+        QRect window;
+        QRect fitted;
+    } fits[] = {
+        {"fits already", QRect(100, 100, 800, 500), QRect(100, 100, 800, 500)},
+        {"taller than the screen", QRect(50, -40, 1180, 760), QRect(50, 0, 1180, 690)},
+        {"wider and off the right", QRect(900, 10, 1400, 300), QRect(0, 10, 1280, 300)},
+        {"off the bottom left", QRect(-300, 600, 400, 200), QRect(0, 490, 400, 200)},
+    };
+    for (const auto& f : fits)
+        EXPECT_EQ(FitIntoArea(f.window, laptop), f.fitted) << f.what;
+
+    // Two screens side by side: a window returns to the one it was on, and to
+    // the first when its screen was unplugged.
+    const QRect right(1280, 0, 1920, 1050);
+    EXPECT_EQ(RestoredGeometry(QRect(1500, 100, 800, 600), {laptop, right}),
+              QRect(1500, 100, 800, 600));
+    EXPECT_EQ(RestoredGeometry(QRect(1100, 100, 800, 600), {laptop, right}),
+              QRect(1280, 100, 800, 600))
+        << "mostly on the right screen: moved wholly onto it";
+    EXPECT_EQ(RestoredGeometry(QRect(1500, 100, 800, 600), {laptop}), QRect(240, 45, 800, 600));
+    EXPECT_EQ(RestoredGeometry(QRect(3000, 900, 1900, 1000), {laptop}), QRect(0, 0, 1280, 690));
+}
+
+// A window shown again comes back with the size and place it was closed with.
+TEST(WindowGeometry, WindowsRememberTheirPlace)
+{
+    auto showNamed = [] {
+        auto* w = new QWidget;
+        w->setObjectName("rememberedWindow");
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        WindowRegistry::instance().show(w, ShowMode::Free);
+        return w;
+    };
+    QPointer<QWidget> first = showNamed();
+    first->setGeometry(QRect(120, 140, 420, 310));
+    first->close();
+    QPointer<QWidget> second = showNamed();
+    EXPECT_EQ(second->geometry(), QRect(120, 140, 420, 310));
+    second->close();
+}

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSqlRecord>
@@ -392,6 +393,32 @@ TEST_P(Views, AdministratorEntriesRefuseOthers)
         EXPECT_FALSE(RunMenuCommand(Command(number), c, c)) << number;
 }
 
+// The schedule's title says which store it shows, a file by its name only and
+// a server by its database and host (never the user or options).
+TEST(ScheduleTitles, NameTheStoreShown)
+{
+    const struct {
+        const char* store;
+        const char* title;
+    } titles[] = {
+        {"", "Vestra - Calendar"},
+        {"/home/anna/Bookings/club.mdb", "Vestra - Calendar - club.mdb"},
+        {"postgresql://anna@db.example:5433/vestra?sslmode=require",
+         "Vestra - Calendar - vestra on db.example"},
+    };
+    for (const auto& t : titles)
+        EXPECT_EQ(ScheduleTitle("Vestra - Calendar", t.store), t.title) << t.store;
+}
+
+// A 1920x1080 screen at 200 % offers 960x540 less a panel: the schedule must
+// shrink to it (its side panel scrolls) so that its bottom stays reachable.
+TEST_P(Views, ScheduleFitsAHighlyScaledScreen)
+{
+    DayView* c = day();
+    EXPECT_LE(c->minimumSizeHint().height(), 500);
+    EXPECT_LE(c->minimumSizeHint().width(), 960);
+}
+
 TEST_P(Views, ToolBarsHoldEveryEntryInOrder)
 {
     QStringList captions;
@@ -408,10 +435,40 @@ TEST_P(Views, ToolBarsHoldEveryEntryInOrder)
     EXPECT_TRUE(FindMenuCommand(Command::AccountManager)->adminOnly);
     EXPECT_FALSE(FindMenuCommand(Command::PersonalAccount)->adminOnly);
 
+    // The menu bar opens the tool bar's own entries (one object each) with
+    // Alt letters, and shows the desktop's usual keys beside them.
+    DayView* c = day();
+    QStringList titles;
+    for (QAction* m : c->menuBar()->actions())
+        titles << m->text();
+    EXPECT_EQ(titles, QStringList({"&File", "&Maintenance", "&Reports", "&Bookings", "&Help"}));
+    // Exit Program and Search share the number 14, each in its own menu.
+    const struct {
+        const char* menu;
+        const char* entry;
+        QKeySequence key;
+    } keys[] = {{"&File", "cmd11", QKeySequence(Qt::CTRL | Qt::Key_O)},
+                {"&File", "cmd14", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+                {"&Help", "cmd61", QKeySequence(Qt::Key_F1)},
+                {"&Bookings", "cmd14", QKeySequence(Qt::CTRL | Qt::Key_F)},
+                {"&Bookings", "cmd17", QKeySequence(Qt::CTRL | Qt::Key_P)}};
+    for (const auto& k : keys) {
+        const QAction* menu = c->menuBar()->actions().value(titles.indexOf(k.menu));
+        ASSERT_NE(menu, nullptr) << k.menu;
+        const QList<QAction*> entries = menu->menu()->actions();
+        const auto it = std::find_if(entries.begin(), entries.end(),
+                                     [&](QAction* a) { return a->objectName() == k.entry; });
+        ASSERT_NE(it, entries.end()) << k.entry;
+        EXPECT_EQ((*it)->shortcut(), k.key) << k.entry;
+    }
+    // The tool bar's buttons open the very same entries.
+    EXPECT_EQ(c->findChildren<QAction*>("cmd61").size(), 1);
+
     bool quit = false;
     navigator().quit = [&] { quit = true; };
-    DayView* c = day();
-    RunMenuCommand(Command::ExitProgram, c, c);
+    c->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(c));
+    QTest::keyClick(c, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_TRUE(quit);
 
     // Entries 11 and 12 title their dialogs after themselves (cancelled here).

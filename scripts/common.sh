@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core fontconfig poppler-utils sqlite3 libsqlite3-dev clang-format-14
   postgresql libqt6sql6-psql
+  qt6-tools-dev qt6-tools-dev-tools libqt6help6 xdotool imagemagick
 )
 
 install_missing() {

@@ -64,7 +64,7 @@ QString TemplatePath()
 
 QString HelpFilePath()
 {
-    return QDir(ProgramFolder()).filePath(QStringLiteral("Vestra Help.chm"));
+    return QDir(ProgramFolder()).filePath(QStringLiteral("vestra.qhc"));
 }
 
 QString SqlResource(const QString& name)

@@ -16,6 +16,7 @@ QString ProgramFolder();
 void SetProgramFolder(const QString& folder);
 QString WorkDatabasePath();
 QString TemplatePath();
+// The manual's help collection, vestra.qhc, which names vestra.qch beside it.
 QString HelpFilePath();
 
 // The text of a SQL file compiled into the program (data/sql/<name>).

@@ -1,7 +1,6 @@
 #include "shell/commands.h"
 
-#include "data/schema.h"
-#include "platform/externalurls.h"
+#include "help/helpwindow.h"
 #include "platform/services/filedialogs.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
@@ -12,14 +11,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
 #include <QHash>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <utility>
 
 namespace vestra {
@@ -84,16 +81,6 @@ ConnectResult chooseFileFromBar(Command command)
     if (command == Command::OpenBookingFile)
         return OpenExistingFile(QStringLiteral("Open Existing Bookingfile"));
     return CreateNewFile(QStringLiteral("Create New Bookingfile"));
-}
-
-void openHelp(QWidget* owner)
-{
-    const QString help = HelpFilePath();
-    if (!QFileInfo::exists(help) || !OpenExternalUrl(QUrl::fromLocalFile(help).toString())) {
-        showMessage(QStringLiteral("The help file %1 could not be opened.").arg(help),
-                    QStringLiteral("Help"), MsgIcon::Warning);
-    }
-    Q_UNUSED(owner);
 }
 
 } // namespace
@@ -182,7 +169,7 @@ bool RunMenuCommand(Command command, QWidget* owner, ScheduleActions* /*view*/)
         navigator().quit();
         return true;
     case Command::HelpFile:
-        openHelp(owner);
+        ShowHelpFor(owner ? owner->window() : nullptr);
         return true;
     default:
         break;
@@ -285,7 +272,7 @@ void AddCommandBars(QMainWindow* window, ScheduleActions* view)
     }
     window->addToolBar(Qt::TopToolBarArea, menus);
     window->addToolBarBreak();
-    // F1 opens the help file, which the Help entry hands on to it.
+    // F1 opens the manual on the schedule's page, as the Help entry does.
     auto* help = new QAction(window);
     help->setObjectName(QStringLiteral("helpKey"));
     help->setShortcut(QKeySequence::HelpContents);

@@ -36,8 +36,8 @@ QString usableCollection(const QString& shipped)
     const QFileInfo info(shipped);
     if (QFileInfo(info.absolutePath()).isWritable())
         return shipped;
-    const QDir cache(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
-                     QStringLiteral("/help"));
+    const QDir cache(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
+                     + QStringLiteral("/help"));
     cache.mkpath(QStringLiteral("."));
     const QString manual = QStringLiteral("vestra.qch");
     for (const QString& name : {info.fileName(), manual}) {

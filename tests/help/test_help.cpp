@@ -6,6 +6,7 @@
 #include "shell/commands.h"
 #include "support/fixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHelpEngineCore>
 #include <QTest>
@@ -102,4 +103,18 @@ TEST_F(Help, AMissingOrEmptyHelpFileIsReported)
         EXPECT_EQ(messages.shown()[0].title, "Help");
         EXPECT_EQ(helpWindow(), nullptr);
     }
+}
+
+TEST_F(Help, AnInstalledProgramFindsTheManualInShare)
+{
+    // bin/vestra and share/vestra/vestra.q* as the install lays them out.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("bin") && QDir(dir.path()).mkpath("share/vestra"));
+    for (const char* name : {"vestra.qhc", "vestra.qch"})
+        ASSERT_TRUE(QFile::copy(builtManual + '/' + name, pathOf("share/vestra/") + name));
+    SetProgramFolder(pathOf("bin"));
+    EXPECT_EQ(HelpFilePath(), QDir::cleanPath(pathOf("share/vestra/vestra.qhc")));
+    ASSERT_TRUE(RunMenuCommand(Command::HelpFile, nullptr, nullptr));
+    EXPECT_TRUE(messages.shown().isEmpty()) << qPrintable(messages.texts().join('\n'));
+    ASSERT_NE(helpWindow(), nullptr);
+    EXPECT_EQ(helpWindow()->currentPage(), QUrl(HelpPageUrl(QString::fromLatin1(HelpStartPage))));
 }

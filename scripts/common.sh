@@ -12,6 +12,7 @@ PACKAGES=(
   postgresql libqt6sql6-psql libsodium-dev
   libical-dev libxlsxwriter-dev python3-openpyxl
   dpkg-dev desktop-file-utils appstream qt6-translations-l10n xdotool imagemagick
+  qt6-tools-dev qt6-tools-dev-tools libqt6help6
 )
 
 install_missing() {

@@ -5,6 +5,7 @@
 #include "accounts/personalaccountwindow.h"
 #include "booking/bookingform.h"
 #include "booking/bookinginfowindow.h"
+#include "help/helpwindow.h"
 #include "lists/changelogwindow.h"
 #include "lists/mybookingswindow.h"
 #include "lists/searchwindow.h"
@@ -28,6 +29,7 @@ namespace vestra {
 
 void RegisterWindows()
 {
+    InstallHelpKey();
     navigator().showMainWindow = [] { ShowDayView(); };
     navigator().showSplash = [] { ShowSplash(); };
     navigator().showBookingInSchedule = ShowBookingInSchedule;

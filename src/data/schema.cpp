@@ -92,7 +92,13 @@ QString TemplatePath()
 
 QString HelpFilePath()
 {
-    return QDir(ProgramFolder()).filePath(QStringLiteral("Vestra Help.chm"));
+    // Beside the program in a build; an installed program finds it in
+    // share/vestra beside its bin folder.
+    const QDir folder(ProgramFolder());
+    const QString beside = folder.filePath(QStringLiteral("vestra.qhc"));
+    const QString installed =
+        QDir::cleanPath(folder.filePath(QStringLiteral("../share/vestra/vestra.qhc")));
+    return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? installed : beside;
 }
 
 QString SqlResource(const QString& name)

@@ -24,6 +24,8 @@ QString ProgramFolder();
 void SetProgramFolder(const QString& folder);
 QString WorkDatabasePath();
 QString TemplatePath();
+// The manual's help collection, vestra.qhc, which names vestra.qch beside it:
+// in the program's folder, or in ../share/vestra from it once installed.
 QString HelpFilePath();
 
 // The text of a SQL file compiled into the program (data/sql/<name>).

@@ -1,7 +1,6 @@
 #include "shell/commands.h"
 
-#include "data/schema.h"
-#include "platform/externalurls.h"
+#include "help/helpwindow.h"
 #include "platform/services/filedialogs.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
@@ -12,7 +11,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
 #include <QHash>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -20,7 +18,6 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <utility>
 
 namespace vestra {
@@ -85,16 +82,6 @@ ConnectResult chooseFileFromBar(Command command)
     if (command == Command::OpenBookingFile)
         return OpenExistingFile(QStringLiteral("Open Existing Bookingfile"));
     return CreateNewFile(QStringLiteral("Create New Bookingfile"));
-}
-
-void openHelp(QWidget* owner)
-{
-    const QString help = HelpFilePath();
-    if (!QFileInfo::exists(help) || !OpenExternalUrl(QUrl::fromLocalFile(help).toString())) {
-        showMessage(QStringLiteral("The help file %1 could not be opened.").arg(help),
-                    QStringLiteral("Help"), MsgIcon::Warning);
-    }
-    Q_UNUSED(owner);
 }
 
 } // namespace
@@ -184,7 +171,7 @@ bool RunMenuCommand(Command command, QWidget* owner, ScheduleActions* /*view*/)
         navigator().quit();
         return true;
     case Command::HelpFile:
-        openHelp(owner);
+        ShowHelpFor(owner ? owner->window() : nullptr);
         return true;
     default:
         break;

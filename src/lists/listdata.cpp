@@ -243,8 +243,8 @@ ListFillSource MyBookingsFillSource(const MyBookingsFilter& filter)
     // Booking(kontonr). A personal account records no owner, so it counts as
     // owned by itself: that is what makes its bookings "Private".
     // The unary plus keeps the planner off the date index, for the filter and
-    // for the order alike: a user's accounts
-    // hold far fewer bookings than a period of the whole file does.
+    // for the order alike: a user's accounts hold far fewer bookings than a
+    // period of the whole file does.
     QVariantList binds{filter.account, filter.fromDay, filter.toDay};
     binds += kindBinds(filter.kinds);
     binds << (filter.seriesValue ? 1 : 0) << (filter.allTypes ? 1 : 0);

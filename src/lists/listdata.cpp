@@ -242,6 +242,9 @@ ListFillSource MyBookingsFillSource(const MyBookingsFilter& filter)
     // The user's memberships lead through the indexes on Grptilk(pnr) and
     // Booking(kontonr). A personal account records no owner, so it counts as
     // owned by itself: that is what makes its bookings "Private".
+    // The unary plus keeps the planner off the date index, for the filter and
+    // for the order alike: a user's accounts hold far fewer bookings than a
+    // period of the whole file does.
     QVariantList binds{filter.account, filter.fromDay, filter.toDay};
     binds += kindBinds(filter.kinds);
     binds << (filter.seriesValue ? 1 : 0) << (filter.allTypes ? 1 : 0);
@@ -253,9 +256,9 @@ ListFillSource MyBookingsFillSource(const MyBookingsFilter& filter)
             "m.Kontonr, m.Kontonavn, m.pnr, "
             "CASE WHEN %1 = 'p' THEN k.ID ELSE m.kontoowner END AS kontoowner "
             "FROM mybookingsfor m LEFT JOIN Konti k ON k.ID = m.Kontonr "
-            "WHERE m.pnr = ? AND m.Bdato >= ? AND m.Bdato <= ? AND m.gruppeart IN (?, ?, ?) "
+            "WHERE m.pnr = ? AND +m.Bdato >= ? AND +m.Bdato <= ? AND m.gruppeart IN (?, ?, ?) "
             "AND (CASE WHEN m.gentagende <> 0 THEN 1 ELSE 0 END) IN (?, ?) "
-            "ORDER BY m.Bdato, m.bstart, m.Bookingnr")
+            "ORDER BY +m.Bdato, m.bstart, m.Bookingnr")
             .arg(dialect::fold(EngineOf(session().BookingFilePath), QStringLiteral("k.Kontotype"))),
         binds, [relations](const QSqlRecord& r) -> std::optional<ListRow> {
             const QString relation = BookingRelation(r.value(QStringLiteral("kontoowner")).toInt(),

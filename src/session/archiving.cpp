@@ -20,6 +20,32 @@ QDate storedArchiveDate(Database& db)
         Qt::ISODate);
     return d.isValid() ? d : DateFromDayNumber(0);
 }
+
+// A backlog's deletes touch every index of Booking page by page; with the
+// default page cache each page is read and evicted again and again. The run
+// lends the connection a larger cache (taken only as pages are read) and
+// gives the old size back when it ends.
+class LargerPageCache {
+public:
+    explicit LargerPageCache(Database& db) : m_db(db)
+    {
+        if (db.engine() != Engine::SQLite)
+            return;
+        m_old = db.scalar(QStringLiteral("PRAGMA cache_size"));
+        db.exec(QStringLiteral("PRAGMA cache_size = %1").arg(kArchivePageCacheKiB * -1));
+    }
+    ~LargerPageCache()
+    {
+        if (m_old.isValid())
+            m_db.exec(QStringLiteral("PRAGMA cache_size = %1").arg(m_old.toLongLong()));
+    }
+    LargerPageCache(const LargerPageCache&) = delete;
+    LargerPageCache& operator=(const LargerPageCache&) = delete;
+
+private:
+    Database& m_db;
+    QVariant m_old;
+};
 } // namespace
 
 QString DamagedFileText(const QString& path)
@@ -50,6 +76,7 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
             return r;
         }
     }
+    const LargerPageCache cache(db);
     Transaction tx(db);
     if (!tx.ok()) {
         r.ok = false;

@@ -10,6 +10,8 @@
 namespace vestra {
 
 constexpr int kMaxArchiveDelayDays = 100 * 366;
+// The page cache a booking file's daily run works with.
+constexpr int kArchivePageCacheKiB = 256 * 1024;
 
 // The front desk's words for a file that failed its check.
 QString DamagedFileText(const QString& path);

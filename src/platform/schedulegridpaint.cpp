@@ -76,6 +76,25 @@ void ScheduleGrid::paintEvent(QPaintEvent* event)
     QPainter p(viewport());
     p.setRenderHint(QPainter::Antialiasing, false);
     paintGrid(p, event->rect());
+    // Keyboard users see where their keys go: a frame round the grid while it has focus.
+    if (hasFocus()) {
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
+    }
+}
+
+void ScheduleGrid::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void ScheduleGrid::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void ScheduleGrid::paintGrid(QPainter& p, const QRect& exposed) const

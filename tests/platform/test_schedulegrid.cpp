@@ -308,6 +308,26 @@ TEST_F(ScheduleGridTest, AnEdgeOfABlockPastMidnightMovesOnlyByWhatIsDragged)
     EXPECT_EQ(changed.size(), 5);
 }
 
+TEST_F(ScheduleGridTest, FocusShowsAsAFrameRoundTheGrid)
+{
+    const QColor highlight = grid->palette().color(QPalette::Highlight);
+    auto edgeColours = [&] {
+        const QImage shot = grid->viewport()->grab().toImage();
+        const int mid = shot.height() / 2;
+        return QList<QColor>{shot.pixelColor(1, mid), shot.pixelColor(shot.width() - 2, mid),
+                             shot.pixelColor(shot.width() / 2, shot.height() - 2)};
+    };
+    grid->activateWindow();
+    grid->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
+    ASSERT_TRUE(grid->hasFocus());
+    for (const QColor& c : edgeColours())
+        EXPECT_EQ(c, highlight);
+    grid->clearFocus();
+    for (const QColor& c : edgeColours())
+        EXPECT_NE(c, highlight) << "no frame without focus";
+}
+
 TEST_F(ScheduleGridTest, ABlockPastMidnightIsMarkedAsContinuing)
 {
     // Same place and size on screen; only the first goes on into the next day.

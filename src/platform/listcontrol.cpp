@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSqlQuery>
@@ -171,6 +172,21 @@ ListControl::ListControl(QWidget* parent) : QTreeWidget(parent)
             });
     setColumnCount(0);
     setHeaderLabels({});
+    // The count sits in a margin under the rows, so it never covers one.
+    m_count = new QLabel(this);
+    m_count->setObjectName(QStringLiteral("rowCount"));
+    m_count->setContentsMargins(4, 0, 4, 0);
+    setViewportMargins(0, 0, 0, m_count->sizeHint().height());
+    // Counted from the model, not through this list: the tree widget's own
+    // destructor still removes rows.
+    const auto count = [label = m_count, rows = model()] {
+        const int n = rows->rowCount();
+        label->setText(n == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(n));
+    };
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model(), signal, m_count, count);
+    connect(model(), &QAbstractItemModel::modelReset, m_count, count);
+    count();
     m_pictures = {standardPicture(ListPicture::Collision), standardPicture(ListPicture::Clear)};
 
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
@@ -189,6 +205,18 @@ ListControl::ListControl(QWidget* parent) : QTreeWidget(parent)
         if (row >= 0)
             emit checkToggled(row, column, checked);
     });
+}
+
+QString ListControl::rowCountText() const
+{
+    return m_count->text();
+}
+
+void ListControl::resizeEvent(QResizeEvent* event)
+{
+    QTreeWidget::resizeEvent(event);
+    const QRect v = viewport()->geometry();
+    m_count->setGeometry(v.left(), v.bottom() + 1, v.width(), m_count->sizeHint().height());
 }
 
 // --- columns ---

@@ -5,6 +5,7 @@
 #include "support/printers.h"
 
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -99,7 +100,7 @@ TEST(ListControlTest, RowsKeepTheirFillOrderAndTheirData)
 
 // A click on a heading sorts by what the cells mean: amounts as numbers,
 // times and dates (in the booking file's format) by time, names by text.
-TEST(ListControlTest, AHeadingClickSortsByTheColumnsValuesAndAgainTheOtherWay)
+TEST(ListControlTest, AHeadingClickSortsByValueAndTheRowsAreCounted)
 {
     SetFileDateFormat(QStringLiteral("dd-mm-yyyy"));
     ListControl list;
@@ -123,6 +124,18 @@ TEST(ListControlTest, AHeadingClickSortsByTheColumnsValuesAndAgainTheOtherWay)
     EXPECT_EQ(keysAfterClick(2), (QVariantList{2, 1, 3}));
     EXPECT_EQ(keysAfterClick(3), (QVariantList{2, 1, 3}));
     EXPECT_EQ(list.findRow(3), 2) << "rows are found where they now stand";
+    // The list says how many rows it holds, under the rows.
+    EXPECT_EQ(list.rowCountText(), "3 rows");
+    auto* count = list.findChild<QLabel*>("rowCount");
+    ASSERT_NE(count, nullptr);
+    EXPECT_TRUE(count->isVisible());
+    EXPECT_GE(count->geometry().top(), list.viewport()->geometry().bottom());
+    delete list.topLevelItem(0);
+    EXPECT_EQ(list.rowCountText(), "2 rows");
+    list.clear();
+    EXPECT_EQ(list.rowCountText(), "0 rows");
+    list.addRow("01-01-2024;;;x");
+    EXPECT_EQ(list.rowCountText(), "1 row");
     SetFileDateFormat({});
 }
 

@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -70,6 +71,36 @@ void hatch(QPainter& p, const QRectF& r, const QColor& colour, double spacing, d
     p.restore();
 }
 } // namespace
+
+QString ElideWrapped(const QString& text, const QFont& font, qreal width, int maxLines,
+                     const QPaintDevice* device)
+{
+    if (maxLines <= 0 || width <= 0)
+        return {};
+    QTextLayout layout(text, font, device);
+    const QFontMetricsF fm(font, device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList lines;
+    int lastStart = 0;
+    bool more = false;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() == maxLines - 1) {
+            lastStart = line.textStart();
+            more = line.textStart() + line.textLength() < text.size();
+            lines << text.mid(lastStart);
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    if (more || (lines.size() == maxLines && fm.horizontalAdvance(lines.last()) > width))
+        lines.last() = fm.elidedText(lines.last(), Qt::ElideRight, width);
+    return lines.join(QLatin1Char('\n'));
+}
 
 void ScheduleGrid::paintEvent(QPaintEvent* event)
 {
@@ -315,7 +346,10 @@ void ScheduleGrid::paintBlock(QPainter& p, const Block& b, const QRectF& r, doub
         p.setFont(f);
         const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
         QRectF used;
-        p.drawText(inner, flags, b.text, &used);
+        const QFontMetricsF titleMetrics(f, p.device());
+        const int titleLines = std::max(1, int(inner.height() / titleMetrics.lineSpacing()));
+        p.drawText(inner, flags, ElideWrapped(b.text, f, inner.width(), titleLines, p.device()),
+                   &used);
         f.setBold(false);
         p.setFont(f);
         QRectF rest = inner.adjusted(0, used.height(), 0, 0);

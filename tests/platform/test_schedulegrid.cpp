@@ -308,6 +308,24 @@ TEST_F(ScheduleGridTest, AnEdgeOfABlockPastMidnightMovesOnlyByWhatIsDragged)
     EXPECT_EQ(changed.size(), 5);
 }
 
+TEST(ScheduleGridText, TitlesThatDoNotFitEndInAnEllipsis)
+{
+    const QFont font;
+    const QFontMetricsF fm(font);
+    const qreal width = fm.horizontalAdvance("Annual general") + 2;
+    const QString longTitle = "Annual general meeting of the residents' association";
+    const QString two = ElideWrapped(longTitle, font, width, 2);
+    EXPECT_EQ(two.count('\n'), 1) << two.toStdString();
+    EXPECT_TRUE(two.endsWith(QChar(0x2026))) << two.toStdString();
+    EXPECT_TRUE(two.startsWith("Annual general")) << two.toStdString();
+    for (const QString& line : two.split('\n'))
+        EXPECT_LE(fm.horizontalAdvance(line), width) << line.toStdString();
+    // A title that fits is shown as it is, wrapped where needed.
+    EXPECT_EQ(ElideWrapped("Board", font, width, 2), "Board");
+    EXPECT_FALSE(ElideWrapped(longTitle, font, width, 10).contains(QChar(0x2026)));
+    EXPECT_EQ(ElideWrapped(longTitle, font, width, 1).count('\n'), 0);
+}
+
 TEST_F(ScheduleGridTest, FocusShowsAsAFrameRoundTheGrid)
 {
     const QColor highlight = grid->palette().color(QPalette::Highlight);

@@ -399,9 +399,12 @@ bool ScheduleGrid::print(QPrinter* printer) const
     const double headH = fm.height() * 2 + 6 * pt;
     const double footH = fm.height() + 4 * pt;
     const double gridTop = titleH + subH + 8 * pt + headH;
-    const double gutterW = std::max(fm.horizontalAdvance(timeLabel(23 * 60 + 45)),
-                                    fm.horizontalAdvance(timeLabel(11 * 60 + 45)))
-                           + 10 * pt;
+    // The time column is wide enough for the corner's header ("Week:23") too.
+    const double gutterW =
+        std::max({fm.horizontalAdvance(timeLabel(23 * 60 + 45)),
+                  fm.horizontalAdvance(timeLabel(11 * 60 + 45)),
+                  QFontMetricsF(headFont, printer).horizontalAdvance(m_headerText) + 2 * pt})
+        + 10 * pt;
 
     // The print range in print slots; an empty range prints the whole day.
     int from = m_printStart;

@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -616,6 +617,7 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     grid->setPrintSubtitle("Building/Meeting rooms");
     grid->setPrintRange(8 * 60, 12 * 60);
     grid->setPrintSlotSize(30);
+    grid->setHeaderText("Week:23");
     block(9 * 60, 10 * 60, 10, "Inside");
     block(14 * 60, 15 * 60, 20, "Afternoon");
     QTemporaryDir dir;
@@ -627,6 +629,21 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     // pdftotext joins runs of spaces, so the title is compared with single ones.
     EXPECT_TRUE(text.simplified().contains("Day Scheme - 03-06-2024")) << text.toStdString();
     EXPECT_TRUE(text.contains("Building/Meeting rooms"));
+    EXPECT_TRUE(text.contains("Week:23"));
+    // The corner header stays inside the time column: it ends no further
+    // right than the time labels, which end at the column's edge.
+    QProcess bbox;
+    bbox.start("pdftotext", {"-bbox", path, "-"});
+    ASSERT_TRUE(bbox.waitForFinished(20000));
+    const QString html = QString::fromUtf8(bbox.readAllStandardOutput());
+    auto xMax = [&](const QString& word) {
+        const QRegularExpression re(R"re(<word xMin="([^"]*)" yMin="[^"]*" xMax="([^"]*)"[^>]*>)re"
+                                    + QRegularExpression::escape(word) + "</word>");
+        const auto m = re.match(html);
+        return m.hasMatch() ? m.captured(2).toDouble() : -1.0;
+    };
+    ASSERT_GT(xMax("11:30"), 0);
+    EXPECT_LE(xMax("Week:23"), xMax("11:30") + 1) << "the corner header is not clipped";
     EXPECT_TRUE(text.contains("Room C"));
     EXPECT_TRUE(text.contains("Inside"));
     EXPECT_TRUE(text.contains("11:30"));

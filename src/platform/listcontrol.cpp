@@ -1,11 +1,13 @@
 #include "platform/listcontrol.h"
 
+#include "platform/reportformat.h"
 #include "platform/reportlist.h"
 
 #include <QFontMetricsF>
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSqlQuery>
@@ -55,6 +57,51 @@ qreal textWidthMm(const QFont& font, const QString& text)
     }();
     return QFontMetricsF(font, &device).horizontalAdvance(text) * 25.4 / 1200;
 }
+
+// A cell's value for sorting: a number, a time of day, a date in the booking
+// file's format, or else the text itself.
+struct SortKey {
+    int kind = 3; // 0 number, 1 time, 2 date, 3 text
+    double number = 0;
+    QString text;
+};
+
+SortKey sortKey(const QString& text)
+{
+    bool ok = false;
+    const QString t = text.trimmed();
+    double n = QLocale().toDouble(t, &ok);
+    if (!ok)
+        n = QLocale::c().toDouble(t, &ok);
+    if (ok)
+        return {0, n, {}};
+    for (const char* f : {"HH:mm", "H:mm", "HH.mm", "HH:mm:ss"})
+        if (const QTime time = QTime::fromString(t, QLatin1String(f)); time.isValid())
+            return {1, double(time.msecsSinceStartOfDay()), {}};
+    // The old date letters are case-insensitive; Qt needs M for the month.
+    QString format = FileDateFormat().toLower();
+    format.replace(QLatin1Char('m'), QLatin1Char('M'));
+    if (!format.isEmpty())
+        if (const QDate date = QDate::fromString(t, format); date.isValid())
+            return {2, double(date.toJulianDay()), {}};
+    return {3, 0, text};
+}
+
+// Rows that sort by the value their cells show rather than by the text.
+class ListItem : public QTreeWidgetItem {
+public:
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const SortKey a = sortKey(text(column));
+        const SortKey b = sortKey(other.text(column));
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
+        if (a.kind < 3)
+            return a.number < b.number;
+        return QString::localeAwareCompare(a.text, b.text) < 0;
+    }
+};
 
 QIcon drawnPicture(ListPicture which)
 {
@@ -110,8 +157,36 @@ ListControl::ListControl(QWidget* parent) : QTreeWidget(parent)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);
+    // A click on a heading sorts by that column, a second click the other way.
+    header()->setSectionsClickable(true);
+    // The header flips its own indicator before it reports the click, so the
+    // last sort is remembered here.
+    connect(header(), &QHeaderView::sectionClicked, this,
+            [this, last = std::pair{-1, Qt::DescendingOrder}](int column) mutable {
+                const Qt::SortOrder order =
+                    last.first == column && last.second == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                              : Qt::AscendingOrder;
+                last = {column, order};
+                header()->setSortIndicatorShown(true);
+                sortItems(column, order);
+            });
     setColumnCount(0);
     setHeaderLabels({});
+    // The count sits in a margin under the rows, so it never covers one.
+    m_count = new QLabel(this);
+    m_count->setObjectName(QStringLiteral("rowCount"));
+    m_count->setContentsMargins(4, 0, 4, 0);
+    setViewportMargins(0, 0, 0, m_count->sizeHint().height());
+    // Counted from the model, not through this list: the tree widget's own
+    // destructor still removes rows.
+    const auto count = [label = m_count, rows = model()] {
+        const int n = rows->rowCount();
+        label->setText(n == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(n));
+    };
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model(), signal, m_count, count);
+    connect(model(), &QAbstractItemModel::modelReset, m_count, count);
+    count();
     m_pictures = {standardPicture(ListPicture::Collision), standardPicture(ListPicture::Clear)};
 
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
@@ -130,6 +205,18 @@ ListControl::ListControl(QWidget* parent) : QTreeWidget(parent)
         if (row >= 0)
             emit checkToggled(row, column, checked);
     });
+}
+
+QString ListControl::rowCountText() const
+{
+    return m_count->text();
+}
+
+void ListControl::resizeEvent(QResizeEvent* event)
+{
+    QTreeWidget::resizeEvent(event);
+    const QRect v = viewport()->geometry();
+    m_count->setGeometry(v.left(), v.bottom() + 1, v.width(), m_count->sizeHint().height());
 }
 
 // --- columns ---
@@ -187,7 +274,7 @@ void ListControl::applyColumns()
 int ListControl::addRow(const QString& text, const QVariant& data, int picture)
 {
     const QStringList values = text.split(QLatin1Char(';'));
-    auto* item = new QTreeWidgetItem;
+    auto* item = new ListItem;
     for (int i = 0; i < m_columns.size(); ++i) {
         const QString value = i < values.size() ? values[i] : QString();
         const ListControlColumn& c = m_columns[i];

@@ -23,6 +23,7 @@
 #include <functional>
 #include <optional>
 
+class QLabel;
 class QPrintPreviewDialog;
 
 namespace vestra {
@@ -122,6 +123,8 @@ public:
     // fill does this itself.
     void fitColumns();
     QString lastFillError() const { return m_fillError; }
+    // The line under the rows that tells how many there are ("12 rows").
+    QString rowCountText() const;
 
     // Printing: the columns and rows as shown (check boxes as a tick), with
     // a title and a subtitle.
@@ -139,6 +142,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QTreeWidgetItem* itemAt(int row) const { return topLevelItem(row); }
@@ -155,6 +159,7 @@ private:
     ListFillSource m_source;
     QString m_fillError;
     bool m_quiet = false; // the program, not the user, is changing a check box
+    QLabel* m_count;
 };
 
 } // namespace vestra

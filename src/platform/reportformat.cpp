@@ -303,6 +303,22 @@ QString shortDatePattern(const QLocale& locale)
     return f;
 }
 
+QString& fileDateFormat()
+{
+    static QString pattern;
+    return pattern;
+}
+
+// A date as the booking file writes it.
+QString shortDate(const QDate& date, const QLocale& locale)
+{
+    // "ddddd" itself means the short date; such a file format cannot be used.
+    if (fileDateFormat().isEmpty()
+        || fileDateFormat().contains(QLatin1String("ddddd"), Qt::CaseInsensitive))
+        return locale.toString(date, shortDatePattern(locale));
+    return FormatDateTime(date.startOfDay(), fileDateFormat(), locale);
+}
+
 QString formatNamed(const QVariant& value, const QString& name, const QLocale& locale,
                     bool* handled)
 {
@@ -330,7 +346,7 @@ QString formatNamed(const QVariant& value, const QString& name, const QLocale& l
         if (!dt)
             return value.toString();
         if (key == u"short date")
-            return locale.toString(dt->date(), shortDatePattern(locale));
+            return shortDate(dt->date(), locale);
         if (key == u"long date")
             return locale.toString(dt->date(), QLocale::LongFormat);
         if (key == u"medium date")
@@ -346,7 +362,7 @@ QString formatNamed(const QVariant& value, const QString& name, const QLocale& l
         const bool hasDate = dt->date() != kSerialZero;
         QStringList parts;
         if (hasDate || !hasTime)
-            parts << locale.toString(dt->date(), shortDatePattern(locale));
+            parts << shortDate(dt->date(), locale);
         if (hasTime)
             parts << FormatDateTime(*dt, QStringLiteral("h:nn:ss"), locale);
         return parts.join(u' ');
@@ -378,6 +394,16 @@ QString plainText(const QVariant& value, const QLocale& locale)
 }
 
 } // namespace
+
+void SetFileDateFormat(const QString& pattern)
+{
+    fileDateFormat() = pattern;
+}
+
+QString FileDateFormat()
+{
+    return fileDateFormat();
+}
 
 bool IsDateTimeFormat(const QString& format)
 {
@@ -442,7 +468,7 @@ QString FormatDateTime(const QDateTime& value, const QString& pattern, const QLo
             else if (t.length == 4)
                 out += locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
             else if (t.length == 5)
-                out += locale.toString(date, shortDatePattern(locale));
+                out += shortDate(date, locale);
             else
                 out += locale.toString(date, QLocale::LongFormat);
             break;

@@ -46,6 +46,14 @@ QString FormatDateTime(const QDateTime& value, const QString& pattern,
 // needs ("12.5", "25"; "12,5" in a Danish locale).
 QString PlainNumber(double value, const QLocale& locale = QLocale());
 
+// The booking file's date format in the old letters ("dd-mm-yyyy"). "Short
+// Date", "General Date" and dates shown without a format follow it, so a
+// date reads the same on every screen and report whatever the system
+// locale; empty (no booking file yet) falls back to the locale's short date
+// with a four-digit year.
+void SetFileDateFormat(const QString& pattern);
+QString FileDateFormat();
+
 // True when the format is a date/time format rather than a number format.
 bool IsDateTimeFormat(const QString& format);
 

@@ -38,6 +38,11 @@ struct GridShades {
 };
 GridShades GridShadesFor(const QPalette& palette);
 
+// The text word-wrapped to the width in at most maxLines lines; a text that
+// needs more ends its last line in "…" (the block's tooltip shows it whole).
+QString ElideWrapped(const QString& text, const QFont& font, qreal width, int maxLines,
+                     const QPaintDevice* device = nullptr);
+
 class ScheduleGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -199,6 +204,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 

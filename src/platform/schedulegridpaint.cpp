@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -71,11 +72,60 @@ void hatch(QPainter& p, const QRectF& r, const QColor& colour, double spacing, d
 }
 } // namespace
 
+QString ElideWrapped(const QString& text, const QFont& font, qreal width, int maxLines,
+                     const QPaintDevice* device)
+{
+    if (maxLines <= 0 || width <= 0)
+        return {};
+    QTextLayout layout(text, font, device);
+    const QFontMetricsF fm(font, device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList lines;
+    int lastStart = 0;
+    bool more = false;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() == maxLines - 1) {
+            lastStart = line.textStart();
+            more = line.textStart() + line.textLength() < text.size();
+            lines << text.mid(lastStart);
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    if (more || (lines.size() == maxLines && fm.horizontalAdvance(lines.last()) > width))
+        lines.last() = fm.elidedText(lines.last(), Qt::ElideRight, width);
+    return lines.join(QLatin1Char('\n'));
+}
+
 void ScheduleGrid::paintEvent(QPaintEvent* event)
 {
     QPainter p(viewport());
     p.setRenderHint(QPainter::Antialiasing, false);
     paintGrid(p, event->rect());
+    // Keyboard users see where their keys go: a frame round the grid while it has focus.
+    if (hasFocus()) {
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
+    }
+}
+
+void ScheduleGrid::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void ScheduleGrid::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void ScheduleGrid::paintGrid(QPainter& p, const QRect& exposed) const
@@ -296,7 +346,10 @@ void ScheduleGrid::paintBlock(QPainter& p, const Block& b, const QRectF& r, doub
         p.setFont(f);
         const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
         QRectF used;
-        p.drawText(inner, flags, b.text, &used);
+        const QFontMetricsF titleMetrics(f, p.device());
+        const int titleLines = std::max(1, int(inner.height() / titleMetrics.lineSpacing()));
+        p.drawText(inner, flags, ElideWrapped(b.text, f, inner.width(), titleLines, p.device()),
+                   &used);
         f.setBold(false);
         p.setFont(f);
         QRectF rest = inner.adjusted(0, used.height(), 0, 0);
@@ -346,9 +399,12 @@ bool ScheduleGrid::print(QPrinter* printer) const
     const double headH = fm.height() * 2 + 6 * pt;
     const double footH = fm.height() + 4 * pt;
     const double gridTop = titleH + subH + 8 * pt + headH;
-    const double gutterW = std::max(fm.horizontalAdvance(timeLabel(23 * 60 + 45)),
-                                    fm.horizontalAdvance(timeLabel(11 * 60 + 45)))
-                           + 10 * pt;
+    // The time column is wide enough for the corner's header ("Week:23") too.
+    const double gutterW =
+        std::max({fm.horizontalAdvance(timeLabel(23 * 60 + 45)),
+                  fm.horizontalAdvance(timeLabel(11 * 60 + 45)),
+                  QFontMetricsF(headFont, printer).horizontalAdvance(m_headerText) + 2 * pt})
+        + 10 * pt;
 
     // The print range in print slots; an empty range prints the whole day.
     int from = m_printStart;

@@ -17,10 +17,10 @@ constexpr int kLines = 8;   // month name, weekday initials, six weeks
 
 const char* const kInitials[] = {"S", "M", "T", "W", "T", "F", "S"};
 
-// Column of the date's weekday with Sunday first.
-int weekdayColumn(const QDate& date)
+// Column of the date's weekday in a week that starts on firstDay.
+int weekdayColumn(const QDate& date, Qt::DayOfWeek firstDay)
 {
-    return date.dayOfWeek() % 7;
+    return (date.dayOfWeek() - int(firstDay) + 7) % 7;
 }
 
 } // namespace
@@ -99,6 +99,12 @@ void YearCalendar::resizeEvent(QResizeEvent* event)
     m_next->setGeometry(width() - kPad - b.width(), (h - b.height()) / 2, b.width(), b.height());
 }
 
+void YearCalendar::setFirstDayOfWeek(Qt::DayOfWeek day)
+{
+    m_firstDay = day;
+    update();
+}
+
 QRect YearCalendar::monthRect(int month) const
 {
     const int top = headerHeight();
@@ -115,7 +121,8 @@ QRect YearCalendar::dateRect(const QDate& date) const
     const QRect month = monthRect(date.month());
     const QSize cell = cellSize();
     const int left = month.left() + (month.width() - 7 * cell.width()) / 2;
-    const int slot = QDate(date.year(), date.month(), 1).dayOfWeek() % 7 + date.day() - 1;
+    const int slot =
+        weekdayColumn(QDate(date.year(), date.month(), 1), m_firstDay) + date.day() - 1;
     return {left + (slot % 7) * cell.width(), month.top() + kPad + (2 + slot / 7) * cell.height(),
             cell.width(), cell.height()};
 }
@@ -128,7 +135,7 @@ QDate YearCalendar::dateAt(const QPoint& point) const
         const QDate first(year(), m, 1);
         const QRect firstCell = dateRect(first);
         const QSize cell = cellSize();
-        const int left = firstCell.left() - weekdayColumn(first) * cell.width();
+        const int left = firstCell.left() - weekdayColumn(first, m_firstDay) * cell.width();
         const int top = firstCell.top();
         if (point.x() < left || point.y() < top)
             return {};
@@ -136,7 +143,7 @@ QDate YearCalendar::dateAt(const QPoint& point) const
         const int row = (point.y() - top) / cell.height();
         if (column > 6 || row > 5)
             return {};
-        const int day = row * 7 + column - weekdayColumn(first) + 1;
+        const int day = row * 7 + column - weekdayColumn(first, m_firstDay) + 1;
         if (day < 1 || day > first.daysInMonth())
             return {};
         return QDate(year(), m, day);
@@ -172,7 +179,7 @@ void YearCalendar::paintEvent(QPaintEvent*)
         for (int c = 0; c < 7; ++c)
             p.drawText(
                 QRect(left + c * cell.width(), top + cell.height(), cell.width(), cell.height()),
-                Qt::AlignCenter, QString::fromLatin1(kInitials[c]));
+                Qt::AlignCenter, QString::fromLatin1(kInitials[(c + int(m_firstDay)) % 7]));
         p.drawLine(left, top + 2 * cell.height() - 1, left + 7 * cell.width(),
                    top + 2 * cell.height() - 1);
 

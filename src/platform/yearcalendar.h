@@ -1,5 +1,5 @@
 #pragma once
-// Twelve small month grids of one year, weeks starting on Sunday. A click on
+// Twelve small month grids of one year, weeks starting on the chosen day. A click on
 // a day (or Enter/Space on the current day) reports that date. The keyboard
 // moves the current day: arrows by a day or a week, Page Up/Down by a month,
 // Ctrl+Page Up/Down by a year; leaving the year shows the next one.
@@ -22,6 +22,10 @@ public:
     void setCurrentDate(const QDate& date);
     QDate currentDate() const { return m_current; }
     int year() const { return m_current.year(); }
+
+    // The weekday of the first column (Sunday unless set).
+    void setFirstDayOfWeek(Qt::DayOfWeek day);
+    Qt::DayOfWeek firstDayOfWeek() const { return m_firstDay; }
 
     // Dates drawn as already chosen.
     void setMarkedDates(const QList<QDate>& dates);
@@ -51,6 +55,7 @@ private:
 
     QDate m_current = QDate::currentDate();
     QSet<QDate> m_marked;
+    Qt::DayOfWeek m_firstDay = Qt::Sunday;
     QToolButton* m_previous;
     QToolButton* m_next;
 };

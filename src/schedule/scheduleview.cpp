@@ -127,6 +127,13 @@ ScheduleView::ScheduleView(const QString& objectName, const QString& title,
     QAction* exportCalendar = m_menu->addAction(QStringLiteral("Export Calendar…"));
     exportCalendar->setObjectName(QStringLiteral("exportCalendar"));
     connect(exportCalendar, &QAction::triggered, this, [this] { this->exportCalendar(); });
+    // Paste belongs to an empty slot; on a block there is nothing to paste into.
+    QAction* pasteHere = m_menu->addAction(QStringLiteral("Paste"));
+    pasteHere->setObjectName(QStringLiteral("pasteHere"));
+    connect(pasteHere, &QAction::triggered, this, [this] { paste(); });
+    connect(m_menu, &QMenu::aboutToShow, this, [this, pasteHere] {
+        pasteHere->setVisible(m_grid && m_grid->currentSlot() >= 0 && m_grid->selectedBlock() <= 0);
+    });
     connect(&StoreWatcher::instance(), &StoreWatcher::bookingsChanged, this,
             &ScheduleView::storeChanged);
     StoreWatcher::instance().start();

@@ -34,6 +34,8 @@ FreeDatesWindow::FreeDatesWindow(BookingForm* form, QWidget* parent)
 
     m_calendar = new YearCalendar(this);
     m_calendar->setObjectName(QStringLiteral("dat"));
+    m_calendar->setFirstDayOfWeek(session().FirstDay == QStringLiteral("0") ? Qt::Sunday
+                                                                            : Qt::Monday);
 
     auto* caption = new QLabel(QStringLiteral("Selected Dates"), this);
     m_candidates = new CandidatePanel({"vilklist",

@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include "data/dates.h"
+#include "platform/reportformat.h"
 
 #include <QFile>
 #include <QImage>
@@ -123,6 +124,7 @@ DateFormatTexts ApplyDateFormat(Session& s, int n)
     }
     s.FirstDay = texts.firstDay;
     s.DateFormatNo = static_cast<qint16>(n);
+    SetFileDateFormat(s.DateFormatLong);
     s.ShownWeekStart = DayNumber(WeekStart(DateFromDayNumber(s.SelectedDay), s.FirstDay));
     return texts;
 }

@@ -2,6 +2,7 @@
 
 #include "data/migrations.h"
 #include "data/schema.h"
+#include "platform/reportformat.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/connection.h"
@@ -47,6 +48,7 @@ void RunStartup()
         report = PrepareSession(session(), QDate::currentDate(),
                                 [&progress](int done, int total) { return progress(done, total); });
     }
+    SetFileDateFormat(session().DateFormatLong);
     auto& windows = WindowRegistry::instance();
 
     // A file that is busy or out of reach is not given up on: the user may

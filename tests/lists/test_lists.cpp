@@ -3,6 +3,7 @@
 #include "booking/bookinginfowindow.h"
 #include "data/dates.h"
 #include "data/schema.h"
+#include "exchange/sheet.h"
 #include "exchange/ui/exportactions.h"
 #include "lists/listdata.h"
 #include "lists/mybookingswindow.h"
@@ -392,7 +393,10 @@ TEST_P(Lists, SearchExportsItsRowsAndItsBookings)
     findIn<QPushButton>(w, "ExportButton")->click();
     const QList<QByteArray> lines = readAll(pathOf("found.csv")).split('\n');
     ASSERT_EQ(lines.size(), 4) << "heading, two rows, and the last line's end";
-    EXPECT_TRUE(lines[1].contains(",\"Say \"\"hi\"\", then\",")) << lines[1].toStdString();
+    // The separator is the locale's list separator (";" where the comma is decimal).
+    const QString sep = CsvSeparator(QLocale());
+    EXPECT_TRUE(QString::fromUtf8(lines[1]).contains(sep + "\"Say \"\"hi\"\", then\"" + sep))
+        << lines[1].toStdString();
     EXPECT_TRUE(lines[1].startsWith(QDate::currentDate().toString("dd-MM-yyyy").toUtf8()))
         << lines[1].toStdString();
 

@@ -1,9 +1,11 @@
 #include "platform/listcontrol.h"
+#include "platform/reportformat.h"
 #include "platform/reportlayout.h"
 
 #include "support/printers.h"
 
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -94,6 +96,47 @@ TEST(ListControlTest, RowsKeepTheirFillOrderAndTheirData)
     list.setColumns(fourColumns());
     EXPECT_EQ(list.rowCount(), 0);
     EXPECT_EQ(list.headerItem()->text(3), "DB");
+}
+
+// A click on a heading sorts by what the cells mean: amounts as numbers,
+// times and dates (in the booking file's format) by time, names by text.
+TEST(ListControlTest, AHeadingClickSortsByValueAndTheRowsAreCounted)
+{
+    SetFileDateFormat(QStringLiteral("dd-mm-yyyy"));
+    ListControl list;
+    list.setColumns({{"Date", 60}, {"Start", 40}, {"Amount", 50}, {"Name", 80}});
+    list.addRow("02-03-2024;9:30;100;beta", 1);
+    list.addRow("15-01-2024;10:00;25;Alpha", 2);
+    list.addRow("01-12-2023;08:45;1000;gamma", 3);
+    list.show();
+    auto keysAfterClick = [&](int column) {
+        QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, {},
+                          QPoint(list.header()->sectionViewportPosition(column) + 5,
+                                 list.header()->height() / 2));
+        QVariantList keys;
+        for (int row = 0; row < list.rowCount(); ++row)
+            keys << list.rowData(row);
+        return keys;
+    };
+    EXPECT_EQ(keysAfterClick(0), (QVariantList{3, 2, 1}));
+    EXPECT_EQ(keysAfterClick(0), (QVariantList{1, 2, 3})) << "a second click reverses";
+    EXPECT_EQ(keysAfterClick(1), (QVariantList{3, 1, 2}));
+    EXPECT_EQ(keysAfterClick(2), (QVariantList{2, 1, 3}));
+    EXPECT_EQ(keysAfterClick(3), (QVariantList{2, 1, 3}));
+    EXPECT_EQ(list.findRow(3), 2) << "rows are found where they now stand";
+    // The list says how many rows it holds, under the rows.
+    EXPECT_EQ(list.rowCountText(), "3 rows");
+    auto* count = list.findChild<QLabel*>("rowCount");
+    ASSERT_NE(count, nullptr);
+    EXPECT_TRUE(count->isVisible());
+    EXPECT_GE(count->geometry().top(), list.viewport()->geometry().bottom());
+    delete list.topLevelItem(0);
+    EXPECT_EQ(list.rowCountText(), "2 rows");
+    list.clear();
+    EXPECT_EQ(list.rowCountText(), "0 rows");
+    list.addRow("01-01-2024;;;x");
+    EXPECT_EQ(list.rowCountText(), "1 row");
+    SetFileDateFormat({});
 }
 
 TEST(ListControlTest, SelectionGivesTheSelectedRowsData)

@@ -96,6 +96,30 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
             << c.locale->name().toStdString();
 }
 
+TEST(ReportFormat, DatesFollowTheBookingFilesFormatInEveryLocale)
+{
+    struct Reset {
+        ~Reset() { SetFileDateFormat({}); }
+    } reset;
+    const QDate day(2024, 3, 4);
+    const QDateTime morning(day, QTime(9, 7));
+    for (const QLocale* locale : {&kUs, &kDanish}) {
+        SetFileDateFormat(QStringLiteral("dd-mm-yyyy"));
+        EXPECT_EQ(FormatValue(day, QStringLiteral("Short Date"), *locale), "04-03-2024");
+        EXPECT_EQ(FormatValue(day, QString(), *locale), "04-03-2024");
+        EXPECT_EQ(FormatValue(morning, QStringLiteral("General Date"), *locale),
+                  "04-03-2024 9:07:00");
+        EXPECT_EQ(FormatValue(day, QStringLiteral("ddddd"), *locale), "04-03-2024");
+        SetFileDateFormat(QStringLiteral("mm-dd-yyyy"));
+        EXPECT_EQ(FormatValue(day, QStringLiteral("Short Date"), *locale), "03-04-2024");
+    }
+    // Names of days and months stay the locale's.
+    EXPECT_EQ(FormatValue(day, QStringLiteral("dddd"), kDanish), "mandag");
+    // A format that would name itself falls back instead of recursing.
+    SetFileDateFormat(QStringLiteral("ddddd"));
+    EXPECT_EQ(FormatValue(day, QStringLiteral("Short Date"), kDanish), "04.03.2024");
+}
+
 TEST(ReportFormat, AmountsRoundHalvesAwayFromZeroAndPrintGrouped)
 {
     const struct {

@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -308,6 +309,44 @@ TEST_F(ScheduleGridTest, AnEdgeOfABlockPastMidnightMovesOnlyByWhatIsDragged)
     EXPECT_EQ(changed.size(), 5);
 }
 
+TEST(ScheduleGridText, TitlesThatDoNotFitEndInAnEllipsis)
+{
+    const QFont font;
+    const QFontMetricsF fm(font);
+    const qreal width = fm.horizontalAdvance("Annual general") + 2;
+    const QString longTitle = "Annual general meeting of the residents' association";
+    const QString two = ElideWrapped(longTitle, font, width, 2);
+    EXPECT_EQ(two.count('\n'), 1) << two.toStdString();
+    EXPECT_TRUE(two.endsWith(QChar(0x2026))) << two.toStdString();
+    EXPECT_TRUE(two.startsWith("Annual general")) << two.toStdString();
+    for (const QString& line : two.split('\n'))
+        EXPECT_LE(fm.horizontalAdvance(line), width) << line.toStdString();
+    // A title that fits is shown as it is, wrapped where needed.
+    EXPECT_EQ(ElideWrapped("Board", font, width, 2), "Board");
+    EXPECT_FALSE(ElideWrapped(longTitle, font, width, 10).contains(QChar(0x2026)));
+    EXPECT_EQ(ElideWrapped(longTitle, font, width, 1).count('\n'), 0);
+}
+
+TEST_F(ScheduleGridTest, FocusShowsAsAFrameRoundTheGrid)
+{
+    const QColor highlight = grid->palette().color(QPalette::Highlight);
+    auto edgeColours = [&] {
+        const QImage shot = grid->viewport()->grab().toImage();
+        const int mid = shot.height() / 2;
+        return QList<QColor>{shot.pixelColor(1, mid), shot.pixelColor(shot.width() - 2, mid),
+                             shot.pixelColor(shot.width() / 2, shot.height() - 2)};
+    };
+    grid->activateWindow();
+    grid->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
+    ASSERT_TRUE(grid->hasFocus());
+    for (const QColor& c : edgeColours())
+        EXPECT_EQ(c, highlight);
+    grid->clearFocus();
+    for (const QColor& c : edgeColours())
+        EXPECT_NE(c, highlight) << "no frame without focus";
+}
+
 TEST_F(ScheduleGridTest, ABlockPastMidnightIsMarkedAsContinuing)
 {
     // Same place and size on screen; only the first goes on into the next day.
@@ -578,6 +617,7 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     grid->setPrintSubtitle("Building/Meeting rooms");
     grid->setPrintRange(8 * 60, 12 * 60);
     grid->setPrintSlotSize(30);
+    grid->setHeaderText("Week:23");
     block(9 * 60, 10 * 60, 10, "Inside");
     block(14 * 60, 15 * 60, 20, "Afternoon");
     QTemporaryDir dir;
@@ -589,6 +629,21 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     // pdftotext joins runs of spaces, so the title is compared with single ones.
     EXPECT_TRUE(text.simplified().contains("Day Scheme - 03-06-2024")) << text.toStdString();
     EXPECT_TRUE(text.contains("Building/Meeting rooms"));
+    EXPECT_TRUE(text.contains("Week:23"));
+    // The corner header stays inside the time column: it ends no further
+    // right than the time labels, which end at the column's edge.
+    QProcess bbox;
+    bbox.start("pdftotext", {"-bbox", path, "-"});
+    ASSERT_TRUE(bbox.waitForFinished(20000));
+    const QString html = QString::fromUtf8(bbox.readAllStandardOutput());
+    auto xMax = [&](const QString& word) {
+        const QRegularExpression re(R"re(<word xMin="([^"]*)" yMin="[^"]*" xMax="([^"]*)"[^>]*>)re"
+                                    + QRegularExpression::escape(word) + "</word>");
+        const auto m = re.match(html);
+        return m.hasMatch() ? m.captured(2).toDouble() : -1.0;
+    };
+    ASSERT_GT(xMax("11:30"), 0);
+    EXPECT_LE(xMax("Week:23"), xMax("11:30") + 1) << "the corner header is not clipped";
     EXPECT_TRUE(text.contains("Room C"));
     EXPECT_TRUE(text.contains("Inside"));
     EXPECT_TRUE(text.contains("11:30"));

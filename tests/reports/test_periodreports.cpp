@@ -1,4 +1,5 @@
 #include "data/dates.h"
+#include "platform/reportformat.h"
 #include "reportfixture.h"
 #include "reports/overview.h"
 #include "reports/periodreports.h"
@@ -157,15 +158,22 @@ protected:
         addBooking(kDay + 1, 480, 500, 999, 11, jane, "Lost item"); // its item is gone
         addBooking(kDay + 2, 480, 500, 301, 30, bob, "Van trip");
         addBooking(kDay + 8, 480, 500, 101, 10, bob, "Next week");
+        SetFileDateFormat(QStringLiteral("dd-mm-yyyy"));
+    }
+    void TearDown() override
+    {
+        SetFileDateFormat({});
+        ReportFileTest::TearDown();
     }
 
-    LaidOutReport overview(OverviewChoice choice, int from = kDay, int to = kDay + 7)
+    LaidOutReport overview(OverviewChoice choice, int from = kDay, int to = kDay + 7,
+                           const QLocale& locale = kUs)
     {
         Database d = db();
         QString error;
         auto report = BuildOverview(d, period(from, to), OverviewKindsFor(choice), &error);
         EXPECT_TRUE(report) << error.toStdString();
-        return report ? (report->locale = kUs, report->layout()) : LaidOutReport();
+        return report ? (report->locale = locale, report->layout()) : LaidOutReport();
     }
 };
 
@@ -197,7 +205,11 @@ TEST_P(OverviewTest, DaysGroupsAndTypesHeadTheirBookings)
 {
     const LaidOutReport r = overview(OverviewChoice::All);
     ASSERT_EQ(r.pageCount(), 1);
-    EXPECT_EQ(named(r, "Bdato"), QStringList({"3/5/2024", "3/6/2024", "3/7/2024"}));
+    // Day headings are in the booking file's date format in any locale.
+    EXPECT_EQ(named(r, "Bdato"), QStringList({"05-03-2024", "06-03-2024", "07-03-2024"}));
+    EXPECT_EQ(
+        named(overview(OverviewChoice::All, kDay, kDay + 7, QLocale(QLocale::Danish)), "Bdato"),
+        QStringList({"05-03-2024", "06-03-2024", "07-03-2024"}));
     EXPECT_EQ(named(r, "Weekday"), QStringList({"Tuesday", "Wednesday", "Thursday"}));
     EXPECT_EQ(named(r, "OverGruppenavn"),
               QStringList({"Building A", "Equipment", "Building A", "Vehicles"}));
@@ -232,7 +244,7 @@ TEST_P(OverviewTest, PdfShowsWholePhoneNumbersDatesAndWrappedTexts)
     ASSERT_TRUE(report);
     report->locale = kUs;
     const QString text = pdfText(*report, QStringLiteral("overview.pdf"));
-    for (const char* whole : {"+45 7000 0000", "+45 70 00 00 00", "3/5/2024", "Tuesday", "9:00",
+    for (const char* whole : {"+45 7000 0000", "+45 70 00 00 00", "05-03-2024", "Tuesday", "9:00",
                               "10:00", "Jane Miller", "Projector loan"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(whole))) << whole << "\n" << text.toStdString();
     // The long title wraps within its column: every word is printed.
@@ -295,7 +307,7 @@ TEST_P(OverviewTest, AContinuedDayBringsItsGroupAndTypeHeadingsAlong)
         else if (b.kind == BandKind::Detail)
             break;
     EXPECT_EQ(order, (QVector<int>{0, 1, 2}));
-    EXPECT_EQ(second.textsNamed("Bdato").value(0), "3/5/2024");
+    EXPECT_EQ(second.textsNamed("Bdato").value(0), "05-03-2024");
     EXPECT_EQ(second.textsNamed("OverGruppenavn").value(0), "Building A");
     EXPECT_EQ(second.textsNamed("Lokalitetsnavn").value(0), "Meeting rooms");
 }

@@ -276,6 +276,20 @@ TEST_P(Views, ClipboardCommandsSayWhatIsMissing)
     EXPECT_EQ(count("Booking", "Lokalenr = 2 AND Bstart = 780 AND Bslut = 840"), 1);
     EXPECT_EQ(count("Booking", "Bookingnr = ?", {nr}), 1);
     EXPECT_EQ(c->grid()->blockCount(), 2);
+
+    // The context menu offers Paste on an empty slot only, and it pastes there.
+    auto* menu = c->findChild<QMenu*>("ctDrop");
+    auto* pasteHere = menu->findChild<QAction*>("pasteHere");
+    ASSERT_NE(pasteHere, nullptr);
+    g->selectBlock(blockOf(g, nr));
+    emit menu->aboutToShow();
+    EXPECT_FALSE(pasteHere->isVisible());
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(columnOf(g, 1), 900).center());
+    emit menu->aboutToShow();
+    ASSERT_TRUE(pasteHere->isVisible());
+    pasteHere->trigger();
+    EXPECT_TRUE(messages.shown().isEmpty()) << messages.texts().join(",").toStdString();
+    EXPECT_EQ(count("Booking", "Lokalenr = 1 AND Bstart = 900 AND Bslut = 960"), 1);
 }
 
 TEST_P(Views, DeleteAsksAndRespectsMembership)
@@ -602,9 +616,10 @@ TEST_P(Views, ContextMenuOpensAndSwitchesForTheSelectedBlock)
     auto* menu = c->findChild<QMenu*>("ctDrop");
     ASSERT_NE(menu, nullptr);
     const QList<QAction*> items = menu->actions();
-    ASSERT_EQ(items.size(), 6);
+    ASSERT_EQ(items.size(), 7);
     EXPECT_EQ(items[4]->text(), "WeekView");
     EXPECT_EQ(items[5]->text(), "Export Calendar…");
+    EXPECT_EQ(items[6]->text(), "Paste");
     items[0]->trigger();
     EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected / Service Message"}));
     items[4]->trigger(); // no block: nothing happens

@@ -372,10 +372,12 @@ TEST_P(Series, ClickedDatesAreCheckedAtOnce)
 {
     const int nr = makeTemplate(D);
     openForm(nr);
+    session().FirstDay = QStringLiteral("1");
     auto* free = ShowFreeDatesWindow(qobject_cast<BookingForm*>(window("bookingform")));
     QCoreApplication::processEvents();
     YearCalendar* cal = free->calendar();
     EXPECT_EQ(cal->currentDate(), DateFromDayNumber(D));
+    EXPECT_EQ(cal->firstDayOfWeek(), Qt::Monday); // weeks start as in the day view
 
     // The template's own day collides with the template.
     QTest::mouseClick(cal, Qt::LeftButton, {}, cal->dateRect(DateFromDayNumber(D)).center());
@@ -407,11 +409,19 @@ TEST(YearCalendarTest, EveryDayIsFoundWhereItIsDrawnAndTheKeysCrossTheYear)
     YearCalendar cal;
     cal.resize(cal.sizeHint());
     cal.setCurrentDate(QDate(2024, 6, 1));
-    for (QDate d(2024, 1, 1); d.year() == 2024; d = d.addDays(1))
-        ASSERT_EQ(cal.dateAt(cal.dateRect(d).center()), d) << d.toString().toStdString();
-    // Sunday is the first column: 1 September 2024 is a Sunday, the 7th a Saturday.
-    EXPECT_LT(cal.dateRect(QDate(2024, 9, 1)).left(), cal.dateRect(QDate(2024, 9, 7)).left());
-    EXPECT_EQ(cal.dateRect(QDate(2024, 9, 1)).top(), cal.dateRect(QDate(2024, 9, 7)).top());
+    // 1 September 2024 is a Sunday: the first column of a Sunday week, the
+    // last of a Monday week, on the row above the Monday the 2nd.
+    for (const Qt::DayOfWeek first : {Qt::Sunday, Qt::Monday}) {
+        cal.setFirstDayOfWeek(first);
+        for (QDate d(2024, 1, 1); d.year() == 2024; d = d.addDays(1))
+            ASSERT_EQ(cal.dateAt(cal.dateRect(d).center()), d) << d.toString().toStdString();
+        const QRect weekStart = cal.dateRect(QDate(2024, 9, first == Qt::Sunday ? 1 : 2));
+        const QRect weekEnd = cal.dateRect(QDate(2024, 9, first == Qt::Sunday ? 7 : 8));
+        EXPECT_LT(weekStart.left(), weekEnd.left());
+        EXPECT_EQ(weekStart.top(), weekEnd.top());
+        EXPECT_EQ(weekStart.left(),
+                  cal.dateRect(QDate(2024, 9, first == Qt::Sunday ? 15 : 16)).left());
+    }
 
     cal.setCurrentDate(QDate(2024, 12, 20));
     QTest::keyClick(&cal, Qt::Key_PageDown);

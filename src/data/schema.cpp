@@ -243,10 +243,9 @@ bool EnsureWorkDatabase(QString* error, MigrationReport* migration)
         if (r.outcome == MigrationOutcome::Failed && error)
             *error = r.error;
         if (r.outcome == MigrationOutcome::Newer && error)
-            *error = QStringLiteral("%1 has version %2; this program knows up to version %3")
-                         .arg(path)
-                         .arg(r.fromVersion)
-                         .arg(r.supportedVersion);
+            *error =
+                QStringLiteral("%1 has version %2; this program knows up to version %3")
+                    .arg(path, QString::number(r.fromVersion), QString::number(r.supportedVersion));
         return r.outcome == MigrationOutcome::Current || r.outcome == MigrationOutcome::Upgraded;
     }
     Database db = Database::create(path);

@@ -188,9 +188,7 @@ QString NewerFileText(const QString& path, int fileVersion, int supportedVersion
     return QStringLiteral("%1 was written by a newer version of Vestra (file version %2; this "
                           "Vestra knows versions up to %3). It was not opened. Install the newer "
                           "Vestra on this workstation to work on it.")
-        .arg(path)
-        .arg(fileVersion)
-        .arg(supportedVersion);
+        .arg(path, QString::number(fileVersion), QString::number(supportedVersion));
 }
 
 QString ServerUpgradeText(const QString& address, int storeVersion, int supportedVersion)
@@ -199,17 +197,13 @@ QString ServerUpgradeText(const QString& address, int storeVersion, int supporte
                           "version %3 before this Vestra can use it. Other workstations may be "
                           "working on it, so it is not upgraded from here: ask the administrator "
                           "to run\n    vestra-admin upgrade %1")
-        .arg(address)
-        .arg(storeVersion)
-        .arg(supportedVersion);
+        .arg(address, QString::number(storeVersion), QString::number(supportedVersion));
 }
 
 QString UpgradeText(const QString& path, const MigrationReport& m)
 {
     QString text = QStringLiteral("%1 was upgraded from version %2 to version %3.")
-                       .arg(path)
-                       .arg(m.fromVersion)
-                       .arg(m.toVersion);
+                       .arg(path, QString::number(m.fromVersion), QString::number(m.toVersion));
     if (!m.backupPath.isEmpty())
         text += QStringLiteral(" A copy of the file as it was is kept as %1.").arg(m.backupPath);
     if (m.archiveDuplicatesDropped > 0)

@@ -246,6 +246,12 @@ TEST(ServerAddress, TypedPartsMakeAnAddressThatReadsBackTheSame)
         EXPECT_EQ(address, c.address);
         EXPECT_EQ(StoreDisplayName(address), c.shown);
         EXPECT_EQ(StoreDisplayName(address, true), c.typed.database);
+        // Messages quote the address whole: its %2F escapes are not placeholders.
+        EXPECT_TRUE(ServerUpgradeText(address, 4, 7)
+                        .contains("version 4 and must be upgraded to "
+                                  "version 7"));
+        EXPECT_EQ(ServerUpgradeText(address, 4, 7).count(address), 2);
+        EXPECT_EQ(NewerFileText(address, 9, 7).count(address), 1);
         QString error;
         const std::optional<ServerAddress> parts = ParseServerAddress(address, &error);
         ASSERT_TRUE(parts) << error.toStdString();

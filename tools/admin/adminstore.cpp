@@ -39,9 +39,8 @@ std::optional<QString> unusableFile(const QString& path)
     int version = 0;
     if (IsNewerFile(path, BookingFileSteps(), &version))
         return QStringLiteral("%1: schema version %2 is newer than this vestra-admin knows (%3)")
-            .arg(path)
-            .arg(version)
-            .arg(LatestVersion(BookingFileSteps()));
+            .arg(path, QString::number(version),
+                 QString::number(LatestVersion(BookingFileSteps())));
     if (!IsBookingFile(path))
         return QStringLiteral("%1: not a booking store").arg(path);
     return std::nullopt;
@@ -79,9 +78,7 @@ std::optional<QString> unusableServer(Database& db, const QString& address)
     const int latest = LatestVersion(BookingFileSteps());
     if (version > latest)
         return QStringLiteral("%1: schema version %2 is newer than this vestra-admin knows (%3)")
-            .arg(address)
-            .arg(version)
-            .arg(latest);
+            .arg(address, QString::number(version), QString::number(latest));
     if (!db.hasTable(QStringLiteral("Booking")) || !db.hasTable(QStringLiteral("Konti")))
         return QStringLiteral("%1: not a booking store").arg(address);
     return std::nullopt;
@@ -253,10 +250,10 @@ CommandResult createServer(const QString& address)
     QString error;
     if (!BuildServerStore(*db, &error))
         return refused(QStringLiteral("%1: not created: %2").arg(address, oneLine(error)));
-    return {
-        0,
-        {QStringLiteral("created %1 (schema version %2)").arg(address).arg(db->schemaVersion())},
-        {}};
+    return {0,
+            {QStringLiteral("created %1 (schema version %2)")
+                 .arg(address, QString::number(db->schemaVersion()))},
+            {}};
 }
 
 QString versionLine(int version)
@@ -344,7 +341,8 @@ CommandResult upgradeServer(const QString& address, const QString& backupFolder)
     const int version = db->schemaVersion();
     if (version == LatestVersion(BookingFileSteps()))
         return {0,
-                {QStringLiteral("%1 is already at schema version %2").arg(address).arg(version)},
+                {QStringLiteral("%1 is already at schema version %2")
+                     .arg(address, QString::number(version))},
                 {}};
     // The database as it was is dumped first; without that copy nothing changes.
     const std::optional<QString> backup = dumpServer(address, version, backupFolder, &reason);
@@ -353,16 +351,14 @@ CommandResult upgradeServer(const QString& address, const QString& backupFolder)
     const MigrationReport m = MigrateDatabase(*db, BookingFileSteps(), Backup::None);
     switch (m.outcome) {
     case MigrationOutcome::Current:
-        return {
-            0,
-            {QStringLiteral("%1 is already at schema version %2").arg(address).arg(m.toVersion)},
-            {}};
+        return {0,
+                {QStringLiteral("%1 is already at schema version %2")
+                     .arg(address, QString::number(m.toVersion))},
+                {}};
     case MigrationOutcome::Upgraded:
         return {0,
                 {QStringLiteral("upgraded %1 from schema version %2 to %3")
-                     .arg(address)
-                     .arg(m.fromVersion)
-                     .arg(m.toVersion),
+                     .arg(address, QString::number(m.fromVersion), QString::number(m.toVersion)),
                  QStringLiteral("backup ") + *backup},
                 {}};
     case MigrationOutcome::Newer:
@@ -370,9 +366,7 @@ CommandResult upgradeServer(const QString& address, const QString& backupFolder)
         break;
     }
     return refused(QStringLiteral("%1: upgrade failed at schema version %2: %3")
-                       .arg(address)
-                       .arg(m.toVersion)
-                       .arg(oneLine(m.error)));
+                       .arg(address, QString::number(m.toVersion), oneLine(m.error)));
 }
 
 // Every row of every table of from into the freshly built to, with the
@@ -510,8 +504,7 @@ CommandResult CreateStore(const StoreAddress& address, const QString& templatePa
     }
     return {0,
             {QStringLiteral("created %1 (schema version %2)")
-                 .arg(target)
-                 .arg(Database::storedSchemaVersion(target).value_or(-1))},
+                 .arg(target, QString::number(Database::storedSchemaVersion(target).value_or(-1)))},
             {}};
 }
 
@@ -580,31 +573,29 @@ CommandResult UpgradeStore(const StoreAddress& address, const QString& backupFol
     switch (m.outcome) {
     case MigrationOutcome::Current:
         return {0,
-                {QStringLiteral("%1 is already at schema version %2").arg(path).arg(m.toVersion)},
+                {QStringLiteral("%1 is already at schema version %2")
+                     .arg(path, QString::number(m.toVersion))},
                 {}};
     case MigrationOutcome::Upgraded: {
-        CommandResult r{0,
-                        {QStringLiteral("upgraded %1 from schema version %2 to %3")
-                             .arg(path)
-                             .arg(m.fromVersion)
-                             .arg(m.toVersion)},
-                        {}};
+        CommandResult r{
+            0,
+            {QStringLiteral("upgraded %1 from schema version %2 to %3")
+                 .arg(path, QString::number(m.fromVersion), QString::number(m.toVersion))},
+            {}};
         if (!m.backupPath.isEmpty())
             r.lines << QStringLiteral("backup %1").arg(m.backupPath);
         return r;
     }
     case MigrationOutcome::Newer:
-        return refused(QStringLiteral("%1: schema version %2 is newer than this vestra-admin "
-                                      "knows (%3)")
-                           .arg(path)
-                           .arg(m.fromVersion)
-                           .arg(m.supportedVersion));
+        return refused(
+            QStringLiteral("%1: schema version %2 is newer than this vestra-admin "
+                           "knows (%3)")
+                .arg(path, QString::number(m.fromVersion), QString::number(m.supportedVersion)));
     case MigrationOutcome::Failed:
         break;
     }
     return refused(QStringLiteral("%1: upgrade failed at schema version %2: %3")
-                       .arg(path)
-                       .arg(m.toVersion)
+                       .arg(path, QString::number(m.toVersion))
                        .arg(QString(m.error).replace(QLatin1Char('\n'), QLatin1Char(' '))));
 }
 

@@ -416,10 +416,12 @@ bool ScheduleGrid::print(QPrinter* printer) const
     const int rows = std::max(1, (to - from + slot - 1) / slot);
     to = from + rows * slot;
 
-    // Rows share the page height; when they would get too low the day
-    // continues on further pages. Columns get at least ~1.2 inches each.
+    // Rows share the page height and need no more than their time label's
+    // height, so a working day in quarter hours fits one page; only lower
+    // rows continue the day on further pages. Columns get at least ~1.2
+    // inches each.
     const double gridH = page.height() - gridTop - footH;
-    const double minRow = fm.height() + 2 * pt;
+    const double minRow = fm.height();
     const int rowsPerPage = std::clamp(static_cast<int>(gridH / minRow), 1, rows);
     const double rowH = gridH / rowsPerPage;
     const int colsPerPage = std::clamp(static_cast<int>((page.width() - gutterW) / (90 * pt)), 1,

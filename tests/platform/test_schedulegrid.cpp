@@ -650,6 +650,16 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     EXPECT_FALSE(text.contains("Afternoon")) << "outside the print range";
     EXPECT_FALSE(text.contains("12:30"));
     EXPECT_EQ(text.count('\f'), 1) << "one page";
+
+    // A working day from 07:00 to 19:00 in quarter hours fits one page: no
+    // page of empty evening rows follows it.
+    grid->setPrintRange(7 * 60, 19 * 60);
+    grid->setPrintSlotSize(15);
+    const QString dayPath = dir.filePath("fullday.pdf");
+    ASSERT_TRUE(grid->printToPdf(dayPath));
+    const QString dayText = pdfText(dayPath);
+    EXPECT_TRUE(dayText.contains("18:45"));
+    EXPECT_EQ(dayText.count('\f'), 1) << "one page";
 }
 
 TEST_F(ScheduleGridTest, ColumnsThatDoNotFitGoOnFurtherPagesInPdfAndPreview)

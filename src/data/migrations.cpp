@@ -183,6 +183,18 @@ const QList<MigrationStep>& BookingFileSteps()
         ScriptStep(5, QStringLiteral("booking-5.sql")),
         ScriptStep(6, QStringLiteral("booking-6.sql")),
         {7, indexForSize},
+        // The search list is read in this order and stops at its cap: with
+        // the order in an index, a keyword that matches nearly every booking
+        // no longer sorts them all first.
+        {8,
+         [](Database& db, MigrationReport&, QString* error) {
+             if (db.exec(QStringLiteral(
+                     "CREATE INDEX Booking_Bdato_Bstart ON Booking (Bdato, Bstart, Bookingnr)")))
+                 return true;
+             if (error)
+                 *error = db.lastError();
+             return false;
+         }},
     };
     return steps;
 }

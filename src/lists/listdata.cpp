@@ -124,6 +124,30 @@ std::pair<QString, QVariantList> keywordCandidates(Engine engine, const QString&
             {contains, contains, contains}};
 }
 
+// Whether the keyword's title matches alone reach the list's cap many times
+// over. Such a keyword is best read in the list's own order straight from the
+// index on the date and start, so reading stops at the cap instead of
+// sorting every match first; the match alone then decides.
+bool commonKeyword(Engine engine, const QString& keyword)
+{
+    constexpr int kCommonMatches = 20000;
+    const QString titles =
+        engine == Engine::SQLite
+            ? QStringLiteral("SELECT rowid FROM BookingSearch WHERE BookingSearch MATCH ?")
+            : QStringLiteral(
+                "SELECT Bookingnr FROM Booking WHERE lower(Beskrivelse) LIKE lower(?) ESCAPE '!'");
+    QString phrase = keyword;
+    phrase.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    const QVariant bind = engine == Engine::SQLite
+                              ? QVariant(QLatin1Char('"') + phrase + QLatin1Char('"'))
+                              : QVariant(containsPattern(keyword));
+    Database db = BookingFile();
+    return db.scalar(QStringLiteral("SELECT count(*) FROM (%1 LIMIT ?) t").arg(titles),
+                     {bind, kCommonMatches})
+               .toInt()
+           >= kCommonMatches;
+}
+
 } // namespace
 
 ListFillSource SearchFillSource(const SearchFilter& filter, KeywordLookup lookup)
@@ -139,7 +163,8 @@ ListFillSource SearchFillSource(const SearchFilter& filter, KeywordLookup lookup
     if (!filter.keyword.isEmpty()) {
         const Engine engine = EngineOf(session().BookingFilePath);
         // Trigram indexes know nothing of keywords shorter than three letters.
-        if (lookup == KeywordLookup::Index && filter.keyword.size() >= kMinIndexedKeyword) {
+        if (lookup == KeywordLookup::Index && filter.keyword.size() >= kMinIndexedKeyword
+            && !commonKeyword(engine, filter.keyword)) {
             const auto [candidates, candidateBinds] = keywordCandidates(engine, filter.keyword);
             // The server cannot tell how few the candidates are before it
             // has them; as an array they are looked up one by one.

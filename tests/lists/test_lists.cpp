@@ -279,6 +279,32 @@ TEST_P(Lists, KeywordSearchReachesItsBookingsThroughIndexes)
         << plan.toStdString();
 }
 
+// A keyword in nearly every booking's title is read in the list's order and
+// stops at the cap rather than sorting every match first, and still lists
+// exactly the rows the scan lists.
+TEST_P(Lists, KeywordInEveryTitleIsReadInListOrderUpToTheCap)
+{
+    Database d = db();
+    ASSERT_TRUE(
+        d.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+               "WHERE i < 20500) "
+               "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+               "Bgruppe, Lokalenr, kontonr, gentagende, Tentative) "
+               "SELECT i, 'Booking ' || CAST(i AS TEXT), ? + i % 3, 480 + 15 * (i * 7 % 36), "
+               "540 + 15 * (i * 7 % 36), 10, 1, ?, 0, 0 FROM n",
+               {T, ann}))
+        << d.lastError().toStdString();
+    const SearchFilter filter{"booking", T, T + 2, {1, 2, 3}};
+    const ListFillSource source = SearchFillSource(filter);
+    const QVariantList rows = listed(source);
+    EXPECT_EQ(rows.size(), 2000);
+    EXPECT_EQ(rows, listed(SearchFillSource(filter, KeywordLookup::Scan)));
+    if (d.engine() == Engine::SQLite) {
+        const QString plan = QueryPlan(d, source.sql, source.binds);
+        EXPECT_FALSE(plan.contains("FOR ORDER BY")) << plan.toStdString();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, Lists, ::testing::ValuesIn(TestEngines()), EngineName);
 
 TEST_P(Lists, RowsReadAsEachListShowsThem)

@@ -84,6 +84,20 @@ std::optional<QString> unusableServer(Database& db, const QString& address)
     return std::nullopt;
 }
 
+// A connection on a server database that is a booking store this program can
+// work on, or the one-line reason there is none.
+std::optional<Database> connectBookingServer(const QString& address, QString* reason)
+{
+    std::optional<Database> db = connectServer(address, reason);
+    if (!db)
+        return std::nullopt;
+    if (auto bad = unusableServer(*db, address)) {
+        *reason = *bad;
+        return std::nullopt;
+    }
+    return db;
+}
+
 // The tables holding the store's rows, without the engine's own bookkeeping
 // (the schema version is the target's, the counters are copied apart) and
 // without the file's keyword index, which its triggers fill from the bookings.
@@ -284,11 +298,9 @@ std::optional<QStringList> rowCounts(Database& db)
 CommandResult checkServer(const QString& address)
 {
     QString reason;
-    std::optional<Database> db = connectServer(address, &reason);
+    std::optional<Database> db = connectBookingServer(address, &reason);
     if (!db)
         return refused(reason);
-    if (auto bad = unusableServer(*db, address))
-        return refused(*bad);
     const auto counts = rowCounts(*db);
     if (!counts)
         return refused(
@@ -333,11 +345,9 @@ std::optional<QString> dumpServer(const QString& address, int version, const QSt
 CommandResult upgradeServer(const QString& address, const QString& backupFolder)
 {
     QString reason;
-    std::optional<Database> db = connectServer(address, &reason);
+    std::optional<Database> db = connectBookingServer(address, &reason);
     if (!db)
         return refused(reason);
-    if (auto bad = unusableServer(*db, address))
-        return refused(*bad);
     const int version = db->schemaVersion();
     if (version == LatestVersion(BookingFileSteps()))
         return {0,
@@ -637,12 +647,10 @@ CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to)
     QString reason;
     Database source;
     if (fromServer) {
-        std::optional<Database> db = connectServer(from.path, &reason);
+        std::optional<Database> db = connectBookingServer(from.path, &reason);
         if (!db)
             return refused(reason);
         source = *db;
-        if (auto bad = unusableServer(source, from.path))
-            return refused(*bad);
     } else {
         if (auto bad = unusableFile(from.path))
             return refused(*bad);
@@ -697,11 +705,9 @@ CommandResult PublishStore(const StoreAddress& address, const QString& folder)
     std::optional<Database> db;
     if (address.kind == StoreAddress::Kind::Server) {
         QString reason;
-        db = connectServer(address.path, &reason);
+        db = connectBookingServer(address.path, &reason);
         if (!db)
             return refused(reason);
-        if (auto bad = unusableServer(*db, address.path))
-            return refused(*bad);
     } else {
         if (auto reason = unusableFile(address.path))
             return refused(*reason);

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSqlRecord>
 #include <QVBoxLayout>
@@ -164,14 +165,25 @@ void PersonalAccountWindow::SetPassword()
             });
         return;
     }
+    // The password is written on its own and moves the record's change
+    // counter on, so what is typed is written first and the record read
+    // again after: the window's next write must not look like another
+    // workstation's change.
+    if (!leaveRecord())
+        return;
     const int id = s->key().toInt();
     // Users setting their own password prove they know the old one.
     const bool own = m_mode == PersonkontoMode::Mine;
     ShowSetPassword(this, own,
-                    [id, own](const QString& oldPassword, const QString& password, QString* error) {
+                    [id, own, self = QPointer(this)](const QString& oldPassword,
+                                                     const QString& password, QString* error) {
                         Database db = BookingFile();
-                        return own ? ChangeOwnPassword(db, id, oldPassword, password, error)
-                                   : SetAccountPassword(db, id, password, error);
+                        const bool stored =
+                            own ? ChangeOwnPassword(db, id, oldPassword, password, error)
+                                : SetAccountPassword(db, id, password, error);
+                        if (stored && self)
+                            self->source()->refill();
+                        return stored;
                     });
 }
 

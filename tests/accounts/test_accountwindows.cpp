@@ -484,6 +484,7 @@ TEST_P(AccountWindows, UsersSetTheirOwnPasswordAfterTheOldOneAdministratorsSetAn
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     logInAs(anna);
+    ASSERT_TRUE(db().exec("INSERT INTO Department (depnr, depname) VALUES (4, 'Music')"));
     auto* mine = open<PersonalAccountWindow>(222, "Minkonto");
     // Refused: a wrong old password, an empty new one, two different ones.
     EXPECT_FALSE(setPassword(mine, "wrong", "n3w", "n3w"));
@@ -493,12 +494,21 @@ TEST_P(AccountWindows, UsersSetTheirOwnPasswordAfterTheOldOneAdministratorsSetAn
                                              "The password must not be empty. / Set Password",
                                              "The two new passwords differ. / Set Password"}));
     EXPECT_EQ(field(anna, "KontoPass").toString(), "pw");
+    messages.clear();
+    // What was typed before and after the password is kept with it.
+    type(mine, "Kontotlf", "555 0101");
     EXPECT_TRUE(setPassword(mine, "pw", "n3w", "n3w"));
     Database d = db();
     EXPECT_TRUE(FindLoginAccount(d, "anna", "n3w").has_value());
     EXPECT_FALSE(FindLoginAccount(d, "anna", "pw").has_value());
+    auto* department = mine->findChild<QComboBox*>("depnr");
+    department->setCurrentIndex(department->findText("Music"));
     mine->close();
     settle();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(field(anna, "Kontotlf").toString(), "555 0101");
+    EXPECT_EQ(field(anna, "depnr").toInt(), 4);
+    EXPECT_TRUE(FindLoginAccount(d, "anna", "n3w").has_value());
 
     // An administrator is not asked for the old one.
     logInAs(1, true);

@@ -4,10 +4,7 @@
 #include "reports/reportcommon.h"
 #include "session/startup.h"
 
-#include <QBuffer>
-#include <QPainter>
 #include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 
 namespace vestra::test {
 namespace {
@@ -15,17 +12,6 @@ namespace {
 const QLocale kDanish(QLocale::Danish, QLocale::Denmark);
 
 constexpr int kDay = 45354; // 2024-03-05
-
-QByteArray pngLogo()
-{
-    QImage image(60, 30, QImage::Format_ARGB32);
-    image.fill(QColor(30, 90, 160));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 class ReceiptTest : public ReportFileTest {
 protected:
@@ -350,12 +336,6 @@ TEST_P(ReceiptTest, PdfReadsBackWithTheReceiptsTexts)
         EXPECT_TRUE(one.contains(QString::fromUtf8(expected))) << expected << "\n"
                                                                << one.toStdString();
     EXPECT_FALSE(one.contains("19-03-2024"));
-}
-
-int previewPages(QPrintPreviewDialog* dialog)
-{
-    auto* widget = dialog->findChild<QPrintPreviewWidget*>();
-    return widget ? widget->pageCount() : -1;
 }
 
 TEST_P(ReceiptTest, ShowReceiptOpensTheSeriesForARepeatedBookingElseTheSingleOne)

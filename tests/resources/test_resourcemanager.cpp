@@ -148,10 +148,25 @@ TEST_P(Manager, NewGroupIsStoredUnderItsKindAndShown)
     EXPECT_EQ(nodes().mid(5, 4), QStringList({"Projectors", "Beamers", "Epson 1", "Screens"}));
 }
 
-TEST_P(Manager, NewTypeAndItemTakeTheirParentLink)
+TEST_P(Manager, NewTypeAndItemTakeTheirParentLinkAndCancelLeavesNoRow)
 {
     onNode("LG", rooms, "Add");
+    QTest::keyClicks(edit("lokaliteter", "Lokalitetsnavn"), "Halls");
     QWidget* w = window("lokaliteter");
+    click(w, "Canc");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(count("lokaliteter"), 2);
+    // Escape is Cancel too; an item add window discards the same way.
+    onNode("LL", large, "Add");
+    QWidget* item = window("resitemLAD");
+    QTest::keyClicks(edit("resitemLAD", "Lokalenavn"), "Room Z");
+    QTest::keyClick(edit("resitemLAD", "Lokalenavn"), Qt::Key_Escape);
+    EXPECT_FALSE(item->isVisible());
+    EXPECT_EQ(count("lokale"), 2);
+    EXPECT_TRUE(messages.texts().isEmpty());
+
+    onNode("LG", rooms, "Add");
+    w = window("lokaliteter");
     click(w, "save");
     EXPECT_EQ(messages.texts(),
               QStringList({"Typename can't be empty. Fill in or cancel the operation. / Message"}));
@@ -173,25 +188,6 @@ TEST_P(Manager, NewTypeAndItemTakeTheirParentLink)
     EXPECT_EQ(
         count("lokale", "Lokalenavn = 'Epson 2' AND lokalinr = ? AND Gruppeart = 2", {beamers}), 1);
     EXPECT_TRUE(nodes().contains("Epson 2"));
-}
-
-TEST_P(Manager, CancelOnANewRecordLeavesNoRow)
-{
-    onNode("LG", rooms, "Add");
-    QTest::keyClicks(edit("lokaliteter", "Lokalitetsnavn"), "Halls");
-    QWidget* w = window("lokaliteter");
-    click(w, "Canc");
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(count("lokaliteter"), 2);
-
-    // Escape is Cancel too; an item add window discards the same way.
-    onNode("LL", large, "Add");
-    w = window("resitemLAD");
-    QTest::keyClicks(edit("resitemLAD", "Lokalenavn"), "Room Z");
-    QTest::keyClick(edit("resitemLAD", "Lokalenavn"), Qt::Key_Escape);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(count("lokale"), 2);
-    EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 TEST_P(Manager, CancelRestoresTheStoredNameAndSaveWritesNothingUnchanged)

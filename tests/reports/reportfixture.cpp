@@ -1,10 +1,31 @@
 #include "reportfixture.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QStandardPaths>
 
 namespace vestra::test {
+
+QByteArray pngLogo()
+{
+    QImage image(60, 30, QImage::Format_ARGB32);
+    image.fill(QColor(30, 90, 160));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+int previewPages(QPrintPreviewDialog* dialog)
+{
+    auto* widget = dialog ? dialog->findChild<QPrintPreviewWidget*>() : nullptr;
+    return widget ? widget->pageCount() : -1;
+}
 
 void ReportFileTest::SetUp()
 {

@@ -9,9 +9,16 @@
 
 #include <QLocale>
 
+class QPrintPreviewDialog;
+
 namespace vestra::test {
 
 inline const QLocale kUs(QLocale::English, QLocale::UnitedStates);
+
+// A small PNG picture, for the institution's logo.
+QByteArray pngLogo();
+// The pages a preview shows (-1: no preview).
+int previewPages(QPrintPreviewDialog* dialog);
 
 class ReportFileTest : public BookingStoreTest {
 protected:

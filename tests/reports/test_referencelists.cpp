@@ -11,12 +11,10 @@
 #include "reports/referencelists.h"
 #include "shell/commands.h"
 
-#include <QBuffer>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QRadioButton>
 
 namespace vestra::test {
@@ -82,16 +80,14 @@ TEST_P(ReferenceListTest, EachKindListsItsItemsUnderGroupAndType)
     const LaidOutReport equipment = resources(2);
     EXPECT_EQ(named(equipment, "Garantislut"), QStringList{"3/31/2026"});
     EXPECT_EQ(named(equipment, "nextservice"), QStringList{"9/1/2025"});
-}
 
-TEST_P(ReferenceListTest, KindWithoutGroupsGivesTheTitleOnly)
-{
+    // A kind without groups gives the title only.
     db().exec("DELETE FROM Overgruppenavne WHERE Gruppeart = 3");
-    const LaidOutReport r = resources(3);
-    ASSERT_EQ(r.pageCount(), 1);
-    EXPECT_EQ(named(r, "Title"), QStringList{"Resource List  -  Stand-Alones"});
-    EXPECT_TRUE(named(r, "Lokalenavn").isEmpty());
-    EXPECT_FALSE(r.pages[0].hasText("Resource Name"));
+    const LaidOutReport none = resources(3);
+    ASSERT_EQ(none.pageCount(), 1);
+    EXPECT_EQ(named(none, "Title"), QStringList{"Resource List  -  Stand-Alones"});
+    EXPECT_TRUE(named(none, "Lokalenavn").isEmpty());
+    EXPECT_FALSE(none.pages[0].hasText("Resource Name"));
 }
 
 // "Personal/Active" for each account name, from the headers above it.
@@ -169,12 +165,7 @@ TEST_P(ReferenceListTest, EquipmentListsPrintWholeDatesPhonesAndYears)
 
 TEST_P(ReferenceListTest, EveryReportCarriesLogoInstitutionAndPageCount)
 {
-    QImage logo(60, 30, QImage::Format_RGB32);
-    logo.fill(Qt::darkBlue);
-    QByteArray png;
-    QBuffer buffer(&png);
-    logo.save(&buffer, "PNG");
-    db().exec("UPDATE institutionsoplysninger SET Logopic = ?", {png});
+    db().exec("UPDATE institutionsoplysninger SET Logopic = ?", {pngLogo()});
     // Enough bookings for the overview to take two pages.
     for (int i = 0; i < 70; ++i)
         addBooking(45350, 600 + i, 601 + i, 101, 10, jane, QStringLiteral("Slot %1").arg(i));
@@ -253,12 +244,6 @@ TEST_P(ReferenceListTest, OverviewWindowOptionsSetTheKindBoxes)
         w->findChild<QRadioButton*>(option)->click();
         EXPECT_EQ(boxes(), expected) << option;
     }
-}
-
-int previewPages(QPrintPreviewDialog* dialog)
-{
-    auto* widget = dialog ? dialog->findChild<QPrintPreviewWidget*>() : nullptr;
-    return widget ? widget->pageCount() : -1;
 }
 
 TEST_P(ReferenceListTest, DetailsNeedAnAccountThenPreviewTheReport)

@@ -143,8 +143,7 @@ TEST_P(Unavail, ListShowsTheUnavailableItemsWithTypeGroupAndPeriod)
 {
     UnavailableList* w = open();
     EXPECT_EQ(w->windowTitle(), "Vestra  -  Unavailable Resources List");
-    ListControl* rows = w->findChild<ListControl*>("Unal");
-    ASSERT_EQ(rows, w->list());
+    ListControl* rows = w->list();
 
     QStringList headings;
     for (const ListControlColumn& c : rows->columns())
@@ -162,7 +161,7 @@ TEST_P(Unavail, ListShowsTheUnavailableItemsWithTypeGroupAndPeriod)
     EXPECT_EQ(rows->rowData(1), QVariant(1));
 }
 
-TEST_P(Unavail, RowDatesFollowTheSessionsFormatAndMissingOnesStayEmpty)
+TEST_P(Unavail, DatesFollowTheSessionsFormatAndMissingOnesStayEmpty)
 {
     session().DateFormatLong = QStringLiteral("mm-dd-yyyy");
     const QVariant none(QMetaType::fromType<int>());
@@ -174,18 +173,20 @@ TEST_P(Unavail, RowDatesFollowTheSessionsFormatAndMissingOnesStayEmpty)
     EXPECT_EQ(rows->rowTexts(0), QStringList({"Annex", "Meeting rooms", "Rooms", "", ""}));
     EXPECT_EQ(rows->rowTexts(1), QStringList({"Hall", "Meeting rooms", "Rooms", "01-05-2024", ""}));
     EXPECT_EQ(rows->text(3, 4), "03-14-2024");
+
+    // The edit window's dates follow the numbered format.
+    session().DateFormatNo = 0;
+    edit(1);
+    EXPECT_EQ(end->text(), "03-14-2024");
 }
 
-TEST_P(Unavail, EditWithoutASelectedRowAsksForOne)
+TEST_P(Unavail, EditOpensTheSelectedItemOwnedByTheListAndAsksForARowWithoutOne)
 {
-    UnavailableList* w = open();
-    w->findChild<QPushButton*>("edit")->click();
+    open()->findChild<QPushButton*>("edit")->click();
     EXPECT_EQ(messages.texts(), QStringList({"Select Resource! / Service message"}));
     EXPECT_EQ(WindowRegistry::instance().find("EditUnavail"), nullptr);
-}
+    messages.clear();
 
-TEST_P(Unavail, EditOpensTheSelectedItemOwnedByTheList)
-{
     edit(1);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->parentWidget(), list);
@@ -211,32 +212,7 @@ TEST_P(Unavail, EnterOnARowOpensItLikeEdit)
     EXPECT_EQ(opened->currentItem(), 3);
 }
 
-TEST_P(Unavail, MonthFirstFormatShowsTheMonthFirst)
-{
-    session().DateFormatNo = 0;
-    edit(1);
-    EXPECT_EQ(end->text(), "03-14-2024");
-}
-
-TEST_P(Unavail, InvertedDatesAreCorrectedAfterTheMessage)
-{
-    edit(1);
-    end->setDate(d(2024, 2, 29)); // a day before the start
-    EXPECT_EQ(messages.texts(), QStringList({"End date must exceed start date! / Vestra"}));
-    EXPECT_EQ(start->date(), d(2024, 3, 1));
-    EXPECT_EQ(end->date(), d(2024, 3, 15));
-
-    messages.clear();
-    start->setDate(d(2024, 3, 20));
-    EXPECT_EQ(messages.texts(), QStringList({"End date must exceed start date! / Vestra"}));
-    EXPECT_EQ(start->date(), d(2024, 3, 1));
-
-    messages.clear();
-    start->setDate(d(2024, 3, 15)); // equal dates are accepted
-    EXPECT_TRUE(messages.texts().isEmpty());
-}
-
-TEST_P(Unavail, ATypedDateIsCheckedOnceWhenComplete)
+TEST_P(Unavail, TypedSpunAndInvertedDates)
 {
     edit(1);
     start->setFocus();
@@ -247,16 +223,26 @@ TEST_P(Unavail, ATypedDateIsCheckedOnceWhenComplete)
     QTest::keyClick(start, Qt::Key_Return);
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("; ").toStdString();
     EXPECT_EQ(start->date(), d(2024, 2, 20));
-}
 
-TEST_P(Unavail, SpinButtonsMoveTheDateByOneDay)
-{
-    edit(1);
+    // The spin buttons move a day, whatever the section.
     end->setCurrentSection(QDateTimeEdit::YearSection);
     end->stepBy(1);
     EXPECT_EQ(end->date(), d(2024, 3, 15));
     end->stepBy(-2);
     EXPECT_EQ(end->date(), d(2024, 3, 13));
+
+    // An inverted period is corrected after the message.
+    end->setDate(d(2024, 2, 19)); // a day before the start
+    EXPECT_EQ(messages.texts(), QStringList({"End date must exceed start date! / Vestra"}));
+    EXPECT_EQ(start->date(), d(2024, 2, 20));
+    EXPECT_EQ(end->date(), d(2024, 3, 5));
+    messages.clear();
+    start->setDate(d(2024, 3, 20));
+    EXPECT_EQ(messages.texts(), QStringList({"End date must exceed start date! / Vestra"}));
+    EXPECT_EQ(start->date(), d(2024, 2, 20));
+    messages.clear();
+    start->setDate(d(2024, 3, 5)); // equal dates are accepted
+    EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 TEST_P(Unavail, TickingUnavailableGivesAOneDayPeriodOfToday)
@@ -303,36 +289,29 @@ TEST_P(Unavail, OkKeepsAPeriodChangedElsewhereWhileTheWindowShowedIt)
                                         "Room North"}));
 }
 
-TEST_P(Unavail, OkWritesTheRecordAndTheListReloads)
-{
-    edit(1);
-    box->click();
-    ok();
-    settle();
-    EXPECT_EQ(WindowRegistry::instance().find("EditUnavail"), nullptr);
-    EXPECT_EQ(itemRow(1),
-              QVariantList({0, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 14)), "Room North"}));
-    ASSERT_EQ(list->list()->rowCount(), 1);
-    EXPECT_EQ(list->list()->rowData(0), QVariant(3));
-}
-
-TEST_P(Unavail, EditingAnotherItemWritesTheFirst)
+TEST_P(Unavail, EditsAreWrittenOnMovingToAnotherItemOnClosingTheListAndOnOk)
 {
     edit(1);
     end->setDate(d(2024, 3, 31));
     EXPECT_EQ(editOn(list, 3), window); // one edit window at a time
     EXPECT_EQ(window->currentItem(), 3);
     EXPECT_EQ(itemRow(1).value(2), QVariant(DayNumber(d(2024, 3, 31))));
-}
 
-TEST_P(Unavail, ClosingTheListWritesTheOpenEditWindow)
-{
-    edit(3);
     start->setDate(d(2024, 3, 1));
     list->findChild<QPushButton*>("lukknap")->click();
     settle();
     EXPECT_EQ(WindowRegistry::instance().find("UnavailableList"), nullptr);
     EXPECT_EQ(itemRow(3).value(1), QVariant(DayNumber(d(2024, 3, 1))));
+
+    edit(1);
+    box->click();
+    ok();
+    settle();
+    EXPECT_EQ(WindowRegistry::instance().find("EditUnavail"), nullptr);
+    EXPECT_EQ(itemRow(1),
+              QVariantList({0, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 31)), "Room North"}));
+    ASSERT_EQ(list->list()->rowCount(), 1);
+    EXPECT_EQ(list->list()->rowData(0), QVariant(3));
 }
 
 TEST_P(Unavail, SavingWritesOnlyThePeriodAndKeepsMissingDatesEmpty)

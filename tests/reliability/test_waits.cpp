@@ -86,28 +86,8 @@ protected:
     void SetUp() override
     {
         BookingFileTest::SetUp();
-        makeBookingFile();
-        ASSERT_TRUE(EnsureWorkDatabase());
+        openScheduleStore(DayNumber(QDate(2026, 12, 5)), {"Hall A"});
         ASSERT_TRUE(StoreBookingFilePath(session().BookingFilePath));
-        Session& s = session();
-        s.LoginOk = true;
-        s.LoginAccountId = 1;
-        s.LoginName = "Administrator";
-        s.IsAdmin = true;
-        s.OpeningTime = 480;
-        s.ClosingTime = 1020;
-        s.TimeUnits = 15;
-        s.FirstDay = "1";
-        s.DateFormatLong = "dd-mm-yyyy";
-        s.DateFormatShort = "D N-m-y";
-        s.SelectedDay = DayNumber(QDate(2026, 12, 5));
-        s.CurrentGroupNo = 1;
-        s.CurrentTypeNo = 1;
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (1, 1, 'Large', '', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) "
-                           "VALUES (1, 1, 'Hall A', 1)"));
     }
     QString file() const { return session().BookingFilePath; }
 };

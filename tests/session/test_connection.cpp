@@ -23,11 +23,6 @@ protected:
         BookingFileTest::SetUp();
         ASSERT_TRUE(EnsureWorkDatabase());
     }
-    QString storedPath()
-    {
-        Database w = Database::open(WorkDatabasePath());
-        return LookupIn(w, "sti", "stitabel").toString();
-    }
     static QByteArray contents(const QString& path)
     {
         QFile f(path);
@@ -191,7 +186,7 @@ TEST_F(Connection, CreateWithoutTemplateSaysSo)
     EXPECT_EQ(storedPath(), "");
 }
 
-TEST_F(Connection, ConnectWindowCreatesAFileAndAsksForTheLogin)
+TEST_F(Connection, ConnectWindowCreatesAFileAndAsksForTheLoginOrExits)
 {
     ConnectWindow* w = ShowConnectWindow();
     EXPECT_EQ(w->windowTitle(), "Vestra - Professional Ressource Booking");
@@ -207,14 +202,10 @@ TEST_F(Connection, ConnectWindowCreatesAFileAndAsksForTheLogin)
     ASSERT_NE(login, nullptr);
     EXPECT_TRUE(login->isVisible());
     EXPECT_TRUE(messages.shown().isEmpty());
-}
 
-TEST_F(Connection, ExitEndsTheProgram)
-{
     bool quit = false;
     navigator().quit = [&] { quit = true; };
-    ConnectWindow* w = ShowConnectWindow();
-    QTest::mouseClick(w->findChild<QPushButton*>("exit"), Qt::LeftButton);
+    QTest::mouseClick(ShowConnectWindow()->findChild<QPushButton*>("exit"), Qt::LeftButton);
     EXPECT_TRUE(quit);
 }
 

@@ -46,6 +46,15 @@ protected:
     int addAccount(const QString& type, const QString& name, const QString& user,
                    const QString& password, bool admin = false, bool archived = false);
     int count(const QString& table, const QString& where = {}, const QVariantList& binds = {});
+    // The booking store this workstation opens at its next start.
+    QString storedPath();
+    // The first row sql reads, each value as text; empty when there is none.
+    QStringList firstRow(const QString& sql, const QVariantList& binds = {});
+    // The administrator signed in on a fresh booking store that shows day in
+    // the schedule: opening 08:00-17:00 in quarter hours, group 1 "Rooms",
+    // type 1 "Large" and the halls numbered from 1 in it.
+    void openScheduleStore(int day, const QStringList& halls = {QStringLiteral("Hall A"),
+                                                                QStringLiteral("Hall B")});
 
     QTemporaryDir dir;
     Engine storeEngine = Engine::SQLite;

@@ -61,11 +61,6 @@ protected:
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    QVariant stored(int nr, const char* field)
-    {
-        Database d = db();
-        return d.scalar(QString("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(field), {nr});
-    }
     int room = 0, beamer = 0;
 };
 

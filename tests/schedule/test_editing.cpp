@@ -27,14 +27,6 @@ protected:
                    "(2, 3, 'Room 2')"));
     }
     Database work() { return Database::open(WorkDatabasePath()); }
-    // The booking's fields, looked up by name in any case (the server
-    // reports names in lower case).
-    QSqlRecord row(int nr)
-    {
-        Database d = db();
-        auto q = d.query("SELECT * FROM Booking WHERE Bookingnr = ?", {nr});
-        return q && q->next() ? q->record() : QSqlRecord();
-    }
     QStringList fields(int nr, const char* names)
     {
         return firstRow(QString("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(names), {nr});
@@ -68,23 +60,23 @@ TEST_P(Editing, TypedBookingTakesTheSlotTheUserAndRed)
     // The week view leaves the tentative flag to the database.
     const auto week =
         CreateBookingFromGrid(d, session(), "Solo", {45001, 2, 540}, 600, std::nullopt);
-    EXPECT_EQ(row(*week).value("Tentative").toInt(), 0);
+    EXPECT_EQ(stored(*week, "Tentative").toInt(), 0);
     EXPECT_EQ(*week, *nr + 1);
 }
 
 TEST_P(Editing, CutThenPasteKeepsNumberAndFields)
 {
     const int nr = fullBooking();
-    const QSqlRecord before = row(nr);
+    const QSqlRecord before = bookingRow(nr);
     Database d = db(), w = work();
     ASSERT_TRUE(CutOrCopyBooking(d, w, nr, ClipboardOp::Cut));
-    EXPECT_TRUE(row(nr).isEmpty());
+    EXPECT_TRUE(bookingRow(nr).isEmpty());
     EXPECT_EQ(ClipboardRows(w), 1);
 
     const auto pasted = PasteBooking(d, w, 1, {45010, 2, 780});
     ASSERT_TRUE(pasted);
     EXPECT_EQ(*pasted, nr);
-    QSqlRecord after = row(nr);
+    QSqlRecord after = bookingRow(nr);
     EXPECT_EQ(fields(nr, "Bstart, Bslut, Bdato, Lokalenr"),
               QStringList({"780", "870", "45010", "2"})); // the same length
     for (const char* f : {"Beskrivelse", "Bcolor", "kontonr", "Kontaktperson2", "Kontakttlf2",
@@ -103,7 +95,7 @@ TEST_P(Editing, CopyThenPasteTwiceGivesTwoNewBookings)
     const auto b = PasteBooking(d, w, 2, {45012, 1, 480});
     ASSERT_TRUE(a && b);
     EXPECT_EQ(QSet<int>({nr, *a, *b}).size(), 3) << "two new numbers";
-    EXPECT_FALSE(row(nr).isEmpty()) << "the copied booking stays";
+    EXPECT_FALSE(bookingRow(nr).isEmpty()) << "the copied booking stays";
     EXPECT_EQ(count("Booking"), 3);
     EXPECT_EQ(ClipboardRows(w), 1);
     // After a restart the mode is unset: the waiting row pastes as a copy.
@@ -174,15 +166,15 @@ TEST_P(Editing, NothingIsStoredOnADeletedItemAndNewBookingsTakeTheirItemsType)
     EXPECT_EQ(ClipboardRows(w), 1) << "the cut booking still waits on the clipboard";
     EXPECT_EQ(SaveBlockChange(d, session(), moved, {"Moved", 700, 760, 2, {}, {}}).status,
               StoreStatus::ItemGone);
-    EXPECT_EQ(row(moved).value("Lokalenr").toInt(), 1);
+    EXPECT_EQ(stored(moved, "Lokalenr").toInt(), 1);
     EXPECT_EQ(count("Booking"), 1);
 
     // The schedule showing another type does not change a new booking's own.
     session().CurrentTypeNo = 9;
     const auto typed = CreateBookingFromGrid(d, session(), "New", {45000, 1, 540}, 600, true);
     ASSERT_TRUE(typed);
-    EXPECT_EQ(row(*typed).value("Bgruppe").toInt(), 3);
+    EXPECT_EQ(stored(*typed, "Bgruppe").toInt(), 3);
     const auto pasted = PasteBooking(d, w, 1, {45000, 1, 780});
     ASSERT_TRUE(pasted);
-    EXPECT_EQ(row(*pasted).value("Bgruppe").toInt(), 3);
+    EXPECT_EQ(stored(*pasted, "Bgruppe").toInt(), 3);
 }

@@ -55,14 +55,6 @@ protected:
         QCoreApplication::processEvents();
         return c;
     }
-    // The booking's fields, looked up by name in any case (the server
-    // reports names in lower case).
-    QSqlRecord row(int nr)
-    {
-        Database d = db();
-        auto q = d.query("SELECT * FROM Booking WHERE Bookingnr = ?", {nr});
-        return q && q->next() ? q->record() : QSqlRecord();
-    }
     int blockOf(ScheduleGrid* g, int bookingnr)
     {
         for (int n : g->blockNumbers())
@@ -191,15 +183,15 @@ TEST_P(Views, ABlockMovedByAnOutsiderReturnsOnReload)
     int n = blockOf(g, annas);
     QPoint from = g->blockRect(n).center();
     drag(g->viewport(), from, from + QPoint(0, 4 * rows));
-    EXPECT_EQ(row(annas).value("Bstart").toInt(), 600) << "not saved";
+    EXPECT_EQ(stored(annas, "Bstart").toInt(), 600) << "not saved";
     EXPECT_EQ(g->blockStart(blockOf(g, annas)), 600) << "back where it is stored";
     EXPECT_TRUE(messages.shown().isEmpty()) << "refused silently";
 
     n = blockOf(g, bos);
     from = g->blockRect(n).center();
     drag(g->viewport(), from, from + QPoint(0, 4 * rows));
-    EXPECT_EQ(row(bos).value("Bstart").toInt(), 660);
-    EXPECT_EQ(row(bos).value("Bslut").toInt(), 720);
+    EXPECT_EQ(stored(bos, "Bstart").toInt(), 660);
+    EXPECT_EQ(stored(bos, "Bslut").toInt(), 720);
 }
 
 TEST_P(Views, ClipboardCommandsSayWhatIsMissing)
@@ -466,7 +458,7 @@ TEST_P(Views, AReloadKeepsWhatTheUserSelected)
     ASSERT_NE(editor, nullptr);
     QTest::keyClicks(editor, "Board meeting");
     QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(row(nr).value("Beskrivelse").toString(), "Board meeting");
+    EXPECT_EQ(stored(nr, "Beskrivelse").toString(), "Board meeting");
 }
 
 TEST_P(Views, AnotherBookingFileLeavesEveryWindowAndStoresItsWorkInTheOldFile)
@@ -698,7 +690,7 @@ TEST_P(Views, NoBookingLandsOnAnItemDeletedWhileTheDayIsShown)
     const QPoint from = g->blockRect(blockOf(g, nr)).center();
     drag(g->viewport(), from, QPoint(g->slotRect(hallC, 600).center().x(), from.y()));
     EXPECT_EQ(messages.texts(), QStringList({kItemGone}));
-    EXPECT_EQ(row(nr).value("Lokalenr").toInt(), 1);
+    EXPECT_EQ(stored(nr, "Lokalenr").toInt(), 1);
 
     messages.clear();
     deleteElsewhere(2);

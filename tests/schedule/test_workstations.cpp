@@ -58,11 +58,6 @@ protected:
         other.join();
         return ok;
     }
-    QVariant stored(int nr, const char* field)
-    {
-        Database d = db();
-        return d.scalar(QString("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(field), {nr});
-    }
     static QStringList keysOn(const ScheduleGrid* grid)
     {
         QStringList keys;

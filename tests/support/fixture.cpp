@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSqlRecord>
 
 namespace vestra::test {
 
@@ -142,6 +141,21 @@ QString BookingFileTest::storedPath()
 {
     Database w = Database::open(WorkDatabasePath());
     return LookupIn(w, QStringLiteral("sti"), QStringLiteral("stitabel")).toString();
+}
+
+QVariant BookingFileTest::stored(int bookingnr, const char* field)
+{
+    Database d = db();
+    return d.scalar(
+        QStringLiteral("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(QLatin1String(field)),
+        {bookingnr});
+}
+
+QSqlRecord BookingFileTest::bookingRow(int bookingnr)
+{
+    Database d = db();
+    auto q = d.query(QStringLiteral("SELECT * FROM Booking WHERE Bookingnr = ?"), {bookingnr});
+    return q && q->next() ? q->record() : QSqlRecord();
 }
 
 QStringList BookingFileTest::firstRow(const QString& sql, const QVariantList& binds)

@@ -10,6 +10,7 @@
 #include "support/printers.h"
 #include "support/stores.h"
 #include <QDate>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -48,6 +49,10 @@ protected:
     int count(const QString& table, const QString& where = {}, const QVariantList& binds = {});
     // The booking store this workstation opens at its next start.
     QString storedPath();
+    // A booking's field, and all of them (found by name in any case: the
+    // server reports names in lower case); empty when it is gone.
+    QVariant stored(int bookingnr, const char* field);
+    QSqlRecord bookingRow(int bookingnr);
     // The first row sql reads, each value as text; empty when there is none.
     QStringList firstRow(const QString& sql, const QVariantList& binds = {});
     // The administrator signed in on a fresh booking store that shows day in

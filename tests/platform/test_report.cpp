@@ -8,9 +8,7 @@
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -669,21 +667,7 @@ TEST(ReportLayoutTest, PicturesFromAnImageOrFromAPictureField)
 
 // ---------------------------------------------------------------- output
 
-// A poppler tool's output; a missing tool fails the test, as the test
-// setup installs the tools.
-QString runTool(const QString& program, const QStringList& args)
-{
-    const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty()) {
-        ADD_FAILURE() << program.toStdString() << " is not installed";
-        return {};
-    }
-    QProcess process;
-    process.start(path, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+using test::RunTool;
 
 TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePagesOrSaysWhyNot)
 {
@@ -696,9 +680,9 @@ TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePagesOrSaysWhyNot)
     QString error;
     ASSERT_TRUE(PrintToPdf(report, path, &error)) << error.toStdString();
 
-    EXPECT_TRUE(runTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+2\\b")));
-    const QString page1 = runTool("pdftotext", {"-layout", "-f", "1", "-l", "1", path, "-"});
-    const QString page2 = runTool("pdftotext", {"-layout", "-f", "2", "-l", "2", path, "-"});
+    EXPECT_TRUE(RunTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+2\\b")));
+    const QString page1 = RunTool("pdftotext", {"-layout", "-f", "1", "-l", "1", path, "-"});
+    const QString page2 = RunTool("pdftotext", {"-layout", "-f", "2", "-l", "2", path, "-"});
     for (const char* text : {"BOOKING OVERVIEW", "Group A", "Page 1 of 2"})
         EXPECT_TRUE(page1.contains(text)) << text;
     for (const char* text : {"Booking No.", "Group B", "Page 2 of 2", "200.00"})
@@ -734,7 +718,7 @@ TEST(ReportOutputTest, PdfHoldsEveryTextWholeHoweverNarrowItsBox)
     const QString path = dir.filePath("narrow.pdf");
     QString error;
     ASSERT_TRUE(PrintToPdf(LayoutReport(def, rows, kUs), path, &error)) << error.toStdString();
-    const QString text = runTool("pdftotext", {path, "-"});
+    const QString text = RunTool("pdftotext", {path, "-"});
     for (const QString& expected : texts)
         EXPECT_TRUE(compact(text).contains(compact(expected))) << expected.toStdString() << "\n"
                                                                << text.toStdString();

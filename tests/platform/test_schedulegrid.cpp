@@ -1,5 +1,6 @@
 #include "platform/gridpacking.h"
 #include "platform/schedulegrid.h"
+#include "support/reportpages.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -7,7 +8,6 @@
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -602,14 +602,7 @@ TEST_F(ScheduleGridTest, BlocksAreAccessibleItems)
 
 // --- printing -------------------------------------------------------------------
 
-QString pdfText(const QString& path)
-{
-    QProcess p;
-    p.start("pdftotext", {"-layout", path, "-"});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
+using test::PdfText;
 
 TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
 {
@@ -624,7 +617,7 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     const QString path = dir.filePath("day.pdf");
     ASSERT_TRUE(grid->printToPdf(path));
     EXPECT_GT(QFileInfo(path).size(), 1000);
-    const QString text = pdfText(path);
+    const QString text = PdfText(path);
     ASSERT_FALSE(text.isEmpty()) << "pdftotext gave nothing";
     // pdftotext joins runs of spaces, so the title is compared with single ones.
     EXPECT_TRUE(text.simplified().contains("Day Scheme - 03-06-2024")) << text.toStdString();
@@ -632,10 +625,7 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     EXPECT_TRUE(text.contains("Week:23"));
     // The corner header stays inside the time column: it ends no further
     // right than the time labels, which end at the column's edge.
-    QProcess bbox;
-    bbox.start("pdftotext", {"-bbox", path, "-"});
-    ASSERT_TRUE(bbox.waitForFinished(20000));
-    const QString html = QString::fromUtf8(bbox.readAllStandardOutput());
+    const QString html = test::RunTool("pdftotext", {"-bbox", path, "-"});
     auto xMax = [&](const QString& word) {
         const QRegularExpression re(R"re(<word xMin="([^"]*)" yMin="[^"]*" xMax="([^"]*)"[^>]*>)re"
                                     + QRegularExpression::escape(word) + "</word>");
@@ -657,7 +647,7 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     grid->setPrintSlotSize(15);
     const QString dayPath = dir.filePath("fullday.pdf");
     ASSERT_TRUE(grid->printToPdf(dayPath));
-    const QString dayText = pdfText(dayPath);
+    const QString dayText = PdfText(dayPath);
     EXPECT_TRUE(dayText.contains("18:45"));
     EXPECT_EQ(dayText.count('\f'), 1) << "one page";
 }
@@ -673,7 +663,7 @@ TEST_F(ScheduleGridTest, ColumnsThatDoNotFitGoOnFurtherPagesInPdfAndPreview)
     QTemporaryDir dir;
     const QString path = dir.filePath("wide.pdf");
     ASSERT_TRUE(grid->printToPdf(path));
-    const QString text = pdfText(path);
+    const QString text = PdfText(path);
     const int pages = static_cast<int>(text.count('\f'));
     EXPECT_GE(pages, 2);
     EXPECT_EQ(text.count("Overview"), pages) << "the title on every page";

@@ -469,9 +469,7 @@ TEST_P(Views, AnotherBookingFileLeavesEveryWindowAndStoresItsWorkInTheOldFile)
     const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
     const QString old = session().BookingFilePath;
     // A booking file (whatever the first store is) holding a booking of the same number.
-    const QString other = pathOf("other.mdb");
-    ASSERT_TRUE(QFile::copy(TemplatePath(), other));
-    QFile::setPermissions(other, QFile::permissions(other) | QFileDevice::WriteOwner);
+    const QString other = templateCopy("other.mdb");
     {
         Database o = Database::open(other);
         ASSERT_TRUE(o.exec("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
@@ -560,8 +558,7 @@ TEST_P(Views, ExportCalendarWritesTheShownBookings)
         EXPECT_NE(action, nullptr);
         if (action)
             action->trigger();
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+        return QString::fromUtf8(fileBytes(path));
     };
     const QString dayFile = exportFrom(day(), pathOf("day.ics"));
     EXPECT_EQ(dayFile.count("BEGIN:VEVENT"), 2);

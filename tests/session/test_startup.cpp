@@ -222,12 +222,8 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
         ASSERT_TRUE(QFile::copy(source + "-journal", newer + "-journal"));
     }
     Database::closeAll(source);
-    auto bytes = [](const QString& p) {
-        QFile f(p);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    const QByteArray file = bytes(newer);
-    const QByteArray journal = bytes(newer + "-journal");
+    const QByteArray file = fileBytes(newer);
+    const QByteArray journal = fileBytes(newer + "-journal");
     const QString text = NewerFileText(newer, LatestVersion(BookingFileSteps()) + 1,
                                        LatestVersion(BookingFileSteps()));
     EXPECT_TRUE(text.contains("newer version of Vestra"));
@@ -247,8 +243,8 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
     EXPECT_EQ(window("frmLogin"), nullptr);
     EXPECT_EQ(messages.texts(), QStringList({text + " / No Database Connection"}));
 
-    EXPECT_EQ(bytes(newer), file);
-    EXPECT_EQ(bytes(newer + "-journal"), journal);
+    EXPECT_EQ(fileBytes(newer), file);
+    EXPECT_EQ(fileBytes(newer + "-journal"), journal);
     EXPECT_FALSE(
         QFile::exists(newer + ".bak-v" + QString::number(LatestVersion(BookingFileSteps()) + 1)));
 }

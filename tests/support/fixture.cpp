@@ -96,12 +96,23 @@ QString BookingFileTest::makeBookingFile(const QString& name)
         session().BookingFilePath = serverStore->address();
         return serverStore->address();
     }
+    QFile::remove(pathOf(name));
+    session().BookingFilePath = templateCopy(name);
+    return session().BookingFilePath;
+}
+
+QString BookingFileTest::templateCopy(const QString& name)
+{
     const QString path = pathOf(name);
-    QFile::remove(path);
     EXPECT_TRUE(QFile::copy(TemplatePath(), path));
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-    session().BookingFilePath = path;
     return path;
+}
+
+QByteArray BookingFileTest::fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 int BookingFileTest::addBooking(int day, int start, int end, int item, int type, int account,

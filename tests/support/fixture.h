@@ -39,6 +39,11 @@ protected:
     // file: a file in the temporary folder, or on the server (storeEngine) a
     // database of its own copied from the booking template built once per run.
     QString makeBookingFile(const QString& name = QStringLiteral("booking.mdb"));
+    // A booking file made from the template in the temporary folder, left
+    // for the test to use as it likes.
+    QString templateCopy(const QString& name);
+    // A file's bytes; none when it cannot be read.
+    static QByteArray fileBytes(const QString& path);
     Database db() { return Database::open(session().BookingFilePath); }
 
     // Adds a booking and returns its number.

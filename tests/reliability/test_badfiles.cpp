@@ -5,15 +5,13 @@
 #include "data/migrations.h"
 #include "data/schema.h"
 #include "session/connection.h"
+#include "support/busyfile.h"
 #include "support/fixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QUuid>
 
 using namespace vestra;
 using namespace vestra::test;
@@ -152,14 +150,9 @@ TEST_F(BadFiles, EachIsRefusedWithItsReasonQuicklyAndNothingIsStored)
     ASSERT_GE(files.size(), 300);
     for (const BadFile& f : files) {
         SCOPED_TRACE(f.kind.toStdString() + " " + f.path.toStdString());
-        QString lockName;
-        if (f.expect == Expect::Busy) {
-            lockName = QStringLiteral("other|") + QUuid::createUuid().toString();
-            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", lockName);
-            other.setDatabaseName(f.path);
-            ASSERT_TRUE(other.open());
-            QSqlQuery(other).exec("BEGIN EXCLUSIVE");
-        }
+        std::optional<BusyFile> lock;
+        if (f.expect == Expect::Busy)
+            lock.emplace(f.path, BusyFile::Lock::Write, kBusyTimeoutMs);
         const QByteArray before = QFileInfo(f.path).isFile() && f.expect != Expect::Busy
                                       ? fileBytes(f.path)
                                       : QByteArray();
@@ -185,13 +178,6 @@ TEST_F(BadFiles, EachIsRefusedWithItsReasonQuicklyAndNothingIsStored)
         }
         if (!before.isEmpty()) {
             EXPECT_EQ(fileBytes(f.path), before) << "a refused file is never written";
-        }
-        if (!lockName.isEmpty()) {
-            {
-                QSqlDatabase other = QSqlDatabase::database(lockName, false);
-                other.close();
-            }
-            QSqlDatabase::removeDatabase(lockName);
         }
     }
     Database work = WorkDatabase();

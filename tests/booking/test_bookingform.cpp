@@ -236,11 +236,8 @@ TEST_P(Form, AccountChoiceFollowsTheUsersRights)
     addAccount("p", "Bo", "bo", "pw");
     // A second group of the same name, joined first: same names go by number.
     const int choir2 = addAccount("g", "Choir", "", "");
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?), (?, ?)",
-                           {choir2, anna, choir, anna}));
-    }
+    ASSERT_TRUE(db().exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?), (?, ?)",
+                          {choir2, anna, choir, anna}));
     // An administrator may book for every active account.
     BookingForm* f = open(room);
     auto* account = child<QComboBox>(f, "Kontonr");
@@ -269,11 +266,8 @@ TEST_P(Form, AccountChoiceFollowsTheUsersRights)
 
     // A member of no account sees an empty list (apart from the booking's own).
     addAccount("g", "Lone", "", "");
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("DELETE FROM Grptilk WHERE pnr = ?", {anna}));
-        ASSERT_TRUE(d.exec("UPDATE Booking SET kontonr = NULL WHERE Bookingnr = ?", {beamer}));
-    }
+    ASSERT_TRUE(db().exec("DELETE FROM Grptilk WHERE pnr = ?", {anna}));
+    ASSERT_TRUE(db().exec("UPDATE Booking SET kontonr = NULL WHERE Bookingnr = ?", {beamer}));
     f = open(beamer);
     EXPECT_EQ(child<QComboBox>(f, "Kontonr")->count(), 0);
 }
@@ -316,10 +310,9 @@ TEST_P(Form, SeriesButtonsDependOnTheSeriesFlag)
 
     const int second = addBooking(38430, 600, 720, 1, 1, 1, "Board");
     {
-        Database d = db();
         ASSERT_TRUE(
-            d.exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr IN (?, ?)",
-                   {room, room, second}));
+            db().exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr IN (?, ?)",
+                      {room, room, second}));
     }
     f = open(room);
     EXPECT_EQ(child<QLabel>(f, "gentshow")->text(), "Multi");

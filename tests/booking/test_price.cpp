@@ -11,9 +11,8 @@ protected:
     {
         BookingStoreTest::SetUp();
         makeBookingFile();
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, gebyr) VALUES "
-                           "(1, 1, 'Hall', 150), (2, 1, 'Room', 100), (3, 1, 'Free', NULL)"));
+        ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, gebyr) VALUES "
+                              "(1, 1, 'Hall', 150), (2, 1, 'Room', 100), (3, 1, 'Free', NULL)"));
     }
     PriceResult price(int item, QTime from, QTime to, int type = ListPrice, double agreed = 0,
                       bool tax = false, double percent = 25)

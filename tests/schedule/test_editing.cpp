@@ -21,10 +21,9 @@ protected:
         session().LoginName = "Administrator";
         session().IsAdmin = true;
         session().CurrentTypeNo = 3;
-        Database d = db();
-        ASSERT_TRUE(
-            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (1, 3, 'Room 1'), "
-                   "(2, 3, 'Room 2')"));
+        ASSERT_TRUE(db().exec(
+            "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (1, 3, 'Room 1'), "
+            "(2, 3, 'Room 2')"));
     }
     Database work() { return Database::open(WorkDatabasePath()); }
     QStringList fields(int nr, const char* names)

@@ -137,10 +137,7 @@ TEST_P(Views, DayViewShowsTheTypesItemsAndBookingsOfTheGroupAndDay)
 
 TEST_P(Views, NoResourceItemsAsksForTheResourceManager)
 {
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("DELETE FROM lokale"));
-    }
+    ASSERT_TRUE(db().exec("DELETE FROM lokale"));
     messages.answerNext(MsgAnswer::No);
     day();
     QCoreApplication::processEvents();
@@ -518,8 +515,7 @@ TEST_P(Views, LeavingTheDayViewStoresAnOpenBookingForm)
     form->findChild<QLineEdit*>("Pris")->setText("100");
     c->SwitchToWeekView(1);
     EXPECT_NE(WindowRegistry::instance().find("CalMdag"), nullptr);
-    Database d = db();
-    EXPECT_EQ(d.scalar("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?", {nr}).toString(),
+    EXPECT_EQ(db().scalar("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?", {nr}).toString(),
               "Board (edited)");
 }
 
@@ -582,12 +578,9 @@ TEST_P(Views, ExportCalendarWritesTheShownBookings)
 
 TEST_P(Views, EveryDayViewReloadStoresTheBlockBeingTypedWhereItWasTyped)
 {
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (2, 1, 'Small', '', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) "
-                           "VALUES (4, 2, 'Room S', 0)"));
-    }
+    ASSERT_TRUE(db().exec("INSERT INTO lokaliteter VALUES (2, 1, 'Small', '', 1)"));
+    ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) "
+                          "VALUES (4, 2, 'Room S', 0)"));
     DayView* c = nullptr;
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"another day",
@@ -669,19 +662,15 @@ TEST_P(Views, CutCopyAndDeleteFirstStoreTheBlockBeingTyped)
 TEST_P(Views, NoBookingLandsOnAnItemDeletedWhileTheDayIsShown)
 {
     const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) "
-                           "VALUES (5, 1, 'Hall C', 0)"));
-    }
+    ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) "
+                          "VALUES (5, 1, 'Hall C', 0)"));
     DayView* c = day();
     c->resize(1600, 700);
     ScheduleGrid* g = c->grid();
     const int hallC = columnOf(g, 5);
     ASSERT_TRUE(g->viewport()->rect().contains(g->slotRect(hallC, 600)));
     auto deleteElsewhere = [&](int item) {
-        Database d = db();
-        ASSERT_TRUE(d.exec("DELETE FROM lokale WHERE lokalenr = ?", {item}));
+        ASSERT_TRUE(db().exec("DELETE FROM lokale WHERE lokalenr = ?", {item}));
     };
     deleteElsewhere(5);
     const QPoint from = g->blockRect(blockOf(g, nr)).center();
@@ -705,8 +694,7 @@ TEST_P(Views, AWeekViewRereadsItsItemAndRefusesOneDeletedMeanwhile)
     EXPECT_EQ(w->findChild<QLabel*>("lnavn")->text(), "Hall B");
     {
         // Deleted in the resource manager while the week stays open.
-        Database d = db();
-        ASSERT_TRUE(d.exec("DELETE FROM lokale WHERE lokalenr = 2"));
+        ASSERT_TRUE(db().exec("DELETE FROM lokale WHERE lokalenr = 2"));
     }
     QWidget elsewhere;
     elsewhere.show();

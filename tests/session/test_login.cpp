@@ -193,10 +193,7 @@ TEST_P(Login, AccessRules)
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int bo = addAccount("p", "Bo", "bo", "pw");
     const int choir = addAccount("g", "Choir", "", "");
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {choir, anna}));
-    }
+    ASSERT_TRUE(db().exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {choir, anna}));
     ASSERT_TRUE(check("bo", "pw"));
     EXPECT_FALSE(MayActForAccount(choir));
     EXPECT_TRUE(MayActForAccount(bo));

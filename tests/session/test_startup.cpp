@@ -33,9 +33,8 @@ protected:
     }
     void setArchiveDate(const QDate& d)
     {
-        Database b = db();
         ASSERT_TRUE(
-            b.exec("UPDATE arkiveringsdato SET arkiveringsdato = ?", {d.toString(Qt::ISODate)}));
+            db().exec("UPDATE arkiveringsdato SET arkiveringsdato = ?", {d.toString(Qt::ISODate)}));
     }
     QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
 };
@@ -138,10 +137,7 @@ TEST_P(StartupStore, ArchivesOnlyOnTheFirstStartOfADay)
 TEST_P(StartupStore, BookingFileWithoutSettingsIsRefusedWithAReason)
 {
     const QString path = makeBookingFile();
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("DELETE FROM institutionsoplysninger"));
-    }
+    ASSERT_TRUE(db().exec("DELETE FROM institutionsoplysninger"));
     connectTo(path);
     RunStartup();
     EXPECT_NE(window("IntroConnect"), nullptr);

@@ -159,7 +159,7 @@ TEST(ReportFormat, DayNumbersAndMinutesAsDatesAndTimes)
 
 // ---------------------------------------------------------------- rows
 
-TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCase)
+TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCaseFromMapsOrAQuery)
 {
     const ReportRows rows =
         ReportRows::fromMaps({{{"Pris", 100.0}, {"Bemærkninger", "x"}}, {{"pris", 50.0}}});
@@ -172,22 +172,20 @@ TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCase)
     EXPECT_TRUE(rows.value(1, "bemærkninger").isNull());
     EXPECT_FALSE(rows.value(0, "missing").isValid());
     EXPECT_FALSE(rows.value(5, "Pris").isValid());
-}
 
-TEST(ReportRowsTest, FilledFromADatabaseQueryWithBoundValues)
-{
+    // Filled from a database query with bound values.
     QTemporaryDir dir;
     const QString path = dir.filePath("rows.mdb");
     {
         Database db = Database::create(path);
         ASSERT_TRUE(db.exec("CREATE TABLE Booking (Bookingnr INTEGER, Pris REAL)"));
         ASSERT_TRUE(db.exec("INSERT INTO Booking VALUES (1, 10), (2, 20), (3, 30), (4, 40)"));
-        const auto rows = ReportRows::fromDatabase(
+        const auto read = ReportRows::fromDatabase(
             db, "SELECT Bookingnr, Pris FROM Booking WHERE Pris > ? ORDER BY 1", {15.0});
-        ASSERT_TRUE(rows);
-        ASSERT_EQ(rows->count(), 3);
-        EXPECT_EQ(rows->value(0, "bookingnr").toInt(), 2);
-        EXPECT_EQ(rows->value(2, "PRIS").toDouble(), 40.0);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->count(), 3);
+        EXPECT_EQ(read->value(0, "bookingnr").toInt(), 2);
+        EXPECT_EQ(read->value(2, "PRIS").toDouble(), 40.0);
         QString error;
         EXPECT_FALSE(ReportRows::fromDatabase(db, "SELECT nope FROM Booking", {}, &error));
         EXPECT_FALSE(error.isEmpty());

@@ -31,16 +31,9 @@ protected:
     QString path;
 };
 
-TEST_F(DatabaseTest, OpenNeverCreatesFiles)
-{
-    const QString missing = dir.filePath("missing.mdb");
-    EXPECT_FALSE(Database::open(missing).isValid());
-    EXPECT_FALSE(QFile::exists(missing));
-}
-
 // Case-insensitive matches fold every letter the same way on every
 // connection the program opens, including the read-only probe.
-TEST_F(DatabaseTest, EveryConnectionFoldsAllLetters)
+TEST_F(DatabaseTest, EveryConnectionFoldsAllLettersAndOpenCreatesNone)
 {
     const QString sql = "SELECT " + dialect::fold(Engine::SQLite, "?") + " || '|' || ("
                         + dialect::fold(Engine::SQLite, "?") + " = "
@@ -60,6 +53,11 @@ TEST_F(DatabaseTest, EveryConnectionFoldsAllLetters)
     }));
     EXPECT_EQ(probed, want);
     EXPECT_EQ(opened.scalar(dialect::fold(Engine::SQLite, "NULL")), QVariant());
+
+    // Open never creates a file.
+    const QString missing = dir.filePath("missing.mdb");
+    EXPECT_FALSE(Database::open(missing).isValid());
+    EXPECT_FALSE(QFile::exists(missing));
 }
 
 // What every store does alike, on each engine.
@@ -366,7 +364,7 @@ TEST_P(StoreTest, CompleteBookingStoreIsBuiltAndUpgraded)
     EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontonavn = 'new' AND ID > 1").toInt(), 1);
 }
 
-TEST(ServerAddress, PartsAreReadAndPasswordsRefused)
+TEST(ServerAddress, PartsAreReadPasswordsRefusedAndAnUnreachableServerSaysWhy)
 {
     struct Case {
         const char* address;
@@ -407,49 +405,37 @@ TEST(ServerAddress, PartsAreReadAndPasswordsRefused)
     }
     EXPECT_TRUE(IsServerAddress("postgresql:///vestra"));
     EXPECT_FALSE(IsServerAddress("C:/booking.mdb"));
-}
 
-TEST(ServerAddress, AnUnreachableServerLeavesItsReason)
-{
+    // An unreachable server leaves its reason.
     Database d = Database::open("postgresql://nobody@/vestra?host=/nonexistent-socket-dir");
     EXPECT_FALSE(d.isValid());
     EXPECT_FALSE(d.lastError().isEmpty());
 }
 
-TEST_F(DatabaseTest, CloseAllLetsTheFileBeReplaced)
+// A file replaced by an empty one, after closeAll or behind the cache (a
+// backup copied over it while the program runs), is opened afresh: nothing
+// goes on working in the replaced file.
+TEST_F(DatabaseTest, AReplacedFileIsOpenedAfresh)
 {
-    {
+    for (const bool closedFirst : {true, false}) {
+        SCOPED_TRACE(closedFirst);
+        {
+            Database d = Database::open(path);
+            ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES ('old')"));
+        }
+        if (closedFirst)
+            Database::closeAll(path);
+        const QString backup = dir.filePath("backup.mdb");
+        {
+            Database b = Database::create(backup);
+            ASSERT_TRUE(b.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
+        }
+        Database::closeAll(backup);
+        ASSERT_TRUE(QFile::remove(path));
+        ASSERT_TRUE(QFile::rename(backup, path));
         Database d = Database::open(path);
-        ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES ('old')"));
+        EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 0);
     }
-    Database::closeAll(path);
-    ASSERT_TRUE(QFile::remove(path));
-    {
-        Database d = Database::create(path);
-        ASSERT_TRUE(d.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
-    }
-    Database d = Database::open(path);
-    EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 0);
-}
-
-TEST_F(DatabaseTest, AFileReplacedBehindTheCacheIsOpenedAfresh)
-{
-    {
-        Database d = Database::open(path);
-        ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES ('old')"));
-    }
-    // A backup with an empty table is copied over the file while the
-    // program runs; it must not go on working in the replaced file.
-    const QString backup = dir.filePath("backup.mdb");
-    {
-        Database b = Database::create(backup);
-        ASSERT_TRUE(b.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
-    }
-    Database::closeAll(backup);
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(QFile::rename(backup, path));
-    Database d = Database::open(path);
-    EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 0);
 }
 
 TEST_F(DatabaseTest, AFileCreatedThroughALinkedFolderIsClosedByItsPath)

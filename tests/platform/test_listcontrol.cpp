@@ -3,10 +3,10 @@
 #include "platform/reportlayout.h"
 
 #include "support/printers.h"
+#include "support/reportpages.h"
 
 #include <QFontMetricsF>
 #include <QLabel>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,7 +61,7 @@ protected:
     ListControl list;
 };
 
-TEST(ListControlTest, RowTextSplitsAtSemicolonsKeepingEmptyFields)
+TEST(ListControlTest, RowTextSplitsAtSemicolonsAndRowsKeepTheirOrderAndData)
 {
     ListControl list;
     list.setColumns(fourColumns());
@@ -76,11 +76,8 @@ TEST(ListControlTest, RowTextSplitsAtSemicolonsKeepingEmptyFields)
     EXPECT_EQ(list.rowTexts(2), QStringList({"a", "b", "c", "d"}));
     EXPECT_EQ(list.rowTexts(3), QStringList({"", "", "", ""}));
     EXPECT_EQ(list.text(5, 0), QString());
-}
 
-TEST(ListControlTest, RowsKeepTheirFillOrderAndTheirData)
-{
-    ListControl list;
+    // Rows keep their fill order and their data.
     list.setColumns({{"Name", 100}});
     for (const auto& [name, key] : {std::pair{"Zeta", 7}, {"Alpha", 3}, {"Mid", 12}})
         list.addRow(QString::fromLatin1(name), key);
@@ -286,7 +283,7 @@ TEST_F(ListFillTest, AFillWidensColumnsTooNarrowForTheirTexts)
     EXPECT_EQ(list.columnWidth(1), list.unitWidth(300));
 }
 
-TEST_F(ListFillTest, FillsOnlyWhenEmptyAndReloadFillsAgain)
+TEST_F(ListFillTest, FillsOnlyWhenEmptyReloadFillsAgainAndAFailureSaysWhy)
 {
     addRows(1, 3);
     list.setColumns({{"No.", 40}, {"Name", 100}});
@@ -308,29 +305,18 @@ TEST_F(ListFillTest, FillsOnlyWhenEmptyAndReloadFillsAgain)
     // The bound values are read at each fill.
     list.fillSource().binds = {4};
     EXPECT_EQ(list.reload(), 2);
-}
 
-TEST_F(ListFillTest, AFailedQueryLeavesTheListEmptyAndSaysWhy)
-{
-    list.setColumns({{"No.", 40}});
+    // A failed query leaves the list empty and says why.
     ListFillSource bad = source();
     bad.sql = QStringLiteral("SELECT id FROM missing_table");
     list.setFillSource(bad);
+    list.clear();
     EXPECT_EQ(list.fill(), -1);
     EXPECT_FALSE(list.lastFillError().isEmpty());
     EXPECT_EQ(list.rowCount(), 0);
 
     ListControl unset;
     EXPECT_EQ(unset.fill(), -1);
-}
-
-QString pdfText(const QString& path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, "-"});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 TEST(ListControlPrintTest, PdfHoldsTitleSubtitleHeadingsAndRows)
@@ -348,7 +334,7 @@ TEST(ListControlPrintTest, PdfHoldsTitleSubtitleHeadingsAndRows)
         list.printToPdf(path, "Unavailable Resources", "My Institution   Town, 1/3/2024", &error))
         << error.toStdString();
     // pdftotext lays text out by position, so runs of blanks may shrink.
-    const QString text = pdfText(path).simplified();
+    const QString text = test::PdfText(path).simplified();
     for (const char* expected :
          {"Unavailable Resources", "My Institution   Town, 1/3/2024", "Resource Item",
           "Meeting Room North", "14-03-2024", "Projector", "\u2713"})

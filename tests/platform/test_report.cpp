@@ -8,9 +8,7 @@
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -120,7 +118,7 @@ TEST(ReportFormat, DatesFollowTheBookingFilesFormatInEveryLocale)
     EXPECT_EQ(FormatValue(day, QStringLiteral("Short Date"), kDanish), "04.03.2024");
 }
 
-TEST(ReportFormat, AmountsRoundHalvesAwayFromZeroAndPrintGrouped)
+TEST(ReportFormat, AmountsRoundHalvesAwayFromZeroAndPrintGroupedPlainNumbersNot)
 {
     const struct {
         double value, rounded;
@@ -132,13 +130,10 @@ TEST(ReportFormat, AmountsRoundHalvesAwayFromZeroAndPrintGrouped)
     EXPECT_EQ(FormatAmount(1563.125, kDanish), "1.563,13");
     EXPECT_EQ(FormatAmount(1250.5, kUs), "1,250.50");
     EXPECT_EQ(FormatAmount(-0.001, kUs), "0.00");
-}
-
-TEST(ReportFormat, PlainNumberForCaptionsLikeTheTaxLine)
-{
+    // Plain numbers, for captions like the tax line, are never grouped.
     EXPECT_EQ(PlainNumber(25, kUs), "25");
     EXPECT_EQ(PlainNumber(12.5, kDanish), "12,5");
-    EXPECT_EQ(PlainNumber(1250.75, kDanish), "1250,75"); // never grouped
+    EXPECT_EQ(PlainNumber(1250.75, kDanish), "1250,75");
     EXPECT_EQ(PlainNumber(0.1 + 0.2, kUs), "0.3");
 }
 
@@ -164,7 +159,7 @@ TEST(ReportFormat, DayNumbersAndMinutesAsDatesAndTimes)
 
 // ---------------------------------------------------------------- rows
 
-TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCase)
+TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCaseFromMapsOrAQuery)
 {
     const ReportRows rows =
         ReportRows::fromMaps({{{"Pris", 100.0}, {"Bemærkninger", "x"}}, {{"pris", 50.0}}});
@@ -177,22 +172,20 @@ TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCase)
     EXPECT_TRUE(rows.value(1, "bemærkninger").isNull());
     EXPECT_FALSE(rows.value(0, "missing").isValid());
     EXPECT_FALSE(rows.value(5, "Pris").isValid());
-}
 
-TEST(ReportRowsTest, FilledFromADatabaseQueryWithBoundValues)
-{
+    // Filled from a database query with bound values.
     QTemporaryDir dir;
     const QString path = dir.filePath("rows.mdb");
     {
         Database db = Database::create(path);
         ASSERT_TRUE(db.exec("CREATE TABLE Booking (Bookingnr INTEGER, Pris REAL)"));
         ASSERT_TRUE(db.exec("INSERT INTO Booking VALUES (1, 10), (2, 20), (3, 30), (4, 40)"));
-        const auto rows = ReportRows::fromDatabase(
+        const auto read = ReportRows::fromDatabase(
             db, "SELECT Bookingnr, Pris FROM Booking WHERE Pris > ? ORDER BY 1", {15.0});
-        ASSERT_TRUE(rows);
-        ASSERT_EQ(rows->count(), 3);
-        EXPECT_EQ(rows->value(0, "bookingnr").toInt(), 2);
-        EXPECT_EQ(rows->value(2, "PRIS").toDouble(), 40.0);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->count(), 3);
+        EXPECT_EQ(read->value(0, "bookingnr").toInt(), 2);
+        EXPECT_EQ(read->value(2, "PRIS").toDouble(), 40.0);
         QString error;
         EXPECT_FALSE(ReportRows::fromDatabase(db, "SELECT nope FROM Booking", {}, &error));
         EXPECT_FALSE(error.isEmpty());
@@ -240,7 +233,7 @@ ReportRows threeBookings()
         {{101, day, 480, 100.0}, {102, day + 7, 480, 100.0}, {103, day + 14, 570, 100.0}});
 }
 
-TEST(ReportLayoutTest, DetailsFormattedAndTheFooterEventSeesTheSum)
+TEST(ReportLayoutTest, DetailsFormattedAndTheFooterEventSeesTheSumOfAnyRows)
 {
     const LaidOutReport us = LayoutReport(receiptDefinition(), threeBookings(), kUs);
     ASSERT_EQ(us.pageCount(), 1);
@@ -253,6 +246,14 @@ TEST(ReportLayoutTest, DetailsFormattedAndTheFooterEventSeesTheSum)
     const LaidOutReport danish = LayoutReport(receiptDefinition(), threeBookings(), kDanish);
     EXPECT_EQ(danish.textsNamed("txtPris"), QStringList{"300,00"});
     EXPECT_EQ(danish.textsNamed("total"), QStringList{"337,50"});
+
+    // No rows still prints headers, footers and zero sums.
+    const LaidOutReport none = LayoutReport(receiptDefinition(), ReportRows(), kUs);
+    ASSERT_EQ(none.pageCount(), 1);
+    EXPECT_TRUE(none.pages[0].hasText(" Booking Reciept"));
+    EXPECT_TRUE(none.pages[0].hasText("Booking No."));
+    EXPECT_EQ(none.textsNamed("txtPris"), QStringList{"0.00"});
+    EXPECT_TRUE(none.pages[0].bandsOf(BandKind::Detail).isEmpty());
 }
 
 TEST(ReportLayoutTest, BandsGoDownThePageInOrderWithTheFooterAtTheBottom)
@@ -274,16 +275,6 @@ TEST(ReportLayoutTest, BandsGoDownThePageInOrderWithTheFooterAtTheBottom)
     EXPECT_DOUBLE_EQ(bands[0].rect.top(), def.margins.top());
     EXPECT_EQ(report.textsNamed("Cinfo1"), QStringList{"Town Hall, Main St 1, 1000 Town"});
     EXPECT_EQ(report.textsNamed("page"), QStringList{"Page 1 of 1"});
-}
-
-TEST(ReportLayoutTest, NoRowsStillPrintsHeadersFootersAndZeroSums)
-{
-    const LaidOutReport report = LayoutReport(receiptDefinition(), ReportRows(), kUs);
-    ASSERT_EQ(report.pageCount(), 1);
-    EXPECT_TRUE(report.pages[0].hasText(" Booking Reciept"));
-    EXPECT_TRUE(report.pages[0].hasText("Booking No."));
-    EXPECT_EQ(report.textsNamed("txtPris"), QStringList{"0.00"});
-    EXPECT_TRUE(report.pages[0].bandsOf(BandKind::Detail).isEmpty());
 }
 
 // Archive statistics: groups on resource group and type, details hidden,
@@ -371,18 +362,13 @@ TEST(ReportLayoutTest, GroupFootersCarryTheirOwnGroupsCountsAndSums)
                          .arg(b.row);
     EXPECT_EQ(order, QStringList({"H0:0", "H1:0", "F1:1", "H1:2", "F1:2", "F0:2", "H0:3", "H1:3",
                                   "F1:4", "F0:4"}));
-}
 
-TEST(ReportLayoutTest, AnInnerGroupBreaksWhenAnOuterKeyChangesEvenWithTheSameName)
-{
-    // Both groups have a type called "Main": it must still close and reopen.
-    const ReportRows rows = archiveRows({
-        {"Halls", "Main", 0, 60, 10.0},
-        {"Rooms", "Main", 0, 60, 20.0},
-    });
-    const LaidOutReport report = LayoutReport(archiveDefinition(), rows, kUs);
-    EXPECT_EQ(report.textsNamed("fee1"), QStringList({"10.00", "20.00"}));
-    EXPECT_EQ(report.textsNamed("headLokalitetsnavn"), QStringList({"Main", "Main"}));
+    // An inner group breaks when an outer key changes, even with the same name.
+    const LaidOutReport same = LayoutReport(
+        archiveDefinition(),
+        archiveRows({{"Halls", "Main", 0, 60, 10.0}, {"Rooms", "Main", 0, 60, 20.0}}), kUs);
+    EXPECT_EQ(same.textsNamed("fee1"), QStringList({"10.00", "20.00"}));
+    EXPECT_EQ(same.textsNamed("headLokalitetsnavn"), QStringList({"Main", "Main"}));
 }
 
 ReportRows manyBookings(int count, int perGroup)
@@ -454,7 +440,7 @@ TEST(ReportLayoutTest, GroupsStartOnTheirOwnPageWhenAsked)
         EXPECT_EQ(page.textsNamed("nr").size(), 3);
 }
 
-TEST(ReportLayoutTest, AContinuedGroupRepeatsItsHeaderOnTheNextPage)
+TEST(ReportLayoutTest, AContinuedGroupRepeatsItsHeaderOnTheNextPageWhenAsked)
 {
     ReportDefinition def = groupedList();
     def.groups[0].header.repeatOnNewPage = true;
@@ -679,23 +665,9 @@ TEST(ReportLayoutTest, PicturesFromAnImageOrFromAPictureField)
 
 // ---------------------------------------------------------------- output
 
-// A poppler tool's output; a missing tool fails the test, as the test
-// setup installs the tools.
-QString runTool(const QString& program, const QStringList& args)
-{
-    const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty()) {
-        ADD_FAILURE() << program.toStdString() << " is not installed";
-        return {};
-    }
-    QProcess process;
-    process.start(path, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+using test::RunTool;
 
-TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePages)
+TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePagesOrSaysWhyNot)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("overview.pdf");
@@ -706,15 +678,18 @@ TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePages)
     QString error;
     ASSERT_TRUE(PrintToPdf(report, path, &error)) << error.toStdString();
 
-    EXPECT_TRUE(runTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+2\\b")));
-    const QString page1 = runTool("pdftotext", {"-layout", "-f", "1", "-l", "1", path, "-"});
-    const QString page2 = runTool("pdftotext", {"-layout", "-f", "2", "-l", "2", path, "-"});
+    EXPECT_TRUE(RunTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+2\\b")));
+    const QString page1 = RunTool("pdftotext", {"-layout", "-f", "1", "-l", "1", path, "-"});
+    const QString page2 = RunTool("pdftotext", {"-layout", "-f", "2", "-l", "2", path, "-"});
     for (const char* text : {"BOOKING OVERVIEW", "Group A", "Page 1 of 2"})
         EXPECT_TRUE(page1.contains(text)) << text;
     for (const char* text : {"Booking No.", "Group B", "Page 2 of 2", "200.00"})
         EXPECT_TRUE(page2.contains(text)) << text;
     EXPECT_FALSE(page2.contains("Group A"));
     EXPECT_FALSE(page2.contains("BOOKING OVERVIEW"));
+
+    EXPECT_FALSE(PrintToPdf(report, "/nonexistent/folder/x.pdf", &error));
+    EXPECT_TRUE(error.contains("/nonexistent/folder/x.pdf")) << "the reason names the file";
 }
 
 // The text without any white space, so that a text wrapped onto several
@@ -741,19 +716,11 @@ TEST(ReportOutputTest, PdfHoldsEveryTextWholeHoweverNarrowItsBox)
     const QString path = dir.filePath("narrow.pdf");
     QString error;
     ASSERT_TRUE(PrintToPdf(LayoutReport(def, rows, kUs), path, &error)) << error.toStdString();
-    const QString text = runTool("pdftotext", {path, "-"});
+    const QString text = RunTool("pdftotext", {path, "-"});
     for (const QString& expected : texts)
         EXPECT_TRUE(compact(text).contains(compact(expected))) << expected.toStdString() << "\n"
                                                                << text.toStdString();
     EXPECT_FALSE(text.contains(QChar(0x2026))) << "nothing is elided";
-}
-
-TEST(ReportOutputTest, PdfToAFolderThatIsNotThereFailsWithAReason)
-{
-    QString error;
-    EXPECT_FALSE(PrintToPdf(LayoutReport(groupedList(), manyBookings(3, 3), kUs),
-                            "/nonexistent/folder/x.pdf", &error));
-    EXPECT_TRUE(error.contains("/nonexistent/folder/x.pdf"));
 }
 
 TEST(ReportOutputTest, PreviewShowsEveryPageOfTheLayout)

@@ -1,5 +1,6 @@
 #include "platform/gridpacking.h"
 #include "platform/schedulegrid.h"
+#include "support/reportpages.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -7,7 +8,6 @@
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -155,6 +155,9 @@ protected:
         QTest::mouseRelease(vp(), Qt::LeftButton, {}, to);
     }
     QLineEdit* editor() { return grid->viewport()->findChild<QLineEdit*>("blockeditor"); }
+    // A block's start and end, in minutes.
+    using Span = std::pair<int, int>;
+    Span span(int n) { return {grid->blockStart(n), grid->blockEnd(n)}; }
 
     std::unique_ptr<ScheduleGrid> grid;
     QList<int> changed;
@@ -224,8 +227,7 @@ TEST_F(ScheduleGridTest, DraggingABlockMovesItBySlots)
     const int n = block(540, 600, 10);
     const QPoint from = grid->blockRect(n).center();
     drag(from, from + QPoint(0, 2 * rowHeight() + 3));
-    EXPECT_EQ(grid->blockStart(n), 570);
-    EXPECT_EQ(grid->blockEnd(n), 630);
+    EXPECT_EQ(span(n), Span(570, 630));
     EXPECT_EQ(grid->blockColumnKey(n), 10);
     EXPECT_EQ(changed, QList<int>{n});
     EXPECT_EQ(grid->selectedBlock(), n);
@@ -234,8 +236,7 @@ TEST_F(ScheduleGridTest, DraggingABlockMovesItBySlots)
     changed.clear();
     const QPoint at = grid->blockRect(n).center();
     drag(at, at - QPoint(0, 3 * rowHeight()));
-    EXPECT_EQ(grid->blockStart(n), 525);
-    EXPECT_EQ(grid->blockEnd(n), 585);
+    EXPECT_EQ(span(n), Span(525, 585));
     QTest::mouseClick(vp(), Qt::LeftButton, {}, grid->blockRect(n).center());
     EXPECT_EQ(changed, QList<int>{n});
 }
@@ -269,14 +270,12 @@ TEST_F(ScheduleGridTest, DraggingAnEdgeResizesSnappedToTheSlot)
     // 1.4 slots lower lands on the nearest slot: one slot longer.
     drag(QPoint(r.center().x(), r.bottom() - 1),
          QPoint(r.center().x(), r.bottom() - 1 + rowHeight() * 14 / 10));
-    EXPECT_EQ(grid->blockStart(n), 540);
-    EXPECT_EQ(grid->blockEnd(n), 615);
+    EXPECT_EQ(span(n), Span(540, 615));
 
     r = grid->blockRect(n);
     drag(QPoint(r.center().x(), r.top() + 1),
          QPoint(r.center().x(), r.top() + 1 - 2 * rowHeight()));
-    EXPECT_EQ(grid->blockStart(n), 510);
-    EXPECT_EQ(grid->blockEnd(n), 615);
+    EXPECT_EQ(span(n), Span(510, 615));
 
     // The bottom edge cannot pass the top: one slot is the least.
     r = grid->blockRect(n);
@@ -293,13 +292,11 @@ TEST_F(ScheduleGridTest, AnEdgeOfABlockPastMidnightMovesOnlyByWhatIsDragged)
     QRect r = grid->blockRect(n);
     drag(QPoint(r.center().x(), r.bottom() - 1),
          QPoint(r.center().x(), r.bottom() - 1 - rowHeight()));
-    EXPECT_EQ(grid->blockStart(n), 1320);
-    EXPECT_EQ(grid->blockEnd(n), 105) << "01:45, one slot earlier, not 23:45";
+    EXPECT_EQ(span(n), Span(1320, 105)) << "01:45, one slot earlier, not 23:45";
     r = grid->blockRect(n);
     drag(QPoint(r.center().x(), r.top() + 1),
          QPoint(r.center().x(), r.top() + 1 + 2 * rowHeight()));
-    EXPECT_EQ(grid->blockStart(n), 1350);
-    EXPECT_EQ(grid->blockEnd(n), 105);
+    EXPECT_EQ(span(n), Span(1350, 105));
     // Shift+Up/Down, the keyboard's way of dragging the bottom edge.
     QTest::keyClick(grid.get(), Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(grid->blockEnd(n), 90);
@@ -373,8 +370,7 @@ TEST_F(ScheduleGridTest, EscapeDuringADragPutsTheBlockBack)
     EXPECT_EQ(grid->blockStart(n), 600) << "the block follows the pointer while dragged";
     QTest::keyClick(grid.get(), Qt::Key_Escape);
     QTest::mouseRelease(vp(), Qt::LeftButton, {}, from + QPoint(0, 4 * rowHeight()));
-    EXPECT_EQ(grid->blockStart(n), 540);
-    EXPECT_EQ(grid->blockEnd(n), 600);
+    EXPECT_EQ(span(n), Span(540, 600));
     EXPECT_EQ(grid->blockColumnKey(n), 10);
     EXPECT_TRUE(changed.isEmpty());
 }
@@ -384,8 +380,7 @@ TEST_F(ScheduleGridTest, TypingIntoAnEmptySlotMakesABlock)
     QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(1, 11 * 60));
     EXPECT_EQ(grid->selectedBlock(), 0);
     EXPECT_EQ(grid->currentSlot(), 11 * 60 / 15);
-    EXPECT_EQ(grid->selectedSlotStart(), 660);
-    EXPECT_EQ(grid->selectedSlotEnd(), 675);
+    EXPECT_EQ(Span(grid->selectedSlotStart(), grid->selectedSlotEnd()), Span(660, 675));
     QTest::keyClick(grid.get(), 'M');
     ASSERT_NE(editor(), nullptr);
     QTest::keyClicks(editor(), "eeting");
@@ -395,8 +390,7 @@ TEST_F(ScheduleGridTest, TypingIntoAnEmptySlotMakesABlock)
     ASSERT_EQ(typed.size(), 1);
     const int n = typed[0][0];
     EXPECT_GE(n, 1);
-    EXPECT_EQ(typed[0][1], 660);
-    EXPECT_EQ(typed[0][2], 675);
+    EXPECT_EQ(Span(typed[0][1], typed[0][2]), Span(660, 675));
     EXPECT_EQ(typedText, "Meeting");
     EXPECT_EQ(grid->blockColumnKey(n), 20);
     EXPECT_EQ(grid->selectedBlock(), n);
@@ -407,13 +401,11 @@ TEST_F(ScheduleGridTest, TypingIntoAnEmptySlotMakesABlock)
 TEST_F(ScheduleGridTest, TypingOverADraggedRangeUsesItAndInAWeekTheColumnsDate)
 {
     drag(slotPoint(0, 9 * 60), slotPoint(0, 10 * 60 + 15));
-    EXPECT_EQ(grid->selectedSlotStart(), 540);
-    EXPECT_EQ(grid->selectedSlotEnd(), 630);
+    EXPECT_EQ(Span(grid->selectedSlotStart(), grid->selectedSlotEnd()), Span(540, 630));
     QTest::keyClick(grid.get(), 'X');
     QTest::keyClick(editor(), Qt::Key_Enter);
     ASSERT_EQ(typed.size(), 1);
-    EXPECT_EQ(typed[0][1], 540);
-    EXPECT_EQ(typed[0][2], 630);
+    EXPECT_EQ(Span(typed[0][1], typed[0][2]), Span(540, 630));
 
     grid->setWeekMode(true);
     grid->setFirstDate(kMonday);
@@ -560,8 +552,7 @@ TEST_F(ScheduleGridTest, KeyboardMovesTheSlotAndTheSelectedBlock)
 
     grid->selectBlock(n);
     QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ControlModifier);
-    EXPECT_EQ(grid->blockStart(n), 615);
-    EXPECT_EQ(grid->blockEnd(n), 675);
+    EXPECT_EQ(span(n), Span(615, 675));
     QTest::keyClick(grid.get(), Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(grid->blockColumnKey(n), 20);
     QTest::keyClick(grid.get(), Qt::Key_Up, Qt::ShiftModifier);
@@ -602,14 +593,7 @@ TEST_F(ScheduleGridTest, BlocksAreAccessibleItems)
 
 // --- printing -------------------------------------------------------------------
 
-QString pdfText(const QString& path)
-{
-    QProcess p;
-    p.start("pdftotext", {"-layout", path, "-"});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
+using test::PdfText;
 
 TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
 {
@@ -624,7 +608,7 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     const QString path = dir.filePath("day.pdf");
     ASSERT_TRUE(grid->printToPdf(path));
     EXPECT_GT(QFileInfo(path).size(), 1000);
-    const QString text = pdfText(path);
+    const QString text = PdfText(path);
     ASSERT_FALSE(text.isEmpty()) << "pdftotext gave nothing";
     // pdftotext joins runs of spaces, so the title is compared with single ones.
     EXPECT_TRUE(text.simplified().contains("Day Scheme - 03-06-2024")) << text.toStdString();
@@ -632,10 +616,7 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     EXPECT_TRUE(text.contains("Week:23"));
     // The corner header stays inside the time column: it ends no further
     // right than the time labels, which end at the column's edge.
-    QProcess bbox;
-    bbox.start("pdftotext", {"-bbox", path, "-"});
-    ASSERT_TRUE(bbox.waitForFinished(20000));
-    const QString html = QString::fromUtf8(bbox.readAllStandardOutput());
+    const QString html = test::RunTool("pdftotext", {"-bbox", path, "-"});
     auto xMax = [&](const QString& word) {
         const QRegularExpression re(R"re(<word xMin="([^"]*)" yMin="[^"]*" xMax="([^"]*)"[^>]*>)re"
                                     + QRegularExpression::escape(word) + "</word>");
@@ -657,7 +638,7 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     grid->setPrintSlotSize(15);
     const QString dayPath = dir.filePath("fullday.pdf");
     ASSERT_TRUE(grid->printToPdf(dayPath));
-    const QString dayText = pdfText(dayPath);
+    const QString dayText = PdfText(dayPath);
     EXPECT_TRUE(dayText.contains("18:45"));
     EXPECT_EQ(dayText.count('\f'), 1) << "one page";
 }
@@ -673,7 +654,7 @@ TEST_F(ScheduleGridTest, ColumnsThatDoNotFitGoOnFurtherPagesInPdfAndPreview)
     QTemporaryDir dir;
     const QString path = dir.filePath("wide.pdf");
     ASSERT_TRUE(grid->printToPdf(path));
-    const QString text = pdfText(path);
+    const QString text = PdfText(path);
     const int pages = static_cast<int>(text.count('\f'));
     EXPECT_GE(pages, 2);
     EXPECT_EQ(text.count("Overview"), pages) << "the title on every page";

@@ -43,11 +43,7 @@ protected:
         }
         return killedRunning;
     }
-    void expectSound()
-    {
-        Database d = db();
-        EXPECT_EQ(d.scalar("PRAGMA integrity_check").toString(), "ok");
-    }
+    void expectSound() { EXPECT_EQ(db().scalar("PRAGMA integrity_check").toString(), "ok"); }
     const int kills = ReliabilitySize(10, 100);
 };
 

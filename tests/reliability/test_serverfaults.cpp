@@ -94,12 +94,6 @@ protected:
         session().LoginAccountId = 1;
         session().LoginName = "Administrator";
     }
-    QString storedPath()
-    {
-        Database w = Database::open(WorkDatabasePath());
-        return LookupIn(w, "sti", "stitabel").toString();
-    }
-
     // The store goes away between two actions and comes back: the actions
     // while it is gone say why and write nothing, the first after it is back works.
     void loseAndRegain(const std::function<void()>& takeAway,

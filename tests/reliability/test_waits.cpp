@@ -13,54 +13,18 @@
 #include "session/connection.h"
 #include "session/startup.h"
 #include "startup/startupsequence.h"
+#include "support/busyfile.h"
 #include "support/fixture.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStatusBar>
 #include <QTest>
-#include <QUuid>
 
 using namespace vestra;
 using namespace vestra::test;
 
 namespace {
-
-// Another workstation's connection holding a lock on the file: "read" keeps
-// a read transaction open (writers may prepare, not commit), "write" holds
-// the file's exclusive lock.
-class OtherWorkstation {
-public:
-    OtherWorkstation(const QString& path, bool write)
-        : m_name(QStringLiteral("other|") + QUuid::createUuid().toString())
-    {
-        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        other.setDatabaseName(path);
-        other.open();
-        QSqlQuery q(other);
-        if (write) {
-            q.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-        } else {
-            q.exec(QStringLiteral("BEGIN"));
-            q.exec(QStringLiteral("SELECT count(*) FROM Booking"));
-            q.next();
-        }
-    }
-    ~OtherWorkstation()
-    {
-        {
-            QSqlDatabase other = QSqlDatabase::database(m_name, false);
-            QSqlQuery(other).exec(QStringLiteral("ROLLBACK"));
-            other.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-
-private:
-    QString m_name;
-};
 
 struct CountingObserver : WaitObserver {
     CountingObserver() { SetWaitObserver(this); }
@@ -69,12 +33,6 @@ struct CountingObserver : WaitObserver {
     void waitEnded() override { ++ended; }
     int started = 0;
     int ended = 0;
-};
-
-class ShortBusyTimeout {
-public:
-    ShortBusyTimeout() { SetBusyTimeout(100); }
-    ~ShortBusyTimeout() { SetBusyTimeout(kBusyTimeoutMs); }
 };
 
 const QString kBusy = BusyText();
@@ -86,28 +44,8 @@ protected:
     void SetUp() override
     {
         BookingFileTest::SetUp();
-        makeBookingFile();
-        ASSERT_TRUE(EnsureWorkDatabase());
+        openScheduleStore(DayNumber(QDate(2026, 12, 5)), {"Hall A"});
         ASSERT_TRUE(StoreBookingFilePath(session().BookingFilePath));
-        Session& s = session();
-        s.LoginOk = true;
-        s.LoginAccountId = 1;
-        s.LoginName = "Administrator";
-        s.IsAdmin = true;
-        s.OpeningTime = 480;
-        s.ClosingTime = 1020;
-        s.TimeUnits = 15;
-        s.FirstDay = "1";
-        s.DateFormatLong = "dd-mm-yyyy";
-        s.DateFormatShort = "D N-m-y";
-        s.SelectedDay = DayNumber(QDate(2026, 12, 5));
-        s.CurrentGroupNo = 1;
-        s.CurrentTypeNo = 1;
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (1, 1, 'Large', '', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) "
-                           "VALUES (1, 1, 'Hall A', 1)"));
     }
     QString file() const { return session().BookingFilePath; }
 };
@@ -120,7 +58,7 @@ TEST_F(Waits, AWriteAgainstALockedFileWaitsTheBusyTimeoutOnceAndSaysWhy)
     CountingObserver observer;
     QElapsedTimer clock;
     {
-        OtherWorkstation other(file(), true);
+        BusyFile other(file(), BusyFile::Lock::Write, kBusyTimeoutMs);
         clock.start();
         EXPECT_FALSE(NextKey(d).has_value());
     }
@@ -138,11 +76,10 @@ TEST_F(Waits, AWriteAgainstALockedFileWaitsTheBusyTimeoutOnceAndSaysWhy)
 // stays in its field.
 TEST_F(Waits, ACommitRefusedUnderAnotherReaderNamesItsReasonAndKeepsTheTypedText)
 {
-    ShortBusyTimeout quick;
     const int nr = addBooking(38423, 600, 720, 1, 1, 1, "Board");
     Database d = db();
     {
-        OtherWorkstation reader(file(), false);
+        BusyFile reader(file(), BusyFile::Lock::Read, 100);
         EXPECT_FALSE(NextKey(d).has_value());
         EXPECT_EQ(d.lastError(), kBusy);
 
@@ -192,10 +129,8 @@ TEST_F(Waits, TextTypedIntoTheScheduleStaysWhenTheFileIsBusy)
     peek.bar = view->statusBar();
     SetWaitObserver(&peek);
     {
-        OtherWorkstation other(file(), true);
-        SetBusyTimeout(600);
+        BusyFile other(file(), BusyFile::Lock::Write, 600);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        SetBusyTimeout(kBusyTimeoutMs);
     }
     SetWaitObserver(nullptr);
     EXPECT_EQ(peek.shown, "Waiting for the booking file…");
@@ -220,7 +155,7 @@ TEST_F(Waits, StartUpReportsABusyOrUnreachableFileAndKeepsItsPath)
 {
     const QString path = file();
     {
-        OtherWorkstation other(path, true);
+        BusyFile other(path, BusyFile::Lock::Write, kBusyTimeoutMs);
         QElapsedTimer clock;
         clock.start();
         const StartupReport r = PrepareSession(session(), QDate(2026, 12, 5));
@@ -229,7 +164,7 @@ TEST_F(Waits, StartUpReportsABusyOrUnreachableFileAndKeepsItsPath)
 
         // Cancel leads to the connect window; nothing is forgotten.
         messages.answerNext(MsgAnswer::Cancel);
-        ShortBusyTimeout quick;
+        SetBusyTimeout(100);
         RunStartup();
         ASSERT_EQ(messages.shown().size(), 1);
         EXPECT_EQ(messages.shown()[0].buttons, MsgButtons::RetryCancel);
@@ -242,17 +177,13 @@ TEST_F(Waits, StartUpReportsABusyOrUnreachableFileAndKeepsItsPath)
     // Retry once the other workstation is done goes on to the login.
     messages.clear();
     {
-        auto other = std::make_unique<OtherWorkstation>(path, true);
-        ShortBusyTimeout quick;
+        auto other = std::make_unique<BusyFile>(path, BusyFile::Lock::Write, 100);
         messages.answerNext(MsgAnswer::Retry);
         // The retry is answered after the lock went.
         struct Release : MessageService {
             RecordingMessageService& inner;
-            std::unique_ptr<OtherWorkstation>& lock;
-            Release(RecordingMessageService& i, std::unique_ptr<OtherWorkstation>& l)
-                : inner(i), lock(l)
-            {
-            }
+            std::unique_ptr<BusyFile>& lock;
+            Release(RecordingMessageService& i, std::unique_ptr<BusyFile>& l) : inner(i), lock(l) {}
             MsgAnswer show(const Message& m) override
             {
                 lock.reset();

@@ -14,11 +14,10 @@ protected:
     void item(int nr, int type, const QString& name, QVariant inaktiv = 0, QVariant from = {},
               QVariant to = {})
     {
-        Database d = db();
         ASSERT_TRUE(
-            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, "
-                   "inakslut) VALUES (?, ?, ?, ?, ?, ?)",
-                   {nr, type, name, inaktiv, from, to}));
+            db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, "
+                      "inakslut) VALUES (?, ?, ?, ?, ?, ?)",
+                      {nr, type, name, inaktiv, from, to}));
     }
     QStringList captions(int type, int day)
     {

@@ -36,30 +36,7 @@ protected:
     void SetUp() override
     {
         BookingStoreTest::SetUp();
-        makeBookingFile();
-        ASSERT_TRUE(EnsureWorkDatabase());
-        Session& s = session();
-        s.LoginOk = true;
-        s.LoginAccountId = 1;
-        s.LoginName = "Administrator";
-        s.IsAdmin = true;
-        s.OpeningTime = 480;
-        s.ClosingTime = 1020;
-        s.PrintTimeStart = 420;
-        s.PrintTimeEnd = 1140;
-        s.TimeUnits = 15;
-        s.FirstDay = "1";
-        s.DateFormatLong = "dd-mm-yyyy";
-        s.DateFormatShort = "D N-m-y";
-        s.SelectedDay = kDay;
-        s.CurrentGroupNo = 1;
-        s.CurrentTypeNo = 1;
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (1, 1, 'Large', '', 1)"));
-        ASSERT_TRUE(
-            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, inaktiv) "
-                   "VALUES (1, 1, 'Hall A', 1, 0), (2, 1, 'Hall B', 1, 0)"));
+        openScheduleStore(kDay);
     }
 
     // A statement run by another workstation: a connection of its own.
@@ -80,11 +57,6 @@ protected:
         });
         other.join();
         return ok;
-    }
-    QVariant stored(int nr, const char* field)
-    {
-        Database d = db();
-        return d.scalar(QString("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(field), {nr});
     }
     static QStringList keysOn(const ScheduleGrid* grid)
     {
@@ -174,10 +146,8 @@ TEST_P(Workstations, AMoveOfABookingChangedElsewhereWritesNothing)
     for (const BlockChange& stale : {BlockChange{"Board", 700, 760, 1, {}, before},
                                      BlockChange{"Board", 640, 700, {}, kDay + 1, before}}) {
         EXPECT_EQ(SaveBlockChange(d, session(), nr, stale).status, StoreStatus::ChangedElsewhere);
-        EXPECT_EQ(stored(nr, "Beskrivelse").toString(), "Retitled");
-        EXPECT_EQ(stored(nr, "Bstart").toInt(), 640);
-        EXPECT_EQ(stored(nr, "Lokalenr").toInt(), 2);
-        EXPECT_EQ(stored(nr, "Bdato").toInt(), kDay);
+        EXPECT_EQ(firstRow("SELECT Beskrivelse, Bstart, Lokalenr, Bdato FROM Booking", {}),
+                  QStringList({"Retitled", "640", "2", QString::number(kDay)}));
     }
 }
 

@@ -33,9 +33,8 @@ protected:
     }
     void setArchiveDate(const QDate& d)
     {
-        Database b = db();
         ASSERT_TRUE(
-            b.exec("UPDATE arkiveringsdato SET arkiveringsdato = ?", {d.toString(Qt::ISODate)}));
+            db().exec("UPDATE arkiveringsdato SET arkiveringsdato = ?", {d.toString(Qt::ISODate)}));
     }
     QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
 };
@@ -101,75 +100,44 @@ TEST_P(StartupStore, CopiesTheSettingsIntoTheSession)
     const StartupReport r = PrepareSession(session(), kToday);
     ASSERT_EQ(r.outcome, StartupOutcome::ReadyForLogin);
     const Session& s = session();
-    EXPECT_EQ(s.BookingFilePath, path);
-    EXPECT_EQ(s.OpeningTime, 480);
-    EXPECT_EQ(s.ClosingTime, 1020);
-    EXPECT_EQ(s.PrintTimeStart, 480);
-    EXPECT_EQ(s.PrintTimeEnd, 482);
-    EXPECT_EQ(s.InstitutionName, "Town Hall");
-    EXPECT_DOUBLE_EQ(s.TaxPercent, 12.5);
-    EXPECT_TRUE(s.TaxEnabled);
-    EXPECT_EQ(s.FirstDay, "0");
-    EXPECT_EQ(s.TimeUnits, 30);
-    EXPECT_EQ(s.ArchiveDelayDays, 2);
-    EXPECT_EQ(s.DeleteDelayDays, 365);
-    EXPECT_EQ(s.DateFormatLong, "dd-mm-yyyy");
-    EXPECT_EQ(s.DateFormatShort, "D N-m-y");
-    EXPECT_EQ(s.SelectedDay, DayNumber(kToday));
-    EXPECT_EQ(s.LastArchiveDate, kToday);
-    EXPECT_EQ(s.CurrentGroupNo, 4);
-    EXPECT_EQ(s.CurrentTypeNo, 9);
-    EXPECT_FALSE(s.LoginOk) << "nobody is logged in yet";
+    EXPECT_EQ(QVariantList({s.BookingFilePath, s.OpeningTime, s.ClosingTime, s.PrintTimeStart,
+                            s.PrintTimeEnd, s.InstitutionName, s.TaxPercent, s.TaxEnabled,
+                            s.FirstDay, s.TimeUnits, s.ArchiveDelayDays, s.DeleteDelayDays,
+                            s.DateFormatLong, s.DateFormatShort, s.SelectedDay, s.LastArchiveDate,
+                            s.CurrentGroupNo, s.CurrentTypeNo, s.LoginOk}),
+              QVariantList({path, 480, 1020, 480, 482, "Town Hall", 12.5, true, "0", 30, 2, 365,
+                            "dd-mm-yyyy", "D N-m-y", DayNumber(kToday), kToday, 4, 9, false}));
 }
 
+// Archiving runs on the first start of a day, never on a second one nor on a
+// clock set back behind the last run. Without groups, none is chosen.
 TEST_P(StartupStore, ArchivesOnlyOnTheFirstStartOfADay)
 {
-    const QString path = makeBookingFile();
-    const int t = DayNumber(kToday);
-    addBooking(t - 4, 600, 660);
-    setArchiveDate(kToday.addDays(-1));
-    connectTo(path);
-
-    StartupReport r = PrepareSession(session(), kToday);
-    EXPECT_TRUE(r.archive.ran);
-    EXPECT_EQ(count("Bookingarkiv"), 1);
-    EXPECT_EQ(LookupValue("arkiveringsdato", "arkiveringsdato").toString(), "2026-12-05");
-
-    // A second start the same day runs nothing.
-    r = PrepareSession(session(), kToday);
-    EXPECT_FALSE(r.archive.ran);
-    EXPECT_EQ(count("Bookingarkiv"), 1);
-}
-
-TEST_P(StartupStore, ClockSetBackRunsNoArchiving)
-{
-    const QString path = makeBookingFile();
-    const int t = DayNumber(kToday);
-    addBooking(t - 10, 600, 660);
-    setArchiveDate(kToday.addDays(3));
-    connectTo(path);
-    const StartupReport r = PrepareSession(session(), kToday);
-    EXPECT_EQ(r.outcome, StartupOutcome::ReadyForLogin);
-    EXPECT_FALSE(r.archive.ran);
-    EXPECT_EQ(count("Bookingarkiv"), 0);
-    EXPECT_EQ(LookupValue("arkiveringsdato", "arkiveringsdato").toString(), "2026-12-08");
-}
-
-TEST_P(StartupStore, EmptyFirstGroupsLeavesGroupAndTypeUnchanged)
-{
-    connectTo(makeBookingFile());
-    ASSERT_EQ(PrepareSession(session(), kToday).outcome, StartupOutcome::ReadyForLogin);
-    EXPECT_EQ(session().CurrentGroupNo, 0);
-    EXPECT_EQ(session().CurrentTypeNo, 0);
+    const struct {
+        int lastRun; // days from today
+        bool ran;
+        const char* storedRun;
+    } cases[] = {{-1, true, "2026-12-05"}, {0, false, "2026-12-05"}, {3, false, "2026-12-08"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lastRun);
+        const QString path = makeBookingFile();
+        addBooking(DayNumber(kToday) - 4, 600, 660);
+        setArchiveDate(kToday.addDays(c.lastRun));
+        connectTo(path);
+        const StartupReport r = PrepareSession(session(), kToday);
+        EXPECT_EQ(r.outcome, StartupOutcome::ReadyForLogin);
+        EXPECT_EQ(r.archive.ran, c.ran);
+        EXPECT_EQ(count("Bookingarkiv"), c.ran ? 1 : 0);
+        EXPECT_EQ(LookupValue("arkiveringsdato", "arkiveringsdato").toString(), c.storedRun);
+        EXPECT_EQ(session().CurrentGroupNo, 0);
+        EXPECT_EQ(session().CurrentTypeNo, 0);
+    }
 }
 
 TEST_P(StartupStore, BookingFileWithoutSettingsIsRefusedWithAReason)
 {
     const QString path = makeBookingFile();
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("DELETE FROM institutionsoplysninger"));
-    }
+    ASSERT_TRUE(db().exec("DELETE FROM institutionsoplysninger"));
     connectTo(path);
     RunStartup();
     EXPECT_NE(window("IntroConnect"), nullptr);
@@ -250,12 +218,8 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
         ASSERT_TRUE(QFile::copy(source + "-journal", newer + "-journal"));
     }
     Database::closeAll(source);
-    auto bytes = [](const QString& p) {
-        QFile f(p);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    const QByteArray file = bytes(newer);
-    const QByteArray journal = bytes(newer + "-journal");
+    const QByteArray file = fileBytes(newer);
+    const QByteArray journal = fileBytes(newer + "-journal");
     const QString text = NewerFileText(newer, LatestVersion(BookingFileSteps()) + 1,
                                        LatestVersion(BookingFileSteps()));
     EXPECT_TRUE(text.contains("newer version of Vestra"));
@@ -275,8 +239,8 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
     EXPECT_EQ(window("frmLogin"), nullptr);
     EXPECT_EQ(messages.texts(), QStringList({text + " / No Database Connection"}));
 
-    EXPECT_EQ(bytes(newer), file);
-    EXPECT_EQ(bytes(newer + "-journal"), journal);
+    EXPECT_EQ(fileBytes(newer), file);
+    EXPECT_EQ(fileBytes(newer + "-journal"), journal);
     EXPECT_FALSE(
         QFile::exists(newer + ".bak-v" + QString::number(LatestVersion(BookingFileSteps()) + 1)));
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Another workstation in the middle of a write: a connection of its own holds
-// the file's exclusive lock, and the program gives up waiting after 50 ms
-// instead of the busy timeout. Both are undone when the lock goes.
+// the file's exclusive lock (or, reading, keeps a read transaction open:
+// writers may prepare, not commit), and the program gives up waiting after
+// waitMs instead of the busy timeout. Both are undone when the lock goes.
 
 #include "platform/db/database.h"
 
@@ -13,7 +14,8 @@ namespace vestra::test {
 
 class BusyFile {
 public:
-    explicit BusyFile(const QString& path)
+    enum class Lock { Write, Read };
+    explicit BusyFile(const QString& path, Lock lock = Lock::Write, int waitMs = 50)
         : m_path(path),
           m_name(QStringLiteral("other-workstation|") + QUuid::createUuid().toString())
     {
@@ -21,9 +23,16 @@ public:
             QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
             other.setDatabaseName(path);
             other.open();
-            QSqlQuery(other).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            QSqlQuery q(other);
+            if (lock == Lock::Write) {
+                q.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            } else {
+                q.exec(QStringLiteral("BEGIN"));
+                q.exec(QStringLiteral("SELECT count(*) FROM Booking"));
+                q.next();
+            }
         }
-        SetBusyTimeout(50);
+        SetBusyTimeout(waitMs);
     }
     ~BusyFile()
     {

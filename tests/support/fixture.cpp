@@ -96,12 +96,23 @@ QString BookingFileTest::makeBookingFile(const QString& name)
         session().BookingFilePath = serverStore->address();
         return serverStore->address();
     }
+    QFile::remove(pathOf(name));
+    session().BookingFilePath = templateCopy(name);
+    return session().BookingFilePath;
+}
+
+QString BookingFileTest::templateCopy(const QString& name)
+{
     const QString path = pathOf(name);
-    QFile::remove(path);
     EXPECT_TRUE(QFile::copy(TemplatePath(), path));
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-    session().BookingFilePath = path;
     return path;
+}
+
+QByteArray BookingFileTest::fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 int BookingFileTest::addBooking(int day, int start, int end, int item, int type, int account,
@@ -135,6 +146,69 @@ int BookingFileTest::count(const QString& table, const QString& where, const QVa
 {
     Database d = db();
     return CountIn(d, QStringLiteral("*"), table, where, binds);
+}
+
+QString BookingFileTest::storedPath()
+{
+    Database w = Database::open(WorkDatabasePath());
+    return LookupIn(w, QStringLiteral("sti"), QStringLiteral("stitabel")).toString();
+}
+
+QVariant BookingFileTest::stored(int bookingnr, const char* field)
+{
+    Database d = db();
+    return d.scalar(
+        QStringLiteral("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(QLatin1String(field)),
+        {bookingnr});
+}
+
+QSqlRecord BookingFileTest::bookingRow(int bookingnr)
+{
+    Database d = db();
+    auto q = d.query(QStringLiteral("SELECT * FROM Booking WHERE Bookingnr = ?"), {bookingnr});
+    return q && q->next() ? q->record() : QSqlRecord();
+}
+
+QStringList BookingFileTest::firstRow(const QString& sql, const QVariantList& binds)
+{
+    Database d = db();
+    auto q = d.query(sql, binds);
+    QStringList values;
+    if (q && q->next())
+        for (int i = 0; i < q->record().count(); ++i)
+            values << q->value(i).toString();
+    return values;
+}
+
+void BookingFileTest::openScheduleStore(int day, const QStringList& halls)
+{
+    makeBookingFile();
+    ASSERT_TRUE(EnsureWorkDatabase());
+    Session& s = session();
+    s.LoginOk = true;
+    s.LoginAccountId = 1;
+    s.LoginName = QStringLiteral("Administrator");
+    s.IsAdmin = true;
+    s.OpeningTime = 480;
+    s.ClosingTime = 1020;
+    s.PrimeTimeStart = 540;
+    s.PrimeTimeEnd = 960;
+    s.PrintTimeStart = 420;
+    s.PrintTimeEnd = 1140;
+    s.TimeUnits = 15;
+    s.FirstDay = QStringLiteral("1");
+    s.DateFormatLong = QStringLiteral("dd-mm-yyyy");
+    s.DateFormatShort = QStringLiteral("D N-m-y");
+    s.SelectedDay = day;
+    s.CurrentGroupNo = 1;
+    s.CurrentTypeNo = 1;
+    Database d = db();
+    ASSERT_TRUE(d.exec(QStringLiteral("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1)")));
+    ASSERT_TRUE(d.exec(QStringLiteral("INSERT INTO lokaliteter VALUES (1, 1, 'Large', '', 1)")));
+    for (int i = 0; i < halls.size(); ++i)
+        ASSERT_TRUE(d.exec(QStringLiteral("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, "
+                                          "Gruppeart, inaktiv) VALUES (?, 1, ?, 1, 0)"),
+                           {i + 1, halls[i]}));
 }
 
 } // namespace vestra::test

@@ -10,6 +10,7 @@
 #include "support/printers.h"
 #include "support/stores.h"
 #include <QDate>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -38,6 +39,11 @@ protected:
     // file: a file in the temporary folder, or on the server (storeEngine) a
     // database of its own copied from the booking template built once per run.
     QString makeBookingFile(const QString& name = QStringLiteral("booking.mdb"));
+    // A booking file made from the template in the temporary folder, left
+    // for the test to use as it likes.
+    QString templateCopy(const QString& name);
+    // A file's bytes; none when it cannot be read.
+    static QByteArray fileBytes(const QString& path);
     Database db() { return Database::open(session().BookingFilePath); }
 
     // Adds a booking and returns its number.
@@ -46,6 +52,19 @@ protected:
     int addAccount(const QString& type, const QString& name, const QString& user,
                    const QString& password, bool admin = false, bool archived = false);
     int count(const QString& table, const QString& where = {}, const QVariantList& binds = {});
+    // The booking store this workstation opens at its next start.
+    QString storedPath();
+    // A booking's field, and all of them (found by name in any case: the
+    // server reports names in lower case); empty when it is gone.
+    QVariant stored(int bookingnr, const char* field);
+    QSqlRecord bookingRow(int bookingnr);
+    // The first row sql reads, each value as text; empty when there is none.
+    QStringList firstRow(const QString& sql, const QVariantList& binds = {});
+    // The administrator signed in on a fresh booking store that shows day in
+    // the schedule: opening 08:00-17:00 in quarter hours, group 1 "Rooms",
+    // type 1 "Large" and the halls numbered from 1 in it.
+    void openScheduleStore(int day, const QStringList& halls = {QStringLiteral("Hall A"),
+                                                                QStringLiteral("Hall B")});
 
     QTemporaryDir dir;
     Engine storeEngine = Engine::SQLite;

@@ -60,6 +60,7 @@ public:
     QVariant value(const QString& field) const;
     QVariant key() const { return value(m_keyField); }
     QString keyField() const { return m_keyField; }
+    QString table() const { return m_table; }
 
     // Copies the editors into the record and writes it; on failure the
     // pending change stays and lastError() says why.

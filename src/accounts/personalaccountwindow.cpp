@@ -207,11 +207,7 @@ bool PersonalAccountWindow::storeNew()
     if (!requiredFilled())
         return false;
     // A personal account is a member of itself, so that it may book for itself.
-    if (writeWithMembership([](int id) { return AddMemberStatement(id, id); }))
-        return true;
-    showMessage(QStringLiteral("The record could not be saved:\n") + source()->lastError(),
-                QStringLiteral("Error"), MsgIcon::Critical);
-    return false;
+    return writeWithMembership([](int id) { return AddMemberStatement(id, id); });
 }
 
 bool PersonalAccountWindow::finishNewRecord()

@@ -309,12 +309,13 @@ bool RecordSource::write()
 void RecordSource::changedElsewhere(const QSqlRecord& typed)
 {
     // Shown as stored now; what was typed is named in the message, so that
-    // nothing typed is lost.
+    // nothing typed is lost. Only typed fields are named: a field changed
+    // elsewhere must not come back with the old value as the user's change.
     refill();
     QStringList lines;
     for (int i = 0; i < typed.count(); ++i) {
         const QString field = typed.fieldName(i);
-        if (field.compare(m_keyField, Qt::CaseInsensitive) == 0
+        if (!typed.isGenerated(i) || field.compare(m_keyField, Qt::CaseInsensitive) == 0
             || field == QLatin1String(kChangeCounter))
             continue;
         const QVariant now = value(field);

@@ -230,6 +230,56 @@ TEST_P(AccountWindows, CancellingTheGroupWindowKeepsTheStoredGroup)
     EXPECT_TRUE(memberships(choir).isEmpty());
 }
 
+TEST_P(AccountWindows, ASaveThatIsRefusedSaysWhyAndKeepsTheWindowOpen)
+{
+    const int choir = addGroup("Choir", 1);
+    auto* m = open<GroupAccountManager>(221, "Gruppetilk");
+    choose(m->groups(), "Choir");
+    click(m, "editgroup");
+    type(window("Gruppekonto"), "Kontonavn", "Renamed");
+    Database d = db();
+    ASSERT_TRUE(d.exec("UPDATE Konti SET Kontotlf = '555 0101' WHERE ID = ?", {choir}));
+    click(window("Gruppekonto"), "gem");
+    settle();
+    ASSERT_NE(window("Gruppekonto"), nullptr);
+    // Only what was typed is named as the user's change (the server names
+    // fields in lower case).
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_EQ(messages.texts().first().toLower(),
+              QString("The record could not be saved:\nThis record was changed on another "
+                      "workstation. Your change was not stored; the record is shown as it "
+                      "is now.\nYour change:\nKontonavn: Renamed / Error")
+                  .toLower());
+    EXPECT_EQ(field(choir, "Kontonavn"), "Choir");
+    EXPECT_TRUE(memberships(choir).isEmpty());
+    window("Gruppekonto")->close();
+    settle();
+
+    // A membership the file refuses names the file's reason.
+    messages.clear();
+    // Views that read the memberships go with them on the server.
+    ASSERT_TRUE(d.exec(d.engine() == Engine::PostgreSQL ? "DROP TABLE Grptilk CASCADE"
+                                                        : "DROP TABLE Grptilk"))
+        << d.lastError().toStdString();
+    auto* w = open<AccountManager>(223, "Kontoliste");
+    const int before = count("Konti");
+    click(w, "AddAcc");
+    auto* add = window<PersonalAccountWindow>("PersonkontoAdd");
+    type(add, "Kontonavn", "Carla");
+    type(add, "kontokontakt", "Carla C.");
+    click(add, "addknap");
+    settle();
+    ASSERT_EQ(messages.texts().size(), 1);
+    const QString shown = messages.texts().first();
+    EXPECT_TRUE(shown.startsWith("The record could not be saved:\n")) << shown.toStdString();
+    EXPECT_FALSE(shown.endsWith(":\n / Error")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("grptilk", Qt::CaseInsensitive)) << shown.toStdString();
+    EXPECT_EQ(window("PersonkontoAdd"), add);
+    EXPECT_EQ(text(add, "Kontonavn"), "Carla");
+    EXPECT_EQ(count("Konti"), before);
+    add->findChild<QPushButton*>("Canc")->click();
+}
+
 TEST_P(AccountWindows, TheListShowsOneTypeAndStatusAtATime)
 {
     addAccount("p", "Anna", "anna", "pw");

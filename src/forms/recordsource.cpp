@@ -303,6 +303,7 @@ bool RecordSource::write()
     const int row = rowOf(m_keyField, k);
     m_mapper->setCurrentIndex(row);
     emit recordShown();
+    emit written();
     return true;
 }
 

@@ -80,6 +80,8 @@ signals:
     // A record (or none) is shown; windows update what they show besides
     // the bound editors.
     void recordShown();
+    // The shown record was written to the booking file.
+    void written();
 
 private:
     bool reload();

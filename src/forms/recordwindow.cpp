@@ -40,6 +40,7 @@ RecordWindow::RecordWindow(const QString& table, const QString& keyField, bool r
     : QWidget(parent, Qt::Window), m_source(new RecordSource(table, keyField, this)),
       m_readOnly(readOnly)
 {
+    connect(m_source, &RecordSource::written, this, &RecordWindow::showWrittenInOthers);
 }
 
 void RecordWindow::keyPressEvent(QKeyEvent* event)
@@ -136,6 +137,18 @@ void RecordWindow::RereadWindowsOn(const QString& table, const QVariant& key)
 {
     for (RecordWindow* w : windowsOn(table, key))
         w->source()->refill();
+}
+
+void RecordWindow::showWrittenInOthers()
+{
+    for (RecordWindow* w : windowsOn(m_source->table(), m_source->key())) {
+        if (w == this)
+            continue;
+        // What is typed there is kept; its own write says whether it can be stored.
+        w->m_source->mapper()->submit();
+        if (!w->m_source->model()->isDirty())
+            w->m_source->refill();
+    }
 }
 
 void RecordWindow::closeEvent(QCloseEvent* event)

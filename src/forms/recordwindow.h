@@ -85,6 +85,10 @@ protected:
                          const std::function<void()>& remove, bool withCancel = true);
 
 private:
+    // Another window showing the record just written, with nothing typed,
+    // shows it as stored now: its next write would otherwise be refused.
+    void showWrittenInOthers();
+
     RecordSource* m_source;
     bool m_readOnly;
     bool m_opened = false;

@@ -280,6 +280,28 @@ TEST_P(AccountWindows, ASaveThatIsRefusedSaysWhyAndKeepsTheWindowOpen)
     add->findChild<QPushButton*>("Canc")->click();
 }
 
+TEST_P(AccountWindows, TwoWindowsOnOneAccountEachStoreWhatIsTypedInThem)
+{
+    // My Account and the list's edit window show the same account; a save
+    // in one is shown in the other, whose own save then goes through.
+    logInAs(1, true);
+    auto* mine = open<PersonalAccountWindow>(222, "Minkonto");
+    auto* w = open<AccountManager>(223, "Kontoliste");
+    choose(w->list(), "Administrator");
+    click(w, "EditAcc");
+    auto* e = window<PersonalAccountWindow>("Personkonto");
+    ASSERT_NE(e, nullptr);
+    type(mine, "Kontotlf", "555 0101");
+    mine->close();
+    settle();
+    EXPECT_EQ(text(e, "Kontotlf"), "555 0101");
+    type(e, "kontokontakt", "The office");
+    click(e, "Command22");
+    settle();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(field(1, "Kontotlf||'/'||kontokontakt"), "555 0101/The office");
+}
+
 TEST_P(AccountWindows, TheListShowsOneTypeAndStatusAtATime)
 {
     addAccount("p", "Anna", "anna", "pw");

@@ -300,6 +300,22 @@ TEST_P(AccountWindows, TwoWindowsOnOneAccountEachStoreWhatIsTypedInThem)
     settle();
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
     EXPECT_EQ(field(1, "Kontotlf||'/'||kontokontakt"), "555 0101/The office");
+
+    // A password set in one keeps what is typed in the other.
+    mine = open<PersonalAccountWindow>(222, "Minkonto");
+    choose(w->list(), "Administrator");
+    click(w, "EditAcc");
+    e = window<PersonalAccountWindow>("Personkonto");
+    ASSERT_TRUE(mine && e);
+    type(mine, "Kontotlf", "555 0202");
+    EXPECT_TRUE(setPassword(e, {}, "n3w", "n3w"));
+    for (QWidget* open : {static_cast<QWidget*>(mine), static_cast<QWidget*>(e)})
+        open->close();
+    settle();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(field(1, "Kontotlf||'/'||kontokontakt"), "555 0202/The office");
+    Database d = db();
+    EXPECT_TRUE(FindLoginAccount(d, session().LoginUser, "n3w").has_value());
 }
 
 TEST_P(AccountWindows, TheListShowsOneTypeAndStatusAtATime)

@@ -22,6 +22,8 @@ public:
     // The last write found its row changed by another workstation since it
     // was read, and wrote nothing.
     bool changedElsewhere() const { return m_changedElsewhere; }
+    // The last write found its row deleted since it was read.
+    bool gone() const { return m_gone; }
 
 protected:
     bool insertRowIntoTable(const QSqlRecord& values) override;
@@ -30,8 +32,11 @@ protected:
     bool updateRowInTable(int row, const QSqlRecord& values) override;
 
 private:
+    // After a write that changed no row: whether the row is still there.
+    bool rowStillThere(const QSqlRecord& key);
     QVariant m_lastInsertKey;
     bool m_changedElsewhere = false;
+    bool m_gone = false;
 };
 
 class RecordSource : public QObject {
@@ -85,7 +90,9 @@ signals:
 
 private:
     bool reload();
-    void changedElsewhere(const QSqlRecord& typed);
+    // The write was refused: the record is shown as stored now (if at all)
+    // and the message names what was typed.
+    void refused(const QSqlRecord& typed, bool gone);
     int rowOf(const QString& field, const QVariant& value) const;
 
     QString m_table;

@@ -1,6 +1,7 @@
 #include "accounts/accountwindow.h"
 
 #include "forms/fieldeditors.h"
+#include "platform/services/messages.h"
 #include "session/session.h"
 
 #include <QCloseEvent>
@@ -64,24 +65,36 @@ bool AccountWindow::writeWithMembership(const std::function<Statement(int id)>& 
     if (!s->hasRecord())
         return false;
     Database db = BookingFile();
+    // The reason is the record's own when it was refused, else the file's.
+    const auto refused = [this](const QString& why) {
+        showMessage(QStringLiteral("The record could not be saved:\n") + why,
+                    QStringLiteral("Error"), MsgIcon::Critical);
+        return false;
+    };
     if (!s->isAdding()) {
         Transaction t(db);
         const Statement row = membership(s->key().toInt());
-        return t.ok() && db.exec(row.sql, row.binds) && s->write() && t.commit();
+        if (!t.ok() || !db.exec(row.sql, row.binds))
+            return refused(db.lastError());
+        if (!s->write())
+            return refused(s->lastError());
+        return t.commit() || refused(db.lastError());
     }
     // A new account takes the number the database gives it, one never used
     // before, so the record is written first and its membership row after.
     s->mapper()->submit();
     const QSqlRecord typed = s->model()->record(s->mapper()->currentIndex());
+    QString why;
     {
         Transaction t(db);
         if (!t.ok())
-            return false;
+            return refused(db.lastError());
         if (!s->write())
-            return false; // the record is still pending, as typed
+            return refused(s->lastError()); // the record is still pending, as typed
         const Statement row = membership(s->key().toInt());
         if (db.exec(row.sql, row.binds) && t.commit())
             return true;
+        why = db.lastError();
     }
     // The record was rolled back with its membership: it is new and
     // unsaved again, with what was typed.
@@ -91,7 +104,7 @@ bool AccountWindow::writeWithMembership(const std::function<Statement(int id)>& 
             values.append({typed.fieldName(i), typed.value(i)});
     s->refill();
     s->addNew(values);
-    return false;
+    return refused(why);
 }
 
 void AccountWindow::closeEvent(QCloseEvent* event)

@@ -39,7 +39,8 @@ protected:
 
     // In one transaction: the record and the membership row for its key (a
     // new record's key is the one the database gives it). False when anything
-    // failed; nothing is then stored and the record stays pending.
+    // failed; nothing is then stored, the record stays pending and the
+    // window has said why.
     bool writeWithMembership(const std::function<Statement(int id)>& membership);
 
     // Closing on a new record: the window stores it as its save does, or

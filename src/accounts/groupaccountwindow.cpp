@@ -68,7 +68,7 @@ bool GroupAccountWindow::nameFilled()
 
 bool GroupAccountWindow::store()
 {
-    // A failure ends the save without a further message; the window stays.
+    // A failure has been reported; the window stays.
     const int login = session().LoginAccountId;
     return writeWithMembership([login](int id) { return AddMembershipOnceStatement(id, login); });
 }

@@ -13,7 +13,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QSqlRecord>
 #include <QVBoxLayout>
@@ -166,25 +165,29 @@ void PersonalAccountWindow::SetPassword()
         return;
     }
     // The password is written on its own and moves the record's change
-    // counter on, so what is typed is written first and the record read
-    // again after: the window's next write must not look like another
-    // workstation's change.
+    // counter on, so what is typed (here and in any other window on the
+    // account) is written first and the record read again after: the
+    // windows' next write must not look like another workstation's change.
     if (!leaveRecord())
         return;
     const int id = s->key().toInt();
     // Users setting their own password prove they know the old one.
     const bool own = m_mode == PersonkontoMode::Mine;
-    ShowSetPassword(this, own,
-                    [id, own, self = QPointer(this)](const QString& oldPassword,
-                                                     const QString& password, QString* error) {
-                        Database db = BookingFile();
-                        const bool stored =
-                            own ? ChangeOwnPassword(db, id, oldPassword, password, error)
-                                : SetAccountPassword(db, id, password, error);
-                        if (stored && self)
-                            self->source()->refill();
-                        return stored;
-                    });
+    ShowSetPassword(
+        this, own, [id, own](const QString& oldPassword, const QString& password, QString* error) {
+            const QString table = QStringLiteral("konti");
+            if (!WriteWindowsOn(table, id)) {
+                *error = QStringLiteral("The password was not set: what is typed in another "
+                                        "window on the account could not be stored first.");
+                return false;
+            }
+            Database db = BookingFile();
+            const bool stored = own ? ChangeOwnPassword(db, id, oldPassword, password, error)
+                                    : SetAccountPassword(db, id, password, error);
+            if (stored)
+                RereadWindowsOn(table, id);
+            return stored;
+        });
 }
 
 bool PersonalAccountWindow::requiredFilled()
@@ -207,11 +210,7 @@ bool PersonalAccountWindow::storeNew()
     if (!requiredFilled())
         return false;
     // A personal account is a member of itself, so that it may book for itself.
-    if (writeWithMembership([](int id) { return AddMemberStatement(id, id); }))
-        return true;
-    showMessage(QStringLiteral("The record could not be saved:\n") + source()->lastError(),
-                QStringLiteral("Error"), MsgIcon::Critical);
-    return false;
+    return writeWithMembership([](int id) { return AddMemberStatement(id, id); });
 }
 
 bool PersonalAccountWindow::finishNewRecord()

@@ -674,6 +674,33 @@ void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
     m_unstored->show();
 }
 
+BookingForm* BookingForm::showing(std::optional<int> bookingnr)
+{
+    auto* form = WindowRegistry::instance().findAs<BookingForm>(QStringLiteral("bookingform"));
+    if (!form || !form->isVisible() || !form->m_rec.isPositioned()
+        || form->m_file != session().BookingFilePath)
+        return nullptr;
+    return !bookingnr || form->bookingnr() == *bookingnr ? form : nullptr;
+}
+
+bool BookingForm::StoreBeforeChange(std::optional<int> bookingnr)
+{
+    BookingForm* form = showing(bookingnr);
+    return !form || form->Store();
+}
+
+void BookingForm::ShowAfterChange(std::optional<int> bookingnr)
+{
+    BookingForm* form = showing(bookingnr);
+    if (!form)
+        return;
+    // What was typed is stored already: the booking is read as it is now.
+    Database db = form->database();
+    form->m_rec.refill(db);
+    form->showRecord();
+    form->RecalculatePrice();
+}
+
 void BookingForm::PrintReceipt()
 {
     RecalculatePrice();

@@ -8,7 +8,9 @@
 #include "forms/boundrow.h"
 
 #include <QWidget>
+
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -49,6 +51,14 @@ public:
     // that to the file, the form shows it until it closes.
     void markSeriesHead(int gennr, int colour);
 
+    // For a change written straight to the booking file from another window,
+    // to one booking or (without a number) to any: a form showing it stores
+    // what is typed first (false, after saying why, when it cannot), and
+    // shows the booking as stored after the change, so that its next store is
+    // not refused as another workstation's change.
+    static bool StoreBeforeChange(std::optional<int> bookingnr);
+    static void ShowAfterChange(std::optional<int> bookingnr);
+
     int bookingnr() const;
     int startSeconds() const;
     int endSeconds() const;
@@ -63,6 +73,9 @@ private:
     // The booking file the shown booking belongs to: the form keeps writing
     // there even when the session has meanwhile connected to another file.
     Database database() const;
+    // The open form when it shows that booking (any, without a number) of
+    // the session's booking file.
+    static BookingForm* showing(std::optional<int> bookingnr);
     // The typed fee; nullopt (after saying so) when it is not a number.
     std::optional<double> typedPrice();
     void build();

@@ -121,14 +121,44 @@ bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
     return true;
 }
 
+bool KeyedTableModel::rowStillThere(const QSqlRecord& key)
+{
+    QSqlDatabase db = database();
+    QStringList where;
+    for (int i = 0; i < key.count(); ++i)
+        where << db.driver()->escapeIdentifier(key.fieldName(i), QSqlDriver::FieldName)
+                     + QStringLiteral(" = ?");
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE %2")
+                  .arg(db.driver()->escapeIdentifier(tableName(), QSqlDriver::TableName),
+                       where.join(QStringLiteral(" AND "))));
+    for (int i = 0; i < key.count(); ++i)
+        q.addBindValue(key.value(i));
+    // Unknown counts as there: the refusal then says it was changed.
+    return !q.exec() || !q.next() || q.value(0).toInt() > 0;
+}
+
 bool KeyedTableModel::updateRowInTable(int row, const QSqlRecord& values)
 {
     m_changedElsewhere = false;
+    m_gone = false;
     const QString counterName = QString::fromLatin1(kChangeCounter);
     const int counter = values.indexOf(counterName);
     const QSqlRecord key = primaryValues(row);
-    if (counter < 0 || key.isEmpty())
+    if (key.isEmpty())
         return QSqlTableModel::updateRowInTable(row, values);
+    const auto gone = [this] {
+        m_gone = true;
+        setLastError(QSqlError(QString(), QStringLiteral("deleted on another workstation"),
+                               QSqlError::TransactionError));
+        return false;
+    };
+    if (counter < 0) {
+        // The update of a row deleted meanwhile writes nothing, and says nothing.
+        if (!QSqlTableModel::updateRowInTable(row, values))
+            return false;
+        return rowStillThere(key) || gone();
+    }
     // The row as read: the counter is never edited, so the cache still holds it.
     const QVariant seen = QSqlTableModel::record(row).value(counter);
     QSqlDatabase db = database();
@@ -167,6 +197,8 @@ bool KeyedTableModel::updateRowInTable(int row, const QSqlRecord& values)
         return false;
     }
     if (q.numRowsAffected() == 0) {
+        if (!rowStillThere(key))
+            return gone();
         m_changedElsewhere = true;
         setLastError(QSqlError(QString(), QStringLiteral("changed on another workstation"),
                                QSqlError::TransactionError));
@@ -291,8 +323,8 @@ bool RecordSource::write()
     const QSqlRecord typed = m_model->record(m_mapper->currentIndex());
     if (!m_model->submitAll()) {
         m_error = m_model->lastError().text();
-        if (m_model->changedElsewhere())
-            changedElsewhere(typed);
+        if (m_model->changedElsewhere() || m_model->gone())
+            refused(typed, m_model->gone());
         return false;
     }
     const QVariant k = m_adding ? m_model->lastInsertKey() : oldKey;
@@ -303,26 +335,30 @@ bool RecordSource::write()
     const int row = rowOf(m_keyField, k);
     m_mapper->setCurrentIndex(row);
     emit recordShown();
+    emit written();
     return true;
 }
 
-void RecordSource::changedElsewhere(const QSqlRecord& typed)
+void RecordSource::refused(const QSqlRecord& typed, bool gone)
 {
     // Shown as stored now; what was typed is named in the message, so that
-    // nothing typed is lost.
+    // nothing typed is lost. Only typed fields are named: a field changed
+    // elsewhere must not come back with the old value as the user's change.
     refill();
     QStringList lines;
     for (int i = 0; i < typed.count(); ++i) {
         const QString field = typed.fieldName(i);
-        if (field.compare(m_keyField, Qt::CaseInsensitive) == 0
+        if (!typed.isGenerated(i) || field.compare(m_keyField, Qt::CaseInsensitive) == 0
             || field == QLatin1String(kChangeCounter))
             continue;
         const QVariant now = value(field);
         if (typed.value(i).toString() != now.toString())
             lines << field + QStringLiteral(": ") + typed.value(i).toString();
     }
-    m_error = QStringLiteral("This record was changed on another workstation. Your change was "
-                             "not stored; the record is shown as it is now.");
+    m_error = gone ? QStringLiteral("This record no longer exists; another workstation may have "
+                                    "deleted it.")
+                   : QStringLiteral("This record was changed on another workstation. Your "
+                                    "change was not stored; the record is shown as it is now.");
     if (!lines.isEmpty())
         m_error += QStringLiteral("\nYour change:\n") + lines.join(QLatin1Char('\n'));
 }

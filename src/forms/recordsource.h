@@ -22,6 +22,8 @@ public:
     // The last write found its row changed by another workstation since it
     // was read, and wrote nothing.
     bool changedElsewhere() const { return m_changedElsewhere; }
+    // The last write found its row deleted since it was read.
+    bool gone() const { return m_gone; }
 
 protected:
     bool insertRowIntoTable(const QSqlRecord& values) override;
@@ -30,8 +32,11 @@ protected:
     bool updateRowInTable(int row, const QSqlRecord& values) override;
 
 private:
+    // After a write that changed no row: whether the row is still there.
+    bool rowStillThere(const QSqlRecord& key);
     QVariant m_lastInsertKey;
     bool m_changedElsewhere = false;
+    bool m_gone = false;
 };
 
 class RecordSource : public QObject {
@@ -60,6 +65,7 @@ public:
     QVariant value(const QString& field) const;
     QVariant key() const { return value(m_keyField); }
     QString keyField() const { return m_keyField; }
+    QString table() const { return m_table; }
 
     // Copies the editors into the record and writes it; on failure the
     // pending change stays and lastError() says why.
@@ -79,10 +85,14 @@ signals:
     // A record (or none) is shown; windows update what they show besides
     // the bound editors.
     void recordShown();
+    // The shown record was written to the booking file.
+    void written();
 
 private:
     bool reload();
-    void changedElsewhere(const QSqlRecord& typed);
+    // The write was refused: the record is shown as stored now (if at all)
+    // and the message names what was typed.
+    void refused(const QSqlRecord& typed, bool gone);
     int rowOf(const QString& field, const QVariant& value) const;
 
     QString m_table;

@@ -4,6 +4,7 @@
 #include "session/access.h"
 #include "session/session.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -39,6 +40,7 @@ RecordWindow::RecordWindow(const QString& table, const QString& keyField, bool r
     : QWidget(parent, Qt::Window), m_source(new RecordSource(table, keyField, this)),
       m_readOnly(readOnly)
 {
+    connect(m_source, &RecordSource::written, this, &RecordWindow::showWrittenInOthers);
 }
 
 void RecordWindow::keyPressEvent(QKeyEvent* event)
@@ -103,6 +105,50 @@ bool RecordWindow::leaveRecord()
     showMessage(QStringLiteral("The record could not be saved:\n") + m_source->lastError(),
                 QStringLiteral("Error"), MsgIcon::Critical);
     return false;
+}
+
+namespace {
+
+QList<RecordWindow*> windowsOn(const QString& table, const QVariant& key)
+{
+    QList<RecordWindow*> out;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* record = qobject_cast<RecordWindow*>(w);
+        if (!record || !record->source()->hasRecord() || record->source()->isAdding())
+            continue;
+        if (record->source()->table().compare(table, Qt::CaseInsensitive) == 0
+            && record->source()->key().toLongLong() == key.toLongLong())
+            out << record;
+    }
+    return out;
+}
+
+} // namespace
+
+bool RecordWindow::WriteWindowsOn(const QString& table, const QVariant& key)
+{
+    for (RecordWindow* w : windowsOn(table, key))
+        if (!w->leaveRecord())
+            return false;
+    return true;
+}
+
+void RecordWindow::RereadWindowsOn(const QString& table, const QVariant& key)
+{
+    for (RecordWindow* w : windowsOn(table, key))
+        w->source()->refill();
+}
+
+void RecordWindow::showWrittenInOthers()
+{
+    for (RecordWindow* w : windowsOn(m_source->table(), m_source->key())) {
+        if (w == this)
+            continue;
+        // What is typed there is kept; its own write says whether it can be stored.
+        w->m_source->mapper()->submit();
+        if (!w->m_source->model()->isDirty())
+            w->m_source->refill();
+    }
 }
 
 void RecordWindow::closeEvent(QCloseEvent* event)

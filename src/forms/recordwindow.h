@@ -42,6 +42,13 @@ public:
     void Cancel();
 
     RecordSource* source() const { return m_source; }
+
+    // For a change written straight to one row of a table, beside the record
+    // windows: the windows showing that row write what is typed there first
+    // (false when one cannot; it says why), and read the row again after,
+    // so that their next write is not refused as another workstation's change.
+    static bool WriteWindowsOn(const QString& table, const QVariant& key);
+    static void RereadWindowsOn(const QString& table, const QVariant& key);
     bool isReadOnly() const { return m_readOnly; }
 
 protected:
@@ -78,6 +85,10 @@ protected:
                          const std::function<void()>& remove, bool withCancel = true);
 
 private:
+    // Another window showing the record just written, with nothing typed,
+    // shows it as stored now: its next write would otherwise be refused.
+    void showWrittenInOthers();
+
     RecordSource* m_source;
     bool m_readOnly;
     bool m_opened = false;

@@ -1,5 +1,6 @@
 #include "lists/tentativebookingswindow.h"
 
+#include "booking/bookingform.h"
 #include "data/helpers.h"
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
@@ -76,9 +77,17 @@ void TentativeBookingsWindow::bookingGone()
 
 void TentativeBookingsWindow::Confirm(int bookingnr, bool confirmed)
 {
+    // The booking form open on the booking stores what is typed there first
+    // and shows the booking as stored after.
+    if (!BookingForm::StoreBeforeChange(bookingnr)) {
+        if (const int row = m_list->findRow(bookingnr); row >= 0)
+            m_list->setChecked(row, 0, !confirmed);
+        return;
+    }
     Database db = BookingFile();
     switch (SetTentative(db, bookingnr, !confirmed)) {
     case BookingChange::Done:
+        BookingForm::ShowAfterChange(bookingnr);
         return;
     case BookingChange::Missing:
         bookingGone();
@@ -112,11 +121,14 @@ void TentativeBookingsWindow::ConfirmAll()
                          MsgAnswer::No})
         != MsgAnswer::Yes)
         return;
+    if (!BookingForm::StoreBeforeChange(std::nullopt))
+        return;
     Database db = BookingFile();
     if (!ConfirmAllBookings(db)) {
         reportFailure(db);
         return;
     }
+    BookingForm::ShowAfterChange(std::nullopt);
     close();
 }
 

@@ -1,6 +1,7 @@
 #include "resources/unavailabilityeditor.h"
 
 #include "data/dates.h"
+#include "forms/recordwindow.h"
 #include "platform/services/messages.h"
 #include "session/session.h"
 
@@ -237,11 +238,20 @@ bool UnavailabilityEditor::writeRecord()
         r.inakstart = DayNumber(m_start->date());
     if (r.inakslut || m_end->date() != m_shownEnd)
         r.inakslut = DayNumber(m_end->date());
+    const bool changed = r.inaktiv != m_record->inaktiv || r.inakstart != m_record->inakstart
+                         || r.inakslut != m_record->inakslut;
+    // An item window open on the item writes what is typed there first and
+    // reads the item again after, or its next write would be refused.
+    const QString table = QStringLiteral("lokale");
+    if (changed && !RecordWindow::WriteWindowsOn(table, r.lokalenr))
+        return false;
     Database db = BookingFile();
     if (!SaveUnavail(db, r, &*m_record)) {
         showMessage(db.lastError(), QStringLiteral("Error"), MsgIcon::Critical);
         return false;
     }
+    if (changed)
+        RecordWindow::RereadWindowsOn(table, r.lokalenr);
     m_record = r;
     m_shownStart = m_start->date();
     m_shownEnd = m_end->date();

@@ -230,6 +230,94 @@ TEST_P(AccountWindows, CancellingTheGroupWindowKeepsTheStoredGroup)
     EXPECT_TRUE(memberships(choir).isEmpty());
 }
 
+TEST_P(AccountWindows, ASaveThatIsRefusedSaysWhyAndKeepsTheWindowOpen)
+{
+    const int choir = addGroup("Choir", 1);
+    auto* m = open<GroupAccountManager>(221, "Gruppetilk");
+    choose(m->groups(), "Choir");
+    click(m, "editgroup");
+    type(window("Gruppekonto"), "Kontonavn", "Renamed");
+    Database d = db();
+    ASSERT_TRUE(d.exec("UPDATE Konti SET Kontotlf = '555 0101' WHERE ID = ?", {choir}));
+    click(window("Gruppekonto"), "gem");
+    settle();
+    ASSERT_NE(window("Gruppekonto"), nullptr);
+    // Only what was typed is named as the user's change (the server names
+    // fields in lower case).
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_EQ(messages.texts().first().toLower(),
+              QString("The record could not be saved:\nThis record was changed on another "
+                      "workstation. Your change was not stored; the record is shown as it "
+                      "is now.\nYour change:\nKontonavn: Renamed / Error")
+                  .toLower());
+    EXPECT_EQ(field(choir, "Kontonavn"), "Choir");
+    EXPECT_TRUE(memberships(choir).isEmpty());
+    window("Gruppekonto")->close();
+    settle();
+
+    // A membership the file refuses names the file's reason.
+    messages.clear();
+    // Views that read the memberships go with them on the server.
+    ASSERT_TRUE(d.exec(d.engine() == Engine::PostgreSQL ? "DROP TABLE Grptilk CASCADE"
+                                                        : "DROP TABLE Grptilk"))
+        << d.lastError().toStdString();
+    auto* w = open<AccountManager>(223, "Kontoliste");
+    const int before = count("Konti");
+    click(w, "AddAcc");
+    auto* add = window<PersonalAccountWindow>("PersonkontoAdd");
+    type(add, "Kontonavn", "Carla");
+    type(add, "kontokontakt", "Carla C.");
+    click(add, "addknap");
+    settle();
+    ASSERT_EQ(messages.texts().size(), 1);
+    const QString shown = messages.texts().first();
+    EXPECT_TRUE(shown.startsWith("The record could not be saved:\n")) << shown.toStdString();
+    EXPECT_FALSE(shown.endsWith(":\n / Error")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("grptilk", Qt::CaseInsensitive)) << shown.toStdString();
+    EXPECT_EQ(window("PersonkontoAdd"), add);
+    EXPECT_EQ(text(add, "Kontonavn"), "Carla");
+    EXPECT_EQ(count("Konti"), before);
+    add->findChild<QPushButton*>("Canc")->click();
+}
+
+TEST_P(AccountWindows, TwoWindowsOnOneAccountEachStoreWhatIsTypedInThem)
+{
+    // My Account and the list's edit window show the same account; a save
+    // in one is shown in the other, whose own save then goes through.
+    logInAs(1, true);
+    auto* mine = open<PersonalAccountWindow>(222, "Minkonto");
+    auto* w = open<AccountManager>(223, "Kontoliste");
+    choose(w->list(), "Administrator");
+    click(w, "EditAcc");
+    auto* e = window<PersonalAccountWindow>("Personkonto");
+    ASSERT_NE(e, nullptr);
+    type(mine, "Kontotlf", "555 0101");
+    mine->close();
+    settle();
+    EXPECT_EQ(text(e, "Kontotlf"), "555 0101");
+    type(e, "kontokontakt", "The office");
+    click(e, "Command22");
+    settle();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(field(1, "Kontotlf||'/'||kontokontakt"), "555 0101/The office");
+
+    // A password set in one keeps what is typed in the other.
+    mine = open<PersonalAccountWindow>(222, "Minkonto");
+    choose(w->list(), "Administrator");
+    click(w, "EditAcc");
+    e = window<PersonalAccountWindow>("Personkonto");
+    ASSERT_TRUE(mine && e);
+    type(mine, "Kontotlf", "555 0202");
+    EXPECT_TRUE(setPassword(e, {}, "n3w", "n3w"));
+    for (QWidget* open : {static_cast<QWidget*>(mine), static_cast<QWidget*>(e)})
+        open->close();
+    settle();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(field(1, "Kontotlf||'/'||kontokontakt"), "555 0202/The office");
+    Database d = db();
+    EXPECT_TRUE(FindLoginAccount(d, session().LoginUser, "n3w").has_value());
+}
+
 TEST_P(AccountWindows, TheListShowsOneTypeAndStatusAtATime)
 {
     addAccount("p", "Anna", "anna", "pw");

@@ -1,5 +1,6 @@
 #include "booking/bookingform.h"
 #include "booking/bookinginfowindow.h"
+#include "lists/tentativebookingswindow.h"
 #include "platform/externalurls.h"
 #include "platform/windowregistry.h"
 #include "reports/receipts.h"
@@ -209,6 +210,33 @@ TEST_P(Form, OpeningTheFormAgainStoresItsEditsFirst)
     ASSERT_EQ(ShowBookingForm(beamer, nullptr), f);
     EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Board (twice)");
     EXPECT_EQ(child<QLineEdit>(f, "Beskrivelse")->text(), "Lecture");
+}
+
+TEST_P(Form, ConfirmingTheShownBookingFromTheTentativeListKeepsWhatWasTyped)
+{
+    Database d = db();
+    ASSERT_TRUE(d.exec("UPDATE Booking SET Tentative = -1"));
+    for (const bool all : {false, true}) {
+        BookingForm* f = open(room);
+        const QString title = all ? "Board, all confirmed" : "Board, confirmed";
+        child<QLineEdit>(f, "Beskrivelse")->setText(title);
+        TentativeBookingsWindow* list = ShowTentativeBookings(nullptr);
+        if (all) {
+            messages.answerNext(MsgAnswer::Yes);
+            list->ConfirmAll();
+        } else {
+            list->Confirm(room, true);
+            list->close();
+        }
+        EXPECT_FALSE(child<QCheckBox>(f, "Tentative")->isChecked()) << all;
+        f->close();
+        EXPECT_FALSE(f->isVisible()) << all;
+        EXPECT_EQ(stored(room, "Beskrivelse").toString(), title);
+        EXPECT_EQ(stored(room, "Tentative").toInt(), 0) << all;
+        ASSERT_TRUE(d.exec("UPDATE Booking SET Tentative = -1"));
+    }
+    EXPECT_EQ(messages.texts(), QStringList({"Approve confirmation of all tentative bookings / "
+                                             "Bulk Confirmation"}));
 }
 
 TEST_P(Form, EditsAreStoredOnTabChangeAndClose)

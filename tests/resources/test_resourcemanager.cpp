@@ -210,6 +210,40 @@ TEST_P(Manager, CancelRestoresTheStoredNameAndSaveWritesNothingUnchanged)
     EXPECT_EQ(groups(), before);
 }
 
+TEST_P(Manager, AnEditToARecordDeletedElsewhereIsNotDroppedSilently)
+{
+    // A group (no counter of changes) and an item (with one) each deleted by
+    // another workstation while a name is typed in their window.
+    const int empty = addGroup("Empty", 1);
+    manager->BuildTree();
+    const struct {
+        const char *window, *node, *field, *table, *key;
+        int number;
+    } cases[] = {{"Resgroup", "LG", "OverGruppenavn", "overgruppenavne", "overgruppenr", empty},
+                 {"resitemL", "LI", "Lokalenavn", "lokale", "lokalenr", room}};
+    for (const auto& c : cases) {
+        messages.clear();
+        onNode(c.node, c.number, "edit");
+        ASSERT_NE(window(c.window), nullptr) << c.window;
+        edit(c.window, c.field)->setText("Typed");
+        Database d = db();
+        ASSERT_TRUE(d.exec(QString("DELETE FROM %1 WHERE %2 = ?").arg(c.table, c.key), {c.number}));
+        window(c.window)->close();
+        // The server names fields in lower case.
+        EXPECT_EQ(messages.texts().join('|').toLower(),
+                  QString("The record could not be saved:\nThis record no longer exists; "
+                          "another workstation may have deleted it.\nYour change:\n%1: Typed / "
+                          "Error")
+                      .arg(c.field)
+                      .toLower())
+            << c.window;
+        // Nothing is left to write: the window closes now.
+        if (QWidget* w = window(c.window))
+            w->close();
+        EXPECT_TRUE(openRecordWindows().isEmpty()) << c.window;
+    }
+}
+
 TEST_P(Manager, ClosingARecordWindowShowsTheChangedName)
 {
     onNode("LL", large, "edit");

@@ -1,5 +1,6 @@
 #include "data/dates.h"
 #include "platform/windowregistry.h"
+#include "resources/domesticitemwindow.h"
 #include "resources/unavailabilityeditor.h"
 #include "resources/unavailablelist.h"
 #include "support/fixture.h"
@@ -312,6 +313,29 @@ TEST_P(Unavail, EditsAreWrittenOnMovingToAnotherItemOnClosingTheListAndOnOk)
               QVariantList({0, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 31)), "Room North"}));
     ASSERT_EQ(list->list()->rowCount(), 1);
     EXPECT_EQ(list->list()->rowData(0), QVariant(3));
+}
+
+TEST_P(Unavail, AnItemWindowOpenOnTheSameItemKeepsWhatWasTypedThere)
+{
+    // The item's edit window is open with a new name typed when the period
+    // is changed here; both changes are stored, without a refusal.
+    auto* item = new DomesticItemWindow(ItemMode::Edit);
+    WindowRegistry::instance().obtain<QWidget>(item->objectName(), [item] { return item; });
+    WindowRegistry::instance().show(item, ShowMode::Free);
+    ASSERT_TRUE(item->OpenOn(1));
+    item->findChild<QLineEdit*>("Lokalenavn")->setText("Room North East");
+    edit(1);
+    end->setDate(d(2024, 3, 20));
+    ok();
+    EXPECT_EQ(itemRow(1), QVariantList({-1, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 20)),
+                                        "Room North East"}));
+    // The item window shows the period as stored now and writes on.
+    EXPECT_EQ(item->findChild<QDateEdit*>("cslut")->date(), d(2024, 3, 20));
+    item->findChild<QLineEdit*>("Lokalenavn")->setText("Room North 2");
+    item->close();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(itemRow(1), QVariantList({-1, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 20)),
+                                        "Room North 2"}));
 }
 
 TEST_P(Unavail, SavingWritesOnlyThePeriodAndKeepsMissingDatesEmpty)

@@ -10,6 +10,7 @@
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"
+#include "session/storewatcher.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -606,8 +607,10 @@ bool BookingForm::Store()
         return WriteAuditRow(d, AuditAction::Edited, key, changed.join(QStringLiteral(" | ")));
     };
     if (m_rec.store(db, logged)) {
-        if (!typed.isEmpty())
+        if (!typed.isEmpty()) {
             m_unstored->hide();
+            StoreWatcher::instance().announce({});
+        }
         return true;
     }
     switch (m_rec.fault()) {
@@ -683,10 +686,24 @@ BookingForm* BookingForm::showing(std::optional<int> bookingnr)
     return !bookingnr || form->bookingnr() == *bookingnr ? form : nullptr;
 }
 
-bool BookingForm::StoreBeforeChange(std::optional<int> bookingnr)
+bool BookingForm::StoreBeforeChange(std::optional<int> bookingnr, std::optional<qint64>* seen,
+                                    QString* title)
 {
     BookingForm* form = showing(bookingnr);
-    return !form || form->Store();
+    if (!form)
+        return true;
+    const QString counter = QString::fromLatin1(kChangeCounter);
+    const QString titleField = QStringLiteral("Beskrivelse");
+    const QVariant before = form->m_rec.value(counter);
+    const QString titleBefore = form->m_rec.value(titleField).toString();
+    if (!form->Store())
+        return false;
+    if (!seen || !*seen || !before.isValid() || before.toLongLong() != **seen)
+        return true;
+    *seen = form->m_rec.value(counter).toLongLong();
+    if (title && *title == titleBefore)
+        *title = form->m_rec.value(titleField).toString();
+    return true;
 }
 
 void BookingForm::ShowAfterChange(std::optional<int> bookingnr)

@@ -56,7 +56,11 @@ public:
     // what is typed first (false, after saying why, when it cannot), and
     // shows the booking as stored after the change, so that its next store is
     // not refused as another workstation's change.
-    static bool StoreBeforeChange(std::optional<int> bookingnr);
+    // seen and title: the change counter and title the caller read for the
+    // booking; when the form had read the same, they follow the form's write
+    // (a title the caller did not retype is the one typed in the form).
+    static bool StoreBeforeChange(std::optional<int> bookingnr,
+                                  std::optional<qint64>* seen = nullptr, QString* title = nullptr);
     static void ShowAfterChange(std::optional<int> bookingnr);
 
     int bookingnr() const;

@@ -288,10 +288,14 @@ StoreStatus ScheduleView::saveBlock(int block)
     const int bookingnr = m_grid->blockKey(block).toInt();
     if (const auto seen = m_seen.constFind(bookingnr); seen != m_seen.constEnd())
         change.rowversion = *seen;
+    if (!StoreOpenFormFirst(bookingnr, &change.rowversion, &change.text))
+        return StoreStatus::Refused;
     const StoreResult saved = SaveBlockChange(db, session(), bookingnr, change);
     reportStoreFailure(saved, kNotStored);
     if (saved.rowversion)
         m_seen.insert(bookingnr, *saved.rowversion);
+    if (saved.status == StoreStatus::Stored)
+        ShowOpenFormAfter(bookingnr);
     return saved.status;
 }
 

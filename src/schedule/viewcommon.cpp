@@ -28,6 +28,8 @@ namespace vestra {
 namespace {
 BookingOpener g_form;
 BookingOpener g_info;
+FormBeforeChange g_formBefore;
+FormAfterChange g_formAfter;
 } // namespace
 
 void ApplyGridSettings(ScheduleGrid* grid, const Session& s)
@@ -47,6 +49,23 @@ void SetBookingOpeners(BookingOpener form, BookingOpener info)
 {
     g_form = std::move(form);
     g_info = std::move(info);
+}
+
+void SetOpenFormHooks(FormBeforeChange before, FormAfterChange after)
+{
+    g_formBefore = std::move(before);
+    g_formAfter = std::move(after);
+}
+
+bool StoreOpenFormFirst(int bookingnr, std::optional<qint64>* seen, QString* title)
+{
+    return !g_formBefore || g_formBefore(bookingnr, seen, title);
+}
+
+void ShowOpenFormAfter(int bookingnr)
+{
+    if (g_formAfter)
+        g_formAfter(bookingnr);
 }
 
 void OpenBookingFromView(int bookingnr, QWidget* owner)

@@ -25,6 +25,12 @@ void StoreWatcher::start()
         check();
 }
 
+void StoreWatcher::announce(const QSet<int>& days)
+{
+    QMetaObject::invokeMethod(
+        this, [this, days] { emit bookingsChanged(days); }, Qt::QueuedConnection);
+}
+
 void StoreWatcher::check()
 {
     const QString store = session().BookingFilePath;

@@ -23,6 +23,10 @@ public:
     // Looks at the store now: follows the session to another store, and on a
     // file compares its change mark. The timer calls it every second.
     void check();
+    // A window of this workstation changed bookings: the views show it as a
+    // change from elsewhere, since a file's own connection sees no change
+    // mark. Queued: the writer may be inside a view's own edit.
+    void announce(const QSet<int>& days);
 
 signals:
     // days: the day numbers whose bookings changed; empty when any day may

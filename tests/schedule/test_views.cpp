@@ -519,6 +519,44 @@ TEST_P(Views, LeavingTheDayViewStoresAnOpenBookingForm)
               "Board (edited)");
 }
 
+// The form and the schedule may be open on one booking: a block moved in the
+// schedule keeps what is typed in the form, and both are stored.
+TEST_P(Views, MovingABlockKeepsWhatIsTypedInItsOpenForm)
+{
+    RegisterWindows();
+    const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
+    DayView* c = day();
+    c->resize(1000, 700);
+    ScheduleGrid* g = c->grid();
+    OpenBookingFromView(nr, c);
+    QWidget* form = WindowRegistry::instance().find("bookingform");
+    ASSERT_NE(form, nullptr);
+    form->findChild<QLineEdit*>("Beskrivelse")->setText("Board (edited)");
+
+    const QPoint from = g->blockRect(blockOf(g, nr)).center();
+    drag(g->viewport(), from, from + QPoint(0, 4 * g->slotRect(0, 600).height()));
+    EXPECT_EQ(firstRow("SELECT Beskrivelse, Bstart, Bslut FROM Booking"),
+              QStringList({"Board (edited)", "660", "720"}));
+    form->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(firstRow("SELECT Beskrivelse, Bstart, Bslut FROM Booking"),
+              QStringList({"Board (edited)", "660", "720"}));
+
+    // Stored from the form, then moved again in the schedule.
+    OpenBookingFromView(nr, c);
+    form = WindowRegistry::instance().find("bookingform");
+    ASSERT_NE(form, nullptr);
+    form->findChild<QLineEdit*>("Beskrivelse")->setText("Board (again)");
+    form->close();
+    QCoreApplication::processEvents();
+    const QPoint moved = g->blockRect(blockOf(g, nr)).center();
+    drag(g->viewport(), moved, moved + QPoint(0, 4 * g->slotRect(0, 600).height()));
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(firstRow("SELECT Beskrivelse, Bstart, Bslut FROM Booking"),
+              QStringList({"Board (again)", "720", "780"}));
+}
+
 TEST_P(Views, ContextMenuOpensAndSwitchesForTheSelectedBlock)
 {
     const int nr = addBooking(t, 600, 660, 2, 1, 1, "Board");

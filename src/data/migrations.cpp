@@ -108,27 +108,8 @@ bool indexForSize(Database& db, MigrationReport&, QString* error)
               QStringLiteral("CREATE INDEX Booking_Tentative ON Booking (Bdato, Bstart, Bookingnr) "
                              "WHERE Tentative <> 0")}))
         return false;
-    if (db.engine() == Engine::SQLite) {
-        const QString add =
-            QStringLiteral("INSERT INTO BookingSearch (rowid, Bookingnr, Beskrivelse) "
-                           "VALUES (NEW.Bookingnr, CAST(NEW.Bookingnr AS TEXT), NEW.Beskrivelse);");
-        const QString remove =
-            QStringLiteral("DELETE FROM BookingSearch WHERE rowid = OLD.Bookingnr;");
-        return run({QStringLiteral("CREATE VIRTUAL TABLE BookingSearch USING fts5("
-                                   "Bookingnr, Beskrivelse, tokenize = 'trigram')"),
-                    QStringLiteral("INSERT INTO BookingSearch (rowid, Bookingnr, Beskrivelse) "
-                                   "SELECT Bookingnr, CAST(Bookingnr AS TEXT), Beskrivelse "
-                                   "FROM Booking"),
-                    QStringLiteral("CREATE TRIGGER Booking_search_insert AFTER INSERT ON Booking "
-                                   "BEGIN %1 END")
-                        .arg(add),
-                    QStringLiteral("CREATE TRIGGER Booking_search_delete AFTER DELETE ON Booking "
-                                   "BEGIN %1 END")
-                        .arg(remove),
-                    QStringLiteral("CREATE TRIGGER Booking_search_update AFTER UPDATE OF "
-                                   "Bookingnr, Beskrivelse ON Booking BEGIN %1 %2 END")
-                        .arg(remove, add)});
-    }
+    if (db.engine() == Engine::SQLite)
+        return run(KeywordTableStatements());
     // A failed CREATE EXTENSION would spoil the step's transaction; the
     // savepoint takes it back alone.
     if (!run({QStringLiteral("SAVEPOINT keyword_index")}))
@@ -162,6 +143,35 @@ bool copyBeside(const QString& source, const QString& target, QString* error)
 }
 
 } // namespace
+
+QStringList KeywordTableStatements()
+{
+    const QString add =
+        QStringLiteral("INSERT INTO BookingSearch (rowid, Bookingnr, Beskrivelse) "
+                       "VALUES (NEW.Bookingnr, CAST(NEW.Bookingnr AS TEXT), NEW.Beskrivelse);");
+    const QString remove = QStringLiteral("DELETE FROM BookingSearch WHERE rowid = OLD.Bookingnr;");
+    return {QStringLiteral("CREATE VIRTUAL TABLE BookingSearch USING fts5("
+                           "Bookingnr, Beskrivelse, tokenize = 'trigram')"),
+            QStringLiteral("INSERT INTO BookingSearch (rowid, Bookingnr, Beskrivelse) "
+                           "SELECT Bookingnr, CAST(Bookingnr AS TEXT), Beskrivelse FROM Booking"),
+            QStringLiteral("CREATE TRIGGER Booking_search_insert AFTER INSERT ON Booking "
+                           "BEGIN %1 END")
+                .arg(add),
+            QStringLiteral("CREATE TRIGGER Booking_search_delete AFTER DELETE ON Booking "
+                           "BEGIN %1 END")
+                .arg(remove),
+            QStringLiteral("CREATE TRIGGER Booking_search_update AFTER UPDATE OF "
+                           "Bookingnr, Beskrivelse ON Booking BEGIN %1 %2 END")
+                .arg(remove, add)};
+}
+
+QStringList DropKeywordTableStatements()
+{
+    return {QStringLiteral("DROP TRIGGER Booking_search_insert"),
+            QStringLiteral("DROP TRIGGER Booking_search_delete"),
+            QStringLiteral("DROP TRIGGER Booking_search_update"),
+            QStringLiteral("DROP TABLE BookingSearch")};
+}
 
 MigrationStep ScriptStep(int version, const QString& resource)
 {

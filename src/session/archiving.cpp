@@ -162,41 +162,67 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
         db.scalar(QStringLiteral("SELECT min(Bdato) FROM Booking")).toDouble(&numeric);
     const int end = std::max(sane(archiveDelayDays) ? copyBefore : INT_MIN,
                              sane(deleteDelayDays) ? deleteBefore : INT_MIN);
+    auto run = [&db](const Statement& s, int& count) {
+        if (!db.exec(s.sql, s.binds))
+            return false;
+        count += db.changedRows();
+        return true;
+    };
+    auto goOn = [&r, &progress](int done, int total) {
+        if (!progress || progress(done, total))
+            return true;
+        r.cancelled = true;
+        r.copied = r.deleted = 0;
+        return false;
+    };
     if (numeric && end != INT_MIN && earliest < end) {
-        const int first = static_cast<int>(std::floor(earliest));
-        const int total = end - first;
-        const int stretch = std::max(31, total / 50);
-        std::optional<QStringList> remake;
         if (sane(deleteDelayDays) && mostBookingsGo(db, deleteBefore)) {
-            remake = setAsideIndexes(db);
+            const std::optional<QStringList> remake = setAsideIndexes(db);
             if (!remake)
                 return failed();
-        }
-        for (int from = first; from < end; from += stretch) {
-            const int to = std::min(end, from + stretch);
-            if (sane(archiveDelayDays) && from < copyBefore) {
-                const Statement copy = ArchiveCopyStatement(from, std::min(to, copyBefore));
-                if (!db.exec(copy.sql, copy.binds))
+            // Most of the table goes: it is read once in the order of its
+            // numbers, a stretch of numbers at a time, each copied before
+            // it is deleted.
+            auto q = db.query(QStringLiteral("SELECT min(Bookingnr), max(Bookingnr) FROM Booking"));
+            if (!q || !q->next())
+                return failed();
+            const qint64 low = q->value(0).toLongLong();
+            const qint64 high = q->value(1).toLongLong() + 1;
+            q.reset();
+            const qint64 step = std::max<qint64>(1, (high - low + 49) / 50);
+            const int total = static_cast<int>((high - low + step - 1) / step);
+            for (int i = 0; i < total; ++i) {
+                const qint64 from = low + i * step;
+                const qint64 to = std::min(high, from + step);
+                if (sane(archiveDelayDays)
+                    && !run(ArchiveCopyByNumberStatement(copyBefore, from, to), r.copied))
                     return failed();
-                r.copied += db.changedRows();
-            }
-            if (sane(deleteDelayDays) && from < deleteBefore) {
-                const Statement del =
-                    ArchiveDeleteStatement(std::min(to, deleteBefore), archivedOnly);
-                if (!db.exec(del.sql, del.binds))
+                if (!run(ArchiveDeleteByNumberStatement(deleteBefore, archivedOnly, from, to),
+                         r.deleted))
                     return failed();
-                r.deleted += db.changedRows();
+                if (!goOn(i + 1, total))
+                    return r;
             }
-            if (progress && !progress(to - first, total)) {
-                r.cancelled = true;
-                r.copied = r.deleted = 0;
-                return r;
-            }
-        }
-        if (remake)
             for (const QString& statement : *remake)
                 if (!db.exec(statement))
                     return failed();
+        } else {
+            const int first = static_cast<int>(std::floor(earliest));
+            const int total = end - first;
+            const int stretch = std::max(31, total / 50);
+            for (int from = first; from < end; from += stretch) {
+                const int to = std::min(end, from + stretch);
+                if (sane(archiveDelayDays) && from < copyBefore
+                    && !run(ArchiveCopyStatement(from, std::min(to, copyBefore)), r.copied))
+                    return failed();
+                if (sane(deleteDelayDays) && from < deleteBefore
+                    && !run(ArchiveDeleteStatement(std::min(to, deleteBefore), archivedOnly),
+                            r.deleted))
+                    return failed();
+                if (!goOn(to - first, total))
+                    return r;
+            }
+        }
     }
     // The change log is kept as long as the archived bookings it speaks of.
     if (sane(deleteDelayDays)

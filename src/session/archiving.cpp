@@ -52,31 +52,45 @@ private:
 // Whether the bookings dated before the cut-off are most of a large file's
 // bookings. Each deleted booking updates every index of Booking and the
 // keyword table on its own; for most of a file, dropping them for the run
-// and making them again from the bookings left is many times quicker.
-bool mostBookingsGo(Database& db, int deleteBefore)
+// and making them again from the bookings left is many times quicker. The
+// archive's own indexes go the same way when it holds fewer bookings than
+// come in.
+struct Bulk {
+    bool run = false;
+    bool archiveIndexes = false;
+};
+Bulk bulkRun(Database& db, int deleteBefore)
 {
     if (db.engine() != Engine::SQLite)
-        return false;
+        return {};
     const qint64 all = db.scalar(QStringLiteral("SELECT count(*) FROM Booking")).toLongLong();
     const qint64 going =
         db.scalar(QStringLiteral("SELECT count(*) FROM Booking WHERE Bdato < ?"), {deleteBefore})
             .toLongLong();
-    return all >= kBulkArchiveMinimum && going * 2 >= all;
+    if (all < kBulkArchiveMinimum || going * 2 < all)
+        return {};
+    const qint64 archived =
+        db.scalar(QStringLiteral("SELECT count(*) FROM Bookingarkiv")).toLongLong();
+    return {true, archived <= going};
 }
 
 // Drops Booking's indexes, all but the one the run reads its stretches
-// through, and the keyword table with its triggers. Returns the statements
-// that make them again, or nothing when the file refused. It happens inside
-// the run's transaction, so a cancelled or failed run gets them all back.
-std::optional<QStringList> setAsideIndexes(Database& db)
+// through, and the keyword table with its triggers; with archiveIndexes the
+// archive's indexes too, all but the one that keeps each booking archived
+// once. Returns the statements that make them again, or nothing when the
+// file refused. It happens inside the run's transaction, so a cancelled or
+// failed run gets them all back.
+std::optional<QStringList> setAsideIndexes(Database& db, bool archiveIndexes)
 {
     QStringList names;
     QStringList remake;
     {
-        auto q =
-            db.query(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' "
-                                    "AND tbl_name = 'Booking' COLLATE NOCASE AND sql IS NOT NULL "
-                                    "AND name <> 'Booking_Bdato_Bgruppe' COLLATE NOCASE"));
+        auto q = db.query(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' "
+                                         "AND (tbl_name = 'Booking' COLLATE NOCASE OR "
+                                         "(? AND tbl_name = 'Bookingarkiv' COLLATE NOCASE)) "
+                                         "AND sql IS NOT NULL AND sql NOT LIKE 'CREATE UNIQUE%' "
+                                         "AND name <> 'Booking_Bdato_Bgruppe' COLLATE NOCASE"),
+                          {archiveIndexes ? 1 : 0});
         if (!q)
             return std::nullopt;
         while (q->next()) {
@@ -176,8 +190,9 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
         return false;
     };
     if (numeric && end != INT_MIN && earliest < end) {
-        if (sane(deleteDelayDays) && mostBookingsGo(db, deleteBefore)) {
-            const std::optional<QStringList> remake = setAsideIndexes(db);
+        if (const Bulk bulk = sane(deleteDelayDays) ? bulkRun(db, deleteBefore) : Bulk{};
+            bulk.run) {
+            const std::optional<QStringList> remake = setAsideIndexes(db, bulk.archiveIndexes);
             if (!remake)
                 return failed();
             // Most of the table goes: it is read once in the order of its

@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace vestra {
@@ -44,6 +45,13 @@ const QList<MigrationStep>& WorkDatabaseSteps();
 int LatestVersion(const QList<MigrationStep>& steps);
 
 enum class Backup { BeforeFirstStep, None };
+
+// The keyword table of a booking file on SQLite: a trigram table over the
+// booking number and title, filled from Booking and kept in step with it by
+// triggers; and the statements that take it away again. A large daily run
+// takes it away and makes it again from the bookings left.
+QStringList KeywordTableStatements();
+QStringList DropKeywordTableStatements();
 
 // Upgrades an open database to the last step's version.
 MigrationReport MigrateDatabase(Database& db, const QList<MigrationStep>& steps,

@@ -43,6 +43,27 @@ Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly)
     return {sql, {deleteBefore}};
 }
 
+Statement ArchiveCopyByNumberStatement(int upper, qint64 fromNumber, qint64 toNumber)
+{
+    // The unary plus keeps the planner off the date index.
+    Statement s = ArchiveCopyStatement(upper);
+    s.sql.replace(QStringLiteral("WHERE b.Bdato < ?"),
+                  QStringLiteral("WHERE b.Bookingnr >= ? AND b.Bookingnr < ? AND +b.Bdato < ?"));
+    s.binds = {fromNumber, toNumber, upper};
+    return s;
+}
+
+Statement ArchiveDeleteByNumberStatement(int deleteBefore, bool archivedOnly, qint64 fromNumber,
+                                         qint64 toNumber)
+{
+    Statement s = ArchiveDeleteStatement(deleteBefore, archivedOnly);
+    s.sql.replace(QStringLiteral("WHERE Booking.Bdato < ?"),
+                  QStringLiteral("WHERE Booking.Bookingnr >= ? AND Booking.Bookingnr < ? "
+                                 "AND +Booking.Bdato < ?"));
+    s.binds = {fromNumber, toNumber, deleteBefore};
+    return s;
+}
+
 Statement ArchiveDateStatement(const QDate& today)
 {
     return {

@@ -21,6 +21,12 @@ Statement ArchiveCopyStatement(int upper);
 // a long backlog goes a stretch of days at a time.
 Statement ArchiveCopyStatement(int lower, int upper);
 Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly);
+// Copy and delete as above, for the bookings numbered from fromNumber
+// (included) to toNumber, read in their numbers' order: a backlog of most of
+// the file goes through the table once instead of by the date index.
+Statement ArchiveCopyByNumberStatement(int upper, qint64 fromNumber, qint64 toNumber);
+Statement ArchiveDeleteByNumberStatement(int deleteBefore, bool archivedOnly, qint64 fromNumber,
+                                         qint64 toNumber);
 Statement ArchiveDateStatement(const QDate& today);
 
 // Deletions of the settings and series windows.

@@ -4,7 +4,9 @@
 #include "platform/reportformat.h"
 #include "session/session.h"
 
+#include <QHash>
 #include <QRegularExpression>
+#include <memory>
 
 namespace vestra {
 
@@ -214,28 +216,34 @@ QVector<ListControlColumn> TodaysColumns()
             {QStringLiteral("Contact"), 100}};
 }
 
-QString TodaysRowText(const QSqlRecord& r)
-{
-    const QString time = QStringLiteral("hh:mm");
-    return QStringList{field(r, "Lokalenavn"), field(r, "Kontonavn"),
-                       ListTime(r.value(QStringLiteral("Start")).toInt() / 60, time),
-                       ListTime(r.value(QStringLiteral("Slut")).toInt() / 60, time),
-                       field(r, "Kontotlf")}
-        .join(QLatin1Char(';'));
-}
-
 ListFillSource TodaysFillSource(int day, const GroupKinds& kinds)
 {
-    // The day is found through the index on Booking(Bdato, Bgruppe); the
-    // day's few rows are then put in the order the day runs.
+    // The day is read from the index on Booking(Bdato, Bstart, ...), which
+    // holds every booking column the list needs, so no booking row is read;
+    // the day's few rows are then put in the order the day runs.
     QVariantList binds{day};
     binds += kindBinds(kinds);
+    // A day's list repeats the same few start and end times on many rows.
+    auto times = std::make_shared<QHash<int, QString>>();
     return {BookingFile,
             QStringLiteral("SELECT Bookingnr, Start, Slut, Lokalenavn, Kontonavn, Kontotlf "
                            "FROM bookingfor WHERE Bdato = ? AND Gruppeart IN (?, ?, ?) "
                            "ORDER BY Bstart, Bslut, Bookingnr"),
-            binds, [](const QSqlRecord& r) -> std::optional<ListRow> {
-                return ListRow{TodaysRowText(r), r.value(QStringLiteral("Bookingnr")).toInt()};
+            binds, [times](const QSqlRecord& r) -> std::optional<ListRow> {
+                // "resource;account;start;end;phone", the times from seconds;
+                // read by position, as the statement above lists them.
+                auto time = [&times](const QVariant& seconds) {
+                    const int minutes = seconds.toInt() / 60;
+                    auto text = times->constFind(minutes);
+                    if (text == times->cend())
+                        text = times->insert(minutes, ListTime(minutes, QStringLiteral("hh:mm")));
+                    return *text;
+                };
+                return ListRow{QStringList{r.value(3).toString(), r.value(4).toString(),
+                                           time(r.value(1)), time(r.value(2)),
+                                           r.value(5).toString()}
+                                   .join(QLatin1Char(';')),
+                               r.value(0).toInt()};
             }};
 }
 

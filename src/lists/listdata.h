@@ -59,8 +59,7 @@ std::optional<BookingPlace> FindBookingPlace(Database& bookingFile, int bookingn
 // --- today's bookings ---
 
 QVector<ListControlColumn> TodaysColumns();
-// "resource;account;start;end;phone", the times from seconds.
-QString TodaysRowText(const QSqlRecord& record);
+// Rows read "resource;account;start;end;phone".
 ListFillSource TodaysFillSource(int day, const GroupKinds& kinds);
 
 // --- my bookings ---

@@ -12,31 +12,31 @@ enum class Kind { Totals, Detail };
 
 // One row per resource item, its figures summed by the database: a year of
 // an institution's archive is a million rows, and the report needs only the
-// items. Groups are keyed on their numbers and ordered by name: two items of
-// the same name in one type still get a line each.
+// items. The archive is summed per item first, so the names of item, type
+// and group are looked up once per item rather than once per archived
+// booking. Groups are keyed on their numbers and ordered by name: two items
+// of the same name in one type still get a line each.
 QString periodSql(Kind kind)
 {
     return QStringLiteral(
                "SELECT Overgruppenavne.overgruppenr, Overgruppenavne.OverGruppenavn, "
                "lokaliteter.Lokalitetsnr, lokaliteter.Lokalitetsnavn, "
-               "Bookingarkiv.Lokalenr, lokale.Lokalenavn, count(*) AS antal, "
-               "sum(Bookingarkiv.Antalpers) AS Antalpers, sum(Bookingarkiv.Pris) AS Pris, "
+               "a.Lokalenr, lokale.Lokalenavn, a.antal, a.Antalpers, a.Pris, a.antaltimer "
+               "FROM (SELECT Lokalenr, count(*) AS antal, sum(Antalpers) AS Antalpers, "
+               "sum(Pris) AS Pris, "
                // Hours are a fraction: 08:00 to 09:30 is 1.5, not 1.
-               "sum((Bookingarkiv.Bslut - Bookingarkiv.Bstart) / 60.0) AS antaltimer "
-               "FROM Bookingarkiv "
-               "INNER JOIN lokale ON Bookingarkiv.Lokalenr = lokale.lokalenr "
+               "sum((Bslut - Bstart) / 60.0) AS antaltimer "
+               "FROM Bookingarkiv WHERE Bdato >= ? AND Bdato <= ? ")
+           + (kind == Kind::Detail ? QStringLiteral("AND kontonr = ? ") : QString())
+           + QStringLiteral(
+               "GROUP BY Lokalenr) a "
+               "INNER JOIN lokale ON a.Lokalenr = lokale.lokalenr "
                "INNER JOIN lokaliteter ON lokaliteter.Lokalitetsnr = lokale.lokalinr "
                "INNER JOIN Overgruppenavne "
                "ON Overgruppenavne.overgruppenr = lokaliteter.Overgruppenr "
-               "WHERE Bookingarkiv.Bdato >= ? AND Bookingarkiv.Bdato <= ? ")
-           + (kind == Kind::Detail ? QStringLiteral("AND Bookingarkiv.kontonr = ? ") : QString())
-           + QStringLiteral(
-               "GROUP BY Overgruppenavne.overgruppenr, Overgruppenavne.OverGruppenavn, "
-               "lokaliteter.Lokalitetsnr, lokaliteter.Lokalitetsnavn, Bookingarkiv.Lokalenr, "
-               "lokale.Lokalenavn "
                "ORDER BY Overgruppenavne.OverGruppenavn, Overgruppenavne.overgruppenr, "
                "lokaliteter.Lokalitetsnavn, lokaliteter.Lokalitetsnr, lokale.Lokalenavn, "
-               "Bookingarkiv.Lokalenr");
+               "a.Lokalenr");
 }
 
 // Figure columns (mm), shared by the captions and every summary line.

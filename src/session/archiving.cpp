@@ -2,11 +2,13 @@
 
 #include "data/audit.h"
 #include "data/dates.h"
+#include "data/migrations.h"
 #include "data/statements.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 namespace vestra {
 
@@ -46,6 +48,69 @@ private:
     Database& m_db;
     QVariant m_old;
 };
+
+// Whether the bookings dated before the cut-off are most of a large file's
+// bookings. Each deleted booking updates every index of Booking and the
+// keyword table on its own; for most of a file, dropping them for the run
+// and making them again from the bookings left is many times quicker. The
+// archive's own indexes go the same way when it holds fewer bookings than
+// come in.
+struct Bulk {
+    bool run = false;
+    bool archiveIndexes = false;
+};
+Bulk bulkRun(Database& db, int deleteBefore)
+{
+    if (db.engine() != Engine::SQLite)
+        return {};
+    const qint64 all = db.scalar(QStringLiteral("SELECT count(*) FROM Booking")).toLongLong();
+    const qint64 going =
+        db.scalar(QStringLiteral("SELECT count(*) FROM Booking WHERE Bdato < ?"), {deleteBefore})
+            .toLongLong();
+    if (all < kBulkArchiveMinimum || going * 2 < all)
+        return {};
+    const qint64 archived =
+        db.scalar(QStringLiteral("SELECT count(*) FROM Bookingarkiv")).toLongLong();
+    return {true, archived <= going};
+}
+
+// Drops Booking's indexes, all but the one the run reads its stretches
+// through, and the keyword table with its triggers; with archiveIndexes the
+// archive's indexes too, all but the one that keeps each booking archived
+// once. Returns the statements that make them again, or nothing when the
+// file refused. It happens inside the run's transaction, so a cancelled or
+// failed run gets them all back.
+std::optional<QStringList> setAsideIndexes(Database& db, bool archiveIndexes)
+{
+    QStringList names;
+    QStringList remake;
+    {
+        auto q = db.query(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' "
+                                         "AND (tbl_name = 'Booking' COLLATE NOCASE OR "
+                                         "(? AND tbl_name = 'Bookingarkiv' COLLATE NOCASE)) "
+                                         "AND sql IS NOT NULL AND sql NOT LIKE 'CREATE UNIQUE%' "
+                                         "AND name <> 'Booking_Bdato_Bgruppe' COLLATE NOCASE"),
+                          {archiveIndexes ? 1 : 0});
+        if (!q)
+            return std::nullopt;
+        while (q->next()) {
+            names << q->value(0).toString();
+            remake << q->value(1).toString();
+        }
+    }
+    QStringList drops;
+    for (const QString& name : names)
+        drops << QStringLiteral("DROP INDEX \"%1\"").arg(name);
+    if (db.hasTable(QStringLiteral("BookingSearch"))) {
+        drops += DropKeywordTableStatements();
+        remake += KeywordTableStatements();
+    }
+    for (const QString& drop : drops)
+        if (!db.exec(drop))
+            return std::nullopt;
+    return remake;
+}
+
 } // namespace
 
 QString DamagedFileText(const QString& path)
@@ -111,29 +176,66 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
         db.scalar(QStringLiteral("SELECT min(Bdato) FROM Booking")).toDouble(&numeric);
     const int end = std::max(sane(archiveDelayDays) ? copyBefore : INT_MIN,
                              sane(deleteDelayDays) ? deleteBefore : INT_MIN);
+    auto run = [&db](const Statement& s, int& count) {
+        if (!db.exec(s.sql, s.binds))
+            return false;
+        count += db.changedRows();
+        return true;
+    };
+    auto goOn = [&r, &progress](int done, int total) {
+        if (!progress || progress(done, total))
+            return true;
+        r.cancelled = true;
+        r.copied = r.deleted = 0;
+        return false;
+    };
     if (numeric && end != INT_MIN && earliest < end) {
-        const int first = static_cast<int>(std::floor(earliest));
-        const int total = end - first;
-        const int stretch = std::max(31, total / 50);
-        for (int from = first; from < end; from += stretch) {
-            const int to = std::min(end, from + stretch);
-            if (sane(archiveDelayDays) && from < copyBefore) {
-                const Statement copy = ArchiveCopyStatement(from, std::min(to, copyBefore));
-                if (!db.exec(copy.sql, copy.binds))
+        if (const Bulk bulk = sane(deleteDelayDays) ? bulkRun(db, deleteBefore) : Bulk{};
+            bulk.run) {
+            const std::optional<QStringList> remake = setAsideIndexes(db, bulk.archiveIndexes);
+            if (!remake)
+                return failed();
+            // Most of the table goes: it is read once in the order of its
+            // numbers, a stretch of numbers at a time, each copied before
+            // it is deleted.
+            auto q = db.query(QStringLiteral("SELECT min(Bookingnr), max(Bookingnr) FROM Booking"));
+            if (!q || !q->next())
+                return failed();
+            const qint64 low = q->value(0).toLongLong();
+            const qint64 high = q->value(1).toLongLong() + 1;
+            q.reset();
+            const qint64 step = std::max<qint64>(1, (high - low + 49) / 50);
+            const int total = static_cast<int>((high - low + step - 1) / step);
+            for (int i = 0; i < total; ++i) {
+                const qint64 from = low + i * step;
+                const qint64 to = std::min(high, from + step);
+                if (sane(archiveDelayDays)
+                    && !run(ArchiveCopyByNumberStatement(copyBefore, from, to), r.copied))
                     return failed();
-                r.copied += db.changedRows();
-            }
-            if (sane(deleteDelayDays) && from < deleteBefore) {
-                const Statement del =
-                    ArchiveDeleteStatement(std::min(to, deleteBefore), archivedOnly);
-                if (!db.exec(del.sql, del.binds))
+                if (!run(ArchiveDeleteByNumberStatement(deleteBefore, archivedOnly, from, to),
+                         r.deleted))
                     return failed();
-                r.deleted += db.changedRows();
+                if (!goOn(i + 1, total))
+                    return r;
             }
-            if (progress && !progress(to - first, total)) {
-                r.cancelled = true;
-                r.copied = r.deleted = 0;
-                return r;
+            for (const QString& statement : *remake)
+                if (!db.exec(statement))
+                    return failed();
+        } else {
+            const int first = static_cast<int>(std::floor(earliest));
+            const int total = end - first;
+            const int stretch = std::max(31, total / 50);
+            for (int from = first; from < end; from += stretch) {
+                const int to = std::min(end, from + stretch);
+                if (sane(archiveDelayDays) && from < copyBefore
+                    && !run(ArchiveCopyStatement(from, std::min(to, copyBefore)), r.copied))
+                    return failed();
+                if (sane(deleteDelayDays) && from < deleteBefore
+                    && !run(ArchiveDeleteStatement(std::min(to, deleteBefore), archivedOnly),
+                            r.deleted))
+                    return failed();
+                if (!goOn(to - first, total))
+                    return r;
             }
         }
     }

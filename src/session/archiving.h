@@ -10,6 +10,9 @@
 namespace vestra {
 
 constexpr int kMaxArchiveDelayDays = 100 * 366;
+// A run that deletes most of a file of at least this many bookings drops
+// Booking's indexes and keyword table for the run and makes them again after.
+constexpr int kBulkArchiveMinimum = 10000;
 // The page cache a booking file's daily run works with.
 constexpr int kArchivePageCacheKiB = 256 * 1024;
 

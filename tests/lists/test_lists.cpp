@@ -556,6 +556,13 @@ TEST_P(Lists, ListsReachTheirBookingsThroughIndexes)
             << c.list << "\n"
             << plan.toStdString();
     }
+    // Today's list takes every booking column it shows from the day's index,
+    // without reading the bookings themselves.
+    const QString todayPlan = QueryPlan(d, today.sql, today.binds);
+    EXPECT_TRUE(todayPlan.contains(d.engine() == Engine::PostgreSQL
+                                       ? "Index Only Scan using booking_day"
+                                       : "COVERING INDEX Booking_day"))
+        << todayPlan.toStdString();
     // A user's bookings are found from their accounts, not by reading every
     // booking of the period, even where the file's statistics (as at a
     // million bookings over two accounts) favour the date index.

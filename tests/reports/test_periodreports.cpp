@@ -81,6 +81,19 @@ TEST_P(PeriodReportTest, TotalsSumPerItemTypeGroupAndReport)
     EXPECT_EQ(p.textsNamed("Cinfo2"), QStringList{"Phone: 12 34 56 78, eMail: hall@town.example"});
 }
 
+// A year of a large archive is summed from the archive's date index alone,
+// without reading the archived bookings themselves.
+TEST_P(PeriodReportTest, TotalsReadTheArchiveFromItsDateIndexAlone)
+{
+    Database d = db();
+    const Statement st = PeriodTotalsStatement(kDay, kDay + 30);
+    const QString plan = QueryPlan(d, st.sql, st.binds);
+    EXPECT_TRUE(plan.contains(d.engine() == Engine::PostgreSQL
+                                  ? "Index Only Scan using bookingarkiv_period"
+                                  : "COVERING INDEX Bookingarkiv_period"))
+        << plan.toStdString();
+}
+
 TEST_P(PeriodReportTest, PeriodBoundsAndAccountChooseTheArchivedRows)
 {
     struct Case {

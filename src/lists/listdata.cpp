@@ -282,6 +282,13 @@ ListFillSource MyBookingsFillSource(const MyBookingsFilter& filter)
     binds += kindBinds(filter.kinds);
     binds << (filter.seriesValue ? 1 : 0) << (filter.allTypes ? 1 : 0);
     const QStringList relations = filter.relations;
+    const Engine engine = EngineOf(session().BookingFilePath);
+    // A file's planner, counting rows per date and per account, takes the date
+    // index for a long period and reads every booking in it: the unary plus
+    // keeps it on the user's accounts. The server's planner knows how the
+    // bookings spread over accounts, and the plus would hide that from it.
+    const QString day =
+        engine == Engine::SQLite ? QStringLiteral("+m.Bdato") : QStringLiteral("m.Bdato");
     return {
         BookingFile,
         QStringLiteral(
@@ -289,10 +296,10 @@ ListFillSource MyBookingsFillSource(const MyBookingsFilter& filter)
             "m.Kontonr, m.Kontonavn, m.pnr, "
             "CASE WHEN %1 = 'p' THEN k.ID ELSE m.kontoowner END AS kontoowner "
             "FROM mybookingsfor m LEFT JOIN Konti k ON k.ID = m.Kontonr "
-            "WHERE m.pnr = ? AND +m.Bdato >= ? AND +m.Bdato <= ? AND m.gruppeart IN (?, ?, ?) "
+            "WHERE m.pnr = ? AND %2 >= ? AND %2 <= ? AND m.gruppeart IN (?, ?, ?) "
             "AND (CASE WHEN m.gentagende <> 0 THEN 1 ELSE 0 END) IN (?, ?) "
-            "ORDER BY +m.Bdato, m.bstart, m.Bookingnr")
-            .arg(dialect::fold(EngineOf(session().BookingFilePath), QStringLiteral("k.Kontotype"))),
+            "ORDER BY %2, m.bstart, m.Bookingnr")
+            .arg(dialect::fold(engine, QStringLiteral("k.Kontotype")), day),
         binds, [relations](const QSqlRecord& r) -> std::optional<ListRow> {
             const QString relation = BookingRelation(r.value(QStringLiteral("kontoowner")).toInt(),
                                                      r.value(QStringLiteral("pnr")).toInt(),

@@ -565,15 +565,16 @@ TEST_P(Lists, ListsReachTheirBookingsThroughIndexes)
         << todayPlan.toStdString();
     // A user's bookings are found from their accounts, not by reading every
     // booking of the period, even where the file's statistics (as at a
-    // million bookings over two accounts) favour the date index.
-    if (d.engine() == Engine::SQLite) {
-        ASSERT_TRUE(d.exec("ANALYZE"));
-        ASSERT_TRUE(d.exec("DELETE FROM sqlite_stat1 WHERE tbl = 'Booking'"));
-        ASSERT_TRUE(d.exec("INSERT INTO sqlite_stat1 VALUES "
-                           "('Booking', 'Booking_kontonr', '1000000 500000'), "
-                           "('Booking', 'Booking_Bdato_Bgruppe', '1000000 913 153')"));
-        ASSERT_TRUE(d.exec("ANALYZE sqlite_schema"));
-    }
+    // million bookings over two accounts) favour the date index. The server
+    // plans from its own statistics, which a test cannot set.
+    if (d.engine() != Engine::SQLite)
+        return;
+    ASSERT_TRUE(d.exec("ANALYZE"));
+    ASSERT_TRUE(d.exec("DELETE FROM sqlite_stat1 WHERE tbl = 'Booking'"));
+    ASSERT_TRUE(d.exec("INSERT INTO sqlite_stat1 VALUES "
+                       "('Booking', 'Booking_kontonr', '1000000 500000'), "
+                       "('Booking', 'Booking_Bdato_Bgruppe', '1000000 913 153')"));
+    ASSERT_TRUE(d.exec("ANALYZE sqlite_schema"));
     EXPECT_TRUE(QueryPlan(d, my.sql, my.binds).contains("booking_kontonr", Qt::CaseInsensitive))
         << QueryPlan(d, my.sql, my.binds).toStdString();
 }

@@ -104,12 +104,11 @@ void expectReachable(QWidget* window, QWidget* control, const QString& what)
 void expectControlsReachable(QWidget* window, const QString& what)
 {
     for (QWidget* c : window->findChildren<QWidget*>()) {
-        if (c->window() != window || !c->isVisibleTo(window)
-            || !(c->focusPolicy() & Qt::TabFocus))
+        if (c->window() != window || !c->isVisibleTo(window) || !(c->focusPolicy() & Qt::TabFocus))
             continue;
         expectReachable(window, c,
-                        what + QLatin1Char('/') + c->metaObject()->className()
-                            + QLatin1Char(' ') + c->objectName());
+                        what + QLatin1Char('/') + c->metaObject()->className() + QLatin1Char(' ')
+                            + c->objectName());
     }
 }
 
@@ -119,14 +118,14 @@ void expectFits(QWidget* window, const QString& what)
     ASSERT_TRUE(window->isVisible()) << qPrintable(what);
     const QRect area = window->screen()->availableGeometry();
     EXPECT_TRUE(area.contains(window->frameGeometry()))
-        << qPrintable(what) << ": " << qPrintable(describe(window->frameGeometry()))
-        << " outside " << qPrintable(describe(area));
+        << qPrintable(what) << ": " << qPrintable(describe(window->frameGeometry())) << " outside "
+        << qPrintable(describe(area));
     // A layout pressed below its minimum overlaps or cuts its controls.
     if (QLayout* layout = window->layout()) {
         const QSize need = layout->totalMinimumSize();
         EXPECT_TRUE(window->width() >= need.width() && window->height() >= need.height())
-            << qPrintable(what) << ": needs " << need.width() << "x" << need.height()
-            << ", has " << window->width() << "x" << window->height();
+            << qPrintable(what) << ": needs " << need.width() << "x" << need.height() << ", has "
+            << window->width() << "x" << window->height();
     }
     expectControlsReachable(window, what);
     // The controls of every tab page.

@@ -142,6 +142,13 @@ void WindowRegistry::show(QWidget* window, ShowMode mode, QWidget* owner)
     if (!window->isVisible() && !window->property("vestraPlaced").toBool()) {
         const QScreen* primary = QGuiApplication::primaryScreen();
         const QRect screen = primary ? clientArea(primary->availableGeometry(), window) : QRect();
+        // A window of fixed size takes the size of a smaller screen and paints
+        // itself into that room, rather than hang off the screen's edge.
+        if (screen.isValid() && window->minimumSize() == window->maximumSize()) {
+            const QSize fixed = window->minimumSize();
+            if (!fixed.isEmpty() && fixed.boundedTo(screen.size()) != fixed)
+                window->setFixedSize(fixed.boundedTo(screen.size()));
+        }
         const QRect saved = window->objectName().isEmpty()
                                 ? QRect()
                                 : QSettings().value(geometryKey(window)).toRect();

@@ -3,6 +3,7 @@
 #include "accounts/accounts.h"
 #include "accounts/groupaccountwindow.h"
 #include "platform/listcontrol.h"
+#include "platform/scrolledbody.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"
@@ -108,7 +109,8 @@ GroupAccountManager::GroupAccountManager(QWidget* parent) : QWidget(parent, Qt::
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(exit);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout;
+    SetScrolledBody(this, layout);
     layout->addLayout(grid);
     layout->addLayout(bottom);
 

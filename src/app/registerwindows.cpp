@@ -11,6 +11,7 @@
 #include "lists/searchwindow.h"
 #include "lists/tentativebookingswindow.h"
 #include "lists/todaysbookingswindow.h"
+#include "platform/widgetservices.h"
 #include "reports/archiveperiodwindow.h"
 #include "reports/bookingoverviewwindow.h"
 #include "reports/receipts.h"
@@ -30,6 +31,7 @@ namespace vestra {
 void RegisterWindows()
 {
     InstallHelpKey();
+    SetMessageHelp(ShowHelpPage);
     navigator().showMainWindow = [] { ShowDayView(); };
     navigator().showSplash = [] { ShowSplash(); };
     navigator().showBookingInSchedule = ShowBookingInSchedule;

@@ -7,6 +7,7 @@
 #include "exchange/safewrite.h"
 #include "platform/externalurls.h"
 #include "platform/reportformat.h"
+#include "platform/scrolledbody.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"
@@ -137,7 +138,8 @@ BookingForm::BookingForm(QWidget* parent)
 
 void BookingForm::build()
 {
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout;
+    SetScrolledBody(this, layout);
 
     auto* head = new QHBoxLayout;
     m_head = new QLabel(this);

@@ -3,6 +3,7 @@
 #include "data/dates.h"
 #include "forms/boundrow.h"
 #include "platform/reportformat.h"
+#include "platform/scrolledbody.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 #include "session/session.h"
@@ -27,7 +28,8 @@ BookingInfoWindow::BookingInfoWindow(QWidget* parent) : QWidget(parent, Qt::Wind
 {
     setObjectName(QStringLiteral("Searchinfoform"));
     setWindowTitle(QStringLiteral("Vestra  -  Booking Info"));
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout;
+    SetScrolledBody(this, layout);
     auto* form = new QFormLayout;
     for (const auto& [name, caption] : kFields) {
         auto* e = new QLineEdit(this);

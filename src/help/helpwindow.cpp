@@ -178,7 +178,11 @@ QUrl HelpWindow::currentPage() const
 
 void ShowHelpFor(const QWidget* window)
 {
-    const QString page = HelpPageForWindow(window ? window->objectName() : QString());
+    ShowHelpPage(HelpPageForWindow(window ? window->objectName() : QString()));
+}
+
+void ShowHelpPage(const QString& page)
+{
     const QString collection = HelpFilePath();
     auto missing = [&collection] {
         showMessage(QStringLiteral("The help file %1 could not be found. Vestra Help is "

@@ -39,6 +39,8 @@ private:
 // Opens the manual on the page of that window (its objectName); a missing
 // or broken help file is reported instead.
 void ShowHelpFor(const QWidget* window);
+// Opens the manual on a page, "resources.html#hierarchy" at that section.
+void ShowHelpPage(const QString& page);
 // F1 anywhere in the program opens the page of the window it was pressed in.
 void InstallHelpKey();
 

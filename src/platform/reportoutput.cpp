@@ -1,5 +1,7 @@
 #include "platform/reportoutput.h"
 
+#include "platform/windowregistry.h"
+
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -144,8 +146,9 @@ QPrintPreviewDialog* ShowReportPreview(const LaidOutReport& report, QWidget* par
     dialog->setWindowTitle(report.title.isEmpty() ? QStringLiteral("Print Preview") : report.title);
     QObject::connect(dialog, &QPrintPreviewDialog::paintRequested, dialog,
                      [report, printer](QPrinter* target) { PaintReport(report, *target); });
+    // A page's height where the screen has room for it; fitted where it has not.
     dialog->resize(900, 1000);
-    dialog->show();
+    WindowRegistry::instance().show(dialog, ShowMode::Free);
     return dialog;
 }
 

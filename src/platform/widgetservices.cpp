@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
 
@@ -28,7 +29,18 @@ QMessageBox::StandardButton toButton(MsgAnswer a)
     }
     return QMessageBox::Ok;
 }
+
+std::function<void(const QString&)>& messageHelp()
+{
+    static std::function<void(const QString&)> open;
+    return open;
+}
 } // namespace
+
+void SetMessageHelp(std::function<void(const QString& page)> open)
+{
+    messageHelp() = std::move(open);
+}
 
 MsgAnswer BoxMessageService::show(const Message& m)
 {
@@ -72,6 +84,15 @@ MsgAnswer BoxMessageService::show(const Message& m)
         break;
     }
     box.setDefaultButton(toButton(m.defaultButton));
+    if (!m.helpPage.isEmpty() && messageHelp()) {
+        QPushButton* help = box.addButton(QMessageBox::Help);
+        // Help answers nothing: the manual opens and the question waits.
+        QObject::disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
+        QObject::connect(help, &QAbstractButton::clicked, &box,
+                         [page = m.helpPage] { messageHelp()(page); });
+        // Modal to its own window only, so that the manual beside it can be read.
+        box.setWindowModality(Qt::WindowModal);
+    }
     switch (box.exec()) {
     case QMessageBox::Cancel:
         return MsgAnswer::Cancel;

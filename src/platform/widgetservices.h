@@ -6,7 +6,13 @@
 #include "platform/services/filedialogs.h"
 #include "platform/services/messages.h"
 
+#include <functional>
+
 namespace vestra {
+
+// How a message's Help button opens a page of the manual (the help window
+// lives above the platform).
+void SetMessageHelp(std::function<void(const QString& page)> open);
 
 // Modal QMessageBox on the active window.
 class BoxMessageService : public MessageService {

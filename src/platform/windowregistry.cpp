@@ -56,12 +56,25 @@ QString geometryKey(const QWidget* w)
     return QStringLiteral("windows/%1/geometry").arg(w->objectName());
 }
 
+// The frame the window system draws around a window: as it is once the
+// window has been shown, before that a title bar above and thin edges.
+QMargins frameMargins(const QWidget* w)
+{
+    const QRect frame = w->frameGeometry();
+    const QRect inner = w->geometry();
+    if (frame != inner)
+        return {inner.left() - frame.left(), inner.top() - frame.top(),
+                frame.right() - inner.right(), frame.bottom() - inner.bottom()};
+    const int title = w->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w);
+    const int edge = w->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, w);
+    return {edge, title, edge, edge};
+}
+
 // The area a window's inner rectangle may take: the screen's free area less
-// the title bar the window system adds above it.
+// the window's frame.
 QRect clientArea(const QRect& available, const QWidget* w)
 {
-    const int title = w->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w);
-    return available.adjusted(0, title, 0, 0);
+    return available.marginsRemoved(frameMargins(w));
 }
 
 QList<QRect> clientAreas(const QWidget* w)
@@ -129,6 +142,13 @@ void WindowRegistry::show(QWidget* window, ShowMode mode, QWidget* owner)
     if (!window->isVisible() && !window->property("vestraPlaced").toBool()) {
         const QScreen* primary = QGuiApplication::primaryScreen();
         const QRect screen = primary ? clientArea(primary->availableGeometry(), window) : QRect();
+        // A window of fixed size takes the size of a smaller screen and paints
+        // itself into that room, rather than hang off the screen's edge.
+        if (screen.isValid() && window->minimumSize() == window->maximumSize()) {
+            const QSize fixed = window->minimumSize();
+            if (!fixed.isEmpty() && fixed.boundedTo(screen.size()) != fixed)
+                window->setFixedSize(fixed.boundedTo(screen.size()));
+        }
         const QRect saved = window->objectName().isEmpty()
                                 ? QRect()
                                 : QSettings().value(geometryKey(window)).toRect();
@@ -148,6 +168,12 @@ void WindowRegistry::show(QWidget* window, ShowMode mode, QWidget* owner)
         window->setProperty("vestraPlaced", true);
     }
     window->show();
+    // Shown, the window's real frame is known: all of it goes on the screen.
+    if (const QScreen* on = window->screen()) {
+        const QRect available = on->availableGeometry();
+        if (!available.contains(window->frameGeometry()))
+            window->setGeometry(FitIntoArea(window->geometry(), clientArea(available, window)));
+    }
     window->raise();
     window->activateWindow();
 }

@@ -6,6 +6,7 @@
 
 #include <QFormLayout>
 #include <QPlainTextEdit>
+#include <algorithm>
 
 namespace vestra {
 
@@ -38,9 +39,10 @@ DomesticItemWindow::DomesticItemWindow(ItemMode mode, QWidget* parent) : ItemWin
     furniture->setFixedHeight(capacity->sizeHint().height() * 3);
     resourceForm()->addRow(QStringLiteral("Capacity"), capacity);
     resourceForm()->addRow(QStringLiteral("Furnitury"), furniture);
-    setMinimumWidth(440);
 
     finish();
+    // As wide as the design where the screen has room; narrower, the form scrolls.
+    resize(std::max(440, sizeHint().width()), sizeHint().height());
     bindField(capacity, QStringLiteral("maxprs"));
     bindField(furniture, QStringLiteral("Lokfastinv"));
 }

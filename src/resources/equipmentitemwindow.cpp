@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace vestra {
 
@@ -81,11 +82,12 @@ EquipmentItemWindow::EquipmentItemWindow(ItemMode mode, QWidget* parent) : ItemW
         bound.append({edit, field});
     }
     columns()->addWidget(supplierBox, 1, Qt::AlignTop);
-    setMinimumWidth(700);
 
     // The view applies the box to its dates as the edit window does.
     setViewFollowsBox(true);
     finish();
+    // As wide as the design where the screen has room; narrower, the form scrolls.
+    resize(std::max(700, sizeHint().width()), sizeHint().height());
     for (const auto& [editor, field] : bound)
         bindField(editor, field);
 }

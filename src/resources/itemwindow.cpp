@@ -1,5 +1,6 @@
 #include "resources/itemwindow.h"
 #include "data/dates.h"
+#include "platform/scrolledbody.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcewindows.h"
 
@@ -73,7 +74,8 @@ void ItemWindow::bindField(QWidget* editor, const QString& field)
 
 void ItemWindow::finish()
 {
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout;
+    SetScrolledBody(this, layout);
     layout->addLayout(m_columns);
 
     // The add windows start an item in use; its period is set later.

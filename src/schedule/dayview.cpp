@@ -174,8 +174,10 @@ void DayView::Load()
 
 void DayView::askForResources()
 {
+    // The text sends the user to the manual's section on the hierarchy; Help opens it.
     if (messages().show({kNoResources, QStringLiteral("Service Message"), MsgButtons::YesNo,
-                         MsgIcon::Question, MsgAnswer::Yes})
+                         MsgIcon::Question, MsgAnswer::Yes,
+                         QStringLiteral("resources.html#hierarchy")})
         == MsgAnswer::Yes)
         ShowResourceManager(this);
 }

@@ -3,6 +3,7 @@
 #include "booking/bookingform.h"
 #include "data/dates.h"
 #include "platform/listcontrol.h"
+#include "platform/scrolledbody.h"
 #include "platform/windowregistry.h"
 #include "platform/yearcalendar.h"
 #include "series/candidatepanel.h"
@@ -61,7 +62,8 @@ FreeDatesWindow::FreeDatesWindow(BookingForm* form, QWidget* parent)
     auto* top = new QHBoxLayout;
     top->addWidget(m_calendar, 1);
     top->addLayout(right);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout;
+    SetScrolledBody(this, layout);
     layout->addLayout(top, 1);
     layout->addLayout(bottom);
 

@@ -1,15 +1,31 @@
+#include "app/registerwindows.h"
 #include "booking/bookingform.h"
 #include "data/schema.h"
 #include "help/helptopics.h"
 #include "help/helpwindow.h"
+#include "platform/widgetservices.h"
 #include "platform/windowregistry.h"
+#include "schedule/dayview.h"
 #include "shell/commands.h"
 #include "support/fixture.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHelpEngine>
 #include <QHelpEngineCore>
+#include <QHelpSearchEngine>
+#include <QHelpSearchQueryWidget>
+#include <QHelpSearchResultWidget>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QUrl>
 
 using namespace vestra;
@@ -117,4 +133,105 @@ TEST_F(Help, AnInstalledProgramFindsTheManualInShare)
     EXPECT_TRUE(messages.shown().isEmpty()) << qPrintable(messages.texts().join('\n'));
     ASSERT_NE(helpWindow(), nullptr);
     EXPECT_EQ(helpWindow()->currentPage(), QUrl(HelpPageUrl(QString::fromLatin1(HelpStartPage))));
+}
+
+// The full-text search of the Help window finds a page by a word that only
+// that page holds, and a click on the result opens it.
+TEST_F(Help, TheSearchFindsAPageByItsWordsAndOpensIt)
+{
+    shipManual();
+    ShowHelpPage(QString::fromLatin1(HelpStartPage));
+    HelpWindow* help = helpWindow();
+    ASSERT_NE(help, nullptr);
+    auto* tabs = help->findChild<QTabWidget*>(QStringLiteral("helpTabs"));
+    ASSERT_NE(tabs, nullptr);
+    tabs->setCurrentWidget(help->findChild<QWidget*>(QStringLiteral("helpSearch")));
+    auto* engine = help->findChild<QHelpSearchEngine*>();
+    ASSERT_NE(engine, nullptr);
+    QSignalSpy searched(engine, &QHelpSearchEngine::searchingFinished);
+    auto* query = engine->queryWidget()->findChild<QLineEdit*>();
+    ASSERT_NE(query, nullptr);
+    // Until its index is built the search finds nothing; the user searches again.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            query->setText(QStringLiteral("interval"));
+            QTest::keyClick(query, Qt::Key_Return);
+            return searched.wait(5000) && engine->searchResultCount() > 0;
+        }(),
+        30000);
+    ASSERT_EQ(engine->searchResultCount(), 1);
+    EXPECT_TRUE(engine->searchResults(0, 1).first().url().path().endsWith("/series.html"));
+
+    // The result is a link in the result list: clicking it shows the page.
+    auto* results = engine->resultWidget()->findChild<QTextBrowser*>();
+    ASSERT_NE(results, nullptr);
+    QTRY_VERIFY(results->isVisible() && !results->document()->isEmpty());
+    int anchor = -1;
+    for (QTextBlock b = results->document()->begin(); b.isValid() && anchor < 0; b = b.next())
+        for (auto f = b.begin(); !f.atEnd(); ++f)
+            if (f.fragment().charFormat().isAnchor()) {
+                anchor = f.fragment().position() + 1;
+                break;
+            }
+    ASSERT_GE(anchor, 0) << qPrintable(results->toHtml());
+    QTextCursor at(results->document());
+    at.setPosition(anchor);
+    const QPoint click = results->cursorRect(at).center();
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, click);
+    EXPECT_EQ(help->currentPage(), QUrl(HelpPageUrl(QStringLiteral("series.html"))));
+}
+
+// The first start without resources asks to open the Resource Manager, with
+// Yes and No as always, and a Help button that opens the manual at the
+// section the question names.
+TEST_F(Help, TheQuestionAboutMissingResourcesOffersItsSectionOfTheManual)
+{
+    shipManual();
+    RegisterWindows();
+    ASSERT_TRUE(EnsureWorkDatabase());
+    session().LoginOk = true;
+    session().SelectedDay = 38423;
+    messages.answerNext(MsgAnswer::No);
+    ASSERT_NE(ShowDayView(), nullptr);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.shown().size(), 1) << qPrintable(messages.texts().join('\n'));
+    const Message& asked = messages.shown()[0];
+    EXPECT_EQ(asked.text, "Currently no Resource Items are created.\r\n"
+                          "Use the Resource Manager to create\r\n"
+                          "Resource Groups\r\n"
+                          "Resource Types\r\n"
+                          "Resource Items\r\n"
+                          "\r\n"
+                          "Open the Resource Hierarchy Section of the Help File to get detailed "
+                          "information.\r\n"
+                          "\r\n"
+                          "Open the Resource Manager now?");
+    EXPECT_EQ(asked.buttons, MsgButtons::YesNo);
+    EXPECT_EQ(asked.helpPage, "resources.html#hierarchy");
+    EXPECT_EQ(WindowRegistry::instance().find(QStringLiteral("ResManager")), nullptr);
+
+    // The message box itself: Yes, No and Help; Help opens the section and
+    // leaves the question to be answered.
+    BoxMessageService boxes;
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen = true;
+        EXPECT_NE(box->button(QMessageBox::Yes), nullptr);
+        EXPECT_NE(box->button(QMessageBox::No), nullptr);
+        QAbstractButton* helpButton = box->button(QMessageBox::Help);
+        EXPECT_NE(helpButton, nullptr);
+        if (helpButton)
+            helpButton->click();
+        EXPECT_TRUE(box->isVisible()) << "Help does not answer the question";
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(boxes.show(asked), MsgAnswer::No);
+    EXPECT_TRUE(seen);
+    ASSERT_NE(helpWindow(), nullptr);
+    EXPECT_TRUE(helpWindow()->isVisible());
+    EXPECT_EQ(helpWindow()->currentPage(),
+              QUrl(HelpPageUrl(QStringLiteral("resources.html#hierarchy"))));
 }

@@ -7,9 +7,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -204,6 +206,19 @@ TEST(WindowGeometry, WindowsFitTheAvailableAreaAndComeBackOnScreen)
         << "mostly on the right screen: moved wholly onto it";
     EXPECT_EQ(RestoredGeometry(QRect(1500, 100, 800, 600), {laptop}), QRect(240, 45, 800, 600));
     EXPECT_EQ(RestoredGeometry(QRect(3000, 900, 1900, 1000), {laptop}), QRect(0, 0, 1280, 690));
+}
+
+// A window of fixed size (the splash) larger than the screen is made smaller.
+TEST(WindowGeometry, AFixedSizeWindowShrinksToTheScreen)
+{
+    auto* w = new QWidget;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    w->setFixedSize(area.size() + QSize(200, 300));
+    WindowRegistry::instance().show(w, ShowMode::Free);
+    EXPECT_TRUE(area.contains(w->frameGeometry()))
+        << w->frameGeometry().width() << "x" << w->frameGeometry().height();
+    w->close();
 }
 
 // A window shown again comes back with the size and place it was closed with.

@@ -12,11 +12,23 @@ enum class MsgIcon { None, Information, Warning, Critical, Question };
 enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
 
 struct Message {
+    Message() = default;
+    Message(QString text, QString title, MsgButtons buttons = MsgButtons::Ok,
+            MsgIcon icon = MsgIcon::Information, MsgAnswer defaultButton = MsgAnswer::Ok,
+            QString helpPage = {})
+        : text(std::move(text)), title(std::move(title)), buttons(buttons), icon(icon),
+          defaultButton(defaultButton), helpPage(std::move(helpPage))
+    {
+    }
+
     QString text;
     QString title;
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::Information;
     MsgAnswer defaultButton = MsgAnswer::Ok;
+    // A page of the manual (as "resources.html#hierarchy"): a Help button
+    // opens it beside the message, which stays open for its answer.
+    QString helpPage;
 };
 
 class MessageService {

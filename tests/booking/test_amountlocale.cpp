@@ -1,0 +1,117 @@
+// Runs under a Danish and an American system locale (see tests/CMakeLists.txt),
+// without setting a default locale of its own: an amount must read the same
+// on the screen and on paper, with the system's decimal mark and grouping.
+
+#include "booking/bookingform.h"
+#include "platform/reportformat.h"
+#include "reports/receipts.h"
+#include "reports/referencelists.h"
+#include "resources/domesticitemwindow.h"
+#include "settings/options.h"
+#include "support/fixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+
+QString itemText(const LaidOutReport& report, const QString& name)
+{
+    for (const LaidOutPage& page : report.pages)
+        for (const PlacedItem& item : page.items)
+            if (item.name == name)
+                return item.text;
+    return QStringLiteral("<no %1>").arg(name);
+}
+
+template <typename T> QString childText(QWidget* w, const char* name)
+{
+    auto* c = w->findChild<T*>(QString::fromLatin1(name));
+    return c ? c->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
+}
+
+} // namespace
+
+class AmountLocale : public BookingStoreTest {
+protected:
+    void SetUp() override
+    {
+        BookingStoreTest::SetUp();
+        makeBookingFile();
+        Session& s = session();
+        s.LoginOk = true;
+        s.LoginAccountId = 1;
+        s.LoginName = "Administrator";
+        s.IsAdmin = true;
+        s.TaxPercent = 12.5;
+        s.DateFormatLong = "dd-mm-yyyy";
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO overgruppenavne (overgruppenr, OverGruppenavn, Gruppeart) "
+                           "VALUES (1, 'Rooms', 1)"));
+        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter (Lokalitetsnr, Lokalitetsnavn, Overgruppenr, "
+                           "gruppeart) VALUES (1, 'Halls', 1, 1)"));
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, gebyr, "
+                           "Lejetime) VALUES (1, 1, 'Hall A', 1, ?, ?)",
+                           {2345.5, 2345.5}));
+        ASSERT_TRUE(d.exec("UPDATE institutionsoplysninger SET taxpct = ?", {12.5}));
+        booking = addBooking(45354, 600, 720, 1, 1, 1, "Board");
+        // An agreed price above a thousand, with tax: grouping and decimals show.
+        ASSERT_TRUE(d.exec("UPDATE Booking SET Pris = ?, bvpris = 2, tax = -1 WHERE Bookingnr = ?",
+                           {1250.5, booking}));
+    }
+    int booking = 0;
+};
+
+TEST_P(AmountLocale, AnAmountReadsTheSameOnTheScreenAndOnPaper)
+{
+    const QString language = QLocale().name();
+    ASSERT_TRUE(language == u"da_DK" || language == u"en_US")
+        << "runs under a Danish or an American locale, not " << language.toStdString();
+
+    Database d = db();
+    QString error;
+    const auto receipt = BuildSingleReceipt(d, booking, true, session().TaxPercent, &error);
+    ASSERT_TRUE(receipt) << error.toStdString();
+    const LaidOutReport paper = receipt->layout();
+    const auto list = BuildResourceList(d, 1, &error);
+    ASSERT_TRUE(list) << error.toStdString();
+    const LaidOutReport listPaper = list->layout();
+
+    QWidget* form = ShowBookingForm(booking, nullptr);
+    ASSERT_TRUE(form);
+    auto* item = new DomesticItemWindow(ItemMode::Edit);
+    ASSERT_TRUE(item->OpenOn(1));
+    QWidget* options = ShowOptions(nullptr);
+    QCoreApplication::processEvents();
+
+    // The tax percent is printed in the caption "Tax 12,5%".
+    QString percent = itemText(paper, QStringLiteral("Taxtex"));
+    percent.remove(QStringLiteral("Tax ")).remove(u'%');
+
+    const struct {
+        const char* what;
+        QString screen;
+        QString paper;
+        QString expected; // the figure in this locale's own writing
+    } amounts[] = {
+        {"total", childText<QLabel>(form, "intax"), itemText(paper, QStringLiteral("total")),
+         QLocale().toString(1406.81, 'f', 2)},
+        {"tax", childText<QLabel>(form, "taxbel"), itemText(paper, QStringLiteral("taxbel")),
+         QLocale().toString(156.31, 'f', 2)},
+        {"fee per hour", childText<QLineEdit>(item, "gebyr"),
+         itemText(listPaper, QStringLiteral("Lejetime")), QLocale().toString(2345.5, 'f', 2)},
+        {"tax percent", childText<QLineEdit>(options, "Taxtext"), percent,
+         QLocale().toString(12.5, 'f', 1)},
+    };
+    for (const auto& a : amounts) {
+        EXPECT_EQ(a.screen, a.paper) << a.what;
+        EXPECT_EQ(a.screen, a.expected) << a.what;
+    }
+    item->close();
+    delete item;
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, AmountLocale, ::testing::ValuesIn(TestEngines()), EngineName);

@@ -153,31 +153,11 @@ protected:
     void SetUp() override
     {
         BookingFileTest::SetUp();
-        makeBookingFile();
-        ASSERT_TRUE(EnsureWorkDatabase());
+        openScheduleStore(DayNumber(QDate(2026, 12, 7)), {});
         Session& s = session();
-        s.LoginOk = true;
-        s.LoginAccountId = 1;
-        s.LoginName = "Administrator";
-        s.IsAdmin = true;
-        s.OpeningTime = 480;
-        s.ClosingTime = 1020;
-        s.PrimeTimeStart = 540;
-        s.PrimeTimeEnd = 960;
-        s.PrintTimeStart = 420;
-        s.PrintTimeEnd = 1140;
-        s.TimeUnits = 15;
-        s.FirstDay = "1";
-        s.DateFormatLong = "dd-mm-yyyy";
-        s.DateFormatShort = "D N-m-y";
-        s.SelectedDay = DayNumber(QDate(2026, 12, 7));
         s.ShownWeekStart = s.SelectedDay;
-        s.CurrentGroupNo = 1;
-        s.CurrentTypeNo = 1;
         s.CurrentItemNo = 1;
         Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (1, 1, 'Large', '', 1)"));
         ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, gebyr) "
                            "VALUES (1, 1, 'Hall A', 1, 150), (2, 1, 'Beamer', 2, 40)"));
         booking = addBooking(s.SelectedDay, 600, 720, 1, 1, 1, "Board");

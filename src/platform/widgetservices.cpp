@@ -145,6 +145,13 @@ FileChoice QtFileDialogService::saveFile(const QString& title, const QString& fi
     return FileChoice::fromPath(dialog.selectedFiles().first());
 }
 
+FileChoice QtFileDialogService::chooseFolder(const QString& title, const QString& folder)
+{
+    const QString path =
+        QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, startFolder(folder));
+    return path.isEmpty() ? FileChoice::cancelled() : FileChoice::fromPath(path);
+}
+
 QString WaitingText()
 {
     return QStringLiteral("Waiting for the booking file…");

@@ -26,6 +26,7 @@ public:
                         const QString& folder = {}) override;
     FileChoice saveFile(const QString& title, const QString& filter, const QString& folder = {},
                         const QString& defaultSuffix = {}) override;
+    FileChoice chooseFolder(const QString& title, const QString& folder = {}) override;
 };
 
 // A write waiting for another workstation: a busy cursor, and

@@ -1,11 +1,13 @@
 #include "settings/options.h"
 
 #include "forms/fieldeditors.h"
+#include "platform/services/filedialogs.h"
 #include "platform/services/messages.h"
 #include "platform/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -208,8 +210,22 @@ QWidget* Options::exchangeTab()
     m_publishFolder->setPlaceholderText(QStringLiteral("(not published)"));
     m_csvBom = makeFlag(QStringLiteral("CheckCsvBom"),
                         QStringLiteral("Byte-order mark in CSV files"), tab);
+    // The folder may be typed (a share's path) or chosen.
+    auto* browse = new QPushButton(QStringLiteral("Browse…"), tab);
+    browse->setObjectName(QStringLiteral("PublishFolderBrowse"));
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const FileChoice folder = fileDialogs().chooseFolder(
+            QStringLiteral("Publish Calendars to Folder"), m_publishFolder->text().trimmed());
+        if (!folder.chosen)
+            return;
+        m_publishFolder->setText(QDir::toNativeSeparators(folder.fullPath));
+        emit m_publishFolder->editingFinished();
+    });
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(m_publishFolder, 1);
+    folderRow->addWidget(browse);
     auto* form = new QFormLayout(tab);
-    form->addRow(QStringLiteral("Publish calendars to folder"), m_publishFolder);
+    form->addRow(QStringLiteral("Publish calendars to folder"), folderRow);
     form->addRow(new QLabel(QStringLiteral("One calendar file per item and per type, kept up to "
                                            "date for calendar programs to subscribe to."),
                             tab));

@@ -246,7 +246,17 @@ TEST_P(Settings, PublishedCalendarsFollowTheOptionsAndEachChange)
     EXPECT_EQ(messages.texts(),
               QStringList{QString("The folder \"%1\" does not exist. / Publish Calendars")
                               .arg(pathOf("nowhere"))});
-    edit->setText(folder);
+    // Browse…: a cancelled choice keeps what is there, a chosen folder replaces it.
+    ScriptedFileDialogs dialogs;
+    dialogs.chooseNext(std::nullopt);
+    dialogs.chooseNext(folder);
+    child<QPushButton>(w, "PublishFolderBrowse")->click();
+    EXPECT_EQ(edit->text(), pathOf("nowhere"));
+    messages.clear();
+    child<QPushButton>(w, "PublishFolderBrowse")->click();
+    EXPECT_EQ(edit->text(), folder);
+    EXPECT_EQ(dialogs.titles, QStringList(2, "Publish Calendars to Folder"));
+    EXPECT_TRUE(messages.texts().isEmpty());
     child<QCheckBox>(w, "CheckCsvBom")->click();
     child<QPushButton>(w, "ok")->click();
     EXPECT_EQ(stored("publishfolder").toString(), folder);

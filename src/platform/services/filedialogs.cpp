@@ -19,6 +19,10 @@ public:
     {
         return FileChoice::cancelled();
     }
+    FileChoice chooseFolder(const QString&, const QString&) override
+    {
+        return FileChoice::cancelled();
+    }
 };
 } // namespace
 
@@ -78,6 +82,12 @@ FileChoice ScriptedFileDialogs::saveFile(const QString& title, const QString&, c
         && !c.nameWithExt.contains(QLatin1Char('.')))
         c = FileChoice::fromPath(c.fullPath + QLatin1Char('.') + defaultSuffix);
     return c;
+}
+
+FileChoice ScriptedFileDialogs::chooseFolder(const QString& title, const QString&)
+{
+    titles << title;
+    return next();
 }
 
 } // namespace vestra

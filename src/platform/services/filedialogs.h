@@ -31,6 +31,8 @@ public:
     // it will write.
     virtual FileChoice saveFile(const QString& title, const QString& filter,
                                 const QString& folder = {}, const QString& defaultSuffix = {}) = 0;
+    // A folder, not a file: fullPath is the folder chosen.
+    virtual FileChoice chooseFolder(const QString& title, const QString& folder = {}) = 0;
 };
 
 FileDialogService& fileDialogs();
@@ -51,6 +53,7 @@ public:
     // The suffix is added as the Qt dialog adds it: to a name without a dot.
     FileChoice saveFile(const QString& title, const QString& filter, const QString& folder = {},
                         const QString& defaultSuffix = {}) override;
+    FileChoice chooseFolder(const QString& title, const QString& folder = {}) override;
     QStringList titles;
     QStringList defaultSuffixes; // of each save dialog
 

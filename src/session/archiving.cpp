@@ -226,9 +226,15 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
             for (int i = 0; i < total; ++i) {
                 const qint64 from = low + i * step;
                 const qint64 to = std::min(high, from + step);
-                if (sane(archiveDelayDays)
-                    && !run(ArchiveCopyByNumberStatement(copyBefore, from, to), r.copied))
-                    return failed();
+                if (sane(archiveDelayDays)) {
+                    const Statement held = ArchiveHoldsNumbersStatement(from, to);
+                    bool read = false;
+                    const int any = db.scalar(held.sql, held.binds).toInt(&read);
+                    if (!read
+                        || !run(ArchiveCopyByNumberStatement(copyBefore, from, to, any > 0),
+                                r.copied))
+                        return failed();
+                }
                 if (!run(ArchiveDeleteByNumberStatement(deleteBefore, archivedOnly, from, to),
                          r.deleted))
                     return failed();

@@ -53,6 +53,11 @@ enum class Backup { BeforeFirstStep, None };
 QStringList KeywordTableStatements();
 QStringList DropKeywordTableStatements();
 
+// On a server, a transaction that sets kBulkSetting to 'on' (SET LOCAL) sends
+// no notice per changed booking; it announces its change itself.
+inline constexpr char kBulkSetting[] = "vestra.bulk";
+QStringList BulkQuietNoticeStatements();
+
 // Upgrades an open database to the last step's version.
 MigrationReport MigrateDatabase(Database& db, const QList<MigrationStep>& steps,
                                 Backup backup = Backup::BeforeFirstStep);

@@ -43,14 +43,27 @@ Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly)
     return {sql, {deleteBefore}};
 }
 
-Statement ArchiveCopyByNumberStatement(int upper, qint64 fromNumber, qint64 toNumber)
+Statement ArchiveCopyByNumberStatement(int upper, qint64 fromNumber, qint64 toNumber,
+                                       bool archiveHoldsAny)
 {
     // The unary plus keeps the planner off the date index.
     Statement s = ArchiveCopyStatement(upper);
     s.sql.replace(QStringLiteral("WHERE b.Bdato < ?"),
                   QStringLiteral("WHERE b.Bookingnr >= ? AND b.Bookingnr < ? AND +b.Bdato < ?"));
+    // A look-up in the archive for each of a backlog's bookings took most of
+    // a server's copy; when none of the range can be there it is left out
+    // (the archive's unique number still refuses a second copy).
+    if (!archiveHoldsAny)
+        s.sql.truncate(s.sql.indexOf(QStringLiteral(" AND NOT EXISTS")));
     s.binds = {fromNumber, toNumber, upper};
     return s;
+}
+
+Statement ArchiveHoldsNumbersStatement(qint64 fromNumber, qint64 toNumber)
+{
+    return {QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM bookingarkiv "
+                           "WHERE Bookingnr >= ? AND Bookingnr < ? LIMIT 1) s"),
+            {fromNumber, toNumber}};
 }
 
 Statement ArchiveDeleteByNumberStatement(int deleteBefore, bool archivedOnly, qint64 fromNumber,

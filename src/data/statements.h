@@ -24,7 +24,12 @@ Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly);
 // Copy and delete as above, for the bookings numbered from fromNumber
 // (included) to toNumber, read in their numbers' order: a backlog of most of
 // the file goes through the table once instead of by the date index.
-Statement ArchiveCopyByNumberStatement(int upper, qint64 fromNumber, qint64 toNumber);
+// Without archiveHoldsAny (the archive holds no booking numbered in that
+// range) the copy skips its check for bookings archived already.
+Statement ArchiveCopyByNumberStatement(int upper, qint64 fromNumber, qint64 toNumber,
+                                       bool archiveHoldsAny = true);
+// Whether the archive holds any booking numbered from fromNumber to toNumber.
+Statement ArchiveHoldsNumbersStatement(qint64 fromNumber, qint64 toNumber);
 Statement ArchiveDeleteByNumberStatement(int deleteBefore, bool archivedOnly, qint64 fromNumber,
                                          qint64 toNumber);
 Statement ArchiveDateStatement(const QDate& today);

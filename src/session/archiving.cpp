@@ -49,20 +49,20 @@ private:
     QVariant m_old;
 };
 
-// Whether the bookings dated before the cut-off are most of a large file's
-// bookings. Each deleted booking updates every index of Booking and the
-// keyword table on its own; for most of a file, dropping them for the run
-// and making them again from the bookings left is many times quicker. The
-// archive's own indexes go the same way when it holds fewer bookings than
-// come in.
+// Whether the bookings dated before the cut-off are most of a large store's
+// bookings. On a file each deleted booking updates every index of Booking and
+// the keyword table on its own; for most of a file, dropping them for the run
+// and making them again from the bookings left is many times quicker. A
+// server's delete leaves the indexes to be cleaned later, so there they stay.
+// The archive's own indexes, which every copied booking enters, are set
+// aside on both when it holds fewer bookings than come in.
 struct Bulk {
     bool run = false;
+    bool bookingIndexes = false;
     bool archiveIndexes = false;
 };
 Bulk bulkRun(Database& db, int deleteBefore)
 {
-    if (db.engine() != Engine::SQLite)
-        return {};
     const qint64 all = db.scalar(QStringLiteral("SELECT count(*) FROM Booking")).toLongLong();
     const qint64 going =
         db.scalar(QStringLiteral("SELECT count(*) FROM Booking WHERE Bdato < ?"), {deleteBefore})
@@ -71,26 +71,33 @@ Bulk bulkRun(Database& db, int deleteBefore)
         return {};
     const qint64 archived =
         db.scalar(QStringLiteral("SELECT count(*) FROM Bookingarkiv")).toLongLong();
-    return {true, archived <= going};
+    return {true, db.engine() == Engine::SQLite, archived <= going};
 }
 
-// Drops Booking's indexes, all but the one the run reads its stretches
-// through, and the keyword table with its triggers; with archiveIndexes the
-// archive's indexes too, all but the one that keeps each booking archived
-// once. Returns the statements that make them again, or nothing when the
-// file refused. It happens inside the run's transaction, so a cancelled or
-// failed run gets them all back.
-std::optional<QStringList> setAsideIndexes(Database& db, bool archiveIndexes)
+// With bookingIndexes drops Booking's indexes, all but the one the run reads
+// its stretches through, and the keyword table with its triggers; with
+// archiveIndexes the archive's indexes, all but the one that keeps each
+// booking archived once. Returns the statements that make them again, or
+// nothing when the store refused. It happens inside the run's transaction,
+// so a cancelled or failed run gets them all back.
+std::optional<QStringList> setAsideIndexes(Database& db, const Bulk& bulk)
 {
     QStringList names;
     QStringList remake;
     {
-        auto q = db.query(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' "
-                                         "AND (tbl_name = 'Booking' COLLATE NOCASE OR "
-                                         "(? AND tbl_name = 'Bookingarkiv' COLLATE NOCASE)) "
-                                         "AND sql IS NOT NULL AND sql NOT LIKE 'CREATE UNIQUE%' "
-                                         "AND name <> 'Booking_Bdato_Bgruppe' COLLATE NOCASE"),
-                          {archiveIndexes ? 1 : 0});
+        const bool file = db.engine() == Engine::SQLite;
+        auto q = file ? db.query(
+                     QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' "
+                                    "AND ((? AND tbl_name = 'Booking' COLLATE NOCASE) OR "
+                                    "(? AND tbl_name = 'Bookingarkiv' COLLATE NOCASE)) "
+                                    "AND sql IS NOT NULL AND sql NOT LIKE 'CREATE UNIQUE%' "
+                                    "AND name <> 'Booking_Bdato_Bgruppe' COLLATE NOCASE"),
+                     {bulk.bookingIndexes ? 1 : 0, bulk.archiveIndexes ? 1 : 0})
+                      : db.query(QStringLiteral("SELECT indexname, indexdef FROM pg_indexes "
+                                                "WHERE schemaname = current_schema() "
+                                                "AND tablename = 'bookingarkiv' AND ? "
+                                                "AND indexdef NOT LIKE 'CREATE UNIQUE%'"),
+                                 {bulk.archiveIndexes});
         if (!q)
             return std::nullopt;
         while (q->next()) {
@@ -101,7 +108,7 @@ std::optional<QStringList> setAsideIndexes(Database& db, bool archiveIndexes)
     QStringList drops;
     for (const QString& name : names)
         drops << QStringLiteral("DROP INDEX \"%1\"").arg(name);
-    if (db.hasTable(QStringLiteral("BookingSearch"))) {
+    if (bulk.bookingIndexes && db.hasTable(QStringLiteral("BookingSearch"))) {
         drops += DropKeywordTableStatements();
         remake += KeywordTableStatements();
     }
@@ -151,6 +158,16 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
     const QDate last = storedArchiveDate(db);
     if (last >= today)
         return r;
+    // On a server the run's deletes send no notice each; other
+    // workstations hear once, at commit, that bookings changed.
+    const bool server = db.engine() == Engine::PostgreSQL;
+    if (server
+        && !db.exec(QStringLiteral("SELECT set_config(?, 'on', true)"),
+                    {QString::fromLatin1(kBulkSetting)})) {
+        r.ok = false;
+        r.error = db.lastError();
+        return r;
+    }
 
     const int t = DayNumber(today);
     auto sane = [](int days) { return days >= 0 && days <= kMaxArchiveDelayDays; };
@@ -192,7 +209,7 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
     if (numeric && end != INT_MIN && earliest < end) {
         if (const Bulk bulk = sane(deleteDelayDays) ? bulkRun(db, deleteBefore) : Bulk{};
             bulk.run) {
-            const std::optional<QStringList> remake = setAsideIndexes(db, bulk.archiveIndexes);
+            const std::optional<QStringList> remake = setAsideIndexes(db, bulk);
             if (!remake)
                 return failed();
             // Most of the table goes: it is read once in the order of its
@@ -209,9 +226,15 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
             for (int i = 0; i < total; ++i) {
                 const qint64 from = low + i * step;
                 const qint64 to = std::min(high, from + step);
-                if (sane(archiveDelayDays)
-                    && !run(ArchiveCopyByNumberStatement(copyBefore, from, to), r.copied))
-                    return failed();
+                if (sane(archiveDelayDays)) {
+                    const Statement held = ArchiveHoldsNumbersStatement(from, to);
+                    bool read = false;
+                    const int any = db.scalar(held.sql, held.binds).toInt(&read);
+                    if (!read
+                        || !run(ArchiveCopyByNumberStatement(copyBefore, from, to, any > 0),
+                                r.copied))
+                        return failed();
+                }
                 if (!run(ArchiveDeleteByNumberStatement(deleteBefore, archivedOnly, from, to),
                          r.deleted))
                     return failed();
@@ -244,6 +267,9 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
         && !DeleteAuditRowsBefore(db, today.addDays(-deleteDelayDays).startOfDay()))
         return failed();
     if (!db.exec(date.sql, date.binds)
+        || (server && r.deleted > 0
+            && !db.exec(QStringLiteral("SELECT pg_notify(?, '')"),
+                        {QString::fromLatin1(dialect::kBookingChannel)}))
         || ((r.copied > 0 || r.deleted > 0)
             && !WriteAuditRow(db, AuditAction::Archived, QString(),
                               QStringLiteral("%1 bookings archived, %2 removed up to %3")

@@ -10,8 +10,10 @@
 namespace vestra {
 
 constexpr int kMaxArchiveDelayDays = 100 * 366;
-// A run that deletes most of a file of at least this many bookings drops
-// Booking's indexes and keyword table for the run and makes them again after.
+// A run that deletes most of a store of at least this many bookings goes
+// through Booking by number: on a file it drops Booking's indexes and keyword
+// table for the run and makes them again after; on a server and on a file
+// alike a smaller archive's indexes go the same way.
 constexpr int kBulkArchiveMinimum = 10000;
 // The page cache a booking file's daily run works with.
 constexpr int kArchivePageCacheKiB = 256 * 1024;
@@ -41,6 +43,8 @@ struct ArchiveResult {
 // A backlog goes a stretch of days at a time, each stretch through the index
 // on the date; between stretches progress(done, total) is told how far the
 // run has come, and a false answer takes the whole run back (cancelled).
+// On a server the run's deletes send no notice each; other workstations
+// hear once, when it commits, that bookings of any day may have changed.
 using ArchiveProgress = std::function<bool(int done, int total)>;
 ArchiveResult ArchiveBookings(Database& bookingFile, const QDate& today, int archiveDelayDays,
                               int deleteDelayDays, const ArchiveProgress& progress = {});

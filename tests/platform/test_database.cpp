@@ -178,7 +178,7 @@ TEST_P(StoreTest, SecondWriterWaitsForTheFirst)
             EXPECT_FALSE(tx.ok()) << "the lock was held for the whole timeout";
         }
         // The busy timeout, once.
-        EXPECT_GE(t.elapsed(), kBusyTimeoutMs - 100);
+        EXPECT_GE(t.elapsed(), kBusyTimeoutMs - 100) << d.lastError().toStdString();
         EXPECT_LE(t.elapsed(), kBusyTimeoutMs + 1500);
         ASSERT_TRUE(lock.exec("COMMIT"));
         {

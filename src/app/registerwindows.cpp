@@ -39,7 +39,8 @@ void RegisterWindows()
                       [](int nr, QWidget* owner) { ShowBookingInfoWindow(nr, owner); });
     SetOpenFormHooks([](int nr, std::optional<qint64>* seen,
                         QString* title) { return BookingForm::StoreBeforeChange(nr, seen, title); },
-                     [](int nr) { BookingForm::ShowAfterChange(nr); });
+                     [](int nr) { BookingForm::ShowAfterChange(nr); },
+                     [](int nr) { BookingForm::CloseDeleted(nr); });
     SetReceiptOpener([](int nr, bool repeated, int gennr, bool tax, QWidget* parent) {
         ShowReceipt(nr, repeated, gennr, tax, parent);
     });

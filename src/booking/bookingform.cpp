@@ -720,6 +720,15 @@ void BookingForm::ShowAfterChange(std::optional<int> bookingnr)
     form->RecalculatePrice();
 }
 
+void BookingForm::CloseDeleted(int bookingnr)
+{
+    BookingForm* form = showing(bookingnr);
+    if (!form)
+        return;
+    form->m_rec.release();
+    form->close();
+}
+
 void BookingForm::PrintReceipt()
 {
     RecalculatePrice();

@@ -62,6 +62,9 @@ public:
     static bool StoreBeforeChange(std::optional<int> bookingnr,
                                   std::optional<qint64>* seen = nullptr, QString* title = nullptr);
     static void ShowAfterChange(std::optional<int> bookingnr);
+    // A booking deleted on this workstation takes its open form with it,
+    // with what was typed there: the user chose to delete the booking.
+    static void CloseDeleted(int bookingnr);
 
     int bookingnr() const;
     int startSeconds() const;

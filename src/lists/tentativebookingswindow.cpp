@@ -108,9 +108,12 @@ void TentativeBookingsWindow::Delete(int bookingnr)
         bookingGone();
         return;
     }
-    if (askYesNo(QStringLiteral("Confirm deletion ?"), QStringLiteral("Confirm"))
-        && !DeleteBooking(db, bookingnr) && !db.lastError().isEmpty())
-        reportFailure(db);
+    if (askYesNo(QStringLiteral("Confirm deletion ?"), QStringLiteral("Confirm"))) {
+        if (DeleteBooking(db, bookingnr))
+            BookingForm::CloseDeleted(bookingnr);
+        else if (!db.lastError().isEmpty())
+            reportFailure(db);
+    }
     Reload();
 }
 

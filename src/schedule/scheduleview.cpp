@@ -341,11 +341,14 @@ ScheduleView::Clip ScheduleView::clipSelected(int clipboardMode)
     Database db = BookingFile();
     Database work = WorkDatabase();
     const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
-    if (!CutOrCopyBooking(db, work, m_grid->blockKey(block).toInt(), op))
+    const int bookingnr = m_grid->blockKey(block).toInt();
+    if (!CutOrCopyBooking(db, work, bookingnr, op))
         return Clip::Gone;
     session().ClipboardMode = clipboardMode;
-    if (op == ClipboardOp::Cut)
+    if (op == ClipboardOp::Cut) {
         m_grid->removeBlock(block);
+        CloseOpenFormOf(bookingnr);
+    }
     clipboardChanged(true);
     return Clip::Done;
 }
@@ -399,7 +402,8 @@ void ScheduleView::removeBooking(int block, int bookingnr)
 {
     m_grid->removeBlock(block);
     Database db = BookingFile();
-    DeleteBooking(db, bookingnr);
+    if (DeleteBooking(db, bookingnr))
+        CloseOpenFormOf(bookingnr);
 }
 
 void ScheduleView::printSchedule()

@@ -30,6 +30,7 @@ BookingOpener g_form;
 BookingOpener g_info;
 FormBeforeChange g_formBefore;
 FormAfterChange g_formAfter;
+FormAfterChange g_formDeleted;
 } // namespace
 
 void ApplyGridSettings(ScheduleGrid* grid, const Session& s)
@@ -51,10 +52,17 @@ void SetBookingOpeners(BookingOpener form, BookingOpener info)
     g_info = std::move(info);
 }
 
-void SetOpenFormHooks(FormBeforeChange before, FormAfterChange after)
+void SetOpenFormHooks(FormBeforeChange before, FormAfterChange after, FormAfterChange deleted)
 {
     g_formBefore = std::move(before);
     g_formAfter = std::move(after);
+    g_formDeleted = std::move(deleted);
+}
+
+void CloseOpenFormOf(int bookingnr)
+{
+    if (g_formDeleted)
+        g_formDeleted(bookingnr);
 }
 
 bool StoreOpenFormFirst(int bookingnr, std::optional<qint64>* seen, QString* title)

@@ -30,9 +30,11 @@ void SetBookingOpeners(BookingOpener form, BookingOpener info);
 using FormBeforeChange =
     std::function<bool(int bookingnr, std::optional<qint64>* seen, QString* title)>;
 using FormAfterChange = std::function<void(int bookingnr)>;
-void SetOpenFormHooks(FormBeforeChange before, FormAfterChange after);
+void SetOpenFormHooks(FormBeforeChange before, FormAfterChange after, FormAfterChange deleted);
 bool StoreOpenFormFirst(int bookingnr, std::optional<qint64>* seen, QString* title);
 void ShowOpenFormAfter(int bookingnr);
+// The booking was deleted (or cut) here: a form open on it closes.
+void CloseOpenFormOf(int bookingnr);
 
 // Opens the booking in the form when the user may act for its account,
 // otherwise in the information window.

@@ -237,6 +237,17 @@ TEST_P(Form, ConfirmingTheShownBookingFromTheTentativeListKeepsWhatWasTyped)
     }
     EXPECT_EQ(messages.texts(), QStringList({"Approve confirmation of all tentative bookings / "
                                              "Bulk Confirmation"}));
+
+    // Deleted from the list, the booking takes its open form with it, and
+    // is not said to be deleted by another workstation.
+    messages.clear();
+    BookingForm* f = open(room);
+    child<QLineEdit>(f, "Beskrivelse")->setText("Board, deleted");
+    messages.answerNext(MsgAnswer::Yes);
+    ShowTentativeBookings(nullptr)->Delete(room);
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_EQ(count("Booking", "Bookingnr = ?", {room}), 0);
+    EXPECT_EQ(messages.texts(), QStringList({"Confirm deletion ? / Confirm"}));
 }
 
 TEST_P(Form, EditsAreStoredOnTabChangeAndClose)

@@ -555,6 +555,20 @@ TEST_P(Views, MovingABlockKeepsWhatIsTypedInItsOpenForm)
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
     EXPECT_EQ(firstRow("SELECT Beskrivelse, Bstart, Bslut FROM Booking"),
               QStringList({"Board (again)", "720", "780"}));
+
+    // Deleted from the schedule, its open form goes with it: the booking is
+    // not said to be deleted by another workstation.
+    OpenBookingFromView(nr, c);
+    form = WindowRegistry::instance().find("bookingform");
+    ASSERT_NE(form, nullptr);
+    form->findChild<QLineEdit*>("Beskrivelse")->setText("Board (gone)");
+    g->selectBlock(blockOf(g, nr));
+    messages.answerNext(MsgAnswer::Yes);
+    RunBookingCommand(BookingCommand::DeleteBooking, c, c);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(count("Booking"), 0);
+    EXPECT_EQ(WindowRegistry::instance().find("bookingform"), nullptr);
+    EXPECT_EQ(messages.texts(), QStringList({"Confirm deletion ? / Slettemeddelelse"}));
 }
 
 TEST_P(Views, ContextMenuOpensAndSwitchesForTheSelectedBlock)

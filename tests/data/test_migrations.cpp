@@ -182,6 +182,47 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     EXPECT_FALSE(QFile::exists(r.backupPath));
 }
 
+// A file the previous program wrote (version 8), with rows in every table,
+// gets the day and archive indexes with every row kept as it was.
+TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
+{
+    const QString file = pathOf("v8.mdb");
+    ASSERT_TRUE(BuildBaselineFile(file));
+    {
+        Database d = Database::open(file);
+        for (const char* sql : kTodaysRows)
+            ASSERT_TRUE(d.exec(QString::fromUtf8(sql))) << sql;
+    }
+    Database::closeAll(file);
+    const QList<MigrationStep> upTo8 = BookingFileSteps().mid(0, 8);
+    ASSERT_EQ(LatestVersion(upTo8), 8);
+    ASSERT_EQ(MigrateFile(file, upTo8).outcome, MigrationOutcome::Upgraded);
+    {
+        Database d = Database::open(file);
+        ASSERT_TRUE(d.exec("INSERT INTO Auditlog (whenutc, whenlocal, workstation, account, "
+                           "action, itemkey, summary) VALUES ('2026-12-01T09:00:00Z', "
+                           "'01-12-2026 10:00', 'desk 1', 'Administrator', 'created', '20', "
+                           "'Concert')"));
+    }
+    Database::closeAll(file);
+    const QStringList before = rowsOf(file);
+    for (const QString& table : tablesOf(file))
+        EXPECT_FALSE(before.filter(QRegularExpression("^" + table + ": ")).isEmpty())
+            << "no rows in " << table.toStdString();
+
+    const MigrationReport r = MigrateFile(file, BookingFileSteps());
+    ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
+    EXPECT_EQ(r.fromVersion, 8);
+    EXPECT_TRUE(QFile::exists(r.backupPath));
+    EXPECT_EQ(rowsOf(file), before);
+    const QString fresh = pathOf("fresh.mdb");
+    ASSERT_TRUE(BuildTemplateFile(fresh));
+    EXPECT_EQ(schemaOf(file), schemaOf(fresh));
+    Database d = Database::open(file);
+    EXPECT_EQ(d.scalar("SELECT rowid FROM BookingSearch WHERE BookingSearch MATCH '\"oncert\"'"),
+              QVariant(20));
+}
+
 TEST_F(Migrations, AVersion3FileCountsChangesFromNowOnWithItsRowsKept)
 {
     const QString file = pathOf("v3.mdb");

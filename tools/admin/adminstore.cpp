@@ -98,6 +98,26 @@ std::optional<Database> connectBookingServer(const QString& address, QString* re
     return db;
 }
 
+// The store a command works on, or the one-line reason it cannot: a server
+// database is reached (and, for bookingStore, checked to be a booking store
+// this program can work on); a file must be one that opens.
+std::optional<Database> openStore(const StoreAddress& address, bool bookingStore, QString* reason)
+{
+    if (address.kind == StoreAddress::Kind::Server)
+        return bookingStore ? connectBookingServer(address.path, reason)
+                            : connectServer(address.path, reason);
+    if (auto bad = unusableFile(address.path)) {
+        *reason = *bad;
+        return std::nullopt;
+    }
+    Database db = Database::open(address.path);
+    if (!db.isValid()) {
+        *reason = QStringLiteral("%1: cannot be read").arg(address.path);
+        return std::nullopt;
+    }
+    return db;
+}
+
 // The tables holding the store's rows, without the engine's own bookkeeping
 // (the schema version is the target's, the counters are copied apart) and
 // without the file's keyword index, which its triggers fill from the bookings.
@@ -611,19 +631,10 @@ CommandResult UpgradeStore(const StoreAddress& address, const QString& backupFol
 
 CommandResult RehashStore(const StoreAddress& address)
 {
-    std::optional<Database> db;
-    if (address.kind == StoreAddress::Kind::Server) {
-        QString reason;
-        db = connectServer(address.path, &reason);
-        if (!db)
-            return refused(reason);
-    } else {
-        if (auto reason = unusableFile(address.path))
-            return refused(*reason);
-        db = Database::open(address.path);
-        if (!db->isValid())
-            return refused(QStringLiteral("%1: cannot open").arg(address.path));
-    }
+    QString reason;
+    std::optional<Database> db = openStore(address, false, &reason);
+    if (!db)
+        return refused(reason);
     QString error;
     const std::optional<int> replaced = RehashPlainPasswords(*db, &error);
     if (address.kind == StoreAddress::Kind::File) {
@@ -645,19 +656,10 @@ CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to)
         return refused(QStringLiteral("copy goes from a booking file to a server or back"));
     const int latest = LatestVersion(BookingFileSteps());
     QString reason;
-    Database source;
-    if (fromServer) {
-        std::optional<Database> db = connectBookingServer(from.path, &reason);
-        if (!db)
-            return refused(reason);
-        source = *db;
-    } else {
-        if (auto bad = unusableFile(from.path))
-            return refused(*bad);
-        source = Database::open(from.path);
-        if (!source.isValid())
-            return refused(QStringLiteral("%1: cannot be read").arg(from.path));
-    }
+    const std::optional<Database> opened = openStore(from, true, &reason);
+    if (!opened)
+        return refused(reason);
+    Database source = *opened;
     // Both sides have the same tables only when both have this program's version.
     if (const int version = source.schemaVersion(); version != latest)
         return refused(QStringLiteral("%1: schema version %2: run vestra-admin upgrade first")
@@ -702,17 +704,10 @@ CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to)
 
 CommandResult PublishStore(const StoreAddress& address, const QString& folder)
 {
-    std::optional<Database> db;
-    if (address.kind == StoreAddress::Kind::Server) {
-        QString reason;
-        db = connectBookingServer(address.path, &reason);
-        if (!db)
-            return refused(reason);
-    } else {
-        if (auto reason = unusableFile(address.path))
-            return refused(*reason);
-        db = Database::open(address.path);
-    }
+    QString reason;
+    std::optional<Database> db = openStore(address, true, &reason);
+    if (!db)
+        return refused(reason);
     // An older store lacks what the calendars need; upgrading is a step of its own.
     if (const int version = db->schemaVersion(); version != LatestVersion(BookingFileSteps()))
         return refused(QStringLiteral("%1: %2").arg(address.path, versionLine(version)));

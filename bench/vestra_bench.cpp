@@ -8,7 +8,7 @@
 #include "data/migrations.h"
 #include "data/schema.h"
 #include "lists/listdata.h"
-#include "platform/schedulegrid.h"
+#include "grid/schedulegrid.h"
 #include "reports/periodreports.h"
 #include "schedule/scheduledata.h"
 #include "series/candidates.h"

@@ -1,7 +1,7 @@
 // Writes a sample grouped report and a sample list to PDF files, to look at
 // what the report engine prints: reportsample report.pdf [list.pdf]
 
-#include "platform/reportlist.h"
+#include "report/reportlist.h"
 
 #include <QGuiApplication>
 #include <QPainter>

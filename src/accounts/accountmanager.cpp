@@ -2,9 +2,9 @@
 
 #include "accounts/accounts.h"
 #include "accounts/personalaccountwindow.h"
-#include "platform/listcontrol.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "report/listcontrol.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "session/session.h"
 
 #include <QButtonGroup>

@@ -6,7 +6,7 @@
 
 #include "data/statements.h"
 #include "forms/recordvalues.h"
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QString>
 #include <QVariant>

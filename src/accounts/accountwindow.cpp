@@ -1,7 +1,7 @@
 #include "accounts/accountwindow.h"
 
 #include "forms/fieldeditors.h"
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 #include <QCloseEvent>

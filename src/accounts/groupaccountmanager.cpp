@@ -2,10 +2,10 @@
 
 #include "accounts/accounts.h"
 #include "accounts/groupaccountwindow.h"
-#include "platform/listcontrol.h"
-#include "platform/scrolledbody.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "report/listcontrol.h"
+#include "widgets/scrolledbody.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "session/session.h"
 
 #include <QApplication>

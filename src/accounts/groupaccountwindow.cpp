@@ -1,7 +1,7 @@
 #include "accounts/groupaccountwindow.h"
 
 #include "accounts/accounts.h"
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 #include <QFormLayout>

@@ -4,8 +4,8 @@
 #include "accounts/setpassworddialog.h"
 #include "data/passwords.h"
 #include "forms/fieldeditors.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "session/login.h"
 #include "session/session.h"
 

@@ -1,7 +1,7 @@
 #include "accounts/setpassworddialog.h"
 
-#include "platform/passwordfield.h"
-#include "platform/services/messages.h"
+#include "widgets/passwordfield.h"
+#include "services/messages.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #include "app/registerwindows.h"
 #include "exchange/ui/calendarpublisher.h"
-#include "platform/widgetservices.h"
+#include "widgets/widgetservices.h"
 #include "startup/splashwindow.h"
 
 #include <QApplication>

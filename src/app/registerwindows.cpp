@@ -11,7 +11,7 @@
 #include "lists/searchwindow.h"
 #include "lists/tentativebookingswindow.h"
 #include "lists/todaysbookingswindow.h"
-#include "platform/widgetservices.h"
+#include "widgets/widgetservices.h"
 #include "reports/archiveperiodwindow.h"
 #include "reports/bookingoverviewwindow.h"
 #include "reports/receipts.h"

@@ -2,10 +2,10 @@
 
 #include "data/dates.h"
 #include "forms/boundrow.h"
-#include "platform/reportformat.h"
-#include "platform/scrolledbody.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "report/reportformat.h"
+#include "widgets/scrolledbody.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "session/session.h"
 
 #include <QDialogButtonBox>

@@ -4,8 +4,8 @@
 // booking's tax box is ticked.
 
 #include "data/amounts.h"
-#include "platform/db/database.h"
-#include "platform/reportformat.h"
+#include "db/database.h"
+#include "report/reportformat.h"
 
 #include <QLocale>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "data/audit.h"
 #include "data/dates.h"
-#include "platform/reportformat.h"
+#include "report/reportformat.h"
 
 namespace vestra {
 

@@ -3,7 +3,7 @@
 // e-mail message about a booking.
 
 #include "booking/bookingdetails.h"
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QDate>
 #include <QString>

@@ -3,7 +3,7 @@
 // a resource, written inside the change's own transaction so that the
 // change and its line stand or fall together.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QDateTime>
 #include <QString>

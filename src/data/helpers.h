@@ -3,7 +3,7 @@
 // names are the program's own constants; every value is a bound parameter
 // ("?" in the criteria, values in binds).
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QString>
 #include <QVariant>

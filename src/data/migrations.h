@@ -6,7 +6,7 @@
 // version is left untouched. A schema change is a new step at the end of a
 // list below: a SQL file in data/sql, or a function.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QList>
 #include <QString>

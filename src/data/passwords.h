@@ -3,7 +3,7 @@
 // made before hashing still hold some passwords as typed; those are checked
 // as they are and replaced by their hash at the account's next login.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QString>
 #include <optional>

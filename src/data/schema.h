@@ -3,7 +3,7 @@
 // the booking file (and its template) and the workstation's paths.mdb.
 
 #include "data/migrations.h"
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QString>
 #include <optional>

@@ -3,7 +3,7 @@
 // bookings of an item, a type, an account or a list, and the published
 // folder of one calendar per item and per type that programs subscribe to.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -12,7 +12,7 @@
 // and the form reads and writes typed values, not editors. BoundRow does
 // that one row, and nothing else.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 #include <functional>
 
 #include <QHash>

@@ -2,7 +2,7 @@
 
 #include "data/amounts.h"
 #include "data/dates.h"
-#include "platform/reportformat.h"
+#include "report/reportformat.h"
 
 #include <QCalendarWidget>
 #include <QIntValidator>

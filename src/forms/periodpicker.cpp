@@ -1,7 +1,7 @@
 #include "forms/periodpicker.h"
 
 #include "data/dates.h"
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 #include <QDateEdit>

@@ -1,6 +1,6 @@
 #include "forms/recordwindow.h"
 
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "session/access.h"
 #include "session/session.h"
 

@@ -7,7 +7,7 @@
 
 #include "forms/recordsource.h"
 #include "forms/recordvalues.h"
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QWidget>
 

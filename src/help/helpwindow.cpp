@@ -2,8 +2,8 @@
 
 #include "data/schema.h"
 #include "help/helptopics.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,8 +4,8 @@
 #include "exchange/ui/exportactions.h"
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
-#include "platform/listcontrol.h"
-#include "platform/services/messages.h"
+#include "report/listcontrol.h"
+#include "services/messages.h"
 #include "session/session.h"
 #include "session/storewatcher.h"
 

@@ -3,8 +3,8 @@
 #include "data/dates.h"
 #include "forms/periodpicker.h"
 #include "lists/listdata.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "session/session.h"
 #include "shell/navigator.h"
 

@@ -5,7 +5,7 @@
 // schedule; the list prints like the other lists.
 
 #include "lists/bookinglistwindow.h"
-#include "platform/listcontrol.h"
+#include "report/listcontrol.h"
 
 #include <QDate>
 

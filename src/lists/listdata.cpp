@@ -1,7 +1,7 @@
 #include "lists/listdata.h"
 
 #include "data/dates.h"
-#include "platform/reportformat.h"
+#include "report/reportformat.h"
 #include "session/session.h"
 
 #include <QHash>

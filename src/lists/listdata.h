@@ -4,8 +4,8 @@
 // flag and the booking's place in the schedule. The windows beside these
 // functions only gather choices and show the results.
 
-#include "platform/db/database.h"
-#include "platform/listcontrol.h"
+#include "db/database.h"
+#include "report/listcontrol.h"
 #include "shell/navigator.h"
 
 #include <QDate>

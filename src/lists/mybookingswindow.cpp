@@ -2,8 +2,8 @@
 
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
-#include "platform/listcontrol.h"
-#include "platform/windowregistry.h"
+#include "report/listcontrol.h"
+#include "widgets/windowregistry.h"
 #include "session/session.h"
 
 #include <QGroupBox>

@@ -4,9 +4,9 @@
 #include "data/helpers.h"
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
-#include "platform/listcontrol.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "report/listcontrol.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "session/session.h"
 
 #include <QPushButton>

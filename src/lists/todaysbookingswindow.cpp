@@ -3,8 +3,8 @@
 #include "data/dates.h"
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
-#include "platform/listcontrol.h"
-#include "platform/windowregistry.h"
+#include "report/listcontrol.h"
+#include "widgets/windowregistry.h"
 #include "session/session.h"
 
 #include <QDateEdit>

@@ -1,9 +1,9 @@
 #include "reports/archiveperiodwindow.h"
 
 #include "forms/periodpicker.h"
-#include "platform/db/database.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "db/database.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "reports/periodreports.h"
 #include "session/session.h"
 

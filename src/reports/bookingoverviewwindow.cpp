@@ -1,7 +1,7 @@
 #include "reports/bookingoverviewwindow.h"
 
 #include "forms/periodpicker.h"
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "reports/overview.h"
 
 #include <QDateEdit>

@@ -1,6 +1,6 @@
 #include "reports/periodreports.h"
 
-#include "platform/reportformat.h"
+#include "report/reportformat.h"
 #include "reports/reportcommon.h"
 #include "session/session.h"
 

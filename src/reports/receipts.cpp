@@ -1,9 +1,9 @@
 #include "reports/receipts.h"
 
 #include "booking/price.h"
-#include "platform/db/database.h"
-#include "platform/reportformat.h"
-#include "platform/services/messages.h"
+#include "db/database.h"
+#include "report/reportformat.h"
+#include "services/messages.h"
 #include "reports/reportcommon.h"
 #include "session/session.h"
 

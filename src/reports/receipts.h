@@ -4,7 +4,7 @@
 // the sum, the tax line, the total and a signature line.
 
 #include "data/statements.h"
-#include "platform/reportoutput.h"
+#include "report/reportoutput.h"
 
 #include <QLocale>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "reports/referencelists.h"
 
-#include "platform/reportformat.h"
+#include "report/reportformat.h"
 #include "reports/reportcommon.h"
 #include "session/session.h"
 

@@ -1,7 +1,7 @@
 #include "reports/reportcommon.h"
 
-#include "platform/db/database.h"
-#include "platform/reportdefinition.h"
+#include "db/database.h"
+#include "report/reportdefinition.h"
 #include "session/session.h"
 
 namespace vestra {

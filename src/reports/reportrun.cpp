@@ -3,8 +3,8 @@
 #include "exchange/ui/exportactions.h"
 #include "forms/periodpicker.h"
 
-#include "platform/db/database.h"
-#include "platform/services/messages.h"
+#include "db/database.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 namespace vestra {

@@ -3,7 +3,7 @@
 // with its dates as the pickers show them, and opening a built report in
 // the print preview.
 
-#include "platform/reportoutput.h"
+#include "report/reportoutput.h"
 
 #include <QString>
 #include <functional>

@@ -5,7 +5,7 @@
 // kind letter, node letter, record number ("AG12", "LI7").
 
 #include "forms/recordvalues.h"
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QChar>
 #include <QDate>

@@ -1,11 +1,11 @@
 #include "resources/itemwindow.h"
 #include "data/dates.h"
-#include "platform/scrolledbody.h"
+#include "widgets/scrolledbody.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcewindows.h"
 
 #include "forms/fieldeditors.h"
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 #include <QCalendarWidget>

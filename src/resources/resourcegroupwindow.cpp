@@ -2,7 +2,7 @@
 #include "resources/hierarchy.h"
 #include "resources/resourcewindows.h"
 
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 #include <QFormLayout>

@@ -2,8 +2,8 @@
 #include "resources/resourcewindows.h"
 
 #include "data/helpers.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/equipmentitemwindow.h"
 #include "resources/hierarchy.h"

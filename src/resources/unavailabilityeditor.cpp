@@ -2,7 +2,7 @@
 
 #include "data/dates.h"
 #include "forms/recordwindow.h"
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 #include <QCheckBox>

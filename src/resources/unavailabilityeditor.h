@@ -2,7 +2,7 @@
 // The small edit window for one resource item's unavailable period, opened
 // from the list of unavailable resources, and the rules it applies.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QDate>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "resources/unavailablelist.h"
 
 #include "data/dates.h"
-#include "platform/reportformat.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "report/reportformat.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "resources/unavailabilityeditor.h"
 #include "session/session.h"
 

@@ -3,7 +3,7 @@
 // which an administrator edits an item's unavailable period and prints the
 // list.
 
-#include "platform/listcontrol.h"
+#include "report/listcontrol.h"
 
 #include <QDate>
 #include <QSqlRecord>

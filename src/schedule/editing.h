@@ -4,7 +4,7 @@
 // clipboard (standby in paths.mdb) and deleting.
 
 #include "data/helpers.h"
-#include "platform/db/database.h"
+#include "db/database.h"
 #include "session/session.h"
 
 #include <optional>

@@ -2,7 +2,7 @@
 // What the schedule views read from the booking file: the columns of a
 // resource type on a day, and the bookings of a day or of an item's week.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "schedule/scheduleview.h"
 
-#include "platform/schedulegrid.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "grid/schedulegrid.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
 #include "session/access.h"

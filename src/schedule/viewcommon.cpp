@@ -1,12 +1,12 @@
 #include "schedule/viewcommon.h"
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include "data/dates.h"
-#include "platform/reportformat.h"
-#include "platform/schedulegrid.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "report/reportformat.h"
+#include "grid/schedulegrid.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "schedule/dayview.h"
 #include "schedule/editing.h"
 #include "schedule/weekview.h"

@@ -2,9 +2,9 @@
 
 #include "data/dates.h"
 #include "exchange/ui/exportactions.h"
-#include "platform/schedulegrid.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "grid/schedulegrid.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "schedule/dayview.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"

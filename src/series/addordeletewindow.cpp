@@ -1,7 +1,7 @@
 #include "series/addordeletewindow.h"
 
 #include "booking/bookingform.h"
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "series/patternwindow.h"
 #include "series/seriesdeletewindow.h"
 

@@ -1,8 +1,8 @@
 #include "series/alternativeswindow.h"
 
-#include "platform/listcontrol.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "report/listcontrol.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "series/candidates.h"
 #include "series/serieswindows.h"
 #include "session/session.h"

@@ -2,8 +2,8 @@
 
 #include "booking/bookingform.h"
 #include "data/dates.h"
-#include "platform/listcontrol.h"
-#include "platform/reportformat.h"
+#include "report/listcontrol.h"
+#include "report/reportformat.h"
 #include "series/alternativeswindow.h"
 #include "session/session.h"
 

@@ -4,7 +4,7 @@
 // free item of the same type when it collides, and finally booked.
 
 #include "booking/bookingdetails.h"
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QDate>
 #include <QList>

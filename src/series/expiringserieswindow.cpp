@@ -3,9 +3,9 @@
 #include "data/dates.h"
 #include "forms/periodpicker.h"
 #include "lists/listwidgets.h"
-#include "platform/listcontrol.h"
-#include "platform/reportformat.h"
-#include "platform/windowregistry.h"
+#include "report/listcontrol.h"
+#include "report/reportformat.h"
+#include "widgets/windowregistry.h"
 #include "series/seriesdelete.h"
 #include "session/session.h"
 

@@ -2,9 +2,9 @@
 
 #include "booking/bookingform.h"
 #include "data/dates.h"
-#include "platform/listcontrol.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "report/listcontrol.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "series/candidatepanel.h"
 #include "series/freedateswindow.h"
 #include "series/serieswindows.h"

@@ -3,7 +3,7 @@
 // series that end soon.
 
 #include "data/statements.h"
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QDate>
 #include <QList>

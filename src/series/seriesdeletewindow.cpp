@@ -2,8 +2,8 @@
 
 #include "booking/bookingform.h"
 #include "data/dates.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "series/seriesdelete.h"
 #include "session/session.h"
 

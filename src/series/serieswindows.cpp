@@ -1,7 +1,7 @@
 #include "series/serieswindows.h"
 
 #include "booking/bookingform.h"
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "series/addordeletewindow.h"
 #include "series/expiringserieswindow.h"
 #include "series/patternwindow.h"

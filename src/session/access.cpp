@@ -1,7 +1,7 @@
 #include "session/access.h"
 
 #include "data/helpers.h"
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 namespace vestra {

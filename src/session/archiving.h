@@ -2,7 +2,7 @@
 // Once a day past bookings are copied to the archive, and bookings older
 // than the delete delay leave the live table.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QDate>
 #include <functional>

@@ -2,9 +2,9 @@
 
 #include "data/helpers.h"
 #include "data/schema.h"
-#include "platform/db/database.h"
-#include "platform/services/filedialogs.h"
-#include "platform/services/messages.h"
+#include "db/database.h"
+#include "services/filedialogs.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 #include <QDir>

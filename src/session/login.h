@@ -2,7 +2,7 @@
 // Checking a user name and password against the active accounts, and the
 // growing wait after repeated wrong passwords.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 #include "session/session.h"
 
 #include <QHash>

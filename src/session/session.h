@@ -3,7 +3,7 @@
 // the institution's settings and the schedule's position. One record, alive
 // from program start to exit; every window reads it.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QDate>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "data/dates.h"
 #include "data/helpers.h"
 #include "data/schema.h"
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "session/connection.h"
 
 #include <QSqlRecord>

@@ -1,6 +1,6 @@
 #include "settings/about.h"
 
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "startup/splashwindow.h"
 
 #include <QHBoxLayout>

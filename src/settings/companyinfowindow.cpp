@@ -1,8 +1,8 @@
 #include "settings/companyinfowindow.h"
 
-#include "platform/services/filedialogs.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "services/filedialogs.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "settings/lookupedit.h"
 
 #include <QCloseEvent>

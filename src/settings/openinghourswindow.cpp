@@ -1,7 +1,7 @@
 #include "settings/openinghourswindow.h"
 
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "settings/timeeditor.h"
 
 #include <QCloseEvent>

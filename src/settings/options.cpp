@@ -1,9 +1,9 @@
 #include "settings/options.h"
 
 #include "forms/fieldeditors.h"
-#include "platform/services/filedialogs.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "services/filedialogs.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

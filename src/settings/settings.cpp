@@ -1,7 +1,7 @@
 #include "settings/settings.h"
 
 #include "data/dates.h"
-#include "platform/reportformat.h"
+#include "report/reportformat.h"
 
 #include <QFile>
 #include <QImage>

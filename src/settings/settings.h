@@ -4,7 +4,7 @@
 // lookup lists (departments, floor plans, homebases).
 
 #include "data/statements.h"
-#include "platform/db/database.h"
+#include "db/database.h"
 #include "session/session.h"
 
 #include <QByteArray>

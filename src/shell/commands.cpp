@@ -1,9 +1,9 @@
 #include "shell/commands.h"
 
 #include "help/helpwindow.h"
-#include "platform/services/filedialogs.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "services/filedialogs.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "session/access.h"
 #include "session/connection.h"
 #include "session/session.h"

@@ -1,6 +1,6 @@
 #include "startup/connectwindow.h"
 
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "session/connection.h"
 #include "session/startup.h"
 #include "shell/navigator.h"

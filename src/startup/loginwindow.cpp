@@ -1,9 +1,9 @@
 #include "startup/loginwindow.h"
 
-#include "platform/db/database.h"
-#include "platform/passwordfield.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "db/database.h"
+#include "widgets/passwordfield.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "session/login.h"
 #include "session/session.h"
 #include "shell/navigator.h"

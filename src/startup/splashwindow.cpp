@@ -1,6 +1,6 @@
 #include "startup/splashwindow.h"
 
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "session/startup.h"
 #include "startup/startupsequence.h"
 

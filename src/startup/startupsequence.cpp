@@ -2,9 +2,9 @@
 
 #include "data/migrations.h"
 #include "data/schema.h"
-#include "platform/reportformat.h"
-#include "platform/services/messages.h"
-#include "platform/windowregistry.h"
+#include "report/reportformat.h"
+#include "services/messages.h"
+#include "widgets/windowregistry.h"
 #include "session/connection.h"
 #include "session/session.h"
 #include "session/startup.h"

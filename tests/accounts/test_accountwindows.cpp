@@ -3,8 +3,8 @@
 #include "accounts/groupaccountmanager.h"
 #include "accounts/personalaccountwindow.h"
 #include "app/registerwindows.h"
-#include "platform/listcontrol.h"
-#include "platform/windowregistry.h"
+#include "report/listcontrol.h"
+#include "widgets/windowregistry.h"
 #include "session/login.h"
 #include "shell/commands.h"
 

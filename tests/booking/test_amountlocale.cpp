@@ -3,7 +3,7 @@
 // on the screen and on paper, with the system's decimal mark and grouping.
 
 #include "booking/bookingform.h"
-#include "platform/reportformat.h"
+#include "report/reportformat.h"
 #include "reports/receipts.h"
 #include "reports/referencelists.h"
 #include "resources/domesticitemwindow.h"

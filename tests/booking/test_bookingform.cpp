@@ -1,8 +1,8 @@
 #include "booking/bookingform.h"
 #include "booking/bookinginfowindow.h"
 #include "lists/tentativebookingswindow.h"
-#include "platform/externalurls.h"
-#include "platform/windowregistry.h"
+#include "widgets/externalurls.h"
+#include "widgets/windowregistry.h"
 #include "reports/receipts.h"
 #include "support/fixture.h"
 

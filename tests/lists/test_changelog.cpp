@@ -5,7 +5,7 @@
 #include "data/schema.h"
 #include "forms/periodpicker.h"
 #include "lists/changelogwindow.h"
-#include "platform/listcontrol.h"
+#include "report/listcontrol.h"
 #include "resources/hierarchy.h"
 #include "schedule/editing.h"
 #include "series/candidates.h"

@@ -10,7 +10,7 @@
 #include "lists/searchwindow.h"
 #include "lists/tentativebookingswindow.h"
 #include "lists/todaysbookingswindow.h"
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "schedule/dayview.h"
 #include "schedule/weekview.h"
 #include "series/seriesdelete.h"

@@ -2,8 +2,8 @@
 // A booking file with a small resource hierarchy and the institution's
 // lines in the session, for the report tests.
 
-#include "platform/reportlayout.h"
-#include "platform/reportoutput.h"
+#include "report/reportlayout.h"
+#include "report/reportoutput.h"
 #include "support/fixture.h"
 #include "support/reportpages.h"
 

@@ -1,5 +1,5 @@
 #include "data/dates.h"
-#include "platform/reportformat.h"
+#include "report/reportformat.h"
 #include "reportfixture.h"
 #include "reports/overview.h"
 #include "reports/periodreports.h"

@@ -1,4 +1,4 @@
-#include "platform/reportformat.h"
+#include "report/reportformat.h"
 #include "reportfixture.h"
 #include "reports/receipts.h"
 #include "reports/reportcommon.h"

@@ -1,7 +1,7 @@
 #include "app/registerwindows.h"
 #include "data/dates.h"
 #include "forms/periodpicker.h"
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "reportfixture.h"
 #include "reports/archiveperiodwindow.h"
 #include "reports/bookingoverviewwindow.h"

@@ -1,6 +1,6 @@
 #include "data/dates.h"
 #include "forms/fieldeditors.h"
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "resourcedata.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/equipmentitemwindow.h"

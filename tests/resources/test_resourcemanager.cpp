@@ -1,4 +1,4 @@
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "resourcedata.h"
 #include "resources/resourcegroupwindow.h"
 #include "resources/resourcemanager.h"

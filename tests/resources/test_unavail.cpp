@@ -1,5 +1,5 @@
 #include "data/dates.h"
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/unavailabilityeditor.h"
 #include "resources/unavailablelist.h"

@@ -6,7 +6,7 @@
 #include "data/dates.h"
 #include "data/schema.h"
 #include "forms/recordsource.h"
-#include "platform/schedulegrid.h"
+#include "grid/schedulegrid.h"
 #include "schedule/dayview.h"
 #include "schedule/editing.h"
 #include "schedule/scheduledata.h"

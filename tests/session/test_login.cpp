@@ -1,4 +1,4 @@
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "session/access.h"
 #include "session/login.h"
 #include "shell/navigator.h"

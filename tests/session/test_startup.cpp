@@ -1,6 +1,6 @@
 #include "data/dates.h"
 #include "data/schema.h"
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "session/connection.h"
 #include "session/startup.h"
 #include "startup/archiveprogress.h"

@@ -1,7 +1,7 @@
 #include "data/dates.h"
 #include "exchange/ui/calendarpublisher.h"
 #include "exchange/ui/exportactions.h"
-#include "platform/windowregistry.h"
+#include "widgets/windowregistry.h"
 #include "settings/about.h"
 #include "settings/companyinfowindow.h"
 #include "settings/openinghourswindow.h"

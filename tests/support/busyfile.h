@@ -4,7 +4,7 @@
 // writers may prepare, not commit), and the program gives up waiting after
 // waitMs instead of the busy timeout. Both are undone when the lock goes.
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

@@ -2,9 +2,9 @@
 // A fresh program folder with its template, a fresh booking file made from
 // it, an empty session and a recording message service for every test.
 
-#include "platform/db/database.h"
-#include "platform/services/filedialogs.h"
-#include "platform/services/messages.h"
+#include "db/database.h"
+#include "services/filedialogs.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 #include "support/printers.h"

@@ -1,5 +1,5 @@
-#include "platform/widgetservices.h"
-#include "platform/windowregistry.h"
+#include "widgets/widgetservices.h"
+#include "widgets/windowregistry.h"
 #include "shell/navigator.h"
 #include "support/fixture.h"
 

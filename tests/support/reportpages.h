@@ -1,7 +1,7 @@
 #pragma once
 // What tests read from a laid-out report's pages, and from a printed PDF.
 
-#include "platform/reportlayout.h"
+#include "report/reportlayout.h"
 
 #include <QProcess>
 #include <QStandardPaths>

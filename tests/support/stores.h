@@ -3,7 +3,7 @@
 // PostgreSQL database when VESTRA_TEST_PG names a server to make them on
 // (scripts/test starts a throw-away cluster and sets it).
 
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QString>
 #include <string>

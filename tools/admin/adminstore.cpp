@@ -5,7 +5,7 @@
 #include "data/passwords.h"
 #include "data/schema.h"
 #include "exchange/calendar.h"
-#include "platform/db/database.h"
+#include "db/database.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "exchange/calendar.h"
 #include "exchange/ui/exportactions.h"
-#include "platform/services/messages.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 namespace vestra {

@@ -1,10 +1,10 @@
 #include "exchange/ui/exportactions.h"
 
 #include "data/dates.h"
-#include "platform/listcontrol.h"
-#include "platform/reportoutput.h"
-#include "platform/services/filedialogs.h"
-#include "platform/services/messages.h"
+#include "report/listcontrol.h"
+#include "report/reportoutput.h"
+#include "services/filedialogs.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 #include <QAction>

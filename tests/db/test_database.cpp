@@ -1,0 +1,453 @@
+#include "db/database.h"
+
+#include "data/helpers.h"
+#include "data/migrations.h"
+#include "data/schema.h"
+#include "support/stores.h"
+
+#include "support/printers.h"
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace vestra;
+
+class DatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = dir.filePath("t.mdb");
+        Database d = Database::create(path);
+        ASSERT_TRUE(d.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
+    }
+    void TearDown() override { Database::closeAll(path); }
+    QTemporaryDir dir;
+    QString path;
+};
+
+// Case-insensitive matches fold every letter the same way on every
+// connection the program opens, including the read-only probe.
+TEST_F(DatabaseTest, EveryConnectionFoldsAllLettersAndOpenCreatesNone)
+{
+    const QString sql = "SELECT " + dialect::fold(Engine::SQLite, "?") + " || '|' || ("
+                        + dialect::fold(Engine::SQLite, "?") + " = "
+                        + dialect::fold(Engine::SQLite, "?") + ")";
+    const QVariantList binds{"ÆBLE Øst Å É ß", "Åbntid", "åBNTID"};
+    const QString want = "æble øst å é ß|1";
+    Database opened = Database::open(path);
+    EXPECT_EQ(opened.scalar(sql, binds).toString(), want) << opened.lastError().toStdString();
+    const QString other = dir.filePath("new.mdb");
+    Database created = Database::create(other);
+    EXPECT_EQ(created.scalar(sql, binds).toString(), want);
+    Database::closeAll(other);
+    QString probed;
+    EXPECT_TRUE(Database::probeReadOnly(path, [&](Database& d) {
+        probed = d.scalar(sql, binds).toString();
+        return true;
+    }));
+    EXPECT_EQ(probed, want);
+    EXPECT_EQ(opened.scalar(dialect::fold(Engine::SQLite, "NULL")), QVariant());
+
+    // Open never creates a file.
+    const QString missing = dir.filePath("missing.mdb");
+    EXPECT_FALSE(Database::open(missing).isValid());
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+// What every store does alike, on each engine.
+class StoreTest : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(store.ok()) << store.error().toStdString();
+        Database d = Database::open(store.address());
+        ASSERT_TRUE(d.isValid()) << d.lastError().toStdString();
+        ASSERT_EQ(d.engine(), GetParam());
+        ASSERT_TRUE(d.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
+    }
+    Database open() { return Database::open(store.address()); }
+    QTemporaryDir dir;
+    test::FreshStore store{GetParam(), dir.path()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, StoreTest, ::testing::ValuesIn(test::TestEngines()),
+                         test::EngineName);
+
+TEST_P(StoreTest, OpenReusesTheConnectionAndReadsStayWholeWhileItIsUsed)
+{
+    Database a = open();
+    Database b = open();
+    ASSERT_TRUE(a.isValid());
+    EXPECT_EQ(a.handle().connectionName(), b.handle().connectionName());
+    // A loop that looks each row up again while it reads (as the search for
+    // free items does) sees every row, not just the first.
+    ASSERT_TRUE(a.exec("INSERT INTO t (id, name) VALUES (1, 'a'), (2, 'b'), (3, 'c')"));
+    auto rows = a.query("SELECT id FROM t ORDER BY id");
+    ASSERT_TRUE(rows);
+    QStringList seen;
+    while (rows->next())
+        seen << b.scalar("SELECT name FROM t WHERE id = ?", {rows->value(0)}).toString();
+    EXPECT_EQ(seen, QStringList({"a", "b", "c"}));
+}
+
+TEST_P(StoreTest, ValuesAreBoundNotSpliced)
+{
+    Database d = open();
+    const QString nasty = "O'Brien'); DROP TABLE t; --";
+    ASSERT_TRUE(d.exec("INSERT INTO t (id, name) VALUES (1, ?)", {nasty}));
+    EXPECT_EQ(d.scalar("SELECT name FROM t WHERE name = ?", {nasty}).toString(), nasty);
+    ASSERT_TRUE(d.exec("UPDATE t SET name = ?", {"x"}));
+    EXPECT_EQ(d.changedRows(), 1);
+    EXPECT_FALSE(d.exec("INSERT INTO nowhere VALUES (1)"));
+    EXPECT_FALSE(d.lastError().isEmpty());
+}
+
+TEST_P(StoreTest, FoldMatchesEveryLetterWhateverTheCase)
+{
+    Database d = open();
+    const QString a = dialect::fold(d.engine(), "?");
+    const QString b = dialect::fold(d.engine(), "?");
+    struct Case {
+        QString text, other;
+        bool equal;
+    } cases[] = {{"Ærø Å", "ærø å", true}, {"ØSTER", "øster", true}, {"Bo", "bø", false}};
+    for (const Case& c : cases) {
+        const QVariant same = d.scalar(
+            QString("SELECT CASE WHEN %1 = %2 THEN 1 ELSE 0 END").arg(a, b), {c.text, c.other});
+        ASSERT_TRUE(same.isValid()) << d.lastError().toStdString();
+        EXPECT_EQ(same.toInt() == 1, c.equal) << c.text.toStdString();
+    }
+    const QVariant like =
+        d.scalar(QString("SELECT CASE WHEN %1 LIKE %2 ESCAPE '!' THEN 1 ELSE 0 END").arg(a, b),
+                 {"Møde i ÅRHUS", "%århus%"});
+    ASSERT_TRUE(like.isValid()) << d.lastError().toStdString();
+    EXPECT_EQ(like.toInt(), 1);
+}
+
+TEST_P(StoreTest, TransactionIsAllOrNothing)
+{
+    Database d = open();
+    {
+        Transaction tx(d);
+        ASSERT_TRUE(tx.ok());
+        ASSERT_TRUE(d.exec("INSERT INTO t (id, name) VALUES (1, 'lost')"));
+        // Leaves the scope without commit.
+    }
+    EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 0);
+    {
+        Transaction tx(d);
+        ASSERT_TRUE(d.exec("INSERT INTO t (id, name) VALUES (2, 'kept')"));
+        EXPECT_TRUE(tx.commit());
+    }
+    EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 1);
+}
+
+TEST_P(StoreTest, SecondWriterWaitsForTheFirst)
+{
+    // Another workstation holds the write lock; our transaction must wait for
+    // it rather than fail at once, and give up after the timeout.
+    Database d = open();
+    const QString other = "other-workstation";
+    {
+        QSqlDatabase db;
+        if (GetParam() == Engine::SQLite) {
+            db = QSqlDatabase::addDatabase("QSQLITE", other);
+            db.setDatabaseName(store.address());
+        } else {
+            const auto parts = ParseServerAddress(store.address());
+            ASSERT_TRUE(parts);
+            db = QSqlDatabase::addDatabase("QPSQL", other);
+            db.setHostName(parts->host);
+            db.setUserName(parts->user);
+            db.setDatabaseName(parts->database);
+        }
+        ASSERT_TRUE(db.open());
+        QSqlQuery lock(db);
+        for (const QString& statement : dialect::beginWrite(GetParam()))
+            ASSERT_TRUE(lock.exec(statement));
+        QElapsedTimer t;
+        t.start();
+        {
+            Transaction tx(d);
+            EXPECT_FALSE(tx.ok()) << "the lock was held for the whole timeout";
+        }
+        // The busy timeout, once.
+        EXPECT_GE(t.elapsed(), kBusyTimeoutMs - 100) << d.lastError().toStdString();
+        EXPECT_LE(t.elapsed(), kBusyTimeoutMs + 1500);
+        ASSERT_TRUE(lock.exec("COMMIT"));
+        {
+            Transaction tx(d);
+            EXPECT_TRUE(tx.ok());
+        }
+        lock = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(other);
+}
+
+TEST_P(StoreTest, SchemaVersionAndTablesAreFound)
+{
+    Database d = open();
+    EXPECT_EQ(d.schemaVersion(), 0);
+    {
+        Transaction tx(d);
+        ASSERT_TRUE(d.setSchemaVersion(3));
+        // Part of the transaction: rolled back with it.
+    }
+    EXPECT_EQ(d.schemaVersion(), 0);
+    ASSERT_TRUE(d.setSchemaVersion(3));
+    ASSERT_TRUE(d.setSchemaVersion(4));
+    EXPECT_EQ(d.schemaVersion(), 4);
+    ASSERT_TRUE(d.exec("CREATE VIEW tnames AS SELECT name FROM t"));
+    EXPECT_TRUE(d.hasTable("T"));
+    EXPECT_TRUE(d.hasTable("tnames"));
+    EXPECT_FALSE(d.hasTable("nowhere"));
+}
+
+TEST_P(StoreTest, NextKeyIsAtomicAcrossProcesses)
+{
+    Database d = open();
+    ASSERT_TRUE(d.exec("CREATE TABLE næstenøgle (nextkey INTEGER)"));
+    ASSERT_TRUE(d.exec("INSERT INTO næstenøgle (nextkey) VALUES (5000)"));
+    EXPECT_EQ(TakeKeys(d, 10), 5000);
+    EXPECT_EQ(NextKey(d), 5010);
+    QList<QProcess*> workers;
+    for (int i = 0; i < 4; ++i) {
+        auto* p = new QProcess;
+        p->start(QStringLiteral(NEXTKEY_WORKER), {store.address(), QStringLiteral("250")});
+        workers << p;
+    }
+    QSet<int> seen;
+    int total = 0;
+    for (QProcess* p : workers) {
+        EXPECT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        for (const QByteArray& line : p->readAllStandardOutput().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            seen.insert(line.toInt());
+            ++total;
+        }
+        delete p;
+    }
+    EXPECT_EQ(total, 1000);
+    EXPECT_EQ(seen.size(), 1000);
+    EXPECT_EQ(*std::min_element(seen.begin(), seen.end()), 5011);
+    EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), 6011);
+    // Without its row no number is handed out.
+    ASSERT_TRUE(d.exec("DELETE FROM næstenøgle"));
+    EXPECT_FALSE(NextKey(d).has_value());
+}
+
+TEST_P(StoreTest, ProbesTellDatabasesAndBookingStoresApart)
+{
+    EXPECT_TRUE(CanOpenDatabase(store.address()));
+    EXPECT_FALSE(IsBookingFile(store.address()));
+    // Every table and view of the booking schema makes one; server names are lower case.
+    Database d = open();
+    for (const QString& name : BookingSchemaObjects()) {
+        ASSERT_TRUE(d.exec(QStringLiteral("CREATE TABLE %1 (x INTEGER)").arg(name)));
+        EXPECT_EQ(IsBookingFile(store.address()), name == BookingSchemaObjects().last());
+    }
+    // The probe reads only: it cannot change the store it looks at.
+    EXPECT_FALSE(Database::probeReadOnly(store.address(), [](Database& db) {
+        return db.exec("INSERT INTO t (id, name) VALUES (9, 'probe')");
+    }));
+    EXPECT_EQ(open().scalar("SELECT count(*) FROM t").toInt(), 0);
+    const QString unreachable = GetParam() == Engine::PostgreSQL
+                                    ? "postgresql://nobody@/vestra?host=/nonexistent-socket-dir"
+                                    : dir.filePath("missing.mdb");
+    EXPECT_FALSE(CanOpenDatabase(unreachable));
+}
+
+TEST_P(StoreTest, SchemaStatementsKeepTypesAndCounters)
+{
+    Database d = open();
+    auto run = [&](const QString& statement) {
+        const QString translated = dialect::schemaStatement(GetParam(), statement);
+        return translated.isEmpty() || d.exec(translated);
+    };
+    ASSERT_TRUE(run("CREATE TABLE lokale (lokalenr INTEGER PRIMARY KEY AUTOINCREMENT, "
+                    "Lejetime REAL, Billede BLOB)"));
+    ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, Lejetime) VALUES (7, ?)", {12.25}));
+    ASSERT_TRUE(d.exec("INSERT INTO t (id, name) VALUES (40, 'named elsewhere')"));
+    // The counter moves past every number found, not only the table's own.
+    ASSERT_TRUE(run("DELETE FROM sqlite_sequence"));
+    ASSERT_TRUE(run("INSERT INTO sqlite_sequence (name, seq) SELECT 'lokale', coalesce(max(n), 0) "
+                    "FROM (\n  SELECT max(lokalenr) AS n FROM lokale\n"
+                    "  UNION ALL SELECT max(id) FROM t)"));
+    ASSERT_TRUE(d.exec("INSERT INTO lokale (Lejetime) VALUES (1.5)"));
+    EXPECT_EQ(d.scalar("SELECT max(lokalenr) FROM lokale").toInt(), 41);
+    EXPECT_DOUBLE_EQ(d.scalar("SELECT Lejetime FROM lokale WHERE lokalenr = 7").toDouble(), 12.25);
+    const QByteArray picture("\x00\x01\xff", 3);
+    ASSERT_TRUE(d.exec("UPDATE lokale SET Billede = ? WHERE lokalenr = 7", {picture}));
+    EXPECT_EQ(d.scalar("SELECT Billede FROM lokale WHERE lokalenr = 7").toByteArray(), picture);
+}
+
+// A booking store is built the same way on either engine: the first schema
+// with the template's rows, then every upgrade step. Rows written before the
+// steps show what the steps do to a store already in use.
+TEST_P(StoreTest, CompleteBookingStoreIsBuiltAndUpgraded)
+{
+    Database d = open();
+    ASSERT_TRUE(d.exec("DROP TABLE t"));
+    QString error;
+    ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
+    ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
+    // Two series, the first with two bookings on its last day; an archive
+    // holding a booking twice; a booking counter that lost count.
+    const QList<QVariantList> bookings = {
+        {101, 45000, 100, -1, "first"},       {102, 45007, 100, -1, "tie, lower"},
+        {104, 45007, 100, -1, "last of 100"}, {103, 45007, 100, -1, "tie, middle"},
+        {201, 45003, 200, -1, "only of 200"}, {300, 45100, 0, 0, "single"},
+    };
+    for (const QVariantList& b : bookings)
+        ASSERT_TRUE(d.exec("INSERT INTO Booking (Bookingnr, Bdato, gennr, gentagende, Beskrivelse) "
+                           "VALUES (?, ?, ?, ?, ?)",
+                           b))
+            << d.lastError().toStdString();
+    for (const char* copy : {"archived first", "archived again"})
+        ASSERT_TRUE(
+            d.exec("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, gennr) VALUES (?, ?, ?)",
+                   {50, QString::fromLatin1(copy), 4000}));
+    ASSERT_TRUE(d.exec("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse) VALUES (51, 'once')"));
+    ASSERT_TRUE(d.exec("UPDATE næstenøgle SET nextkey = 7"));
+
+    const MigrationReport r = MigrateDatabase(d, BookingFileSteps(), Backup::None);
+    ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
+    EXPECT_EQ(r.archiveDuplicatesDropped, 1);
+    EXPECT_EQ(d.schemaVersion(), LatestVersion(BookingFileSteps()));
+
+    // Every table and view of the template file is there.
+    const QString file = dir.filePath("template.mdb");
+    ASSERT_TRUE(BuildTemplateFile(file, &error)) << error.toStdString();
+    QStringList names;
+    {
+        Database t = Database::open(file);
+        // The file's keyword index is its own; a server indexes the keywords
+        // within the booking table.
+        std::optional<QSqlQuery> q = t.query("SELECT name FROM sqlite_master WHERE type IN "
+                                             "('table', 'view') AND name NOT LIKE 'sqlite_%' "
+                                             "AND name NOT LIKE 'BookingSearch%'");
+        ASSERT_TRUE(q);
+        while (q->next())
+            names << q->value(0).toString();
+    }
+    Database::closeAll(file);
+    EXPECT_GT(names.size(), 20);
+    for (const QString& name : names)
+        EXPECT_TRUE(d.hasTable(name)) << name.toStdString();
+
+    std::optional<QSqlQuery> last =
+        d.query("SELECT gennr, maxofbdato, Beskrivelse FROM gentagendeudløbfor ORDER BY gennr");
+    ASSERT_TRUE(last) << d.lastError().toStdString();
+    QStringList series;
+    while (last->next())
+        series << QStringLiteral("%1 %2 %3")
+                      .arg(last->value(0).toInt())
+                      .arg(last->value(1).toInt())
+                      .arg(last->value(2).toString());
+    EXPECT_EQ(series, QStringList({"100 45007 last of 100", "200 45003 only of 200"}));
+    EXPECT_EQ(d.scalar("SELECT Beskrivelse FROM Bookingarkiv WHERE Bookingnr = 50").toString(),
+              "archived again");
+    // The counter moved past every booking and series number found.
+    EXPECT_EQ(NextKey(d), 4001);
+    EXPECT_EQ(NextKey(d), 4002);
+    // Rebuilt tables hand out numbers past the template's own.
+    ASSERT_TRUE(d.exec("INSERT INTO Konti (Kontotype, Kontonavn) VALUES ('p', 'new')"));
+    EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontonavn = 'new' AND ID > 1").toInt(), 1);
+}
+
+TEST(ServerAddress, PartsAreReadPasswordsRefusedAndAnUnreachableServerSaysWhy)
+{
+    struct Case {
+        const char* address;
+        bool valid;
+        const char* user = "";
+        const char* host = "";
+        int port = -1;
+        const char* database = "";
+        const char* options = "";
+    };
+    const Case cases[] = {
+        {"postgresql://anna@db.example:5433/vestra?sslmode=require", true, "anna", "db.example",
+         5433, "vestra", "sslmode=require"},
+        {"postgresql:///vestra", true, "", "", -1, "vestra", ""},
+        {"postgresql://postgres@/postgres?host=/tmp/s%20d", true, "postgres", "/tmp/s d", -1,
+         "postgres", ""},
+        {"postgres://h/b%C3%A6r", true, "", "h", -1, "bær", ""},
+        {"postgresql://anna:secret@h/vestra", false},
+        {"postgresql://h/vestra?password=secret", false},
+        {"postgresql://h/vestra?bogus=1", false},
+        {"postgresql://h/", false},
+        {"/home/anna/booking.mdb", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address);
+        QString error;
+        const auto parts = ParseServerAddress(QString::fromUtf8(c.address), &error);
+        ASSERT_EQ(parts.has_value(), c.valid);
+        if (!c.valid) {
+            EXPECT_FALSE(error.isEmpty());
+            continue;
+        }
+        EXPECT_EQ(parts->user, QString::fromUtf8(c.user));
+        EXPECT_EQ(parts->host, QString::fromUtf8(c.host));
+        EXPECT_EQ(parts->port, c.port);
+        EXPECT_EQ(parts->database, QString::fromUtf8(c.database));
+        EXPECT_EQ(parts->options, QString::fromUtf8(c.options));
+    }
+    EXPECT_TRUE(IsServerAddress("postgresql:///vestra"));
+    EXPECT_FALSE(IsServerAddress("C:/booking.mdb"));
+
+    // An unreachable server leaves its reason.
+    Database d = Database::open("postgresql://nobody@/vestra?host=/nonexistent-socket-dir");
+    EXPECT_FALSE(d.isValid());
+    EXPECT_FALSE(d.lastError().isEmpty());
+}
+
+// A file replaced by an empty one, after closeAll or behind the cache (a
+// backup copied over it while the program runs), is opened afresh: nothing
+// goes on working in the replaced file.
+TEST_F(DatabaseTest, AReplacedFileIsOpenedAfresh)
+{
+    for (const bool closedFirst : {true, false}) {
+        SCOPED_TRACE(closedFirst);
+        {
+            Database d = Database::open(path);
+            ASSERT_TRUE(d.exec("INSERT INTO t (name) VALUES ('old')"));
+        }
+        if (closedFirst)
+            Database::closeAll(path);
+        const QString backup = dir.filePath("backup.mdb");
+        {
+            Database b = Database::create(backup);
+            ASSERT_TRUE(b.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
+        }
+        Database::closeAll(backup);
+        ASSERT_TRUE(QFile::remove(path));
+        ASSERT_TRUE(QFile::rename(backup, path));
+        Database d = Database::open(path);
+        EXPECT_EQ(d.scalar("SELECT count(*) FROM t").toInt(), 0);
+    }
+}
+
+TEST_F(DatabaseTest, AFileCreatedThroughALinkedFolderIsClosedByItsPath)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    ASSERT_TRUE(QFile::link(dir.filePath("real"), dir.filePath("link")));
+    const QString viaLink = dir.filePath("link/new.mdb");
+    {
+        Database d = Database::create(viaLink);
+        ASSERT_TRUE(d.exec("CREATE TABLE t (id INTEGER)"));
+    }
+    Database::closeAll(viaLink);
+    for (const QString& name : QSqlDatabase::connectionNames())
+        EXPECT_FALSE(name.endsWith("new.mdb")) << name.toStdString();
+}

@@ -1,0 +1,721 @@
+#include "grid/gridpacking.h"
+#include "grid/schedulegrid.h"
+#include "support/reportpages.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace vestra {
+namespace {
+
+// --- packing ----------------------------------------------------------------
+
+struct PackCase {
+    const char* name;
+    QList<PackItem> items;
+    QList<PackPlace> expected; // in input order
+};
+
+TEST(GridPacking, PlacesOverlappingBlocksSideBySide)
+{
+    const QList<PackCase> cases = {
+        {"nothing", {}, {}},
+        {"one block", {{1, 480, 540}}, {{1, 0, 1}}},
+        {"apart", {{1, 480, 540}, {2, 600, 660}}, {{1, 0, 1}, {2, 0, 1}}},
+        {"touching blocks do not overlap", {{1, 480, 540}, {2, 540, 600}}, {{1, 0, 1}, {2, 0, 1}}},
+        {"two overlapping", {{1, 480, 600}, {2, 540, 660}}, {{1, 0, 2}, {2, 1, 2}}},
+        {"three at once",
+         {{1, 480, 600}, {2, 500, 560}, {3, 520, 530}},
+         {{1, 0, 3}, {2, 1, 3}, {3, 2, 3}}},
+        {"chain reuses a freed lane",
+         {{1, 480, 600}, {2, 540, 660}, {3, 600, 720}},
+         {{1, 0, 2}, {2, 1, 2}, {3, 0, 2}}},
+        {"clusters count lanes apart",
+         {{1, 480, 540}, {2, 510, 570}, {3, 600, 660}},
+         {{1, 0, 2}, {2, 1, 2}, {3, 0, 1}}},
+        {"unsorted input, longer block left",
+         {{7, 480, 540}, {3, 480, 600}, {5, 420, 450}},
+         {{7, 1, 2}, {3, 0, 2}, {5, 0, 1}}},
+        {"a long block holds its lane",
+         {{1, 480, 720}, {2, 480, 540}, {3, 540, 600}, {4, 600, 660}},
+         {{1, 0, 2}, {2, 1, 2}, {3, 1, 2}, {4, 1, 2}}},
+    };
+    for (const PackCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QList<PackPlace> got = PackColumn(c.items);
+        ASSERT_EQ(got.size(), c.expected.size());
+        for (int i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].id, c.expected[i].id) << "item " << i;
+            EXPECT_EQ(got[i].lane, c.expected[i].lane) << "item " << i;
+            EXPECT_EQ(got[i].lanes, c.expected[i].lanes) << "item " << i;
+        }
+    }
+}
+
+// --- texts and colours ----------------------------------------------------------
+
+TEST(ScheduleGridTexts, TimesInEachDisplayMode)
+{
+    struct Case {
+        int minutes;
+        bool ampm, military;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {8 * 60 + 5, false, true, "08:05"},
+        {13 * 60 + 30, false, true, "13:30"},
+        {0, false, true, "00:00"},
+        {13 * 60 + 30, false, false, "1:30"},
+        {13 * 60 + 30, true, false, "1:30 pm"},
+        {0, true, false, "12:00 am"},
+        {12 * 60, true, false, "12:00 pm"},
+        {9 * 60, true, true, "09:00"},
+        {24 * 60, false, true, "00:00"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ScheduleGrid::timeText(c.minutes, c.ampm, c.military).toStdString(), c.expected)
+            << c.minutes << " ampm " << c.ampm << " military " << c.military;
+}
+
+TEST(ScheduleGridTexts, ShortDateFormats)
+{
+    const QDate monday(2024, 6, 3);
+    EXPECT_EQ(ScheduleGrid::dateText(monday, "D N-m-y"), "Mon 3-6-2024");
+    EXPECT_EQ(ScheduleGrid::dateText(monday, "D m-N-y"), "Mon 6-3-2024");
+    EXPECT_EQ(ScheduleGrid::dateText(QDate(2024, 6, 9), "D N/m"), "Sun 9/6");
+    const QStringList danish{"søn", "man", "tir", "ons", "tor", "fre", "lør"};
+    EXPECT_EQ(ScheduleGrid::dateText(QDate(2024, 12, 21), "D N-m-y", danish), "lør 21-12-2024");
+}
+
+TEST(ScheduleGridTexts, StoredColoursKeepRedInTheLowestByte)
+{
+    EXPECT_EQ(ScheduleGrid::colorFromBgr(255), QColor(255, 0, 0));
+    EXPECT_EQ(ScheduleGrid::colorFromBgr(0xC0C0C0), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(ScheduleGrid::colorFromBgr(0x102030), QColor(0x30, 0x20, 0x10));
+    EXPECT_EQ(ScheduleGrid::bgrFromColor(QColor(0x30, 0x20, 0x10)), 0x102030);
+}
+
+// --- the widget -----------------------------------------------------------------
+
+constexpr int kMonday = 45444; // 2024-06-03 as a day number
+
+class ScheduleGridTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        grid = std::make_unique<ScheduleGrid>();
+        grid->resize(900, 700);
+        grid->setOpeningTime(8 * 60);
+        grid->setClosingTime(18 * 60);
+        grid->setSlotSize(15);
+        grid->addColumn(10, "Room A");
+        grid->addColumn(20, "Room B");
+        grid->addColumn(30, "Room C");
+        grid->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+        QObject::connect(grid.get(), &ScheduleGrid::blockChanged,
+                         [this](int n) { changed.append(n); });
+        QObject::connect(grid.get(), &ScheduleGrid::blockTyped,
+                         [this](int n, int start, int end, bool& refuse) {
+                             typed.append({n, start, end});
+                             typedText = grid->blockText(n);
+                             refuse = refuseTyped;
+                         });
+    }
+
+    // A block in the column with that key, as the day view loads one.
+    int block(int start, int end, int columnKey, const QString& text = "Booking")
+    {
+        const int n = grid->addBlock(start, end, kMonday, text, "k" + text);
+        grid->setBlockColumnKey(n, columnKey);
+        return n;
+    }
+    QWidget* vp() { return grid->viewport(); }
+    int rowHeight() { return grid->slotRect(0, 600).height(); }
+    QPoint slotPoint(int column, int minutes) { return grid->slotRect(column, minutes).center(); }
+
+    // Press, move in two steps and release, like a hand does.
+    void drag(const QPoint& from, const QPoint& to)
+    {
+        QTest::mousePress(vp(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(vp(), from + (to - from) / 2);
+        QTest::mouseMove(vp(), to);
+        QTest::mouseRelease(vp(), Qt::LeftButton, {}, to);
+    }
+    QLineEdit* editor() { return grid->viewport()->findChild<QLineEdit*>("blockeditor"); }
+    // A block's start and end, in minutes.
+    using Span = std::pair<int, int>;
+    Span span(int n) { return {grid->blockStart(n), grid->blockEnd(n)}; }
+
+    std::unique_ptr<ScheduleGrid> grid;
+    QList<int> changed;
+    QList<std::array<int, 3>> typed;
+    QString typedText;
+    bool refuseTyped = false;
+};
+
+TEST_F(ScheduleGridTest, BlockNumbersAreNeverReusedAndARemovedBlockIsNotSelected)
+{
+    const int a = grid->addBlock(540, 600, kMonday, "Meeting", "101");
+    const int b = grid->addBlock(600, 660, kMonday, "Lunch", "102");
+    EXPECT_GE(a, 1);
+    EXPECT_GT(b, a);
+    grid->setBlockColour(b, 255);
+    EXPECT_EQ(grid->blockColor(b), QColor(Qt::red)); // stored as BGR
+    grid->selectBlock(a);
+    grid->removeBlock(a);
+    EXPECT_FALSE(grid->hasBlock(a));
+    EXPECT_EQ(grid->selectedBlock(), 0) << "a removed block cannot stay selected";
+    EXPECT_EQ(grid->blockText(a), "");
+    EXPECT_EQ(grid->blockCount(), 1);
+    grid->clearBlocks();
+    EXPECT_EQ(grid->blockCount(), 0);
+    EXPECT_GT(grid->addBlock(0, 60, kMonday, "x", "1"), b) << "numbers are not reused";
+}
+
+TEST_F(ScheduleGridTest, PlacesBlocksByColumnKeyOrByDateInWeekMode)
+{
+    const int inB = block(540, 600, 20);
+    const int unknown = block(540, 600, 99);
+    EXPECT_TRUE(grid->slotRect(1, 570).contains(grid->blockRect(inB).center()));
+    EXPECT_TRUE(grid->blockRect(unknown).isEmpty()) << "no column has key 99";
+    EXPECT_EQ(grid->blockAt(grid->blockRect(inB).center()), inB);
+
+    // Overlapping blocks share the column, each in a lane of its own.
+    const int first = block(600, 720, 10);
+    const int second = block(660, 780, 10);
+    const QRect r1 = grid->blockRect(first), r2 = grid->blockRect(second);
+    EXPECT_LT(r1.right(), r2.left());
+    EXPECT_LT(r1.width(), grid->slotRect(0, 600).width() / 2 + 1);
+
+    grid->setWeekMode(true);
+    grid->setFirstDate(QDate(2024, 6, 3));
+    ASSERT_EQ(grid->columnCount(), 7);
+    EXPECT_EQ(grid->columnDate(2), kMonday + 2);
+    EXPECT_EQ(grid->columnCaption(0), "Mon 3-6-2024");
+    grid->setDateFormat("D m-N-y");
+    EXPECT_EQ(grid->columnCaption(1), "Tue 6-4-2024");
+    grid->clearBlocks();
+    const int wed = grid->addBlock(600, 660, kMonday + 2, "Wednesday", "1");
+    const int later = grid->addBlock(600, 660, kMonday + 7, "Next week", "2");
+    EXPECT_TRUE(grid->slotRect(2, 630).contains(grid->blockRect(wed).center()));
+    EXPECT_TRUE(grid->blockRect(later).isEmpty());
+}
+
+TEST_F(ScheduleGridTest, ScrollsToOpeningTimeWhenShown)
+{
+    const QRect content = grid->viewport()->rect();
+    const QRect opening = grid->slotRect(0, 8 * 60);
+    EXPECT_TRUE(content.contains(opening)) << "opening slot on screen";
+    EXPECT_FALSE(content.intersects(grid->slotRect(0, 7 * 60))) << "hours before it scrolled away";
+}
+
+TEST_F(ScheduleGridTest, DraggingABlockMovesItBySlots)
+{
+    const int n = block(540, 600, 10);
+    const QPoint from = grid->blockRect(n).center();
+    drag(from, from + QPoint(0, 2 * rowHeight() + 3));
+    EXPECT_EQ(span(n), Span(570, 630));
+    EXPECT_EQ(grid->blockColumnKey(n), 10);
+    EXPECT_EQ(changed, QList<int>{n});
+    EXPECT_EQ(grid->selectedBlock(), n);
+
+    // Upwards, and a plain click afterwards changes nothing.
+    changed.clear();
+    const QPoint at = grid->blockRect(n).center();
+    drag(at, at - QPoint(0, 3 * rowHeight()));
+    EXPECT_EQ(span(n), Span(525, 585));
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, grid->blockRect(n).center());
+    EXPECT_EQ(changed, QList<int>{n});
+}
+
+TEST_F(ScheduleGridTest, DraggingAcrossColumnsChangesTheColumnKeyOrInAWeekTheDate)
+{
+    const int n = block(600, 660, 10);
+    QPoint from = grid->blockRect(n).center();
+    drag(from, QPoint(slotPoint(2, 600).x(), from.y()));
+    EXPECT_EQ(grid->blockColumnKey(n), 30);
+    EXPECT_EQ(grid->blockStart(n), 600);
+    EXPECT_EQ(grid->blockDate(n), kMonday);
+    EXPECT_EQ(grid->currentColumn(), 2);
+    EXPECT_TRUE(grid->slotRect(2, 630).contains(grid->blockRect(n).center()));
+
+    grid->setWeekMode(true);
+    grid->setFirstDate(kMonday);
+    const int w = grid->addBlock(600, 660, kMonday + 1, "Tuesday", "5");
+    from = grid->blockRect(w).center();
+    drag(from, QPoint(slotPoint(4, 600).x(), from.y() + rowHeight()));
+    EXPECT_EQ(grid->blockDate(w), kMonday + 4);
+    EXPECT_EQ(grid->blockColumnKey(w), 0);
+    EXPECT_EQ(grid->blockStart(w), 615);
+    EXPECT_EQ(changed, (QList<int>{n, w}));
+}
+
+TEST_F(ScheduleGridTest, DraggingAnEdgeResizesSnappedToTheSlot)
+{
+    const int n = block(540, 600, 10);
+    QRect r = grid->blockRect(n);
+    // 1.4 slots lower lands on the nearest slot: one slot longer.
+    drag(QPoint(r.center().x(), r.bottom() - 1),
+         QPoint(r.center().x(), r.bottom() - 1 + rowHeight() * 14 / 10));
+    EXPECT_EQ(span(n), Span(540, 615));
+
+    r = grid->blockRect(n);
+    drag(QPoint(r.center().x(), r.top() + 1),
+         QPoint(r.center().x(), r.top() + 1 - 2 * rowHeight()));
+    EXPECT_EQ(span(n), Span(510, 615));
+
+    // The bottom edge cannot pass the top: one slot is the least.
+    r = grid->blockRect(n);
+    drag(QPoint(r.center().x(), r.bottom() - 1), QPoint(r.center().x(), r.top() - 5 * rowHeight()));
+    EXPECT_EQ(grid->blockEnd(n), 525);
+    EXPECT_EQ(changed, (QList<int>{n, n, n}));
+}
+
+TEST_F(ScheduleGridTest, AnEdgeOfABlockPastMidnightMovesOnlyByWhatIsDragged)
+{
+    // 22:00 to 02:00 is drawn to the end of the day; its end lies in the next.
+    const int n = block(1320, 120, 10);
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    QRect r = grid->blockRect(n);
+    drag(QPoint(r.center().x(), r.bottom() - 1),
+         QPoint(r.center().x(), r.bottom() - 1 - rowHeight()));
+    EXPECT_EQ(span(n), Span(1320, 105)) << "01:45, one slot earlier, not 23:45";
+    r = grid->blockRect(n);
+    drag(QPoint(r.center().x(), r.top() + 1),
+         QPoint(r.center().x(), r.top() + 1 + 2 * rowHeight()));
+    EXPECT_EQ(span(n), Span(1350, 105));
+    // Shift+Up/Down, the keyboard's way of dragging the bottom edge.
+    QTest::keyClick(grid.get(), Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(grid->blockEnd(n), 90);
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(grid->blockEnd(n), 120);
+    EXPECT_EQ(changed.size(), 5);
+}
+
+TEST(ScheduleGridText, TitlesThatDoNotFitEndInAnEllipsis)
+{
+    const QFont font;
+    const QFontMetricsF fm(font);
+    const qreal width = fm.horizontalAdvance("Annual general") + 2;
+    const QString longTitle = "Annual general meeting of the residents' association";
+    const QString two = ElideWrapped(longTitle, font, width, 2);
+    EXPECT_EQ(two.count('\n'), 1) << two.toStdString();
+    EXPECT_TRUE(two.endsWith(QChar(0x2026))) << two.toStdString();
+    EXPECT_TRUE(two.startsWith("Annual general")) << two.toStdString();
+    for (const QString& line : two.split('\n'))
+        EXPECT_LE(fm.horizontalAdvance(line), width) << line.toStdString();
+    // A title that fits is shown as it is, wrapped where needed.
+    EXPECT_EQ(ElideWrapped("Board", font, width, 2), "Board");
+    EXPECT_FALSE(ElideWrapped(longTitle, font, width, 10).contains(QChar(0x2026)));
+    EXPECT_EQ(ElideWrapped(longTitle, font, width, 1).count('\n'), 0);
+}
+
+TEST_F(ScheduleGridTest, FocusShowsAsAFrameRoundTheGrid)
+{
+    const QColor highlight = grid->palette().color(QPalette::Highlight);
+    auto edgeColours = [&] {
+        const QImage shot = grid->viewport()->grab().toImage();
+        const int mid = shot.height() / 2;
+        return QList<QColor>{shot.pixelColor(1, mid), shot.pixelColor(shot.width() - 2, mid),
+                             shot.pixelColor(shot.width() / 2, shot.height() - 2)};
+    };
+    grid->activateWindow();
+    grid->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
+    ASSERT_TRUE(grid->hasFocus());
+    for (const QColor& c : edgeColours())
+        EXPECT_EQ(c, highlight);
+    grid->clearFocus();
+    for (const QColor& c : edgeColours())
+        EXPECT_NE(c, highlight) << "no frame without focus";
+}
+
+TEST_F(ScheduleGridTest, ABlockPastMidnightIsMarkedAsContinuing)
+{
+    // Same place and size on screen; only the first goes on into the next day.
+    const int past = block(1320, 120, 10, "Night");
+    const int toMidnight = block(1320, 0, 20, "Night");
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    const QImage shot = grid->viewport()->grab().toImage();
+    const QRect a = grid->blockRect(past), b = grid->blockRect(toMidnight);
+    ASSERT_EQ(a.size(), b.size());
+    ASSERT_TRUE(grid->viewport()->rect().contains(a));
+    auto bottomOf = [&](const QRect& r) {
+        return shot.copy(QRect(r.left(), r.bottom() - 10, r.width(), 10));
+    };
+    EXPECT_NE(bottomOf(a), bottomOf(b)) << "the continuing block's bottom carries a mark";
+}
+
+TEST_F(ScheduleGridTest, EscapeDuringADragPutsTheBlockBack)
+{
+    const int n = block(540, 600, 10);
+    const QPoint from = grid->blockRect(n).center();
+    QTest::mousePress(vp(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(vp(), from + QPoint(0, rowHeight()));
+    QTest::mouseMove(vp(), QPoint(slotPoint(1, 540).x(), from.y() + 4 * rowHeight()));
+    EXPECT_EQ(grid->blockStart(n), 600) << "the block follows the pointer while dragged";
+    QTest::keyClick(grid.get(), Qt::Key_Escape);
+    QTest::mouseRelease(vp(), Qt::LeftButton, {}, from + QPoint(0, 4 * rowHeight()));
+    EXPECT_EQ(span(n), Span(540, 600));
+    EXPECT_EQ(grid->blockColumnKey(n), 10);
+    EXPECT_TRUE(changed.isEmpty());
+}
+
+TEST_F(ScheduleGridTest, TypingIntoAnEmptySlotMakesABlock)
+{
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(1, 11 * 60));
+    EXPECT_EQ(grid->selectedBlock(), 0);
+    EXPECT_EQ(grid->currentSlot(), 11 * 60 / 15);
+    EXPECT_EQ(Span(grid->selectedSlotStart(), grid->selectedSlotEnd()), Span(660, 675));
+    QTest::keyClick(grid.get(), 'M');
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClicks(editor(), "eeting");
+    EXPECT_TRUE(typed.isEmpty()) << "nothing is reported before Enter";
+    QTest::keyClick(editor(), Qt::Key_Return);
+
+    ASSERT_EQ(typed.size(), 1);
+    const int n = typed[0][0];
+    EXPECT_GE(n, 1);
+    EXPECT_EQ(Span(typed[0][1], typed[0][2]), Span(660, 675));
+    EXPECT_EQ(typedText, "Meeting");
+    EXPECT_EQ(grid->blockColumnKey(n), 20);
+    EXPECT_EQ(grid->selectedBlock(), n);
+    for (QLineEdit* e : vp()->findChildren<QLineEdit*>())
+        EXPECT_TRUE(e->isHidden()) << "Enter ends the typing without opening an editor again";
+}
+
+TEST_F(ScheduleGridTest, TypingOverADraggedRangeUsesItAndInAWeekTheColumnsDate)
+{
+    drag(slotPoint(0, 9 * 60), slotPoint(0, 10 * 60 + 15));
+    EXPECT_EQ(Span(grid->selectedSlotStart(), grid->selectedSlotEnd()), Span(540, 630));
+    QTest::keyClick(grid.get(), 'X');
+    QTest::keyClick(editor(), Qt::Key_Enter);
+    ASSERT_EQ(typed.size(), 1);
+    EXPECT_EQ(Span(typed[0][1], typed[0][2]), Span(540, 630));
+
+    grid->setWeekMode(true);
+    grid->setFirstDate(kMonday);
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(2, 9 * 60));
+    QTest::keyClick(grid.get(), 'W');
+    QTest::keyClick(editor(), Qt::Key_Return);
+    ASSERT_EQ(typed.size(), 2);
+    EXPECT_EQ(grid->blockDate(typed[1][0]), kMonday + 2);
+}
+
+TEST_F(ScheduleGridTest, EscapeOrRefusalLeavesNoBlock)
+{
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(0, 600));
+    QTest::keyClick(grid.get(), 'a');
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(grid->blockCount(), 1) << "the block shows while it is typed";
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_EQ(grid->blockCount(), 0);
+    EXPECT_TRUE(typed.isEmpty());
+
+    refuseTyped = true;
+    QTest::keyClick(grid.get(), 'b');
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_EQ(typed.size(), 1);
+    EXPECT_EQ(grid->blockCount(), 0);
+    EXPECT_EQ(grid->selectedBlock(), 0);
+}
+
+TEST_F(ScheduleGridTest, ClearingOrHidingTheGridFinishesTheTypingFirst)
+{
+    QList<int> retyped;
+    QObject::connect(grid.get(), &ScheduleGrid::blockEditEnded, [&](int n) { retyped.append(n); });
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"clear blocks", [&] { grid->clearBlocks(); }},
+        {"clear columns", [&] { grid->clearColumns(); }},
+        {"hide", [&] { grid->hide(); }},
+    };
+    for (const auto& [way, leave] : ways) {
+        SCOPED_TRACE(way);
+        grid->clearBlocks();
+        typed.clear();
+        retyped.clear();
+        if (grid->columnCount() == 0)
+            grid->addColumn(10, "Room A");
+        grid->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+        QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(0, 11 * 60));
+        QTest::keyClick(grid.get(), 'N');
+        QTest::keyClicks(editor(), "ew");
+        leave();
+        ASSERT_EQ(typed.size(), 1) << "typed without Enter, stored all the same";
+        EXPECT_EQ(typedText, "New");
+        EXPECT_EQ(typed[0][1], 660);
+
+        grid->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+        if (grid->columnCount() == 0)
+            grid->addColumn(10, "Room A");
+        const int n = block(600, 660, 10, "Old");
+        grid->selectBlock(n);
+        QTest::keyClick(grid.get(), Qt::Key_F2);
+        ASSERT_NE(editor(), nullptr);
+        QTest::keyClicks(editor(), "Retyped");
+        leave();
+        EXPECT_EQ(retyped, QList<int>{n});
+    }
+}
+
+TEST_F(ScheduleGridTest, TypingNeedsAnEmptySlot)
+{
+    const int n = block(540, 600, 10);
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, grid->blockRect(n).center());
+    QTest::keyClick(grid.get(), 'z');
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(grid->blockCount(), 1);
+
+    // Enter retypes the selected block's text instead.
+    QTest::keyClick(grid.get(), Qt::Key_Return);
+    ASSERT_NE(editor(), nullptr);
+    QList<int> ended;
+    QObject::connect(grid.get(), &ScheduleGrid::blockEditEnded, [&](int b) { ended.append(b); });
+    editor()->clear();
+    QTest::keyClicks(editor(), "Renamed");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_EQ(grid->blockText(n), "Renamed");
+    EXPECT_EQ(ended, QList<int>{n});
+    EXPECT_TRUE(typed.isEmpty());
+}
+
+TEST_F(ScheduleGridTest, DoubleClicksTellBlockFromEmptySpace)
+{
+    const int n = block(540, 600, 10);
+    QList<int> onBlock;
+    int onEmpty = 0;
+    QObject::connect(grid.get(), &ScheduleGrid::blockDoubleClicked,
+                     [&](int b) { onBlock.append(b); });
+    QObject::connect(grid.get(), &ScheduleGrid::emptyDoubleClicked, [&] { ++onEmpty; });
+
+    QTest::mouseDClick(vp(), Qt::LeftButton, {}, grid->blockRect(n).center());
+    EXPECT_EQ(onBlock, QList<int>{n});
+    EXPECT_EQ(onEmpty, 0);
+    EXPECT_EQ(grid->selectedBlock(), n);
+
+    QTest::mouseDClick(vp(), Qt::LeftButton, {}, slotPoint(2, 700));
+    EXPECT_EQ(onBlock.size(), 1);
+    EXPECT_EQ(onEmpty, 1);
+    EXPECT_LE(grid->selectedBlock(), 0);
+    EXPECT_EQ(grid->currentColumn(), 2);
+    EXPECT_EQ(grid->columnKey(grid->currentColumn()), 30);
+    EXPECT_TRUE(changed.isEmpty()) << "a double-click is no drag";
+}
+
+TEST_F(ScheduleGridTest, RightClickSelectsAndAsksForTheMenu)
+{
+    const int n = block(540, 600, 20);
+    QList<QPoint> asked;
+    QObject::connect(grid.get(), &ScheduleGrid::contextMenuRequested,
+                     [&](const QPoint& p) { asked.append(p); });
+    const QPoint at = grid->blockRect(n).center();
+    QTest::mousePress(vp(), Qt::RightButton, {}, at);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, vp()->mapToGlobal(at));
+    QCoreApplication::sendEvent(vp(), &menu);
+    QTest::mouseRelease(vp(), Qt::RightButton, {}, at);
+    EXPECT_EQ(grid->selectedBlock(), n);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0], vp()->mapToGlobal(at));
+    EXPECT_TRUE(changed.isEmpty());
+}
+
+TEST_F(ScheduleGridTest, KeyboardMovesTheSlotAndTheSelectedBlock)
+{
+    const int n = block(600, 660, 10);
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(0, 570));
+    QTest::keyClick(grid.get(), Qt::Key_Down);
+    EXPECT_EQ(grid->selectedSlotStart(), 585);
+    EXPECT_EQ(grid->selectedBlock(), 0);
+    QTest::keyClick(grid.get(), Qt::Key_Down);
+    EXPECT_EQ(grid->selectedBlock(), n) << "the slot cursor lands on the block";
+    QTest::keyClick(grid.get(), Qt::Key_Down);
+    EXPECT_EQ(grid->selectedSlotStart(), 660) << "and steps off it in one go";
+    EXPECT_EQ(grid->selectedBlock(), 0);
+    QTest::keyClick(grid.get(), Qt::Key_Right);
+    EXPECT_EQ(grid->currentColumn(), 1);
+
+    grid->selectBlock(n);
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(span(n), Span(615, 675));
+    QTest::keyClick(grid.get(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(grid->blockColumnKey(n), 20);
+    QTest::keyClick(grid.get(), Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(grid->blockEnd(n), 660);
+    EXPECT_EQ(changed, (QList<int>{n, n, n}));
+
+    QList<int> deletes;
+    QObject::connect(grid.get(), &ScheduleGrid::deleteRequested, [&](int b) { deletes.append(b); });
+    QTest::keyClick(grid.get(), Qt::Key_Delete);
+    EXPECT_EQ(deletes, QList<int>{n});
+    EXPECT_TRUE(grid->hasBlock(n)) << "deleting is the view's decision";
+}
+
+TEST_F(ScheduleGridTest, BlocksAreAccessibleItems)
+{
+    const int a = block(540, 600, 10, "Board meeting");
+    const int b = block(600, 660, 20, "Cleaning");
+    grid->setBlockTentative(b, true);
+    block(600, 660, 77, "Nowhere");
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(grid.get());
+    ASSERT_NE(iface, nullptr);
+    ASSERT_EQ(iface->childCount(), 2) << "only placed blocks";
+    QAccessibleInterface* first = iface->child(0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->text(QAccessible::Name), "Board meeting");
+    EXPECT_TRUE(first->text(QAccessible::Description).contains("09:00 - 10:00"));
+    EXPECT_TRUE(iface->child(1)->text(QAccessible::Description).contains("tentative"));
+    EXPECT_EQ(iface->indexOfChild(iface->child(1)), 1);
+    grid->selectBlock(a);
+    EXPECT_TRUE(first->state().selected);
+    EXPECT_EQ(first->rect().center(), vp()->mapToGlobal(grid->blockRect(a).center()));
+    // Columns loaded again in another order: the description names the block's own.
+    grid->clearColumns();
+    grid->addColumn(20, "Room B");
+    grid->addColumn(10, "Room A");
+    EXPECT_TRUE(first->text(QAccessible::Description).endsWith("Room A"));
+}
+
+// --- printing -------------------------------------------------------------------
+
+using test::PdfText;
+
+TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
+{
+    grid->setPrintTitle("Day Scheme  - 03-06-2024");
+    grid->setPrintSubtitle("Building/Meeting rooms");
+    grid->setPrintRange(8 * 60, 12 * 60);
+    grid->setPrintSlotSize(30);
+    grid->setHeaderText("Week:23");
+    block(9 * 60, 10 * 60, 10, "Inside");
+    block(14 * 60, 15 * 60, 20, "Afternoon");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("day.pdf");
+    ASSERT_TRUE(grid->printToPdf(path));
+    EXPECT_GT(QFileInfo(path).size(), 1000);
+    const QString text = PdfText(path);
+    ASSERT_FALSE(text.isEmpty()) << "pdftotext gave nothing";
+    // pdftotext joins runs of spaces, so the title is compared with single ones.
+    EXPECT_TRUE(text.simplified().contains("Day Scheme - 03-06-2024")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Building/Meeting rooms"));
+    EXPECT_TRUE(text.contains("Week:23"));
+    // The corner header stays inside the time column: it ends no further
+    // right than the time labels, which end at the column's edge.
+    const QString html = test::RunTool("pdftotext", {"-bbox", path, "-"});
+    auto xMax = [&](const QString& word) {
+        const QRegularExpression re(R"re(<word xMin="([^"]*)" yMin="[^"]*" xMax="([^"]*)"[^>]*>)re"
+                                    + QRegularExpression::escape(word) + "</word>");
+        const auto m = re.match(html);
+        return m.hasMatch() ? m.captured(2).toDouble() : -1.0;
+    };
+    ASSERT_GT(xMax("11:30"), 0);
+    EXPECT_LE(xMax("Week:23"), xMax("11:30") + 1) << "the corner header is not clipped";
+    EXPECT_TRUE(text.contains("Room C"));
+    EXPECT_TRUE(text.contains("Inside"));
+    EXPECT_TRUE(text.contains("11:30"));
+    EXPECT_FALSE(text.contains("Afternoon")) << "outside the print range";
+    EXPECT_FALSE(text.contains("12:30"));
+    EXPECT_EQ(text.count('\f'), 1) << "one page";
+
+    // A working day from 07:00 to 19:00 in quarter hours fits one page: no
+    // page of empty evening rows follows it.
+    grid->setPrintRange(7 * 60, 19 * 60);
+    grid->setPrintSlotSize(15);
+    const QString dayPath = dir.filePath("fullday.pdf");
+    ASSERT_TRUE(grid->printToPdf(dayPath));
+    const QString dayText = PdfText(dayPath);
+    EXPECT_TRUE(dayText.contains("18:45"));
+    EXPECT_EQ(dayText.count('\f'), 1) << "one page";
+}
+
+TEST_F(ScheduleGridTest, ColumnsThatDoNotFitGoOnFurtherPagesInPdfAndPreview)
+{
+    grid->clearColumns();
+    for (int i = 1; i <= 20; ++i)
+        grid->addColumn(i, QString("Item %1").arg(i));
+    block(600, 660, 20, "Last column");
+    grid->setPrintTitle("Overview");
+    grid->setPrintRange(8 * 60, 17 * 60);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("wide.pdf");
+    ASSERT_TRUE(grid->printToPdf(path));
+    const QString text = PdfText(path);
+    const int pages = static_cast<int>(text.count('\f'));
+    EXPECT_GE(pages, 2);
+    EXPECT_EQ(text.count("Overview"), pages) << "the title on every page";
+    EXPECT_TRUE(text.contains("Item 1 "));
+    EXPECT_TRUE(text.contains("Item 20"));
+    EXPECT_TRUE(text.contains("Last column"));
+
+    int previewPages = -1;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (auto* preview = dialog->findChild<QPrintPreviewWidget*>())
+            previewPages = preview->pageCount();
+        dialog->reject();
+    });
+    grid->printPreview();
+    EXPECT_EQ(previewPages, pages);
+}
+
+} // namespace
+} // namespace vestra
+
+namespace vestra {
+
+// Text on a booking block is black or white, whichever contrasts more: the
+// saturated reds and mid greys of the colour list are read in black.
+TEST(GridColours, BlockTextAndShadingReadOnLightAndDarkPalettes)
+{
+    const struct {
+        QColor fill;
+        QColor text;
+    } blocks[] = {
+        {QColor(Qt::white), Qt::black},        {QColor(Qt::black), Qt::white},
+        {QColor(0x80, 0x80, 0x80), Qt::black}, {QColor(0xFF, 0x00, 0x00), Qt::black},
+        {QColor(0x00, 0x00, 0xFF), Qt::white}, {QColor(0x00, 0x80, 0x00), Qt::white},
+        {QColor(0xFF, 0xFF, 0x00), Qt::black}, {QColor(0x80, 0x00, 0x80), Qt::white},
+    };
+    for (const auto& b : blocks)
+        EXPECT_EQ(TextColourOn(b.fill), b.text) << b.fill.name().toStdString();
+
+    // Shading stays close to the background and the hour lines stand out from
+    // the slot lines, in both directions.
+    QPalette light;
+    light.setColor(QPalette::Base, Qt::white);
+    light.setColor(QPalette::Text, Qt::black);
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+    for (const bool isDark : {false, true}) {
+        const QPalette& pal = isDark ? dark : light;
+        const double base = RelativeLuminance(pal.color(QPalette::Base));
+        const GridShades s = GridShadesFor(pal);
+        for (const QColor& shade : {s.closed, s.prime})
+            EXPECT_LT(std::abs(RelativeLuminance(shade) - base), 0.2) << isDark;
+        const double slot = std::abs(RelativeLuminance(s.slotLine) - base);
+        const double hour = std::abs(RelativeLuminance(s.hourLine) - base);
+        EXPECT_GT(slot, 0.005) << isDark;
+        EXPECT_GT(hour, slot) << isDark;
+        EXPECT_EQ(RelativeLuminance(s.hourLine) > base, isDark);
+    }
+}
+
+} // namespace vestra

@@ -1,0 +1,367 @@
+#include "report/listcontrol.h"
+#include "report/reportformat.h"
+#include "report/reportlayout.h"
+
+#include "support/printers.h"
+#include "support/reportpages.h"
+
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace vestra {
+namespace {
+
+QVector<ListControlColumn> fourColumns()
+{
+    return {{"Date", 60}, {"Start", 40}, {"End", 40}, {"DB", 30}};
+}
+
+// A database with a table of n numbered rows, for the fill tests.
+class ListFillTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath(QStringLiteral("list.db"));
+        Database db = Database::create(path);
+        ASSERT_TRUE(db.exec(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)")));
+    }
+    void TearDown() override { Database::closeAll(path); }
+
+    void addRows(int from, int to)
+    {
+        Database db = Database::open(path);
+        Transaction tx(db);
+        for (int i = from; i <= to; ++i)
+            ASSERT_TRUE(db.exec(QStringLiteral("INSERT INTO t (id, name) VALUES (?, ?)"),
+                                {i, QStringLiteral("row %1").arg(i)}));
+        ASSERT_TRUE(tx.commit());
+    }
+
+    ListFillSource source(std::function<bool(int)> keep = {})
+    {
+        return {[p = path] { return Database::open(p); },
+                QStringLiteral("SELECT id, name FROM t WHERE id >= ? ORDER BY id DESC"),
+                {0},
+                [keep](const QSqlRecord& r) -> std::optional<ListRow> {
+                    const int id = r.value(QStringLiteral("id")).toInt();
+                    if (keep && !keep(id))
+                        return std::nullopt;
+                    return ListRow{QString::number(id) + ";" + r.value("name").toString(), id,
+                                   id % 2 ? 0 : 1};
+                }};
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    ListControl list;
+};
+
+TEST(ListControlTest, RowTextSplitsAtSemicolonsAndRowsKeepTheirOrderAndData)
+{
+    ListControl list;
+    list.setColumns(fourColumns());
+    list.addRow(QStringLiteral("01-02-2024;;11:00;"));
+    list.addRow(QStringLiteral("only"));
+    list.addRow(QStringLiteral("a;b;c;d;beyond;the;columns"));
+    list.addRow(QString());
+
+    ASSERT_EQ(list.rowCount(), 4);
+    EXPECT_EQ(list.rowTexts(0), QStringList({"01-02-2024", "", "11:00", ""}));
+    EXPECT_EQ(list.rowTexts(1), QStringList({"only", "", "", ""}));
+    EXPECT_EQ(list.rowTexts(2), QStringList({"a", "b", "c", "d"}));
+    EXPECT_EQ(list.rowTexts(3), QStringList({"", "", "", ""}));
+    EXPECT_EQ(list.text(5, 0), QString());
+
+    // Rows keep their fill order and their data.
+    list.setColumns({{"Name", 100}});
+    for (const auto& [name, key] : {std::pair{"Zeta", 7}, {"Alpha", 3}, {"Mid", 12}})
+        list.addRow(QString::fromLatin1(name), key);
+    EXPECT_EQ(list.text(1, 0), "Alpha");
+    EXPECT_EQ(list.findRow(3), 1);
+    EXPECT_EQ(list.findRow(99), -1);
+
+    // Clearing keeps the columns; setting new columns drops the rows.
+    list.clear();
+    EXPECT_EQ(list.rowCount(), 0);
+    EXPECT_EQ(list.columnCount(), 1);
+    list.addRow("x");
+    list.setColumns(fourColumns());
+    EXPECT_EQ(list.rowCount(), 0);
+    EXPECT_EQ(list.headerItem()->text(3), "DB");
+}
+
+// A click on a heading sorts by what the cells mean: amounts as numbers,
+// times and dates (in the booking file's format) by time, names by text.
+TEST(ListControlTest, AHeadingClickSortsByValueAndTheRowsAreCounted)
+{
+    SetFileDateFormat(QStringLiteral("dd-mm-yyyy"));
+    ListControl list;
+    list.setColumns({{"Date", 60}, {"Start", 40}, {"Amount", 50}, {"Name", 80}});
+    list.addRow("02-03-2024;9:30;100;beta", 1);
+    list.addRow("15-01-2024;10:00;25;Alpha", 2);
+    list.addRow("01-12-2023;08:45;1000;gamma", 3);
+    list.show();
+    auto keysAfterClick = [&](int column) {
+        QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, {},
+                          QPoint(list.header()->sectionViewportPosition(column) + 5,
+                                 list.header()->height() / 2));
+        QVariantList keys;
+        for (int row = 0; row < list.rowCount(); ++row)
+            keys << list.rowData(row);
+        return keys;
+    };
+    EXPECT_EQ(keysAfterClick(0), (QVariantList{3, 2, 1}));
+    EXPECT_EQ(keysAfterClick(0), (QVariantList{1, 2, 3})) << "a second click reverses";
+    EXPECT_EQ(keysAfterClick(1), (QVariantList{3, 1, 2}));
+    EXPECT_EQ(keysAfterClick(2), (QVariantList{2, 1, 3}));
+    EXPECT_EQ(keysAfterClick(3), (QVariantList{2, 1, 3}));
+    EXPECT_EQ(list.findRow(3), 2) << "rows are found where they now stand";
+    // The list says how many rows it holds, under the rows.
+    EXPECT_EQ(list.rowCountText(), "3 rows");
+    auto* count = list.findChild<QLabel*>("rowCount");
+    ASSERT_NE(count, nullptr);
+    EXPECT_TRUE(count->isVisible());
+    EXPECT_GE(count->geometry().top(), list.viewport()->geometry().bottom());
+    delete list.topLevelItem(0);
+    EXPECT_EQ(list.rowCountText(), "2 rows");
+    list.clear();
+    EXPECT_EQ(list.rowCountText(), "0 rows");
+    list.addRow("01-01-2024;;;x");
+    EXPECT_EQ(list.rowCountText(), "1 row");
+    SetFileDateFormat({});
+}
+
+TEST(ListControlTest, SelectionGivesTheSelectedRowsData)
+{
+    ListControl list;
+    list.setColumns({{"Name", 100}});
+    for (int i = 0; i < 5; ++i)
+        list.addRow(QStringLiteral("r%1").arg(i), 100 + i);
+
+    EXPECT_EQ(list.selectedRow(), -1);
+    EXPECT_FALSE(list.selectedData().isValid());
+
+    list.selectRow(3);
+    EXPECT_EQ(list.selectedRow(), 3);
+    EXPECT_EQ(list.selectedData(), QVariant(103));
+    list.selectRow(1); // single selection: the earlier row is deselected
+    EXPECT_EQ(list.selectedRows(), QList<int>({1}));
+
+    list.setMultiSelect(true);
+    list.topLevelItem(4)->setSelected(true);
+    list.topLevelItem(0)->setSelected(true);
+    EXPECT_EQ(list.selectedRows(), QList<int>({0, 1, 4}));
+    EXPECT_EQ(list.selectedDataList(), QVariantList({100, 101, 104}));
+}
+
+TEST(ListControlTest, CheckBoxesReportOnlyTheUsersChanges)
+{
+    ListControl list;
+    list.setColumns(
+        {{"Conf.", 40, Qt::AlignLeft, true}, {"Del.", 40, Qt::AlignLeft, true}, {"Date", 70}});
+    list.addRow(";;01-02-2024", 1);
+    list.addRow("-1;;02-02-2024", 2);
+    QSignalSpy toggled(&list, &ListControl::checkToggled);
+
+    EXPECT_EQ(list.text(0, 2), "01-02-2024");
+    EXPECT_FALSE(list.isChecked(0, 0));
+    EXPECT_TRUE(list.isChecked(1, 0));
+
+    // The program's own changes are silent, a picture on the check column too.
+    list.setChecked(0, 1, true);
+    list.setRowPicture(0, 0);
+    list.setRowData(0, 5);
+    EXPECT_TRUE(list.isChecked(0, 1));
+    EXPECT_EQ(toggled.count(), 0);
+
+    // A click on the box (what the view does to the item) is reported once.
+    list.topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    ASSERT_EQ(toggled.count(), 1);
+    EXPECT_EQ(toggled[0], QVariantList({1, 0, false}));
+
+    // Space ticks the first check box of the current row.
+    list.show();
+    list.selectRow(0);
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Space);
+    ASSERT_EQ(toggled.count(), 2);
+    EXPECT_EQ(toggled[1], QVariantList({0, 0, true}));
+    EXPECT_TRUE(list.isChecked(0, 0));
+}
+
+TEST(ListControlTest, EnterAndDoubleClickActivateTheRowWithItsData)
+{
+    ListControl list;
+    list.setColumns({{"Name", 100}});
+    list.addRow("first", 11);
+    list.addRow("second", 22);
+    list.resize(300, 200);
+    list.show();
+    QSignalSpy activated(&list, &ListControl::rowActivated);
+
+    list.selectRow(1);
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Return);
+    ASSERT_EQ(activated.count(), 1);
+    EXPECT_EQ(activated[0], QVariantList({1, 22}));
+
+    const QPoint first = list.visualItemRect(list.topLevelItem(0)).center();
+    // A real double-click starts with a press on the same row.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, first);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, first);
+    ASSERT_EQ(activated.count(), 2);
+    EXPECT_EQ(activated[1], QVariantList({0, 11}));
+
+    // Keyboard moves the selection without a mouse.
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_EQ(list.selectedData(), QVariant(22));
+}
+
+TEST(ListControlTest, RowPicturesFollowTheirIndex)
+{
+    ListControl list;
+    list.setColumns({{"Date", 60}});
+    list.addRow("a", 1, 0);
+    list.addRow("b", 2, 1);
+    list.addRow("c", 3);
+    EXPECT_FALSE(list.topLevelItem(0)->icon(0).isNull());
+    EXPECT_FALSE(list.topLevelItem(1)->icon(0).isNull());
+    EXPECT_TRUE(list.topLevelItem(2)->icon(0).isNull());
+
+    // Fewer pictures than the rows ask for: those rows show none.
+    list.setRowPictures({ListControl::standardPicture(ListPicture::Collision)});
+    EXPECT_FALSE(list.topLevelItem(0)->icon(0).isNull());
+    EXPECT_TRUE(list.topLevelItem(1)->icon(0).isNull());
+    EXPECT_EQ(list.rowPicture(1), 1);
+    list.setRowPicture(1, 0);
+    EXPECT_FALSE(list.topLevelItem(1)->icon(0).isNull());
+
+    // Drawn in another column, the pictures leave the first one.
+    list.setColumns({{"Date", 60}, {"DB", 30}});
+    list.addRow("a;", 1, 0);
+    list.setPictureColumn(1);
+    list.addRow("b;", 2, 0);
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_TRUE(list.topLevelItem(row)->icon(0).isNull()) << row;
+        EXPECT_FALSE(list.topLevelItem(row)->icon(1).isNull()) << row;
+    }
+}
+
+TEST_F(ListFillTest, FillStopsAfter2000ShownRowsInTheQuerysOrder)
+{
+    addRows(1, 4100);
+    list.setColumns({{"No.", 40}, {"Name", 100}});
+    list.setFillSource(source([](int id) { return id > 2000; }));
+    EXPECT_EQ(list.fill(), 2000);
+    ASSERT_EQ(list.rowCount(), 2000);
+    EXPECT_EQ(list.rowTexts(0), QStringList({"4100", "row 4100"}));
+    EXPECT_EQ(list.rowData(1999), QVariant(2101));
+    EXPECT_EQ(list.rowPicture(0), 1);
+    EXPECT_EQ(list.rowPicture(1), 0);
+
+    // Rows the filter skips do not count towards the cap.
+    list.setFillSource(source([](int id) { return id % 2 == 0; }));
+    EXPECT_EQ(list.reload(), 2000);
+    EXPECT_EQ(list.rowData(0), QVariant(4100));
+    EXPECT_EQ(list.rowData(1999), QVariant(102));
+}
+
+TEST_F(ListFillTest, AFillWidensColumnsTooNarrowForTheirTexts)
+{
+    addRows(1, 3);
+    list.setColumns({{"No.", 30}, {"Name", 300}, {"Last", 50}});
+    list.setFillSource(source());
+    ASSERT_EQ(list.fill(), 3);
+    // The picture and the number do not fit in 30 units; the name does in 300.
+    EXPECT_GT(list.columnWidth(0), list.unitWidth(30));
+    EXPECT_LE(list.columnWidth(0), list.unitWidth(30) * 2);
+    EXPECT_EQ(list.columnWidth(1), list.unitWidth(300));
+}
+
+TEST_F(ListFillTest, FillsOnlyWhenEmptyReloadFillsAgainAndAFailureSaysWhy)
+{
+    addRows(1, 3);
+    list.setColumns({{"No.", 40}, {"Name", 100}});
+    list.setFillSource(source());
+
+    list.addRow("typed;by hand", 0);
+    EXPECT_EQ(list.fill(), 0);
+    EXPECT_EQ(list.rowCount(), 1);
+
+    EXPECT_EQ(list.reload(), 3);
+    EXPECT_EQ(list.rowCount(), 3);
+
+    addRows(4, 5);
+    EXPECT_EQ(list.fill(), 0); // not empty: the new rows wait for a reload
+    EXPECT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.reload(), 5);
+    EXPECT_EQ(list.rowData(0), QVariant(5));
+
+    // The bound values are read at each fill.
+    list.fillSource().binds = {4};
+    EXPECT_EQ(list.reload(), 2);
+
+    // A failed query leaves the list empty and says why.
+    ListFillSource bad = source();
+    bad.sql = QStringLiteral("SELECT id FROM missing_table");
+    list.setFillSource(bad);
+    list.clear();
+    EXPECT_EQ(list.fill(), -1);
+    EXPECT_FALSE(list.lastFillError().isEmpty());
+    EXPECT_EQ(list.rowCount(), 0);
+
+    ListControl unset;
+    EXPECT_EQ(unset.fill(), -1);
+}
+
+TEST(ListControlPrintTest, PdfHoldsTitleSubtitleHeadingsAndRows)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.pdf"));
+    ListControl list;
+    list.setColumns(
+        {{"Conf.", 40, Qt::AlignLeft, true}, {"Resource Item", 130}, {"From", 60}, {"To", 60}});
+    list.addRow(";Meeting Room North;01-03-2024;14-03-2024", 1);
+    list.addRow("-1;Projector;02-03-2024;16-03-2024", 2);
+
+    QString error;
+    ASSERT_TRUE(
+        list.printToPdf(path, "Unavailable Resources", "My Institution   Town, 1/3/2024", &error))
+        << error.toStdString();
+    // pdftotext lays text out by position, so runs of blanks may shrink.
+    const QString text = test::PdfText(path).simplified();
+    for (const char* expected :
+         {"Unavailable Resources", "My Institution   Town, 1/3/2024", "Resource Item",
+          "Meeting Room North", "14-03-2024", "Projector", "\u2713"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected).simplified())) << expected << "\n"
+                                                                             << text.toStdString();
+    // Only the ticked box prints a tick.
+    EXPECT_EQ(text.count(QString::fromUtf8("\u2713")), 1);
+}
+
+TEST(ListControlPrintTest, PrintedColumnsAreWideEnoughForTheirTexts)
+{
+    ListControl list;
+    list.setColumns({{"From", 30}, {"Resource", 60}});
+    list.addRow("31-12-2024;A very long resource name that wants room on the page");
+    const LaidOutReport laid = list.printReport("T", "S").layout();
+    ASSERT_EQ(laid.pageCount(), 1);
+    const PlacedItem* date = laid.pages[0].find(QStringLiteral("c0"));
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(date->text, "31-12-2024");
+    QFontMetricsF metrics(date->font);
+    const qreal needed = metrics.horizontalAdvance(date->text) * 25.4 / metrics.fontDpi();
+    EXPECT_GE(date->rect.width(), needed);
+    // A long text widens its column only so far.
+    const PlacedItem* name = laid.pages[0].find(QStringLiteral("c1"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_LE(name->rect.width(), 60 * 25.4 / 96 * 3.0);
+}
+
+} // namespace
+} // namespace vestra

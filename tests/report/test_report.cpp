@@ -1,0 +1,790 @@
+#include "db/database.h"
+#include "report/reportformat.h"
+#include "report/reportlist.h"
+#include "report/reportoutput.h"
+#include "support/reportpages.h"
+
+#include <QBuffer>
+#include <QPointer>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace vestra {
+namespace {
+
+const QLocale kUs(QLocale::English, QLocale::UnitedStates);
+const QLocale kDanish(QLocale::Danish, QLocale::Denmark);
+
+int dayNumber(const QDate& date)
+{
+    return int(QDate(1900, 1, 1).daysTo(date));
+}
+
+// ---------------------------------------------------------------- formats
+
+struct FormatCase {
+    QVariant value;
+    const char* format;
+    const QLocale* locale;
+    const char* expected;
+};
+
+TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
+{
+    const FormatCase cases[] = {
+        // amounts, with the locale's separators
+        {1250.0, "#,##0.00", &kUs, "1,250.00"},
+        {1250.0, "#,##0.00", &kDanish, "1.250,00"},
+        {1234567.891, "#,##0", &kUs, "1,234,568"},
+        {1250.5, "0.00", &kDanish, "1250,50"},
+        {0.4, "0", &kUs, "0"},
+        // halves go away from zero, also where binary storage misses the half
+        {0.125, "0.00", &kUs, "0.13"},
+        {0.375, "0.00", &kUs, "0.38"},
+        {2.675, "0.00", &kUs, "2.68"},
+        {2.5, "0", &kUs, "3"},
+        {312.625, "#,##0.00", &kDanish, "312,63"},
+        {1563.125, "Standard", &kDanish, "1.563,13"},
+        {-0.125, "0.00", &kUs, "-0.13"},
+        // signs, sections, optional digits, percent, literal text
+        {-3.5, "0.00", &kUs, "-3.50"},
+        {-0.001, "0.00", &kUs, "0.00"},
+        {-5, "0.00;(0.00)", &kUs, "(5.00)"},
+        {0, "0.00;(0.00);\"nil\"", &kUs, "nil"},
+        {12.5, "0.##", &kUs, "12.5"},
+        {12.0, "0.##", &kUs, "12"},
+        {0.25, "0%", &kUs, "25%"},
+        {99.5, "\"kr \"#,##0.00", &kDanish, "kr 99,50"},
+        // SQLite hands numbers back as text at times
+        {"12.5", "0.00", &kUs, "12.50"},
+        {"abc", "0.00", &kUs, "abc"},
+        // times
+        {QTime(8, 5), "h:mm", &kUs, "8:05"},
+        {QTime(8, 5), "hh:mm", &kUs, "08:05"},
+        {QTime(8, 5), "HH:mm", &kUs, "08:05"},
+        {QTime(14, 5), "h:mm AM/PM", &kUs, "2:05 PM"},
+        {QTime(0, 15), "h:nn am/pm", &kUs, "12:15 am"},
+        {QTime(9, 5), "Short Time", &kUs, "09:05"},
+        {0.5, "h:mm", &kUs, "12:00"}, // a number used as a date: noon of day zero
+        // dates
+        {QDate(2024, 3, 4), "dddd", &kUs, "Monday"},
+        {QDate(2024, 3, 4), "dddd", &kDanish, "mandag"},
+        {QDate(2024, 3, 4), "ddd d mmm", &kUs, "Mon 4 Mar"},
+        {QDate(2024, 3, 4), "mmmm d, yyyy", &kUs, "March 4, 2024"},
+        {QDate(2024, 3, 4), "d/m/yy", &kUs, "4/3/24"},
+        {QDate(2024, 3, 4), "Short Date", &kUs, "3/4/2024"},
+        {QDate(2024, 3, 4), "Short Date", &kDanish, "04.03.2024"},
+        {"2025-06-30", "Short Date", &kUs, "6/30/2025"},
+        {QDateTime(QDate(2024, 3, 4), QTime(9, 7)), "yyyy-mm-dd hh:mm", &kUs, "2024-03-04 09:07"},
+        {QDate(2024, 3, 4), "\"Day\" d", &kUs, "Day 4"},
+        // empty values stay empty, whatever the format
+        {QVariant(), "0.00", &kUs, ""},
+        {QVariant(QMetaType(QMetaType::Double)), "#,##0.00", &kUs, ""},
+        // no format: the value's plain text in the locale
+        {12.5, "", &kDanish, "12,5"},
+        {"Room 1", "", &kUs, "Room 1"},
+    };
+    for (const FormatCase& c : cases)
+        EXPECT_EQ(FormatValue(c.value, QString::fromUtf8(c.format), *c.locale),
+                  QString::fromUtf8(c.expected))
+            << c.format << " on " << c.value.toString().toStdString() << " in "
+            << c.locale->name().toStdString();
+}
+
+TEST(ReportFormat, DatesFollowTheBookingFilesFormatInEveryLocale)
+{
+    struct Reset {
+        ~Reset() { SetFileDateFormat({}); }
+    } reset;
+    const QDate day(2024, 3, 4);
+    const QDateTime morning(day, QTime(9, 7));
+    for (const QLocale* locale : {&kUs, &kDanish}) {
+        SetFileDateFormat(QStringLiteral("dd-mm-yyyy"));
+        EXPECT_EQ(FormatValue(day, QStringLiteral("Short Date"), *locale), "04-03-2024");
+        EXPECT_EQ(FormatValue(day, QString(), *locale), "04-03-2024");
+        EXPECT_EQ(FormatValue(morning, QStringLiteral("General Date"), *locale),
+                  "04-03-2024 9:07:00");
+        EXPECT_EQ(FormatValue(day, QStringLiteral("ddddd"), *locale), "04-03-2024");
+        SetFileDateFormat(QStringLiteral("mm-dd-yyyy"));
+        EXPECT_EQ(FormatValue(day, QStringLiteral("Short Date"), *locale), "03-04-2024");
+    }
+    // Names of days and months stay the locale's.
+    EXPECT_EQ(FormatValue(day, QStringLiteral("dddd"), kDanish), "mandag");
+    // A format that would name itself falls back instead of recursing.
+    SetFileDateFormat(QStringLiteral("ddddd"));
+    EXPECT_EQ(FormatValue(day, QStringLiteral("Short Date"), kDanish), "04.03.2024");
+}
+
+TEST(ReportFormat, AmountsRoundHalvesAwayFromZeroAndPrintGroupedPlainNumbersNot)
+{
+    const struct {
+        double value, rounded;
+    } cases[] = {{312.625, 312.63}, {0.125, 0.13}, {2.675, 2.68}, {1.005, 1.01},
+                 {-0.125, -0.13},   {0.124, 0.12}, {-0.004, 0},   {1e6 + 0.005, 1e6 + 0.01}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(RoundAmount(c.value), c.rounded) << c.value;
+    EXPECT_DOUBLE_EQ(RoundAmount(2.5, 0), 3);
+    EXPECT_EQ(FormatAmount(1563.125, kDanish), "1.563,13");
+    EXPECT_EQ(FormatAmount(1250.5, kUs), "1,250.50");
+    EXPECT_EQ(FormatAmount(-0.001, kUs), "0.00");
+    // Plain numbers, for captions like the tax line, are never grouped.
+    EXPECT_EQ(PlainNumber(25, kUs), "25");
+    EXPECT_EQ(PlainNumber(12.5, kDanish), "12,5");
+    EXPECT_EQ(PlainNumber(1250.75, kDanish), "1250,75");
+    EXPECT_EQ(PlainNumber(0.1 + 0.2, kUs), "0.3");
+}
+
+TEST(ReportFormat, DayNumbersAndMinutesAsDatesAndTimes)
+{
+    EXPECT_EQ(ReportDate(0), QDate(1900, 1, 1));
+    EXPECT_EQ(ReportDate(dayNumber(QDate(2024, 2, 29))), QDate(2024, 2, 29));
+    EXPECT_FALSE(ReportDate(QVariant()).isValid());
+    EXPECT_EQ(ReportTime(570), QTime(9, 30));
+    EXPECT_EQ(ReportTime(1440), QTime(0, 0)); // a booking ending at midnight
+    EXPECT_FALSE(ReportTime("x").isValid());
+
+    // The DateAdd expressions themselves are read in the receipt layout below.
+    const ReportRows rows({"bdato", "bstart"}, {{dayNumber(QDate(2024, 3, 4)), 570}});
+    EXPECT_EQ(DayNumberDate("BDATO")(rows.row(0)), QVariant(QDate(2024, 3, 4)));
+    EXPECT_EQ(MinuteTime("bstart")(rows.row(0)), QVariant(QTime(9, 30)));
+    EXPECT_EQ(ReportExpression("=bstart")(rows.row(0)), QVariant(570));
+    QString error;
+    EXPECT_FALSE(ReportExpression("=IIf(a, b, c)", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(ReportExpression(R"(=DateAdd("q", bdato, #1/1/1900#))"));
+}
+
+// ---------------------------------------------------------------- rows
+
+TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCaseFromMapsOrAQuery)
+{
+    const ReportRows rows =
+        ReportRows::fromMaps({{{"Pris", 100.0}, {"Bemærkninger", "x"}}, {{"pris", 50.0}}});
+    ASSERT_EQ(rows.count(), 2);
+    // A map keeps its keys sorted; the second map's "pris" is the same field.
+    EXPECT_EQ(rows.fields(), QStringList({"Bemærkninger", "Pris"}));
+    EXPECT_EQ(rows.value(0, "PRIS").toDouble(), 100.0);
+    EXPECT_EQ(rows.value(1, "Pris").toDouble(), 50.0);
+    EXPECT_EQ(rows.row(0)["BEMÆRKNINGER"].toString(), "x");
+    EXPECT_TRUE(rows.value(1, "bemærkninger").isNull());
+    EXPECT_FALSE(rows.value(0, "missing").isValid());
+    EXPECT_FALSE(rows.value(5, "Pris").isValid());
+
+    // Filled from a database query with bound values.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("rows.mdb");
+    {
+        Database db = Database::create(path);
+        ASSERT_TRUE(db.exec("CREATE TABLE Booking (Bookingnr INTEGER, Pris REAL)"));
+        ASSERT_TRUE(db.exec("INSERT INTO Booking VALUES (1, 10), (2, 20), (3, 30), (4, 40)"));
+        const auto read = ReportRows::fromDatabase(
+            db, "SELECT Bookingnr, Pris FROM Booking WHERE Pris > ? ORDER BY 1", {15.0});
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->count(), 3);
+        EXPECT_EQ(read->value(0, "bookingnr").toInt(), 2);
+        EXPECT_EQ(read->value(2, "PRIS").toDouble(), 40.0);
+        QString error;
+        EXPECT_FALSE(ReportRows::fromDatabase(db, "SELECT nope FROM Booking", {}, &error));
+        EXPECT_FALSE(error.isEmpty());
+    }
+    Database::closeAll(path);
+}
+
+// ---------------------------------------------------------------- layout
+
+// A receipt-like report: three bookings, a sum in the report footer and a
+// total worked out from that sum in the footer's format event.
+ReportDefinition receiptDefinition()
+{
+    ReportDefinition def;
+    def.reportHeader.height = 12;
+    def.reportHeader.add(ReportItem::label(" Booking Reciept", {0, 0, 100, 10}).pointSize(16));
+    def.pageHeader.height = 7;
+    def.pageHeader.add(ReportItem::label("Booking No.", {0, 0, 30, 6}));
+    def.detail.height = 6;
+    def.detail.add(
+        ReportItem::field(R"(=DateAdd("d", bdato, #1/1/1900#))", {30, 0, 30, 6}, "Short Date")
+            .named("Dato"));
+    def.detail.add(
+        ReportItem::field(R"(=DateAdd("n", bstart, #12:00:00 AM#))", {60, 0, 20, 6}, "h:mm")
+            .named("Start"));
+    def.detail.add(ReportItem::field("Pris", {150, 0, 30, 6}, "0.00").named("Pris"));
+    def.reportFooter.height = 12;
+    def.reportFooter.add(ReportItem::sum("Pris", {150, 0, 30, 6}, "0.00").named("txtPris"));
+    def.reportFooter.add(ReportItem::label({}, {150, 6, 30, 6}).named("total"));
+    def.reportFooter.onFormat = [](BandFormat& band) {
+        const double sum = band.value("txtPris").toDouble();
+        band.setText("total", FormatNumber(sum * 1.125, "0.00", band.locale()));
+    };
+    def.pageFooter.height = 10;
+    def.pageFooter.add(ReportItem::label({}, {0, 0, 150, 5}).named("Cinfo1"));
+    def.pageFooter.add(ReportItem::pageNumber({150, 0, 30, 5}).named("page"));
+    return def;
+}
+
+ReportRows threeBookings()
+{
+    const int day = dayNumber(QDate(2024, 3, 4));
+    return ReportRows(
+        {"Bookingnr", "Bdato", "Bstart", "Pris"},
+        {{101, day, 480, 100.0}, {102, day + 7, 480, 100.0}, {103, day + 14, 570, 100.0}});
+}
+
+TEST(ReportLayoutTest, DetailsFormattedAndTheFooterEventSeesTheSumOfAnyRows)
+{
+    const LaidOutReport us = LayoutReport(receiptDefinition(), threeBookings(), kUs);
+    ASSERT_EQ(us.pageCount(), 1);
+    EXPECT_EQ(us.textsNamed("Pris"), QStringList({"100.00", "100.00", "100.00"}));
+    EXPECT_EQ(us.textsNamed("Dato"), QStringList({"3/4/2024", "3/11/2024", "3/18/2024"}));
+    EXPECT_EQ(us.textsNamed("Start"), QStringList({"8:00", "8:00", "9:30"}));
+    EXPECT_EQ(us.textsNamed("txtPris"), QStringList{"300.00"});
+    EXPECT_EQ(us.textsNamed("total"), QStringList{"337.50"});
+
+    const LaidOutReport danish = LayoutReport(receiptDefinition(), threeBookings(), kDanish);
+    EXPECT_EQ(danish.textsNamed("txtPris"), QStringList{"300,00"});
+    EXPECT_EQ(danish.textsNamed("total"), QStringList{"337,50"});
+
+    // No rows still prints headers, footers and zero sums.
+    const LaidOutReport none = LayoutReport(receiptDefinition(), ReportRows(), kUs);
+    ASSERT_EQ(none.pageCount(), 1);
+    EXPECT_TRUE(none.pages[0].hasText(" Booking Reciept"));
+    EXPECT_TRUE(none.pages[0].hasText("Booking No."));
+    EXPECT_EQ(none.textsNamed("txtPris"), QStringList{"0.00"});
+    EXPECT_TRUE(none.pages[0].bandsOf(BandKind::Detail).isEmpty());
+}
+
+TEST(ReportLayoutTest, BandsGoDownThePageInOrderWithTheFooterAtTheBottom)
+{
+    ReportDefinition def = receiptDefinition();
+    // Texts set by name before the run reach every page.
+    def.item("cinfo1")->text = "Town Hall, Main St 1, 1000 Town";
+    const LaidOutReport report = LayoutReport(def, threeBookings(), kUs);
+    const QVector<PlacedBand>& bands = report.pages[0].bands;
+    QVector<BandKind> kinds;
+    for (const PlacedBand& b : bands)
+        kinds << b.kind;
+    EXPECT_EQ(kinds, (QVector<BandKind>{BandKind::ReportHeader, BandKind::PageHeader,
+                                        BandKind::Detail, BandKind::Detail, BandKind::Detail,
+                                        BandKind::ReportFooter, BandKind::PageFooter}));
+    for (int i = 1; i + 1 < bands.size(); ++i)
+        EXPECT_DOUBLE_EQ(bands[i].rect.top(), bands[i - 1].rect.bottom()) << "band " << i;
+    EXPECT_DOUBLE_EQ(bands.back().rect.bottom(), report.paperSize.height() - def.margins.bottom());
+    EXPECT_DOUBLE_EQ(bands[0].rect.top(), def.margins.top());
+    EXPECT_EQ(report.textsNamed("Cinfo1"), QStringList{"Town Hall, Main St 1, 1000 Town"});
+    EXPECT_EQ(report.textsNamed("page"), QStringList{"Page 1 of 1"});
+}
+
+// Archive statistics: groups on resource group and type, details hidden,
+// counts and sums in the footers.
+struct ArchiveRow {
+    const char* group;
+    const char* type;
+    int start;
+    int end;
+    double fee;
+};
+
+ReportRows archiveRows(const QVector<ArchiveRow>& data)
+{
+    ReportRows rows({"OverGruppenavn", "Lokalitetsnavn", "Bstart", "Bslut", "Pris"});
+    for (const ArchiveRow& r : data)
+        rows.append({QString::fromUtf8(r.group), QString::fromUtf8(r.type), r.start, r.end,
+                     r.fee < 0 ? QVariant() : QVariant(r.fee)});
+    return rows;
+}
+
+ReportDefinition archiveDefinition()
+{
+    ReportDefinition def;
+    def.pageHeader.height = 6;
+    def.pageHeader.add(ReportItem::label("#Bookings", {80, 0, 20, 6}));
+    const RowFunction hours = [](const ReportRow& row) -> QVariant {
+        return (row.value("Bslut").toDouble() - row.value("Bstart").toDouble()) / 60.0;
+    };
+    for (int level = 0; level < 2; ++level) {
+        const QString field = level == 0 ? "OverGruppenavn" : "Lokalitetsnavn";
+        ReportGroup& g = def.addGroup(field);
+        g.header.height = 6;
+        g.header.add(ReportItem::field(field, {level * 5.0, 0, 60, 6}).named("head" + field));
+        g.footer.height = 6;
+        g.footer.add(ReportItem::count("Pris", {80, 0, 20, 6}, "#,##0")
+                         .named(QStringLiteral("count%1").arg(level)));
+        ReportItem h = ReportItem::sum({}, {120, 0, 20, 6}, "#,##0.00");
+        h.compute = hours;
+        g.footer.add(h.named(QStringLiteral("hours%1").arg(level)));
+        g.footer.add(ReportItem::sum("Pris", {140, 0, 30, 6}, "#,##0.00")
+                         .named(QStringLiteral("fee%1").arg(level)));
+    }
+    def.detail.height = 5;
+    def.detail.visible = false;
+    def.reportFooter.height = 6;
+    def.reportFooter.add(ReportItem::sum("Pris", {140, 0, 30, 6}, "#,##0.00").named("grandfee"));
+    def.reportFooter.add(ReportItem::count("Pris", {80, 0, 20, 6}).named("grandcount"));
+    return def;
+}
+
+TEST(ReportLayoutTest, GroupFootersCarryTheirOwnGroupsCountsAndSums)
+{
+    const ReportRows rows = archiveRows({
+        {"Halls", "Large", 480, 570, 1000.0}, // 08:00 - 09:30
+        {"Halls", "Large", 600, 660, 250.5},
+        {"Halls", "Small", 480, 540, 100.0},
+        {"Vehicles", "Vans", 480, 1080, 1200.0},
+        {"Vehicles", "Vans", 480, 600, -1}, // no fee recorded
+    });
+    const LaidOutReport report = LayoutReport(archiveDefinition(), rows, kUs);
+    ASSERT_EQ(report.pageCount(), 1);
+    const LaidOutPage& page = report.pages[0];
+
+    EXPECT_EQ(page.textsNamed("headOverGruppenavn"), QStringList({"Halls", "Vehicles"}));
+    EXPECT_EQ(page.textsNamed("headLokalitetsnavn"), QStringList({"Large", "Small", "Vans"}));
+    // Counts skip empty values.
+    EXPECT_EQ(page.textsNamed("count1"), QStringList({"2", "1", "1"}));
+    EXPECT_EQ(page.textsNamed("hours1"), QStringList({"2.50", "1.00", "12.00"}));
+    EXPECT_EQ(page.textsNamed("fee1"), QStringList({"1,250.50", "100.00", "1,200.00"}));
+    EXPECT_EQ(page.textsNamed("count0"), QStringList({"3", "1"}));
+    EXPECT_EQ(page.textsNamed("fee0"), QStringList({"1,350.50", "1,200.00"}));
+    EXPECT_EQ(page.textsNamed("hours0"), QStringList({"3.50", "12.00"}));
+    EXPECT_EQ(page.textsNamed("grandfee"), QStringList{"2,550.50"});
+    EXPECT_EQ(page.textsNamed("grandcount"), QStringList{"4"});
+    EXPECT_TRUE(page.bandsOf(BandKind::Detail).isEmpty()); // hidden details still count
+
+    // Headers open outermost first, footers close innermost first.
+    QStringList order;
+    for (const PlacedBand& b : page.bands)
+        if (b.kind == BandKind::GroupHeader || b.kind == BandKind::GroupFooter)
+            order << QStringLiteral("%1%2:%3")
+                         .arg(b.kind == BandKind::GroupHeader ? "H" : "F")
+                         .arg(b.group)
+                         .arg(b.row);
+    EXPECT_EQ(order, QStringList({"H0:0", "H1:0", "F1:1", "H1:2", "F1:2", "F0:2", "H0:3", "H1:3",
+                                  "F1:4", "F0:4"}));
+
+    // An inner group breaks when an outer key changes, even with the same name.
+    const LaidOutReport same = LayoutReport(
+        archiveDefinition(),
+        archiveRows({{"Halls", "Main", 0, 60, 10.0}, {"Rooms", "Main", 0, 60, 20.0}}), kUs);
+    EXPECT_EQ(same.textsNamed("fee1"), QStringList({"10.00", "20.00"}));
+    EXPECT_EQ(same.textsNamed("headLokalitetsnavn"), QStringList({"Main", "Main"}));
+}
+
+ReportRows manyBookings(int count, int perGroup)
+{
+    ReportRows rows({"Gruppe", "Bookingnr", "Pris"});
+    for (int i = 0; i < count; ++i)
+        rows.append({QStringLiteral("Group %1").arg(QChar(u'A' + i / perGroup)), i + 1, 10.0});
+    return rows;
+}
+
+ReportDefinition groupedList()
+{
+    ReportDefinition def;
+    def.reportHeader.height = 15;
+    def.reportHeader.add(ReportItem::label("BOOKING OVERVIEW", {0, 0, 100, 10}));
+    def.pageHeader.height = 8;
+    def.pageHeader.add(ReportItem::label("Booking No.", {0, 0, 40, 6}).named("cap"));
+    ReportGroup& g = def.addGroup("Gruppe");
+    g.header.height = 8;
+    g.header.add(ReportItem::field("Gruppe", {0, 0, 80, 8}).named("group"));
+    g.footer.height = 6;
+    g.footer.add(ReportItem::sum("Pris", {100, 0, 30, 6}, "0.00").named("groupsum"));
+    def.detail.height = 6;
+    def.detail.add(ReportItem::field("Bookingnr", {0, 0, 30, 6}).named("nr"));
+    def.pageFooter.height = 10;
+    def.pageFooter.add(ReportItem::pageNumber({100, 2, 60, 6}).named("page"));
+    return def;
+}
+
+TEST(ReportLayoutTest, LongReportsRepeatPageHeaderAndFooterOnEveryPage)
+{
+    const LaidOutReport report = LayoutReport(groupedList(), manyBookings(120, 40), kUs);
+    ASSERT_GT(report.pageCount(), 3);
+    const qreal bottom = report.pages[0].bandsOf(BandKind::PageFooter).value(0).rect.top();
+    QStringList numbers, expected, rows, allRows;
+    for (int p = 0; p < report.pageCount(); ++p) {
+        const LaidOutPage& page = report.pages[p];
+        EXPECT_EQ(page.textsNamed("cap"), QStringList{"Booking No."}) << p;
+        EXPECT_EQ(page.bandsOf(BandKind::PageFooter).size(), 1) << p;
+        EXPECT_DOUBLE_EQ(page.bandsOf(BandKind::PageFooter)[0].rect.top(), bottom) << p;
+        for (const PlacedBand& b : page.bands)
+            EXPECT_TRUE(b.kind == BandKind::PageFooter || b.rect.bottom() <= bottom + 1e-9)
+                << "page " << p << " runs into its footer";
+        EXPECT_EQ(page.hasText("BOOKING OVERVIEW"), p == 0) << p;
+        numbers << page.textsNamed("page");
+        expected << QStringLiteral("Page %1 of %2").arg(p + 1).arg(report.pageCount());
+        rows << page.textsNamed("nr");
+    }
+    EXPECT_EQ(numbers, expected);
+    // Every row printed once, in order, and the page fills before it turns.
+    for (int i = 1; i <= 120; ++i)
+        allRows << QString::number(i);
+    EXPECT_EQ(rows, allRows);
+    const PlacedBand last = report.pages[0].bands[report.pages[0].bands.size() - 2];
+    EXPECT_GT(last.rect.bottom() + groupedList().detail.height, bottom);
+    EXPECT_EQ(report.textsNamed("groupsum"), QStringList({"400.00", "400.00", "400.00"}));
+}
+
+TEST(ReportLayoutTest, GroupsStartOnTheirOwnPageWhenAsked)
+{
+    ReportDefinition def = groupedList();
+    def.groups[0].header.newPageBefore = true;
+    const LaidOutReport report = LayoutReport(def, manyBookings(9, 3), kUs);
+    ASSERT_EQ(report.pageCount(), 3);
+    EXPECT_EQ(report.pageOf("Group A"), 0); // the first group does not leave page 1
+    EXPECT_EQ(report.pageOf("Group B"), 1);
+    EXPECT_EQ(report.pageOf("Group C"), 2);
+    for (const LaidOutPage& page : report.pages)
+        EXPECT_EQ(page.textsNamed("nr").size(), 3);
+}
+
+TEST(ReportLayoutTest, AContinuedGroupRepeatsItsHeaderOnTheNextPageWhenAsked)
+{
+    ReportDefinition def = groupedList();
+    def.groups[0].header.repeatOnNewPage = true;
+    const LaidOutReport report = LayoutReport(def, manyBookings(60, 60), kUs);
+    ASSERT_EQ(report.pageCount(), 2);
+    EXPECT_EQ(report.pages[0].textsNamed("group"), QStringList{"Group A"});
+    EXPECT_EQ(report.pages[1].textsNamed("group"), QStringList{"Group A"});
+    // Right below the page header, before the rows that follow.
+    const QVector<PlacedBand>& bands = report.pages[1].bands;
+    ASSERT_GE(bands.size(), 3);
+    EXPECT_EQ(bands[0].kind, BandKind::PageHeader);
+    EXPECT_EQ(bands[1].kind, BandKind::GroupHeader);
+    EXPECT_EQ(bands[2].kind, BandKind::Detail);
+
+    def.groups[0].header.repeatOnNewPage = false;
+    const LaidOutReport plain = LayoutReport(def, manyBookings(60, 60), kUs);
+    EXPECT_TRUE(plain.pages[1].textsNamed("group").isEmpty());
+}
+
+// Rows of group A that leave roomLeft millimetres at the bottom of page 1,
+// then five rows of group B (1000 to 1004).
+ReportRows rowsLeavingRoomForGroupB(const ReportDefinition& def, qreal roomLeft)
+{
+    const qreal body = def.paperSize().height() - def.margins.top() - def.margins.bottom()
+                       - def.pageFooter.height - def.reportHeader.height - def.pageHeader.height;
+    const qreal perGroup = def.groups[0].header.height + def.groups[0].footer.height;
+    const int first = int((body - perGroup - roomLeft) / def.detail.height);
+    ReportRows rows({"Gruppe", "Bookingnr", "Pris"});
+    for (int i = 0; i < first; ++i)
+        rows.append({"Group A", i, 1.0});
+    for (int i = 0; i < 5; ++i)
+        rows.append({"Group B", 1000 + i, 1.0});
+    return rows;
+}
+
+TEST(ReportLayoutTest, KeepRulesMoveAGroupRatherThanSplitIt)
+{
+    struct Case {
+        qreal roomLeft;
+        GroupKeep keep;
+        int headerPage, firstRowPage, lastRowPage;
+    };
+    const Case cases[] = {
+        {20, GroupKeep::None, 0, 0, 1},            // B's header and one row fit, the rest turns
+        {20, GroupKeep::All, 1, 1, 1},             // the whole group moves
+        {20, GroupKeep::WithFirstDetail, 0, 0, 1}, // its first row fits below the header
+        {10, GroupKeep::None, 0, 1, 1},            // room for the header alone
+        {10, GroupKeep::WithFirstDetail, 1, 1, 1}, // no header left alone at the bottom
+    };
+    for (const Case& c : cases) {
+        ReportDefinition def = groupedList();
+        def.groups[0].keep = c.keep;
+        const LaidOutReport r = LayoutReport(def, rowsLeavingRoomForGroupB(def, c.roomLeft), kUs);
+        SCOPED_TRACE(testing::Message() << c.roomLeft << " mm, keep " << int(c.keep));
+        EXPECT_EQ(r.pageOf("Group B"), c.headerPage);
+        EXPECT_EQ(r.pageOf("1000"), c.firstRowPage);
+        EXPECT_EQ(r.pageOf("1004"), c.lastRowPage);
+    }
+}
+
+using test::pageEndingInAHeading;
+
+TEST(ReportLayoutTest, AHeadingIsNeverTheLastThingOnAPage)
+{
+    // A heading's first line is a plain row, a row whose text wraps onto
+    // several lines, or, where rows print nothing themselves (totals), the
+    // footer of the first inner group. Group A's rows push group B's heading
+    // through every position near the bottom of page 1.
+    enum Shape { Rows, WrappingRows, Totals };
+    const QString longText = QStringLiteral("a description far too long for its narrow column, "
+                                            "so that it takes four or five lines");
+    for (Shape shape : {Rows, WrappingRows, Totals}) {
+        for (int filler = 36; filler < 52; ++filler) {
+            SCOPED_TRACE(testing::Message() << "shape " << shape << ", " << filler << " rows");
+            ReportDefinition def;
+            def.pageHeader.height = 8;
+            ReportGroup& g = def.addGroup("Gruppe");
+            g.keep = GroupKeep::WithFirstDetail;
+            g.header.height = 8;
+            g.header.add(ReportItem::field("Gruppe", {0, 0, 80, 8}).named("group"));
+            if (shape == Totals) {
+                ReportGroup& item = def.addGroup("Item");
+                item.footer.height = 6;
+                item.footer.add(ReportItem::field("Item", {5, 0, 40, 6}).named("line"));
+                def.detail.height = 0;
+            } else {
+                def.detail.height = 5.5;
+                def.detail.add(ReportItem::field("Text", {5, 0, 30, 5.5}).named("line"));
+            }
+            def.pageFooter.height = 10;
+            ReportRows rows({"Gruppe", "Item", "Text"});
+            for (int i = 0; i < filler; ++i)
+                rows.append({"Group A", i, QStringLiteral("row %1").arg(i)});
+            for (int i = 0; i < 3; ++i)
+                rows.append({"Group B", 100 + i,
+                             shape == WrappingRows && i == 0 ? longText : QStringLiteral("b")});
+            const LaidOutReport r = LayoutReport(def, rows, kUs);
+            EXPECT_EQ(pageEndingInAHeading(r), -1);
+            const int headerPage = r.pageOf("Group B");
+            const QString firstLine = shape == Totals ? QStringLiteral("100")
+                                      : shape == Rows ? QStringLiteral("b")
+                                                      : longText;
+            int firstLinePage = -1;
+            for (int p = 0; p < r.pageCount() && firstLinePage < 0; ++p)
+                if (r.pages[p].textsNamed("line").contains(firstLine))
+                    firstLinePage = p;
+            EXPECT_EQ(headerPage, firstLinePage);
+        }
+    }
+}
+
+TEST(ReportLayoutTest, ATextTooWideForItsBoxWrapsAndItsRowGrows)
+{
+    ReportDefinition def;
+    def.detail.height = 5;
+    def.detail.add(ReportItem::field("Text", {0, 0, 30, 5}).named("text"));
+    def.detail.add(ReportItem::field("Phone", {40, 0, 40, 5}).named("phone"));
+    def.detail.add(ReportItem::line({0, 5}, {80, 5}).named("rule"));
+    def.detail.add(ReportItem::field("Note", {0, 5, 80, 4}).named("note").wrapped());
+    def.detail.height = 9;
+    const ReportRows rows(
+        {"Text", "Phone", "Note"},
+        {{"short", "+45 7000 0000", "ok"},
+         {"a description far too long for thirty millimetres", "+45 7000 0001", "ok"},
+         {"short", "+45 7000 0002",
+          "a remark that runs on and on and does not "
+          "end within one line of eighty millimetres"},
+         {"last", "+45 7000 0003", "ok"}});
+    const LaidOutReport r = LayoutReport(def, rows, kUs);
+    ASSERT_EQ(r.pageCount(), 1);
+    const QVector<PlacedBand> bands = r.pages[0].bandsOf(BandKind::Detail);
+    ASSERT_EQ(bands.size(), 4);
+    EXPECT_DOUBLE_EQ(bands[0].rect.height(), 9) << "what fits keeps its height";
+    EXPECT_GT(bands[1].rect.height(), 12) << "a wrapped text takes its lines";
+    EXPECT_GT(bands[2].rect.height(), 10) << "a wrapped remark too";
+    for (int i = 1; i < 4; ++i)
+        EXPECT_NEAR(bands[i].rect.top(), bands[i - 1].rect.bottom(), 1e-9) << "rows never overlap";
+
+    // In the grown row the text keeps its width, its neighbour stays at the
+    // top and what lay below the text moves down by the growth.
+    QVector<const PlacedItem*> row;
+    for (const PlacedItem& item : r.pages[0].items)
+        if (bands[1].rect.contains(item.rect.center()))
+            row << &item;
+    const auto find = [&](const char* name) -> const PlacedItem* {
+        for (const PlacedItem* item : row)
+            if (item->name == name)
+                return item;
+        return nullptr;
+    };
+    ASSERT_TRUE(find("text") && find("phone") && find("rule") && find("note"));
+    const qreal growth = find("text")->rect.bottom() - (bands[1].rect.top() + 5);
+    EXPECT_GT(growth, 3);
+    EXPECT_DOUBLE_EQ(find("text")->rect.width(), 30);
+    EXPECT_DOUBLE_EQ(find("phone")->rect.top(), bands[1].rect.top());
+    EXPECT_DOUBLE_EQ(find("phone")->rect.height(), 5);
+    EXPECT_NEAR(find("rule")->rect.top(), bands[1].rect.top() + 5 + growth, 1e-9);
+    EXPECT_NEAR(find("note")->rect.top(), bands[1].rect.top() + 5 + growth, 1e-9);
+}
+
+TEST(ReportLayoutTest, ABandTallerThanAPageIsPlacedOnceInsteadOfLoopingForever)
+{
+    ReportDefinition def = groupedList();
+    def.detail.height = 400;
+    const LaidOutReport report = LayoutReport(def, manyBookings(2, 2), kUs);
+    EXPECT_EQ(report.textsNamed("nr"), QStringList({"1", "2"}));
+    // Each overlong row on a page of its own, the group footer after them.
+    EXPECT_EQ(report.pageCount(), 4);
+}
+
+TEST(ReportLayoutTest, FormatEventsSetTextsHideItemsAndDropBands)
+{
+    ReportDefinition def;
+    ReportGroup& g = def.addGroup("Kontotype");
+    g.header.height = 6;
+    g.header.add(ReportItem::label({}, {0, 0, 40, 6}).named("txttype"));
+    g.header.onFormat = [](BandFormat& band) {
+        band.setText("txttype",
+                     band.row().value("kontotype").toString() == "p" ? "Personal" : "Group");
+    };
+    def.detail.height = 5;
+    def.detail.add(ReportItem::field("Kontonavn", {0, 0, 40, 5}).named("name"));
+    def.detail.add(ReportItem::label("admin", {40, 0, 20, 5}).named("admin"));
+    def.detail.onFormat = [](BandFormat& band) {
+        if (band.row().value("Kontonavn").toString() == "hidden")
+            band.cancel();
+        band.setVisible("admin", band.row().value("admin").toBool());
+    };
+    const ReportRows rows(
+        {"Kontotype", "Kontonavn", "admin"},
+        {{"g", "Choir", false}, {"p", "Ann", true}, {"p", "hidden", true}, {"x", "Club", false}});
+    const LaidOutReport report = LayoutReport(def, rows, kUs);
+    EXPECT_EQ(report.textsNamed("txttype"), QStringList({"Group", "Personal", "Group"}));
+    EXPECT_EQ(report.textsNamed("name"), QStringList({"Choir", "Ann", "Club"}));
+    EXPECT_EQ(report.textsNamed("admin"), QStringList{"admin"});
+}
+
+TEST(ReportLayoutTest, PicturesFromAnImageOrFromAPictureField)
+{
+    QImage logo(40, 20, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(logo.save(&buffer, "PNG"));
+
+    ReportDefinition def;
+    def.reportHeader.height = 20;
+    def.reportHeader.add(ReportItem::picture(logo, {150, 0, 30, 15}).named("fixed"));
+    def.detail.height = 20;
+    def.detail.add(ReportItem::pictureField("Logopic", {0, 0, 30, 15}).named("OLE1"));
+    const ReportRows rows({"Logopic"}, {{png}, {QVariant()}, {QByteArray("junk")}});
+    const LaidOutReport report = LayoutReport(def, rows, kUs);
+    QVector<QSize> sizes;
+    for (const PlacedItem& item : report.pages[0].items)
+        if (item.kind == PlacedItem::Image)
+            sizes << item.image.size();
+    // Empty and unreadable pictures leave their place empty.
+    EXPECT_EQ(sizes, (QVector<QSize>{QSize(40, 20), QSize(40, 20)}));
+    EXPECT_EQ(report.pages[0].find("OLE1")->rect, QRectF(15, 32, 30, 15));
+}
+
+// ---------------------------------------------------------------- output
+
+using test::RunTool;
+
+TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePagesOrSaysWhyNot)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("overview.pdf");
+    ReportDefinition def = groupedList();
+    def.groups[0].header.newPageBefore = true;
+    const LaidOutReport report = LayoutReport(def, manyBookings(40, 20), kUs);
+    ASSERT_EQ(report.pageCount(), 2);
+    QString error;
+    ASSERT_TRUE(PrintToPdf(report, path, &error)) << error.toStdString();
+
+    EXPECT_TRUE(RunTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+2\\b")));
+    const QString page1 = RunTool("pdftotext", {"-layout", "-f", "1", "-l", "1", path, "-"});
+    const QString page2 = RunTool("pdftotext", {"-layout", "-f", "2", "-l", "2", path, "-"});
+    for (const char* text : {"BOOKING OVERVIEW", "Group A", "Page 1 of 2"})
+        EXPECT_TRUE(page1.contains(text)) << text;
+    for (const char* text : {"Booking No.", "Group B", "Page 2 of 2", "200.00"})
+        EXPECT_TRUE(page2.contains(text)) << text;
+    EXPECT_FALSE(page2.contains("Group A"));
+    EXPECT_FALSE(page2.contains("BOOKING OVERVIEW"));
+
+    EXPECT_FALSE(PrintToPdf(report, "/nonexistent/folder/x.pdf", &error));
+    EXPECT_TRUE(error.contains("/nonexistent/folder/x.pdf")) << "the reason names the file";
+}
+
+// The text without any white space, so that a text wrapped onto several
+// lines reads as one.
+QString compact(QString text)
+{
+    return text.remove(QRegularExpression("\\s"));
+}
+
+TEST(ReportOutputTest, PdfHoldsEveryTextWholeHoweverNarrowItsBox)
+{
+    // Painting once cut what did not fit ("+45 7000 0..."): the page model
+    // still held the whole text, only the PDF shows the difference.
+    const QStringList texts = {"+45 7000 0000", "12/31/2026",
+                               "Audio Visual Supply Company of Northern Jutland",
+                               "Unbreakablewordlongerthanitsbox"};
+    ReportDefinition def;
+    def.detail.height = 5;
+    def.detail.add(ReportItem::field("Text", {0, 0, 14, 5}).named("text"));
+    ReportRows rows({"Text"});
+    for (const QString& text : texts)
+        rows.append({text});
+    QTemporaryDir dir;
+    const QString path = dir.filePath("narrow.pdf");
+    QString error;
+    ASSERT_TRUE(PrintToPdf(LayoutReport(def, rows, kUs), path, &error)) << error.toStdString();
+    const QString text = RunTool("pdftotext", {path, "-"});
+    for (const QString& expected : texts)
+        EXPECT_TRUE(compact(text).contains(compact(expected))) << expected.toStdString() << "\n"
+                                                               << text.toStdString();
+    EXPECT_FALSE(text.contains(QChar(0x2026))) << "nothing is elided";
+}
+
+TEST(ReportOutputTest, PreviewShowsEveryPageOfTheLayout)
+{
+    const Report report(groupedList(), manyBookings(120, 40), kUs);
+    const int pages = report.layout().pageCount();
+    QPointer<QPrintPreviewDialog> dialog = report.showPreview();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->objectName(), "reportpreview");
+    EXPECT_TRUE(dialog->isVisible());
+    auto* widget = dialog->findChild<QPrintPreviewWidget*>();
+    ASSERT_TRUE(widget);
+    widget->updatePreview();
+    EXPECT_EQ(widget->pageCount(), pages);
+    dialog->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dialog.isNull()); // closing frees it
+}
+
+// ---------------------------------------------------------------- list print
+
+TEST(ListPrintTest, HeadingsRepeatPerPageAndTheTitleOpensTheList)
+{
+    QVector<QStringList> rows;
+    for (int i = 1; i <= 100; ++i)
+        rows << QStringList{QStringLiteral("Room %1").arg(i), QString::number(i * 2), "x"};
+    const Report report =
+        ListPrintReport("Resources", "All groups",
+                        {{"Name", 60}, {"#Pers", 20, Qt::AlignRight}, {"Notes", 60}}, rows);
+    const LaidOutReport laid = report.layout();
+    ASSERT_GE(laid.pageCount(), 2);
+    EXPECT_EQ(laid.orientation, QPageLayout::Portrait);
+    EXPECT_EQ(laid.pages[0].textsNamed("title"), QStringList{"Resources"});
+    EXPECT_EQ(laid.pages[0].textsNamed("subtitle"), QStringList{"All groups"});
+    EXPECT_TRUE(laid.pages[1].textsNamed("title").isEmpty());
+    QStringList names;
+    for (int p = 0; p < laid.pageCount(); ++p) {
+        EXPECT_EQ(laid.pages[p].textsNamed("heading1"), QStringList{"#Pers"});
+        EXPECT_EQ(laid.pages[p].textsNamed("page"),
+                  QStringList{QStringLiteral("Page %1 of %2").arg(p + 1).arg(laid.pageCount())});
+        names << laid.pages[p].textsNamed("c0");
+    }
+    EXPECT_EQ(names.size(), 100);
+    EXPECT_EQ(names.front(), "Room 1");
+    EXPECT_EQ(names.back(), "Room 100");
+    EXPECT_TRUE(laid.pages[0].find("c1")->alignment & Qt::AlignRight);
+}
+
+TEST(ListPrintTest, WideListsTurnToLandscapeAndShrinkToFit)
+{
+    const QVector<ListColumn> columns{{"A", 120}, {"B", 120}, {"C", 120}};
+    const ReportDefinition def = ListPrintDefinition("Wide", {}, columns);
+    EXPECT_EQ(def.orientation, QPageLayout::Landscape);
+    const LaidOutReport laid = LayoutReport(def, ListPrintRows(3, {{"1", "2", "3"}}), kUs);
+    const PlacedItem* last = laid.pages[0].find("heading2");
+    ASSERT_TRUE(last);
+    EXPECT_LE(last->rect.right(), laid.paperSize.width() - def.margins.right() + 1e-9);
+    EXPECT_GT(last->rect.left(), laid.paperSize.width() / 2);
+
+    // Short rows are padded; cells beyond the columns are dropped.
+    const ReportRows rows = ListPrintRows(2, {{"only"}, {"a", "b", "c"}});
+    EXPECT_EQ(rows.value(0, "c1").toString(), "");
+    EXPECT_EQ(rows.fields(), QStringList({"c0", "c1"}));
+}
+
+} // namespace
+} // namespace vestra

@@ -1,0 +1,240 @@
+#include "services/filedialogs.h"
+#include "services/messages.h"
+#include "widgets/widgetservices.h"
+#include "widgets/windowregistry.h"
+
+#include "support/printers.h"
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace vestra;
+
+TEST(Messages, RecordingServiceRecordsAndAnswers)
+{
+    ScopedRecordingMessages rec;
+    rec.answerNext(MsgAnswer::Yes);
+    EXPECT_TRUE(askYesNo("Delete?", "Delete Info"));
+    // With nothing scripted the default button answers: No for a deletion.
+    EXPECT_FALSE(askYesNo("Delete again?", "Delete Info"));
+    showMessage("Done", "Service Message");
+    ASSERT_EQ(rec.shown().size(), 3);
+    EXPECT_EQ(rec.shown()[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(rec.shown()[0].icon, MsgIcon::Question);
+    EXPECT_EQ(rec.shown()[0].defaultButton, MsgAnswer::No);
+    EXPECT_EQ(rec.texts(), QStringList({"Delete? / Delete Info", "Delete again? / Delete Info",
+                                        "Done / Service Message"}));
+}
+
+// The platform shows the program's name on a window with an empty title,
+// so the box must never hand it one: an untitled message shows a blank title,
+// and a titled one exactly its title.
+TEST(Messages, TheMessageBoxShowsAnEmptyTitleEmpty)
+{
+    for (const QString& title : {QString(), QStringLiteral("Access Message")}) {
+        QString shown;
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    seen = true;
+                    shown = box->windowTitle();
+                    box->accept();
+                }
+        });
+        BoxMessageService().show({"Text", title});
+        ASSERT_TRUE(seen) << title.toStdString();
+        if (title.isEmpty()) {
+            EXPECT_FALSE(shown.isEmpty());
+            EXPECT_TRUE(shown.trimmed().isEmpty()) << shown.toStdString();
+        } else {
+            EXPECT_EQ(shown, title);
+        }
+    }
+}
+
+TEST(FileDialogs, ChoiceSplitsTheChosenPath)
+{
+    struct Case {
+        const char *path, *name, *base, *ext;
+    } cases[] = {
+        {"/data/budget.txt", "budget.txt", "budget", "txt"},
+        {"/data/FILE.MDB", "FILE.MDB", "FILE", "MDB"},
+        {"/data/archive.2024.mdb", "archive.2024.mdb", "archive.2024", "mdb"},
+        {"/data/noext", "noext", "noext", ""},
+        {"/data/", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        const FileChoice f = FileChoice::fromPath(c.path);
+        EXPECT_TRUE(f.chosen);
+        EXPECT_EQ(f.nameWithExt, c.name) << c.path;
+        EXPECT_EQ(f.baseName, c.base) << c.path;
+        EXPECT_EQ(f.extension, c.ext) << c.path;
+    }
+}
+
+TEST(FileDialogs, ScriptedDialogsAnswerInOrder)
+{
+    ScriptedFileDialogs dialogs;
+    dialogs.chooseNext(QString("/tmp/a.mdb"));
+    dialogs.chooseNext(std::nullopt);
+    EXPECT_TRUE(fileDialogs().openFile("Open", "").chosen);
+    EXPECT_FALSE(fileDialogs().saveFile("Save", "").chosen);
+    EXPECT_FALSE(fileDialogs().openFile("Again", "").chosen) << "an empty script cancels";
+    EXPECT_EQ(dialogs.titles, QStringList({"Open", "Save", "Again"}));
+}
+
+// The real save dialog: a name typed without a suffix gets it, and an
+// existing file is not asked about there (its caller asks, knowing the name
+// it will write). A question box would be answered Yes and counted here.
+TEST(FileDialogs, SaveDialogAddsTheSuffixAndLeavesTheReplaceQuestionToItsCaller)
+{
+    QTemporaryDir dir;
+    QFile existing(dir.filePath("good.mdb"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    int questions = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::allWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                ++questions;
+                box->done(QMessageBox::Yes);
+                return;
+            }
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit"))
+                name->setText("good");
+            QMetaObject::invokeMethod(dialog, "accept");
+        }
+    });
+    poll.start(20);
+    QtFileDialogService service;
+    const FileChoice c = service.saveFile("Vestra - Create new bookingfile",
+                                          "Vestra booking files (*.mdb)", dir.path(), "mdb");
+    EXPECT_TRUE(c.chosen);
+    EXPECT_EQ(QFileInfo(c.fullPath).absoluteFilePath(),
+              QFileInfo(dir.filePath("good.mdb")).absoluteFilePath());
+    EXPECT_EQ(questions, 0);
+}
+
+TEST(WindowRegistry, EachWindowExistsOnceAndGoesWhenClosed)
+{
+    auto& reg = WindowRegistry::instance();
+    int made = 0;
+    auto factory = [&] {
+        ++made;
+        return new QWidget;
+    };
+    QWidget* a = reg.obtain<QWidget>("Options", factory);
+    QWidget* b = reg.obtain<QWidget>("Options", factory);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(made, 1);
+    reg.show(a, ShowMode::Modal);
+    EXPECT_TRUE(a->isVisible());
+    EXPECT_EQ(a->windowModality(), Qt::ApplicationModal);
+
+    QWidget* owner = reg.obtain<QWidget>("Calendar", factory);
+    QWidget* owned = reg.obtain<QWidget>("bookingform", factory);
+    reg.show(owned, ShowMode::Owned, owner);
+    EXPECT_EQ(owned->parentWidget(), owner);
+    EXPECT_TRUE(owned->isWindow());
+
+    QPointer<QWidget> watch(a);
+    a->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watch.isNull()) << "closing unloads the window";
+    EXPECT_EQ(reg.find("Options"), nullptr);
+    reg.obtain<QWidget>("Options", factory);
+    EXPECT_EQ(made, 4);
+    reg.closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(reg.find("Calendar"), nullptr);
+}
+
+TEST(WindowRegistry, AClosedWindowIsNotHandedOutBeforeItIsDeleted)
+{
+    auto& reg = WindowRegistry::instance();
+    QWidget* first = reg.obtain<QWidget>("frmLogin", [] { return new QWidget; });
+    reg.show(first, ShowMode::Free);
+    first->close();
+    // Deletion is deferred; a window opened again in the same handler is new.
+    QWidget* second = reg.obtain<QWidget>("frmLogin", [] { return new QWidget; });
+    EXPECT_NE(first, second);
+    // A hidden (not closed) window is still the one window of its name.
+    second->show();
+    second->hide();
+    EXPECT_EQ(reg.obtain<QWidget>("frmLogin", [] { return new QWidget; }), second);
+    reg.closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A 1920x1080 screen at 150 % offers 1280x720 less its panel; a window drawn
+// for a larger screen must shrink and move so that its title bar stays on it.
+TEST(WindowGeometry, WindowsFitTheAvailableAreaAndComeBackOnScreen)
+{
+    const QRect laptop(0, 0, 1280, 690);
+    const struct {
+        const char* what;
+        QRect window;
+        QRect fitted;
+    } fits[] = {
+        {"fits already", QRect(100, 100, 800, 500), QRect(100, 100, 800, 500)},
+        {"taller than the screen", QRect(50, -40, 1180, 760), QRect(50, 0, 1180, 690)},
+        {"wider and off the right", QRect(900, 10, 1400, 300), QRect(0, 10, 1280, 300)},
+        {"off the bottom left", QRect(-300, 600, 400, 200), QRect(0, 490, 400, 200)},
+    };
+    for (const auto& f : fits)
+        EXPECT_EQ(FitIntoArea(f.window, laptop), f.fitted) << f.what;
+
+    // Two screens side by side: a window returns to the one it was on, and to
+    // the first when its screen was unplugged.
+    const QRect right(1280, 0, 1920, 1050);
+    EXPECT_EQ(RestoredGeometry(QRect(1500, 100, 800, 600), {laptop, right}),
+              QRect(1500, 100, 800, 600));
+    EXPECT_EQ(RestoredGeometry(QRect(1100, 100, 800, 600), {laptop, right}),
+              QRect(1280, 100, 800, 600))
+        << "mostly on the right screen: moved wholly onto it";
+    EXPECT_EQ(RestoredGeometry(QRect(1500, 100, 800, 600), {laptop}), QRect(240, 45, 800, 600));
+    EXPECT_EQ(RestoredGeometry(QRect(3000, 900, 1900, 1000), {laptop}), QRect(0, 0, 1280, 690));
+}
+
+// A window of fixed size (the splash) larger than the screen is made smaller.
+TEST(WindowGeometry, AFixedSizeWindowShrinksToTheScreen)
+{
+    auto* w = new QWidget;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    w->setFixedSize(area.size() + QSize(200, 300));
+    WindowRegistry::instance().show(w, ShowMode::Free);
+    EXPECT_TRUE(area.contains(w->frameGeometry()))
+        << w->frameGeometry().width() << "x" << w->frameGeometry().height();
+    w->close();
+}
+
+// A window shown again comes back with the size and place it was closed with.
+TEST(WindowGeometry, WindowsRememberTheirPlace)
+{
+    auto showNamed = [] {
+        auto* w = new QWidget;
+        w->setObjectName("rememberedWindow");
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        WindowRegistry::instance().show(w, ShowMode::Free);
+        return w;
+    };
+    QPointer<QWidget> first = showNamed();
+    first->setGeometry(QRect(120, 140, 420, 310));
+    first->close();
+    QPointer<QWidget> second = showNamed();
+    EXPECT_EQ(second->geometry(), QRect(120, 140, 420, 310));
+    second->close();
+}

@@ -1,0 +1,247 @@
+// Runs on a 1920x1080 screen at 150 % and 200 % and a 1366x768 one at 200 %:
+// every window of the program must lie inside the screen's free area, and
+// every control on it must be reachable, by scrolling where the form is
+// taller or wider than the screen.
+
+#include "accounts/accountmanager.h"
+#include "accounts/groupaccountmanager.h"
+#include "accounts/groupaccountwindow.h"
+#include "accounts/personalaccountwindow.h"
+#include "accounts/setpassworddialog.h"
+#include "booking/bookingform.h"
+#include "booking/bookinginfowindow.h"
+#include "data/dates.h"
+#include "data/schema.h"
+#include "help/helpwindow.h"
+#include "lists/changelogwindow.h"
+#include "lists/mybookingswindow.h"
+#include "lists/searchwindow.h"
+#include "lists/tentativebookingswindow.h"
+#include "lists/todaysbookingswindow.h"
+#include "widgets/windowregistry.h"
+#include "reports/archiveperiodwindow.h"
+#include "reports/bookingoverviewwindow.h"
+#include "reports/receipts.h"
+#include "resources/domesticitemwindow.h"
+#include "resources/equipmentitemwindow.h"
+#include "resources/resourcegroupwindow.h"
+#include "resources/resourcemanager.h"
+#include "resources/resourcetypewindow.h"
+#include "resources/unavailabilityeditor.h"
+#include "resources/unavailablelist.h"
+#include "schedule/dayview.h"
+#include "schedule/weekview.h"
+#include "series/addordeletewindow.h"
+#include "series/alternativeswindow.h"
+#include "series/expiringserieswindow.h"
+#include "series/freedateswindow.h"
+#include "series/patternwindow.h"
+#include "series/seriesdeletewindow.h"
+#include "settings/about.h"
+#include "settings/companyinfowindow.h"
+#include "settings/lookupedit.h"
+#include "settings/openinghourswindow.h"
+#include "settings/options.h"
+#include "startup/connectwindow.h"
+#include "startup/loginwindow.h"
+#include "startup/serverdialog.h"
+#include "startup/splashwindow.h"
+#include "support/fixture.h"
+
+#include <QLayout>
+#include <QPrintPreviewDialog>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <functional>
+
+using namespace vestra;
+using namespace vestra::test;
+
+namespace {
+
+QString describe(const QRect& r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// Moves a scroll bar as little as needed to show start .. start + length.
+void scrollTo(QScrollBar* bar, int start, int length, int room)
+{
+    const int end = start + std::min(length, room);
+    if (start < bar->value())
+        bar->setValue(start);
+    else if (end > bar->value() + room)
+        bar->setValue(end - room);
+}
+
+// The rectangle of a control as far as the user can see it: within its
+// form's scroll area after scrolling there, and within the window.
+void expectReachable(QWidget* window, QWidget* control, const QString& what)
+{
+    QRect clip = window->rect();
+    for (QWidget* p = control->parentWidget(); p && p != window; p = p->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(p)) {
+            // Scrolled to the control: all of it, or as much as the area shows.
+            const QRect inBody(control->mapTo(area->widget(), QPoint()), control->size());
+            scrollTo(area->horizontalScrollBar(), inBody.left(), inBody.width(),
+                     area->viewport()->width());
+            scrollTo(area->verticalScrollBar(), inBody.top(), inBody.height(),
+                     area->viewport()->height());
+            clip &= QRect(area->viewport()->mapTo(window, QPoint()), area->viewport()->size());
+            break;
+        }
+    const QRect r(control->mapTo(window, QPoint()), control->size());
+    const QRect seen = r & clip;
+    EXPECT_FALSE(r.isEmpty()) << qPrintable(what) << ": squeezed to nothing";
+    EXPECT_TRUE(seen.width() >= std::min(r.width(), clip.width())
+                && seen.height() >= std::min(r.height(), clip.height()))
+        << qPrintable(what) << " at " << qPrintable(describe(r)) << " seen only in "
+        << qPrintable(describe(clip));
+}
+
+void expectControlsReachable(QWidget* window, const QString& what)
+{
+    for (QWidget* c : window->findChildren<QWidget*>()) {
+        if (c->window() != window || !c->isVisibleTo(window) || !(c->focusPolicy() & Qt::TabFocus))
+            continue;
+        expectReachable(window, c,
+                        what + QLatin1Char('/') + c->metaObject()->className() + QLatin1Char(' ')
+                            + c->objectName());
+    }
+}
+
+void expectFits(QWidget* window, const QString& what)
+{
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window->isVisible()) << qPrintable(what);
+    const QRect area = window->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(window->frameGeometry()))
+        << qPrintable(what) << ": " << qPrintable(describe(window->frameGeometry())) << " outside "
+        << qPrintable(describe(area));
+    // A layout pressed below its minimum overlaps or cuts its controls.
+    if (QLayout* layout = window->layout()) {
+        const QSize need = layout->totalMinimumSize();
+        EXPECT_TRUE(window->width() >= need.width() && window->height() >= need.height())
+            << qPrintable(what) << ": needs " << need.width() << "x" << need.height() << ", has "
+            << window->width() << "x" << window->height();
+    }
+    expectControlsReachable(window, what);
+    // The controls of every tab page.
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            expectControlsReachable(window, what + QLatin1Char('#') + tabs->tabText(i));
+        }
+    }
+}
+
+template <typename W> W* present(W* window)
+{
+    auto& registry = WindowRegistry::instance();
+    registry.obtain<QWidget>(window->objectName(), [window] { return window; });
+    registry.show(window, ShowMode::Free);
+    return window;
+}
+
+} // namespace
+
+class WindowFit : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        openScheduleStore(DayNumber(QDate(2026, 12, 7)), {});
+        Session& s = session();
+        s.ShownWeekStart = s.SelectedDay;
+        s.CurrentItemNo = 1;
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, gebyr) "
+                           "VALUES (1, 1, 'Hall A', 1, 150), (2, 1, 'Beamer', 2, 40)"));
+        booking = addBooking(s.SelectedDay, 600, 720, 1, 1, 1, "Board");
+    }
+    void TearDown() override
+    {
+        WindowRegistry::instance().closeAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        BookingFileTest::TearDown();
+    }
+    BookingForm* form() { return ShowBookingForm(booking, nullptr); }
+    int booking = 0;
+};
+
+TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LE(screen.width(), 1280) << "runs on a small screen only";
+
+    const struct {
+        const char* what;
+        std::function<QWidget*()> open;
+    } windows[] = {
+        {"splash", [] { return ShowSplash(); }},
+        {"connect", [] { return ShowConnectWindow(); }},
+        {"login", [] { return ShowLogin(); }},
+        {"server", [] { return present(new ServerDialog); }},
+        {"day view", [] { return ShowDayView(); }},
+        {"week view", [] { return ShowWeekView(); }},
+        {"booking form", [this] { return form(); }},
+        {"booking info", [this] { return ShowBookingInfoWindow(booking, nullptr); }},
+        {"pattern", [this] { return ShowPatternWindow(form(), false); }},
+        {"series delete", [this] { return ShowSeriesDelete(form()); }},
+        {"add or delete", [this] { return ShowAddOrDelete(form()); }},
+        {"free dates", [this] { return ShowFreeDatesWindow(form()); }},
+        {"alternatives", [] { return present(new AlternativesWindow(0, {})); }},
+        {"expiring series", [] { return ShowExpiringSeries(nullptr); }},
+        {"options", [] { return ShowOptions(nullptr); }},
+        {"about", [] { return ShowAbout(nullptr); }},
+        {"opening hours", [] { return ShowOpeningHoursWindow(nullptr); }},
+        {"company info", [] { return ShowCompanyInfoWindow(nullptr); }},
+        {"department", [] { return present(new LookupEdit(LookupKind::Department)); }},
+        {"floor plan", [] { return present(new LookupEdit(LookupKind::FloorPlan)); }},
+        {"search", [] { return ShowSearchWindow(nullptr); }},
+        {"my bookings", [] { return ShowMyBookings(nullptr); }},
+        {"tentative", [] { return ShowTentativeBookings(nullptr); }},
+        {"change log", [] { return ShowChangeLog(nullptr); }},
+        {"today", [] { return ShowTodaysBookings(nullptr); }},
+        {"resource manager", [] { return ShowResourceManager(nullptr); }},
+        {"resource group", [] { return present(new ResourceGroupWindow); }},
+        {"resource type", [] { return present(new ResourceTypeWindow); }},
+        {"domestic item",
+         [] {
+             auto* w = present(new DomesticItemWindow(ItemMode::Edit));
+             w->OpenOn(1);
+             return w;
+         }},
+        {"equipment item",
+         [] {
+             auto* w = present(new EquipmentItemWindow(ItemMode::Edit));
+             w->OpenOn(2);
+             return w;
+         }},
+        {"unavailable list", [] { return ShowUnavailableList(nullptr); }},
+        {"unavailability", [] { return present(new UnavailabilityEditor); }},
+        {"help", [] { return present(new HelpWindow(QString())); }},
+        {"booking overview", [] { return ShowBookingOverviewWindow(); }},
+        {"period totals", [] { return ShowArchivePeriodWindow(false); }},
+        {"period details", [] { return ShowArchivePeriodWindow(true); }},
+        {"account manager", [] { return ShowAccountManager(nullptr); }},
+        {"add account", [] { return ShowAddAccount(nullptr); }},
+        {"my account", [] { return ShowMyAccount(nullptr); }},
+        {"group account", [] { return present(new GroupAccountWindow); }},
+        {"group accounts", [] { return ShowGroupAccountManager(nullptr); }},
+        {"set password", [] { return ShowSetPassword(nullptr, true, {}); }},
+        {"receipt", [this] { return ShowReceipt(booking, false, 0, true); }},
+    };
+    for (const auto& w : windows) {
+        QWidget* window = w.open();
+        ASSERT_NE(window, nullptr) << w.what;
+        expectFits(window, QString::fromLatin1(w.what));
+        WindowRegistry::instance().closeAll();
+        if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
+            window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}

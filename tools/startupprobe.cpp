@@ -7,13 +7,13 @@
 
 #include "app/registerwindows.h"
 #include "data/schema.h"
+#include "grid/schedulegrid.h"
 #include "lists/listdata.h"
 #include "report/listcontrol.h"
-#include "grid/schedulegrid.h"
-#include "widgets/widgetservices.h"
 #include "session/connection.h"
 #include "session/session.h"
 #include "startup/splashwindow.h"
+#include "widgets/widgetservices.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

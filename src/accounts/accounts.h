@@ -5,8 +5,8 @@
 // the personal account whose ID its kontoowner holds.
 
 #include "data/statements.h"
-#include "forms/recordvalues.h"
 #include "db/database.h"
+#include "forms/recordvalues.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,7 +1,7 @@
 #include "app/registerwindows.h"
 #include "exchange/ui/calendarpublisher.h"
-#include "widgets/widgetservices.h"
 #include "startup/splashwindow.h"
+#include "widgets/widgetservices.h"
 
 #include <QApplication>
 #include <QIcon>

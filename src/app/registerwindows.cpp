@@ -11,7 +11,6 @@
 #include "lists/searchwindow.h"
 #include "lists/tentativebookingswindow.h"
 #include "lists/todaysbookingswindow.h"
-#include "widgets/widgetservices.h"
 #include "reports/archiveperiodwindow.h"
 #include "reports/bookingoverviewwindow.h"
 #include "reports/receipts.h"
@@ -25,6 +24,7 @@
 #include "shell/commands.h"
 #include "shell/navigator.h"
 #include "startup/splashwindow.h"
+#include "widgets/widgetservices.h"
 
 namespace vestra {
 

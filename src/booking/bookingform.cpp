@@ -5,13 +5,13 @@
 #include "data/dates.h"
 #include "exchange/calendar.h"
 #include "exchange/safewrite.h"
-#include "widgets/externalurls.h"
 #include "report/reportformat.h"
-#include "widgets/scrolledbody.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
 #include "session/storewatcher.h"
+#include "widgets/externalurls.h"
+#include "widgets/scrolledbody.h"
+#include "widgets/windowregistry.h"
 
 #include <QApplication>
 #include <QCheckBox>

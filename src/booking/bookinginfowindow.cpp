@@ -3,10 +3,10 @@
 #include "data/dates.h"
 #include "forms/boundrow.h"
 #include "report/reportformat.h"
-#include "widgets/scrolledbody.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
+#include "widgets/scrolledbody.h"
+#include "widgets/windowregistry.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -5,9 +5,9 @@
 // and, on a new record, discards it and closes. A read-only window never
 // writes.
 
+#include "db/database.h"
 #include "forms/recordsource.h"
 #include "forms/recordvalues.h"
-#include "db/database.h"
 
 #include <QWidget>
 

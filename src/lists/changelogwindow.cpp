@@ -4,9 +4,9 @@
 #include "forms/periodpicker.h"
 #include "lists/listdata.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
 #include "shell/navigator.h"
+#include "widgets/windowregistry.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -3,8 +3,8 @@
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "report/listcontrol.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -7,10 +7,10 @@
 #include "lists/listwidgets.h"
 #include "report/listcontrol.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/access.h"
 #include "session/session.h"
 #include "shell/navigator.h"
+#include "widgets/windowregistry.h"
 
 #include <QApplication>
 #include <QEvent>

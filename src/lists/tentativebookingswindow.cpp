@@ -6,8 +6,8 @@
 #include "lists/listwidgets.h"
 #include "report/listcontrol.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QPushButton>
 #include <QTimer>

@@ -4,8 +4,8 @@
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "report/listcontrol.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QDateEdit>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
 #include "reports/archiveperiodwindow.h"
 
-#include "forms/periodpicker.h"
 #include "db/database.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
+#include "forms/periodpicker.h"
 #include "reports/periodreports.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QDateEdit>
 #include <QFormLayout>

@@ -1,8 +1,8 @@
 #include "reports/bookingoverviewwindow.h"
 
 #include "forms/periodpicker.h"
-#include "widgets/windowregistry.h"
 #include "reports/overview.h"
+#include "widgets/windowregistry.h"
 
 #include <QDateEdit>
 #include <QFormLayout>

@@ -3,8 +3,8 @@
 #include "booking/price.h"
 #include "db/database.h"
 #include "report/reportformat.h"
-#include "services/messages.h"
 #include "reports/reportcommon.h"
+#include "services/messages.h"
 #include "session/session.h"
 
 #include <QPrintPreviewDialog>

@@ -4,8 +4,8 @@
 // (lokale). The tree of the resource manager names each node by a text key:
 // kind letter, node letter, record number ("AG12", "LI7").
 
-#include "forms/recordvalues.h"
 #include "db/database.h"
+#include "forms/recordvalues.h"
 
 #include <QChar>
 #include <QDate>

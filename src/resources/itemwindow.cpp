@@ -1,8 +1,8 @@
 #include "resources/itemwindow.h"
 #include "data/dates.h"
-#include "widgets/scrolledbody.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcewindows.h"
+#include "widgets/scrolledbody.h"
 
 #include "forms/fieldeditors.h"
 #include "services/messages.h"

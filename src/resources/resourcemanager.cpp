@@ -2,15 +2,15 @@
 #include "resources/resourcewindows.h"
 
 #include "data/helpers.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/equipmentitemwindow.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcegroupwindow.h"
 #include "resources/resourcetypewindow.h"
+#include "services/messages.h"
 #include "session/access.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -2,10 +2,10 @@
 
 #include "data/dates.h"
 #include "report/reportformat.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "resources/unavailabilityeditor.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

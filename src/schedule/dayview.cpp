@@ -3,18 +3,18 @@
 #include "data/dates.h"
 #include "data/helpers.h"
 #include "data/schema.h"
-#include "exchange/ui/exportactions.h"
 #include "db/database.h"
+#include "exchange/ui/exportactions.h"
 #include "grid/schedulegrid.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "resources/resourcemanager.h"
 #include "schedule/editing.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
 #include "schedule/weekview.h"
+#include "services/messages.h"
 #include "session/access.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QCalendarWidget>
 #include <QDir>

@@ -1,14 +1,14 @@
 #include "schedule/scheduleview.h"
 
 #include "grid/schedulegrid.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
+#include "services/messages.h"
 #include "session/access.h"
 #include "session/session.h"
 #include "session/storewatcher.h"
 #include "shell/navigator.h"
+#include "widgets/windowregistry.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,15 +3,15 @@
 #include "db/database.h"
 
 #include "data/dates.h"
-#include "report/reportformat.h"
 #include "grid/schedulegrid.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
+#include "report/reportformat.h"
 #include "schedule/dayview.h"
 #include "schedule/editing.h"
 #include "schedule/weekview.h"
+#include "services/messages.h"
 #include "session/access.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QFileInfo>
 #include <QIcon>

@@ -3,12 +3,12 @@
 #include "data/dates.h"
 #include "exchange/ui/exportactions.h"
 #include "grid/schedulegrid.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "schedule/dayview.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QAction>
 #include <QHBoxLayout>

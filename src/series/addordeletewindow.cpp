@@ -1,9 +1,9 @@
 #include "series/addordeletewindow.h"
 
 #include "booking/bookingform.h"
-#include "widgets/windowregistry.h"
 #include "series/patternwindow.h"
 #include "series/seriesdeletewindow.h"
+#include "widgets/windowregistry.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,11 +1,11 @@
 #include "series/alternativeswindow.h"
 
 #include "report/listcontrol.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "series/candidates.h"
 #include "series/serieswindows.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -5,9 +5,9 @@
 #include "lists/listwidgets.h"
 #include "report/listcontrol.h"
 #include "report/reportformat.h"
-#include "widgets/windowregistry.h"
 #include "series/seriesdelete.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QGuiApplication>
 #include <QPushButton>

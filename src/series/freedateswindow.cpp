@@ -3,12 +3,12 @@
 #include "booking/bookingform.h"
 #include "data/dates.h"
 #include "report/listcontrol.h"
-#include "widgets/scrolledbody.h"
-#include "widgets/windowregistry.h"
-#include "widgets/yearcalendar.h"
 #include "series/candidatepanel.h"
 #include "series/serieswindows.h"
 #include "session/session.h"
+#include "widgets/scrolledbody.h"
+#include "widgets/windowregistry.h"
+#include "widgets/yearcalendar.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

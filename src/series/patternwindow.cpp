@@ -3,12 +3,12 @@
 #include "booking/bookingform.h"
 #include "data/dates.h"
 #include "report/listcontrol.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "series/candidatepanel.h"
 #include "series/freedateswindow.h"
 #include "series/serieswindows.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QDateEdit>
 #include <QFormLayout>

@@ -2,10 +2,10 @@
 
 #include "booking/bookingform.h"
 #include "data/dates.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "series/seriesdelete.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QDateEdit>
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
 #include "series/serieswindows.h"
 
 #include "booking/bookingform.h"
-#include "services/messages.h"
 #include "series/addordeletewindow.h"
 #include "series/expiringserieswindow.h"
 #include "series/patternwindow.h"
+#include "services/messages.h"
 #include "session/session.h"
 #include "shell/commands.h"
 

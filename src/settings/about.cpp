@@ -1,7 +1,7 @@
 #include "settings/about.h"
 
-#include "widgets/windowregistry.h"
 #include "startup/splashwindow.h"
+#include "widgets/windowregistry.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -2,8 +2,8 @@
 
 #include "services/filedialogs.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "settings/lookupedit.h"
+#include "widgets/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>

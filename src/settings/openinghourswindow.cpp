@@ -1,8 +1,8 @@
 #include "settings/openinghourswindow.h"
 
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "settings/timeeditor.h"
+#include "widgets/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>

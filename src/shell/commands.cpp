@@ -3,11 +3,11 @@
 #include "help/helpwindow.h"
 #include "services/filedialogs.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/access.h"
 #include "session/connection.h"
 #include "session/session.h"
 #include "shell/navigator.h"
+#include "widgets/windowregistry.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,5 @@
 #include "startup/connectwindow.h"
 
-#include "widgets/windowregistry.h"
 #include "session/connection.h"
 #include "session/startup.h"
 #include "shell/navigator.h"
@@ -8,6 +7,7 @@
 #include "startup/serverdialog.h"
 #include "startup/splashwindow.h"
 #include "startup/startupsequence.h"
+#include "widgets/windowregistry.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "startup/splashwindow.h"
 
-#include "widgets/windowregistry.h"
 #include "session/startup.h"
 #include "startup/startupsequence.h"
+#include "widgets/windowregistry.h"
 
 #include <QLinearGradient>
 #include <QPainter>

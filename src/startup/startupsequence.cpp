@@ -4,7 +4,6 @@
 #include "data/schema.h"
 #include "report/reportformat.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/connection.h"
 #include "session/session.h"
 #include "session/startup.h"
@@ -13,6 +12,7 @@
 #include "startup/loginwindow.h"
 #include "startup/passworddialog.h"
 #include "startup/startupsequence.h"
+#include "widgets/windowregistry.h"
 
 namespace vestra {
 

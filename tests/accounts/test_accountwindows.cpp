@@ -4,9 +4,9 @@
 #include "accounts/personalaccountwindow.h"
 #include "app/registerwindows.h"
 #include "report/listcontrol.h"
-#include "widgets/windowregistry.h"
 #include "session/login.h"
 #include "shell/commands.h"
+#include "widgets/windowregistry.h"
 
 #include <QCheckBox>
 #include <QComboBox>

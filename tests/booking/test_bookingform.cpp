@@ -1,10 +1,10 @@
 #include "booking/bookingform.h"
 #include "booking/bookinginfowindow.h"
 #include "lists/tentativebookingswindow.h"
-#include "widgets/externalurls.h"
-#include "widgets/windowregistry.h"
 #include "reports/receipts.h"
 #include "support/fixture.h"
+#include "widgets/externalurls.h"
+#include "widgets/windowregistry.h"
 
 #include <QCheckBox>
 #include <QComboBox>

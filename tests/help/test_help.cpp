@@ -3,11 +3,11 @@
 #include "data/schema.h"
 #include "help/helptopics.h"
 #include "help/helpwindow.h"
-#include "widgets/widgetservices.h"
-#include "widgets/windowregistry.h"
 #include "schedule/dayview.h"
 #include "shell/commands.h"
 #include "support/fixture.h"
+#include "widgets/widgetservices.h"
+#include "widgets/windowregistry.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -10,12 +10,12 @@
 #include "lists/searchwindow.h"
 #include "lists/tentativebookingswindow.h"
 #include "lists/todaysbookingswindow.h"
-#include "widgets/windowregistry.h"
 #include "schedule/dayview.h"
 #include "schedule/weekview.h"
 #include "series/seriesdelete.h"
 #include "shell/commands.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
 
 #include <QCalendarWidget>
 #include <QDateEdit>

@@ -7,14 +7,14 @@
 #include "data/helpers.h"
 #include "data/schema.h"
 #include "grid/schedulegrid.h"
-#include "widgets/widgetservices.h"
-#include "widgets/windowregistry.h"
 #include "schedule/dayview.h"
 #include "session/connection.h"
 #include "session/startup.h"
 #include "startup/startupsequence.h"
 #include "support/busyfile.h"
 #include "support/fixture.h"
+#include "widgets/widgetservices.h"
+#include "widgets/windowregistry.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>

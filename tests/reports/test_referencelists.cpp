@@ -1,7 +1,6 @@
 #include "app/registerwindows.h"
 #include "data/dates.h"
 #include "forms/periodpicker.h"
-#include "widgets/windowregistry.h"
 #include "reportfixture.h"
 #include "reports/archiveperiodwindow.h"
 #include "reports/bookingoverviewwindow.h"
@@ -10,6 +9,7 @@
 #include "reports/receipts.h"
 #include "reports/referencelists.h"
 #include "shell/commands.h"
+#include "widgets/windowregistry.h"
 
 #include <QDateEdit>
 #include <QLineEdit>

@@ -1,12 +1,12 @@
 #include "data/dates.h"
 #include "forms/fieldeditors.h"
-#include "widgets/windowregistry.h"
 #include "resourcedata.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/equipmentitemwindow.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcemanager.h"
 #include "resources/resourcewindows.h"
+#include "widgets/windowregistry.h"
 
 #include <QComboBox>
 #include <QLineEdit>

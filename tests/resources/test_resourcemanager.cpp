@@ -1,8 +1,8 @@
-#include "widgets/windowregistry.h"
 #include "resourcedata.h"
 #include "resources/resourcegroupwindow.h"
 #include "resources/resourcemanager.h"
 #include "resources/resourcetypewindow.h"
+#include "widgets/windowregistry.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 #include "data/dates.h"
-#include "widgets/windowregistry.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/unavailabilityeditor.h"
 #include "resources/unavailablelist.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
 
 #include <QCheckBox>
 #include <QDateEdit>

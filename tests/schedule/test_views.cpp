@@ -2,13 +2,13 @@
 #include "data/dates.h"
 #include "data/schema.h"
 #include "grid/schedulegrid.h"
-#include "widgets/windowregistry.h"
 #include "schedule/dayview.h"
 #include "schedule/viewcommon.h"
 #include "schedule/weekview.h"
 #include "shell/commands.h"
 #include "shell/navigator.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
 
 #include <QAction>
 #include <QCalendarWidget>

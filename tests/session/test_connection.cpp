@@ -1,12 +1,12 @@
 #include "data/helpers.h"
 #include "data/schema.h"
-#include "widgets/windowregistry.h"
 #include "session/connection.h"
 #include "session/startup.h"
 #include "shell/navigator.h"
 #include "startup/connectwindow.h"
 #include "support/fixture.h"
 #include "support/stores.h"
+#include "widgets/windowregistry.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "widgets/windowregistry.h"
 #include "session/access.h"
 #include "session/login.h"
 #include "shell/navigator.h"
 #include "startup/loginwindow.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,5 @@
 #include "data/dates.h"
 #include "data/schema.h"
-#include "widgets/windowregistry.h"
 #include "session/connection.h"
 #include "session/startup.h"
 #include "startup/archiveprogress.h"
@@ -9,6 +8,7 @@
 #include "startup/splashwindow.h"
 #include "startup/startupsequence.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,6 @@
 #include "data/dates.h"
 #include "exchange/ui/calendarpublisher.h"
 #include "exchange/ui/exportactions.h"
-#include "widgets/windowregistry.h"
 #include "settings/about.h"
 #include "settings/companyinfowindow.h"
 #include "settings/openinghourswindow.h"
@@ -11,6 +10,7 @@
 #include "settings/timeeditor.h"
 #include "shell/commands.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
 
 #include <QCheckBox>
 #include <QComboBox>

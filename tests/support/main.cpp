@@ -1,7 +1,7 @@
-#include "widgets/widgetservices.h"
-#include "widgets/windowregistry.h"
 #include "shell/navigator.h"
 #include "support/fixture.h"
+#include "widgets/widgetservices.h"
+#include "widgets/windowregistry.h"
 
 #include <QApplication>
 #include <QSettings>

@@ -18,7 +18,6 @@
 #include "lists/searchwindow.h"
 #include "lists/tentativebookingswindow.h"
 #include "lists/todaysbookingswindow.h"
-#include "widgets/windowregistry.h"
 #include "reports/archiveperiodwindow.h"
 #include "reports/bookingoverviewwindow.h"
 #include "reports/receipts.h"
@@ -47,6 +46,7 @@
 #include "startup/serverdialog.h"
 #include "startup/splashwindow.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
 
 #include <QLayout>
 #include <QPrintPreviewDialog>

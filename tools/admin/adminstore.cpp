@@ -4,8 +4,8 @@
 #include "data/migrations.h"
 #include "data/passwords.h"
 #include "data/schema.h"
-#include "exchange/calendar.h"
 #include "db/database.h"
+#include "exchange/calendar.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -36,7 +36,7 @@ void BoardTile::paintEvent(QPaintEvent*)
     p.drawRoundedRect(box, 8, 8);
     p.setPen(colours.text);
     // Name, status, until, next: the status largest, each fitted to the tile.
-    static const double shares[] = {0.22, 0.26, 0.17, 0.14};
+    static const double shares[] = {0.18, 0.22, 0.14, 0.12};
     const int room = std::max(10, int(box.width()) - 16);
     double y = box.top() + box.height() * 0.06;
     for (int i = 0; i < m_lines.size() && i < 4; ++i) {

@@ -156,6 +156,8 @@ void ItemView::showItem(const PanelItemData& data, const PanelItemState& state,
 
 void ItemView::setScreenHeight(int height)
 {
+    if (m_screenHeight == std::max(200, height))
+        return;
     m_screenHeight = std::max(200, height);
     const int h = m_screenHeight;
     QFont f = font();

@@ -60,7 +60,7 @@ private:
     void fitStatus();
 
     int m_item = 0;
-    int m_screenHeight = 1080;
+    int m_screenHeight = 0;
     QLabel* m_name;
     QLabel* m_type;
     QWidget* m_box;

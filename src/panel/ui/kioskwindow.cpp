@@ -77,6 +77,9 @@ void KioskWindow::tick()
             QString(QChar(0x26a0)) + QLatin1Char(' ') + NotUpdatedText(m_feed->lastRead(), now);
         if (!m_feed->error().isEmpty())
             text += QStringLiteral(" \u2013 the booking store cannot be read. Trying again.");
+        // Before anything was read, whoever set the panel up needs the reason.
+        if (!m_feed->snapshot())
+            text += QLatin1Char('\n') + m_feed->error();
         m_stale->setText(text);
     }
     m_stale->setVisible(stale);

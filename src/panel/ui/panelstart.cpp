@@ -5,6 +5,8 @@
 #include "panel/ui/panelwindow.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace vestra {
 
@@ -48,6 +50,9 @@ bool StartPanel(const PanelRequest& request, QString* error)
         window = new BoardWindow(feed, store, type);
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // A kiosk may run without a window manager to honour "full screen".
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        window->setGeometry(screen->geometry());
     window->showFullScreen();
     window->feed()->start();
     return true;

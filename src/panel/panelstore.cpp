@@ -73,7 +73,8 @@ std::optional<PanelRequest> ParsePanelArguments(const QStringList& arguments, QS
                                             QStringLiteral("--store"), QStringLiteral("--walk-in")};
         if (!options.contains(arg))
             continue;
-        if (i + 1 >= arguments.size() || arguments[i + 1].trimmed().isEmpty())
+        if (i + 1 >= arguments.size() || arguments[i + 1].trimmed().isEmpty()
+            || arguments[i + 1].startsWith(QLatin1String("--")))
             return fail<std::optional<PanelRequest>>(error,
                                                      arg + QStringLiteral(" needs a value."));
         const QString value = arguments[++i].trimmed();

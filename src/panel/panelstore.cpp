@@ -101,6 +101,8 @@ std::optional<PanelRequest> ParsePanelArguments(const QStringList& arguments, QS
     if (panel && board)
         return fail<std::optional<PanelRequest>>(
             error, QStringLiteral("Use either --panel or --board, not both."));
+    if (panel && r.items.isEmpty())
+        return fail<std::optional<PanelRequest>>(error, QStringLiteral("--panel needs an item."));
     if (r.items.size() > kMostPanelItems)
         return fail<std::optional<PanelRequest>>(
             error, QStringLiteral("A panel shows at most %1 items.").arg(kMostPanelItems));

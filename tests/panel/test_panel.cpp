@@ -212,7 +212,8 @@ TEST(PanelArguments, ItemsCommaSeparatedOrRepeatedUpToFour)
     for (const QStringList& bad : {QStringList{"vestra", "--panel", "1,2,3,4,5"},
                                    QStringList{"vestra", "--panel", "1", "--board", "2"},
                                    QStringList{"vestra", "--board", "2", "--walk-in", "x"},
-                                   QStringList{"vestra", "--panel"}}) {
+                                   QStringList{"vestra", "--panel", ","},
+                                   QStringList{"vestra", "--panel", "--store", "x"}}) {
         EXPECT_FALSE(ParsePanelArguments(bad, &error)) << bad.join(' ').toStdString();
         EXPECT_FALSE(error.isEmpty());
     }

@@ -1,9 +1,11 @@
 #include "app/registerwindows.h"
 #include "exchange/ui/calendarpublisher.h"
+#include "panel/ui/panelstart.h"
 #include "startup/splashwindow.h"
 #include "widgets/widgetservices.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -69,6 +71,22 @@ int main(int argc, char** argv)
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
     vestra::InstallWidgetServices();
+
+    // vestra --panel ITEM / --board TYPE: a room panel or lobby board instead
+    // of the booking program, with no login and nothing else to open.
+    QString error;
+    if (const auto panel = vestra::ParsePanelArguments(QApplication::arguments(), &error)) {
+        if (!vestra::StartPanel(*panel, &error)) {
+            qCritical().noquote() << error;
+            return 2;
+        }
+        QApplication::setQuitOnLastWindowClosed(true);
+        return app.exec();
+    }
+    if (!error.isEmpty()) {
+        qCritical().noquote() << error;
+        return 2;
+    }
     vestra::RegisterWindows();
     vestra::ShowSplash();
     // Publishes once the booking store is open, and after each change to it.

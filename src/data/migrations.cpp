@@ -256,6 +256,8 @@ const QList<MigrationStep>& BookingFileSteps()
              }
              return true;
          }},
+        // Panels in corridors show booking titles unless the store says not to.
+        ScriptStep(14, QStringLiteral("booking-14.sql")),
     };
     return steps;
 }

@@ -58,6 +58,7 @@ QString fileIdentity(const QString& canonicalPath)
 }
 
 std::atomic<int> g_busyTimeout{kBusyTimeoutMs};
+std::atomic<bool> g_readOnly{false};
 std::atomic<WaitObserver*> g_observer{nullptr};
 thread_local bool t_waitShown = false;
 
@@ -198,6 +199,8 @@ Database openServer(const QString& address, QString* error)
         }
         // A writer waits for another as long as on a shared file, then fails.
         QSqlQuery(db).exec(QStringLiteral("SET lock_timeout = %1").arg(g_busyTimeout.load()));
+        if (g_readOnly)
+            QSqlQuery(db).exec(QStringLiteral("SET default_transaction_read_only = on"));
     }
     result.handle() = db;
     return result;
@@ -233,6 +236,8 @@ Database openNamed(const QString& path, bool mustExist)
     } else {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(canon);
+        if (g_readOnly)
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     }
     if (!db.isOpen()) {
         QString ignored;
@@ -266,6 +271,11 @@ QString RefusalText(const QString& what, const QString& error)
 void SetBusyTimeout(int milliseconds)
 {
     g_busyTimeout = milliseconds;
+}
+
+void SetReadOnlyStores(bool readOnly)
+{
+    g_readOnly = readOnly;
 }
 
 void SetWaitObserver(WaitObserver* observer)

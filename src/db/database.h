@@ -83,6 +83,10 @@ QString BusyText();
 QString RefusalText(const QString& what, const QString& error);
 // Changes the wait for every connection of this process (tests shorten it).
 void SetBusyTimeout(int milliseconds);
+// Every store this process opens from now on may only be read (a room
+// panel): a file is opened read-only, a server connection allows read-only
+// transactions only.
+void SetReadOnlyStores(bool readOnly);
 
 // Told when a statement has waited for another workstation for a moment
 // (about 200 ms) and again when the wait is over, so the window can show a

@@ -127,6 +127,7 @@ Options::Options(QWidget* parent) : QWidget(parent, Qt::Window)
     m_tabs->addTab(archiveTab(), QStringLiteral("Archive"));
     m_tabs->addTab(taxTab(), QStringLiteral("Tax"));
     m_tabs->addTab(exchangeTab(), QStringLiteral("Exchange"));
+    m_tabs->addTab(panelsTab(), QStringLiteral("Panels"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("ok"));
@@ -233,6 +234,20 @@ QWidget* Options::exchangeTab()
     return tab;
 }
 
+// Room panels and lobby boards hang where anyone passing reads them.
+QWidget* Options::panelsTab()
+{
+    auto* tab = new QWidget;
+    m_panelTitles = makeFlag(QStringLiteral("CheckPanelTitles"),
+                             QStringLiteral("Panels show booking titles"), tab);
+    auto* form = new QFormLayout(tab);
+    form->addRow(m_panelTitles);
+    form->addRow(new QLabel(QStringLiteral("When off, panels and boards show \"Booked\" and the "
+                                           "times only, without titles or accounts."),
+                            tab));
+    return tab;
+}
+
 void Options::load()
 {
     Database db = BookingFile();
@@ -275,6 +290,7 @@ void Options::load()
     m_taxText->setText(pct.isNull() ? QString() : QLocale().toString(pct.toDouble()));
     m_publishFolder->setText(m_row.value(QStringLiteral("publishfolder")).toString());
     m_csvBom->setValue(m_row.value(QStringLiteral("csvbom")));
+    m_panelTitles->setValue(m_row.value(QStringLiteral("paneltitles")));
     m_loading = false;
 }
 
@@ -309,6 +325,7 @@ void Options::connectEdits()
     onFlag(m_tentative, "Tentative", &Session::TentativeDefault);
     onFlag(m_tax, "tax", &Session::TaxEnabled);
     onFlag(m_csvBom, "csvbom", nullptr);
+    onFlag(m_panelTitles, "paneltitles", nullptr);
     onText(m_publishFolder, "publishfolder");
     // A folder that is not there is said at once; calendars go nowhere until it is.
     connect(m_publishFolder, &QLineEdit::editingFinished, this, [this] {

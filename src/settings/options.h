@@ -1,8 +1,9 @@
 #pragma once
 // The options window: date format, time units, am/pm and 24-hour time,
 // the tentative default, the archiving and delete delays, the tax, and what
-// goes out to other programs (published calendars, CSV byte-order mark). Each
-// change the session holds applies at once; the row is stored on closing.
+// goes out to other programs (published calendars, CSV byte-order mark), and
+// whether room panels show booking titles. Each change the session holds
+// applies at once; the row is stored on closing.
 
 #include "settings/settings.h"
 
@@ -30,6 +31,7 @@ private:
     QWidget* archiveTab();
     QWidget* taxTab();
     QWidget* exchangeTab();
+    QWidget* panelsTab();
     void load();
     void connectEdits();
     void dateFormatChosen();
@@ -53,6 +55,7 @@ private:
     QLineEdit* m_taxText;
     QLineEdit* m_publishFolder;
     FlagBox* m_csvBom;
+    FlagBox* m_panelTitles;
 };
 
 // Opened from the command bar; waits until closed.

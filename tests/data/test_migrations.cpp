@@ -34,8 +34,9 @@ protected:
         Database::closeAll(path);
         return tables;
     }
-    // Every row of every table, as text, in a stable order.
-    static QStringList rowsOf(const QString& path)
+    // Every row of every table, as text, in a stable order; columns that
+    // later steps add are left out when named.
+    static QStringList rowsOf(const QString& path, const QStringList& added = {})
     {
         QStringList out;
         const QStringList tables = tablesOf(path);
@@ -47,7 +48,9 @@ protected:
                 while (q && q->next()) {
                     QStringList values;
                     for (int i = 0; i < q->record().count(); ++i)
-                        values << q->record().fieldName(i).toLower() + "=" + q->value(i).toString();
+                        if (!added.contains(q->record().fieldName(i).toLower()))
+                            values << q->record().fieldName(i).toLower() + "="
+                                          + q->value(i).toString();
                     rows << table + ": " + values.join(", ");
                 }
                 rows.sort();
@@ -144,7 +147,7 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=, csvbom=0");
+                              "\\1, storeid=, publishfolder=, csvbom=0, paneltitles=-1");
     EXPECT_EQ(rowsOf(file), expected);
     // The same schema as a new file's: the template is version 0 and the same steps.
     const QString fresh = pathOf("fresh.mdb");
@@ -214,7 +217,7 @@ TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
     ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
     EXPECT_EQ(r.fromVersion, 8);
     EXPECT_TRUE(QFile::exists(r.backupPath));
-    EXPECT_EQ(rowsOf(file), before);
+    EXPECT_EQ(rowsOf(file, {"paneltitles"}), before);
     const QString fresh = pathOf("fresh.mdb");
     ASSERT_TRUE(BuildTemplateFile(fresh));
     EXPECT_EQ(schemaOf(file), schemaOf(fresh));
@@ -249,7 +252,7 @@ TEST_F(Migrations, AVersion3FileCountsChangesFromNowOnWithItsRowsKept)
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=, csvbom=0");
+                              "\\1, storeid=, publishfolder=, csvbom=0, paneltitles=-1");
     EXPECT_EQ(rowsOf(file), expected);
     {
         // The bookings already there are in the keyword index.

@@ -13,7 +13,11 @@ PACKAGES=(
   libical-dev libxlsxwriter-dev python3-openpyxl
   dpkg-dev desktop-file-utils appstream qt6-translations-l10n xdotool imagemagick
   qt6-tools-dev qt6-tools-dev-tools libqt6help6
+  lintian python3-icalendar locales
 )
+
+# The export tests read files back under a Danish and an English locale.
+LOCALES=(da_DK en_US)
 
 install_missing() {
   local missing=()
@@ -27,6 +31,11 @@ install_missing() {
     $sudo apt-get update -qq || true
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
   fi
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  for l in "${LOCALES[@]}"; do
+    locale -a | grep -qix "$l.utf-\?8" || $sudo localedef -i "$l" -f UTF-8 "$l.UTF-8"
+  done
 }
 
 # build PRESET: configures and builds that preset. cmake finds the presets in the

@@ -3,10 +3,10 @@
 #include "accounts/accounts.h"
 #include "accounts/groupaccountwindow.h"
 #include "report/listcontrol.h"
-#include "widgets/scrolledbody.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
+#include "widgets/scrolledbody.h"
+#include "widgets/windowregistry.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,7 +35,7 @@ ListControl* accountList(QWidget* parent, const QString& name, const QString& he
     list->setColumns({{heading, 150}});
     list->setFillSource(
         {BookingFile, rows.sql, rows.binds, [](const QSqlRecord& r) -> std::optional<ListRow> {
-             return ListRow{r.value(QStringLiteral("Kontonavn")).toString(),
+             return ListRow{{r.value(QStringLiteral("Kontonavn")).toString()},
                             r.value(QStringLiteral("ID")).toInt()};
          }});
     list->setMinimumHeight(260);

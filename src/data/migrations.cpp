@@ -256,6 +256,7 @@ const QList<MigrationStep>& BookingFileSteps()
              }
              return true;
          }},
+        ScriptStep(11, QStringLiteral("booking-11.sql")),
     };
     return steps;
 }

@@ -4,9 +4,9 @@
 #include "forms/periodpicker.h"
 #include "lists/listdata.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
 #include "shell/navigator.h"
+#include "widgets/windowregistry.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,12 +31,6 @@ QString likePattern(const QString& text)
         .replace(QLatin1Char('%'), QStringLiteral("!%"))
         .replace(QLatin1Char('_'), QStringLiteral("!_"));
     return QLatin1Char('%') + escaped + QLatin1Char('%');
-}
-
-// The list joins its cells with ";": one inside a cell would split it.
-QString cell(const QVariant& v)
-{
-    return v.toString().replace(QLatin1Char(';'), QLatin1Char(',')).simplified();
 }
 
 } // namespace
@@ -69,10 +63,10 @@ ListFillSource ChangeLogFillSource(const ChangeLogFilter& filter)
     }
     sql += QStringLiteral(" ORDER BY ID DESC");
     return {BookingFile, sql, binds, [](const QSqlRecord& r) -> std::optional<ListRow> {
-                QStringList cells;
+                QVariantList cells;
                 for (int i = 1; i <= 6; ++i)
-                    cells << cell(r.value(i));
-                return ListRow{cells.join(QLatin1Char(';')), r.value(0).toInt(), -1};
+                    cells << r.value(i).toString();
+                return ListRow{cells, r.value(0).toInt(), -1};
             }};
 }
 

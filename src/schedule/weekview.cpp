@@ -3,12 +3,12 @@
 #include "data/dates.h"
 #include "exchange/ui/exportactions.h"
 #include "grid/schedulegrid.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "schedule/dayview.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -29,6 +29,7 @@ WeekView::WeekView(QWidget* parent)
     auto* header = new QHBoxLayout;
     m_itemName = new QLabel(central);
     m_itemName->setObjectName(QStringLiteral("lnavn"));
+    m_itemName->setTextFormat(Qt::PlainText); // names as typed, never markup
     QFont big = m_itemName->font();
     big.setPointSizeF(big.pointSizeF() * 1.35);
     big.setBold(true);

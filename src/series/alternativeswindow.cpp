@@ -1,11 +1,11 @@
 #include "series/alternativeswindow.h"
 
 #include "report/listcontrol.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "series/candidates.h"
 #include "series/serieswindows.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -46,7 +46,7 @@ AlternativesWindow::AlternativesWindow(int candidateId, std::function<void()> ap
     // The search has filled andetlokalt; the window shows it in its order.
     Database work = WorkDatabase();
     for (const Alternative& a : LoadAlternatives(work, ListControl::kMaxFillRows))
-        m_list->addRow(a.name, a.item);
+        m_list->addRow({a.name}, a.item);
     m_list->fitColumns();
     resize(std::max(260, m_list->columnsWidth() + 24), 320);
     m_list->setFocus();

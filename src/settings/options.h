@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QTabWidget;
@@ -32,6 +33,7 @@ private:
     QWidget* exchangeTab();
     void load();
     void connectEdits();
+    void addTimeZoneRow(QFormLayout* form, QWidget* tab);
     void dateFormatChosen();
     void taxTyped(const QString& text);
 

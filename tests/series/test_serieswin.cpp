@@ -2,8 +2,6 @@
 #include "data/dates.h"
 #include "data/schema.h"
 #include "report/listcontrol.h"
-#include "widgets/windowregistry.h"
-#include "widgets/yearcalendar.h"
 #include "series/alternativeswindow.h"
 #include "series/expiringserieswindow.h"
 #include "series/freedateswindow.h"
@@ -12,6 +10,8 @@
 #include "shell/commands.h"
 #include "support/busyfile.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
+#include "widgets/yearcalendar.h"
 
 #include <QDateEdit>
 #include <QLineEdit>

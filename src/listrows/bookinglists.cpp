@@ -276,26 +276,29 @@ ListFillSource MyBookingsFillSource(const MyBookingsFilter& filter)
     // bookings spread over accounts, and the plus would hide that from it.
     const QString day =
         engine == Engine::SQLite ? QStringLiteral("+m.Bdato") : QStringLiteral("m.Bdato");
-    return {BookingFile,
-            QStringLiteral(
-                "SELECT m.Bookingnr, m.Bdato, m.bstart, m.bslut, m.Beskrivelse, m.Lokalenavn, "
-                "m.Kontonr, m.Kontonavn, m.pnr, "
-                "CASE WHEN %1 = 'p' THEN k.ID ELSE m.kontoowner END AS kontoowner "
-                "FROM mybookingsfor m LEFT JOIN Konti k ON k.ID = m.Kontonr "
-                "WHERE m.pnr = ? AND %2 >= ? AND %2 <= ? AND m.gruppeart IN (?, ?, ?) "
-                "AND (CASE WHEN m.gentagende <> 0 THEN 1 ELSE 0 END) IN (?, ?) "
-                "ORDER BY %2, m.bstart, m.Bookingnr")
-                .arg(dialect::fold(engine, QStringLiteral("k.Kontotype")), day),
-            binds, [relations](const QSqlRecord& r) -> std::optional<ListRow> {
-                const QString relation =
-                    BookingRelation(r.value(QStringLiteral("kontoowner")).toInt(),
-                                    r.value(QStringLiteral("pnr")).toInt(),
-                                    r.value(QStringLiteral("Kontonr")).toInt());
-                if (!relations.contains(relation))
-                    return std::nullopt;
-                return ListRow{MyBookingsCells(r, relation),
-                               r.value(QStringLiteral("Bookingnr")).toInt()};
-            }};
+    ListFillSource source{
+        BookingFile,
+        QStringLiteral(
+            "SELECT m.Bookingnr, m.Bdato, m.bstart, m.bslut, m.Beskrivelse, m.Lokalenavn, "
+            "m.Kontonr, m.Kontonavn, m.pnr, "
+            "CASE WHEN %1 = 'p' THEN k.ID ELSE m.kontoowner END AS kontoowner "
+            "FROM mybookingsfor m LEFT JOIN Konti k ON k.ID = m.Kontonr "
+            "WHERE m.pnr = ? AND %2 >= ? AND %2 <= ? AND m.gruppeart IN (?, ?, ?) "
+            "AND (CASE WHEN m.gentagende <> 0 THEN 1 ELSE 0 END) IN (?, ?) "
+            "ORDER BY %2, m.bstart, m.Bookingnr")
+            .arg(dialect::fold(engine, QStringLiteral("k.Kontotype")), day),
+        binds, [relations](const QSqlRecord& r) -> std::optional<ListRow> {
+            const QString relation = BookingRelation(r.value(QStringLiteral("kontoowner")).toInt(),
+                                                     r.value(QStringLiteral("pnr")).toInt(),
+                                                     r.value(QStringLiteral("Kontonr")).toInt());
+            if (!relations.contains(relation))
+                return std::nullopt;
+            return ListRow{MyBookingsCells(r, relation),
+                           r.value(QStringLiteral("Bookingnr")).toInt()};
+        }};
+    // Every row has one of the three relations; fewer leave rows out.
+    source.builderSkips = relations.size() < 3;
+    return source;
 }
 
 // --- tentative bookings ---

@@ -3,7 +3,7 @@
 namespace vestra {
 
 qint64 ReadListQuery(QSqlQuery& query, const ListRowBuilder& build, int limit,
-                     const std::function<void(ListRow&&)>& take)
+                     const std::function<void(ListRow&&)>& take, bool stopPastLimit)
 {
     qint64 admitted = 0;
     while (query.next()) {
@@ -11,6 +11,8 @@ qint64 ReadListQuery(QSqlQuery& query, const ListRowBuilder& build, int limit,
             if (limit < 0 || admitted < limit)
                 take(std::move(*row));
             ++admitted;
+            if (stopPastLimit && limit >= 0 && admitted > limit)
+                break;
         }
     }
     return admitted;

@@ -42,12 +42,16 @@ struct ListFillSource {
     QString sql;
     QVariantList binds;
     ListRowBuilder build;
+    // Whether the builder skips rows the statement finds; when it does not,
+    // the statement alone can count the rows.
+    bool builderSkips = false;
 };
 
 // Hands the first limit rows the builder admits to take (all when limit is
-// negative) and returns how many it admits in all.
+// negative) and returns how many it admits in all; with stopPastLimit it
+// stops at the first admitted row past the limit (and counts it).
 qint64 ReadListQuery(QSqlQuery& query, const ListRowBuilder& build, int limit,
-                     const std::function<void(ListRow&&)>& take);
+                     const std::function<void(ListRow&&)>& take, bool stopPastLimit = false);
 
 // Every row of the source, or nullopt and the reason.
 std::optional<QList<ListRow>> ReadListRows(const ListFillSource& source, QString* error);

@@ -540,20 +540,37 @@ int ListControl::fill()
         m_fillError = db.lastError();
         return -1;
     }
-    return fillFrom(*query, m_source.build);
+    if (m_source.builderSkips)
+        return fillFrom(*query, m_source.build);
+    // Reading every row past the cap only to count it would take seconds
+    // for a keyword in every title; the statement counts them at once.
+    const int added = fillFrom(*query, m_source.build, true);
+    if (m_matching > added) {
+        query.reset();
+        const QVariant all = db.scalar(
+            QStringLiteral("SELECT count(*) FROM (%1) counted").arg(m_source.sql), m_source.binds);
+        if (all.isValid())
+            m_matching = std::max<qint64>(all.toLongLong(), m_matching);
+        m_count->setProperty("matching", m_matching);
+        showCount(m_count, rowCount());
+    }
+    return added;
 }
 
-int ListControl::fillFrom(QSqlQuery& query, const ListRowBuilder& build)
+int ListControl::fillFrom(QSqlQuery& query, const ListRowBuilder& build, bool stopPastCap)
 {
     if (rowCount() > 0)
         return 0;
     // One repaint for the whole fill rather than one per row.
     setUpdatesEnabled(false);
     int added = 0;
-    m_matching = ReadListQuery(query, build, kMaxFillRows, [this, &added](ListRow&& row) {
-        addRow(row);
-        ++added;
-    });
+    m_matching = ReadListQuery(
+        query, build, kMaxFillRows,
+        [this, &added](ListRow&& row) {
+            addRow(row);
+            ++added;
+        },
+        stopPastCap);
     m_count->setProperty("matching", m_matching);
     showCount(m_count, rowCount());
     fitColumns();

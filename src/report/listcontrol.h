@@ -99,7 +99,8 @@ public:
     ListFillSource& fillSource() { return m_source; }
     int fill();
     // The same from a query already run, for callers that hold one.
-    int fillFrom(QSqlQuery& query, const ListRowBuilder& build);
+    // stopPastCap: stop at the first row past the cap instead of counting the rest.
+    int fillFrom(QSqlQuery& query, const ListRowBuilder& build, bool stopPastCap = false);
     // Whether the last fill stopped at the cap with rows left out.
     bool capped() const { return m_matching > rowCount(); }
     // Clears the rows and fills again.

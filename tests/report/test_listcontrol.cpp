@@ -44,16 +44,19 @@ protected:
 
     ListFillSource source(std::function<bool(int)> keep = {})
     {
-        return {[p = path] { return Database::open(p); },
-                QStringLiteral("SELECT id, name FROM t WHERE id >= ? ORDER BY id DESC"),
-                {0},
-                [keep](const QSqlRecord& r) -> std::optional<ListRow> {
-                    const int id = r.value(QStringLiteral("id")).toInt();
-                    if (keep && !keep(id))
-                        return std::nullopt;
-                    return ListRow{
-                        {QString::number(id), r.value("name").toString()}, id, id % 2 ? 0 : 1};
-                }};
+        ListFillSource s{[p = path] { return Database::open(p); },
+                         QStringLiteral("SELECT id, name FROM t WHERE id >= ? ORDER BY id DESC"),
+                         {0},
+                         [keep](const QSqlRecord& r) -> std::optional<ListRow> {
+                             const int id = r.value(QStringLiteral("id")).toInt();
+                             if (keep && !keep(id))
+                                 return std::nullopt;
+                             return ListRow{{QString::number(id), r.value("name").toString()},
+                                            id,
+                                            id % 2 ? 0 : 1};
+                         }};
+        s.builderSkips = bool(keep);
+        return s;
     }
 
     QTemporaryDir dir;

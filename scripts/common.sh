@@ -14,7 +14,11 @@ PACKAGES=(
   dpkg-dev desktop-file-utils appstream qt6-translations-l10n xdotool imagemagick
   qt6-tools-dev qt6-tools-dev-tools libqt6help6
   gcovr
+  lintian python3-icalendar locales
 )
+
+# The export tests read files back under a Danish and an English locale.
+LOCALES=(da_DK en_US)
 
 install_missing() {
   local missing=()
@@ -28,6 +32,11 @@ install_missing() {
     $sudo apt-get update -qq || true
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
   fi
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  for l in "${LOCALES[@]}"; do
+    locale -a | grep -qix "$l.utf-\?8" || $sudo localedef -i "$l" -f UTF-8 "$l.UTF-8"
+  done
 }
 
 # build PRESET: configures and builds that preset. cmake finds the presets in the

@@ -108,12 +108,10 @@ AccountManager::AccountManager(QWidget* parent) : QWidget(parent, Qt::Window)
                         {QStringLiteral("Contact"), 130},
                         {QStringLiteral("Contact"), 130}});
     m_list->setFillSource({BookingFile, {}, {}, [](const QSqlRecord& r) -> std::optional<ListRow> {
-                               return ListRow{
-                                   QStringList{r.value(QStringLiteral("Kontonavn")).toString(),
+                               return ListRow{{r.value(QStringLiteral("Kontonavn")).toString(),
                                                r.value(QStringLiteral("kontokontakt")).toString(),
-                                               r.value(QStringLiteral("Kontotlf")).toString()}
-                                       .join(QLatin1Char(';')),
-                                   r.value(QStringLiteral("ID")).toInt()};
+                                               r.value(QStringLiteral("Kontotlf")).toString()},
+                                              r.value(QStringLiteral("ID")).toInt()};
                            }});
     applyOptions();
     resize(m_list->columnsWidth() + 160, 420);

@@ -35,7 +35,7 @@ ListControl* accountList(QWidget* parent, const QString& name, const QString& he
     list->setColumns({{heading, 150}});
     list->setFillSource(
         {BookingFile, rows.sql, rows.binds, [](const QSqlRecord& r) -> std::optional<ListRow> {
-             return ListRow{r.value(QStringLiteral("Kontonavn")).toString(),
+             return ListRow{{r.value(QStringLiteral("Kontonavn")).toString()},
                             r.value(QStringLiteral("ID")).toInt()};
          }});
     list->setMinimumHeight(260);

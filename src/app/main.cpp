@@ -57,6 +57,8 @@ QIcon vestraIcon()
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Settings then live in ~/.config/Vestra/.
+    QApplication::setOrganizationName(QStringLiteral("Vestra"));
     QApplication::setApplicationName(QStringLiteral("Vestra"));
     QApplication::setWindowIcon(vestraIcon());
     // The desktop entry's name, so the window system groups Vestra's windows under its icon.

@@ -144,12 +144,14 @@ void BookingForm::build()
     auto* head = new QHBoxLayout;
     m_head = new QLabel(this);
     m_head->setObjectName(QStringLiteral("beskrshow"));
+    m_head->setTextFormat(Qt::PlainText); // the title as typed, never markup
     QFont big = m_head->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);
     big.setBold(true);
     m_head->setFont(big);
     m_single = new QLabel(this);
     m_single->setObjectName(QStringLiteral("gentshow"));
+    m_single->setTextFormat(Qt::PlainText);
     head->addWidget(m_head, 1);
     head->addWidget(m_single);
     layout->addLayout(head);
@@ -801,7 +803,9 @@ void BookingForm::sendMail()
         CalendarSelection one{CalendarSelection::Scope::Bookings, 0, {number}, {}, {}};
         const auto found = db.isValid() ? ReadCalendarBookings(db, one, nullptr) : std::nullopt;
         const auto id = found && !found->isEmpty() ? StoreId(db, nullptr) : std::nullopt;
-        if (id && WriteFileSafely(ics, CalendarText(*found, *id, m_itemName->text()), nullptr)
+        const auto zone = id ? StoreZone(db, nullptr) : std::nullopt;
+        if (zone
+            && WriteFileSafely(ics, CalendarText(*found, *id, m_itemName->text(), *zone), nullptr)
             && ComposeMailWithAttachment(m_rec.value(QStringLiteral("kontomail")).toString(),
                                          QStringLiteral("Booking Message"),
                                          BookingMailBody(m_itemName->text(), m_date->date(),

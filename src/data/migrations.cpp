@@ -256,6 +256,7 @@ const QList<MigrationStep>& BookingFileSteps()
              }
              return true;
          }},
+        ScriptStep(11, QStringLiteral("booking-11.sql")),
         // Panels in corridors show booking titles unless the store says not to.
         ScriptStep(14, QStringLiteral("booking-14.sql")),
     };

@@ -61,8 +61,11 @@ ProgramFolders CurrentFolders()
 {
     if (!g_programFolder.isEmpty())
         return {g_programFolder, g_programFolder};
-    return ResolveProgramFolders(QCoreApplication::applicationDirPath(),
-                                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    // ~/.local/share/Vestra, whatever organisation the program names.
+    return ResolveProgramFolders(
+        QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/Vestra"));
 }
 
 } // namespace

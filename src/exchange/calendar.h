@@ -48,19 +48,27 @@ ReadCalendarBookings(Database& bookingFile, const CalendarSelection& selection, 
 // UIDs of re-exported bookings stay the same wherever the store is opened.
 std::optional<QString> StoreId(Database& bookingFile, QString* error);
 
-// The calendar's text. Times are local wall-clock times in the zone given
-// by its IANA id (empty: the system's), whose VTIMEZONE the calendar carries.
+// The institution's time zone, an IANA id kept in the booking store; a
+// store without one takes this workstation's zone, once, for good.
+std::optional<QByteArray> StoreZone(Database& bookingFile, QString* error);
+// Sets the store's zone; false (and why) for a name that is no known zone.
+bool SetStoreZone(Database& bookingFile, const QByteArray& zoneId, QString* error);
+
+// The calendar's text. Times are the bookings' wall-clock times in the zone
+// given by its IANA id, whichever zone this process runs in; the calendar
+// carries a VTIMEZONE of that id with the offsets of the bookings' period.
+// A start in the hour a spring change skips begins when the clock reads
+// again; a time in the hour an autumn change repeats is the first one.
 QByteArray CalendarText(const QList<CalendarBooking>& bookings, const QString& storeId,
-                        const QString& calendarName, const QByteArray& zoneId = {});
+                        const QString& calendarName, const QByteArray& zoneId);
 
 // Reads the selection and writes it to path; a sentence for the user in error.
 bool ExportCalendar(Database& bookingFile, const CalendarSelection& selection,
                     const QString& calendarName, const QString& path, QString* error);
 
 // Writes item-<number>-<name>.ics for every item and type-<number>-<name>.ics
-// for every type into folder, with all their bookings; returns the files
-// written, or nullopt and the first failure.
-std::optional<int> PublishCalendars(Database& bookingFile, const QString& folder, QString* error,
-                                    const QByteArray& zoneId = {});
+// for every type into folder, with all their bookings, in the store's zone;
+// returns the files written, or nullopt and the first failure.
+std::optional<int> PublishCalendars(Database& bookingFile, const QString& folder, QString* error);
 
 } // namespace vestra

@@ -6,49 +6,34 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <clocale>
+#include <locale.h>
 #include <xlsxwriter.h>
 
 namespace vestra {
 
-QVariant TypedCell(const QString& text, const QLocale& locale, const QStringList& qtDateFormats)
+CellKind KindOf(const QVariant& cell)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return text;
-    static const QRegularExpression clock(QStringLiteral("^\\d{1,2}[:.]\\d{2}$"));
-    if (clock.match(t).hasMatch()) {
-        const QTime time(t.section(QRegularExpression(QStringLiteral("[:.]")), 0, 0).toInt(),
-                         t.right(2).toInt());
-        if (time.isValid())
-            return time;
+    if (cell.metaType() == QMetaType::fromType<Money>())
+        return CellKind::Money;
+    switch (cell.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return CellKind::Number;
+    case QMetaType::QDate:
+        return CellKind::Date;
+    case QMetaType::QTime:
+        return CellKind::Time;
+    case QMetaType::QDateTime:
+        return CellKind::Stamp;
+    default:
+        return CellKind::Text;
     }
-    for (const QString& format : qtDateFormats) {
-        const QDate date = locale.toDate(t, format);
-        if (date.isValid())
-            return date;
-    }
-    // Booking numbers and counts are whole; amounts carry the locale's marks.
-    static const QRegularExpression numeric(QStringLiteral("^-?[\\d.,\\s\\x{a0}]*\\d$"));
-    if (numeric.match(t).hasMatch()) {
-        bool ok = false;
-        const double value = locale.toDouble(t, &ok);
-        if (ok)
-            return value;
-    }
-    return text;
-}
-
-SheetTable TypedSheet(const QStringList& headings, const QList<QStringList>& rows,
-                      const QLocale& locale, const QStringList& qtDateFormats)
-{
-    SheetTable table{headings, {}};
-    for (const QStringList& row : rows) {
-        QVariantList cells;
-        for (const QString& text : row)
-            cells << TypedCell(text, locale, qtDateFormats);
-        table.rows << cells;
-    }
-    return table;
 }
 
 QChar CsvSeparator(const QLocale& locale)
@@ -58,25 +43,39 @@ QChar CsvSeparator(const QLocale& locale)
 
 namespace {
 
+QString numberText(double value, const QLocale& locale, int decimals)
+{
+    QString text =
+        decimals < 0 ? locale.toString(value, 'g', 15) : locale.toString(value, 'f', decimals);
+    return text.remove(locale.groupSeparator());
+}
+
 QString csvField(const QVariant& cell, const CsvOptions& o)
 {
     QString text;
-    switch (cell.typeId()) {
-    case QMetaType::Double:
-        text = o.locale.toString(cell.toDouble(), 'g', 15);
-        text.remove(o.locale.groupSeparator());
+    switch (KindOf(cell)) {
+    case CellKind::Number:
+        text = numberText(cell.toDouble(), o.locale, -1);
         break;
-    case QMetaType::QDate:
-        text = cell.toDate().toString(o.qtDateFormat);
+    case CellKind::Money:
+        text = numberText(cell.value<Money>().amount, o.locale, 2);
         break;
-    case QMetaType::QTime:
+    case CellKind::Date:
+        text = cell.toDate().toString(Qt::ISODate);
+        break;
+    case CellKind::Time:
         text = cell.toTime().toString(QStringLiteral("HH:mm"));
         break;
-    case QMetaType::QDateTime:
-        text = cell.toDateTime().toString(o.qtDateFormat + QStringLiteral(" HH:mm"));
+    case CellKind::Stamp:
+        text = cell.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
         break;
-    default:
+    case CellKind::Text:
         text = cell.toString();
+        // A spreadsheet runs a cell that starts so as a formula; the quote
+        // makes it text there.
+        if (!text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text[0]))
+            text.prepend(QLatin1Char('\''));
+        break;
     }
     if (text.contains(o.separator) || text.contains(QLatin1Char('"'))
         || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
@@ -92,6 +91,46 @@ QString csvLine(const QVariantList& cells, const CsvOptions& o)
     for (const QVariant& cell : cells)
         fields << csvField(cell, o);
     return fields.join(o.separator) + QStringLiteral("\r\n");
+}
+
+// libxlsxwriter prints numbers with the C library's printf, which follows
+// LC_NUMERIC: under a Danish locale "0,5" lands in the XML and the workbook
+// is corrupt. This thread uses the C numeric rules while it exists.
+class CNumericLocale {
+public:
+    CNumericLocale()
+    {
+        if (locale_t base = duplocale(LC_GLOBAL_LOCALE)) {
+            m_c = newlocale(LC_NUMERIC_MASK, "C", base);
+            if (!m_c)
+                freelocale(base);
+        }
+        if (m_c)
+            m_old = uselocale(m_c);
+    }
+    ~CNumericLocale()
+    {
+        if (m_c) {
+            uselocale(m_old);
+            freelocale(m_c);
+        }
+    }
+    CNumericLocale(const CNumericLocale&) = delete;
+    CNumericLocale& operator=(const CNumericLocale&) = delete;
+
+private:
+    locale_t m_c = nullptr;
+    locale_t m_old = nullptr;
+};
+
+lxw_datetime dateTimeOf(const QDate& d, const QTime& t)
+{
+    return {d.isValid() ? d.year() : 0,
+            d.isValid() ? d.month() : 0,
+            d.isValid() ? d.day() : 0,
+            t.hour(),
+            t.minute(),
+            double(t.second())};
 }
 
 } // namespace
@@ -117,6 +156,7 @@ QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString*
             *error = QStringLiteral("No temporary folder for the workbook.");
         return {};
     }
+    const CNumericLocale numbers;
     const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("sheet.xlsx")));
     lxw_workbook* book = workbook_new(path.constData());
     if (!book) {
@@ -138,7 +178,20 @@ QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString*
     format_set_num_format(time, "hh:mm");
     lxw_format* stamp = workbook_add_format(book);
     format_set_num_format(stamp, "yyyy-mm-dd hh:mm");
+    lxw_format* money = workbook_add_format(book);
+    format_set_num_format(money, "#,##0.00");
+    lxw_format* text = workbook_add_format(book);
+    format_set_num_format(text, "@");
 
+    // Each column as wide as its widest cell, in characters, within reason.
+    QList<double> widths;
+    for (const QString& heading : table.headings)
+        widths << heading.size() + 2.0;
+    auto widen = [&widths](int column, double wanted) {
+        while (widths.size() <= column)
+            widths << 8.0;
+        widths[column] = std::max(widths[column], std::min(wanted, 60.0));
+    };
     for (int c = 0; c < table.headings.size(); ++c)
         worksheet_write_string(sheet, 0, c, table.headings[c].toUtf8().constData(), bold);
     for (int r = 0; r < table.rows.size(); ++r) {
@@ -146,39 +199,48 @@ QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString*
         for (int c = 0; c < row.size(); ++c) {
             const QVariant& cell = row[c];
             const lxw_row_t at = r + 1;
-            switch (cell.typeId()) {
-            case QMetaType::Double:
-            case QMetaType::Int:
-            case QMetaType::LongLong:
+            switch (KindOf(cell)) {
+            case CellKind::Number:
                 worksheet_write_number(sheet, at, c, cell.toDouble(), nullptr);
+                widen(c, QString::number(cell.toDouble(), 'g', 15).size() + 2);
                 break;
-            case QMetaType::QDate: {
-                const QDate d = cell.toDate();
-                lxw_datetime v{d.year(), d.month(), d.day(), 0, 0, 0};
+            case CellKind::Money: {
+                const double amount = cell.value<Money>().amount;
+                worksheet_write_number(sheet, at, c, amount, money);
+                widen(c, QString::number(amount, 'f', 2).size() * 1.3 + 2);
+                break;
+            }
+            case CellKind::Date: {
+                lxw_datetime v = dateTimeOf(cell.toDate(), QTime(0, 0));
                 worksheet_write_datetime(sheet, at, c, &v, date);
+                widen(c, 12);
                 break;
             }
-            case QMetaType::QTime: {
-                const QTime t = cell.toTime();
-                lxw_datetime v{0, 0, 0, t.hour(), t.minute(), double(t.second())};
+            case CellKind::Time: {
+                lxw_datetime v = dateTimeOf(QDate(), cell.toTime());
                 worksheet_write_datetime(sheet, at, c, &v, time);
+                widen(c, 7);
                 break;
             }
-            case QMetaType::QDateTime: {
+            case CellKind::Stamp: {
                 const QDateTime s = cell.toDateTime();
-                lxw_datetime v{s.date().year(), s.date().month(),  s.date().day(),
-                               s.time().hour(), s.time().minute(), double(s.time().second())};
+                lxw_datetime v = dateTimeOf(s.date(), s.time());
                 worksheet_write_datetime(sheet, at, c, &v, stamp);
+                widen(c, 18);
                 break;
             }
-            default: {
-                const QString text = cell.toString();
-                if (!text.isEmpty())
-                    worksheet_write_string(sheet, at, c, text.toUtf8().constData(), nullptr);
+            case CellKind::Text: {
+                const QString value = cell.toString();
+                if (!value.isEmpty())
+                    worksheet_write_string(sheet, at, c, value.toUtf8().constData(), text);
+                widen(c, value.section(QLatin1Char('\n'), 0, 0).size() + 2);
+                break;
             }
             }
         }
     }
+    for (int c = 0; c < widths.size(); ++c)
+        worksheet_set_column(sheet, c, c, widths[c], nullptr);
     if (const lxw_error e = workbook_close(book); e != LXW_NO_ERROR) {
         if (error)
             *error = QStringLiteral("The workbook could not be made: %1.")

@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
@@ -789,9 +790,11 @@ bool ScheduleGrid::viewportEvent(QEvent* event)
         auto* help = static_cast<QHelpEvent*>(event);
         const int n = blockAt(help->pos());
         if (n > 0)
-            QToolTip::showText(help->globalPos(),
-                               blockText(n) + QLatin1Char('\n') + blockDescription(n), viewport(),
-                               blockRect(n));
+            // Titles and accounts as typed: a tip would take "<b>" for markup.
+            QToolTip::showText(
+                help->globalPos(),
+                Qt::convertFromPlainText(blockText(n) + QLatin1Char('\n') + blockDescription(n)),
+                viewport(), blockRect(n));
         else
             QToolTip::hideText();
         return true;

@@ -75,7 +75,7 @@ QPushButton* BookingListWindow::addExportButton()
 {
     QPushButton* exportRows = addButton(QStringLiteral("Export…"), "ExportButton");
     connect(exportRows, &QPushButton::clicked, this,
-            [this] { ExportSheetDialog(ListSheet(*m_list), windowTitle()); });
+            [this] { ExportListDialog(*m_list, windowTitle()); });
     return exportRows;
 }
 

@@ -33,12 +33,6 @@ QString likePattern(const QString& text)
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
-// The list joins its cells with ";": one inside a cell would split it.
-QString cell(const QVariant& v)
-{
-    return v.toString().replace(QLatin1Char(';'), QLatin1Char(',')).simplified();
-}
-
 } // namespace
 
 QVector<ListControlColumn> ChangeLogColumns()
@@ -69,10 +63,10 @@ ListFillSource ChangeLogFillSource(const ChangeLogFilter& filter)
     }
     sql += QStringLiteral(" ORDER BY ID DESC");
     return {BookingFile, sql, binds, [](const QSqlRecord& r) -> std::optional<ListRow> {
-                QStringList cells;
+                QVariantList cells;
                 for (int i = 1; i <= 6; ++i)
-                    cells << cell(r.value(i));
-                return ListRow{cells.join(QLatin1Char(';')), r.value(0).toInt(), -1};
+                    cells << r.value(i).toString();
+                return ListRow{cells, r.value(0).toInt(), -1};
             }};
 }
 

@@ -23,6 +23,8 @@ constexpr int kPictureRole = Qt::UserRole + 1;
 // The check state last reported or set, per cell: itemChanged also fires for
 // icons and data, and only a real change of the box may be reported.
 constexpr int kCheckSeenRole = Qt::UserRole + 2;
+// The value a cell holds, which sorting and exports use.
+constexpr int kValueRole = Qt::UserRole + 3;
 
 // The widths the list windows give were chosen for an 8-point screen font
 // whose average character is about 5.5 pixels wide; a wider font widens
@@ -38,9 +40,11 @@ constexpr int kMaxScreenWidening = 2;
 
 const QString kTick = QStringLiteral("\u2713");
 
-bool checkedValue(const QString& text)
+bool checkedValue(const QVariant& cell)
 {
-    const QString t = text.trimmed().toLower();
+    if (cell.typeId() == QMetaType::Bool)
+        return cell.toBool();
+    const QString t = cell.toString().trimmed().toLower();
     return t == u"1" || t == u"-1" || t == u"true" || t == u"yes" || t == u"x";
 }
 
@@ -58,48 +62,54 @@ qreal textWidthMm(const QFont& font, const QString& text)
     return QFontMetricsF(font, &device).horizontalAdvance(text) * 25.4 / 1200;
 }
 
-// A cell's value for sorting: a number, a time of day, a date in the booking
-// file's format, or else the text itself.
-struct SortKey {
-    int kind = 3; // 0 number, 1 time, 2 date, 3 text
-    double number = 0;
-    QString text;
-};
-
-SortKey sortKey(const QString& text)
+// Orders two cells by the value they hold: numbers and amounts, then
+// times, then dates, then texts as the locale sorts them.
+bool cellLess(const QVariant& a, const QVariant& b)
 {
-    bool ok = false;
-    const QString t = text.trimmed();
-    double n = QLocale().toDouble(t, &ok);
-    if (!ok)
-        n = QLocale::c().toDouble(t, &ok);
-    if (ok)
-        return {0, n, {}};
-    for (const char* f : {"HH:mm", "H:mm", "HH.mm", "HH:mm:ss"})
-        if (const QTime time = QTime::fromString(t, QLatin1String(f)); time.isValid())
-            return {1, double(time.msecsSinceStartOfDay()), {}};
-    // The old date letters are case-insensitive; Qt needs M for the month.
-    QString format = FileDateFormat().toLower();
-    format.replace(QLatin1Char('m'), QLatin1Char('M'));
-    if (!format.isEmpty())
-        if (const QDate date = QDate::fromString(t, format); date.isValid())
-            return {2, double(date.toJulianDay()), {}};
-    return {3, 0, text};
+    auto rank = [](const QVariant& v) {
+        switch (KindOf(v)) {
+        case CellKind::Number:
+        case CellKind::Money:
+            return 0;
+        case CellKind::Time:
+            return 1;
+        case CellKind::Date:
+        case CellKind::Stamp:
+            return 2;
+        case CellKind::Text:
+            break;
+        }
+        return 3;
+    };
+    auto number = [](const QVariant& v) -> double {
+        switch (KindOf(v)) {
+        case CellKind::Money:
+            return v.value<Money>().amount;
+        case CellKind::Time:
+            return v.toTime().msecsSinceStartOfDay();
+        case CellKind::Date:
+            return double(v.toDate().toJulianDay());
+        case CellKind::Stamp:
+            return double(v.toDateTime().toMSecsSinceEpoch());
+        default:
+            return v.toDouble();
+        }
+    };
+    const int ra = rank(a), rb = rank(b);
+    if (ra != rb)
+        return ra < rb;
+    if (ra < 3)
+        return number(a) < number(b);
+    return QString::localeAwareCompare(a.toString(), b.toString()) < 0;
 }
 
-// Rows that sort by the value their cells show rather than by the text.
+// Rows that sort by the value their cells hold rather than by the text.
 class ListItem : public QTreeWidgetItem {
 public:
     bool operator<(const QTreeWidgetItem& other) const override
     {
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        const SortKey a = sortKey(text(column));
-        const SortKey b = sortKey(other.text(column));
-        if (a.kind != b.kind)
-            return a.kind < b.kind;
-        if (a.kind < 3)
-            return a.number < b.number;
-        return QString::localeAwareCompare(a.text, b.text) < 0;
+        return cellLess(data(column, kValueRole), other.data(column, kValueRole));
     }
 };
 
@@ -179,10 +189,7 @@ ListControl::ListControl(QWidget* parent) : QTreeWidget(parent)
     setViewportMargins(0, 0, 0, m_count->sizeHint().height());
     // Counted from the model, not through this list: the tree widget's own
     // destructor still removes rows.
-    const auto count = [label = m_count, rows = model()] {
-        const int n = rows->rowCount();
-        label->setText(n == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(n));
-    };
+    const auto count = [label = m_count, rows = model()] { showCount(label, rows->rowCount()); };
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(model(), signal, m_count, count);
     connect(model(), &QAbstractItemModel::modelReset, m_count, count);
@@ -210,6 +217,18 @@ ListControl::ListControl(QWidget* parent) : QTreeWidget(parent)
 QString ListControl::rowCountText() const
 {
     return m_count->text();
+}
+
+void ListControl::showCount(QLabel* label, int n)
+{
+    const qint64 matching = label->property("matching").toLongLong();
+    const QLocale locale;
+    if (matching > n && n > 0)
+        label->setText(
+            QStringLiteral("%1 of %2 shown").arg(locale.toString(n), locale.toString(matching)));
+    else
+        label->setText(n == 1 ? QStringLiteral("1 row")
+                              : QStringLiteral("%1 rows").arg(locale.toString(n)));
 }
 
 void ListControl::resizeEvent(QResizeEvent* event)
@@ -271,12 +290,28 @@ void ListControl::applyColumns()
 
 // --- rows ---
 
-int ListControl::addRow(const QString& text, const QVariant& data, int picture)
+QString ListControl::cellText(const QVariant& cell, const ListControlColumn& column)
 {
-    const QStringList values = text.split(QLatin1Char(';'));
+    switch (KindOf(cell)) {
+    case CellKind::Money:
+        return FormatAmount(cell.value<Money>().amount);
+    case CellKind::Time:
+        return FormatValue(cell, column.format.isEmpty() ? QStringLiteral("hh:mm") : column.format);
+    case CellKind::Number:
+    case CellKind::Date:
+    case CellKind::Stamp:
+        return FormatValue(cell, column.format);
+    case CellKind::Text:
+        break;
+    }
+    return cell.toString();
+}
+
+int ListControl::addRow(const QVariantList& cells, const QVariant& data, int picture)
+{
     auto* item = new ListItem;
     for (int i = 0; i < m_columns.size(); ++i) {
-        const QString value = i < values.size() ? values[i] : QString();
+        const QVariant value = i < cells.size() && !cells[i].isNull() ? cells[i] : QString();
         const ListControlColumn& c = m_columns[i];
         if (c.checkBox) {
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -284,7 +319,8 @@ int ListControl::addRow(const QString& text, const QVariant& data, int picture)
             item->setCheckState(i, checked ? Qt::Checked : Qt::Unchecked);
             item->setData(i, kCheckSeenRole, checked);
         } else {
-            item->setText(i, value);
+            item->setText(i, cellText(value, c));
+            item->setData(i, kValueRole, value);
         }
         item->setTextAlignment(i, c.alignment | Qt::AlignVCenter);
     }
@@ -297,6 +333,8 @@ int ListControl::addRow(const QString& text, const QVariant& data, int picture)
 
 void ListControl::clear()
 {
+    m_matching = 0;
+    m_count->setProperty("matching", 0);
     QTreeWidget::clear();
 }
 
@@ -312,6 +350,24 @@ QStringList ListControl::rowTexts(int row) const
     if (const auto* item = itemAt(row))
         for (int i = 0; i < m_columns.size(); ++i)
             out << item->text(i);
+    return out;
+}
+
+QVariant ListControl::cell(int row, int column) const
+{
+    const auto* item = itemAt(row);
+    if (!item || column < 0 || column >= m_columns.size())
+        return {};
+    if (m_columns[column].checkBox)
+        return item->checkState(column) == Qt::Checked;
+    return item->data(column, kValueRole);
+}
+
+QVariantList ListControl::rowCells(int row) const
+{
+    QVariantList out;
+    for (int i = 0; i < m_columns.size(); ++i)
+        out << cell(row, i);
     return out;
 }
 
@@ -484,23 +540,39 @@ int ListControl::fill()
         m_fillError = db.lastError();
         return -1;
     }
-    return fillFrom(*query, m_source.build);
+    if (m_source.builderSkips)
+        return fillFrom(*query, m_source.build);
+    // Reading every row past the cap only to count it would take seconds
+    // for a keyword in every title; the statement counts them at once.
+    const int added = fillFrom(*query, m_source.build, true);
+    if (m_matching > added) {
+        query.reset();
+        const QVariant all = db.scalar(
+            QStringLiteral("SELECT count(*) FROM (%1) counted").arg(m_source.sql), m_source.binds);
+        if (all.isValid())
+            m_matching = std::max<qint64>(all.toLongLong(), m_matching);
+        m_count->setProperty("matching", m_matching);
+        showCount(m_count, rowCount());
+    }
+    return added;
 }
 
-int ListControl::fillFrom(QSqlQuery& query,
-                          const std::function<std::optional<ListRow>(const QSqlRecord&)>& build)
+int ListControl::fillFrom(QSqlQuery& query, const ListRowBuilder& build, bool stopPastCap)
 {
     if (rowCount() > 0)
         return 0;
     // One repaint for the whole fill rather than one per row.
     setUpdatesEnabled(false);
     int added = 0;
-    while (added < kMaxFillRows && query.next()) {
-        if (const auto row = build(query.record())) {
-            addRow(*row);
+    m_matching = ReadListQuery(
+        query, build, kMaxFillRows,
+        [this, &added](ListRow&& row) {
+            addRow(row);
             ++added;
-        }
-    }
+        },
+        stopPastCap);
+    m_count->setProperty("matching", m_matching);
+    showCount(m_count, rowCount());
     fitColumns();
     setUpdatesEnabled(true);
     return added;

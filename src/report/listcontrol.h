@@ -1,10 +1,11 @@
 #pragma once
-// The multi-column list of the list windows. A row is added as one text with
-// its column values joined by ";", carries its record key as row data and may
-// carry a picture (a collision mark, say) and check boxes. Rows stay in the
-// order they were added. A list fills itself from a query, only when it is
-// empty and with at most 2000 rows, and prints itself through the report
-// engine with a title and a subtitle.
+// The multi-column list of the list windows. A row is added as its typed
+// cells (listrows/listrows.h), one per column, shown in the column's format;
+// it carries its record key as row data and may carry a picture (a collision
+// mark, say) and check boxes. Rows stay in the order they were added. A list
+// fills itself from a query, only when it is empty and with at most 2000
+// rows (counting the rest), and prints itself through the report engine with
+// a title and a subtitle.
 //
 //   list->setColumns({{"Date", 60}, {"Resource", 120}});
 //   list->setFillSource({BookingFile, "SELECT ... FROM searchforny", {},
@@ -13,6 +14,7 @@
 //   connect(list, &ListControl::rowActivated, ...);
 
 #include "db/database.h"
+#include "listrows/listrows.h"
 #include "report/reportoutput.h"
 
 #include <QIcon>
@@ -27,29 +29,6 @@ class QLabel;
 class QPrintPreviewDialog;
 
 namespace vestra {
-
-struct ListControlColumn {
-    QString heading;
-    int width = 100; // list units, about a pixel of an 8-point screen font; see unitWidth()
-    Qt::Alignment alignment = Qt::AlignLeft;
-    bool checkBox = false; // the cell shows a check box instead of text
-};
-
-// One row as a fill's row builder makes it.
-struct ListRow {
-    QString text;     // column values joined by ";"
-    QVariant data;    // the record key
-    int picture = -1; // index into the list's row pictures, -1 for none
-};
-
-// Where a list's rows come from: a query on a database opened for each fill,
-// and a builder that turns a record into a row or skips it (std::nullopt).
-struct ListFillSource {
-    std::function<Database()> open;
-    QString sql;
-    QVariantList binds;
-    std::function<std::optional<ListRow>(const QSqlRecord&)> build;
-};
 
 enum class ListPicture { Collision, Clear };
 
@@ -71,15 +50,19 @@ public:
     // what a window gives its list to show every column.
     int columnsWidth() const;
 
-    // Rows. addRow splits the text at ";" into the columns (empty values
-    // stay empty; values beyond the last column are dropped) and returns the
-    // new row's index.
-    int addRow(const QString& text, const QVariant& data = {}, int picture = -1);
-    int addRow(const ListRow& row) { return addRow(row.text, row.data, row.picture); }
+    // Rows. addRow takes a cell per column (missing cells stay empty; cells
+    // beyond the last column are dropped) and returns the new row's index.
+    int addRow(const QVariantList& cells, const QVariant& data = {}, int picture = -1);
+    int addRow(const ListRow& row) { return addRow(row.cells, row.data, row.picture); }
     void clear(); // removes the rows, keeps the columns
     int rowCount() const { return topLevelItemCount(); }
+    // The cell as shown, and as the value it holds.
     QString text(int row, int column) const;
     QStringList rowTexts(int row) const;
+    QVariant cell(int row, int column) const;
+    QVariantList rowCells(int row) const;
+    // How the list shows a cell in a column.
+    static QString cellText(const QVariant& cell, const ListControlColumn& column);
     QVariant rowData(int row) const;
     void setRowData(int row, const QVariant& data);
     // The first row whose data equals the value, or -1.
@@ -109,21 +92,25 @@ public:
     void selectRow(int row); // makes it current and selected alone
 
     // Filling. fill() adds rows from the source only when the list is empty,
-    // stopping after kMaxFillRows rows; it returns the rows added (0 when the
-    // list was not empty) or -1 when the query failed (see lastFillError()).
+    // stopping after kMaxFillRows rows and counting the rest; it returns the
+    // rows added (0 when the list was not empty) or -1 when the query failed
+    // (see lastFillError()).
     void setFillSource(ListFillSource source);
     ListFillSource& fillSource() { return m_source; }
     int fill();
     // The same from a query already run, for callers that hold one.
-    int fillFrom(QSqlQuery& query,
-                 const std::function<std::optional<ListRow>(const QSqlRecord&)>& build);
+    // stopPastCap: stop at the first row past the cap instead of counting the rest.
+    int fillFrom(QSqlQuery& query, const ListRowBuilder& build, bool stopPastCap = false);
+    // Whether the last fill stopped at the cap with rows left out.
+    bool capped() const { return m_matching > rowCount(); }
     // Clears the rows and fills again.
     int reload();
     // Widens columns whose texts do not fit (within twice their width); a
     // fill does this itself.
     void fitColumns();
     QString lastFillError() const { return m_fillError; }
-    // The line under the rows that tells how many there are ("12 rows").
+    // The line under the rows that tells how many there are ("12 rows", or
+    // "2,000 of 192,007 shown" when the fill stopped at its cap).
     QString rowCountText() const;
 
     // Printing: the columns and rows as shown (check boxes as a tick), with
@@ -158,8 +145,11 @@ private:
     int m_pictureColumn = 0;
     ListFillSource m_source;
     QString m_fillError;
-    bool m_quiet = false; // the program, not the user, is changing a check box
+    bool m_quiet = false;  // the program, not the user, is changing a check box
+    qint64 m_matching = 0; // the rows the last fill found, shown or not
     QLabel* m_count;
+    // Called from the model also while the tree widget's destructor removes rows.
+    static void showCount(QLabel* label, int rows);
 };
 
 } // namespace vestra

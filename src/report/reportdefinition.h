@@ -12,6 +12,7 @@
 //   def.detail.add(ReportItem::field("Pris", {150, 0, 30, 5}, "0.00").alignedRight());
 //   def.pageFooter.add(ReportItem::pageNumber({150, 0, 30, 5}));
 
+#include "exchange/sheet.h"
 #include "report/reportdata.h"
 
 #include <QFont>
@@ -124,6 +125,15 @@ struct ReportGroup {
     QVariant keyOf(const ReportRow& row) const;
 };
 
+// A column of the report's rows as an export writes it: the field, the
+// heading the report prints over it, and the cell it becomes (a Date from a
+// day number, a Time from minutes, Money, a Number, or the value as text).
+struct ReportExportColumn {
+    QString field;
+    QString heading;
+    CellKind kind = CellKind::Text;
+};
+
 class ReportDefinition {
 public:
     ReportDefinition();
@@ -140,6 +150,9 @@ public:
     ReportBand detail;
     ReportBand pageFooter;
     ReportBand reportFooter;
+    // What an export of the rows writes, in this order; empty: every field
+    // of the rows under its own name.
+    QVector<ReportExportColumn> exportColumns;
 
     ReportGroup& addGroup(const QString& field);
     ReportGroup& addGroup(const QString& name, RowFunction key);

@@ -128,6 +128,11 @@ ReportDefinition overviewDefinition(const ReportPeriod& period, const OverviewKi
     italic.setItalic(true);
     type.header.add(typeName.withFont(italic));
 
+    // An export writes the day, group and type on every row, then the
+    // columns under their printed captions.
+    def.exportColumns = {{QStringLiteral("Bdato"), QStringLiteral("Date"), CellKind::Date},
+                         {QStringLiteral("OverGruppenavn"), QStringLiteral("Group")},
+                         {QStringLiteral("Lokalitetsnavn"), QStringLiteral("Type")}};
     def.detail.height = 5;
     for (int i = 0; i < int(std::size(kColumns)); ++i) {
         const Column& c = kColumns[i];
@@ -135,6 +140,9 @@ ReportDefinition overviewDefinition(const ReportPeriod& period, const OverviewKi
         def.detail.add(ReportItem::field(QString::fromLatin1(c.field), {c.x, 0, c.width, 5},
                                          time ? QStringLiteral("h:mm") : QString())
                            .named(QString::fromLatin1(kItemNames[i])));
+        def.exportColumns.append({QString::fromLatin1(kItemNames[i]),
+                                  QString::fromLatin1(kColumns[i].caption),
+                                  time ? CellKind::Time : CellKind::Text});
     }
 
     AddInstitutionFooter(def, session());

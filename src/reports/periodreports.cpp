@@ -110,6 +110,16 @@ ReportDefinition periodDefinition(Kind kind, const ReportPeriod& period, const Q
                          .alignedRight()
                          .bold());
     captions.add(ReportItem::line({0, 7.5}, {w, 7.5}));
+    // An export writes a row per item under the printed captions.
+    def.exportColumns = {{QStringLiteral("OverGruppenavn"), QStringLiteral("Group")},
+                         {QStringLiteral("Lokalitetsnavn"), QStringLiteral("Type")},
+                         {QStringLiteral("Lokalenavn"), QStringLiteral("Item")}};
+    const CellKind kinds[] = {CellKind::Number, CellKind::Number, CellKind::Number,
+                              CellKind::Money};
+    const char* const fields[] = {"antal", "Antalpers", "antaltimer", "Pris"};
+    for (int i = 0; i < 4; ++i)
+        def.exportColumns.append(
+            {QString::fromLatin1(fields[i]), QString::fromLatin1(texts[i]), kinds[i]});
 
     ReportGroup& group = def.addGroup(QStringLiteral("overgruppenr"));
     group.header.height = 8;

@@ -132,6 +132,16 @@ void addDetail(ReportDefinition& def, Kind kind)
                                QLatin1String(kAmountFormat))
                  .named(QStringLiteral("Pris"))
                  .alignedRight());
+    // An export writes the lines under the printed captions.
+    def.exportColumns = {
+        {QStringLiteral("Bookingnr"), QStringLiteral("Booking No."), CellKind::Number},
+        {QStringLiteral("Bdato"), QStringLiteral("Date"), CellKind::Date},
+        {QStringLiteral("Bstart"), QStringLiteral("Start"), CellKind::Time},
+        {QStringLiteral("Bslut"), QStringLiteral("End"), CellKind::Time}};
+    if (kind == Kind::Series)
+        def.exportColumns.append({QStringLiteral("Lokalenavn"), QStringLiteral("Ressource:")});
+    def.exportColumns.append({QStringLiteral("Beskrivelse"), QStringLiteral("Booking:")});
+    def.exportColumns.append({QStringLiteral("Pris"), QStringLiteral("Fee"), CellKind::Money});
 }
 
 // An amount the footer's format event fills in.

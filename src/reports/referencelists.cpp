@@ -59,6 +59,12 @@ void addColumns(ReportDefinition& def, ReportBand& captions, qreal captionTop,
         }
         captions.add(caption);
         def.detail.add(value);
+        // An export heads each column as printed; fees are money, counts numbers.
+        const CellKind kind = !c.right ? CellKind::Text
+                              : QLatin1String(c.format) == QLatin1String(kAmountFormat)
+                                  ? CellKind::Money
+                                  : CellKind::Number;
+        def.exportColumns.append({field, QString::fromLatin1(c.caption), kind});
         x += c.width + kGap;
     }
 }
@@ -124,6 +130,8 @@ std::optional<Report> BuildResourceList(Database& db, int kind, QString* error)
                              .bold());
     AddInstitutionLogo(def.reportHeader, logo, {w - 50, 0, 50, 22});
 
+    def.exportColumns = {{QStringLiteral("OverGruppenavn"), QStringLiteral("Group")},
+                         {QStringLiteral("Lokalitetsnavn"), QStringLiteral("Type")}};
     ReportGroup& group = def.addGroup(QStringLiteral("overgruppenr"));
     group.keep = GroupKeep::WithFirstDetail;
     group.header.repeatOnNewPage = true;
@@ -224,6 +232,8 @@ std::optional<Report> BuildAccountList(Database& db, QString* error)
                                .pointSize(7));
         } else {
             def.detail.add(ReportItem::field(field, {x, 0, c.width - kGap, 5.5}).named(field));
+            if (c.caption[0])
+                def.exportColumns.append({field, QString::fromLatin1(c.caption)});
         }
         x += c.width;
     }

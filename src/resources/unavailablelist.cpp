@@ -20,11 +20,11 @@ namespace {
 
 const QString kEditWindow = QStringLiteral("EditUnavail");
 
-QString listDate(const QVariant& dayNumber, const QString& format)
+QVariant listDate(const QVariant& dayNumber)
 {
     if (dayNumber.isNull() || !dayNumber.isValid())
-        return {};
-    return FormatDateTime(QDateTime(DateFromDayNumber(dayNumber.toInt()), QTime(0, 0)), format);
+        return QString();
+    return DateFromDayNumber(dayNumber.toInt());
 }
 
 } // namespace
@@ -34,18 +34,17 @@ QVector<ListControlColumn> UnavailColumns()
     return {{QStringLiteral("Resource Item"), 130},
             {QStringLiteral("Resource Type"), 130},
             {QStringLiteral("Resource Group"), 130},
-            {QStringLiteral("From"), 60},
-            {QStringLiteral("To"), 60}};
+            {QStringLiteral("From"), 60, Qt::AlignLeft, false, session().DateFormatLong},
+            {QStringLiteral("To"), 60, Qt::AlignLeft, false, session().DateFormatLong}};
 }
 
-QString UnavailRowText(const QSqlRecord& r, const QString& dateFormat)
+QVariantList UnavailCells(const QSqlRecord& r)
 {
-    return QStringList{r.value(QStringLiteral("Lokalenavn")).toString(),
-                       r.value(QStringLiteral("Lokalitetsnavn")).toString(),
-                       r.value(QStringLiteral("OverGruppenavn")).toString(),
-                       listDate(r.value(QStringLiteral("inakstart")), dateFormat),
-                       listDate(r.value(QStringLiteral("inakslut")), dateFormat)}
-        .join(QLatin1Char(';'));
+    return {r.value(QStringLiteral("Lokalenavn")).toString(),
+            r.value(QStringLiteral("Lokalitetsnavn")).toString(),
+            r.value(QStringLiteral("OverGruppenavn")).toString(),
+            listDate(r.value(QStringLiteral("inakstart"))),
+            listDate(r.value(QStringLiteral("inakslut")))};
 }
 
 ListFillSource UnavailFillSource()
@@ -58,8 +57,7 @@ ListFillSource UnavailFillSource()
                            "ORDER BY inakstart NULLS FIRST, Lokalenavn NULLS FIRST, lokalenr"),
             {},
             [](const QSqlRecord& r) -> std::optional<ListRow> {
-                return ListRow{UnavailRowText(r, session().DateFormatLong),
-                               r.value(QStringLiteral("lokalenr")).toInt()};
+                return ListRow{UnavailCells(r), r.value(QStringLiteral("lokalenr")).toInt()};
             }};
 }
 

@@ -18,9 +18,9 @@ struct Session;
 // --- rules ---
 
 QVector<ListControlColumn> UnavailColumns();
-// "Lokalenavn;Lokalitetsnavn;OverGruppenavn;from;to", the dates (day
-// numbers) in the given date format; an empty date stays empty.
-QString UnavailRowText(const QSqlRecord& record, const QString& dateFormat);
+// Item, type, group, from and to, the dates (day numbers) as dates; an
+// empty date stays empty.
+QVariantList UnavailCells(const QSqlRecord& record);
 // unavailfor on the session's booking file, each row keyed by lokalenr.
 ListFillSource UnavailFillSource();
 // InstitutionName + three blanks + InstitutionCity + ", " + today's date.

@@ -72,6 +72,8 @@ DayView::DayView(QWidget* parent)
     m_date->setFont(big);
     m_groupType = new QLabel(side);
     m_groupType->setObjectName(QStringLiteral("grouptype"));
+    // Names as typed, never markup.
+    m_groupType->setTextFormat(Qt::PlainText);
     m_groupType->setWordWrap(true);
 
     m_calendar = new QCalendarWidget(side);
@@ -88,6 +90,7 @@ DayView::DayView(QWidget* parent)
 
     m_user = new QLabel(side);
     m_user->setObjectName(QStringLiteral("CUser"));
+    m_user->setTextFormat(Qt::PlainText);
     m_scissors = new QLabel(side);
     m_scissors->setObjectName(QStringLiteral("saks"));
     m_scissors->setPixmap(ScissorsIcon().pixmap(20, 20));
@@ -161,6 +164,7 @@ void DayView::Load()
     if (!file) {
         file = new QLabel(statusBar());
         file->setObjectName(QStringLiteral("bookingFile"));
+        file->setTextFormat(Qt::PlainText);
         statusBar()->addWidget(file);
     }
     file->setText(StoreDisplayName(s.BookingFilePath));

@@ -29,6 +29,7 @@ WeekView::WeekView(QWidget* parent)
     auto* header = new QHBoxLayout;
     m_itemName = new QLabel(central);
     m_itemName->setObjectName(QStringLiteral("lnavn"));
+    m_itemName->setTextFormat(Qt::PlainText); // names as typed, never markup
     QFont big = m_itemName->font();
     big.setPointSizeF(big.pointSizeF() * 1.35);
     big.setBold(true);

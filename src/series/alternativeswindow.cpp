@@ -46,7 +46,7 @@ AlternativesWindow::AlternativesWindow(int candidateId, std::function<void()> ap
     // The search has filled andetlokalt; the window shows it in its order.
     Database work = WorkDatabase();
     for (const Alternative& a : LoadAlternatives(work, ListControl::kMaxFillRows))
-        m_list->addRow(a.name, a.item);
+        m_list->addRow({a.name}, a.item);
     m_list->fitColumns();
     resize(std::max(260, m_list->columnsWidth() + 24), 320);
     m_list->setFocus();

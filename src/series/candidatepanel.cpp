@@ -35,10 +35,11 @@ CandidatePanel::CandidatePanel(const CandidatePanelSetup& setup, BookingForm* fo
     m_list->setObjectName(QString::fromLatin1(setup.listName));
     m_list->setAccessibleName(QString::fromLatin1(setup.accessibleName));
     m_list->setRootIsDecorated(false);
-    m_list->setColumns({{QStringLiteral("Date"), 80},
-                        {QStringLiteral("Start"), 50},
-                        {QStringLiteral("End"), 50},
-                        {QStringLiteral("DB"), 30}});
+    m_list->setColumns(
+        {{QStringLiteral("Date"), 80, Qt::AlignLeft, false, session().DateFormatLong},
+         {QStringLiteral("Start"), 50, Qt::AlignLeft, false, m_startFormat},
+         {QStringLiteral("End"), 50, Qt::AlignLeft, false, QStringLiteral("HH:mm")},
+         {QStringLiteral("DB"), 30}});
     // The collision mark shows in "DB".
     m_list->setPictureColumn(3);
 
@@ -63,23 +64,20 @@ CandidatePanel::CandidatePanel(const CandidatePanelSetup& setup, BookingForm* fo
     connect(alternative, &QPushButton::clicked, this, &CandidatePanel::findAlternative);
     connect(m_list, &ListControl::rowActivated, this, &CandidatePanel::findAlternative);
     connect(exportRows, &QPushButton::clicked, this,
-            [this] { ExportSheetDialog(ListSheet(*m_list), QStringLiteral("Candidates")); });
+            [this] { ExportListDialog(*m_list, QStringLiteral("Candidates")); });
 }
 
 QList<Candidate> CandidatePanel::reload()
 {
     m_list->clear();
     Database work = WorkDatabase();
-    const QString dateFormat = session().DateFormatLong;
     const QList<Candidate> candidates = LoadCandidates(work, ListControl::kMaxFillRows);
     for (const Candidate& c : candidates) {
         // A date the busy file left unchecked says so beside its collision mark.
-        const QString text = FormatValue(DateFromDayNumber(c.day), dateFormat) + QLatin1Char(';')
-                             + FormatValue(c.start, m_startFormat) + QLatin1Char(';')
-                             + FormatValue(c.end, QStringLiteral("HH:mm")) + QLatin1Char(';')
-                             + (c.unchecked ? QStringLiteral("not checked") : QString());
         // First picture the collision mark, second the clear one.
-        m_list->addRow(text, c.id, c.collides ? 0 : 1);
+        m_list->addRow({DateFromDayNumber(c.day), c.start, c.end,
+                        c.unchecked ? QStringLiteral("not checked") : QString()},
+                       c.id, c.collides ? 0 : 1);
     }
     m_list->fitColumns();
     emit reloaded(candidates);

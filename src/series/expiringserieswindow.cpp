@@ -2,6 +2,7 @@
 
 #include "data/dates.h"
 #include "forms/periodpicker.h"
+#include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "report/listcontrol.h"
 #include "report/reportformat.h"
@@ -34,13 +35,7 @@ ExpiringSeriesWindow::ExpiringSeriesWindow(QWidget* parent)
     rows()->addWidget(m_period->row());
 
     addList("ul", QStringLiteral("Expiring repeated bookings"));
-    m_list->setColumns({{QStringLiteral("Booking"), 140},
-                        {QStringLiteral("Exp. Date"), 70},
-                        {QStringLiteral("Start"), 40},
-                        {QStringLiteral("End"), 40},
-                        {QStringLiteral("Resource"), 110},
-                        {QStringLiteral("Group"), 110},
-                        {QStringLiteral("Contact"), 80}});
+    m_list->setColumns(ExpiringColumns());
     QPushButton* print = addPrintButton("PrintButton");
     addExitButton("luk");
 
@@ -61,18 +56,7 @@ ExpiringSeriesWindow::ExpiringSeriesWindow(QWidget* parent)
 
 void ExpiringSeriesWindow::Reload()
 {
-    m_list->clear();
-    Database db = BookingFile();
-    const QString dateFormat = session().DateFormatLong;
-    const QString timeFormat = QStringLiteral("hh:mm");
-    for (const ExpiringSeries& s :
-         LoadExpiringSeries(db, m_period->fromDay(), m_period->toDay(), ListControl::kMaxFillRows))
-        m_list->addRow(QStringList{s.title, FormatValue(DateFromDayNumber(s.lastDay), dateFormat),
-                                   FormatValue(TimeFromMinutes(s.start), timeFormat),
-                                   FormatValue(TimeFromMinutes(s.end), timeFormat), s.item,
-                                   s.account, s.phone}
-                           .join(QLatin1Char(';')));
-    m_list->fitColumns();
+    fillFrom(ExpiringFillSource(m_period->fromDay(), m_period->toDay()));
 }
 
 QString ExpiringSeriesWindow::PrintTitle() const

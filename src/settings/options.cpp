@@ -1,5 +1,6 @@
 #include "settings/options.h"
 
+#include "exchange/calendar.h"
 #include "forms/fieldeditors.h"
 #include "services/filedialogs.h"
 #include "services/messages.h"
@@ -16,9 +17,11 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimeZone>
 #include <QVBoxLayout>
 #include <QValidator>
 #include <functional>
+#include <memory>
 
 namespace vestra {
 
@@ -231,6 +234,7 @@ QWidget* Options::exchangeTab()
                                            "date for calendar programs to subscribe to."),
                             tab));
     form->addRow(m_csvBom);
+    addTimeZoneRow(form, tab);
     return tab;
 }
 
@@ -246,6 +250,41 @@ QWidget* Options::panelsTab()
                                            "times only, without titles or accounts."),
                             tab));
     return tab;
+}
+
+void Options::addTimeZoneRow(QFormLayout* form, QWidget* tab)
+{
+    // The institution's zone is the store's, written at once: every
+    // workstation and the publishing server write calendars in it.
+    auto* zone = new QComboBox(tab);
+    zone->setObjectName(QStringLiteral("TimeZone"));
+    zone->setEditable(true);
+    zone->setInsertPolicy(QComboBox::NoInsert);
+    for (const QByteArray& id : QTimeZone::availableTimeZoneIds())
+        zone->addItem(QString::fromUtf8(id));
+    Database db = BookingFile();
+    if (const auto current = StoreZone(db, nullptr))
+        zone->setCurrentText(QString::fromUtf8(*current));
+    auto shown = std::make_shared<QString>(zone->currentText());
+    const auto apply = [this, zone, shown] {
+        const QString id = zone->currentText().trimmed();
+        if (id == *shown)
+            return;
+        Database store = BookingFile();
+        QString error;
+        if (!SetStoreZone(store, id.toUtf8(), &error)) {
+            zone->setCurrentText(*shown);
+            showMessage(error, QStringLiteral("Time Zone"), MsgIcon::Warning);
+            return;
+        }
+        *shown = id;
+    };
+    connect(zone, &QComboBox::activated, this, apply);
+    connect(zone->lineEdit(), &QLineEdit::editingFinished, this, apply);
+    form->addRow(QStringLiteral("Time zone of the institution"), zone);
+    form->addRow(new QLabel(QStringLiteral("Calendars give the bookings' times in this zone, "
+                                           "wherever they are written."),
+                            tab));
 }
 
 void Options::load()

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QTabWidget;
@@ -34,6 +35,7 @@ private:
     QWidget* panelsTab();
     void load();
     void connectEdits();
+    void addTimeZoneRow(QFormLayout* form, QWidget* tab);
     void dateFormatChosen();
     void taxTyped(const QString& text);
 

@@ -45,6 +45,8 @@ void SetMessageHelp(std::function<void(const QString& page)> open)
 MsgAnswer BoxMessageService::show(const Message& m)
 {
     QMessageBox box(QApplication::activeWindow());
+    // Messages quote titles and names as typed; none of them is markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(m.text);
     // The platform puts the program's name on a window whose title is empty;
     // a blank keeps an untitled message untitled.

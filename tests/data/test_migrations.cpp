@@ -147,7 +147,7 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=, csvbom=0, paneltitles=-1");
+                              "\\1, storeid=, publishfolder=, csvbom=0, timezone=, paneltitles=-1");
     EXPECT_EQ(rowsOf(file), expected);
     // The same schema as a new file's: the template is version 0 and the same steps.
     const QString fresh = pathOf("fresh.mdb");
@@ -217,7 +217,12 @@ TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
     ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
     EXPECT_EQ(r.fromVersion, 8);
     EXPECT_TRUE(QFile::exists(r.backupPath));
-    EXPECT_EQ(rowsOf(file, {"paneltitles"}), before);
+    // Every row is kept; the settings row gains the institution's time zone,
+    // empty until a workstation first needs it.
+    QStringList expected = before;
+    expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
+                              "\\1, timezone=");
+    EXPECT_EQ(rowsOf(file, {"paneltitles"}), expected);
     const QString fresh = pathOf("fresh.mdb");
     ASSERT_TRUE(BuildTemplateFile(fresh));
     EXPECT_EQ(schemaOf(file), schemaOf(fresh));
@@ -252,7 +257,7 @@ TEST_F(Migrations, AVersion3FileCountsChangesFromNowOnWithItsRowsKept)
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=, csvbom=0, paneltitles=-1");
+                              "\\1, storeid=, publishfolder=, csvbom=0, timezone=, paneltitles=-1");
     EXPECT_EQ(rowsOf(file), expected);
     {
         // The bookings already there are in the keyword index.

@@ -1,6 +1,7 @@
 // Calendars and sheets leave the program as other programs read them: the
-// .ics files are parsed back with libical, the CSV by an RFC 4180 reader
-// here, the .xlsx by openpyxl.
+// .ics files are parsed back with libical and Debian's python3-icalendar,
+// the CSV by Python's csv module, the .xlsx by openpyxl, under a Danish and
+// an English locale, in a process whose own zone is UTC.
 
 #include "data/dates.h"
 #include "exchange/calendar.h"
@@ -10,9 +11,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QProcess>
 #include <QTimeZone>
+#include <clocale>
 #include <csignal>
+#include <ctime>
 #include <libical/ical.h>
 #include <sys/resource.h>
 
@@ -85,6 +89,47 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Each VEVENT as python3-icalendar reads it: uid, start and end in epoch
+// seconds, summary.
+QJsonArray icalendarEvents(const QByteArray& text)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("c.ics");
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    return PythonReads(R"(
+import sys, json, icalendar
+cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
+print(json.dumps([[str(e['UID']), int(e.decoded('DTSTART').timestamp()),
+                   int(e.decoded('DTEND').timestamp()), str(e['SUMMARY'])]
+                  for e in cal.walk('VEVENT')]))
+)",
+                       {path});
+}
+
+// The process runs in UTC, as a server does; the store says Copenhagen.
+class UtcProcess {
+public:
+    UtcProcess() : m_saved(qgetenv("TZ"))
+    {
+        qputenv("TZ", "UTC");
+        tzset();
+    }
+    ~UtcProcess()
+    {
+        if (m_saved.isEmpty())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", m_saved);
+        tzset();
+    }
+
+private:
+    QByteArray m_saved;
+};
+
 } // namespace
 
 class Calendars : public BookingStoreTest {
@@ -99,7 +144,10 @@ protected:
             << d.lastError().toStdString();
         ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
                            "(51, 61, 'Sal Å/B'), (52, 61, 'Loft'), (53, 62, 'Van')"));
+        QString error;
+        ASSERT_TRUE(SetStoreZone(d, kZone, &error)) << error.toStdString();
     }
+    UtcProcess utc;
     void setField(int booking, const QString& field, const QVariant& value)
     {
         Database d = db();
@@ -118,6 +166,9 @@ TEST_P(Calendars, ExportedEventsMatchTheStore)
     // Clocks go forward at 02:00 and back at 03:00 on these days.
     const int fwd = addBooking(DayNumber(spring), 1 * 60, 4 * 60, 51, 1, 1, "Spring");
     const int back = addBooking(DayNumber(autumn), 1 * 60, 4 * 60, 51, 1, 1, "Autumn");
+    // 02:30 does not exist in spring and comes twice in autumn.
+    const int gap = addBooking(DayNumber(spring), 2 * 60 + 30, 3 * 60 + 30, 51, 1, 1, "Gap");
+    const int twice = addBooking(DayNumber(autumn), 2 * 60 + 30, 5 * 60, 51, 1, 1, "Twice");
     addBooking(DayNumber(plain), 10 * 60, 12 * 60, 53, 1, 1, "Elsewhere");
     addBooking(DayNumber(plain.addDays(-1)), 10 * 60, 12 * 60, 51, 1, 1, "Before the period");
     setField(night, "Tentative", 0);
@@ -132,9 +183,20 @@ TEST_P(Calendars, ExportedEventsMatchTheStore)
     ASSERT_TRUE(bookings);
     const auto id = StoreId(d, nullptr);
     ASSERT_TRUE(id && !id->isEmpty());
-    QList<Event> events = parseEvents(CalendarText(*bookings, *id, "Sal", kZone));
-    ASSERT_EQ(events.size(), 4);
+    const QString path = pathOf("sal.ics");
+    QString error;
+    ASSERT_TRUE(ExportCalendar(d, item, "Sal", path, &error)) << error.toStdString();
+    const QByteArray text = readAll(path);
+    // The zone by its plain name, only the changes of the period, no rules.
+    EXPECT_TRUE(text.contains("TZID:Europe/Copenhagen\r\n")) << text.toStdString();
+    EXPECT_FALSE(text.contains("RRULE")) << text.toStdString();
+    EXPECT_LT(text.count("BEGIN:STANDARD") + text.count("BEGIN:DAYLIGHT"), 6);
+    QList<Event> events = parseEvents(text);
+    const QJsonArray read = icalendarEvents(text);
+    ASSERT_EQ(events.size(), 6);
+    ASSERT_EQ(read.size(), 6);
 
+    const qint64 summer = wallClock(spring, 3, 0); // the first time that day after 01:59
     struct Expected {
         int number;
         qint64 start, end;
@@ -144,15 +206,24 @@ TEST_P(Calendars, ExportedEventsMatchTheStore)
         {night, wallClock(plain.addDays(1), 22, 0), wallClock(plain.addDays(2), 2, 0), "CONFIRMED"},
         // Three wall-clock hours are two real ones in spring and four in autumn.
         {fwd, wallClock(spring, 1, 0), wallClock(spring, 1, 0) + 2 * 3600, "TENTATIVE"},
+        {gap, summer, summer + 30 * 60, "TENTATIVE"},
         {back, wallClock(autumn, 1, 0), wallClock(autumn, 1, 0) + 4 * 3600, "TENTATIVE"},
+        // The first 02:30, in summer time: 00:30 UTC; 05:00 is winter time.
+        {twice, QDateTime(autumn, QTime(0, 30), QTimeZone::utc()).toSecsSinceEpoch(),
+         QDateTime(autumn, QTime(4, 0), QTimeZone::utc()).toSecsSinceEpoch(), "TENTATIVE"},
     };
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(events[i].uid, QString("booking-%1@%2").arg(expected[i].number).arg(*id));
+        const QString uid = QString("booking-%1@%2").arg(expected[i].number).arg(*id);
+        EXPECT_EQ(events[i].uid, uid);
         EXPECT_EQ(events[i].start, expected[i].start);
         EXPECT_EQ(events[i].end, expected[i].end);
         EXPECT_EQ(events[i].status, expected[i].status);
         EXPECT_EQ(events[i].location, "Sal Å/B");
+        const QJsonArray e = read[i].toArray();
+        EXPECT_EQ(e[0].toString(), uid);
+        EXPECT_EQ(e[1].toInteger(), expected[i].start);
+        EXPECT_EQ(e[2].toInteger(), expected[i].end);
     }
     EXPECT_EQ(events[0].summary, "Choir");
     EXPECT_EQ(events[0].description, "Piano tuned\nContact: Åse Ø, 555 1234");
@@ -167,7 +238,7 @@ TEST_P(Calendars, ExportedEventsMatchTheStore)
     ASSERT_TRUE(again);
     const QList<Event> later =
         parseEvents(CalendarText(*again, *StoreId(d, nullptr), "Sal", kZone));
-    ASSERT_EQ(later.size(), 4);
+    ASSERT_EQ(later.size(), 6);
     EXPECT_EQ(later[0].uid, events[0].uid);
     EXPECT_EQ(later[0].summary, "Choir, moved");
     EXPECT_GT(later[0].sequence, before);
@@ -178,10 +249,14 @@ TEST_P(Calendars, ExportedEventsMatchTheStore)
         const auto rows = ReadCalendarBookings(d, s, nullptr);
         return rows ? int(rows->size()) : -1;
     };
-    EXPECT_EQ(countOf({CalendarSelection::Scope::Type, 61, {}, {}, {}}), 5);
+    EXPECT_EQ(countOf({CalendarSelection::Scope::Type, 61, {}, {}, {}}), 7);
     EXPECT_EQ(countOf({CalendarSelection::Scope::Type, 62, {}, {}, {}}), 1);
     EXPECT_EQ(countOf({CalendarSelection::Scope::Account, 1, {}, plain, plain}), 2);
     EXPECT_EQ(countOf({CalendarSelection::Scope::Bookings, 0, {night, back}, {}, {}}), 2);
+
+    // The zone is the store's to keep; a name that is no zone is refused.
+    EXPECT_FALSE(SetStoreZone(d, "Europe/Atlantis", &error));
+    EXPECT_EQ(StoreZone(d, nullptr), std::optional<QByteArray>(kZone));
 }
 
 TEST_P(Calendars, PublishedFolderHoldsACalendarPerItemAndType)
@@ -192,7 +267,7 @@ TEST_P(Calendars, PublishedFolderHoldsACalendarPerItemAndType)
     ASSERT_TRUE(QDir().mkpath(folder));
     Database d = db();
     QString error;
-    ASSERT_EQ(PublishCalendars(d, folder, &error, kZone), 5) << error.toStdString();
+    ASSERT_EQ(PublishCalendars(d, folder, &error), 5) << error.toStdString();
     const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
     EXPECT_EQ(files, (QStringList{"item-51-Sal Å_B.ics", "item-52-Loft.ics", "item-53-Van.ics",
                                   "type-61-Halls.ics", "type-62-Vans.ics"}));
@@ -201,11 +276,11 @@ TEST_P(Calendars, PublishedFolderHoldsACalendarPerItemAndType)
 
     // A renamed item's calendar moves to its new name; nothing stale stays.
     ASSERT_TRUE(d.exec("UPDATE lokale SET Lokalenavn = 'Attic' WHERE lokalenr = 52"));
-    ASSERT_TRUE(PublishCalendars(d, folder, &error, kZone));
+    ASSERT_TRUE(PublishCalendars(d, folder, &error));
     EXPECT_FALSE(QFile::exists(folder + "/item-52-Loft.ics"));
     EXPECT_EQ(parseEvents(readAll(folder + "/item-52-Attic.ics")).size(), 1);
 
-    EXPECT_FALSE(PublishCalendars(d, pathOf("missing"), &error, kZone));
+    EXPECT_FALSE(PublishCalendars(d, pathOf("missing"), &error));
     EXPECT_EQ(error, QString("The folder \"%1\" does not exist.").arg(pathOf("missing")));
 }
 
@@ -244,121 +319,108 @@ TEST(SafeWrites, AFailedWriteLeavesTheOldFileAndNoPart)
 
 namespace {
 
-// RFC 4180 read back: quoted fields may hold the separator, doubled quotes
-// and line breaks.
-QList<QStringList> readCsv(const QString& text, QChar sep)
+// The locales the sheets are read back under, as the process's own.
+struct SheetLocale {
+    const char* name;
+    QLocale locale;
+};
+const SheetLocale kSheetLocales[] = {
+    {"da_DK.UTF-8", QLocale(QLocale::Danish, QLocale::Denmark)},
+    {"en_US.UTF-8", QLocale(QLocale::English, QLocale::UnitedStates)}};
+
+class ProcessLocale {
+public:
+    explicit ProcessLocale(const char* name) { EXPECT_NE(std::setlocale(LC_ALL, name), nullptr); }
+    ~ProcessLocale() { std::setlocale(LC_ALL, "C"); }
+};
+
+// Titles that have broken sheets: separators, quotes, line breaks, letters
+// beyond ASCII, a number with leading zeros, formulas.
+const QStringList kOddTitles = {"a;b",  "a,b",  "say \"hi\"", "two\nlines", "æøå ÆØÅ", "🎉 party",
+                                "0042", "=1+1", "-2",         "@x",         ""};
+
+SheetTable oddTable()
 {
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
-                field += c, ++i;
-            else if (c == '"')
-                quoted = false;
-            else
-                field += c;
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == sep) {
-            row << field;
-            field.clear();
-        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            row << field;
-            rows << row;
-            row.clear();
-            field.clear();
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    return rows;
+    SheetTable table{{"Date", "From", "Fee", "Count", "Title"}, {}};
+    for (const QString& title : kOddTitles)
+        table.rows << QVariantList{QDate(2026, 12, 9), QTime(14, 5),
+                                   QVariant::fromValue(Money{99.95}), 1234.5, title};
+    return table;
 }
 
 } // namespace
 
-TEST(Sheets, CsvRoundTripKeepsEveryCharacter)
+TEST(Sheets, CsvReadsBackCellByCellInEveryLocale)
 {
-    const QStringList odd = {"say \"hi\"", "a;b", "a,b", "two\nlines", "æøå ÆØÅ", "🎉 party", ""};
-    SheetTable table{{"Title", "Amount"}, {}};
-    for (const QString& text : odd)
-        table.rows << QVariantList{text, 1234.5};
-
-    struct Case {
-        QLocale locale;
-        QChar separator;
-        QString amount;
-    } cases[] = {{QLocale(QLocale::Danish, QLocale::Denmark), ';', "1234,5"},
-                 {QLocale(QLocale::English, QLocale::UnitedStates), ',', "1234.5"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.separator.toLatin1());
-        ASSERT_EQ(CsvSeparator(c.locale), c.separator);
-        const QByteArray bytes = CsvBytes(table, {c.separator, false, c.locale});
-        EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
-        const QList<QStringList> back = readCsv(QString::fromUtf8(bytes), c.separator);
-        ASSERT_EQ(back.size(), odd.size() + 1);
-        EXPECT_EQ(back[0], (QStringList{"Title", "Amount"}));
-        for (int i = 0; i < odd.size(); ++i)
-            EXPECT_EQ(back[i + 1], (QStringList{odd[i], c.amount}));
-    }
-    // Only fields that need them are quoted.
-    EXPECT_TRUE(CsvBytes({{"a"}, {{"plain"}}}, {}).endsWith("\r\nplain\r\n"));
-    EXPECT_TRUE(CsvBytes(table, {',', true}).startsWith("\xEF\xBB\xBFTitle,Amount\r\n"));
-}
-
-TEST(Sheets, CellsKeepTheirKind)
-{
-    const QLocale danish(QLocale::Danish, QLocale::Denmark);
-    struct Case {
-        QString text;
-        QVariant expected;
-    } cases[] = {
-        {"1.234,50", 1234.5},
-        {"42", 42.0},
-        {"-7", -7.0},
-        {"09:30", QTime(9, 30)},
-        {"9.05", QTime(9, 5)},
-        {"04-03-2024", QDate(2024, 3, 4)},
-        {"marts 4, 2024", QDate(2024, 3, 4)},
-        {"25:70", "25:70"},
-        {"Room 12", "Room 12"},
-        {"12-34", "12-34"},
-        {"", ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(TypedCell(c.text, danish, {"dd-MM-yyyy", "MMMM d, yyyy"}), c.expected)
-            << c.text.toStdString();
-}
-
-TEST(Sheets, XlsxOpensWithTypedCellsAndBoldHeadings)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("list.xlsx");
-    const SheetTable table{{"Date", "From", "Price", "Title"},
-                           {{QDate(2024, 3, 4), QTime(9, 30), 1234.5, "æøå \"😀\""}}};
-    QString error;
-    ASSERT_TRUE(ExportSheet(table, path, "Search: [all]", {}, &error)) << error.toStdString();
-    QProcess python;
-    // Debian's python, where python3-openpyxl lives.
-    python.start("/usr/bin/python3", {"-c", R"(
-import sys, openpyxl
-ws = openpyxl.load_workbook(sys.argv[1]).active
-print(ws.title)
-print([c.font.b for c in ws[1]], [c.value for c in ws[1]])
-print([type(c.value).__name__ for c in ws[2]])
-print(ws['A2'].value.date(), ws['B2'].value, ws['C2'].value, ws['D2'].value)
+    const SheetTable table = oddTable();
+    for (const SheetLocale& l : kSheetLocales) {
+        SCOPED_TRACE(l.name);
+        ProcessLocale process(l.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("list.csv");
+        const QChar sep = CsvSeparator(l.locale);
+        QString error;
+        ASSERT_TRUE(ExportSheet(table, path, "List", {sep, true, l.locale}, &error))
+            << error.toStdString();
+        const QJsonArray rows = PythonReads(R"(
+import sys, csv, json
+with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:
+    print(json.dumps(list(csv.reader(f, delimiter=sys.argv[2]))))
 )",
-                                      path});
-    ASSERT_TRUE(python.waitForFinished(60000));
-    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    const QStringList lines = QString::fromUtf8(python.readAllStandardOutput()).split('\n');
-    ASSERT_GE(lines.size(), 4);
-    EXPECT_EQ(lines[0], "Search_ _all_");
-    EXPECT_EQ(lines[1], "[True, True, True, True] ['Date', 'From', 'Price', 'Title']");
-    EXPECT_EQ(lines[2], "['datetime', 'time', 'float', 'str']");
-    EXPECT_EQ(lines[3], "2024-03-04 09:30:00 1234.5 æøå \"😀\"");
+                                            {path, QString(sep)});
+        ASSERT_EQ(rows.size(), kOddTitles.size() + 1);
+        EXPECT_EQ(rows[0].toArray().toVariantList(),
+                  (QVariantList{"Date", "From", "Fee", "Count", "Title"}));
+        for (int i = 0; i < kOddTitles.size(); ++i) {
+            SCOPED_TRACE(i);
+            const QString title = kOddTitles[i];
+            // A text a spreadsheet would run as a formula starts with a quote.
+            const bool formula = !title.isEmpty() && QString("=+-@").contains(title[0]);
+            EXPECT_EQ(rows[i + 1].toArray().toVariantList(),
+                      (QVariantList{"2026-12-09", "14:05", "99" + l.locale.decimalPoint() + "95",
+                                    "1234" + l.locale.decimalPoint() + "5",
+                                    formula ? "'" + title : title}));
+        }
+    }
+}
+
+TEST(Sheets, XlsxReadsBackCellByCellInEveryLocale)
+{
+    const SheetTable table = oddTable();
+    for (const SheetLocale& l : kSheetLocales) {
+        SCOPED_TRACE(l.name);
+        ProcessLocale process(l.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("list.xlsx");
+        QString error;
+        ASSERT_TRUE(ExportSheet(table, path, "Search: [all]", {}, &error)) << error.toStdString();
+        const QJsonArray read = PythonReads(R"(
+import sys, json, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+out = [ws.title, [c.font.b for c in ws[1]],
+       [ws.column_dimensions[k].width >= w for k, w in (('A', 10), ('B', 5), ('C', 6))]]
+for row in ws.iter_rows():
+    out.append([[type(c.value).__name__, str(c.value) if c.value is not None else '', c.number_format]
+                for c in row])
+print(json.dumps(out))
+)",
+                                            {path});
+        ASSERT_EQ(read.size(), 3 + kOddTitles.size() + 1);
+        EXPECT_EQ(read[0].toString(), "Search_ _all_");
+        EXPECT_EQ(read[1].toArray().toVariantList(), QVariantList(5, true));
+        EXPECT_EQ(read[2].toArray().toVariantList(), QVariantList(3, true));
+        for (int i = 0; i < kOddTitles.size(); ++i) {
+            SCOPED_TRACE(i);
+            const QJsonArray row = read[4 + i].toArray();
+            auto cell = [&row](int c) { return row[c].toArray().toVariantList(); };
+            EXPECT_EQ(cell(0), (QVariantList{"datetime", "2026-12-09 00:00:00", "yyyy-mm-dd"}));
+            EXPECT_EQ(cell(1), (QVariantList{"time", "14:05:00", "hh:mm"}));
+            EXPECT_EQ(cell(2), (QVariantList{"float", "99.95", "#,##0.00"}));
+            EXPECT_EQ(cell(3), (QVariantList{"float", "1234.5", "General"}));
+            // Texts stay texts, "0042" and "=1+1" too.
+            if (!kOddTitles[i].isEmpty()) {
+                EXPECT_EQ(cell(4), (QVariantList{"str", kOddTitles[i], "@"}));
+            }
+        }
+    }
 }

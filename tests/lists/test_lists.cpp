@@ -10,6 +10,7 @@
 #include "lists/searchwindow.h"
 #include "lists/tentativebookingswindow.h"
 #include "lists/todaysbookingswindow.h"
+#include "report/listcontrol.h"
 #include "schedule/dayview.h"
 #include "schedule/weekview.h"
 #include "series/seriesdelete.h"
@@ -19,11 +20,13 @@
 
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QTest>
 #include <thread>
@@ -309,13 +312,15 @@ INSTANTIATE_TEST_SUITE_P(Engines, Lists, ::testing::ValuesIn(TestEngines()), Eng
 
 TEST_P(Lists, RowsReadAsEachListShowsThem)
 {
-    book(101, T, 1, ann, "Meeting", 510, 600, false, true);
+    book(101, T, 1, ann, "Meeting; a, \"b\"", 510, 600, false, true);
     book(102, T, 2, choir, "Slides", 600, 660, false, true);
     ListControl list;
     list.setColumns(SearchColumns());
     list.setFillSource(SearchFillSource({"", T, T, {1, 2, 3}}));
     list.fill();
-    EXPECT_EQ(list.rowTexts(0).join(';'), dateText(T) + ";Hall A;Meeting;08.30;10.00;Ann Berg");
+    // A separator in a title stays in its cell.
+    EXPECT_EQ(list.rowTexts(0), (QStringList{dateText(T), "Hall A", "Meeting; a, \"b\"", "08.30",
+                                             "10.00", "Ann Berg"}));
 
     list.setColumns(TodaysColumns());
     list.setFillSource(TodaysFillSource(T, {1, 2, 3}));
@@ -399,49 +404,89 @@ TEST_P(Lists, PeriodPickersRefuseAnInvertedPeriodAndRestoreTheDate)
     EXPECT_EQ(w->kinds()[1], 2);
 }
 
-// What a list shows goes to a spreadsheet as shown, and its bookings to a
-// calendar; the dates and times of the rows become values.
-TEST_P(Lists, SearchExportsItsRowsAndItsBookings)
+// What a list finds goes to a spreadsheet cell by cell, as other programs
+// read it, every row of it however many the list shows; its bookings go to
+// a calendar. Titles keep every character and stay text.
+TEST_P(Lists, SearchExportsEveryRowCellByCell)
 {
-    book(101, T, 1, ann, "Say \"hi\", then");
-    session().DateFormatShort = "dd-mm-yyyy";
-    book(102, T + 1, 2, bob, "Slides");
-    book(103, T + 1, 2, bob, "Other");
+    const QStringList titles = {"0042", "=4+1", "a;b, \"4\"\nlinjer æøå 🎉"};
+    book(101, T, 1, ann, titles[0]);
+    book(102, T + 1, 2, bob, titles[1], 600, 660);
+    book(103, T + 1, 2, ann, titles[2], 1380, 90); // ends after midnight
+    book(105, T + 1, 2, bob, "Other");
     SearchWindow* w = ShowSearchWindow(nullptr);
-    findIn<QLineEdit>(w, "SSB")->setText("i");
-    ASSERT_EQ(keys(w->list()), (QVariantList{101, 102}));
-    auto readAll = [](const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
+    findIn<QLineEdit>(w, "SSB")->setText("4");
+    ASSERT_EQ(keys(w->list()), (QVariantList{101, 102, 103}));
+    EXPECT_EQ(w->list()->text(2, 2), titles[2]);
+    EXPECT_EQ(w->list()->text(2, 5), "Ann Berg");
 
+    const QString day = QDate::currentDate().toString(Qt::ISODate);
+    const QString next = QDate::currentDate().addDays(1).toString(Qt::ISODate);
+    const QList<QStringList> expected = {{"Date", "Resource", "Booking", "From", "To", "Account"},
+                                         {day, "Hall A", "0042", "08:30", "10:00", "Ann Berg"},
+                                         {next, "Beamer", "'=4+1", "10:00", "11:00", "Bob Dahl"},
+                                         {next, "Beamer", titles[2], "23:00", "01:30", "Ann Berg"}};
+    const QString sep = CsvSeparator(QLocale());
     dialogs.chooseNext(pathOf("found.csv"));
     findIn<QPushButton>(w, "ExportButton")->click();
-    const QList<QByteArray> lines = readAll(pathOf("found.csv")).split('\n');
-    ASSERT_EQ(lines.size(), 4) << "heading, two rows, and the last line's end";
-    // The separator is the locale's list separator (";" where the comma is decimal).
-    const QString sep = CsvSeparator(QLocale());
-    EXPECT_TRUE(QString::fromUtf8(lines[1]).contains(sep + "\"Say \"\"hi\"\", then\"" + sep))
-        << lines[1].toStdString();
-    EXPECT_TRUE(lines[1].startsWith(QDate::currentDate().toString("dd-MM-yyyy").toUtf8()))
-        << lines[1].toStdString();
-
-    const SheetTable sheet = ListSheet(*w->list());
-    ASSERT_EQ(sheet.rows.size(), 2);
-    EXPECT_EQ(sheet.rows[0][0], QVariant(QDate::currentDate()));
-    EXPECT_EQ(sheet.rows[0][3], QVariant(QTime(8, 30)));
+    const QJsonArray csv = PythonReads(R"(
+import sys, csv, json
+with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:
+    print(json.dumps(list(csv.reader(f, delimiter=sys.argv[2]))))
+)",
+                                       {pathOf("found.csv"), sep});
+    ASSERT_EQ(csv.size(), expected.size());
+    for (int r = 0; r < expected.size(); ++r)
+        EXPECT_EQ(csv[r].toArray().toVariantList(),
+                  QVariantList(expected[r].begin(), expected[r].end()))
+            << r;
+    EXPECT_EQ(messages.texts().value(0), QString("3 rows written to %1. / Export")
+                                             .arg(QDir::toNativeSeparators(pathOf("found.csv"))));
 
     dialogs.chooseNext(pathOf("found.xlsx"));
     findIn<QPushButton>(w, "ExportButton")->click();
-    EXPECT_TRUE(readAll(pathOf("found.xlsx")).startsWith("PK"));
+    const QJsonArray xlsx = PythonReads(R"(
+import sys, json, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+print(json.dumps([[c.value.strftime('%Y-%m-%d') if type(c.value).__name__ == 'datetime' else
+                   c.value.strftime('%H:%M') if type(c.value).__name__ == 'time' else
+                   c.value for c in row] for row in ws.iter_rows()]))
+)",
+                                        {pathOf("found.xlsx")});
+    ASSERT_EQ(xlsx.size(), expected.size());
+    for (int r = 0; r < expected.size(); ++r) {
+        QStringList row = expected[r];
+        row.replaceInStrings(QRegularExpression("^'="), "=");
+        EXPECT_EQ(xlsx[r].toArray().toVariantList(), QVariantList(row.begin(), row.end())) << r;
+    }
 
     dialogs.chooseNext(pathOf("found.ics"));
     findIn<QPushButton>(w, "ExportCalendarButton")->click();
-    const QByteArray ics = readAll(pathOf("found.ics"));
-    EXPECT_EQ(ics.count("BEGIN:VEVENT"), 2);
+    const QByteArray ics = fileBytes(pathOf("found.ics"));
+    EXPECT_EQ(ics.count("BEGIN:VEVENT"), 3);
     EXPECT_TRUE(ics.contains("UID:booking-102@"));
     EXPECT_FALSE(ics.contains("Other"));
-    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+
+    // A list at its cap says how many it found; the export writes them all.
+    Database d = db();
+    ASSERT_TRUE(d.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                       "WHERE i < 2100) "
+                       "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                       "Bgruppe, Lokalenr, kontonr, gentagende, Tentative) "
+                       "SELECT 1000 + i, 'Room 4', ?, 480, 540, 10, 1, ?, 0, 0 FROM n",
+                       {T, ann}))
+        << d.lastError().toStdString();
+    findIn<QLineEdit>(w, "SSB")->setText("");
+    findIn<QLineEdit>(w, "SSB")->setText("4");
+    const QLocale locale;
+    ASSERT_EQ(w->list()->rowCount(), 2000);
+    EXPECT_EQ(w->list()->rowCountText(),
+              QString("%1 of %2 shown").arg(locale.toString(2000), locale.toString(2103)));
+    dialogs.chooseNext(pathOf("all.csv"));
+    findIn<QPushButton>(w, "ExportButton")->click();
+    EXPECT_EQ(QString::fromUtf8(fileBytes(pathOf("all.csv"))).count("\r\n"), 2104);
+    EXPECT_TRUE(messages.texts().last().startsWith(locale.toString(2103) + " rows written"))
+        << messages.texts().join('|').toStdString();
 }
 
 TEST_P(Lists, SearchOpensTheFormForMembersAndTheInfoOtherwiseMovingTheSchedule)

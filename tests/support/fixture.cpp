@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
 
 namespace vestra::test {
 
@@ -107,6 +109,16 @@ QString BookingFileTest::templateCopy(const QString& name)
     EXPECT_TRUE(QFile::copy(TemplatePath(), path));
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
     return path;
+}
+
+QJsonArray PythonReads(const char* script, const QStringList& arguments)
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"),
+            QStringList{QStringLiteral("-c"), QString::fromUtf8(script)} + arguments);
+    EXPECT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).array();
 }
 
 QByteArray BookingFileTest::fileBytes(const QString& path)

@@ -10,6 +10,7 @@
 #include "support/printers.h"
 #include "support/stores.h"
 #include <QDate>
+#include <QJsonArray>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <functional>
@@ -82,5 +83,10 @@ protected:
         BookingFileTest::SetUp();
     }
 };
+
+// What a Python script of Debian's python3 prints as JSON about the files
+// it is given: how a reader the project did not write (csv, openpyxl,
+// icalendar) reads what Vestra wrote.
+QJsonArray PythonReads(const char* script, const QStringList& arguments);
 
 } // namespace vestra::test

@@ -1,6 +1,7 @@
 // vestra-admin is run as administrators and scripts run it: the built
 // program, its exit code, its output lines and the files it leaves.
 
+#include "data/dates.h"
 #include "data/migrations.h"
 #include "data/schema.h"
 #include "support/fixture.h"
@@ -158,8 +159,6 @@ TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopyAndRehashHashesItsPasswords)
 // the file as it was.
 TEST_F(Admin, BadInputIsRefusedInOneLine)
 {
-    const QString usage = "usage: vestra-admin create|check|rehash ADDRESS | upgrade ADDRESS "
-                          "[--backup DIR] | copy FROM TO | publish ADDRESS FOLDER";
     const QString missing = pathOf("missing.mdb");
     const QString text = pathOf("notes.mdb");
     {
@@ -198,9 +197,15 @@ TEST_F(Admin, BadInputIsRefusedInOneLine)
          "copy goes from a booking file to a server or back"},
         {{"publish", missing, dir.path()}, 1, missing + ": no such file"},
         {{"publish", text, dir.path()}, 1, text + ": not a booking store"},
-        {{"check"}, 2, usage},
-        {{"publish", other}, 2, usage},
-        {{"drop", missing}, 2, "unknown command drop; " + usage},
+        {{"check"}, 2, "usage: vestra-admin check ADDRESS"},
+        {{"publish", other}, 2, "usage: vestra-admin publish ADDRESS FOLDER"},
+        {{"upgrade", other, "--backdoor", "x"},
+         2,
+         "usage: vestra-admin upgrade ADDRESS [--backup DIR]"},
+        {{"export", other, "--list", "search", "--format", "pdf", "--out", "x"},
+         2,
+         "--format is csv or xlsx"},
+        {{"drop", missing}, 2, "unknown command drop; see vestra-admin --help"},
     };
     const auto digests = [&] {
         return QList<QByteArray>{digest(text), digest(other), digest(newerFile)};
@@ -504,4 +509,82 @@ TEST_F(AdminServer, CopyToAServerAndBackKeepsRowsKeysAndCounters)
 
     // A file that is already there is not written over either.
     expectRefused(admin({"copy", server, back}), back + ": target not empty");
+}
+
+// Scripts and nightly jobs export what the windows export: every row, cell
+// by cell as a reader reads it, in the locale's CSV; the help says how.
+TEST_F(Admin, ExportWritesWhatTheWindowsWriteAndHelpSaysHow)
+{
+    const AdminRun help = admin({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.err.isEmpty());
+    for (const char* command :
+         {"create", "check", "upgrade", "copy", "publish", "rehash", "export"})
+        EXPECT_FALSE(help.out.filter(QRegularExpression(QString("^  %1 ").arg(command))).isEmpty())
+            << command;
+    const AdminRun exportHelp = admin({"export", "--help"});
+    EXPECT_EQ(exportHelp.exitCode, 0);
+    EXPECT_TRUE(exportHelp.out.value(0).startsWith("usage: vestra-admin export ADDRESS"));
+    EXPECT_TRUE(exportHelp.out.join('\n').contains("--keyword TEXT"));
+
+    const QString path = makeBookingFile();
+    const int ann = addAccount("p", "Ann Berg", "ann", "x");
+    {
+        Database d = db();
+        for (const char* sql :
+             {"INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1)",
+              "INSERT INTO lokaliteter VALUES (10, 1, 'Halls', '', 1)",
+              "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, inaktiv) "
+              "VALUES (1, 10, 'Hall A', 1, 0)"})
+            ASSERT_TRUE(d.exec(sql)) << sql;
+        ASSERT_TRUE(
+            d.exec("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                   "Bgruppe, Lokalenr, kontonr, Pris) VALUES "
+                   "(7, '0042; \"a\"', ?, 510, 600, 10, 1, ?, 99.95), "
+                   "(8, '=HYPERLINK(\"x\")', ?, 1380, 30, 10, 1, ?, 0)",
+                   {DayNumber(QDate(2026, 12, 9)), ann, DayNumber(QDate(2026, 12, 10)), ann}))
+            << d.lastError().toStdString();
+    }
+    Database::closeAll(path);
+    QProcessEnvironment danish = QProcessEnvironment::systemEnvironment();
+    danish.insert("LANG", "da_DK.UTF-8");
+    danish.insert("LC_ALL", "da_DK.UTF-8");
+    const AdminRun csv = admin({"export", path, "--list", "search", "--from", "2026-12-01",
+                                "--format", "csv", "--out", pathOf("search.csv")},
+                               danish);
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    EXPECT_EQ(csv.out, QStringList{"wrote 2 rows to " + pathOf("search.csv")});
+    const QJsonArray rows = PythonReads(R"(
+import sys, csv, json
+with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:
+    print(json.dumps(list(csv.reader(f, delimiter=';'))))
+)",
+                                        {pathOf("search.csv")});
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0].toArray().toVariantList(),
+              (QVariantList{"Date", "Resource", "Booking", "From", "To", "Account"}));
+    EXPECT_EQ(rows[1].toArray().toVariantList(),
+              (QVariantList{"2026-12-09", "Hall A", "0042; \"a\"", "08:30", "10:00", "Ann Berg"}));
+    EXPECT_EQ(
+        rows[2].toArray().toVariantList(),
+        (QVariantList{"2026-12-10", "Hall A", "'=HYPERLINK(\"x\")", "23:00", "00:30", "Ann Berg"}));
+
+    const AdminRun xlsx =
+        admin({"export", path, "--report", "overview", "--from", "2026-12-09", "--to", "2026-12-10",
+               "--format", "xlsx", "--out", pathOf("overview.xlsx")},
+              danish);
+    ASSERT_EQ(xlsx.exitCode, 0) << xlsx.err.toStdString();
+    const QJsonArray sheet = PythonReads(R"(
+import sys, json, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+print(json.dumps([[str(c.value) for c in row] for row in ws.iter_rows()]))
+)",
+                                         {pathOf("overview.xlsx")});
+    ASSERT_EQ(sheet.size(), 3);
+    EXPECT_EQ(sheet[0].toArray().toVariantList(),
+              (QVariantList{"Date", "Group", "Type", "Start", "End", "Ressource", "Description",
+                            "Account", "Phone"}));
+    EXPECT_EQ(sheet[1].toArray().toVariantList(),
+              (QVariantList{"2026-12-09 00:00:00", "Rooms", "Halls", "08:30:00", "10:00:00",
+                            "Hall A", "0042; \"a\"", "Ann Berg", "None"}));
 }

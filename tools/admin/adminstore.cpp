@@ -19,10 +19,6 @@ namespace vestra::admin {
 
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "usage: vestra-admin create|check|rehash ADDRESS | upgrade ADDRESS [--backup DIR] | "
-    "copy FROM TO | publish ADDRESS FOLDER");
-
 CommandResult refused(const QString& reason, int exitCode = 1)
 {
     return {exitCode, {}, reason};
@@ -702,15 +698,25 @@ CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to)
     return {0, lines, {}};
 }
 
+std::optional<Database> OpenCurrentStore(const StoreAddress& address, QString* reason)
+{
+    std::optional<Database> db = openStore(address, true, reason);
+    if (!db)
+        return std::nullopt;
+    // An older store lacks what the calendars need; upgrading is a step of its own.
+    if (const int version = db->schemaVersion(); version != LatestVersion(BookingFileSteps())) {
+        *reason = QStringLiteral("%1: %2").arg(address.path, versionLine(version));
+        return std::nullopt;
+    }
+    return db;
+}
+
 CommandResult PublishStore(const StoreAddress& address, const QString& folder)
 {
     QString reason;
-    std::optional<Database> db = openStore(address, true, &reason);
+    std::optional<Database> db = OpenCurrentStore(address, &reason);
     if (!db)
         return refused(reason);
-    // An older store lacks what the calendars need; upgrading is a step of its own.
-    if (const int version = db->schemaVersion(); version != LatestVersion(BookingFileSteps()))
-        return refused(QStringLiteral("%1: %2").arg(address.path, versionLine(version)));
     QString error;
     const std::optional<int> files = PublishCalendars(*db, folder, &error);
     if (!files)
@@ -718,49 +724,122 @@ CommandResult PublishStore(const StoreAddress& address, const QString& folder)
     return {0, {QStringLiteral("published %1 calendars to %2").arg(*files).arg(folder)}, {}};
 }
 
-CommandResult RunCommand(const QStringList& arguments, const QString& templatePath)
+namespace {
+
+// A command of one store address, with the address checked first.
+std::function<CommandResult(const QStringList&)>
+onAddress(const std::function<CommandResult(const StoreAddress&)>& run)
 {
-    if (arguments.value(0) == QStringLiteral("publish")) {
-        if (arguments.size() != 3)
-            return refused(kUsage, 2);
+    return [run](const QStringList& args) {
         QString error;
-        const auto address = ParseAddress(arguments[1], &error);
-        return address ? PublishStore(*address, arguments[2]) : refused(error);
+        const auto address = ParseAddress(args.value(0), &error);
+        return address ? run(*address) : refused(error);
+    };
+}
+
+const QString kAddressHelp =
+    QStringLiteral("ADDRESS is the path of a booking file (name.mdb) or a server database,\n"
+                   "postgresql://USER@HOST[:PORT]/DATABASE (the password comes from ~/.pgpass).");
+
+QString helpOf(const AdminCommand& c)
+{
+    return QStringLiteral("usage: vestra-admin %1 %2\n\n%3\n\n%4")
+        .arg(c.name, c.arguments, c.help, kAddressHelp);
+}
+
+QString programHelp(const QList<AdminCommand>& commands)
+{
+    QStringList lines{QStringLiteral("usage: vestra-admin COMMAND ARGUMENTS..."),
+                      QStringLiteral("       vestra-admin COMMAND --help"), QString(),
+                      QStringLiteral("Commands for the administrator of a Vestra booking store:")};
+    for (const AdminCommand& c : commands)
+        lines << QStringLiteral("  %1 %2").arg(c.name, c.arguments)
+              << QStringLiteral("      ") + c.help.section(QLatin1Char('\n'), 0, 0);
+    lines << QString() << kAddressHelp;
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+QList<AdminCommand> StoreCommands(const QString& templatePath)
+{
+    return {
+        {QStringLiteral("create"), QStringLiteral("ADDRESS"),
+         QStringLiteral("Makes a new booking store from the template.\n"
+                        "It holds the template's rows and the user admin (password admin). An\n"
+                        "existing file, or a server database that already holds tables, is\n"
+                        "refused."),
+         1, 1,
+         onAddress([templatePath](const StoreAddress& a) { return CreateStore(a, templatePath); })},
+        {QStringLiteral("check"), QStringLiteral("ADDRESS"),
+         QStringLiteral("Prints the schema version, integrity and rows per table.\n"
+                        "It only reads."),
+         1, 1, onAddress(&CheckStore)},
+        {QStringLiteral("upgrade"), QStringLiteral("ADDRESS [--backup DIR]"),
+         QStringLiteral("Brings the store to this version's schema.\n"
+                        "A file is copied beside itself first (name.mdb.bak-vN); a server's\n"
+                        "pg_dump goes to DIR (default: the current folder), and a failed dump\n"
+                        "leaves the server as it was."),
+         1, 3,
+         [](const QStringList& args) {
+             if (args.size() == 2 || (args.size() == 3 && args[1] != QStringLiteral("--backup")))
+                 return CommandResult{2, {}, {}};
+             return onAddress([&args](const StoreAddress& a) {
+                 return UpgradeStore(a, args.size() == 3 ? args[2] : QStringLiteral("."));
+             })(args);
+         }},
+        {QStringLiteral("copy"), QStringLiteral("FROM TO"),
+         QStringLiteral("Copies a booking file to an empty server database, or back.\n"
+                        "Every table goes in one transaction, keys and counters kept; the\n"
+                        "store must be of this version's schema."),
+         2, 2,
+         [](const QStringList& args) {
+             QString error;
+             const auto from = ParseAddress(args[0], &error);
+             const auto to = from ? ParseAddress(args[1], &error) : std::nullopt;
+             return to ? CopyStore(*from, *to) : refused(error);
+         }},
+        {QStringLiteral("publish"), QStringLiteral("ADDRESS FOLDER"),
+         QStringLiteral("Writes one calendar (.ics) per item and per type into FOLDER.\n"
+                        "The calendars are in the institution's time zone, each file replaced\n"
+                        "whole; for a timer on a server."),
+         2, 2,
+         [](const QStringList& args) {
+             return onAddress([&args](const StoreAddress& a) { return PublishStore(a, args[1]); })(
+                 args);
+         }},
+        {QStringLiteral("rehash"), QStringLiteral("ADDRESS"),
+         QStringLiteral("Replaces every password still stored as typed by its hash."), 1, 1,
+         onAddress(&RehashStore)},
+    };
+}
+
+CommandResult RunCommand(const QStringList& arguments, const QString& templatePath,
+                         const QList<AdminCommand>& more)
+{
+    const QList<AdminCommand> commands = StoreCommands(templatePath) + more;
+    const QString name = arguments.value(0);
+    if (name == QStringLiteral("--help") || name == QStringLiteral("-h")
+        || name == QStringLiteral("help"))
+        return {0, {programHelp(commands)}, {}};
+    for (const AdminCommand& c : commands) {
+        if (c.name != name)
+            continue;
+        const QStringList args = arguments.mid(1);
+        if (args.contains(QStringLiteral("--help")))
+            return {0, {helpOf(c)}, {}};
+        const QString usage = QStringLiteral("usage: vestra-admin %1 %2").arg(c.name, c.arguments);
+        if (args.size() < c.least || args.size() > c.most)
+            return refused(usage, 2);
+        CommandResult r = c.run(args);
+        if (r.exitCode == 2 && r.error.isEmpty())
+            r.error = usage;
+        return r;
     }
-    if (arguments.value(0) == QStringLiteral("copy")) {
-        if (arguments.size() != 3)
-            return refused(kUsage, 2);
-        QString error;
-        const auto from = ParseAddress(arguments[1], &error);
-        if (!from)
-            return refused(error);
-        const auto to = ParseAddress(arguments[2], &error);
-        if (!to)
-            return refused(error);
-        return CopyStore(*from, *to);
-    }
-    // upgrade ADDRESS --backup DIR: where a server's dump goes.
-    QString backupFolder = QStringLiteral(".");
-    QStringList args = arguments;
-    if (args.value(0) == QStringLiteral("upgrade") && args.size() == 4
-        && args[2] == QStringLiteral("--backup")) {
-        backupFolder = args[3];
-        args = args.mid(0, 2);
-    }
-    if (args.size() != 2)
-        return refused(kUsage, 2);
-    const QString& command = args[0];
-    QString error;
-    const auto address = ParseAddress(args[1], &error);
-    if (command == QStringLiteral("create"))
-        return address ? CreateStore(*address, templatePath) : refused(error);
-    if (command == QStringLiteral("check"))
-        return address ? CheckStore(*address) : refused(error);
-    if (command == QStringLiteral("upgrade"))
-        return address ? UpgradeStore(*address, backupFolder) : refused(error);
-    if (command == QStringLiteral("rehash"))
-        return address ? RehashStore(*address) : refused(error);
-    return refused(QStringLiteral("unknown command %1; %2").arg(command, kUsage), 2);
+    return refused(name.isEmpty()
+                       ? QStringLiteral("no command; see vestra-admin --help")
+                       : QStringLiteral("unknown command %1; see vestra-admin --help").arg(name),
+                   2);
 }
 
 } // namespace vestra::admin

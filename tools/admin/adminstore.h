@@ -3,8 +3,11 @@
 // a booking store and says what it did in lines of text, or why it refused
 // in one line. A booking store is addressed by the path of its file.
 
+#include "db/database.h"
+
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace vestra::admin {
@@ -41,13 +44,36 @@ CommandResult UpgradeStore(const StoreAddress& address,
 // counts of both are compared before it commits. A non-empty target is refused.
 CommandResult CopyStore(const StoreAddress& from, const StoreAddress& to);
 
+// A booking store of this program's schema version, or the one-line reason
+// there is none.
+std::optional<Database> OpenCurrentStore(const StoreAddress& address, QString* reason);
+
 // Writes one calendar per item and one per type into folder, each file
 // replaced whole, for a timer on a server; the store must be current.
 CommandResult PublishStore(const StoreAddress& address, const QString& folder);
 // Replaces every password still stored as typed by its hash.
 CommandResult RehashStore(const StoreAddress& address);
 
-// The whole command line after the program's name.
-CommandResult RunCommand(const QStringList& arguments, const QString& templatePath);
+// One command of the program: its name, its arguments as the usage line
+// shows them, what it does (the first line also in the program's help), how
+// many arguments it takes, and what runs it with the arguments after its name
+// (an exit code of 2 without a reason prints its usage line).
+struct AdminCommand {
+    QString name;
+    QString arguments;
+    QString help;
+    int least = 0;
+    int most = 0;
+    std::function<CommandResult(const QStringList& arguments)> run;
+};
+
+// The commands on a store itself: create, check, upgrade, copy, publish, rehash.
+QList<AdminCommand> StoreCommands(const QString& templatePath);
+
+// The whole command line after the program's name: "--help" (every
+// command), "COMMAND --help" (that command in full) or a command, looked
+// up among the store commands and those given in more.
+CommandResult RunCommand(const QStringList& arguments, const QString& templatePath,
+                         const QList<AdminCommand>& more = {});
 
 } // namespace vestra::admin

@@ -9,12 +9,14 @@ namespace vestra {
 
 QVariant PublishMark(Database& db)
 {
-    // Counts catch inserts and deletes, the counter sums every update.
+    // Counts catch inserts and deletes, the counter sums every update; a
+    // new time zone moves every booking's times.
     return db.scalar(QStringLiteral(
         "SELECT (SELECT count(*) || ':' || coalesce(max(Bookingnr), 0) || ':' "
         "|| coalesce(sum(rowversion), 0) FROM Booking) || '/' "
         "|| (SELECT count(*) || ':' || coalesce(sum(rowversion), 0) FROM lokale) || '/' "
-        "|| (SELECT count(*) FROM lokaliteter)"));
+        "|| (SELECT count(*) FROM lokaliteter) || '/' "
+        "|| (SELECT coalesce(max(timezone), '') FROM institutionsoplysninger)"));
 }
 
 CalendarPublisher& CalendarPublisher::instance()

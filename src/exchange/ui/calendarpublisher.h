@@ -12,7 +12,8 @@ namespace vestra {
 class Database;
 
 // What changes whenever a booking, an item or a type is added, changed or
-// deleted (each change raises a row's counter); read only while publishing.
+// deleted (each change raises a row's counter), or the institution's time
+// zone changes; read only while publishing.
 QVariant PublishMark(Database& bookingFile);
 
 class CalendarPublisher : public QObject {

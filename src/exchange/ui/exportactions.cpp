@@ -8,51 +8,62 @@
 #include "session/session.h"
 
 #include <QAction>
+#include <QDir>
 #include <QPrintPreviewDialog>
 #include <QToolBar>
 
 namespace vestra {
 
-ExchangeSettings ReadExchangeSettings(Database& db)
+std::optional<SheetTable> ListSheet(const ListControl& list, QString* error)
 {
-    ExchangeSettings s;
-    auto q = db.query(QStringLiteral("SELECT publishfolder, csvbom FROM institutionsoplysninger"));
-    if (q && q->next()) {
-        s.publishFolder = q->value(0).toString().trimmed();
-        s.csvByteOrderMark = q->value(1).toInt() != 0;
+    QList<QVariantList> rows;
+    if (list.capped()) {
+        const auto all = ReadListRows(const_cast<ListControl&>(list).fillSource(), error);
+        if (!all)
+            return std::nullopt;
+        for (const ListRow& row : *all)
+            rows << row.cells;
+    } else {
+        for (int r = 0; r < list.rowCount(); ++r)
+            rows << list.rowCells(r);
     }
-    return s;
-}
-
-SheetTable ListSheet(const ListControl& list)
-{
-    QStringList headings;
-    for (const ListControlColumn& column : list.columns())
-        headings << column.heading;
-    QList<QStringList> rows;
-    for (int r = 0; r < list.rowCount(); ++r)
-        rows << list.rowTexts(r).mid(0, headings.size());
-    // Lists show dates in the short or the long format.
-    return TypedSheet(
-        headings, rows, QLocale(),
-        {QtDateFormat(session().DateFormatShort), QtDateFormat(session().DateFormatLong)});
+    return ListTable(list.columns(), rows);
 }
 
 SheetTable ReportSheet(const Report& report)
 {
     const ReportRows& rows = report.rows;
-    SheetTable table{rows.fields(), {}};
+    QVector<ReportExportColumn> columns = report.definition.exportColumns;
+    if (columns.isEmpty())
+        for (const QString& field : rows.fields())
+            columns.append({field, field, CellKind::Text});
+    SheetTable table;
+    for (const ReportExportColumn& c : columns)
+        table.headings << c.heading;
     for (int r = 0; r < rows.count(); ++r) {
         QVariantList cells;
-        for (const QString& field : table.headings) {
-            const QVariant v = rows.value(r, field);
-            const QString f = field.toLower();
-            if (!v.isNull() && f.endsWith(QStringLiteral("dato")) && v.canConvert<int>())
+        for (const ReportExportColumn& c : columns) {
+            const QVariant v = rows.value(r, c.field);
+            if (v.isNull()) {
+                cells << QString();
+                continue;
+            }
+            switch (c.kind) {
+            case CellKind::Date:
                 cells << QVariant(DateFromDayNumber(v.toInt()));
-            else if (!v.isNull() && (f == QStringLiteral("bstart") || f == QStringLiteral("bslut")))
+                break;
+            case CellKind::Time:
                 cells << QVariant(TimeFromMinutes(v.toInt() % 1440));
-            else
-                cells << v;
+                break;
+            case CellKind::Money:
+                cells << QVariant::fromValue(Money{v.toDouble()});
+                break;
+            case CellKind::Number:
+                cells << QVariant(v.toDouble());
+                break;
+            default:
+                cells << QVariant(v.toString());
+            }
         }
         table.rows << cells;
     }
@@ -67,18 +78,31 @@ bool ExportSheetDialog(const SheetTable& table, const QString& title)
         QStringLiteral("xlsx"));
     if (!choice.chosen)
         return false;
-    CsvOptions csv;
-    csv.locale = QLocale();
-    csv.separator = CsvSeparator(csv.locale);
-    csv.qtDateFormat = QtDateFormat(session().DateFormatShort);
-    if (Database db = BookingFile(); db.isValid())
-        csv.byteOrderMark = ReadExchangeSettings(db).csvByteOrderMark;
+    Database db = BookingFile();
     QString error;
-    if (!ExportSheet(table, choice.fullPath, title, csv, &error)) {
+    if (!ExportSheet(table, choice.fullPath, title, StoreCsvOptions(db), &error)) {
         showMessage(error, QStringLiteral("Export"), MsgIcon::Warning);
         return false;
     }
+    const qsizetype n = table.rows.size();
+    showMessage(QStringLiteral("%1 written to %2.")
+                    .arg(n == 1 ? QStringLiteral("1 row")
+                                : QStringLiteral("%1 rows").arg(QLocale().toString(n)),
+                         QDir::toNativeSeparators(choice.fullPath)),
+                QStringLiteral("Export"), MsgIcon::Information);
     return true;
+}
+
+bool ExportListDialog(const ListControl& list, const QString& title)
+{
+    QString error;
+    const auto table = ListSheet(list, &error);
+    if (!table) {
+        showMessage(QStringLiteral("The rows could not be read:\n") + error,
+                    QStringLiteral("Export"), MsgIcon::Warning);
+        return false;
+    }
+    return ExportSheetDialog(*table, title);
 }
 
 bool ExportCalendarDialog(const CalendarSelection& selection, const QString& calendarName)

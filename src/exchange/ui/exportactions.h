@@ -5,9 +5,11 @@
 // through the message service.
 
 #include "exchange/calendar.h"
+#include "exchange/exchangesettings.h"
 #include "exchange/sheet.h"
 
 #include <QString>
+#include <optional>
 
 class QPrintPreviewDialog;
 
@@ -16,24 +18,18 @@ namespace vestra {
 class ListControl;
 class Report;
 
-// The exchange choices kept in the booking store: the folder calendars are
-// published to (empty: none) and the byte-order mark in CSV files.
-struct ExchangeSettings {
-    QString publishFolder;
-    bool csvByteOrderMark = false;
-};
-ExchangeSettings ReadExchangeSettings(Database& bookingFile);
-
-// The list's columns and rows as shown, dates, times and amounts as values.
-SheetTable ListSheet(const ListControl& list);
-// A report's rows: day numbers of date fields ("...dato") as dates, booking
-// times ("Bstart", "Bslut", minutes) as times, other values as they are.
+// The list's columns and cells: every row its source finds when the list
+// stopped at its cap, else the rows as shown, in the order shown.
+std::optional<SheetTable> ListSheet(const ListControl& list, QString* error = nullptr);
+// A report's rows under the headings it prints, as the report's export
+// columns say (day numbers as dates, minutes as times, amounts as money).
 SheetTable ReportSheet(const Report& report);
 
-// Asks where, then writes the table as .xlsx or CSV (the CSV in the
-// session's locale, with a byte-order mark when the store says so). False
-// when cancelled or not written.
+// Asks where, then writes the table as .xlsx or CSV and says how many rows
+// it wrote. False when cancelled or not written.
 bool ExportSheetDialog(const SheetTable& table, const QString& title);
+// The same for a list (every row it finds, see ListSheet).
+bool ExportListDialog(const ListControl& list, const QString& title);
 
 // Asks where, then writes the selection's bookings as an .ics file.
 bool ExportCalendarDialog(const CalendarSelection& selection, const QString& calendarName);

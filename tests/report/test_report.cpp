@@ -137,11 +137,8 @@ TEST(ReportFormat, DayNumbersAndMinutesAsDatesAndTimes)
     EXPECT_EQ(ReportTime(1440), QTime(0, 0)); // a booking ending at midnight
     EXPECT_FALSE(ReportTime("x").isValid());
 
-    // The DateAdd expressions themselves are read in the receipt layout below.
-    const ReportRows rows({"bdato", "bstart"}, {{dayNumber(QDate(2024, 3, 4)), 570}});
-    EXPECT_EQ(DayNumberDate("BDATO")(rows.row(0)), QVariant(QDate(2024, 3, 4)));
-    EXPECT_EQ(MinuteTime("bstart")(rows.row(0)), QVariant(QTime(9, 30)));
-    EXPECT_EQ(ReportExpression("=bstart")(rows.row(0)), QVariant(570));
+    // The receipts' tests read the DateAdd expressions they print; an
+    // expression the reports cannot evaluate is refused with a reason.
     QString error;
     EXPECT_FALSE(ReportExpression("=IIf(a, b, c)", &error));
     EXPECT_FALSE(error.isEmpty());

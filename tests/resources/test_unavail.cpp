@@ -318,27 +318,6 @@ TEST_P(Unavail, AnItemWindowOpenOnTheSameItemKeepsWhatWasTypedThere)
                                         "Room North 2"}));
 }
 
-TEST_P(Unavail, SavingWritesOnlyThePeriodAndKeepsMissingDatesEmpty)
-{
-    Database b = db();
-    addItem(5, "Van", 20, false, QVariant(QMetaType::fromType<int>()),
-            QVariant(QMetaType::fromType<int>()));
-    auto r = LoadUnavail(b, 5);
-    ASSERT_TRUE(r.has_value());
-    EXPECT_FALSE(r->inakstart.has_value());
-    // Another workstation renames the item meanwhile; the name survives.
-    ASSERT_TRUE(b.exec("UPDATE lokale SET Lokalenavn = 'Van 2' WHERE lokalenr = 5"));
-    r->inaktiv = true;
-    r->inakslut = 45000;
-    ASSERT_TRUE(SaveUnavail(b, *r));
-    const QVariantList row = itemRow(5);
-    EXPECT_EQ(row.value(0), QVariant(-1));
-    EXPECT_TRUE(row.value(1).isNull());
-    EXPECT_EQ(row.value(2), QVariant(45000));
-    EXPECT_EQ(row.value(3), QVariant("Van 2"));
-    EXPECT_FALSE(LoadUnavail(b, 99).has_value());
-}
-
 TEST_P(Unavail, AnItemWithoutAPeriodGetsDatesOnlyWhenChosen)
 {
     addItem(6, "Van", 20, true, QVariant(QMetaType::fromType<int>()),

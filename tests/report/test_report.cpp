@@ -1,3 +1,4 @@
+#include "db/database.h"
 #include "report/reportformat.h"
 #include "report/reportlist.h"
 #include "report/reportoutput.h"
@@ -160,6 +161,17 @@ TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCase)
     EXPECT_TRUE(rows.value(1, "bemærkninger").isNull());
     EXPECT_FALSE(rows.value(0, "missing").isValid());
     EXPECT_FALSE(rows.value(5, "Pris").isValid());
+
+    // A query that fails gives no rows and says why, for the report to say.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("rows.mdb");
+    {
+        Database db = Database::create(path);
+        QString error;
+        EXPECT_FALSE(ReportRows::fromDatabase(db, "SELECT nope FROM nothing", {}, &error));
+        EXPECT_FALSE(error.isEmpty());
+    }
+    Database::closeAll(path);
 }
 
 // ---------------------------------------------------------------- layout

@@ -82,12 +82,3 @@ TEST(Dates, WeekStartFollowsFirstDay)
     EXPECT_EQ(WeekStart(monday, "1"), monday);
     EXPECT_EQ(WeekStart(monday, "0"), QDate(2004, 3, 7));
 }
-
-TEST(Dates, IsoWeekNumbers)
-{
-    EXPECT_EQ(IsoWeekNumber(QDate(2004, 3, 8)), 11);
-    // 2021-01-03 is a Sunday still in week 53 of 2020; 2024-12-30 is in week 1 of 2025.
-    EXPECT_EQ(IsoWeekNumber(QDate(2021, 1, 3)), 53);
-    EXPECT_EQ(IsoWeekNumber(QDate(2021, 1, 4)), 1);
-    EXPECT_EQ(IsoWeekNumber(QDate(2024, 12, 30)), 1);
-}

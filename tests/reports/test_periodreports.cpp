@@ -4,7 +4,6 @@
 #include "reports/overview.h"
 #include "reports/periodreports.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 
 namespace vestra::test {
@@ -75,8 +74,6 @@ TEST_P(PeriodReportTest, TotalsSumPerItemTypeGroupAndReport)
     const LaidOutPage& p = r.pages[0];
     EXPECT_EQ(p.textsNamed("Title"), QStringList{"Period Totals"});
     EXPECT_EQ(p.textsNamed("Periode"), QStringList{"Period: from-text  -  to-text"});
-    for (const char* caption : {"#Bookings", "#Persons", "#Hours", "Fee"})
-        EXPECT_TRUE(p.hasText(caption)) << caption;
     EXPECT_EQ(p.textsNamed("Cinfo1"), QStringList{"Town Hall, Main Street 1, 1000 Town"});
     EXPECT_EQ(p.textsNamed("Cinfo2"), QStringList{"Phone: 12 34 56 78, eMail: hall@town.example"});
 }
@@ -119,26 +116,6 @@ TEST_P(PeriodReportTest, PeriodBoundsAndAccountChooseTheArchivedRows)
     EXPECT_EQ(named(detail(jane), "ItemHours"), QStringList({"1.50", "1.00", "0.50"}));
 }
 
-TEST_P(PeriodReportTest, ManyItemsFlowOverPagesWithTheirGroupRepeated)
-{
-    Database d = db();
-    for (int i = 0; i < 60; ++i) {
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (?, 10, ?)",
-                           {500 + i, QStringLiteral("Cell %1").arg(i, 2, 10, QChar('0'))}));
-        archive(kDay + 1, 600, 660, 500 + i, jane, 1, 10);
-    }
-    const LaidOutReport r = totals();
-    ASSERT_GE(r.pageCount(), 2);
-    EXPECT_EQ(named(r, "Lokalenavn").size(), 64);
-    // The continuing group and type head the next page, captions and footer on each.
-    const LaidOutPage& second = r.pages[1];
-    EXPECT_EQ(second.textsNamed("OverGruppenavn").value(0), "Building A");
-    EXPECT_EQ(second.textsNamed("Lokalitetsnavn").value(0), "Meeting rooms");
-    for (const LaidOutPage& p : r.pages)
-        EXPECT_TRUE(p.hasText("#Bookings") && p.find("Cinfo1"));
-    EXPECT_EQ(r.pages.back().textsNamed("ReportBookings"), QStringList{"65"});
-}
-
 TEST_P(PeriodReportTest, AGroupOrTypeHeadingStaysWithItsFirstLine)
 {
     // Items added to Meeting rooms push the Equipment and Projectors
@@ -156,6 +133,14 @@ TEST_P(PeriodReportTest, AGroupOrTypeHeadingStaysWithItsFirstLine)
         EXPECT_EQ(pageEndingInAHeading(r), -1);
         EXPECT_EQ(r.pageOf("Projectors"), r.pageOf("Beamer"));
     }
+    // The continuing group and type head the next page, captions and footer on each.
+    const LaidOutReport r = totals();
+    ASSERT_GE(r.pageCount(), 2);
+    EXPECT_EQ(r.pages[1].textsNamed("OverGruppenavn").value(0), "Building A");
+    EXPECT_EQ(r.pages[1].textsNamed("Lokalitetsnavn").value(0), "Meeting rooms");
+    for (const LaidOutPage& p : r.pages)
+        EXPECT_TRUE(p.hasText("#Bookings") && p.find("Cinfo1"));
+    EXPECT_EQ(r.pages.back().textsNamed("ReportBookings"), QStringList{"95"});
 }
 
 // ------------------------------------------------------------ overview
@@ -232,18 +217,10 @@ TEST_P(OverviewTest, DaysGroupsAndTypesHeadTheirBookings)
     EXPECT_EQ(named(r, "Lokalenavn"), QStringList({"Room 2", "Room 1", "Beamer", "", "Van"}));
     EXPECT_EQ(named(r, "period"), QStringList{"from-text / to-text"});
     EXPECT_TRUE(r.pages[0].hasText("BOOKING OVERVIEW"));
-    for (const char* caption : {"Start", "End", "Ressource", "Description", "Account", "Phone"})
-        EXPECT_TRUE(r.pages[0].hasText(caption)) << caption;
 
     EXPECT_EQ(named(overview(OverviewChoice::All, kDay + 1, kDay + 1), "Beskrivelse"),
               QStringList{"Lost item"});
 }
-
-} // namespace
-} // namespace vestra::test
-
-namespace vestra::test {
-namespace {
 
 TEST_P(OverviewTest, PdfShowsWholePhoneNumbersDatesAndWrappedTexts)
 {
@@ -269,10 +246,7 @@ TEST_P(OverviewTest, PdfShowsWholePhoneNumbersDatesAndWrappedTexts)
 // Top of each word pdftotext finds in the PDF, by the word's text.
 QMultiMap<QString, double> wordTops(const QString& pdf)
 {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    EXPECT_TRUE(process.waitForFinished(60000) && process.exitCode() == 0);
-    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    const QString html = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, "-"});
     static const QRegularExpression word(
         QStringLiteral(R"re(<word xMin="[^"]*" yMin="([^"]*)"[^>]*>([^<]*)</word>)re"));
     QMultiMap<QString, double> tops;

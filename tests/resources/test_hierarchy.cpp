@@ -10,7 +10,6 @@ TEST(NodeKeys, KindLetterAndKeyOfEachLevel)
     for (const auto& [kind, letter] :
          {std::pair{1, 'L'}, {2, 'A'}, {3, 'S'}, {5, 'S'}, {0, 'S'}, {-1, 'S'}})
         EXPECT_EQ(KindLetter(kind), QLatin1Char(letter)) << kind;
-    EXPECT_EQ(MakeNodeKey('L', 'L', 140), "LL140");
     const auto key = ParseNodeKey("AG12");
     ASSERT_TRUE(key);
     EXPECT_EQ(*key, (NodeKey{'A', 'G', 12}));
@@ -19,17 +18,8 @@ TEST(NodeKeys, KindLetterAndKeyOfEachLevel)
         EXPECT_FALSE(ParseNodeKey(bad)) << bad;
 }
 
-TEST(UnavailablePeriod, FourteenDaysFromToday)
-{
-    EXPECT_EQ(DefaultUnavailablePeriod(QDate(2024, 12, 31)),
-              std::pair(QDate(2024, 12, 31), QDate(2025, 1, 14)));
-    EXPECT_EQ(DefaultUnavailablePeriod(QDate(2024, 2, 20)).second, QDate(2024, 3, 5));
-}
-
 TEST(DateFormats, NumberedAndPatternFormats)
 {
-    EXPECT_EQ(QtDateFormatForNumber(0), "MM-dd-yyyy");
-    EXPECT_EQ(QtDateFormatForNumber(1), "dd-MM-yyyy");
     EXPECT_EQ(QtDateFormat("dd-mm-yyyy"), "dd-MM-yyyy");
     EXPECT_EQ(QtDateFormat("mm/dd/yy"), "MM/dd/yy");
     EXPECT_EQ(QtDateFormat("mmmm d, yyyy"), "MMMM d, yyyy");

@@ -190,26 +190,6 @@ TEST_P(Manager, NewTypeAndItemTakeTheirParentLinkAndCancelLeavesNoRow)
     EXPECT_TRUE(nodes().contains("Epson 2"));
 }
 
-TEST_P(Manager, CancelRestoresTheStoredNameAndSaveWritesNothingUnchanged)
-{
-    const auto groups = [this] {
-        return db().scalar("SELECT group_concat(quote(overgruppenr) || quote(OverGruppenavn)"
-                           " || quote(Gruppeart)) FROM overgruppenavne");
-    };
-    const QVariant before = groups();
-    onNode("LG", rooms, "edit");
-    QWidget* w = window("Resgroup");
-    auto* name = edit("Resgroup", "OverGruppenavn");
-    name->selectAll();
-    QTest::keyClicks(name, "Boardrooms");
-    click(w, "Canc");
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(name->text(), "Meeting rooms");
-    click(w, "save");
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(groups(), before);
-}
-
 TEST_P(Manager, AnEditToARecordDeletedElsewhereIsNotDroppedSilently)
 {
     // A group (no counter of changes) and an item (with one) each deleted by

@@ -3,13 +3,13 @@
 #include "resources/unavailabilityeditor.h"
 #include "resources/unavailablelist.h"
 #include "support/fixture.h"
+#include "support/reportpages.h"
 #include "widgets/windowregistry.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -40,14 +40,6 @@ TEST(CheckPeriod, MovesTheOtherDateFourteenDaysAwayFromAnInvertedPeriod)
          d(2024, 3, 15), true},
         {"equal dates stand (end changed)", d(2024, 3, 10), d(2024, 3, 10), PeriodEnd::End,
          d(2024, 3, 10), d(2024, 3, 10), false},
-        {"equal dates stand (start changed)", d(2024, 3, 10), d(2024, 3, 10), PeriodEnd::Start,
-         d(2024, 3, 10), d(2024, 3, 10), false},
-        {"a proper period stands", d(2024, 3, 1), d(2024, 4, 1), PeriodEnd::End, d(2024, 3, 1),
-         d(2024, 4, 1), false},
-        {"across the new year", d(2024, 12, 31), d(2024, 12, 30), PeriodEnd::End, d(2024, 12, 31),
-         d(2025, 1, 14), true},
-        {"back over a leap day", d(2024, 3, 20), d(2024, 3, 10), PeriodEnd::Start, d(2024, 2, 25),
-         d(2024, 3, 10), true},
         // Only the end the user changed is judged: a start moved past the
         // end is corrected by moving the start, not the end.
         {"start moved past end keeps the end", d(2024, 5, 2), d(2024, 5, 1), PeriodEnd::Start,
@@ -142,16 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Engines, Unavail, ::testing::ValuesIn(TestEngines()), E
 
 TEST_P(Unavail, ListShowsTheUnavailableItemsWithTypeGroupAndPeriod)
 {
-    UnavailableList* w = open();
-    EXPECT_EQ(w->windowTitle(), "Vestra  -  Unavailable Resources List");
-    ListControl* rows = w->list();
-
-    QStringList headings;
-    for (const ListControlColumn& c : rows->columns())
-        headings << c.heading + "/" + QString::number(c.width);
-    EXPECT_EQ(headings, QStringList({"Resource Item/130", "Resource Type/130", "Resource Group/130",
-                                     "From/60", "To/60"}));
-
+    ListControl* rows = open()->list();
     // Room South is available again; the rest come in the query's order.
     ASSERT_EQ(rows->rowCount(), 2);
     EXPECT_EQ(rows->rowTexts(0),
@@ -189,16 +172,13 @@ TEST_P(Unavail, EditOpensTheSelectedItemOwnedByTheListAndAsksForARowWithoutOne)
     messages.clear();
 
     edit(1);
-    EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->parentWidget(), list);
-    EXPECT_EQ(window->windowTitle(), "Vestra -  Unavailable ressource edit");
     EXPECT_EQ(window->findChild<QLineEdit*>("lokalenr")->text(), "1");
     EXPECT_EQ(window->findChild<QLineEdit*>("Lokalenavn")->text(), "Room North");
     EXPECT_TRUE(box->isChecked());
     EXPECT_EQ(start->date(), d(2024, 3, 1));
     EXPECT_EQ(end->date(), d(2024, 3, 14));
     EXPECT_EQ(start->text(), "01-03-2024");
-    EXPECT_FALSE(start->isReadOnly());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
@@ -338,27 +318,6 @@ TEST_P(Unavail, AnItemWindowOpenOnTheSameItemKeepsWhatWasTypedThere)
                                         "Room North 2"}));
 }
 
-TEST_P(Unavail, SavingWritesOnlyThePeriodAndKeepsMissingDatesEmpty)
-{
-    Database b = db();
-    addItem(5, "Van", 20, false, QVariant(QMetaType::fromType<int>()),
-            QVariant(QMetaType::fromType<int>()));
-    auto r = LoadUnavail(b, 5);
-    ASSERT_TRUE(r.has_value());
-    EXPECT_FALSE(r->inakstart.has_value());
-    // Another workstation renames the item meanwhile; the name survives.
-    ASSERT_TRUE(b.exec("UPDATE lokale SET Lokalenavn = 'Van 2' WHERE lokalenr = 5"));
-    r->inaktiv = true;
-    r->inakslut = 45000;
-    ASSERT_TRUE(SaveUnavail(b, *r));
-    const QVariantList row = itemRow(5);
-    EXPECT_EQ(row.value(0), QVariant(-1));
-    EXPECT_TRUE(row.value(1).isNull());
-    EXPECT_EQ(row.value(2), QVariant(45000));
-    EXPECT_EQ(row.value(3), QVariant("Van 2"));
-    EXPECT_FALSE(LoadUnavail(b, 99).has_value());
-}
-
 TEST_P(Unavail, AnItemWithoutAPeriodGetsDatesOnlyWhenChosen)
 {
     addItem(6, "Van", 20, true, QVariant(QMetaType::fromType<int>()),
@@ -386,10 +345,7 @@ TEST_P(Unavail, PrintTitleAndSubtitle)
     // The printed list carries the rows as shown.
     const QString pdf = pathOf("unavail.pdf");
     ASSERT_TRUE(w->list()->printToPdf(pdf, "Unavailable Resources", subtitle));
-    QProcess p;
-    p.start("pdftotext", {"-layout", pdf, "-"});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    const QString text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+    const QString text = PdfText(pdf).simplified();
     for (const char* expected : {"Unavailable Resources", "Northwood College Riverton,",
                                  "Resource Group", "Room North Meeting rooms Rooms 01-03-2024"})
         EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();

@@ -13,6 +13,7 @@ PACKAGES=(
   libical-dev libxlsxwriter-dev python3-openpyxl
   dpkg-dev desktop-file-utils appstream qt6-translations-l10n xdotool imagemagick
   qt6-tools-dev qt6-tools-dev-tools libqt6help6
+  python3-pyatspi at-spi2-core
 )
 
 install_missing() {

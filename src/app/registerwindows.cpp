@@ -1,5 +1,7 @@
 #include "app/registerwindows.h"
 
+#include "app/undoedit.h"
+
 #include "accounts/accountmanager.h"
 #include "accounts/groupaccountmanager.h"
 #include "accounts/personalaccountwindow.h"
@@ -11,7 +13,6 @@
 #include "lists/searchwindow.h"
 #include "lists/tentativebookingswindow.h"
 #include "lists/todaysbookingswindow.h"
-#include "widgets/widgetservices.h"
 #include "reports/archiveperiodwindow.h"
 #include "reports/bookingoverviewwindow.h"
 #include "reports/receipts.h"
@@ -25,6 +26,7 @@
 #include "shell/commands.h"
 #include "shell/navigator.h"
 #include "startup/splashwindow.h"
+#include "widgets/widgetservices.h"
 
 namespace vestra {
 
@@ -70,6 +72,7 @@ void RegisterWindows()
                        [](QWidget* owner) { ShowGroupAccountManager(owner); });
     RegisterMenuTarget(Command::PersonalAccount, [](QWidget* owner) { ShowMyAccount(owner); });
     RegisterMenuTarget(Command::AccountManager, [](QWidget* owner) { ShowAccountManager(owner); });
+    RegisterUndoTarget(RunUndo);
     RegisterSeriesWindows();
     RegisterSettingsWindows();
 }

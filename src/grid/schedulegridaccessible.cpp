@@ -10,7 +10,8 @@
 
 namespace vestra {
 
-class GridBlockAccessible : public QAccessibleInterface {
+// A block's press action opens its booking, as a double-click does.
+class GridBlockAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     GridBlockAccessible(ScheduleGrid* grid, int number) : m_grid(grid), m_number(number) {}
 
@@ -26,6 +27,22 @@ public:
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessible::Role role() const override { return QAccessible::ListItem; }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction(), setFocusAction()}; }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    void doAction(const QString& action) override
+    {
+        if (!isValid())
+            return;
+        m_grid->selectBlock(m_number);
+        if (action == pressAction())
+            emit m_grid->blockDoubleClicked(m_number);
+    }
 
     QString text(QAccessible::Text t) const override
     {

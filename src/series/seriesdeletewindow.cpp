@@ -1,11 +1,13 @@
 #include "series/seriesdeletewindow.h"
 
+#include "undo/undo.h"
+
 #include "booking/bookingform.h"
 #include "data/dates.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "series/seriesdelete.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QDateEdit>
 #include <QHBoxLayout>
@@ -112,11 +114,14 @@ void SeriesDeleteWindow::Delete()
     const DayRange range =
         SeriesDeleteRange(scope, booking.day, DayNumber(m_lastDay->date()), QDate::currentDate());
     Database db = BookingFile();
+    const Statement selected = SeriesRangeSelection(booking.gennr, range);
+    BookingChangeRecorder undo(db, selected.sql, selected.binds);
     if (DeleteSeriesRange(db, booking.gennr, range) < 0) {
         showMessage(QStringLiteral("The bookings could not be deleted:\n") + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);
         return;
     }
+    undo.record(db, UndoKind::DeleteSeries);
     // The form's booking went with the series: nothing is left to store.
     m_form->Discard();
     QPointer<BookingForm> form = m_form;

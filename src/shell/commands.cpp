@@ -3,11 +3,12 @@
 #include "help/helpwindow.h"
 #include "services/filedialogs.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/access.h"
 #include "session/connection.h"
 #include "session/session.h"
 #include "shell/navigator.h"
+#include "undo/undo.h"
+#include "widgets/windowregistry.h"
 
 #include <QAction>
 #include <QApplication>
@@ -145,6 +146,19 @@ const CommandNode* FindMenuCommand(Command command)
 void RegisterMenuTarget(Command command, CommandTarget target)
 {
     menuTargets().insert(static_cast<int>(command), std::move(target));
+}
+
+namespace {
+UndoTarget& undoTarget()
+{
+    static UndoTarget target;
+    return target;
+}
+} // namespace
+
+void RegisterUndoTarget(UndoTarget target)
+{
+    undoTarget() = std::move(target);
 }
 
 void RegisterBookingTarget(BookingCommand command, CommandTarget target)
@@ -290,6 +304,43 @@ QKeySequence bookingShortcut(BookingCommand command)
     }
 }
 
+// The Edit menu: Undo and Redo name the step they would take and are
+// enabled only while there is one.
+QMenu* editMenu(QMainWindow* window)
+{
+    auto* menu = new QMenu(QStringLiteral("&Edit"), window);
+    menu->setObjectName(QStringLiteral("menuEdit"));
+    QAction* undo = menu->addAction(QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("editUndo"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = menu->addAction(QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("editRedo"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction* a : {undo, redo})
+        a->setShortcutContext(Qt::WindowShortcut);
+    const auto update = [undo, redo] {
+        UndoStack& stack = UndoStack::instance();
+        undo->setText(QLatin1Char('&') + stack.undoText());
+        undo->setEnabled(stack.canUndo());
+        redo->setText(QLatin1Char('&') + stack.redoText());
+        redo->setEnabled(stack.canRedo());
+    };
+    update();
+    QObject::connect(&UndoStack::instance(), &UndoStack::changed, menu, update);
+    QObject::connect(menu, &QMenu::aboutToShow, menu, update);
+    for (const bool isRedo : {false, true}) {
+        QObject::connect(isRedo ? redo : undo, &QAction::triggered, window, [window, isRedo] {
+            if (undoTarget())
+                undoTarget()(window, isRedo);
+        });
+    }
+    // The shortcuts work with the menu closed.
+    window->addAction(undo);
+    window->addAction(redo);
+    return menu;
+}
+
 } // namespace
 
 void AddCommandBars(QMainWindow* window, ScheduleActions* view)
@@ -314,6 +365,8 @@ void AddCommandBars(QMainWindow* window, ScheduleActions* view)
         if (Command(g.number) == Command::Help)
             bookingMenu = bar->addMenu(QStringLiteral("&Bookings"));
         bar->addMenu(menu);
+        if (Command(g.number) == Command::Files)
+            bar->addMenu(editMenu(window));
     }
     window->addToolBar(Qt::TopToolBarArea, menus);
     window->addToolBarBreak();

@@ -1,5 +1,7 @@
 #include "widgets/widgetservices.h"
 
+#include "widgets/accessibility.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -180,6 +182,7 @@ void StatusBarWaitObserver::waitEnded()
 
 void InstallWidgetServices()
 {
+    InstallAccessibility();
     static BoxMessageService boxes;
     static QtFileDialogService dialogs;
     static StatusBarWaitObserver waits;

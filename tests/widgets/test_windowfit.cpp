@@ -18,7 +18,6 @@
 #include "lists/searchwindow.h"
 #include "lists/tentativebookingswindow.h"
 #include "lists/todaysbookingswindow.h"
-#include "widgets/windowregistry.h"
 #include "reports/archiveperiodwindow.h"
 #include "reports/bookingoverviewwindow.h"
 #include "reports/receipts.h"
@@ -47,7 +46,9 @@
 #include "startup/serverdialog.h"
 #include "startup/splashwindow.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
 
+#include <QAccessible>
 #include <QLayout>
 #include <QPrintPreviewDialog>
 #include <QScreen>
@@ -148,6 +149,11 @@ template <typename W> W* present(W* window)
 
 } // namespace
 
+struct WindowCase {
+    const char* what;
+    std::function<QWidget*()> open;
+};
+
 class WindowFit : public BookingFileTest {
 protected:
     void SetUp() override
@@ -169,18 +175,15 @@ protected:
         BookingFileTest::TearDown();
     }
     BookingForm* form() { return ShowBookingForm(booking, nullptr); }
+    std::vector<WindowCase> everyWindow();
+    void forEveryWindow(const std::function<void(QWidget*, const QString&)>& check);
     int booking = 0;
 };
 
-TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
+// Every window of the program, opened as the user opens it.
+std::vector<WindowCase> WindowFit::everyWindow()
 {
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    ASSERT_LE(screen.width(), 1280) << "runs on a small screen only";
-
-    const struct {
-        const char* what;
-        std::function<QWidget*()> open;
-    } windows[] = {
+    return {
         {"splash", [] { return ShowSplash(); }},
         {"connect", [] { return ShowConnectWindow(); }},
         {"login", [] { return ShowLogin(); }},
@@ -235,13 +238,70 @@ TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
         {"set password", [] { return ShowSetPassword(nullptr, true, {}); }},
         {"receipt", [this] { return ShowReceipt(booking, false, 0, true); }},
     };
-    for (const auto& w : windows) {
+}
+
+// Opens each window in turn, checks it, and closes it again.
+void WindowFit::forEveryWindow(const std::function<void(QWidget*, const QString&)>& check)
+{
+    for (const WindowCase& w : everyWindow()) {
         QWidget* window = w.open();
         ASSERT_NE(window, nullptr) << w.what;
-        expectFits(window, QString::fromLatin1(w.what));
+        QCoreApplication::processEvents();
+        check(window, QString::fromLatin1(w.what));
         WindowRegistry::instance().closeAll();
         if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
             window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LE(screen.width(), 1280) << "runs on a small screen only";
+    forEveryWindow(expectFits);
+}
+
+namespace {
+
+// What a screen reader reads: every window says it is a window or dialog,
+// and every control the user can tab to has a name of its own, not its value
+// (a box named "Anna" tells nothing about what Anna is).
+void expectNamed(QWidget* window, const QString& what)
+{
+    QAccessibleInterface* top = QAccessible::queryAccessibleInterface(window);
+    ASSERT_NE(top, nullptr) << qPrintable(what);
+    EXPECT_TRUE(top->role() == QAccessible::Window || top->role() == QAccessible::Dialog)
+        << qPrintable(what) << ": role " << top->role();
+    const auto check = [&](const QString& where) {
+        for (QWidget* c : window->findChildren<QWidget*>()) {
+            if (c->window() != window || !c->isVisibleTo(window)
+                || !(c->focusPolicy() & Qt::TabFocus) || !c->isEnabled())
+                continue;
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c);
+            ASSERT_NE(iface, nullptr);
+            const QString name = iface->text(QAccessible::Name).trimmed();
+            const QString value = iface->text(QAccessible::Value).trimmed();
+            const QString control = where + QLatin1Char('/') + c->metaObject()->className()
+                                    + QLatin1Char(' ') + c->objectName();
+            EXPECT_FALSE(name.isEmpty()) << qPrintable(control) << ": no name";
+            EXPECT_TRUE(value.isEmpty() || name != value)
+                << qPrintable(control) << ": named by its value " << qPrintable(value);
+        }
+    };
+    check(what);
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            check(what + QLatin1Char('#') + tabs->tabText(i));
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(WindowFit, EveryWindowAndEveryControlHasANameAScreenReaderCanRead)
+{
+    forEveryWindow(expectNamed);
 }

@@ -1,0 +1,78 @@
+#include "widgets/accessibility.h"
+
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace vestra {
+
+namespace {
+
+// A top-level window built on QWidget itself: Qt would call it a client
+// area, which screen readers read as a filler.
+bool isPlainWindow(QObject* object)
+{
+    const QMetaObject* mo = object->metaObject();
+    while (mo && !QByteArray(mo->className()).startsWith('Q'))
+        mo = mo->superClass();
+    return mo && qstrcmp(mo->className(), "QWidget") == 0;
+}
+
+class WindowAccessible : public QAccessibleWidget {
+public:
+    explicit WindowAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Window) {}
+    QAccessible::Role role() const override
+    {
+        return widget()->isWindow() ? QAccessible::Window : QAccessible::Client;
+    }
+};
+
+// On Linux Qt names a drop-down box by its current entry and ignores the
+// name it was given; the entry is its value, the label its name.
+class ComboAccessible : public QAccessibleWidget {
+public:
+    explicit ComboAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+    QString text(QAccessible::Text t) const override
+    {
+        auto* box = static_cast<QComboBox*>(widget());
+        if (t == QAccessible::Value)
+            return box->isEditable() && box->lineEdit() ? box->lineEdit()->text()
+                                                        : box->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override
+    {
+        return QAccessibleWidget::actionNames() << showMenuAction();
+    }
+    void doAction(const QString& action) override
+    {
+        if (action == showMenuAction() || action == pressAction())
+            static_cast<QComboBox*>(widget())->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+};
+
+QAccessibleInterface* factory(const QString& /*className*/, QObject* object)
+{
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    if (auto* box = qobject_cast<QComboBox*>(object))
+        return new ComboAccessible(box);
+    if (isPlainWindow(object))
+        return new WindowAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+void InstallAccessibility()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    QAccessible::installFactory(factory);
+}
+
+} // namespace vestra

@@ -198,6 +198,7 @@ void BookingForm::build()
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("tabs"));
+    m_tabs->setAccessibleName(QStringLiteral("Booking details"));
     m_tabs->addTab(buildGeneralTab(), QStringLiteral("General Info"));
     m_tabs->addTab(buildAccountTab(), QStringLiteral("Account Info"));
     m_tabs->addTab(buildReceiptTab(), QStringLiteral("Reciept"));
@@ -258,6 +259,7 @@ QWidget* BookingForm::buildGeneralTab()
     m_floorPlanCaption = new QLabel(QStringLiteral("Floorplan:"), tab);
     m_personsCaption = new QLabel(QStringLiteral("#:"), tab);
     m_persons->setAccessibleName(QStringLiteral("Number of persons"));
+    m_floorPlan->setAccessibleName(QStringLiteral("Floor plan"));
     m_deliveryCaption = new QLabel(QStringLiteral("Delivery:"), tab);
 
     form->addRow(QStringLiteral("Title:"), m_title);

@@ -144,12 +144,15 @@ UndoStep MakeUndoStep(UndoKind kind, const QHash<int, QVariantMap>& before,
 
 UndoKind BlockChangeKind(const QVariantMap& before, const QVariantMap& after)
 {
-    const auto differs = [&](const char* name) { return field(before, name) != field(after, name); };
+    const auto differs = [&](const char* name) {
+        return field(before, name) != field(after, name);
+    };
     const auto length = [](const QVariantMap& row) {
         return field(row, "Bslut").toInt() - field(row, "Bstart").toInt();
     };
     // A block dragged to another time keeps its length.
-    if (differs("Bdato") || differs("Lokalenr") || (differs("Bstart") && length(before) == length(after)))
+    if (differs("Bdato") || differs("Lokalenr")
+        || (differs("Bstart") && length(before) == length(after)))
         return UndoKind::Move;
     if (differs("Bstart") || differs("Bslut"))
         return UndoKind::Resize;
@@ -158,9 +161,7 @@ UndoKind BlockChangeKind(const QVariantMap& before, const QVariantMap& after)
 
 UndoResult ApplyUndoStep(Database& db, const Session& s, UndoStep& step, bool redo)
 {
-    const auto failed = [&] {
-        return refusal(UndoStatus::Failed, step, redo, db.lastError());
-    };
+    const auto failed = [&] { return refusal(UndoStatus::Failed, step, redo, db.lastError()); };
     Transaction tx(db);
     if (!tx.ok())
         return failed();
@@ -202,9 +203,9 @@ UndoResult ApplyUndoStep(Database& db, const Session& s, UndoStep& step, bool re
         const QString counter = counterName(to ? *to : *from);
         bool written = false;
         if (!to) {
-            written = db.exec(QStringLiteral("DELETE FROM Booking WHERE Bookingnr = ? AND %1 = ?")
-                                  .arg(counter),
-                              {e.bookingnr, field(*now, kChangeCounter)});
+            written = db.exec(
+                QStringLiteral("DELETE FROM Booking WHERE Bookingnr = ? AND %1 = ?").arg(counter),
+                {e.bookingnr, field(*now, kChangeCounter)});
         } else if (!now) {
             // The booking comes back with its own number and every field;
             // a view that still knew it sees a new counter.
@@ -216,10 +217,10 @@ UndoResult ApplyUndoStep(Database& db, const Session& s, UndoStep& step, bool re
                 marks << QStringLiteral("?");
                 binds << (it.key() == counter ? QVariant(it.value().toLongLong() + 1) : it.value());
             }
-            written = db.exec(QStringLiteral("INSERT INTO Booking (%1) VALUES (%2)")
-                                  .arg(names.join(QStringLiteral(", ")),
-                                       marks.join(QStringLiteral(", "))),
-                              binds);
+            written = db.exec(
+                QStringLiteral("INSERT INTO Booking (%1) VALUES (%2)")
+                    .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+                binds);
         } else {
             QStringList sets;
             QVariantList binds;
@@ -241,10 +242,9 @@ UndoResult ApplyUndoStep(Database& db, const Session& s, UndoStep& step, bool re
             return refusal(UndoStatus::ChangedElsewhere, step, redo,
                            QStringLiteral("the booking was changed on another workstation "
                                           "since."));
-        if (!WriteAuditRow(db, redo ? AuditAction::Redone : AuditAction::Undone,
-                           QString::number(e.bookingnr),
-                           step.text() + QStringLiteral(": ")
-                               + BeforeAfter(summaryOf(from), summaryOf(to))))
+        if (!WriteAuditRow(
+                db, redo ? AuditAction::Redone : AuditAction::Undone, QString::number(e.bookingnr),
+                step.text() + QStringLiteral(": ") + BeforeAfter(summaryOf(from), summaryOf(to))))
             return failed();
         for (const BookingRow* row : {&from, &to})
             if (*row)
@@ -387,8 +387,7 @@ UndoResult UndoStack::apply(Database& db, const Session& s, bool redo)
         }
         absorb(rewritten);
         (redo ? m_undo : m_redo).append(std::move(step));
-    }
-    else if (result.status == UndoStatus::Failed)
+    } else if (result.status == UndoStatus::Failed)
         from.append(std::move(step));
     emit changed();
     return result;

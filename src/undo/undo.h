@@ -68,10 +68,10 @@ UndoKind BlockChangeKind(const QVariantMap& before, const QVariantMap& after);
 enum class UndoStatus { Done, ChangedElsewhere, Refused, ItemGone, Failed };
 struct UndoResult {
     UndoStatus status = UndoStatus::Failed;
-    QString message;   // why it was refused, for the user
-    QSet<int> days;    // the days whose bookings changed
-    QList<int> gone;   // bookings the step removed
-    QList<int> shown;  // bookings the step wrote
+    QString message;  // why it was refused, for the user
+    QSet<int> days;   // the days whose bookings changed
+    QList<int> gone;  // bookings the step removed
+    QList<int> shown; // bookings the step wrote
     explicit operator bool() const { return status == UndoStatus::Done; }
 };
 

@@ -29,6 +29,12 @@ QString counterName(const QVariantMap& row)
     return QString::fromLatin1(kChangeCounter);
 }
 
+QVariantMap withoutCounter(QVariantMap row)
+{
+    row.remove(counterName(row));
+    return row;
+}
+
 QString summaryOf(const BookingRow& row)
 {
     if (!row)
@@ -286,6 +292,14 @@ void UndoStack::push(UndoStep step)
     followStore();
     if (step.entries.isEmpty())
         return;
+    // A store that wrote the rows as they were moved only their counters:
+    // nothing to undo, but the steps before it go on from the new counters.
+    if (std::all_of(step.entries.begin(), step.entries.end(), [](const UndoStep::Entry& e) {
+            return e.before && e.after && withoutCounter(*e.before) == withoutCounter(*e.after);
+        })) {
+        absorb(step);
+        return;
+    }
     // A long session keeps its last hundred steps.
     if (m_undo.size() >= 100)
         m_undo.removeFirst();

@@ -796,8 +796,6 @@ TEST_P(Views, ClosingAScheduleWindowEndsTheProgramAsExitDoes)
 // and a screen reader's press on a block opens the booking.
 TEST_P(Views, ThreeUndosBringBackATypedMovedAndDeletedBooking)
 {
-    if (GetParam() != Engine::SQLite)
-        GTEST_SKIP() << "the second undo after a delete is not taken on a server yet";
     RegisterWindows();
     UndoStack::instance().clear();
     DayView* c = day();

@@ -3,10 +3,10 @@
 #include "data/dates.h"
 #include "forms/boundrow.h"
 #include "report/reportformat.h"
-#include "widgets/scrolledbody.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
+#include "widgets/scrolledbody.h"
+#include "widgets/windowregistry.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -43,6 +43,7 @@ BookingInfoWindow::BookingInfoWindow(QWidget* parent) : QWidget(parent, Qt::Wind
             m_title->setReadOnly(true);
             m_description = new QPlainTextEdit(this);
             m_description->setObjectName(QStringLiteral("langbeskrivelse"));
+            m_description->setAccessibleName(QStringLiteral("Description"));
             m_description->setReadOnly(true);
             m_description->setTabChangesFocus(true);
             form->addRow(QStringLiteral("Description:"), m_title);

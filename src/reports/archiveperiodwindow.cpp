@@ -1,11 +1,11 @@
 #include "reports/archiveperiodwindow.h"
 
-#include "forms/periodpicker.h"
 #include "db/database.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
+#include "forms/periodpicker.h"
 #include "reports/periodreports.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QDateEdit>
 #include <QFormLayout>
@@ -33,6 +33,8 @@ ArchivePeriodWindow::ArchivePeriodWindow(bool perAccount, QWidget* parent)
     if (perAccount) {
         m_accounts = new QListWidget(this);
         m_accounts->setObjectName(QStringLiteral("Account"));
+        // A list reads only its own name, not its caption's.
+        m_accounts->setAccessibleName(QStringLiteral("Account"));
         auto* caption = new QLabel(QStringLiteral("Account"), this);
         caption->setBuddy(m_accounts);
         layout->addWidget(caption);

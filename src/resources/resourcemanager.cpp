@@ -2,15 +2,15 @@
 #include "resources/resourcewindows.h"
 
 #include "data/helpers.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/equipmentitemwindow.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcegroupwindow.h"
 #include "resources/resourcetypewindow.h"
+#include "services/messages.h"
 #include "session/access.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -43,6 +43,7 @@ ResourceManager::ResourceManager(QWidget* parent) : QWidget(parent, Qt::Window)
 
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("intree"));
+    m_tree->setAccessibleName(QStringLiteral("Resources"));
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -3,18 +3,18 @@
 #include "data/dates.h"
 #include "data/helpers.h"
 #include "data/schema.h"
-#include "exchange/ui/exportactions.h"
 #include "db/database.h"
+#include "exchange/ui/exportactions.h"
 #include "grid/schedulegrid.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "resources/resourcemanager.h"
 #include "schedule/editing.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
 #include "schedule/weekview.h"
+#include "services/messages.h"
 #include "session/access.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QCalendarWidget>
 #include <QDir>
@@ -27,6 +27,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace vestra {
@@ -76,6 +77,9 @@ DayView::DayView(QWidget* parent)
 
     m_calendar = new QCalendarWidget(side);
     m_calendar->setObjectName(QStringLiteral("aktueldato"));
+    m_calendar->setAccessibleName(QStringLiteral("Date"));
+    for (QWidget* days : m_calendar->findChildren<QTableView*>())
+        days->setAccessibleName(QStringLiteral("Date"));
     m_calendar->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
     m_calendar->setGridVisible(false);
     m_today = new QPushButton(QStringLiteral("Today"), side);
@@ -83,8 +87,10 @@ DayView::DayView(QWidget* parent)
 
     m_groups = new QListWidget(side);
     m_groups->setObjectName(QStringLiteral("aktuelovergruppe"));
+    m_groups->setAccessibleName(QStringLiteral("Resource Group"));
     m_types = new QListWidget(side);
     m_types->setObjectName(QStringLiteral("aktuelgruppe"));
+    m_types->setAccessibleName(QStringLiteral("Resource Type"));
 
     m_user = new QLabel(side);
     m_user->setObjectName(QStringLiteral("CUser"));
@@ -116,6 +122,8 @@ DayView::DayView(QWidget* parent)
     sideScroll->setWidget(side);
     sideScroll->setWidgetResizable(true);
     sideScroll->setFrameShape(QFrame::NoFrame);
+    // The panel's controls take the focus, not the area around them.
+    sideScroll->setFocusPolicy(Qt::NoFocus);
     sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int bar = sideScroll->verticalScrollBar()->sizeHint().width();
     // Only upright: the calendar keeps its width beside the scroll bar.

@@ -123,6 +123,7 @@ Options::Options(QWidget* parent) : QWidget(parent, Qt::Window)
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs->setAccessibleName(QStringLiteral("Option pages"));
     m_tabs->addTab(calendarsTab(), QStringLiteral("Calendars"));
     m_tabs->addTab(archiveTab(), QStringLiteral("Archive"));
     m_tabs->addTab(taxTab(), QStringLiteral("Tax"));
@@ -179,6 +180,8 @@ QWidget* Options::archiveTab()
     auto* tab = new QWidget;
     m_arcDel = makeCombo(QStringLiteral("ArcDelCombo"), tab);
     m_delDel = makeCombo(QStringLiteral("DelDelCombo"), tab);
+    m_arcDel->setAccessibleName(QStringLiteral("Archiving Delay in days"));
+    m_delDel->setAccessibleName(QStringLiteral("Delete Delay"));
     auto* form = new QFormLayout(tab);
     m_delDelUnit = new QLabel(QStringLiteral("years"));
     m_delDelUnit->setObjectName(QStringLiteral("DelDelUnit"));
@@ -208,6 +211,7 @@ QWidget* Options::exchangeTab()
     auto* tab = new QWidget;
     m_publishFolder = makeText(QStringLiteral("PublishFolder"), tab);
     m_publishFolder->setPlaceholderText(QStringLiteral("(not published)"));
+    m_publishFolder->setAccessibleName(QStringLiteral("Publish folder"));
     m_csvBom = makeFlag(QStringLiteral("CheckCsvBom"),
                         QStringLiteral("Byte-order mark in CSV files"), tab);
     // The folder may be typed (a share's path) or chosen.

@@ -2,7 +2,9 @@
 
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QGraphicsView>
 #include <QLineEdit>
+#include <QPrintPreviewWidget>
 
 namespace vestra {
 
@@ -65,6 +67,22 @@ QAccessibleInterface* factory(const QString& /*className*/, QObject* object)
 }
 
 } // namespace
+
+void NamePreviewControls(QWidget* preview)
+{
+    const auto name = [](QWidget* w, const QString& text) {
+        if (w->accessibleName().isEmpty())
+            w->setAccessibleName(text);
+    };
+    for (QComboBox* zoom : preview->findChildren<QComboBox*>())
+        name(zoom, QStringLiteral("Zoom"));
+    for (QLineEdit* page : preview->findChildren<QLineEdit*>())
+        name(page, QStringLiteral("Page number"));
+    for (QWidget* w : preview->findChildren<QWidget*>())
+        if (qobject_cast<QPrintPreviewWidget*>(w) || qobject_cast<QGraphicsView*>(w)
+            || qobject_cast<QGraphicsView*>(w->parentWidget()))
+            name(w, QStringLiteral("Page preview"));
+}
 
 void InstallAccessibility()
 {

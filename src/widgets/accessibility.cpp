@@ -1,10 +1,16 @@
 #include "widgets/accessibility.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTimeEdit>
 #include <QGraphicsView>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPrintPreviewWidget>
+#include <QTimer>
 
 namespace vestra {
 
@@ -55,6 +61,51 @@ public:
     }
 };
 
+// Puts a date or time editor on its first section, selected.
+void selectFirstSection(QDateTimeEdit* edit)
+{
+    edit->setCurrentSectionIndex(0);
+    edit->setSelectedSection(edit->sectionAt(0));
+}
+
+// The desktop's keys every window shares: Ctrl+W closes the active
+// secondary window (the schedule's main windows stay), and date and time
+// editors take typed digits.
+class DesktopKeysFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            QWidget* window = static_cast<QWidget*>(watched)->window();
+            const bool ctrlW = key->key() == Qt::Key_W && key->modifiers() == Qt::ControlModifier;
+            if (ctrlW && window == QApplication::activeWindow()
+                && !qobject_cast<QMainWindow*>(window)) {
+                window->close();
+                return true;
+            }
+        }
+        auto* edit = qobject_cast<QDateTimeEdit*>(watched);
+        if (!edit)
+            return false;
+        if (event->type() == QEvent::FocusIn) {
+            // After the click that focused it has placed the cursor.
+            QTimer::singleShot(0, edit, [edit] {
+                if (edit->hasFocus())
+                    selectFirstSection(edit);
+            });
+        } else if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::SelectAll)) {
+                selectFirstSection(edit);
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
 QAccessibleInterface* factory(const QString& /*className*/, QObject* object)
 {
     if (!object || !object->isWidgetType())
@@ -91,6 +142,9 @@ void InstallAccessibility()
         return;
     installed = true;
     QAccessible::installFactory(factory);
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(
+            new DesktopKeysFilter(QCoreApplication::instance()));
 }
 
 } // namespace vestra

@@ -589,6 +589,11 @@ TEST_F(ScheduleGridTest, BlocksAreAccessibleItems)
     grid->addColumn(20, "Room B");
     grid->addColumn(10, "Room A");
     EXPECT_TRUE(first->text(QAccessible::Description).endsWith("Room A"));
+    // On an empty slot the grid's name says item, day and time.
+    grid->selectBlock(0);
+    grid->selectSlot(1, 660);
+    const QString name = iface->text(QAccessible::Name);
+    EXPECT_TRUE(name.contains("Room A, ") && name.endsWith(", 11:00")) << qPrintable(name);
 }
 
 // --- printing -------------------------------------------------------------------

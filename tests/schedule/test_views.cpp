@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QSet>
 #include <QSqlRecord>
 #include <QStyle>
 #include <QTest>
@@ -384,6 +385,23 @@ TEST_P(Views, ToolBarsHoldEveryEntryInOrder)
         titles << m->text();
     EXPECT_EQ(titles,
               QStringList({"&File", "&Edit", "&Maintenance", "&Reports", "&Bookings", "&Help"}));
+    // Every entry of every menu has its own Alt letter.
+    std::function<void(QMenu*)> lettersOf = [&](QMenu* menu) {
+        QSet<QChar> letters;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator())
+                continue;
+            const qsizetype at = a->text().indexOf('&');
+            ASSERT_TRUE(at >= 0 && at + 1 < a->text().size()) << qPrintable(a->text());
+            EXPECT_FALSE(letters.contains(a->text().at(at + 1).toLower()))
+                << qPrintable(menu->title() + ": " + a->text());
+            letters.insert(a->text().at(at + 1).toLower());
+            if (a->menu())
+                lettersOf(a->menu());
+        }
+    };
+    for (QAction* m : c->menuBar()->actions())
+        lettersOf(m->menu());
     // Exit Program and Search share the number 14, each in its own menu.
     const struct {
         const char* menu;

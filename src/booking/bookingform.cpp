@@ -203,6 +203,13 @@ void BookingForm::build()
     m_tabs->addTab(buildAccountTab(), QStringLiteral("Account Info"));
     m_tabs->addTab(buildReceiptTab(), QStringLiteral("Reciept"));
     layout->addWidget(m_tabs, 1);
+    // Fields that share a caption's row, and those shown only at times,
+    // are named for a screen reader all the same.
+    for (const char* town : {"Kontoby", "Kontaktpersonby2"})
+        if (auto* e = m_tabs->findChild<QLineEdit*>(QString::fromLatin1(town)))
+            e->setAccessibleName(QStringLiteral("Town"));
+    m_delivery->setAccessibleName(QStringLiteral("Delivery"));
+    m_unstored->setAccessibleName(QStringLiteral("Your change, not stored"));
 
     auto* buttons = new QHBoxLayout;
     auto* genkn = new QPushButton(QStringLiteral("Add/Del Repeated Booking"), this);

@@ -26,6 +26,7 @@
 #include "shell/commands.h"
 #include "shell/navigator.h"
 #include "startup/splashwindow.h"
+#include "startup/startupsequence.h"
 #include "widgets/widgetservices.h"
 
 namespace vestra {
@@ -35,7 +36,11 @@ void RegisterWindows()
     InstallHelpKey();
     SetMessageHelp(ShowHelpPage);
     navigator().showMainWindow = [] { ShowDayView(); };
-    navigator().showSplash = [] { ShowSplash(); };
+    // Another booking file starts again without the splash's wait.
+    navigator().showSplash = [] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { RunStartup(); }, Qt::QueuedConnection);
+    };
     navigator().showBookingInSchedule = ShowBookingInSchedule;
     SetBookingOpeners([](int nr, QWidget* owner) { ShowBookingForm(nr, owner); },
                       [](int nr, QWidget* owner) { ShowBookingInfoWindow(nr, owner); });

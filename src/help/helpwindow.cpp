@@ -1,5 +1,7 @@
 #include "help/helpwindow.h"
 
+#include "widgets/accessibility.h"
+
 #include "data/schema.h"
 #include "help/helptopics.h"
 #include "services/messages.h"
@@ -89,6 +91,7 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent)
     : QWidget(parent), m_engine(new QHelpEngine(usableCollection(collectionFile), this))
 {
     setObjectName(QStringLiteral("HelpWindow"));
+    CloseOnEscape(this);
     setWindowTitle(QStringLiteral("Vestra Help"));
     m_engine->setupData();
 

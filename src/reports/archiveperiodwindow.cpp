@@ -1,5 +1,7 @@
 #include "reports/archiveperiodwindow.h"
 
+#include "widgets/accessibility.h"
+
 #include "db/database.h"
 #include "forms/periodpicker.h"
 #include "reports/periodreports.h"
@@ -21,6 +23,7 @@ ArchivePeriodWindow::ArchivePeriodWindow(bool perAccount, QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setWindowTitle(perAccount ? QStringLiteral("Period Details") : QStringLiteral("Period Totals"));
+    CloseOnEscape(this);
     const QDate today = QDate::currentDate();
     m_period = new PeriodPicker(this, {"cstart", "cend"}, today.addDays(-365), today);
 

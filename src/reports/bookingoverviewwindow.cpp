@@ -1,8 +1,10 @@
 #include "reports/bookingoverviewwindow.h"
 
+#include "widgets/accessibility.h"
+
 #include "forms/periodpicker.h"
-#include "widgets/windowregistry.h"
 #include "reports/overview.h"
+#include "widgets/windowregistry.h"
 
 #include <QDateEdit>
 #include <QFormLayout>
@@ -18,6 +20,7 @@ namespace vestra {
 BookingOverviewWindow::BookingOverviewWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("Overwiew"));
+    CloseOnEscape(this);
     const QDate today = QDate::currentDate();
     m_period = new PeriodPicker(this, {"fradato", "tildato"}, today, today.addDays(7));
 

@@ -1,11 +1,13 @@
 #include "resources/unavailablelist.h"
 
+#include "widgets/accessibility.h"
+
 #include "data/dates.h"
 #include "report/reportformat.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "resources/unavailabilityeditor.h"
+#include "services/messages.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -72,6 +74,7 @@ QString UnavailPrintSubtitle(const Session& s, const QDate& today)
 UnavailableList::UnavailableList(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("UnavailableList"));
+    CloseOnEscape(this);
     setWindowTitle(QStringLiteral("Vestra  -  Unavailable Resources List"));
 
     m_list = new ListControl(this);

@@ -399,7 +399,10 @@ void DayView::SwitchToWeekView(int item)
     Session& s = session();
     s.CurrentItemNo = item;
     s.ShownWeekStart = DayNumber(WeekStart(m_calendar->selectedDate(), s.FirstDay));
-    ShowWeekView();
+    // The week view takes the day view's place and size on the screen.
+    const QRect place = geometry();
+    if (WeekView* shown = ShowWeekView())
+        shown->setGeometry(place);
     close();
 }
 

@@ -1,5 +1,7 @@
 #include "settings/options.h"
 
+#include "widgets/accessibility.h"
+
 #include "forms/fieldeditors.h"
 #include "services/filedialogs.h"
 #include "services/messages.h"
@@ -119,6 +121,7 @@ QWidget* withUnit(QWidget* field, QLabel* unit, const QString& hint)
 Options::Options(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Options"));
+    CloseOnEscape(this);
     setWindowTitle(QStringLiteral("Vestra - Options"));
 
     m_tabs = new QTabWidget(this);

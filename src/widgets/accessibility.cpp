@@ -61,6 +61,8 @@ public:
     }
 };
 
+constexpr char kClosesOnEscape[] = "closesOnEscape";
+
 // Puts a date or time editor on its first section, selected.
 void selectFirstSection(QDateTimeEdit* edit)
 {
@@ -80,7 +82,9 @@ public:
             auto* key = static_cast<QKeyEvent*>(event);
             QWidget* window = static_cast<QWidget*>(watched)->window();
             const bool ctrlW = key->key() == Qt::Key_W && key->modifiers() == Qt::ControlModifier;
-            if (ctrlW && window == QApplication::activeWindow()
+            const bool escape = key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier
+                                && window->property(kClosesOnEscape).toBool();
+            if ((ctrlW || escape) && window == QApplication::activeWindow()
                 && !qobject_cast<QMainWindow*>(window)) {
                 window->close();
                 return true;
@@ -118,6 +122,11 @@ QAccessibleInterface* factory(const QString& /*className*/, QObject* object)
 }
 
 } // namespace
+
+void CloseOnEscape(QWidget* window)
+{
+    window->setProperty(kClosesOnEscape, true);
+}
 
 void NamePreviewControls(QWidget* preview)
 {

@@ -13,6 +13,10 @@ namespace vestra {
 // that "0930" or "9:30" gives 09:30. Call once after the QApplication exists.
 void InstallAccessibility();
 
+// Escape closes the window: for windows that only show (help, options,
+// reports and lists), where Escape has nothing else to undo.
+void CloseOnEscape(QWidget* window);
+
 // Names the unnamed controls of a print preview: its page, page number and zoom.
 void NamePreviewControls(QWidget* preview);
 

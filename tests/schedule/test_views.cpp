@@ -285,11 +285,14 @@ TEST_P(Views, WeekViewShowsSevenDaysOfOneItem)
     addBooking(monday + 7, 600, 660, 1, 1, 1, "Next Monday");
     addBooking(monday + 2, 600, 660, 2, 1, 1, "Other item");
     DayView* c = day();
+    c->setGeometry(60, 50, 900, 640);
+    const QRect place = c->geometry();
     c->SwitchToWeekView(1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(WindowRegistry::instance().find("Calendar"), nullptr);
     auto* w = WindowRegistry::instance().findAs<WeekView>("CalMdag");
     ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->geometry(), place) << "the week view opens where the day view was";
     EXPECT_EQ(session().ShownWeekStart, monday);
     ScheduleGrid* g = w->findChild<ScheduleGrid*>("dd");
     QStringList titles;
@@ -305,6 +308,15 @@ TEST_P(Views, WeekViewShowsSevenDaysOfOneItem)
     EXPECT_EQ(g->headerText(), "Week:48");
     ASSERT_EQ(g->blockCount(), 1);
     EXPECT_EQ(g->blockText(g->blockNumbers().first()), "Sunday before");
+
+    // The Day View button goes back to the day, in the same place.
+    w->setGeometry(80, 70, 880, 620);
+    const QRect weekPlace = w->geometry();
+    w->findChild<QAction*>("dayView")->trigger();
+    auto* back = WindowRegistry::instance().findAs<DayView>("Calendar");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(session().SelectedDay, t);
+    EXPECT_EQ(back->geometry(), weekPlace);
 }
 
 TEST_P(Views, AWeekBlockTakesItsColumnsDateAndTheViewsItem)

@@ -1,5 +1,6 @@
 #include "services/filedialogs.h"
 #include "services/messages.h"
+#include "widgets/accessibility.h"
 #include "widgets/widgetservices.h"
 #include "widgets/windowregistry.h"
 
@@ -265,7 +266,7 @@ TEST(TimeEditors, TypedDigitsGiveTheTime)
     }
 }
 
-TEST(DesktopKeys, CtrlWClosesTheActiveSecondaryWindowButNeverTheMainWindow)
+TEST(DesktopKeys, CtrlWAndEscapeCloseSecondaryWindowsButNeverTheMainWindow)
 {
     QMainWindow main;
     QWidget secondary;
@@ -280,4 +281,13 @@ TEST(DesktopKeys, CtrlWClosesTheActiveSecondaryWindowButNeverTheMainWindow)
     ASSERT_EQ(QApplication::activeWindow(), &main);
     QTest::keyClick(&main, Qt::Key_W, Qt::ControlModifier);
     EXPECT_TRUE(main.isVisible());
+
+    // Escape closes a window that only shows, and no other.
+    secondary.show();
+    QApplication::setActiveWindow(&secondary);
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(secondary.isVisible());
+    CloseOnEscape(&secondary);
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(secondary.isVisible());
 }

@@ -50,12 +50,14 @@
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QLabel>
 #include <QLayout>
 #include <QPrintPreviewDialog>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <functional>
 
 using namespace vestra;
@@ -103,8 +105,23 @@ void expectReachable(QWidget* window, QWidget* control, const QString& what)
         << qPrintable(describe(clip));
 }
 
+// A one-line caption shows all of its text ("To" must not read "Tc").
+void expectLabelsWhole(QWidget* window, const QString& what)
+{
+    for (QLabel* l : window->findChildren<QLabel*>()) {
+        if (l->window() != window || !l->isVisibleTo(window) || l->wordWrap()
+            || Qt::mightBeRichText(l->text()) || l->text().contains('\n') || l->text().isEmpty()
+            || !l->pixmap().isNull())
+            continue;
+        const QString shown = QString(l->text()).remove('&');
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(shown), l->contentsRect().width())
+            << qPrintable(what) << ": label " << qPrintable(shown) << " is cut";
+    }
+}
+
 void expectControlsReachable(QWidget* window, const QString& what)
 {
+    expectLabelsWhole(window, what);
     for (QWidget* c : window->findChildren<QWidget*>()) {
         if (c->window() != window || !c->isVisibleTo(window) || !(c->focusPolicy() & Qt::TabFocus))
             continue;

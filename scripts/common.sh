@@ -15,6 +15,7 @@ PACKAGES=(
   qt6-tools-dev qt6-tools-dev-tools libqt6help6
   gcovr
   lintian python3-icalendar locales
+  python3-pyatspi at-spi2-core
 )
 
 # The export tests read files back under a Danish and an English locale.

@@ -1,5 +1,7 @@
 #include "app/registerwindows.h"
 
+#include "app/undoedit.h"
+
 #include "accounts/accountmanager.h"
 #include "accounts/groupaccountmanager.h"
 #include "accounts/personalaccountwindow.h"
@@ -24,6 +26,7 @@
 #include "shell/commands.h"
 #include "shell/navigator.h"
 #include "startup/splashwindow.h"
+#include "startup/startupsequence.h"
 #include "widgets/widgetservices.h"
 
 namespace vestra {
@@ -33,7 +36,11 @@ void RegisterWindows()
     InstallHelpKey();
     SetMessageHelp(ShowHelpPage);
     navigator().showMainWindow = [] { ShowDayView(); };
-    navigator().showSplash = [] { ShowSplash(); };
+    // Another booking file starts again without the splash's wait.
+    navigator().showSplash = [] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { RunStartup(); }, Qt::QueuedConnection);
+    };
     navigator().showBookingInSchedule = ShowBookingInSchedule;
     SetBookingOpeners([](int nr, QWidget* owner) { ShowBookingForm(nr, owner); },
                       [](int nr, QWidget* owner) { ShowBookingInfoWindow(nr, owner); });
@@ -70,6 +77,7 @@ void RegisterWindows()
                        [](QWidget* owner) { ShowGroupAccountManager(owner); });
     RegisterMenuTarget(Command::PersonalAccount, [](QWidget* owner) { ShowMyAccount(owner); });
     RegisterMenuTarget(Command::AccountManager, [](QWidget* owner) { ShowAccountManager(owner); });
+    RegisterUndoTarget(RunUndo);
     RegisterSeriesWindows();
     RegisterSettingsWindows();
 }

@@ -1,5 +1,7 @@
 #include "booking/bookingform.h"
 
+#include "undo/undo.h"
+
 #include "booking/seriesupdate.h"
 #include "data/audit.h"
 #include "data/dates.h"
@@ -177,27 +179,39 @@ void BookingForm::build()
     m_end->setDisplayFormat(QStringLiteral("HH:mm"));
     m_tentative = new QCheckBox(QStringLiteral("Tentative"), this);
     m_tentative->setObjectName(QStringLiteral("Tentative"));
-    top->addWidget(new QLabel(QStringLiteral("No#:"), this), 0, 0);
-    top->addWidget(m_bookingnr, 0, 1);
-    top->addWidget(new QLabel(QStringLiteral("Unit no#:"), this), 0, 2);
-    top->addWidget(m_item, 0, 3);
-    top->addWidget(new QLabel(QStringLiteral("Resource:"), this), 0, 4);
-    top->addWidget(m_itemName, 0, 5, 1, 2);
-    top->addWidget(new QLabel(QStringLiteral("Date:"), this), 1, 0);
-    top->addWidget(m_date, 1, 1);
-    top->addWidget(new QLabel(QStringLiteral("Start:"), this), 1, 2);
-    top->addWidget(m_start, 1, 3);
-    top->addWidget(new QLabel(QStringLiteral("End:"), this), 1, 4);
-    top->addWidget(m_end, 1, 5);
+    // Each caption is its field's buddy and the field's name for a screen
+    // reader, which the short captions spell out.
+    const auto captioned = [this, top](const QString& caption, const QString& name, QWidget* field,
+                                       int row, int column, int span = 1) {
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(field);
+        field->setAccessibleName(name);
+        top->addWidget(label, row, column);
+        top->addWidget(field, row, column + 1, 1, span);
+    };
+    captioned(QStringLiteral("No#:"), QStringLiteral("Booking number"), m_bookingnr, 0, 0);
+    captioned(QStringLiteral("Unit no#:"), QStringLiteral("Resource number"), m_item, 0, 2);
+    captioned(QStringLiteral("Resource:"), QStringLiteral("Resource"), m_itemName, 0, 4, 2);
+    captioned(QStringLiteral("Date:"), QStringLiteral("Date"), m_date, 1, 0);
+    captioned(QStringLiteral("Start:"), QStringLiteral("Start time"), m_start, 1, 2);
+    captioned(QStringLiteral("End:"), QStringLiteral("End time"), m_end, 1, 4);
     top->addWidget(m_tentative, 1, 6);
     layout->addLayout(top);
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("tabs"));
+    m_tabs->setAccessibleName(QStringLiteral("Booking details"));
     m_tabs->addTab(buildGeneralTab(), QStringLiteral("General Info"));
     m_tabs->addTab(buildAccountTab(), QStringLiteral("Account Info"));
     m_tabs->addTab(buildReceiptTab(), QStringLiteral("Reciept"));
     layout->addWidget(m_tabs, 1);
+    // Fields that share a caption's row, and those shown only at times,
+    // are named for a screen reader all the same.
+    for (const char* town : {"Kontoby", "Kontaktpersonby2"})
+        if (auto* e = m_tabs->findChild<QLineEdit*>(QString::fromLatin1(town)))
+            e->setAccessibleName(QStringLiteral("Town"));
+    m_delivery->setAccessibleName(QStringLiteral("Delivery"));
+    m_unstored->setAccessibleName(QStringLiteral("Your change, not stored"));
 
     auto* buttons = new QHBoxLayout;
     auto* genkn = new QPushButton(QStringLiteral("Add/Del Repeated Booking"), this);
@@ -253,6 +267,8 @@ QWidget* BookingForm::buildGeneralTab()
     m_mailer->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     m_floorPlanCaption = new QLabel(QStringLiteral("Floorplan:"), tab);
     m_personsCaption = new QLabel(QStringLiteral("#:"), tab);
+    m_persons->setAccessibleName(QStringLiteral("Number of persons"));
+    m_floorPlan->setAccessibleName(QStringLiteral("Floor plan"));
     m_deliveryCaption = new QLabel(QStringLiteral("Delivery:"), tab);
 
     form->addRow(QStringLiteral("Title:"), m_title);
@@ -610,8 +626,10 @@ bool BookingForm::Store()
     const auto logged = [&](Database& d) {
         return WriteAuditRow(d, AuditAction::Edited, key, changed.join(QStringLiteral(" | ")));
     };
+    BookingChangeRecorder undo(db, m_rec.value(QStringLiteral("Bookingnr")).toInt());
     if (m_rec.store(db, logged)) {
         if (!typed.isEmpty()) {
+            recordEdit(db, undo, typed);
             m_unstored->hide();
             StoreWatcher::instance().announce({});
         }
@@ -634,6 +652,36 @@ bool BookingForm::Store()
         break;
     }
     return false;
+}
+
+void BookingForm::recordEdit(Database& db, BookingChangeRecorder& undo,
+                             const QList<QPair<QString, QVariant>>& typed)
+{
+    const auto step = undo.step(db, UndoKind::Edit);
+    if (!step || step->entries.isEmpty() || !step->entries.first().before)
+        return;
+    // A booking that never had a fee gets the one the form worked out, and
+    // the form's defaults, when it is first stored; that is the form's
+    // doing, not an edit to undo.
+    const QVariantMap& before = *step->entries.first().before;
+    const auto feeField = [](const QString& name) {
+        return name.compare(QStringLiteral("Pris"), Qt::CaseInsensitive) == 0;
+    };
+    bool hadFee = true;
+    for (auto it = before.constBegin(); it != before.constEnd(); ++it)
+        if (feeField(it.key()))
+            hadFee = !it.value().isNull();
+    // The fields the form fills in for a booking typed on the schedule.
+    static const QStringList filled = {QStringLiteral("bvpris"), QStringLiteral("ID"),
+                                       QStringLiteral("Antalpers"), QStringLiteral("tax")};
+    const bool onlyFee =
+        std::all_of(typed.begin(), typed.end(), [&](const QPair<QString, QVariant>& f) {
+            return feeField(f.first) || filled.contains(f.first, Qt::CaseInsensitive);
+        });
+    if (hadFee || !onlyFee)
+        UndoStack::instance().push(*step);
+    else
+        UndoStack::instance().absorb(*step);
 }
 
 void BookingForm::changedElsewhere(Database& db, const QList<QPair<QString, QVariant>>& typed)

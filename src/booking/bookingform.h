@@ -25,6 +25,8 @@ class QTimeEdit;
 
 namespace vestra {
 
+class BookingChangeRecorder;
+
 class BookingForm : public QWidget {
     Q_OBJECT
 public:
@@ -77,6 +79,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Puts a stored edit on the undo stack.
+    void recordEdit(Database& db, BookingChangeRecorder& undo,
+                    const QList<QPair<QString, QVariant>>& typed);
     // The booking file the shown booking belongs to: the form keeps writing
     // there even when the session has meanwhile connected to another file.
     Database database() const;

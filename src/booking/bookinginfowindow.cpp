@@ -43,6 +43,7 @@ BookingInfoWindow::BookingInfoWindow(QWidget* parent) : QWidget(parent, Qt::Wind
             m_title->setReadOnly(true);
             m_description = new QPlainTextEdit(this);
             m_description->setObjectName(QStringLiteral("langbeskrivelse"));
+            m_description->setAccessibleName(QStringLiteral("Description"));
             m_description->setReadOnly(true);
             m_description->setTabChangesFocus(true);
             form->addRow(QStringLiteral("Description:"), m_title);

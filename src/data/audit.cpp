@@ -39,6 +39,10 @@ QString AuditActionText(AuditAction action)
         return QStringLiteral("resource deleted");
     case AuditAction::PasswordSet:
         return QStringLiteral("password set");
+    case AuditAction::Undone:
+        return QStringLiteral("undone");
+    case AuditAction::Redone:
+        return QStringLiteral("redone");
     }
     return {};
 }

@@ -24,6 +24,8 @@ enum class AuditAction {
     AccountDeleted,
     ResourceDeleted,
     PasswordSet,
+    Undone,
+    Redone,
 };
 
 // The words the log shows for an action.

@@ -53,6 +53,16 @@ void RecordWindow::keyPressEvent(QKeyEvent* event)
             Cancel();
         return;
     }
+    // Enter that no field used presses the window's default button (Ok).
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        for (QPushButton* b : findChildren<QPushButton*>()) {
+            if (b->isDefault() && b->window() == this && b->isVisible() && b->isEnabled()) {
+                b->click();
+                return;
+            }
+        }
+    }
     QWidget::keyPressEvent(event);
 }
 
@@ -214,6 +224,7 @@ RecordWindow::Buttons RecordWindow::addButtonRow(QBoxLayout* layout, const char*
     };
     Buttons b;
     b.ok = button(QStringLiteral("Ok"), okName, ok);
+    b.ok->setDefault(true);
     if (withCancel)
         b.cancel = button(QStringLiteral("Cancel"), "Canc", [this] { Cancel(); });
     if (remove)

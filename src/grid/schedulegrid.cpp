@@ -690,7 +690,28 @@ QString ScheduleGrid::blockDescription(int number) const
         parts << tr("tentative");
     if (continuesPastMidnight(*it))
         parts << tr("continues the next day");
+    for (const QString& other : overlappedTexts(*it))
+        parts << tr("overlaps %1").arg(other);
     return parts.join(QStringLiteral(", "));
+}
+
+QStringList ScheduleGrid::overlappedTexts(const Block& b) const
+{
+    QStringList texts;
+    const int column = columnFor(b);
+    if (column < 0)
+        return texts;
+    for (const Block& other : m_blocks) {
+        // The block itself, which painting may hand in as a copy.
+        const bool itself = other.key == b.key && other.text == b.text && other.start == b.start
+                            && other.end == b.end && other.date == b.date
+                            && other.columnKey == b.columnKey;
+        if (itself || columnFor(other) != column)
+            continue;
+        if (other.start < displayEnd(b) && b.start < displayEnd(other))
+            texts << QStringLiteral("'%1'").arg(other.text);
+    }
+    return texts;
 }
 
 // --- helpers ----------------------------------------------------------------

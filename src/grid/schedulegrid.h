@@ -258,6 +258,9 @@ private:
     void rebuildWeekColumns();
     QString timeLabel(int minutes) const { return timeText(minutes, m_ampm, m_military); }
     QString blockDescription(int number) const;
+    // The texts of the other blocks of the same column (item and day) whose
+    // times overlap the block's; such a block is marked on screen and paper.
+    QStringList overlappedTexts(const Block& b) const;
     QList<int> placedBlocksInOrder() const;
     int blockCovering(int column, int minutes) const;
 

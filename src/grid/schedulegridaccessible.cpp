@@ -6,11 +6,14 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QDate>
+#include <QLocale>
 #include <QWindow>
 
 namespace vestra {
 
-class GridBlockAccessible : public QAccessibleInterface {
+// A block's press action opens its booking, as a double-click does.
+class GridBlockAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     GridBlockAccessible(ScheduleGrid* grid, int number) : m_grid(grid), m_number(number) {}
 
@@ -26,6 +29,22 @@ public:
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessible::Role role() const override { return QAccessible::ListItem; }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction(), setFocusAction()}; }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    void doAction(const QString& action) override
+    {
+        if (!isValid())
+            return;
+        m_grid->selectBlock(m_number);
+        if (action == pressAction())
+            emit m_grid->blockDoubleClicked(m_number);
+    }
 
     QString text(QAccessible::Text t) const override
     {
@@ -79,6 +98,14 @@ class ScheduleGridAccessible : public QAccessibleWidget {
 public:
     explicit ScheduleGridAccessible(ScheduleGrid* grid) : QAccessibleWidget(grid, QAccessible::List)
     {
+        // Moving over empty slots changes what the grid's name says: the
+        // reader hears the item, day and time the cursor is on.
+        QObject::connect(grid, &ScheduleGrid::selectionChanged, grid, [grid] {
+            if (!QAccessible::isActive() || grid->selectedBlock() > 0)
+                return;
+            QAccessibleEvent event(grid, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&event);
+        });
     }
     ScheduleGrid* grid() const { return static_cast<ScheduleGrid*>(widget()); }
 
@@ -116,7 +143,29 @@ public:
         if (t == QAccessible::Name && s.isEmpty())
             s = grid()->headerText().isEmpty() ? ScheduleGrid::tr("Schedule")
                                                : grid()->headerText();
+        if (t == QAccessible::Name) {
+            if (const QString slot = slotText(); !slot.isEmpty())
+                s += QStringLiteral(": ") + slot;
+        }
         return s;
+    }
+
+    // The empty slot under the cursor: "Hall A, Monday 07-12-2026, 09:30".
+    QString slotText() const
+    {
+        const ScheduleGrid* g = grid();
+        const int column = g->currentColumn();
+        if (column < 0 || g->currentSlot() < 0 || g->selectedBlock() > 0)
+            return {};
+        const int day = g->weekMode() ? g->columnDate(column) : g->firstDate();
+        const QDate date = QDate(1900, 1, 1).addDays(day);
+        QStringList parts;
+        if (!g->weekMode())
+            parts << g->columnCaption(column);
+        parts << QLocale().dayName(date.dayOfWeek()) + QLatin1Char(' ')
+                     + QLocale().toString(date, QLocale::ShortFormat);
+        parts << g->timeLabel(g->selectedSlotStart());
+        return parts.join(QStringLiteral(", "));
     }
 };
 

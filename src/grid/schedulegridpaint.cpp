@@ -318,6 +318,15 @@ void ScheduleGrid::paintBlock(QPainter& p, const Block& b, const QRectF& r, doub
         p.drawRect(QRectF(r.center().x() - gw / 2, r.bottom() - 2, gw, 3));
     }
 
+    if (!overlappedTexts(b).isEmpty()) {
+        // Another booking of the same item at the same time: a red edge down
+        // the block's left side, on paper too.
+        const double edge = std::min(4.0 * scale, r.width() / 4);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(220, 0, 0));
+        p.drawRect(QRectF(r.left(), r.top(), edge, r.height()));
+    }
+
     if (continuesPastMidnight(b)) {
         // The block goes on into the next day: a dotted bottom edge and an
         // arrow pointing down past it.

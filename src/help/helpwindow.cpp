@@ -1,5 +1,7 @@
 #include "help/helpwindow.h"
 
+#include "widgets/accessibility.h"
+
 #include "data/schema.h"
 #include "help/helptopics.h"
 #include "services/messages.h"
@@ -89,16 +91,20 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent)
     : QWidget(parent), m_engine(new QHelpEngine(usableCollection(collectionFile), this))
 {
     setObjectName(QStringLiteral("HelpWindow"));
+    CloseOnEscape(this);
     setWindowTitle(QStringLiteral("Vestra Help"));
     m_engine->setupData();
 
     m_browser = new HelpBrowser(m_engine, this);
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
+    m_browser->setAccessibleName(QStringLiteral("Manual page"));
 
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("helpTabs"));
+    tabs->setAccessibleName(QStringLiteral("Manual sections"));
     QHelpContentWidget* contents = m_engine->contentWidget();
     contents->setObjectName(QStringLiteral("helpContents"));
+    contents->setAccessibleName(QStringLiteral("Contents"));
     tabs->addTab(contents, QStringLiteral("Contents"));
     // The contents are read in the background; once there they open fully
     // and mark the page shown.
@@ -115,8 +121,10 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent)
     auto* lookFor = new QLineEdit(indexPage);
     lookFor->setObjectName(QStringLiteral("helpIndexFilter"));
     lookFor->setPlaceholderText(QStringLiteral("Look for"));
+    lookFor->setAccessibleName(QStringLiteral("Look for in the index"));
     QHelpIndexWidget* index = m_engine->indexWidget();
     index->setObjectName(QStringLiteral("helpIndex"));
+    index->setAccessibleName(QStringLiteral("Index"));
     indexLayout->addWidget(lookFor);
     indexLayout->addWidget(index);
     connect(lookFor, &QLineEdit::textChanged, index,
@@ -136,6 +144,13 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent)
     auto* searchLayout = new QVBoxLayout(searchPage);
     searchLayout->addWidget(search->queryWidget());
     searchLayout->addWidget(search->resultWidget());
+    // The search's own fields come unnamed.
+    for (QLineEdit* field : search->queryWidget()->findChildren<QLineEdit*>())
+        if (field->accessibleName().isEmpty())
+            field->setAccessibleName(QStringLiteral("Search for"));
+    for (QWidget* result : search->resultWidget()->findChildren<QWidget*>())
+        if (result->focusPolicy() != Qt::NoFocus && result->accessibleName().isEmpty())
+            result->setAccessibleName(QStringLiteral("Search results"));
     connect(search->queryWidget(), &QHelpSearchQueryWidget::search, search,
             [search] { search->search(search->queryWidget()->searchInput()); });
     connect(search->resultWidget(), &QHelpSearchResultWidget::requestShowLink, m_browser,

@@ -3,15 +3,9 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace vestra {
-
-void CloseOnEscape(QWidget* window)
-{
-    new QShortcut(QKeySequence::Cancel, window, window, &QWidget::close);
-}
 
 OptionGroup::OptionGroup(const QString& title, const QList<Option>& options,
                          Qt::Orientation orientation, QWidget* parent)

@@ -1,7 +1,8 @@
 #pragma once
-// Controls the booking list windows share: the option groups and closing on
-// Escape. (Their period pickers are forms/periodpicker.h.)
+// Controls the booking list windows share: the option groups, and closing on
+// Escape (widgets/accessibility.h). (Their period pickers are forms/periodpicker.h.)
 
+#include "widgets/accessibility.h"
 #include <QDate>
 #include <QGroupBox>
 #include <QWidget>
@@ -9,9 +10,6 @@
 class QButtonGroup;
 
 namespace vestra {
-
-// Escape closes the window, as its Exit button does.
-void CloseOnEscape(QWidget* window);
 
 // A titled group of option buttons, the first chosen.
 class OptionGroup : public QGroupBox {

@@ -7,6 +7,7 @@
 #include "report/listcontrol.h"
 #include "services/messages.h"
 #include "session/session.h"
+#include "undo/undo.h"
 #include "widgets/windowregistry.h"
 
 #include <QPushButton>
@@ -85,8 +86,10 @@ void TentativeBookingsWindow::Confirm(int bookingnr, bool confirmed)
         return;
     }
     Database db = BookingFile();
+    BookingChangeRecorder undo(db, bookingnr);
     switch (SetTentative(db, bookingnr, !confirmed)) {
     case BookingChange::Done:
+        undo.record(db, UndoKind::Confirm);
         BookingForm::ShowAfterChange(bookingnr);
         return;
     case BookingChange::Missing:
@@ -109,9 +112,11 @@ void TentativeBookingsWindow::Delete(int bookingnr)
         return;
     }
     if (askYesNo(QStringLiteral("Confirm deletion ?"), QStringLiteral("Confirm"))) {
-        if (DeleteBooking(db, bookingnr))
+        BookingChangeRecorder undo(db, bookingnr);
+        if (DeleteBooking(db, bookingnr)) {
+            undo.record(db, UndoKind::Delete);
             BookingForm::CloseDeleted(bookingnr);
-        else if (!db.lastError().isEmpty())
+        } else if (!db.lastError().isEmpty())
             reportFailure(db);
     }
     Reload();
@@ -127,10 +132,12 @@ void TentativeBookingsWindow::ConfirmAll()
     if (!BookingForm::StoreBeforeChange(std::nullopt))
         return;
     Database db = BookingFile();
+    BookingChangeRecorder undo(db, QStringLiteral("Tentative <> 0 OR Tentative IS NULL"), {});
     if (!ConfirmAllBookings(db)) {
         reportFailure(db);
         return;
     }
+    undo.record(db, UndoKind::Confirm);
     BookingForm::ShowAfterChange(std::nullopt);
     close();
 }

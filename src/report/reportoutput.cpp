@@ -1,5 +1,7 @@
 #include "report/reportoutput.h"
 
+#include "widgets/accessibility.h"
+
 #include "widgets/windowregistry.h"
 
 #include <QPainter>
@@ -149,6 +151,7 @@ QPrintPreviewDialog* ShowReportPreview(const LaidOutReport& report, QWidget* par
     // A page's height where the screen has room for it; fitted where it has not.
     dialog->resize(900, 1000);
     WindowRegistry::instance().show(dialog, ShowMode::Free);
+    NamePreviewControls(dialog);
     return dialog;
 }
 

@@ -5,6 +5,7 @@
 #include "reports/periodreports.h"
 #include "services/messages.h"
 #include "session/session.h"
+#include "widgets/accessibility.h"
 #include "widgets/windowregistry.h"
 
 #include <QDateEdit>
@@ -21,6 +22,7 @@ ArchivePeriodWindow::ArchivePeriodWindow(bool perAccount, QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setWindowTitle(perAccount ? QStringLiteral("Period Details") : QStringLiteral("Period Totals"));
+    CloseOnEscape(this);
     const QDate today = QDate::currentDate();
     m_period = new PeriodPicker(this, {"cstart", "cend"}, today.addDays(-365), today);
 
@@ -33,6 +35,8 @@ ArchivePeriodWindow::ArchivePeriodWindow(bool perAccount, QWidget* parent)
     if (perAccount) {
         m_accounts = new QListWidget(this);
         m_accounts->setObjectName(QStringLiteral("Account"));
+        // A list reads only its own name, not its caption's.
+        m_accounts->setAccessibleName(QStringLiteral("Account"));
         auto* caption = new QLabel(QStringLiteral("Account"), this);
         caption->setBuddy(m_accounts);
         layout->addWidget(caption);

@@ -1,5 +1,7 @@
 #include "reports/bookingoverviewwindow.h"
 
+#include "widgets/accessibility.h"
+
 #include "forms/periodpicker.h"
 #include "reports/overview.h"
 #include "widgets/windowregistry.h"
@@ -18,6 +20,7 @@ namespace vestra {
 BookingOverviewWindow::BookingOverviewWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("Overwiew"));
+    CloseOnEscape(this);
     const QDate today = QDate::currentDate();
     m_period = new PeriodPicker(this, {"fradato", "tildato"}, today, today.addDays(7));
 

@@ -43,6 +43,7 @@ ResourceManager::ResourceManager(QWidget* parent) : QWidget(parent, Qt::Window)
 
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("intree"));
+    m_tree->setAccessibleName(QStringLiteral("Resources"));
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);

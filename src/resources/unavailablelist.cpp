@@ -1,5 +1,7 @@
 #include "resources/unavailablelist.h"
 
+#include "widgets/accessibility.h"
+
 #include "data/dates.h"
 #include "report/reportformat.h"
 #include "resources/unavailabilityeditor.h"
@@ -70,6 +72,7 @@ QString UnavailPrintSubtitle(const Session& s, const QDate& today)
 UnavailableList::UnavailableList(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("UnavailableList"));
+    CloseOnEscape(this);
     setWindowTitle(QStringLiteral("Vestra  -  Unavailable Resources List"));
 
     m_list = new ListControl(this);

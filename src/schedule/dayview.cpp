@@ -27,6 +27,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace vestra {
@@ -78,6 +79,9 @@ DayView::DayView(QWidget* parent)
 
     m_calendar = new QCalendarWidget(side);
     m_calendar->setObjectName(QStringLiteral("aktueldato"));
+    m_calendar->setAccessibleName(QStringLiteral("Date"));
+    for (QWidget* days : m_calendar->findChildren<QTableView*>())
+        days->setAccessibleName(QStringLiteral("Date"));
     m_calendar->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
     m_calendar->setGridVisible(false);
     m_today = new QPushButton(QStringLiteral("Today"), side);
@@ -85,8 +89,10 @@ DayView::DayView(QWidget* parent)
 
     m_groups = new QListWidget(side);
     m_groups->setObjectName(QStringLiteral("aktuelovergruppe"));
+    m_groups->setAccessibleName(QStringLiteral("Resource Group"));
     m_types = new QListWidget(side);
     m_types->setObjectName(QStringLiteral("aktuelgruppe"));
+    m_types->setAccessibleName(QStringLiteral("Resource Type"));
 
     m_user = new QLabel(side);
     m_user->setObjectName(QStringLiteral("CUser"));
@@ -119,6 +125,8 @@ DayView::DayView(QWidget* parent)
     sideScroll->setWidget(side);
     sideScroll->setWidgetResizable(true);
     sideScroll->setFrameShape(QFrame::NoFrame);
+    // The panel's controls take the focus, not the area around them.
+    sideScroll->setFocusPolicy(Qt::NoFocus);
     sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int bar = sideScroll->verticalScrollBar()->sizeHint().width();
     // Only upright: the calendar keeps its width beside the scroll bar.
@@ -395,7 +403,10 @@ void DayView::SwitchToWeekView(int item)
     Session& s = session();
     s.CurrentItemNo = item;
     s.ShownWeekStart = DayNumber(WeekStart(m_calendar->selectedDate(), s.FirstDay));
-    ShowWeekView();
+    // The week view takes the day view's place and size on the screen.
+    const QRect place = geometry();
+    if (WeekView* shown = ShowWeekView())
+        shown->setGeometry(place);
     close();
 }
 

@@ -8,6 +8,7 @@
 #include "session/session.h"
 #include "session/storewatcher.h"
 #include "shell/navigator.h"
+#include "undo/undo.h"
 #include "widgets/windowregistry.h"
 
 #include <QAction>
@@ -263,6 +264,7 @@ void ScheduleView::blockTyped(int block, int start, int end, bool& refuse)
                 this, [this] { reloadAfterItemGone(); }, Qt::QueuedConnection);
         return;
     }
+    BookingChangeRecorder().record(db, UndoKind::Typed, *stored);
     m_grid->setBlockKey(block, QString::number(*stored));
     m_seen.insert(*stored, 0);
     m_grid->setBlockColour(block, 255);
@@ -290,8 +292,17 @@ StoreStatus ScheduleView::saveBlock(int block)
         change.rowversion = *seen;
     if (!StoreOpenFormFirst(bookingnr, &change.rowversion, &change.text))
         return StoreStatus::Refused;
+    BookingChangeRecorder undo(db, bookingnr);
     const StoreResult saved = SaveBlockChange(db, session(), bookingnr, change);
     reportStoreFailure(saved, kNotStored);
+    if (saved.status == StoreStatus::Stored) {
+        if (auto step = undo.step(db, UndoKind::Move); step && !step->entries.isEmpty()) {
+            const UndoStep::Entry& e = step->entries.first();
+            if (e.before && e.after)
+                step->kind = BlockChangeKind(*e.before, *e.after);
+            UndoStack::instance().push(*step);
+        }
+    }
     if (saved.rowversion)
         m_seen.insert(bookingnr, *saved.rowversion);
     if (saved.status == StoreStatus::Stored)
@@ -342,8 +353,11 @@ ScheduleView::Clip ScheduleView::clipSelected(int clipboardMode)
     Database work = WorkDatabase();
     const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
     const int bookingnr = m_grid->blockKey(block).toInt();
+    BookingChangeRecorder undo(db, bookingnr);
     if (!CutOrCopyBooking(db, work, bookingnr, op))
         return Clip::Gone;
+    if (op == ClipboardOp::Cut)
+        undo.record(db, UndoKind::Cut);
     session().ClipboardMode = clipboardMode;
     if (op == ClipboardOp::Cut) {
         m_grid->removeBlock(block);
@@ -372,6 +386,7 @@ void ScheduleView::paste()
     const StoreResult pasted = PasteBooking(db, work, session().ClipboardMode, place);
     reportStoreFailure(pasted, QStringLiteral("The booking could not be pasted:\n"));
     if (pasted.status == StoreStatus::Stored) {
+        BookingChangeRecorder().record(db, UndoKind::Paste, *pasted);
         if (session().ClipboardMode == 1)
             clipboardChanged(false);
         reload();
@@ -402,8 +417,11 @@ void ScheduleView::removeBooking(int block, int bookingnr)
 {
     m_grid->removeBlock(block);
     Database db = BookingFile();
-    if (DeleteBooking(db, bookingnr))
+    BookingChangeRecorder undo(db, bookingnr);
+    if (DeleteBooking(db, bookingnr)) {
+        undo.record(db, UndoKind::Delete);
         CloseOpenFormOf(bookingnr);
+    }
 }
 
 void ScheduleView::printSchedule()

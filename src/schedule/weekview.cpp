@@ -65,6 +65,10 @@ WeekView::WeekView(QWidget* parent)
                                      QStringLiteral("Next Week"));
     next->setObjectName(QStringLiteral("nextWeek"));
     next->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    // The way back to the day the view was opened from.
+    QAction* dayView = weeks->addAction(QStringLiteral("&Day View"));
+    dayView->setObjectName(QStringLiteral("dayView"));
+    connect(dayView, &QAction::triggered, this, [this] { SwitchToDayView(session().SelectedDay); });
     header->addWidget(weeks);
     connect(previous, &QAction::triggered, this, [this] { moveWeek(-7); });
     connect(next, &QAction::triggered, this, [this] { moveWeek(7); });
@@ -178,10 +182,13 @@ void WeekView::switchAtBlock(int block)
 
 void WeekView::SwitchToDayView(int day)
 {
+    // The day view takes the week view's place and size on the screen.
+    const QRect place = geometry();
     if (!close())
         return;
     session().SelectedDay = day;
-    ShowDayView();
+    if (DayView* shown = ShowDayView())
+        shown->setGeometry(place);
 }
 
 QString WeekView::printTitle() const

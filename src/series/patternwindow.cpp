@@ -102,10 +102,16 @@ PatternWindow::PatternWindow(BookingForm* form, QWidget* parent)
     layout->addLayout(left);
     layout->addWidget(m_candidates, 1);
 
-    connect(m_start, &QDateEdit::dateChanged, this,
-            [this](const QDate& d) { m_startDay = DayNumber(d); });
-    connect(m_end, &QDateEdit::dateChanged, this,
-            [this](const QDate& d) { m_endDay = DayNumber(d); });
+    // Other dates than the listed ones were generated from: Book waits for
+    // the list to be generated again.
+    connect(m_start, &QDateEdit::dateChanged, this, [this](const QDate& d) {
+        m_startDay = DayNumber(d);
+        m_book->setEnabled(false);
+    });
+    connect(m_end, &QDateEdit::dateChanged, this, [this](const QDate& d) {
+        m_endDay = DayNumber(d);
+        m_book->setEnabled(false);
+    });
     connect(generate, &QPushButton::clicked, this, &PatternWindow::GenerateDates);
     connect(m_book, &QPushButton::clicked, this, &PatternWindow::BookGeneratedDates);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
@@ -159,7 +165,10 @@ void PatternWindow::GenerateDates()
     const int f = m_interval;
     const int s = m_startDay;
     const int e = m_endDay;
+    // Whatever the outcome, the old list no longer matches the window.
+    m_book->setEnabled(false);
     if (e < s + f) {
+        m_candidates->empty();
         // This one message carries the program's name as its title.
         showMessage(QStringLiteral("Dates are not valid !"), QStringLiteral("Vestra"),
                     MsgIcon::Warning);
@@ -167,6 +176,7 @@ void PatternWindow::GenerateDates()
     }
     // Without an interval the day would never advance: nothing to generate.
     if (f < 1) {
+        m_candidates->empty();
         showMessage(QStringLiteral("Choose a frequency first."), QStringLiteral("Service Message"));
         return;
     }
@@ -180,6 +190,7 @@ void PatternWindow::GenerateDates()
 bool PatternWindow::generateCandidates()
 {
     if (m_start->date() > m_end->date()) {
+        m_candidates->empty();
         showMessage(QStringLiteral("Startdate must be smaller than Enddate !"), QString(),
                     MsgIcon::Warning);
         ResetDates();

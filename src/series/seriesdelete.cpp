@@ -39,6 +39,14 @@ int DeleteSeriesRange(Database& db, int gennr, const DayRange& range)
     return deleted;
 }
 
+Statement SeriesRangeSelection(int gennr, const DayRange& range)
+{
+    if (gennr <= 0)
+        return {QStringLiteral("1 = 0"), {}};
+    return {QStringLiteral("gennr = ? AND Bdato >= ? AND Bdato <= ?"),
+            {gennr, range.first, range.last}};
+}
+
 Statement ExpiringSeriesStatement(int fromDay, int toDay, int limit)
 {
     return {QStringLiteral("SELECT maxofbdato, bstart, bslut, Beskrivelse, Lokalenavn, "

@@ -27,6 +27,8 @@ DayRange SeriesDeleteRange(SeriesDeleteScope scope, int bookingDay, int untilDay
 // series number of 0 or less deletes nothing. Returns the number deleted,
 // -1 on failure.
 int DeleteSeriesRange(Database& bookingFile, int gennr, const DayRange& range);
+// The condition on Booking that selects the bookings DeleteSeriesRange deletes.
+Statement SeriesRangeSelection(int gennr, const DayRange& range);
 
 struct ExpiringSeries {
     int lastDay = 0;

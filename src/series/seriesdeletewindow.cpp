@@ -1,5 +1,7 @@
 #include "series/seriesdeletewindow.h"
 
+#include "undo/undo.h"
+
 #include "booking/bookingform.h"
 #include "data/dates.h"
 #include "series/seriesdelete.h"
@@ -112,11 +114,14 @@ void SeriesDeleteWindow::Delete()
     const DayRange range =
         SeriesDeleteRange(scope, booking.day, DayNumber(m_lastDay->date()), QDate::currentDate());
     Database db = BookingFile();
+    const Statement selected = SeriesRangeSelection(booking.gennr, range);
+    BookingChangeRecorder undo(db, selected.sql, selected.binds);
     if (DeleteSeriesRange(db, booking.gennr, range) < 0) {
         showMessage(QStringLiteral("The bookings could not be deleted:\n") + db.lastError(),
                     QStringLiteral("Error"), MsgIcon::Critical);
         return;
     }
+    undo.record(db, UndoKind::DeleteSeries);
     // The form's booking went with the series: nothing is left to store.
     m_form->Discard();
     QPointer<BookingForm> form = m_form;

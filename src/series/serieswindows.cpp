@@ -1,5 +1,7 @@
 #include "series/serieswindows.h"
 
+#include "undo/undo.h"
+
 #include "booking/bookingform.h"
 #include "series/addordeletewindow.h"
 #include "series/expiringserieswindow.h"
@@ -37,6 +39,7 @@ bool CommitFromWindow(QWidget* window, BookingForm* form, int colour)
     Database db = BookingFile();
     Database work = WorkDatabase();
     const BookingDetails t = form->details();
+    BookingChangeRecorder undo(db, t.bookingnr);
     const int booked = CommitSeries(db, work, t, colour);
     if (booked == kCommitItemGone) {
         showMessage(QStringLiteral("The resource no longer exists; it may have been deleted on "
@@ -50,6 +53,7 @@ bool CommitFromWindow(QWidget* window, BookingForm* form, int colour)
                     QStringLiteral("Error"), MsgIcon::Critical);
         return false;
     }
+    undo.record(db, UndoKind::CommitSeries, QStringLiteral("gennr = ?"), {t.bookingnr});
     // The commit marked the template in the file; the form shows it too, in
     // case it stays open because another of its edits cannot be stored.
     form->markSeriesHead(t.bookingnr, colour);

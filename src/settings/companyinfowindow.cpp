@@ -64,6 +64,7 @@ CompanyInfoWindow::CompanyInfoWindow(QWidget* parent) : QWidget(parent, Qt::Wind
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs->setAccessibleName(QStringLiteral("Company information pages"));
     m_tabs->addTab(companyTab(), QStringLiteral("Company"));
     m_tabs->addTab(listTab(LookupKind::FloorPlan, QStringLiteral("AddFp"), QStringLiteral("Editfp"),
                            QStringLiteral("Kommandoknap63")),
@@ -97,6 +98,8 @@ QWidget* CompanyInfoWindow::companyTab()
             // Zip code and town share one row, as an address is written.
             auto* town = new QLineEdit(tab);
             town->setObjectName(QStringLiteral("Instutionsby"));
+            edit->setAccessibleName(QStringLiteral("Zip"));
+            town->setAccessibleName(QStringLiteral("Town"));
             town->setText(m_row.value(QStringLiteral("Instutionsby")).toString());
             connect(town, &QLineEdit::textEdited, this, [this](const QString& text) {
                 m_row.setValue(QStringLiteral("Instutionsby"), text);
@@ -146,7 +149,7 @@ QWidget* CompanyInfoWindow::listTab(LookupKind kind, const QString& add, const Q
     list->setObjectName(kind == LookupKind::Department  ? QStringLiteral("dep")
                         : kind == LookupKind::FloorPlan ? QStringLiteral("FPlan")
                                                         : QStringLiteral("homeb"));
-    list->setAccessibleName(info.listSource);
+    list->setAccessibleName(info.caption);
     m_lists[static_cast<int>(kind)] = list;
 
     auto* addButton = button(add, QStringLiteral("Add"), tab);

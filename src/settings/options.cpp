@@ -4,6 +4,7 @@
 #include "forms/fieldeditors.h"
 #include "services/filedialogs.h"
 #include "services/messages.h"
+#include "widgets/accessibility.h"
 #include "widgets/windowregistry.h"
 
 #include <QCloseEvent>
@@ -122,10 +123,12 @@ QWidget* withUnit(QWidget* field, QLabel* unit, const QString& hint)
 Options::Options(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Options"));
+    CloseOnEscape(this);
     setWindowTitle(QStringLiteral("Vestra - Options"));
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs->setAccessibleName(QStringLiteral("Option pages"));
     m_tabs->addTab(calendarsTab(), QStringLiteral("Calendars"));
     m_tabs->addTab(archiveTab(), QStringLiteral("Archive"));
     m_tabs->addTab(taxTab(), QStringLiteral("Tax"));
@@ -183,6 +186,8 @@ QWidget* Options::archiveTab()
     auto* tab = new QWidget;
     m_arcDel = makeCombo(QStringLiteral("ArcDelCombo"), tab);
     m_delDel = makeCombo(QStringLiteral("DelDelCombo"), tab);
+    m_arcDel->setAccessibleName(QStringLiteral("Archiving Delay in days"));
+    m_delDel->setAccessibleName(QStringLiteral("Delete Delay"));
     auto* form = new QFormLayout(tab);
     m_delDelUnit = new QLabel(QStringLiteral("years"));
     m_delDelUnit->setObjectName(QStringLiteral("DelDelUnit"));
@@ -212,6 +217,7 @@ QWidget* Options::exchangeTab()
     auto* tab = new QWidget;
     m_publishFolder = makeText(QStringLiteral("PublishFolder"), tab);
     m_publishFolder->setPlaceholderText(QStringLiteral("(not published)"));
+    m_publishFolder->setAccessibleName(QStringLiteral("Publish folder"));
     m_csvBom = makeFlag(QStringLiteral("CheckCsvBom"),
                         QStringLiteral("Byte-order mark in CSV files"), tab);
     // The folder may be typed (a share's path) or chosen.

@@ -7,6 +7,7 @@
 #include "session/connection.h"
 #include "session/session.h"
 #include "shell/navigator.h"
+#include "undo/undo.h"
 #include "widgets/windowregistry.h"
 
 #include <QAction>
@@ -16,6 +17,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSet>
 #include <QToolBar>
 #include <QToolButton>
 #include <utility>
@@ -147,6 +149,19 @@ void RegisterMenuTarget(Command command, CommandTarget target)
     menuTargets().insert(static_cast<int>(command), std::move(target));
 }
 
+namespace {
+UndoTarget& undoTarget()
+{
+    static UndoTarget target;
+    return target;
+}
+} // namespace
+
+void RegisterUndoTarget(UndoTarget target)
+{
+    undoTarget() = std::move(target);
+}
+
 void RegisterBookingTarget(BookingCommand command, CommandTarget target)
 {
     bookingTargets().insert(static_cast<int>(command), std::move(target));
@@ -250,16 +265,48 @@ QString menuBarTitle(const CommandNode& group)
     }
 }
 
+// The caption with an Alt letter no other entry of its menu has: its own
+// when it has one, else the first free letter starting a word, else any.
+QString withMnemonic(const QString& caption, QSet<QChar>& used)
+{
+    if (const qsizetype at = caption.indexOf(QLatin1Char('&'));
+        at >= 0 && at + 1 < caption.size()) {
+        used.insert(caption.at(at + 1).toLower());
+        return caption;
+    }
+    const auto freeAt = [&](bool wordStart) -> qsizetype {
+        for (qsizetype i = 0; i < caption.size(); ++i) {
+            const QChar c = caption.at(i);
+            if (c.isLetterOrNumber() && !used.contains(c.toLower())
+                && (!wordStart || i == 0 || caption.at(i - 1).isSpace()))
+                return i;
+        }
+        return -1;
+    };
+    qsizetype at = freeAt(true);
+    if (at < 0)
+        at = freeAt(false);
+    if (at < 0)
+        return caption;
+    used.insert(caption.at(at).toLower());
+    return QString(caption).insert(at, QLatin1Char('&'));
+}
+
 void addEntries(QMenu* menu, const QList<CommandNode>& nodes, QWidget* owner, ScheduleActions* view)
 {
+    QSet<QChar> used;
+    // Entries that bring their own letter keep it.
+    for (const CommandNode& n : nodes)
+        if (const qsizetype at = n.caption.indexOf(QLatin1Char('&')); at >= 0)
+            used.insert(n.caption.at(at + 1).toLower());
     for (const CommandNode& n : nodes) {
         if (!n.children.isEmpty()) {
-            QMenu* sub = menu->addMenu(n.caption);
+            QMenu* sub = menu->addMenu(withMnemonic(n.caption, used));
             sub->setObjectName(QStringLiteral("menu%1").arg(n.number));
             addEntries(sub, n.children, owner, view);
             continue;
         }
-        QAction* a = menu->addAction(n.caption);
+        QAction* a = menu->addAction(withMnemonic(n.caption, used));
         a->setObjectName(QStringLiteral("cmd%1").arg(n.number));
         a->setData(n.number);
         if (const QKeySequence key = menuShortcut(Command(n.number)); !key.isEmpty()) {
@@ -290,6 +337,43 @@ QKeySequence bookingShortcut(BookingCommand command)
     }
 }
 
+// The Edit menu: Undo and Redo name the step they would take and are
+// enabled only while there is one.
+QMenu* editMenu(QMainWindow* window)
+{
+    auto* menu = new QMenu(QStringLiteral("&Edit"), window);
+    menu->setObjectName(QStringLiteral("menuEdit"));
+    QAction* undo = menu->addAction(QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("editUndo"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = menu->addAction(QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("editRedo"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction* a : {undo, redo})
+        a->setShortcutContext(Qt::WindowShortcut);
+    const auto update = [undo, redo] {
+        UndoStack& stack = UndoStack::instance();
+        undo->setText(QLatin1Char('&') + stack.undoText());
+        undo->setEnabled(stack.canUndo());
+        redo->setText(QLatin1Char('&') + stack.redoText());
+        redo->setEnabled(stack.canRedo());
+    };
+    update();
+    QObject::connect(&UndoStack::instance(), &UndoStack::changed, menu, update);
+    QObject::connect(menu, &QMenu::aboutToShow, menu, update);
+    for (const bool isRedo : {false, true}) {
+        QObject::connect(isRedo ? redo : undo, &QAction::triggered, window, [window, isRedo] {
+            if (undoTarget())
+                undoTarget()(window, isRedo);
+        });
+    }
+    // The shortcuts work with the menu closed.
+    window->addAction(undo);
+    window->addAction(redo);
+    return menu;
+}
+
 } // namespace
 
 void AddCommandBars(QMainWindow* window, ScheduleActions* view)
@@ -314,16 +398,29 @@ void AddCommandBars(QMainWindow* window, ScheduleActions* view)
         if (Command(g.number) == Command::Help)
             bookingMenu = bar->addMenu(QStringLiteral("&Bookings"));
         bar->addMenu(menu);
+        if (Command(g.number) == Command::Files)
+            bar->addMenu(editMenu(window));
     }
     window->addToolBar(Qt::TopToolBarArea, menus);
     window->addToolBarBreak();
+    // F10 opens the menu bar's first menu, as on every desktop.
+    auto* f10 = new QAction(window);
+    f10->setObjectName(QStringLiteral("openMenuBar"));
+    f10->setShortcut(Qt::Key_F10);
+    f10->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(f10, &QAction::triggered, bar, [bar] {
+        if (!bar->actions().isEmpty())
+            bar->setActiveAction(bar->actions().first());
+    });
+    window->addAction(f10);
 
     auto* bookings = new QToolBar(QStringLiteral("Bookings"), window);
     bookings->setObjectName(QStringLiteral("ctToolBar2"));
     bookings->setMovable(false);
     bookings->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    QSet<QChar> usedInBookings;
     for (const CommandNode& n : BookingCommands()) {
-        QAction* a = bookings->addAction(n.caption);
+        QAction* a = bookings->addAction(withMnemonic(n.caption, usedInBookings));
         a->setObjectName(QStringLiteral("cmd%1").arg(n.number));
         a->setData(n.number);
         if (const QKeySequence key = bookingShortcut(BookingCommand(n.number)); !key.isEmpty()) {

@@ -104,6 +104,11 @@ public:
 bool RunMenuCommand(Command command, QWidget* owner, ScheduleActions* view);
 bool RunBookingCommand(BookingCommand command, QWidget* owner, ScheduleActions* view);
 
+// The Edit menu's Undo (redo false) and Redo: the program registers what
+// they do, since an undo also reaches the open booking form.
+using UndoTarget = std::function<void(QWidget* owner, bool redo)>;
+void RegisterUndoTarget(UndoTarget target);
+
 // Builds ctToolBar1 (menus) and ctToolBar2 (booking buttons) on the window.
 void AddCommandBars(QMainWindow* window, ScheduleActions* view);
 

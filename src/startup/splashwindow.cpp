@@ -4,6 +4,7 @@
 #include "startup/startupsequence.h"
 #include "widgets/windowregistry.h"
 
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -58,6 +59,7 @@ SplashWindow::SplashWindow(QWidget* parent)
     setObjectName(QStringLiteral("introstart"));
     setWindowTitle(QStringLiteral("Vestra"));
     setFixedSize(520, 300);
+    setFocusPolicy(Qt::StrongFocus);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(5000);
     m_timer->setSingleShot(true);
@@ -71,6 +73,20 @@ void SplashWindow::paintEvent(QPaintEvent*)
     p.setPen(QColor(255, 255, 255, 200));
     p.drawText(rect().adjusted(0, 0, -12, -10), Qt::AlignRight | Qt::AlignBottom,
                QStringLiteral("Starting..."));
+}
+
+void SplashWindow::mousePressEvent(QMouseEvent*)
+{
+    if (m_timer->isActive()) {
+        m_timer->stop();
+        timerFired();
+    }
+}
+
+void SplashWindow::keyPressEvent(QKeyEvent* event)
+{
+    mousePressEvent(nullptr);
+    event->accept();
 }
 
 void SplashWindow::timerFired()
@@ -87,6 +103,8 @@ SplashWindow* ShowSplash()
     auto* splash =
         windows.obtain<SplashWindow>(QStringLiteral("introstart"), [] { return new SplashWindow; });
     windows.show(splash, ShowMode::Free);
+    splash->activateWindow();
+    splash->setFocus();
     splash->timer()->start();
     return splash;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The splash window: shown at program start; its timer runs the start-up
-// once, 5 seconds later, and closes the splash.
+// once, 5 seconds later (or at a click or key), and closes the splash.
 
 #include <QPixmap>
 #include <QTimer>
@@ -19,6 +19,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    // A click or any key ends the wait at once.
+    void mousePressEvent(QMouseEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
 
 private:
     void timerFired();

@@ -1,5 +1,7 @@
 #include "widgets/widgetservices.h"
 
+#include "widgets/accessibility.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -182,6 +184,7 @@ void StatusBarWaitObserver::waitEnded()
 
 void InstallWidgetServices()
 {
+    InstallAccessibility();
     static BoxMessageService boxes;
     static QtFileDialogService dialogs;
     static StatusBarWaitObserver waits;

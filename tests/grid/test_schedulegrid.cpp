@@ -589,6 +589,37 @@ TEST_F(ScheduleGridTest, BlocksAreAccessibleItems)
     grid->addColumn(20, "Room B");
     grid->addColumn(10, "Room A");
     EXPECT_TRUE(first->text(QAccessible::Description).endsWith("Room A"));
+    // On an empty slot the grid's name says item, day and time.
+    grid->selectBlock(0);
+    grid->selectSlot(1, 660);
+    const QString name = iface->text(QAccessible::Name);
+    EXPECT_TRUE(name.contains("Room A, ") && name.endsWith(", 11:00")) << qPrintable(name);
+}
+
+// Two bookings of one item at one time: both carry a red edge, and their
+// descriptions (tooltip and screen reader) name the other.
+TEST_F(ScheduleGridTest, OverlappingBlocksOfOneItemAreMarked)
+{
+    const int a = block(540, 600, 10, "Board meeting");
+    block(570, 630, 10, "Choir");
+    const int c = block(570, 630, 20, "Cleaning");
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(grid.get());
+    const auto description = [&](const QString& name) {
+        for (int i = 0; i < list->childCount(); ++i)
+            if (list->child(i)->text(QAccessible::Name) == name)
+                return list->child(i)->text(QAccessible::Description);
+        return QString();
+    };
+    EXPECT_TRUE(description("Board meeting").endsWith("overlaps 'Choir'"));
+    EXPECT_TRUE(description("Choir").endsWith("overlaps 'Board meeting'"));
+    EXPECT_FALSE(description("Cleaning").contains("overlaps"));
+    const QImage shot = grid->viewport()->grab().toImage();
+    const auto edgeOf = [&](int n) {
+        const QRect r = grid->blockRect(n);
+        return shot.pixelColor(r.left() + 1, r.center().y());
+    };
+    EXPECT_EQ(edgeOf(a), QColor(220, 0, 0));
+    EXPECT_NE(edgeOf(c), QColor(220, 0, 0));
 }
 
 // --- printing -------------------------------------------------------------------

@@ -288,7 +288,7 @@ TEST_P(ItemWindows, TickingUnavailableOnNewYearsEve)
     EXPECT_EQ(unavailability(room), QVariantList({0, eve, twoWeeks}));
 }
 
-TEST_P(ItemWindows, CancelRefillsFromTheStore)
+TEST_P(ItemWindows, CancelRefillsFromTheStoreAndEnterPressesOk)
 {
     auto* w = open<EquipmentItemWindow>(ItemMode::Edit, beamer);
     auto* name = child<QLineEdit>(w, "Lokalenavn");
@@ -302,6 +302,12 @@ TEST_P(ItemWindows, CancelRefillsFromTheStore)
     click(w, "Luk");
     EXPECT_EQ(field("lokale", "Lokalenavn", "lokalenr", beamer), "Epson 1");
     EXPECT_EQ(field("lokale", "inaktiv", "lokalenr", beamer).toInt(), 0);
+
+    w = open<EquipmentItemWindow>(ItemMode::Edit, beamer);
+    name = child<QLineEdit>(w, "Lokalenavn");
+    QTest::keyClicks(name, " 2");
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(field("lokale", "Lokalenavn", "lokalenr", beamer), "Epson 1 2");
 }
 
 TEST_P(ItemWindows, AnOpenWindowFindsAnItemAddedSinceItOpened)

@@ -1,8 +1,12 @@
 #include "data/helpers.h"
 #include "data/schema.h"
+#include "lists/listdata.h"
 #include "schedule/editing.h"
 #include "schedule/scheduledata.h"
+#include "series/candidates.h"
+#include "series/seriesdelete.h"
 #include "support/fixture.h"
+#include "undo/undo.h"
 
 #include <QSet>
 #include <QSqlRecord>
@@ -176,4 +180,185 @@ TEST_P(Editing, NothingIsStoredOnADeletedItemAndNewBookingsTakeTheirItemsType)
     const auto pasted = PasteBooking(d, w, 1, {45000, 1, 780});
     ASSERT_TRUE(pasted);
     EXPECT_EQ(stored(*pasted, "Bgruppe").toInt(), 3);
+}
+
+// --- undo and redo ---
+
+namespace {
+
+// Every booking row but its change counter, which undo moves on.
+QHash<int, QVariantMap> bookingsOf(Database& d)
+{
+    auto rows = ReadBookingRows(d, "1 = 1", {});
+    EXPECT_TRUE(rows);
+    for (QVariantMap& row : *rows)
+        for (const QString& key : row.keys())
+            if (key.compare(kChangeCounter, Qt::CaseInsensitive) == 0)
+                row.remove(key);
+    return rows.value_or(QHash<int, QVariantMap>{});
+}
+
+} // namespace
+
+TEST_P(Editing, EveryKindOfChangeUndoesToTheBookingsBeforeAndRedoesToThoseAfter)
+{
+    Database w = work();
+    const int full = fullBooking();
+    ASSERT_TRUE(
+        db().exec("UPDATE Booking SET gennr = 7, gentagende = -1 WHERE Bookingnr = ?", {full}));
+    const int other = addBooking(45000, 720, 780, 2, 3, 1, "Choir");
+    struct Case {
+        UndoKind kind;
+        QString where; // the rows the change may touch, read before it
+        std::function<std::optional<int>(Database&)> change; // the booking it adds
+        QString title;
+    };
+    const auto block = [](int nr, BlockChange c) {
+        return [nr, c](Database& d) -> std::optional<int> {
+            EXPECT_TRUE(SaveBlockChange(d, session(), nr, c));
+            return std::nullopt;
+        };
+    };
+    const QString one = QString("Bookingnr = %1").arg(full);
+    const std::vector<Case> cases = {
+        {UndoKind::Typed, "1 = 0",
+         [](Database& d) {
+             return std::optional<int>(
+                 *CreateBookingFromGrid(d, session(), "Typed", {45000, 1, 480}, 540, false));
+         },
+         "Typed"},
+        {UndoKind::Move, one, block(full, {"Board meeting", 600, 690, 2, std::nullopt, {}}),
+         "Board meeting"},
+        {UndoKind::Resize, one, block(full, {"Board meeting", 630, 690, {}, {}, {}}),
+         "Board meeting"},
+        {UndoKind::Retype, one, block(full, {"Board", 600, 690, {}, {}, {}}), "Board"},
+        {UndoKind::Delete, one,
+         [full](Database& d) {
+             EXPECT_TRUE(DeleteBooking(d, full));
+             return std::nullopt;
+         },
+         "Board meeting"},
+        {UndoKind::Cut, one,
+         [full, &w](Database& d) {
+             EXPECT_TRUE(CutOrCopyBooking(d, w, full, ClipboardOp::Cut));
+             return std::nullopt;
+         },
+         "Board meeting"},
+        {UndoKind::Paste, "1 = 0",
+         [other, &w](Database& d) {
+             EXPECT_TRUE(CutOrCopyBooking(d, w, other, ClipboardOp::Copy));
+             return std::optional<int>(*PasteBooking(d, w, 2, {45001, 1, 600}));
+         },
+         "Choir"},
+        {UndoKind::Confirm, one,
+         [full](Database& d) {
+             EXPECT_EQ(SetTentative(d, full, false), BookingChange::Done);
+             return std::nullopt;
+         },
+         "Board meeting"},
+        {UndoKind::Edit, one,
+         [full](Database& d) {
+             EXPECT_TRUE(d.exec("UPDATE Booking SET Antalpers = 3, Pris = 10, rowversion = "
+                                "rowversion + 1 WHERE Bookingnr = ?",
+                                {full}));
+             return std::nullopt;
+         },
+         "Board meeting"},
+        {UndoKind::CommitSeries, QString("Bookingnr = %1").arg(other),
+         [other, &w](Database& d) {
+             BookingDetails t;
+             t.bookingnr = other;
+             t.item = 2;
+             t.beskrivelse = "Choir";
+             t.pris = 0;
+             t.kontonr = 1;
+             for (int day : {45007, 45014})
+                 EXPECT_TRUE(AddCandidate(w, d, day, 2, 720, 780));
+             EXPECT_EQ(CommitSeries(d, w, t, 255), 2);
+             return std::optional<int>(other);
+         },
+         "Choir"},
+        {UndoKind::DeleteSeries, "gennr = 7",
+         [](Database& d) {
+             EXPECT_EQ(DeleteSeriesRange(d, 7, {44000, 46000}), 1);
+             return std::nullopt;
+         },
+         "Board meeting"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(UndoKindText(c.kind).toStdString());
+        UndoStack& stack = UndoStack::instance();
+        stack.clear();
+        Database d = db();
+        const auto before = bookingsOf(d);
+        BookingChangeRecorder recorder(d, c.where, {});
+        const std::optional<int> added = c.change(d);
+        ASSERT_TRUE(added
+                        ? recorder.record(d, c.kind, "Bookingnr = ? OR gennr = ?", {*added, *added})
+                        : recorder.record(d, c.kind));
+        const auto after = bookingsOf(d);
+        ASSERT_NE(before, after);
+        // The menu names the step by its booking.
+        EXPECT_EQ(stack.undoText(), QString("Undo %1 '%2'").arg(UndoKindText(c.kind), c.title));
+        const UndoStep* step = stack.next(false);
+        ASSERT_NE(step, nullptr);
+        if (c.kind == UndoKind::Move || c.kind == UndoKind::Resize || c.kind == UndoKind::Retype) {
+            EXPECT_EQ(BlockChangeKind(*step->entries[0].before, *step->entries[0].after), c.kind);
+        }
+        const int logged = count("Auditlog");
+        const QString undone = "action IN ('undone', 'redone')";
+        const int undoneBefore = count("Auditlog", undone);
+        ASSERT_TRUE(stack.apply(d, session(), false));
+        // Back with its number, every field and its place in the series.
+        EXPECT_EQ(bookingsOf(d), before);
+        ASSERT_TRUE(stack.apply(d, session(), true));
+        EXPECT_EQ(bookingsOf(d), after);
+        ASSERT_TRUE(stack.apply(d, session(), false));
+        EXPECT_EQ(bookingsOf(d), before);
+        // Each booking written is logged as undone or redone, and nothing else is.
+        EXPECT_EQ(count("Auditlog", undone) - undoneBefore, count("Auditlog") - logged);
+        EXPECT_GE(count("Auditlog") - logged, 3 * static_cast<int>(step->entries.size()));
+    }
+}
+
+TEST_P(Editing, UndoIsRefusedAfterAnotherWorkstationsChangeAndTheRestStays)
+{
+    UndoStack& stack = UndoStack::instance();
+    stack.clear();
+    Database d = db();
+    BookingChangeRecorder typed;
+    const auto nr = CreateBookingFromGrid(d, session(), "Typed", {45000, 1, 480}, 540, false);
+    ASSERT_TRUE(typed.record(d, UndoKind::Typed, *nr));
+    const int moved = addBooking(45000, 600, 660, 1, 3, 1, "Board meeting");
+    BookingChangeRecorder move(d, moved);
+    ASSERT_TRUE(SaveBlockChange(d, session(), moved, {"Board meeting", 600, 660, 2, {}, {}}));
+    ASSERT_TRUE(move.record(d, UndoKind::Move));
+
+    // Another workstation retitles the moved booking: its move stays.
+    ASSERT_TRUE(d.exec("UPDATE Booking SET Beskrivelse = 'Theirs', rowversion = rowversion + 1 "
+                       "WHERE Bookingnr = ?",
+                       {moved}));
+    const UndoResult refused = stack.apply(d, session(), false);
+    EXPECT_EQ(refused.status, UndoStatus::ChangedElsewhere);
+    EXPECT_EQ(refused.message, "Cannot undo Move 'Board meeting': the booking was changed on "
+                               "another workstation since.");
+    EXPECT_EQ(fields(moved, "Beskrivelse, Lokalenr"), QStringList({"Theirs", "2"}));
+    // The typed booking's step is next and still undoes.
+    EXPECT_EQ(stack.undoText(), "Undo New Booking 'Typed'");
+    EXPECT_FALSE(stack.canRedo());
+
+    // A user who may not act for the booking's account cannot undo either.
+    session().IsAdmin = false;
+    session().LoginAccountId = 99;
+    EXPECT_EQ(stack.apply(d, session(), false).status, UndoStatus::Refused);
+    EXPECT_EQ(count("Booking", "Bookingnr = ?", {*nr}), 1);
+
+    // Another booking store: the steps taken on this one go.
+    BookingChangeRecorder again;
+    const auto second = CreateBookingFromGrid(d, session(), "Again", {45000, 1, 900}, 960, false);
+    ASSERT_TRUE(again.record(d, UndoKind::Typed, *second));
+    const QString store = session().BookingFilePath;
+    session().BookingFilePath = pathOf("other.mdb");
+    EXPECT_FALSE(stack.canUndo());
+    session().BookingFilePath = store;
 }

@@ -1,4 +1,5 @@
 #include "app/registerwindows.h"
+#include "booking/bookingform.h"
 #include "data/dates.h"
 #include "data/schema.h"
 #include "grid/schedulegrid.h"
@@ -8,7 +9,9 @@
 #include "shell/commands.h"
 #include "shell/navigator.h"
 #include "support/fixture.h"
+#include "undo/undo.h"
 #include "widgets/windowregistry.h"
+#include <QAccessible>
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -20,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QSet>
 #include <QSqlRecord>
 #include <QStyle>
 #include <QTest>
@@ -281,11 +285,14 @@ TEST_P(Views, WeekViewShowsSevenDaysOfOneItem)
     addBooking(monday + 7, 600, 660, 1, 1, 1, "Next Monday");
     addBooking(monday + 2, 600, 660, 2, 1, 1, "Other item");
     DayView* c = day();
+    c->setGeometry(60, 50, 900, 640);
+    const QRect place = c->geometry();
     c->SwitchToWeekView(1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(WindowRegistry::instance().find("Calendar"), nullptr);
     auto* w = WindowRegistry::instance().findAs<WeekView>("CalMdag");
     ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->geometry(), place) << "the week view opens where the day view was";
     EXPECT_EQ(session().ShownWeekStart, monday);
     ScheduleGrid* g = w->findChild<ScheduleGrid*>("dd");
     QStringList titles;
@@ -301,6 +308,15 @@ TEST_P(Views, WeekViewShowsSevenDaysOfOneItem)
     EXPECT_EQ(g->headerText(), "Week:48");
     ASSERT_EQ(g->blockCount(), 1);
     EXPECT_EQ(g->blockText(g->blockNumbers().first()), "Sunday before");
+
+    // The Day View button goes back to the day, in the same place.
+    w->setGeometry(80, 70, 880, 620);
+    const QRect weekPlace = w->geometry();
+    w->findChild<QAction*>("dayView")->trigger();
+    auto* back = WindowRegistry::instance().findAs<DayView>("Calendar");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(session().SelectedDay, t);
+    EXPECT_EQ(back->geometry(), weekPlace);
 }
 
 TEST_P(Views, AWeekBlockTakesItsColumnsDateAndTheViewsItem)
@@ -379,7 +395,25 @@ TEST_P(Views, ToolBarsHoldEveryEntryInOrder)
     QStringList titles;
     for (QAction* m : c->menuBar()->actions())
         titles << m->text();
-    EXPECT_EQ(titles, QStringList({"&File", "&Maintenance", "&Reports", "&Bookings", "&Help"}));
+    EXPECT_EQ(titles,
+              QStringList({"&File", "&Edit", "&Maintenance", "&Reports", "&Bookings", "&Help"}));
+    // Every entry of every menu has its own Alt letter.
+    std::function<void(QMenu*)> lettersOf = [&](QMenu* menu) {
+        QSet<QChar> letters;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator())
+                continue;
+            const qsizetype at = a->text().indexOf('&');
+            ASSERT_TRUE(at >= 0 && at + 1 < a->text().size()) << qPrintable(a->text());
+            EXPECT_FALSE(letters.contains(a->text().at(at + 1).toLower()))
+                << qPrintable(menu->title() + ": " + a->text());
+            letters.insert(a->text().at(at + 1).toLower());
+            if (a->menu())
+                lettersOf(a->menu());
+        }
+    };
+    for (QAction* m : c->menuBar()->actions())
+        lettersOf(m->menu());
     // Exit Program and Search share the number 14, each in its own menu.
     const struct {
         const char* menu;
@@ -785,4 +819,59 @@ TEST_P(Views, ClosingAScheduleWindowEndsTheProgramAsExitDoes)
     EXPECT_EQ(quits, 1);
     closeByUser(weekOf(1));
     EXPECT_EQ(quits, 2);
+}
+
+// A booking typed, moved and deleted comes back where it was typed after
+// three undos, each named in the Edit menu; an open form follows an undo,
+// and a screen reader's press on a block opens the booking.
+TEST_P(Views, ThreeUndosBringBackATypedMovedAndDeletedBooking)
+{
+    RegisterWindows();
+    UndoStack::instance().clear();
+    DayView* c = day();
+    c->resize(1000, 700);
+    ScheduleGrid* g = c->grid();
+    typeInto(g, columnOf(g, 2), 600, "Choir");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(count("Booking"), 1);
+    const int nr = db().scalar("SELECT Bookingnr FROM Booking").toInt();
+    const int rows = g->slotRect(0, 600).height();
+    const QPoint from = g->blockRect(blockOf(g, nr)).center();
+    drag(g->viewport(), from, from + QPoint(0, 4 * rows));
+    ASSERT_EQ(stored(nr, "Bstart").toInt(), 660);
+
+    // The block's press action opens the form, which follows the undo.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(g);
+    ASSERT_EQ(list->childCount(), 1);
+    QAccessibleInterface* block = list->child(0);
+    ASSERT_EQ(block->text(QAccessible::Name), "Choir");
+    ASSERT_NE(block->actionInterface(), nullptr);
+    block->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    auto* form = WindowRegistry::instance().findAs<BookingForm>("bookingform");
+    ASSERT_NE(form, nullptr);
+    auto* undo = c->findChild<QAction*>("editUndo");
+    ASSERT_NE(undo, nullptr);
+    EXPECT_EQ(undo->text(), "&Undo Move 'Choir'");
+    undo->trigger();
+    EXPECT_EQ(stored(nr, "Bstart").toInt(), 600);
+    EXPECT_EQ(form->startSeconds(), 600 * 60) << "the form shows the booking as undone";
+    c->findChild<QAction*>("editRedo")->trigger();
+    EXPECT_EQ(stored(nr, "Bstart").toInt(), 660);
+    form->close();
+    QCoreApplication::processEvents();
+
+    g->selectBlock(blockOf(g, nr));
+    messages.answerNext(MsgAnswer::Yes);
+    RunBookingCommand(BookingCommand::DeleteBooking, c, c);
+    ASSERT_EQ(count("Booking"), 0);
+    EXPECT_EQ(undo->text(), "&Undo Delete 'Choir'");
+    for (int i = 0; i < 2; ++i)
+        undo->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(firstRow("SELECT Bookingnr, Beskrivelse, Lokalenr, Bstart, Bslut FROM Booking"),
+              QStringList({QString::number(nr), "Choir", "2", "600", "615"}));
+    EXPECT_EQ(undo->text(), "&Undo New Booking 'Choir'");
+    undo->trigger();
+    EXPECT_EQ(count("Booking"), 0);
+    EXPECT_FALSE(undo->isEnabled());
 }

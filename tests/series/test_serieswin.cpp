@@ -184,6 +184,16 @@ TEST_P(Series, PatternRefusesAnEmptySpanAndAMissingIntervalAndANewIntervalStarts
     EXPECT_EQ(messages.texts(), QStringList({"Dates are not valid ! / Vestra"}));
     EXPECT_EQ(w->list()->rowCount(), 0);
 
+    // Dates changed after a list was made: Book waits for a list that
+    // matches them, and dates refused take the old list away.
+    generate(w, "Option2", 70);
+    ASSERT_TRUE(child<QPushButton>(w, "bookingknap")->isEnabled());
+    child<QDateEdit>(w, "slcoy")->setDate(DateFromDayNumber(D));
+    EXPECT_FALSE(child<QPushButton>(w, "bookingknap")->isEnabled());
+    click(w, "Udvalg");
+    EXPECT_EQ(w->list()->rowCount(), 0);
+    EXPECT_EQ(candidates(), 0);
+
     // Another interval empties the candidates and resets the dates.
     generate(w, "Option2", 70);
     ASSERT_EQ(w->list()->rowCount(), 10);

@@ -1,5 +1,6 @@
 #include "services/filedialogs.h"
 #include "services/messages.h"
+#include "widgets/accessibility.h"
 #include "widgets/widgetservices.h"
 #include "widgets/windowregistry.h"
 
@@ -9,10 +10,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimeEdit>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -208,4 +212,53 @@ TEST(WindowGeometry, WindowsRememberTheirPlace)
     QPointer<QWidget> second = showNamed();
     EXPECT_EQ(second->geometry(), QRect(120, 140, 420, 310));
     second->close();
+}
+
+// Typed digits land in a time editor however it got the focus: a click or
+// Ctrl+A selects the hours, and "0930" or "9:30" gives 09:30.
+TEST(TimeEditors, TypedDigitsGiveTheTime)
+{
+    QTimeEdit edit;
+    edit.setDisplayFormat("HH:mm");
+    edit.show();
+    QApplication::setActiveWindow(&edit);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&edit));
+    for (const char* typed : {"0930", "9:30"}) {
+        edit.setTime(QTime(15, 0));
+        edit.clearFocus();
+        QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(edit.width() - 30, edit.height() / 2));
+        QCoreApplication::processEvents();
+        QTest::keyClicks(&edit, typed);
+        EXPECT_EQ(edit.time(), QTime(9, 30)) << typed << " after a click";
+        edit.setTime(QTime(15, 0));
+        QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(&edit, typed);
+        EXPECT_EQ(edit.time(), QTime(9, 30)) << typed << " after Ctrl+A";
+    }
+}
+
+TEST(DesktopKeys, CtrlWAndEscapeCloseSecondaryWindowsButNeverTheMainWindow)
+{
+    QMainWindow main;
+    QWidget secondary;
+    auto* field = new QLineEdit(&secondary);
+    main.show();
+    secondary.show();
+    QApplication::setActiveWindow(&secondary);
+    ASSERT_EQ(QApplication::activeWindow(), &secondary);
+    QTest::keyClick(field, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(secondary.isVisible());
+    QApplication::setActiveWindow(&main);
+    ASSERT_EQ(QApplication::activeWindow(), &main);
+    QTest::keyClick(&main, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(main.isVisible());
+
+    // Escape closes a window that only shows, and no other.
+    secondary.show();
+    QApplication::setActiveWindow(&secondary);
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(secondary.isVisible());
+    CloseOnEscape(&secondary);
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(secondary.isVisible());
 }

@@ -48,12 +48,16 @@
 #include "support/fixture.h"
 #include "widgets/windowregistry.h"
 
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QLabel>
 #include <QLayout>
 #include <QPrintPreviewDialog>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <functional>
 
 using namespace vestra;
@@ -101,8 +105,23 @@ void expectReachable(QWidget* window, QWidget* control, const QString& what)
         << qPrintable(describe(clip));
 }
 
+// A one-line caption shows all of its text ("To" must not read "Tc").
+void expectLabelsWhole(QWidget* window, const QString& what)
+{
+    for (QLabel* l : window->findChildren<QLabel*>()) {
+        if (l->window() != window || !l->isVisibleTo(window) || l->wordWrap()
+            || Qt::mightBeRichText(l->text()) || l->text().contains('\n') || l->text().isEmpty()
+            || !l->pixmap().isNull())
+            continue;
+        const QString shown = QString(l->text()).remove('&');
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(shown), l->contentsRect().width())
+            << qPrintable(what) << ": label " << qPrintable(shown) << " is cut";
+    }
+}
+
 void expectControlsReachable(QWidget* window, const QString& what)
 {
+    expectLabelsWhole(window, what);
     for (QWidget* c : window->findChildren<QWidget*>()) {
         if (c->window() != window || !c->isVisibleTo(window) || !(c->focusPolicy() & Qt::TabFocus))
             continue;
@@ -148,6 +167,11 @@ template <typename W> W* present(W* window)
 
 } // namespace
 
+struct WindowCase {
+    const char* what;
+    std::function<QWidget*()> open;
+};
+
 class WindowFit : public BookingFileTest {
 protected:
     void SetUp() override
@@ -169,18 +193,15 @@ protected:
         BookingFileTest::TearDown();
     }
     BookingForm* form() { return ShowBookingForm(booking, nullptr); }
+    std::vector<WindowCase> everyWindow();
+    void forEveryWindow(const std::function<void(QWidget*, const QString&)>& check);
     int booking = 0;
 };
 
-TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
+// Every window of the program, opened as the user opens it.
+std::vector<WindowCase> WindowFit::everyWindow()
 {
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    ASSERT_LE(screen.width(), 1280) << "runs on a small screen only";
-
-    const struct {
-        const char* what;
-        std::function<QWidget*()> open;
-    } windows[] = {
+    return {
         {"splash", [] { return ShowSplash(); }},
         {"connect", [] { return ShowConnectWindow(); }},
         {"login", [] { return ShowLogin(); }},
@@ -235,13 +256,73 @@ TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
         {"set password", [] { return ShowSetPassword(nullptr, true, {}); }},
         {"receipt", [this] { return ShowReceipt(booking, false, 0, true); }},
     };
-    for (const auto& w : windows) {
+}
+
+// Opens each window in turn, checks it, and closes it again.
+void WindowFit::forEveryWindow(const std::function<void(QWidget*, const QString&)>& check)
+{
+    for (const WindowCase& w : everyWindow()) {
         QWidget* window = w.open();
         ASSERT_NE(window, nullptr) << w.what;
-        expectFits(window, QString::fromLatin1(w.what));
+        QCoreApplication::processEvents();
+        check(window, QString::fromLatin1(w.what));
         WindowRegistry::instance().closeAll();
         if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
             window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LE(screen.width(), 1280) << "runs on a small screen only";
+    forEveryWindow(expectFits);
+}
+
+namespace {
+
+// What a screen reader reads: every window says it is a window or dialog,
+// and every control the user can tab to has a name of its own, not its value
+// (a box named "Anna" tells nothing about what Anna is).
+void expectNamed(QWidget* window, const QString& what)
+{
+    QAccessibleInterface* top = QAccessible::queryAccessibleInterface(window);
+    ASSERT_NE(top, nullptr) << qPrintable(what);
+    EXPECT_TRUE(top->role() == QAccessible::Window || top->role() == QAccessible::Dialog)
+        << qPrintable(what) << ": role " << top->role();
+    const auto check = [&](const QString& where) {
+        for (QWidget* c : window->findChildren<QWidget*>()) {
+            // A date or time editor's inner line is the editor itself.
+            if (c->window() != window || !c->isVisibleTo(window)
+                || !(c->focusPolicy() & Qt::TabFocus) || !c->isEnabled()
+                || qobject_cast<QAbstractSpinBox*>(c->parentWidget()))
+                continue;
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c);
+            ASSERT_NE(iface, nullptr);
+            const QString name = iface->text(QAccessible::Name).trimmed();
+            const QString value = iface->text(QAccessible::Value).trimmed();
+            const QString control = where + QLatin1Char('/') + c->metaObject()->className()
+                                    + QLatin1Char(' ') + c->objectName();
+            EXPECT_FALSE(name.isEmpty()) << qPrintable(control) << ": no name";
+            // A list or table repeats its name as its value.
+            EXPECT_TRUE(value.isEmpty() || name != value || iface->tableInterface())
+                << qPrintable(control) << ": named by its value " << qPrintable(value);
+        }
+    };
+    check(what);
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            check(what + QLatin1Char('#') + tabs->tabText(i));
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(WindowFit, EveryWindowAndEveryControlHasANameAScreenReaderCanRead)
+{
+    forEveryWindow(expectNamed);
 }

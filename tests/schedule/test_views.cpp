@@ -11,8 +11,8 @@
 #include "support/fixture.h"
 #include "undo/undo.h"
 #include "widgets/windowregistry.h"
-#include <QAccessible>
 
+#include <QAccessible>
 #include <QAction>
 #include <QCalendarWidget>
 #include <QCloseEvent>

@@ -25,7 +25,10 @@ public:
 };
 
 // A date that may be empty. The arrows and the up/down keys move it by one
-// day; the drop-down shows a month calendar.
+// day; the drop-down shows a month calendar (today's month while empty).
+// Typed into an empty field, or over the whole date, a date is read as the
+// user writes it with digits: "31-12-2028", "31.12.28", "31/12/2028" or
+// "2028-12-31", day and month in the order of the display format.
 class DateField : public QDateEdit {
     Q_OBJECT
     Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
@@ -41,12 +44,22 @@ public:
     bool isEmpty() const;
 
     void stepBy(int steps) override;
+    QValidator::State validate(QString& text, int& pos) const override;
+    void fixup(QString& text) const override;
 
 protected:
     StepEnabled stepEnabled() const override;
+    QDateTime dateTimeFromText(const QString& text) const override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::optional<QDate> typedDate(const QString& text) const;
+
     Storage m_storage;
+    // The user types a whole date as text, not section by section.
+    bool m_typing = false;
 };
 
 // An amount of money; empty is null. Shown in the one amount format, read

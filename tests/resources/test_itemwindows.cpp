@@ -1,13 +1,14 @@
 #include "data/dates.h"
 #include "forms/fieldeditors.h"
-#include "widgets/windowregistry.h"
 #include "resourcedata.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/equipmentitemwindow.h"
 #include "resources/hierarchy.h"
 #include "resources/resourcemanager.h"
 #include "resources/resourcewindows.h"
+#include "widgets/windowregistry.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -234,6 +235,25 @@ TEST_P(ItemWindows, EmptyFieldsStayEmptyThroughTheEditWindows)
     click(w, "Luk");
     EXPECT_EQ(row(room), QString(before).replace("'Room A'", "'Room A2'"));
     EXPECT_TRUE(field("lokale", "gebyr", "lokalenr", room).isNull());
+}
+
+TEST_P(ItemWindows, AWarrantyTypedIntoTheEmptyFieldIsStoredAndItsCalendarOpensOnToday)
+{
+    auto* w = open<EquipmentItemWindow>(ItemMode::Edit, beamer);
+    auto* warranty = child<DateField>(w, "warrenty");
+    ASSERT_TRUE(warranty->isEmpty());
+    warranty->setFocus();
+    QTest::mouseClick(warranty, Qt::LeftButton, {},
+                      QPoint(warranty->width() - 4, warranty->height() / 2));
+    ASSERT_TRUE(warranty->calendarWidget()->isVisible());
+    EXPECT_EQ(warranty->calendarWidget()->yearShown(), QDate::currentDate().year());
+    EXPECT_EQ(warranty->calendarWidget()->monthShown(), QDate::currentDate().month());
+    warranty->calendarWidget()->window()->close();
+    warranty->setFocus();
+    QTest::keyClicks(warranty, "31-12-2028");
+    click(w, "Luk");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(field("lokale", "Garantislut", "lokalenr", beamer).toString().left(10), "2028-12-31");
 }
 
 TEST_P(ItemWindows, ViewWindowsAreLockedAndNeverWrite)

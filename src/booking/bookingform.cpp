@@ -5,13 +5,14 @@
 #include "data/dates.h"
 #include "exchange/calendar.h"
 #include "exchange/safewrite.h"
-#include "widgets/externalurls.h"
+#include "forms/fieldeditors.h"
 #include "report/reportformat.h"
-#include "widgets/scrolledbody.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
 #include "session/storewatcher.h"
+#include "widgets/externalurls.h"
+#include "widgets/scrolledbody.h"
+#include "widgets/windowregistry.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,12 +20,10 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QDoubleValidator>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,6 +111,13 @@ QVariant orNull(const QString& text)
 QVariant numberOrNull(const QString& text)
 {
     return text.isEmpty() ? QVariant() : QVariant(text.toInt());
+}
+
+// A typed count; null when empty or not a whole number (which Store refuses).
+QVariant countOrNull(const QString& text)
+{
+    const auto n = text.trimmed().isEmpty() ? std::nullopt : ParseWholeNumber(text);
+    return n ? QVariant(int(*n)) : QVariant();
 }
 
 } // namespace
@@ -241,7 +247,7 @@ QWidget* BookingForm::buildGeneralTab()
     m_floorPlan->setObjectName(QStringLiteral("ID"));
     m_persons = new QLineEdit(tab);
     m_persons->setObjectName(QStringLiteral("Antalpers"));
-    m_persons->setValidator(new QIntValidator(0, 1000000, m_persons));
+    SetNumberField(m_persons, QStringLiteral("Persons"), true);
     m_delivery = new QComboBox(tab);
     m_delivery->setObjectName(QStringLiteral("leveringstype"));
     m_delivery->addItems({QString(), QStringLiteral("Collected"), QStringLiteral("Delivered")});
@@ -300,7 +306,7 @@ QWidget* BookingForm::buildReceiptTab()
     auto* amounts = new QFormLayout(amountBox);
     m_price = new QLineEdit(tab);
     m_price->setObjectName(QStringLiteral("Pris"));
-    m_price->setAlignment(Qt::AlignRight);
+    SetNumberField(m_price, QStringLiteral("Fee"), false);
     m_taxAmount = new QLabel(FormatAmount(0), tab);
     m_taxAmount->setObjectName(QStringLiteral("taxbel"));
     m_taxAmount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -441,7 +447,7 @@ BookingDetails BookingForm::details() const
     d.beskrivelse = m_title->text();
     d.langbeskrivelse = nullable(m_description->toPlainText());
     d.bemaerkninger = nullable(m_remarks->toPlainText());
-    d.antalpers = numberOrNull(m_persons->text());
+    d.antalpers = countOrNull(m_persons->text());
     d.leveringstype = nullable(m_delivery->currentText());
     d.floorPlan = m_floorPlan->currentData();
     for (int i = 0; i < 6; ++i)
@@ -491,7 +497,8 @@ void BookingForm::RecalculatePrice()
     in.startSeconds = startSeconds();
     in.endSeconds = endSeconds();
     in.priceType = m_kept.priceType;
-    in.price = ParsePrice(m_price->text()).value_or(0);
+    const auto typed = ParsePrice(m_price->text());
+    in.price = typed.value_or(0);
     in.tax = m_tax->isChecked();
     in.taxPercent = session().TaxPercent;
     Database db = database();
@@ -502,10 +509,14 @@ void BookingForm::RecalculatePrice()
         if (m_price->text() != text)
             m_price->setText(text);
     }
-    // Without a tax to add the amount reads a plain "0".
+    // Without a tax to add the amount reads a plain "0"; a fee that is not
+    // a number has no total, rather than one of 0.
     const bool taxed = in.tax && in.taxPercent > 0;
-    m_taxAmount->setText(taxed ? FormatAmount(r.taxAmount) : QStringLiteral("0"));
-    m_total->setText(FormatAmount(r.total));
+    const bool known = typed || in.priceType == ListPrice;
+    m_taxAmount->setText(!known  ? QString()
+                         : taxed ? FormatAmount(r.taxAmount)
+                                 : QStringLiteral("0"));
+    m_total->setText(known ? FormatAmount(r.total) : QString());
     m_recalculating = false;
 }
 
@@ -577,15 +588,15 @@ void BookingForm::collect()
 
 std::optional<double> BookingForm::typedPrice()
 {
-    const auto price = ParsePrice(m_price->text());
-    if (!price) {
-        showMessage(QStringLiteral("The fee \"%1\" is not a number.").arg(m_price->text()),
-                    QStringLiteral("Error"), MsgIcon::Warning);
+    if (QLineEdit* refused = RefuseTypedNumbers(this)) {
         const QSignalBlocker quiet(m_tabs);
-        m_tabs->setCurrentIndex(2);
-        m_price->setFocus();
+        for (int i = 0; i < m_tabs->count(); ++i)
+            if (m_tabs->widget(i)->isAncestorOf(refused))
+                m_tabs->setCurrentIndex(i);
+        refused->setFocus();
+        return std::nullopt;
     }
-    return price;
+    return ParsePrice(m_price->text());
 }
 
 bool BookingForm::Store()

@@ -83,7 +83,8 @@ private:
     // The open form when it shows that booking (any, without a number) of
     // the session's booking file.
     static BookingForm* showing(std::optional<int> bookingnr);
-    // The typed fee; nullopt (after saying so) when it is not a number.
+    // The typed fee; nullopt (after saying so) when it or another typed
+    // number is not a number.
     std::optional<double> typedPrice();
     void build();
     void fillLists();

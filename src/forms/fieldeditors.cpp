@@ -3,9 +3,9 @@
 #include "data/amounts.h"
 #include "data/dates.h"
 #include "report/reportformat.h"
+#include "services/messages.h"
 
 #include <QCalendarWidget>
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QRegularExpression>
@@ -199,11 +199,44 @@ QAbstractSpinBox::StepEnabled DateField::stepEnabled() const
     return StepUpEnabled | StepDownEnabled;
 }
 
-AmountEdit::AmountEdit(QWidget* parent) : QLineEdit(parent)
+NumberValidator::NumberValidator(QString caption, bool whole, QObject* parent)
+    : QValidator(parent), m_caption(std::move(caption)), m_whole(whole)
 {
-    // No validator: it would swallow keys, and text the locale cannot read
-    // is refused as a whole when the record is written, as typed.
-    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+QValidator::State NumberValidator::validate(QString& input, int&) const
+{
+    const QString t = input.trimmed();
+    if (t.isEmpty())
+        return Acceptable;
+    if (m_whole ? ParseWholeNumber(t).has_value() : ParsePrice(t).has_value())
+        return Acceptable;
+    return MayBecomeNumber(t) ? Intermediate : Invalid;
+}
+
+void SetNumberField(QLineEdit* edit, const QString& caption, bool whole)
+{
+    edit->setValidator(new NumberValidator(caption, whole, edit));
+    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+QLineEdit* RefuseTypedNumbers(QWidget* window)
+{
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
+        const auto* number = qobject_cast<const NumberValidator*>(edit->validator());
+        if (!number || edit->isReadOnly() || edit->hasAcceptableInput())
+            continue;
+        showMessage(NumberRefusal(number->caption(), edit->text(), number->isWhole()),
+                    QStringLiteral("Error"), MsgIcon::Warning);
+        edit->setFocus();
+        return edit;
+    }
+    return nullptr;
+}
+
+AmountEdit::AmountEdit(const QString& caption, QWidget* parent) : QLineEdit(parent)
+{
+    SetNumberField(this, caption, false);
 }
 
 std::optional<double> AmountEdit::amount() const
@@ -229,17 +262,17 @@ void AmountEdit::setValue(const QVariant& v)
     setText(isBlank(v) ? QString() : FormatAmount(v.toDouble(), locale()));
 }
 
-CountEdit::CountEdit(QWidget* parent) : QLineEdit(parent)
+CountEdit::CountEdit(const QString& caption, QWidget* parent) : QLineEdit(parent)
 {
-    setValidator(new QIntValidator(0, 1000000, this));
-    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SetNumberField(this, caption, true);
 }
 
 QVariant CountEdit::value() const
 {
-    bool ok = false;
-    const int v = text().trimmed().toInt(&ok);
-    return ok ? QVariant(v) : QVariant();
+    if (text().trimmed().isEmpty())
+        return QVariant();
+    const auto v = ParseWholeNumber(text());
+    return v ? QVariant(*v) : QVariant();
 }
 
 void CountEdit::setValue(const QVariant& v)

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QValidator>
 #include <QVariant>
 #include <optional>
 
@@ -62,13 +63,37 @@ private:
     bool m_typing = false;
 };
 
+// Keeps out of a number field what can never be part of a number (letters),
+// so that "12abc" cannot be typed; text that may still become one ("12,5"
+// in English) stays as typed, for RefuseTypedNumbers to refuse by name.
+class NumberValidator : public QValidator {
+    Q_OBJECT
+public:
+    NumberValidator(QString caption, bool whole, QObject* parent);
+    State validate(QString& input, int& pos) const override;
+    const QString& caption() const { return m_caption; }
+    bool isWhole() const { return m_whole; }
+
+private:
+    QString m_caption;
+    bool m_whole;
+};
+
+// Makes edit a number field shown as caption in refusals.
+void SetNumberField(QLineEdit* edit, const QString& caption, bool whole);
+
+// Before a window stores: the first of its number fields whose text is not
+// a number is refused with a message naming it and the form expected, and
+// gets the focus with its text as typed. Returns the refused field.
+QLineEdit* RefuseTypedNumbers(QWidget* window);
+
 // An amount of money; empty is null. Shown in the one amount format, read
 // as the locale writes an amount (as a typed booking fee is).
 class AmountEdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
 public:
-    explicit AmountEdit(QWidget* parent = nullptr);
+    explicit AmountEdit(const QString& caption, QWidget* parent = nullptr);
     // The typed amount; nullopt when the text is not one.
     std::optional<double> amount() const;
     // Empty, or text that reads as an amount.
@@ -82,7 +107,7 @@ class CountEdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
 public:
-    explicit CountEdit(QWidget* parent = nullptr);
+    explicit CountEdit(const QString& caption, QWidget* parent = nullptr);
     QVariant value() const;
     void setValue(const QVariant& v);
 };

@@ -159,6 +159,29 @@ TEST_P(Form, AFeeTheLocaleCannotReadIsRefusedAndKeptAsTyped)
         Database d = db();
         d.exec("UPDATE Booking SET Pris = 0");
     }
+
+    // Persons are whole; no letter gets into a fee while typing.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    messages.clear();
+    const QVariant personsBefore = stored(room, "Antalpers");
+    BookingForm* f = open(room);
+    auto* persons = child<QLineEdit>(f, "Antalpers");
+    persons->setText("12,5");
+    f->close();
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(messages.texts(), QStringList{"Persons: \"12,5\" is not a whole number. Type it as "
+                                            "in 1,234. / Error"});
+    EXPECT_EQ(stored(room, "Antalpers"), personsBefore);
+    persons->setText("12");
+    QTest::mouseClick(child<QRadioButton>(f, "aftres"), Qt::LeftButton);
+    auto* price = child<QLineEdit>(f, "Pris");
+    price->clear();
+    QTest::keyClicks(price, "12abc");
+    EXPECT_EQ(price->text(), "12");
+    f->close();
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_EQ(stored(room, "Antalpers").toInt(), 12);
+    EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 12);
 }
 
 TEST_P(Form, TaxAndTotalAreTheReceiptsForHalfCentAmounts)

@@ -249,7 +249,8 @@ TEST_P(Series, NoDatesLeftOrAFeeTheFormCannotStoreBooksNothing)
     child<QLineEdit>(f, "Pris")->setText("ten");
     generate(w, "Option2", 49);
     click(w, "bookingknap");
-    EXPECT_EQ(messages.texts().last(), "The fee \"ten\" is not a number. / Error");
+    EXPECT_EQ(messages.texts().last(), "Fee: \"ten\" is not a number. Type it as in "
+                                           + QLocale().toString(1234.5, 'f', 1) + ". / Error");
     EXPECT_EQ(count("Booking"), 1) << "no copies with a fee of 0";
     EXPECT_EQ(stored(nr, "gentagende").toInt(), 0);
     ASSERT_NE(window("fastgen"), nullptr);

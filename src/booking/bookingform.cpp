@@ -417,7 +417,8 @@ void BookingForm::showRecord()
     }
     m_account->setCurrentIndex(index);
     m_floorPlan->setCurrentIndex(std::max(0, m_floorPlan->findData(v("ID").toInt())));
-    m_persons->setText(v("Antalpers").toString());
+    const QVariant persons = v("Antalpers");
+    m_persons->setText(persons.isNull() ? QString() : persons.toString());
     m_delivery->setCurrentIndex(std::max(0, m_delivery->findText(v("leveringstype").toString())));
     for (QLineEdit* e : m_accountFields)
         e->setText(m_rec.value(e->objectName()).toString());
@@ -577,8 +578,14 @@ void BookingForm::collect()
     set("Antalpers", d.antalpers);
     set("leveringstype", orNull(d.leveringstype));
     set("Bdato", d.day);
-    set("Bstart", d.startSeconds / 60);
-    set("Bslut", d.endSeconds / 60);
+    // A time is a minute of the day: an end stored as 1440 is midnight, as
+    // shown, and no edit that would rewrite it.
+    for (const auto& [field, minute] :
+         {std::pair{"Bstart", d.startSeconds / 60}, std::pair{"Bslut", d.endSeconds / 60}}) {
+        const QVariant was = m_rec.value(QString::fromUtf8(field));
+        if (was.isNull() || was.toInt() % 1440 != minute)
+            set(field, minute);
+    }
     set("Tentative", d.tentative ? -1 : 0);
     set("tax", d.tax ? -1 : 0);
     set("bvpris", d.priceType == 0 ? QVariant() : QVariant(d.priceType));
@@ -607,7 +614,9 @@ bool BookingForm::Store()
     if (!price)
         return false;
     collect();
-    m_rec.setValue(QStringLiteral("Pris"), *price);
+    // No fee is shown as 0; left so, it stays none.
+    if (!m_rec.value(QStringLiteral("Pris")).isNull() || *price != 0)
+        m_rec.setValue(QStringLiteral("Pris"), *price);
     Database db = database();
     const QList<QPair<QString, QVariant>> typed = m_rec.pending();
     QStringList changed;

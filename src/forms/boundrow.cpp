@@ -45,7 +45,10 @@ bool BoundRow::setValue(const QString& field, const QVariant& value)
     if (!m_positioned || !m_names.contains(name))
         return false;
     const QVariant old = m_values.value(name);
-    const bool same = old.isNull() == value.isNull() && old.toString() == value.toString();
+    // A null read from the server carries its type (and reads as "0"): two
+    // nulls are the same whatever their types.
+    const bool same =
+        old.isNull() == value.isNull() && (old.isNull() || old.toString() == value.toString());
     m_values.insert(name, value);
     if (!same && !m_dirty.contains(name))
         m_dirty.append(name);

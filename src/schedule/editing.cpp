@@ -73,6 +73,13 @@ bool itemStillThere(Database& db, int item, int* type, StoreResult& refused)
     return false;
 }
 
+// A time as stored: minutes 0-1439. An end at midnight, or past it, is
+// stored as the next day's minute (1440 is 0).
+int storedMinute(int minutes)
+{
+    return ((minutes % 1440) + 1440) % 1440;
+}
+
 // Length of a booking in minutes; one that passes midnight counts across it.
 QVariant lengthOf(int start, int end)
 {
@@ -99,6 +106,7 @@ StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString&
         return failed(db);
     QString sql = QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Beskrivelse, "
                                  "Bdato, Lokalenr, kontonr, curacname, Bgruppe, Bcolor");
+    end = storedMinute(end);
     QVariantList binds{*key,       place.start,      end,         text, place.day,
                        place.item, s.LoginAccountId, s.LoginName, type, 255};
     if (tentative) {
@@ -114,9 +122,10 @@ StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString&
     return {StoreStatus::Stored, *key, {}, {}};
 }
 
-StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr,
-                            const BlockChange& change)
+StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr, const BlockChange& moved)
 {
+    BlockChange change = moved;
+    change.end = storedMinute(change.end);
     Transaction tx(db);
     if (!tx.ok())
         return failed(db);
@@ -261,12 +270,13 @@ StoreResult PasteBooking(Database& db, Database& work, int clipboardMode, const 
     const auto key = cut ? std::optional<int>(cutNumber) : TakeKeys(db, 1);
     if (!key)
         return failed(db);
-    QVariantList binds{*key, place.start, place.start + length, place.day, place.item, type};
+    const int end = storedMinute(place.start + length);
+    QVariantList binds{*key, place.start, end, place.day, place.item, type};
     binds += fields;
     const int textAt = kPastedFields.indexOf(QStringLiteral("Beskrivelse"));
     const QString summary =
         BookingSummary(textAt >= 0 ? fields.value(textAt).toString() : QString(), place.day,
-                       place.start, place.start + length, place.item);
+                       place.start, end, place.item);
     if (!db.exec(QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Bdato, Lokalenr, "
                                 "Bgruppe, %1) VALUES (%2)")
                      .arg(kPastedFields.join(QStringLiteral(", ")), placeholders(binds.size())),

@@ -273,6 +273,19 @@ TEST_P(Form, ConfirmingTheShownBookingFromTheTentativeListKeepsWhatWasTyped)
     EXPECT_EQ(messages.texts(), QStringList({"Confirm deletion ? / Confirm"}));
 }
 
+TEST_P(Form, AFormClosedWithoutAnEditWritesNothing)
+{
+    // An end at midnight stored as 1440 by an older version is midnight too.
+    ASSERT_TRUE(db().exec("UPDATE Booking SET Bstart = 1425, Bslut = 1440, bvpris = 2"));
+    for (int nr : {room, beamer}) {
+        const QSqlRecord before = bookingRow(nr);
+        open(nr)->close();
+        const QSqlRecord after = bookingRow(nr);
+        for (int i = 0; i < before.count(); ++i)
+            EXPECT_EQ(after.value(i), before.value(i)) << before.fieldName(i).toStdString();
+    }
+}
+
 TEST_P(Form, EditsAreStoredOnTabChangeAndClose)
 {
     BookingForm* f = open(room);

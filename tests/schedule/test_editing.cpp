@@ -113,6 +113,16 @@ TEST_P(Editing, BookingPastMidnightKeepsItsLength)
     const auto p = PasteBooking(d, w, 2, {45001, 1, 480});
     ASSERT_TRUE(p);
     EXPECT_EQ(fields(*p, "Bstart, Bslut"), QStringList({"480", "720"}));
+
+    // Ends at or past midnight are stored as minutes of the day, 0-1439.
+    const auto late = PasteBooking(d, w, 2, {45002, 1, 1380});
+    ASSERT_TRUE(late);
+    EXPECT_EQ(fields(*late, "Bstart, Bslut"), QStringList({"1380", "180"}));
+    const auto last = CreateBookingFromGrid(d, session(), "Late", {45003, 1, 1425}, 1440, {});
+    ASSERT_TRUE(last);
+    EXPECT_EQ(fields(*last, "Bstart, Bslut"), QStringList({"1425", "0"}));
+    ASSERT_TRUE(SaveBlockChange(d, session(), *last, {"Late", 1410, 1440, {}, {}, {}}));
+    EXPECT_EQ(fields(*last, "Bstart, Bslut"), QStringList({"1410", "0"}));
 }
 
 TEST_P(Editing, ASecondCutReplacesTheClipboard)

@@ -561,6 +561,28 @@ void BookingForm::accountChosen(int index)
         return;
     m_kept.curacname = nullable(m_account->itemText(index));
     m_kept.kontonr = numberOrNull(m_account->itemData(index).toString());
+    // The Account Info tab and the booking's mail follow the chosen account.
+    QStringList columns;
+    for (const QLineEdit* e : std::as_const(m_accountFields))
+        columns << (e->objectName() == QStringLiteral("depname") ? QStringLiteral("d.")
+                                                                 : QStringLiteral("k."))
+                       + e->objectName();
+    Database db = database();
+    auto q = db.query(QStringLiteral("SELECT %1 FROM Konti k LEFT JOIN Department d "
+                                     "ON d.depnr = k.depnr WHERE k.ID = ?")
+                          .arg(columns.join(QStringLiteral(", "))),
+                      {m_kept.kontonr});
+    const bool found = q && q->next();
+    for (int i = 0; i < m_accountFields.size(); ++i)
+        m_accountFields[i]->setText(found ? q->value(i).toString() : QString());
+}
+
+QString BookingForm::accountMail() const
+{
+    for (const QLineEdit* e : m_accountFields)
+        if (e->objectName() == QStringLiteral("kontomail"))
+            return e->text();
+    return {};
 }
 
 void BookingForm::collect()
@@ -804,9 +826,8 @@ void BookingForm::UpdateRepeatedBooking()
 
 QString BookingForm::MailTarget() const
 {
-    return BookingMailTarget(m_rec.value(QStringLiteral("kontomail")).toString(),
-                             m_itemName->text(), m_date->date(), session().DateFormatLong,
-                             startSeconds());
+    return BookingMailTarget(accountMail(), m_itemName->text(), m_date->date(),
+                             session().DateFormatLong, startSeconds());
 }
 
 void BookingForm::sendMail()
@@ -822,8 +843,7 @@ void BookingForm::sendMail()
         const auto found = db.isValid() ? ReadCalendarBookings(db, one, nullptr) : std::nullopt;
         const auto id = found && !found->isEmpty() ? StoreId(db, nullptr) : std::nullopt;
         if (id && WriteFileSafely(ics, CalendarText(*found, *id, m_itemName->text()), nullptr)
-            && ComposeMailWithAttachment(m_rec.value(QStringLiteral("kontomail")).toString(),
-                                         QStringLiteral("Booking Message"),
+            && ComposeMailWithAttachment(accountMail(), QStringLiteral("Booking Message"),
                                          BookingMailBody(m_itemName->text(), m_date->date(),
                                                          session().DateFormatLong, startSeconds()),
                                          ics))

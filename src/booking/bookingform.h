@@ -98,6 +98,8 @@ private:
     void chooseListPrice();
     void chooseAgreed();
     void accountChosen(int index);
+    // The address of the account the form shows.
+    QString accountMail() const;
     void sendMail();
     QWidget* buildGeneralTab();
     QWidget* buildAccountTab();

@@ -453,6 +453,10 @@ TEST_P(Form, MailCarriesTheBookingWhereTheComposerAttachesElseTheLink)
         composed << arguments;
         return composerAttaches;
     });
+    const int choir = addAccount("g", "Choir", "", "");
+    ASSERT_TRUE(db().exec("UPDATE Konti SET kontomail = 'choir@example.org', kontokontakt = 'Eva' "
+                          "WHERE ID = ?",
+                          {choir}));
     BookingForm* f = open(room);
     emit child<QLabel>(f, "ctmailer")->linkActivated("#");
     const QString link = "mailto: admin@example.org?subject=Booking Message&body="
@@ -477,6 +481,17 @@ TEST_P(Form, MailCarriesTheBookingWhereTheComposerAttachesElseTheLink)
     EXPECT_EQ(text.count("BEGIN:VEVENT"), 1);
     EXPECT_TRUE(text.contains(QString("UID:booking-%1@").arg(room).toUtf8())) << text.toStdString();
     EXPECT_TRUE(text.contains("SUMMARY:Board"));
+
+    // Another account chosen: its contact shows and the mail goes to it at once.
+    auto* account = child<QComboBox>(f, "Kontonr");
+    const int at = account->findData(choir);
+    account->setCurrentIndex(at);
+    emit account->activated(at);
+    EXPECT_EQ(child<QLineEdit>(f, "kontokontakt")->text(), "Eva");
+    composed.clear();
+    emit child<QLabel>(f, "ctmailer")->linkActivated("#");
+    ASSERT_EQ(composed.size(), 1);
+    EXPECT_EQ(composed[0].value(6), "choir@example.org");
 }
 
 TEST_P(Form, InformationWindowNeverWrites)

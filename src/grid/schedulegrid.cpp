@@ -373,6 +373,16 @@ void ScheduleGrid::setBlockTentative(int n, bool v)
     editBlock(n, false, [&](Block& b) { b.tentative = v; });
 }
 
+QString ScheduleGrid::blockNotStored(int n) const
+{
+    return m_blocks.value(n).notStored;
+}
+
+void ScheduleGrid::setBlockNotStored(int n, const QString& reason)
+{
+    editBlock(n, false, [&](Block& b) { b.notStored = reason; });
+}
+
 // --- state ------------------------------------------------------------------
 
 void ScheduleGrid::selectBlock(int number)
@@ -689,6 +699,8 @@ QString ScheduleGrid::blockDescription(int number) const
         parts << tr("tentative");
     if (continuesPastMidnight(*it))
         parts << tr("continues the next day");
+    if (!it->notStored.isEmpty())
+        parts << tr("not stored: %1").arg(it->notStored);
     return parts.join(QStringLiteral(", "));
 }
 

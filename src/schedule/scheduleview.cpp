@@ -521,7 +521,26 @@ void ScheduleView::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        activated();
+        activatedWhenFree();
+}
+
+void ScheduleView::activatedWhenFree()
+{
+    // The click that brings the window back may start a drag: a reload
+    // under the pressed button would take the block from under it. The
+    // reload follows once the button is up.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+        if (!m_activationWaiting) {
+            m_activationWaiting = true;
+            QTimer::singleShot(100, this, [this] {
+                m_activationWaiting = false;
+                if (isActiveWindow())
+                    activatedWhenFree();
+            });
+        }
+        return;
+    }
+    activated();
 }
 
 } // namespace vestra

@@ -118,6 +118,8 @@ private:
     StoreStatus storeTypedAgain(int block);
     void markUnstored(int block, const StoreResult& refused);
     void contextCommand(int number);
+    // activated(), once no mouse button is held.
+    void activatedWhenFree();
 
     QMenu* m_menu;
     // The change counter of each shown booking as read, which its move or
@@ -125,6 +127,7 @@ private:
     QHash<int, qint64> m_seen;
     QList<UnstoredBlock> m_unstored;
     bool m_refreshWaiting = false;
+    bool m_activationWaiting = false;
 };
 
 } // namespace vestra

@@ -780,6 +780,30 @@ TEST_P(Views, ATypedBlockTheFileRefusesStaysMarkedUntilStoredAgainOrDeleted)
     EXPECT_EQ(count("Booking"), 1);
 }
 
+TEST_P(Views, TheDragThatBringsTheViewBackIsStoredAndTheReloadFollowsIt)
+{
+    const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
+    DayView* c = day();
+    c->resize(1600, 700);
+    ScheduleGrid* g = c->grid();
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    session().ActiveViewNo = 0;
+    const QPoint from = g->blockRect(blockOf(g, nr)).center();
+    const QPoint to(g->slotRect(columnOf(g, 2), 600).center().x(), from.y());
+    QTest::mousePress(g->viewport(), Qt::LeftButton, {}, from);
+    c->activateWindow(); // the press brings the window back
+    ASSERT_TRUE(QTest::qWaitForWindowActive(c));
+    EXPECT_EQ(session().ActiveViewNo, 0) << "no reload under the pressed button";
+    QTest::mouseMove(g->viewport(), from + (to - from) / 2);
+    QTest::mouseMove(g->viewport(), to);
+    QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(stored(nr, "Lokalenr").toInt(), 2);
+    QTRY_COMPARE(session().ActiveViewNo, 1);
+}
+
 TEST_P(Views, AWeekViewRereadsItsItemAndRefusesOneDeletedMeanwhile)
 {
     WeekView* w = weekOf(2);

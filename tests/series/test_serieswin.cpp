@@ -505,6 +505,19 @@ TEST_P(SeriesDelete, AllAndRestReachOneYearAfterToday)
     }
 }
 
+TEST_P(SeriesDelete, AFormOnABookingOutsideTheDeletedRangeStoresWhatIsTyped)
+{
+    const int nr = makeSeries({D + 400, D + 10});
+    QWidget* w = openDelete(nr);
+    ASSERT_NE(w, nullptr);
+    child<QLineEdit>(window("bookingform"), "Beskrivelse")->setText("Kept title");
+    click(w, "optall");
+    messages.answerNext(MsgAnswer::Ok);
+    click(w, "Knap12");
+    EXPECT_EQ(seriesDays(nr), days({400}));
+    EXPECT_EQ(stored(nr, "Beskrivelse").toString(), "Kept title");
+}
+
 TEST_P(SeriesDelete, AddOpensThePatternWindowOnTheSeriesBooking)
 {
     const int nr = makeSeries({D, D + 7});

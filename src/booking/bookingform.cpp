@@ -655,6 +655,11 @@ bool BookingForm::Store()
             m_unstored->hide();
             StoreWatcher::instance().announce({});
         }
+        // Stored beside another window's change to other fields: shown.
+        if (m_rec.merged()) {
+            showRecord();
+            RecalculatePrice();
+        }
         return true;
     }
     switch (m_rec.fault()) {
@@ -678,8 +683,14 @@ bool BookingForm::Store()
 
 void BookingForm::changedElsewhere(Database& db, const QList<QPair<QString, QVariant>>& typed)
 {
-    showMessage(QStringLiteral("This booking was changed on another workstation. Your change "
-                               "was not stored; the booking is shown as it is now."),
+    const QString field = m_rec.conflict();
+    showMessage(field.isEmpty()
+                    ? QStringLiteral("This booking was changed on another workstation. Your "
+                                     "change was not stored; the booking is shown as it is now.")
+                    : QStringLiteral("The %1 of this booking was changed in another window or "
+                                     "on another workstation as well. Your change was not stored; "
+                                     "the booking is shown as it is now.")
+                          .arg(fieldCaption(field).toLower()),
                 QStringLiteral("Service Message"), MsgIcon::Warning);
     m_rec.refill(db);
     showRecord();
@@ -688,7 +699,7 @@ void BookingForm::changedElsewhere(Database& db, const QList<QPair<QString, QVar
         showUnstored(typed);
 }
 
-void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
+QString BookingForm::fieldCaption(const QString& field)
 {
     static const QHash<QString, QString> captions = {
         {QStringLiteral("Beskrivelse"), QStringLiteral("Title")},
@@ -706,6 +717,11 @@ void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
         {QStringLiteral("Pris"), QStringLiteral("Fee")},
         {QStringLiteral("tax"), QStringLiteral("Tax")},
         {QStringLiteral("bvpris"), QStringLiteral("Price type")}};
+    return captions.value(field, field);
+}
+
+void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
+{
     QStringList lines{QStringLiteral("Your change, not stored:")};
     for (const auto& [field, value] : typed) {
         QString shown = value.toString();
@@ -715,7 +731,7 @@ void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
             shown = TimeFromMinutes(value.toInt()).toString(QStringLiteral("HH:mm"));
         else if (field == QStringLiteral("Tentative") || field == QStringLiteral("tax"))
             shown = value.toInt() != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
-        lines << captions.value(field, field) + QStringLiteral(": ") + shown;
+        lines << fieldCaption(field) + QStringLiteral(": ") + shown;
     }
     m_unstored->setPlainText(lines.join(QLatin1Char('\n')));
     m_unstored->show();

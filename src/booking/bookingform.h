@@ -94,6 +94,8 @@ private:
     // and the typed values beside it.
     void changedElsewhere(Database& db, const QList<QPair<QString, QVariant>>& typed);
     void showUnstored(const QList<QPair<QString, QVariant>>& typed);
+    // A Booking field as the form names it.
+    static QString fieldCaption(const QString& field);
     void activated();
     void chooseListPrice();
     void chooseAgreed();

@@ -90,6 +90,19 @@ QVariant lengthOf(int start, int end)
     return {};
 }
 
+// A cut booking pasted elsewhere takes its archive copy along: the copy
+// the daily run made of it where it was (same number, day, item and title)
+// goes, and the run copies the booking again where it now is once that day
+// is due. A copy that differs is another booking's (a backup restored over
+// newer work reuses numbers) and stays.
+bool dropArchiveCopyOfCut(Database& db, int bookingnr, const QVariant& day, const QVariant& item,
+                          const QVariant& title)
+{
+    return db.exec(QStringLiteral("DELETE FROM bookingarkiv WHERE Bookingnr = ? AND Bdato = ? "
+                                  "AND Lokalenr = ? AND Beskrivelse IS NOT DISTINCT FROM ?"),
+                   {bookingnr, day, item, title});
+}
+
 } // namespace
 
 StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString& text,
@@ -248,17 +261,20 @@ int ClipboardRows(Database& work)
 
 StoreResult PasteBooking(Database& db, Database& work, int clipboardMode, const GridPlace& place)
 {
-    auto q = work.query(QStringLiteral("SELECT Bookingnr, btid, %1 FROM standby LIMIT 1")
-                            .arg(kPastedFields.join(QStringLiteral(", "))));
+    auto q = work.query(
+        QStringLiteral("SELECT Bookingnr, btid, Bdato, Lokalenr, %1 FROM standby LIMIT 1")
+            .arg(kPastedFields.join(QStringLiteral(", "))));
     if (!q || !q->next())
         return failed(work);
     const bool cut = clipboardMode == static_cast<int>(ClipboardOp::Cut);
     const int cutNumber = q->value(0).toInt();
     // A booking whose start and end were equal comes back as long as it was.
     const int length = q->value(1).isNull() ? 0 : q->value(1).toInt();
+    const QVariant cutDay = q->value(2);
+    const QVariant cutItem = q->value(3);
     QVariantList fields;
     for (int i = 0; i < kPastedFields.size(); ++i)
-        fields << q->value(2 + i);
+        fields << q->value(4 + i);
     q.reset();
 
     Transaction tx(db);
@@ -277,10 +293,12 @@ StoreResult PasteBooking(Database& db, Database& work, int clipboardMode, const 
     const QString summary =
         BookingSummary(textAt >= 0 ? fields.value(textAt).toString() : QString(), place.day,
                        place.start, end, place.item);
-    if (!db.exec(QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Bdato, Lokalenr, "
-                                "Bgruppe, %1) VALUES (%2)")
-                     .arg(kPastedFields.join(QStringLiteral(", ")), placeholders(binds.size())),
-                 binds)
+    if ((cut && !dropArchiveCopyOfCut(db, *key, cutDay, cutItem, fields.value(textAt)))
+        || !db.exec(
+            QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Bdato, Lokalenr, "
+                           "Bgruppe, %1) VALUES (%2)")
+                .arg(kPastedFields.join(QStringLiteral(", ")), placeholders(binds.size())),
+            binds)
         || !WriteAuditRow(db, AuditAction::Created, QString::number(*key),
                           summary + (cut ? QStringLiteral(" (pasted)") : QString()))
         || !tx.commit())

@@ -7,6 +7,7 @@
 #include "data/dates.h"
 #include "exchange/calendar.h"
 #include "exchange/safewrite.h"
+#include "forms/fieldeditors.h"
 #include "report/reportformat.h"
 #include "services/messages.h"
 #include "session/session.h"
@@ -21,12 +22,10 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QDoubleValidator>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,6 +113,13 @@ QVariant orNull(const QString& text)
 QVariant numberOrNull(const QString& text)
 {
     return text.isEmpty() ? QVariant() : QVariant(text.toInt());
+}
+
+// A typed count; null when empty or not a whole number (which Store refuses).
+QVariant countOrNull(const QString& text)
+{
+    const auto n = text.trimmed().isEmpty() ? std::nullopt : ParseWholeNumber(text);
+    return n ? QVariant(int(*n)) : QVariant();
 }
 
 } // namespace
@@ -257,7 +263,7 @@ QWidget* BookingForm::buildGeneralTab()
     m_floorPlan->setObjectName(QStringLiteral("ID"));
     m_persons = new QLineEdit(tab);
     m_persons->setObjectName(QStringLiteral("Antalpers"));
-    m_persons->setValidator(new QIntValidator(0, 1000000, m_persons));
+    SetNumberField(m_persons, QStringLiteral("Persons"), true);
     m_delivery = new QComboBox(tab);
     m_delivery->setObjectName(QStringLiteral("leveringstype"));
     m_delivery->addItems({QString(), QStringLiteral("Collected"), QStringLiteral("Delivered")});
@@ -318,7 +324,7 @@ QWidget* BookingForm::buildReceiptTab()
     auto* amounts = new QFormLayout(amountBox);
     m_price = new QLineEdit(tab);
     m_price->setObjectName(QStringLiteral("Pris"));
-    m_price->setAlignment(Qt::AlignRight);
+    SetNumberField(m_price, QStringLiteral("Fee"), false);
     m_taxAmount = new QLabel(FormatAmount(0), tab);
     m_taxAmount->setObjectName(QStringLiteral("taxbel"));
     m_taxAmount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -429,7 +435,8 @@ void BookingForm::showRecord()
     }
     m_account->setCurrentIndex(index);
     m_floorPlan->setCurrentIndex(std::max(0, m_floorPlan->findData(v("ID").toInt())));
-    m_persons->setText(v("Antalpers").toString());
+    const QVariant persons = v("Antalpers");
+    m_persons->setText(persons.isNull() ? QString() : persons.toString());
     m_delivery->setCurrentIndex(std::max(0, m_delivery->findText(v("leveringstype").toString())));
     for (QLineEdit* e : m_accountFields)
         e->setText(m_rec.value(e->objectName()).toString());
@@ -459,7 +466,7 @@ BookingDetails BookingForm::details() const
     d.beskrivelse = m_title->text();
     d.langbeskrivelse = nullable(m_description->toPlainText());
     d.bemaerkninger = nullable(m_remarks->toPlainText());
-    d.antalpers = numberOrNull(m_persons->text());
+    d.antalpers = countOrNull(m_persons->text());
     d.leveringstype = nullable(m_delivery->currentText());
     d.floorPlan = m_floorPlan->currentData();
     for (int i = 0; i < 6; ++i)
@@ -509,7 +516,8 @@ void BookingForm::RecalculatePrice()
     in.startSeconds = startSeconds();
     in.endSeconds = endSeconds();
     in.priceType = m_kept.priceType;
-    in.price = ParsePrice(m_price->text()).value_or(0);
+    const auto typed = ParsePrice(m_price->text());
+    in.price = typed.value_or(0);
     in.tax = m_tax->isChecked();
     in.taxPercent = session().TaxPercent;
     Database db = database();
@@ -520,10 +528,14 @@ void BookingForm::RecalculatePrice()
         if (m_price->text() != text)
             m_price->setText(text);
     }
-    // Without a tax to add the amount reads a plain "0".
+    // Without a tax to add the amount reads a plain "0"; a fee that is not
+    // a number has no total, rather than one of 0.
     const bool taxed = in.tax && in.taxPercent > 0;
-    m_taxAmount->setText(taxed ? FormatAmount(r.taxAmount) : QStringLiteral("0"));
-    m_total->setText(FormatAmount(r.total));
+    const bool known = typed || in.priceType == ListPrice;
+    m_taxAmount->setText(!known  ? QString()
+                         : taxed ? FormatAmount(r.taxAmount)
+                                 : QStringLiteral("0"));
+    m_total->setText(known ? FormatAmount(r.total) : QString());
     m_recalculating = false;
 }
 
@@ -567,6 +579,28 @@ void BookingForm::accountChosen(int index)
         return;
     m_kept.curacname = nullable(m_account->itemText(index));
     m_kept.kontonr = numberOrNull(m_account->itemData(index).toString());
+    // The Account Info tab and the booking's mail follow the chosen account.
+    QStringList columns;
+    for (const QLineEdit* e : std::as_const(m_accountFields))
+        columns << (e->objectName() == QStringLiteral("depname") ? QStringLiteral("d.")
+                                                                 : QStringLiteral("k."))
+                       + e->objectName();
+    Database db = database();
+    auto q = db.query(QStringLiteral("SELECT %1 FROM Konti k LEFT JOIN Department d "
+                                     "ON d.depnr = k.depnr WHERE k.ID = ?")
+                          .arg(columns.join(QStringLiteral(", "))),
+                      {m_kept.kontonr});
+    const bool found = q && q->next();
+    for (int i = 0; i < m_accountFields.size(); ++i)
+        m_accountFields[i]->setText(found ? q->value(i).toString() : QString());
+}
+
+QString BookingForm::accountMail() const
+{
+    for (const QLineEdit* e : m_accountFields)
+        if (e->objectName() == QStringLiteral("kontomail"))
+            return e->text();
+    return {};
 }
 
 void BookingForm::collect()
@@ -584,8 +618,14 @@ void BookingForm::collect()
     set("Antalpers", d.antalpers);
     set("leveringstype", orNull(d.leveringstype));
     set("Bdato", d.day);
-    set("Bstart", d.startSeconds / 60);
-    set("Bslut", d.endSeconds / 60);
+    // A time is a minute of the day: an end stored as 1440 is midnight, as
+    // shown, and no edit that would rewrite it.
+    for (const auto& [field, minute] :
+         {std::pair{"Bstart", d.startSeconds / 60}, std::pair{"Bslut", d.endSeconds / 60}}) {
+        const QVariant was = m_rec.value(QString::fromUtf8(field));
+        if (was.isNull() || was.toInt() % 1440 != minute)
+            set(field, minute);
+    }
     set("Tentative", d.tentative ? -1 : 0);
     set("tax", d.tax ? -1 : 0);
     set("bvpris", d.priceType == 0 ? QVariant() : QVariant(d.priceType));
@@ -595,15 +635,15 @@ void BookingForm::collect()
 
 std::optional<double> BookingForm::typedPrice()
 {
-    const auto price = ParsePrice(m_price->text());
-    if (!price) {
-        showMessage(QStringLiteral("The fee \"%1\" is not a number.").arg(m_price->text()),
-                    QStringLiteral("Error"), MsgIcon::Warning);
+    if (QLineEdit* refused = RefuseTypedNumbers(this)) {
         const QSignalBlocker quiet(m_tabs);
-        m_tabs->setCurrentIndex(2);
-        m_price->setFocus();
+        for (int i = 0; i < m_tabs->count(); ++i)
+            if (m_tabs->widget(i)->isAncestorOf(refused))
+                m_tabs->setCurrentIndex(i);
+        refused->setFocus();
+        return std::nullopt;
     }
-    return price;
+    return ParsePrice(m_price->text());
 }
 
 bool BookingForm::Store()
@@ -614,7 +654,9 @@ bool BookingForm::Store()
     if (!price)
         return false;
     collect();
-    m_rec.setValue(QStringLiteral("Pris"), *price);
+    // No fee is shown as 0; left so, it stays none.
+    if (!m_rec.value(QStringLiteral("Pris")).isNull() || *price != 0)
+        m_rec.setValue(QStringLiteral("Pris"), *price);
     Database db = database();
     const QList<QPair<QString, QVariant>> typed = m_rec.pending();
     QStringList changed;
@@ -632,6 +674,11 @@ bool BookingForm::Store()
             recordEdit(db, undo, typed);
             m_unstored->hide();
             StoreWatcher::instance().announce({});
+        }
+        // Stored beside another window's change to other fields: shown.
+        if (m_rec.merged()) {
+            showRecord();
+            RecalculatePrice();
         }
         return true;
     }
@@ -686,8 +733,14 @@ void BookingForm::recordEdit(Database& db, BookingChangeRecorder& undo,
 
 void BookingForm::changedElsewhere(Database& db, const QList<QPair<QString, QVariant>>& typed)
 {
-    showMessage(QStringLiteral("This booking was changed on another workstation. Your change "
-                               "was not stored; the booking is shown as it is now."),
+    const QString field = m_rec.conflict();
+    showMessage(field.isEmpty()
+                    ? QStringLiteral("This booking was changed on another workstation. Your "
+                                     "change was not stored; the booking is shown as it is now.")
+                    : QStringLiteral("The %1 of this booking was changed in another window or "
+                                     "on another workstation as well. Your change was not stored; "
+                                     "the booking is shown as it is now.")
+                          .arg(fieldCaption(field).toLower()),
                 QStringLiteral("Service Message"), MsgIcon::Warning);
     m_rec.refill(db);
     showRecord();
@@ -696,7 +749,7 @@ void BookingForm::changedElsewhere(Database& db, const QList<QPair<QString, QVar
         showUnstored(typed);
 }
 
-void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
+QString BookingForm::fieldCaption(const QString& field)
 {
     static const QHash<QString, QString> captions = {
         {QStringLiteral("Beskrivelse"), QStringLiteral("Title")},
@@ -714,6 +767,11 @@ void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
         {QStringLiteral("Pris"), QStringLiteral("Fee")},
         {QStringLiteral("tax"), QStringLiteral("Tax")},
         {QStringLiteral("bvpris"), QStringLiteral("Price type")}};
+    return captions.value(field, field);
+}
+
+void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
+{
     QStringList lines{QStringLiteral("Your change, not stored:")};
     for (const auto& [field, value] : typed) {
         QString shown = value.toString();
@@ -723,7 +781,7 @@ void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
             shown = TimeFromMinutes(value.toInt()).toString(QStringLiteral("HH:mm"));
         else if (field == QStringLiteral("Tentative") || field == QStringLiteral("tax"))
             shown = value.toInt() != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
-        lines << captions.value(field, field) + QStringLiteral(": ") + shown;
+        lines << fieldCaption(field) + QStringLiteral(": ") + shown;
     }
     m_unstored->setPlainText(lines.join(QLatin1Char('\n')));
     m_unstored->show();
@@ -834,9 +892,8 @@ void BookingForm::UpdateRepeatedBooking()
 
 QString BookingForm::MailTarget() const
 {
-    return BookingMailTarget(m_rec.value(QStringLiteral("kontomail")).toString(),
-                             m_itemName->text(), m_date->date(), session().DateFormatLong,
-                             startSeconds());
+    return BookingMailTarget(accountMail(), m_itemName->text(), m_date->date(),
+                             session().DateFormatLong, startSeconds());
 }
 
 void BookingForm::sendMail()
@@ -854,8 +911,7 @@ void BookingForm::sendMail()
         const auto zone = id ? StoreZone(db, nullptr) : std::nullopt;
         if (zone
             && WriteFileSafely(ics, CalendarText(*found, *id, m_itemName->text(), *zone), nullptr)
-            && ComposeMailWithAttachment(m_rec.value(QStringLiteral("kontomail")).toString(),
-                                         QStringLiteral("Booking Message"),
+            && ComposeMailWithAttachment(accountMail(), QStringLiteral("Booking Message"),
                                          BookingMailBody(m_itemName->text(), m_date->date(),
                                                          session().DateFormatLong, startSeconds()),
                                          ics))

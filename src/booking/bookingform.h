@@ -88,7 +88,8 @@ private:
     // The open form when it shows that booking (any, without a number) of
     // the session's booking file.
     static BookingForm* showing(std::optional<int> bookingnr);
-    // The typed fee; nullopt (after saying so) when it is not a number.
+    // The typed fee; nullopt (after saying so) when it or another typed
+    // number is not a number.
     std::optional<double> typedPrice();
     void build();
     void fillLists();
@@ -98,10 +99,14 @@ private:
     // and the typed values beside it.
     void changedElsewhere(Database& db, const QList<QPair<QString, QVariant>>& typed);
     void showUnstored(const QList<QPair<QString, QVariant>>& typed);
+    // A Booking field as the form names it.
+    static QString fieldCaption(const QString& field);
     void activated();
     void chooseListPrice();
     void chooseAgreed();
     void accountChosen(int index);
+    // The address of the account the form shows.
+    QString accountMail() const;
     void sendMail();
     QWidget* buildGeneralTab();
     QWidget* buildAccountTab();

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
 
 namespace vestra {
 
@@ -63,6 +64,30 @@ std::optional<double> ParsePrice(const QString& text, const QLocale& locale)
     if (point[0] != u'.' && !t.contains(point))
         return readAmount(t, u'.', QString(), locale.negativeSign());
     return std::nullopt;
+}
+
+std::optional<qint64> ParseWholeNumber(const QString& text, const QLocale& locale)
+{
+    const auto v = ParsePrice(text, locale);
+    if (!v || std::trunc(*v) != *v || std::fabs(*v) > 1e15)
+        return std::nullopt;
+    return static_cast<qint64>(*v);
+}
+
+bool MayBecomeNumber(const QString& text, const QLocale& locale)
+{
+    const QString allowed = QStringLiteral("0123456789+-., ") + locale.decimalPoint()
+                            + locale.groupSeparator() + locale.negativeSign();
+    return std::all_of(text.begin(), text.end(), [&](QChar c) { return allowed.contains(c); });
+}
+
+QString NumberRefusal(const QString& caption, const QString& typed, bool whole,
+                      const QLocale& locale)
+{
+    return whole ? QStringLiteral("%1: \"%2\" is not a whole number. Type it as in %3.")
+                       .arg(caption, typed, locale.toString(1234))
+                 : QStringLiteral("%1: \"%2\" is not a number. Type it as in %3.")
+                       .arg(caption, typed, locale.toString(1234.5, 'f', 1));
 }
 
 } // namespace vestra

@@ -15,4 +15,18 @@ namespace vestra {
 // ("1250.5"). Empty text is 0; anything else (English "150,50") is nullopt.
 std::optional<double> ParsePrice(const QString& text, const QLocale& locale = QLocale());
 
+// A count typed the same way: an amount without decimals ("1.000" persons
+// in Danish); "12,5" or "12.5" is nullopt. Empty text is 0.
+std::optional<qint64> ParseWholeNumber(const QString& text, const QLocale& locale = QLocale());
+
+// Whether text may still become a number as typing goes on: digits, signs,
+// spaces and the locale's (or a typed) decimal and group separators only.
+bool MayBecomeNumber(const QString& text, const QLocale& locale = QLocale());
+
+// Why typed text is refused as a number, naming the field by its caption and
+// showing the form the locale expects ("Tax %: \"12,5\" is not a number. Type
+// it as in 1,234.5.").
+QString NumberRefusal(const QString& caption, const QString& typed, bool whole,
+                      const QLocale& locale = QLocale());
+
 } // namespace vestra

@@ -22,6 +22,16 @@
 
 namespace vestra {
 
+// Two windows (of this workstation or of two) wrote one row: what one typed
+// goes in over what the other stored when they changed different fields.
+// typed: the fields this window changed, with their values; read and now: a
+// field's value as this window read it and as the row is stored now. Returns
+// the first typed field the other write changed to something else, empty
+// when every typed field can be written.
+QString FieldChangedInBoth(const QList<QPair<QString, QVariant>>& typed,
+                           const std::function<QVariant(const QString&)>& read,
+                           const std::function<QVariant(const QString&)>& now);
+
 class BoundRow {
 public:
     // source: the table or saved query rows are read from; table and key:
@@ -44,13 +54,17 @@ public:
     bool isDirty() const { return !m_dirty.isEmpty(); }
 
     // Writes the changed fields; nothing to write is success. A row that
-    // counts its changes is written only while it still is as it was read:
-    // otherwise nothing is written, fault() says why and the typed values
-    // stay pending. alongside, when given, writes in the same transaction
+    // counts its changes and was changed since it was read takes the typed
+    // fields when the other write changed other fields (merged() then says
+    // so and the row is read again); when it changed a typed field too,
+    // nothing is written, fault() says why, conflict() names the field and
+    // the typed values stay pending. alongside, when given, writes in the same transaction
     // (a change-log row); when it fails nothing is stored.
     bool store(Database& db, const std::function<bool(Database&)>& alongside = {});
     enum class Fault { None, Failed, ChangedElsewhere, Gone };
     Fault fault() const { return m_fault; }
+    const QString& conflict() const { return m_conflict; }
+    bool merged() const { return m_merged; }
     // The changed fields not yet written, in order of change, with their values.
     QList<QPair<QString, QVariant>> pending() const;
     // Drops the changes and reads the stored row again.
@@ -60,11 +74,14 @@ private:
     QString m_source, m_table, m_key;
     QStringList m_writable;
     QHash<QString, QVariant> m_values; // lower-case names
+    QHash<QString, QVariant> m_read;   // as read, lower-case names
     QStringList m_dirty;               // lower-case names, in order of change
     QHash<QString, QString> m_names;   // lower-case -> name as the table writes it
     QVariant m_keyValue;
     bool m_positioned = false;
     Fault m_fault = Fault::None;
+    QString m_conflict;
+    bool m_merged = false;
 };
 
 } // namespace vestra

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QValidator>
 #include <QVariant>
 #include <optional>
 
@@ -25,7 +26,10 @@ public:
 };
 
 // A date that may be empty. The arrows and the up/down keys move it by one
-// day; the drop-down shows a month calendar.
+// day; the drop-down shows a month calendar (today's month while empty).
+// Typed into an empty field, or over the whole date, a date is read as the
+// user writes it with digits: "31-12-2028", "31.12.28", "31/12/2028" or
+// "2028-12-31", day and month in the order of the display format.
 class DateField : public QDateEdit {
     Q_OBJECT
     Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
@@ -41,13 +45,47 @@ public:
     bool isEmpty() const;
 
     void stepBy(int steps) override;
+    QValidator::State validate(QString& text, int& pos) const override;
+    void fixup(QString& text) const override;
 
 protected:
     StepEnabled stepEnabled() const override;
+    QDateTime dateTimeFromText(const QString& text) const override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::optional<QDate> typedDate(const QString& text) const;
+
     Storage m_storage;
+    // The user types a whole date as text, not section by section.
+    bool m_typing = false;
 };
+
+// Keeps out of a number field what can never be part of a number (letters),
+// so that "12abc" cannot be typed; text that may still become one ("12,5"
+// in English) stays as typed, for RefuseTypedNumbers to refuse by name.
+class NumberValidator : public QValidator {
+    Q_OBJECT
+public:
+    NumberValidator(QString caption, bool whole, QObject* parent);
+    State validate(QString& input, int& pos) const override;
+    const QString& caption() const { return m_caption; }
+    bool isWhole() const { return m_whole; }
+
+private:
+    QString m_caption;
+    bool m_whole;
+};
+
+// Makes edit a number field shown as caption in refusals.
+void SetNumberField(QLineEdit* edit, const QString& caption, bool whole);
+
+// Before a window stores: the first of its number fields whose text is not
+// a number is refused with a message naming it and the form expected, and
+// gets the focus with its text as typed. Returns the refused field.
+QLineEdit* RefuseTypedNumbers(QWidget* window);
 
 // An amount of money; empty is null. Shown in the one amount format, read
 // as the locale writes an amount (as a typed booking fee is).
@@ -55,7 +93,7 @@ class AmountEdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
 public:
-    explicit AmountEdit(QWidget* parent = nullptr);
+    explicit AmountEdit(const QString& caption, QWidget* parent = nullptr);
     // The typed amount; nullopt when the text is not one.
     std::optional<double> amount() const;
     // Empty, or text that reads as an amount.
@@ -69,7 +107,7 @@ class CountEdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(QVariant value READ value WRITE setValue USER true)
 public:
-    explicit CountEdit(QWidget* parent = nullptr);
+    explicit CountEdit(const QString& caption, QWidget* parent = nullptr);
     QVariant value() const;
     void setValue(const QVariant& v);
 };

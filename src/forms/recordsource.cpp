@@ -1,8 +1,11 @@
 #include "forms/recordsource.h"
 
+#include "forms/boundrow.h"
 #include "session/session.h"
 
+#include <QFormLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMetaProperty>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -142,6 +145,7 @@ bool KeyedTableModel::updateRowInTable(int row, const QSqlRecord& values)
 {
     m_changedElsewhere = false;
     m_gone = false;
+    m_conflict.clear();
     const QString counterName = QString::fromLatin1(kChangeCounter);
     const int counter = values.indexOf(counterName);
     const QSqlRecord key = primaryValues(row);
@@ -160,7 +164,54 @@ bool KeyedTableModel::updateRowInTable(int row, const QSqlRecord& values)
         return rowStillThere(key) || gone();
     }
     // The row as read: the counter is never edited, so the cache still holds it.
-    const QVariant seen = QSqlTableModel::record(row).value(counter);
+    QVariant seen = QSqlTableModel::record(row).value(counter);
+    // Another write since: the typed fields go in over it when it changed
+    // other fields. A few rounds, each over the row as just read.
+    for (int round = 0;; ++round) {
+        const int written = writeCounted(values, counter, key, seen);
+        if (written < 0)
+            return false;
+        if (written > 0)
+            return true;
+        if (!rowStillThere(key))
+            return gone();
+        const QSqlRecord now = currentRow(key);
+        QList<QPair<QString, QVariant>> typed;
+        for (int i = 0; i < values.count(); ++i)
+            if (i != counter && values.isGenerated(i))
+                typed.append({values.fieldName(i), values.value(i)});
+        const QSqlRecord read = m_asRead.value(row, QSqlTableModel::record(row));
+        m_conflict = FieldChangedInBoth(
+            typed, [&read](const QString& f) { return read.value(f); },
+            [&now](const QString& f) { return now.value(f); });
+        if (now.isEmpty() || !m_conflict.isEmpty() || round == 2) {
+            m_changedElsewhere = true;
+            setLastError(QSqlError(QString(), QStringLiteral("changed on another workstation"),
+                                   QSqlError::TransactionError));
+            return false;
+        }
+        seen = now.value(counter);
+    }
+}
+
+bool KeyedTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    // The row as read, before its first edit, for a later merge.
+    if (role == Qt::EditRole && index.isValid() && !m_asRead.contains(index.row()))
+        m_asRead.insert(index.row(), QSqlTableModel::record(index.row()));
+    return QSqlTableModel::setData(index, value, role);
+}
+
+bool KeyedTableModel::select()
+{
+    m_asRead.clear();
+    return QSqlTableModel::select();
+}
+
+int KeyedTableModel::writeCounted(const QSqlRecord& values, int counter, const QSqlRecord& key,
+                                  const QVariant& seen)
+{
+    const QString counterName = QString::fromLatin1(kChangeCounter);
     QSqlDatabase db = database();
     QSqlDriver* driver = db.driver();
     QStringList sets;
@@ -188,23 +239,33 @@ bool KeyedTableModel::updateRowInTable(int row, const QSqlRecord& values)
                             sets.join(QStringLiteral(", ")),
                             where.join(QStringLiteral(" AND "))))) {
         setLastError(q.lastError());
-        return false;
+        return -1;
     }
     for (const QVariant& v : binds)
         q.addBindValue(v);
     if (!q.exec()) {
         setLastError(q.lastError());
-        return false;
+        return -1;
     }
-    if (q.numRowsAffected() == 0) {
-        if (!rowStillThere(key))
-            return gone();
-        m_changedElsewhere = true;
-        setLastError(QSqlError(QString(), QStringLiteral("changed on another workstation"),
-                               QSqlError::TransactionError));
-        return false;
-    }
-    return true;
+    return q.numRowsAffected();
+}
+
+QSqlRecord KeyedTableModel::currentRow(const QSqlRecord& key)
+{
+    QSqlDatabase db = database();
+    QStringList where;
+    for (int i = 0; i < key.count(); ++i)
+        where << db.driver()->escapeIdentifier(key.fieldName(i), QSqlDriver::FieldName)
+                     + QStringLiteral(" = ?");
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT * FROM %1 WHERE %2")
+                  .arg(db.driver()->escapeIdentifier(tableName(), QSqlDriver::TableName),
+                       where.join(QStringLiteral(" AND "))));
+    for (int i = 0; i < key.count(); ++i)
+        q.addBindValue(key.value(i));
+    if (!q.exec() || !q.next())
+        return {};
+    return q.record();
 }
 
 RecordSource::RecordSource(const QString& table, const QString& keyField, QObject* parent)
@@ -359,8 +420,28 @@ void RecordSource::refused(const QSqlRecord& typed, bool gone)
                                     "deleted it.")
                    : QStringLiteral("This record was changed on another workstation. Your "
                                     "change was not stored; the record is shown as it is now.");
+    if (!gone && !m_model->conflict().isEmpty())
+        m_error +=
+            QStringLiteral("\nChanged both here and elsewhere: ") + captionOf(m_model->conflict());
     if (!lines.isEmpty())
         m_error += QStringLiteral("\nYour change:\n") + lines.join(QLatin1Char('\n'));
+}
+
+QString RecordSource::captionOf(const QString& field) const
+{
+    // The label the window shows beside the field's editor, else its name.
+    QWidget* editor = m_mapper->mappedWidgetAt(m_model->fieldIndex(field));
+    auto* form = editor && editor->parentWidget()
+                     ? qobject_cast<QFormLayout*>(editor->parentWidget()->layout())
+                     : nullptr;
+    auto* label = form ? qobject_cast<QLabel*>(form->labelForField(editor)) : nullptr;
+    if (!label || label->text().isEmpty())
+        return field;
+    QString caption = label->text();
+    caption.remove(QLatin1Char('&'));
+    if (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    return caption;
 }
 
 void RecordSource::refill()

@@ -24,6 +24,11 @@ public:
     bool changedElsewhere() const { return m_changedElsewhere; }
     // The last write found its row deleted since it was read.
     bool gone() const { return m_gone; }
+    // The field both the last write and another one changed, when that
+    // refused it; empty when another write's fields were merged.
+    const QString& conflict() const { return m_conflict; }
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    bool select() override;
 
 protected:
     bool insertRowIntoTable(const QSqlRecord& values) override;
@@ -34,9 +39,17 @@ protected:
 private:
     // After a write that changed no row: whether the row is still there.
     bool rowStillThere(const QSqlRecord& key);
+    // The row as stored now; empty when it cannot be read.
+    QSqlRecord currentRow(const QSqlRecord& key);
+    // Writes the typed fields where the row still has the counter seen: the
+    // rows written, -1 when the statement failed.
+    int writeCounted(const QSqlRecord& values, int counter, const QSqlRecord& key,
+                     const QVariant& seen);
     QVariant m_lastInsertKey;
     bool m_changedElsewhere = false;
     bool m_gone = false;
+    QString m_conflict;
+    QHash<int, QSqlRecord> m_asRead; // edited rows as they were read
 };
 
 class RecordSource : public QObject {
@@ -93,6 +106,8 @@ private:
     // The write was refused: the record is shown as stored now (if at all)
     // and the message names what was typed.
     void refused(const QSqlRecord& typed, bool gone);
+    // The caption the window shows for a field.
+    QString captionOf(const QString& field) const;
     int rowOf(const QString& field, const QVariant& value) const;
 
     QString m_table;

@@ -1,5 +1,6 @@
 #include "forms/recordwindow.h"
 
+#include "forms/fieldeditors.h"
 #include "services/messages.h"
 #include "session/access.h"
 #include "session/session.h"
@@ -108,7 +109,8 @@ bool RecordWindow::leaveRecord()
 {
     if (m_readOnly || !m_opened || !m_source->hasRecord())
         return true;
-    if (!mayLeaveRecord())
+    // A number typed in a form the locale cannot read is refused by name.
+    if (RefuseTypedNumbers(this) != nullptr || !mayLeaveRecord())
         return false;
     if (m_source->write())
         return true;

@@ -374,6 +374,16 @@ void ScheduleGrid::setBlockTentative(int n, bool v)
     editBlock(n, false, [&](Block& b) { b.tentative = v; });
 }
 
+QString ScheduleGrid::blockNotStored(int n) const
+{
+    return m_blocks.value(n).notStored;
+}
+
+void ScheduleGrid::setBlockNotStored(int n, const QString& reason)
+{
+    editBlock(n, false, [&](Block& b) { b.notStored = reason; });
+}
+
 // --- state ------------------------------------------------------------------
 
 void ScheduleGrid::selectBlock(int number)
@@ -692,6 +702,8 @@ QString ScheduleGrid::blockDescription(int number) const
         parts << tr("continues the next day");
     for (const QString& other : overlappedTexts(*it))
         parts << tr("overlaps %1").arg(other);
+    if (!it->notStored.isEmpty())
+        parts << tr("not stored: %1").arg(it->notStored);
     return parts.join(QStringLiteral(", "));
 }
 

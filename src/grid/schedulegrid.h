@@ -143,6 +143,10 @@ public:
     void setBlockColour(int number, int bgr);
     void setBlockColumnKey(int number, int key);
     void setBlockTentative(int number, bool tentative);
+    // Why a typed block is not in the booking file (empty: it is): it is
+    // drawn with a red dashed edge and its tooltip gives the reason.
+    QString blockNotStored(int number) const;
+    void setBlockNotStored(int number, const QString& reason);
 
     // --- state ----------------------------------------------------------
     int selectedBlock() const { return m_selected; } // 0 when none
@@ -217,6 +221,7 @@ private:
         QString key, text, secondText;
         int start = 0, end = 0, date = 0, colour = 0, columnKey = 0;
         bool tentative = false;
+        QString notStored;
         // Placement, refreshed by layoutBlocks().
         int column = -1, lane = 0, lanes = 1;
     };

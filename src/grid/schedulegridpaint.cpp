@@ -300,6 +300,9 @@ void ScheduleGrid::paintBlock(QPainter& p, const Block& b, const QRectF& r, doub
         border.setStyle(Qt::DashLine);
         border.setWidthF(1.5 * scale);
     }
+    if (!b.notStored.isEmpty() && !printing) {
+        border = QPen(QColor(200, 0, 0), 2.5 * scale, Qt::DashLine);
+    }
     p.setPen(border);
     p.setBrush(Qt::NoBrush);
     p.drawPath(shape);

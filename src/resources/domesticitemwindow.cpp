@@ -30,7 +30,7 @@ DomesticItemWindow::DomesticItemWindow(ItemMode mode, QWidget* parent) : ItemWin
     setObjectName(ItemWindowName(QLatin1Char('L'), mode));
     setWindowTitle(captionFor(mode));
 
-    auto* capacity = new CountEdit(this);
+    auto* capacity = new CountEdit(QStringLiteral("Capacity"), this);
     capacity->setObjectName(QStringLiteral("maxprs"));
     capacity->setMaximumWidth(90);
     auto* furniture = new QPlainTextEdit(this);

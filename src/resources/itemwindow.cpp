@@ -38,7 +38,7 @@ ItemWindow::ItemWindow(ItemMode mode, QWidget* parent)
     m_description->setObjectName(QStringLiteral("lokbeskrivelse"));
     m_description->setTabChangesFocus(true);
     m_description->setFixedHeight(m_name->sizeHint().height() * 3);
-    m_fee = new AmountEdit(this);
+    m_fee = new AmountEdit(QStringLiteral("Fee/hour"), this);
     m_fee->setObjectName(QStringLiteral("gebyr"));
     m_fee->setMaximumWidth(120);
 
@@ -127,16 +127,6 @@ void ItemWindow::finish()
         bindField(m_start, QStringLiteral("inakstart"));
         bindField(m_end, QStringLiteral("inakslut"));
     }
-}
-
-bool ItemWindow::mayLeaveRecord()
-{
-    if (m_fee->isAmount())
-        return true;
-    showMessage(QStringLiteral("The fee \"%1\" is not a number.").arg(m_fee->text()),
-                QStringLiteral("Error"), MsgIcon::Warning);
-    m_fee->setFocus();
-    return false;
 }
 
 void ItemWindow::recordShown()

@@ -35,10 +35,6 @@ public:
 protected:
     ItemWindow(ItemMode mode, QWidget* parent);
 
-    // A fee that is not an amount is not written: the window says so and
-    // stays with the text as typed.
-    bool mayLeaveRecord() override;
-
     // The form of the common fields; the variants add rows to it.
     QFormLayout* resourceForm() const { return m_form; }
     // The row of columns the variants may add group boxes to.

@@ -73,6 +73,13 @@ bool itemStillThere(Database& db, int item, int* type, StoreResult& refused)
     return false;
 }
 
+// A time as stored: minutes 0-1439. An end at midnight, or past it, is
+// stored as the next day's minute (1440 is 0).
+int storedMinute(int minutes)
+{
+    return ((minutes % 1440) + 1440) % 1440;
+}
+
 // Length of a booking in minutes; one that passes midnight counts across it.
 QVariant lengthOf(int start, int end)
 {
@@ -81,6 +88,19 @@ QVariant lengthOf(int start, int end)
     if (end < start)
         return 1440 - start + end;
     return {};
+}
+
+// A cut booking pasted elsewhere takes its archive copy along: the copy
+// the daily run made of it where it was (same number, day, item and title)
+// goes, and the run copies the booking again where it now is once that day
+// is due. A copy that differs is another booking's (a backup restored over
+// newer work reuses numbers) and stays.
+bool dropArchiveCopyOfCut(Database& db, int bookingnr, const QVariant& day, const QVariant& item,
+                          const QVariant& title)
+{
+    return db.exec(QStringLiteral("DELETE FROM bookingarkiv WHERE Bookingnr = ? AND Bdato = ? "
+                                  "AND Lokalenr = ? AND Beskrivelse IS NOT DISTINCT FROM ?"),
+                   {bookingnr, day, item, title});
 }
 
 } // namespace
@@ -99,6 +119,7 @@ StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString&
         return failed(db);
     QString sql = QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Beskrivelse, "
                                  "Bdato, Lokalenr, kontonr, curacname, Bgruppe, Bcolor");
+    end = storedMinute(end);
     QVariantList binds{*key,       place.start,      end,         text, place.day,
                        place.item, s.LoginAccountId, s.LoginName, type, 255};
     if (tentative) {
@@ -114,9 +135,10 @@ StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString&
     return {StoreStatus::Stored, *key, {}, {}};
 }
 
-StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr,
-                            const BlockChange& change)
+StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr, const BlockChange& moved)
 {
+    BlockChange change = moved;
+    change.end = storedMinute(change.end);
     Transaction tx(db);
     if (!tx.ok())
         return failed(db);
@@ -239,17 +261,20 @@ int ClipboardRows(Database& work)
 
 StoreResult PasteBooking(Database& db, Database& work, int clipboardMode, const GridPlace& place)
 {
-    auto q = work.query(QStringLiteral("SELECT Bookingnr, btid, %1 FROM standby LIMIT 1")
-                            .arg(kPastedFields.join(QStringLiteral(", "))));
+    auto q = work.query(
+        QStringLiteral("SELECT Bookingnr, btid, Bdato, Lokalenr, %1 FROM standby LIMIT 1")
+            .arg(kPastedFields.join(QStringLiteral(", "))));
     if (!q || !q->next())
         return failed(work);
     const bool cut = clipboardMode == static_cast<int>(ClipboardOp::Cut);
     const int cutNumber = q->value(0).toInt();
     // A booking whose start and end were equal comes back as long as it was.
     const int length = q->value(1).isNull() ? 0 : q->value(1).toInt();
+    const QVariant cutDay = q->value(2);
+    const QVariant cutItem = q->value(3);
     QVariantList fields;
     for (int i = 0; i < kPastedFields.size(); ++i)
-        fields << q->value(2 + i);
+        fields << q->value(4 + i);
     q.reset();
 
     Transaction tx(db);
@@ -261,16 +286,19 @@ StoreResult PasteBooking(Database& db, Database& work, int clipboardMode, const 
     const auto key = cut ? std::optional<int>(cutNumber) : TakeKeys(db, 1);
     if (!key)
         return failed(db);
-    QVariantList binds{*key, place.start, place.start + length, place.day, place.item, type};
+    const int end = storedMinute(place.start + length);
+    QVariantList binds{*key, place.start, end, place.day, place.item, type};
     binds += fields;
     const int textAt = kPastedFields.indexOf(QStringLiteral("Beskrivelse"));
     const QString summary =
         BookingSummary(textAt >= 0 ? fields.value(textAt).toString() : QString(), place.day,
-                       place.start, place.start + length, place.item);
-    if (!db.exec(QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Bdato, Lokalenr, "
-                                "Bgruppe, %1) VALUES (%2)")
-                     .arg(kPastedFields.join(QStringLiteral(", ")), placeholders(binds.size())),
-                 binds)
+                       place.start, end, place.item);
+    if ((cut && !dropArchiveCopyOfCut(db, *key, cutDay, cutItem, fields.value(textAt)))
+        || !db.exec(
+            QStringLiteral("INSERT INTO Booking (Bookingnr, Bstart, Bslut, Bdato, Lokalenr, "
+                           "Bgruppe, %1) VALUES (%2)")
+                .arg(kPastedFields.join(QStringLiteral(", ")), placeholders(binds.size())),
+            binds)
         || !WriteAuditRow(db, AuditAction::Created, QString::number(*key),
                           summary + (cut ? QStringLiteral(" (pasted)") : QString()))
         || !tx.commit())

@@ -200,12 +200,13 @@ void ScheduleView::connectGrid()
                 this, [this] { reload(); }, Qt::QueuedConnection);
     });
     connect(m_grid, &ScheduleGrid::blockDoubleClicked, this, [this](int block) {
-        const int bookingnr = m_grid->blockKey(block).toInt();
+        const bool typedOnly = unstoredAt(block) != nullptr;
         const StoreStatus saved = saveBlock(block);
-        if (saved == StoreStatus::ItemGone) {
+        if (saved == StoreStatus::ItemGone || (typedOnly && saved != StoreStatus::Stored)) {
             reload();
             return;
         }
+        const int bookingnr = m_grid->blockKey(block).toInt();
         if (saved == StoreStatus::ChangedElsewhere)
             reload();
         OpenBookingFromView(bookingnr, this);
@@ -232,6 +233,16 @@ void ScheduleView::reload()
         placeBlock(n, b);
         m_grid->setBlockTentative(n, b.tentative);
     }
+    const int first = m_grid->firstDate();
+    const int last = first + (m_grid->weekMode() ? 6 : 0);
+    for (UnstoredBlock& u : m_unstored) {
+        u.shownAs = 0;
+        if (u.date < first || u.date > last)
+            continue;
+        u.shownAs = m_grid->addBlock(u.start, u.end, u.date, u.text, QString());
+        m_grid->setBlockColumnKey(u.shownAs, u.columnKey);
+        m_grid->setBlockNotStored(u.shownAs, u.reason);
+    }
     restoreSelection(m_grid, selection);
     StoreWatcher::instance().start();
 }
@@ -254,11 +265,15 @@ void ScheduleView::blockTyped(int block, int start, int end, bool& refuse)
     const StoreResult stored =
         CreateBookingFromGrid(db, s, m_grid->blockText(block), place, end, tentative);
     if (!stored) {
-        refuse = true;
-        // Text refused only because the file was busy is kept for another try.
-        if (stored.error == BusyText())
+        // Text refused only because the file was busy is kept for another
+        // try in its editor; refused for another reason the block stays.
+        if (stored.error == BusyText()) {
+            refuse = true;
             m_grid->keepTypedText();
-        reportStoreFailure(stored, kNotStored);
+            reportStoreFailure(stored, kNotStored);
+            return;
+        }
+        markUnstored(block, stored);
         if (stored.status == StoreStatus::ItemGone)
             QMetaObject::invokeMethod(
                 this, [this] { reloadAfterItemGone(); }, Qt::QueuedConnection);
@@ -273,10 +288,66 @@ void ScheduleView::blockTyped(int block, int start, int end, bool& refuse)
         m_grid->setBlockTentative(block, *tentative);
 }
 
+ScheduleView::UnstoredBlock* ScheduleView::unstoredAt(int block)
+{
+    for (UnstoredBlock& u : m_unstored)
+        if (block > 0 && u.shownAs == block)
+            return &u;
+    return nullptr;
+}
+
+void ScheduleView::markUnstored(int block, const StoreResult& refused)
+{
+    const QString reason = refused.status == StoreStatus::ItemGone
+                               ? QStringLiteral("the resource no longer exists; it may have been "
+                                                "deleted on another workstation")
+                               : refused.error;
+    UnstoredBlock* u = unstoredAt(block);
+    if (!u) {
+        m_unstored.append(UnstoredBlock{});
+        u = &m_unstored.last();
+    }
+    *u = {m_grid->blockText(block),
+          m_grid->blockStart(block),
+          m_grid->blockEnd(block),
+          m_grid->blockDate(block),
+          m_grid->blockColumnKey(block),
+          reason,
+          block};
+    m_grid->setBlockNotStored(block, reason);
+    showMessage(QStringLiteral("The booking \"%1\" could not be stored: %2\nIt stays on the "
+                               "schedule, marked as not stored, until you store it again "
+                               "(retype, move or double-click it) or delete it.")
+                    .arg(u->text, reason),
+                QStringLiteral("Error"), MsgIcon::Critical);
+}
+
+StoreStatus ScheduleView::storeTypedAgain(int block)
+{
+    GridPlace place = placeOf(block);
+    place.start = m_grid->blockStart(block);
+    Database db = BookingFile();
+    const StoreResult stored = CreateBookingFromGrid(db, session(), m_grid->blockText(block), place,
+                                                     m_grid->blockEnd(block), typedTentative());
+    if (!stored) {
+        markUnstored(block, stored);
+        return stored.status;
+    }
+    m_unstored.removeIf([block](const UnstoredBlock& u) { return u.shownAs == block; });
+    m_grid->setBlockNotStored(block, QString());
+    m_grid->setBlockKey(block, QString::number(*stored));
+    m_seen.insert(*stored, 0);
+    m_grid->setBlockColour(block, 255);
+    m_grid->setBlockSecondText(block, session().LoginName);
+    return StoreStatus::Stored;
+}
+
 // Writes a moved, resized or retyped block back (silently nothing when the
 // user may not act for the booking).
 StoreStatus ScheduleView::saveBlock(int block)
 {
+    if (unstoredAt(block))
+        return storeTypedAgain(block);
     if (m_grid->selectedBlock() <= 0 || block <= 0)
         return StoreStatus::Refused;
     Database db = BookingFile();
@@ -397,6 +468,9 @@ void ScheduleView::paste()
 
 std::optional<int> ScheduleView::deletableBooking(int block)
 {
+    // A block never stored is the user's own text: no booking to check.
+    if (unstoredAt(block))
+        return 0;
     const int nr = m_grid->blockKey(block).toInt();
     Database db = BookingFile();
     const auto account = BookingAccount(db, nr);
@@ -416,6 +490,8 @@ std::optional<int> ScheduleView::deletableBooking(int block)
 void ScheduleView::removeBooking(int block, int bookingnr)
 {
     m_grid->removeBlock(block);
+    if (m_unstored.removeIf([block](const UnstoredBlock& u) { return u.shownAs == block; }))
+        return;
     Database db = BookingFile();
     BookingChangeRecorder undo(db, bookingnr);
     if (DeleteBooking(db, bookingnr)) {
@@ -463,7 +539,26 @@ void ScheduleView::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        activated();
+        activatedWhenFree();
+}
+
+void ScheduleView::activatedWhenFree()
+{
+    // The click that brings the window back may start a drag: a reload
+    // under the pressed button would take the block from under it. The
+    // reload follows once the button is up.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+        if (!m_activationWaiting) {
+            m_activationWaiting = true;
+            QTimer::singleShot(100, this, [this] {
+                m_activationWaiting = false;
+                if (isActiveWindow())
+                    activatedWhenFree();
+            });
+        }
+        return;
+    }
+    activated();
 }
 
 } // namespace vestra

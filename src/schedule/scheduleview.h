@@ -105,13 +105,29 @@ private:
     void connectGrid();
     void blockTyped(int block, int start, int end, bool& refuse);
     StoreStatus saveBlock(int block);
+    // A block typed but refused by the file (not merely busy) stays on the
+    // grid, marked, until it is stored again or deleted; reloads keep it.
+    struct UnstoredBlock {
+        QString text;
+        int start = 0, end = 0, date = 0, columnKey = 0;
+        QString reason;
+        int shownAs = 0; // its block on the grid, 0 while not shown
+    };
+    UnstoredBlock* unstoredAt(int block);
+    // Stores the marked block where it now is; says why when it cannot.
+    StoreStatus storeTypedAgain(int block);
+    void markUnstored(int block, const StoreResult& refused);
     void contextCommand(int number);
+    // activated(), once no mouse button is held.
+    void activatedWhenFree();
 
     QMenu* m_menu;
     // The change counter of each shown booking as read, which its move or
     // retype must still find.
     QHash<int, qint64> m_seen;
+    QList<UnstoredBlock> m_unstored;
     bool m_refreshWaiting = false;
+    bool m_activationWaiting = false;
 };
 
 } // namespace vestra

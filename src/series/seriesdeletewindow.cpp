@@ -122,8 +122,13 @@ void SeriesDeleteWindow::Delete()
         return;
     }
     undo.record(db, UndoKind::DeleteSeries);
-    // The form's booking went with the series: nothing is left to store.
-    m_form->Discard();
+    // When the form's booking went with the series nothing is left to
+    // store; a booking outside the range keeps what the form has typed,
+    // stored as the form closes (which says why if it cannot).
+    const QVariant left = db.scalar(
+        QStringLiteral("SELECT count(*) FROM Booking WHERE Bookingnr = ?"), {booking.bookingnr});
+    if (left.isValid() && left.toInt() == 0)
+        m_form->Discard();
     QPointer<BookingForm> form = m_form;
     close();
     if (form)

@@ -205,7 +205,7 @@ QWidget* Options::taxTab()
     m_tax = makeFlag(QStringLiteral("Checktax"), QStringLiteral("Include tax"), tab);
     m_taxText = makeText(QStringLiteral("Taxtext"), tab);
     m_taxText->setMaximumWidth(90);
-    m_taxText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SetNumberField(m_taxText, QStringLiteral("Tax %"), false);
     auto* form = new QFormLayout(tab);
     form->addRow(m_tax);
     form->addRow(QStringLiteral("Tax %:"), m_taxText);
@@ -397,11 +397,6 @@ void Options::connectEdits()
     connect(m_dateFormat, &QComboBox::currentIndexChanged, this, &Options::dateFormatChosen);
 
     connect(m_taxText, &QLineEdit::textChanged, this, &Options::taxTyped);
-    // Text that is not a number gives way to the number in use.
-    connect(m_taxText, &QLineEdit::editingFinished, this, [this] {
-        if (!ParseTaxPercent(m_taxText->text()))
-            m_taxText->setText(QLocale().toString(session().TaxPercent));
-    });
 }
 
 void Options::dateFormatChosen()
@@ -430,6 +425,15 @@ void Options::closeEvent(QCloseEvent* event)
 {
     if (!m_row.isLoaded()) {
         event->accept();
+        return;
+    }
+    // A number the locale cannot read stays as typed, and the window with it.
+    if (QLineEdit* refused = RefuseTypedNumbers(this)) {
+        for (int i = 0; i < m_tabs->count(); ++i)
+            if (m_tabs->widget(i)->isAncestorOf(refused))
+                m_tabs->setCurrentIndex(i);
+        refused->setFocus();
+        event->ignore();
         return;
     }
     Database db = BookingFile();

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "data/amounts.h"
 #include "data/dates.h"
 #include "report/reportformat.h"
 
@@ -134,13 +135,7 @@ std::optional<double> ParseTaxPercent(const QString& text)
     const QString t = text.trimmed();
     if (t.isEmpty())
         return std::nullopt;
-    bool ok = false;
-    double v = QLocale().toDouble(t, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    return ParsePrice(t);
 }
 
 void ApplyOpeningHours(Session& s, const std::array<int, 6>& seconds)

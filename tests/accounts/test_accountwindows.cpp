@@ -238,7 +238,7 @@ TEST_P(AccountWindows, ASaveThatIsRefusedSaysWhyAndKeepsTheWindowOpen)
     click(m, "editgroup");
     type(window("Gruppekonto"), "Kontonavn", "Renamed");
     Database d = db();
-    ASSERT_TRUE(d.exec("UPDATE Konti SET Kontotlf = '555 0101' WHERE ID = ?", {choir}));
+    ASSERT_TRUE(d.exec("UPDATE Konti SET Kontonavn = 'Choir singers' WHERE ID = ?", {choir}));
     click(window("Gruppekonto"), "gem");
     settle();
     ASSERT_NE(window("Gruppekonto"), nullptr);
@@ -248,9 +248,10 @@ TEST_P(AccountWindows, ASaveThatIsRefusedSaysWhyAndKeepsTheWindowOpen)
     EXPECT_EQ(messages.texts().first().toLower(),
               QString("The record could not be saved:\nThis record was changed on another "
                       "workstation. Your change was not stored; the record is shown as it "
-                      "is now.\nYour change:\nKontonavn: Renamed / Error")
+                      "is now.\nChanged both here and elsewhere: Kontonavn\nYour "
+                      "change:\nKontonavn: Renamed / Error")
                   .toLower());
-    EXPECT_EQ(field(choir, "Kontonavn"), "Choir");
+    EXPECT_EQ(field(choir, "Kontonavn"), "Choir singers");
     EXPECT_TRUE(memberships(choir).isEmpty());
     window("Gruppekonto")->close();
     settle();
@@ -316,6 +317,38 @@ TEST_P(AccountWindows, TwoWindowsOnOneAccountEachStoreWhatIsTypedInThem)
     EXPECT_EQ(field(1, "Kontotlf||'/'||kontokontakt"), "555 0202/The office");
     Database d = db();
     EXPECT_TRUE(FindLoginAccount(d, session().LoginUser, "n3w").has_value());
+
+    // Typed in both and stored in turn: different fields both go in; the
+    // same field is refused, by its name.
+    const struct {
+        const char* post;
+        const char* otherField;
+        const char* otherText;
+        const char* stored;
+    } cases[] = {{"X1", "Kontofax", "F1", "X1/F1"}, {"X3", "Kontostilling", "X2", "X2/F1"}};
+    for (const auto& c : cases) {
+        choose(w->list(), "Administrator");
+        click(w, "EditAcc");
+        e = window<PersonalAccountWindow>("Personkonto");
+        mine = open<PersonalAccountWindow>(222, "Minkonto");
+        ASSERT_TRUE(mine && e);
+        messages.clear();
+        type(e, "Kontostilling", c.post);
+        type(mine, c.otherField, c.otherText);
+        mine->close();
+        settle();
+        click(e, "Command22");
+        settle();
+        EXPECT_EQ(field(1, "Kontostilling||'/'||Kontofax"), c.stored) << c.otherField;
+        if (c.post == std::string("X1")) {
+            EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+            continue;
+        }
+        ASSERT_EQ(messages.texts().size(), 1);
+        EXPECT_TRUE(messages.texts()[0].contains("Changed both here and elsewhere: Post"))
+            << messages.texts()[0].toStdString();
+        e->close();
+    }
 }
 
 TEST_P(AccountWindows, TheListShowsOneTypeAndStatusAtATime)

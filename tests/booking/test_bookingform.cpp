@@ -159,6 +159,29 @@ TEST_P(Form, AFeeTheLocaleCannotReadIsRefusedAndKeptAsTyped)
         Database d = db();
         d.exec("UPDATE Booking SET Pris = 0");
     }
+
+    // Persons are whole; no letter gets into a fee while typing.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    messages.clear();
+    const QVariant personsBefore = stored(room, "Antalpers");
+    BookingForm* f = open(room);
+    auto* persons = child<QLineEdit>(f, "Antalpers");
+    persons->setText("12,5");
+    f->close();
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(messages.texts(), QStringList{"Persons: \"12,5\" is not a whole number. Type it as "
+                                            "in 1,234. / Error"});
+    EXPECT_EQ(stored(room, "Antalpers"), personsBefore);
+    persons->setText("12");
+    QTest::mouseClick(child<QRadioButton>(f, "aftres"), Qt::LeftButton);
+    auto* price = child<QLineEdit>(f, "Pris");
+    price->clear();
+    QTest::keyClicks(price, "12abc");
+    EXPECT_EQ(price->text(), "12");
+    f->close();
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_EQ(stored(room, "Antalpers").toInt(), 12);
+    EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 12);
 }
 
 TEST_P(Form, TaxAndTotalAreTheReceiptsForHalfCentAmounts)
@@ -248,6 +271,19 @@ TEST_P(Form, ConfirmingTheShownBookingFromTheTentativeListKeepsWhatWasTyped)
     EXPECT_FALSE(f->isVisible());
     EXPECT_EQ(count("Booking", "Bookingnr = ?", {room}), 0);
     EXPECT_EQ(messages.texts(), QStringList({"Confirm deletion ? / Confirm"}));
+}
+
+TEST_P(Form, AFormClosedWithoutAnEditWritesNothing)
+{
+    // An end at midnight stored as 1440 by an older version is midnight too.
+    ASSERT_TRUE(db().exec("UPDATE Booking SET Bstart = 1425, Bslut = 1440, bvpris = 2"));
+    for (int nr : {room, beamer}) {
+        const QSqlRecord before = bookingRow(nr);
+        open(nr)->close();
+        const QSqlRecord after = bookingRow(nr);
+        for (int i = 0; i < before.count(); ++i)
+            EXPECT_EQ(after.value(i), before.value(i)) << before.fieldName(i).toStdString();
+    }
 }
 
 TEST_P(Form, EditsAreStoredOnTabChangeAndClose)
@@ -422,6 +458,10 @@ TEST_P(Form, MailCarriesTheBookingWhereTheComposerAttachesElseTheLink)
         composed << arguments;
         return composerAttaches;
     });
+    const int choir = addAccount("g", "Choir", "", "");
+    ASSERT_TRUE(db().exec("UPDATE Konti SET kontomail = 'choir@example.org', kontokontakt = 'Eva' "
+                          "WHERE ID = ?",
+                          {choir}));
     BookingForm* f = open(room);
     emit child<QLabel>(f, "ctmailer")->linkActivated("#");
     const QString link = "mailto: admin@example.org?subject=Booking Message&body="
@@ -446,6 +486,17 @@ TEST_P(Form, MailCarriesTheBookingWhereTheComposerAttachesElseTheLink)
     EXPECT_EQ(text.count("BEGIN:VEVENT"), 1);
     EXPECT_TRUE(text.contains(QString("UID:booking-%1@").arg(room).toUtf8())) << text.toStdString();
     EXPECT_TRUE(text.contains("SUMMARY:Board"));
+
+    // Another account chosen: its contact shows and the mail goes to it at once.
+    auto* account = child<QComboBox>(f, "Kontonr");
+    const int at = account->findData(choir);
+    account->setCurrentIndex(at);
+    emit account->activated(at);
+    EXPECT_EQ(child<QLineEdit>(f, "kontokontakt")->text(), "Eva");
+    composed.clear();
+    emit child<QLabel>(f, "ctmailer")->linkActivated("#");
+    ASSERT_EQ(composed.size(), 1);
+    EXPECT_EQ(composed[0].value(6), "choir@example.org");
 }
 
 TEST_P(Form, InformationWindowNeverWrites)

@@ -8,6 +8,7 @@
 #include "resources/resourcewindows.h"
 #include "widgets/windowregistry.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -236,6 +237,25 @@ TEST_P(ItemWindows, EmptyFieldsStayEmptyThroughTheEditWindows)
     EXPECT_TRUE(field("lokale", "gebyr", "lokalenr", room).isNull());
 }
 
+TEST_P(ItemWindows, AWarrantyTypedIntoTheEmptyFieldIsStoredAndItsCalendarOpensOnToday)
+{
+    auto* w = open<EquipmentItemWindow>(ItemMode::Edit, beamer);
+    auto* warranty = child<DateField>(w, "warrenty");
+    ASSERT_TRUE(warranty->isEmpty());
+    warranty->setFocus();
+    QTest::mouseClick(warranty, Qt::LeftButton, {},
+                      QPoint(warranty->width() - 4, warranty->height() / 2));
+    ASSERT_TRUE(warranty->calendarWidget()->isVisible());
+    EXPECT_EQ(warranty->calendarWidget()->yearShown(), QDate::currentDate().year());
+    EXPECT_EQ(warranty->calendarWidget()->monthShown(), QDate::currentDate().month());
+    warranty->calendarWidget()->window()->close();
+    warranty->setFocus();
+    QTest::keyClicks(warranty, "31-12-2028");
+    click(w, "Luk");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(field("lokale", "Garantislut", "lokalenr", beamer).toString().left(10), "2028-12-31");
+}
+
 TEST_P(ItemWindows, ViewWindowsAreLockedAndNeverWrite)
 {
     const QString before = row(room);
@@ -387,8 +407,9 @@ TEST_P(ItemWindows, AFeeIsReadAsTheLocaleWritesAnAmountOrRefusedAsTyped)
         QVariant stored; // invalid: refused, the stored fee stays NULL
     } cases[] = {
         {english, "150,50", {}}, // not 15050
-        {english, "1.250,50", {}}, {danish, "1,250.50", {}},      {english, "ten", {}},
-        {english, "1e3", {}},      {english, "1,250.50", 1250.5}, {danish, "1.250,50", 1250.5},
+        {english, "1.250,50", {}},     {danish, "1,250.50", {}},
+        {english, "12,5", {}},         {english, "12abc", 12.0}, // a letter never gets in
+        {english, "1,250.50", 1250.5}, {danish, "1.250,50", 1250.5},
         {danish, "150.50", 150.5}, // a point where no group can stand is the decimal point
     };
     for (const auto& c : cases) {
@@ -411,11 +432,23 @@ TEST_P(ItemWindows, AFeeIsReadAsTheLocaleWritesAnAmountOrRefusedAsTyped)
         EXPECT_TRUE(w->isVisible()) << "the window stays so the fee can be corrected";
         ASSERT_EQ(messages.shown().size(), 1);
         EXPECT_EQ(messages.shown()[0].text,
-                  QStringLiteral("The fee \"%1\" is not a number.").arg(c.typed));
+                  QStringLiteral("Fee/hour: \"%1\" is not a number. Type it as in %2.")
+                      .arg(c.typed, c.locale.toString(1234.5, 'f', 1)));
         EXPECT_EQ(fee->text(), c.typed) << "the typed text stays";
         EXPECT_TRUE(field("lokale", "gebyr", "lokalenr", room).isNull());
         w->Cancel();
         w->close();
     }
+    // A capacity is a whole number, never stored as empty for a comma.
+    QLocale::setDefault(english);
+    messages.clear();
+    auto* w = open<DomesticItemWindow>(ItemMode::Edit, room);
+    child<QLineEdit>(w, "maxprs")->setText("12,5");
+    click(w, "Luk");
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(messages.texts(), QStringList{"Capacity: \"12,5\" is not a whole number. Type it "
+                                            "as in 1,234. / Error"});
+    w->Cancel();
+    w->close();
     QLocale::setDefault(QLocale::c());
 }

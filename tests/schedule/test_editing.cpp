@@ -1,3 +1,4 @@
+#include "data/dates.h"
 #include "data/helpers.h"
 #include "data/schema.h"
 #include "lists/listdata.h"
@@ -5,6 +6,7 @@
 #include "schedule/scheduledata.h"
 #include "series/candidates.h"
 #include "series/seriesdelete.h"
+#include "session/archiving.h"
 #include "support/fixture.h"
 #include "undo/undo.h"
 
@@ -89,6 +91,35 @@ TEST_P(Editing, CutThenPasteKeepsNumberAndFields)
     EXPECT_EQ(ClipboardRows(w), 0) << "a cut booking is pasted once";
 }
 
+TEST_P(Editing, ABookingCutFromAnArchivedDayTakesItsArchiveCopyAlong)
+{
+    // Archived, cut and pasted three days later: the archive shows the new
+    // day once it is due, and the live row goes when its new day is due. A
+    // copy of another booking under the same number stays.
+    const QDate today(2026, 12, 5);
+    const int t = DayNumber(today);
+    const int nr = addBooking(t - 10, 600, 660, 1, 3, 1, "Choir");
+    const int other = addBooking(t - 9, 600, 660, 1, 3, 1, "Solo");
+    Database d = db(), w = work();
+    ASSERT_TRUE(d.exec("UPDATE arkiveringsdato SET arkiveringsdato = ?",
+                       {today.addDays(-1).toString(Qt::ISODate)}));
+    ASSERT_TRUE(ArchiveBookings(d, today, 3, 12).ok);
+    ASSERT_TRUE(
+        d.exec("UPDATE Bookingarkiv SET Beskrivelse = 'Restored' WHERE Bookingnr = ?", {other}));
+    for (const auto& [number, day] : {std::pair{nr, t - 7}, {other, t - 6}}) {
+        ASSERT_TRUE(CutOrCopyBooking(d, w, number, ClipboardOp::Cut));
+        ASSERT_TRUE(PasteBooking(d, w, 1, {day, 1, 600}));
+    }
+    ASSERT_TRUE(ArchiveBookings(d, today.addDays(1), 3, 12).ok);
+    EXPECT_EQ(firstRow("SELECT Bdato FROM Bookingarkiv WHERE Bookingnr = ?", {nr}),
+              QStringList{QString::number(t - 7)});
+    EXPECT_EQ(firstRow("SELECT Bdato FROM Bookingarkiv WHERE Bookingnr = ?", {other}),
+              QStringList{QString::number(t - 9)});
+    ASSERT_TRUE(ArchiveBookings(d, today.addDays(6), 3, 12).ok);
+    EXPECT_TRUE(bookingRow(nr).isEmpty()) << "gone when its new day is due";
+    EXPECT_FALSE(bookingRow(other).isEmpty()) << "its number's copy is another booking's";
+}
+
 TEST_P(Editing, CopyThenPasteTwiceGivesTwoNewBookings)
 {
     const int nr = fullBooking();
@@ -117,6 +148,16 @@ TEST_P(Editing, BookingPastMidnightKeepsItsLength)
     const auto p = PasteBooking(d, w, 2, {45001, 1, 480});
     ASSERT_TRUE(p);
     EXPECT_EQ(fields(*p, "Bstart, Bslut"), QStringList({"480", "720"}));
+
+    // Ends at or past midnight are stored as minutes of the day, 0-1439.
+    const auto late = PasteBooking(d, w, 2, {45002, 1, 1380});
+    ASSERT_TRUE(late);
+    EXPECT_EQ(fields(*late, "Bstart, Bslut"), QStringList({"1380", "180"}));
+    const auto last = CreateBookingFromGrid(d, session(), "Late", {45003, 1, 1425}, 1440, {});
+    ASSERT_TRUE(last);
+    EXPECT_EQ(fields(*last, "Bstart, Bslut"), QStringList({"1425", "0"}));
+    ASSERT_TRUE(SaveBlockChange(d, session(), *last, {"Late", 1410, 1440, {}, {}, {}}));
+    EXPECT_EQ(fields(*last, "Bstart, Bslut"), QStringList({"1410", "0"}));
 }
 
 TEST_P(Editing, ASecondCutReplacesTheClipboard)

@@ -768,10 +768,74 @@ TEST_P(Views, NoBookingLandsOnAnItemDeletedWhileTheDayIsShown)
     deleteElsewhere(2);
     typeInto(g, columnOf(g, 2), 780, "Too late");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_EQ(messages.texts(), QStringList({kItemGone}));
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].startsWith("The booking \"Too late\" could not be stored: the "
+                                               "resource no longer exists"));
     EXPECT_EQ(count("Booking"), 1);
     QCoreApplication::processEvents();
     EXPECT_EQ(columnOf(g, 2), -1) << "the view reloads without the deleted items";
+}
+
+TEST_P(Views, ATypedBlockTheFileRefusesStaysMarkedUntilStoredAgainOrDeleted)
+{
+    DayView* c = day();
+    ScheduleGrid* g = c->grid();
+    Database d = db();
+    ASSERT_TRUE(FailInserts(d, "Booking"));
+    for (const auto& [minutes, title] : {std::pair{600, "Choir"}, {720, "Solo"}}) {
+        typeInto(g, columnOf(g, 2), minutes, title);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    ASSERT_EQ(messages.texts().size(), 2);
+    EXPECT_TRUE(messages.texts()[0].startsWith("The booking \"Choir\" could not be stored: "))
+        << messages.texts()[0].toStdString();
+    EXPECT_TRUE(messages.texts()[1].contains("disk full"));
+    c->reload();
+    ASSERT_EQ(g->blockCount(), 2) << "a reload keeps the blocks not stored";
+    QMap<QString, int> blocks;
+    for (int n : g->blockNumbers()) {
+        blocks.insert(g->blockText(n), n);
+        EXPECT_TRUE(g->blockNotStored(n).contains("disk full"));
+    }
+
+    // Stored again once the file takes it; deleted, it leaves nothing behind.
+    ASSERT_TRUE(AllowInserts(d, "Booking"));
+    messages.clear();
+    QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, g->blockRect(blocks["Choir"]).center());
+    EXPECT_EQ(count("Booking", "Beskrivelse = 'Choir' AND Bstart = 600 AND Lokalenr = 2"), 1);
+    if (QWidget* form = WindowRegistry::instance().find("bookingform"))
+        form->close();
+    g->selectBlock(blocks["Solo"]);
+    messages.answerNext(MsgAnswer::Yes);
+    RunBookingCommand(BookingCommand::DeleteBooking, c, c);
+    EXPECT_EQ(messages.texts(), QStringList({"Confirm deletion ? / Slettemeddelelse"}));
+    c->reload();
+    EXPECT_EQ(g->blockCount(), 1);
+    EXPECT_EQ(count("Booking"), 1);
+}
+
+TEST_P(Views, TheDragThatBringsTheViewBackIsStoredAndTheReloadFollowsIt)
+{
+    const int nr = addBooking(t, 600, 660, 1, 1, 1, "Board");
+    DayView* c = day();
+    c->resize(1600, 700);
+    ScheduleGrid* g = c->grid();
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    session().ActiveViewNo = 0;
+    const QPoint from = g->blockRect(blockOf(g, nr)).center();
+    const QPoint to(g->slotRect(columnOf(g, 2), 600).center().x(), from.y());
+    QTest::mousePress(g->viewport(), Qt::LeftButton, {}, from);
+    c->activateWindow(); // the press brings the window back
+    ASSERT_TRUE(QTest::qWaitForWindowActive(c));
+    EXPECT_EQ(session().ActiveViewNo, 0) << "no reload under the pressed button";
+    QTest::mouseMove(g->viewport(), from + (to - from) / 2);
+    QTest::mouseMove(g->viewport(), to);
+    QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(stored(nr, "Lokalenr").toInt(), 2);
+    QTRY_COMPARE(session().ActiveViewNo, 1);
 }
 
 TEST_P(Views, AWeekViewRereadsItsItemAndRefusesOneDeletedMeanwhile)
@@ -793,9 +857,11 @@ TEST_P(Views, AWeekViewRereadsItsItemAndRefusesOneDeletedMeanwhile)
 
     typeInto(w->grid(), 2, 600, "Orphan");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_EQ(messages.texts(), QStringList({kItemGone}));
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains("the resource no longer exists"));
     EXPECT_EQ(count("Booking"), 0);
-    EXPECT_EQ(w->grid()->blockCount(), 0);
+    ASSERT_EQ(w->grid()->blockCount(), 1) << "kept, marked as not stored";
+    EXPECT_FALSE(w->grid()->blockNotStored(w->grid()->blockNumbers()[0]).isEmpty());
 }
 
 TEST_P(Views, ClosingAScheduleWindowEndsTheProgramAsExitDoes)

@@ -27,8 +27,8 @@ using namespace vestra::test;
 namespace {
 
 const QString kChanged = QStringLiteral(
-    "This booking was changed on another workstation. Your change was not stored; the booking "
-    "is shown as it is now. / Service Message");
+    "The title of this booking was changed in another window or on another workstation as well. "
+    "Your change was not stored; the booking is shown as it is now. / Service Message");
 const int kDay = 46000;
 
 class Workstations : public BookingStoreTest {
@@ -184,6 +184,17 @@ TEST_P(Workstations, OfTwoFormsOnOneBookingTheSecondToStoreIsToldAndKeepsItsText
     first->findChild<QLineEdit*>("Beskrivelse")->setText("Lunch");
     EXPECT_FALSE(first->Store());
     EXPECT_EQ(stored(nr, "Beskrivelse").toString(), "Board dinner");
+
+    // Different fields typed in the two: both are stored, and shown.
+    messages.clear();
+    first->findChild<QLineEdit*>("Kontaktperson2")->setText("Eva Holm");
+    second->findChild<QLineEdit*>("Beskrivelse")->setText("Board lunch");
+    ASSERT_TRUE(second->Store());
+    EXPECT_TRUE(first->Store());
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(firstRow("SELECT Beskrivelse, Kontaktperson2 FROM Booking", {}),
+              QStringList({"Board lunch", "Eva Holm"}));
+    EXPECT_EQ(first->findChild<QLineEdit*>("Beskrivelse")->text(), "Board lunch");
 
     // Deleted elsewhere: the message for that, and the form can still close.
     ASSERT_TRUE(elsewhere("DELETE FROM Booking WHERE Bookingnr = ?", {nr}));

@@ -259,7 +259,8 @@ TEST_P(Series, NoDatesLeftOrAFeeTheFormCannotStoreBooksNothing)
     child<QLineEdit>(f, "Pris")->setText("ten");
     generate(w, "Option2", 49);
     click(w, "bookingknap");
-    EXPECT_EQ(messages.texts().last(), "The fee \"ten\" is not a number. / Error");
+    EXPECT_EQ(messages.texts().last(), "Fee: \"ten\" is not a number. Type it as in "
+                                           + QLocale().toString(1234.5, 'f', 1) + ". / Error");
     EXPECT_EQ(count("Booking"), 1) << "no copies with a fee of 0";
     EXPECT_EQ(stored(nr, "gentagende").toInt(), 0);
     ASSERT_NE(window("fastgen"), nullptr);
@@ -512,6 +513,19 @@ TEST_P(SeriesDelete, AllAndRestReachOneYearAfterToday)
         EXPECT_EQ(seriesDays(nr), days(c.left)) << c.option;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+TEST_P(SeriesDelete, AFormOnABookingOutsideTheDeletedRangeStoresWhatIsTyped)
+{
+    const int nr = makeSeries({D + 400, D + 10});
+    QWidget* w = openDelete(nr);
+    ASSERT_NE(w, nullptr);
+    child<QLineEdit>(window("bookingform"), "Beskrivelse")->setText("Kept title");
+    click(w, "optall");
+    messages.answerNext(MsgAnswer::Ok);
+    click(w, "Knap12");
+    EXPECT_EQ(seriesDays(nr), days({400}));
+    EXPECT_EQ(stored(nr, "Beskrivelse").toString(), "Kept title");
 }
 
 TEST_P(SeriesDelete, AddOpensThePatternWindowOnTheSeriesBooking)

@@ -205,19 +205,29 @@ TEST_P(Settings, OptionsChangeTheSessionAtOnceAndStoreTheRowOnClosing)
     chooseData(child<QComboBox>(w, "ArcDelCombo"), 7);
     EXPECT_EQ(session().ArchiveDelayDays, 0) << "the delays wait for the next start-up";
 
-    // The tax box keeps the session a number while its text is not one.
+    // The tax box keeps the session a number while its text is not one. Text
+    // an English workstation cannot read stays as typed, and OK refuses it
+    // by name; a letter never gets in.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     auto* taxText = child<QLineEdit>(w, "Taxtext");
     taxText->setText(QStringLiteral("12.5"));
     EXPECT_DOUBLE_EQ(session().TaxPercent, 12.5);
-    for (const char* bad : {"", "12,5x", "abc"}) {
+    for (const char* bad : {"", "12,5", "abc"}) {
         taxText->setText(QString::fromLatin1(bad));
         EXPECT_DOUBLE_EQ(session().TaxPercent, 12.5) << bad;
     }
-    emit taxText->editingFinished();
-    EXPECT_EQ(taxText->text(), QStringLiteral("12.5"));
-
+    taxText->clear();
+    QTest::keyClicks(taxText, "12,5x");
+    EXPECT_EQ(taxText->text(), QStringLiteral("12,5"));
     EXPECT_EQ(stored("dateformatnr").toInt(), 1) << "nothing is stored before closing";
     child<QPushButton>(w, "ok")->click();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(messages.texts(),
+              QStringList{"Tax %: \"12,5\" is not a number. Type it as in 1,234.5. / Error"});
+    EXPECT_EQ(taxText->text(), QStringLiteral("12,5"));
+    taxText->setText(QStringLiteral("12.5"));
+    child<QPushButton>(w, "ok")->click();
+    QLocale::setDefault(QLocale::c());
     EXPECT_FALSE(w->isVisible());
     // military is untouched and keeps its value; a year is stored as its days.
     EXPECT_EQ(stored("dateformatnr||' '||dateformatstr1||' '||FirstDay||' '||ampm||' '||"

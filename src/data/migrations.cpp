@@ -256,6 +256,23 @@ const QList<MigrationStep>& BookingFileSteps()
              }
              return true;
          }},
+        // The daily run's backups of the booking file: the folder they go to
+        // (none: no backup) and how many of them are kept.
+        {12,
+         [](Database& db, MigrationReport&, QString* error) {
+             for (const QString& statement :
+                  {QStringLiteral(
+                       "ALTER TABLE institutionsoplysninger ADD COLUMN backupfolder TEXT"),
+                   QStringLiteral("ALTER TABLE institutionsoplysninger ADD COLUMN backupkeep "
+                                  "INTEGER DEFAULT 14")}) {
+                 if (!db.exec(statement)) {
+                     if (error)
+                         *error = db.lastError();
+                     return false;
+                 }
+             }
+             return true;
+         }},
     };
     return steps;
 }
@@ -293,6 +310,7 @@ MigrationReport MigrateDatabase(Database& db, const QList<MigrationStep>& steps,
         return r;
 
     const Engine engine = db.engine();
+    const LongStatements unlimited(db); // a step rebuilds whole tables
     if (const QString start = dialect::beginTableRebuilds(engine); !start.isEmpty())
         db.exec(start);
     const auto restore = qScopeGuard([&db, engine] {

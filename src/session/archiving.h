@@ -28,8 +28,14 @@ struct ArchiveResult {
     bool cancelled = false; // stopped by the user: nothing was written
     int copied = 0;
     int deleted = 0;
+    // Bookings dated outside the possible days (FirstPossibleDay to
+    // LastPossibleDay): never copied nor deleted, only counted.
+    int impossibleDates = 0;
+    QList<int> impossibleDateBookings; // the first few of them, by number
     QString error;
 };
+// The warning about bookings the run left alone for their dates; empty when there are none.
+QString ImpossibleDatesText(const ArchiveResult& result);
 
 // Checks the file first; a damaged one is left as it is. Then copies the
 // bookings dated before today - archiveDelay that the archive does not hold

@@ -1,6 +1,7 @@
 #pragma once
 // The options window: date format, time units, am/pm and 24-hour time,
-// the tentative default, the archiving and delete delays, the tax, and what
+// the tentative default, the archiving and delete delays and the daily
+// backup, the tax, and what
 // goes out to other programs (published calendars, CSV byte-order mark). Each
 // change the session holds applies at once; the row is stored on closing.
 
@@ -9,6 +10,8 @@
 #include <QWidget>
 
 class QComboBox;
+class QFormLayout;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QTabWidget;
@@ -30,6 +33,7 @@ private:
     QWidget* archiveTab();
     QWidget* taxTab();
     QWidget* exchangeTab();
+    void addBackupRows(QFormLayout* form, QWidget* tab);
     void load();
     void connectEdits();
     void dateFormatChosen();
@@ -53,6 +57,8 @@ private:
     QLineEdit* m_taxText;
     QLineEdit* m_publishFolder;
     FlagBox* m_csvBom;
+    QLineEdit* m_backupFolder;
+    QSpinBox* m_backupKeep;
 };
 
 // Opened from the command bar; waits until closed.

@@ -1,11 +1,13 @@
 #include "adminstore.h"
 
+#include "adminbackup.h"
+
 #include "data/helpers.h"
 #include "data/migrations.h"
 #include "data/passwords.h"
 #include "data/schema.h"
-#include "exchange/calendar.h"
 #include "db/database.h"
+#include "exchange/calendar.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -21,7 +23,8 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "usage: vestra-admin create|check|rehash ADDRESS | upgrade ADDRESS [--backup DIR] | "
-    "copy FROM TO | publish ADDRESS FOLDER");
+    "copy FROM TO | publish ADDRESS FOLDER | backup ADDRESS DEST | "
+    "restore BACKUP ADDRESS [--force]");
 
 CommandResult refused(const QString& reason, int exitCode = 1)
 {
@@ -32,6 +35,8 @@ CommandResult refused(const QString& reason, int exitCode = 1)
 // knows; otherwise the reason it cannot be worked on.
 std::optional<QString> unusableFile(const QString& path)
 {
+    if (const QString special = SpecialFileText(path); !special.isEmpty())
+        return special;
     if (!QFileInfo(path).isFile())
         return QStringLiteral("%1: no such file").arg(path);
     if (!Database::storedSchemaVersion(path))
@@ -720,6 +725,20 @@ CommandResult PublishStore(const StoreAddress& address, const QString& folder)
 
 CommandResult RunCommand(const QStringList& arguments, const QString& templatePath)
 {
+    // backup ADDRESS DEST; restore BACKUP ADDRESS [--force]
+    if (arguments.value(0) == QStringLiteral("backup")
+        || arguments.value(0) == QStringLiteral("restore")) {
+        const bool backup = arguments[0] == QStringLiteral("backup");
+        QStringList args = arguments.mid(1);
+        const bool force = !backup && args.removeAll(QStringLiteral("--force")) > 0;
+        if (args.size() != 2)
+            return refused(kUsage, 2);
+        QString error;
+        const auto address = ParseAddress(args[backup ? 0 : 1], &error);
+        if (!address)
+            return refused(error);
+        return backup ? BackupStore(*address, args[1]) : RestoreStore(args[0], *address, force);
+    }
     if (arguments.value(0) == QStringLiteral("publish")) {
         if (arguments.size() != 3)
             return refused(kUsage, 2);

@@ -3,6 +3,7 @@
 #include "adminstore.h"
 
 #include "data/schema.h"
+#include "db/database.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -10,6 +11,8 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // An administrator's copy, dump or upgrade may run long; it is watched by its operator.
+    vestra::SetStatementTimeout(0);
     QStringList arguments = app.arguments();
     arguments.removeFirst();
     const vestra::admin::CommandResult r =

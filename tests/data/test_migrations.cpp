@@ -144,7 +144,8 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=, csvbom=0");
+                              "\\1, storeid=, publishfolder=, csvbom=0, backupfolder=, "
+                              "backupkeep=14");
     EXPECT_EQ(rowsOf(file), expected);
     // The same schema as a new file's: the template is version 0 and the same steps.
     const QString fresh = pathOf("fresh.mdb");
@@ -214,7 +215,12 @@ TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
     ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
     EXPECT_EQ(r.fromVersion, 8);
     EXPECT_TRUE(QFile::exists(r.backupPath));
-    EXPECT_EQ(rowsOf(file), before);
+    // The daily backup's settings come with their defaults: no folder, 14 kept.
+    QStringList expected = before;
+    for (QString& row : expected)
+        if (row.startsWith("institutionsoplysninger: "))
+            row += ", backupfolder=, backupkeep=14";
+    EXPECT_EQ(rowsOf(file), expected);
     const QString fresh = pathOf("fresh.mdb");
     ASSERT_TRUE(BuildTemplateFile(fresh));
     EXPECT_EQ(schemaOf(file), schemaOf(fresh));
@@ -249,7 +255,8 @@ TEST_F(Migrations, AVersion3FileCountsChangesFromNowOnWithItsRowsKept)
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=, csvbom=0");
+                              "\\1, storeid=, publishfolder=, csvbom=0, backupfolder=, "
+                              "backupkeep=14");
     EXPECT_EQ(rowsOf(file), expected);
     {
         // The bookings already there are in the keyword index.

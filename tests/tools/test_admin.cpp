@@ -211,8 +211,10 @@ TEST_F(Admin, BackupAndRestoreOfABookingFileInUse)
 
 TEST_F(Admin, BadInputIsRefusedInOneLine)
 {
-    const QString usage = "usage: vestra-admin create|check|rehash ADDRESS | upgrade ADDRESS "
-                          "[--backup DIR] | copy FROM TO | publish ADDRESS FOLDER";
+    const QString usage =
+        "usage: vestra-admin create|check|rehash ADDRESS | upgrade ADDRESS "
+        "[--backup DIR] | copy FROM TO | publish ADDRESS FOLDER | backup ADDRESS DEST | "
+        "restore BACKUP ADDRESS [--force]";
     const QString missing = pathOf("missing.mdb");
     const QString text = pathOf("notes.mdb");
     {

@@ -178,12 +178,14 @@ QString DamagedFileText(const QString& path)
 }
 
 ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelayDays,
-                              int deleteDelayDays, const ArchiveProgress& progress)
+                              int deleteDelayDays, const ArchiveProgress& progress,
+                              FileCheck fileCheck)
 {
     ArchiveResult r;
     // The run deletes; on a damaged file it could delete what it never
     // managed to copy, so the file is checked before anything is written.
-    if (const QString check = dialect::quickCheck(db.engine()); !check.isEmpty()) {
+    if (const QString check = dialect::quickCheck(db.engine());
+        !check.isEmpty() && fileCheck == FileCheck::Run) {
         auto q = db.query(check);
         const bool healthy = q && q->next() && q->value(0).toString() == QStringLiteral("ok");
         if (!healthy) {

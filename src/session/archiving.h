@@ -52,7 +52,11 @@ QString ImpossibleDatesText(const ArchiveResult& result);
 // On a server the run's deletes send no notice each; other workstations
 // hear once, when it commits, that bookings of any day may have changed.
 using ArchiveProgress = std::function<bool(int done, int total)>;
+// A file the caller has just checked (the start-up checks every file it
+// opens) is not checked again: on a large file the check takes a while.
+enum class FileCheck { Run, DoneByCaller };
 ArchiveResult ArchiveBookings(Database& bookingFile, const QDate& today, int archiveDelayDays,
-                              int deleteDelayDays, const ArchiveProgress& progress = {});
+                              int deleteDelayDays, const ArchiveProgress& progress = {},
+                              FileCheck check = FileCheck::Run);
 
 } // namespace vestra

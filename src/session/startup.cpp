@@ -147,8 +147,10 @@ StartupReport PrepareSession(Session& s, const QDate& today, const ArchiveProgre
     }
     // A file that is damaged, or that the drive or its rights keep from
     // being written, is shown as it is: never upgraded, archived or written.
+    std::optional<bool> sound;
     if (!IsServerAddress(s.BookingFilePath)) {
-        if (FileIsSound(s.BookingFilePath) == false) {
+        sound = FileIsSound(s.BookingFilePath);
+        if (sound == false) {
             report.damaged = true;
             SetReadOnlyReason(s.BookingFilePath, DamagedReason(s.BookingFilePath));
         }
@@ -226,7 +228,8 @@ StartupReport PrepareSession(Session& s, const QDate& today, const ArchiveProgre
                 TakeDailyBackup(s.BookingFilePath, *backup, QDateTime::currentDateTime());
         }
         report.archive =
-            ArchiveBookings(db, today, s.ArchiveDelayDays, s.DeleteDelayDays, archiveProgress);
+            ArchiveBookings(db, today, s.ArchiveDelayDays, s.DeleteDelayDays, archiveProgress,
+                            sound == true ? FileCheck::DoneByCaller : FileCheck::Run);
     }
 
     LoadFirstGroup(db, s.CurrentGroupNo, s.CurrentTypeNo);

@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core fontconfig poppler-utils sqlite3 libsqlite3-dev clang-format-14
-  postgresql libqt6sql6-psql libsodium-dev
+  postgresql libqt6sql6-psql libpq-dev libsodium-dev
   libical-dev libxlsxwriter-dev python3-openpyxl
   dpkg-dev desktop-file-utils appstream qt6-translations-l10n xdotool imagemagick
   qt6-tools-dev qt6-tools-dev-tools libqt6help6

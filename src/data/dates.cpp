@@ -22,6 +22,16 @@ int DayNumber(const QDate& date)
     return static_cast<int>(kDayZero.daysTo(date));
 }
 
+int FirstPossibleDay()
+{
+    return DayNumber(QDate(1900, 1, 1));
+}
+
+int LastPossibleDay()
+{
+    return DayNumber(QDate(9999, 12, 31));
+}
+
 QDate DateFromDayNumber(int dayNumber)
 {
     return kDayZero.addDays(dayNumber);

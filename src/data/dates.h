@@ -14,6 +14,10 @@ int RoundHalfEven(double value);
 
 int DayNumber(const QDate& date);
 QDate DateFromDayNumber(int dayNumber);
+// The days a booking can fall on: the years 1900 to 9999. A row dated
+// outside them was written by something else; runs over dates leave it alone.
+int FirstPossibleDay();
+int LastPossibleDay();
 
 // Minutes since midnight for a time of day.
 int MinutesOfDay(const QTime& time);

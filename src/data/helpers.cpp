@@ -97,7 +97,16 @@ bool cutShort(const QString& path)
 }
 } // namespace
 
-BookingFileVerdict CheckBookingFile(const QString& path)
+QString MissingTablesText(const QString& path, const QStringList& missing)
+{
+    return path
+           + QStringLiteral(" is not a valid Vestra Bookingfile!\nIt lacks %1: %2.")
+                 .arg(missing.size() == 1 ? QStringLiteral("this table")
+                                          : QStringLiteral("these tables"),
+                      missing.join(QStringLiteral(", ")));
+}
+
+BookingFileVerdict CheckBookingFile(const QString& path, QStringList* missing)
 {
     if (path.isEmpty())
         return BookingFileVerdict::NoneChosen;
@@ -107,7 +116,7 @@ BookingFileVerdict CheckBookingFile(const QString& path)
             return BookingFileVerdict::Invalid;
         if (!fi.exists())
             return BookingFileVerdict::Unreachable;
-        if (cutShort(path))
+        if (!SpecialFileText(path).isEmpty() || cutShort(path))
             return BookingFileVerdict::Invalid;
     }
     BookingFileVerdict verdict =
@@ -123,12 +132,39 @@ BookingFileVerdict CheckBookingFile(const QString& path)
         while (q->next())
             present.insert(q->value(0).toString().toCaseFolded());
         verdict = BookingFileVerdict::Valid;
+        QStringList lacking;
         for (const QString& name : BookingSchemaObjects())
             if (!present.contains(name.toCaseFolded()))
-                verdict = BookingFileVerdict::Invalid;
+                lacking << name;
+        // A database of another program shares few tables with ours, if
+        // any: it is not a booking file that lost some.
+        if (!lacking.isEmpty()) {
+            verdict = BookingFileVerdict::Invalid;
+            if (missing && lacking.size() * 2 < BookingSchemaObjects().size())
+                *missing = lacking;
+        }
         return verdict == BookingFileVerdict::Valid;
     });
     return verdict;
+}
+
+QStringList BookingTablesWithoutRights(Database& db)
+{
+    if (db.engine() != Engine::PostgreSQL)
+        return {};
+    auto q = db.query(QStringLiteral(
+        "SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v', 'p') "
+        "AND NOT has_table_privilege(c.oid, CASE c.relkind WHEN 'v' THEN 'SELECT' "
+        "ELSE 'SELECT, INSERT, UPDATE, DELETE' END) ORDER BY c.relname"));
+    QSet<QString> ours;
+    for (const QString& name : BookingSchemaObjects())
+        ours.insert(name.toCaseFolded());
+    QStringList denied;
+    while (q && q->next())
+        if (const QString name = q->value(0).toString(); ours.contains(name.toCaseFolded()))
+            denied << name;
+    return denied;
 }
 
 bool IsBookingFile(const QString& path)

@@ -30,8 +30,14 @@ enum class BookingFileVerdict {
 };
 // Judges a booking file (or server database) with one read of its list of
 // tables and views, compared with those every booking file is made with.
-BookingFileVerdict CheckBookingFile(const QString& path);
+// missing (when given) receives the tables and views a database lacks.
+BookingFileVerdict CheckBookingFile(const QString& path, QStringList* missing = nullptr);
+// What the user reads about a file that lacks tables of the booking schema.
+QString MissingTablesText(const QString& path, const QStringList& missing);
 bool IsBookingFile(const QString& path);
+// The tables and views of the booking schema the connected role may not use
+// (on a server: read and write a table, read a view); empty on a file.
+QStringList BookingTablesWithoutRights(Database& db);
 // The tables and views of the booking schema, as its script creates them.
 const QStringList& BookingSchemaObjects();
 

@@ -257,6 +257,23 @@ const QList<MigrationStep>& BookingFileSteps()
              return true;
          }},
         ScriptStep(11, QStringLiteral("booking-11.sql")),
+        // The daily run's backups of the booking file: the folder they go to
+        // (none: no backup) and how many of them are kept.
+        {12,
+         [](Database& db, MigrationReport&, QString* error) {
+             for (const QString& statement :
+                  {QStringLiteral(
+                       "ALTER TABLE institutionsoplysninger ADD COLUMN backupfolder TEXT"),
+                   QStringLiteral("ALTER TABLE institutionsoplysninger ADD COLUMN backupkeep "
+                                  "INTEGER DEFAULT 14")}) {
+                 if (!db.exec(statement)) {
+                     if (error)
+                         *error = db.lastError();
+                     return false;
+                 }
+             }
+             return true;
+         }},
         // Panels in corridors show booking titles unless the store says not to.
         ScriptStep(14, QStringLiteral("booking-14.sql")),
     };
@@ -296,6 +313,7 @@ MigrationReport MigrateDatabase(Database& db, const QList<MigrationStep>& steps,
         return r;
 
     const Engine engine = db.engine();
+    const LongStatements unlimited(db); // a step rebuilds whole tables
     if (const QString start = dialect::beginTableRebuilds(engine); !start.isEmpty())
         db.exec(start);
     const auto restore = qScopeGuard([&db, engine] {

@@ -155,6 +155,7 @@ bool RunSqlScript(Database& db, const QString& script, QString* error)
 
 bool BuildServerStore(Database& db, QString* error)
 {
+    const LongStatements unlimited(db);
     {
         Transaction tx(db);
         const bool built =
@@ -174,8 +175,8 @@ bool BuildServerStore(Database& db, QString* error)
 
 std::optional<bool> IsEmptyServerDatabase(Database& db)
 {
-    const QVariant tables = db.scalar(QStringLiteral(
-        "SELECT count(*) FROM information_schema.tables WHERE table_schema = current_schema()"));
+    const QVariant tables = db.scalar(QStringLiteral("SELECT count(*) FROM (%1) AS objects")
+                                          .arg(dialect::schemaObjects(db.engine())));
     if (!tables.isValid())
         return std::nullopt;
     return tables.toLongLong() == 0;

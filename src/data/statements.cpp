@@ -1,6 +1,9 @@
 #include "data/statements.h"
 
+#include "data/dates.h"
+
 #include <QDate>
+#include <algorithm>
 
 namespace vestra {
 
@@ -17,30 +20,32 @@ Statement ArchiveCopyStatement(int upper)
     // neither copies a day twice nor skips one.
     const QString fields = QString::fromUtf8(kArchivedFields);
     return {QStringLiteral("INSERT INTO bookingarkiv ( %1 ) SELECT %1 FROM booking b "
-                           "WHERE b.Bdato < ? AND NOT EXISTS "
+                           "WHERE b.Bdato < ? AND b.Bdato >= ? AND NOT EXISTS "
                            "(SELECT 1 FROM bookingarkiv a WHERE a.Bookingnr = b.Bookingnr)")
                 .arg(fields),
-            {upper}};
+            {upper, FirstPossibleDay()}};
 }
 
 Statement ArchiveCopyStatement(int lower, int upper)
 {
     Statement s = ArchiveCopyStatement(upper);
-    s.sql.replace(QStringLiteral("WHERE b.Bdato < ?"),
+    s.sql.replace(QStringLiteral("WHERE b.Bdato < ? AND b.Bdato >= ?"),
                   QStringLiteral("WHERE b.Bdato >= ? AND b.Bdato < ?"));
-    s.binds.prepend(lower);
+    s.binds = {std::max(lower, FirstPossibleDay()), upper};
     return s;
 }
 
 Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly)
 {
-    // Only whole day numbers count: a row with a damaged date is kept.
+    // Only whole day numbers of possible days count: a row with a damaged
+    // date is kept.
     QString sql = QStringLiteral("DELETE FROM Booking WHERE Booking.Bdato < ? "
+                                 "AND Booking.Bdato >= ? "
                                  "AND Booking.Bdato = CAST(Booking.Bdato AS INTEGER)");
     if (archivedOnly)
         sql += QStringLiteral(" AND EXISTS (SELECT 1 FROM bookingarkiv a WHERE a.Bookingnr = "
                               "Booking.Bookingnr AND a.Bdato = Booking.Bdato)");
-    return {sql, {deleteBefore}};
+    return {sql, {deleteBefore, FirstPossibleDay()}};
 }
 
 Statement ArchiveCopyByNumberStatement(int upper, qint64 fromNumber, qint64 toNumber,
@@ -48,14 +53,15 @@ Statement ArchiveCopyByNumberStatement(int upper, qint64 fromNumber, qint64 toNu
 {
     // The unary plus keeps the planner off the date index.
     Statement s = ArchiveCopyStatement(upper);
-    s.sql.replace(QStringLiteral("WHERE b.Bdato < ?"),
-                  QStringLiteral("WHERE b.Bookingnr >= ? AND b.Bookingnr < ? AND +b.Bdato < ?"));
+    s.sql.replace(QStringLiteral("WHERE b.Bdato < ? AND b.Bdato >= ?"),
+                  QStringLiteral("WHERE b.Bookingnr >= ? AND b.Bookingnr < ? AND +b.Bdato < ? "
+                                 "AND +b.Bdato >= ?"));
     // A look-up in the archive for each of a backlog's bookings took most of
     // a server's copy; when none of the range can be there it is left out
     // (the archive's unique number still refuses a second copy).
     if (!archiveHoldsAny)
         s.sql.truncate(s.sql.indexOf(QStringLiteral(" AND NOT EXISTS")));
-    s.binds = {fromNumber, toNumber, upper};
+    s.binds = {fromNumber, toNumber, upper, FirstPossibleDay()};
     return s;
 }
 
@@ -70,10 +76,10 @@ Statement ArchiveDeleteByNumberStatement(int deleteBefore, bool archivedOnly, qi
                                          qint64 toNumber)
 {
     Statement s = ArchiveDeleteStatement(deleteBefore, archivedOnly);
-    s.sql.replace(QStringLiteral("WHERE Booking.Bdato < ?"),
+    s.sql.replace(QStringLiteral("WHERE Booking.Bdato < ? AND Booking.Bdato >= ?"),
                   QStringLiteral("WHERE Booking.Bookingnr >= ? AND Booking.Bookingnr < ? "
-                                 "AND +Booking.Bdato < ?"));
-    s.binds = {fromNumber, toNumber, deleteBefore};
+                                 "AND +Booking.Bdato < ? AND +Booking.Bdato >= ?"));
+    s.binds = {fromNumber, toNumber, deleteBefore, FirstPossibleDay()};
     return s;
 }
 

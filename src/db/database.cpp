@@ -11,16 +11,26 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QSysInfo>
 #include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace vestra {
@@ -59,6 +69,113 @@ QString fileIdentity(const QString& canonicalPath)
 
 std::atomic<int> g_busyTimeout{kBusyTimeoutMs};
 std::atomic<bool> g_readOnly{false};
+std::atomic<int> g_statementTimeout{kStatementTimeoutMs};
+thread_local int t_longStatements = 0;
+
+// The server stops a statement at the statement timeout; one whose server
+// cannot (stopped, or out of reach) is cut off here a little later: its
+// socket is shut, so libpq's wait ends and the connection counts as broken.
+class Watchdog {
+public:
+    static Watchdog& instance()
+    {
+        static auto* dog = new Watchdog; // never destroyed: its thread runs to the end
+        return *dog;
+    }
+    quint64 watch(int socket, int milliseconds)
+    {
+        std::lock_guard lock(m_lock);
+        if (!m_started) {
+            std::thread([this] { loop(); }).detach();
+            m_started = true;
+        }
+        const quint64 ticket = ++m_next;
+        m_entries[ticket] = {socket, Clock::now() + std::chrono::milliseconds(milliseconds)};
+        m_changed.notify_one();
+        return ticket;
+    }
+    // True when the statement was cut off.
+    bool release(quint64 ticket)
+    {
+        std::lock_guard lock(m_lock);
+        const auto it = m_entries.find(ticket);
+        const bool fired = it != m_entries.end() && it->second.fired;
+        m_entries.erase(ticket);
+        return fired;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct Entry {
+        int socket = -1;
+        Clock::time_point deadline;
+        bool fired = false;
+    };
+    void loop()
+    {
+        std::unique_lock lock(m_lock);
+        for (;;) {
+            auto next = Clock::time_point::max();
+            for (auto& [ticket, e] : m_entries) {
+                if (e.fired)
+                    continue;
+                if (e.deadline <= Clock::now()) {
+#ifdef Q_OS_UNIX
+                    ::shutdown(e.socket, SHUT_RDWR);
+#endif
+                    e.fired = true;
+                } else {
+                    next = std::min(next, e.deadline);
+                }
+            }
+            if (next == Clock::time_point::max())
+                m_changed.wait(lock);
+            else
+                m_changed.wait_until(lock, next);
+        }
+    }
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::map<quint64, Entry> m_entries;
+    quint64 m_next = 0;
+    bool m_started = false;
+};
+
+// The options every server connection is opened with, unless the address
+// gives them: a limit on connecting, keepalives that notice a network gone,
+// and a name that tells the server's administrator whose connection it is.
+QString connectOptions(const ServerAddress& parts)
+{
+    QStringList options = parts.options.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    auto add = [&options](const QString& key, const QString& value) {
+        for (const QString& o : options)
+            if (o.startsWith(key + QLatin1Char('=')))
+                return;
+        options << key + QLatin1Char('=') + value;
+    };
+    const int limit = g_statementTimeout.load();
+    add(QStringLiteral("connect_timeout"), QString::number(limit > 0 ? qMax(2, limit / 1000) : 30));
+    add(QStringLiteral("keepalives"), QStringLiteral("1"));
+    add(QStringLiteral("keepalives_idle"), QStringLiteral("5"));
+    add(QStringLiteral("keepalives_interval"), QStringLiteral("2"));
+    add(QStringLiteral("keepalives_count"), QStringLiteral("3"));
+    QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    QString name = QStringLiteral("Vestra %1 %2").arg(QSysInfo::machineHostName(), user);
+    name.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('\''), QStringLiteral("\\'"))
+        .replace(QLatin1Char(';'), QLatin1Char(','));
+    add(QStringLiteral("application_name"), QLatin1Char('\'') + name + QLatin1Char('\''));
+    return options.join(QLatin1Char(';'));
+}
+
+// The limits a new server connection starts with.
+bool setLimits(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("SET lock_timeout = %1").arg(g_busyTimeout.load()))
+           && q.exec(QStringLiteral("SET statement_timeout = %1").arg(g_statementTimeout.load()))
+           && (!g_readOnly || q.exec(QStringLiteral("SET default_transaction_read_only = on")));
+}
 std::atomic<WaitObserver*> g_observer{nullptr};
 thread_local bool t_waitShown = false;
 
@@ -158,6 +275,37 @@ void applyPassword(QSqlDatabase& db, const QString& address)
         db.setPassword(*it);
 }
 
+QMutex g_readOnlyLock;
+QHash<QString, QString> g_readOnlyReasons; // canonical path -> why it is only read
+
+// Why the file or its folder refuses writes; empty when both take them.
+QString writeRefusal(const QString& canonicalPath)
+{
+#ifdef Q_OS_UNIX
+    const auto why = [](const QString& what) -> QString {
+        switch (errno) {
+        case EROFS:
+            return QStringLiteral("%1 is on a drive that is mounted read-only").arg(what);
+        case EPERM:
+            return QStringLiteral("%1 is marked as not to be changed").arg(what);
+        case EACCES:
+            return QStringLiteral("you have no permission to change %1").arg(what);
+        default:
+            return QStringLiteral("%1 cannot be written (%2)").arg(what, qt_error_string(errno));
+        }
+    };
+    if (::access(QFile::encodeName(canonicalPath).constData(), W_OK) != 0 && errno != ENOENT)
+        return why(QStringLiteral("the file"));
+    // A write needs the folder too, for its journal.
+    const QString folder = QFileInfo(canonicalPath).absolutePath();
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0 && errno != ENOENT)
+        return why(QStringLiteral("its folder"));
+#else
+    Q_UNUSED(canonicalPath);
+#endif
+    return {};
+}
+
 QMutex g_identityLock;
 QHash<QString, QString> g_identities; // connection name -> identity of its file
 
@@ -186,7 +334,7 @@ Database openServer(const QString& address, QString* error)
             db.setPort(parts->port);
         db.setUserName(parts->user);
         db.setDatabaseName(parts->database);
-        db.setConnectOptions(parts->options);
+        db.setConnectOptions(connectOptions(*parts));
     }
     applyPassword(db, address);
     if (!db.isOpen()) {
@@ -198,9 +346,7 @@ Database openServer(const QString& address, QString* error)
             return result;
         }
         // A writer waits for another as long as on a shared file, then fails.
-        QSqlQuery(db).exec(QStringLiteral("SET lock_timeout = %1").arg(g_busyTimeout.load()));
-        if (g_readOnly)
-            QSqlQuery(db).exec(QStringLiteral("SET default_transaction_read_only = on"));
+        setLimits(db);
     }
     result.handle() = db;
     return result;
@@ -210,7 +356,8 @@ Database openNamed(const QString& path, bool mustExist)
 {
     Database result;
     QFileInfo fi(path);
-    if (path.isEmpty() || (mustExist && !fi.isFile()) || fi.isDir())
+    if (path.isEmpty() || (mustExist && !fi.isFile()) || fi.isDir()
+        || !SpecialFileText(path).isEmpty())
         return result;
     const QString canon = canonical(path);
     const QString name = connectionName(canon);
@@ -231,13 +378,26 @@ Database openNamed(const QString& path, bool mustExist)
             QSqlDatabase::removeDatabase(name);
         }
     }
+    // A file that can only be read is opened so: a write then fails at once
+    // with the reason, instead of halfway with a journal left behind.
+    const QString readOnlyOption = QStringLiteral("QSQLITE_OPEN_READONLY");
+    const bool readOnly = g_readOnly || (mustExist && !ReadOnlyText(canon).isEmpty());
+    if (QSqlDatabase::contains(name)
+        && QSqlDatabase::database(name, false).connectOptions().contains(readOnlyOption)
+               != readOnly) {
+        {
+            QSqlDatabase other = QSqlDatabase::database(name, false);
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
     if (QSqlDatabase::contains(name)) {
         db = QSqlDatabase::database(name, false);
     } else {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(canon);
-        if (g_readOnly)
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (readOnly)
+            db.setConnectOptions(readOnlyOption);
     }
     if (!db.isOpen()) {
         QString ignored;
@@ -256,6 +416,61 @@ Database openNamed(const QString& path, bool mustExist)
 }
 
 } // namespace
+
+QString QuotedName(const QString& name)
+{
+    QString inner = name;
+    return QLatin1Char('"') + inner.replace(QLatin1Char('"'), QStringLiteral("\"\""))
+           + QLatin1Char('"');
+}
+
+QString ReadOnlyText(const QString& path)
+{
+    if (path.isEmpty() || IsServerAddress(path))
+        return {};
+    const QString canon = canonical(path);
+    QString why;
+    {
+        QMutexLocker lock(&g_readOnlyLock);
+        why = g_readOnlyReasons.value(canon);
+    }
+    if (why.isEmpty())
+        why = writeRefusal(canon);
+    if (why.isEmpty())
+        return {};
+    return QStringLiteral("The booking file %1 can only be read: %2. The schedule is shown as it "
+                          "is; nothing can be stored in it.")
+        .arg(QDir::toNativeSeparators(path), why);
+}
+
+void SetReadOnlyReason(const QString& path, const QString& reason)
+{
+    QMutexLocker lock(&g_readOnlyLock);
+    if (reason.isEmpty())
+        g_readOnlyReasons.remove(canonical(path));
+    else
+        g_readOnlyReasons.insert(canonical(path), reason);
+}
+
+QString SpecialFileText(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (path.isEmpty() || IsServerAddress(path)
+        || ::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode)
+        || S_ISDIR(st.st_mode))
+        return {};
+    const QString kind = S_ISFIFO(st.st_mode)   ? QStringLiteral("a named pipe")
+                         : S_ISSOCK(st.st_mode) ? QStringLiteral("a socket")
+                         : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? QStringLiteral("a device")
+                                                                      : QStringLiteral("no file");
+    return QStringLiteral("%1 is %2, not a booking file; it was not opened.")
+        .arg(QDir::toNativeSeparators(path), kind);
+#else
+    Q_UNUSED(path);
+    return {};
+#endif
+}
 
 QString BusyText()
 {
@@ -276,6 +491,33 @@ void SetBusyTimeout(int milliseconds)
 void SetReadOnlyStores(bool readOnly)
 {
     g_readOnly = readOnly;
+}
+
+void SetStatementTimeout(int milliseconds)
+{
+    g_statementTimeout = milliseconds;
+}
+
+QString ServerSilentText(const QString& address)
+{
+    return QStringLiteral("The database server (%1) does not answer. What you typed is still on "
+                          "the screen; try again in a moment, Vestra then connects afresh.")
+        .arg(StoreDisplayName(address));
+}
+
+LongStatements::LongStatements(Database& db)
+    : m_db(db), m_server(db.isValid() && db.engine() == Engine::PostgreSQL)
+{
+    ++t_longStatements;
+    if (m_server)
+        m_db.exec(QStringLiteral("SET statement_timeout = 0"));
+}
+
+LongStatements::~LongStatements()
+{
+    --t_longStatements;
+    if (m_server && m_db.isValid())
+        m_db.exec(QStringLiteral("SET statement_timeout = %1").arg(g_statementTimeout.load()));
 }
 
 void SetWaitObserver(WaitObserver* observer)
@@ -363,6 +605,8 @@ QString ConnectionFailureText(const QString& address, const QString& connectionE
     if (words.contains(QStringLiteral("no password supplied")))
         return QStringLiteral("The server asks for a password for user %1 and none was given.")
             .arg(user);
+    if (words.contains(QStringLiteral("timeout expired")))
+        return ServerSilentText(address) + QStringLiteral(" (%1)").arg(words);
     static const QRegularExpression unreachable(
         QStringLiteral("could not connect|Connection refused|No such file or directory|could not "
                        "translate host name|timeout expired|Network is unreachable|server closed "
@@ -467,6 +711,23 @@ QString Database::notOpenText() const
 void Database::failed(const QSqlError& error)
 {
     m_error = isBusy(error) ? BusyText() : error.text();
+    // SQLITE_READONLY and its extended codes: the file takes no writes.
+    if (engine() == Engine::SQLite && (error.nativeErrorCode().toInt() & 0xff) == SQLITE_READONLY) {
+        if (const QString why = ReadOnlyText(m_path); !why.isEmpty())
+            m_error = why;
+        return;
+    }
+    if (std::exchange(m_silent, false)) {
+        // Cut off: the connection may be in any state, so it is opened afresh.
+        m_db.close();
+        m_error = ServerSilentText(m_path);
+        return;
+    }
+    if (error.nativeErrorCode() == QStringLiteral("57014")
+        && error.databaseText().contains(QStringLiteral("statement timeout"))) {
+        m_error = ServerSilentText(m_path);
+        return;
+    }
     if (engine() != Engine::PostgreSQL) {
         // A connection still reads through its open handle, but a write
         // needs the folder for its journal.
@@ -523,10 +784,10 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
                 d.m_db.setPort(parts->port);
             d.m_db.setUserName(parts->user);
             d.m_db.setDatabaseName(parts->database);
-            d.m_db.setConnectOptions(parts->options);
+            d.m_db.setConnectOptions(connectOptions(*parts));
             applyPassword(d.m_db, path);
             if (d.m_db.open() && d.exec(QStringLiteral("SET default_transaction_read_only = on"))
-                && d.exec(QStringLiteral("SET lock_timeout = %1").arg(g_busyTimeout.load())))
+                && setLimits(d.m_db))
                 result = fn(d);
             d.m_db.close();
             d.m_db = QSqlDatabase();
@@ -535,7 +796,7 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
         return result;
     }
     QFileInfo fi(path);
-    if (path.isEmpty() || !fi.isFile())
+    if (path.isEmpty() || !fi.isFile() || !SpecialFileText(path).isEmpty())
         return false;
     bool busy = false;
     auto attempt = [&](const QString& options) {
@@ -568,6 +829,46 @@ bool Database::probeReadOnly(const QString& path, const std::function<bool(Datab
     return attempt(QString());
 }
 
+bool Database::backupFile(const QString& source, const QString& target, QString* error)
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (QFileInfo::exists(target))
+        return fail(QStringLiteral("%1 exists already").arg(target));
+    const QString partial = target + QStringLiteral(".part");
+    QFile::remove(partial);
+    QString why = QStringLiteral("%1 cannot be read").arg(source);
+    const bool copied = probeReadOnly(source, [&](Database& d) {
+        const QVariant v = d.m_db.driver()->handle();
+        sqlite3* from = *static_cast<sqlite3* const*>(v.data());
+        sqlite3* to = nullptr;
+        int rc = sqlite3_open_v2(QFile::encodeName(partial).constData(), &to,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        if (rc == SQLITE_OK) {
+            // One step copies every page under one read lock: one moment's file.
+            sqlite3_backup* b = sqlite3_backup_init(to, "main", from, "main");
+            rc = b ? sqlite3_backup_step(b, -1) : sqlite3_errcode(to);
+            if (b && sqlite3_backup_finish(b) != SQLITE_OK && rc == SQLITE_DONE)
+                rc = sqlite3_errcode(to);
+        }
+        if (rc != SQLITE_DONE)
+            why = rc == SQLITE_BUSY || rc == SQLITE_LOCKED
+                      ? BusyText()
+                      : QStringLiteral("%1 could not be written: %2")
+                            .arg(partial, QString::fromUtf8(sqlite3_errstr(rc)));
+        sqlite3_close(to);
+        return rc == SQLITE_DONE;
+    });
+    if (!copied || !QFile::rename(partial, target)) {
+        QFile::remove(partial);
+        return fail(copied ? QStringLiteral("%1 could not be named %2").arg(partial, target) : why);
+    }
+    return true;
+}
+
 void Database::closeAll(const QString& path)
 {
     const QString canon = IsServerAddress(path) ? path : canonical(path);
@@ -598,7 +899,7 @@ std::optional<int> Database::storedSchemaVersion(const QString& path)
         return version >= 0 ? std::optional<int>(version) : std::nullopt;
     }
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!SpecialFileText(path).isEmpty() || !f.open(QIODevice::ReadOnly))
         return std::nullopt;
     // The header: a 16-byte magic text, and at byte 60 the user version as a
     // 4-byte big-endian number.
@@ -615,6 +916,30 @@ std::optional<int> Database::storedSchemaVersion(const QString& path)
     const auto* b = reinterpret_cast<const uchar*>(header.constData()) + 60;
     return static_cast<qint32>((quint32(b[0]) << 24) | (quint32(b[1]) << 16) | (quint32(b[2]) << 8)
                                | quint32(b[3]));
+}
+
+bool Database::runWatched(QSqlQuery& q, const QString& sql, const QVariantList& binds)
+{
+    m_silent = false;
+    const int limit = g_statementTimeout.load();
+    PGconn* conn = nullptr;
+    if (limit > 0 && t_longStatements == 0 && engine() == Engine::PostgreSQL) {
+        const QVariant v = m_db.driver()->handle();
+        // The driver names libpq's connection by the struct behind the typedef.
+        if (v.isValid()
+            && (qstrcmp(v.typeName(), "pg_conn*") == 0 || qstrcmp(v.typeName(), "PGconn*") == 0))
+            conn = *static_cast<PGconn* const*>(v.data());
+    }
+    const int socket = conn ? PQsocket(conn) : -1;
+    if (socket < 0)
+        return run(q, sql, binds);
+    // A little past the server's own limit, so that a server that answers
+    // stops the statement itself.
+    Watchdog& dog = Watchdog::instance();
+    const quint64 ticket = dog.watch(socket, limit + 2000);
+    const bool ok = run(q, sql, binds);
+    m_silent = dog.release(ticket) && !ok;
+    return ok;
 }
 
 bool Database::run(QSqlQuery& q, const QString& sql, const QVariantList& binds)
@@ -648,7 +973,7 @@ bool Database::exec(const QString& sql, const QVariantList& binds)
         return false;
     }
     QSqlQuery q(m_db);
-    if (!run(q, sql, binds)) {
+    if (!runWatched(q, sql, binds)) {
         failed(q.lastError());
         return false;
     }
@@ -665,7 +990,7 @@ std::optional<QSqlQuery> Database::query(const QString& sql, const QVariantList&
     }
     QSqlQuery q(m_db);
     q.setForwardOnly(dialect::forwardOnlyReads(engine()));
-    if (!run(q, sql, binds)) {
+    if (!runWatched(q, sql, binds)) {
         failed(q.lastError());
         return std::nullopt;
     }
@@ -685,9 +1010,9 @@ bool Database::hasTable(const QString& name)
 {
     if (engine() == Engine::PostgreSQL) {
         // Unquoted names are kept in lower case on the server.
-        auto q = query(QStringLiteral("SELECT 1 FROM information_schema.tables "
-                                      "WHERE table_schema = current_schema() "
-                                      "AND table_name = lower(?)"),
+        auto q = query(QStringLiteral("SELECT 1 FROM pg_class c JOIN pg_namespace n "
+                                      "ON n.oid = c.relnamespace WHERE n.nspname = "
+                                      "current_schema() AND c.relname = lower(?)"),
                        {name});
         return q && q->next();
     }
@@ -736,6 +1061,13 @@ bool Database::setSchemaVersion(int version)
 
 Transaction::Transaction(Database& db) : m_db(db)
 {
+    // A file that can only be read refuses the write before it starts.
+    if (m_db.isValid() && m_db.engine() == Engine::SQLite) {
+        if (const QString why = ReadOnlyText(m_db.path()); !why.isEmpty()) {
+            m_db.m_error = why;
+            return;
+        }
+    }
     const QStringList statements = dialect::beginWrite(m_db.engine());
     m_active = m_db.exec(statements.first());
     for (qsizetype i = 1; m_active && i < statements.size(); ++i) {
@@ -794,9 +1126,12 @@ QString quickCheck(Engine engine)
 
 QString schemaObjects(Engine engine)
 {
+    // pg_class lists every table, also those the role may not read
+    // (information_schema leaves them out).
     return engine == Engine::PostgreSQL
-               ? QStringLiteral("SELECT table_name FROM information_schema.tables "
-                                "WHERE table_schema = current_schema()")
+               ? QStringLiteral("SELECT c.relname FROM pg_class c JOIN pg_namespace n "
+                                "ON n.oid = c.relnamespace WHERE n.nspname = current_schema() "
+                                "AND c.relkind IN ('r', 'v', 'm', 'p', 'f')")
                : QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'view')");
 }
 

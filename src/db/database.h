@@ -33,10 +33,31 @@ inline constexpr char kChangeCounter[] = "rowversion";
 
 enum class Engine { SQLite, PostgreSQL };
 
+// A table, column or index name quoted as an identifier on both engines,
+// whatever it holds: a name read from a store is never taken as SQL text.
+QString QuotedName(const QString& name);
+
 // True when store names a server rather than a file.
 bool IsServerAddress(const QString& store);
 // The engine a store (file path or server address) is kept by.
 Engine EngineOf(const QString& store);
+
+// Why a path cannot be opened as a database file because it is no ordinary
+// file (a named pipe, a device, a socket): opening one may wait for ever, so
+// it is judged by its type before anything opens it. Empty for an ordinary
+// file, a missing path or a server address.
+QString SpecialFileText(const QString& path);
+
+// Why the booking file at path can only be read, in words that say so: it
+// was marked so (a damaged file), or the file or its folder refuses writes
+// (a share mounted read-only, no permission, marked unchangeable). Empty when
+// it may be written, and for a server. A file that can only be read is opened
+// for reading only, so that no write ever leaves a journal beside it; every
+// write on it is refused with this text.
+QString ReadOnlyText(const QString& path);
+// Marks a file to be opened for reading only, with the reason every refused
+// write gives ("it is damaged: …"); an empty reason takes the mark away.
+void SetReadOnlyReason(const QString& path, const QString& reason);
 
 // The parts of a server address; nullopt (and error) when it is malformed or
 // carries a password.
@@ -88,6 +109,29 @@ void SetBusyTimeout(int milliseconds);
 // transactions only.
 void SetReadOnlyStores(bool readOnly);
 
+// How long a statement on a server may run: the server stops it after this
+// (statement_timeout), and a server that cannot even do that (its process
+// stopped, the network gone) is given up on shortly after, so the user reads
+// within 15 s that the server does not answer. 0: no limit (vestra-admin).
+constexpr int kStatementTimeoutMs = 10000;
+void SetStatementTimeout(int milliseconds);
+// What the user reads about a server that does not answer.
+QString ServerSilentText(const QString& address);
+class Database;
+// For its lifetime, the statements of this thread go without that limit:
+// the daily run and an upgrade may take longer on a large store.
+class LongStatements {
+public:
+    explicit LongStatements(Database& db);
+    ~LongStatements();
+    LongStatements(const LongStatements&) = delete;
+    LongStatements& operator=(const LongStatements&) = delete;
+
+private:
+    Database& m_db;
+    bool m_server = false;
+};
+
 // Told when a statement has waited for another workstation for a moment
 // (about 200 ms) and again when the wait is over, so the window can show a
 // busy cursor and a status line. Called on the main thread only.
@@ -113,6 +157,11 @@ public:
     // False when the store does not open. A file with a journal left by an interrupted write
     // is opened for writing instead, so that the journal is rolled back.
     static bool probeReadOnly(const QString& path, const std::function<bool(Database&)>& fn);
+    // Copies the database file source to target (which must not exist yet)
+    // as it stands at one moment, while other workstations go on working:
+    // SQLite's online backup, read under a shared lock. The copy is written
+    // beside target and renamed, so a copy cut short never has its name.
+    static bool backupFile(const QString& source, const QString& target, QString* error);
     // Drops every cached connection on this file (before it is replaced or removed).
     static void closeAll(const QString& path);
     // The schema version recorded in a database file, read from the file's
@@ -152,6 +201,9 @@ public:
 private:
     friend class Transaction;
     bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds);
+    // Runs the statement; on a server, gives up on it (and the connection)
+    // when no answer comes within the limit, leaving m_silent set.
+    bool runWatched(QSqlQuery& q, const QString& sql, const QVariantList& binds);
     // Records why a statement failed; a server connection found broken is
     // closed, so that the next open() of the store connects afresh.
     void failed(const QSqlError& error);
@@ -162,6 +214,7 @@ private:
     QString m_path;
     QString m_error;
     int m_changed = 0;
+    bool m_silent = false;
 };
 
 // All-or-nothing scope: commits only when commit() is called, rolls back

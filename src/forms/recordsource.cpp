@@ -9,6 +9,7 @@
 #include <QMetaProperty>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlIndex>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStyledItemDelegate>
@@ -94,6 +95,35 @@ public:
 
 } // namespace
 
+bool KeyedTableModel::keyBy(const QString& field)
+{
+    const int column = record().indexOf(field);
+    if (column < 0)
+        return false;
+    QSqlIndex key(tableName(), QStringLiteral("key"));
+    key.append(record().field(column));
+    setPrimaryKey(key);
+    return true;
+}
+
+QString KeyedTableModel::selectStatement() const
+{
+    // Every name quoted: a column's name is read from the store.
+    const QSqlRecord fields = record();
+    if (tableName().isEmpty() || fields.isEmpty())
+        return QSqlTableModel::selectStatement();
+    QStringList names;
+    for (int i = 0; i < fields.count(); ++i)
+        names << QuotedName(fields.fieldName(i));
+    QString sql = QStringLiteral("SELECT %1 FROM %2")
+                      .arg(names.join(QStringLiteral(", ")), QuotedName(tableName()));
+    if (!filter().isEmpty())
+        sql += QStringLiteral(" WHERE ") + filter();
+    if (const QString order = orderByClause(); !order.isEmpty())
+        sql += QLatin1Char(' ') + order;
+    return sql;
+}
+
 bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
 {
     // The model's own insert forgets the new key; this one keeps it.
@@ -104,10 +134,16 @@ bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
         counter >= 0 && rec.value(counter).isNull())
         rec.setGenerated(counter, false);
     QSqlDatabase db = database();
-    QString sql = db.driver()->sqlStatement(QSqlDriver::InsertStatement, tableName(), rec, true);
-    if (sql.isEmpty())
-        sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES")
-                  .arg(db.driver()->escapeIdentifier(tableName(), QSqlDriver::TableName));
+    QStringList fields;
+    for (int i = 0; i < rec.count(); ++i)
+        if (rec.isGenerated(i))
+            fields << QuotedName(rec.fieldName(i));
+    const QString sql =
+        fields.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuotedName(tableName()))
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(QuotedName(tableName()), fields.join(QStringLiteral(", ")),
+                       QStringList(fields.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     QSqlQuery q(db);
     if (!q.prepare(sql)) {
         setLastError(q.lastError());
@@ -129,12 +165,10 @@ bool KeyedTableModel::rowStillThere(const QSqlRecord& key)
     QSqlDatabase db = database();
     QStringList where;
     for (int i = 0; i < key.count(); ++i)
-        where << db.driver()->escapeIdentifier(key.fieldName(i), QSqlDriver::FieldName)
-                     + QStringLiteral(" = ?");
+        where << QuotedName(key.fieldName(i)) + QStringLiteral(" = ?");
     QSqlQuery q(db);
     q.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE %2")
-                  .arg(db.driver()->escapeIdentifier(tableName(), QSqlDriver::TableName),
-                       where.join(QStringLiteral(" AND "))));
+                  .arg(QuotedName(tableName()), where.join(QStringLiteral(" AND "))));
     for (int i = 0; i < key.count(); ++i)
         q.addBindValue(key.value(i));
     // Unknown counts as there: the refusal then says it was changed.
@@ -213,30 +247,26 @@ int KeyedTableModel::writeCounted(const QSqlRecord& values, int counter, const Q
 {
     const QString counterName = QString::fromLatin1(kChangeCounter);
     QSqlDatabase db = database();
-    QSqlDriver* driver = db.driver();
     QStringList sets;
     QVariantList binds;
     for (int i = 0; i < values.count(); ++i) {
         if (i == counter || !values.isGenerated(i))
             continue;
-        sets << driver->escapeIdentifier(values.fieldName(i), QSqlDriver::FieldName)
-                    + QStringLiteral(" = ?");
+        sets << QuotedName(values.fieldName(i)) + QStringLiteral(" = ?");
         binds << values.value(i);
     }
     sets << counterName + QStringLiteral(" = ?");
     binds << seen.toLongLong() + 1;
     QStringList where;
     for (int i = 0; i < key.count(); ++i) {
-        where << driver->escapeIdentifier(key.fieldName(i), QSqlDriver::FieldName)
-                     + QStringLiteral(" = ?");
+        where << QuotedName(key.fieldName(i)) + QStringLiteral(" = ?");
         binds << key.value(i);
     }
     where << counterName + QStringLiteral(" = ?");
     binds << seen;
     QSqlQuery q(db);
     if (!q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                       .arg(driver->escapeIdentifier(tableName(), QSqlDriver::TableName),
-                            sets.join(QStringLiteral(", ")),
+                       .arg(QuotedName(tableName()), sets.join(QStringLiteral(", ")),
                             where.join(QStringLiteral(" AND "))))) {
         setLastError(q.lastError());
         return -1;
@@ -288,6 +318,14 @@ bool RecordSource::open()
     m_model->setTable(m_table);
     if (m_model->record().isEmpty()) {
         m_error = m_model->lastError().text();
+        return false;
+    }
+    // Rows are found by the program's own key, never by a key the store
+    // names: a store's column name is not trusted to be a plain name.
+    if (!m_model->keyBy(m_keyField)) {
+        m_error = QStringLiteral("The table %1 of the booking file has no column %2; the file "
+                                 "was not made by Vestra or is damaged.")
+                      .arg(m_table, m_keyField);
         return false;
     }
     m_mapper->setModel(m_model);

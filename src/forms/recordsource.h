@@ -18,6 +18,9 @@ namespace vestra {
 class KeyedTableModel : public QSqlTableModel {
 public:
     using QSqlTableModel::QSqlTableModel;
+    // Rows are written and found again by this column alone; false when the
+    // table has no such column.
+    bool keyBy(const QString& field);
     QVariant lastInsertKey() const { return m_lastInsertKey; }
     // The last write found its row changed by another workstation since it
     // was read, and wrote nothing.
@@ -31,6 +34,7 @@ public:
     bool select() override;
 
 protected:
+    QString selectStatement() const override;
     bool insertRowIntoTable(const QSqlRecord& values) override;
     // A row that counts its changes is written only while it still has the
     // count it was read with.

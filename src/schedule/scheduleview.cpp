@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolBar>
 
 namespace vestra {
 
@@ -220,8 +221,44 @@ void ScheduleView::connectGrid()
     connect(m_grid, &ScheduleGrid::deleteRequested, this, [this](int) { deleteSelected(); });
 }
 
+void ScheduleView::showStoreBanner()
+{
+    const QString why = ReadOnlyText(session().BookingFilePath);
+    auto* banner = findChild<QToolBar*>(QStringLiteral("storeBanner"));
+    if (why.isEmpty() || banner) {
+        if (banner) {
+            banner->findChild<QLabel*>(QStringLiteral("storeBannerText"))->setText(why);
+            banner->setVisible(!why.isEmpty());
+        }
+        return;
+    }
+    // Above the command bars, on a line of its own, where it cannot be missed.
+    banner = new QToolBar(QStringLiteral("Booking file"), this);
+    banner->setObjectName(QStringLiteral("storeBanner"));
+    banner->setMovable(false);
+    banner->setFloatable(false);
+    auto* text = new QLabel(why, banner);
+    text->setObjectName(QStringLiteral("storeBannerText"));
+    text->setWordWrap(true);
+    text->setStyleSheet(QStringLiteral(
+        "QLabel { background: #b3261e; color: white; font-weight: bold; padding: 6px; }"));
+    text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    banner->addWidget(text);
+    QToolBar* first = nullptr;
+    for (QToolBar* bar : findChildren<QToolBar*>(Qt::FindDirectChildrenOnly))
+        if (bar != banner && toolBarArea(bar) == Qt::TopToolBarArea && !first)
+            first = bar;
+    if (first) {
+        insertToolBar(first, banner);
+        insertToolBarBreak(first);
+    } else {
+        addToolBar(Qt::TopToolBarArea, banner);
+    }
+}
+
 void ScheduleView::reload()
 {
+    showStoreBanner();
     const GridSelection selection = saveSelection(m_grid);
     m_grid->clearBlocks();
     m_seen.clear();

@@ -34,6 +34,9 @@ public:
 
     // Title, subtitle and print settings of the scheme, without printing.
     void preparePrint();
+    // A banner above the schedule while the booking file can only be read
+    // (damaged, or the drive or rights refuse writes), with the reason.
+    void showStoreBanner();
 
     // ScheduleActions
     void paste() override;

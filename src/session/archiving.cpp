@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <optional>
+#include <tuple>
 
 namespace vestra {
 
@@ -74,40 +75,72 @@ Bulk bulkRun(Database& db, int deleteBefore)
     return {true, db.engine() == Engine::SQLite, archived <= going};
 }
 
+// The indexes of Booking and the archive that the program makes, as it
+// makes them: a run sets aside only these, and makes them again from this
+// text, never from names or definitions read back from the store.
+struct OwnIndex {
+    bool archive; // on Bookingarkiv, else on Booking
+    QString name;
+    QString definition;
+};
+const QList<OwnIndex>& ownIndexes()
+{
+    static const QList<OwnIndex> indexes = [] {
+        QList<OwnIndex> out;
+        for (const auto& [archive, name, columns] :
+             {std::tuple{false, "Booking_Lokalenr_Bdato", "(Lokalenr, Bdato)"},
+              {false, "Booking_gennr", "(gennr)"},
+              {false, "Booking_kontonr", "(kontonr)"},
+              {false, "Booking_series", "(gennr, Bdato, Bookingnr) WHERE gentagende <> 0"},
+              {false, "Booking_Tentative", "(Bdato, Bstart, Bookingnr) WHERE Tentative <> 0"},
+              {false, "Booking_day", "(Bdato, Bstart, Bookingnr, Bslut, Lokalenr, kontonr)"},
+              {true, "Bookingarkiv_kontonr", "(kontonr)"},
+              {true, "Bookingarkiv_period",
+               "(Bdato, Lokalenr, kontonr, Bstart, Bslut, Antalpers, Pris)"}}) {
+            const QString table =
+                archive ? QStringLiteral("Bookingarkiv") : QStringLiteral("Booking");
+            out.append({archive, QString::fromLatin1(name),
+                        QStringLiteral("CREATE INDEX %1 ON %2 %3")
+                            .arg(QString::fromLatin1(name), table, QString::fromLatin1(columns))});
+        }
+        return out;
+    }();
+    return indexes;
+}
+
 // With bookingIndexes drops Booking's indexes, all but the one the run reads
 // its stretches through, and the keyword table with its triggers; with
 // archiveIndexes the archive's indexes, all but the one that keeps each
-// booking archived once. Returns the statements that make them again, or
-// nothing when the store refused. It happens inside the run's transaction,
-// so a cancelled or failed run gets them all back.
+// booking archived once (on a server only the archive's). Returns the
+// statements that make them again, or nothing when the store refused. It
+// happens inside the run's transaction, so a cancelled or failed run gets
+// them all back.
 std::optional<QStringList> setAsideIndexes(Database& db, const Bulk& bulk)
 {
-    QStringList names;
-    QStringList remake;
+    QStringList present;
     {
-        const bool file = db.engine() == Engine::SQLite;
-        auto q = file ? db.query(
-                     QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' "
-                                    "AND ((? AND tbl_name = 'Booking' COLLATE NOCASE) OR "
-                                    "(? AND tbl_name = 'Bookingarkiv' COLLATE NOCASE)) "
-                                    "AND sql IS NOT NULL AND sql NOT LIKE 'CREATE UNIQUE%' "
-                                    "AND name <> 'Booking_Bdato_Bgruppe' COLLATE NOCASE"),
-                     {bulk.bookingIndexes ? 1 : 0, bulk.archiveIndexes ? 1 : 0})
-                      : db.query(QStringLiteral("SELECT indexname, indexdef FROM pg_indexes "
-                                                "WHERE schemaname = current_schema() "
-                                                "AND tablename = 'bookingarkiv' AND ? "
-                                                "AND indexdef NOT LIKE 'CREATE UNIQUE%'"),
-                                 {bulk.archiveIndexes});
+        auto q =
+            db.engine() == Engine::SQLite
+                ? db.query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"))
+                : db.query(QStringLiteral("SELECT indexname FROM pg_indexes "
+                                          "WHERE schemaname = current_schema()"));
         if (!q)
             return std::nullopt;
-        while (q->next()) {
-            names << q->value(0).toString();
-            remake << q->value(1).toString();
-        }
+        while (q->next())
+            present << q->value(0).toString();
     }
     QStringList drops;
-    for (const QString& name : names)
-        drops << QStringLiteral("DROP INDEX \"%1\"").arg(name);
+    QStringList remake;
+    for (const OwnIndex& index : ownIndexes()) {
+        if (!(index.archive ? bulk.archiveIndexes : bulk.bookingIndexes))
+            continue;
+        for (const QString& name : present) {
+            if (name.compare(index.name, Qt::CaseInsensitive) == 0) {
+                drops << QStringLiteral("DROP INDEX ") + QuotedName(name);
+                remake << index.definition;
+            }
+        }
+    }
     if (bulk.bookingIndexes && db.hasTable(QStringLiteral("BookingSearch"))) {
         drops += DropKeywordTableStatements();
         remake += KeywordTableStatements();
@@ -120,6 +153,22 @@ std::optional<QStringList> setAsideIndexes(Database& db, const Bulk& bulk)
 
 } // namespace
 
+QString ImpossibleDatesText(const ArchiveResult& result)
+{
+    if (result.impossibleDates == 0)
+        return {};
+    QStringList numbers;
+    for (int number : result.impossibleDateBookings)
+        numbers << QString::number(number);
+    if (result.impossibleDates > numbers.size())
+        numbers << QStringLiteral("…");
+    return QStringLiteral("%1 booking(s) have a date outside the years 1900 to 9999 and were "
+                          "neither archived nor removed (booking numbers %2). Give them their "
+                          "real dates or delete them.")
+        .arg(result.impossibleDates)
+        .arg(numbers.join(QStringLiteral(", ")));
+}
+
 QString DamagedFileText(const QString& path)
 {
     return QStringLiteral("The booking file %1 is damaged. Do not go on booking in it: ask the "
@@ -129,12 +178,14 @@ QString DamagedFileText(const QString& path)
 }
 
 ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelayDays,
-                              int deleteDelayDays, const ArchiveProgress& progress)
+                              int deleteDelayDays, const ArchiveProgress& progress,
+                              FileCheck fileCheck)
 {
     ArchiveResult r;
     // The run deletes; on a damaged file it could delete what it never
     // managed to copy, so the file is checked before anything is written.
-    if (const QString check = dialect::quickCheck(db.engine()); !check.isEmpty()) {
+    if (const QString check = dialect::quickCheck(db.engine());
+        !check.isEmpty() && fileCheck == FileCheck::Run) {
         auto q = db.query(check);
         const bool healthy = q && q->next() && q->value(0).toString() == QStringLiteral("ok");
         if (!healthy) {
@@ -149,6 +200,8 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
         }
     }
     const LargerPageCache cache(db);
+    // A backlog's statements may each take longer than an ordinary one.
+    const LongStatements unlimited(db);
     Transaction tx(db);
     if (!tx.ok()) {
         r.ok = false;
@@ -188,9 +241,25 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
     // sorts after every number, so min() is a number whenever one is there)
     // up to the later cut-off; each copies its own days, then deletes up to
     // its end, so every booking is copied before it may go.
+    // A date outside the possible days (another program's, or a damaged
+    // one) would stretch the run over millions of years: such rows are
+    // counted and left as they are.
+    const QString impossible = QStringLiteral("FROM Booking WHERE Bdato < ? OR Bdato > ?");
+    const QVariantList possible{FirstPossibleDay(), LastPossibleDay()};
+    r.impossibleDates =
+        db.scalar(QStringLiteral("SELECT count(*) ") + impossible, possible).toInt();
+    if (r.impossibleDates > 0) {
+        auto q = db.query(QStringLiteral("SELECT Bookingnr ") + impossible
+                              + QStringLiteral(" ORDER BY Bookingnr LIMIT 10"),
+                          possible);
+        while (q && q->next())
+            r.impossibleDateBookings << q->value(0).toInt();
+    }
     bool numeric = false;
     const double earliest =
-        db.scalar(QStringLiteral("SELECT min(Bdato) FROM Booking")).toDouble(&numeric);
+        db.scalar(QStringLiteral("SELECT min(Bdato) FROM Booking WHERE Bdato >= ?"),
+                  {FirstPossibleDay()})
+            .toDouble(&numeric);
     const int end = std::max(sane(archiveDelayDays) ? copyBefore : INT_MIN,
                              sane(deleteDelayDays) ? deleteBefore : INT_MIN);
     auto run = [&db](const Statement& s, int& count) {

@@ -28,8 +28,14 @@ struct ArchiveResult {
     bool cancelled = false; // stopped by the user: nothing was written
     int copied = 0;
     int deleted = 0;
+    // Bookings dated outside the possible days (FirstPossibleDay to
+    // LastPossibleDay): never copied nor deleted, only counted.
+    int impossibleDates = 0;
+    QList<int> impossibleDateBookings; // the first few of them, by number
     QString error;
 };
+// The warning about bookings the run left alone for their dates; empty when there are none.
+QString ImpossibleDatesText(const ArchiveResult& result);
 
 // Checks the file first; a damaged one is left as it is. Then copies the
 // bookings dated before today - archiveDelay that the archive does not hold
@@ -46,7 +52,11 @@ struct ArchiveResult {
 // On a server the run's deletes send no notice each; other workstations
 // hear once, when it commits, that bookings of any day may have changed.
 using ArchiveProgress = std::function<bool(int done, int total)>;
+// A file the caller has just checked (the start-up checks every file it
+// opens) is not checked again: on a large file the check takes a while.
+enum class FileCheck { Run, DoneByCaller };
 ArchiveResult ArchiveBookings(Database& bookingFile, const QDate& today, int archiveDelayDays,
-                              int deleteDelayDays, const ArchiveProgress& progress = {});
+                              int deleteDelayDays, const ArchiveProgress& progress = {},
+                              FileCheck check = FileCheck::Run);
 
 } // namespace vestra

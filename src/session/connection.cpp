@@ -162,6 +162,17 @@ ConnectResult ConnectToServer(const std::optional<ServerChoice>& choice)
     }
     {
         Database db = Database::open(address);
+        // A role that owns nothing sees the tables but cannot use them.
+        if (const QStringList denied = BookingTablesWithoutRights(db); !denied.isEmpty()) {
+            const QString user = db.scalar(QStringLiteral("SELECT current_user")).toString();
+            serverError(
+                QStringLiteral("The user %1 has no rights on the booking tables of %2: "
+                               "%3.\nAsk the database's owner to grant them, e.g. GRANT "
+                               "SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA "
+                               "public TO %1.")
+                    .arg(user, StoreDisplayName(address), denied.join(QStringLiteral(", "))));
+            return ConnectResult::Refused;
+        }
         const std::optional<bool> empty = IsEmptyServerDatabase(db);
         if (empty && *empty) {
             if (!askedToCreate
@@ -229,6 +240,10 @@ ConnectResult OpenExistingFile(const QString& dialogTitle)
     const FileChoice c = fileDialogs().openFile(dialogTitle, kFilter, currentFolder());
     if (!c.chosen)
         return ConnectResult::Cancelled;
+    if (const QString special = SpecialFileText(c.fullPath); !special.isEmpty()) {
+        showMessage(special, QStringLiteral("File Error"), MsgIcon::Warning);
+        return ConnectResult::Refused;
+    }
     // Judged by its header before anything opens it: a newer Vestra's file
     // is never written, not even by the check below.
     int version = 0;
@@ -244,14 +259,17 @@ ConnectResult OpenExistingFile(const QString& dialogTitle)
     const bool isTemplate = QFileInfo::exists(TemplatePath())
                             && QFileInfo(c.fullPath).canonicalFilePath()
                                    == QFileInfo(TemplatePath()).canonicalFilePath();
+    QStringList missing;
     const BookingFileVerdict verdict =
-        isTemplate ? BookingFileVerdict::Invalid : CheckBookingFile(c.fullPath);
+        isTemplate ? BookingFileVerdict::Invalid : CheckBookingFile(c.fullPath, &missing);
     if (extensionOk && verdict == BookingFileVerdict::Busy) {
         showMessage(BusyText(), QStringLiteral("File Error"), MsgIcon::Warning);
         return ConnectResult::Refused;
     }
     if (!extensionOk || verdict != BookingFileVerdict::Valid) {
-        showMessage(c.fullPath + QStringLiteral(" is not a valid Vestra Bookingfile!"),
+        showMessage(missing.isEmpty() || !extensionOk
+                        ? c.fullPath + QStringLiteral(" is not a valid Vestra Bookingfile!")
+                        : MissingTablesText(c.fullPath, missing),
                     QStringLiteral("File Error"), MsgIcon::Warning);
         return ConnectResult::Refused;
     }

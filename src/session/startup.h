@@ -6,6 +6,7 @@
 
 #include "data/migrations.h"
 #include "session/archiving.h"
+#include "session/backup.h"
 #include "session/session.h"
 
 #include <QDate>
@@ -31,7 +32,22 @@ struct StartupReport {
     MigrationReport workMigration; // of paths.mdb
     QString error;                 // paths.mdb could not be made or upgraded
     QString serverError;           // why the stored server did not connect
+    // The booking file can only be read (ReadOnlyText): it is shown as it
+    // is, neither upgraded nor archived. damaged: it failed its check.
+    QString readOnly;
+    bool damaged = false;
+    QStringList missingTables; // of a file that is refused for lacking them
+    BackupResult backup;       // the daily run's backup, when one was due
+    QString backupFolder;
+    bool keywordIndexRebuilt = false; // the file lacked only its derived keyword table
 };
+
+// Whether a booking file passes its quick check; nullopt when the check could
+// not run (the file busy).
+std::optional<bool> FileIsSound(const QString& path);
+// What a damaged file can only be read for, naming the backup to restore
+// (LatestBackup), for ReadOnlyText.
+QString DamagedReason(const QString& path);
 
 // Every step of the sequence that needs no window, on the given session;
 // the daily archiving run tells archiveProgress how far it has come.

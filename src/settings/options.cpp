@@ -4,6 +4,7 @@
 #include "forms/fieldeditors.h"
 #include "services/filedialogs.h"
 #include "services/messages.h"
+#include "session/backup.h"
 #include "widgets/accessibility.h"
 #include "widgets/windowregistry.h"
 
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimeZone>
 #include <QVBoxLayout>
@@ -196,7 +198,35 @@ QWidget* Options::archiveTab()
                           QStringLiteral("(3 days recommended)")));
     form->addRow(QStringLiteral("Delete Delay"),
                  withUnit(m_delDel, m_delDelUnit, QStringLiteral("(1½ years recommended)")));
+    addBackupRows(form, tab);
     return tab;
+}
+
+// The daily run copies the booking file into this folder before it archives.
+void Options::addBackupRows(QFormLayout* form, QWidget* tab)
+{
+    m_backupFolder = makeText(QStringLiteral("BackupFolder"), tab);
+    m_backupFolder->setPlaceholderText(QStringLiteral("(no daily backup)"));
+    auto* browse = new QPushButton(QStringLiteral("Browse…"), tab);
+    browse->setObjectName(QStringLiteral("BackupFolderBrowse"));
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const FileChoice folder = fileDialogs().chooseFolder(
+            QStringLiteral("Daily Backup to Folder"), m_backupFolder->text().trimmed());
+        if (!folder.chosen)
+            return;
+        m_backupFolder->setText(QDir::toNativeSeparators(folder.fullPath));
+        emit m_backupFolder->editingFinished();
+    });
+    m_backupKeep = new QSpinBox(tab);
+    m_backupKeep->setObjectName(QStringLiteral("BackupKeep"));
+    m_backupKeep->setRange(1, 365);
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_backupFolder, 1);
+    row->addWidget(browse);
+    form->addRow(QStringLiteral("Daily backup to folder"), row);
+    form->addRow(QStringLiteral("Keep the last"),
+                 withUnit(m_backupKeep, new QLabel(QStringLiteral("backups")),
+                          QStringLiteral("(taken at the first start of each day)")));
 }
 
 QWidget* Options::taxTab()
@@ -336,6 +366,9 @@ void Options::load()
     m_publishFolder->setText(m_row.value(QStringLiteral("publishfolder")).toString());
     m_csvBom->setValue(m_row.value(QStringLiteral("csvbom")));
     m_panelTitles->setValue(m_row.value(QStringLiteral("paneltitles")));
+    m_backupFolder->setText(m_row.value(QStringLiteral("backupfolder")).toString());
+    const int keep = m_row.value(QStringLiteral("backupkeep")).toInt();
+    m_backupKeep->setValue(keep > 0 ? keep : kDefaultBackupsKept);
     m_loading = false;
 }
 
@@ -372,6 +405,18 @@ void Options::connectEdits()
     onFlag(m_csvBom, "csvbom", nullptr);
     onFlag(m_panelTitles, "paneltitles", nullptr);
     onText(m_publishFolder, "publishfolder");
+    onText(m_backupFolder, "backupfolder");
+    connect(m_backupKeep, &QSpinBox::valueChanged, this, [this](int keep) {
+        if (!m_loading)
+            m_row.setValue(QStringLiteral("backupkeep"), keep);
+    });
+    // A backup that would fail every day is said at once.
+    connect(m_backupFolder, &QLineEdit::editingFinished, this, [this] {
+        const QString folder = m_backupFolder->text().trimmed();
+        if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+            showMessage(QStringLiteral("The folder \"%1\" does not exist.").arg(folder),
+                        QStringLiteral("Daily Backup"), MsgIcon::Warning);
+    });
     // A folder that is not there is said at once; calendars go nowhere until it is.
     connect(m_publishFolder, &QLineEdit::editingFinished, this, [this] {
         const QString folder = m_publishFolder->text().trimmed();

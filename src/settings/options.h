@@ -1,9 +1,9 @@
 #pragma once
 // The options window: date format, time units, am/pm and 24-hour time,
-// the tentative default, the archiving and delete delays, the tax, and what
-// goes out to other programs (published calendars, CSV byte-order mark), and
-// whether room panels show booking titles. Each change the session holds
-// applies at once; the row is stored on closing.
+// the tentative default, the archiving and delete delays and the daily
+// backup, the tax, and what goes out to other programs (published calendars,
+// CSV byte-order mark), and whether room panels show booking titles. Each
+// change the session holds applies at once; the row is stored on closing.
 
 #include "settings/settings.h"
 
@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QFormLayout;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QTabWidget;
@@ -33,6 +34,7 @@ private:
     QWidget* taxTab();
     QWidget* exchangeTab();
     QWidget* panelsTab();
+    void addBackupRows(QFormLayout* form, QWidget* tab);
     void load();
     void connectEdits();
     void addTimeZoneRow(QFormLayout* form, QWidget* tab);
@@ -58,6 +60,8 @@ private:
     QLineEdit* m_publishFolder;
     FlagBox* m_csvBom;
     FlagBox* m_panelTitles;
+    QLineEdit* m_backupFolder;
+    QSpinBox* m_backupKeep;
 };
 
 // Opened from the command bar; waits until closed.

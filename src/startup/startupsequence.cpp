@@ -1,5 +1,6 @@
 #include "startup/startupsequence.h"
 
+#include "data/helpers.h"
 #include "data/migrations.h"
 #include "data/schema.h"
 #include "report/reportformat.h"
@@ -95,6 +96,9 @@ void RunStartup()
             if (!m.backupPath.isEmpty())
                 text += QStringLiteral("\nA copy of the file as it was is kept as ") + m.backupPath;
             showMessage(text, QStringLiteral("No Database Connection"), MsgIcon::Critical);
+        } else if (!report.missingTables.isEmpty()) {
+            showMessage(MissingTablesText(session().BookingFilePath, report.missingTables),
+                        QStringLiteral("No Database Connection"), MsgIcon::Warning);
         } else if (report.outcome == StartupOutcome::BrokenBookingFile) {
             showMessage(session().BookingFilePath
                             + QStringLiteral(" has no institution settings and cannot be used. "
@@ -113,6 +117,15 @@ void RunStartup()
     if (report.migration.outcome == MigrationOutcome::Upgraded)
         showMessage(UpgradeText(session().BookingFilePath, report.migration),
                     QStringLiteral("Booking File Upgraded"));
+    // Said at once: the schedule shown may not be changed.
+    if (!report.readOnly.isEmpty())
+        showMessage(report.readOnly,
+                    report.damaged ? QStringLiteral("Damaged Booking File")
+                                   : QStringLiteral("Read-Only Booking File"),
+                    report.damaged ? MsgIcon::Critical : MsgIcon::Warning);
+    if (!report.backup.taken && !report.backup.error.isEmpty())
+        showMessage(BackupFailedText(report.backupFolder, report.backup),
+                    QStringLiteral("Daily Backup"), MsgIcon::Warning);
     if (report.archive.damaged) {
         showMessage(report.archive.error, QStringLiteral("Damaged Booking File"),
                     MsgIcon::Critical);
@@ -122,6 +135,8 @@ void RunStartup()
                         + report.archive.error,
                     QStringLiteral("Archive"), MsgIcon::Warning);
     }
+    if (const QString dates = ImpossibleDatesText(report.archive); !dates.isEmpty())
+        showMessage(dates, QStringLiteral("Archive"), MsgIcon::Warning);
     ShowLogin();
 }
 

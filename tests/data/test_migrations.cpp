@@ -147,7 +147,8 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=, csvbom=0, timezone=, paneltitles=-1");
+                              "\\1, storeid=, publishfolder=, csvbom=0, timezone=, backupfolder=, "
+                              "backupkeep=14, paneltitles=-1");
     EXPECT_EQ(rowsOf(file), expected);
     // The same schema as a new file's: the template is version 0 and the same steps.
     const QString fresh = pathOf("fresh.mdb");
@@ -218,10 +219,11 @@ TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
     EXPECT_EQ(r.fromVersion, 8);
     EXPECT_TRUE(QFile::exists(r.backupPath));
     // Every row is kept; the settings row gains the institution's time zone,
-    // empty until a workstation first needs it.
+    // empty until a workstation first needs it, and the daily backup's
+    // settings with their defaults: no folder, 14 kept.
     QStringList expected = before;
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, timezone=");
+                              "\\1, timezone=, backupfolder=, backupkeep=14");
     EXPECT_EQ(rowsOf(file, {"paneltitles"}), expected);
     const QString fresh = pathOf("fresh.mdb");
     ASSERT_TRUE(BuildTemplateFile(fresh));
@@ -257,7 +259,8 @@ TEST_F(Migrations, AVersion3FileCountsChangesFromNowOnWithItsRowsKept)
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=, csvbom=0, timezone=, paneltitles=-1");
+                              "\\1, storeid=, publishfolder=, csvbom=0, timezone=, backupfolder=, "
+                              "backupkeep=14, paneltitles=-1");
     EXPECT_EQ(rowsOf(file), expected);
     {
         // The bookings already there are in the keyword index.

@@ -4,10 +4,16 @@
 // archive). A damaged file is not touched at all.
 
 #include "data/dates.h"
+#include "data/schema.h"
+#include "schedule/editing.h"
 #include "session/archiving.h"
+#include "session/connection.h"
+#include "session/startup.h"
 #include "support/fixture.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <climits>
 
 using namespace vestra;
@@ -83,7 +89,8 @@ TEST_P(ArchiveSafety, NoDelayLosesABookingOrReachesUpcomingOnes)
 }
 
 // A damaged file stops the run before anything is written, and the front
-// desk is told what to do.
+// desk is told what to do. At the start it is opened for reading only, named
+// damaged with the latest backup to restore, and every write is refused.
 TEST_P(ArchiveSafety, ADamagedFileIsLeftUntouchedAndTheUserToldToRestoreABackup)
 {
     if (GetParam() != Engine::SQLite)
@@ -91,6 +98,11 @@ TEST_P(ArchiveSafety, ADamagedFileIsLeftUntouchedAndTheUserToldToRestoreABackup)
     for (int i = 0; i < 20; ++i)
         addBooking(t - 10 - i, 600, 700);
     const QString path = session().BookingFilePath;
+    const QString folder = pathOf("backups");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(db().exec("UPDATE institutionsoplysninger SET backupfolder = ?", {folder}));
+    const BackupResult backup = TakeDailyBackup(path, {folder, 14}, QDateTime::currentDateTime());
+    ASSERT_TRUE(backup.taken) << backup.error.toStdString();
     int pageSize = 0;
     int root = 0;
     {
@@ -116,6 +128,23 @@ TEST_P(ArchiveSafety, ADamagedFileIsLeftUntouchedAndTheUserToldToRestoreABackup)
     EXPECT_TRUE(r.damaged);
     EXPECT_EQ(r.error, DamagedFileText(path));
     EXPECT_TRUE(r.error.contains("restore the latest backup"));
+    d = Database();
+
+    ASSERT_TRUE(EnsureWorkDatabase());
+    ASSERT_TRUE(StoreBookingFilePath(path));
+    const StartupReport report = PrepareSession(session(), today);
+    auto mended = qScopeGuard([&path] { SetReadOnlyReason(path, {}); });
+    EXPECT_EQ(report.outcome, StartupOutcome::ReadyForLogin);
+    EXPECT_TRUE(report.damaged);
+    EXPECT_TRUE(report.readOnly.contains("it is damaged")) << report.readOnly.toStdString();
+    EXPECT_TRUE(report.readOnly.contains("restore the latest backup (" + backup.path + ")"))
+        << report.readOnly.toStdString();
+    Database again = db();
+    const StoreResult typed =
+        CreateBookingFromGrid(again, session(), "Typed", {t + 1, 1, 600}, 660, std::nullopt);
+    EXPECT_FALSE(typed);
+    EXPECT_TRUE(typed.error.contains(report.readOnly)) << typed.error.toStdString();
+    again = Database();
     Database::closeAll(path);
     EXPECT_TRUE(fileBytes(path) == before) << "the damaged file was written";
 }

@@ -1,11 +1,16 @@
 // Files offered as a booking file that are none: each is refused with the
 // reason the user can act on, quickly, and nothing is stored or written.
 
+#include "data/dates.h"
 #include "data/helpers.h"
 #include "data/migrations.h"
 #include "data/schema.h"
+#include "schedule/editing.h"
+#include "schedule/scheduledata.h"
 #include "session/connection.h"
+#include "session/startup.h"
 #include "support/busyfile.h"
+#include "support/deadline.h"
 #include "support/fixture.h"
 
 #include <QDir>
@@ -13,12 +18,20 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <QScopeGuard>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace vestra;
 using namespace vestra::test;
 
 namespace {
 
-enum class Expect { NotBookingFile, Newer, Busy };
+enum class Expect { NotBookingFile, Newer, Busy, NoFile };
 
 struct BadFile {
     QString kind;
@@ -30,6 +43,30 @@ bool writeAll(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Makes the file refuse writes as a share mounted read-only does: no write
+// permission, and where that does not stop the user (root), marked as not
+// to be changed. False when neither can be done here.
+bool refuseWrites(const QString& path, bool refuse = true)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY);
+    int flags = 0;
+    if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_IMMUTABLE_FL)) {
+        flags &= ~FS_IMMUTABLE_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    }
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther
+                                    | (refuse ? QFile::Permissions() : QFile::WriteOwner));
+    bool refused = !refuse || ::access(name.constData(), W_OK) != 0;
+    if (!refused && fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+        flags |= FS_IMMUTABLE_FL;
+        refused = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return refused;
 }
 
 } // namespace
@@ -105,6 +142,11 @@ protected:
             }
             files.append({"unreadable", path});
         }
+        for (int i = 0; i < 2; ++i) { // a named pipe: opening it waits for a writer for ever
+            const QString path = next("pipe");
+            EXPECT_EQ(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+            files.append({"pipe", path, Expect::NoFile});
+        }
         for (int i = 0; i < 20; ++i) { // databases of another program
             const QString path = next("wrongschema");
             {
@@ -153,20 +195,24 @@ TEST_F(BadFiles, EachIsRefusedWithItsReasonQuicklyAndNothingIsStored)
         std::optional<BusyFile> lock;
         if (f.expect == Expect::Busy)
             lock.emplace(f.path, BusyFile::Lock::Write, kBusyTimeoutMs);
-        const QByteArray before = QFileInfo(f.path).isFile() && f.expect != Expect::Busy
-                                      ? fileBytes(f.path)
-                                      : QByteArray();
+        const QByteArray before =
+            QFileInfo(f.path).isFile() && f.expect != Expect::Busy && f.expect != Expect::NoFile
+                ? fileBytes(f.path)
+                : QByteArray();
         messages.clear();
         dialogs.chooseNext(f.path);
         QElapsedTimer clock;
         clock.start();
+        const Deadline deadline(30, "Open Existing File on " + f.path.toStdString());
         EXPECT_EQ(OpenExistingFile("Open"), ConnectResult::Refused);
         EXPECT_LT(clock.elapsed(), 10000);
         ASSERT_EQ(messages.shown().size(), 1);
         const QString text = messages.shown()[0].text;
         switch (f.expect) {
         case Expect::NotBookingFile:
-            EXPECT_EQ(text, f.path + " is not a valid Vestra Bookingfile!");
+            EXPECT_EQ(text, f.kind.startsWith("missing ")
+                                ? MissingTablesText(f.path, {f.kind.mid(8)})
+                                : f.path + " is not a valid Vestra Bookingfile!");
             break;
         case Expect::Newer:
             EXPECT_TRUE(text.contains("was written by a newer version of Vestra"))
@@ -174,6 +220,9 @@ TEST_F(BadFiles, EachIsRefusedWithItsReasonQuicklyAndNothingIsStored)
             break;
         case Expect::Busy:
             EXPECT_EQ(text, BusyText());
+            break;
+        case Expect::NoFile:
+            EXPECT_EQ(text, f.path + " is a named pipe, not a booking file; it was not opened.");
             break;
         }
         if (!before.isEmpty()) {
@@ -186,4 +235,63 @@ TEST_F(BadFiles, EachIsRefusedWithItsReasonQuicklyAndNothingIsStored)
     // The good file itself is still taken, in the same way.
     dialogs.chooseNext(good);
     EXPECT_EQ(OpenExistingFile("Open"), ConnectResult::Connected);
+    // A stored booking file that has become a pipe is no booking file at the next start.
+    const QString pipe = next("pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    ASSERT_TRUE(StoreBookingFilePath(pipe));
+    const Deadline deadline(30, "starting on a named pipe");
+    EXPECT_EQ(PrepareSession(session(), QDate(2026, 12, 6)).outcome, StartupOutcome::NoBookingFile);
+}
+
+// A file the drive or its rights keep from being written is said to be so at
+// once, shows its schedule as it is, and refuses every write with that
+// reason, leaving no journal behind to spoil later reads.
+TEST_F(BadFiles, AReadOnlyFileShowsItsScheduleAndRefusesWritesWithItsReason)
+{
+    const int day = DayNumber(QDate(2026, 12, 7));
+    openScheduleStore(day);
+    const QString path = session().BookingFilePath;
+    ASSERT_TRUE(StoreBookingFilePath(path));
+    addBooking(day, 600, 660, 1, 1, 1, "Choir");
+    ASSERT_TRUE(db().exec("UPDATE arkiveringsdato SET arkiveringsdato = '2026-01-01'"));
+    Database::closeAll(path);
+    const QByteArray before = fileBytes(path);
+    if (!refuseWrites(path))
+        GTEST_SKIP() << "no file can be made read-only here";
+    auto undo = qScopeGuard([&path] { refuseWrites(path, false); });
+
+    const StartupReport report = PrepareSession(session(), QDate(2026, 12, 7));
+    EXPECT_EQ(report.outcome, StartupOutcome::ReadyForLogin);
+    EXPECT_TRUE(report.readOnly.contains(path + " can only be read"))
+        << report.readOnly.toStdString();
+    EXPECT_FALSE(report.archive.ran);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        Database d = BookingFile();
+        QStringList shown;
+        for (const ScheduleBlock& b : LoadDayBlocks(d, 1, day))
+            shown << b.text;
+        EXPECT_EQ(shown, QStringList{"Choir"});
+        const StoreResult typed =
+            CreateBookingFromGrid(d, session(), "Typed", {day, 1, 700}, 760, std::nullopt);
+        EXPECT_FALSE(typed);
+        EXPECT_TRUE(typed.error.contains(report.readOnly)) << typed.error.toStdString();
+        EXPECT_FALSE(QFile::exists(path + "-journal"));
+    }
+    Database::closeAll(path);
+    EXPECT_TRUE(fileBytes(path) == before) << "the read-only file was written";
+}
+
+// The keyword table is made from the bookings: a file that lost only it gets
+// it back at the start and keeps it in step again.
+TEST_F(BadFiles, AFileLackingOnlyItsKeywordTableGetsItBack)
+{
+    const QString path = altered("keyword", DropKeywordTableStatements());
+    dialogs.chooseNext(path);
+    ASSERT_EQ(OpenExistingFile("Open"), ConnectResult::Connected);
+    const StartupReport report = PrepareSession(session(), QDate(2026, 12, 7));
+    EXPECT_EQ(report.outcome, StartupOutcome::ReadyForLogin);
+    EXPECT_TRUE(report.keywordIndexRebuilt);
+    addBooking(46000, 600, 660, 1, 1, 1, "Choir rehearsal");
+    EXPECT_EQ(count("BookingSearch", "BookingSearch MATCH ?", {"rehears"}), 1);
 }

@@ -9,14 +9,21 @@
 #include "series/candidates.h"
 #include "session/connection.h"
 #include "session/startup.h"
+#include "support/deadline.h"
 #include "support/fixture.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
+#include <QSysInfo>
 #include <memory>
 #include <vector>
+
+#include <csignal>
 
 using namespace vestra;
 using namespace vestra::test;
@@ -77,6 +84,27 @@ public:
     const QString& address() const { return m_address; }
     void halt() { runCluster({"halt", m_folder}); }
     void resume() { runCluster({"resume", m_folder}); }
+    // Sends sig to the server and every process it started (SIGSTOP: a
+    // server that neither answers nor closes its connections).
+    void signal(int sig)
+    {
+        QFile pidFile(m_folder + "/data/postmaster.pid");
+        ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+        const QByteArray server = pidFile.readLine().trimmed();
+        QList<pid_t> pids{pid_t(server.toInt())};
+        for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+            QFile stat("/proc/" + entry + "/stat");
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray line = stat.readAll();
+            // pid (name) state ppid …: the name may hold spaces, so read after its ')'.
+            const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+            if (rest.size() > 1 && rest[1] == server)
+                pids << pid_t(entry.toInt());
+        }
+        for (pid_t pid : pids)
+            ASSERT_EQ(::kill(pid, sig), 0) << pid;
+    }
 
 private:
     QString m_folder;
@@ -167,6 +195,88 @@ TEST_F(StoreFaults, ServerThatStopsAndStartsAgain)
     session().BookingFilePath = cluster.address();
     loseAndRegain([&] { cluster.halt(); }, [&] { cluster.resume(); },
                   "The database server cannot be reached");
+}
+
+// A server whose processes stop answering (SIGSTOP) is given up on within
+// 15 s with words that say so, for a statement on an open connection and for
+// a new connection alike; once it runs again the next action connects afresh.
+// Every connection names the workstation and its user to the server.
+TEST_F(StoreFaults, AServerThatStopsAnsweringIsGivenUpOnAndTheNextActionReconnects)
+{
+    if (!serverAvailable())
+        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
+    PrivateCluster cluster;
+    ASSERT_FALSE(cluster.address().isEmpty());
+    buildServerStore(cluster.address());
+    session().BookingFilePath = cluster.address();
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
+                           "(1, 7, 'Hall A')"));
+        EXPECT_EQ(d.scalar("SELECT application_name FROM pg_stat_activity WHERE pid = "
+                           "pg_backend_pid()")
+                      .toString(),
+                  QString("Vestra %1 %2").arg(QSysInfo::machineHostName(), qgetenv("USER")));
+    }
+    cluster.signal(SIGSTOP);
+    auto thaw = qScopeGuard([&cluster] { cluster.signal(SIGCONT); });
+    {
+        const Deadline deadline(60, "statements on a stopped server");
+        for (int action = 0; action < 2; ++action) { // on the open connection, then a new one
+            SCOPED_TRACE(action);
+            QElapsedTimer clock;
+            clock.start();
+            Database d = BookingFile();
+            const StoreResult typed =
+                CreateBookingFromGrid(d, session(), "Typed", {D, 1, 600}, 660, std::nullopt);
+            EXPECT_LT(clock.elapsed(), 15000);
+            EXPECT_FALSE(typed);
+            EXPECT_TRUE(typed.error.contains("does not answer")) << typed.error.toStdString();
+        }
+    }
+    thaw.dismiss();
+    cluster.signal(SIGCONT);
+    Database d = BookingFile();
+    const StoreResult typed =
+        CreateBookingFromGrid(d, session(), "Typed", {D, 1, 600}, 660, std::nullopt);
+    EXPECT_TRUE(typed) << typed.error.toStdString();
+    EXPECT_EQ(count("Booking"), 1);
+}
+
+// A role that owns nothing sees, through pg_class, a full database it may
+// not use: it is told which booking tables it lacks rights on, and never
+// offered to make a new booking database in it.
+TEST_F(StoreFaults, ARoleWithoutRightsIsToldWhichBookingTablesItMayNotUse)
+{
+    if (!serverAvailable())
+        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
+    FreshStore store(Engine::PostgreSQL, dir.path());
+    ASSERT_TRUE(store.ok()) << store.error().toStdString();
+    buildServerStore(store.address());
+    const QString role = QString("vestra_norights_%1").arg(QCoreApplication::applicationPid());
+    {
+        Database d = Database::open(store.address());
+        ASSERT_TRUE(d.exec("CREATE ROLE " + role + " LOGIN"));
+        ASSERT_TRUE(d.exec("GRANT SELECT, INSERT, UPDATE, DELETE ON konti TO " + role));
+    }
+    const std::optional<ServerAddress> p = ParseServerAddress(store.address());
+    ASSERT_TRUE(p);
+    const ServerChoice choice{p->host, p->port > 0 ? QString::number(p->port) : QString(),
+                              p->database, role};
+    const QString file = makeBookingFile();
+    ASSERT_TRUE(StoreBookingFilePath(file));
+    EXPECT_EQ(ConnectToServer(choice), ConnectResult::Refused);
+    ASSERT_EQ(messages.texts().size(), 1);
+    const QString text = messages.texts().first();
+    EXPECT_TRUE(text.contains("The user " + role + " has no rights on the booking tables"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("booking, ")) << text.toStdString();
+    EXPECT_FALSE(text.contains(QRegularExpression("\\bkonti\\b"))) << text.toStdString();
+    EXPECT_EQ(storedPath(), file);
+    Database::closeAll(ServerAddressOf(choice));
+    Database d = Database::open(store.address());
+    EXPECT_TRUE(d.exec("DROP OWNED BY " + role));
+    EXPECT_TRUE(d.exec("DROP ROLE " + role));
 }
 
 // The test cluster's role vestra_pw must log in with its password, which

@@ -2,12 +2,14 @@
 #include "data/helpers.h"
 #include "data/statements.h"
 #include "session/archiving.h"
+#include "support/deadline.h"
 #include "support/fixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <limits>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -161,6 +163,41 @@ TEST_P(Archiving, TheArchiveKeepsTheBookingFieldByFieldThroughAnIndex)
         plan += q->value(3).toString() + "\n";
     EXPECT_FALSE(plan.contains("SCAN")) << plan.toStdString();
     EXPECT_TRUE(plan.contains("Bookingarkiv_Bookingnr")) << plan.toStdString();
+}
+
+// Dates no calendar reaches (another program's, or damaged) are counted and
+// left alone: the run neither walks the years up to them nor copies or
+// deletes them, whichever delay is the shorter.
+TEST_P(Archiving, BookingsDatedOutsideThePossibleYearsAreCountedAndLeftAlone)
+{
+    const bool file = db().engine() == Engine::SQLite;
+    using Limits = std::numeric_limits<qint64>;
+    const QVariantList dates{file ? Limits::min() : qint64(INT_MIN), FirstPossibleDay() - 1,
+                             LastPossibleDay() + 1, file ? Limits::max() : qint64(INT_MAX)};
+    for (const int deleteDelay : {548, 1}) {
+        SCOPED_TRACE(deleteDelay);
+        QList<int> odd;
+        for (const QVariant& date : dates) {
+            odd << addBooking(t - 10, 600, 660);
+            ASSERT_TRUE(
+                db().exec("UPDATE Booking SET Bdato = ? WHERE Bookingnr = ?", {date, odd.last()}));
+        }
+        addBooking(t - 600, 600, 660);
+        lastRun(today.addDays(-1));
+        const Deadline deadline(60, "archiving bookings with impossible dates");
+        const ArchiveResult r = run(today, 3, deleteDelay);
+        ASSERT_TRUE(r.ran && r.ok) << r.error.toStdString();
+        EXPECT_EQ(r.impossibleDates, 4);
+        EXPECT_EQ(r.copied, 1);
+        EXPECT_EQ(r.deleted, 1);
+        for (int number : odd) {
+            EXPECT_EQ(count("Booking", "Bookingnr = ?", {number}), 1);
+            EXPECT_EQ(count("Bookingarkiv", "Bookingnr = ?", {number}), 0);
+        }
+        EXPECT_TRUE(ImpossibleDatesText(r).contains(QString::number(odd.first())));
+        ASSERT_TRUE(db().exec("DELETE FROM Booking"));
+        ASSERT_TRUE(db().exec("DELETE FROM Bookingarkiv"));
+    }
 }
 
 TEST_P(Archiving, TodayIsNeverTouched)
@@ -364,6 +401,10 @@ TEST_P(Archiving, AStoreMostlyBacklogGetsItsIndexesAndKeywordSearchBack)
         ASSERT_TRUE(b.exec("UPDATE Booking SET Bdato = 'damaged' WHERE Bookingnr = 101"));
         ASSERT_TRUE(b.exec("UPDATE Booking SET Bdato = ? WHERE Bookingnr = 102", {t - 1500.5}));
     }
+    // An index the program never made, under a name that is no plain name,
+    // is left as it is.
+    ASSERT_TRUE(b.exec(R"(CREATE INDEX "Booking_day"" ON Booking (Bstart); --" ON )"
+                       R"(Bookingarkiv (Bslut))"));
     const QList<int> kept = file ? QList<int>{other, 101, 102} : QList<int>{other};
     const int live = count("Booking");
     const int past = count("Booking", "Bdato < ?", {t - 3});

@@ -10,6 +10,7 @@
 #include "support/fixture.h"
 #include "widgets/windowregistry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -132,6 +133,43 @@ TEST_P(StartupStore, ArchivesOnlyOnTheFirstStartOfADay)
         EXPECT_EQ(session().CurrentGroupNo, 0);
         EXPECT_EQ(session().CurrentTypeNo, 0);
     }
+}
+
+// With a backup folder set, the first start of a day copies the booking file
+// there before it archives and keeps only the last few copies; a backup
+// that fails is reported, never passed over in silence.
+TEST_F(Startup, TheFirstStartOfADayBacksTheFileUpBeforeArchivingAndKeepsTheLastFew)
+{
+    const QString path = makeBookingFile("club.mdb");
+    addBooking(DayNumber(kToday) - 4, 600, 660);
+    const QString folder = pathOf("backups");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const char* stamp : {"20261101-080000", "20261102-080000", "20261103-080000"}) {
+        QFile old(QDir(folder).filePath(QString("club-%1.mdb").arg(stamp)));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(
+        db().exec("UPDATE institutionsoplysninger SET backupfolder = ?, backupkeep = 2", {folder}));
+    setArchiveDate(kToday.addDays(-1));
+    connectTo(path);
+    StartupReport r = PrepareSession(session(), kToday);
+    ASSERT_TRUE(r.backup.taken) << r.backup.error.toStdString();
+    EXPECT_TRUE(r.archive.ran);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
+              QStringList({"club-20261103-080000.mdb", QFileInfo(r.backup.path).fileName()}));
+    {
+        Database copy = Database::open(r.backup.path);
+        EXPECT_EQ(copy.scalar("SELECT count(*) FROM Booking").toInt(), 1);
+        EXPECT_EQ(copy.scalar("SELECT count(*) FROM Bookingarkiv").toInt(), 0)
+            << "the copy is the file before the run";
+    }
+    Database::closeAll(r.backup.path);
+
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    setArchiveDate(kToday.addDays(-1));
+    r = PrepareSession(session(), kToday);
+    EXPECT_FALSE(r.backup.taken);
+    EXPECT_TRUE(BackupFailedText(folder, r.backup).contains("the folder does not exist"));
 }
 
 TEST_P(StartupStore, BookingFileWithoutSettingsIsRefusedWithAReason)

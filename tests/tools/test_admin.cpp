@@ -155,6 +155,59 @@ TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopyAndRehashHashesItsPasswords)
               QStringList{QString("hashed 0 plain passwords in %1").arg(path)});
 }
 
+// A backup is a consistent copy taken while the file is in use; restore
+// checks a backup before it puts it back, and leaves a file a workstation
+// has open alone unless told --force.
+TEST_F(Admin, BackupAndRestoreOfABookingFileInUse)
+{
+    const QString file = makeBookingFile("club.mdb");
+    addBooking(46000, 600, 660);
+    Database inUse = db();
+    ASSERT_TRUE(inUse.exec("BEGIN"));
+    ASSERT_TRUE(inUse.scalar("SELECT count(*) FROM Booking").isValid()); // a reader holds it
+    const QString backup = pathOf("club-backup.mdb");
+    AdminRun r = admin({"backup", file, backup});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_TRUE(inUse.exec("COMMIT"));
+    EXPECT_EQ(r.out, QStringList{QString("backup of %1 written to %2 (schema version %3, "
+                                         "integrity ok)")
+                                     .arg(file, backup)
+                                     .arg(latest)});
+    expectRefused(admin({"backup", file, backup}),
+                  backup + " exists already; a backup never replaces a file");
+    addBooking(46001, 600, 660);
+
+    // A damaged backup is refused, whatever --force says.
+    const QString damaged = pathOf("damaged.mdb");
+    ASSERT_TRUE(QFile::copy(backup, damaged));
+    {
+        Database d = Database::open(damaged);
+        const int root =
+            d.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Valgunits'").toInt();
+        const int page = d.scalar("PRAGMA page_size").toInt();
+        Database::closeAll(damaged);
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.seek(qint64(root - 1) * page));
+        ASSERT_EQ(f.write(QByteArray(1, '\x00')), 1);
+    }
+    r = admin({"restore", damaged, file, "--force"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(damaged + ": integrity check failed")) << r.err.toStdString();
+
+    r = admin({"restore", backup, file});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(file + " is in use (test_admin")) << r.err.toStdString();
+    EXPECT_EQ(count("Booking"), 2);
+    r = admin({"restore", backup, file, "--force"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(
+        r.out,
+        QStringList{
+            QString("restored %1 from %2 (schema version %3)").arg(file, backup).arg(latest)});
+    // The workstation's next read sees the restored file.
+    EXPECT_EQ(count("Booking"), 1);
+}
+
 // Every bad address ends in a non-zero exit, one line on standard error, and
 // the file as it was.
 TEST_F(Admin, BadInputIsRefusedInOneLine)
@@ -407,6 +460,30 @@ TEST_F(AdminServer, UpgradeDumpsTheServerDatabaseFirst)
     ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
     EXPECT_TRUE(dump.read(5) == "PGDMP") << "pg_dump's custom format";
     EXPECT_EQ(Database::storedSchemaVersion(address), latest);
+}
+
+// pg_dump's backup goes back through pg_restore, but not over a database a
+// workstation is connected to unless told --force.
+TEST_F(AdminServer, BackupAndRestoreOfAServerDatabase)
+{
+    const QString address = server;
+    ASSERT_EQ(admin({"create", address}).exitCode, 0);
+    const QString dump = pathOf("booking.dump");
+    AdminRun r = admin({"backup", address, dump});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    {
+        Database d = Database::open(address);
+        ASSERT_TRUE(d.exec("INSERT INTO Konti (Kontonavn) VALUES ('Later')"));
+        r = admin({"restore", dump, address});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(address + " is in use (Vestra ")) << r.err.toStdString();
+    }
+    Database::closeAll(address);
+    r = admin({"restore", dump, address});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    Database d = Database::open(address);
+    EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontonavn = 'Later'").toInt(), 0);
+    EXPECT_EQ(d.schemaVersion(), LatestVersion(BookingFileSteps()));
 }
 
 // A copy the server refuses partway (SQLite keeps text in a number column,

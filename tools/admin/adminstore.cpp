@@ -1,5 +1,7 @@
 #include "adminstore.h"
 
+#include "adminbackup.h"
+
 #include "data/helpers.h"
 #include "data/migrations.h"
 #include "data/passwords.h"
@@ -28,6 +30,8 @@ CommandResult refused(const QString& reason, int exitCode = 1)
 // knows; otherwise the reason it cannot be worked on.
 std::optional<QString> unusableFile(const QString& path)
 {
+    if (const QString special = SpecialFileText(path); !special.isEmpty())
+        return special;
     if (!QFileInfo(path).isFile())
         return QStringLiteral("%1: no such file").arg(path);
     if (!Database::storedSchemaVersion(path))
@@ -811,6 +815,28 @@ QList<AdminCommand> StoreCommands(const QString& templatePath)
         {QStringLiteral("rehash"), QStringLiteral("ADDRESS"),
          QStringLiteral("Replaces every password still stored as typed by its hash."), 1, 1,
          onAddress(&RehashStore)},
+        {QStringLiteral("backup"), QStringLiteral("ADDRESS DEST"),
+         QStringLiteral("Copies the store while workstations go on working.\n"
+                        "A booking file goes through SQLite's online backup and the copy is\n"
+                        "checked; a server database is written by pg_dump -Fc to DEST."),
+         2, 2,
+         [](const QStringList& args) {
+             return onAddress([&args](const StoreAddress& a) { return BackupStore(a, args[1]); })(
+                 args);
+         }},
+        {QStringLiteral("restore"), QStringLiteral("BACKUP ADDRESS [--force]"),
+         QStringLiteral("Puts a backup back after checking it (schema version, integrity).\n"
+                        "A store that workstations have open is refused unless --force is\n"
+                        "given."),
+         2, 3,
+         [](QStringList args) {
+             const bool force = args.removeAll(QStringLiteral("--force")) > 0;
+             if (args.size() != 2)
+                 return CommandResult{2, {}, {}};
+             QString error;
+             const auto address = ParseAddress(args[1], &error);
+             return address ? RestoreStore(args[0], *address, force) : refused(error);
+         }},
     };
 }
 

@@ -67,7 +67,8 @@ struct AdminCommand {
     std::function<CommandResult(const QStringList& arguments)> run;
 };
 
-// The commands on a store itself: create, check, upgrade, copy, publish, rehash.
+// The commands on a store itself: create, check, upgrade, copy, publish, rehash,
+// backup and restore.
 QList<AdminCommand> StoreCommands(const QString& templatePath);
 
 // The whole command line after the program's name: "--help" (every

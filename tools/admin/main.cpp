@@ -4,6 +4,7 @@
 #include "adminstore.h"
 
 #include "data/schema.h"
+#include "db/database.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
                                                     : new QCoreApplication(argc, argv));
     QCoreApplication::setOrganizationName(QStringLiteral("Vestra"));
     QCoreApplication::setApplicationName(QStringLiteral("vestra-admin"));
+    // An administrator's copy, dump or upgrade may run long; it is watched by its operator.
+    vestra::SetStatementTimeout(0);
     QStringList arguments = app->arguments();
     arguments.removeFirst();
     const vestra::admin::CommandResult r = vestra::admin::RunCommand(

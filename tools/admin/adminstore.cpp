@@ -1,11 +1,12 @@
 #include "adminstore.h"
+#include "security.h"
 
 #include "data/helpers.h"
 #include "data/migrations.h"
 #include "data/passwords.h"
 #include "data/schema.h"
-#include "exchange/calendar.h"
 #include "db/database.h"
+#include "exchange/calendar.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -21,7 +22,7 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "usage: vestra-admin create|check|rehash ADDRESS | upgrade ADDRESS [--backup DIR] | "
-    "copy FROM TO | publish ADDRESS FOLDER");
+    "copy FROM TO | publish ADDRESS FOLDER | secure|prune-log ADDRESS | user …");
 
 CommandResult refused(const QString& reason, int exitCode = 1)
 {
@@ -284,10 +285,16 @@ CommandResult createServer(const QString& address)
     QString error;
     if (!BuildServerStore(*db, &error))
         return refused(QStringLiteral("%1: not created: %2").arg(address, oneLine(error)));
-    return {0,
-            {QStringLiteral("created %1 (schema version %2)")
-                 .arg(address, QString::number(db->schemaVersion()))},
-            {}};
+    CommandResult r{0,
+                    {QStringLiteral("created %1 (schema version %2)")
+                         .arg(address, QString::number(db->schemaVersion()))},
+                    {}};
+    // Roles are made by a superuser; anyone else secures the store later.
+    if (!MaySecure(*db))
+        r.lines << QStringLiteral("not secured: run vestra-admin secure as a superuser");
+    else if (!SecureServerStore(*db, &r.lines, &error))
+        return refused(QStringLiteral("%1: created but not secured: %2").arg(address, error));
+    return r;
 }
 
 QString versionLine(int version)
@@ -720,6 +727,8 @@ CommandResult PublishStore(const StoreAddress& address, const QString& folder)
 
 CommandResult RunCommand(const QStringList& arguments, const QString& templatePath)
 {
+    if (std::optional<CommandResult> r = RunSecurityCommand(arguments))
+        return *r;
     if (arguments.value(0) == QStringLiteral("publish")) {
         if (arguments.size() != 3)
             return refused(kUsage, 2);

@@ -42,12 +42,11 @@ QStringList securityStatements(const QString& schema)
         QStringLiteral("SECURITY DEFINER SET search_path = %1, pg_temp").arg(schema);
     QStringList s;
     // Roles belong to the whole server; a second store on it shares them.
-    s << QStringLiteral(
-        "DO $$ DECLARE r text; BEGIN "
-        "FOREACH r IN ARRAY ARRAY['vestra_owner', 'vestra_audit', 'vestra_staff', "
-        "'vestra_admin', 'vestra_panel'] LOOP "
-        "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = r) THEN "
-        "EXECUTE format('CREATE ROLE %I NOLOGIN', r); END IF; END LOOP; END $$");
+    s << QStringLiteral("DO $$ DECLARE r text; BEGIN "
+                        "FOREACH r IN ARRAY ARRAY['vestra_owner', 'vestra_audit', 'vestra_staff', "
+                        "'vestra_admin', 'vestra_panel'] LOOP "
+                        "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = r) THEN "
+                        "EXECUTE format('CREATE ROLE %I NOLOGIN', r); END IF; END LOOP; END $$");
     s << QStringLiteral("GRANT vestra_staff TO vestra_admin");
     // Everything the store holds goes to the owner; views read with the
     // rights of whoever reads them, so they open no way round the rules.
@@ -156,8 +155,7 @@ QStringList securityStatements(const QString& schema)
              "RETURN QUERY SELECT c, x; END $$")
              .arg(definer)
              .arg(dialect::kWriteLockKey)
-             .arg(QString::fromUtf8(kArchivedFields),
-                  QString::fromLatin1(dialect::kBookingChannel))
+             .arg(QString::fromUtf8(kArchivedFields), QString::fromLatin1(dialect::kBookingChannel))
       << QStringLiteral("ALTER FUNCTION vestra_archive() OWNER TO vestra_owner")
       << QStringLiteral("REVOKE ALL ON FUNCTION vestra_archive() FROM PUBLIC")
       << QStringLiteral("GRANT EXECUTE ON FUNCTION vestra_archive() TO vestra_staff");
@@ -221,17 +219,15 @@ bool makeLoginRole(Database& db, const QString& name, const std::optional<QStrin
                    const QString& group)
 {
     const bool exists =
-        db.scalar(QStringLiteral("SELECT count(*) FROM pg_roles WHERE rolname = ?"), {name})
-            .toInt()
+        db.scalar(QStringLiteral("SELECT count(*) FROM pg_roles WHERE rolname = ?"), {name}).toInt()
         > 0;
     if (!exists && !execFormatted(db, QStringLiteral("CREATE ROLE %I LOGIN"), {name}))
         return false;
-    if (password && !execFormatted(db, QStringLiteral("ALTER ROLE %I LOGIN PASSWORD %L"),
-                                   {name, *password}))
+    if (password
+        && !execFormatted(db, QStringLiteral("ALTER ROLE %I LOGIN PASSWORD %L"), {name, *password}))
         return false;
     return execFormatted(db, QStringLiteral("GRANT %I TO %I"), {group, name});
 }
-
 
 bool isSecured(Database& db)
 {
@@ -269,9 +265,9 @@ std::optional<Database> securedServer(const QString& address, QString* reason)
     QString error;
     const auto parsed = ParseAddress(address, &error);
     if (!parsed || parsed->kind != StoreAddress::Kind::Server) {
-        *reason = parsed ? QStringLiteral("%1: roles and rights are kept on a server only")
-                               .arg(address)
-                         : error;
+        *reason =
+            parsed ? QStringLiteral("%1: roles and rights are kept on a server only").arg(address)
+                   : error;
         return std::nullopt;
     }
     Database db = Database::open(address);
@@ -300,8 +296,8 @@ CommandResult userAdd(Database& db, const QString& address, const QString& name,
                                           "digits, _ . @ or -")
                                .arg(name));
     if (!isSecured(db))
-        return refusedWith(QStringLiteral("%1: not secured yet: run vestra-admin secure first")
-                               .arg(address));
+        return refusedWith(
+            QStringLiteral("%1: not secured yet: run vestra-admin secure first").arg(address));
     if (db.scalar(QStringLiteral("SELECT count(*) FROM konti WHERE lower(kontouser) = lower(?)"),
                   {name})
             .toInt()
@@ -339,18 +335,23 @@ CommandResult userAdd(Database& db, const QString& address, const QString& name,
             if (q && q->next())
                 id = q->value(0).toInt();
         }
-        ok = id && db.exec(QStringLiteral("INSERT INTO grptilk (gnr, pnr) VALUES (?, ?)"), {*id, *id})
-             && (!group || db.exec(QStringLiteral("INSERT INTO grptilk (gnr, pnr) VALUES (?, ?)"),
-                                   {*group, *id}))
+        ok = id
+             && db.exec(QStringLiteral("INSERT INTO grptilk (gnr, pnr) VALUES (?, ?)"), {*id, *id})
+             && (!group
+                 || db.exec(QStringLiteral("INSERT INTO grptilk (gnr, pnr) VALUES (?, ?)"),
+                            {*group, *id}))
              && makeLoginRole(db, name, password,
-                              admin ? QStringLiteral("vestra_admin") : QStringLiteral("vestra_staff"));
+                              admin ? QStringLiteral("vestra_admin")
+                                    : QStringLiteral("vestra_staff"));
     }
     if (!ok || !tx.commit())
-        return refusedWith(QStringLiteral("%1: %2 not added: %3")
-                               .arg(address, name, oneLine(db.lastError())));
-    return {0, {QStringLiteral("added %1%2").arg(name, panel ? QStringLiteral(" (room panel)")
-                                                     : admin ? QStringLiteral(" (administrator)")
-                                                             : QString())},
+        return refusedWith(
+            QStringLiteral("%1: %2 not added: %3").arg(address, name, oneLine(db.lastError())));
+    return {0,
+            {QStringLiteral("added %1%2")
+                 .arg(name, panel   ? QStringLiteral(" (room panel)")
+                            : admin ? QStringLiteral(" (administrator)")
+                                    : QString())},
             {}};
 }
 
@@ -364,8 +365,8 @@ CommandResult userRemove(Database& db, const QString& address, const QString& na
                                {name})
                     && execFormatted(db, QStringLiteral("DROP ROLE IF EXISTS %I"), {name});
     if (!ok || !tx.commit())
-        return refusedWith(QStringLiteral("%1: %2 not removed: %3")
-                               .arg(address, name, oneLine(db.lastError())));
+        return refusedWith(
+            QStringLiteral("%1: %2 not removed: %3").arg(address, name, oneLine(db.lastError())));
     return {0, {QStringLiteral("removed %1").arg(name)}, {}};
 }
 
@@ -375,21 +376,20 @@ CommandResult userAdmin(Database& db, const QString& address, const QString& nam
         == 0)
         return refusedWith(QStringLiteral("%1: no login role %2").arg(address, name));
     Transaction tx(db);
-    const bool ok =
-        tx.ok()
-        && db.exec(QStringLiteral("UPDATE konti SET admin = ? WHERE kontouser = ?"),
-                   {on ? -1 : 0, name})
-        && execFormatted(db,
-                         on ? QStringLiteral("GRANT vestra_admin TO %I")
-                            : QStringLiteral("REVOKE vestra_admin FROM %I"),
-                         {name})
-        && execFormatted(db, QStringLiteral("GRANT vestra_staff TO %I"), {name});
+    const bool ok = tx.ok()
+                    && db.exec(QStringLiteral("UPDATE konti SET admin = ? WHERE kontouser = ?"),
+                               {on ? -1 : 0, name})
+                    && execFormatted(db,
+                                     on ? QStringLiteral("GRANT vestra_admin TO %I")
+                                        : QStringLiteral("REVOKE vestra_admin FROM %I"),
+                                     {name})
+                    && execFormatted(db, QStringLiteral("GRANT vestra_staff TO %I"), {name});
     if (!ok || !tx.commit())
-        return refusedWith(QStringLiteral("%1: %2 not changed: %3")
-                               .arg(address, name, oneLine(db.lastError())));
+        return refusedWith(
+            QStringLiteral("%1: %2 not changed: %3").arg(address, name, oneLine(db.lastError())));
     return {0,
-            {QStringLiteral("%1 is %2").arg(name, on ? QStringLiteral("an administrator")
-                                                     : QStringLiteral("staff"))},
+            {QStringLiteral("%1 is %2")
+                 .arg(name, on ? QStringLiteral("an administrator") : QStringLiteral("staff"))},
             {}};
 }
 
@@ -408,8 +408,7 @@ CommandResult userList(Database& db, const QString& address)
     CommandResult r;
     while (q->next())
         r.lines << QStringLiteral("%1 %2 account %3")
-                       .arg(q->value(0).toString(), q->value(1).toString(),
-                            q->value(2).toString());
+                       .arg(q->value(0).toString(), q->value(1).toString(), q->value(2).toString());
     return r;
 }
 
@@ -438,7 +437,9 @@ bool SecureServerStore(Database& db, QStringList* lines, QString* error)
         return false;
     }
     clash.reset();
-    const QString schema = formatted(db, QStringLiteral("%I"), {db.scalar(QStringLiteral("SELECT current_schema()"))}).value_or(QString());
+    const QString schema =
+        formatted(db, QStringLiteral("%I"), {db.scalar(QStringLiteral("SELECT current_schema()"))})
+            .value_or(QString());
     Transaction tx(db);
     if (!tx.ok() || !runAll(db, securityStatements(schema), error))
         return false;
@@ -454,9 +455,11 @@ bool SecureServerStore(Database& db, QStringList* lines, QString* error)
         found.append({people->value(0).toString(), people->value(1).toInt() != 0});
     people.reset();
     for (const auto& [name, admin] : found) {
-        const QString group = admin ? QStringLiteral("vestra_admin") : QStringLiteral("vestra_staff");
+        const QString group =
+            admin ? QStringLiteral("vestra_admin") : QStringLiteral("vestra_staff");
         if (!makeLoginRole(db, name, std::nullopt, group)
-            || (!admin && !execFormatted(db, QStringLiteral("REVOKE vestra_admin FROM %I"), {name}))) {
+            || (!admin
+                && !execFormatted(db, QStringLiteral("REVOKE vestra_admin FROM %I"), {name}))) {
             *error = oneLine(db.lastError());
             return false;
         }
@@ -479,7 +482,7 @@ std::optional<CommandResult> RunSecurityCommand(const QStringList& a)
     const bool user = command == QStringLiteral("user");
     const QString sub = user ? a.value(1) : QString();
     const QString address = a.value(user ? 2 : 1);
-    const int fixed = user ? (sub == QStringLiteral("list") ? 3
+    const int fixed = user ? (sub == QStringLiteral("list")    ? 3
                               : sub == QStringLiteral("admin") ? 5
                                                                : 4)
                            : 2;
@@ -502,7 +505,8 @@ std::optional<CommandResult> RunSecurityCommand(const QStringList& a)
     if (user && sub != QStringLiteral("add") && sub != QStringLiteral("remove")
         && sub != QStringLiteral("admin") && sub != QStringLiteral("list"))
         return refusedWith(kUserUsage, 2);
-    if (sub == QStringLiteral("admin") && a[4] != QStringLiteral("on") && a[4] != QStringLiteral("off"))
+    if (sub == QStringLiteral("admin") && a[4] != QStringLiteral("on")
+        && a[4] != QStringLiteral("off"))
         return refusedWith(kUserUsage, 2);
 
     QString reason;
@@ -520,8 +524,10 @@ std::optional<CommandResult> RunSecurityCommand(const QStringList& a)
     if (command == QStringLiteral("prune-log")) {
         const QVariant n = db->scalar(QStringLiteral("SELECT vestra_prune_log()"));
         if (!n.isValid())
-            return refusedWith(QStringLiteral("%1: not pruned: %2").arg(address, oneLine(db->lastError())));
-        return CommandResult{0, {QStringLiteral("removed %1 change log rows").arg(n.toLongLong())}, {}};
+            return refusedWith(
+                QStringLiteral("%1: not pruned: %2").arg(address, oneLine(db->lastError())));
+        return CommandResult{
+            0, {QStringLiteral("removed %1 change log rows").arg(n.toLongLong())}, {}};
     }
     if (sub == QStringLiteral("add"))
         return userAdd(*db, address, a[3], admin, account, panel);

@@ -1,5 +1,6 @@
 #include "data/migrations.h"
 
+#include "data/audit.h"
 #include "data/schema.h"
 
 #include <QFile>
@@ -142,6 +143,52 @@ bool copyBeside(const QString& source, const QString& target, QString* error)
     return false;
 }
 
+// Each change log row is linked to the one before it by hashes, the rows
+// already there in the order of their numbers; a server links each new row
+// in a trigger of its own.
+bool chainChangeLog(Database& db, MigrationReport&, QString* error)
+{
+    QStringList statements = {QStringLiteral("ALTER TABLE Auditlog ADD COLUMN prevhash TEXT"),
+                              QStringLiteral("ALTER TABLE Auditlog ADD COLUMN rowhash TEXT")};
+    if (db.engine() == Engine::PostgreSQL)
+        statements += LogHashFunctionStatements();
+    for (const QString& statement : statements) {
+        if (!db.exec(statement)) {
+            if (error)
+                *error = db.lastError();
+            return false;
+        }
+    }
+    QList<std::pair<qint64, QStringList>> rows;
+    {
+        auto q = db.query(
+            QStringLiteral("SELECT ID, %1 FROM Auditlog ORDER BY ID").arg(AuditHashedColumns()));
+        if (!q) {
+            if (error)
+                *error = db.lastError();
+            return false;
+        }
+        while (q->next()) {
+            QStringList fields;
+            for (int i = 1; i <= 7; ++i)
+                fields << q->value(i).toString();
+            rows.append({q->value(0).toLongLong(), fields});
+        }
+    }
+    QString previous;
+    for (const auto& [id, fields] : rows) {
+        const QString own = AuditRowHash(previous, fields);
+        if (!db.exec(QStringLiteral("UPDATE Auditlog SET prevhash = ?, rowhash = ? WHERE ID = ?"),
+                     {previous, own, id})) {
+            if (error)
+                *error = db.lastError();
+            return false;
+        }
+        previous = own;
+    }
+    return true;
+}
+
 } // namespace
 
 QStringList KeywordTableStatements()
@@ -256,6 +303,7 @@ const QList<MigrationStep>& BookingFileSteps()
              }
              return true;
          }},
+        {13, chainChangeLog},
     };
     return steps;
 }

@@ -1,6 +1,7 @@
 // vestra-admin is run as administrators and scripts run it: the built
 // program, its exit code, its output lines and the files it leaves.
 
+#include "data/audit.h"
 #include "data/migrations.h"
 #include "data/schema.h"
 #include "support/fixture.h"
@@ -65,6 +66,29 @@ void setSchemaVersion(const QString& address, int version)
     Database::closeAll(address);
 }
 
+// An untouched log checks clean and names its head; a row changed afterwards
+// is named by check, which then fails.
+void expectChainCaught(const QString& address)
+{
+    AdminRun r = admin({"check", address});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList head =
+        r.out.filter(QRegularExpression("^change log intact \\(\\d+ rows\\), head [0-9a-f]{64}$"));
+    ASSERT_EQ(head.size(), 1) << r.out.join('|').toStdString();
+    {
+        Database d = Database::open(address);
+        const QVariant second = d.scalar("SELECT min(ID) FROM Auditlog WHERE ID > (SELECT "
+                                         "min(ID) FROM Auditlog)");
+        ASSERT_TRUE(d.exec("UPDATE Auditlog SET summary = summary || ' ' WHERE ID = ?", {second}));
+        r = admin({"check", address});
+        const QString at = second.toString();
+        EXPECT_TRUE(r.out.contains("change log BROKEN at row " + at))
+            << r.out.join('|').toStdString();
+        expectRefused(r, address + ": the change log was altered at row " + at);
+    }
+    Database::closeAll(address);
+}
+
 } // namespace
 
 class Admin : public BookingFileTest {
@@ -116,6 +140,18 @@ TEST_F(Admin, CreateWritesTheTemplateAndCheckReportsIt)
     EXPECT_EQ(digest(target), before);
     r = admin({"check", target});
     EXPECT_TRUE(r.out.contains("rows Konti 2")) << r.out.join('|').toStdString();
+}
+
+TEST_F(Admin, CheckNamesTheFirstChangeLogRowChangedAfterItWasWritten)
+{
+    const QString path = templateCopy("log.mdb");
+    {
+        Database d = Database::open(path);
+        for (const char* key : {"1", "2", "3"})
+            ASSERT_TRUE(WriteAuditRow(d, AuditAction::Created, key, "a booking"));
+    }
+    Database::closeAll(path);
+    expectChainCaught(path);
 }
 
 TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopyAndRehashHashesItsPasswords)
@@ -639,6 +675,13 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
     EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', Kontouser, admin, Kontotlf), ' ' ORDER BY "
                    "ID) FROM Konti WHERE ID IN (20, 21)"),
               "carl/0/555 dora/0");
+
+    // The server logged carl's change itself, under carl's role, with the old
+    // and the new title; the owner's hand on a log row shows in check.
+    EXPECT_EQ(rows("SELECT concat_ws('|', account, action, itemkey, summary) FROM Auditlog "
+                   "WHERE account = 'carl' AND itemkey = '1'"),
+              "carl|edited|1|booking: beskrivelse: choir → choir practice");
+    expectChainCaught(server);
 
     // An administrator made staff again loses the rights with the flag.
     ASSERT_EQ(admin({"user", "admin", server, "Eva", "off"}).exitCode, 0);

@@ -1,6 +1,7 @@
 #include "adminstore.h"
 #include "security.h"
 
+#include "data/audit.h"
 #include "data/helpers.h"
 #include "data/migrations.h"
 #include "data/passwords.h"
@@ -22,7 +23,7 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "usage: vestra-admin create|check|rehash ADDRESS | upgrade ADDRESS [--backup DIR] | "
-    "copy FROM TO | publish ADDRESS FOLDER | secure|prune-log ADDRESS | user …");
+    "copy FROM TO | publish ADDRESS FOLDER");
 
 CommandResult refused(const QString& reason, int exitCode = 1)
 {
@@ -322,6 +323,30 @@ std::optional<QStringList> rowCounts(Database& db)
     return lines;
 }
 
+// The change log's chain, checked link by link: its head hash for a site to
+// note elsewhere, or the first row that does not fit. Stores older than the
+// chain have none to check.
+bool checkChain(Database& db, int version, CommandResult& result, const QString& address)
+{
+    if (version < 13)
+        return true;
+    const std::optional<AuditChain> chain = VerifyAuditChain(db);
+    if (!chain)
+        return false;
+    if (chain->intact) {
+        result.lines << QStringLiteral("change log intact (%1 rows), head %2")
+                            .arg(chain->rows)
+                            .arg(chain->head.isEmpty() ? QStringLiteral("-") : chain->head);
+        return true;
+    }
+    result.lines << QStringLiteral("change log BROKEN at row %1").arg(chain->firstBadRow);
+    result.exitCode = 1;
+    result.error = QStringLiteral("%1: the change log was altered at row %2")
+                       .arg(address)
+                       .arg(chain->firstBadRow);
+    return true;
+}
+
 CommandResult checkServer(const QString& address)
 {
     QString reason;
@@ -336,6 +361,9 @@ CommandResult checkServer(const QString& address)
     // The server keeps its own pages whole; it offers no cheap whole-database check.
     result.lines << versionLine(db->schemaVersion())
                  << QStringLiteral("integrity: checked by the server") << *counts;
+    if (!checkChain(*db, db->schemaVersion(), result, address))
+        return refused(
+            QStringLiteral("%1: cannot be read: %2").arg(address, oneLine(db->lastError())));
     return result;
 }
 
@@ -583,7 +611,7 @@ CommandResult CheckStore(const StoreAddress& address)
                 return false;
             result.lines << QStringLiteral("rows %1 %2").arg(name).arg(rows.toLongLong());
         }
-        return true;
+        return checkChain(db, version, result, path);
     });
     if (!read)
         return refused(QStringLiteral("%1: cannot be read").arg(path));

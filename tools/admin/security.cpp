@@ -150,7 +150,8 @@ QStringList securityStatements(const QString& schema)
              "IF c > 0 OR x > 0 THEN INSERT INTO auditlog (whenutc, whenlocal, workstation, "
              "account, action, itemkey, summary) VALUES (to_char(now() AT TIME ZONE 'UTC', "
              "'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'), to_char(now(), 'YYYY-MM-DD HH24:MI:SS'), "
-             "'server', 'daily run', 'archived', '', format('%s bookings archived, %s removed up "
+             "'daily run', 'daily run', 'archived', '', format('%s bookings archived, %s removed "
+             "up "
              "to %s', c, x, to_char(current_date, 'YYYY-MM-DD'))); END IF; "
              "RETURN QUERY SELECT c, x; END $$")
              .arg(definer)
@@ -171,6 +172,41 @@ QStringList securityStatements(const QString& schema)
              .arg(definer)
       << QStringLiteral("ALTER FUNCTION vestra_prune_log() OWNER TO vestra_owner")
       << QStringLiteral("REVOKE ALL ON FUNCTION vestra_prune_log() FROM PUBLIC");
+    // The change log of bookings, items, accounts and settings is written
+    // by the server, for whoever changes them and however; the daily run
+    // (the owner's) logs itself in one row.
+    s << QStringLiteral(
+             "CREATE OR REPLACE FUNCTION vestra_log_change() RETURNS trigger LANGUAGE plpgsql %1 "
+             "AS $$ DECLARE o jsonb; n jsonb; k text; changes text[] := '{}'; "
+             "what text := CASE TG_TABLE_NAME WHEN 'booking' THEN '' WHEN 'lokale' THEN 'item ' "
+             "WHEN 'institutionsoplysninger' THEN 'settings ' WHEN 'grptilk' THEN 'membership ' "
+             "ELSE 'account ' END; key text; BEGIN "
+             "IF TG_OP <> 'INSERT' THEN o := to_jsonb(OLD) - 'kontopass' - 'rowversion'; END IF; "
+             "IF TG_OP <> 'DELETE' THEN n := to_jsonb(NEW) - 'kontopass' - 'rowversion'; END IF; "
+             "key := CASE TG_TABLE_NAME WHEN 'booking' THEN coalesce(n, o) ->> 'bookingnr' "
+             "WHEN 'lokale' THEN coalesce(n, o) ->> 'lokalenr' WHEN 'konti' THEN "
+             "coalesce(n, o) ->> 'id' WHEN 'grptilk' THEN concat_ws('/', coalesce(n, o) ->> "
+             "'gnr', coalesce(n, o) ->> 'pnr') ELSE '' END; "
+             "FOR k IN SELECT jsonb_object_keys(coalesce(n, o)) ORDER BY 1 LOOP "
+             "IF (o -> k IS DISTINCT FROM n -> k) AND coalesce(o ->> k, n ->> k) IS NOT NULL "
+             "THEN changes := changes || format('%s: %s → %s', k, coalesce(o ->> k, ''), "
+             "coalesce(n ->> k, '')); END IF; END LOOP; "
+             "IF TG_OP = 'UPDATE' AND cardinality(changes) = 0 THEN RETURN NULL; END IF; "
+             "INSERT INTO auditlog (whenutc, whenlocal, workstation, account, action, itemkey, "
+             "summary) VALUES (to_char(now() AT TIME ZONE 'UTC', "
+             "'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'), to_char(now(), 'YYYY-MM-DD HH24:MI:SS'), "
+             "coalesce(nullif(current_setting('application_name', true), ''), "
+             "host(inet_client_addr()), 'server'), session_user, what || CASE TG_OP "
+             "WHEN 'INSERT' THEN 'created' WHEN 'UPDATE' THEN 'edited' ELSE 'deleted' END, key, "
+             "TG_TABLE_NAME || ': ' || array_to_string(changes, ' | ')); RETURN NULL; END $$")
+             .arg(definer)
+      << QStringLiteral("ALTER FUNCTION vestra_log_change() OWNER TO vestra_audit");
+    for (const char* table : {"booking", "lokale", "konti", "grptilk", "institutionsoplysninger"})
+        s << QStringLiteral("DROP TRIGGER IF EXISTS %1_log ON %1").arg(QLatin1String(table))
+          << QStringLiteral("CREATE TRIGGER %1_log AFTER INSERT OR UPDATE OR DELETE ON %1 "
+                            "FOR EACH ROW WHEN (current_user <> 'vestra_owner') "
+                            "EXECUTE PROCEDURE vestra_log_change()")
+                 .arg(QLatin1String(table));
     // A password is the server's business: none is kept in the store.
     s << QStringLiteral("UPDATE konti SET kontopass = '' WHERE kontopass <> ''");
     return s;

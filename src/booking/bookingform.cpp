@@ -5,13 +5,13 @@
 #include "data/dates.h"
 #include "exchange/calendar.h"
 #include "exchange/safewrite.h"
-#include "widgets/externalurls.h"
 #include "report/reportformat.h"
-#include "widgets/scrolledbody.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
 #include "session/storewatcher.h"
+#include "widgets/externalurls.h"
+#include "widgets/scrolledbody.h"
+#include "widgets/windowregistry.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -602,7 +602,7 @@ bool BookingForm::Store()
     QStringList changed;
     for (const auto& [field, value] : typed)
         changed << field + QStringLiteral(": ")
-                       + BeforeAfter(m_rec.value(field).toString().left(40),
+                       + BeforeAfter(m_rec.storedValue(field).toString().left(40),
                                      value.toString().left(40));
     const QString key = m_rec.value(QStringLiteral("Bookingnr")).toString();
     const auto logged = [&](Database& d) {

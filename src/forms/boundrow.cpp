@@ -16,6 +16,7 @@ BoundRow::BoundRow(QString source, QString table, QString key, QStringList writa
 bool BoundRow::find(Database& db, const QVariant& key)
 {
     m_values.clear();
+    m_stored.clear();
     m_dirty.clear();
     m_positioned = false;
     auto q = db.query(QStringLiteral("SELECT * FROM %1 WHERE %2 = ? LIMIT 1").arg(m_source, m_key),
@@ -29,6 +30,7 @@ bool BoundRow::find(Database& db, const QVariant& key)
         if (!m_values.contains(name))
             m_values.insert(name, q->value(i));
     }
+    m_stored = m_values;
     m_keyValue = key;
     m_positioned = true;
     return true;
@@ -37,6 +39,11 @@ bool BoundRow::find(Database& db, const QVariant& key)
 QVariant BoundRow::value(const QString& field) const
 {
     return m_values.value(field.toLower());
+}
+
+QVariant BoundRow::storedValue(const QString& field) const
+{
+    return m_stored.value(field.toLower());
 }
 
 bool BoundRow::setValue(const QString& field, const QVariant& value)
@@ -119,6 +126,7 @@ bool BoundRow::store(Database& db, const std::function<bool(Database&)>& alongsi
     if (seen.isValid())
         m_values.insert(counter, seen.toLongLong() + 1);
     m_dirty.clear();
+    m_stored = m_values;
     return true;
 }
 

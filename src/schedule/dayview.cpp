@@ -3,18 +3,18 @@
 #include "data/dates.h"
 #include "data/helpers.h"
 #include "data/schema.h"
-#include "exchange/ui/exportactions.h"
 #include "db/database.h"
+#include "exchange/ui/exportactions.h"
 #include "grid/schedulegrid.h"
-#include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "resources/resourcemanager.h"
 #include "schedule/editing.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
 #include "schedule/weekview.h"
+#include "services/messages.h"
 #include "session/access.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QCalendarWidget>
 #include <QDir>
@@ -354,6 +354,7 @@ void DayView::cutOrCopy(int clipboardMode)
                     QStringLiteral("Service Message"), MsgIcon::Warning);
         reload();
         break;
+    case Clip::Refused:
     case Clip::Done:
         break;
     }

@@ -57,6 +57,38 @@ bool CheckCredentials(Session& s, const QString& user, const QString& password)
     return true;
 }
 
+ServerLogin LoginAsServerRole(Session& s, QString* error)
+{
+    Database db = Database::open(s.BookingFilePath);
+    if (db.engine() != Engine::PostgreSQL
+        || !db.scalar(QStringLiteral("SELECT to_regrole('vestra_staff') IS NOT NULL AND "
+                                     "to_regproc('vestra_may_act') IS NOT NULL"))
+                .toBool())
+        return ServerLogin::NotSecured;
+    s.LoginOk = false;
+    s.IsAdmin = false;
+    s.LoginAccountId = 0;
+    auto q = db.query(QStringLiteral(
+        "SELECT ID, Kontouser, Kontonavn, pg_has_role(current_user, 'vestra_admin', 'MEMBER'), "
+        "current_user FROM Konti WHERE Kontouser = current_user AND Kontotype = 'p' AND "
+        "(archived IS NULL OR archived = 0) ORDER BY ID LIMIT 1"));
+    if (!q || !q->next()) {
+        if (error)
+            *error = q ? QStringLiteral("The server login %1 has no active personal account in "
+                                        "this booking store; ask an administrator to add it.")
+                             .arg(db.scalar(QStringLiteral("SELECT current_user")).toString())
+                       : db.lastError();
+        return ServerLogin::NoAccount;
+    }
+    s.LoginOk = true;
+    s.LoginAccountId = q->value(0).toInt();
+    s.LoginUser = q->value(1).toString();
+    s.LoginName = q->value(2).toString();
+    s.IsAdmin = q->value(3).toBool();
+    SetAuditAccount(s.LoginUser);
+    return ServerLogin::LoggedIn;
+}
+
 bool SetAccountPassword(Database& db, int id, const QString& password, QString* error)
 {
     auto fail = [error](const QString& why) {

@@ -29,6 +29,14 @@ std::optional<LoginAccount> FindLoginAccount(Database& bookingFile, const QStrin
 // Clears LoginOk, then fills the session's account values on success.
 bool CheckCredentials(Session& s, const QString& user, const QString& password);
 
+// On a secured server the server login is the login: the person is the
+// active personal account whose user name is the role's name, an
+// administrator when the role is one of vestra_admin. Nothing (and the
+// session untouched) when the store is not a secured server; LoginOk false
+// and error set when the role has no such account.
+enum class ServerLogin { NotSecured, LoggedIn, NoAccount };
+ServerLogin LoginAsServerRole(Session& s, QString* error = nullptr);
+
 // Stores the password's hash for the account, with its change-log row, in
 // one transaction. An empty password is refused; error says why.
 bool SetAccountPassword(Database& bookingFile, int id, const QString& password,

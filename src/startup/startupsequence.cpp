@@ -4,15 +4,17 @@
 #include "data/schema.h"
 #include "report/reportformat.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/connection.h"
+#include "session/login.h"
 #include "session/session.h"
 #include "session/startup.h"
+#include "shell/navigator.h"
 #include "startup/archiveprogress.h"
 #include "startup/connectwindow.h"
 #include "startup/loginwindow.h"
 #include "startup/passworddialog.h"
 #include "startup/startupsequence.h"
+#include "widgets/windowregistry.h"
 
 namespace vestra {
 
@@ -122,7 +124,21 @@ void RunStartup()
                         + report.archive.error,
                     QStringLiteral("Archive"), MsgIcon::Warning);
     }
-    ShowLogin();
+    // On a secured server the server login was the login.
+    QString noAccount;
+    switch (LoginAsServerRole(session(), &noAccount)) {
+    case ServerLogin::NotSecured:
+        ShowLogin();
+        break;
+    case ServerLogin::LoggedIn:
+        if (navigator().showMainWindow)
+            navigator().showMainWindow();
+        break;
+    case ServerLogin::NoAccount:
+        ShowConnectWindow();
+        showMessage(noAccount, QStringLiteral("No Database Connection"), MsgIcon::Warning);
+        break;
+    }
 }
 
 } // namespace vestra

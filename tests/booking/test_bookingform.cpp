@@ -1,10 +1,10 @@
 #include "booking/bookingform.h"
 #include "booking/bookinginfowindow.h"
 #include "lists/tentativebookingswindow.h"
-#include "widgets/externalurls.h"
-#include "widgets/windowregistry.h"
 #include "reports/receipts.h"
 #include "support/fixture.h"
+#include "widgets/externalurls.h"
+#include "widgets/windowregistry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -210,6 +210,13 @@ TEST_P(Form, OpeningTheFormAgainStoresItsEditsFirst)
     ASSERT_EQ(ShowBookingForm(beamer, nullptr), f);
     EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Board (twice)");
     EXPECT_EQ(child<QLineEdit>(f, "Beskrivelse")->text(), "Lecture");
+    // Each store logs the title as it was before it.
+    QStringList logged;
+    auto q = db().query("SELECT summary FROM Auditlog WHERE action = 'edited' ORDER BY ID");
+    while (q && q->next())
+        logged << q->value(0).toString().section(" | ", 0, 0);
+    EXPECT_EQ(logged, QStringList({"Beskrivelse: Board → Board (edited)",
+                                   "Beskrivelse: Board (edited) → Board (twice)"}));
 }
 
 TEST_P(Form, ConfirmingTheShownBookingFromTheTentativeListKeepsWhatWasTyped)

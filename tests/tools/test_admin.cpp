@@ -4,6 +4,8 @@
 #include "data/audit.h"
 #include "data/migrations.h"
 #include "data/schema.h"
+#include "session/archiving.h"
+#include "session/login.h"
 #include "support/fixture.h"
 #include "support/stores.h"
 
@@ -682,6 +684,43 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
                    "WHERE account = 'carl' AND itemkey = '1'"),
               "carl|edited|1|booking: beskrivelse: choir → choir practice");
     expectChainCaught(server);
+
+    // The program takes the server login as the login, and leaves the day's
+    // archiving to the server.
+    const std::optional<ServerAddress> p = ParseServerAddress(server);
+    const auto as = [&p](const QString& role) {
+        return QString("postgresql://%1@/%2?host=%3").arg(role, p->database, p->host);
+    };
+    const struct {
+        const char* role;
+        ServerLogin outcome;
+        int account;
+        bool admin;
+    } logins[] = {{"carl", ServerLogin::LoggedIn, 20, false},
+                  {"Eva", ServerLogin::LoggedIn, -1, true},
+                  {"panel", ServerLogin::NoAccount, 0, false}};
+    for (const auto& l : logins) {
+        Session& s = session();
+        s.BookingFilePath = as(l.role);
+        EXPECT_EQ(LoginAsServerRole(s), l.outcome) << l.role;
+        EXPECT_EQ(s.LoginOk, l.outcome == ServerLogin::LoggedIn) << l.role;
+        if (l.account > 0) {
+            EXPECT_EQ(s.LoginAccountId, l.account);
+        }
+        EXPECT_EQ(s.IsAdmin, l.admin) << l.role;
+        Database::closeAll(s.BookingFilePath);
+    }
+    {
+        ASSERT_TRUE(Database::open(server).exec("UPDATE arkiveringsdato SET arkiveringsdato = "
+                                                "'2000-01-01'"));
+        Database::closeAll(server);
+        Database carl = Database::open(as("carl"));
+        const ArchiveResult a = ArchiveBookings(carl, QDate::currentDate(), 3, 548, {});
+        EXPECT_TRUE(a.ok && a.ran) << a.error.toStdString();
+        EXPECT_EQ(carl.scalar("SELECT arkiveringsdato FROM arkiveringsdato").toDate(),
+                  QDate::currentDate());
+    }
+    Database::closeAll(as("carl"));
 
     // An administrator made staff again loses the rights with the flag.
     ASSERT_EQ(admin({"user", "admin", server, "Eva", "off"}).exitCode, 0);

@@ -14,6 +14,12 @@ QString g_account;
 constexpr qint64 kLogChainLockKey = 0x5645535452410002;
 } // namespace
 
+QString IsolatedText(const QString& text)
+{
+    // FIRST STRONG ISOLATE … POP DIRECTIONAL ISOLATE
+    return QChar(0x2068) + text + QChar(0x2069);
+}
+
 QString AuditActionText(AuditAction action)
 {
     switch (action) {
@@ -43,6 +49,8 @@ QString AuditActionText(AuditAction action)
         return QStringLiteral("resource deleted");
     case AuditAction::PasswordSet:
         return QStringLiteral("password set");
+    case AuditAction::LoginFailed:
+        return QStringLiteral("login failed");
     }
     return {};
 }
@@ -100,6 +108,7 @@ bool WriteAuditRow(Database& db, AuditAction action, const QString& key, const Q
     switch (action) {
     case AuditAction::PasswordSet:
     case AuditAction::Archived:
+    case AuditAction::LoginFailed:
         break;
     default:
         // Its own trigger has logged the change to the table, once.

@@ -26,7 +26,12 @@ enum class AuditAction {
     AccountDeleted,
     ResourceDeleted,
     PasswordSet,
+    LoginFailed,
 };
+
+// Text a person typed (a title, a name), set apart so that its writing
+// direction cannot reorder the rest of the log line around it.
+QString IsolatedText(const QString& text);
 
 // The words the log shows for an action.
 QString AuditActionText(AuditAction action);

@@ -145,11 +145,17 @@ bool copyBeside(const QString& source, const QString& target, QString* error)
 
 // Each change log row is linked to the one before it by hashes, the rows
 // already there in the order of their numbers; a server links each new row
-// in a trigger of its own.
+// in a trigger of its own. The login throttle moves into the store.
 bool chainChangeLog(Database& db, MigrationReport&, QString* error)
 {
+    // The wrong passwords per user name, and when the name may be tried
+    // again (UTC, ISO with milliseconds): kept in the store, so a restarted
+    // workstation, or another one, goes on waiting.
     QStringList statements = {QStringLiteral("ALTER TABLE Auditlog ADD COLUMN prevhash TEXT"),
-                              QStringLiteral("ALTER TABLE Auditlog ADD COLUMN rowhash TEXT")};
+                              QStringLiteral("ALTER TABLE Auditlog ADD COLUMN rowhash TEXT"),
+                              QStringLiteral("CREATE TABLE Loginthrottle (kontouser TEXT PRIMARY "
+                                             "KEY, failures INTEGER NOT NULL, nexttry TEXT NOT "
+                                             "NULL)")};
     if (db.engine() == Engine::PostgreSQL)
         statements += LogHashFunctionStatements();
     for (const QString& statement : statements) {

@@ -1,9 +1,9 @@
-#include "widgets/windowregistry.h"
 #include "session/access.h"
 #include "session/login.h"
 #include "shell/navigator.h"
 #include "startup/loginwindow.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -88,28 +88,32 @@ TEST_P(Login, PasswordsAreHashesAndPlainOnesBecomeHashesAtTheNextLogin)
     EXPECT_EQ(stored(anna), hash) << "a hashed password is not hashed again";
 }
 
-TEST(LoginThrottle, WaitsDoubleAfterFiveWrongPasswordsUpTo30sAndAGoodLoginResets)
+TEST_P(Login, ThrottleWaitsDoubleAfterFiveWrongPasswordsUpTo30sEvenAfterARestart)
 {
-    qint64 now = 1000;
-    LoginThrottle t([&now] { return now; });
+    qint64 now = 1'000'000;
+    // Each try from a throttle of its own, as a restarted program would.
+    const auto t = [&now] { return LoginThrottle([&now] { return now; }); };
     for (int i = 0; i < LoginThrottle::kFreeTries; ++i) {
-        EXPECT_EQ(t.waitMs("anna"), 0) << i;
-        t.failed("anna");
+        EXPECT_EQ(t().waitMs("anna"), 0) << i;
+        EXPECT_TRUE(t().failed("anna"));
     }
     // The 6th try waits 1 s after the 5th wrong one, the 7th 2 s...
     for (const qint64 wait : {1000, 2000, 4000, 8000, 16000, 30000, 30000}) {
-        EXPECT_EQ(t.waitMs("anna"), wait);
-        EXPECT_EQ(t.waitMs("bo"), 0) << "counted per user name";
+        EXPECT_EQ(t().waitMs("anna"), wait);
+        EXPECT_EQ(t().waitMs("bo"), 0) << "counted per user name";
         now += wait - 1;
-        EXPECT_EQ(t.waitMs("anna"), 1);
+        EXPECT_EQ(t().waitMs("anna"), 1);
         now += 1;
-        EXPECT_EQ(t.waitMs("anna"), 0);
-        t.failed("anna");
+        EXPECT_EQ(t().waitMs("anna"), 0);
+        t().failed("anna");
     }
-    t.succeeded("anna");
-    EXPECT_EQ(t.waitMs("anna"), 0);
-    t.failed("anna");
-    EXPECT_EQ(t.waitMs("anna"), 0) << "a good login starts the count afresh";
+    t().succeeded("anna");
+    EXPECT_EQ(t().waitMs("anna"), 0);
+    t().failed("anna");
+    EXPECT_EQ(t().waitMs("anna"), 0) << "a good login starts the count afresh";
+    EXPECT_EQ(
+        count("Auditlog", "action = 'login failed' AND itemkey = ?", {QString("\u2068anna\u2069")}),
+        13);
 }
 
 TEST_P(Login, WindowShowsTheWaitAndRefusesTriesDuringIt)

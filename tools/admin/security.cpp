@@ -436,7 +436,7 @@ CommandResult userList(Database& db, const QString& address)
         "'administrator' WHEN pg_has_role(r.rolname, 'vestra_staff', 'MEMBER') THEN 'staff' "
         "ELSE 'room panel' END, coalesce(k.id::text, '-') FROM pg_roles r LEFT JOIN konti k "
         "ON k.kontouser = r.rolname WHERE r.rolcanlogin AND NOT r.rolsuper AND "
-        "(pg_has_role(r.rolname, 'vestra_staff', 'MEMBER') OR "
+        "((k.id IS NOT NULL AND pg_has_role(r.rolname, 'vestra_staff', 'MEMBER')) OR "
         "pg_has_role(r.rolname, 'vestra_panel', 'MEMBER')) ORDER BY r.rolname"));
     if (!q)
         return refusedWith(

@@ -144,7 +144,7 @@ AccountDeleteResult DeleteGroupAccount(Database& db, int id)
         db.scalar(QStringLiteral("SELECT Kontonavn FROM Konti WHERE ID = ?"), {id}).toString();
     if (!db.exec(QStringLiteral("DELETE FROM Konti WHERE ID = ?"), {id})
         || !db.exec(QStringLiteral("DELETE FROM Grptilk WHERE gnr = ?"), {id})
-        || !WriteAuditRow(db, AuditAction::AccountDeleted, QString::number(id), name)
+        || !WriteAuditRow(db, AuditAction::AccountDeleted, QString::number(id), IsolatedText(name))
         || !t.commit())
         result.error = db.lastError();
     return result;
@@ -170,7 +170,7 @@ AccountDeleteResult DeleteAccount(Database& db, int id)
         return {AccountRefusal::HasBookings, {}};
     if (!db.exec(QStringLiteral("DELETE FROM Grptilk WHERE gnr = ? OR pnr = ?"), {id, id})
         || !db.exec(QStringLiteral("DELETE FROM Konti WHERE ID = ?"), {id})
-        || !WriteAuditRow(db, AuditAction::AccountDeleted, QString::number(id), name)
+        || !WriteAuditRow(db, AuditAction::AccountDeleted, QString::number(id), IsolatedText(name))
         || !t.commit())
         result.error = db.lastError();
     return result;

@@ -16,8 +16,8 @@ constexpr qint64 kLogChainLockKey = 0x5645535452410002;
 
 QString IsolatedText(const QString& text)
 {
-    // FIRST STRONG ISOLATE … POP DIRECTIONAL ISOLATE
-    return QChar(0x2068) + text + QChar(0x2069);
+    // FIRST STRONG ISOLATE … POP DIRECTIONAL ISOLATE; nothing stays nothing.
+    return text.isEmpty() ? text : QChar(0x2068) + text + QChar(0x2069);
 }
 
 QString AuditActionText(AuditAction action)
@@ -208,7 +208,8 @@ QString BookingSummary(const QString& text, int day, int start, int end, int ite
             .arg(minutes % 60, 2, 10, QLatin1Char('0'));
     };
     return QStringLiteral("%1, %2 %3–%4, item %5")
-        .arg(text, DateFromDayNumber(day).toString(Qt::ISODate), clock(start), clock(end))
+        .arg(IsolatedText(text), DateFromDayNumber(day).toString(Qt::ISODate), clock(start),
+             clock(end))
         .arg(item);
 }
 

@@ -1,12 +1,13 @@
 #include "lists/changelogwindow.h"
 
+#include "data/audit.h"
 #include "data/dates.h"
 #include "forms/periodpicker.h"
 #include "lists/listdata.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
 #include "shell/navigator.h"
+#include "widgets/windowregistry.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,8 +71,9 @@ ListFillSource ChangeLogFillSource(const ChangeLogFilter& filter)
     sql += QStringLiteral(" ORDER BY ID DESC");
     return {BookingFile, sql, binds, [](const QSqlRecord& r) -> std::optional<ListRow> {
                 QStringList cells;
+                // A user name is set apart like the texts in the summary.
                 for (int i = 1; i <= 6; ++i)
-                    cells << cell(r.value(i));
+                    cells << (i == 3 ? IsolatedText(cell(r.value(i))) : cell(r.value(i)));
                 return ListRow{cells.join(QLatin1Char(';')), r.value(0).toInt(), -1};
             }};
 }

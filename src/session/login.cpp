@@ -111,7 +111,8 @@ bool SetAccountPassword(Database& db, int id, const QString& password, QString* 
         return fail(db.lastError().isEmpty() ? QStringLiteral("The account is gone.")
                                              : db.lastError());
     if (!db.exec(QStringLiteral("UPDATE Konti SET KontoPass = ? WHERE ID = ?"), {hash, id})
-        || !WriteAuditRow(db, AuditAction::PasswordSet, QString::number(id), user.toString())
+        || !WriteAuditRow(db, AuditAction::PasswordSet, QString::number(id),
+                          IsolatedText(user.toString()))
         || !tx.commit())
         return fail(db.lastError());
     return true;

@@ -215,8 +215,9 @@ TEST_P(Form, OpeningTheFormAgainStoresItsEditsFirst)
     auto q = db().query("SELECT summary FROM Auditlog WHERE action = 'edited' ORDER BY ID");
     while (q && q->next())
         logged << q->value(0).toString().section(" | ", 0, 0);
-    EXPECT_EQ(logged, QStringList({"Beskrivelse: Board → Board (edited)",
-                                   "Beskrivelse: Board (edited) → Board (twice)"}));
+    EXPECT_EQ(logged,
+              QStringList({"Beskrivelse: \u2068Board\u2069 → \u2068Board (edited)\u2069",
+                           "Beskrivelse: \u2068Board (edited)\u2069 → \u2068Board (twice)\u2069"}));
 }
 
 TEST_P(Form, ConfirmingTheShownBookingFromTheTentativeListKeepsWhatWasTyped)

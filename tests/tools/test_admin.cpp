@@ -682,7 +682,7 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
     // and the new title; the owner's hand on a log row shows in check.
     EXPECT_EQ(rows("SELECT concat_ws('|', account, action, itemkey, summary) FROM Auditlog "
                    "WHERE account = 'carl' AND itemkey = '1'"),
-              "carl|edited|1|booking: beskrivelse: choir → choir practice");
+              "carl|edited|1|booking: beskrivelse: \u2068choir\u2069 → \u2068choir practice\u2069");
     expectChainCaught(server);
 
     // The program takes the server login as the login, and leaves the day's

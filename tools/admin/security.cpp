@@ -189,8 +189,8 @@ QStringList securityStatements(const QString& schema)
              "'gnr', coalesce(n, o) ->> 'pnr') ELSE '' END; "
              "FOR k IN SELECT jsonb_object_keys(coalesce(n, o)) ORDER BY 1 LOOP "
              "IF (o -> k IS DISTINCT FROM n -> k) AND coalesce(o ->> k, n ->> k) IS NOT NULL "
-             "THEN changes := changes || format('%s: %s → %s', k, coalesce(o ->> k, ''), "
-             "coalesce(n ->> k, '')); END IF; END LOOP; "
+             "THEN changes := changes || format('%s: %s → %s', k, %2 || coalesce(o ->> k, '') "
+             "|| %3, %2 || coalesce(n ->> k, '') || %3); END IF; END LOOP; "
              "IF TG_OP = 'UPDATE' AND cardinality(changes) = 0 THEN RETURN NULL; END IF; "
              "INSERT INTO auditlog (whenutc, whenlocal, workstation, account, action, itemkey, "
              "summary) VALUES (to_char(now() AT TIME ZONE 'UTC', "
@@ -199,7 +199,7 @@ QStringList securityStatements(const QString& schema)
              "host(inet_client_addr()), 'server'), session_user, what || CASE TG_OP "
              "WHEN 'INSERT' THEN 'created' WHEN 'UPDATE' THEN 'edited' ELSE 'deleted' END, key, "
              "TG_TABLE_NAME || ': ' || array_to_string(changes, ' | ')); RETURN NULL; END $$")
-             .arg(definer)
+             .arg(definer, QStringLiteral("chr(8296)"), QStringLiteral("chr(8297)"))
       << QStringLiteral("ALTER FUNCTION vestra_log_change() OWNER TO vestra_audit");
     for (const char* table : {"booking", "lokale", "konti", "grptilk", "institutionsoplysninger"})
         s << QStringLiteral("DROP TRIGGER IF EXISTS %1_log ON %1").arg(QLatin1String(table))

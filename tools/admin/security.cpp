@@ -64,7 +64,10 @@ QStringList securityStatements(const QString& schema)
         "AND p.proname LIKE 'vestra!_%' ESCAPE '!' LOOP "
         "EXECUTE format('ALTER FUNCTION %s OWNER TO vestra_owner', r.f); END LOOP; END $$");
     s << QStringLiteral("REVOKE CREATE ON SCHEMA %1 FROM PUBLIC").arg(schema)
-      << QStringLiteral("GRANT USAGE ON SCHEMA %1 TO vestra_staff, vestra_panel").arg(schema)
+      // A schema made anew gives PUBLIC no use of it: each role is named.
+      << QStringLiteral("GRANT USAGE ON SCHEMA %1 TO vestra_owner, vestra_audit, vestra_staff, "
+                        "vestra_panel")
+             .arg(schema)
       << QStringLiteral("REVOKE ALL ON ALL TABLES IN SCHEMA %1 FROM PUBLIC, vestra_staff, "
                         "vestra_admin, vestra_panel, vestra_audit")
              .arg(schema);
@@ -361,7 +364,13 @@ CommandResult userAdd(Database& db, const QString& address, const QString& name,
         // A helper that shows a room's day: a login and nothing else.
         ok = ok && makeLoginRole(db, name, password, QStringLiteral("vestra_panel"));
     } else {
-        // The account takes the number the server gives it.
+        // The account takes the number the server gives it, past any number
+        // written into the store by hand or by a copy.
+        ok = ok
+             && db.exec(QStringLiteral(
+                 "SELECT setval(pg_get_serial_sequence('konti', 'id'), greatest((SELECT max(id) "
+                 "FROM konti), coalesce(pg_sequence_last_value(pg_get_serial_sequence('konti', "
+                 "'id')::regclass), 0), 1))"));
         std::optional<int> id;
         if (ok) {
             auto q = db.query(QStringLiteral("INSERT INTO konti (kontotype, kontonavn, kontouser, "

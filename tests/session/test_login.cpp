@@ -1,3 +1,4 @@
+#include "accounts/setpassworddialog.h"
 #include "session/access.h"
 #include "session/login.h"
 #include "shell/navigator.h"
@@ -163,13 +164,38 @@ TEST_P(Login, WindowRefusesWrongCredentialsAndStaysOpen)
     EXPECT_EQ(mainShown, 0);
     EXPECT_FALSE(session().LoginOk);
 
-    QTest::keyClicks(user, "admin");
-    QTest::keyClicks(password, "admin");
-    QTest::keyClick(password, Qt::Key_Return);
+    // The template's admin/admin must choose a new password first: not the
+    // same one again, and a cancelled choice is no login.
+    const auto adminAdmin = [&] {
+        user->clear();
+        password->clear();
+        QTest::keyClicks(user, "admin");
+        QTest::keyClicks(password, "admin");
+        QTest::keyClick(password, Qt::Key_Return);
+        EXPECT_EQ(mainShown, 0);
+        EXPECT_FALSE(session().LoginOk);
+        return w->findChild<SetPasswordDialog*>("SetPassword");
+    };
+    SetPasswordDialog* choose = adminAdmin();
+    ASSERT_NE(choose, nullptr);
+    choose->reject();
+    EXPECT_TRUE(w->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    choose = adminAdmin();
+    ASSERT_NE(choose, nullptr);
+    for (const QString& typed : {QString("admin"), QString("Kr1stiansand")}) {
+        for (const char* field : {"newpassword", "repeatpassword"})
+            choose->findChild<QLineEdit*>(field)->setText(typed);
+        choose->accept();
+    }
+    EXPECT_EQ(messages.texts().last(),
+              "Choose a password other than the one every new store starts with. / Set Password");
     EXPECT_EQ(mainShown, 1);
     EXPECT_TRUE(session().LoginOk);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(quits, 0);
+    EXPECT_FALSE(check("admin", "admin"));
+    EXPECT_TRUE(check("admin", "Kr1stiansand"));
 }
 
 TEST_P(Login, CancelEscapeAndTheCloseBoxEndTheProgramEvenAfterAFailedAttempt)

@@ -156,8 +156,39 @@ bool chainChangeLog(Database& db, MigrationReport&, QString* error)
                               QStringLiteral("CREATE TABLE Loginthrottle (kontouser TEXT PRIMARY "
                                              "KEY, failures INTEGER NOT NULL, nexttry TEXT NOT "
                                              "NULL)")};
-    if (db.engine() == Engine::PostgreSQL)
+    // A user name is one person's, whatever its case: "Admin" may not log
+    // (and be logged) as someone else's "admin". Names already shared stay
+    // until one of them is changed.
+    const QString taken =
+        QStringLiteral("EXISTS (SELECT 1 FROM Konti k WHERE lower(k.Kontouser) = "
+                       "lower(NEW.Kontouser) AND k.ID <> NEW.ID AND k.Kontotype = 'p')");
+    if (db.engine() == Engine::PostgreSQL) {
         statements += LogHashFunctionStatements();
+        statements << QStringLiteral("CREATE OR REPLACE FUNCTION vestra_unique_user() RETURNS "
+                                     "trigger LANGUAGE plpgsql SECURITY DEFINER AS $$ BEGIN "
+                                     "IF %1 THEN RAISE EXCEPTION 'The user name % is taken.', "
+                                     "NEW.Kontouser USING ERRCODE = '23505'; END IF; "
+                                     "RETURN NEW; END $$")
+                          .arg(taken)
+                   << QStringLiteral("CREATE TRIGGER konti_unique_user BEFORE INSERT ON Konti "
+                                     "FOR EACH ROW WHEN (NEW.Kontouser <> '' AND NEW.Kontotype = "
+                                     "'p') EXECUTE PROCEDURE vestra_unique_user()")
+                   << QStringLiteral("CREATE TRIGGER konti_unique_user_change BEFORE UPDATE ON "
+                                     "Konti FOR EACH ROW WHEN (NEW.Kontouser <> '' AND "
+                                     "NEW.Kontotype = 'p' AND NEW.Kontouser IS DISTINCT FROM "
+                                     "OLD.Kontouser) EXECUTE PROCEDURE vestra_unique_user()");
+    } else {
+        for (const char* when : {"INSERT", "UPDATE"})
+            statements << QStringLiteral("CREATE TRIGGER Konti_unique_user_%1 BEFORE %2 ON Konti "
+                                         "WHEN NEW.Kontouser <> '' AND NEW.Kontotype = 'p' %3AND "
+                                         "%4 BEGIN SELECT RAISE(ABORT, 'The user name is taken.'); "
+                                         "END")
+                              .arg(QString::fromLatin1(when).toLower(), QLatin1String(when),
+                                   QLatin1String(when) == QLatin1String("UPDATE")
+                                       ? QStringLiteral("AND NEW.Kontouser IS NOT OLD.Kontouser ")
+                                       : QString(),
+                                   taken);
+    }
     for (const QString& statement : statements) {
         if (!db.exec(statement)) {
             if (error)

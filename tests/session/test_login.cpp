@@ -50,7 +50,12 @@ TEST_P(Login, OnlyAnExactMatchOnAPersonalActiveAccountLogsIn)
     }
 
     const int first = addAccount("p", "First Anna", "anna", "pw");
-    addAccount("p", "Second Anna", "anna", "pw", true);
+    // A user name is one person's, whatever its case.
+    for (const char* taken : {"anna", "ANNA", "Admin"})
+        EXPECT_FALSE(db().exec("INSERT INTO Konti (Kontotype, Kontonavn, Kontouser, KontoPass) "
+                               "VALUES ('p', 'Other', ?, 'pw')",
+                               {QString(taken)}))
+            << taken;
     ASSERT_TRUE(check("anna", "pw"));
     EXPECT_EQ(session().LoginAccountId, first);
     EXPECT_EQ(session().LoginName, "First Anna");

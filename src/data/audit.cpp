@@ -51,6 +51,8 @@ QString AuditActionText(AuditAction action)
         return QStringLiteral("password set");
     case AuditAction::LoginFailed:
         return QStringLiteral("login failed");
+    case AuditAction::SettingsEdited:
+        return QStringLiteral("settings edited");
     }
     return {};
 }

@@ -27,6 +27,7 @@ enum class AuditAction {
     ResourceDeleted,
     PasswordSet,
     LoginFailed,
+    SettingsEdited,
 };
 
 // Text a person typed (a title, a name), set apart so that its writing

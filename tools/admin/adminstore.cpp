@@ -420,12 +420,21 @@ CommandResult upgradeServer(const QString& address, const QString& backupFolder)
                 {QStringLiteral("%1 is already at schema version %2")
                      .arg(address, QString::number(m.toVersion))},
                 {}};
-    case MigrationOutcome::Upgraded:
-        return {0,
-                {QStringLiteral("upgraded %1 from schema version %2 to %3")
-                     .arg(address, QString::number(m.fromVersion), QString::number(m.toVersion)),
-                 QStringLiteral("backup ") + *backup},
-                {}};
+    case MigrationOutcome::Upgraded: {
+        CommandResult r{
+            0,
+            {QStringLiteral("upgraded %1 from schema version %2 to %3")
+                 .arg(address, QString::number(m.fromVersion), QString::number(m.toVersion)),
+             QStringLiteral("backup ") + *backup},
+            {}};
+        // What the steps made belongs to whoever ran them: a secured store
+        // is secured again, so that the new tables obey the same rights.
+        QString error;
+        if (IsSecuredStore(*db) && (!MaySecure(*db) || !SecureServerStore(*db, &r.lines, &error)))
+            r.lines << QStringLiteral("not secured again: run vestra-admin secure as a superuser")
+                           + (error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(error));
+        return r;
+    }
     case MigrationOutcome::Newer:
     case MigrationOutcome::Failed:
         break;

@@ -268,13 +268,17 @@ bool makeLoginRole(Database& db, const QString& name, const std::optional<QStrin
     return execFormatted(db, QStringLiteral("GRANT %I TO %I"), {group, name});
 }
 
-bool isSecured(Database& db)
+} // namespace
+
+bool IsSecuredStore(Database& db)
 {
     return db
         .scalar(QStringLiteral("SELECT relrowsecurity FROM pg_class WHERE oid = "
                                "to_regclass('booking')"))
         .toBool();
 }
+
+namespace {
 
 // The password of a new login: asked on a terminal without echo, else the
 // first line of standard input.
@@ -334,7 +338,7 @@ CommandResult userAdd(Database& db, const QString& address, const QString& name,
         return refusedWith(QStringLiteral("%1: a user name is a letter or _ followed by letters, "
                                           "digits, _ . @ or -")
                                .arg(name));
-    if (!isSecured(db))
+    if (!IsSecuredStore(db))
         return refusedWith(
             QStringLiteral("%1: not secured yet: run vestra-admin secure first").arg(address));
     if (db.scalar(QStringLiteral("SELECT count(*) FROM konti WHERE lower(kontouser) = lower(?)"),

@@ -20,6 +20,8 @@ bool SecureServerStore(Database& db, QStringList* lines, QString* error);
 
 // Whether the connection may set up roles (a superuser's).
 bool MaySecure(Database& db);
+// Whether the store was secured (its bookings under row-level security).
+bool IsSecuredStore(Database& db);
 
 // secure, prune-log and user …; nullopt when the command is none of these.
 std::optional<CommandResult> RunSecurityCommand(const QStringList& arguments);

@@ -4,8 +4,8 @@
 #include "accounts/personalaccountwindow.h"
 #include "report/listcontrol.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -9,6 +9,26 @@
 
 namespace vestra {
 
+QString AccountChanges(const QHash<QString, QVariant>& before,
+                       const QHash<QString, QVariant>& after)
+{
+    QStringList names = after.keys();
+    names.sort();
+    QStringList changed;
+    for (const QString& name : names) {
+        const QVariant was = before.value(name);
+        const QVariant is = after.value(name);
+        if (was.isNull() == is.isNull() && was.toString() == is.toString())
+            continue;
+        changed << name + QStringLiteral(": ")
+                       + BeforeAfter(IsolatedText(was.toString()), IsolatedText(is.toString()));
+    }
+    if (changed.isEmpty())
+        return {};
+    return IsolatedText(before.value(QStringLiteral("kontonavn")).toString()) + QStringLiteral(": ")
+           + changed.join(QStringLiteral(" | "));
+}
+
 namespace {
 
 bool exec(Database& db, const Statement& s)

@@ -3,10 +3,10 @@
 #include "accounts/accounts.h"
 #include "accounts/groupaccountwindow.h"
 #include "report/listcontrol.h"
-#include "widgets/scrolledbody.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/session.h"
+#include "widgets/scrolledbody.h"
+#include "widgets/windowregistry.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -5,9 +5,9 @@
 #include "data/passwords.h"
 #include "forms/fieldeditors.h"
 #include "services/messages.h"
-#include "widgets/windowregistry.h"
 #include "session/login.h"
 #include "session/session.h"
+#include "widgets/windowregistry.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

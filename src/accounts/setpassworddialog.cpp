@@ -1,7 +1,7 @@
 #include "accounts/setpassworddialog.h"
 
-#include "widgets/passwordfield.h"
 #include "services/messages.h"
+#include "widgets/passwordfield.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -53,6 +53,8 @@ QString AuditActionText(AuditAction action)
         return QStringLiteral("login failed");
     case AuditAction::SettingsEdited:
         return QStringLiteral("settings edited");
+    case AuditAction::AccountEdited:
+        return QStringLiteral("account edited");
     }
     return {};
 }

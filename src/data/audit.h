@@ -28,6 +28,7 @@ enum class AuditAction {
     PasswordSet,
     LoginFailed,
     SettingsEdited,
+    AccountEdited,
 };
 
 // Text a person typed (a title, a name), set apart so that its writing

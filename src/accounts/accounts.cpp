@@ -9,6 +9,26 @@
 
 namespace vestra {
 
+QString AccountChanges(const QHash<QString, QVariant>& before,
+                       const QHash<QString, QVariant>& after)
+{
+    QStringList names = after.keys();
+    names.sort();
+    QStringList changed;
+    for (const QString& name : names) {
+        const QVariant was = before.value(name);
+        const QVariant is = after.value(name);
+        if (was.isNull() == is.isNull() && was.toString() == is.toString())
+            continue;
+        changed << name + QStringLiteral(": ")
+                       + BeforeAfter(IsolatedText(was.toString()), IsolatedText(is.toString()));
+    }
+    if (changed.isEmpty())
+        return {};
+    return IsolatedText(before.value(QStringLiteral("kontonavn")).toString()) + QStringLiteral(": ")
+           + changed.join(QStringLiteral(" | "));
+}
+
 namespace {
 
 bool exec(Database& db, const Statement& s)
@@ -144,7 +164,7 @@ AccountDeleteResult DeleteGroupAccount(Database& db, int id)
         db.scalar(QStringLiteral("SELECT Kontonavn FROM Konti WHERE ID = ?"), {id}).toString();
     if (!db.exec(QStringLiteral("DELETE FROM Konti WHERE ID = ?"), {id})
         || !db.exec(QStringLiteral("DELETE FROM Grptilk WHERE gnr = ?"), {id})
-        || !WriteAuditRow(db, AuditAction::AccountDeleted, QString::number(id), name)
+        || !WriteAuditRow(db, AuditAction::AccountDeleted, QString::number(id), IsolatedText(name))
         || !t.commit())
         result.error = db.lastError();
     return result;
@@ -170,7 +190,7 @@ AccountDeleteResult DeleteAccount(Database& db, int id)
         return {AccountRefusal::HasBookings, {}};
     if (!db.exec(QStringLiteral("DELETE FROM Grptilk WHERE gnr = ? OR pnr = ?"), {id, id})
         || !db.exec(QStringLiteral("DELETE FROM Konti WHERE ID = ?"), {id})
-        || !WriteAuditRow(db, AuditAction::AccountDeleted, QString::number(id), name)
+        || !WriteAuditRow(db, AuditAction::AccountDeleted, QString::number(id), IsolatedText(name))
         || !t.commit())
         result.error = db.lastError();
     return result;

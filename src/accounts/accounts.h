@@ -8,11 +8,17 @@
 #include "db/database.h"
 #include "forms/recordvalues.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <optional>
 
 namespace vestra {
+
+// The log line of an account's edit: its name as it was, then each changed
+// field with its old and new value ("" when nothing changed).
+QString AccountChanges(const QHash<QString, QVariant>& before,
+                       const QHash<QString, QVariant>& after);
 
 struct Session;
 

@@ -1,5 +1,7 @@
 #include "accounts/accountwindow.h"
 
+#include "accounts/accounts.h"
+#include "data/audit.h"
 #include "forms/fieldeditors.h"
 #include "services/messages.h"
 #include "session/session.h"
@@ -59,6 +61,21 @@ void AccountWindow::bindFields()
         source()->bind(editor, field);
 }
 
+namespace {
+// An account's fields by lower-case name, without its password and counter.
+QHash<QString, QVariant> accountRow(Database& db, int id)
+{
+    QHash<QString, QVariant> row;
+    auto q = db.query(QStringLiteral("SELECT * FROM Konti WHERE ID = ?"), {id});
+    if (q && q->next())
+        for (int i = 0; i < q->record().count(); ++i)
+            row.insert(q->record().fieldName(i).toLower(), q->value(i));
+    row.remove(QStringLiteral("kontopass"));
+    row.remove(QString::fromLatin1(kChangeCounter));
+    return row;
+}
+} // namespace
+
 bool AccountWindow::writeWithMembership(const std::function<Statement(int id)>& membership)
 {
     RecordSource* s = source();
@@ -73,11 +90,23 @@ bool AccountWindow::writeWithMembership(const std::function<Statement(int id)>& 
     };
     if (!s->isAdding()) {
         Transaction t(db);
-        const Statement row = membership(s->key().toInt());
+        const int id = s->key().toInt();
+        // The row as it was, for the log line naming what changed; a server
+        // that logs its accounts itself needs none.
+        const bool log = !ServerWritesChangeLog(db);
+        const QHash<QString, QVariant> before =
+            log ? accountRow(db, id) : QHash<QString, QVariant>{};
+        const Statement row = membership(id);
         if (!t.ok() || !db.exec(row.sql, row.binds))
             return refused(db.lastError());
         if (!s->write())
             return refused(s->lastError());
+        if (log) {
+            const QString changes = AccountChanges(before, accountRow(db, id));
+            if (!changes.isEmpty()
+                && !WriteAuditRow(db, AuditAction::AccountEdited, QString::number(id), changes))
+                return refused(db.lastError());
+        }
         return t.commit() || refused(db.lastError());
     }
     // A new account takes the number the database gives it, one never used

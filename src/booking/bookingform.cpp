@@ -662,8 +662,8 @@ bool BookingForm::Store()
     QStringList changed;
     for (const auto& [field, value] : typed)
         changed << field + QStringLiteral(": ")
-                       + BeforeAfter(m_rec.value(field).toString().left(40),
-                                     value.toString().left(40));
+                       + BeforeAfter(IsolatedText(m_rec.storedValue(field).toString().left(40)),
+                                     IsolatedText(value.toString().left(40)));
     const QString key = m_rec.value(QStringLiteral("Bookingnr")).toString();
     const auto logged = [&](Database& d) {
         return WriteAuditRow(d, AuditAction::Edited, key, changed.join(QStringLiteral(" | ")));

@@ -1,5 +1,6 @@
 #include "data/migrations.h"
 
+#include "data/audit.h"
 #include "data/schema.h"
 
 #include <QFile>
@@ -142,6 +143,89 @@ bool copyBeside(const QString& source, const QString& target, QString* error)
     return false;
 }
 
+// Each change log row is linked to the one before it by hashes, the rows
+// already there in the order of their numbers; a server links each new row
+// in a trigger of its own. The login throttle moves into the store.
+bool chainChangeLog(Database& db, MigrationReport&, QString* error)
+{
+    // The wrong passwords per user name, and when the name may be tried
+    // again (UTC, ISO with milliseconds): kept in the store, so a restarted
+    // workstation, or another one, goes on waiting.
+    QStringList statements = {QStringLiteral("ALTER TABLE Auditlog ADD COLUMN prevhash TEXT"),
+                              QStringLiteral("ALTER TABLE Auditlog ADD COLUMN rowhash TEXT"),
+                              QStringLiteral("CREATE TABLE Loginthrottle (kontouser TEXT PRIMARY "
+                                             "KEY, failures INTEGER NOT NULL, nexttry TEXT NOT "
+                                             "NULL)")};
+    // A user name is one person's, whatever its case: "Admin" may not log
+    // (and be logged) as someone else's "admin". Names already shared stay
+    // until one of them is changed.
+    const QString taken =
+        QStringLiteral("EXISTS (SELECT 1 FROM Konti k WHERE lower(k.Kontouser) = "
+                       "lower(NEW.Kontouser) AND k.ID <> NEW.ID AND k.Kontotype = 'p')");
+    if (db.engine() == Engine::PostgreSQL) {
+        statements += LogHashFunctionStatements();
+        statements << QStringLiteral("CREATE OR REPLACE FUNCTION vestra_unique_user() RETURNS "
+                                     "trigger LANGUAGE plpgsql SECURITY DEFINER AS $$ BEGIN "
+                                     "IF %1 THEN RAISE EXCEPTION 'The user name % is taken.', "
+                                     "NEW.Kontouser USING ERRCODE = '23505'; END IF; "
+                                     "RETURN NEW; END $$")
+                          .arg(taken)
+                   << QStringLiteral("CREATE TRIGGER konti_unique_user BEFORE INSERT ON Konti "
+                                     "FOR EACH ROW WHEN (NEW.Kontouser <> '' AND NEW.Kontotype = "
+                                     "'p') EXECUTE PROCEDURE vestra_unique_user()")
+                   << QStringLiteral("CREATE TRIGGER konti_unique_user_change BEFORE UPDATE ON "
+                                     "Konti FOR EACH ROW WHEN (NEW.Kontouser <> '' AND "
+                                     "NEW.Kontotype = 'p' AND NEW.Kontouser IS DISTINCT FROM "
+                                     "OLD.Kontouser) EXECUTE PROCEDURE vestra_unique_user()");
+    } else {
+        for (const char* when : {"INSERT", "UPDATE"})
+            statements << QStringLiteral("CREATE TRIGGER Konti_unique_user_%1 BEFORE %2 ON Konti "
+                                         "WHEN NEW.Kontouser <> '' AND NEW.Kontotype = 'p' %3AND "
+                                         "%4 BEGIN SELECT RAISE(ABORT, 'The user name is taken.'); "
+                                         "END")
+                              .arg(QString::fromLatin1(when).toLower(), QLatin1String(when),
+                                   QLatin1String(when) == QLatin1String("UPDATE")
+                                       ? QStringLiteral("AND NEW.Kontouser IS NOT OLD.Kontouser ")
+                                       : QString(),
+                                   taken);
+    }
+    for (const QString& statement : statements) {
+        if (!db.exec(statement)) {
+            if (error)
+                *error = db.lastError();
+            return false;
+        }
+    }
+    QList<std::pair<qint64, QStringList>> rows;
+    {
+        auto q = db.query(
+            QStringLiteral("SELECT ID, %1 FROM Auditlog ORDER BY ID").arg(AuditHashedColumns()));
+        if (!q) {
+            if (error)
+                *error = db.lastError();
+            return false;
+        }
+        while (q->next()) {
+            QStringList fields;
+            for (int i = 1; i <= 7; ++i)
+                fields << q->value(i).toString();
+            rows.append({q->value(0).toLongLong(), fields});
+        }
+    }
+    QString previous;
+    for (const auto& [id, fields] : rows) {
+        const QString own = AuditRowHash(previous, fields);
+        if (!db.exec(QStringLiteral("UPDATE Auditlog SET prevhash = ?, rowhash = ? WHERE ID = ?"),
+                     {previous, own, id})) {
+            if (error)
+                *error = db.lastError();
+            return false;
+        }
+        previous = own;
+    }
+    return true;
+}
+
 } // namespace
 
 QStringList KeywordTableStatements()
@@ -274,6 +358,7 @@ const QList<MigrationStep>& BookingFileSteps()
              }
              return true;
          }},
+        {13, chainChangeLog},
         // Panels in corridors show booking titles unless the store says not to.
         ScriptStep(14, QStringLiteral("booking-14.sql")),
     };

@@ -41,6 +41,7 @@ BoundRow::BoundRow(QString source, QString table, QString key, QStringList writa
 bool BoundRow::find(Database& db, const QVariant& key)
 {
     m_values.clear();
+    m_read.clear();
     m_dirty.clear();
     m_positioned = false;
     auto q = db.query(QStringLiteral("SELECT * FROM %1 WHERE %2 = ? LIMIT 1").arg(m_source, m_key),
@@ -63,6 +64,11 @@ bool BoundRow::find(Database& db, const QVariant& key)
 QVariant BoundRow::value(const QString& field) const
 {
     return m_values.value(field.toLower());
+}
+
+QVariant BoundRow::storedValue(const QString& field) const
+{
+    return m_read.value(field.toLower());
 }
 
 bool BoundRow::setValue(const QString& field, const QVariant& value)

@@ -49,6 +49,8 @@ public:
     }
 
     QVariant value(const QString& field) const;
+    // The field as it was read or last stored, before any change not yet written.
+    QVariant storedValue(const QString& field) const;
     // Changes a field; only writable fields can change.
     bool setValue(const QString& field, const QVariant& value);
     bool isDirty() const { return !m_dirty.isEmpty(); }
@@ -74,7 +76,7 @@ private:
     QString m_source, m_table, m_key;
     QStringList m_writable;
     QHash<QString, QVariant> m_values; // lower-case names
-    QHash<QString, QVariant> m_read;   // as read, lower-case names
+    QHash<QString, QVariant> m_read;   // as read (the store's values), lower-case names
     QStringList m_dirty;               // lower-case names, in order of change
     QHash<QString, QString> m_names;   // lower-case -> name as the table writes it
     QVariant m_keyValue;

@@ -1,5 +1,6 @@
 #include "lists/changelogwindow.h"
 
+#include "data/audit.h"
 #include "data/dates.h"
 #include "forms/periodpicker.h"
 #include "lists/listdata.h"
@@ -64,8 +65,9 @@ ListFillSource ChangeLogFillSource(const ChangeLogFilter& filter)
     sql += QStringLiteral(" ORDER BY ID DESC");
     return {BookingFile, sql, binds, [](const QSqlRecord& r) -> std::optional<ListRow> {
                 QVariantList cells;
+                // A user name is set apart like the texts in the summary.
                 for (int i = 1; i <= 6; ++i)
-                    cells << r.value(i).toString();
+                    cells << (i == 3 ? IsolatedText(r.value(i).toString()) : r.value(i).toString());
                 return ListRow{cells, r.value(0).toInt(), -1};
             }};
 }

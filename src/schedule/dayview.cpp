@@ -366,6 +366,7 @@ void DayView::cutOrCopy(int clipboardMode)
                     QStringLiteral("Service Message"), MsgIcon::Warning);
         reload();
         break;
+    case Clip::Refused:
     case Clip::Done:
         break;
     }

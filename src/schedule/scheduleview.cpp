@@ -462,6 +462,14 @@ ScheduleView::Clip ScheduleView::clipSelected(int clipboardMode)
     const auto op = clipboardMode == 1 ? ClipboardOp::Cut : ClipboardOp::Copy;
     const int bookingnr = m_grid->blockKey(block).toInt();
     BookingChangeRecorder undo(db, bookingnr);
+    // A cut deletes the booking, so it asks the right to delete.
+    if (op == ClipboardOp::Cut) {
+        const auto account = BookingAccount(db, bookingnr);
+        if (!account)
+            return Clip::Gone;
+        if (!mayActFor(*account))
+            return Clip::Refused;
+    }
     if (!CutOrCopyBooking(db, work, bookingnr, op))
         return Clip::Gone;
     if (op == ClipboardOp::Cut)
@@ -488,6 +496,10 @@ void ScheduleView::paste()
         showMessage(QStringLiteral("Select Entrypoint!"), QStringLiteral("Information"));
         return;
     }
+    // A paste makes a booking for the clipboard's account, so it asks the
+    // same right as making or deleting one for it.
+    if (!mayActFor(work.scalar(QStringLiteral("SELECT kontonr FROM standby LIMIT 1")).toInt()))
+        return;
     GridPlace place = pastePlace();
     place.start = m_grid->selectedSlotStart();
     Database db = BookingFile();
@@ -516,12 +528,18 @@ std::optional<int> ScheduleView::deletableBooking(int block)
         return std::nullopt;
     }
     m_deleting->setText(QString::number(nr));
-    if (!MayActForAccount(*account)) {
-        showMessage(QStringLiteral("You have no authority to delete this booking !"), QString(),
-                    MsgIcon::Warning);
+    if (!mayActFor(*account))
         return std::nullopt;
-    }
     return nr;
+}
+
+bool ScheduleView::mayActFor(int account)
+{
+    if (MayActForAccount(account))
+        return true;
+    showMessage(QStringLiteral("You have no authority to delete this booking !"), QString(),
+                MsgIcon::Warning);
+    return false;
 }
 
 void ScheduleView::removeBooking(int block, int bookingnr)

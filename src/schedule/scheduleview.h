@@ -86,8 +86,10 @@ protected:
 
     // Stores a block still being typed and takes the selected block's booking
     // to the clipboard.
-    enum class Clip { NoSelection, Gone, Done };
+    enum class Clip { NoSelection, Gone, Refused, Done };
     Clip clipSelected(int clipboardMode);
+    // Whether the user may act for the account; refused with Delete's message.
+    bool mayActFor(int account);
 
     // The booking of the block when it still exists and the user may delete
     // it: a booking gone meanwhile leaves the view, a refused one is said.

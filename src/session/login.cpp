@@ -3,7 +3,8 @@
 #include "data/audit.h"
 #include "data/passwords.h"
 
-#include <QElapsedTimer>
+#include <QDateTime>
+#include <algorithm>
 
 namespace vestra {
 
@@ -57,6 +58,38 @@ bool CheckCredentials(Session& s, const QString& user, const QString& password)
     return true;
 }
 
+ServerLogin LoginAsServerRole(Session& s, QString* error)
+{
+    Database db = Database::open(s.BookingFilePath);
+    if (db.engine() != Engine::PostgreSQL
+        || !db.scalar(QStringLiteral("SELECT to_regrole('vestra_staff') IS NOT NULL AND "
+                                     "to_regproc('vestra_may_act') IS NOT NULL"))
+                .toBool())
+        return ServerLogin::NotSecured;
+    s.LoginOk = false;
+    s.IsAdmin = false;
+    s.LoginAccountId = 0;
+    auto q = db.query(QStringLiteral(
+        "SELECT ID, Kontouser, Kontonavn, pg_has_role(current_user, 'vestra_admin', 'MEMBER'), "
+        "current_user FROM Konti WHERE Kontouser = current_user AND Kontotype = 'p' AND "
+        "(archived IS NULL OR archived = 0) ORDER BY ID LIMIT 1"));
+    if (!q || !q->next()) {
+        if (error)
+            *error = q ? QStringLiteral("The server login %1 has no active personal account in "
+                                        "this booking store; ask an administrator to add it.")
+                             .arg(db.scalar(QStringLiteral("SELECT current_user")).toString())
+                       : db.lastError();
+        return ServerLogin::NoAccount;
+    }
+    s.LoginOk = true;
+    s.LoginAccountId = q->value(0).toInt();
+    s.LoginUser = q->value(1).toString();
+    s.LoginName = q->value(2).toString();
+    s.IsAdmin = q->value(3).toBool();
+    SetAuditAccount(s.LoginUser);
+    return ServerLogin::LoggedIn;
+}
+
 bool SetAccountPassword(Database& db, int id, const QString& password, QString* error)
 {
     auto fail = [error](const QString& why) {
@@ -78,7 +111,8 @@ bool SetAccountPassword(Database& db, int id, const QString& password, QString* 
         return fail(db.lastError().isEmpty() ? QStringLiteral("The account is gone.")
                                              : db.lastError());
     if (!db.exec(QStringLiteral("UPDATE Konti SET KontoPass = ? WHERE ID = ?"), {hash, id})
-        || !WriteAuditRow(db, AuditAction::PasswordSet, QString::number(id), user.toString())
+        || !WriteAuditRow(db, AuditAction::PasswordSet, QString::number(id),
+                          IsolatedText(user.toString()))
         || !tx.commit())
         return fail(db.lastError());
     return true;
@@ -97,41 +131,58 @@ bool ChangeOwnPassword(Database& db, int id, const QString& oldPassword, const Q
     return SetAccountPassword(db, id, newPassword, error);
 }
 
-LoginThrottle::LoginThrottle(Clock clock) : m_clock(std::move(clock))
+LoginThrottle::LoginThrottle(Clock clock, QString store)
+    : m_clock(std::move(clock)), m_store(std::move(store))
 {
-    if (!m_clock) {
-        m_clock = [] {
-            static QElapsedTimer started = [] {
-                QElapsedTimer t;
-                t.start();
-                return t;
-            }();
-            return started.elapsed();
-        };
-    }
+    if (!m_clock)
+        m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+}
+
+Database LoginThrottle::store() const
+{
+    return Database::open(m_store.isEmpty() ? session().BookingFilePath : m_store);
 }
 
 qint64 LoginThrottle::waitMs(const QString& user) const
 {
-    const auto it = m_records.constFind(user);
-    if (it == m_records.constEnd() || it->failures < kFreeTries)
+    Database db = store();
+    auto q = db.query(
+        QStringLiteral("SELECT failures, nexttry FROM Loginthrottle WHERE kontouser = ?"), {user});
+    if (!q || !q->next() || q->value(0).toInt() < kFreeTries)
         return 0;
-    const int doublings = it->failures - kFreeTries;
-    const qint64 wait =
-        doublings >= 5 ? kLongestWaitMs : std::min<qint64>(kLongestWaitMs, 1000LL << doublings);
-    return std::max<qint64>(0, it->lastFailure + wait - m_clock());
+    const QDateTime next = QDateTime::fromString(q->value(1).toString(), Qt::ISODateWithMs);
+    return next.isValid() ? std::max<qint64>(0, next.toMSecsSinceEpoch() - m_clock()) : 0;
 }
 
-void LoginThrottle::failed(const QString& user)
+bool LoginThrottle::failed(const QString& user)
 {
-    Record& r = m_records[user];
-    ++r.failures;
-    r.lastFailure = m_clock();
+    Database db = store();
+    Transaction tx(db);
+    if (!tx.ok())
+        return false;
+    const int failures =
+        db.scalar(QStringLiteral("SELECT failures FROM Loginthrottle WHERE kontouser = ?"), {user})
+            .toInt()
+        + 1;
+    const int doublings = failures - kFreeTries;
+    const qint64 wait = doublings < 0    ? 0
+                        : doublings >= 5 ? kLongestWaitMs
+                                         : std::min<qint64>(kLongestWaitMs, 1000LL << doublings);
+    const QString next =
+        QDateTime::fromMSecsSinceEpoch(m_clock() + wait, Qt::UTC).toString(Qt::ISODateWithMs);
+    // No one is logged in at the login window: the row names no account.
+    SetAuditAccount(QString());
+    return db.exec(QStringLiteral("INSERT INTO Loginthrottle (kontouser, failures, nexttry) "
+                                  "VALUES (?, ?, ?) ON CONFLICT (kontouser) DO UPDATE SET "
+                                  "failures = excluded.failures, nexttry = excluded.nexttry"),
+                   {user, failures, next})
+           && WriteAuditRow(db, AuditAction::LoginFailed, IsolatedText(user), {}) && tx.commit();
 }
 
 void LoginThrottle::succeeded(const QString& user)
 {
-    m_records.remove(user);
+    Database db = store();
+    db.exec(QStringLiteral("DELETE FROM Loginthrottle WHERE kontouser = ?"), {user});
 }
 
 LoginThrottle& WorkstationLoginThrottle()

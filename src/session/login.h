@@ -5,7 +5,6 @@
 #include "db/database.h"
 #include "session/session.h"
 
-#include <QHash>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -29,6 +28,14 @@ std::optional<LoginAccount> FindLoginAccount(Database& bookingFile, const QStrin
 // Clears LoginOk, then fills the session's account values on success.
 bool CheckCredentials(Session& s, const QString& user, const QString& password);
 
+// On a secured server the server login is the login: the person is the
+// active personal account whose user name is the role's name, an
+// administrator when the role is one of vestra_admin. Nothing (and the
+// session untouched) when the store is not a secured server; LoginOk false
+// and error set when the role has no such account.
+enum class ServerLogin { NotSecured, LoggedIn, NoAccount };
+ServerLogin LoginAsServerRole(Session& s, QString* error = nullptr);
+
 // Stores the password's hash for the account, with its change-log row, in
 // one transaction. An empty password is refused; error says why.
 bool SetAccountPassword(Database& bookingFile, int id, const QString& password,
@@ -37,30 +44,31 @@ bool SetAccountPassword(Database& bookingFile, int id, const QString& password,
 bool ChangeOwnPassword(Database& bookingFile, int id, const QString& oldPassword,
                        const QString& newPassword, QString* error = nullptr);
 
-// After kFreeTries wrong passwords for one user name, each further try on
-// this workstation must wait 1 s, then 2 s, 4 s... up to 30 s after the last
-// wrong one. A right password clears the count for that name.
+// After kFreeTries wrong passwords for one user name, each further try must
+// wait 1 s, then 2 s, 4 s... up to 30 s after the last wrong one. A right
+// password clears the count for that name. The count is kept in the booking
+// store, so neither a restart nor another workstation starts it afresh;
+// each wrong password also leaves a row in the change log.
 class LoginThrottle {
 public:
     static constexpr int kFreeTries = 5;
     static constexpr qint64 kLongestWaitMs = 30000;
-    // Milliseconds on a steady clock.
+    // Milliseconds since the epoch (UTC).
     using Clock = std::function<qint64()>;
 
-    explicit LoginThrottle(Clock clock = {});
+    // store: the booking store's path or address; empty for the session's.
+    explicit LoginThrottle(Clock clock = {}, QString store = {});
     // Milliseconds still to wait before the user name may be tried; 0 when
-    // it may be tried now.
+    // it may be tried now (or the store cannot say).
     qint64 waitMs(const QString& user) const;
-    void failed(const QString& user);
+    // False when the store could not record it.
+    bool failed(const QString& user);
     void succeeded(const QString& user);
 
 private:
-    struct Record {
-        int failures = 0;
-        qint64 lastFailure = 0;
-    };
+    Database store() const;
     Clock m_clock;
-    QHash<QString, Record> m_records;
+    QString m_store;
 };
 
 // The one this workstation's login window uses.

@@ -1,5 +1,7 @@
 #include "session/startup.h"
 
+#include "data/audit.h"
+
 #include "data/dates.h"
 #include "data/helpers.h"
 #include "data/schema.h"
@@ -218,6 +220,8 @@ StartupReport PrepareSession(Session& s, const QDate& today, const ArchiveProgre
         LookupIn(db, QStringLiteral("arkiveringsdato"), QStringLiteral("arkiveringsdato"),
                  QStringLiteral("ID = ?"), {1});
     s.LastArchiveDate = QDate::fromString(last.toString(), Qt::ISODate);
+    // Started before anyone logs in, the run's log row is the run's own.
+    SetAuditAccount(QStringLiteral("daily run"));
     if (!s.LastArchiveDate.isValid() || s.LastArchiveDate < today) {
         // The day's backup is taken of the file as it was before the run.
         const std::optional<BackupSettings> backup =

@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include "data/amounts.h"
+#include "data/audit.h"
 #include "data/dates.h"
 #include "report/reportformat.h"
 
@@ -97,7 +98,21 @@ bool InstitutionRow::store(Database& bookingFile, QString* error)
                   .arg(kTable, names.join(QStringLiteral(", ")),
                        QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     }
-    if (!bookingFile.exec(sql, binds)) {
+    // The change and its log row, naming each field with what it replaced.
+    QStringList changed;
+    for (const QString& name : std::as_const(m_dirty)) {
+        const auto text = [](const QVariant& v) {
+            return v.typeId() == QMetaType::QByteArray ? QStringLiteral("(picture)")
+                                                       : IsolatedText(v.toString().left(40));
+        };
+        changed << m_names.value(name) + QStringLiteral(": ")
+                       + BeforeAfter(text(m_loaded.value(name)), text(m_values.value(name)));
+    }
+    Transaction tx(bookingFile);
+    if (!tx.ok() || !bookingFile.exec(sql, binds)
+        || !WriteAuditRow(bookingFile, AuditAction::SettingsEdited, QString(),
+                          changed.join(QStringLiteral(" | ")))
+        || !tx.commit()) {
         if (error)
             *error = bookingFile.lastError();
         return false;

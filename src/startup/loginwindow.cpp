@@ -1,5 +1,6 @@
 #include "startup/loginwindow.h"
 
+#include "accounts/setpassworddialog.h"
 #include "db/database.h"
 #include "services/messages.h"
 #include "session/login.h"
@@ -18,6 +19,11 @@
 #include <QVBoxLayout>
 
 namespace vestra {
+
+namespace {
+// The user name and password of the first administrator of every new store.
+constexpr char kTemplateUser[] = "admin";
+} // namespace
 
 LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent)
 {
@@ -101,11 +107,15 @@ void LoginWindow::CheckLogin()
     }
     if (CheckCredentials(session(), user, m_password->text())) {
         throttle.succeeded(user);
-        m_done = true;
-        hide();
-        if (navigator().showMainWindow)
-            navigator().showMainWindow();
-        WindowRegistry::instance().unload(this);
+        // A new store's first administrator has a password everyone knows:
+        // a new one comes before anything else.
+        if (user == QLatin1String(kTemplateUser)
+            && m_password->text() == QLatin1String(kTemplateUser)) {
+            session().LoginOk = false;
+            chooseNewPassword();
+            return;
+        }
+        finishLogin();
         return;
     }
     throttle.failed(user);
@@ -118,6 +128,39 @@ void LoginWindow::CheckLogin()
     activateWindow();
     m_user->setFocus();
     m_user->selectAll();
+}
+
+void LoginWindow::finishLogin()
+{
+    m_done = true;
+    hide();
+    if (navigator().showMainWindow)
+        navigator().showMainWindow();
+    WindowRegistry::instance().unload(this);
+}
+
+void LoginWindow::chooseNewPassword()
+{
+    const int id = session().LoginAccountId;
+    auto* d =
+        ShowSetPassword(this, false, [id](const QString&, const QString& password, QString* error) {
+            if (password == QLatin1String(kTemplateUser)) {
+                *error = QStringLiteral("Choose a password other than the "
+                                        "one every new store starts with.");
+                return false;
+            }
+            Database db = Database::open(session().BookingFilePath);
+            return SetAccountPassword(db, id, password, error);
+        });
+    d->setWindowTitle(QStringLiteral("Choose a New Password"));
+    connect(d, &QDialog::accepted, this, [this] {
+        session().LoginOk = true;
+        finishLogin();
+    });
+    connect(d, &QDialog::rejected, this, [this] {
+        m_password->clear();
+        m_password->setFocus();
+    });
 }
 
 void LoginWindow::Cancel()

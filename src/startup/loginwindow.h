@@ -23,6 +23,11 @@ protected:
 
 private:
     void showWait();
+    // The end of a login: the login window goes, the main window comes.
+    void finishLogin();
+    // The template's administrator must choose a new password first; a
+    // cancelled choice is no login.
+    void chooseNewPassword();
 
     QLineEdit* m_user;
     QLabel* m_wait;

@@ -6,8 +6,10 @@
 #include "report/reportformat.h"
 #include "services/messages.h"
 #include "session/connection.h"
+#include "session/login.h"
 #include "session/session.h"
 #include "session/startup.h"
+#include "shell/navigator.h"
 #include "startup/archiveprogress.h"
 #include "startup/connectwindow.h"
 #include "startup/loginwindow.h"
@@ -137,7 +139,21 @@ void RunStartup()
     }
     if (const QString dates = ImpossibleDatesText(report.archive); !dates.isEmpty())
         showMessage(dates, QStringLiteral("Archive"), MsgIcon::Warning);
-    ShowLogin();
+    // On a secured server the server login was the login.
+    QString noAccount;
+    switch (LoginAsServerRole(session(), &noAccount)) {
+    case ServerLogin::NotSecured:
+        ShowLogin();
+        break;
+    case ServerLogin::LoggedIn:
+        if (navigator().showMainWindow)
+            navigator().showMainWindow();
+        break;
+    case ServerLogin::NoAccount:
+        ShowConnectWindow();
+        showMessage(noAccount, QStringLiteral("No Database Connection"), MsgIcon::Warning);
+        break;
+    }
 }
 
 } // namespace vestra

@@ -439,6 +439,11 @@ TEST_P(AccountWindows, EditingFromTheListWritesOnOkAndLocksAGroupsCredentials)
     click(e, "Command22");
     settle();
     EXPECT_EQ(field(anna, "Kontotlf||'/'||archived"), "555 0199/-1");
+    // Logged under the account's number and its name at the time, with what was there before.
+    EXPECT_EQ(field(anna, "(SELECT action||'/'||itemkey||'/'||summary FROM Auditlog)").toString(),
+              QString("account edited/%1/\u2068Anna\u2069: archived: \u20680\u2069 → "
+                      "\u2068-1\u2069 | kontotlf: \u2068555 0199\u2069")
+                  .arg(anna));
     EXPECT_EQ(rows(w->list()), QStringList({"Administrator;Administrator;"}));
 
     // Enter on a row opens it as Edit does.

@@ -233,6 +233,14 @@ TEST_P(Form, OpeningTheFormAgainStoresItsEditsFirst)
     ASSERT_EQ(ShowBookingForm(beamer, nullptr), f);
     EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Board (twice)");
     EXPECT_EQ(child<QLineEdit>(f, "Beskrivelse")->text(), "Lecture");
+    // Each store logs the title as it was before it.
+    QStringList logged;
+    auto q = db().query("SELECT summary FROM Auditlog WHERE action = 'edited' ORDER BY ID");
+    while (q && q->next())
+        logged << q->value(0).toString().section(" | ", 0, 0);
+    EXPECT_EQ(logged,
+              QStringList({"Beskrivelse: \u2068Board\u2069 → \u2068Board (edited)\u2069",
+                           "Beskrivelse: \u2068Board (edited)\u2069 → \u2068Board (twice)\u2069"}));
 }
 
 TEST_P(Form, ConfirmingTheShownBookingFromTheTentativeListKeepsWhatWasTyped)

@@ -1,3 +1,4 @@
+#include "data/audit.h"
 #include "data/migrations.h"
 #include "data/schema.h"
 #include "support/fixture.h"
@@ -224,7 +225,20 @@ TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
     QStringList expected = before;
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
                               "\\1, timezone=, backupfolder=, backupkeep=14");
-    EXPECT_EQ(rowsOf(file, {"paneltitles"}), expected);
+    // The log's rows gain their links and keep the rest.
+    EXPECT_EQ(
+        rowsOf(file, {"paneltitles"}).replaceInStrings(QRegularExpression(", prevhash=.*$"), ""),
+        expected);
+    {
+        Database d = Database::open(file);
+        const std::optional<AuditChain> chain = VerifyAuditChain(d);
+        ASSERT_TRUE(chain);
+        EXPECT_TRUE(chain->intact);
+        EXPECT_EQ(chain->rows, 1);
+        EXPECT_EQ(chain->head,
+                  AuditRowHash({}, {"2026-12-01T09:00:00Z", "01-12-2026 10:00", "desk 1",
+                                    "Administrator", "created", "20", "Concert"}));
+    }
     const QString fresh = pathOf("fresh.mdb");
     ASSERT_TRUE(BuildTemplateFile(fresh));
     EXPECT_EQ(schemaOf(file), schemaOf(fresh));

@@ -253,12 +253,20 @@ TEST_P(Views, DeleteAsksAndRespectsMembership)
     const int annas = addBooking(t, 700, 760, 1, 1, anna, "Anna's");
     session().IsAdmin = false;
     DayView* c = day();
+    c->resize(1000, 700);
     ScheduleGrid* g = c->grid();
     RunBookingCommand(BookingCommand::DeleteBooking, c, c);
     g->selectBlock(blockOf(g, annas));
     RunBookingCommand(BookingCommand::DeleteBooking, c, c);
-    EXPECT_EQ(messages.texts(), QStringList({"No Booking Selected / Service Message",
-                                             "You have no authority to delete this booking ! / "}));
+    // Cutting deletes, and pasting makes a booking for its account: both
+    // ask the same right as Delete. Copying only reads.
+    RunBookingCommand(BookingCommand::CutBooking, c, c);
+    RunBookingCommand(BookingCommand::CopyBooking, c, c);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->slotRect(columnOf(g, 2), 900).center());
+    RunBookingCommand(BookingCommand::PasteBooking, c, c);
+    const QString refused = "You have no authority to delete this booking ! / ";
+    EXPECT_EQ(messages.texts(),
+              QStringList({"No Booking Selected / Service Message", refused, refused, refused}));
     EXPECT_EQ(count("Booking"), 2);
 
     messages.clear();

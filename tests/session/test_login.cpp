@@ -1,3 +1,4 @@
+#include "accounts/setpassworddialog.h"
 #include "session/access.h"
 #include "session/login.h"
 #include "shell/navigator.h"
@@ -49,7 +50,12 @@ TEST_P(Login, OnlyAnExactMatchOnAPersonalActiveAccountLogsIn)
     }
 
     const int first = addAccount("p", "First Anna", "anna", "pw");
-    addAccount("p", "Second Anna", "anna", "pw", true);
+    // A user name is one person's, whatever its case.
+    for (const char* taken : {"anna", "ANNA", "Admin"})
+        EXPECT_FALSE(db().exec("INSERT INTO Konti (Kontotype, Kontonavn, Kontouser, KontoPass) "
+                               "VALUES ('p', 'Other', ?, 'pw')",
+                               {QString(taken)}))
+            << taken;
     ASSERT_TRUE(check("anna", "pw"));
     EXPECT_EQ(session().LoginAccountId, first);
     EXPECT_EQ(session().LoginName, "First Anna");
@@ -88,28 +94,32 @@ TEST_P(Login, PasswordsAreHashesAndPlainOnesBecomeHashesAtTheNextLogin)
     EXPECT_EQ(stored(anna), hash) << "a hashed password is not hashed again";
 }
 
-TEST(LoginThrottle, WaitsDoubleAfterFiveWrongPasswordsUpTo30sAndAGoodLoginResets)
+TEST_P(Login, ThrottleWaitsDoubleAfterFiveWrongPasswordsUpTo30sEvenAfterARestart)
 {
-    qint64 now = 1000;
-    LoginThrottle t([&now] { return now; });
+    qint64 now = 1'000'000;
+    // Each try from a throttle of its own, as a restarted program would.
+    const auto t = [&now] { return LoginThrottle([&now] { return now; }); };
     for (int i = 0; i < LoginThrottle::kFreeTries; ++i) {
-        EXPECT_EQ(t.waitMs("anna"), 0) << i;
-        t.failed("anna");
+        EXPECT_EQ(t().waitMs("anna"), 0) << i;
+        EXPECT_TRUE(t().failed("anna"));
     }
     // The 6th try waits 1 s after the 5th wrong one, the 7th 2 s...
     for (const qint64 wait : {1000, 2000, 4000, 8000, 16000, 30000, 30000}) {
-        EXPECT_EQ(t.waitMs("anna"), wait);
-        EXPECT_EQ(t.waitMs("bo"), 0) << "counted per user name";
+        EXPECT_EQ(t().waitMs("anna"), wait);
+        EXPECT_EQ(t().waitMs("bo"), 0) << "counted per user name";
         now += wait - 1;
-        EXPECT_EQ(t.waitMs("anna"), 1);
+        EXPECT_EQ(t().waitMs("anna"), 1);
         now += 1;
-        EXPECT_EQ(t.waitMs("anna"), 0);
-        t.failed("anna");
+        EXPECT_EQ(t().waitMs("anna"), 0);
+        t().failed("anna");
     }
-    t.succeeded("anna");
-    EXPECT_EQ(t.waitMs("anna"), 0);
-    t.failed("anna");
-    EXPECT_EQ(t.waitMs("anna"), 0) << "a good login starts the count afresh";
+    t().succeeded("anna");
+    EXPECT_EQ(t().waitMs("anna"), 0);
+    t().failed("anna");
+    EXPECT_EQ(t().waitMs("anna"), 0) << "a good login starts the count afresh";
+    EXPECT_EQ(
+        count("Auditlog", "action = 'login failed' AND itemkey = ?", {QString("\u2068anna\u2069")}),
+        13);
 }
 
 TEST_P(Login, WindowShowsTheWaitAndRefusesTriesDuringIt)
@@ -159,13 +169,38 @@ TEST_P(Login, WindowRefusesWrongCredentialsAndStaysOpen)
     EXPECT_EQ(mainShown, 0);
     EXPECT_FALSE(session().LoginOk);
 
-    QTest::keyClicks(user, "admin");
-    QTest::keyClicks(password, "admin");
-    QTest::keyClick(password, Qt::Key_Return);
+    // The template's admin/admin must choose a new password first: not the
+    // same one again, and a cancelled choice is no login.
+    const auto adminAdmin = [&] {
+        user->clear();
+        password->clear();
+        QTest::keyClicks(user, "admin");
+        QTest::keyClicks(password, "admin");
+        QTest::keyClick(password, Qt::Key_Return);
+        EXPECT_EQ(mainShown, 0);
+        EXPECT_FALSE(session().LoginOk);
+        return w->findChild<SetPasswordDialog*>("SetPassword");
+    };
+    SetPasswordDialog* choose = adminAdmin();
+    ASSERT_NE(choose, nullptr);
+    choose->reject();
+    EXPECT_TRUE(w->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    choose = adminAdmin();
+    ASSERT_NE(choose, nullptr);
+    for (const QString& typed : {QString("admin"), QString("Kr1stiansand")}) {
+        for (const char* field : {"newpassword", "repeatpassword"})
+            choose->findChild<QLineEdit*>(field)->setText(typed);
+        choose->accept();
+    }
+    EXPECT_EQ(messages.texts().last(),
+              "Choose a password other than the one every new store starts with. / Set Password");
     EXPECT_EQ(mainShown, 1);
     EXPECT_TRUE(session().LoginOk);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(quits, 0);
+    EXPECT_FALSE(check("admin", "admin"));
+    EXPECT_TRUE(check("admin", "Kr1stiansand"));
 }
 
 TEST_P(Login, CancelEscapeAndTheCloseBoxEndTheProgramEvenAfterAFailedAttempt)

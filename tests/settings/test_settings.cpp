@@ -159,6 +159,15 @@ TEST_P(Settings, TwoWindowsOnTheRowStoreOnlyTheirOwnFields)
     ASSERT_TRUE(b.store(d));
     EXPECT_EQ(stored("Instutionsnavn").toString(), QStringLiteral("Northwood College"));
     EXPECT_DOUBLE_EQ(stored("taxpct").toDouble(), 12.5);
+    // Each store is logged with the value it replaced (a server names the
+    // fields in lower case).
+    QStringList logged;
+    auto q = d.query("SELECT action, summary FROM Auditlog ORDER BY ID");
+    while (q && q->next())
+        logged << q->value(0).toString() + "/" + q->value(1).toString().toLower();
+    EXPECT_EQ(logged, QStringList({"settings edited/instutionsnavn: \u2068my institution\u2069 → "
+                                   "\u2068northwood college\u2069",
+                                   "settings edited/taxpct: \u206825\u2069 → \u206812.5\u2069"}));
 
     // A field typed and then set back to what was read is no change: it
     // leaves alone what another workstation stored meanwhile.

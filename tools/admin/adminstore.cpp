@@ -1,7 +1,9 @@
 #include "adminstore.h"
 
 #include "adminbackup.h"
+#include "security.h"
 
+#include "data/audit.h"
 #include "data/helpers.h"
 #include "data/migrations.h"
 #include "data/passwords.h"
@@ -284,10 +286,16 @@ CommandResult createServer(const QString& address)
     QString error;
     if (!BuildServerStore(*db, &error))
         return refused(QStringLiteral("%1: not created: %2").arg(address, oneLine(error)));
-    return {0,
-            {QStringLiteral("created %1 (schema version %2)")
-                 .arg(address, QString::number(db->schemaVersion()))},
-            {}};
+    CommandResult r{0,
+                    {QStringLiteral("created %1 (schema version %2)")
+                         .arg(address, QString::number(db->schemaVersion()))},
+                    {}};
+    // Roles are made by a superuser; anyone else secures the store later.
+    if (!MaySecure(*db))
+        r.lines << QStringLiteral("not secured: run vestra-admin secure as a superuser");
+    else if (!SecureServerStore(*db, &r.lines, &error))
+        return refused(QStringLiteral("%1: created but not secured: %2").arg(address, error));
+    return r;
 }
 
 QString versionLine(int version)
@@ -315,6 +323,30 @@ std::optional<QStringList> rowCounts(Database& db)
     return lines;
 }
 
+// The change log's chain, checked link by link: its head hash for a site to
+// note elsewhere, or the first row that does not fit. Stores older than the
+// chain have none to check.
+bool checkChain(Database& db, int version, CommandResult& result, const QString& address)
+{
+    if (version < 13)
+        return true;
+    const std::optional<AuditChain> chain = VerifyAuditChain(db);
+    if (!chain)
+        return false;
+    if (chain->intact) {
+        result.lines << QStringLiteral("change log intact (%1 rows), head %2")
+                            .arg(chain->rows)
+                            .arg(chain->head.isEmpty() ? QStringLiteral("-") : chain->head);
+        return true;
+    }
+    result.lines << QStringLiteral("change log BROKEN at row %1").arg(chain->firstBadRow);
+    result.exitCode = 1;
+    result.error = QStringLiteral("%1: the change log was altered at row %2")
+                       .arg(address)
+                       .arg(chain->firstBadRow);
+    return true;
+}
+
 CommandResult checkServer(const QString& address)
 {
     QString reason;
@@ -329,6 +361,9 @@ CommandResult checkServer(const QString& address)
     // The server keeps its own pages whole; it offers no cheap whole-database check.
     result.lines << versionLine(db->schemaVersion())
                  << QStringLiteral("integrity: checked by the server") << *counts;
+    if (!checkChain(*db, db->schemaVersion(), result, address))
+        return refused(
+            QStringLiteral("%1: cannot be read: %2").arg(address, oneLine(db->lastError())));
     return result;
 }
 
@@ -385,12 +420,21 @@ CommandResult upgradeServer(const QString& address, const QString& backupFolder)
                 {QStringLiteral("%1 is already at schema version %2")
                      .arg(address, QString::number(m.toVersion))},
                 {}};
-    case MigrationOutcome::Upgraded:
-        return {0,
-                {QStringLiteral("upgraded %1 from schema version %2 to %3")
-                     .arg(address, QString::number(m.fromVersion), QString::number(m.toVersion)),
-                 QStringLiteral("backup ") + *backup},
-                {}};
+    case MigrationOutcome::Upgraded: {
+        CommandResult r{
+            0,
+            {QStringLiteral("upgraded %1 from schema version %2 to %3")
+                 .arg(address, QString::number(m.fromVersion), QString::number(m.toVersion)),
+             QStringLiteral("backup ") + *backup},
+            {}};
+        // What the steps made belongs to whoever ran them: a secured store
+        // is secured again, so that the new tables obey the same rights.
+        QString error;
+        if (IsSecuredStore(*db) && (!MaySecure(*db) || !SecureServerStore(*db, &r.lines, &error)))
+            r.lines << QStringLiteral("not secured again: run vestra-admin secure as a superuser")
+                           + (error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(error));
+        return r;
+    }
     case MigrationOutcome::Newer:
     case MigrationOutcome::Failed:
         break;
@@ -576,7 +620,7 @@ CommandResult CheckStore(const StoreAddress& address)
                 return false;
             result.lines << QStringLiteral("rows %1 %2").arg(name).arg(rows.toLongLong());
         }
-        return true;
+        return checkChain(db, version, result, path);
     });
     if (!read)
         return refused(QStringLiteral("%1: cannot be read").arg(path));
@@ -763,6 +807,16 @@ QString programHelp(const QList<AdminCommand>& commands)
     return lines.join(QLatin1Char('\n'));
 }
 
+// A command the server's rights code runs; its own usage when the
+// arguments do not fit.
+std::function<CommandResult(const QStringList&)> security(const QString& name)
+{
+    return [name](const QStringList& args) {
+        const std::optional<CommandResult> r = RunSecurityCommand(QStringList{name} + args);
+        return r ? *r : CommandResult{2, {}, {}};
+    };
+}
+
 } // namespace
 
 QList<AdminCommand> StoreCommands(const QString& templatePath)
@@ -837,6 +891,23 @@ QList<AdminCommand> StoreCommands(const QString& templatePath)
              const auto address = ParseAddress(args[1], &error);
              return address ? RestoreStore(args[0], *address, force) : refused(error);
          }},
+        {QStringLiteral("secure"), QStringLiteral("ADDRESS"),
+         QStringLiteral("Lets the server keep the rights of a server store (as a superuser).\n"
+                        "It makes the owner, audit and group roles (vestra_staff, vestra_admin,\n"
+                        "vestra_panel), row-level security on bookings and accounts, the\n"
+                        "server-written change log, and a login role for every active person."),
+         1, 1, security("secure")},
+        {QStringLiteral("user"),
+         QStringLiteral("add ADDRESS NAME [--admin] [--account ACCOUNT] [--panel] | "
+                        "remove ADDRESS NAME | admin ADDRESS NAME on|off | list ADDRESS"),
+         QStringLiteral("Adds, removes, lists the people of a secured server store.\n"
+                        "add makes the login role (its password asked on a terminal, or read\n"
+                        "from standard input), its account and its group; --panel makes a role\n"
+                        "that may only read bookings, items and settings, for a room panel."),
+         2, 7, security("user")},
+        {QStringLiteral("prune-log"), QStringLiteral("ADDRESS"),
+         QStringLiteral("Removes change log rows older than the delete delay (as the owner)."), 1,
+         1, security("prune-log")},
     };
 }
 

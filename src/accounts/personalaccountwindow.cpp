@@ -1,12 +1,12 @@
 #include "accounts/personalaccountwindow.h"
 
 #include "accounts/accounts.h"
-#include "accounts/setpassworddialog.h"
 #include "data/passwords.h"
 #include "forms/fieldeditors.h"
 #include "services/messages.h"
 #include "session/login.h"
 #include "session/session.h"
+#include "widgets/setpassworddialog.h"
 #include "widgets/windowregistry.h"
 
 #include <QFormLayout>

@@ -1,12 +1,12 @@
 #include "startup/loginwindow.h"
 
-#include "accounts/setpassworddialog.h"
 #include "db/database.h"
 #include "services/messages.h"
 #include "session/login.h"
 #include "session/session.h"
 #include "shell/navigator.h"
 #include "widgets/passwordfield.h"
+#include "widgets/setpassworddialog.h"
 #include "widgets/windowregistry.h"
 
 #include <QDialogButtonBox>

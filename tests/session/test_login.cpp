@@ -1,9 +1,9 @@
-#include "accounts/setpassworddialog.h"
 #include "session/access.h"
 #include "session/login.h"
 #include "shell/navigator.h"
 #include "startup/loginwindow.h"
 #include "support/fixture.h"
+#include "widgets/setpassworddialog.h"
 #include "widgets/windowregistry.h"
 
 #include <QLabel>

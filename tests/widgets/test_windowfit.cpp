@@ -7,7 +7,6 @@
 #include "accounts/groupaccountmanager.h"
 #include "accounts/groupaccountwindow.h"
 #include "accounts/personalaccountwindow.h"
-#include "accounts/setpassworddialog.h"
 #include "booking/bookingform.h"
 #include "booking/bookinginfowindow.h"
 #include "data/dates.h"
@@ -46,6 +45,7 @@
 #include "startup/serverdialog.h"
 #include "startup/splashwindow.h"
 #include "support/fixture.h"
+#include "widgets/setpassworddialog.h"
 #include "widgets/windowregistry.h"
 
 #include <QAbstractSpinBox>

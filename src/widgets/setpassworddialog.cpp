@@ -1,4 +1,4 @@
-#include "accounts/setpassworddialog.h"
+#include "widgets/setpassworddialog.h"
 
 #include "services/messages.h"
 #include "widgets/passwordfield.h"

@@ -708,190 +708,190 @@ print(json.dumps([[str(c.value) for c in row] for row in ws.iter_rows()]))
     EXPECT_EQ(sheet[1].toArray().toVariantList(),
               (QVariantList{"2026-12-09 00:00:00", "Rooms", "Halls", "08:30:00", "10:00:00",
                             "Hall A", "0042; \"a\"", "Ann Berg", "None"}));
-    namespace {
+}
 
-    // A connection of the test's own as role, with plain SQL and no program code
-    // in between.
-    class RoleConnection {
-    public:
-        RoleConnection(const QString& address, const QString& role)
-            : m_name(QString("role-%1-%2").arg(role).arg(quintptr(this)))
-        {
-            const std::optional<ServerAddress> p = ParseServerAddress(address);
-            QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", m_name);
-            db.setHostName(p->host);
-            db.setDatabaseName(p->database);
-            db.setUserName(role);
-            m_open = db.open();
-            m_error = db.lastError().text();
-        }
-        ~RoleConnection()
-        {
-            QSqlDatabase::database(m_name, false).close();
-            QSqlDatabase::removeDatabase(m_name);
-        }
-        bool open() const { return m_open; }
-        QString error() const { return m_error; }
-        // Rows the statement changed (or read), or -1 when the server refused it.
-        int run(const QString& sql)
-        {
-            QSqlQuery q(QSqlDatabase::database(m_name));
-            if (!q.exec(sql))
-                return -1;
-            return q.isSelect() ? q.size() : q.numRowsAffected();
-        }
+namespace {
 
-    private:
-        QString m_name;
-        bool m_open = false;
-        QString m_error;
-    };
-
-    } // namespace
-
-    // A store made by the previous version is secured in place; from then on
-    // each person logs in as their own role and the server itself refuses what
-    // their rights do not allow, whatever program sends the statement.
-    TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
+// A connection of the test's own as role, with plain SQL and no program code
+// in between.
+class RoleConnection {
+public:
+    RoleConnection(const QString& address, const QString& role)
+        : m_name(QString("role-%1-%2").arg(role).arg(quintptr(this)))
     {
-        {
-            Database d = Database::open(server);
-            ASSERT_TRUE(BuildServerStore(d));
-            for (const char* sql :
-                 {"INSERT INTO Konti (ID, Kontotype, Kontonavn, Kontouser, KontoPass) VALUES "
-                  "(20, 'p', 'Carl', 'carl', '$argon2id$x'), (21, 'p', 'Dora', 'dora', 'x'), "
-                  "(22, 'g', 'Choir', NULL, NULL)",
-                  "INSERT INTO Grptilk (gnr, pnr) VALUES (20, 20), (21, 21), (22, 20)",
-                  "INSERT INTO lokale (lokalenr, Lokalenavn) VALUES (1, 'Aula')",
-                  "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, Lokalenr, "
-                  "kontonr) VALUES (1, 'choir', 47000, 600, 700, 1, 22), "
-                  "(2, 'dora''s', 47000, 800, 900, 1, 21)"})
-                ASSERT_TRUE(d.exec(sql)) << d.lastError().toStdString();
-        }
-        Database::closeAll(server);
-        auto rows = [this](const char* sql) {
-            const QVariant v = Database::open(server).scalar(sql);
-            Database::closeAll(server);
-            return v.toString();
-        };
-        const QString before = rows("SELECT string_agg(concat_ws('/', ID, Kontouser, admin), ' ' "
-                                    "ORDER BY ID) FROM Konti");
-
-        AdminRun r = admin({"secure", server});
-        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-        EXPECT_EQ(r.out, (QStringList{"secured " + server, "login role admin (administrator)",
-                                      "login role carl (staff)", "login role dora (staff)"}));
-        EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', ID, Kontouser, admin), ' ' ORDER BY ID) "
-                       "FROM Konti"),
-                  before);
-        EXPECT_EQ(rows("SELECT count(*) FROM Booking"), "2");
-        // Secured twice is secured once.
-        ASSERT_EQ(admin({"secure", server}).exitCode, 0);
-        r = admin({"user", "add", server, "Eva", "--admin"}, {}, "eva-secret\n");
-        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-        ASSERT_EQ(admin({"user", "add", server, "panel", "--panel"}, {}, "\n").exitCode, 0);
-        expectRefused(admin({"user", "add", server, "CARL"}, {}, "pw\n"),
-                      server + ": the user name CARL is taken");
-
-        enum Outcome { Refused = -1, NoRow = 0, OneRow = 1 };
-        const struct {
-            const char* role;
-            const char* sql;
-            int outcome;
-        } cases[] = {
-            {"carl", "UPDATE Booking SET Beskrivelse = 'mine now' WHERE Bookingnr = 2", NoRow},
-            {"carl", "DELETE FROM Booking WHERE Bookingnr = 2", NoRow},
-            {"carl", "UPDATE Booking SET kontonr = 21 WHERE Bookingnr = 1", Refused},
-            {"carl", "INSERT INTO Booking (Bookingnr, Bdato, kontonr) VALUES (3, 47000, 21)",
-             Refused},
-            {"carl", "SELECT KontoPass FROM Konti", Refused},
-            {"carl", "SELECT KontoPass FROM activekonti", Refused},
-            {"carl", "UPDATE lokale SET Lokalenavn = 'Gym'", Refused},
-            {"carl", "UPDATE institutionsoplysninger SET arcdel = 0", Refused},
-            {"carl", "DELETE FROM Auditlog", Refused},
-            {"carl", "UPDATE Auditlog SET summary = 'x'", Refused},
-            {"carl", "GRANT vestra_admin TO carl", Refused},
-            {"carl", "UPDATE Konti SET admin = -1 WHERE Kontouser = 'carl'", Refused},
-            {"carl", "UPDATE Konti SET Kontotlf = '1' WHERE Kontouser = 'dora'", NoRow},
-            {"carl", "SELECT vestra_prune_log()", Refused},
-            {"carl", "UPDATE Konti SET Kontotlf = '555' WHERE Kontouser = 'carl'", OneRow},
-            {"carl", "UPDATE Booking SET Beskrivelse = 'choir practice' WHERE Bookingnr = 1",
-             OneRow},
-            {"carl", "SELECT * FROM vestra_archive()", OneRow},
-            {"dora", "SELECT Bookingnr FROM bookingfor WHERE Bookingnr = 1", OneRow},
-            {"panel", "SELECT Bookingnr FROM Booking WHERE Bookingnr = 1", OneRow},
-            {"panel", "SELECT Kontonavn FROM Konti", Refused},
-            {"panel", "UPDATE Booking SET Beskrivelse = 'x'", Refused},
-            {"Eva", "SELECT KontoPass FROM Konti", Refused},
-            {"Eva", "UPDATE lokale SET Lokalenavn = 'Gym'", OneRow},
-            {"Eva", "UPDATE Booking SET Beskrivelse = 'moved' WHERE Bookingnr = 2", OneRow},
-        };
-        for (const auto& c : cases) {
-            RoleConnection role(server, c.role);
-            ASSERT_TRUE(role.open()) << c.role << ": " << role.error().toStdString();
-            EXPECT_EQ(role.run(c.sql), c.outcome) << c.role << ": " << c.sql;
-        }
-        EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', Bookingnr, Beskrivelse, kontonr), ' ' "
-                       "ORDER BY Bookingnr) FROM Booking"),
-                  "1/choir practice/22 2/moved/21");
-        EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', Kontouser, admin, Kontotlf), ' ' ORDER BY "
-                       "ID) FROM Konti WHERE ID IN (20, 21)"),
-                  "carl/0/555 dora/0");
-
-        // The server logged carl's change itself, under carl's role, with the old
-        // and the new title; the owner's hand on a log row shows in check.
-        EXPECT_EQ(
-            rows("SELECT concat_ws('|', account, action, itemkey, summary) FROM Auditlog "
-                 "WHERE account = 'carl' AND itemkey = '1'"),
-            "carl|edited|1|booking: beskrivelse: \u2068choir\u2069 → \u2068choir practice\u2069");
-        expectChainCaught(server);
-
-        // The program takes the server login as the login, and leaves the day's
-        // archiving to the server.
-        const std::optional<ServerAddress> p = ParseServerAddress(server);
-        const auto as = [&p](const QString& role) {
-            return QString("postgresql://%1@/%2?host=%3").arg(role, p->database, p->host);
-        };
-        const struct {
-            const char* role;
-            ServerLogin outcome;
-            int account;
-            bool admin;
-        } logins[] = {{"carl", ServerLogin::LoggedIn, 20, false},
-                      {"Eva", ServerLogin::LoggedIn, -1, true},
-                      {"panel", ServerLogin::NoAccount, 0, false}};
-        for (const auto& l : logins) {
-            Session& s = session();
-            s.BookingFilePath = as(l.role);
-            EXPECT_EQ(LoginAsServerRole(s), l.outcome) << l.role;
-            EXPECT_EQ(s.LoginOk, l.outcome == ServerLogin::LoggedIn) << l.role;
-            if (l.account > 0) {
-                EXPECT_EQ(s.LoginAccountId, l.account);
-            }
-            EXPECT_EQ(s.IsAdmin, l.admin) << l.role;
-            Database::closeAll(s.BookingFilePath);
-        }
-        {
-            ASSERT_TRUE(Database::open(server).exec("UPDATE arkiveringsdato SET arkiveringsdato = "
-                                                    "'2000-01-01'"));
-            Database::closeAll(server);
-            Database carl = Database::open(as("carl"));
-            const ArchiveResult a = ArchiveBookings(carl, QDate::currentDate(), 3, 548, {});
-            EXPECT_TRUE(a.ok && a.ran) << a.error.toStdString();
-            EXPECT_EQ(carl.scalar("SELECT arkiveringsdato FROM arkiveringsdato").toDate(),
-                      QDate::currentDate());
-        }
-        Database::closeAll(as("carl"));
-
-        // An administrator made staff again loses the rights with the flag.
-        ASSERT_EQ(admin({"user", "admin", server, "Eva", "off"}).exitCode, 0);
-        {
-            RoleConnection eva(server, "Eva");
-            EXPECT_EQ(eva.run("UPDATE lokale SET Lokalenavn = 'Hall'"), Refused);
-        }
-        r = admin({"user", "list", server});
-        EXPECT_EQ(r.out.filter(QRegularExpression("^(Eva|carl) staff account \\d+$")).size(), 2)
-            << r.out.join('|').toStdString();
-        ASSERT_EQ(admin({"user", "remove", server, "Eva"}).exitCode, 0);
-        EXPECT_FALSE(RoleConnection(server, "Eva").open());
+        const std::optional<ServerAddress> p = ParseServerAddress(address);
+        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", m_name);
+        db.setHostName(p->host);
+        db.setDatabaseName(p->database);
+        db.setUserName(role);
+        m_open = db.open();
+        m_error = db.lastError().text();
     }
+    ~RoleConnection()
+    {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    bool open() const { return m_open; }
+    QString error() const { return m_error; }
+    // Rows the statement changed (or read), or -1 when the server refused it.
+    int run(const QString& sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name));
+        if (!q.exec(sql))
+            return -1;
+        return q.isSelect() ? q.size() : q.numRowsAffected();
+    }
+
+private:
+    QString m_name;
+    bool m_open = false;
+    QString m_error;
+};
+
+} // namespace
+
+// A store made by the previous version is secured in place; from then on
+// each person logs in as their own role and the server itself refuses what
+// their rights do not allow, whatever program sends the statement.
+TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
+{
+    {
+        Database d = Database::open(server);
+        ASSERT_TRUE(BuildServerStore(d));
+        for (const char* sql :
+             {"INSERT INTO Konti (ID, Kontotype, Kontonavn, Kontouser, KontoPass) VALUES "
+              "(20, 'p', 'Carl', 'carl', '$argon2id$x'), (21, 'p', 'Dora', 'dora', 'x'), "
+              "(22, 'g', 'Choir', NULL, NULL)",
+              "INSERT INTO Grptilk (gnr, pnr) VALUES (20, 20), (21, 21), (22, 20)",
+              "INSERT INTO lokale (lokalenr, Lokalenavn) VALUES (1, 'Aula')",
+              "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, Lokalenr, "
+              "kontonr) VALUES (1, 'choir', 47000, 600, 700, 1, 22), "
+              "(2, 'dora''s', 47000, 800, 900, 1, 21)"})
+            ASSERT_TRUE(d.exec(sql)) << d.lastError().toStdString();
+    }
+    Database::closeAll(server);
+    auto rows = [this](const char* sql) {
+        const QVariant v = Database::open(server).scalar(sql);
+        Database::closeAll(server);
+        return v.toString();
+    };
+    const QString before = rows("SELECT string_agg(concat_ws('/', ID, Kontouser, admin), ' ' "
+                                "ORDER BY ID) FROM Konti");
+
+    AdminRun r = admin({"secure", server});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, (QStringList{"secured " + server, "login role admin (administrator)",
+                                  "login role carl (staff)", "login role dora (staff)"}));
+    EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', ID, Kontouser, admin), ' ' ORDER BY ID) "
+                   "FROM Konti"),
+              before);
+    EXPECT_EQ(rows("SELECT count(*) FROM Booking"), "2");
+    // Secured twice is secured once.
+    ASSERT_EQ(admin({"secure", server}).exitCode, 0);
+    r = admin({"user", "add", server, "Eva", "--admin"}, {}, "eva-secret\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(admin({"user", "add", server, "panel", "--panel"}, {}, "\n").exitCode, 0);
+    expectRefused(admin({"user", "add", server, "CARL"}, {}, "pw\n"),
+                  server + ": the user name CARL is taken");
+
+    enum Outcome { Refused = -1, NoRow = 0, OneRow = 1 };
+    const struct {
+        const char* role;
+        const char* sql;
+        int outcome;
+    } cases[] = {
+        {"carl", "UPDATE Booking SET Beskrivelse = 'mine now' WHERE Bookingnr = 2", NoRow},
+        {"carl", "DELETE FROM Booking WHERE Bookingnr = 2", NoRow},
+        {"carl", "UPDATE Booking SET kontonr = 21 WHERE Bookingnr = 1", Refused},
+        {"carl", "INSERT INTO Booking (Bookingnr, Bdato, kontonr) VALUES (3, 47000, 21)", Refused},
+        {"carl", "SELECT KontoPass FROM Konti", Refused},
+        {"carl", "SELECT KontoPass FROM activekonti", Refused},
+        {"carl", "UPDATE lokale SET Lokalenavn = 'Gym'", Refused},
+        {"carl", "UPDATE institutionsoplysninger SET arcdel = 0", Refused},
+        {"carl", "DELETE FROM Auditlog", Refused},
+        {"carl", "UPDATE Auditlog SET summary = 'x'", Refused},
+        {"carl", "GRANT vestra_admin TO carl", Refused},
+        {"carl", "UPDATE Konti SET admin = -1 WHERE Kontouser = 'carl'", Refused},
+        {"carl", "UPDATE Konti SET Kontotlf = '1' WHERE Kontouser = 'dora'", NoRow},
+        {"carl", "SELECT vestra_prune_log()", Refused},
+        {"carl", "UPDATE Konti SET Kontotlf = '555' WHERE Kontouser = 'carl'", OneRow},
+        {"carl", "UPDATE Booking SET Beskrivelse = 'choir practice' WHERE Bookingnr = 1", OneRow},
+        {"carl", "SELECT * FROM vestra_archive()", OneRow},
+        {"dora", "SELECT Bookingnr FROM bookingfor WHERE Bookingnr = 1", OneRow},
+        {"panel", "SELECT Bookingnr FROM Booking WHERE Bookingnr = 1", OneRow},
+        {"panel", "SELECT Kontonavn FROM Konti", Refused},
+        {"panel", "UPDATE Booking SET Beskrivelse = 'x'", Refused},
+        {"Eva", "SELECT KontoPass FROM Konti", Refused},
+        {"Eva", "UPDATE lokale SET Lokalenavn = 'Gym'", OneRow},
+        {"Eva", "UPDATE Booking SET Beskrivelse = 'moved' WHERE Bookingnr = 2", OneRow},
+    };
+    for (const auto& c : cases) {
+        RoleConnection role(server, c.role);
+        ASSERT_TRUE(role.open()) << c.role << ": " << role.error().toStdString();
+        EXPECT_EQ(role.run(c.sql), c.outcome) << c.role << ": " << c.sql;
+    }
+    EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', Bookingnr, Beskrivelse, kontonr), ' ' "
+                   "ORDER BY Bookingnr) FROM Booking"),
+              "1/choir practice/22 2/moved/21");
+    EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', Kontouser, admin, Kontotlf), ' ' ORDER BY "
+                   "ID) FROM Konti WHERE ID IN (20, 21)"),
+              "carl/0/555 dora/0");
+
+    // The server logged carl's change itself, under carl's role, with the old
+    // and the new title; the owner's hand on a log row shows in check.
+    EXPECT_EQ(rows("SELECT concat_ws('|', account, action, itemkey, summary) FROM Auditlog "
+                   "WHERE account = 'carl' AND itemkey = '1'"),
+              "carl|edited|1|booking: beskrivelse: \u2068choir\u2069 → \u2068choir practice\u2069");
+    expectChainCaught(server);
+
+    // The program takes the server login as the login, and leaves the day's
+    // archiving to the server.
+    const std::optional<ServerAddress> p = ParseServerAddress(server);
+    const auto as = [&p](const QString& role) {
+        return QString("postgresql://%1@/%2?host=%3").arg(role, p->database, p->host);
+    };
+    const struct {
+        const char* role;
+        ServerLogin outcome;
+        int account;
+        bool admin;
+    } logins[] = {{"carl", ServerLogin::LoggedIn, 20, false},
+                  {"Eva", ServerLogin::LoggedIn, -1, true},
+                  {"panel", ServerLogin::NoAccount, 0, false}};
+    for (const auto& l : logins) {
+        Session& s = session();
+        s.BookingFilePath = as(l.role);
+        EXPECT_EQ(LoginAsServerRole(s), l.outcome) << l.role;
+        EXPECT_EQ(s.LoginOk, l.outcome == ServerLogin::LoggedIn) << l.role;
+        if (l.account > 0) {
+            EXPECT_EQ(s.LoginAccountId, l.account);
+        }
+        EXPECT_EQ(s.IsAdmin, l.admin) << l.role;
+        Database::closeAll(s.BookingFilePath);
+    }
+    {
+        ASSERT_TRUE(Database::open(server).exec("UPDATE arkiveringsdato SET arkiveringsdato = "
+                                                "'2000-01-01'"));
+        Database::closeAll(server);
+        Database carl = Database::open(as("carl"));
+        const ArchiveResult a = ArchiveBookings(carl, QDate::currentDate(), 3, 548, {});
+        EXPECT_TRUE(a.ok && a.ran) << a.error.toStdString();
+        EXPECT_EQ(carl.scalar("SELECT arkiveringsdato FROM arkiveringsdato").toDate(),
+                  QDate::currentDate());
+    }
+    Database::closeAll(as("carl"));
+
+    // An administrator made staff again loses the rights with the flag.
+    ASSERT_EQ(admin({"user", "admin", server, "Eva", "off"}).exitCode, 0);
+    {
+        RoleConnection eva(server, "Eva");
+        EXPECT_EQ(eva.run("UPDATE lokale SET Lokalenavn = 'Hall'"), Refused);
+    }
+    r = admin({"user", "list", server});
+    EXPECT_EQ(r.out.filter(QRegularExpression("^(Eva|carl) staff account \\d+$")).size(), 2)
+        << r.out.join('|').toStdString();
+    ASSERT_EQ(admin({"user", "remove", server, "Eva"}).exitCode, 0);
+    EXPECT_FALSE(RoleConnection(server, "Eva").open());
+}
+}

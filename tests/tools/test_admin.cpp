@@ -894,4 +894,3 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
     ASSERT_EQ(admin({"user", "remove", server, "Eva"}).exitCode, 0);
     EXPECT_FALSE(RoleConnection(server, "Eva").open());
 }
-}

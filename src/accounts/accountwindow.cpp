@@ -74,7 +74,41 @@ QHash<QString, QVariant> accountRow(Database& db, int id)
     row.remove(QString::fromLatin1(kChangeCounter));
     return row;
 }
+
+// Writes the stored record inside the caller's transaction, with the log
+// line naming what changed; a server that logs its accounts itself needs none.
+bool writeLogged(Database& db, RecordSource* s, QString* error)
+{
+    const int id = s->key().toInt();
+    const bool log = !ServerWritesChangeLog(db);
+    const QHash<QString, QVariant> before = log ? accountRow(db, id) : QHash<QString, QVariant>{};
+    if (!s->write()) {
+        *error = s->lastError();
+        return false;
+    }
+    const QString changes = log ? AccountChanges(before, accountRow(db, id)) : QString();
+    if (!changes.isEmpty()
+        && !WriteAuditRow(db, AuditAction::AccountEdited, QString::number(id), changes)) {
+        *error = db.lastError();
+        return false;
+    }
+    return true;
+}
 } // namespace
+
+bool AccountWindow::writeShown(QString* error)
+{
+    RecordSource* s = source();
+    if (s->isAdding())
+        return RecordWindow::writeShown(error);
+    Database db = BookingFile();
+    Transaction t(db);
+    if (t.ok() && writeLogged(db, s, error) && t.commit())
+        return true;
+    if (error->isEmpty())
+        *error = db.lastError();
+    return false;
+}
 
 bool AccountWindow::writeWithMembership(const std::function<Statement(int id)>& membership)
 {
@@ -90,23 +124,12 @@ bool AccountWindow::writeWithMembership(const std::function<Statement(int id)>& 
     };
     if (!s->isAdding()) {
         Transaction t(db);
-        const int id = s->key().toInt();
-        // The row as it was, for the log line naming what changed; a server
-        // that logs its accounts itself needs none.
-        const bool log = !ServerWritesChangeLog(db);
-        const QHash<QString, QVariant> before =
-            log ? accountRow(db, id) : QHash<QString, QVariant>{};
-        const Statement row = membership(id);
+        const Statement row = membership(s->key().toInt());
         if (!t.ok() || !db.exec(row.sql, row.binds))
             return refused(db.lastError());
-        if (!s->write())
-            return refused(s->lastError());
-        if (log) {
-            const QString changes = AccountChanges(before, accountRow(db, id));
-            if (!changes.isEmpty()
-                && !WriteAuditRow(db, AuditAction::AccountEdited, QString::number(id), changes))
-                return refused(db.lastError());
-        }
+        QString why;
+        if (!writeLogged(db, s, &why))
+            return refused(why);
         return t.commit() || refused(db.lastError());
     }
     // A new account takes the number the database gives it, one never used

@@ -46,6 +46,8 @@ protected:
     // Closing on a new record: the window stores it as its save does, or
     // drops it when nothing required was filled in. False keeps it open.
     virtual bool finishNewRecord() = 0;
+    // A stored account's edit is logged with what each field held before.
+    bool writeShown(QString* error) override;
 
     void closeEvent(QCloseEvent* event) override;
     // As in a dialog: Return presses the button that has the focus, else the

@@ -148,6 +148,12 @@ void PersonalAccountWindow::SetPassword()
     if (!s->hasRecord())
         return;
     if (s->isAdding()) {
+        if (Database db = BookingFile(); ServerKeepsLogins(db)) {
+            showMessage(QStringLiteral("On this server a password belongs to the person's "
+                                       "server login: add the account first, then set it."),
+                        QStringLiteral("Set Password"));
+            return;
+        }
         // Kept as its hash in the new record, written with it.
         ShowSetPassword(
             this, false, [this](const QString&, const QString& password, QString* error) {

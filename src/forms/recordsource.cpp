@@ -106,17 +106,40 @@ bool KeyedTableModel::keyBy(const QString& field)
     return true;
 }
 
-QString KeyedTableModel::selectStatement() const
+void KeyedTableModel::hideUnreadableColumns()
+{
+    m_unreadable.clear();
+    if (database().driverName() != QStringLiteral("QPSQL"))
+        return;
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(?) "
+                             "AND attnum > 0 AND NOT attisdropped "
+                             "AND NOT has_column_privilege(attrelid, attnum, 'SELECT')"));
+    q.addBindValue(tableName().toLower());
+    if (q.exec())
+        while (q.next())
+            m_unreadable.insert(q.value(0).toString().toLower());
+}
+
+QString KeyedTableModel::columnList() const
 {
     // Every name quoted: a column's name is read from the store.
     const QSqlRecord fields = record();
-    if (tableName().isEmpty() || fields.isEmpty())
-        return QSqlTableModel::selectStatement();
     QStringList names;
-    for (int i = 0; i < fields.count(); ++i)
-        names << QuotedName(fields.fieldName(i));
-    QString sql = QStringLiteral("SELECT %1 FROM %2")
-                      .arg(names.join(QStringLiteral(", ")), QuotedName(tableName()));
+    for (int i = 0; i < fields.count(); ++i) {
+        const QString name = QuotedName(fields.fieldName(i));
+        names << (m_unreadable.contains(fields.fieldName(i).toLower())
+                      ? QStringLiteral("NULL AS ") + name
+                      : name);
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+QString KeyedTableModel::selectStatement() const
+{
+    if (tableName().isEmpty() || record().isEmpty())
+        return QSqlTableModel::selectStatement();
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columnList(), QuotedName(tableName()));
     if (!filter().isEmpty())
         sql += QStringLiteral(" WHERE ") + filter();
     if (const QString order = orderByClause(); !order.isEmpty())
@@ -136,7 +159,7 @@ bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
     QSqlDatabase db = database();
     QStringList fields;
     for (int i = 0; i < rec.count(); ++i)
-        if (rec.isGenerated(i))
+        if (rec.isGenerated(i) && !m_unreadable.contains(rec.fieldName(i).toLower()))
             fields << QuotedName(rec.fieldName(i));
     const QString sql =
         fields.isEmpty()
@@ -150,7 +173,7 @@ bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
         return false;
     }
     for (int i = 0; i < rec.count(); ++i)
-        if (rec.isGenerated(i))
+        if (rec.isGenerated(i) && !m_unreadable.contains(rec.fieldName(i).toLower()))
             q.addBindValue(rec.value(i));
     if (!q.exec()) {
         setLastError(q.lastError());
@@ -250,7 +273,8 @@ int KeyedTableModel::writeCounted(const QSqlRecord& values, int counter, const Q
     QStringList sets;
     QVariantList binds;
     for (int i = 0; i < values.count(); ++i) {
-        if (i == counter || !values.isGenerated(i))
+        if (i == counter || !values.isGenerated(i)
+            || m_unreadable.contains(values.fieldName(i).toLower()))
             continue;
         sets << QuotedName(values.fieldName(i)) + QStringLiteral(" = ?");
         binds << values.value(i);
@@ -288,8 +312,9 @@ QSqlRecord KeyedTableModel::currentRow(const QSqlRecord& key)
         where << db.driver()->escapeIdentifier(key.fieldName(i), QSqlDriver::FieldName)
                      + QStringLiteral(" = ?");
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT * FROM %1 WHERE %2")
-                  .arg(db.driver()->escapeIdentifier(tableName(), QSqlDriver::TableName),
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                  .arg(columnList(),
+                       db.driver()->escapeIdentifier(tableName(), QSqlDriver::TableName),
                        where.join(QStringLiteral(" AND "))));
     for (int i = 0; i < key.count(); ++i)
         q.addBindValue(key.value(i));
@@ -320,6 +345,7 @@ bool RecordSource::open()
         m_error = m_model->lastError().text();
         return false;
     }
+    m_model->hideUnreadableColumns();
     // Rows are found by the program's own key, never by a key the store
     // names: a store's column name is not trusted to be a plain name.
     if (!m_model->keyBy(m_keyField)) {

@@ -8,6 +8,7 @@
 
 #include <QDataWidgetMapper>
 #include <QObject>
+#include <QSet>
 #include <QSqlTableModel>
 #include <functional>
 
@@ -21,6 +22,9 @@ public:
     // Rows are written and found again by this column alone; false when the
     // table has no such column.
     bool keyBy(const QString& field);
+    // Columns the login may not read (a server keeps some from every
+    // workstation role) are read as empty and never written.
+    void hideUnreadableColumns();
     QVariant lastInsertKey() const { return m_lastInsertKey; }
     // The last write found its row changed by another workstation since it
     // was read, and wrote nothing.
@@ -54,6 +58,8 @@ private:
     bool m_gone = false;
     QString m_conflict;
     QHash<int, QSqlRecord> m_asRead; // edited rows as they were read
+    QSet<QString> m_unreadable;      // lower-case column names
+    QString columnList() const;
 };
 
 class RecordSource : public QObject {

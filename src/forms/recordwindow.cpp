@@ -112,10 +112,19 @@ bool RecordWindow::leaveRecord()
     // A number typed in a form the locale cannot read is refused by name.
     if (RefuseTypedNumbers(this) != nullptr || !mayLeaveRecord())
         return false;
+    QString error;
+    if (writeShown(&error))
+        return true;
+    showMessage(QStringLiteral("The record could not be saved:\n") + error, QStringLiteral("Error"),
+                MsgIcon::Critical);
+    return false;
+}
+
+bool RecordWindow::writeShown(QString* error)
+{
     if (m_source->write())
         return true;
-    showMessage(QStringLiteral("The record could not be saved:\n") + m_source->lastError(),
-                QStringLiteral("Error"), MsgIcon::Critical);
+    *error = m_source->lastError();
     return false;
 }
 

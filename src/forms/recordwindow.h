@@ -55,6 +55,8 @@ protected:
     // Asked before the shown record is written; a window refuses here (and
     // says why) when the record must not be stored as it is.
     virtual bool mayLeaveRecord() { return true; }
+    // Writes the shown record as leaving it does; error says why not.
+    virtual bool writeShown(QString* error);
     // Writes the shown record; says so when the file refuses.
     bool leaveRecord();
     void closeEvent(QCloseEvent* event) override;

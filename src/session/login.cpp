@@ -58,13 +58,18 @@ bool CheckCredentials(Session& s, const QString& user, const QString& password)
     return true;
 }
 
+bool ServerKeepsLogins(Database& db)
+{
+    return db.engine() == Engine::PostgreSQL
+           && db.scalar(QStringLiteral("SELECT to_regrole('vestra_staff') IS NOT NULL AND "
+                                       "to_regproc('vestra_may_act') IS NOT NULL"))
+                  .toBool();
+}
+
 ServerLogin LoginAsServerRole(Session& s, QString* error)
 {
     Database db = Database::open(s.BookingFilePath);
-    if (db.engine() != Engine::PostgreSQL
-        || !db.scalar(QStringLiteral("SELECT to_regrole('vestra_staff') IS NOT NULL AND "
-                                     "to_regproc('vestra_may_act') IS NOT NULL"))
-                .toBool())
+    if (!ServerKeepsLogins(db))
         return ServerLogin::NotSecured;
     s.LoginOk = false;
     s.IsAdmin = false;
@@ -99,6 +104,35 @@ bool SetAccountPassword(Database& db, int id, const QString& password, QString* 
     };
     if (password.isEmpty())
         return fail(QStringLiteral("The password must not be empty."));
+    if (ServerKeepsLogins(db)) {
+        // The login role's password: one's own role may change it, anyone
+        // else's only the server's function for administrators.
+        Transaction tx(db);
+        const QVariant user = db.scalar(
+            QStringLiteral("SELECT Kontouser FROM Konti WHERE ID = ? AND Kontotype = 'p'"), {id});
+        if (!tx.ok() || !user.isValid())
+            return fail(db.lastError().isEmpty() ? QStringLiteral("The account is gone.")
+                                                 : db.lastError());
+        const QString own =
+            db.scalar(QStringLiteral("SELECT CASE WHEN ? = current_user THEN format("
+                                     "'ALTER ROLE CURRENT_USER PASSWORD %L', CAST(? AS text)) END"),
+                      {user, password})
+                .toString();
+        const bool set =
+            own.isEmpty()
+                ? db.scalar(QStringLiteral("SELECT vestra_set_password(?, ?)"), {id, password})
+                      .toBool()
+                : db.exec(own);
+        if (!set
+            || !WriteAuditRow(db, AuditAction::PasswordSet, QString::number(id),
+                              IsolatedText(user.toString()))
+            || !tx.commit())
+            return fail(db.lastError());
+        // Later connections of this workstation log in with the new one.
+        if (!own.isEmpty())
+            SetServerPassword(db.path(), password);
+        return true;
+    }
     const QString hash = HashPassword(password);
     if (hash.isEmpty())
         return fail(QStringLiteral("The password could not be hashed."));
@@ -121,9 +155,12 @@ bool SetAccountPassword(Database& db, int id, const QString& password, QString* 
 bool ChangeOwnPassword(Database& db, int id, const QString& oldPassword, const QString& newPassword,
                        QString* error)
 {
-    const QVariant stored =
-        db.scalar(QStringLiteral("SELECT KontoPass FROM Konti WHERE ID = ?"), {id});
-    if (!PasswordMatches(stored.toString(), oldPassword)) {
+    // On a secured server the login itself proved the person; the store
+    // keeps no password to compare with.
+    if (!ServerKeepsLogins(db)
+        && !PasswordMatches(
+            db.scalar(QStringLiteral("SELECT KontoPass FROM Konti WHERE ID = ?"), {id}).toString(),
+            oldPassword)) {
         if (error)
             *error = QStringLiteral("The old password is not right.");
         return false;

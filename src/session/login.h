@@ -35,9 +35,13 @@ bool CheckCredentials(Session& s, const QString& user, const QString& password);
 // and error set when the role has no such account.
 enum class ServerLogin { NotSecured, LoggedIn, NoAccount };
 ServerLogin LoginAsServerRole(Session& s, QString* error = nullptr);
+// A secured server, where each person logs in as their own role and the
+// server keeps the passwords.
+bool ServerKeepsLogins(Database& db);
 
 // Stores the password's hash for the account, with its change-log row, in
-// one transaction. An empty password is refused; error says why.
+// one transaction; on a secured server it sets the login role's password. An empty password is
+// refused; error says why.
 bool SetAccountPassword(Database& bookingFile, int id, const QString& password,
                         QString* error = nullptr);
 // As above, for users setting their own: the old password must match first.

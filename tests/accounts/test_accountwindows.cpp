@@ -3,7 +3,9 @@
 #include "accounts/groupaccountmanager.h"
 #include "accounts/personalaccountwindow.h"
 #include "app/registerwindows.h"
+#include "db/database.h"
 #include "report/listcontrol.h"
+#include "security.h"
 #include "session/login.h"
 #include "shell/commands.h"
 #include "widgets/windowregistry.h"
@@ -673,6 +675,82 @@ TEST_P(AccountWindows, UsersSetTheirOwnPasswordAfterTheOldOneAdministratorsSetAn
     EXPECT_TRUE(setPassword(e, {}, "from admin", "from admin"));
     EXPECT_TRUE(FindLoginAccount(d, "anna", "from admin").has_value());
     EXPECT_EQ(d.scalar("SELECT count(*) FROM Auditlog WHERE action = 'password set'").toInt(), 2);
+}
+
+// On a secured server no role reads a password: the account windows still
+// open and store, and a password set is the login role's.
+TEST_P(AccountWindows, OnASecuredServerAccountsAreStoredAndPasswordsAreTheLogins)
+{
+    if (GetParam() != Engine::PostgreSQL)
+        GTEST_SKIP() << "a server's rights";
+    const int stine = addAccount("p", "Stine", "stine", "");
+    addAccount("p", "Otto", "otto", "", true);
+    const QString owner = session().BookingFilePath;
+    {
+        Database d = db();
+        QStringList lines;
+        QString error;
+        ASSERT_TRUE(admin::SecureServerStore(d, &lines, &error)) << error.toStdString();
+    }
+    const auto asOwner = [&owner](const char* sql, const QVariantList& binds = {}) {
+        return Database::open(owner).scalar(sql, binds).toString();
+    };
+    // What the server checks a login against: the role's SCRAM verifier.
+    const auto logsInWith = [&](const char* role, const char* typed) {
+        return PythonReads(
+                   R"(
+import sys, json, hashlib, hmac, base64
+kind, head, keys = (sys.argv[1] + '$$').split('$')[:3]
+n, _, salt = head.partition(':')
+salted = hashlib.pbkdf2_hmac('sha256', sys.argv[2].encode(), base64.b64decode(salt), int(n or 1))
+client = hmac.new(salted, b'Client Key', 'sha256').digest()
+stored = base64.b64encode(hashlib.sha256(client).digest()).decode()
+print(json.dumps([kind == 'SCRAM-SHA-256' and keys.split(':')[0] == stored]))
+)",
+                   {asOwner("SELECT rolpassword FROM pg_authid WHERE rolname = ?", {role}), typed})
+            .at(0)
+            .toBool();
+    };
+    const std::optional<ServerAddress> p = ParseServerAddress(owner);
+    const auto logIn = [&p](const QString& role) {
+        Database::closeAll(session().BookingFilePath);
+        session().BookingFilePath =
+            QString("postgresql://%1@/%2?host=%3").arg(role, p->database, p->host);
+        return LoginAsServerRole(session()) == ServerLogin::LoggedIn;
+    };
+
+    ASSERT_TRUE(logIn("otto"));
+    auto* w = open<AccountManager>(223, "Kontoliste");
+    choose(w->list(), "Stine");
+    click(w, "EditAcc");
+    auto* e = window<PersonalAccountWindow>("Personkonto");
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(text(e, "Kontonavn"), "Stine");
+    type(e, "Kontotlf", "555 0202");
+    EXPECT_TRUE(setPassword(e, {}, "from otto", "from otto"));
+    EXPECT_TRUE(logsInWith("stine", "from otto"));
+    e->close();
+    w->close();
+    settle();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(asOwner("SELECT Kontotlf || '/' || KontoPass FROM Konti WHERE ID = ?", {stine}),
+              "555 0202/");
+    EXPECT_EQ(asOwner("SELECT count(*) FROM Auditlog WHERE account = 'otto' "
+                      "AND summary LIKE '%kontotlf%555 0202%'"),
+              "1");
+
+    ASSERT_TRUE(logIn("stine"));
+    auto* mine = open<PersonalAccountWindow>(222, "Minkonto");
+    type(mine, "Kontomobil", "555 0303");
+    EXPECT_TRUE(setPassword(mine, "from otto", "stine's own", "stine's own"));
+    EXPECT_TRUE(logsInWith("stine", "stine's own"));
+    EXPECT_FALSE(logsInWith("stine", "from otto"));
+    mine->close();
+    settle();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(asOwner("SELECT Kontomobil FROM Konti WHERE ID = ?", {stine}), "555 0303");
+    Database::closeAll(session().BookingFilePath);
+    Database::closeAll(owner);
 }
 
 } // namespace

@@ -210,6 +210,31 @@ QStringList securityStatements(const QString& schema)
                             "FOR EACH ROW WHEN (current_user <> 'vestra_owner') "
                             "EXECUTE PROCEDURE vestra_log_change()")
                  .arg(QLatin1String(table));
+    // Administrators set other people's passwords through a function whose
+    // owner may change login roles and nothing else in the store; it touches
+    // only the login of a person's account, never a superuser's or a group's.
+    s << QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = "
+                        "'vestra_passwords') THEN CREATE ROLE vestra_passwords NOLOGIN CREATEROLE; "
+                        "END IF; END $$")
+      << QStringLiteral("GRANT USAGE ON SCHEMA %1 TO vestra_passwords").arg(schema)
+      << QStringLiteral("GRANT SELECT (id, kontouser, kontotype) ON konti TO vestra_passwords")
+      << QStringLiteral(
+             "CREATE OR REPLACE FUNCTION vestra_set_password(account integer, password text) "
+             "RETURNS boolean LANGUAGE plpgsql %1 AS $$ DECLARE who name; BEGIN "
+             "IF NOT pg_has_role(session_user, 'vestra_admin', 'MEMBER') THEN RAISE EXCEPTION "
+             "'only an administrator sets another person''s password'; END IF; "
+             "SELECT r.rolname INTO who FROM konti k JOIN pg_roles r ON r.rolname = k.kontouser "
+             "WHERE k.id = account AND k.kontotype = 'p' AND r.rolcanlogin AND NOT r.rolsuper "
+             "AND NOT r.rolcreaterole; "
+             "IF who IS NULL OR NOT pg_has_role(who, 'vestra_staff', 'MEMBER') THEN RAISE "
+             "EXCEPTION 'account % has no server login', account; END IF; "
+             "EXECUTE format('ALTER ROLE %I PASSWORD %L', who, password); RETURN true; END $$")
+             .arg(definer)
+      << QStringLiteral("ALTER FUNCTION vestra_set_password(integer, text) OWNER TO "
+                        "vestra_passwords")
+      << QStringLiteral("REVOKE ALL ON FUNCTION vestra_set_password(integer, text) FROM PUBLIC")
+      << QStringLiteral("GRANT EXECUTE ON FUNCTION vestra_set_password(integer, text) TO "
+                        "vestra_admin");
     // A password is the server's business: none is kept in the store.
     s << QStringLiteral("UPDATE konti SET kontopass = '' WHERE kontopass <> ''");
     return s;

@@ -223,6 +223,9 @@ void Options::addBackupRows(QFormLayout* form, QWidget* tab)
     auto* row = new QHBoxLayout;
     row->addWidget(m_backupFolder, 1);
     row->addWidget(browse);
+    // Rows of a layout have no label buddy to lend a screen reader a name.
+    m_backupFolder->setAccessibleName(QStringLiteral("Daily backup to folder"));
+    m_backupKeep->setAccessibleName(QStringLiteral("Keep the last backups"));
     form->addRow(QStringLiteral("Daily backup to folder"), row);
     form->addRow(QStringLiteral("Keep the last"),
                  withUnit(m_backupKeep, new QLabel(QStringLiteral("backups")),
@@ -317,6 +320,8 @@ void Options::addTimeZoneRow(QFormLayout* form, QWidget* tab)
     };
     connect(zone, &QComboBox::activated, this, apply);
     connect(zone->lineEdit(), &QLineEdit::editingFinished, this, apply);
+    zone->setAccessibleName(QStringLiteral("Time zone of the institution"));
+    zone->lineEdit()->setAccessibleName(QStringLiteral("Time zone of the institution"));
     form->addRow(QStringLiteral("Time zone of the institution"), zone);
     form->addRow(new QLabel(QStringLiteral("Calendars give the bookings' times in this zone, "
                                            "wherever they are written."),

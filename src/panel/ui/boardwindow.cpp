@@ -43,7 +43,10 @@ void BoardTile::paintEvent(QPaintEvent*)
         QFont f = font();
         f.setBold(i < 2);
         const int most = std::max(9, int(box.height() * shares[i]));
-        f.setPixelSize(i == 3 ? most : FittingPixelSize(f, m_lines[i], room, most));
+        // The next booking's line shrinks to show its title, down to half
+        // its size; a title longer than that is cut.
+        const int fitted = FittingPixelSize(f, m_lines[i], room, most);
+        f.setPixelSize(i == 3 ? std::max(most / 2, fitted) : fitted);
         p.setFont(f);
         const QFontMetrics fm(f);
         y += fm.ascent();

@@ -265,4 +265,13 @@ bool DeleteBooking(Database& db, int bookingnr)
            && tx.commit();
 }
 
+QString ContainsPattern(const QString& text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('!'), QStringLiteral("!!"))
+        .replace(QLatin1Char('%'), QStringLiteral("!%"))
+        .replace(QLatin1Char('_'), QStringLiteral("!_"));
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
 } // namespace vestra

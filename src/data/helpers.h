@@ -69,6 +69,9 @@ bool MayActForAccount(Database& bookingFile, int account, int loginAccountId, bo
 // The account a booking is made for, when the booking exists.
 std::optional<int> BookingAccount(Database& bookingFile, int bookingnr);
 
+// A LIKE pattern for "contains" (ESCAPE '!'), the text's wildcards escaped.
+QString ContainsPattern(const QString& text);
+
 // Deletes one booking with its change-log row, in one transaction; false
 // when it was not there or the file refused.
 bool DeleteBooking(Database& bookingFile, int bookingnr);

@@ -1,6 +1,7 @@
 #include "listrows/bookinglists.h"
 
 #include "data/dates.h"
+#include "data/helpers.h"
 #include "session/session.h"
 
 #include <QRegularExpression>
@@ -24,16 +25,6 @@ QVariantList bookingCells(const QSqlRecord& r)
             ListTime(r.value(QStringLiteral("bstart"))),
             ListTime(r.value(QStringLiteral("bslut"))),
             field(r, "Kontonavn")};
-}
-
-// A LIKE pattern for "contains", with the wildcards of the text escaped.
-QString containsPattern(const QString& text)
-{
-    QString escaped = text;
-    escaped.replace(QLatin1Char('!'), QStringLiteral("!!"))
-        .replace(QLatin1Char('%'), QStringLiteral("!%"))
-        .replace(QLatin1Char('_'), QStringLiteral("!_"));
-    return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
 // A date column shows the booking file's date format, as the session holds it.
@@ -102,7 +93,7 @@ namespace {
 // match admits is among them; the match itself still decides.
 std::pair<QString, QVariantList> keywordCandidates(Engine engine, const QString& keyword)
 {
-    const QString contains = containsPattern(keyword);
+    const QString contains = ContainsPattern(keyword);
     // The few accounts whose names match lead to their bookings through the
     // index on the account.
     const QString byAccount = QStringLiteral("SELECT Bookingnr FROM Booking WHERE kontonr IN "
@@ -149,7 +140,7 @@ bool commonKeyword(Engine engine, const QString& keyword)
     phrase.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     const QVariant bind = engine == Engine::SQLite
                               ? QVariant(QLatin1Char('"') + phrase + QLatin1Char('"'))
-                              : QVariant(containsPattern(keyword));
+                              : QVariant(ContainsPattern(keyword));
     Database db = BookingFile();
     return db.scalar(QStringLiteral("SELECT count(*) FROM (%1 LIMIT ?) t").arg(titles),
                      {bind, kCommonMatches})
@@ -188,7 +179,7 @@ ListFillSource SearchFillSource(const SearchFilter& filter, KeywordLookup lookup
                               " OR %1 LIKE %2 ESCAPE '!' OR %3 LIKE %2 ESCAPE '!')")
                    .arg(dialect::fold(engine, QStringLiteral("Beskrivelse")), pattern,
                         dialect::fold(engine, QStringLiteral("Kontonavn")));
-        const QString contains = containsPattern(filter.keyword);
+        const QString contains = ContainsPattern(filter.keyword);
         binds << contains << contains << contains;
     }
     sql += QStringLiteral(" ORDER BY Bdato, bstart, Bookingnr");

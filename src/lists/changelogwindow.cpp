@@ -2,6 +2,7 @@
 
 #include "data/audit.h"
 #include "data/dates.h"
+#include "data/helpers.h"
 #include "forms/periodpicker.h"
 #include "lists/listdata.h"
 #include "services/messages.h"
@@ -24,15 +25,6 @@ const QStringList kBookingActions = {
     QStringLiteral("created"),          QStringLiteral("moved"),         QStringLiteral("resized"),
     QStringLiteral("retyped"),          QStringLiteral("edited"),        QStringLiteral("deleted"),
     QStringLiteral("series committed"), QStringLiteral("series updated")};
-
-QString likePattern(const QString& text)
-{
-    QString escaped = text;
-    escaped.replace(QLatin1Char('!'), QStringLiteral("!!"))
-        .replace(QLatin1Char('%'), QStringLiteral("!%"))
-        .replace(QLatin1Char('_'), QStringLiteral("!_"));
-    return QLatin1Char('%') + escaped + QLatin1Char('%');
-}
 
 } // namespace
 
@@ -58,7 +50,7 @@ ListFillSource ChangeLogFillSource(const ChangeLogFilter& filter)
         for (const char* column : {"account", "workstation", "action", "itemkey", "summary"}) {
             matches << QStringLiteral("%1 LIKE %2 ESCAPE '!'")
                            .arg(dialect::fold(engine, QString::fromLatin1(column)), pattern);
-            binds << likePattern(filter.search);
+            binds << ContainsPattern(filter.search);
         }
         sql += QStringLiteral(" AND (") + matches.join(QStringLiteral(" OR ")) + QLatin1Char(')');
     }

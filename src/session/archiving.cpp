@@ -61,6 +61,7 @@ struct Bulk {
     bool run = false;
     bool bookingIndexes = false;
     bool archiveIndexes = false;
+    int rows = 0; // in Booking when the run starts
 };
 Bulk bulkRun(Database& db, int deleteBefore)
 {
@@ -72,7 +73,7 @@ Bulk bulkRun(Database& db, int deleteBefore)
         return {};
     const qint64 archived =
         db.scalar(QStringLiteral("SELECT count(*) FROM Bookingarkiv")).toLongLong();
-    return {true, db.engine() == Engine::SQLite, archived <= going};
+    return {true, db.engine() == Engine::SQLite, archived <= going, static_cast<int>(all)};
 }
 
 // The indexes of Booking and the archive that the program makes, as it
@@ -293,6 +294,9 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
     if (numeric && end != INT_MIN && earliest < end) {
         if (const Bulk bulk = sane(deleteDelayDays) ? bulkRun(db, deleteBefore) : Bulk{};
             bulk.run) {
+            const int total = bulk.rows;
+            if (!goOn(0, total))
+                return r;
             const std::optional<QStringList> remake = setAsideIndexes(db, bulk);
             if (!remake)
                 return failed();
@@ -307,14 +311,9 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
             q.reset();
             // Stretches of about a fiftieth of the rows, at most a few
             // thousand, so the count on screen moves steadily.
-            const qint64 all =
-                db.scalar(QStringLiteral("SELECT count(*) FROM Booking")).toLongLong();
-            const qint64 stretches = std::max<qint64>(50, all / kArchiveStretchRows);
+            const qint64 stretches = std::max(50, total / kArchiveStretchRows);
             const qint64 step = std::max<qint64>(1, (high - low + stretches - 1) / stretches);
-            const int total = static_cast<int>(all);
             int done = 0;
-            if (!goOn(0, total))
-                return r;
             for (qint64 from = low; from < high; from += step) {
                 const qint64 to = std::min(high, from + step);
                 const int rows = db.scalar(QStringLiteral("SELECT count(*) FROM Booking WHERE "
@@ -337,9 +336,13 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
                 if (!goOn(std::min(done, total), total))
                     return r;
             }
+            // Making an index again takes a while: the window keeps
+            // answering, and a cancel still takes the whole run back.
             for (const QString& statement : *remake)
                 if (!db.exec(statement))
                     return failed();
+                else if (!goOn(total, total))
+                    return r;
         } else {
             // Stretches of days that hold about a fiftieth of the rows, at
             // most a few thousand (a day's bookings are never split), so a

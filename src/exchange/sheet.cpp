@@ -133,20 +133,33 @@ lxw_datetime dateTimeOf(const QDate& d, const QTime& t)
             double(t.second())};
 }
 
+// Whether the export goes on after row r (counted from 0).
+bool goOn(const SheetProgress& progress, qsizetype r, qsizetype total)
+{
+    const int done = static_cast<int>(r + 1);
+    return !progress || (done % kSheetStretchRows != 0 && done != total)
+           || progress(done, static_cast<int>(total));
+}
+
 } // namespace
 
-QByteArray CsvBytes(const SheetTable& table, const CsvOptions& options)
+QByteArray CsvBytes(const SheetTable& table, const CsvOptions& options,
+                    const SheetProgress& progress)
 {
     QString text = csvLine(QVariantList(table.headings.begin(), table.headings.end()), options);
-    for (const QVariantList& row : table.rows)
-        text += csvLine(row, options);
+    for (qsizetype r = 0; r < table.rows.size(); ++r) {
+        text += csvLine(table.rows[r], options);
+        if (!goOn(progress, r, table.rows.size()))
+            return {};
+    }
     QByteArray bytes = text.toUtf8();
     if (options.byteOrderMark)
         bytes.prepend("\xEF\xBB\xBF");
     return bytes;
 }
 
-QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString* error)
+QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString* error,
+                     const SheetProgress& progress)
 {
     // libxlsxwriter writes to a named file only; it goes to a private folder
     // and its bytes are then written safely where the user asked.
@@ -238,6 +251,12 @@ QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString*
             }
             }
         }
+        if (!goOn(progress, r, table.rows.size())) {
+            workbook_close(book);
+            if (error)
+                *error = QStringLiteral("The export was cancelled; nothing was written.");
+            return {};
+        }
     }
     for (int c = 0; c < widths.size(); ++c)
         worksheet_set_column(sheet, c, c, widths[c], nullptr);
@@ -257,13 +276,20 @@ QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString*
 }
 
 bool ExportSheet(const SheetTable& table, const QString& path, const QString& sheetName,
-                 const CsvOptions& csv, QString* error)
+                 const CsvOptions& csv, QString* error, const SheetProgress& progress)
 {
     if (path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) {
-        const QByteArray bytes = XlsxBytes(table, sheetName, error);
+        const QByteArray bytes = XlsxBytes(table, sheetName, error, progress);
         return !bytes.isEmpty() && WriteFileSafely(path, bytes, error);
     }
-    return WriteFileSafely(path, CsvBytes(table, csv), error);
+    bool stopped = false;
+    const QByteArray bytes = CsvBytes(table, csv, [&](int done, int total) {
+        stopped = progress && !progress(done, total);
+        return !stopped;
+    });
+    if (stopped && error)
+        *error = QStringLiteral("The export was cancelled; nothing was written.");
+    return !stopped && WriteFileSafely(path, bytes, error);
 }
 
 } // namespace vestra

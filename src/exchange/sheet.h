@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 namespace vestra {
 
@@ -43,15 +44,21 @@ struct CsvOptions {
     bool byteOrderMark = false;    // for spreadsheet programs that guess the encoding without one
     QLocale locale = QLocale::c(); // writes numbers with its decimal mark
 };
-QByteArray CsvBytes(const SheetTable& table, const CsvOptions& options);
+// Told after every stretch of rows how many are written; a false answer
+// stops the export (the bytes come back empty, nothing is written).
+using SheetProgress = std::function<bool(int done, int total)>;
+constexpr int kSheetStretchRows = 1000;
+QByteArray CsvBytes(const SheetTable& table, const CsvOptions& options,
+                    const SheetProgress& progress = {});
 
 // The workbook's bytes, headings in bold, whatever the process's numeric
 // locale; empty (and error) when libxlsxwriter fails.
-QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString* error);
+QByteArray XlsxBytes(const SheetTable& table, const QString& sheetName, QString* error,
+                     const SheetProgress& progress = {});
 
 // Writes the table to path, as .xlsx when the name ends so, else CSV.
 bool ExportSheet(const SheetTable& table, const QString& path, const QString& sheetName,
-                 const CsvOptions& csv, QString* error);
+                 const CsvOptions& csv, QString* error, const SheetProgress& progress = {});
 
 } // namespace vestra
 

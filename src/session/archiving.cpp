@@ -61,6 +61,7 @@ struct Bulk {
     bool run = false;
     bool bookingIndexes = false;
     bool archiveIndexes = false;
+    int rows = 0; // in Booking when the run starts
 };
 Bulk bulkRun(Database& db, int deleteBefore)
 {
@@ -72,7 +73,7 @@ Bulk bulkRun(Database& db, int deleteBefore)
         return {};
     const qint64 archived =
         db.scalar(QStringLiteral("SELECT count(*) FROM Bookingarkiv")).toLongLong();
-    return {true, db.engine() == Engine::SQLite, archived <= going};
+    return {true, db.engine() == Engine::SQLite, archived <= going, static_cast<int>(all)};
 }
 
 // The indexes of Booking and the archive that the program makes, as it
@@ -293,6 +294,9 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
     if (numeric && end != INT_MIN && earliest < end) {
         if (const Bulk bulk = sane(deleteDelayDays) ? bulkRun(db, deleteBefore) : Bulk{};
             bulk.run) {
+            const int total = bulk.rows;
+            if (!goOn(0, total))
+                return r;
             const std::optional<QStringList> remake = setAsideIndexes(db, bulk);
             if (!remake)
                 return failed();
@@ -305,11 +309,17 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
             const qint64 low = q->value(0).toLongLong();
             const qint64 high = q->value(1).toLongLong() + 1;
             q.reset();
-            const qint64 step = std::max<qint64>(1, (high - low + 49) / 50);
-            const int total = static_cast<int>((high - low + step - 1) / step);
-            for (int i = 0; i < total; ++i) {
-                const qint64 from = low + i * step;
+            // Stretches of about a fiftieth of the rows, at most a few
+            // thousand, so the count on screen moves steadily.
+            const qint64 stretches = std::max(50, total / kArchiveStretchRows);
+            const qint64 step = std::max<qint64>(1, (high - low + stretches - 1) / stretches);
+            int done = 0;
+            for (qint64 from = low; from < high; from += step) {
                 const qint64 to = std::min(high, from + step);
+                const int rows = db.scalar(QStringLiteral("SELECT count(*) FROM Booking WHERE "
+                                                          "Bookingnr >= ? AND Bookingnr < ?"),
+                                           {from, to})
+                                     .toInt();
                 if (sane(archiveDelayDays)) {
                     const Statement held = ArchiveHoldsNumbersStatement(from, to);
                     bool read = false;
@@ -322,18 +332,38 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
                 if (!run(ArchiveDeleteByNumberStatement(deleteBefore, archivedOnly, from, to),
                          r.deleted))
                     return failed();
-                if (!goOn(i + 1, total))
+                done += rows;
+                if (!goOn(std::min(done, total), total))
                     return r;
             }
+            // Making an index again takes a while: the window keeps
+            // answering, and a cancel still takes the whole run back.
             for (const QString& statement : *remake)
                 if (!db.exec(statement))
                     return failed();
+                else if (!goOn(total, total))
+                    return r;
         } else {
+            // Stretches of days that hold about a fiftieth of the rows, at
+            // most a few thousand (a day's bookings are never split), so a
+            // few busy days move the count as steadily as years of quiet ones.
             const int first = static_cast<int>(std::floor(earliest));
-            const int total = end - first;
-            const int stretch = std::max(31, total / 50);
-            for (int from = first; from < end; from += stretch) {
-                const int to = std::min(end, from + stretch);
+            const QString span = QStringLiteral("FROM Booking WHERE Bdato >= ? AND Bdato < ?");
+            const int total =
+                db.scalar(QStringLiteral("SELECT count(*) ") + span, {first, end}).toInt();
+            const int rows = std::clamp(total / 50, 1, kArchiveStretchRows);
+            int done = 0;
+            if (!goOn(0, total))
+                return r;
+            for (int from = first, to = first; from < end && done < total; from = to) {
+                bool found = false;
+                const double nth =
+                    db.scalar(QStringLiteral("SELECT Bdato ") + span
+                                  + QStringLiteral(" ORDER BY Bdato LIMIT 1 OFFSET ?"),
+                              {from, end, rows})
+                        .toDouble(&found);
+                to = found ? std::max(from + 1, static_cast<int>(std::floor(nth))) : end;
+                done += db.scalar(QStringLiteral("SELECT count(*) ") + span, {from, to}).toInt();
                 if (sane(archiveDelayDays) && from < copyBefore
                     && !run(ArchiveCopyStatement(from, std::min(to, copyBefore)), r.copied))
                     return failed();
@@ -341,7 +371,7 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
                     && !run(ArchiveDeleteStatement(std::min(to, deleteBefore), archivedOnly),
                             r.deleted))
                     return failed();
-                if (!goOn(to - first, total))
+                if (!goOn(std::min(done, total), total))
                     return r;
             }
         }

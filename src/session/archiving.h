@@ -15,6 +15,8 @@ constexpr int kMaxArchiveDelayDays = 100 * 366;
 // table for the run and makes them again after; on a server and on a file
 // alike a smaller archive's indexes go the same way.
 constexpr int kBulkArchiveMinimum = 10000;
+// The most bookings a stretch of the run copies or deletes between reports.
+constexpr int kArchiveStretchRows = 5000;
 // The page cache a booking file's daily run works with.
 constexpr int kArchivePageCacheKiB = 256 * 1024;
 
@@ -47,8 +49,9 @@ QString ImpossibleDatesText(const ArchiveResult& result);
 // nothing, so no setting can reach today's or later bookings.
 //
 // A backlog goes a stretch of days at a time, each stretch through the index
-// on the date; between stretches progress(done, total) is told how far the
-// run has come, and a false answer takes the whole run back (cancelled).
+// on the date; progress(done, total) is told the bookings the run has gone
+// through, once before the first stretch (so a window can show at once) and
+// after each, and a false answer takes the whole run back (cancelled).
 // On a server the run's deletes send no notice each; other workstations
 // hear once, when it commits, that bookings of any day may have changed.
 using ArchiveProgress = std::function<bool(int done, int total)>;

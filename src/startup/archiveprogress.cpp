@@ -1,5 +1,7 @@
 #include "startup/archiveprogress.h"
 
+#include "session/archiving.h"
+
 #include <QApplication>
 
 namespace vestra {
@@ -11,8 +13,9 @@ ArchiveProgressDialog::ArchiveProgressDialog(int showAfterMs) : m_showAfterMs(sh
 
 bool ArchiveProgressDialog::operator()(int done, int total)
 {
-    // A short run finishes without a dialog flashing past.
-    if (!m_dialog && m_clock.elapsed() >= m_showAfterMs) {
+    // A short run finishes without a dialog flashing past; a run with
+    // thousands of bookings to go through shows it at its first report.
+    if (!m_dialog && (m_clock.elapsed() >= m_showAfterMs || total >= kArchiveStretchRows)) {
         m_dialog = std::make_unique<QProgressDialog>(QStringLiteral("Archiving past bookings…"),
                                                      QStringLiteral("Cancel"), 0, total);
         m_dialog->setObjectName(QStringLiteral("ArchiveProgress"));
@@ -25,6 +28,10 @@ bool ArchiveProgressDialog::operator()(int done, int total)
         return true;
     m_dialog->setMaximum(total);
     m_dialog->setValue(done);
+    m_dialog->setLabelText(
+        QStringLiteral("Archiving past bookings… %L1 of %L2 bookings gone through")
+            .arg(done)
+            .arg(total));
     // The run holds the event loop: the dialog paints and hears Cancel here.
     QApplication::processEvents();
     return !m_dialog->wasCanceled();

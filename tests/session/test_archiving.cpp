@@ -319,6 +319,32 @@ TEST_P(Archiving, ABacklogShowsProgressAndACancelTakesItAllBack)
     EXPECT_EQ(told.back().first, told.back().second);
 }
 
+// Thousands of bookings on a few days are gone through in stretches of rows:
+// the count starts at nought and moves several times before the run ends.
+TEST_P(Archiving, AFewBusyDaysMoveTheCountInStretchesOfRows)
+{
+    Database b = db();
+    ASSERT_TRUE(b.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                       "WHERE i < 3000) "
+                       "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                       "Bgruppe, Lokalenr, kontonr, gentagende, Tentative) "
+                       "SELECT 100 + i, 'Title', ? - 600 + i % 20, 600, 660, 1, 1, 1, 0, 0 FROM n",
+                       {t}))
+        << b.lastError().toStdString();
+    lastRun(today.addYears(-2));
+    QList<int> told;
+    const ArchiveResult r = ArchiveBookings(b, today, 3, 548, [&told](int done, int) {
+        told << done;
+        return true;
+    });
+    ASSERT_TRUE(r.ran) << r.error.toStdString();
+    ASSERT_GE(told.size(), 10);
+    EXPECT_EQ(told.front(), 0);
+    for (int i = 1; i < told.size(); ++i)
+        EXPECT_GT(told[i], told[i - 1]);
+    EXPECT_EQ(told.back(), 3000);
+}
+
 // Listens on a connection of its own for the notices that tell other
 // workstations which days' bookings changed.
 class NoticeListener {

@@ -1,5 +1,6 @@
 #include "data/dates.h"
 #include "data/schema.h"
+#include "session/archiving.h"
 #include "session/connection.h"
 #include "session/startup.h"
 #include "startup/archiveprogress.h"
@@ -284,13 +285,18 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
         QFile::exists(newer + ".bak-v" + QString::number(LatestVersion(BookingFileSteps()) + 1)));
 }
 
-// The archiving dialog stays away from a short run, shows for a long one, and
-// its Cancel answers the run with a no.
+// The archiving dialog stays away from a short run, shows for a long or a
+// large one, and its Cancel answers the run with a no.
 TEST(ArchiveProgressDialog, ShowsOnlyForALongRunAndCancels)
 {
     ArchiveProgressDialog quick(60'000);
     EXPECT_TRUE(quick(1, 10));
     EXPECT_EQ(quick.dialog(), nullptr);
+    // Thousands of bookings to go through show it at the run's first word.
+    ArchiveProgressDialog large(60'000);
+    EXPECT_TRUE(large(0, kArchiveStretchRows));
+    ASSERT_NE(large.dialog(), nullptr);
+    EXPECT_TRUE(large.dialog()->isVisible());
 
     ArchiveProgressDialog slow(0);
     EXPECT_TRUE(slow(1, 10));

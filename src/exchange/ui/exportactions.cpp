@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QDir>
 #include <QPrintPreviewDialog>
+#include <QProgressDialog>
 #include <QToolBar>
 
 namespace vestra {
@@ -80,11 +81,34 @@ bool ExportSheetDialog(const SheetTable& table, const QString& title)
         return false;
     Database db = BookingFile();
     QString error;
-    if (!ExportSheet(table, choice.fullPath, title, StoreCsvOptions(db), &error)) {
-        showMessage(error, QStringLiteral("Export"), MsgIcon::Warning);
+    const qsizetype n = table.rows.size();
+    // A long list shows its progress at once and can be stopped; a short
+    // one is written before a window could be seen.
+    std::unique_ptr<QProgressDialog> shown;
+    if (n >= kSheetStretchRows) {
+        shown = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0,
+                                                  static_cast<int>(n));
+        shown->setObjectName(QStringLiteral("ExportProgress"));
+        shown->setWindowTitle(QStringLiteral("Export"));
+        shown->setWindowModality(Qt::ApplicationModal);
+        shown->setMinimumDuration(0);
+        shown->setLabelText(QStringLiteral("Writing rows…"));
+        shown->show();
+        QCoreApplication::processEvents();
+    }
+    auto progress = [&shown](int done, int total) {
+        shown->setLabelText(QStringLiteral("Writing rows… %L1 of %L2").arg(done).arg(total));
+        shown->setValue(done);
+        QCoreApplication::processEvents();
+        return !shown->wasCanceled();
+    };
+    if (!ExportSheet(table, choice.fullPath, title, StoreCsvOptions(db), &error,
+                     shown ? SheetProgress(progress) : SheetProgress())) {
+        if (!shown || !shown->wasCanceled())
+            showMessage(error, QStringLiteral("Export"), MsgIcon::Warning);
         return false;
     }
-    const qsizetype n = table.rows.size();
+    shown.reset();
     showMessage(QStringLiteral("%1 written to %2.")
                     .arg(n == 1 ? QStringLiteral("1 row")
                                 : QStringLiteral("%1 rows").arg(QLocale().toString(n)),

@@ -141,6 +141,14 @@ private:
     bool m_started = false;
 };
 
+// A value in libpq's key='value' form, whatever spaces or quotes it holds.
+QString conninfoQuoted(QString value)
+{
+    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
 // The options every server connection is opened with, unless the address
 // gives them: a limit on connecting, keepalives that notice a network gone,
 // and a name that tells the server's administrator whose connection it is.
@@ -161,10 +169,8 @@ QString connectOptions(const ServerAddress& parts)
     add(QStringLiteral("keepalives_count"), QStringLiteral("3"));
     QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
     QString name = QStringLiteral("Vestra %1 %2").arg(QSysInfo::machineHostName(), user);
-    name.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
-        .replace(QLatin1Char('\''), QStringLiteral("\\'"))
-        .replace(QLatin1Char(';'), QLatin1Char(','));
-    add(QStringLiteral("application_name"), QLatin1Char('\'') + name + QLatin1Char('\''));
+    add(QStringLiteral("application_name"),
+        conninfoQuoted(name.replace(QLatin1Char(';'), QLatin1Char(','))));
     return options.join(QLatin1Char(';'));
 }
 
@@ -555,6 +561,8 @@ std::optional<ServerAddress> ParseServerAddress(const QString& address, QString*
     if (!m.captured(3).isEmpty())
         out.port = m.captured(3).toInt();
     out.database = QUrl::fromPercentEncoding(m.captured(4).toUtf8());
+    static const QStringList sslModes = {"disable", "allow",     "prefer",
+                                         "require", "verify-ca", "verify-full"};
     QStringList options;
     for (const auto& [key, value] : QUrlQuery(m.captured(5)).queryItems(QUrl::FullyDecoded)) {
         if (key == QStringLiteral("host"))
@@ -566,14 +574,31 @@ std::optional<ServerAddress> ParseServerAddress(const QString& address, QString*
         else if (key == QStringLiteral("password"))
             return fail(
                 QStringLiteral("a server address must not carry a password; use ~/.pgpass"));
-        else if (key == QStringLiteral("sslmode") || key == QStringLiteral("connect_timeout")
-                 || key == QStringLiteral("application_name"))
+        else if (key == QStringLiteral("sslmode") && !sslModes.contains(value))
+            return fail(QStringLiteral("unknown sslmode in server address: ") + value);
+        else if (key == QStringLiteral("sslrootcert")) {
+            // libpq 15 knows no "system"; the system's certificate bundle stands for it.
+            const QString path =
+                value == QStringLiteral("system") ? QString::fromUtf8(kSystemRootCerts) : value;
+            if (path.isEmpty() || path.contains(QLatin1Char(';')))
+                return fail(QStringLiteral("not a usable root certificate file: ") + value);
+            options << key + QLatin1Char('=') + conninfoQuoted(path);
+        } else if (key == QStringLiteral("sslmode") || key == QStringLiteral("connect_timeout")
+                   || key == QStringLiteral("application_name"))
             options << key + QLatin1Char('=') + value;
         else
             return fail(QStringLiteral("unknown option in server address: ") + key);
     }
     out.options = options.join(QLatin1Char(';'));
     return out;
+}
+
+QString LibpqAddress(const QString& address)
+{
+    static const QRegularExpression system(QStringLiteral("([?&]sslrootcert=)system(?=&|$)"));
+    return QString(address).replace(
+        system,
+        QStringLiteral("\\1") + QString::fromLatin1(QUrl::toPercentEncoding(kSystemRootCerts)));
 }
 
 void SetServerPassword(const QString& address, const QString& password)
@@ -600,20 +625,63 @@ QString ConnectionFailureText(const QString& address, const QString& connectionE
     QString user = parts ? parts->user : QString();
     if (user.isEmpty())
         user = qEnvironmentVariable("PGUSER", qEnvironmentVariable("USER"));
-    if (words.contains(QStringLiteral("password authentication failed")))
+    QString server = parts && !parts->host.isEmpty() ? parts->host : QStringLiteral("localhost");
+    if (parts && parts->port > 0)
+        server += QLatin1Char(':') + QString::number(parts->port);
+    const QString database = parts ? parts->database : QString();
+    auto has = [&words](const char* text) { return words.contains(QLatin1String(text)); };
+    // libpq's words, told in the user's; its own text never reaches the screen.
+    if (has("password authentication failed"))
         return QStringLiteral("The server refused the password for user %1.").arg(user);
-    if (words.contains(QStringLiteral("no password supplied")))
+    if (has("no password supplied"))
         return QStringLiteral("The server asks for a password for user %1 and none was given.")
             .arg(user);
-    if (words.contains(QStringLiteral("timeout expired")))
-        return ServerSilentText(address) + QStringLiteral(" (%1)").arg(words);
+    if (has("timeout expired"))
+        return ServerSilentText(address);
+    if (IsMissingDatabase(words))
+        return QStringLiteral("The database \"%1\" does not exist on the server %2.")
+            .arg(database, server);
+    if (has("role \"") && has("does not exist"))
+        return QStringLiteral("The server %1 knows no user %2.").arg(server, user);
+    if (has("could not translate host name"))
+        return QStringLiteral("The database server cannot be reached: no computer named %1 is "
+                              "known on the network.")
+            .arg(parts ? parts->host : server);
+    if (has("does not support SSL"))
+        return QStringLiteral("The server %1 does not offer encrypted connections, and this "
+                              "connection requires one.")
+            .arg(server);
+    if (has("no pg_hba.conf entry") && has("no encryption"))
+        return QStringLiteral("The server %1 accepts only encrypted connections; choose \"Require "
+                              "an encrypted, verified connection\".")
+            .arg(server);
+    if (has("no pg_hba.conf entry"))
+        return QStringLiteral("The server %1 does not let user %2 connect to database %3 from "
+                              "this computer.")
+            .arg(server, user, database);
+    if (has("root certificate file"))
+        return QStringLiteral("The root certificate file chosen for the server %1 cannot be "
+                              "read.")
+            .arg(server);
+    if (has("does not match host name"))
+        return QStringLiteral("The server %1 showed a certificate made out to another name; the "
+                              "connection was not made.")
+            .arg(server);
+    if (has("certificate verify failed") || has("certificate"))
+        return QStringLiteral("The certificate of the server %1 could not be verified against the "
+                              "root certificate; the connection was not made.")
+            .arg(server);
     static const QRegularExpression unreachable(
-        QStringLiteral("could not connect|Connection refused|No such file or directory|could not "
-                       "translate host name|timeout expired|Network is unreachable|server closed "
-                       "the connection|no connection to the server"));
+        QStringLiteral("could not connect|Connection refused|No such file or directory|Network "
+                       "is unreachable|server closed the connection|no connection to the server"));
     if (unreachable.match(words).hasMatch())
-        return QStringLiteral("The database server cannot be reached (%1).").arg(words);
-    return words;
+        return QStringLiteral("The database server cannot be reached: nothing answers at %1. Is "
+                              "the server running, and are its name and port right?")
+            .arg(server);
+    if (has("too many clients") || has("is starting up") || has("is shutting down"))
+        return QStringLiteral("The server %1 takes no connections just now; try again in a moment.")
+            .arg(server);
+    return QStringLiteral("The server %1 refused the connection.").arg(server);
 }
 
 QString StoreDisplayName(const QString& store, bool brief)

@@ -69,6 +69,12 @@ struct ServerAddress {
     QString options; // libpq's connection options, e.g. "sslmode=require"
 };
 std::optional<ServerAddress> ParseServerAddress(const QString& address, QString* error = nullptr);
+// The system's trusted root certificates, which an address's sslrootcert=system
+// (and an encrypted connection with no root certificate chosen) stands for.
+inline constexpr char kSystemRootCerts[] = "/etc/ssl/certs/ca-certificates.crt";
+// The address as libpq's own tools (pg_dump, pg_restore) read it, with
+// sslrootcert=system spelled out as that file.
+QString LibpqAddress(const QString& address);
 
 // The password for a server address, kept in memory only (never in an
 // address or a file) and used by every later connection to it; an empty
@@ -79,7 +85,7 @@ void SetServerPassword(const QString& address, const QString& password);
 bool AsksForPassword(const QString& connectionError);
 // Why a connection to a server address failed, in one plain sentence that
 // names the cause (a refused or missing password with its user, a server that
-// cannot be reached) followed by the server's own words.
+// cannot be reached, a certificate not verified), never libpq's own text.
 QString ConnectionFailureText(const QString& address, const QString& connectionError);
 // A store as people read it: a file's path, or "database x on host as user"
 // for a server (not the address with its escapes). With brief, only the

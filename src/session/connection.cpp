@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+#include <QUrlQuery>
 
 namespace vestra {
 
@@ -61,7 +62,43 @@ bool StoreBookingFilePath(const QString& path)
     return ok && tx.commit();
 }
 
+namespace {
+QString plainAddressOf(const ServerChoice& c);
+} // namespace
+
 QString ServerAddressOf(const ServerChoice& c)
+{
+    QString address = plainAddressOf(c);
+    if (c.verified) {
+        const QString root = c.rootCert.trimmed();
+        address += address.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?');
+        address += QStringLiteral("sslmode=verify-full&sslrootcert=")
+                   + (root.isEmpty() ? QStringLiteral("system") : encoded(root));
+    }
+    return address;
+}
+
+ServerChoice ServerChoiceOf(const QString& address)
+{
+    const std::optional<ServerAddress> p = ParseServerAddress(address);
+    if (!p)
+        return {};
+    const QUrlQuery query(address.section(QLatin1Char('?'), 1));
+    const QString root = query.queryItemValue(QStringLiteral("sslrootcert"), QUrl::FullyDecoded);
+    // The address's brackets around an IPv6 host are not typed.
+    QString host = p->host;
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    return {host,
+            p->port > 0 ? QString::number(p->port) : QString(),
+            p->database,
+            p->user,
+            query.queryItemValue(QStringLiteral("sslmode")) == QStringLiteral("verify-full"),
+            root == QStringLiteral("system") ? QString() : root};
+}
+
+namespace {
+QString plainAddressOf(const ServerChoice& c)
 {
     const QString user =
         c.user.trimmed().isEmpty() ? QString() : encoded(c.user) + QLatin1Char('@');
@@ -81,6 +118,7 @@ QString ServerAddressOf(const ServerChoice& c)
     return QStringLiteral("postgresql://%1%2%3/%4")
         .arg(user, name, port.isEmpty() ? QString() : QLatin1Char(':') + port, db);
 }
+} // namespace
 
 void SetPasswordPrompt(PasswordPrompt prompt)
 {
@@ -140,8 +178,7 @@ ConnectResult ConnectToServer(const std::optional<ServerChoice>& choice)
     bool askedToCreate = false;
     if (!ReachServer(address, &error)) {
         if (!IsMissingDatabase(error)) {
-            serverError(QStringLiteral("The database server could not be reached at %1:\n%2")
-                            .arg(address, error.trimmed()));
+            serverError(error);
             return ConnectResult::Refused;
         }
         if (!askToCreate(QStringLiteral("There is no database %1 on the server. Create it as a "
@@ -192,6 +229,17 @@ ConnectResult ConnectToServer(const std::optional<ServerChoice>& choice)
         return ConnectResult::Refused;
     }
     return storeChoice(address) ? ConnectResult::Connected : ConnectResult::Failed;
+}
+
+ConnectResult ConnectToServerAsking(const ServerPrompt& ask, ServerChoice typed)
+{
+    for (;;) {
+        const std::optional<ServerChoice> choice = ask(typed);
+        const ConnectResult result = ConnectToServer(choice);
+        if (result != ConnectResult::Refused)
+            return result;
+        typed = *choice;
+    }
 }
 
 QString NewerFileText(const QString& path, int fileVersion, int supportedVersion)

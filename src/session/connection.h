@@ -32,10 +32,14 @@ struct ServerChoice {
     QString port; // empty: the server's usual port
     QString database;
     QString user;
+    bool verified = false; // encrypted, with the server's certificate checked
+    QString rootCert;      // the certificate that vouches for it; empty: the system's
 };
 // The address of the store: postgresql://user@host:port/db, or
 // postgresql://user@/db?host=/dir for a socket folder.
 QString ServerAddressOf(const ServerChoice& choice);
+// The choice an address stands for, to show it again in the dialog.
+ServerChoice ServerChoiceOf(const QString& address);
 
 // Asks for the password of a server address; nullopt when the user cancels.
 using PasswordPrompt = std::function<std::optional<QString>(const QString& address)>;
@@ -48,6 +52,10 @@ bool ReachServer(const QString& address, QString* error);
 // Checks the chosen server store as Open Existing checks a file and stores
 // its address in paths.mdb; nullopt (the dialog was cancelled) does nothing.
 ConnectResult ConnectToServer(const std::optional<ServerChoice>& choice);
+// Asks for a server (nullopt: cancelled) and connects to it; a refused
+// connection asks again with everything typed still filled in.
+using ServerPrompt = std::function<std::optional<ServerChoice>(const ServerChoice& typed)>;
+ConnectResult ConnectToServerAsking(const ServerPrompt& ask, ServerChoice typed = {});
 
 // Whether the result asks for the start-up to run again.
 inline bool RerunsStartup(ConnectResult r)

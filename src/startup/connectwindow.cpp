@@ -1,6 +1,8 @@
 #include "startup/connectwindow.h"
 
+#include "db/database.h"
 #include "session/connection.h"
+#include "session/session.h"
 #include "session/startup.h"
 #include "shell/navigator.h"
 #include "startup/passworddialog.h"
@@ -78,7 +80,11 @@ void ConnectWindow::createClicked()
 
 void ConnectWindow::serverClicked()
 {
-    if (RerunsStartup(ConnectToServer(AskForServer(this)))) {
+    // The server last used comes back filled in, its encryption choice included.
+    const QString store = session().BookingFilePath;
+    const ServerChoice last = IsServerAddress(store) ? ServerChoiceOf(store) : ServerChoice();
+    if (RerunsStartup(ConnectToServerAsking(
+            [this](const ServerChoice& typed) { return AskForServer(this, typed); }, last))) {
         hide();
         RunStartup();
     }

@@ -1,9 +1,14 @@
 #include "startup/serverdialog.h"
 
+#include "services/filedialogs.h"
+
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace vestra {
 
@@ -24,6 +29,29 @@ ServerDialog::ServerDialog(QWidget* parent) : QDialog(parent)
     m_port->setValidator(new QIntValidator(1, 65535, m_port));
     m_database = field("serverdb", QString());
     m_user = field("serveruser", QString());
+    m_verified = new QCheckBox(QStringLiteral("&Require an encrypted, verified connection"), this);
+    m_verified->setObjectName(QStringLiteral("serververified"));
+    m_rootCert = field("serverrootcert", QStringLiteral("the system's trusted certificates"));
+    m_rootCert->setAccessibleName(QStringLiteral("Root certificate"));
+    auto* browse = new QPushButton(QStringLiteral("&Browse…"), this);
+    browse->setObjectName(QStringLiteral("serverrootbrowse"));
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const FileChoice file = fileDialogs().openFile(
+            QStringLiteral("Root certificate"),
+            QStringLiteral("Certificates (*.crt *.pem *.cer);;All files (*)"), m_rootCert->text());
+        if (file.chosen)
+            m_rootCert->setText(file.fullPath);
+    });
+    // The root certificate only matters for a verified connection.
+    auto enable = [this, browse](bool on) {
+        m_rootCert->setEnabled(on);
+        browse->setEnabled(on);
+    };
+    connect(m_verified, &QCheckBox::toggled, this, enable);
+    enable(false);
+    auto* root = new QHBoxLayout;
+    root->addWidget(m_rootCert);
+    root->addWidget(browse);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -34,17 +62,31 @@ ServerDialog::ServerDialog(QWidget* parent) : QDialog(parent)
     form->addRow(QStringLiteral("Port:"), m_port);
     form->addRow(QStringLiteral("Database:"), m_database);
     form->addRow(QStringLiteral("User:"), m_user);
+    form->addRow(m_verified);
+    form->addRow(QStringLiteral("Root certificate:"), root);
     form->addRow(buttons);
 }
 
 ServerChoice ServerDialog::choice() const
 {
-    return {m_host->text(), m_port->text(), m_database->text(), m_user->text()};
+    return {m_host->text(), m_port->text(),          m_database->text(),
+            m_user->text(), m_verified->isChecked(), m_rootCert->text()};
 }
 
-std::optional<ServerChoice> AskForServer(QWidget* parent)
+void ServerDialog::setChoice(const ServerChoice& c)
+{
+    m_host->setText(c.host);
+    m_port->setText(c.port);
+    m_database->setText(c.database);
+    m_user->setText(c.user);
+    m_verified->setChecked(c.verified);
+    m_rootCert->setText(c.rootCert);
+}
+
+std::optional<ServerChoice> AskForServer(QWidget* parent, const ServerChoice& typed)
 {
     ServerDialog dialog(parent);
+    dialog.setChoice(typed);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.choice();

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <optional>
 
+class QCheckBox;
 class QLineEdit;
 
 namespace vestra {
@@ -15,15 +16,18 @@ class ServerDialog : public QDialog {
 public:
     explicit ServerDialog(QWidget* parent = nullptr);
     ServerChoice choice() const;
+    void setChoice(const ServerChoice& choice);
 
 private:
     QLineEdit* m_host;
     QLineEdit* m_port;
     QLineEdit* m_database;
     QLineEdit* m_user;
+    QCheckBox* m_verified;
+    QLineEdit* m_rootCert;
 };
 
-// Shows the dialog; nullopt when it is cancelled.
-std::optional<ServerChoice> AskForServer(QWidget* parent);
+// Shows the dialog filled with what was typed before; nullopt when it is cancelled.
+std::optional<ServerChoice> AskForServer(QWidget* parent, const ServerChoice& typed = {});
 
 } // namespace vestra

@@ -27,7 +27,7 @@ QString StartupProblemText(const StartupReport& report, const QString& store)
     switch (report.outcome) {
     case StartupOutcome::ServerUnreachable:
         return QStringLiteral("The database server could not be reached at %1:\n%2")
-            .arg(store, report.serverError.trimmed());
+            .arg(StoreDisplayName(store), report.serverError.trimmed());
     case StartupOutcome::BusyBookingFile:
         return QStringLiteral("The booking file %1 is busy on another workstation. Retry in a "
                               "moment, or Cancel to choose another booking file.")

@@ -378,6 +378,12 @@ TEST(ServerAddress, PartsAreReadPasswordsRefusedAndAnUnreachableServerSaysWhy)
     const Case cases[] = {
         {"postgresql://anna@db.example:5433/vestra?sslmode=require", true, "anna", "db.example",
          5433, "vestra", "sslmode=require"},
+        {"postgresql://h/v?sslmode=verify-full&sslrootcert=/etc/my%20ca's.pem", true, "", "h", -1,
+         "v", "sslmode=verify-full;sslrootcert='/etc/my ca\\'s.pem'"},
+        {"postgresql://h/v?sslrootcert=system", true, "", "h", -1, "v",
+         "sslrootcert='/etc/ssl/certs/ca-certificates.crt'"},
+        {"postgresql://h/v?sslmode=verify-all", false},
+        {"postgresql://h/v?sslrootcert=", false},
         {"postgresql:///vestra", true, "", "", -1, "vestra", ""},
         {"postgresql://postgres@/postgres?host=/tmp/s%20d", true, "postgres", "/tmp/s d", -1,
          "postgres", ""},
@@ -405,6 +411,10 @@ TEST(ServerAddress, PartsAreReadPasswordsRefusedAndAnUnreachableServerSaysWhy)
     }
     EXPECT_TRUE(IsServerAddress("postgresql:///vestra"));
     EXPECT_FALSE(IsServerAddress("C:/booking.mdb"));
+    // pg_dump and pg_restore come from libpq 15, which knows no sslrootcert=system.
+    EXPECT_EQ(LibpqAddress("postgresql://h/v?sslrootcert=system&sslmode=verify-full"),
+              "postgresql://h/v?sslrootcert=%2Fetc%2Fssl%2Fcerts%2Fca-certificates.crt&sslmode="
+              "verify-full");
 
     // An unreachable server leaves its reason.
     Database d = Database::open("postgresql://nobody@/vestra?host=/nonexistent-socket-dir");

@@ -259,10 +259,8 @@ TEST_F(StoreFaults, ARoleWithoutRightsIsToldWhichBookingTablesItMayNotUse)
         ASSERT_TRUE(d.exec("CREATE ROLE " + role + " LOGIN"));
         ASSERT_TRUE(d.exec("GRANT SELECT, INSERT, UPDATE, DELETE ON konti TO " + role));
     }
-    const std::optional<ServerAddress> p = ParseServerAddress(store.address());
-    ASSERT_TRUE(p);
-    const ServerChoice choice{p->host, p->port > 0 ? QString::number(p->port) : QString(),
-                              p->database, role};
+    ServerChoice choice = ServerChoiceOf(store.address());
+    choice.user = role;
     const QString file = makeBookingFile();
     ASSERT_TRUE(StoreBookingFilePath(file));
     EXPECT_EQ(ConnectToServer(choice), ConnectResult::Refused);
@@ -288,10 +286,8 @@ TEST_F(StoreFaults, ServerPasswordIsAskedOnceCheckedAndNeverStored)
     FreshStore booking(Engine::PostgreSQL, dir.path());
     ASSERT_TRUE(booking.ok()) << booking.error().toStdString();
     buildServerStore(booking.address());
-    const std::optional<ServerAddress> p = ParseServerAddress(booking.address());
-    ASSERT_TRUE(p);
-    const ServerChoice choice{p->host, p->port > 0 ? QString::number(p->port) : QString(),
-                              p->database, "vestra_pw"};
+    ServerChoice choice = ServerChoiceOf(booking.address());
+    choice.user = "vestra_pw";
     const QString address = ServerAddressOf(choice);
     ASSERT_TRUE(AsksForPassword(Database::open(address).lastError()))
         << "the test cluster has no role vestra_pw that must give a password";

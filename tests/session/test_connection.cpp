@@ -186,22 +186,30 @@ TEST(ServerAddress, TypedPartsMakeAnAddressThatReadsBackTheSame)
         QString shown; // in the status bar, without the address's escapes
     };
     const QList<Case> cases = {
-        {{"db.example.org", "5433", "booking", "anna"},
+        {{"db.example.org", "5433", "booking", "anna", false, {}},
          "postgresql://anna@db.example.org:5433/booking",
          "database booking on db.example.org:5433 as anna"},
-        {{" db.example.org ", "", "booking", ""},
+        {{" db.example.org ", "", "booking", "", false, {}},
          "postgresql://db.example.org/booking",
          "database booking on db.example.org"},
-        {{"/run/postgresql", "5432", "booking", "anna"},
+        {{"/run/postgresql", "5432", "booking", "anna", false, {}},
          "postgresql://anna@/booking?host=%2Frun%2Fpostgresql&port=5432",
          "database booking on /run/postgresql:5432 as anna"},
-        {{"::1", "5432", "bø king", "a b"},
+        {{"::1", "5432", "bø king", "a b", false, {}},
          "postgresql://a%20b@[::1]:5432/b%C3%B8%20king",
          "database bø king on [::1]:5432 as a b"},
+        {{"db.example.org", "", "booking", "anna", true, ""},
+         "postgresql://anna@db.example.org/booking?sslmode=verify-full&sslrootcert=system",
+         "database booking on db.example.org as anna"},
+        {{"/run/postgresql", "", "booking", "", true, "/etc/ca 1.pem"},
+         "postgresql:///booking?host=%2Frun%2Fpostgresql&sslmode=verify-full&sslrootcert=%2Fetc%"
+         "2Fca%201.pem",
+         "database booking on /run/postgresql"},
     };
     for (const Case& c : cases) {
         const QString address = ServerAddressOf(c.typed);
         EXPECT_EQ(address, c.address);
+        EXPECT_EQ(ServerAddressOf(ServerChoiceOf(address)), address);
         EXPECT_EQ(StoreDisplayName(address), c.shown);
         EXPECT_EQ(StoreDisplayName(address, true), c.typed.database);
         // Messages quote the address whole: its %2F escapes are not placeholders.
@@ -228,6 +236,74 @@ TEST(ServerAddress, PasswordRequestsAreToldFromOtherConnectionErrors)
     EXPECT_FALSE(AsksForPassword("FATAL:  database \"x\" does not exist"));
 }
 
+// libpq's words (taken from real refusals) are told in plain sentences that
+// name the server, never with the driver's text or the address's escapes.
+TEST(ServerAddress, RefusalsAreToldInPlainWords)
+{
+    const QString tcp = "postgresql://anna@db.example:5433/booking";
+    const QString socket = "postgresql://vestra_pw@/booking?host=%2Frun%2Fpg";
+    const QString at = "connection to server at \"db.example\" (10.0.0.5), port 5433 failed: ";
+    const QString on = "connection to server on socket \"/run/pg/.s.PGSQL.5432\" failed: ";
+    const QString qt = "\nQPSQL: Unable to connect";
+    const std::tuple<QString, QString, QString> cases[] = {
+        {socket, on + "FATAL:  database \"booking\" does not exist" + qt,
+         "The database \"booking\" does not exist on the server /run/pg."},
+        {socket, on + "FATAL:  password authentication failed for user \"vestra_pw\"" + qt,
+         "The server refused the password for user vestra_pw."},
+        {socket, on + "FATAL:  role \"vestra_pw\" does not exist" + qt,
+         "The server /run/pg knows no user vestra_pw."},
+        {tcp, at + "server does not support SSL, but SSL was required" + qt,
+         "The server db.example:5433 does not offer encrypted connections, and this connection "
+         "requires one."},
+        {tcp, at + "SSL error: certificate verify failed" + qt,
+         "The certificate of the server db.example:5433 could not be verified against the root "
+         "certificate; the connection was not made."},
+        {tcp,
+         at + "server certificate for \"other.example\" does not match host name \"db.example\"",
+         "The server db.example:5433 showed a certificate made out to another name; the "
+         "connection was not made."},
+        {tcp, at + "root certificate file \"/etc/ca.pem\" does not exist Either provide the file",
+         "The root certificate file chosen for the server db.example:5433 cannot be read."},
+        {tcp, "could not translate host name \"db.example\" to address: Name or service not known",
+         "The database server cannot be reached: no computer named db.example is known on the "
+         "network."},
+        {tcp, at + "Connection refused Is the server running on that host and accepting TCP/IP",
+         "The database server cannot be reached: nothing answers at db.example:5433. Is the "
+         "server running, and are its name and port right?"},
+        {socket, on + "No such file or directory Is the server running locally",
+         "The database server cannot be reached: nothing answers at /run/pg. Is the server "
+         "running, and are its name and port right?"},
+        {tcp,
+         at
+             + "FATAL:  no pg_hba.conf entry for host \"10.0.0.9\", user \"anna\", database "
+               "\"booking\", no encryption",
+         "The server db.example:5433 accepts only encrypted connections; choose \"Require an "
+         "encrypted, verified connection\"."},
+    };
+    for (const auto& [address, driver, plain] : cases)
+        EXPECT_EQ(ConnectionFailureText(address, driver), plain);
+    EXPECT_TRUE(ConnectionFailureText(tcp, at + "timeout expired").contains("does not answer"));
+}
+
+// A refused connection asks again with everything typed, the encryption
+// choice included, and says why in plain words.
+TEST_F(Connection, ARefusedServerIsAskedForAgainWithWhatWasTyped)
+{
+    const ServerChoice nowhere{"127.0.0.1", "1", "booking", "anna", true, "/etc/ca.pem"};
+    QList<ServerChoice> shown;
+    const ConnectResult result = ConnectToServerAsking([&](const ServerChoice& typed) {
+        shown << typed;
+        return shown.size() == 1 ? std::optional(nowhere) : std::nullopt;
+    });
+    EXPECT_EQ(result, ConnectResult::Cancelled);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(ServerAddressOf(shown[1]), ServerAddressOf(nowhere));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text,
+              "The database server cannot be reached: nothing answers at 127.0.0.1:1. Is the "
+              "server running, and are its name and port right?");
+}
+
 // A booking store on a server is chosen like a file: checked, stored in
 // paths.mdb, and opened by the next start-up; anything else is refused with a
 // message and nothing stored.
@@ -244,12 +320,7 @@ TEST_F(Connection, ServerStoreIsCheckedStoredAndOpenedAtStartup)
         QString error;
         ASSERT_TRUE(BuildServerStore(d, &error)) << error.toStdString();
     }
-    auto typed = [](const QString& address) {
-        const std::optional<ServerAddress> p = ParseServerAddress(address);
-        EXPECT_TRUE(p);
-        return ServerChoice{p->host, p->port > 0 ? QString::number(p->port) : QString(),
-                            p->database, p->user};
-    };
+    auto typed = [](const QString& address) { return ServerChoiceOf(address); };
     const QString file = makeBookingFile();
     ASSERT_TRUE(StoreBookingFilePath(file));
 

@@ -108,10 +108,10 @@ CommandResult backupFile(const QString& path, const QString& dest)
 CommandResult backupServer(const QString& address, const QString& dest)
 {
     QString why;
-    if (!runClient(
-            QStringLiteral("pg_dump"),
-            {QStringLiteral("-Fc"), QStringLiteral("-f"), dest, QStringLiteral("-d"), address},
-            &why)) {
+    if (!runClient(QStringLiteral("pg_dump"),
+                   {QStringLiteral("-Fc"), QStringLiteral("-f"), dest, QStringLiteral("-d"),
+                    LibpqAddress(address)},
+                   &why)) {
         QFile::remove(dest);
         return refused(QStringLiteral("%1: backup with pg_dump failed: %2").arg(address, why));
     }
@@ -225,7 +225,7 @@ CommandResult restoreServer(const QString& backup, const QString& address, bool 
     if (!runClient(QStringLiteral("pg_restore"),
                    {QStringLiteral("--clean"), QStringLiteral("--if-exists"),
                     QStringLiteral("--no-owner"), QStringLiteral("--single-transaction"),
-                    QStringLiteral("-d"), address, backup},
+                    QStringLiteral("-d"), LibpqAddress(address), backup},
                    &why))
         return refused(QStringLiteral("%1: restore with pg_restore failed, nothing changed: %2")
                            .arg(address, why));

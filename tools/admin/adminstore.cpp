@@ -383,8 +383,8 @@ std::optional<QString> dumpServer(const QString& address, int version, const QSt
     // The address is libpq's own form; the password, if any, comes from the
     // same environment or ~/.pgpass as this program's.
     QProcess dump;
-    dump.start(QStringLiteral("pg_dump"),
-               {QStringLiteral("-Fc"), QStringLiteral("-f"), path, QStringLiteral("-d"), address});
+    dump.start(QStringLiteral("pg_dump"), {QStringLiteral("-Fc"), QStringLiteral("-f"), path,
+                                           QStringLiteral("-d"), LibpqAddress(address)});
     const bool finished = dump.waitForFinished(-1);
     if (!finished || dump.exitStatus() != QProcess::NormalExit || dump.exitCode() != 0) {
         QFile::remove(path);

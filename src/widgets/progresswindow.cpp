@@ -13,8 +13,8 @@ ProgressWindow::ProgressWindow(ProgressTexts texts, int bigRun, int showAfterMs)
 bool ProgressWindow::operator()(int done, int total)
 {
     if (!m_dialog && (total >= m_bigRun || m_clock.elapsed() >= m_showAfterMs)) {
-        m_dialog = std::make_unique<QProgressDialog>(m_texts.doing, QStringLiteral("Cancel"), 0,
-                                                     total);
+        m_dialog =
+            std::make_unique<QProgressDialog>(m_texts.doing, QStringLiteral("Cancel"), 0, total);
         m_dialog->setObjectName(m_texts.objectName);
         m_dialog->setWindowTitle(m_texts.title);
         m_dialog->setWindowModality(Qt::ApplicationModal);

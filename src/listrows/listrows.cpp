@@ -18,7 +18,8 @@ qint64 ReadListQuery(QSqlQuery& query, const ListRowBuilder& build, int limit,
     return admitted;
 }
 
-std::optional<QList<ListRow>> ReadListRows(const ListFillSource& source, QString* error)
+std::optional<QList<ListRow>> ReadListRows(const ListFillSource& source, QString* error,
+                                           const SheetProgress& progress, int expected)
 {
     auto fail = [error](const QString& reason) {
         if (error)
@@ -35,7 +36,19 @@ std::optional<QList<ListRow>> ReadListRows(const ListFillSource& source, QString
     if (!query)
         return fail(db.lastError());
     QList<ListRow> rows;
-    ReadListQuery(*query, source.build, -1, [&rows](ListRow&& row) { rows << std::move(row); });
+    auto goOn = [&](bool last) {
+        const int done = static_cast<int>(rows.size());
+        return !progress || (!last && done % kSheetStretchRows != 0)
+               || progress(done, std::max(done, expected));
+    };
+    if (!goOn(true))
+        return fail(QStringLiteral("The reading was cancelled."));
+    while (query->next())
+        if (auto row = source.build(query->record())) {
+            rows << std::move(*row);
+            if (!goOn(false))
+                return fail(QStringLiteral("The reading was cancelled."));
+        }
     return rows;
 }
 

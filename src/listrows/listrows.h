@@ -53,8 +53,11 @@ struct ListFillSource {
 qint64 ReadListQuery(QSqlQuery& query, const ListRowBuilder& build, int limit,
                      const std::function<void(ListRow&&)>& take, bool stopPastLimit = false);
 
-// Every row of the source, or nullopt and the reason.
-std::optional<QList<ListRow>> ReadListRows(const ListFillSource& source, QString* error);
+// Every row of the source, or nullopt and the reason. progress hears how
+// many rows are read of the expected number, at the start and after every
+// stretch of rows; a false answer stops the reading (nullopt).
+std::optional<QList<ListRow>> ReadListRows(const ListFillSource& source, QString* error,
+                                           const SheetProgress& progress = {}, int expected = 0);
 
 // The columns' headings and the rows' cells as a sheet; a check box column
 // holds a tick or nothing, as on paper.

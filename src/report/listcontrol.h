@@ -103,6 +103,8 @@ public:
     int fillFrom(QSqlQuery& query, const ListRowBuilder& build, bool stopPastCap = false);
     // Whether the last fill stopped at the cap with rows left out.
     bool capped() const { return m_matching > rowCount(); }
+    // The rows the last fill's statement matches, shown or not.
+    qint64 matching() const { return m_matching; }
     // Clears the rows and fills again.
     int reload();
     // Widens columns whose texts do not fit (within twice their width); a

@@ -47,7 +47,13 @@ ReportRows ReportRows::fromMaps(const QVector<QVariantMap>& maps)
     return rows;
 }
 
-ReportRows ReportRows::fromQuery(QSqlQuery& query)
+QString ReportCancelledText()
+{
+    return QStringLiteral("The report was cancelled.");
+}
+
+std::optional<ReportRows> ReportRows::fromQuery(QSqlQuery& query, const RowProgress& progress,
+                                                int total)
 {
     const QSqlRecord record = query.record();
     QStringList fields;
@@ -60,20 +66,39 @@ ReportRows ReportRows::fromQuery(QSqlQuery& query)
         for (int i = 0; i < record.count(); ++i)
             values << query.value(i);
         rows.m_rows.append(values);
+        const int done = rows.count();
+        if (progress && done % kReportStretchRows == 0 && !progress(done, std::max(done, total)))
+            return std::nullopt;
     }
     return rows;
 }
 
 std::optional<ReportRows> ReportRows::fromDatabase(Database& db, const QString& sql,
-                                                   const QVariantList& binds, QString* error)
+                                                   const QVariantList& binds, QString* error,
+                                                   const RowProgress& progress)
 {
-    auto query = db.query(sql, binds);
-    if (!query) {
+    const auto failed = [error](const QString& reason) {
         if (error)
-            *error = db.lastError();
+            *error = reason;
         return std::nullopt;
+    };
+    int total = 0;
+    if (progress) {
+        const QVariant counted =
+            db.scalar(QStringLiteral("SELECT count(*) FROM (%1) counted").arg(sql), binds);
+        if (!counted.isValid())
+            return failed(db.lastError());
+        total = counted.toInt();
+        if (!progress(0, total))
+            return failed(ReportCancelledText());
     }
-    return fromQuery(*query);
+    auto query = db.query(sql, binds);
+    if (!query)
+        return failed(db.lastError());
+    auto rows = fromQuery(*query, progress, total);
+    if (!rows)
+        return failed(ReportCancelledText());
+    return rows;
 }
 
 int ReportRows::fieldIndex(const QString& field) const

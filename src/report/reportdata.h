@@ -10,12 +10,20 @@
 #include <QVariantList>
 #include <QVariantMap>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 namespace vestra {
 
 class Database;
 class ReportRows;
+
+// Told how many rows a report has read of how many, at the start and after
+// every stretch of rows; a false answer stops the reading (cancelled).
+using RowProgress = std::function<bool(int done, int total)>;
+constexpr int kReportStretchRows = 2000;
+// The reason a stopped reading gives.
+QString ReportCancelledText();
 
 // One row of a ReportRows; an invalid row (no rows at all) gives null values.
 class ReportRow {
@@ -38,13 +46,17 @@ public:
     explicit ReportRows(const QStringList& fields, const QVector<QVariantList>& rows = {});
     // Fields are the union of the maps' keys, in first-seen order.
     static ReportRows fromMaps(const QVector<QVariantMap>& maps);
-    // Reads every remaining row of an executed query.
-    static ReportRows fromQuery(QSqlQuery& query);
+    // Reads every remaining row of an executed query; nullopt when progress
+    // (told the expected total) stops it.
+    static std::optional<ReportRows> fromQuery(QSqlQuery& query, const RowProgress& progress = {},
+                                               int total = 0);
     // Runs a statement with bound values on the database; nullopt (and the
-    // error text) when it fails.
+    // error text) when it fails or progress stops it. With progress the
+    // statement's rows are counted first, so a window can show at once.
     static std::optional<ReportRows> fromDatabase(Database& db, const QString& sql,
                                                   const QVariantList& binds = {},
-                                                  QString* error = nullptr);
+                                                  QString* error = nullptr,
+                                                  const RowProgress& progress = {});
 
     QStringList fields() const { return m_fields; }
     int count() const { return int(m_rows.size()); }

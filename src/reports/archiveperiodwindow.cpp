@@ -78,7 +78,9 @@ QPrintPreviewDialog* ArchivePeriodWindow::print()
     if (!m_accounts)
         return PreviewReport(
             QStringLiteral("Period Totals"),
-            [period](Database& db, QString* error) { return BuildPeriodTotals(db, period, error); },
+            [period](Database& db, QString* error, const RowProgress& progress) {
+                return BuildPeriodTotals(db, period, error, progress);
+            },
             this);
 
     const QListWidgetItem* chosen = m_accounts->currentItem();
@@ -90,8 +92,8 @@ QPrintPreviewDialog* ArchivePeriodWindow::print()
     const QString name = chosen->text();
     return PreviewReport(
         QStringLiteral("Period Details (Account)"),
-        [=](Database& db, QString* error) {
-            return BuildPeriodDetail(db, period, account, name, error);
+        [=](Database& db, QString* error, const RowProgress& progress) {
+            return BuildPeriodDetail(db, period, account, name, error, progress);
         },
         this);
 }

@@ -80,7 +80,9 @@ QPrintPreviewDialog* BookingOverviewWindow::print()
     const OverviewKinds kinds = m_kinds;
     return PreviewReport(
         QStringLiteral("Booking Overview"),
-        [=](Database& db, QString* error) { return BuildOverview(db, period, kinds, error); },
+        [=](Database& db, QString* error, const RowProgress& progress) {
+            return BuildOverview(db, period, kinds, error, progress);
+        },
         this);
 }
 

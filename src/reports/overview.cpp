@@ -152,10 +152,11 @@ ReportDefinition overviewDefinition(const ReportPeriod& period, const OverviewKi
 } // namespace
 
 std::optional<Report> BuildOverview(Database& db, const ReportPeriod& period,
-                                    const OverviewKinds& kinds, QString* error)
+                                    const OverviewKinds& kinds, QString* error,
+                                    const RowProgress& progress)
 {
     const Statement st = OverviewStatement(period.from, period.to, kinds);
-    auto rows = ReportRows::fromDatabase(db, st.sql, st.binds, error);
+    auto rows = ReportRows::fromDatabase(db, st.sql, st.binds, error, progress);
     if (!rows)
         return std::nullopt;
     return Report(overviewDefinition(period, kinds, LoadInstitutionLogo(db)), std::move(*rows));

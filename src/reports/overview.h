@@ -25,6 +25,7 @@ OverviewKinds OverviewKindsFor(OverviewChoice choice);
 Statement OverviewStatement(int fromDay, int toDay, const OverviewKinds& kinds);
 
 std::optional<Report> BuildOverview(Database& db, const ReportPeriod& period,
-                                    const OverviewKinds& kinds, QString* error = nullptr);
+                                    const OverviewKinds& kinds, QString* error = nullptr,
+                                    const RowProgress& progress = {});
 
 } // namespace vestra

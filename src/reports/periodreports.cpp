@@ -177,11 +177,113 @@ ReportDefinition periodDefinition(Kind kind, const ReportPeriod& period, const Q
     return def;
 }
 
-std::optional<Report> buildPeriodReport(Database& db, Kind kind, const Statement& st,
-                                        const ReportPeriod& period, const QString& accountName,
-                                        QString* error)
+// One item's figures, summed over the stretches of the archive.
+struct ItemSums {
+    QVariant antal, persons, fee, hours;
+};
+QVariant added(const QVariant& sum, const QVariant& more)
 {
-    auto rows = ReportRows::fromDatabase(db, st.sql, st.binds, error);
+    if (more.isNull())
+        return sum;
+    if (sum.isNull())
+        return more;
+    if (sum.typeId() == QMetaType::Double || more.typeId() == QMetaType::Double)
+        return sum.toDouble() + more.toDouble();
+    return sum.toLongLong() + more.toLongLong();
+}
+
+// A year of the archive is read a stretch of days at a time, each holding
+// about kReportStretchRows bookings (a day is never split), so the count on
+// screen moves by bookings summed, not by days. The items come in the
+// order the database sorts their names in, as one statement would give.
+std::optional<ReportRows> periodRows(Database& db, Kind kind, const ReportPeriod& period,
+                                     int account, QString* error, const RowProgress& progress)
+{
+    const Statement whole = kind == Kind::Detail
+                                ? PeriodDetailStatement(period.from, period.to, account)
+                                : PeriodTotalsStatement(period.from, period.to);
+    if (!progress)
+        return ReportRows::fromDatabase(db, whole.sql, whole.binds, error);
+    const auto failed = [&](const QString& reason) {
+        if (error)
+            *error = reason;
+        return std::nullopt;
+    };
+    QString where = QStringLiteral("FROM Bookingarkiv WHERE Bdato >= ? AND Bdato <= ?");
+    QVariantList binds{period.from, period.to};
+    if (kind == Kind::Detail) {
+        where += QStringLiteral(" AND kontonr = ?");
+        binds << account;
+    }
+    const QVariant counted = db.scalar(QStringLiteral("SELECT count(*) ") + where, binds);
+    if (!counted.isValid())
+        return failed(db.lastError());
+    const int total = counted.toInt();
+    if (!progress(0, total))
+        return failed(ReportCancelledText());
+
+    QHash<int, ItemSums> sums;
+    int done = 0;
+    for (int from = period.from, to = from; from <= period.to && done < total; from = to) {
+        bool found = false;
+        const int nth = db.scalar(QStringLiteral("SELECT Bdato ") + where
+                                      + QStringLiteral(" AND Bdato >= ? ORDER BY Bdato "
+                                                       "LIMIT 1 OFFSET ?"),
+                                  binds + QVariantList{from, kReportStretchRows})
+                            .toInt(&found);
+        to = found ? std::max(from + 1, nth) : period.to + 1;
+        auto q = db.query(QStringLiteral("SELECT Lokalenr, count(*), sum(Antalpers), sum(Pris), "
+                                         "sum((Bslut - Bstart) / 60.0) ")
+                              + where
+                              + QStringLiteral(" AND Bdato >= ? AND Bdato < ? "
+                                               "GROUP BY Lokalenr"),
+                          binds + QVariantList{from, to});
+        if (!q)
+            return failed(db.lastError());
+        while (q->next()) {
+            ItemSums& item = sums[q->value(0).toInt()];
+            item.antal = added(item.antal, q->value(1));
+            item.persons = added(item.persons, q->value(2));
+            item.fee = added(item.fee, q->value(3));
+            item.hours = added(item.hours, q->value(4));
+            done += q->value(1).toInt();
+        }
+        if (!progress(std::min(done, total), total))
+            return failed(ReportCancelledText());
+    }
+
+    auto items = db.query(QStringLiteral(
+        "SELECT Overgruppenavne.overgruppenr, Overgruppenavne.OverGruppenavn, "
+        "lokaliteter.Lokalitetsnr, lokaliteter.Lokalitetsnavn, "
+        "lokale.lokalenr AS Lokalenr, lokale.Lokalenavn FROM lokale "
+        "INNER JOIN lokaliteter ON lokaliteter.Lokalitetsnr = lokale.lokalinr "
+        "INNER JOIN Overgruppenavne ON Overgruppenavne.overgruppenr = lokaliteter.Overgruppenr "
+        "ORDER BY Overgruppenavne.OverGruppenavn, Overgruppenavne.overgruppenr, "
+        "lokaliteter.Lokalitetsnavn, lokaliteter.Lokalitetsnr, lokale.Lokalenavn, "
+        "lokale.lokalenr"));
+    if (!items)
+        return failed(db.lastError());
+    ReportRows rows({QStringLiteral("overgruppenr"), QStringLiteral("OverGruppenavn"),
+                     QStringLiteral("Lokalitetsnr"), QStringLiteral("Lokalitetsnavn"),
+                     QStringLiteral("Lokalenr"), QStringLiteral("Lokalenavn"),
+                     QStringLiteral("antal"), QStringLiteral("Antalpers"), QStringLiteral("Pris"),
+                     QStringLiteral("antaltimer")});
+    while (items->next()) {
+        const auto item = sums.constFind(items->value(4).toInt());
+        if (item == sums.cend())
+            continue;
+        rows.append({items->value(0), items->value(1), items->value(2), items->value(3),
+                     items->value(4), items->value(5), item->antal, item->persons, item->fee,
+                     item->hours});
+    }
+    return rows;
+}
+
+std::optional<Report> buildPeriodReport(Database& db, Kind kind, const ReportPeriod& period,
+                                        int account, const QString& accountName, QString* error,
+                                        const RowProgress& progress)
+{
+    auto rows = periodRows(db, kind, period, account, error, progress);
     if (!rows)
         return std::nullopt;
     return Report(periodDefinition(kind, period, accountName, LoadInstitutionLogo(db)),
@@ -200,18 +302,17 @@ Statement PeriodDetailStatement(int fromDay, int toDay, int account)
     return {periodSql(Kind::Detail), {fromDay, toDay, account}};
 }
 
-std::optional<Report> BuildPeriodTotals(Database& db, const ReportPeriod& period, QString* error)
+std::optional<Report> BuildPeriodTotals(Database& db, const ReportPeriod& period, QString* error,
+                                        const RowProgress& progress)
 {
-    return buildPeriodReport(db, Kind::Totals, PeriodTotalsStatement(period.from, period.to),
-                             period, {}, error);
+    return buildPeriodReport(db, Kind::Totals, period, 0, {}, error, progress);
 }
 
 std::optional<Report> BuildPeriodDetail(Database& db, const ReportPeriod& period, int account,
-                                        const QString& accountName, QString* error)
+                                        const QString& accountName, QString* error,
+                                        const RowProgress& progress)
 {
-    return buildPeriodReport(db, Kind::Detail,
-                             PeriodDetailStatement(period.from, period.to, account), period,
-                             accountName, error);
+    return buildPeriodReport(db, Kind::Detail, period, account, accountName, error, progress);
 }
 
 } // namespace vestra

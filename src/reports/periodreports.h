@@ -18,10 +18,13 @@ Statement PeriodDetailStatement(int fromDay, int toDay, int account);
 
 // The summary items are named by level and figure: "Item", "Type", "Group"
 // and "Report" followed by "Bookings", "Persons", "Hours" or "Fee".
+// With progress the archive is read in stretches of bookings, the count
+// told after each; a false answer stops the report (nullopt).
 std::optional<Report> BuildPeriodTotals(Database& db, const ReportPeriod& period,
-                                        QString* error = nullptr);
+                                        QString* error = nullptr, const RowProgress& progress = {});
 // accountName goes to AccName. Without rows the report says "No Bookings".
 std::optional<Report> BuildPeriodDetail(Database& db, const ReportPeriod& period, int account,
-                                        const QString& accountName, QString* error = nullptr);
+                                        const QString& accountName, QString* error = nullptr,
+                                        const RowProgress& progress = {});
 
 } // namespace vestra

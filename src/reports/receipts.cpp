@@ -4,6 +4,7 @@
 #include "db/database.h"
 #include "report/reportformat.h"
 #include "reports/reportcommon.h"
+#include "reports/reportrun.h"
 #include "services/messages.h"
 #include "session/session.h"
 
@@ -200,11 +201,12 @@ void addReportFooter(ReportDefinition& def, bool taxbool, double taxPercent)
 }
 
 std::optional<Report> buildReceipt(Database& db, Kind kind, int number, bool taxbool,
-                                   double taxPercent, QString* error)
+                                   double taxPercent, QString* error,
+                                   const RowProgress& progress = {})
 {
     const Statement st =
         kind == Kind::Single ? SingleReceiptStatement(number) : SeriesReceiptStatement(number);
-    auto rows = ReportRows::fromDatabase(db, st.sql, st.binds, error);
+    auto rows = ReportRows::fromDatabase(db, st.sql, st.binds, error, progress);
     if (!rows)
         return std::nullopt;
 
@@ -247,9 +249,9 @@ std::optional<Report> BuildSingleReceipt(Database& db, int bookingnr, bool taxbo
 }
 
 std::optional<Report> BuildSeriesReceipt(Database& db, int gennr, bool taxbool, double taxPercent,
-                                         QString* error)
+                                         QString* error, const RowProgress& progress)
 {
-    return buildReceipt(db, Kind::Series, gennr, taxbool, taxPercent, error);
+    return buildReceipt(db, Kind::Series, gennr, taxbool, taxPercent, error, progress);
 }
 
 QPrintPreviewDialog* ShowReceipt(int bookingnr, bool repeated, int gennr, bool taxbool,
@@ -258,13 +260,18 @@ QPrintPreviewDialog* ShowReceipt(int bookingnr, bool repeated, int gennr, bool t
     Database db = BookingFile();
     QString error;
     std::optional<Report> report;
+    ProgressWindow shown(ReportProgressTexts(QStringLiteral("Booking Reciept")),
+                         kReportStretchRows);
     if (db.isValid())
         report = repeated
-                     ? BuildSeriesReceipt(db, gennr, taxbool, session().TaxPercent, &error)
+                     ? BuildSeriesReceipt(db, gennr, taxbool, session().TaxPercent, &error,
+                                          std::ref(shown))
                      : BuildSingleReceipt(db, bookingnr, taxbool, session().TaxPercent, &error);
     else
         error = QStringLiteral("The booking file could not be opened.");
     if (!report) {
+        if (shown.cancelled())
+            return nullptr;
         showMessage(QStringLiteral("The receipt could not be made:\n") + error,
                     QStringLiteral("Booking Reciept"), MsgIcon::Warning);
         return nullptr;

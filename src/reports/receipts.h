@@ -38,8 +38,10 @@ ReceiptTax ReceiptTaxLine(double shownSum, bool taxbool, double taxPercent,
 // from the session. taxbool is the state of the receipt's tax check box.
 std::optional<Report> BuildSingleReceipt(Database& db, int bookingnr, bool taxbool,
                                          double taxPercent, QString* error = nullptr);
+// A series' receipt of hundreds of dates reads its rows with progress.
 std::optional<Report> BuildSeriesReceipt(Database& db, int gennr, bool taxbool, double taxPercent,
-                                         QString* error = nullptr);
+                                         QString* error = nullptr,
+                                         const RowProgress& progress = {});
 
 // What the booking form's receipt button opens: the series receipt of gennr
 // for a repeated booking, otherwise the receipt of bookingnr, in the print

@@ -109,10 +109,11 @@ QString ResourceListTitle(int kind)
     }
 }
 
-std::optional<Report> BuildResourceList(Database& db, int kind, QString* error)
+std::optional<Report> BuildResourceList(Database& db, int kind, QString* error,
+                                        const RowProgress& progress)
 {
     const Statement st = ResourceListStatement(kind);
-    auto rows = ReportRows::fromDatabase(db, st.sql, st.binds, error);
+    auto rows = ReportRows::fromDatabase(db, st.sql, st.binds, error, progress);
     if (!rows)
         return std::nullopt;
 
@@ -188,7 +189,7 @@ bool isSet(const QVariant& flag)
 
 } // namespace
 
-std::optional<Report> BuildAccountList(Database& db, QString* error)
+std::optional<Report> BuildAccountList(Database& db, QString* error, const RowProgress& progress)
 {
     auto rows = ReportRows::fromDatabase(
         db,
@@ -200,7 +201,7 @@ std::optional<Report> BuildAccountList(Database& db, QString* error)
                        "ORDER BY Kontotype, "
                        "CASE WHEN archived IS NULL OR archived = 0 THEN 0 ELSE 1 END, "
                        "Kontonavn, ID"),
-        {}, error);
+        {}, error, progress);
     if (!rows)
         return std::nullopt;
 
@@ -279,7 +280,10 @@ QPrintPreviewDialog* ShowResourceList(int kind, QWidget* owner)
 {
     return PreviewReport(
         ResourceListTitle(kind),
-        [kind](Database& db, QString* error) { return BuildResourceList(db, kind, error); }, owner);
+        [kind](Database& db, QString* error, const RowProgress& progress) {
+            return BuildResourceList(db, kind, error, progress);
+        },
+        owner);
 }
 
 QPrintPreviewDialog* ShowAccountList(QWidget* owner)

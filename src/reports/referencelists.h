@@ -14,10 +14,12 @@ Statement ResourceListStatement(int kind);
 // "Resource List  -  Domestic", "...  -  Add-Ons", "...  -  Stand-Alones".
 QString ResourceListTitle(int kind);
 
-std::optional<Report> BuildResourceList(Database& db, int kind, QString* error = nullptr);
+std::optional<Report> BuildResourceList(Database& db, int kind, QString* error = nullptr,
+                                        const RowProgress& progress = {});
 // Every account under "Personal" or "Group" (any type but "p"), and within
 // that "Active" or "Archived", from the saved query kontoudskrift.
-std::optional<Report> BuildAccountList(Database& db, QString* error = nullptr);
+std::optional<Report> BuildAccountList(Database& db, QString* error = nullptr,
+                                       const RowProgress& progress = {});
 
 // The command bar's entries: the report in the print preview, owned by owner.
 QPrintPreviewDialog* ShowResourceList(int kind, QWidget* owner = nullptr);

@@ -15,11 +15,14 @@ QPrintPreviewDialog* PreviewReport(const QString& title, const ReportBuilder& bu
     Database db = BookingFile();
     QString error;
     std::optional<Report> report;
+    ProgressWindow shown(ReportProgressTexts(title), kReportStretchRows);
     if (db.isValid())
-        report = build(db, &error);
+        report = build(db, &error, std::ref(shown));
     else
         error = QStringLiteral("The booking file could not be opened.");
     if (!report) {
+        if (shown.cancelled())
+            return nullptr;
         showMessage(QStringLiteral("The report could not be made:\n") + error, title,
                     MsgIcon::Warning);
         return nullptr;
@@ -27,6 +30,11 @@ QPrintPreviewDialog* PreviewReport(const QString& title, const ReportBuilder& bu
     QPrintPreviewDialog* preview = report->showPreview(parent);
     AddExportToPreview(preview, *report, title);
     return preview;
+}
+
+ProgressTexts ReportProgressTexts(const QString& title)
+{
+    return {title, QStringLiteral("Reading rows…"), QString(), QStringLiteral("ReportProgress")};
 }
 
 ReportPeriod ChosenPeriod(const PeriodPicker& picker)

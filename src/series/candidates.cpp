@@ -88,10 +88,13 @@ std::optional<QHash<int, int>> CollisionsByDay(Database& db, int firstDay, int l
 } // namespace
 
 int GenerateCandidates(Database& work, Database& db, int startDay, int endDay, int interval,
-                       const BookingDetails& t)
+                       const BookingDetails& t, const SeriesProgress& progress)
 {
     // Without an interval the day would never advance.
     if (interval < 1 || startDay + interval > endDay)
+        return 0;
+    const int total = (endDay - startDay) / interval;
+    if (progress && !progress(0, total))
         return 0;
     const std::optional<QHash<int, int>> collisions =
         CollisionsByDay(db, startDay + interval, endDay, t.item, t.startMinutes(), t.endMinutes());
@@ -106,6 +109,9 @@ int GenerateCandidates(Database& work, Database& db, int startDay, int endDay, i
                        {day, timeText(t.startMinutes()), timeText(t.endMinutes()), t.item, mark}))
             return 0;
         ++added;
+        if (progress && (added % kSeriesStretchRows == 0 || added == total)
+            && !progress(added, total))
+            return 0;
     }
     return tx.commit() ? added : 0;
 }
@@ -202,7 +208,8 @@ bool ApplyAlternative(Database& work, int candidateId, int item)
            && work.changedRows() == 1;
 }
 
-int CommitSeries(Database& db, Database& work, const BookingDetails& t, int colour)
+int CommitSeries(Database& db, Database& work, const BookingDetails& t, int colour,
+                 const SeriesProgress& progress)
 {
     if (!t.pris)
         return kCommitFailed;
@@ -214,6 +221,15 @@ int CommitSeries(Database& db, Database& work, const BookingDetails& t, int colo
     while (q && q->next())
         candidates << candidateFrom(*q);
     q.reset();
+    const int total = static_cast<int>(candidates.size());
+    // Between stretches the user may stop the run: the transaction then
+    // takes every booking written so far back.
+    const auto goOn = [&](int done) {
+        return !progress || (done % kSeriesStretchRows != 0 && done != total)
+               || progress(done, total);
+    };
+    if (!goOn(0))
+        return kCommitCancelled;
 
     Transaction tx(db);
     if (!tx.ok())
@@ -284,6 +300,8 @@ int CommitSeries(Database& db, Database& work, const BookingDetails& t, int colo
              t.bookingnr});
         if (!ok)
             return kCommitFailed;
+        if (!goOn(key - *first))
+            return kCommitCancelled;
     }
     const int added = static_cast<int>(candidates.size());
     return logged(added) && tx.commit() ? added : kCommitFailed;

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTime>
 #include <QVariant>
+#include <functional>
 
 namespace vestra {
 
@@ -34,10 +35,19 @@ int CheckCandidate(Database& bookingFile, int day, int item, int startMinutes, i
 std::optional<int> AddCandidate(Database& work, Database& bookingFile, int day, int item,
                                 int startMinutes, int endMinutes);
 
+// Told how many dates of a series are done of how many, at the start and
+// after every stretch of dates; a false answer stops the run, which then
+// leaves nothing behind.
+using SeriesProgress = std::function<bool(int done, int total)>;
+constexpr int kSeriesStretchRows = 50;
+// A series of this many dates shows its progress at once.
+constexpr int kSeriesBigRun = 250;
+
 // One candidate every interval days after startDay up to endDay (the start
-// day itself is not one). Returns the number added; an interval below 1 adds none.
+// day itself is not one). Returns the number added; an interval below 1 adds none,
+// and so does a failed or stopped run.
 int GenerateCandidates(Database& work, Database& bookingFile, int startDay, int endDay,
-                       int interval, const BookingDetails& t);
+                       int interval, const BookingDetails& t, const SeriesProgress& progress = {});
 
 // At most limit candidates in the table's order.
 QList<Candidate> LoadCandidates(Database& work, int limit = 2000);
@@ -71,9 +81,11 @@ bool ApplyAlternative(Database& work, int candidateId, int item);
 // from the template's item, whatever type the schedule shows. Returns the
 // number of new bookings, or (nothing written) kCommitFailed, also for a
 // template without a fee, or kCommitItemGone when an item of the series no
-// longer exists.
+// longer exists, or kCommitCancelled when progress answered false.
 constexpr int kCommitFailed = -1;
 constexpr int kCommitItemGone = -2;
-int CommitSeries(Database& bookingFile, Database& work, const BookingDetails& t, int colour);
+constexpr int kCommitCancelled = -3;
+int CommitSeries(Database& bookingFile, Database& work, const BookingDetails& t, int colour,
+                 const SeriesProgress& progress = {});
 
 } // namespace vestra

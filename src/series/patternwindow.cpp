@@ -8,6 +8,7 @@
 #include "series/serieswindows.h"
 #include "services/messages.h"
 #include "session/session.h"
+#include "widgets/progresswindow.h"
 #include "widgets/windowregistry.h"
 
 #include <QDateEdit>
@@ -200,8 +201,15 @@ bool PatternWindow::generateCandidates()
         return false;
     Database work = WorkDatabase();
     Database db = BookingFile();
-    GenerateCandidates(work, db, m_startDay, m_endDay, m_interval, m_form->details());
+    ProgressWindow shown({QStringLiteral("Generate dates"), QStringLiteral("Checking dates…"),
+                          QString(), QStringLiteral("SeriesProgress")},
+                         kSeriesBigRun);
+    GenerateCandidates(work, db, m_startDay, m_endDay, m_interval, m_form->details(),
+                       std::ref(shown));
     Reload();
+    // A stopped run leaves no dates to book.
+    if (shown.cancelled())
+        return false;
     WarnWhenUnchecked();
     return true;
 }

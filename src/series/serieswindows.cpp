@@ -4,11 +4,13 @@
 
 #include "booking/bookingform.h"
 #include "series/addordeletewindow.h"
+#include "series/candidates.h"
 #include "series/expiringserieswindow.h"
 #include "series/patternwindow.h"
 #include "services/messages.h"
 #include "session/session.h"
 #include "shell/commands.h"
+#include "widgets/progresswindow.h"
 
 namespace vestra {
 
@@ -40,7 +42,12 @@ bool CommitFromWindow(QWidget* window, BookingForm* form, int colour)
     Database work = WorkDatabase();
     const BookingDetails t = form->details();
     BookingChangeRecorder undo(db, t.bookingnr);
-    const int booked = CommitSeries(db, work, t, colour);
+    ProgressWindow shown({QStringLiteral("Book Generated Dates"), QStringLiteral("Booking dates…"),
+                          QString(), QStringLiteral("SeriesProgress")},
+                         kSeriesBigRun);
+    const int booked = CommitSeries(db, work, t, colour, std::ref(shown));
+    if (booked == kCommitCancelled)
+        return false;
     if (booked == kCommitItemGone) {
         showMessage(QStringLiteral("The resource no longer exists; it may have been deleted on "
                                    "another workstation."),

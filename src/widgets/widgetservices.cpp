@@ -185,6 +185,12 @@ void StatusBarWaitObserver::waitEnded()
 void InstallWidgetServices()
 {
     InstallAccessibility();
+    // A label underlines its mnemonic letter, which shapes that letter apart
+    // from the next and so paints "&To" without the kerning its width was
+    // measured with: "To" showed as "Tc". Labels measure as they paint.
+    QFont captions = QApplication::font("QLabel");
+    captions.setKerning(false);
+    QApplication::setFont(captions, "QLabel");
     static BoxMessageService boxes;
     static QtFileDialogService dialogs;
     static StatusBarWaitObserver waits;

@@ -233,6 +233,16 @@ TEST_F(ListFillTest, FillStopsAfter2000ShownRowsInTheQuerysOrder)
     const QLocale locale;
     EXPECT_EQ(list.rowCountText(),
               QString("%1 of %2 shown").arg(locale.toString(2000), locale.toString(2100)));
+    // An export reads every row again, telling its count a stretch at a
+    // time against the rows the fill counted; a stop gives no rows at all.
+    QList<int> told;
+    const auto all = ReadListRows(
+        list.fillSource(), nullptr,
+        [&told](int done, int total) { return told << done, total == 2100; }, list.matching());
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->size(), 2100);
+    EXPECT_EQ(told, (QList<int>{0, 1000, 2000}));
+    EXPECT_FALSE(ReadListRows(list.fillSource(), nullptr, [](int done, int) { return !done; }));
 
     // Rows the filter skips do not count towards the cap.
     list.setFillSource(source([](int id) { return id % 2 == 0; }));

@@ -116,6 +116,59 @@ TEST_P(PeriodReportTest, PeriodBoundsAndAccountChooseTheArchivedRows)
     EXPECT_EQ(named(detail(jane), "ItemHours"), QStringList({"1.50", "1.00", "0.50"}));
 }
 
+// A large archive is summed a stretch of bookings at a time: the count
+// moves several times, the sums are those of one statement, and a stop
+// gives no report. Any report's rows are read the same way.
+TEST_P(PeriodReportTest, ALargePeriodTellsItsCountInStretchesOfBookings)
+{
+    Database d = db();
+    const int many = 2 * kReportStretchRows + 500;
+    ASSERT_TRUE(d.exec(QStringLiteral("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, "
+                                      "Bstart, Bslut, Lokalenr, kontonr, Antalpers, Pris) "
+                                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                      "FROM n WHERE i < %1) SELECT 1000 + i, 'Old', %2 + i % 20, "
+                                      "480, 540, 102 + i % 2, %3, 1, 2 FROM n")
+                           .arg(many)
+                           .arg(kDay)
+                           .arg(bob)))
+        << d.lastError().toStdString();
+    QList<int> told;
+    const auto goOn = [&told](int done, int) { return told << done, true; };
+    for (const int account : {0, bob}) {
+        SCOPED_TRACE(account);
+        const auto build = [&](const RowProgress& progress) {
+            auto r = account ? BuildPeriodDetail(d, period(kDay, kDay + 30), account, "Bob",
+                                                 nullptr, progress)
+                             : BuildPeriodTotals(d, period(kDay, kDay + 30), nullptr, progress);
+            return r ? (r->locale = kUs, r->layout()) : LaidOutReport();
+        };
+        const LaidOutReport whole = build({});
+        told.clear();
+        const LaidOutReport stretched = build(goOn);
+        EXPECT_GE(told.size(), 4);
+        EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+        EXPECT_EQ(told.back(), many + (account ? 2 : 5));
+        for (const char* name : {"Lokalenavn", "ItemBookings", "ItemPersons", "ItemHours",
+                                 "ItemFee", "TypeFee", "ReportBookings"})
+            EXPECT_EQ(named(stretched, name), named(whole, name)) << name;
+        EXPECT_FALSE(named(whole, "ItemFee").isEmpty());
+    }
+    told.clear();
+    const auto stopAtSecond = [&told](int done, int) { return told << done, told.size() < 2; };
+    EXPECT_FALSE(BuildPeriodTotals(d, period(kDay, kDay + 30), nullptr, stopAtSecond));
+    EXPECT_EQ(told.size(), 2);
+
+    told.clear();
+    QString error;
+    auto rows = ReportRows::fromDatabase(d, "SELECT Bookingnr FROM Bookingarkiv", {}, &error, goOn);
+    ASSERT_TRUE(rows) << error.toStdString();
+    EXPECT_EQ(told, (QList<int>{0, kReportStretchRows, 2 * kReportStretchRows}));
+    told.clear();
+    EXPECT_FALSE(ReportRows::fromDatabase(d, "SELECT Bookingnr FROM Bookingarkiv", {}, &error,
+                                          stopAtSecond));
+    EXPECT_EQ(told, (QList<int>{0, kReportStretchRows}));
+}
+
 TEST_P(PeriodReportTest, AGroupOrTypeHeadingStaysWithItsFirstLine)
 {
     // Items added to Meeting rooms push the Equipment and Projectors

@@ -137,6 +137,31 @@ TEST_P(SeriesLogic, CommitBooksEveryCandidateAsOneSeries)
               d.scalar("SELECT max(Bookingnr) FROM Booking").toInt() + 1);
 }
 
+// A series of hundreds of dates tells its count a stretch of dates at a
+// time; a stop while generating or while booking leaves nothing behind.
+TEST_P(SeriesLogic, ALongSeriesTellsItsCountAndAStopLeavesNothing)
+{
+    Database d = db(), w = work();
+    const int many = 3 * kSeriesStretchRows + 10;
+    QList<int> told;
+    const auto goOn = [&told](int done, int) { return told << done, true; };
+    const auto stopAtThird = [&told](int done, int) { return told << done, told.size() < 3; };
+    EXPECT_EQ(GenerateCandidates(w, d, D, D + many, 1, templ, stopAtThird), 0);
+    EXPECT_TRUE(days().isEmpty());
+    told.clear();
+    ASSERT_EQ(GenerateCandidates(w, d, D, D + many, 1, templ, goOn), many);
+    EXPECT_EQ(told, (QList<int>{0, 50, 100, 150, many}));
+
+    told.clear();
+    EXPECT_EQ(CommitSeries(d, w, templ, 255, stopAtThird), kCommitCancelled);
+    EXPECT_EQ(told, (QList<int>{0, 50, 100}));
+    EXPECT_EQ(count("Booking"), 1);
+    EXPECT_EQ(count("Booking", "gentagende <> 0"), 0);
+    told.clear();
+    EXPECT_EQ(CommitSeries(d, w, templ, 255, goOn), many);
+    EXPECT_EQ(told, (QList<int>{0, 50, 100, 150, many}));
+}
+
 TEST_P(SeriesLogic, AFailureHalfwayLeavesNoHalfSeries)
 {
     Database d = db(), w = work();

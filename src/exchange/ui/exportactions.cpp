@@ -6,11 +6,11 @@
 #include "services/filedialogs.h"
 #include "services/messages.h"
 #include "session/session.h"
+#include "widgets/progresswindow.h"
 
 #include <QAction>
 #include <QDir>
 #include <QPrintPreviewDialog>
-#include <QProgressDialog>
 #include <QToolBar>
 
 namespace vestra {
@@ -19,9 +19,18 @@ std::optional<SheetTable> ListSheet(const ListControl& list, QString* error)
 {
     QList<QVariantList> rows;
     if (list.capped()) {
-        const auto all = ReadListRows(const_cast<ListControl&>(list).fillSource(), error);
-        if (!all)
+        // Past the cap the rows are read again from the store, a stretch
+        // at a time, with the count on screen.
+        ProgressWindow shown({QStringLiteral("Export"), QStringLiteral("Reading rows…"), QString(),
+                              QStringLiteral("ExportReadProgress")},
+                             kSheetStretchRows);
+        const auto all = ReadListRows(const_cast<ListControl&>(list).fillSource(), error,
+                                      std::ref(shown), static_cast<int>(list.matching()));
+        if (!all) {
+            if (shown.cancelled() && error)
+                error->clear(); // the user knows; no message follows
             return std::nullopt;
+        }
         for (const ListRow& row : *all)
             rows << row.cells;
     } else {
@@ -84,27 +93,15 @@ bool ExportSheetDialog(const SheetTable& table, const QString& title)
     const qsizetype n = table.rows.size();
     // A long list shows its progress at once and can be stopped; a short
     // one is written before a window could be seen.
-    std::unique_ptr<QProgressDialog> shown;
-    if (n >= kSheetStretchRows) {
-        shown = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0,
-                                                  static_cast<int>(n));
-        shown->setObjectName(QStringLiteral("ExportProgress"));
-        shown->setWindowTitle(QStringLiteral("Export"));
-        shown->setWindowModality(Qt::ApplicationModal);
-        shown->setMinimumDuration(0);
-        shown->setLabelText(QStringLiteral("Writing rows…"));
-        shown->show();
-        QCoreApplication::processEvents();
-    }
-    auto progress = [&shown](int done, int total) {
-        shown->setLabelText(QStringLiteral("Writing rows… %L1 of %L2").arg(done).arg(total));
-        shown->setValue(done);
-        QCoreApplication::processEvents();
-        return !shown->wasCanceled();
-    };
+    std::optional<ProgressWindow> shown(std::in_place,
+                                        ProgressTexts{QStringLiteral("Export"),
+                                                      QStringLiteral("Writing rows…"), QString(),
+                                                      QStringLiteral("ExportProgress")},
+                                        kSheetStretchRows);
+    (*shown)(0, static_cast<int>(n));
     if (!ExportSheet(table, choice.fullPath, title, StoreCsvOptions(db), &error,
-                     shown ? SheetProgress(progress) : SheetProgress())) {
-        if (!shown || !shown->wasCanceled())
+                     std::ref(*shown))) {
+        if (!shown->cancelled())
             showMessage(error, QStringLiteral("Export"), MsgIcon::Warning);
         return false;
     }
@@ -122,8 +119,9 @@ bool ExportListDialog(const ListControl& list, const QString& title)
     QString error;
     const auto table = ListSheet(list, &error);
     if (!table) {
-        showMessage(QStringLiteral("The rows could not be read:\n") + error,
-                    QStringLiteral("Export"), MsgIcon::Warning);
+        if (!error.isEmpty())
+            showMessage(QStringLiteral("The rows could not be read:\n") + error,
+                        QStringLiteral("Export"), MsgIcon::Warning);
         return false;
     }
     return ExportSheetDialog(*table, title);

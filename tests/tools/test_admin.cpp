@@ -818,6 +818,17 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
         {"carl", "UPDATE Konti SET Kontotlf = '555' WHERE Kontouser = 'carl'", OneRow},
         {"carl", "UPDATE Booking SET Beskrivelse = 'choir practice' WHERE Bookingnr = 1", OneRow},
         {"carl", "SELECT * FROM vestra_archive()", OneRow},
+        {"carl", "INSERT INTO Konti (Kontotype, Kontonavn, kontoowner) VALUES ('g', 'Band', 20)",
+         OneRow},
+        {"carl", "INSERT INTO Konti (Kontotype, Kontonavn, kontoowner) VALUES ('g', 'Fake', 21)",
+         Refused},
+        {"carl", "INSERT INTO Konti (Kontotype, Kontouser, kontoowner) VALUES ('p', 'x', 20)",
+         Refused},
+        {"carl", "INSERT INTO Grptilk SELECT ID, 21 FROM Konti WHERE Kontonavn = 'Band'", OneRow},
+        {"carl", "INSERT INTO Grptilk (gnr, pnr) VALUES (22, 20)", Refused},
+        {"dora", "DELETE FROM Grptilk WHERE pnr = 21", NoRow},
+        {"dora", "UPDATE Konti SET Kontonavn = 'Mine' WHERE Kontonavn = 'Band'", NoRow},
+        {"carl", "SELECT vestra_add_login(21, 'pw')", Refused},
         {"dora", "SELECT Bookingnr FROM bookingfor WHERE Bookingnr = 1", OneRow},
         {"panel", "SELECT Bookingnr FROM Booking WHERE Bookingnr = 1", OneRow},
         {"panel", "SELECT Kontonavn FROM Konti", Refused},
@@ -893,4 +904,100 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
         << r.out.join('|').toStdString();
     ASSERT_EQ(admin({"user", "remove", server, "Eva"}).exitCode, 0);
     EXPECT_FALSE(RoleConnection(server, "Eva").open());
+}
+
+// A store the previous version made, with rows in every table, is brought up
+// to date and secured: nothing is lost but the passwords the server now
+// keeps, and each active person connects as their own role.
+TEST_F(AdminServer, APreviousVersionsStoreSecuredKeepsEveryRowAndLetsEachPersonIn)
+{
+    {
+        Database d = Database::open(server);
+        QString error;
+        ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
+        ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
+        ASSERT_EQ(MigrateDatabase(d, BookingFileSteps().mid(0, 12), Backup::None).outcome,
+                  MigrationOutcome::Upgraded);
+        for (const char* sql :
+             {"INSERT INTO Overgruppenavne VALUES (3, 'Rooms', 1)",
+              "INSERT INTO lokaliteter VALUES (4, 3, 'Large', 'big ones', 1)",
+              "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) VALUES "
+              "(6, 4, 'Hall', 1)",
+              "INSERT INTO Department VALUES (2, 'Sales')",
+              "INSERT INTO opstilling VALUES (3, 'Theatre', 2)",
+              "INSERT INTO Homebases VALUES (2, 'Basement', 2)",
+              "INSERT INTO Konti (ID, Kontotype, Kontonavn, Kontouser, KontoPass, admin, archived) "
+              "VALUES (20, 'p', 'Ann', 'ann', '$argon2id$x', 0, 0), "
+              "(21, 'p', 'Bo', 'Bo.Lund', 'plain', -1, 0), (22, 'p', 'Gone', 'gone', 'x', 0, -1), "
+              "(23, 'g', 'Choir', NULL, NULL, 0, 0)",
+              "INSERT INTO Grptilk VALUES (20, 20), (21, 21), (23, 20)",
+              "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, Lokalenr, "
+              "kontonr) VALUES (30, 'Concert', 47000, 600, 660, 6, 23)",
+              "INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Lokalenr, kontonr) VALUES "
+              "(11, 'Old', 45000, 6, 20)",
+              "INSERT INTO Auditlog (whenutc, whenlocal, workstation, account, action, itemkey, "
+              "summary) VALUES ('2026-12-01T09:00:00Z', '01-12-2026 10:00', 'desk 1', 'ann', "
+              "'created', '30', 'Concert')"})
+            ASSERT_TRUE(d.exec(sql)) << sql << ": " << d.lastError().toStdString();
+    }
+    Database::closeAll(server);
+    // Every table's rows as text, without the columns the new version adds
+    // or empties: the passwords (and so the accounts' change counters), the
+    // log's hash links and the panels' setting.
+    const auto everyRow = [this] {
+        QStringList rows;
+        {
+            Database d = Database::open(server);
+            QStringList tables;
+            auto q = d.query("SELECT tablename FROM pg_tables WHERE schemaname = current_schema() "
+                             "AND tablename NOT IN ('loginthrottle', 'vestra_schema_version') "
+                             "ORDER BY 1");
+            while (q && q->next())
+                tables << q->value(0).toString();
+            q.reset();
+            for (const QString& t : tables)
+                rows << t + ": "
+                            + d.scalar(QString("SELECT count(*) || ' ' || coalesce(string_agg("
+                                               "(to_jsonb(x) - 'kontopass' - 'prevhash' - "
+                                               "'rowhash' - 'paneltitles' - 'rowversion')::text, ' "
+                                               "' ORDER BY to_jsonb(x)::text), "
+                                               "'') FROM %1 x")
+                                           .arg(t))
+                                  .toString();
+        }
+        Database::closeAll(server);
+        return rows;
+    };
+    const QStringList before = everyRow();
+    EXPECT_TRUE(before.filter(QRegularExpression(": 0 $")).isEmpty())
+        << before.join('\n').toStdString();
+
+    expectRefused(admin({"secure", server}),
+                  QString("%1: schema version 12 is older than this vestra-admin's (%2): run "
+                          "vestra-admin upgrade first")
+                      .arg(server)
+                      .arg(latest));
+    ASSERT_EQ(admin({"upgrade", server, "--backup", dir.path()}).exitCode, 0);
+    AdminRun r = admin({"secure", server});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, (QStringList{"secured " + server, "login role admin (administrator)",
+                                  "login role ann (staff)", "login role Bo.Lund (administrator)"}));
+    EXPECT_EQ(everyRow(), before);
+
+    const std::optional<ServerAddress> p = ParseServerAddress(server);
+    const struct {
+        const char* role;
+        int account;
+        bool admin;
+    } people[] = {{"ann", 20, false}, {"Bo.Lund", 21, true}};
+    for (const auto& person : people) {
+        Session& s = session();
+        s.BookingFilePath =
+            QString("postgresql://%1@/%2?host=%3").arg(person.role, p->database, p->host);
+        EXPECT_EQ(LoginAsServerRole(s), ServerLogin::LoggedIn) << person.role;
+        EXPECT_EQ(s.LoginAccountId, person.account);
+        EXPECT_EQ(s.IsAdmin, person.admin);
+        Database::closeAll(s.BookingFilePath);
+    }
+    EXPECT_FALSE(RoleConnection(server, "gone").open());
 }

@@ -80,14 +80,45 @@ Statement AddMembershipOnceStatement(int gnr, int pnr)
             {gnr, pnr, gnr, pnr}};
 }
 
+Statement NewPersonMembershipStatement(int id, bool serverLogin)
+{
+    if (!serverLogin)
+        return AddMemberStatement(id, id);
+    // Its password is set afterwards, as any stored account's.
+    return {QStringLiteral("WITH m AS (INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?) RETURNING pnr) "
+                           "SELECT vestra_add_login(pnr, NULL) FROM m"),
+            {id, id}};
+}
+
+namespace {
+// A membership change and its log row, named by the group and the person as
+// they are called now, in one transaction.
+bool changeMembership(Database& db, const Statement& change, AuditAction action, int gnr, int pnr)
+{
+    Transaction tx(db);
+    if (!tx.ok() || !exec(db, change))
+        return false;
+    if (db.changedRows() == 0)
+        return true;
+    const auto name = [&db](int id) {
+        return IsolatedText(
+            db.scalar(QStringLiteral("SELECT Kontonavn FROM Konti WHERE ID = ?"), {id}).toString());
+    };
+    return WriteAuditRow(db, action, QStringLiteral("%1/%2").arg(gnr).arg(pnr),
+                         name(gnr) + QStringLiteral(": ") + name(pnr))
+           && tx.commit();
+}
+} // namespace
+
 bool AddMember(Database& db, int gnr, int pnr)
 {
-    return exec(db, AddMemberStatement(gnr, pnr));
+    return changeMembership(db, AddMemberStatement(gnr, pnr), AuditAction::MemberAdded, gnr, pnr);
 }
 
 bool DeleteMember(Database& db, int gnr, int pnr)
 {
-    return exec(db, DeleteMemberStatement(gnr, pnr));
+    return changeMembership(db, DeleteMemberStatement(gnr, pnr), AuditAction::MemberRemoved, gnr,
+                            pnr);
 }
 
 std::optional<GroupOwner> LoadGroupOwner(Database& db, int gnr)

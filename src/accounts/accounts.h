@@ -35,6 +35,11 @@ Statement DeleteMemberStatement(int gnr, int pnr);
 // again must not pile up copies of its creator's membership.
 Statement AddMembershipOnceStatement(int gnr, int pnr);
 
+// A new person's membership of themselves; on a secured server the same
+// statement makes their login role (in vestra_admin when the account is an
+// administrator's), so the account is stored with its login or not at all.
+Statement NewPersonMembershipStatement(int id, bool serverLogin);
+
 bool AddMember(Database& bookingFile, int gnr, int pnr);
 bool DeleteMember(Database& bookingFile, int gnr, int pnr);
 

@@ -148,10 +148,12 @@ void PersonalAccountWindow::SetPassword()
     if (!s->hasRecord())
         return;
     if (s->isAdding()) {
+        // On a server the password is the login role's: the account is
+        // stored with its login first, then the password set as for any.
         if (Database db = BookingFile(); ServerKeepsLogins(db)) {
-            showMessage(QStringLiteral("On this server a password belongs to the person's "
-                                       "server login: add the account first, then set it."),
-                        QStringLiteral("Set Password"));
+            if (!storeNew())
+                return;
+            SetPassword();
             return;
         }
         // Kept as its hash in the new record, written with it.
@@ -207,7 +209,23 @@ bool PersonalAccountWindow::requiredFilled()
 
 void PersonalAccountWindow::Add()
 {
-    if (!source()->isAdding() || storeNew())
+    if (!source()->isAdding()) {
+        close();
+        return;
+    }
+    Database db = BookingFile();
+    const bool serverLogin = ServerKeepsLogins(db);
+    if (!storeNew())
+        return;
+    if (!serverLogin) {
+        close();
+        return;
+    }
+    // The new login's first password, asked at once; the window closes with the dialog.
+    SetPassword();
+    if (auto* dialog = findChild<SetPasswordDialog*>())
+        connect(dialog, &QDialog::finished, this, &QWidget::close);
+    else
         close();
 }
 
@@ -216,7 +234,10 @@ bool PersonalAccountWindow::storeNew()
     if (!requiredFilled())
         return false;
     // A personal account is a member of itself, so that it may book for itself.
-    return writeWithMembership([](int id) { return AddMemberStatement(id, id); });
+    Database db = BookingFile();
+    const bool serverLogin = ServerKeepsLogins(db);
+    return writeWithMembership(
+        [serverLogin](int id) { return NewPersonMembershipStatement(id, serverLogin); });
 }
 
 bool PersonalAccountWindow::finishNewRecord()

@@ -59,6 +59,11 @@ QString AuditActionText(AuditAction action)
         return QStringLiteral("settings edited");
     case AuditAction::AccountEdited:
         return QStringLiteral("account edited");
+    // The words a server's own log uses for the same change.
+    case AuditAction::MemberAdded:
+        return QStringLiteral("membership created");
+    case AuditAction::MemberRemoved:
+        return QStringLiteral("membership deleted");
     }
     return {};
 }

@@ -31,6 +31,8 @@ enum class AuditAction {
     LoginFailed,
     SettingsEdited,
     AccountEdited,
+    MemberAdded,
+    MemberRemoved,
 };
 
 // Text a person typed (a title, a name), set apart so that its writing

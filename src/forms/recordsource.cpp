@@ -161,12 +161,18 @@ bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
     for (int i = 0; i < rec.count(); ++i)
         if (rec.isGenerated(i) && !m_unreadable.contains(rec.fieldName(i).toLower()))
             fields << QuotedName(rec.fieldName(i));
-    const QString sql =
+    QString sql =
         fields.isEmpty()
             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuotedName(tableName()))
             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                   .arg(QuotedName(tableName()), fields.join(QStringLiteral(", ")),
                        QStringList(fields.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    // A secured server's change log takes numbers of its own in the same
+    // statement, so the server's last number taken need not be this row's:
+    // the insert itself returns the key.
+    const bool returning = db.driverName() == QStringLiteral("QPSQL") && primaryKey().count() == 1;
+    if (returning)
+        sql += QStringLiteral(" RETURNING ") + QuotedName(primaryKey().fieldName(0));
     QSqlQuery q(db);
     if (!q.prepare(sql)) {
         setLastError(q.lastError());
@@ -179,7 +185,7 @@ bool KeyedTableModel::insertRowIntoTable(const QSqlRecord& values)
         setLastError(q.lastError());
         return false;
     }
-    m_lastInsertKey = q.lastInsertId();
+    m_lastInsertKey = returning && q.next() ? q.value(0) : q.lastInsertId();
     return true;
 }
 

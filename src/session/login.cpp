@@ -4,6 +4,7 @@
 #include "data/passwords.h"
 
 #include <QDateTime>
+#include <QSqlDatabase>
 #include <algorithm>
 
 namespace vestra {
@@ -152,15 +153,47 @@ bool SetAccountPassword(Database& db, int id, const QString& password, QString* 
     return true;
 }
 
+namespace {
+// Whether the server lets the address's role in with this password, on a
+// connection of its own. A server that asks no password of the role (trust,
+// peer, Kerberos) lets it in whatever is typed.
+bool serverAcceptsPassword(const QString& address, const QString& password)
+{
+    const std::optional<ServerAddress> parts = ParseServerAddress(address);
+    if (!parts)
+        return false;
+    const QString name = QStringLiteral("vestra-password-check");
+    bool accepted = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(parts->host);
+        if (parts->port > 0)
+            db.setPort(parts->port);
+        db.setUserName(parts->user);
+        db.setDatabaseName(parts->database);
+        db.setConnectOptions(parts->options);
+        db.setPassword(password);
+        accepted = db.open();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return accepted;
+}
+} // namespace
+
 bool ChangeOwnPassword(Database& db, int id, const QString& oldPassword, const QString& newPassword,
                        QString* error)
 {
-    // On a secured server the login itself proved the person; the store
-    // keeps no password to compare with.
-    if (!ServerKeepsLogins(db)
-        && !PasswordMatches(
-            db.scalar(QStringLiteral("SELECT KontoPass FROM Konti WHERE ID = ?"), {id}).toString(),
-            oldPassword)) {
+    // On a secured server the store keeps no password: the server itself
+    // is asked whether the old one still lets the person in.
+    const bool matches =
+        ServerKeepsLogins(db)
+            ? serverAcceptsPassword(db.path(), oldPassword)
+            : PasswordMatches(
+                db.scalar(QStringLiteral("SELECT KontoPass FROM Konti WHERE ID = ?"), {id})
+                    .toString(),
+                oldPassword);
+    if (!matches) {
         if (error)
             *error = QStringLiteral("The old password is not right.");
         return false;

@@ -1,5 +1,6 @@
 #include "accountdata.h"
 #include "accounts/accounts.h"
+#include "data/audit.h"
 
 using namespace vestra;
 using namespace vestra::test;
@@ -56,6 +57,22 @@ TEST_P(AccountRules, MembersAreAddedAgainButRemovedWithTheirDuplicates)
     ASSERT_TRUE(DeleteMember(d, group, anna));
     EXPECT_EQ(members(group), QStringList({"Ben/" + b}));
     EXPECT_EQ(memberships(anna), QStringList({a + "/" + a, QString::number(group + 1) + "/" + a}));
+
+    // Each change is logged once, by group and member, as a server logs it;
+    // removing someone who is no member logs nothing.
+    ASSERT_TRUE(DeleteMember(d, group, anna));
+    QStringList log;
+    auto q = d.query("SELECT action, itemkey, summary FROM Auditlog ORDER BY ID");
+    while (q && q->next())
+        log << QStringList{q->value(0).toString(), q->value(1).toString(), q->value(2).toString()}
+                   .join('|');
+    const QString key = QString::number(group) + "/";
+    const QString choir = IsolatedText("Choir") + ": ";
+    EXPECT_EQ(log,
+              QStringList({"membership created|" + key + a + "|" + choir + IsolatedText("Anna"),
+                           "membership created|" + key + a + "|" + choir + IsolatedText("Anna"),
+                           "membership created|" + key + b + "|" + choir + IsolatedText("Ben"),
+                           "membership deleted|" + key + a + "|" + choir + IsolatedText("Anna")}));
 
     // With no group chosen the list shows the members of account 1.
     const Statement none = MembersStatement(std::nullopt);

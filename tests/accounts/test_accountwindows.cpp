@@ -753,4 +753,87 @@ print(json.dumps([kind == 'SCRAM-SHA-256' and keys.split(':')[0] == stored]))
     Database::closeAll(owner);
 }
 
+// On a secured server an administrator adding a person makes their login
+// with the account and asks its first password; the login follows the
+// administrator flag and archiving, and one's own new password needs the
+// old one, which the server itself checks.
+TEST_P(AccountWindows, OnASecuredServerANewPersonGetsALoginThatFollowsTheAccount)
+{
+    if (GetParam() != Engine::PostgreSQL)
+        GTEST_SKIP() << "a server's logins";
+    addAccount("p", "Otto", "otto", "", true);
+    const QString owner = session().BookingFilePath;
+    {
+        Database d = db();
+        QStringList lines;
+        QString error;
+        ASSERT_TRUE(admin::SecureServerStore(d, &lines, &error)) << error.toStdString();
+    }
+    const auto asOwner = [&owner](const char* sql) {
+        return Database::open(owner).scalar(sql).toString();
+    };
+    // May log in / staff / administrator / has a password.
+    const auto nina = [&] {
+        return asOwner("SELECT concat_ws('/', rolcanlogin, pg_has_role(rolname, 'vestra_staff', "
+                       "'MEMBER'), pg_has_role(rolname, 'vestra_admin', 'MEMBER'), rolpassword "
+                       "LIKE 'SCRAM-SHA-256$%') FROM pg_authid WHERE rolname = 'nina'");
+    };
+    const std::optional<ServerAddress> p = ParseServerAddress(owner);
+    const auto logIn = [&p](const QString& role) {
+        Database::closeAll(session().BookingFilePath);
+        session().BookingFilePath =
+            QString("postgresql://%1@/%2?host=%3").arg(role, p->database, p->host);
+        return LoginAsServerRole(session()) == ServerLogin::LoggedIn;
+    };
+
+    ASSERT_TRUE(logIn("otto"));
+    auto* w = open<AccountManager>(223, "Kontoliste");
+    click(w, "AddAcc");
+    auto* add = window<PersonalAccountWindow>("PersonkontoAdd");
+    ASSERT_NE(add, nullptr);
+    type(add, "Kontonavn", "Nina");
+    type(add, "kontokontakt", "Nina N.");
+    type(add, "Kontouser", "nina");
+    click(add, "addknap");
+    auto* dialog = add->findChild<QDialog*>("SetPassword");
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>("newpassword")->setText("first");
+    dialog->findChild<QLineEdit*>("repeatpassword")->setText("first");
+    click(dialog, "ok");
+    settle();
+    EXPECT_EQ(window("PersonkontoAdd"), nullptr);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(nina(), "t/t/f/t");
+
+    Database otto = BookingFile();
+    const struct {
+        const char* change;
+        const char* login;
+    } steps[] = {{"admin = -1", "t/t/t/t"},
+                 {"archived = -1", "f/t/f/t"},
+                 {"archived = 0", "t/t/t/t"},
+                 {"admin = 0", "t/t/f/t"}};
+    for (const auto& step : steps) {
+        ASSERT_TRUE(
+            otto.exec(QString("UPDATE Konti SET %1 WHERE Kontouser = 'nina'").arg(step.change)))
+            << otto.lastError().toStdString();
+        EXPECT_EQ(nina(), step.login) << step.change;
+    }
+    w->close();
+    settle();
+
+    ASSERT_TRUE(Database::open(owner).exec("GRANT vestra_test_pw TO nina"));
+    SetServerPassword(QString("postgresql://nina@/%1?host=%2").arg(p->database, p->host), "first");
+    ASSERT_TRUE(logIn("nina"));
+    Database d = BookingFile();
+    QString error;
+    EXPECT_FALSE(ChangeOwnPassword(d, session().LoginAccountId, "wrong", "second", &error));
+    EXPECT_EQ(error, "The old password is not right.");
+    EXPECT_TRUE(ChangeOwnPassword(d, session().LoginAccountId, "first", "second", &error))
+        << error.toStdString();
+    Database::closeAll(session().BookingFilePath);
+    ASSERT_TRUE(Database::open(owner).exec("REVOKE vestra_test_pw FROM nina"));
+    Database::closeAll(owner);
+}
+
 } // namespace

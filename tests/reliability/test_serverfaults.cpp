@@ -62,17 +62,31 @@ QString runCluster(const QStringList& args)
 // A throw-away cluster of the test's own, so that it can be stopped.
 class PrivateCluster {
 public:
-    PrivateCluster()
+    // With tls the server also listens on localhost, with a certificate
+    // signed by the root certificate in folder()/root.crt.
+    explicit PrivateCluster(bool tls = false)
     {
-        const QString admin = runCluster({"start"});
+        const QString admin =
+            runCluster(tls ? QStringList{"start", "--tls"} : QStringList{"start"});
         const std::optional<ServerAddress> parts = ParseServerAddress(admin);
         if (!parts)
             return;
         m_folder = parts->host;
+        m_port = parts->port;
+        m_user = parts->user;
         Database d = Database::open(admin);
         if (d.exec("CREATE DATABASE faults"))
-            m_address = QString("postgresql://%1@/faults?host=%2").arg(parts->user, m_folder);
+            m_address = QString("postgresql://%1@/faults?host=%2").arg(m_user, m_folder)
+                        + (m_port > 0 ? QString("&port=%1").arg(m_port) : QString());
         Database::closeAll(admin);
+    }
+    // The address of the store over TLS, verified against the root certificate root.
+    QString overTls(const QString& root) const
+    {
+        return QString("postgresql://%1@localhost:%2/faults?sslmode=verify-full&sslrootcert=%3/%4")
+            .arg(m_user)
+            .arg(m_port)
+            .arg(m_folder, root);
     }
     ~PrivateCluster()
     {
@@ -108,6 +122,8 @@ public:
 
 private:
     QString m_folder;
+    QString m_user;
+    int m_port = -1;
     QString m_address;
 };
 
@@ -195,6 +211,31 @@ TEST_F(StoreFaults, ServerThatStopsAndStartsAgain)
     session().BookingFilePath = cluster.address();
     loseAndRegain([&] { cluster.halt(); }, [&] { cluster.resume(); },
                   "The database server cannot be reached");
+}
+
+// Over TLS with the server's certificate checked, a workstation connects
+// encrypted when it has the root that signed the certificate, and is refused
+// in plain words with any other.
+TEST_F(StoreFaults, AVerifiedEncryptedConnectionNeedsTheRootThatSignedTheServersCertificate)
+{
+    if (!serverAvailable())
+        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
+    PrivateCluster cluster(true);
+    ASSERT_FALSE(cluster.address().isEmpty());
+    const QString good = cluster.overTls("root.crt");
+    {
+        Database d = Database::open(good);
+        ASSERT_TRUE(d.isValid()) << d.lastError().toStdString();
+        EXPECT_TRUE(d.scalar("SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()").toBool());
+    }
+    Database::closeAll(good);
+    const QString other = cluster.overTls("other-root.crt");
+    Database d = Database::open(other);
+    EXPECT_FALSE(d.isValid());
+    EXPECT_EQ(ConnectionFailureText(other, d.lastError()),
+              QString("The certificate of the server localhost:%1 could not be verified against "
+                      "the root certificate; the connection was not made.")
+                  .arg(ParseServerAddress(other)->port));
 }
 
 // A server whose processes stop answering (SIGSTOP) is given up on within

@@ -3,6 +3,7 @@
 #include "data/helpers.h"
 #include "data/migrations.h"
 #include "data/schema.h"
+#include "security.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,6 +54,12 @@ QString sharedServerTemplate()
             ADD_FAILURE() << "server template: " << error.toStdString();
             return {};
         }
+        // Secured as vestra-admin secures a store; each copy keeps its rights.
+        QStringList done;
+        if (!TestServerRole().isEmpty() && !admin::SecureServerStore(d, &done, &error)) {
+            ADD_FAILURE() << "securing the server template: " << error.toStdString();
+            return {};
+        }
         // A template database must have no one connected while it is copied.
         Database::closeAll(store->address());
         name = parts ? parts->database : QString();
@@ -77,6 +84,8 @@ void BookingFileTest::TearDown()
 {
     if (windowHooks().tearDown)
         windowHooks().tearDown();
+    if (serverStore)
+        Database::closeAll(session().BookingFilePath);
     serverStore.reset();
     for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
         Database::closeAll(dir.filePath(name));
@@ -95,12 +104,26 @@ QString BookingFileTest::makeBookingFile(const QString& name)
         serverStore =
             std::make_unique<FreshStore>(Engine::PostgreSQL, dir.path(), sharedServerTemplate());
         EXPECT_TRUE(serverStore->ok()) << serverStore->error().toStdString();
-        session().BookingFilePath = serverStore->address();
-        return serverStore->address();
+        const QString role = TestServerRole();
+        session().BookingFilePath =
+            role.isEmpty()
+                ? serverStore->address()
+                : TestServerAddress(ParseServerAddress(serverStore->address())->database, role);
+        return session().BookingFilePath;
     }
     QFile::remove(pathOf(name));
     session().BookingFilePath = templateCopy(name);
     return session().BookingFilePath;
+}
+
+Database BookingFileTest::db()
+{
+    const QString& store = session().BookingFilePath;
+    if (serverStore && !TestServerRole().isEmpty() && store != serverStore->address()
+        && ParseServerAddress(store).value_or(ServerAddress{}).database
+               == ParseServerAddress(serverStore->address())->database)
+        return Database::open(serverStore->address());
+    return Database::open(store);
 }
 
 QString BookingFileTest::templateCopy(const QString& name)

@@ -28,7 +28,12 @@ std::string EngineName(const ::testing::TestParamInfo<Engine>& info)
     return info.param == Engine::PostgreSQL ? "PostgreSQL" : "SQLite";
 }
 
-QString TestServerAddress(const QString& database)
+QString TestServerRole()
+{
+    return qEnvironmentVariable("VESTRA_TEST_PG_ROLE");
+}
+
+QString TestServerAddress(const QString& database, const QString& user)
 {
     const std::optional<ServerAddress> admin = ParseServerAddress(serverAdminAddress());
     if (!admin)
@@ -40,8 +45,8 @@ QString TestServerAddress(const QString& database)
         host.clear();
     }
     QString address = QStringLiteral("postgresql://");
-    if (!admin->user.isEmpty())
-        address += QUrl::toPercentEncoding(admin->user) + QLatin1Char('@');
+    if (const QString as = user.isEmpty() ? admin->user : user; !as.isEmpty())
+        address += QUrl::toPercentEncoding(as) + QLatin1Char('@');
     address += host;
     if (admin->port > 0 && !host.isEmpty())
         address += QLatin1Char(':') + QString::number(admin->port);

@@ -49,7 +49,13 @@ QString QueryPlan(Database& db, const QString& sql, const QVariantList& binds);
 bool FailInserts(Database& db, const QString& table, const QString& when = {});
 bool AllowInserts(Database& db, const QString& table);
 
-// The address of database name on the test server.
-QString TestServerAddress(const QString& database);
+// The address of database name on the test server, as user when one is given.
+QString TestServerAddress(const QString& database, const QString& user = {});
+
+// The server role the store-touching tests act as (VESTRA_TEST_PG_ROLE):
+// "admin" secures the server's test stores and connects as the template's
+// administrator, whose role vestra-admin secure makes; empty for the
+// superuser the server was started with.
+QString TestServerRole();
 
 } // namespace vestra::test

@@ -751,9 +751,9 @@ private:
 
 } // namespace
 
-// A store made by the previous version is secured in place; from then on
-// each person logs in as their own role and the server itself refuses what
-// their rights do not allow, whatever program sends the statement.
+// Once a store is secured each person logs in as their own role and the
+// server itself refuses what their rights do not allow, whatever program
+// sends the statement.
 TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
 {
     {
@@ -776,17 +776,8 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
         Database::closeAll(server);
         return v.toString();
     };
-    const QString before = rows("SELECT string_agg(concat_ws('/', ID, Kontouser, admin), ' ' "
-                                "ORDER BY ID) FROM Konti");
-
     AdminRun r = admin({"secure", server});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, (QStringList{"secured " + server, "login role admin (administrator)",
-                                  "login role carl (staff)", "login role dora (staff)"}));
-    EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', ID, Kontouser, admin), ' ' ORDER BY ID) "
-                   "FROM Konti"),
-              before);
-    EXPECT_EQ(rows("SELECT count(*) FROM Booking"), "2");
     // Secured twice is secured once.
     ASSERT_EQ(admin({"secure", server}).exitCode, 0);
     r = admin({"user", "add", server, "Eva", "--admin"}, {}, "eva-secret\n");
@@ -818,6 +809,17 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
         {"carl", "UPDATE Konti SET Kontotlf = '555' WHERE Kontouser = 'carl'", OneRow},
         {"carl", "UPDATE Booking SET Beskrivelse = 'choir practice' WHERE Bookingnr = 1", OneRow},
         {"carl", "SELECT * FROM vestra_archive()", OneRow},
+        {"carl", "INSERT INTO Konti (Kontotype, Kontonavn, kontoowner) VALUES ('g', 'Band', 20)",
+         OneRow},
+        {"carl", "INSERT INTO Konti (Kontotype, Kontonavn, kontoowner) VALUES ('g', 'Fake', 21)",
+         Refused},
+        {"carl", "INSERT INTO Konti (Kontotype, Kontouser, kontoowner) VALUES ('p', 'x', 20)",
+         Refused},
+        {"carl", "INSERT INTO Grptilk SELECT ID, 21 FROM Konti WHERE Kontonavn = 'Band'", OneRow},
+        {"carl", "INSERT INTO Grptilk (gnr, pnr) VALUES (22, 20)", Refused},
+        {"dora", "DELETE FROM Grptilk WHERE pnr = 21", NoRow},
+        {"dora", "UPDATE Konti SET Kontonavn = 'Mine' WHERE Kontonavn = 'Band'", NoRow},
+        {"carl", "SELECT vestra_add_login(21, 'pw')", Refused},
         {"dora", "SELECT Bookingnr FROM bookingfor WHERE Bookingnr = 1", OneRow},
         {"panel", "SELECT Bookingnr FROM Booking WHERE Bookingnr = 1", OneRow},
         {"panel", "SELECT Kontonavn FROM Konti", Refused},
@@ -851,25 +853,11 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
     const auto as = [&p](const QString& role) {
         return QString("postgresql://%1@/%2?host=%3").arg(role, p->database, p->host);
     };
-    const struct {
-        const char* role;
-        ServerLogin outcome;
-        int account;
-        bool admin;
-    } logins[] = {{"carl", ServerLogin::LoggedIn, 20, false},
-                  {"Eva", ServerLogin::LoggedIn, -1, true},
-                  {"panel", ServerLogin::NoAccount, 0, false}};
-    for (const auto& l : logins) {
-        Session& s = session();
-        s.BookingFilePath = as(l.role);
-        EXPECT_EQ(LoginAsServerRole(s), l.outcome) << l.role;
-        EXPECT_EQ(s.LoginOk, l.outcome == ServerLogin::LoggedIn) << l.role;
-        if (l.account > 0) {
-            EXPECT_EQ(s.LoginAccountId, l.account);
-        }
-        EXPECT_EQ(s.IsAdmin, l.admin) << l.role;
-        Database::closeAll(s.BookingFilePath);
-    }
+    // A room panel's login is nobody's account.
+    session().BookingFilePath = as("panel");
+    EXPECT_EQ(LoginAsServerRole(session()), ServerLogin::NoAccount);
+    EXPECT_FALSE(session().LoginOk);
+    Database::closeAll(session().BookingFilePath);
     {
         ASSERT_TRUE(Database::open(server).exec("UPDATE arkiveringsdato SET arkiveringsdato = "
                                                 "'2000-01-01'"));
@@ -893,4 +881,100 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
         << r.out.join('|').toStdString();
     ASSERT_EQ(admin({"user", "remove", server, "Eva"}).exitCode, 0);
     EXPECT_FALSE(RoleConnection(server, "Eva").open());
+}
+
+// A store the previous version made, with rows in every table, is brought up
+// to date and secured: nothing is lost but the passwords the server now
+// keeps, and each active person connects as their own role.
+TEST_F(AdminServer, APreviousVersionsStoreSecuredKeepsEveryRowAndLetsEachPersonIn)
+{
+    {
+        Database d = Database::open(server);
+        QString error;
+        ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
+        ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
+        ASSERT_EQ(MigrateDatabase(d, BookingFileSteps().mid(0, 12), Backup::None).outcome,
+                  MigrationOutcome::Upgraded);
+        for (const char* sql :
+             {"INSERT INTO Overgruppenavne VALUES (3, 'Rooms', 1)",
+              "INSERT INTO lokaliteter VALUES (4, 3, 'Large', 'big ones', 1)",
+              "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) VALUES "
+              "(6, 4, 'Hall', 1)",
+              "INSERT INTO Department VALUES (2, 'Sales')",
+              "INSERT INTO opstilling VALUES (3, 'Theatre', 2)",
+              "INSERT INTO Homebases VALUES (2, 'Basement', 2)",
+              "INSERT INTO Konti (ID, Kontotype, Kontonavn, Kontouser, KontoPass, admin, archived) "
+              "VALUES (20, 'p', 'Ann', 'ann', '$argon2id$x', 0, 0), "
+              "(21, 'p', 'Bo', 'Bo.Lund', 'plain', -1, 0), (22, 'p', 'Gone', 'gone', 'x', 0, -1), "
+              "(23, 'g', 'Choir', NULL, NULL, 0, 0)",
+              "INSERT INTO Grptilk VALUES (20, 20), (21, 21), (23, 20)",
+              "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, Lokalenr, "
+              "kontonr) VALUES (30, 'Concert', 47000, 600, 660, 6, 23)",
+              "INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Lokalenr, kontonr) VALUES "
+              "(11, 'Old', 45000, 6, 20)",
+              "INSERT INTO Auditlog (whenutc, whenlocal, workstation, account, action, itemkey, "
+              "summary) VALUES ('2026-12-01T09:00:00Z', '01-12-2026 10:00', 'desk 1', 'ann', "
+              "'created', '30', 'Concert')"})
+            ASSERT_TRUE(d.exec(sql)) << sql << ": " << d.lastError().toStdString();
+    }
+    Database::closeAll(server);
+    // Every table's rows as text, without the columns the new version adds
+    // or empties: the passwords (and so the accounts' change counters), the
+    // log's hash links and the panels' setting.
+    const auto everyRow = [this] {
+        QStringList rows;
+        {
+            Database d = Database::open(server);
+            QStringList tables;
+            auto q = d.query("SELECT tablename FROM pg_tables WHERE schemaname = current_schema() "
+                             "AND tablename NOT IN ('loginthrottle', 'vestra_schema_version') "
+                             "ORDER BY 1");
+            while (q && q->next())
+                tables << q->value(0).toString();
+            q.reset();
+            for (const QString& t : tables)
+                rows << t + ": "
+                            + d.scalar(QString("SELECT count(*) || ' ' || coalesce(string_agg("
+                                               "(to_jsonb(x) - 'kontopass' - 'prevhash' - "
+                                               "'rowhash' - 'paneltitles' - 'rowversion')::text, ' "
+                                               "' ORDER BY to_jsonb(x)::text), "
+                                               "'') FROM %1 x")
+                                           .arg(t))
+                                  .toString();
+        }
+        Database::closeAll(server);
+        return rows;
+    };
+    const QStringList before = everyRow();
+    EXPECT_TRUE(before.filter(QRegularExpression(": 0 $")).isEmpty())
+        << before.join('\n').toStdString();
+
+    expectRefused(admin({"secure", server}),
+                  QString("%1: schema version 12 is older than this vestra-admin's (%2): run "
+                          "vestra-admin upgrade first")
+                      .arg(server)
+                      .arg(latest));
+    ASSERT_EQ(admin({"upgrade", server, "--backup", dir.path()}).exitCode, 0);
+    AdminRun r = admin({"secure", server});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, (QStringList{"secured " + server, "login role admin (administrator)",
+                                  "login role ann (staff)", "login role Bo.Lund (administrator)"}));
+    EXPECT_EQ(everyRow(), before);
+
+    const std::optional<ServerAddress> p = ParseServerAddress(server);
+    const struct {
+        const char* role;
+        int account;
+        bool admin;
+    } people[] = {{"ann", 20, false}, {"Bo.Lund", 21, true}};
+    for (const auto& person : people) {
+        Session& s = session();
+        s.BookingFilePath =
+            QString("postgresql://%1@/%2?host=%3").arg(person.role, p->database, p->host);
+        EXPECT_EQ(LoginAsServerRole(s), ServerLogin::LoggedIn) << person.role;
+        EXPECT_EQ(s.LoginAccountId, person.account);
+        EXPECT_EQ(s.IsAdmin, person.admin);
+        Database::closeAll(s.BookingFilePath);
+    }
+    EXPECT_FALSE(RoleConnection(server, "gone").open());
 }

@@ -1,6 +1,7 @@
 #include "security.h"
 
 #include "data/helpers.h"
+#include "data/migrations.h"
 #include "data/statements.h"
 
 #include <QRegularExpression>
@@ -103,12 +104,34 @@ QStringList securityStatements(const QString& schema)
              "AND k.kontouser = who AND (k.archived IS NULL OR k.archived = 0)) $$")
              .arg(definer)
       << QStringLiteral("ALTER FUNCTION vestra_may_act(integer, name) OWNER TO vestra_owner");
+    // Anyone may make a group account; it is its owner's to change, fill
+    // and delete, as on a booking file.
+    s << QStringLiteral("CREATE OR REPLACE FUNCTION vestra_owns_group(account integer, who name) "
+                        "RETURNS boolean LANGUAGE sql STABLE %1 AS $$ "
+                        "SELECT EXISTS (SELECT 1 FROM konti g JOIN konti p ON p.id = g.kontoowner "
+                        "WHERE g.id = account AND g.kontotype = 'g' AND p.kontouser = who "
+                        "AND p.kontotype = 'p') $$")
+             .arg(definer)
+      << QStringLiteral("ALTER FUNCTION vestra_owns_group(integer, name) OWNER TO vestra_owner")
+      << QStringLiteral("CREATE OR REPLACE FUNCTION vestra_is_person(account integer, who name) "
+                        "RETURNS boolean LANGUAGE sql STABLE %1 AS $$ SELECT EXISTS (SELECT 1 "
+                        "FROM konti WHERE id = account AND kontouser = who AND kontotype = 'p') $$")
+             .arg(definer)
+      << QStringLiteral("ALTER FUNCTION vestra_is_person(integer, name) OWNER TO vestra_owner")
+      << QStringLiteral("GRANT INSERT ON konti TO vestra_staff")
+      << QStringLiteral("GRANT UPDATE (archived, kontoowner, depnr) ON konti TO vestra_staff")
+      << QStringLiteral("GRANT DELETE ON konti TO vestra_staff")
+      << QStringLiteral("GRANT INSERT, DELETE ON grptilk TO vestra_staff");
     s << QStringLiteral("ALTER TABLE booking ENABLE ROW LEVEL SECURITY")
-      << QStringLiteral("ALTER TABLE konti ENABLE ROW LEVEL SECURITY");
+      << QStringLiteral("ALTER TABLE konti ENABLE ROW LEVEL SECURITY")
+      << QStringLiteral("ALTER TABLE grptilk ENABLE ROW LEVEL SECURITY");
     for (const char* policy : {"booking_read", "booking_add", "booking_change", "booking_remove"})
         s << QStringLiteral("DROP POLICY IF EXISTS %1 ON booking").arg(QLatin1String(policy));
-    for (const char* policy : {"konti_read", "konti_admin", "konti_self"})
+    for (const char* policy : {"konti_read", "konti_admin", "konti_self", "konti_group_add",
+                               "konti_group_change", "konti_group_remove"})
         s << QStringLiteral("DROP POLICY IF EXISTS %1 ON konti").arg(QLatin1String(policy));
+    for (const char* policy : {"grptilk_read", "grptilk_admin", "grptilk_add", "grptilk_remove"})
+        s << QStringLiteral("DROP POLICY IF EXISTS %1 ON grptilk").arg(QLatin1String(policy));
     s << QStringLiteral("CREATE POLICY booking_read ON booking FOR SELECT USING (true)")
       << QStringLiteral("CREATE POLICY booking_add ON booking FOR INSERT "
                         "WITH CHECK (vestra_may_act(kontonr, current_user))")
@@ -121,7 +144,22 @@ QStringList securityStatements(const QString& schema)
       << QStringLiteral("CREATE POLICY konti_admin ON konti TO vestra_admin "
                         "USING (true) WITH CHECK (true)")
       << QStringLiteral("CREATE POLICY konti_self ON konti FOR UPDATE TO vestra_staff "
-                        "USING (kontouser = current_user) WITH CHECK (kontouser = current_user)");
+                        "USING (kontouser = current_user) WITH CHECK (kontouser = current_user)")
+      << QStringLiteral("CREATE POLICY konti_group_add ON konti FOR INSERT TO vestra_staff "
+                        "WITH CHECK (kontotype = 'g' AND vestra_is_person(kontoowner, "
+                        "current_user))")
+      << QStringLiteral("CREATE POLICY konti_group_change ON konti FOR UPDATE TO vestra_staff "
+                        "USING (vestra_owns_group(id, current_user)) "
+                        "WITH CHECK (vestra_owns_group(id, current_user))")
+      << QStringLiteral("CREATE POLICY konti_group_remove ON konti FOR DELETE TO vestra_staff "
+                        "USING (vestra_owns_group(id, current_user))")
+      << QStringLiteral("CREATE POLICY grptilk_read ON grptilk FOR SELECT USING (true)")
+      << QStringLiteral("CREATE POLICY grptilk_admin ON grptilk TO vestra_admin "
+                        "USING (true) WITH CHECK (true)")
+      << QStringLiteral("CREATE POLICY grptilk_add ON grptilk FOR INSERT TO vestra_staff "
+                        "WITH CHECK (vestra_owns_group(gnr, current_user))")
+      << QStringLiteral("CREATE POLICY grptilk_remove ON grptilk FOR DELETE TO vestra_staff "
+                        "USING (vestra_owns_group(gnr, current_user))");
     // The daily run: any workstation starts it, for the server's own date
     // only, so it cannot be made to archive or remove anything early.
     s << QStringLiteral(
@@ -235,6 +273,65 @@ QStringList securityStatements(const QString& schema)
       << QStringLiteral("REVOKE ALL ON FUNCTION vestra_set_password(integer, text) FROM PUBLIC")
       << QStringLiteral("GRANT EXECUTE ON FUNCTION vestra_set_password(integer, text) TO "
                         "vestra_admin");
+    // A person added in the program gets their login role here: made when
+    // the name is free, taken when it is already a person's of a store on
+    // this server, never a superuser's or another program's role.
+    s << QStringLiteral("GRANT SELECT (admin, archived) ON konti TO vestra_passwords")
+      << QStringLiteral(
+             "CREATE OR REPLACE FUNCTION vestra_add_login(account integer, password text) "
+             "RETURNS boolean LANGUAGE plpgsql %1 AS $$ DECLARE who text; boss boolean; "
+             "r record; BEGIN "
+             "IF NOT pg_has_role(session_user, 'vestra_admin', 'MEMBER') THEN RAISE EXCEPTION "
+             "'only an administrator adds a person''s server login'; END IF; "
+             "SELECT k.kontouser, coalesce(k.admin, 0) <> 0 INTO who, boss FROM konti k "
+             "WHERE k.id = account AND k.kontotype = 'p' AND coalesce(k.archived, 0) = 0; "
+             "IF who IS NULL OR who !~ '^[A-Za-z_][A-Za-z0-9_.@-]{0,62}$' THEN RAISE EXCEPTION "
+             "'The user name % cannot be a server login: it is a letter or _ followed by "
+             "letters, digits, _ . @ or -.', coalesce(who, ''); END IF; "
+             "SELECT rolsuper OR rolcreaterole OR rolbypassrls AS strong, "
+             "pg_has_role(oid, 'vestra_staff', 'MEMBER') AS person INTO r FROM pg_roles "
+             "WHERE rolname = who; "
+             "IF NOT FOUND THEN EXECUTE format('CREATE ROLE %I LOGIN IN ROLE vestra_staff', who); "
+             "ELSIF r.strong OR NOT r.person THEN RAISE EXCEPTION 'The server login % is not "
+             "one of this booking store''s; its administrator adds it with vestra-admin user "
+             "add.', who; ELSE EXECUTE format('ALTER ROLE %I LOGIN', who); END IF; "
+             "IF coalesce(password, '') <> '' THEN "
+             "EXECUTE format('ALTER ROLE %I PASSWORD %L', who, password); END IF; "
+             "EXECUTE format(CASE WHEN boss THEN 'GRANT vestra_admin TO %I' "
+             "ELSE 'REVOKE vestra_admin FROM %I' END, who); RETURN true; END $$")
+             .arg(definer)
+      << QStringLiteral("ALTER FUNCTION vestra_add_login(integer, text) OWNER TO vestra_passwords")
+      << QStringLiteral("REVOKE ALL ON FUNCTION vestra_add_login(integer, text) FROM PUBLIC")
+      << QStringLiteral("GRANT EXECUTE ON FUNCTION vestra_add_login(integer, text) TO "
+                        "vestra_admin");
+    // The login follows the person's account however it is changed: an
+    // archived or deleted person can no longer log in, the administrator
+    // flag is the vestra_admin group, a new user name renames the role.
+    // Only roles that are a person's of a store are touched.
+    s << QStringLiteral(
+             "CREATE OR REPLACE FUNCTION vestra_follow_login() RETURNS trigger LANGUAGE plpgsql "
+             "%1 AS $$ DECLARE who text := OLD.kontouser; live boolean := false; "
+             "boss boolean := false; BEGIN "
+             "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = who AND NOT (rolsuper OR "
+             "rolcreaterole OR rolbypassrls) AND pg_has_role(oid, 'vestra_staff', 'MEMBER')) "
+             "THEN RETURN NULL; END IF; "
+             "IF TG_OP = 'UPDATE' AND NEW.kontotype = 'p' THEN "
+             "IF NEW.kontouser IS DISTINCT FROM who AND coalesce(NEW.kontouser, '') <> '' AND "
+             "NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = NEW.kontouser) THEN "
+             "EXECUTE format('ALTER ROLE %I RENAME TO %I', who, NEW.kontouser); "
+             "who := NEW.kontouser; END IF; "
+             "live := who = NEW.kontouser AND coalesce(NEW.archived, 0) = 0; "
+             "boss := live AND coalesce(NEW.admin, 0) <> 0; END IF; "
+             "EXECUTE format(CASE WHEN live THEN 'ALTER ROLE %I LOGIN' "
+             "ELSE 'ALTER ROLE %I NOLOGIN' END, who); "
+             "EXECUTE format(CASE WHEN boss THEN 'GRANT vestra_admin TO %I' "
+             "ELSE 'REVOKE vestra_admin FROM %I' END, who); RETURN NULL; END $$")
+             .arg(definer)
+      << QStringLiteral("ALTER FUNCTION vestra_follow_login() OWNER TO vestra_passwords")
+      << QStringLiteral("DROP TRIGGER IF EXISTS konti_login ON konti")
+      << QStringLiteral("CREATE TRIGGER konti_login AFTER UPDATE OF admin, archived, kontouser, "
+                        "kontotype OR DELETE ON konti FOR EACH ROW WHEN (OLD.kontotype = 'p') "
+                        "EXECUTE PROCEDURE vestra_follow_login()");
     // A password is the server's business: none is kept in the store.
     s << QStringLiteral("UPDATE konti SET kontopass = '' WHERE kontopass <> ''");
     return s;
@@ -588,6 +685,14 @@ std::optional<CommandResult> RunSecurityCommand(const QStringList& a)
     if (!db)
         return refusedWith(reason);
     if (command == QStringLiteral("secure")) {
+        // The rights are set up for the tables and functions of this version.
+        const int latest = LatestVersion(BookingFileSteps());
+        if (db->schemaVersion() < latest)
+            return refusedWith(QStringLiteral("%1: schema version %2 is older than this "
+                                              "vestra-admin's (%3): run vestra-admin upgrade first")
+                                   .arg(address)
+                                   .arg(db->schemaVersion())
+                                   .arg(latest));
         CommandResult r;
         QString error;
         if (!SecureServerStore(*db, &r.lines, &error))

@@ -143,11 +143,6 @@ TEST_P(Views, DayViewShowsTheTypesItemsAndBookingsOfTheGroupAndDay)
     ASSERT_EQ(g->blockCount(), 1);
     EXPECT_EQ(g->blockText(g->blockNumbers().first()), "Tomorrow");
 
-    // A 1920x1080 screen at 200 % offers 960x540 less a panel: the schedule
-    // shrinks to it (its side panel scrolls) so that its bottom stays reachable.
-    EXPECT_LE(c->minimumSizeHint().height(), 500);
-    EXPECT_LE(c->minimumSizeHint().width(), 960);
-
     auto* groups = c->findChild<QListWidget*>("aktuelovergruppe");
     ASSERT_EQ(groups->count(), 2);
     groups->setCurrentRow(groups->item(0)->text() == "Empty" ? 0 : 1);
@@ -276,7 +271,6 @@ TEST_P(Views, DeleteAsksAndRespectsMembership)
     EXPECT_EQ(messages.shown()[0].text, "Confirm deletion ?");
     EXPECT_EQ(messages.shown()[0].title, "Slettemeddelelse");
     EXPECT_EQ(messages.shown()[0].defaultButton, MsgAnswer::No);
-    EXPECT_EQ(c->findChild<QLabel*>("slettenr")->text(), QString::number(own));
 }
 
 TEST_P(Views, WeekViewShowsSevenDaysOfOneItem)

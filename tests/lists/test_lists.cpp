@@ -340,19 +340,23 @@ TEST_P(Lists, MyBookingsTellsTheRelationAndNarrowsByTheThreeOptions)
               "Bob Dahl bookings between " + dateText(T) + " and " + dateText(T + 31));
 }
 
-// (An inverted period's refusal is the period picker's, checked with the
-// expiring series window.)
-TEST_P(Lists, SearchPeriodOfOneDayAndAfreshOnReturn)
+TEST_P(Lists, PeriodPickersRefuseAnInvertedPeriodAndRestoreTheDate)
 {
     book(1, T + 5, 1, ann, "Later");
     SearchWindow* w = ShowSearchWindow(nullptr);
     auto* start = findIn<QDateEdit>(w, "startdate");
     auto* end = findIn<QDateEdit>(w, "slutdate");
     const QDate today = QDate::currentDate();
+    start->setDate(today.addDays(200));
+    EXPECT_EQ(messages.texts(), QStringList{"Startdate must be earlier than Enddate! / Date Info"});
+    EXPECT_EQ(start->date(), today);
+    end->setDate(today.addDays(-1));
+    EXPECT_EQ(messages.shown().last().text, "Enddate must be later than Startdate!");
+    EXPECT_EQ(end->date(), today.addDays(183));
     // Equal dates are a period of one day.
     end->setDate(today.addDays(5));
     start->setDate(today.addDays(5));
-    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_EQ(messages.shown().size(), 2);
     EXPECT_EQ(keys(w->list()), QVariantList{1});
     EXPECT_EQ(w->period()->fromDay(), T + 5);
 

@@ -188,6 +188,7 @@ TEST_P(Calendars, ExportedEventsMatchTheStore)
     ASSERT_TRUE(ExportCalendar(d, item, "Sal", path, &error)) << error.toStdString();
     const QByteArray text = readAll(path);
     // The zone by its plain name, only the changes of the period, no rules.
+    EXPECT_TRUE(text.contains("VERSION:2.0\r\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("TZID:Europe/Copenhagen\r\n")) << text.toStdString();
     EXPECT_FALSE(text.contains("RRULE")) << text.toStdString();
     EXPECT_LT(text.count("BEGIN:STANDARD") + text.count("BEGIN:DAYLIGHT"), 6);

@@ -206,6 +206,7 @@ TEST_F(Help, TheQuestionAboutMissingResourcesOffersItsSectionOfTheManual)
                           "information.\r\n"
                           "\r\n"
                           "Open the Resource Manager now?");
+    EXPECT_EQ(asked.title, "Service Message");
     EXPECT_EQ(asked.buttons, MsgButtons::YesNo);
     EXPECT_EQ(asked.helpPage, "resources.html#hierarchy");
     EXPECT_EQ(WindowRegistry::instance().find(QStringLiteral("ResManager")), nullptr);

@@ -853,7 +853,13 @@ void BookingForm::UpdateRepeatedBooking()
     if (!typedPrice())
         return;
     Database db = database();
-    const int updated = UpdateSeries(db, details());
+    // The other bookings of the series, as they were, make the step undo restores.
+    const BookingDetails typed = details();
+    BookingChangeRecorder undo(db, QStringLiteral("gennr = ? AND Bookingnr <> ?"),
+                               {typed.gennr, typed.bookingnr});
+    const int updated = UpdateSeries(db, typed);
+    if (updated > 0)
+        undo.record(db, UndoKind::UpdateSeries);
     if (updated == kSeriesChangedElsewhere) {
         collect();
         changedElsewhere(db, m_rec.pending());

@@ -5,7 +5,6 @@
 #include "booking/seriesupdate.h"
 #include "data/dates.h"
 #include "data/schema.h"
-#include "forms/recordsource.h"
 #include "grid/schedulegrid.h"
 #include "schedule/dayview.h"
 #include "schedule/editing.h"
@@ -258,34 +257,6 @@ TEST_P(Workstations, ASeriesIsNotUpdatedFromABookingChangedElsewhere)
     details.beskrivelse = "Renamed";
     EXPECT_EQ(UpdateSeries(d, details), 1);
     EXPECT_EQ(stored(next, "Beskrivelse").toString(), "Renamed");
-}
-
-TEST_P(Workstations, AnItemChangedElsewhereIsNotOverwrittenFromItsRecordWindow)
-{
-    RecordSource first("lokale", "lokalenr"), second("lokale", "lokalenr");
-    QLineEdit firstName, secondName;
-    for (auto [source, editor] : {std::pair{&first, &firstName}, std::pair{&second, &secondName}}) {
-        ASSERT_TRUE(source->open()) << source->lastError().toStdString();
-        source->bind(editor, "Lokalenavn");
-        ASSERT_TRUE(source->findFirst("lokalenr", 1));
-    }
-    firstName.setText("Great hall");
-    secondName.setText("Small hall");
-    ASSERT_TRUE(first.write()) << first.lastError().toStdString();
-    EXPECT_FALSE(second.write());
-    EXPECT_TRUE(second.lastError().startsWith(
-        "This record was changed on another workstation. Your change was not stored; the record "
-        "is shown as it is now."));
-    EXPECT_TRUE(second.lastError().contains("Small hall"));
-    EXPECT_EQ(secondName.text(), "Great hall") << "shown as stored now";
-    Database d = db();
-    EXPECT_EQ(d.scalar("SELECT Lokalenavn FROM lokale WHERE lokalenr = 1").toString(),
-              "Great hall");
-    // From what it now shows, the second window's change goes in.
-    secondName.setText("Small hall");
-    EXPECT_TRUE(second.write()) << second.lastError().toStdString();
-    EXPECT_EQ(d.scalar("SELECT Lokalenavn FROM lokale WHERE lokalenr = 1").toString(),
-              "Small hall");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Workstations, ::testing::ValuesIn(TestEngines()), EngineName);

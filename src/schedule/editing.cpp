@@ -241,7 +241,7 @@ StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr, const
                         BookingSummary(after.text, after.day, after.start, after.end, after.item)))
         || !tx.commit())
         return failed(db);
-    return {StoreStatus::Stored, bookingnr, {}, after};
+    return {StoreStatus::Stored, bookingnr, {}, after, read.rowversion != now.rowversion};
 }
 
 bool CutOrCopyBooking(Database& db, Database& work, int bookingnr, ClipboardOp op)

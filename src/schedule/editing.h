@@ -47,6 +47,8 @@ struct StoreResult {
     QString error;
     // A new or changed booking as stored.
     std::optional<BlockRow> row;
+    // Another change since the view read the booking was kept beside this one.
+    bool merged = false;
     explicit operator bool() const { return status == StoreStatus::Stored; }
     int operator*() const { return bookingnr; }
 };

@@ -425,6 +425,10 @@ StoreStatus ScheduleView::saveBlock(int block)
         m_seen.insert(bookingnr, *saved.row);
     if (saved.status == StoreStatus::Stored)
         OpenEditors::reread(kBookingTable, bookingnr);
+    // The block shows what the other change kept (a title, a time), as stored.
+    if (saved.merged)
+        QMetaObject::invokeMethod(
+            this, [this] { reload(); }, Qt::QueuedConnection);
     return saved.status;
 }
 

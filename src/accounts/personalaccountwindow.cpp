@@ -184,7 +184,7 @@ void PersonalAccountWindow::SetPassword()
     ShowSetPassword(
         this, own, [id, own](const QString& oldPassword, const QString& password, QString* error) {
             const QString table = QStringLiteral("konti");
-            if (!WriteWindowsOn(table, id)) {
+            if (!OpenEditors::storeTyped(table, id)) {
                 *error = QStringLiteral("The password was not set: what is typed in another "
                                         "window on the account could not be stored first.");
                 return false;
@@ -193,7 +193,7 @@ void PersonalAccountWindow::SetPassword()
             const bool stored = own ? ChangeOwnPassword(db, id, oldPassword, password, error)
                                     : SetAccountPassword(db, id, password, error);
             if (stored)
-                RereadWindowsOn(table, id);
+                OpenEditors::reread(table, id);
             return stored;
         });
 }

@@ -44,10 +44,6 @@ void RegisterWindows()
     navigator().showBookingInSchedule = ShowBookingInSchedule;
     SetBookingOpeners([](int nr, QWidget* owner) { ShowBookingForm(nr, owner); },
                       [](int nr, QWidget* owner) { ShowBookingInfoWindow(nr, owner); });
-    SetOpenFormHooks([](int nr, std::optional<qint64>* seen,
-                        QString* title) { return BookingForm::StoreBeforeChange(nr, seen, title); },
-                     [](int nr) { BookingForm::ShowAfterChange(nr); },
-                     [](int nr) { BookingForm::CloseDeleted(nr); });
     SetReceiptOpener([](int nr, bool repeated, int gennr, bool tax, QWidget* parent) {
         ShowReceipt(nr, repeated, gennr, tax, parent);
     });

@@ -1,6 +1,6 @@
 #include "app/undoedit.h"
 
-#include "booking/bookingform.h"
+#include "forms/openeditors.h"
 #include "services/messages.h"
 #include "session/session.h"
 #include "session/storewatcher.h"
@@ -9,6 +9,8 @@
 namespace vestra {
 
 namespace {
+
+const QString kBooking = QStringLiteral("Booking");
 
 // The booking the workstation's clipboard holds, or 0.
 int clipboardBooking()
@@ -23,7 +25,7 @@ void RunUndo(QWidget* /*owner*/, bool redo)
 {
     // What is typed in an open form is stored first, itself a step: undo
     // takes that back before anything older.
-    if (!BookingForm::StoreBeforeChange(std::nullopt))
+    if (!OpenEditors::storeTyped(kBooking))
         return;
     UndoStack& stack = UndoStack::instance();
     const UndoStep* next = stack.next(redo);
@@ -38,9 +40,9 @@ void RunUndo(QWidget* /*owner*/, bool redo)
         return;
     }
     for (int nr : done.gone)
-        BookingForm::CloseDeleted(nr);
+        OpenEditors::deleted(kBooking, nr);
     for (int nr : done.shown)
-        BookingForm::ShowAfterChange(nr);
+        OpenEditors::reread(kBooking, nr);
     // A cut taken back leaves its booking on the clipboard as a copy, so
     // that a paste makes a new booking rather than reusing the number; a
     // redone cut makes it the cut booking again.

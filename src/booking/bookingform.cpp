@@ -787,54 +787,27 @@ void BookingForm::showUnstored(const QList<QPair<QString, QVariant>>& typed)
     m_unstored->show();
 }
 
-BookingForm* BookingForm::showing(std::optional<int> bookingnr)
+std::optional<qint64> BookingForm::editedKey() const
 {
-    auto* form = WindowRegistry::instance().findAs<BookingForm>(QStringLiteral("bookingform"));
-    if (!form || !form->isVisible() || !form->m_rec.isPositioned()
-        || form->m_file != session().BookingFilePath)
-        return nullptr;
-    return !bookingnr || form->bookingnr() == *bookingnr ? form : nullptr;
+    // A form left open on another booking file edits nothing the session writes.
+    if (!isVisible() || !m_rec.isPositioned() || m_file != session().BookingFilePath)
+        return std::nullopt;
+    return bookingnr();
 }
 
-bool BookingForm::StoreBeforeChange(std::optional<int> bookingnr, std::optional<qint64>* seen,
-                                    QString* title)
+void BookingForm::reread()
 {
-    BookingForm* form = showing(bookingnr);
-    if (!form)
-        return true;
-    const QString counter = QString::fromLatin1(kChangeCounter);
-    const QString titleField = QStringLiteral("Beskrivelse");
-    const QVariant before = form->m_rec.value(counter);
-    const QString titleBefore = form->m_rec.value(titleField).toString();
-    if (!form->Store())
-        return false;
-    if (!seen || !*seen || !before.isValid() || before.toLongLong() != **seen)
-        return true;
-    *seen = form->m_rec.value(counter).toLongLong();
-    if (title && *title == titleBefore)
-        *title = form->m_rec.value(titleField).toString();
-    return true;
-}
-
-void BookingForm::ShowAfterChange(std::optional<int> bookingnr)
-{
-    BookingForm* form = showing(bookingnr);
-    if (!form)
-        return;
     // What was typed is stored already: the booking is read as it is now.
-    Database db = form->database();
-    form->m_rec.refill(db);
-    form->showRecord();
-    form->RecalculatePrice();
+    Database db = database();
+    m_rec.refill(db);
+    showRecord();
+    RecalculatePrice();
 }
 
-void BookingForm::CloseDeleted(int bookingnr)
+void BookingForm::rowDeleted()
 {
-    BookingForm* form = showing(bookingnr);
-    if (!form)
-        return;
-    form->m_rec.release();
-    form->close();
+    m_rec.release();
+    close();
 }
 
 void BookingForm::PrintReceipt()
@@ -880,7 +853,13 @@ void BookingForm::UpdateRepeatedBooking()
     if (!typedPrice())
         return;
     Database db = database();
-    const int updated = UpdateSeries(db, details());
+    // The other bookings of the series, as they were, make the step undo restores.
+    const BookingDetails typed = details();
+    BookingChangeRecorder undo(db, QStringLiteral("gennr = ? AND Bookingnr <> ?"),
+                               {typed.gennr, typed.bookingnr});
+    const int updated = UpdateSeries(db, typed);
+    if (updated > 0)
+        undo.record(db, UndoKind::UpdateSeries);
     if (updated == kSeriesChangedElsewhere) {
         collect();
         changedElsewhere(db, m_rec.pending());

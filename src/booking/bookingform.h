@@ -6,6 +6,7 @@
 #include "booking/bookingdetails.h"
 #include "booking/price.h"
 #include "forms/boundrow.h"
+#include "forms/openeditors.h"
 
 #include <QWidget>
 
@@ -27,7 +28,7 @@ namespace vestra {
 
 class BookingChangeRecorder;
 
-class BookingForm : public QWidget {
+class BookingForm : public QWidget, public OpenEditor {
     Q_OBJECT
 public:
     explicit BookingForm(QWidget* parent = nullptr);
@@ -53,20 +54,12 @@ public:
     // that to the file, the form shows it until it closes.
     void markSeriesHead(int gennr, int colour);
 
-    // For a change written straight to the booking file from another window,
-    // to one booking or (without a number) to any: a form showing it stores
-    // what is typed first (false, after saying why, when it cannot), and
-    // shows the booking as stored after the change, so that its next store is
-    // not refused as another workstation's change.
-    // seen and title: the change counter and title the caller read for the
-    // booking; when the form had read the same, they follow the form's write
-    // (a title the caller did not retype is the one typed in the form).
-    static bool StoreBeforeChange(std::optional<int> bookingnr,
-                                  std::optional<qint64>* seen = nullptr, QString* title = nullptr);
-    static void ShowAfterChange(std::optional<int> bookingnr);
-    // A booking deleted on this workstation takes its open form with it,
-    // with what was typed there: the user chose to delete the booking.
-    static void CloseDeleted(int bookingnr);
+    // OpenEditor: the booking shown, of the session's booking file.
+    QString editedTable() const override { return QStringLiteral("Booking"); }
+    std::optional<qint64> editedKey() const override;
+    bool storeTyped() override { return Store(); }
+    void reread() override;
+    void rowDeleted() override;
 
     int bookingnr() const;
     int startSeconds() const;
@@ -85,9 +78,6 @@ private:
     // The booking file the shown booking belongs to: the form keeps writing
     // there even when the session has meanwhile connected to another file.
     Database database() const;
-    // The open form when it shows that booking (any, without a number) of
-    // the session's booking file.
-    static BookingForm* showing(std::optional<int> bookingnr);
     // The typed fee; nullopt (after saying so) when it or another typed
     // number is not a number.
     std::optional<double> typedPrice();

@@ -5,7 +5,6 @@
 #include "session/access.h"
 #include "session/session.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -128,42 +127,24 @@ bool RecordWindow::writeShown(QString* error)
     return false;
 }
 
-namespace {
-
-QList<RecordWindow*> windowsOn(const QString& table, const QVariant& key)
+std::optional<qint64> RecordWindow::editedKey() const
 {
-    QList<RecordWindow*> out;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* record = qobject_cast<RecordWindow*>(w);
-        if (!record || !record->source()->hasRecord() || record->source()->isAdding())
-            continue;
-        if (record->source()->table().compare(table, Qt::CaseInsensitive) == 0
-            && record->source()->key().toLongLong() == key.toLongLong())
-            out << record;
-    }
-    return out;
+    if (!m_source->hasRecord() || m_source->isAdding())
+        return std::nullopt;
+    return m_source->key().toLongLong();
 }
 
-} // namespace
-
-bool RecordWindow::WriteWindowsOn(const QString& table, const QVariant& key)
+void RecordWindow::rowDeleted()
 {
-    for (RecordWindow* w : windowsOn(table, key))
-        if (!w->leaveRecord())
-            return false;
-    return true;
-}
-
-void RecordWindow::RereadWindowsOn(const QString& table, const QVariant& key)
-{
-    for (RecordWindow* w : windowsOn(table, key))
-        w->source()->refill();
+    m_source->refill(); // nothing is left to write
+    close();
 }
 
 void RecordWindow::showWrittenInOthers()
 {
-    for (RecordWindow* w : windowsOn(m_source->table(), m_source->key())) {
-        if (w == this)
+    for (OpenEditor* e : OpenEditors::on(m_source->table(), m_source->key().toLongLong())) {
+        auto* w = dynamic_cast<RecordWindow*>(e);
+        if (!w || w == this)
             continue;
         // What is typed there is kept; its own write says whether it can be stored.
         w->m_source->mapper()->submit();

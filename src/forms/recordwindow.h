@@ -6,6 +6,7 @@
 // writes.
 
 #include "db/database.h"
+#include "forms/openeditors.h"
 #include "forms/recordsource.h"
 #include "forms/recordvalues.h"
 
@@ -26,7 +27,7 @@ namespace vestra {
 bool ConfirmAndDelete(const QString& refusal, const QString& refusalTitle,
                       const std::function<DeleteOutcome()>& remove);
 
-class RecordWindow : public QWidget {
+class RecordWindow : public QWidget, public OpenEditor {
     Q_OBJECT
 public:
     RecordWindow(const QString& table, const QString& keyField, bool readOnly,
@@ -43,13 +44,14 @@ public:
 
     RecordSource* source() const { return m_source; }
 
-    // For a change written straight to one row of a table, beside the record
-    // windows: the windows showing that row write what is typed there first
-    // (false when one cannot; it says why), and read the row again after,
-    // so that their next write is not refused as another workstation's change.
-    static bool WriteWindowsOn(const QString& table, const QVariant& key);
-    static void RereadWindowsOn(const QString& table, const QVariant& key);
     bool isReadOnly() const { return m_readOnly; }
+
+    // OpenEditor: the stored record shown (a new one is no stored row yet).
+    QString editedTable() const override { return m_source->table(); }
+    std::optional<qint64> editedKey() const override;
+    bool storeTyped() override { return leaveRecord(); }
+    void reread() override { m_source->refill(); }
+    void rowDeleted() override;
 
 protected:
     // Asked before the shown record is written; a window refuses here (and

@@ -1,7 +1,7 @@
 #include "lists/tentativebookingswindow.h"
 
-#include "booking/bookingform.h"
 #include "data/helpers.h"
+#include "forms/openeditors.h"
 #include "lists/listdata.h"
 #include "lists/listwidgets.h"
 #include "report/listcontrol.h"
@@ -80,7 +80,8 @@ void TentativeBookingsWindow::Confirm(int bookingnr, bool confirmed)
 {
     // The booking form open on the booking stores what is typed there first
     // and shows the booking as stored after.
-    if (!BookingForm::StoreBeforeChange(bookingnr)) {
+    const QString table = QStringLiteral("Booking");
+    if (!OpenEditors::storeTyped(table, bookingnr)) {
         if (const int row = m_list->findRow(bookingnr); row >= 0)
             m_list->setChecked(row, 0, !confirmed);
         return;
@@ -90,7 +91,7 @@ void TentativeBookingsWindow::Confirm(int bookingnr, bool confirmed)
     switch (SetTentative(db, bookingnr, !confirmed)) {
     case BookingChange::Done:
         undo.record(db, UndoKind::Confirm);
-        BookingForm::ShowAfterChange(bookingnr);
+        OpenEditors::reread(table, bookingnr);
         return;
     case BookingChange::Missing:
         bookingGone();
@@ -115,7 +116,7 @@ void TentativeBookingsWindow::Delete(int bookingnr)
         BookingChangeRecorder undo(db, bookingnr);
         if (DeleteBooking(db, bookingnr)) {
             undo.record(db, UndoKind::Delete);
-            BookingForm::CloseDeleted(bookingnr);
+            OpenEditors::deleted(QStringLiteral("Booking"), bookingnr);
         } else if (!db.lastError().isEmpty())
             reportFailure(db);
     }
@@ -129,7 +130,7 @@ void TentativeBookingsWindow::ConfirmAll()
                          MsgAnswer::No})
         != MsgAnswer::Yes)
         return;
-    if (!BookingForm::StoreBeforeChange(std::nullopt))
+    if (!OpenEditors::storeTyped(QStringLiteral("Booking")))
         return;
     Database db = BookingFile();
     BookingChangeRecorder undo(db, QStringLiteral("Tentative <> 0 OR Tentative IS NULL"), {});
@@ -138,7 +139,7 @@ void TentativeBookingsWindow::ConfirmAll()
         return;
     }
     undo.record(db, UndoKind::Confirm);
-    BookingForm::ShowAfterChange(std::nullopt);
+    OpenEditors::reread(QStringLiteral("Booking"));
     close();
 }
 

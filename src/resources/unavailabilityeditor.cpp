@@ -1,7 +1,7 @@
 #include "resources/unavailabilityeditor.h"
 
 #include "data/dates.h"
-#include "forms/recordwindow.h"
+#include "forms/openeditors.h"
 #include "services/messages.h"
 #include "session/session.h"
 
@@ -243,7 +243,7 @@ bool UnavailabilityEditor::writeRecord()
     // An item window open on the item writes what is typed there first and
     // reads the item again after, or its next write would be refused.
     const QString table = QStringLiteral("lokale");
-    if (changed && !RecordWindow::WriteWindowsOn(table, r.lokalenr))
+    if (changed && !OpenEditors::storeTyped(table, r.lokalenr))
         return false;
     Database db = BookingFile();
     if (!SaveUnavail(db, r, &*m_record)) {
@@ -251,7 +251,7 @@ bool UnavailabilityEditor::writeRecord()
         return false;
     }
     if (changed)
-        RecordWindow::RereadWindowsOn(table, r.lokalenr);
+        OpenEditors::reread(table, r.lokalenr);
     m_record = r;
     m_shownStart = m_start->date();
     m_shownEnd = m_end->date();

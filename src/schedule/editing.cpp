@@ -2,6 +2,7 @@
 
 #include "data/audit.h"
 #include "data/helpers.h"
+#include "forms/boundrow.h"
 
 #include <QSqlRecord>
 
@@ -132,17 +133,44 @@ StoreResult CreateBookingFromGrid(Database& db, const Session& s, const QString&
                           BookingSummary(text, place.day, place.start, end, place.item))
         || !tx.commit())
         return failed(db);
-    return {StoreStatus::Stored, *key, {}, {}};
+    return {
+        StoreStatus::Stored, *key, {}, BlockRow{text, place.start, end, place.item, place.day, 0}};
 }
+
+namespace {
+
+QVariant fieldOf(const BlockRow& r, const QString& field)
+{
+    if (field == QLatin1String("Beskrivelse"))
+        return r.text;
+    if (field == QLatin1String("Bstart"))
+        return r.start;
+    if (field == QLatin1String("Bslut"))
+        return r.end;
+    if (field == QLatin1String("Lokalenr"))
+        return r.item;
+    return r.day;
+}
+
+QString captionOf(const QString& field)
+{
+    static const QHash<QString, QString> captions = {
+        {QStringLiteral("Beskrivelse"), QStringLiteral("title")},
+        {QStringLiteral("Bstart"), QStringLiteral("start")},
+        {QStringLiteral("Bslut"), QStringLiteral("end")},
+        {QStringLiteral("Lokalenr"), QStringLiteral("resource")},
+        {QStringLiteral("Bdato"), QStringLiteral("date")}};
+    return captions.value(field);
+}
+
+} // namespace
 
 StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr, const BlockChange& moved)
 {
-    BlockChange change = moved;
-    change.end = storedMinute(change.end);
     Transaction tx(db);
     if (!tx.ok())
         return failed(db);
-    auto q = db.query(QStringLiteral("SELECT kontonr, Lokalenr, Beskrivelse, Bstart, Bslut, Bdato, "
+    auto q = db.query(QStringLiteral("SELECT kontonr, Beskrivelse, Bstart, Bslut, Lokalenr, Bdato, "
                                      "%1 FROM Booking WHERE Bookingnr = ?")
                           .arg(kChangeCounter),
                       {bookingnr});
@@ -151,57 +179,69 @@ StoreResult SaveBlockChange(Database& db, const Session& s, int bookingnr, const
     if (!q->next())
         return {StoreStatus::Refused, 0, {}, {}};
     const int account = q->value(0).toInt();
-    const int item = change.item.value_or(q->value(1).toInt());
-    const QString oldText = q->value(2).toString();
-    const int oldItem = q->value(1).toInt();
-    const int oldStart = q->value(3).toInt();
-    const int oldEnd = q->value(4).toInt();
-    const int oldDay = q->value(5).toInt();
-    const bool same = q->value(2).toString() == change.text && q->value(3).toInt() == change.start
-                      && q->value(4).toInt() == change.end && q->value(1).toInt() == item
-                      && q->value(5).toInt() == change.day.value_or(q->value(5).toInt());
-    const qint64 current = q->value(6).toLongLong();
+    const BlockRow now{q->value(1).toString(), q->value(2).toInt(), q->value(3).toInt(),
+                       q->value(4).toInt(),    q->value(5).toInt(), q->value(6).toLongLong()};
     q.reset();
-    if (change.rowversion && *change.rowversion != current)
-        return {StoreStatus::ChangedElsewhere, 0, {}, {}};
+    // What the view changed since it read the booking.
+    const BlockRow read = moved.read.value_or(now);
+    QList<QPair<QString, QVariant>> typed;
+    auto changed = [&](const char* field, const QVariant& value) {
+        if (value != fieldOf(read, QString::fromLatin1(field)))
+            typed.append({QString::fromLatin1(field), value});
+    };
+    changed("Beskrivelse", moved.text);
+    changed("Bstart", moved.start);
+    changed("Bslut", storedMinute(moved.end));
+    changed("Lokalenr", moved.item.value_or(read.item));
+    changed("Bdato", moved.day.value_or(read.day));
+    if (read.rowversion != now.rowversion) {
+        const QString both = FieldChangedInBoth(
+            typed, [&](const QString& f) { return fieldOf(read, f); },
+            [&](const QString& f) { return fieldOf(now, f); });
+        if (!both.isEmpty())
+            return {StoreStatus::ChangedElsewhere, 0, captionOf(both), {}};
+    }
+    BlockRow after = now;
+    for (const auto& [field, value] : typed) {
+        if (field == QLatin1String("Beskrivelse"))
+            after.text = value.toString();
+        else if (field == QLatin1String("Bstart"))
+            after.start = value.toInt();
+        else if (field == QLatin1String("Bslut"))
+            after.end = value.toInt();
+        else if (field == QLatin1String("Lokalenr"))
+            after.item = value.toInt();
+        else
+            after.day = value.toInt();
+    }
     // A block only clicked on or opened is not a change: other workstations'
     // counters stay as they are.
-    if (same)
-        return {StoreStatus::Stored, bookingnr, {}, current};
+    if (after == now)
+        return {StoreStatus::Stored, bookingnr, {}, now};
     if (!MayActForAccount(db, account, s.LoginAccountId, s.IsAdmin))
         return {StoreStatus::Refused, 0, {}, {}};
-    if (StoreResult refused; !itemStillThere(db, item, nullptr, refused))
+    if (StoreResult refused; !itemStillThere(db, after.item, nullptr, refused))
         return refused;
-    QString sql =
-        QStringLiteral("UPDATE Booking SET Beskrivelse = ?, Bstart = ?, Bslut = ?, %1 = ?")
-            .arg(kChangeCounter);
-    QVariantList binds{change.text, change.start, change.end, current + 1};
-    if (change.item) {
-        sql += QStringLiteral(", Lokalenr = ?");
-        binds << *change.item;
-    }
-    if (change.day) {
-        sql += QStringLiteral(", Bdato = ?");
-        binds << *change.day;
-    }
-    sql += QStringLiteral(" WHERE Bookingnr = ? AND %1 = ?").arg(kChangeCounter);
-    binds << bookingnr << current;
-    if (!db.exec(sql, binds))
+    after.rowversion = now.rowversion + 1;
+    if (!db.exec(QStringLiteral("UPDATE Booking SET Beskrivelse = ?, Bstart = ?, Bslut = ?, "
+                                "Lokalenr = ?, Bdato = ?, %1 = ? WHERE Bookingnr = ? AND %1 = ?")
+                     .arg(kChangeCounter),
+                 {after.text, after.start, after.end, after.item, after.day, after.rowversion,
+                  bookingnr, now.rowversion}))
         return failed(db);
     if (db.changedRows() != 1)
         return {StoreStatus::ChangedElsewhere, 0, {}, {}};
-    const int day = change.day.value_or(oldDay);
-    const AuditAction action = (day != oldDay || item != oldItem) ? AuditAction::Moved
-                               : (change.start != oldStart || change.end != oldEnd)
+    const AuditAction action = (after.day != now.day || after.item != now.item) ? AuditAction::Moved
+                               : (after.start != now.start || after.end != now.end)
                                    ? AuditAction::Resized
                                    : AuditAction::Retyped;
     if (!WriteAuditRow(
             db, action, QString::number(bookingnr),
-            BeforeAfter(BookingSummary(oldText, oldDay, oldStart, oldEnd, oldItem),
-                        BookingSummary(change.text, day, change.start, change.end, item)))
+            BeforeAfter(BookingSummary(now.text, now.day, now.start, now.end, now.item),
+                        BookingSummary(after.text, after.day, after.start, after.end, after.item)))
         || !tx.commit())
         return failed(db);
-    return {StoreStatus::Stored, bookingnr, {}, current + 1};
+    return {StoreStatus::Stored, bookingnr, {}, after, read.rowversion != now.rowversion};
 }
 
 bool CutOrCopyBooking(Database& db, Database& work, int bookingnr, ClipboardOp op)

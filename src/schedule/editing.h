@@ -20,6 +20,17 @@ struct GridPlace {
     int start = 0;
 };
 
+// A booking's text and place as the schedule read it or last stored it.
+struct BlockRow {
+    QString text;
+    int start = 0;
+    int end = 0; // as stored: minutes 0-1439
+    int item = 0;
+    int day = 0;
+    qint64 rowversion = 0; // the change counter
+    bool operator==(const BlockRow&) const = default;
+};
+
 // What came of storing a new, moved or pasted booking. It reads like an
 // optional booking number: true and *result when stored.
 enum class StoreStatus {
@@ -32,9 +43,12 @@ enum class StoreStatus {
 struct StoreResult {
     StoreStatus status = StoreStatus::Failed;
     int bookingnr = 0;
+    // Failed: why; ChangedElsewhere: the field changed in both, when one was.
     QString error;
-    // A changed booking's change counter after the store.
-    std::optional<qint64> rowversion;
+    // A new or changed booking as stored.
+    std::optional<BlockRow> row;
+    // Another change since the view read the booking was kept beside this one.
+    bool merged = false;
     explicit operator bool() const { return status == StoreStatus::Stored; }
     int operator*() const { return bookingnr; }
 };
@@ -57,14 +71,16 @@ struct BlockChange {
     int end = 0;
     std::optional<int> item;
     std::optional<int> day;
-    // The booking's change counter when the view read it; the change is
-    // written only while the booking still has it.
-    std::optional<qint64> rowversion;
+    // The booking as the view read it: only what the view changed since is
+    // written. Without it, every field is written.
+    std::optional<BlockRow> read;
 };
 
-// Writes the change when the booking exists, is as the view read it and the
-// user may act for its account; Refused or ChangedElsewhere (nothing
-// written) otherwise. A change that changes nothing is not written.
+// Writes the change when the booking exists and the user may act for its
+// account (Refused otherwise). A booking changed elsewhere since the view
+// read it takes the view's fields beside the other change; when both changed
+// the same field nothing is written (ChangedElsewhere, error names the
+// field). A change that changes nothing is not written.
 StoreResult SaveBlockChange(Database& bookingFile, const Session& s, int bookingnr,
                             const BlockChange& change);
 

@@ -1,5 +1,6 @@
 #include "schedule/scheduleview.h"
 
+#include "forms/openeditors.h"
 #include "grid/schedulegrid.h"
 #include "schedule/scheduledata.h"
 #include "schedule/viewcommon.h"
@@ -27,6 +28,7 @@ namespace vestra {
 namespace {
 
 const QString kNotStored = QStringLiteral("The booking could not be stored:\n");
+const QString kBookingTable = QStringLiteral("Booking");
 
 // What the user had selected on the grid, kept across a reload.
 struct GridSelection {
@@ -92,9 +94,15 @@ void reportStoreFailure(const StoreResult& result, const QString& failedText)
                     MsgIcon::Critical);
         break;
     case StoreStatus::ChangedElsewhere:
-        showMessage(QStringLiteral("This booking was changed on another workstation. Your change "
-                                   "was not stored; the booking is shown as it is now."),
-                    QStringLiteral("Service Message"), MsgIcon::Warning);
+        showMessage(
+            result.error.isEmpty()
+                ? QStringLiteral("This booking was changed on another workstation. Your "
+                                 "change was not stored; the booking is shown as it is now.")
+                : QStringLiteral("The %1 of this booking was changed in another window or "
+                                 "on another workstation as well. Your change was not "
+                                 "stored; the booking is shown as it is now.")
+                      .arg(result.error),
+            QStringLiteral("Service Message"), MsgIcon::Warning);
         break;
     case StoreStatus::Stored:
     case StoreStatus::Refused:
@@ -263,7 +271,7 @@ void ScheduleView::reload()
     m_grid->clearBlocks();
     m_seen.clear();
     for (const ScheduleBlock& b : layOut()) {
-        m_seen.insert(b.bookingnr, b.rowversion);
+        m_seen.insert(b.bookingnr, {b.text, b.start, b.end, b.item, b.day, b.rowversion});
         const int n = m_grid->addBlock(b.start, b.end, b.day, b.text, QString::number(b.bookingnr));
         m_grid->setBlockSecondText(n, b.second);
         m_grid->setBlockColour(n, b.color);
@@ -318,7 +326,7 @@ void ScheduleView::blockTyped(int block, int start, int end, bool& refuse)
     }
     BookingChangeRecorder().record(db, UndoKind::Typed, *stored);
     m_grid->setBlockKey(block, QString::number(*stored));
-    m_seen.insert(*stored, 0);
+    m_seen.insert(*stored, *stored.row);
     m_grid->setBlockColour(block, 255);
     m_grid->setBlockSecondText(block, s.LoginName);
     if (tentative)
@@ -373,7 +381,7 @@ StoreStatus ScheduleView::storeTypedAgain(int block)
     m_unstored.removeIf([block](const UnstoredBlock& u) { return u.shownAs == block; });
     m_grid->setBlockNotStored(block, QString());
     m_grid->setBlockKey(block, QString::number(*stored));
-    m_seen.insert(*stored, 0);
+    m_seen.insert(*stored, *stored.row);
     m_grid->setBlockColour(block, 255);
     m_grid->setBlockSecondText(block, session().LoginName);
     return StoreStatus::Stored;
@@ -397,8 +405,10 @@ StoreStatus ScheduleView::saveBlock(int block)
     moveTo(block, change);
     const int bookingnr = m_grid->blockKey(block).toInt();
     if (const auto seen = m_seen.constFind(bookingnr); seen != m_seen.constEnd())
-        change.rowversion = *seen;
-    if (!StoreOpenFormFirst(bookingnr, &change.rowversion, &change.text))
+        change.read = *seen;
+    // A form open on the booking stores what is typed there first; the
+    // change below then takes the fields the form did not change.
+    if (!OpenEditors::storeTyped(kBookingTable, bookingnr))
         return StoreStatus::Refused;
     BookingChangeRecorder undo(db, bookingnr);
     const StoreResult saved = SaveBlockChange(db, session(), bookingnr, change);
@@ -411,10 +421,14 @@ StoreStatus ScheduleView::saveBlock(int block)
             UndoStack::instance().push(*step);
         }
     }
-    if (saved.rowversion)
-        m_seen.insert(bookingnr, *saved.rowversion);
+    if (saved.row)
+        m_seen.insert(bookingnr, *saved.row);
     if (saved.status == StoreStatus::Stored)
-        ShowOpenFormAfter(bookingnr);
+        OpenEditors::reread(kBookingTable, bookingnr);
+    // The block shows what the other change kept (a title, a time), as stored.
+    if (saved.merged)
+        QMetaObject::invokeMethod(
+            this, [this] { reload(); }, Qt::QueuedConnection);
     return saved.status;
 }
 
@@ -477,7 +491,7 @@ ScheduleView::Clip ScheduleView::clipSelected(int clipboardMode)
     session().ClipboardMode = clipboardMode;
     if (op == ClipboardOp::Cut) {
         m_grid->removeBlock(block);
-        CloseOpenFormOf(bookingnr);
+        OpenEditors::deleted(kBookingTable, bookingnr);
     }
     clipboardChanged(true);
     return Clip::Done;
@@ -551,7 +565,7 @@ void ScheduleView::removeBooking(int block, int bookingnr)
     BookingChangeRecorder undo(db, bookingnr);
     if (DeleteBooking(db, bookingnr)) {
         undo.record(db, UndoKind::Delete);
-        CloseOpenFormOf(bookingnr);
+        OpenEditors::deleted(kBookingTable, bookingnr);
     }
 }
 

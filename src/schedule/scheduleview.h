@@ -127,9 +127,9 @@ private:
     void activatedWhenFree();
 
     QMenu* m_menu;
-    // The change counter of each shown booking as read, which its move or
-    // retype must still find.
-    QHash<int, qint64> m_seen;
+    // Each shown booking as read or last stored: its move or retype writes
+    // only what changed since, beside what another window changed.
+    QHash<int, BlockRow> m_seen;
     QList<UnstoredBlock> m_unstored;
     bool m_refreshWaiting = false;
     bool m_activationWaiting = false;

@@ -28,9 +28,6 @@ namespace vestra {
 namespace {
 BookingOpener g_form;
 BookingOpener g_info;
-FormBeforeChange g_formBefore;
-FormAfterChange g_formAfter;
-FormAfterChange g_formDeleted;
 } // namespace
 
 void ApplyGridSettings(ScheduleGrid* grid, const Session& s)
@@ -50,30 +47,6 @@ void SetBookingOpeners(BookingOpener form, BookingOpener info)
 {
     g_form = std::move(form);
     g_info = std::move(info);
-}
-
-void SetOpenFormHooks(FormBeforeChange before, FormAfterChange after, FormAfterChange deleted)
-{
-    g_formBefore = std::move(before);
-    g_formAfter = std::move(after);
-    g_formDeleted = std::move(deleted);
-}
-
-void CloseOpenFormOf(int bookingnr)
-{
-    if (g_formDeleted)
-        g_formDeleted(bookingnr);
-}
-
-bool StoreOpenFormFirst(int bookingnr, std::optional<qint64>* seen, QString* title)
-{
-    return !g_formBefore || g_formBefore(bookingnr, seen, title);
-}
-
-void ShowOpenFormAfter(int bookingnr)
-{
-    if (g_formAfter)
-        g_formAfter(bookingnr);
 }
 
 void OpenBookingFromView(int bookingnr, QWidget* owner)

@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <functional>
-#include <optional>
 
 class QIcon;
 class QWidget;
@@ -22,19 +21,6 @@ void ApplyGridSettings(ScheduleGrid* grid, const Session& s);
 // The booking form and the read-only information window register here.
 using BookingOpener = std::function<void(int bookingnr, QWidget* owner)>;
 void SetBookingOpeners(BookingOpener form, BookingOpener info);
-
-// A booking form open on a booking the schedule changes stores what is typed
-// in it first (false: it could not, and the schedule writes nothing) and
-// shows the booking as stored after, so that neither write refuses the
-// other as another workstation's. seen is the counter the schedule read.
-using FormBeforeChange =
-    std::function<bool(int bookingnr, std::optional<qint64>* seen, QString* title)>;
-using FormAfterChange = std::function<void(int bookingnr)>;
-void SetOpenFormHooks(FormBeforeChange before, FormAfterChange after, FormAfterChange deleted);
-bool StoreOpenFormFirst(int bookingnr, std::optional<qint64>* seen, QString* title);
-void ShowOpenFormAfter(int bookingnr);
-// The booking was deleted (or cut) here: a form open on it closes.
-void CloseOpenFormOf(int bookingnr);
 
 // Opens the booking in the form when the user may act for its account,
 // otherwise in the information window.

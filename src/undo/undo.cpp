@@ -100,6 +100,8 @@ QString UndoKindText(UndoKind kind)
         return QStringLiteral("Repeated Booking");
     case UndoKind::DeleteSeries:
         return QStringLiteral("Delete Repeated Bookings");
+    case UndoKind::UpdateSeries:
+        return QStringLiteral("Update Repeated Booking");
     }
     return {};
 }

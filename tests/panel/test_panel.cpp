@@ -27,159 +27,74 @@ PanelBooking booking(int day, int start, int end, const char* title, bool tentat
             tentative};
 }
 
-QStringList titles(const QList<PanelBooking>& list)
+QString titles(const QList<PanelBooking>& list)
 {
     QStringList out;
     for (const PanelBooking& b : list)
         out << b.title;
-    return out;
+    return out.join(u',');
 }
 
 TEST(PanelState, EachMomentGivesItsStatusUntilWhenAndTheBookingsStillToCome)
 {
-    const PanelItemData day{
-        1,
-        "Hall",
-        "Large",
-        false,
-        {},
-        {},
-        {booking(kToday - 1, 1380, 120, "Night"), booking(kToday, 600, 660, "Ten"),
-         booking(kToday, 660, 720, "Eleven"), booking(kToday, 840, 900, "Maybe", true),
-         booking(kToday, 1320, 60, "Late"), booking(kToday + 1, 480, 540, "Morning")}};
-    PanelItemData empty{2, "Room", "Small", false, {}, {}, {}};
+    const PanelItemData empty{2, "Room", "Small", false, {}, {}, {}};
+    PanelItemData day = empty;
+    day.bookings = {
+        booking(kToday - 1, 1380, 120, "Night"), booking(kToday, 600, 660, "Ten"),
+        booking(kToday, 660, 720, "Eleven"),     booking(kToday, 840, 900, "Maybe", true),
+        booking(kToday, 1320, 60, "Late"),       booking(kToday + 1, 480, 540, "Morning")};
     PanelItemData closed = empty;
     closed.inactive = true;
     closed.inactiveFrom = kToday - 2;
     closed.inactiveTo = kToday + 3;
     PanelItemData closedLater = closed;
     closedLater.inactiveFrom = kToday + 1;
-    const PanelItemData tomorrowOnly{
-        3, "Lab", "Small", false, {}, {}, {booking(kToday + 1, 480, 540, "First")}};
-    struct Case {
+    PanelItemData tomorrowOnly = empty;
+    tomorrowOnly.bookings = {booking(kToday + 1, 480, 540, "First")};
+    using enum PanelStatus;
+    // Later today and tomorrow are the titles, comma-separated.
+    const struct {
         const char* what;
-        PanelItemData data;
-        PanelMoment now;
+        const PanelItemData* data;
+        int day, minute;
         PanelStatus status;
-        const char* until;
-        const char* current;
-        QStringList later;
-        QStringList tomorrow;
-        const char* next;
-    };
-    const Case cases[] = {
-        {"past midnight from yesterday",
-         day,
-         {kToday, 60},
-         PanelStatus::InUse,
-         "until 02:00",
-         "Night",
-         {"Ten", "Eleven", "Maybe", "Late"},
-         {"Morning"},
-         "Next: 10:00 Ten"},
-        {"ends exactly now: free until the next",
-         day,
-         {kToday, 120},
-         PanelStatus::Free,
-         "until 10:00",
-         "",
-         {"Ten", "Eleven", "Maybe", "Late"},
-         {"Morning"},
-         "Next: 10:00 Ten"},
-        {"back to back: the first",
-         day,
-         {kToday, 659},
-         PanelStatus::InUse,
-         "until 11:00",
-         "Ten",
-         {"Eleven", "Maybe", "Late"},
-         {"Morning"},
-         "Next: 11:00 Eleven"},
-        {"back to back: the second from its first minute",
-         day,
-         {kToday, 660},
-         PanelStatus::InUse,
-         "until 12:00",
-         "Eleven",
-         {"Maybe", "Late"},
-         {"Morning"},
-         "Next: 14:00 Maybe"},
-        {"tentative",
-         day,
-         {kToday, 850},
-         PanelStatus::Tentative,
-         "until 15:00",
-         "Maybe",
-         {"Late"},
-         {"Morning"},
+        const char *until, *current, *later, *tomorrow, *next;
+    } cases[] = {
+        {"past midnight from yesterday", &day, kToday, 60, InUse, "until 02:00", "Night",
+         "Ten,Eleven,Maybe,Late", "Morning", "Next: 10:00 Ten"},
+        {"ends exactly now: free until the next", &day, kToday, 120, Free, "until 10:00", "",
+         "Ten,Eleven,Maybe,Late", "Morning", "Next: 10:00 Ten"},
+        {"back to back: the first", &day, kToday, 659, InUse, "until 11:00", "Ten",
+         "Eleven,Maybe,Late", "Morning", "Next: 11:00 Eleven"},
+        {"back to back: the second from its first minute", &day, kToday, 660, InUse, "until 12:00",
+         "Eleven", "Maybe,Late", "Morning", "Next: 14:00 Maybe"},
+        {"tentative", &day, kToday, 850, Tentative, "until 15:00", "Maybe", "Late", "Morning",
          "Next: 22:00 Late"},
-        {"into tomorrow",
-         day,
-         {kToday, 1400},
-         PanelStatus::InUse,
-         "until tomorrow 01:00",
-         "Late",
-         {},
-         {"Morning"},
+        {"into tomorrow", &day, kToday, 1400, InUse, "until tomorrow 01:00", "Late", "", "Morning",
          "Next: tomorrow 08:00 Morning"},
-        {"an empty day", empty, {kToday, 600}, PanelStatus::Free, "all day", "", {}, {}, ""},
-        {"tomorrow's first booking",
-         tomorrowOnly,
-         {kToday, 1439},
-         PanelStatus::Free,
-         "all day",
-         "",
-         {},
-         {"First"},
+        {"an empty day", &empty, kToday, 600, Free, "all day", "", "", "", ""},
+        {"tomorrow's first booking", &tomorrowOnly, kToday, 1439, Free, "all day", "", "", "First",
          "Next: tomorrow 08:00 First"},
-        {"the date changes at midnight",
-         tomorrowOnly,
-         {kToday + 1, 0},
-         PanelStatus::Free,
-         "until 08:00",
-         "",
-         {"First"},
-         {},
-         "Next: 08:00 First"},
-        {"unavailable",
-         closed,
-         {kToday, 600},
-         PanelStatus::Unavailable,
-         "back on 15-12-2025",
-         "",
-         {},
-         {},
-         ""},
-        {"unavailable from tomorrow",
-         closedLater,
-         {kToday, 600},
-         PanelStatus::Free,
-         "all day",
-         "",
-         {},
-         {},
-         ""},
+        {"the date changes at midnight", &tomorrowOnly, kToday + 1, 0, Free, "until 08:00", "",
+         "First", "", "Next: 08:00 First"},
+        {"unavailable", &closed, kToday, 600, Unavailable, "back on 15-12-2025", "", "", "", ""},
+        {"unavailable from tomorrow", &closedLater, kToday, 600, Free, "all day", "", "", "", ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const PanelItemState s = ComputeItemState(c.data, c.now);
+        const PanelMoment now{c.day, c.minute};
+        const PanelItemState s = ComputeItemState(*c.data, now);
         EXPECT_EQ(s.status, c.status);
-        EXPECT_EQ(UntilText(s, c.now), QString::fromUtf8(c.until));
+        EXPECT_EQ(UntilText(s, now), QString::fromUtf8(c.until));
         EXPECT_EQ(s.current ? s.current->title : QString(), QString::fromUtf8(c.current));
-        EXPECT_EQ(titles(s.laterToday), c.later);
-        EXPECT_EQ(titles(s.tomorrow), c.tomorrow);
-        EXPECT_EQ(NextText(s, c.now), QString::fromUtf8(c.next));
+        EXPECT_EQ(titles(s.laterToday), QString::fromUtf8(c.later));
+        EXPECT_EQ(titles(s.tomorrow), QString::fromUtf8(c.tomorrow));
+        EXPECT_EQ(NextText(s, now), QString::fromUtf8(c.next));
     }
     // A walk-in starts at the quarter hour, or where a booking just ended,
     // and offers only the lengths that end before the next booking.
-    const PanelItemData walk{
-        4,
-        "Hall",
-        "",
-        false,
-        {},
-        {},
-        {booking(kToday, 540, 605, "Ended"), booking(kToday, 640, 700, "Next")}};
+    PanelItemData walk = empty;
+    walk.bookings = {booking(kToday, 540, 605, "Ended"), booking(kToday, 640, 700, "Next")};
     EXPECT_EQ(WalkInStart(walk, {kToday, 607}), 605);
     EXPECT_EQ(WalkInLengths(walk, {kToday, 607}), (QList<int>{15, 30}));
     EXPECT_EQ(WalkInStart(empty, {kToday, 1438}), 1425);

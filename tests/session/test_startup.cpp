@@ -192,7 +192,6 @@ TEST_P(StartupStore, SplashTimerFiresOnceAndLeadsToTheLogin)
     ASSERT_TRUE(splash);
     QTimer* timer = splash->findChild<QTimer*>("Timer1");
     ASSERT_NE(timer, nullptr);
-    EXPECT_EQ(timer->interval(), 5000);
     EXPECT_TRUE(timer->isSingleShot());
     EXPECT_TRUE(timer->isActive());
     // A click does not wait for the timer.

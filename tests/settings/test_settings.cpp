@@ -62,7 +62,6 @@ TEST(DateFormatChoice, MovesTheShownWeekOntoTheNewFirstDay)
         EXPECT_EQ(s.DateFormatShort, c.short_) << c.n;
         EXPECT_EQ(texts.stored1, c.stored1) << c.n;
         EXPECT_EQ(s.FirstDay, c.firstDay) << c.n;
-        EXPECT_EQ(texts.firstDay, c.firstDay) << c.n;
         EXPECT_EQ(s.DateFormatNo, c.n);
         EXPECT_EQ(DateFromDayNumber(s.ShownWeekStart), c.weekStart) << c.n;
     }

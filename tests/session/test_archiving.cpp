@@ -155,7 +155,8 @@ TEST_P(Archiving, TheArchiveKeepsTheBookingFieldByFieldThroughAnIndex)
 
 // A booking moved and retitled after it was archived is archived again
 // where it now is, and leaves the live table when its new day is due; an
-// unchanged one is copied once.
+// unchanged one is copied once. With equal delays only what the archive
+// holds as it is may leave.
 TEST_P(Archiving, TheArchiveCopyFollowsABookingChangedAfterItWasArchived)
 {
     const int moved = addBooking(t - 20, 600, 660);
@@ -170,7 +171,7 @@ TEST_P(Archiving, TheArchiveCopyFollowsABookingChangedAfterItWasArchived)
     ASSERT_EQ(run(today.addDays(-10), 3, 14).copied, 2);
     ASSERT_TRUE(db().exec("UPDATE Booking SET Bdato = ?, Beskrivelse = 'Moved' WHERE Bookingnr = ?",
                           {t - 17, moved}));
-    const ArchiveResult r = run(today, 3, 14);
+    const ArchiveResult r = run(today, 14, 14);
     EXPECT_EQ(r.copied, 1);
     EXPECT_EQ(r.deleted, 2);
     EXPECT_EQ(archivedDays(), (QList<int>{t - 20, t - 20, t - 17}));

@@ -47,17 +47,11 @@ QString ArchiveCopyCurrent(const QString& live)
         .arg(live);
 }
 
-Statement ArchiveCopyStatement(int upper)
+Statement ArchiveCopyStatement(int lower, int upper)
 {
     // Which bookings are archived already is read from the archive itself,
     // not from the last run's date: a missing date or a changed delay then
     // neither copies a day twice nor skips one.
-    return {ArchiveCopySql(QStringLiteral("b.Bdato < ? AND b.Bdato >= ?")),
-            {upper, FirstPossibleDay()}};
-}
-
-Statement ArchiveCopyStatement(int lower, int upper)
-{
     return {ArchiveCopySql(QStringLiteral("b.Bdato >= ? AND b.Bdato < ?")),
             {std::max(lower, FirstPossibleDay()), upper}};
 }

@@ -12,13 +12,11 @@ struct Statement {
     QVariantList binds;
 };
 
-// Archiving: copy the bookings dated before upper that the archive does not
-// hold yet (or holds as they were before a change), delete those dated before deleteBefore
-// (archivedOnly: only those the archive holds), and record the run's date (putting its row back
-// when it is missing).
-Statement ArchiveCopyStatement(int upper);
-// The same for the bookings dated from lower (included) to upper: a run over
-// a long backlog goes a stretch of days at a time.
+// Archiving: copy the bookings dated from lower (included) to upper that the
+// archive does not hold yet (or holds as they were before a change), delete
+// those dated before deleteBefore (archivedOnly: only those the archive
+// holds), and record the run's date (putting its row back when it is
+// missing). A run over a long backlog goes a stretch of days at a time.
 Statement ArchiveCopyStatement(int lower, int upper);
 Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly);
 // Copy and delete as above, for the bookings numbered from fromNumber

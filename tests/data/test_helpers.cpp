@@ -135,7 +135,7 @@ TEST_P(StoreHelpers, HotStatementsUseIndexes)
 {
     Database d = db();
     const bool server = d.engine() == Engine::PostgreSQL;
-    const Statement copy = ArchiveCopyStatement(200);
+    const Statement copy = ArchiveCopyStatement(100, 200);
     const Statement del = ArchiveDeleteStatement(100, true);
     for (const QString& p :
          {QueryPlan(d, copy.sql, copy.binds), QueryPlan(d, del.sql, del.binds),

@@ -361,6 +361,7 @@ const QList<MigrationStep>& BookingFileSteps()
         {13, chainChangeLog},
         // Panels in corridors show booking titles unless the store says not to.
         ScriptStep(14, QStringLiteral("booking-14.sql")),
+        ScriptStep(15, QStringLiteral("booking-15.sql")),
     };
     return steps;
 }

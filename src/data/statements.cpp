@@ -13,56 +13,72 @@ const char* const kArchivedFields =
     "Kontakttlfb2, langbeskrivelse, Antalpers, Pris, ID, Bemærkninger, gennr, gentagende, "
     "Intern, leveringssted, leveringstype, curacname";
 
-Statement ArchiveCopyStatement(int upper)
+namespace {
+
+// Copies made before the archive kept counters are tied by their day.
+const char* const kOutdatedCopy =
+    "coalesce(a.rowversion < b.rowversion, a.Bdato = b.Bdato AND a.rowversion IS NULL)";
+
+} // namespace
+
+QString ArchiveCopySql(const QString& where, bool checkArchive)
 {
-    // Which bookings are archived already is read from the archive itself,
-    // not from the last run's date: a missing date or a changed delay then
-    // neither copies a day twice nor skips one.
-    const QString fields = QString::fromUtf8(kArchivedFields);
-    return {QStringLiteral("INSERT INTO bookingarkiv ( %1 ) SELECT %1 FROM booking b "
-                           "WHERE b.Bdato < ? AND b.Bdato >= ? AND NOT EXISTS "
-                           "(SELECT 1 FROM bookingarkiv a WHERE a.Bookingnr = b.Bookingnr)")
-                .arg(fields),
-            {upper, FirstPossibleDay()}};
+    const QString columns = QString::fromUtf8(kArchivedFields) + QStringLiteral(", rowversion");
+    QStringList update;
+    for (const QString& column : columns.split(QStringLiteral(", ")))
+        if (column != QStringLiteral("Bookingnr"))
+            update << QStringLiteral("%1 = excluded.%1").arg(column);
+    QString sql = QStringLiteral("INSERT INTO bookingarkiv ( %1 ) SELECT %1 FROM booking b WHERE ")
+                      .arg(columns)
+                  + where;
+    if (checkArchive)
+        sql += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM bookingarkiv a WHERE "
+                              "a.Bookingnr = b.Bookingnr AND NOT %1)")
+                   .arg(QString::fromLatin1(kOutdatedCopy));
+    return sql + QStringLiteral(" ON CONFLICT (Bookingnr) DO UPDATE SET ")
+           + update.join(QStringLiteral(", "));
+}
+
+QString ArchiveCopyCurrent(const QString& live)
+{
+    return QStringLiteral("EXISTS (SELECT 1 FROM bookingarkiv a WHERE a.Bookingnr = %1.Bookingnr "
+                          "AND a.Bdato = %1.Bdato AND coalesce(a.rowversion = %1.rowversion, "
+                          "a.rowversion IS NULL))")
+        .arg(live);
 }
 
 Statement ArchiveCopyStatement(int lower, int upper)
 {
-    Statement s = ArchiveCopyStatement(upper);
-    s.sql.replace(QStringLiteral("WHERE b.Bdato < ? AND b.Bdato >= ?"),
-                  QStringLiteral("WHERE b.Bdato >= ? AND b.Bdato < ?"));
-    s.binds = {std::max(lower, FirstPossibleDay()), upper};
-    return s;
+    // Which bookings are archived already is read from the archive itself,
+    // not from the last run's date: a missing date or a changed delay then
+    // neither copies a day twice nor skips one.
+    return {ArchiveCopySql(QStringLiteral("b.Bdato >= ? AND b.Bdato < ?")),
+            {std::max(lower, FirstPossibleDay()), upper}};
 }
 
 Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly)
 {
     // Only whole day numbers of possible days count: a row with a damaged
-    // date is kept.
+    // date is kept. A booking changed since its copy was made stays until
+    // the copy is made again.
     QString sql = QStringLiteral("DELETE FROM Booking WHERE Booking.Bdato < ? "
                                  "AND Booking.Bdato >= ? "
                                  "AND Booking.Bdato = CAST(Booking.Bdato AS INTEGER)");
     if (archivedOnly)
-        sql += QStringLiteral(" AND EXISTS (SELECT 1 FROM bookingarkiv a WHERE a.Bookingnr = "
-                              "Booking.Bookingnr AND a.Bdato = Booking.Bdato)");
+        sql += QStringLiteral(" AND ") + ArchiveCopyCurrent(QStringLiteral("Booking"));
     return {sql, {deleteBefore, FirstPossibleDay()}};
 }
 
 Statement ArchiveCopyByNumberStatement(int upper, qint64 fromNumber, qint64 toNumber,
                                        bool archiveHoldsAny)
 {
-    // The unary plus keeps the planner off the date index.
-    Statement s = ArchiveCopyStatement(upper);
-    s.sql.replace(QStringLiteral("WHERE b.Bdato < ? AND b.Bdato >= ?"),
-                  QStringLiteral("WHERE b.Bookingnr >= ? AND b.Bookingnr < ? AND +b.Bdato < ? "
-                                 "AND +b.Bdato >= ?"));
-    // A look-up in the archive for each of a backlog's bookings took most of
-    // a server's copy; when none of the range can be there it is left out
-    // (the archive's unique number still refuses a second copy).
-    if (!archiveHoldsAny)
-        s.sql.truncate(s.sql.indexOf(QStringLiteral(" AND NOT EXISTS")));
-    s.binds = {fromNumber, toNumber, upper, FirstPossibleDay()};
-    return s;
+    // The unary plus keeps the planner off the date index. A look-up in the
+    // archive for each of a backlog's bookings took most of a server's copy;
+    // when none of the range can be there it is left out.
+    return {ArchiveCopySql(QStringLiteral("b.Bookingnr >= ? AND b.Bookingnr < ? AND +b.Bdato < ? "
+                                          "AND +b.Bdato >= ?"),
+                           archiveHoldsAny),
+            {fromNumber, toNumber, upper, FirstPossibleDay()}};
 }
 
 Statement ArchiveHoldsNumbersStatement(qint64 fromNumber, qint64 toNumber)

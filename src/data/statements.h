@@ -12,13 +12,11 @@ struct Statement {
     QVariantList binds;
 };
 
-// Archiving: copy the bookings dated before upper that the archive does not
-// hold yet, delete those dated before deleteBefore (archivedOnly: only those
-// the archive holds), and record the run's date (putting its row back when
-// it is missing).
-Statement ArchiveCopyStatement(int upper);
-// The same for the bookings dated from lower (included) to upper: a run over
-// a long backlog goes a stretch of days at a time.
+// Archiving: copy the bookings dated from lower (included) to upper that the
+// archive does not hold yet (or holds as they were before a change), delete
+// those dated before deleteBefore (archivedOnly: only those the archive
+// holds), and record the run's date (putting its row back when it is
+// missing). A run over a long backlog goes a stretch of days at a time.
 Statement ArchiveCopyStatement(int lower, int upper);
 Statement ArchiveDeleteStatement(int deleteBefore, bool archivedOnly);
 // Copy and delete as above, for the bookings numbered from fromNumber
@@ -33,6 +31,16 @@ Statement ArchiveHoldsNumbersStatement(qint64 fromNumber, qint64 toNumber);
 Statement ArchiveDeleteByNumberStatement(int deleteBefore, bool archivedOnly, qint64 fromNumber,
                                          qint64 toNumber);
 Statement ArchiveDateStatement(const QDate& today);
+// The archive follows a booking moved or changed after it was archived: a
+// copy carries the change counter of the version it was made from, and is
+// made again from a newer one. A copy of the same number that the counter
+// cannot tie to the booking is another booking's (a backup restored over
+// newer work reuses numbers) and stays. ArchiveCopySql copies the bookings b
+// that match where (without checkArchive the caller knows the archive holds
+// none of them); ArchiveCopyCurrent is the condition on a live row (named
+// live) that the archive holds it as it is now.
+QString ArchiveCopySql(const QString& where, bool checkArchive = true);
+QString ArchiveCopyCurrent(const QString& live);
 
 // Deletions of the settings and series windows.
 Statement DeleteDepartmentStatement(int depnr);

@@ -1,6 +1,7 @@
 #include "forms/recordsource.h"
 
 #include "forms/boundrow.h"
+#include "report/reportformat.h"
 #include "session/session.h"
 
 #include <QFormLayout>
@@ -21,22 +22,6 @@ namespace {
 bool blank(const QVariant& v)
 {
     return !v.isValid() || v.isNull() || v.toString().isEmpty();
-}
-
-bool numeric(const QVariant& v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // Writes an editor's value only when it differs from the stored one in
@@ -70,7 +55,7 @@ public:
         if (!blank(now) && !blank(stored)) {
             if (now.toString() == stored.toString())
                 return;
-            if ((numeric(now) || numeric(stored)) && now.canConvert<double>()
+            if ((IsNumericValue(now) || IsNumericValue(stored)) && now.canConvert<double>()
                 && stored.canConvert<double>()) {
                 bool a = false, b = false;
                 const double x = now.toDouble(&a);

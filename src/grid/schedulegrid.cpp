@@ -295,10 +295,6 @@ QString ScheduleGrid::blockText(int n) const
 {
     return m_blocks.value(n).text;
 }
-QString ScheduleGrid::blockSecondText(int n) const
-{
-    return m_blocks.value(n).secondText;
-}
 int ScheduleGrid::blockStart(int n) const
 {
     return m_blocks.value(n).start;
@@ -314,10 +310,6 @@ int ScheduleGrid::blockDate(int n) const
 int ScheduleGrid::blockColumnKey(int n) const
 {
     return m_blocks.value(n).columnKey;
-}
-bool ScheduleGrid::blockTentative(int n) const
-{
-    return m_blocks.value(n).tentative;
 }
 
 // Changes that move a block lay the blocks out again; the others only repaint.
@@ -344,18 +336,6 @@ void ScheduleGrid::setBlockText(int n, const QString& v)
 void ScheduleGrid::setBlockSecondText(int n, const QString& v)
 {
     editBlock(n, false, [&](Block& b) { b.secondText = v; });
-}
-void ScheduleGrid::setBlockStart(int n, int v)
-{
-    editBlock(n, true, [&](Block& b) { b.start = std::clamp(v, 0, kDayMinutes); });
-}
-void ScheduleGrid::setBlockEnd(int n, int v)
-{
-    editBlock(n, true, [&](Block& b) { b.end = std::clamp(v, 0, kDayMinutes); });
-}
-void ScheduleGrid::setBlockDate(int n, int v)
-{
-    editBlock(n, true, [&](Block& b) { b.date = v; });
 }
 void ScheduleGrid::setBlockColour(int n, int v)
 {

@@ -77,22 +77,13 @@ public:
     void setPrintTitle(const QString& title);
     void setPrintSubtitle(const QString& subtitle);
 
-    int openingTime() const { return m_opening; }
-    int closingTime() const { return m_closing; }
-    int primeStart() const { return m_primeStart; }
-    int primeEnd() const { return m_primeEnd; }
     int printStart() const { return m_printStart; }
     int printEnd() const { return m_printEnd; }
-    int slotSize() const { return m_slot; }
     int printSlotSize() const { return m_printSlot; }
-    bool showAmPm() const { return m_ampm; }
-    bool militaryTime() const { return m_military; }
     QString dateFormat() const { return m_dateFormat; }
     bool weekMode() const { return m_weekMode; }
     int firstDate() const { return m_firstDate; }
     QString headerText() const { return m_headerText; }
-    int columnDisplay() const { return m_columnDisplay; }
-    int printColour() const { return m_printColour; }
     QString printTitle() const { return m_printTitle; }
     QString printSubtitle() const { return m_printSubtitle; }
 
@@ -126,18 +117,13 @@ public:
     int blockCount() const { return static_cast<int>(m_blocks.size()); }
     QString blockKey(int number) const;
     QString blockText(int number) const;
-    QString blockSecondText(int number) const;
     int blockStart(int number) const;
     int blockEnd(int number) const;
     int blockDate(int number) const;
     int blockColumnKey(int number) const;
-    bool blockTentative(int number) const;
     void setBlockKey(int number, const QString& key);
     void setBlockText(int number, const QString& text);
     void setBlockSecondText(int number, const QString& text);
-    void setBlockStart(int number, int minutes);
-    void setBlockEnd(int number, int minutes);
-    void setBlockDate(int number, int dayNumber);
     void setBlockColour(int number, int bgr);
     void setBlockColumnKey(int number, int key);
     void setBlockTentative(int number, bool tentative);

@@ -14,29 +14,10 @@ namespace {
 const QDate kSerialZero(1899, 12, 30);
 const QDate kDayZero(1900, 1, 1);
 
-bool isNumeric(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A number from a value that may also be text as SQLite hands it back.
 std::optional<double> toNumber(const QVariant& value)
 {
-    if (isNumeric(value))
+    if (IsNumericValue(value))
         return value.toDouble();
     if (value.typeId() == QMetaType::Bool)
         return value.toBool() ? -1.0 : 0.0; // the old engine's True
@@ -375,7 +356,7 @@ QString formatNamed(const QVariant& value, const QString& name, const QLocale& l
 
 QString plainText(const QVariant& value, const QLocale& locale)
 {
-    if (isNumeric(value))
+    if (IsNumericValue(value))
         return PlainNumber(value.toDouble(), locale);
     switch (value.typeId()) {
     case QMetaType::Bool:
@@ -545,6 +526,25 @@ QString PlainNumber(double value, const QLocale& locale)
     if (value < 0 && text != u"0")
         text.prepend(locale.negativeSign());
     return text;
+}
+
+bool IsNumericValue(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QString FormatValue(const QVariant& value, const QString& format, const QLocale& locale)

@@ -13,6 +13,10 @@
 
 namespace vestra {
 
+// Whether the value holds a number of any integer or floating type (a yes/no
+// or a text of digits does not count).
+bool IsNumericValue(const QVariant& value);
+
 // Formats any value: numbers with a number pattern, dates and times with a
 // date pattern. An empty format gives the value's plain text; a null value
 // gives an empty text.

@@ -19,26 +19,6 @@ protected:
 };
 INSTANTIATE_TEST_SUITE_P(Engines, StoreHelpers, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(StoreHelpers, NextKeyHandsOutConsecutiveNumbers)
-{
-    Database d = db();
-    ASSERT_TRUE(d.exec("UPDATE næstenøgle SET nextkey = 41"));
-    EXPECT_EQ(NextKey(d), 41);
-    EXPECT_EQ(NextKey(d), 42);
-    EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), 43);
-    // Deleting bookings never lowers the counter.
-    addBooking(100, 480, 540);
-    ASSERT_TRUE(d.exec("DELETE FROM Booking"));
-    EXPECT_EQ(NextKey(d), 44);
-}
-
-TEST_P(StoreHelpers, NextKeyFailsWithoutItsRow)
-{
-    Database d = db();
-    ASSERT_TRUE(d.exec("DELETE FROM næstenøgle"));
-    EXPECT_FALSE(NextKey(d).has_value());
-}
-
 TEST_P(StoreHelpers, CountLookupAndExistence)
 {
     Database d = db();
@@ -84,23 +64,6 @@ TEST_P(StoreHelpers, FirstGroupComesFromTheSavedQuery)
     EXPECT_TRUE(LoadFirstGroup(d, group, type));
     EXPECT_EQ(group, 7);
     EXPECT_EQ(type, 21);
-}
-
-TEST_P(StoreHelpers, MayActForAccountByMembershipOrAdministration)
-{
-    Database d = db();
-    const int anna = addAccount("p", "Anna", "anna", "pw");
-    const int bo = addAccount("p", "Bo", "bo", "pw");
-    const int choir = addAccount("g", "Choir", "", "");
-    ASSERT_TRUE(d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {choir, anna}));
-
-    EXPECT_TRUE(MayActForAccount(d, anna, anna, false));  // own account
-    EXPECT_TRUE(MayActForAccount(d, choir, anna, false)); // member
-    EXPECT_FALSE(MayActForAccount(d, choir, bo, false));  // not a member
-    EXPECT_FALSE(MayActForAccount(d, anna, bo, false));
-    // An administrator acts even for an account without members.
-    const int lonely = addAccount("g", "Nobody's", "", "");
-    EXPECT_TRUE(MayActForAccount(d, lonely, bo, true));
 }
 
 TEST(FileTests, OnlyDatabasesWithTheMarkerAreBookingFiles)
@@ -172,7 +135,7 @@ TEST_P(StoreHelpers, HotStatementsUseIndexes)
 {
     Database d = db();
     const bool server = d.engine() == Engine::PostgreSQL;
-    const Statement copy = ArchiveCopyStatement(200);
+    const Statement copy = ArchiveCopyStatement(100, 200);
     const Statement del = ArchiveDeleteStatement(100, true);
     for (const QString& p :
          {QueryPlan(d, copy.sql, copy.binds), QueryPlan(d, del.sql, del.binds),

@@ -147,6 +147,7 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     expected.replaceInStrings("næstenøgle: nextkey=50", "næstenøgle: nextkey=71");
     expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
                               "\\1, rowversion=0");
+    expected.replaceInStrings(QRegularExpression("^(bookingarkiv: .*)$"), "\\1, rowversion=");
     expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
                               "\\1, storeid=, publishfolder=, csvbom=0, timezone=, backupfolder=, "
                               "backupkeep=14, paneltitles=-1");
@@ -178,6 +179,23 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
                       n.past + 1)
                 << n.table;
         }
+        // Every update counts, whoever makes it; a writer that sets the
+        // counter itself (one past the one it read) is taken at its word.
+        const auto counter = [&d](const QString& table, const QString& key, int value) {
+            return d
+                .scalar(QString("SELECT rowversion FROM %1 WHERE %2 = ?").arg(table, key), {value})
+                .toInt();
+        };
+        ASSERT_TRUE(d.exec("UPDATE Booking SET Beskrivelse = 'Moved' WHERE Bookingnr = 20"));
+        ASSERT_TRUE(d.exec("UPDATE Booking SET Bstart = 630 WHERE Bookingnr = 20"));
+        EXPECT_EQ(counter("Booking", "Bookingnr", 20), 2);
+        EXPECT_EQ(counter("Booking", "Bookingnr", 21), 0);
+        ASSERT_TRUE(d.exec("UPDATE Booking SET Bstart = 640, rowversion = 3 WHERE Bookingnr = 20"));
+        EXPECT_EQ(counter("Booking", "Bookingnr", 20), 3);
+        ASSERT_TRUE(d.exec("UPDATE lokale SET Lokalenavn = 'Big hall' WHERE lokalenr = 6"));
+        ASSERT_TRUE(d.exec("UPDATE Konti SET Kontonavn = 'Singers' WHERE ID = 5"));
+        EXPECT_EQ(counter("lokale", "lokalenr", 6), 1);
+        EXPECT_EQ(counter("Konti", "ID", 5), 1);
     }
     Database::closeAll(file);
 
@@ -187,8 +205,8 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     EXPECT_FALSE(QFile::exists(r.backupPath));
 }
 
-// A file the previous program wrote (version 8), with rows in every table,
-// gets the day and archive indexes with every row kept as it was.
+// A file the previous programs wrote (versions 8 and 14), with rows in every
+// table, keeps every row as it was through the latest steps.
 TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
 {
     const QString file = pathOf("v8.mdb");
@@ -210,12 +228,17 @@ TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
                            "'Concert')"));
     }
     Database::closeAll(file);
+    const auto everyTableHasRows = [&file](const QStringList& rows) {
+        for (const QString& table : tablesOf(file))
+            EXPECT_FALSE(rows.filter(QRegularExpression("^" + table + ": ")).isEmpty())
+                << "no rows in " << table.toStdString();
+    };
     const QStringList before = rowsOf(file);
-    for (const QString& table : tablesOf(file))
-        EXPECT_FALSE(before.filter(QRegularExpression("^" + table + ": ")).isEmpty())
-            << "no rows in " << table.toStdString();
+    everyTableHasRows(before);
 
-    const MigrationReport r = MigrateFile(file, BookingFileSteps());
+    const QList<MigrationStep> upTo14 = BookingFileSteps().mid(0, 14);
+    ASSERT_EQ(LatestVersion(upTo14), 14);
+    const MigrationReport r = MigrateFile(file, upTo14);
     ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
     EXPECT_EQ(r.fromVersion, 8);
     EXPECT_TRUE(QFile::exists(r.backupPath));
@@ -238,68 +261,22 @@ TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
         EXPECT_EQ(chain->head,
                   AuditRowHash({}, {"2026-12-01T09:00:00Z", "01-12-2026 10:00", "desk 1",
                                     "Administrator", "created", "20", "Concert"}));
+        ASSERT_TRUE(d.exec("INSERT INTO Loginthrottle VALUES ('anna', 1, '2026-12-01T09:00Z')"));
     }
+    Database::closeAll(file);
+
+    // From version 14 the archive's copies gain a change counter, empty.
+    const QStringList at14 = rowsOf(file);
+    everyTableHasRows(at14);
+    ASSERT_EQ(MigrateFile(file, BookingFileSteps()).outcome, MigrationOutcome::Upgraded);
+    EXPECT_EQ(rowsOf(file), QStringList(at14).replaceInStrings(
+                                QRegularExpression("^(bookingarkiv: .*)$"), "\\1, rowversion="));
     const QString fresh = pathOf("fresh.mdb");
     ASSERT_TRUE(BuildTemplateFile(fresh));
     EXPECT_EQ(schemaOf(file), schemaOf(fresh));
     Database d = Database::open(file);
     EXPECT_EQ(d.scalar("SELECT rowid FROM BookingSearch WHERE BookingSearch MATCH '\"oncert\"'"),
               QVariant(20));
-}
-
-TEST_F(Migrations, AVersion3FileCountsChangesFromNowOnWithItsRowsKept)
-{
-    const QString file = pathOf("v3.mdb");
-    ASSERT_TRUE(BuildBaselineFile(file));
-    const QList<MigrationStep> upTo3 = BookingFileSteps().mid(0, 3);
-    ASSERT_EQ(LatestVersion(upTo3), 3);
-    ASSERT_EQ(MigrateFile(file, upTo3).outcome, MigrationOutcome::Upgraded);
-    {
-        Database d = Database::open(file);
-        for (const char* sql :
-             {"INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart) VALUES "
-              "(20, 'Concert', 46000, 600), (21, 'Choir', 46001, 600)",
-              "INSERT INTO lokale (lokalenr, Lokalenavn) VALUES (6, 'Hall')",
-              "INSERT INTO Konti (ID, Kontonavn) VALUES (5, 'Choir')"})
-            ASSERT_TRUE(d.exec(QString::fromUtf8(sql))) << sql << d.lastError().toStdString();
-    }
-    Database::closeAll(file);
-    const QStringList before = rowsOf(file);
-
-    const MigrationReport r = MigrateFile(file, BookingFileSteps());
-    ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
-    EXPECT_EQ(r.fromVersion, 3);
-    QStringList expected = before;
-    expected.replaceInStrings(QRegularExpression("^((booking|konti|lokale): .*)$"),
-                              "\\1, rowversion=0");
-    expected.replaceInStrings(QRegularExpression("^(institutionsoplysninger: .*)$"),
-                              "\\1, storeid=, publishfolder=, csvbom=0, timezone=, backupfolder=, "
-                              "backupkeep=14, paneltitles=-1");
-    EXPECT_EQ(rowsOf(file), expected);
-    {
-        // The bookings already there are in the keyword index.
-        Database d = Database::open(file);
-        EXPECT_EQ(d.scalar("SELECT rowid FROM BookingSearch WHERE BookingSearch MATCH '\"hoi\"'"),
-                  QVariant(21));
-    }
-
-    // Every update counts, whoever makes it; a writer that sets the counter
-    // itself (one past the one it read) is taken at its word.
-    Database d = Database::open(file);
-    const auto counter = [&d](const QString& table, const QString& key, int value) {
-        return d.scalar(QString("SELECT rowversion FROM %1 WHERE %2 = ?").arg(table, key), {value})
-            .toInt();
-    };
-    ASSERT_TRUE(d.exec("UPDATE Booking SET Beskrivelse = 'Moved' WHERE Bookingnr = 20"));
-    ASSERT_TRUE(d.exec("UPDATE Booking SET Bstart = 630 WHERE Bookingnr = 20"));
-    EXPECT_EQ(counter("Booking", "Bookingnr", 20), 2);
-    EXPECT_EQ(counter("Booking", "Bookingnr", 21), 0);
-    ASSERT_TRUE(d.exec("UPDATE Booking SET Bstart = 640, rowversion = 3 WHERE Bookingnr = 20"));
-    EXPECT_EQ(counter("Booking", "Bookingnr", 20), 3);
-    ASSERT_TRUE(d.exec("UPDATE lokale SET Lokalenavn = 'Big hall' WHERE lokalenr = 6"));
-    ASSERT_TRUE(d.exec("UPDATE Konti SET Kontonavn = 'Singers' WHERE ID = 5"));
-    EXPECT_EQ(counter("lokale", "lokalenr", 6), 1);
-    EXPECT_EQ(counter("Konti", "ID", 5), 1);
 }
 
 TEST_F(Migrations, EachStepIsAllOrNothingAndTheCopyIsMadeBeforeTheFirst)

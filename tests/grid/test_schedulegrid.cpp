@@ -586,6 +586,8 @@ TEST_F(ScheduleGridTest, OverlappingBlocksOfOneItemAreMarked)
     const int a = block(540, 600, 10, "Board meeting");
     block(570, 630, 10, "Choir");
     const int c = block(570, 630, 20, "Cleaning");
+    block(540, 600, 30, "Before");
+    block(600, 660, 30, "After");
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(grid.get());
     const auto description = [&](const QString& name) {
         for (int i = 0; i < list->childCount(); ++i)
@@ -595,7 +597,8 @@ TEST_F(ScheduleGridTest, OverlappingBlocksOfOneItemAreMarked)
     };
     EXPECT_TRUE(description("Board meeting").endsWith("overlaps 'Choir'"));
     EXPECT_TRUE(description("Choir").endsWith("overlaps 'Board meeting'"));
-    EXPECT_FALSE(description("Cleaning").contains("overlaps"));
+    for (const char* apart : {"Cleaning", "Before", "After"})
+        EXPECT_FALSE(description(apart).contains("overlaps")) << apart;
     const QImage shot = grid->viewport()->grab().toImage();
     const auto edgeOf = [&](int n) {
         const QRect r = grid->blockRect(n);

@@ -174,13 +174,10 @@ QStringList securityStatements(const QString& schema)
              "SELECT arcdel, deldel INTO a, d FROM institutionsoplysninger LIMIT 1; "
              "PERFORM set_config('vestra.bulk', 'on', true); "
              "IF a BETWEEN 0 AND 36600 THEN "
-             "INSERT INTO bookingarkiv (%3) SELECT %3 FROM booking b WHERE b.bdato < t - a "
-             "AND NOT EXISTS (SELECT 1 FROM bookingarkiv x WHERE x.bookingnr = b.bookingnr); "
-             "GET DIAGNOSTICS c = ROW_COUNT; END IF; "
+             "%3; GET DIAGNOSTICS c = ROW_COUNT; END IF; "
              "IF d BETWEEN 0 AND 36600 THEN "
              "DELETE FROM booking b WHERE b.bdato < t - d AND (a BETWEEN 0 AND 36600 AND d < a "
-             "OR EXISTS (SELECT 1 FROM bookingarkiv x WHERE x.bookingnr = b.bookingnr "
-             "AND x.bdato = b.bdato)); "
+             "OR %5); "
              "GET DIAGNOSTICS x = ROW_COUNT; "
              "DELETE FROM auditlog WHERE whenutc < to_char((current_date - d)::timestamptz "
              "AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'); END IF; "
@@ -197,7 +194,9 @@ QStringList securityStatements(const QString& schema)
              "RETURN QUERY SELECT c, x; END $$")
              .arg(definer)
              .arg(dialect::kWriteLockKey)
-             .arg(QString::fromUtf8(kArchivedFields), QString::fromLatin1(dialect::kBookingChannel))
+             .arg(ArchiveCopySql(QStringLiteral("b.bdato < t - a")),
+                  QString::fromLatin1(dialect::kBookingChannel),
+                  ArchiveCopyCurrent(QStringLiteral("b")))
       << QStringLiteral("ALTER FUNCTION vestra_archive() OWNER TO vestra_owner")
       << QStringLiteral("REVOKE ALL ON FUNCTION vestra_archive() FROM PUBLIC")
       << QStringLiteral("GRANT EXECUTE ON FUNCTION vestra_archive() TO vestra_staff");

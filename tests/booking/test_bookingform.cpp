@@ -424,7 +424,7 @@ TEST_P(Form, SeriesButtonsDependOnTheSeriesFlag)
     child<QLineEdit>(f, "Pris")->setText("300");
     SetRepeatedBookingWindows({}, {});
     // The update that went in is one step to undo.
-    EXPECT_EQ(UndoStack::instance().undoText(), "Undo Update Repeated Booking 'Board'");
+    EXPECT_EQ(UndoStack::instance().undoText(), "Undo Update Repeated Booking 'Board (moved)'");
     Database d = db();
     ASSERT_TRUE(UndoStack::instance().apply(d, session(), false));
     EXPECT_EQ(stored(second, "Beskrivelse").toString(), "Board");

@@ -646,6 +646,17 @@ TEST_P(AccountWindows, UsersSetTheirOwnPasswordAfterTheOldOneAdministratorsSetAn
     EXPECT_EQ(d.scalar("SELECT count(*) FROM Auditlog WHERE action = 'password set'").toInt(), 2);
 }
 
+// Logs the session in on the owner's database as the role, as the program
+// does on a secured server.
+bool LogInAsRole(const QString& owner, const QString& role)
+{
+    const std::optional<ServerAddress> p = ParseServerAddress(owner);
+    Database::closeAll(session().BookingFilePath);
+    session().BookingFilePath =
+        QString("postgresql://%1@/%2?host=%3").arg(role, p->database, p->host);
+    return LoginAsServerRole(session()) == ServerLogin::LoggedIn;
+}
+
 // On a secured server no role reads a password: the account windows still
 // open and store, and a password set is the login role's.
 TEST_P(AccountWindows, OnASecuredServerAccountsAreStoredAndPasswordsAreTheLogins)
@@ -680,13 +691,7 @@ print(json.dumps([kind == 'SCRAM-SHA-256' and keys.split(':')[0] == stored]))
             .at(0)
             .toBool();
     };
-    const std::optional<ServerAddress> p = ParseServerAddress(owner);
-    const auto logIn = [&p](const QString& role) {
-        Database::closeAll(session().BookingFilePath);
-        session().BookingFilePath =
-            QString("postgresql://%1@/%2?host=%3").arg(role, p->database, p->host);
-        return LoginAsServerRole(session()) == ServerLogin::LoggedIn;
-    };
+    const auto logIn = [&owner](const QString& role) { return LogInAsRole(owner, role); };
 
     ASSERT_TRUE(logIn("otto"));
     auto* w = open<AccountManager>(223, "Kontoliste");
@@ -747,13 +752,7 @@ TEST_P(AccountWindows, OnASecuredServerANewPersonGetsALoginThatFollowsTheAccount
                        "'MEMBER'), pg_has_role(rolname, 'vestra_admin', 'MEMBER'), rolpassword "
                        "LIKE 'SCRAM-SHA-256$%') FROM pg_authid WHERE rolname = 'nina'");
     };
-    const std::optional<ServerAddress> p = ParseServerAddress(owner);
-    const auto logIn = [&p](const QString& role) {
-        Database::closeAll(session().BookingFilePath);
-        session().BookingFilePath =
-            QString("postgresql://%1@/%2?host=%3").arg(role, p->database, p->host);
-        return LoginAsServerRole(session()) == ServerLogin::LoggedIn;
-    };
+    const auto logIn = [&owner](const QString& role) { return LogInAsRole(owner, role); };
 
     ASSERT_TRUE(logIn("otto"));
     auto* w = open<AccountManager>(223, "Kontoliste");
@@ -792,6 +791,7 @@ TEST_P(AccountWindows, OnASecuredServerANewPersonGetsALoginThatFollowsTheAccount
     settle();
 
     ASSERT_TRUE(Database::open(owner).exec("GRANT vestra_test_pw TO nina"));
+    const std::optional<ServerAddress> p = ParseServerAddress(owner);
     SetServerPassword(QString("postgresql://nina@/%1?host=%2").arg(p->database, p->host), "first");
     ASSERT_TRUE(logIn("nina"));
     Database d = BookingFile();

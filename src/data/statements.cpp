@@ -47,6 +47,15 @@ QString ArchiveCopyCurrent(const QString& live)
         .arg(live);
 }
 
+QString ArchiveWithdrawSql(const QString& deleteBefore, const QString& copyBefore)
+{
+    return QStringLiteral("DELETE FROM bookingarkiv WHERE Bdato >= %1 AND rowversion IS NOT NULL "
+                          "AND EXISTS (SELECT 1 FROM booking b WHERE b.Bookingnr = "
+                          "bookingarkiv.Bookingnr AND b.Bdato >= %2 AND b.rowversion > "
+                          "bookingarkiv.rowversion)")
+        .arg(deleteBefore, copyBefore);
+}
+
 Statement ArchiveCopyStatement(int lower, int upper)
 {
     // Which bookings are archived already is read from the archive itself,

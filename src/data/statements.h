@@ -41,6 +41,11 @@ Statement ArchiveDateStatement(const QDate& today);
 // live) that the archive holds it as it is now.
 QString ArchiveCopySql(const QString& where, bool checkArchive = true);
 QString ArchiveCopyCurrent(const QString& live);
+// A booking moved after it was archived to a day not yet due leaves the
+// archive until that day is archived: period reports must not count it on
+// the day it left. Only copies whose live row may still exist (made on or
+// after deleteBefore) are looked at, and only a newer counter withdraws one.
+QString ArchiveWithdrawSql(const QString& deleteBefore, const QString& copyBefore);
 
 // Deletions of the settings and series windows.
 Statement DeleteDepartmentStatement(int depnr);

@@ -376,6 +376,12 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
             }
         }
     }
+    int withdrawn = 0;
+    if (sane(archiveDelayDays) && sane(deleteDelayDays)
+        && !run({ArchiveWithdrawSql(QStringLiteral("?"), QStringLiteral("?")),
+                 {deleteBefore, copyBefore}},
+                withdrawn))
+        return failed();
     // The change log is kept as long as the archived bookings it speaks of.
     if (sane(deleteDelayDays)
         && !DeleteAuditRowsBefore(db, today.addDays(-deleteDelayDays).startOfDay()))

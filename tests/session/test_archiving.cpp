@@ -179,6 +179,19 @@ TEST_P(Archiving, TheArchiveCopyFollowsABookingChangedAfterItWasArchived)
     EXPECT_EQ(count("Bookingarkiv", "Bookingnr = ? AND Beskrivelse = 'Moved'", {moved}), 1);
 }
 
+// Moved ahead to a day not yet due, it leaves the archive until that day is.
+TEST_P(Archiving, ABookingMovedAheadLeavesTheArchiveUntilItsNewDayIsDue)
+{
+    const int ahead = addBooking(t - 5, 600, 660);
+    lastRun(today.addDays(-2));
+    ASSERT_EQ(run(today.addDays(-1), 3, 30).copied, 1);
+    ASSERT_TRUE(db().exec("UPDATE Booking SET Bdato = ? WHERE Bookingnr = ?", {t + 3, ahead}));
+    const ArchiveResult r = run(today, 3, 30);
+    ASSERT_TRUE(r.ran && r.ok) << r.error.toStdString();
+    EXPECT_EQ(count("Bookingarkiv", "Bookingnr = ?", {ahead}), 0);
+    EXPECT_EQ(count("Booking", "Bookingnr = ?", {ahead}), 1);
+}
+
 // Dates no calendar reaches (another program's, or damaged) are counted and
 // left alone: the run neither walks the years up to them nor copies or
 // deletes them, whichever delay is the shorter.

@@ -175,6 +175,7 @@ QStringList securityStatements(const QString& schema)
              "PERFORM set_config('vestra.bulk', 'on', true); "
              "IF a BETWEEN 0 AND 36600 THEN "
              "%3; GET DIAGNOSTICS c = ROW_COUNT; END IF; "
+             "IF a BETWEEN 0 AND 36600 AND d BETWEEN 0 AND 36600 THEN %6; END IF; "
              "IF d BETWEEN 0 AND 36600 THEN "
              "DELETE FROM booking b WHERE b.bdato < t - d AND (a BETWEEN 0 AND 36600 AND d < a "
              "OR %5); "
@@ -196,7 +197,8 @@ QStringList securityStatements(const QString& schema)
              .arg(dialect::kWriteLockKey)
              .arg(ArchiveCopySql(QStringLiteral("b.bdato < t - a")),
                   QString::fromLatin1(dialect::kBookingChannel),
-                  ArchiveCopyCurrent(QStringLiteral("b")))
+                  ArchiveCopyCurrent(QStringLiteral("b")),
+                  ArchiveWithdrawSql(QStringLiteral("t - d"), QStringLiteral("t - a")))
       << QStringLiteral("ALTER FUNCTION vestra_archive() OWNER TO vestra_owner")
       << QStringLiteral("REVOKE ALL ON FUNCTION vestra_archive() FROM PUBLIC")
       << QStringLiteral("GRANT EXECUTE ON FUNCTION vestra_archive() TO vestra_staff");

@@ -54,6 +54,22 @@ QString sharedServerTemplate()
             ADD_FAILURE() << "server template: " << error.toStdString();
             return {};
         }
+        // A member of staff who may act for the administrator's account, the
+        // one the tests book for, and nothing more: securing makes the login role.
+        if (TestServerRole() == kStaffRole
+            && !(
+                d.exec(QStringLiteral("INSERT INTO konti (id, kontotype, kontonavn, kontouser, "
+                                      "kontopass, admin, archived) VALUES (?, 'p', 'Staff', ?, "
+                                      "'', 0, 0)"),
+                       {kStaffAccount, kStaffRole})
+                && d.exec(QStringLiteral("INSERT INTO grptilk (gnr, pnr) VALUES (?, ?), (1, ?)"),
+                          {kStaffAccount, kStaffAccount, kStaffAccount})
+                // The tests' own accounts come after it, the newest numbered highest.
+                && d.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('konti', 'id'), ?)"),
+                          {kStaffAccount}))) {
+            ADD_FAILURE() << "server template: " << d.lastError().toStdString();
+            return {};
+        }
         // Secured as vestra-admin secures a store; each copy keeps its rights.
         QStringList done;
         if (!TestServerRole().isEmpty() && !admin::SecureServerStore(d, &done, &error)) {

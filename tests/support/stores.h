@@ -54,8 +54,19 @@ QString TestServerAddress(const QString& database, const QString& user = {});
 
 // The server role the store-touching tests act as (VESTRA_TEST_PG_ROLE):
 // "admin" secures the server's test stores and connects as the template's
-// administrator, whose role vestra-admin secure makes; empty for the
-// superuser the server was started with.
+// administrator, whose role vestra-admin secure makes; "staff" as a person
+// without administrator rights (account kStaffAccount, a member of the
+// administrator's account 1); empty for the superuser the server was started with.
 QString TestServerRole();
+inline const QString kStaffRole = QStringLiteral("staff");
+constexpr int kStaffAccount = 900;
+// A test of what only an administrator may do on the store: skipped when
+// the server's test stores are used as a member of staff, who is refused it there.
+#define SKIP_UNLESS_ADMIN_ON_SERVER()                                                              \
+    do {                                                                                           \
+        if (storeEngine == ::vestra::Engine::PostgreSQL                                            \
+            && ::vestra::test::TestServerRole() == ::vestra::test::kStaffRole)                     \
+            GTEST_SKIP() << "only an administrator may do this on a secured server";               \
+    } while (false)
 
 } // namespace vestra::test

@@ -95,6 +95,13 @@ QStringList securityStatements(const QString& schema)
                         "institutionsoplysninger TO vestra_panel")
       << QStringLiteral("GRANT SELECT (%1), INSERT ON auditlog TO vestra_audit")
              .arg(QStringLiteral("id"));
+    // The store's id, which exported calendars name their bookings by, and
+    // their time zone (the server's) are set here: a member of staff, who may
+    // export, may not write the settings.
+    s << QStringLiteral("UPDATE institutionsoplysninger SET storeid = gen_random_uuid()::text "
+                        "WHERE storeid IS NULL OR storeid = ''")
+      << QStringLiteral("UPDATE institutionsoplysninger SET timezone = current_setting('TimeZone') "
+                        "WHERE timezone IS NULL OR timezone = ''");
     // Acting for an account: an administrator, or a member of the account.
     s << QStringLiteral(
              "CREATE OR REPLACE FUNCTION vestra_may_act(account integer, who name) "

@@ -646,6 +646,14 @@ TEST_P(AccountWindows, UsersSetTheirOwnPasswordAfterTheOldOneAdministratorsSetAn
     EXPECT_EQ(d.scalar("SELECT count(*) FROM Auditlog WHERE action = 'password set'").toInt(), 2);
 }
 
+// Secures the store as vestra-admin secure does.
+void SecureStore(Database d)
+{
+    QStringList lines;
+    QString error;
+    ASSERT_TRUE(admin::SecureServerStore(d, &lines, &error)) << error.toStdString();
+}
+
 // Logs the session in on the owner's database as the role, as the program
 // does on a secured server.
 bool LogInAsRole(const QString& owner, const QString& role)
@@ -666,12 +674,7 @@ TEST_P(AccountWindows, OnASecuredServerAccountsAreStoredAndPasswordsAreTheLogins
     const int stine = addAccount("p", "Stine", "stine", "");
     addAccount("p", "Otto", "otto", "", true);
     const QString owner = session().BookingFilePath;
-    {
-        Database d = db();
-        QStringList lines;
-        QString error;
-        ASSERT_TRUE(admin::SecureServerStore(d, &lines, &error)) << error.toStdString();
-    }
+    ASSERT_NO_FATAL_FAILURE(SecureStore(db()));
     const auto asOwner = [&owner](const char* sql, const QVariantList& binds = {}) {
         return Database::open(owner).scalar(sql, binds).toString();
     };
@@ -737,12 +740,7 @@ TEST_P(AccountWindows, OnASecuredServerANewPersonGetsALoginThatFollowsTheAccount
         GTEST_SKIP() << "a server's logins";
     addAccount("p", "Otto", "otto", "", true);
     const QString owner = session().BookingFilePath;
-    {
-        Database d = db();
-        QStringList lines;
-        QString error;
-        ASSERT_TRUE(admin::SecureServerStore(d, &lines, &error)) << error.toStdString();
-    }
+    ASSERT_NO_FATAL_FAILURE(SecureStore(db()));
     const auto asOwner = [&owner](const char* sql) {
         return Database::open(owner).scalar(sql).toString();
     };

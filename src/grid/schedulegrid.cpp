@@ -12,6 +12,7 @@
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vestra {
 
@@ -371,7 +372,7 @@ void ScheduleGrid::setSelected(int number)
 {
     if (number == m_selected)
         return;
-    m_selected = number;
+    const int before = std::exchange(m_selected, number);
     if (number > 0) {
         layoutBlocks();
         const Block& b = m_blocks[number];
@@ -379,6 +380,7 @@ void ScheduleGrid::setSelected(int number)
             m_currentColumn = b.column;
     }
     viewport()->update();
+    notifySelection(before, number);
     notifyAccessibility(number);
     emit selectionChanged();
 }

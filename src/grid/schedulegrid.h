@@ -268,6 +268,7 @@ private:
     QAccessibleInterface* accessibleBlock(int number) const;
     void releaseAccessible(int number);
     void notifyAccessibility(int number);
+    void notifySelection(int before, int after);
 
     // Painting (schedulegridpaint.cpp).
     void paintGrid(QPainter& p, const QRect& exposed) const;

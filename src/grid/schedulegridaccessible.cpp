@@ -1,6 +1,7 @@
 // Screen readers see the grid as a list whose items are the placed blocks:
 // name = the block's text, description = its times, column, second text
-// and whether it is tentative.
+// and whether it is tentative. The list is also a table of one column with a
+// row per block, which is how readers select in a list (a block is a cell).
 
 #include "grid/schedulegrid.h"
 
@@ -9,11 +10,14 @@
 #include <QDate>
 #include <QLocale>
 #include <QWindow>
+#include <utility>
 
 namespace vestra {
 
 // A block's press action opens its booking, as a double-click does.
-class GridBlockAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class GridBlockAccessible : public QAccessibleInterface,
+                            public QAccessibleActionInterface,
+                            public QAccessibleTableCellInterface {
 public:
     GridBlockAccessible(ScheduleGrid* grid, int number) : m_grid(grid), m_number(number) {}
 
@@ -32,8 +36,11 @@ public:
 
     void* interface_cast(QAccessible::InterfaceType type) override
     {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                    : nullptr;
+        if (type == QAccessible::ActionInterface)
+            return static_cast<QAccessibleActionInterface*>(this);
+        if (type == QAccessible::TableCellInterface)
+            return static_cast<QAccessibleTableCellInterface*>(this);
+        return nullptr;
     }
     QStringList actionNames() const override { return {pressAction(), setFocusAction()}; }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
@@ -89,12 +96,24 @@ public:
         return s;
     }
 
+    bool isSelected() const override { return isValid() && m_grid->selectedBlock() == m_number; }
+    QList<QAccessibleInterface*> columnHeaderCells() const override { return {}; }
+    QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
+    int columnIndex() const override { return 0; }
+    int rowIndex() const override
+    {
+        return isValid() ? static_cast<int>(m_grid->placedBlocksInOrder().indexOf(m_number)) : -1;
+    }
+    int columnExtent() const override { return 1; }
+    int rowExtent() const override { return 1; }
+    QAccessibleInterface* table() const override { return parent(); }
+
 private:
     QPointer<ScheduleGrid> m_grid;
     int m_number;
 };
 
-class ScheduleGridAccessible : public QAccessibleWidget {
+class ScheduleGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
     explicit ScheduleGridAccessible(ScheduleGrid* grid) : QAccessibleWidget(grid, QAccessible::List)
     {
@@ -108,6 +127,13 @@ public:
         });
     }
     ScheduleGrid* grid() const { return static_cast<ScheduleGrid*>(widget()); }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TableInterface)
+            return static_cast<QAccessibleTableInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
 
     int childCount() const override
     {
@@ -137,16 +163,21 @@ public:
         return grid()->selectedBlock() > 0 ? grid()->accessibleBlock(grid()->selectedBlock())
                                            : nullptr;
     }
+    // The grid's own name, as its header says it.
+    QString gridName() const
+    {
+        const QString s = QAccessibleWidget::text(QAccessible::Name);
+        if (!s.isEmpty())
+            return s;
+        return grid()->headerText().isEmpty() ? ScheduleGrid::tr("Schedule") : grid()->headerText();
+    }
     QString text(QAccessible::Text t) const override
     {
-        QString s = QAccessibleWidget::text(t);
-        if (t == QAccessible::Name && s.isEmpty())
-            s = grid()->headerText().isEmpty() ? ScheduleGrid::tr("Schedule")
-                                               : grid()->headerText();
-        if (t == QAccessible::Name) {
-            if (const QString slot = slotText(); !slot.isEmpty())
-                s += QStringLiteral(": ") + slot;
-        }
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        QString s = gridName();
+        if (const QString slot = slotText(); !slot.isEmpty())
+            s += QStringLiteral(": ") + slot;
         return s;
     }
 
@@ -167,6 +198,62 @@ public:
         parts << g->timeLabel(g->selectedSlotStart());
         return parts.join(QStringLiteral(", "));
     }
+
+    // The table: one column, a row per placed block; one block at most is selected.
+    int selectedRow() const
+    {
+        const int n = grid()->selectedBlock();
+        return n > 0 ? static_cast<int>(grid()->placedBlocksInOrder().indexOf(n)) : -1;
+    }
+    QAccessibleInterface* caption() const override { return nullptr; }
+    QAccessibleInterface* summary() const override { return nullptr; }
+    QAccessibleInterface* cellAt(int row, int column) const override
+    {
+        return column == 0 ? child(row) : nullptr;
+    }
+    int selectedCellCount() const override { return selectedRow() < 0 ? 0 : 1; }
+    QList<QAccessibleInterface*> selectedCells() const override
+    {
+        const int row = selectedRow();
+        return row < 0 ? QList<QAccessibleInterface*>() : QList{child(row)};
+    }
+    QString columnDescription(int column) const override
+    {
+        return column == 0 ? gridName() : QString();
+    }
+    QString rowDescription(int) const override { return {}; }
+    int selectedColumnCount() const override { return 0; }
+    int selectedRowCount() const override { return selectedCellCount(); }
+    int columnCount() const override { return 1; }
+    int rowCount() const override { return childCount(); }
+    QList<int> selectedColumns() const override { return {}; }
+    QList<int> selectedRows() const override
+    {
+        const int row = selectedRow();
+        return row < 0 ? QList<int>() : QList{row};
+    }
+    bool isColumnSelected(int) const override { return false; }
+    bool isRowSelected(int row) const override { return row >= 0 && row == selectedRow(); }
+    // Selecting a row is a click on its block: the grid holds one selection.
+    bool selectRow(int row) override
+    {
+        const QList<int> blocks = grid()->placedBlocksInOrder();
+        if (row < 0 || row >= blocks.size())
+            return false;
+        grid()->selectBlock(blocks[row]);
+        return true;
+    }
+    bool unselectRow(int row) override
+    {
+        if (row < 0 || row >= rowCount())
+            return false;
+        if (isRowSelected(row))
+            grid()->selectBlock(0);
+        return true;
+    }
+    bool selectColumn(int) override { return false; }
+    bool unselectColumn(int) override { return false; }
+    void modelChange(QAccessibleTableModelChangeEvent*) override {}
 };
 
 void ScheduleGrid::installAccessibility()
@@ -200,6 +287,23 @@ void ScheduleGrid::releaseAccessible(int number)
     const auto id = m_accessibleIds.take(number);
     if (id != 0)
         QAccessible::deleteAccessibleInterface(id);
+}
+
+// Readers mark the block that lost the selection and the one that got it.
+void ScheduleGrid::notifySelection(int before, int after)
+{
+    if (!QAccessible::isActive())
+        return;
+    const QList<int> blocks = placedBlocksInOrder();
+    for (const auto& [number, type] : {std::pair{before, QAccessible::SelectionRemove},
+                                       std::pair{after, QAccessible::Selection}}) {
+        const int index = number > 0 ? static_cast<int>(blocks.indexOf(number)) : -1;
+        if (index < 0)
+            continue;
+        QAccessibleEvent event(this, type);
+        event.setChild(index);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void ScheduleGrid::notifyAccessibility(int number)

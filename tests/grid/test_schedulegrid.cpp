@@ -564,6 +564,20 @@ TEST_F(ScheduleGridTest, BlocksAreAccessibleItems)
     EXPECT_TRUE(first->text(QAccessible::Description).contains("09:00 - 10:00"));
     EXPECT_TRUE(iface->child(1)->text(QAccessible::Description).contains("tentative"));
     EXPECT_EQ(iface->indexOfChild(iface->child(1)), 1);
+    // Readers select through a table of one column, a row per block.
+    QAccessibleTableInterface* table = iface->tableInterface();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rowCount(), 2);
+    for (int row : {1, 0}) {
+        EXPECT_TRUE(table->selectRow(row));
+        EXPECT_EQ(grid->selectedBlock(), row == 0 ? a : b);
+        EXPECT_TRUE(table->isRowSelected(row) && !table->isRowSelected(1 - row));
+        EXPECT_EQ(table->selectedCells(), QList{table->cellAt(row, 0)});
+        QAccessibleTableCellInterface* cell = table->cellAt(row, 0)->tableCellInterface();
+        EXPECT_TRUE(cell && cell->isSelected() && cell->rowIndex() == row);
+    }
+    EXPECT_TRUE(table->unselectRow(0));
+    EXPECT_EQ(grid->selectedBlock(), 0);
     grid->selectBlock(a);
     EXPECT_TRUE(first->state().selected);
     EXPECT_EQ(first->rect().center(), vp()->mapToGlobal(grid->blockRect(a).center()));

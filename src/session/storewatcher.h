@@ -41,6 +41,10 @@ private:
     QTimer m_timer;
     QString m_store;
     QVariant m_mark;
+    // Notices not yet told: their days, or any day.
+    QSet<int> m_days;
+    bool m_anyDay = false;
+    bool m_telling = false;
 };
 
 // The days a server's notice names; empty (any day) when it names none.

@@ -2,7 +2,8 @@
 // each as its own server role, as the schedule stores a typed block, while
 // one more workstation shows their day in its day view: how long one store
 // takes (p50, p99), how long from a store's commit until the watching
-// workstation hears of it, and until its day view has drawn the booking.
+// workstation hears of it, and until its day view has drawn the booking;
+// timed once every writer is running.
 //
 //   vestra_writers ADDRESS [WRITERS [SECONDS [PAUSE_MS]]]
 //
@@ -113,10 +114,7 @@ int writer(const QString& address, int number, int item, int seconds, int pauseM
             QThread::msleep(pauseMs);
             continue;
         }
-        // The first store of a fresh connection reads the server's catalogue
-        // as well: it is what starting the program costs, not typing.
-        std::printf("%s %d %d %lld %.3f\n", n == 0 ? "first" : "commit", *r, day,
-                    QDateTime::currentMSecsSinceEpoch(), ms);
+        std::printf("commit %d %d %lld %.3f\n", *r, day, QDateTime::currentMSecsSinceEpoch(), ms);
         std::fflush(stdout);
         QThread::msleep(pauseMs);
     }
@@ -222,6 +220,7 @@ struct Commit {
     int booking = 0;
     int day = 0;
     qint64 at = 0; // epoch ms
+    double storeMs = 0;
 };
 
 } // namespace
@@ -284,6 +283,7 @@ int main(int argc, char** argv)
     QByteArray errors;
     QEventLoop untilDone;
     int left = writers;
+    const qint64 spawned = QDateTime::currentMSecsSinceEpoch();
     for (int w = 1; w <= writers; ++w) {
         auto* p = new QProcess;
         // Read as they write, so that no writer waits on a full pipe.
@@ -306,25 +306,29 @@ int main(int argc, char** argv)
     }
     untilDone.exec();
 
-    QHash<int, QList<qint64>> committed; // day: its commits' times
+    // Timed are the stores made once every writer was running: before, the
+    // programs still starting weigh on every figure, and a writer's first
+    // store reads the server's catalogue as well.
+    QHash<int, QList<Commit>> committed; // by day
     QList<Commit> shownDay;
-    QList<double> storeMs;
+    qint64 allRunning = 0;
     int laterDays = 0;
     for (QProcess* p : running) {
         out[p] += p->readAllStandardOutput();
+        qint64 firstAt = 0;
         for (const QByteArray& line : out[p].split('\n')) {
             const QList<QByteArray> f = line.split(' ');
-            if (f.size() != 5 || (f[0] != "commit" && f[0] != "first"))
+            if (f.size() != 5 || f[0] != "commit")
                 continue;
-            const Commit c{f[1].toInt(), f[2].toInt(), f[3].toLongLong()};
-            committed[c.day].append(c.at);
+            const Commit c{f[1].toInt(), f[2].toInt(), f[3].toLongLong(), f[4].toDouble()};
+            firstAt = firstAt ? firstAt : c.at;
+            committed[c.day].append(c);
             if (c.day == kDay)
                 shownDay << c;
             else
                 ++laterDays;
-            if (f[0] == "commit")
-                storeMs << f[4].toDouble();
         }
+        allRunning = std::max(allRunning, firstAt);
         delete p;
     }
     if (!errors.isEmpty())
@@ -345,30 +349,37 @@ int main(int argc, char** argv)
 
     // Each store sends one notice, and a day's notices come in the order of
     // its commits.
-    QList<double> heardMs;
+    QList<double> storeMs, heardMs;
     int unheard = 0;
     for (auto it = committed.begin(); it != committed.end(); ++it) {
-        QList<qint64>& commits = it.value();
-        std::sort(commits.begin(), commits.end());
+        QList<Commit>& commits = it.value();
+        std::sort(commits.begin(), commits.end(),
+                  [](const Commit& a, const Commit& b) { return a.at < b.at; });
         const QList<qint64> notices = watcher.heard.value(it.key());
         for (int i = 0; i < commits.size(); ++i) {
-            if (i < notices.size())
-                heardMs << std::max<qint64>(0, notices[i] - commits[i]);
-            else
+            if (commits[i].at > allRunning)
+                storeMs << commits[i].storeMs;
+            if (i >= notices.size())
                 ++unheard;
+            else if (commits[i].at > allRunning)
+                heardMs << std::max<qint64>(0, notices[i] - commits[i].at);
         }
     }
     QList<double> shownMs;
     int unseen = 0;
     for (const Commit& c : shownDay) {
-        if (watcher.drawn.contains(c.booking))
-            shownMs << std::max<qint64>(0, watcher.drawn[c.booking] - c.at);
-        else
+        if (!watcher.drawn.contains(c.booking))
             ++unseen;
+        else if (c.at > allRunning)
+            shownMs << std::max<qint64>(0, watcher.drawn[c.booking] - c.at);
     }
-    std::printf("%d writers, %d s, %d ms between bookings: %lld bookings stored after each's "
-                "first\n",
-                writers, seconds, pauseMs, static_cast<long long>(storeMs.size()));
+    qsizetype stored = 0;
+    for (const QList<Commit>& day : std::as_const(committed))
+        stored += day.size();
+    std::printf("%d writers, %d s, %d ms between bookings: %lld bookings stored, %lld timed "
+                "(all writers running after %.1f s)\n",
+                writers, seconds, pauseMs, static_cast<long long>(stored),
+                static_cast<long long>(storeMs.size()), (allRunning - spawned) / 1000.0);
     std::printf("store: %s\n", qPrintable(figures(storeMs)));
     std::printf("commit to notice elsewhere: %s, unheard %d\n", qPrintable(figures(heardMs)),
                 unheard);

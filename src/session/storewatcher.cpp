@@ -28,7 +28,7 @@ void StoreWatcher::start()
 void StoreWatcher::announce(const QSet<int>& days)
 {
     QMetaObject::invokeMethod(
-        this, [this, days] { emit bookingsChanged(days); }, Qt::QueuedConnection);
+        this, [this, days] { emit bookingsChanged(days, true); }, Qt::QueuedConnection);
 }
 
 void StoreWatcher::check()

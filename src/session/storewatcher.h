@@ -30,8 +30,9 @@ public:
 
 signals:
     // days: the day numbers whose bookings changed; empty when any day may
-    // have (a file tells only that it was written).
-    void bookingsChanged(const QSet<int>& days);
+    // have (a file tells only that it was written). here: a window of this
+    // workstation made the change.
+    void bookingsChanged(const QSet<int>& days, bool here = false);
 
 private:
     StoreWatcher();

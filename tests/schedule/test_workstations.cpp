@@ -132,6 +132,13 @@ TEST_P(Workstations, ABookingMadeElsewhereShowsInTheOpenDayViewWithinTwoSeconds)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_TRUE(QTest::qWaitFor([&] { return keysOn(grid).size() == 6; }, 2000));
     EXPECT_EQ(told, 1);
+    // Nor does the view read the whole day again more than twice a second.
+    clock.restart();
+    ASSERT_TRUE(elsewhere("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                          "Lokalenr, Bgruppe, kontonr) VALUES (920, 'Later', ?, 960, 975, 2, 1, 1)",
+                          {kDay}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return keysOn(grid).size() == 7; }, 2000));
+    EXPECT_GE(clock.elapsed(), 400);
     view->close();
 }
 

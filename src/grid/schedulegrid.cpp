@@ -691,16 +691,24 @@ QStringList ScheduleGrid::overlappedTexts(const Block& b) const
     const int column = columnFor(b);
     if (column < 0)
         return texts;
-    for (const Block& other : m_blocks) {
+    // Only the blocks of its own column: painting asks this of every block
+    // it draws, and a busy day holds thousands.
+    layoutBlocks();
+    QList<int> overlapping;
+    for (int n : m_columnBlocks[column]) {
+        const Block& other = *m_blocks.constFind(n);
+        if (other.start >= displayEnd(b) || b.start >= displayEnd(other))
+            continue;
         // The block itself, which painting may hand in as a copy.
         const bool itself = other.key == b.key && other.text == b.text && other.start == b.start
                             && other.end == b.end && other.date == b.date
                             && other.columnKey == b.columnKey;
-        if (itself || columnFor(other) != column)
-            continue;
-        if (other.start < displayEnd(b) && b.start < displayEnd(other))
-            texts << QStringLiteral("'%1'").arg(other.text);
+        if (!itself)
+            overlapping << n;
     }
+    std::sort(overlapping.begin(), overlapping.end());
+    for (int n : overlapping)
+        texts << QStringLiteral("'%1'").arg(m_blocks.constFind(n)->text);
     return texts;
 }
 

@@ -29,6 +29,7 @@ namespace {
 
 const QString kNotStored = QStringLiteral("The booking could not be stored:\n");
 const QString kBookingTable = QStringLiteral("Booking");
+constexpr qint64 kReadGap = 500; // ms between reads for other workstations' changes
 
 // What the user had selected on the grid, kept across a reload.
 struct GridSelection {
@@ -149,7 +150,7 @@ ScheduleView::ScheduleView(const QString& objectName, const QString& title,
     StoreWatcher::instance().start();
 }
 
-void ScheduleView::storeChanged(const QSet<int>& days)
+void ScheduleView::storeChanged(const QSet<int>& days, bool here)
 {
     if (!m_grid || !isVisible())
         return; // a hidden view reads afresh when it comes back
@@ -161,13 +162,17 @@ void ScheduleView::storeChanged(const QSet<int>& days)
             return;
     }
     // Never under the user's hands: a block being typed or dragged, or the
-    // open context menu, first ends; the refresh follows.
-    if (m_grid->isBusy() || QApplication::activePopupWidget()) {
+    // open context menu, first ends; the refresh follows. Nor, for other
+    // workstations' changes, more than twice a second: while many store at
+    // once, each read takes the whole day from the server, for every
+    // workstation showing it.
+    const qint64 wait = here || !m_lastRead.isValid() ? 0 : kReadGap - m_lastRead.elapsed();
+    if (m_grid->isBusy() || QApplication::activePopupWidget() || wait > 0) {
         if (!m_refreshWaiting) {
             m_refreshWaiting = true;
-            QTimer::singleShot(250, this, [this] {
+            QTimer::singleShot(wait > 0 ? wait : 250, this, [this] {
                 m_refreshWaiting = false;
-                storeChanged({});
+                storeChanged({}, false);
             });
         }
         return;
@@ -266,6 +271,7 @@ void ScheduleView::showStoreBanner()
 
 void ScheduleView::reload()
 {
+    m_lastRead.start();
     showStoreBanner();
     const GridSelection selection = saveSelection(m_grid);
     m_grid->clearBlocks();

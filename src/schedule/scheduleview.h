@@ -9,6 +9,7 @@
 #include "schedule/editing.h"
 #include "shell/commands.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
@@ -103,10 +104,11 @@ protected:
     QLabel* m_deleting; // the number of the booking being deleted
 
 private:
-    // Another workstation changed bookings on the days (any day when empty):
-    // a view showing one of them reads its bookings again, keeping the
-    // selection and scroll position, once no edit is in progress.
-    void storeChanged(const QSet<int>& days);
+    // Another workstation, or here another window, changed bookings on the
+    // days (any day when empty): a view showing one of them reads its
+    // bookings again, keeping the selection and scroll position, once no
+    // edit is in progress.
+    void storeChanged(const QSet<int>& days, bool here);
     void connectGrid();
     void blockTyped(int block, int start, int end, bool& refuse);
     StoreStatus saveBlock(int block);
@@ -132,6 +134,7 @@ private:
     QHash<int, BlockRow> m_seen;
     QList<UnstoredBlock> m_unstored;
     bool m_refreshWaiting = false;
+    QElapsedTimer m_lastRead; // since the bookings were last read
     bool m_activationWaiting = false;
 };
 

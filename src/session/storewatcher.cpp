@@ -28,7 +28,7 @@ void StoreWatcher::start()
 void StoreWatcher::announce(const QSet<int>& days)
 {
     QMetaObject::invokeMethod(
-        this, [this, days] { emit bookingsChanged(days); }, Qt::QueuedConnection);
+        this, [this, days] { emit bookingsChanged(days, true); }, Qt::QueuedConnection);
 }
 
 void StoreWatcher::check()
@@ -71,7 +71,24 @@ void StoreWatcher::notified(const QString& name, QSqlDriver::NotificationSource 
     // This workstation's own writes are shown by the window that made them.
     if (name != QLatin1String(dialect::kBookingChannel) || source == QSqlDriver::SelfSource)
         return;
-    emit bookingsChanged(DaysOfNotice(payload.toString()));
+    // Many workstations storing at once send notices faster than a view
+    // reads the store: those that arrived together are told as one change.
+    const QSet<int> days = DaysOfNotice(payload.toString());
+    m_anyDay = m_anyDay || days.isEmpty();
+    m_days.unite(days);
+    if (m_telling)
+        return;
+    m_telling = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const QSet<int> changed = m_anyDay ? QSet<int>() : m_days;
+            m_days.clear();
+            m_anyDay = false;
+            m_telling = false;
+            emit bookingsChanged(changed);
+        },
+        Qt::QueuedConnection);
 }
 
 QSet<int> DaysOfNotice(const QString& payload)

@@ -30,8 +30,9 @@ public:
 
 signals:
     // days: the day numbers whose bookings changed; empty when any day may
-    // have (a file tells only that it was written).
-    void bookingsChanged(const QSet<int>& days);
+    // have (a file tells only that it was written). here: a window of this
+    // workstation made the change.
+    void bookingsChanged(const QSet<int>& days, bool here = false);
 
 private:
     StoreWatcher();
@@ -41,6 +42,10 @@ private:
     QTimer m_timer;
     QString m_store;
     QVariant m_mark;
+    // Notices not yet told: their days, or any day.
+    QSet<int> m_days;
+    bool m_anyDay = false;
+    bool m_telling = false;
 };
 
 // The days a server's notice names; empty (any day) when it names none.

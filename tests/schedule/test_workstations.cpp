@@ -9,6 +9,7 @@
 #include "schedule/dayview.h"
 #include "schedule/editing.h"
 #include "schedule/scheduledata.h"
+#include "session/storewatcher.h"
 #include "support/fixture.h"
 
 #include <QApplication>
@@ -116,6 +117,28 @@ TEST_P(Workstations, ABookingMadeElsewhereShowsInTheOpenDayViewWithinTwoSeconds)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !keysOn(grid).contains("901"); }, 2000));
     EXPECT_EQ(count("Booking", "Beskrivelse = 'New'"), 1);
     EXPECT_EQ(keysOn(grid).size(), 2);
+
+    // Many workstations storing at once: the changes that arrived together
+    // are read once, or the view falls ever further behind them.
+    int told = 0;
+    QObject counting;
+    QObject::connect(&StoreWatcher::instance(), &StoreWatcher::bookingsChanged, &counting,
+                     [&told] { ++told; });
+    for (int n = 910; n < 914; ++n)
+        ASSERT_TRUE(
+            elsewhere("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                      "Lokalenr, Bgruppe, kontonr) VALUES (?, 'Burst', ?, 900, 915, 2, 1, 1)",
+                      {n, kDay}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return keysOn(grid).size() == 6; }, 2000));
+    EXPECT_EQ(told, 1);
+    // Nor does the view read the whole day again more than twice a second.
+    clock.restart();
+    ASSERT_TRUE(elsewhere("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                          "Lokalenr, Bgruppe, kontonr) VALUES (920, 'Later', ?, 960, 975, 2, 1, 1)",
+                          {kDay}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return keysOn(grid).size() == 7; }, 2000));
+    EXPECT_GE(clock.elapsed(), 400);
     view->close();
 }
 

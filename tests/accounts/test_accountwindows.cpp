@@ -572,27 +572,6 @@ TEST_P(AccountWindows, DeletingAndCleaningUpFromTheList)
     EXPECT_EQ(rows(w->list()), QStringList({"Past booked;;"}));
 }
 
-// A file another program made may name its columns anything: a key column
-// named like SQL text must not make one account's edit rewrite every account.
-TEST_P(AccountWindows, AnEditWritesOneAccountWhateverTheFileNamesItsKeyColumn)
-{
-    const QString crafted = GetParam() == Engine::SQLite ? R"("ID" IS NOT NULL OR "ID")"
-                                                         : R"("id" IS NOT NULL OR "id")";
-    addAccount("p", "Second", "second", "pw");
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("ALTER TABLE Konti RENAME COLUMN ID TO " + QuotedName(crafted)));
-        ASSERT_TRUE(d.exec("ALTER TABLE Konti ADD COLUMN ID INTEGER"));
-        ASSERT_TRUE(d.exec("UPDATE Konti SET ID = " + QuotedName(crafted)));
-    }
-    auto* mine = open<PersonalAccountWindow>(222, "Minkonto");
-    type(mine, "Kontofax", "F1");
-    mine->close();
-    settle();
-    EXPECT_EQ(count("Konti", "Kontofax = 'F1'"), 1);
-    EXPECT_EQ(field(1, "Kontofax"), "F1");
-}
-
 TEST_P(AccountWindows, UsersSetTheirOwnPasswordAfterTheOldOneAdministratorsSetAnyones)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");

@@ -68,27 +68,6 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, Form, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(Form, ShowsTheBookingWithRoomOrDeliveryDetails)
-{
-    BookingForm* f = open(room);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(child<QLineEdit>(f, "Lokalenavn")->text(), "Room 1");
-    EXPECT_EQ(child<QTimeEdit>(f, "bstart")->time(), QTime(10, 0));
-    EXPECT_EQ(child<QLabel>(f, "gentshow")->text(), "Single");
-    EXPECT_TRUE(child<QComboBox>(f, "ID")->isVisibleTo(f));
-    EXPECT_TRUE(child<QLineEdit>(f, "Antalpers")->isVisibleTo(f));
-    EXPECT_FALSE(child<QComboBox>(f, "leveringstype")->isVisibleTo(f));
-    // List price: two hours at 150.
-    EXPECT_EQ(child<QLineEdit>(f, "Pris")->text(), "300");
-    EXPECT_TRUE(child<QLineEdit>(f, "Pris")->isReadOnly());
-    f->close();
-
-    f = open(beamer);
-    EXPECT_FALSE(child<QComboBox>(f, "ID")->isVisibleTo(f));
-    EXPECT_TRUE(child<QComboBox>(f, "leveringstype")->isVisibleTo(f));
-    EXPECT_EQ(child<QLineEdit>(f, "Pris")->text(), "80");
-}
-
 TEST_P(Form, AgreedPriceIsTypedAndStored)
 {
     BookingForm* f = open(room);
@@ -429,22 +408,6 @@ TEST_P(Form, SeriesButtonsDependOnTheSeriesFlag)
     Database d = db();
     ASSERT_TRUE(UndoStack::instance().apply(d, session(), false));
     EXPECT_EQ(stored(second, "Beskrivelse").toString(), "Board");
-}
-
-TEST_P(Form, TheDateEditorFollowsTheDateFormatNumber)
-{
-    // The long format text may say otherwise (month-first files store
-    // "mm/dd/yyyy"); the editor goes by the format's number.
-    for (const auto& [number, shown] : {std::pair{0, "03-14-2005"}, {1, "14-03-2005"}}) {
-        session().DateFormatNo = number;
-        session().DateFormatLong = number == 0 ? "dd-mm-yyyy" : "mm/dd/yyyy";
-        BookingForm* f = open(room);
-        ASSERT_NE(f, nullptr);
-        EXPECT_EQ(child<QDateEdit>(f, "Bdato")->text(), shown) << number;
-        f->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    EXPECT_EQ(stored(room, "Bdato").toInt(), 38423);
 }
 
 TEST_P(Form, MailCarriesTheBookingWhereTheComposerAttachesElseTheLink)

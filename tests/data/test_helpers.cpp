@@ -46,26 +46,6 @@ TEST_P(StoreHelpers, CountLookupAndExistence)
     EXPECT_TRUE(AnyResourceItems(d));
 }
 
-TEST_P(StoreHelpers, FirstGroupComesFromTheSavedQuery)
-{
-    Database d = db();
-    int group = 0, type = 0;
-    EXPECT_FALSE(LoadFirstGroup(d, group, type));
-    EXPECT_EQ(group, 0);
-    EXPECT_EQ(type, 0);
-
-    ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (7, 'Rooms', 1)"));
-    ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (3, 'Projectors', 2)"));
-    // A group without types is not offered.
-    ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (1, 'Empty', 1)"));
-    ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (20, 7, 'Small', '', 1)"));
-    ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (21, 7, 'Large', '', 1)"));
-    ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (30, 3, 'Beamers', '', 2)"));
-    EXPECT_TRUE(LoadFirstGroup(d, group, type));
-    EXPECT_EQ(group, 7);
-    EXPECT_EQ(type, 21);
-}
-
 TEST(FileTests, OnlyDatabasesWithTheMarkerAreBookingFiles)
 {
     QTemporaryDir dir;

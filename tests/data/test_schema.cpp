@@ -154,22 +154,6 @@ TEST_P(StoreSchema, SavedQueriesReturnTheExpectedRows)
     EXPECT_EQ(count("kontifor", "ID = ?", {gone}), 1);
 }
 
-TEST_F(Schema, WorkDatabaseIsCreatedOnce)
-{
-    const QString path = WorkDatabasePath();
-    EXPECT_FALSE(QFileInfo::exists(path));
-    ASSERT_TRUE(EnsureWorkDatabase());
-    Database work = Database::open(path);
-    ASSERT_TRUE(work.isValid());
-    EXPECT_EQ(CountIn(work, "*", "stitabel"), 1);
-    for (const char* t : {"standby", "gendatogent", "AndetLokAlt", "andetlokalt", "andetlokaltfor"})
-        EXPECT_TRUE(work.hasTable(t)) << t;
-    ASSERT_TRUE(work.exec("UPDATE stitabel SET sti = 'kept'"));
-    // A second start keeps what is there.
-    ASSERT_TRUE(EnsureWorkDatabase());
-    EXPECT_EQ(LookupIn(work, "sti", "stitabel").toString(), "kept");
-}
-
 TEST_F(Schema, SharedFileKeepsTheRollbackJournal)
 {
     Database d = db();

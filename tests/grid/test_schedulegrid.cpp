@@ -89,13 +89,6 @@ TEST(ScheduleGridTexts, TimesInEachDisplayMode)
             << c.minutes << " ampm " << c.ampm << " military " << c.military;
 }
 
-TEST(ScheduleGridTexts, ShortDateFormats)
-{
-    EXPECT_EQ(ScheduleGrid::dateText(QDate(2024, 6, 9), "D N/m"), "Sun 9/6");
-    const QStringList danish{"søn", "man", "tir", "ons", "tor", "fre", "lør"};
-    EXPECT_EQ(ScheduleGrid::dateText(QDate(2024, 12, 21), "D N-m-y", danish), "lør 21-12-2024");
-}
-
 TEST(ScheduleGridTexts, StoredColoursKeepRedInTheLowestByte)
 {
     EXPECT_EQ(ScheduleGrid::colorFromBgr(255), QColor(255, 0, 0));
@@ -162,21 +155,6 @@ protected:
     bool refuseTyped = false;
 };
 
-TEST_F(ScheduleGridTest, BlockNumbersAreNeverReusedAndARemovedBlockIsNotSelected)
-{
-    const int a = grid->addBlock(540, 600, kMonday, "Meeting", "101");
-    const int b = grid->addBlock(600, 660, kMonday, "Lunch", "102");
-    EXPECT_GT(b, a);
-    grid->selectBlock(a);
-    grid->removeBlock(a);
-    EXPECT_FALSE(grid->hasBlock(a));
-    EXPECT_EQ(grid->selectedBlock(), 0) << "a removed block cannot stay selected";
-    EXPECT_EQ(grid->blockCount(), 1);
-    grid->clearBlocks();
-    EXPECT_EQ(grid->blockCount(), 0);
-    EXPECT_GT(grid->addBlock(0, 60, kMonday, "x", "1"), b) << "numbers are not reused";
-}
-
 TEST_F(ScheduleGridTest, PlacesBlocksByColumnKeyOrByDateInWeekMode)
 {
     const int inB = block(540, 600, 20);
@@ -204,33 +182,6 @@ TEST_F(ScheduleGridTest, PlacesBlocksByColumnKeyOrByDateInWeekMode)
     const int later = grid->addBlock(600, 660, kMonday + 7, "Next week", "2");
     EXPECT_TRUE(grid->slotRect(2, 630).contains(grid->blockRect(wed).center()));
     EXPECT_TRUE(grid->blockRect(later).isEmpty());
-}
-
-TEST_F(ScheduleGridTest, ScrollsToOpeningTimeWhenShown)
-{
-    const QRect content = grid->viewport()->rect();
-    const QRect opening = grid->slotRect(0, 8 * 60);
-    EXPECT_TRUE(content.contains(opening)) << "opening slot on screen";
-    EXPECT_FALSE(content.intersects(grid->slotRect(0, 7 * 60))) << "hours before it scrolled away";
-}
-
-TEST_F(ScheduleGridTest, DraggingABlockMovesItBySlots)
-{
-    const int n = block(540, 600, 10);
-    const QPoint from = grid->blockRect(n).center();
-    drag(from, from + QPoint(0, 2 * rowHeight() + 3));
-    EXPECT_EQ(span(n), Span(570, 630));
-    EXPECT_EQ(grid->blockColumnKey(n), 10);
-    EXPECT_EQ(changed, QList<int>{n});
-    EXPECT_EQ(grid->selectedBlock(), n);
-
-    // Upwards, and a plain click afterwards changes nothing.
-    changed.clear();
-    const QPoint at = grid->blockRect(n).center();
-    drag(at, at - QPoint(0, 3 * rowHeight()));
-    EXPECT_EQ(span(n), Span(525, 585));
-    QTest::mouseClick(vp(), Qt::LeftButton, {}, grid->blockRect(n).center());
-    EXPECT_EQ(changed, QList<int>{n});
 }
 
 TEST_F(ScheduleGridTest, DraggingAcrossColumnsChangesTheColumnKeyOrInAWeekTheDate)
@@ -316,26 +267,6 @@ TEST(ScheduleGridText, TitlesThatDoNotFitEndInAnEllipsis)
     EXPECT_EQ(ElideWrapped(longTitle, font, width, 1).count('\n'), 0);
 }
 
-TEST_F(ScheduleGridTest, FocusShowsAsAFrameRoundTheGrid)
-{
-    const QColor highlight = grid->palette().color(QPalette::Highlight);
-    auto edgeColours = [&] {
-        const QImage shot = grid->viewport()->grab().toImage();
-        const int mid = shot.height() / 2;
-        return QList<QColor>{shot.pixelColor(1, mid), shot.pixelColor(shot.width() - 2, mid),
-                             shot.pixelColor(shot.width() / 2, shot.height() - 2)};
-    };
-    grid->activateWindow();
-    grid->setFocus();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
-    ASSERT_TRUE(grid->hasFocus());
-    for (const QColor& c : edgeColours())
-        EXPECT_EQ(c, highlight);
-    grid->clearFocus();
-    for (const QColor& c : edgeColours())
-        EXPECT_NE(c, highlight) << "no frame without focus";
-}
-
 TEST_F(ScheduleGridTest, ABlockPastMidnightIsMarkedAsContinuing)
 {
     // Same place and size on screen; only the first goes on into the next day.
@@ -365,27 +296,6 @@ TEST_F(ScheduleGridTest, EscapeDuringADragPutsTheBlockBack)
     EXPECT_EQ(span(n), Span(540, 600));
     EXPECT_EQ(grid->blockColumnKey(n), 10);
     EXPECT_TRUE(changed.isEmpty());
-}
-
-TEST_F(ScheduleGridTest, TypingIntoAnEmptySlotMakesABlock)
-{
-    QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(1, 11 * 60));
-    EXPECT_EQ(grid->selectedBlock(), 0);
-    EXPECT_EQ(grid->currentSlot(), 11 * 60 / 15);
-    EXPECT_EQ(Span(grid->selectedSlotStart(), grid->selectedSlotEnd()), Span(660, 675));
-    QTest::keyClick(grid.get(), 'M');
-    ASSERT_NE(editor(), nullptr);
-    QTest::keyClicks(editor(), "eeting");
-    EXPECT_TRUE(typed.isEmpty()) << "nothing is reported before Enter";
-    QTest::keyClick(editor(), Qt::Key_Return);
-
-    // Where it lands and what it says are checked where the day view stores it.
-    ASSERT_EQ(typed.size(), 1);
-    const int n = typed[0][0];
-    EXPECT_GE(n, 1);
-    EXPECT_EQ(grid->selectedBlock(), n);
-    for (QLineEdit* e : vp()->findChildren<QLineEdit*>())
-        EXPECT_TRUE(e->isHidden()) << "Enter ends the typing without opening an editor again";
 }
 
 // A week column's date for a typed block is checked where it is stored (the
@@ -456,49 +366,6 @@ TEST_F(ScheduleGridTest, ClearingOrHidingTheGridFinishesTheTypingFirst)
         leave();
         EXPECT_EQ(retyped, QList<int>{n});
     }
-}
-
-TEST_F(ScheduleGridTest, TypingNeedsAnEmptySlot)
-{
-    const int n = block(540, 600, 10);
-    QTest::mouseClick(vp(), Qt::LeftButton, {}, grid->blockRect(n).center());
-    QTest::keyClick(grid.get(), 'z');
-    EXPECT_EQ(editor(), nullptr);
-    EXPECT_EQ(grid->blockCount(), 1);
-
-    // Enter retypes the selected block's text instead.
-    QTest::keyClick(grid.get(), Qt::Key_Return);
-    ASSERT_NE(editor(), nullptr);
-    QList<int> ended;
-    QObject::connect(grid.get(), &ScheduleGrid::blockEditEnded, [&](int b) { ended.append(b); });
-    editor()->clear();
-    QTest::keyClicks(editor(), "Renamed");
-    QTest::keyClick(editor(), Qt::Key_Return);
-    EXPECT_EQ(grid->blockText(n), "Renamed");
-    EXPECT_EQ(ended, QList<int>{n});
-    EXPECT_TRUE(typed.isEmpty());
-}
-
-TEST_F(ScheduleGridTest, DoubleClicksTellBlockFromEmptySpace)
-{
-    const int n = block(540, 600, 10);
-    QList<int> onBlock;
-    int onEmpty = 0;
-    QObject::connect(grid.get(), &ScheduleGrid::blockDoubleClicked,
-                     [&](int b) { onBlock.append(b); });
-    QObject::connect(grid.get(), &ScheduleGrid::emptyDoubleClicked, [&] { ++onEmpty; });
-
-    QTest::mouseDClick(vp(), Qt::LeftButton, {}, grid->blockRect(n).center());
-    EXPECT_EQ(onBlock, QList<int>{n});
-    EXPECT_EQ(onEmpty, 0);
-    EXPECT_EQ(grid->selectedBlock(), n);
-
-    QTest::mouseDClick(vp(), Qt::LeftButton, {}, slotPoint(2, 700));
-    EXPECT_EQ(onBlock.size(), 1);
-    EXPECT_EQ(onEmpty, 1);
-    EXPECT_LE(grid->selectedBlock(), 0);
-    EXPECT_EQ(grid->currentColumn(), 2);
-    EXPECT_TRUE(changed.isEmpty()) << "a double-click is no drag";
 }
 
 TEST_F(ScheduleGridTest, RightClickSelectsAndAsksForTheMenu)

@@ -151,19 +151,6 @@ TEST_P(ChangeLog, AChangeAndItsRowStandOrFallTogether)
     EXPECT_EQ(count("Konti", "ID = ? AND KontoPass = 'pw'", {anna}), 1);
 }
 
-TEST_P(ChangeLog, RowsGoWithTheArchiveDeleteDelay)
-{
-    Database d = db();
-    for (const char* when : {"2020-01-01T10:00:00.000Z", "2026-11-30T10:00:00.000Z"})
-        ASSERT_TRUE(d.exec("INSERT INTO Auditlog (whenutc, whenlocal, action) VALUES (?, ?, "
-                           "'deleted')",
-                           {QString(when), QString(when)}));
-    ASSERT_TRUE(ArchiveBookings(d, QDate(2026, 12, 1), 3, 548).ran);
-    auto q = d.query("SELECT whenutc FROM Auditlog ORDER BY ID");
-    ASSERT_TRUE(q && q->next());
-    EXPECT_EQ(q->value(0).toString(), "2026-11-30T10:00:00.000Z");
-}
-
 TEST_P(ChangeLog, TextsWithQuotesControlsEmojiAndLengthAreKeptVerbatim)
 {
     const QString longText(10000, QChar('x'));

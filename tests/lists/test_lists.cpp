@@ -41,18 +41,6 @@ QString dateText(int day)
 }
 } // namespace
 
-TEST(BookingRelation, TellsPrivateOwnerAndMember)
-{
-    struct Case {
-        int owner, pnr, kontonr;
-        const char* want;
-    } cases[] = {
-        {5, 5, 5, "Private"}, {5, 5, 9, "Owner"}, {7, 5, 9, "Member"}, {0, 5, 9, "Member"}};
-    for (const Case& c : cases)
-        EXPECT_EQ(BookingRelation(c.owner, c.pnr, c.kontonr), c.want)
-            << c.owner << c.pnr << c.kontonr;
-}
-
 class Lists : public BookingStoreTest {
 protected:
     void SetUp() override
@@ -255,57 +243,7 @@ TEST_P(Lists, KeywordIndexFindsExactlyWhatTheScanFinds)
     compare("after changes", 0);
 }
 
-// A keyword in nearly every booking's title is read in the list's order and
-// stops at the cap rather than sorting every match first, and still lists
-// exactly the rows the scan lists.
-TEST_P(Lists, KeywordInEveryTitleIsReadInListOrderUpToTheCap)
-{
-    Database d = db();
-    ASSERT_TRUE(
-        d.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-               "WHERE i < 20500) "
-               "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
-               "Bgruppe, Lokalenr, kontonr, gentagende, Tentative) "
-               "SELECT i, 'Booking ' || CAST(i AS TEXT), ? + i % 3, 480 + 15 * (i * 7 % 36), "
-               "540 + 15 * (i * 7 % 36), 10, 1, ?, 0, 0 FROM n",
-               {T, ann}))
-        << d.lastError().toStdString();
-    const SearchFilter filter{"booking", T, T + 2, {1, 2, 3}};
-    const ListFillSource source = SearchFillSource(filter);
-    const QVariantList rows = listed(source);
-    EXPECT_EQ(rows.size(), 2000);
-    EXPECT_EQ(rows, listed(SearchFillSource(filter, KeywordLookup::Scan)));
-    if (d.engine() == Engine::SQLite) {
-        const QString plan = QueryPlan(d, source.sql, source.binds);
-        EXPECT_FALSE(plan.contains("FOR ORDER BY")) << plan.toStdString();
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(Engines, Lists, ::testing::ValuesIn(TestEngines()), EngineName);
-
-TEST_P(Lists, RowsReadAsEachListShowsThem)
-{
-    book(101, T, 1, ann, "Meeting; a, \"b\"", 510, 600, false, true);
-    book(102, T, 2, choir, "Slides", 600, 660, false, true);
-    ListControl list;
-    list.setColumns(SearchColumns());
-    list.setFillSource(SearchFillSource({"", T, T, {1, 2, 3}}));
-    list.fill();
-    // A separator in a title stays in its cell.
-    EXPECT_EQ(list.rowTexts(0), (QStringList{dateText(T), "Hall A", "Meeting; a, \"b\"", "08.30",
-                                             "10.00", "Ann Berg"}));
-
-    list.setColumns(TodaysColumns());
-    list.setFillSource(TodaysFillSource(T, {1, 2, 3}));
-    list.fill();
-    EXPECT_EQ(list.rowTexts(1).join(';'), "Beamer;CHOIR;10:00;11:00;555 0101");
-
-    list.setColumns(TentativeColumns());
-    list.setFillSource(TentativeFillSource());
-    list.fill();
-    EXPECT_EQ(list.rowTexts(1).join(';'),
-              ";;" + dateText(T) + ";10:00;11:00;Beamer;CHOIR;555 0101");
-}
 
 TEST_P(Lists, MyBookingsTellsTheRelationAndNarrowsByTheThreeOptions)
 {

@@ -251,18 +251,6 @@ TEST_F(ListFillTest, FillStopsAfter2000ShownRowsInTheQuerysOrder)
     EXPECT_EQ(list.rowData(1999), QVariant(102));
 }
 
-TEST_F(ListFillTest, AFillWidensColumnsTooNarrowForTheirTexts)
-{
-    addRows(1, 3);
-    list.setColumns({{"No.", 30}, {"Name", 300}, {"Last", 50}});
-    list.setFillSource(source());
-    ASSERT_EQ(list.fill(), 3);
-    // The picture and the number do not fit in 30 units; the name does in 300.
-    EXPECT_GT(list.columnWidth(0), list.unitWidth(30));
-    EXPECT_LE(list.columnWidth(0), list.unitWidth(30) * 2);
-    EXPECT_EQ(list.columnWidth(1), list.unitWidth(300));
-}
-
 TEST_F(ListFillTest, FillsOnlyWhenEmptyReloadFillsAgainAndAFailureSaysWhy)
 {
     addRows(1, 3);

@@ -297,50 +297,6 @@ ReportDefinition groupedList()
     return def;
 }
 
-TEST(ReportLayoutTest, LongReportsRepeatPageHeaderAndFooterOnEveryPage)
-{
-    const LaidOutReport report = LayoutReport(groupedList(), manyBookings(120, 40), kUs);
-    ASSERT_GT(report.pageCount(), 3);
-    const qreal bottom = report.pages[0].bandsOf(BandKind::PageFooter).value(0).rect.top();
-    QStringList numbers, expected, rows, allRows;
-    for (int p = 0; p < report.pageCount(); ++p) {
-        const LaidOutPage& page = report.pages[p];
-        EXPECT_EQ(page.textsNamed("cap"), QStringList{"Booking No."}) << p;
-        EXPECT_EQ(page.bandsOf(BandKind::PageFooter).size(), 1) << p;
-        EXPECT_DOUBLE_EQ(page.bandsOf(BandKind::PageFooter)[0].rect.top(), bottom) << p;
-        for (const PlacedBand& b : page.bands)
-            EXPECT_TRUE(b.kind == BandKind::PageFooter || b.rect.bottom() <= bottom + 1e-9)
-                << "page " << p << " runs into its footer";
-        EXPECT_EQ(page.hasText("BOOKING OVERVIEW"), p == 0) << p;
-        numbers << page.textsNamed("page");
-        expected << QStringLiteral("Page %1 of %2").arg(p + 1).arg(report.pageCount());
-        rows << page.textsNamed("nr");
-    }
-    EXPECT_EQ(numbers, expected);
-    EXPECT_DOUBLE_EQ(bottom + groupedList().pageFooter.height,
-                     report.paperSize.height() - groupedList().margins.bottom());
-    // Every row printed once, in order, and the page fills before it turns.
-    for (int i = 1; i <= 120; ++i)
-        allRows << QString::number(i);
-    EXPECT_EQ(rows, allRows);
-    const PlacedBand last = report.pages[0].bands[report.pages[0].bands.size() - 2];
-    EXPECT_GT(last.rect.bottom() + groupedList().detail.height, bottom);
-    EXPECT_EQ(report.textsNamed("groupsum"), QStringList({"400.00", "400.00", "400.00"}));
-}
-
-TEST(ReportLayoutTest, GroupsStartOnTheirOwnPageWhenAsked)
-{
-    ReportDefinition def = groupedList();
-    def.groups[0].header.newPageBefore = true;
-    const LaidOutReport report = LayoutReport(def, manyBookings(9, 3), kUs);
-    ASSERT_EQ(report.pageCount(), 3);
-    EXPECT_EQ(report.pageOf("Group A"), 0); // the first group does not leave page 1
-    EXPECT_EQ(report.pageOf("Group B"), 1);
-    EXPECT_EQ(report.pageOf("Group C"), 2);
-    for (const LaidOutPage& page : report.pages)
-        EXPECT_EQ(page.textsNamed("nr").size(), 3);
-}
-
 TEST(ReportLayoutTest, AContinuedGroupRepeatsItsHeaderOnTheNextPageWhenAsked)
 {
     ReportDefinition def = groupedList();
@@ -403,55 +359,6 @@ TEST(ReportLayoutTest, KeepRulesMoveAGroupRatherThanSplitIt)
 }
 
 using test::pageEndingInAHeading;
-
-TEST(ReportLayoutTest, AHeadingIsNeverTheLastThingOnAPage)
-{
-    // A heading's first line is a plain row, a row whose text wraps onto
-    // several lines, or, where rows print nothing themselves (totals), the
-    // footer of the first inner group. Group A's rows push group B's heading
-    // through every position near the bottom of page 1.
-    enum Shape { Rows, WrappingRows, Totals };
-    const QString longText = QStringLiteral("a description far too long for its narrow column, "
-                                            "so that it takes four or five lines");
-    for (Shape shape : {Rows, WrappingRows, Totals}) {
-        for (int filler = 36; filler < 52; ++filler) {
-            SCOPED_TRACE(testing::Message() << "shape " << shape << ", " << filler << " rows");
-            ReportDefinition def;
-            def.pageHeader.height = 8;
-            ReportGroup& g = def.addGroup("Gruppe");
-            g.keep = GroupKeep::WithFirstDetail;
-            g.header.height = 8;
-            g.header.add(ReportItem::field("Gruppe", {0, 0, 80, 8}).named("group"));
-            if (shape == Totals) {
-                ReportGroup& item = def.addGroup("Item");
-                item.footer.height = 6;
-                item.footer.add(ReportItem::field("Item", {5, 0, 40, 6}).named("line"));
-                def.detail.height = 0;
-            } else {
-                def.detail.height = 5.5;
-                def.detail.add(ReportItem::field("Text", {5, 0, 30, 5.5}).named("line"));
-            }
-            def.pageFooter.height = 10;
-            ReportRows rows({"Gruppe", "Item", "Text"});
-            for (int i = 0; i < filler; ++i)
-                rows.append({"Group A", i, QStringLiteral("row %1").arg(i)});
-            for (int i = 0; i < 3; ++i)
-                rows.append({"Group B", 100 + i,
-                             shape == WrappingRows && i == 0 ? longText : QStringLiteral("b")});
-            const LaidOutReport r = LayoutReport(def, rows, kUs);
-            EXPECT_EQ(pageEndingInAHeading(r), -1);
-            const int headerPage = r.pageOf("Group B");
-            const QString firstLine = shape == Totals ? QStringLiteral("100")
-                                      : shape == Rows ? QStringLiteral("b")
-                                                      : longText;
-            int firstLinePage = -1;
-            for (int p = 0; p < r.pageCount() && firstLinePage < 0; ++p)
-                if (r.pages[p].textsNamed("line").contains(firstLine))
-                    firstLinePage = p;
-            EXPECT_EQ(headerPage, firstLinePage);
-        }
-    }
-}
 
 TEST(ReportLayoutTest, ATextTooWideForItsBoxWrapsAndItsRowGrows)
 {
@@ -569,33 +476,6 @@ TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePagesOrSaysWhyNot)
 }
 
 // ---------------------------------------------------------------- list print
-
-TEST(ListPrintTest, HeadingsRepeatPerPageAndTheTitleOpensTheList)
-{
-    QVector<QStringList> rows;
-    for (int i = 1; i <= 100; ++i)
-        rows << QStringList{QStringLiteral("Room %1").arg(i), QString::number(i * 2), "x"};
-    const Report report =
-        ListPrintReport("Resources", "All groups",
-                        {{"Name", 60}, {"#Pers", 20, Qt::AlignRight}, {"Notes", 60}}, rows);
-    const LaidOutReport laid = report.layout();
-    ASSERT_GE(laid.pageCount(), 2);
-    EXPECT_EQ(laid.orientation, QPageLayout::Portrait);
-    EXPECT_EQ(laid.pages[0].textsNamed("title"), QStringList{"Resources"});
-    EXPECT_EQ(laid.pages[0].textsNamed("subtitle"), QStringList{"All groups"});
-    EXPECT_TRUE(laid.pages[1].textsNamed("title").isEmpty());
-    QStringList names;
-    for (int p = 0; p < laid.pageCount(); ++p) {
-        EXPECT_EQ(laid.pages[p].textsNamed("heading1"), QStringList{"#Pers"});
-        EXPECT_EQ(laid.pages[p].textsNamed("page"),
-                  QStringList{QStringLiteral("Page %1 of %2").arg(p + 1).arg(laid.pageCount())});
-        names << laid.pages[p].textsNamed("c0");
-    }
-    EXPECT_EQ(names.size(), 100);
-    EXPECT_EQ(names.front(), "Room 1");
-    EXPECT_EQ(names.back(), "Room 100");
-    EXPECT_TRUE(laid.pages[0].find("c1")->alignment & Qt::AlignRight);
-}
 
 TEST(ListPrintTest, WideListsTurnToLandscapeAndShrinkToFit)
 {

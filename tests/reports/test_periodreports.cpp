@@ -50,34 +50,6 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, PeriodReportTest, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(PeriodReportTest, TotalsSumPerItemTypeGroupAndReport)
-{
-    const LaidOutReport r = totals();
-    ASSERT_EQ(r.pageCount(), 1);
-    // Groups and types in name order; Halls before Meeting rooms.
-    EXPECT_EQ(named(r, "Lokalenavn"), QStringList({"Hall", "Room 1", "Room 2", "Beamer"}));
-    EXPECT_EQ(named(r, "ItemBookings"), QStringList({"1", "2", "1", "1"}));
-    EXPECT_EQ(named(r, "ItemPersons"), QStringList({"0", "15", "3", "1"}));
-    EXPECT_EQ(named(r, "ItemHours"), QStringList({"0.25", "3.50", "1.00", "0.50"}));
-    EXPECT_EQ(named(r, "ItemFee"), QStringList({"0.00", "150.50", "1,000.00", "20.25"}));
-    EXPECT_EQ(named(r, "Lokalitetsnavn"), QStringList({"Halls", "Meeting rooms", "Projectors"}));
-    EXPECT_EQ(named(r, "TypeBookings"), QStringList({"1", "3", "1"}));
-    EXPECT_EQ(named(r, "TypeHours"), QStringList({"0.25", "4.50", "0.50"}));
-    EXPECT_EQ(named(r, "TypeFee"), QStringList({"0.00", "1,150.50", "20.25"}));
-    EXPECT_EQ(named(r, "TotalOverGruppenavn"),
-              QStringList({"Total Building A", "Total Equipment"}));
-    EXPECT_EQ(named(r, "GroupPersons"), QStringList({"18", "1"}));
-    EXPECT_EQ(named(r, "GroupHours"), QStringList({"4.75", "0.50"}));
-    EXPECT_EQ(named(r, "ReportBookings"), QStringList{"5"});
-    EXPECT_EQ(named(r, "ReportFee"), QStringList{"1,170.75"});
-
-    const LaidOutPage& p = r.pages[0];
-    EXPECT_EQ(p.textsNamed("Title"), QStringList{"Period Totals"});
-    EXPECT_EQ(p.textsNamed("Periode"), QStringList{"Period: from-text  -  to-text"});
-    EXPECT_EQ(p.textsNamed("Cinfo1"), QStringList{"Town Hall, Main Street 1, 1000 Town"});
-    EXPECT_EQ(p.textsNamed("Cinfo2"), QStringList{"Phone: 12 34 56 78, eMail: hall@town.example"});
-}
-
 // A year of a large archive is summed from the archive's date index alone,
 // without reading the archived bookings themselves.
 TEST_P(PeriodReportTest, TotalsReadTheArchiveFromItsDateIndexAlone)
@@ -89,31 +61,6 @@ TEST_P(PeriodReportTest, TotalsReadTheArchiveFromItsDateIndexAlone)
                                   ? "Index Only Scan using bookingarkiv_period"
                                   : "COVERING INDEX Bookingarkiv_period"))
         << plan.toStdString();
-}
-
-TEST_P(PeriodReportTest, PeriodBoundsAndAccountChooseTheArchivedRows)
-{
-    struct Case {
-        const char* what;
-        int account; // 0: the totals
-        int from, to;
-        QStringList items;
-    } cases[] = {
-        {"same day, both ends included", 0, kDay + 30, kDay + 30, {"Room 2"}},
-        {"one account", jane, kDay, kDay + 30, {"Room 1", "Room 2", "Beamer"}},
-        {"the other account", bob, kDay, kDay + 30, {"Hall", "Room 1"}},
-        {"no bookings of the account", bob, kDay + 11, kDay + 20, {"No Bookings"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const LaidOutReport r = c.account ? detail(c.account, c.from, c.to) : totals(c.from, c.to);
-        EXPECT_EQ(named(r, "Lokalenavn"), c.items);
-    }
-    const LaidOutReport none = detail(bob, kDay + 11, kDay + 20);
-    EXPECT_TRUE(named(none, "ReportBookings").isEmpty());
-    EXPECT_EQ(named(none, "AccName"), QStringList{"Someone"});
-    EXPECT_EQ(named(none, "Title"), QStringList{"Period Details (Account)"});
-    EXPECT_EQ(named(detail(jane), "ItemHours"), QStringList({"1.50", "1.00", "0.50"}));
 }
 
 // A large archive is summed a stretch of bookings at a time: the count
@@ -169,33 +116,6 @@ TEST_P(PeriodReportTest, ALargePeriodTellsItsCountInStretchesOfBookings)
     EXPECT_EQ(told, (QList<int>{0, kReportStretchRows}));
 }
 
-TEST_P(PeriodReportTest, AGroupOrTypeHeadingStaysWithItsFirstLine)
-{
-    // Items added to Meeting rooms push the Equipment and Projectors
-    // headings through every place near the bottom of a page. The rows
-    // print nothing themselves, so a heading's first line is an item's total.
-    Database d = db();
-    for (int i = 0; i < 90; ++i) {
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (?, 10, ?)",
-                           {500 + i, QStringLiteral("Cell %1").arg(i, 2, 10, QChar('0'))}));
-        archive(kDay + 1, 600, 660, 500 + i, jane, 1, 10);
-        if (i < 20)
-            continue;
-        const LaidOutReport r = totals();
-        SCOPED_TRACE(i);
-        EXPECT_EQ(pageEndingInAHeading(r), -1);
-        EXPECT_EQ(r.pageOf("Projectors"), r.pageOf("Beamer"));
-    }
-    // The continuing group and type head the next page, captions and footer on each.
-    const LaidOutReport r = totals();
-    ASSERT_GE(r.pageCount(), 2);
-    EXPECT_EQ(r.pages[1].textsNamed("OverGruppenavn").value(0), "Building A");
-    EXPECT_EQ(r.pages[1].textsNamed("Lokalitetsnavn").value(0), "Meeting rooms");
-    for (const LaidOutPage& p : r.pages)
-        EXPECT_TRUE(p.hasText("#Bookings") && p.find("Cinfo1"));
-    EXPECT_EQ(r.pages.back().textsNamed("ReportBookings"), QStringList{"95"});
-}
-
 // ------------------------------------------------------------ overview
 
 class OverviewTest : public ReportFileTest {
@@ -229,51 +149,6 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Engines, OverviewTest, ::testing::ValuesIn(TestEngines()), EngineName);
-
-TEST_P(OverviewTest, KindChoiceFiltersByTheGroupOfTheBookingsType)
-{
-    const struct {
-        OverviewChoice choice;
-        const char* sort;
-        QStringList titles;
-    } cases[] = {
-        {OverviewChoice::All,
-         "All Groups",
-         {"Early", "Board", "Projector loan", "Lost item", "Van trip"}},
-        {OverviewChoice::Domestic, "Domestic", {"Early", "Board", "Lost item"}},
-        {OverviewChoice::AddOn, "Add-On", {"Projector loan"}},
-        {OverviewChoice::StandAlone, "Stand-Alone", {"Van trip"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.sort);
-        const LaidOutReport r = overview(c.choice);
-        EXPECT_EQ(named(r, "Beskrivelse"), c.titles);
-        EXPECT_EQ(named(r, "Sort"), QStringList{c.sort});
-    }
-}
-
-TEST_P(OverviewTest, DaysGroupsAndTypesHeadTheirBookings)
-{
-    const LaidOutReport r = overview(OverviewChoice::All);
-    ASSERT_EQ(r.pageCount(), 1);
-    // Day headings are in the booking file's date format in any locale.
-    EXPECT_EQ(named(r, "Bdato"), QStringList({"05-03-2024", "06-03-2024", "07-03-2024"}));
-    EXPECT_EQ(
-        named(overview(OverviewChoice::All, kDay, kDay + 7, QLocale(QLocale::Danish)), "Bdato"),
-        QStringList({"05-03-2024", "06-03-2024", "07-03-2024"}));
-    EXPECT_EQ(named(r, "Weekday"), QStringList({"Tuesday", "Wednesday", "Thursday"}));
-    EXPECT_EQ(named(r, "OverGruppenavn"),
-              QStringList({"Building A", "Equipment", "Building A", "Vehicles"}));
-    EXPECT_EQ(named(r, "Lokalitetsnavn"),
-              QStringList({"Meeting rooms", "Projectors", "Halls", "Cars"}));
-    EXPECT_EQ(named(r, "Bstart"), QStringList({"9:00", "10:00", "8:00", "8:00", "8:00"}));
-    EXPECT_EQ(named(r, "Lokalenavn"), QStringList({"Room 2", "Room 1", "Beamer", "", "Van"}));
-    EXPECT_EQ(named(r, "period"), QStringList{"from-text / to-text"});
-    EXPECT_TRUE(r.pages[0].hasText("BOOKING OVERVIEW"));
-
-    EXPECT_EQ(named(overview(OverviewChoice::All, kDay + 1, kDay + 1), "Beskrivelse"),
-              QStringList{"Lost item"});
-}
 
 TEST_P(OverviewTest, PdfShowsWholePhoneNumbersDatesAndWrappedTexts)
 {
@@ -329,27 +204,6 @@ TEST_P(OverviewTest, EveryCellOfAWrappedRowStartsOnTheRowsFirstLine)
         EXPECT_NEAR(tops.values(first).last(), row, 0.5) << first;
     // The phone's second number goes below its first, within the row.
     EXPECT_GT(tops.values("+45").first(), row + 1);
-}
-
-TEST_P(OverviewTest, AContinuedDayBringsItsGroupAndTypeHeadingsAlong)
-{
-    for (int i = 0; i < 70; ++i)
-        addBooking(kDay, 700 + i, 701 + i, 101, 10, jane, QStringLiteral("Slot %1").arg(i));
-    const LaidOutReport r = overview(OverviewChoice::All);
-    ASSERT_GE(r.pageCount(), 2);
-    EXPECT_EQ(pageEndingInAHeading(r), -1);
-    const LaidOutPage& second = r.pages[1];
-    // Page header, then the day, its group and its type, then the rows.
-    QVector<int> order;
-    for (const PlacedBand& b : second.bands)
-        if (b.kind == BandKind::GroupHeader)
-            order << b.group;
-        else if (b.kind == BandKind::Detail)
-            break;
-    EXPECT_EQ(order, (QVector<int>{0, 1, 2}));
-    EXPECT_EQ(second.textsNamed("Bdato").value(0), "05-03-2024");
-    EXPECT_EQ(second.textsNamed("OverGruppenavn").value(0), "Building A");
-    EXPECT_EQ(second.textsNamed("Lokalitetsnavn").value(0), "Meeting rooms");
 }
 
 } // namespace

@@ -43,40 +43,6 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, Hierarchy, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(Hierarchy, NodesDepthFirstWithTheKindLetterOfTheirKindOrphansLeftOut)
-{
-    ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));
-    const int rooms = addGroup("Meeting rooms", 1);
-    const int av = addGroup("Projectors", 2);
-    const int large = addType("Large rooms", rooms, 1);
-    const int small = addType("Small rooms", rooms, 1);
-    const int beamers = addType("Beamers", av, 2);
-    // Items come in the order of lokalesort (by name), not as stored.
-    const int b = addItem("Room B", large, 1);
-    const int a = addItem("Room A", large, 1);
-    const int c = addItem("Room C", small, 1);
-    const int p = addItem("Epson 1", beamers, 2);
-    // Other kind numbers are stand-alone.
-    const int vans = addGroup("Vans", 5);
-    const int smallVans = addType("Small vans", vans, 5);
-    const int van = addItem("Van 1", smallVans, 5);
-    // Records without their parent are not shown.
-    addGroup("No kind", 9);
-    addItem("Item of lost type", addType("Lost type", 999, 1), 1);
-    addItem("Lost item", 998, 1);
-    ASSERT_TRUE(db().exec("INSERT INTO lokale (Lokalenavn, Gruppeart) VALUES ('No type', 1)"));
-
-    const auto node = [](const char* text, int n) { return QString::fromLatin1(text).arg(n); };
-    EXPECT_EQ(tree(),
-              QStringList({"1 LT1 Domestic", node("2 LG%1 Meeting rooms", rooms),
-                           node("3 LL%1 Large rooms", large), node("4 LI%1 Room A", a),
-                           node("4 LI%1 Room B", b), node("3 LL%1 Small rooms", small),
-                           node("4 LI%1 Room C", c), "1 AT2 Add-On", node("2 AG%1 Projectors", av),
-                           node("3 AL%1 Beamers", beamers), node("4 AI%1 Epson 1", p),
-                           "1 ST3 Stand-Alone", "1 ST5 Vehicles", node("2 SG%1 Vans", vans),
-                           node("3 SL%1 Small vans", smallVans), node("4 SI%1 Van 1", van)}));
-}
-
 TEST_P(Hierarchy, ChildRecordCarriesParentLinkAndKind)
 {
     ASSERT_TRUE(db().exec("INSERT INTO gruppetyper (gruppeart, GTypenavn) VALUES (5, 'Vehicles')"));

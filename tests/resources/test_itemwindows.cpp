@@ -110,26 +110,6 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, ItemWindows, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(ItemWindows, OnlyTheEditWindowDeletesAndOnlyAStoredItemIsMadeUnavailable)
-{
-    const std::pair<ItemMode, QStringList> cases[] = {{ItemMode::Edit, {"Canc", "del", "Luk"}},
-                                                      {ItemMode::View, {"Luk"}},
-                                                      {ItemMode::Add, {"Canc", "Luk"}}};
-    for (const auto& [mode, expected] : cases)
-        for (bool domestic : {true, false}) {
-            std::unique_ptr<ItemWindow> w(
-                domestic ? static_cast<ItemWindow*>(new DomesticItemWindow(mode))
-                         : new EquipmentItemWindow(mode));
-            SCOPED_TRACE(w->windowTitle().toStdString());
-            QStringList buttons;
-            for (const char* name : {"Canc", "del", "Luk"})
-                if (w->findChild<QPushButton*>(name))
-                    buttons << name;
-            EXPECT_EQ(buttons, expected);
-            EXPECT_EQ(w->findChild<FlagBox*>("inaktiv") != nullptr, mode != ItemMode::Add);
-        }
-}
-
 TEST_P(ItemWindows, DomesticEditShowsAndWritesEveryField)
 {
     ASSERT_TRUE(db().exec("UPDATE lokale SET lokbeskrivelse = 'North wing', maxprs = 12, "
@@ -204,21 +184,6 @@ TEST_P(ItemWindows, EquipmentEditShowsAndWritesEveryField)
                              "'Town+''555+''a@b.c+''Epson+''X1+''S9+''2020+''2027-01-02'")
                   .arg(beamers)
                   .arg(homebase + 1));
-}
-
-TEST_P(ItemWindows, EmptyFieldsStayEmptyThroughTheEditWindows)
-{
-    // No value typed must not become 0 or an empty text in the file.
-    const QString equipment = row(beamer); // empty homebase, warranty and fee
-    click(open<EquipmentItemWindow>(ItemMode::Edit, beamer), "Luk");
-    EXPECT_EQ(row(beamer), equipment);
-
-    const QString before = row(room);
-    auto* w = open<DomesticItemWindow>(ItemMode::Edit, room);
-    child<QLineEdit>(w, "Lokalenavn")->setText("Room A2");
-    click(w, "Luk");
-    EXPECT_EQ(row(room), QString(before).replace("'Room A'", "'Room A2'"));
-    EXPECT_TRUE(field("lokale", "gebyr", "lokalenr", room).isNull());
 }
 
 TEST_P(ItemWindows, AWarrantyTypedIntoTheEmptyFieldIsStoredAndItsCalendarOpensOnToday)
@@ -366,19 +331,6 @@ TEST_P(ItemWindows, DeleteIsRefusedForLiveBookingsAndOtherwiseAsksAndMovesOnWith
     EXPECT_EQ(count("lokale", "lokalenr = ?", {beamer}), 0);
     EXPECT_FALSE(e->isVisible());
     EXPECT_EQ(count("lokale", "lokalenr = ?", {roomB}), 1);
-}
-
-TEST_P(ItemWindows, AddWindowNumbersTheNewItem)
-{
-    auto* w = open<DomesticItemWindow>(ItemMode::Add, 0); // a new item of Large rooms
-    EXPECT_TRUE(child<QLineEdit>(w, "lokalenr")->text().isEmpty());
-    QTest::keyClicks(child(w, "Lokalenavn"), "Room C");
-    QTest::keyClicks(child(w, "maxprs"), "8");
-    click(w, "Luk");
-    EXPECT_FALSE(w->isVisible());
-    const int id = db().scalar("SELECT max(lokalenr) FROM lokale").toInt();
-    EXPECT_GT(id, beamer);
-    EXPECT_EQ(row(id), QStringLiteral("%1'Room C'1NULL8NULLNULL0").arg(large) + nulls(14));
 }
 
 TEST_P(ItemWindows, AFeeIsReadAsTheLocaleWritesAnAmountOrRefusedAsTyped)

@@ -102,32 +102,6 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, Unavail, ::testing::ValuesIn(TestEngines()), EngineName);
 
-// Room South is available again and not listed; the dates follow the
-// session's format and missing ones stay empty.
-TEST_P(Unavail, ListShowsTheUnavailableItemsWithTypeGroupAndPeriod)
-{
-    session().DateFormatLong = QStringLiteral("mm-dd-yyyy");
-    const QVariant none(QMetaType::fromType<int>());
-    addItem(4, "Hall", 10, true, DayNumber(d(2024, 1, 5)), none);
-    // An item without a period comes first on either engine.
-    addItem(5, "Annex", 10, true, none, none);
-    ListControl* rows = open()->list();
-    ASSERT_EQ(rows->rowCount(), 4);
-    EXPECT_EQ(rows->rowTexts(0), QStringList({"Annex", "Meeting rooms", "Rooms", "", ""}));
-    EXPECT_EQ(rows->rowTexts(1), QStringList({"Hall", "Meeting rooms", "Rooms", "01-05-2024", ""}));
-    EXPECT_EQ(rows->rowTexts(2),
-              QStringList({"Beamer 1", "Projectors", "Media", "02-20-2024", "04-01-2024"}));
-    EXPECT_EQ(rows->rowTexts(3),
-              QStringList({"Room North", "Meeting rooms", "Rooms", "03-01-2024", "03-14-2024"}));
-    EXPECT_EQ(rows->rowData(2), QVariant(3));
-    EXPECT_EQ(rows->rowData(3), QVariant(1));
-
-    // The edit window's dates follow the numbered format.
-    session().DateFormatNo = 0;
-    edit(1);
-    EXPECT_EQ(end->text(), "03-14-2024");
-}
-
 TEST_P(Unavail, EditOpensTheSelectedItemOwnedByTheListAndAsksForARowWithoutOne)
 {
     open()->findChild<QPushButton*>("edit")->click();

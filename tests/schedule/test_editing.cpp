@@ -51,24 +51,6 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, Editing, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(Editing, TypedBookingTakesTheSlotTheUserAndRed)
-{
-    session().TentativeDefault = true;
-    Database d = db();
-    const auto nr = CreateBookingFromGrid(d, session(), "Choir", {45000, 2, 540}, 600,
-                                          session().TentativeDefault);
-    ASSERT_TRUE(nr);
-    EXPECT_EQ(
-        fields(*nr, "Beskrivelse, Bdato, Lokalenr, Bstart, Bslut, kontonr, curacname, "
-                    "Bgruppe, Bcolor, Tentative"),
-        QStringList({"Choir", "45000", "2", "540", "600", "1", "Administrator", "3", "255", "-1"}));
-    // The week view leaves the tentative flag to the database.
-    const auto week =
-        CreateBookingFromGrid(d, session(), "Solo", {45001, 2, 540}, 600, std::nullopt);
-    EXPECT_EQ(stored(*week, "Tentative").toInt(), 0);
-    EXPECT_EQ(*week, *nr + 1);
-}
-
 TEST_P(Editing, CutThenPasteKeepsNumberAndFields)
 {
     const int nr = fullBooking();
@@ -118,25 +100,6 @@ TEST_P(Editing, ABookingCutFromAnArchivedDayTakesItsArchiveCopyAlong)
     ASSERT_TRUE(ArchiveBookings(d, today.addDays(6), 3, 12).ok);
     EXPECT_TRUE(bookingRow(nr).isEmpty()) << "gone when its new day is due";
     EXPECT_FALSE(bookingRow(other).isEmpty()) << "its number's copy is another booking's";
-}
-
-TEST_P(Editing, CopyThenPasteTwiceGivesTwoNewBookings)
-{
-    const int nr = fullBooking();
-    Database d = db(), w = work();
-    ASSERT_TRUE(CutOrCopyBooking(d, w, nr, ClipboardOp::Copy));
-    const auto a = PasteBooking(d, w, 2, {45011, 1, 480});
-    const auto b = PasteBooking(d, w, 2, {45012, 1, 480});
-    ASSERT_TRUE(a && b);
-    EXPECT_EQ(QSet<int>({nr, *a, *b}).size(), 3) << "two new numbers";
-    EXPECT_FALSE(bookingRow(nr).isEmpty()) << "the copied booking stays";
-    EXPECT_EQ(count("Booking"), 3);
-    EXPECT_EQ(ClipboardRows(w), 1);
-    // After a restart the mode is unset: the waiting row pastes as a copy.
-    const auto c = PasteBooking(d, w, 0, {45013, 1, 480});
-    ASSERT_TRUE(c);
-    EXPECT_NE(*c, nr);
-    EXPECT_EQ(ClipboardRows(w), 1);
 }
 
 TEST_P(Editing, BookingPastMidnightKeepsItsLength)

@@ -68,25 +68,6 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, SeriesLogic, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(SeriesLogic, PatternsStartOneIntervalAfterTheStart)
-{
-    Database d = db(), w = work();
-    struct Case {
-        int interval, end;
-        QList<int> expected;
-    } cases[] = {
-        {1, D, {}},
-        {28, D + 196, range(D + 28, 28, 7)},
-        {0, D + 100, {}}, // no interval: nothing, and no endless loop
-        {-7, D + 100, {}},
-    };
-    for (const Case& c : cases) {
-        ClearCandidates(w);
-        EXPECT_EQ(GenerateCandidates(w, d, D, c.end, c.interval, templ), c.expected.size());
-        EXPECT_EQ(days(), c.expected) << c.interval << " to " << c.end - D;
-    }
-}
-
 TEST_P(SeriesLogic, TouchingBookingsDoNotCollideOverlappingOnesDo)
 {
     Database d = db(), w = work();
@@ -114,27 +95,6 @@ TEST_P(SeriesLogic, TouchingBookingsDoNotCollideOverlappingOnesDo)
     EXPECT_EQ(days().size(), 4) << "nothing left to remove";
     RemoveCandidate(w, LoadCandidates(w).first().id);
     EXPECT_EQ(days(), (QList<int>{D + 14, D + 28, D + 49}));
-}
-
-TEST_P(SeriesLogic, CommitBooksEveryCandidateAsOneSeries)
-{
-    Database d = db(), w = work();
-    addBooking(D + 21, 600, 720, 1, 7, 1, "In the way");
-    ASSERT_EQ(GenerateCandidates(w, d, D, D + 49, 7, templ), 7);
-    // Move one date to Hall B; keep the colliding one in.
-    ApplyAlternative(w, LoadCandidates(w)[1].id, 2);
-    ASSERT_EQ(CommitSeries(d, w, templ, 16711680), 7);
-    EXPECT_EQ(
-        count("Booking", "gennr = ? AND Lokalenr = 2 AND Bdato = ?", {templ.bookingnr, D + 14}), 1);
-    // The colliding date is booked too; tax and price type stay with the template.
-    EXPECT_EQ(rows(d, "Bcolor, Bstart, Bslut, Beskrivelse, Pris, Tentative, tax, bvpris, Bgruppe",
-                   "gennr = ? AND Bookingnr <> ?", {templ.bookingnr, templ.bookingnr}),
-              QStringList(7, "16711680|600|720|Choir|300|-1|0|NULL|7"));
-    EXPECT_EQ(d.scalar("SELECT Bcolor FROM Booking WHERE Bookingnr = ?", {templ.bookingnr}).toInt(),
-              16711680);
-    // The numbers came from the shared counter.
-    EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(),
-              d.scalar("SELECT max(Bookingnr) FROM Booking").toInt() + 1);
 }
 
 // A series of hundreds of dates tells its count a stretch of dates at a

@@ -142,32 +142,6 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, Series, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(Series, PatternGeneratesOneDateEveryIntervalAfterTheStart)
-{
-    struct Case {
-        const char* option;
-        int endOffset; // -1: keep the default end
-        QList<int> offsets;
-    } cases[] = {
-        {"Option2", -1, {7, 14, 21, 28, 35, 42, 49}},
-        {"Option1", 1, {1}},
-        {"Option3", 20, {14}},
-    };
-    const int nr = makeTemplate(D);
-    for (const Case& c : cases) {
-        PatternWindow* w = openPattern(nr);
-        ASSERT_NE(w, nullptr) << c.option;
-        EXPECT_EQ(w->startDay(), D);
-        generate(w, c.option, c.endOffset);
-        EXPECT_EQ(listedDays(w->list()), days(c.offsets)) << c.option;
-        EXPECT_EQ(w->list()->rowTexts(0).mid(1, 2), QStringList({"10:00", "12:00"}));
-        EXPECT_TRUE(child<QPushButton>(w, "bookingknap")->isEnabled());
-        EXPECT_TRUE(messages.shown().isEmpty()) << messages.texts().join('\n').toStdString();
-        WindowRegistry::instance().closeAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
 TEST_P(Series, PatternRefusesAnEmptySpanAndAMissingIntervalAndANewIntervalStartsAfresh)
 {
     PatternWindow* w = openPattern(makeTemplate(D));
@@ -202,39 +176,6 @@ TEST_P(Series, PatternRefusesAnEmptySpanAndAMissingIntervalAndANewIntervalStarts
     EXPECT_EQ(candidates(), 0);
     EXPECT_EQ(child<QDateEdit>(w, "slcoy")->date(), DateFromDayNumber(D + 7));
     EXPECT_EQ(w->endDay(), D + 7);
-}
-
-TEST_P(Series, BookingGeneratedDatesKeepsCollidingDatesAndClosesTheForm)
-{
-    const int nr = makeTemplate(D);
-    addBooking(D + 14, 660, 780, 1, 1, 1, "Other"); // overlaps the third date
-    Database d = db();
-    ASSERT_TRUE(d.exec("UPDATE Booking SET tax = -1, bvpris = 2")); // agreed: the fee stands
-    PatternWindow* w = openPattern(nr);
-    ASSERT_NE(w, nullptr);
-    child<QLineEdit>(window("bookingform"), "Beskrivelse")->setText("Board meeting");
-    generate(w, "Option2");
-    ASSERT_EQ(w->list()->rowCount(), 7);
-    QList<int> marks;
-    for (int r = 0; r < 7; ++r)
-        marks << w->list()->rowPicture(r);
-    EXPECT_EQ(marks, QList<int>({1, 0, 1, 1, 1, 1, 1}));
-
-    click(w, "bookingknap");
-    QCoreApplication::processEvents();
-    EXPECT_EQ(seriesDays(nr), days({0, 7, 14, 21, 28, 35, 42, 49}));
-    // Red, and the form's unsaved title went into the copies and, on closing, the template.
-    EXPECT_EQ(count("Booking",
-                    "gennr = ? AND gentagende <> 0 AND Bcolor = 16711680 AND "
-                    "Beskrivelse = 'Board meeting' AND Pris = 300",
-                    {nr}),
-              8);
-    // The template's tax and price type stay with it.
-    EXPECT_EQ(count("Booking", "gennr = ? AND Bookingnr <> ? AND (tax <> 0 OR bvpris IS NOT NULL)",
-                    {nr, nr}),
-              0);
-    EXPECT_EQ(window("fastgen"), nullptr);
-    EXPECT_EQ(window("bookingform"), nullptr);
 }
 
 TEST_P(Series, NoDatesLeftOrAFeeTheFormCannotStoreBooksNothing)
@@ -478,21 +419,6 @@ TEST_P(SeriesDelete, ThisAndUntilDeletesTheRangeBothEndsIncludedAfterTheConfirma
     EXPECT_EQ(seriesDays(other), days({7}));
     EXPECT_EQ(window("sletgentagendeform"), nullptr);
     EXPECT_EQ(window("bookingform"), nullptr);
-}
-
-TEST_P(SeriesDelete, TheWindowGoesWhenTheFormMovesToAnotherBooking)
-{
-    const int nr = makeSeries({D, D + 7});
-    const int other = makeSeries({D + 1, D + 8}, "Other series");
-    QWidget* w = openDelete(nr);
-    ASSERT_NE(w, nullptr);
-    // The form moves on (a double-click on the schedule): the window must not
-    // stay to delete the other booking's series.
-    openForm(other);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(window("sletgentagendeform"), nullptr);
-    EXPECT_EQ(seriesDays(nr).size(), 2);
-    EXPECT_EQ(seriesDays(other).size(), 2);
 }
 
 TEST_P(SeriesDelete, AllAndRestReachOneYearAfterToday)

@@ -45,41 +45,6 @@ TEST_F(Connection, OpenAcceptsOnlyDatabasesNamedMdb)
     EXPECT_EQ(dialogs.titles.first(), "Vestra - Open existing bookingfile");
 }
 
-TEST_F(Connection, CancelDoesNothing)
-{
-    dialogs.chooseNext(std::nullopt);
-    EXPECT_EQ(OpenExistingFile(), ConnectResult::Cancelled);
-    dialogs.chooseNext(std::nullopt);
-    EXPECT_EQ(CreateNewFile(), ConnectResult::Cancelled);
-    EXPECT_TRUE(messages.shown().isEmpty());
-    EXPECT_EQ(storedPath(), "");
-}
-
-TEST_F(Connection, OpenStoresThePathForTheNextStart)
-{
-    const QString p = templateCopy("club.mdb");
-    dialogs.chooseNext(p);
-    EXPECT_EQ(OpenExistingFile(), ConnectResult::Connected);
-    EXPECT_EQ(session().BookingFilePath, p);
-    EXPECT_EQ(storedPath(), p);
-}
-
-TEST_F(Connection, CreateMakesAnMdbFileFromTheTemplate)
-{
-    dialogs.chooseNext(pathOf("budget.txt"));
-    EXPECT_EQ(CreateNewFile(), ConnectResult::Connected);
-    const QString made = pathOf("budget.mdb");
-    EXPECT_EQ(storedPath(), made);
-    EXPECT_EQ(session().BookingFilePath, made);
-    EXPECT_TRUE(IsBookingFile(made));
-    EXPECT_FALSE(QFile::exists(pathOf("budget.txt")));
-    EXPECT_EQ(dialogs.titles.first(), "Vestra - Create new bookingfile");
-    // The next start of the program opens it.
-    session().BookingFilePath.clear();
-    EXPECT_EQ(PrepareSession(session(), QDate(2026, 12, 5)).outcome, StartupOutcome::ReadyForLogin);
-    EXPECT_EQ(session().BookingFilePath, made);
-}
-
 TEST_F(Connection, CreateAsksBeforeReplacingAFileAndReplacesOnlyOnYes)
 {
     // Every name that leads to good.mdb, with either answer.
@@ -141,16 +106,6 @@ TEST_F(Connection, CreateWithAnEmptyNameStoresNothing)
     EXPECT_TRUE(RerunsStartup(r));
     EXPECT_EQ(messages.texts(), QStringList({"Filename Empty / Illegal filename"}));
     EXPECT_EQ(storedPath(), "previous.mdb");
-}
-
-TEST_F(Connection, CreateWithoutTemplateSaysSo)
-{
-    ASSERT_TRUE(QFile::remove(TemplatePath()));
-    dialogs.chooseNext(pathOf("new.mdb"));
-    EXPECT_EQ(CreateNewFile(), ConnectResult::Failed);
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown()[0].title, "File Error");
-    EXPECT_EQ(storedPath(), "");
 }
 
 TEST_F(Connection, ConnectWindowCreatesAFileAndAsksForTheLoginOrExits)
@@ -226,14 +181,6 @@ TEST(ServerAddress, TypedPartsMakeAnAddressThatReadsBackTheSame)
         EXPECT_EQ(parts->database, c.typed.database);
         EXPECT_EQ(parts->user, c.typed.user);
     }
-}
-
-TEST(ServerAddress, PasswordRequestsAreToldFromOtherConnectionErrors)
-{
-    EXPECT_TRUE(AsksForPassword("connection to server failed: fe_sendauth: no password supplied"));
-    EXPECT_TRUE(AsksForPassword("FATAL:  password authentication failed for user \"anna\""));
-    EXPECT_FALSE(AsksForPassword("could not connect to server: Connection refused"));
-    EXPECT_FALSE(AsksForPassword("FATAL:  database \"x\" does not exist"));
 }
 
 // libpq's words (taken from real refusals) are told in plain sentences that

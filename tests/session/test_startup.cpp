@@ -84,33 +84,6 @@ TEST_F(Startup, RefusesFilesThatAreNotBookingFiles)
                            "create a new. / No Database Connection"}));
 }
 
-TEST_P(StartupStore, CopiesTheSettingsIntoTheSession)
-{
-    const QString path = makeBookingFile();
-    {
-        Database d = db();
-        // 08:00:30 is 480.5 minutes and rounds to the even 480; 08:01:30 to 482.
-        ASSERT_TRUE(d.exec("UPDATE institutionsoplysninger SET Skemastart = ?, Skemaslut = ?, "
-                           "Instutionsnavn = 'Town Hall', taxpct = 12.5, tax = -1, FirstDay = '0', "
-                           "Timeunits = 30, arcdel = 2, deldel = 365",
-                           {8 * 3600 + 30, 8 * 3600 + 90}));
-        ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne VALUES (4, 'Rooms', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter VALUES (9, 4, 'Large', '', 1)"));
-    }
-    setArchiveDate(kToday);
-    connectTo(path);
-    const StartupReport r = PrepareSession(session(), kToday);
-    ASSERT_EQ(r.outcome, StartupOutcome::ReadyForLogin);
-    const Session& s = session();
-    EXPECT_EQ(QVariantList({s.BookingFilePath, s.OpeningTime, s.ClosingTime, s.PrintTimeStart,
-                            s.PrintTimeEnd, s.InstitutionName, s.TaxPercent, s.TaxEnabled,
-                            s.FirstDay, s.TimeUnits, s.ArchiveDelayDays, s.DeleteDelayDays,
-                            s.DateFormatLong, s.DateFormatShort, s.SelectedDay, s.LastArchiveDate,
-                            s.CurrentGroupNo, s.CurrentTypeNo, s.LoginOk}),
-              QVariantList({path, 480, 1020, 480, 482, "Town Hall", 12.5, true, "0", 30, 2, 365,
-                            "dd-mm-yyyy", "D N-m-y", DayNumber(kToday), kToday, 4, 9, false}));
-}
-
 // Archiving runs on the first start of a day, never on a second one nor on a
 // clock set back behind the last run. Without groups, none is chosen.
 TEST_P(StartupStore, ArchivesOnlyOnTheFirstStartOfADay)

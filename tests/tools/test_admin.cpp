@@ -122,40 +122,6 @@ protected:
     }
 };
 
-TEST_F(Admin, CreateWritesTheTemplateAndCheckReportsIt)
-{
-    const QString target = pathOf("new.mdb");
-    AdminRun r = admin({"create", target});
-    expectDone(r, {QString("created %1 (schema version %2)").arg(target).arg(latest)});
-    EXPECT_TRUE(r.err.isEmpty());
-    EXPECT_FALSE(QFile::exists(target + ".new"));
-    {
-        Database d = Database::open(target);
-        EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontouser = 'admin'").toInt(), 1);
-        // No password as typed, the first administrator's included.
-        EXPECT_TRUE(d.scalar("SELECT KontoPass FROM Konti").toString().startsWith("$argon2id$"));
-    }
-    Database::closeAll(target);
-
-    r = admin({"check", target});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    ASSERT_GE(r.out.size(), 3);
-    EXPECT_EQ(r.out[0], QString("schema version %1 (current)").arg(latest));
-    EXPECT_EQ(r.out[1], "integrity ok");
-    EXPECT_TRUE(r.out.contains("rows Konti 1")) << r.out.join('|').toStdString();
-    EXPECT_TRUE(r.out.contains("rows Booking 0"));
-
-    // A second create never replaces what is there.
-    {
-        Database w = Database::open(target);
-        ASSERT_TRUE(w.exec("INSERT INTO Konti (Kontotype, Kontonavn) VALUES ('g', 'Kept')"));
-    }
-    Database::closeAll(target);
-    const QByteArray before = digest(target);
-    expectRefused(admin({"create", target}), target + ": target exists");
-    EXPECT_EQ(digest(target), before);
-}
-
 TEST_F(Admin, CheckNamesTheFirstChangeLogRowChangedAfterItWasWritten)
 {
     const QString path = templateCopy("log.mdb");

@@ -50,24 +50,6 @@ TEST(Messages, TheMessageBoxShowsAnEmptyTitleEmpty)
     }
 }
 
-TEST(FileDialogs, ChoiceSplitsTheChosenPath)
-{
-    struct Case {
-        const char *path, *name, *base, *ext;
-    } cases[] = {
-        {"/data/archive.2024.mdb", "archive.2024.mdb", "archive.2024", "mdb"},
-        {"/data/noext", "noext", "noext", ""},
-        {"/data/", "", "", ""},
-    };
-    for (const Case& c : cases) {
-        const FileChoice f = FileChoice::fromPath(c.path);
-        EXPECT_TRUE(f.chosen);
-        EXPECT_EQ(f.nameWithExt, c.name) << c.path;
-        EXPECT_EQ(f.baseName, c.base) << c.path;
-        EXPECT_EQ(f.extension, c.ext) << c.path;
-    }
-}
-
 // The real save dialog: a name typed without a suffix gets it, and an
 // existing file is not asked about there (its caller asks, knowing the name
 // it will write). A question box would be answered Yes and counted here.
@@ -100,57 +82,6 @@ TEST(FileDialogs, SaveDialogAddsTheSuffixAndLeavesTheReplaceQuestionToItsCaller)
     EXPECT_EQ(QFileInfo(c.fullPath).absoluteFilePath(),
               QFileInfo(dir.filePath("good.mdb")).absoluteFilePath());
     EXPECT_EQ(questions, 0);
-}
-
-TEST(WindowRegistry, EachWindowExistsOnceAndGoesWhenClosed)
-{
-    auto& reg = WindowRegistry::instance();
-    int made = 0;
-    auto factory = [&] {
-        ++made;
-        return new QWidget;
-    };
-    QWidget* a = reg.obtain<QWidget>("Options", factory);
-    QWidget* b = reg.obtain<QWidget>("Options", factory);
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(made, 1);
-    reg.show(a, ShowMode::Modal);
-    EXPECT_TRUE(a->isVisible());
-    EXPECT_EQ(a->windowModality(), Qt::ApplicationModal);
-
-    QWidget* owner = reg.obtain<QWidget>("Calendar", factory);
-    QWidget* owned = reg.obtain<QWidget>("bookingform", factory);
-    reg.show(owned, ShowMode::Owned, owner);
-    EXPECT_EQ(owned->parentWidget(), owner);
-    EXPECT_TRUE(owned->isWindow());
-
-    QPointer<QWidget> watch(a);
-    a->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(watch.isNull()) << "closing unloads the window";
-    EXPECT_EQ(reg.find("Options"), nullptr);
-    reg.obtain<QWidget>("Options", factory);
-    EXPECT_EQ(made, 4);
-    reg.closeAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(reg.find("Calendar"), nullptr);
-}
-
-TEST(WindowRegistry, AClosedWindowIsNotHandedOutBeforeItIsDeleted)
-{
-    auto& reg = WindowRegistry::instance();
-    QWidget* first = reg.obtain<QWidget>("frmLogin", [] { return new QWidget; });
-    reg.show(first, ShowMode::Free);
-    first->close();
-    // Deletion is deferred; a window opened again in the same handler is new.
-    QWidget* second = reg.obtain<QWidget>("frmLogin", [] { return new QWidget; });
-    EXPECT_NE(first, second);
-    // A hidden (not closed) window is still the one window of its name.
-    second->show();
-    second->hide();
-    EXPECT_EQ(reg.obtain<QWidget>("frmLogin", [] { return new QWidget; }), second);
-    reg.closeAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // A 1920x1080 screen at 150 % offers 1280x720 less its panel; a window drawn
@@ -194,24 +125,6 @@ TEST(WindowGeometry, AFixedSizeWindowShrinksToTheScreen)
     EXPECT_TRUE(area.contains(w->frameGeometry()))
         << w->frameGeometry().width() << "x" << w->frameGeometry().height();
     w->close();
-}
-
-// A window shown again comes back with the size and place it was closed with.
-TEST(WindowGeometry, WindowsRememberTheirPlace)
-{
-    auto showNamed = [] {
-        auto* w = new QWidget;
-        w->setObjectName("rememberedWindow");
-        w->setAttribute(Qt::WA_DeleteOnClose);
-        WindowRegistry::instance().show(w, ShowMode::Free);
-        return w;
-    };
-    QPointer<QWidget> first = showNamed();
-    first->setGeometry(QRect(120, 140, 420, 310));
-    first->close();
-    QPointer<QWidget> second = showNamed();
-    EXPECT_EQ(second->geometry(), QRect(120, 140, 420, 310));
-    second->close();
 }
 
 // Typed digits land in a time editor however it got the focus: a click or

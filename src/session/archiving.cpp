@@ -240,8 +240,13 @@ ArchiveResult ArchiveBookings(Database& db, const QDate& today, int archiveDelay
 
     const int t = DayNumber(today);
     auto sane = [](int days) { return days >= 0 && days <= kMaxArchiveDelayDays; };
-    const int copyBefore = t - archiveDelayDays;
-    const int deleteBefore = t - deleteDelayDays;
+    // A delay out of reason (a setting typed as any number) must not wrap
+    // round: the day before which bookings go is taken as far as int goes.
+    auto dayBefore = [t](int days) {
+        return static_cast<int>(std::clamp<qint64>(qint64(t) - days, INT_MIN, INT_MAX));
+    };
+    const int copyBefore = dayBefore(archiveDelayDays);
+    const int deleteBefore = dayBefore(deleteDelayDays);
     // With the shorter delete delay the settings ask for bookings to go
     // unarchived; otherwise only what the archive holds may leave.
     const bool archivedOnly = !sane(archiveDelayDays) || deleteDelayDays >= archiveDelayDays;

@@ -70,7 +70,8 @@ protected:
                             const QString& repeat)
     {
         click(w, "SetPasswordButton");
-        auto* dialog = w->findChild<QDialog*>("SetPassword");
+        // A dialog that took the password closes and is deleted.
+        QPointer<QDialog> dialog = w->findChild<QDialog*>("SetPassword");
         if (!dialog)
             return false;
         if (auto* old = dialog->findChild<QLineEdit*>("oldpassword"))
@@ -79,7 +80,7 @@ protected:
         dialog->findChild<QLineEdit*>("repeatpassword")->setText(repeat);
         click(dialog, "ok");
         settle();
-        const bool taken = dialog->isHidden();
+        const bool taken = !dialog || dialog->isHidden();
         if (!taken)
             dialog->close();
         settle();

@@ -125,10 +125,11 @@ TEST_F(Connection, ConnectWindowCreatesAFileAndAsksForTheLoginOrExits)
     EXPECT_TRUE(login->isVisible());
     EXPECT_TRUE(messages.shown().isEmpty());
 
-    bool quit = false;
-    navigator().quit = [&] { quit = true; };
+    // The navigator outlives the test: what it calls must too.
+    auto quit = std::make_shared<bool>(false);
+    navigator().quit = [quit] { *quit = true; };
     QTest::mouseClick(ShowConnectWindow()->findChild<QPushButton*>("exit"), Qt::LeftButton);
-    EXPECT_TRUE(quit);
+    EXPECT_TRUE(*quit);
 }
 
 // The address typed parts lead to reads back as the same parts, the socket

@@ -383,27 +383,25 @@ TEST_P(Settings, DetailsAndLogoAreStoredWhenTheParametersClose)
 
 TEST_P(Settings, EachLookupListIsAddedToEditedAndDeletedThroughItsWindow)
 {
-    // Its list, add, edit and delete buttons, its table and key.
-    const std::tuple<LookupKind, const char*, const char*, const char*, const char*, const char*,
-                     const char*>
-        cases[] = {
-            {LookupKind::Department, "dep", "AddDep", "edit", "delete", "Department", "depnr"},
-            {LookupKind::FloorPlan, "FPlan", "AddFp", "Editfp", "Kommandoknap63", "opstilling",
-             "ID"},
-            {LookupKind::Homebase, "homeb", "addhb", "EditHB", "Slethomebse", "Homebases", "ID"}};
+    struct Case {
+        LookupKind kind;
+        const char *list, *add, *edit, *remove, *table, *key;
+    } cases[] = {
+        {LookupKind::Department, "dep", "AddDep", "edit", "delete", "Department", "depnr"},
+        {LookupKind::FloorPlan, "FPlan", "AddFp", "Editfp", "Kommandoknap63", "opstilling", "ID"},
+        {LookupKind::Homebase, "homeb", "addhb", "EditHB", "Slethomebse", "Homebases", "ID"}};
     CompanyInfoWindow* w = ShowCompanyInfoWindow(nullptr);
-    for (const auto& [kind, listName, addButton, editButton, removeButton, table, keyField] :
-         cases) {
-        const LookupInfo& info = Lookup(kind);
+    for (const Case& c : cases) {
+        const LookupInfo& info = Lookup(c.kind);
         SCOPED_TRACE(info.window.toStdString());
-        auto* list = child<QListWidget>(w, listName);
+        auto* list = child<QListWidget>(w, c.list);
         messages.clear();
 
-        child<QPushButton>(w, editButton)->click();
+        child<QPushButton>(w, c.edit)->click();
         EXPECT_EQ(messages.texts(), QStringList{info.chooseText + " / Message"});
         EXPECT_EQ(WindowRegistry::instance().find(info.window), nullptr);
 
-        child<QPushButton>(w, addButton)->click();
+        child<QPushButton>(w, c.add)->click();
         QWidget* edit = WindowRegistry::instance().find(info.window);
         ASSERT_NE(edit, nullptr);
         EXPECT_EQ(edit->windowTitle(), info.caption);
@@ -414,7 +412,7 @@ TEST_P(Settings, EachLookupListIsAddedToEditedAndDeletedThroughItsWindow)
         const int key = list->item(0)->data(Qt::UserRole).toInt();
 
         list->setCurrentRow(0);
-        child<QPushButton>(w, editButton)->click();
+        child<QPushButton>(w, c.edit)->click();
         edit = WindowRegistry::instance().find(info.window);
         ASSERT_NE(edit, nullptr);
         auto* nameEdit = child<QLineEdit>(edit, info.nameField.toLatin1());
@@ -425,18 +423,18 @@ TEST_P(Settings, EachLookupListIsAddedToEditedAndDeletedThroughItsWindow)
 
         messages.clear();
         messages.answerNext(MsgAnswer::No);
-        child<QPushButton>(w, removeButton)->click();
+        child<QPushButton>(w, c.remove)->click();
         ASSERT_EQ(messages.shown().size(), 1);
         EXPECT_EQ(messages.shown()[0].title, "Deletion Message");
         EXPECT_EQ(messages.shown()[0].defaultButton, MsgAnswer::No);
         EXPECT_EQ(list->count(), 1);
         // A floor plan in use goes too, and its booking keeps the number.
-        const int booking = kind == LookupKind::FloorPlan ? addBooking(45000, 600, 660) : 0;
+        const int booking = c.kind == LookupKind::FloorPlan ? addBooking(45000, 600, 660) : 0;
         ASSERT_TRUE(db().exec("UPDATE Booking SET ID = ? WHERE Bookingnr = ?", {key, booking}));
         messages.answerNext(MsgAnswer::Yes);
-        child<QPushButton>(w, removeButton)->click();
+        child<QPushButton>(w, c.remove)->click();
         EXPECT_EQ(list->count(), 0);
-        EXPECT_EQ(count(table, QString("%1 = ?").arg(keyField), {key}), 0);
+        EXPECT_EQ(count(c.table, QString("%1 = ?").arg(c.key), {key}), 0);
         if (booking) {
             EXPECT_EQ(stored(booking, "ID"), QVariant(key));
         }

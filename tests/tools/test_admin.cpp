@@ -424,24 +424,20 @@ TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
 TEST_F(AdminServer, ConnectionFailuresNameTheirCauseInOneLine)
 {
     const QString withPassword = as("vestra_pw");
-    struct Case {
-        QString address;
-        QString password; // PGPASSWORD; empty: none
-        QString reason;
-    } cases[] = {
+    // Address, PGPASSWORD (none when empty), the cause named.
+    const std::tuple<QString, QString, QString> cases[] = {
         {"postgresql://vestra@127.0.0.1:1/vestra", {}, "The database server cannot be reached"},
         {withPassword, "wrong", "The server refused the password for user vestra_pw."},
         {withPassword, {}, "The server asks for a password for user vestra_pw and none was given."},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.address.toStdString());
+    for (const auto& [address, password, reason] : cases) {
+        SCOPED_TRACE(address.toStdString());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("PGPASSWORD");
         env.insert("PGPASSFILE", "/nonexistent");
-        if (!c.password.isEmpty())
-            env.insert("PGPASSWORD", c.password);
-        expectRefusedFor(admin({"check", c.address}, env),
-                         c.address + ": cannot connect: " + c.reason);
+        if (!password.isEmpty())
+            env.insert("PGPASSWORD", password);
+        expectRefusedFor(admin({"check", address}, env), address + ": cannot connect: " + reason);
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PGPASSWORD", "vestra-pw-secret");
@@ -650,11 +646,7 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
     expectRefused(admin({"user", "add", server, "CARL"}, {}, "pw\n"),
                   server + ": the user name CARL is taken");
 
-    const struct {
-        const char* role;
-        const char* sql;
-        int outcome;
-    } cases[] = {
+    const std::tuple<const char*, const char*, int> cases[] = {
         {"carl", "UPDATE Booking SET Beskrivelse = 'mine now' WHERE Bookingnr = 2", NoRow},
         {"carl", "DELETE FROM Booking WHERE Bookingnr = 2", NoRow},
         {"carl", "UPDATE Booking SET kontonr = 21 WHERE Bookingnr = 1", Refused},
@@ -691,8 +683,8 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
         {"Eva", "UPDATE lokale SET Lokalenavn = 'Gym'", OneRow},
         {"Eva", "UPDATE Booking SET Beskrivelse = 'moved' WHERE Bookingnr = 2", OneRow},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(runAs(server, c.role, c.sql), c.outcome) << c.role << ": " << c.sql;
+    for (const auto& [role, sql, outcome] : cases)
+        EXPECT_EQ(runAs(server, role, sql), outcome) << role << ": " << sql;
     EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', Bookingnr, Beskrivelse, kontonr), ' ' "
                    "ORDER BY Bookingnr) FROM Booking"),
               "1/choir practice/22 2/moved/21");
@@ -801,17 +793,13 @@ TEST_F(AdminServer, APreviousVersionsStoreSecuredKeepsEveryRowAndLetsEachPersonI
               1);
     Database::closeAll(server);
 
-    const struct {
-        const char* role;
-        int account;
-        bool admin;
-    } people[] = {{"ann", 20, false}, {"Bo.Lund", 21, true}};
-    for (const auto& person : people) {
+    for (const auto& [role, account, isAdmin] :
+         {std::tuple{"ann", 20, false}, std::tuple{"Bo.Lund", 21, true}}) {
         Session& s = session();
-        s.BookingFilePath = as(person.role);
-        EXPECT_EQ(LoginAsServerRole(s), ServerLogin::LoggedIn) << person.role;
-        EXPECT_EQ(s.LoginAccountId, person.account);
-        EXPECT_EQ(s.IsAdmin, person.admin);
+        s.BookingFilePath = as(role);
+        EXPECT_EQ(LoginAsServerRole(s), ServerLogin::LoggedIn) << role;
+        EXPECT_EQ(s.LoginAccountId, account);
+        EXPECT_EQ(s.IsAdmin, isAdmin);
         Database::closeAll(s.BookingFilePath);
     }
     EXPECT_EQ(runAs(server, "gone", "SELECT 1"), NoLogin);

@@ -391,14 +391,12 @@ TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
     expectDone(admin({"create", server}),
                {QString("created %1 (schema version %2)").arg(server).arg(latest),
                 "login role admin (administrator)"});
-    {
-        Database d = Database::open(server);
-        EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontouser = 'admin'").toInt(), 1);
-        // The server keeps the passwords; the store none, the first administrator's included.
-        EXPECT_EQ(d.scalar("SELECT KontoPass FROM Konti").toString(), "");
-        ASSERT_TRUE(d.exec("INSERT INTO Konti (ID, Kontotype, Kontouser, KontoPass) VALUES "
-                           "(2, 'p', 'anna', 'pw')"));
-    }
+    EXPECT_EQ(readOnce(server, "SELECT count(*) FROM Konti WHERE Kontouser = 'admin'").toInt(), 1);
+    // The server keeps the passwords; the store none, the first administrator's included.
+    EXPECT_EQ(readOnce(server, "SELECT KontoPass FROM Konti").toString(), "");
+    execOnce(
+        server,
+        {"INSERT INTO Konti (ID, Kontotype, Kontouser, KontoPass) VALUES (2, 'p', 'anna', 'pw')"});
     expectDone(admin({"rehash", server}), {QString("hashed 1 plain passwords in %1").arg(server)});
     EXPECT_TRUE(readOnce(server, "SELECT KontoPass FROM Konti WHERE ID = 2")
                     .toString()

@@ -12,9 +12,9 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlError>
 #include <QSqlQuery>
 
 using namespace vestra;
@@ -45,12 +45,13 @@ AdminRun admin(const QStringList& arguments, const QProcessEnvironment& env = {}
     return r;
 }
 
-QByteArray digest(const QString& path)
+// A command that must succeed, for the checks on what it printed.
+AdminRun adminOk(const QStringList& arguments, const QProcessEnvironment& env = {},
+                 const QByteArray& input = {})
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    AdminRun r = admin(arguments, env, input);
+    EXPECT_EQ(r.exitCode, 0) << arguments.join(' ').toStdString() << ": " << r.err.toStdString();
+    return r;
 }
 
 // A refusal: the exit code and one line on standard error.
@@ -58,6 +59,16 @@ void expectRefused(const AdminRun& r, const QString& reason, int exitCode = 1)
 {
     EXPECT_EQ(r.exitCode, exitCode) << reason.toStdString();
     EXPECT_EQ(r.err, "vestra-admin: " + reason + "\n");
+}
+
+// A refusal that begins with reason, in one line unless the store's own
+// words that follow it take several.
+void expectRefusedFor(const AdminRun& r, const QString& reason, bool oneLine = true)
+{
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith("vestra-admin: " + reason)) << r.err.toStdString();
+    EXPECT_TRUE(!oneLine || r.err.count('\n') == 1) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.join('|').toStdString();
 }
 
 // A command that succeeded and printed exactly these lines.
@@ -76,12 +87,21 @@ QVariant readOnce(const QString& address, const QString& sql, const QVariantList
     return v;
 }
 
-void setSchemaVersion(const QString& address, int version)
+// Each statement run with binds on a connection closed again afterwards.
+void execOnce(const QString& address, const QStringList& statements, const QVariantList& binds = {})
 {
     {
         Database d = Database::open(address);
-        ASSERT_TRUE(d.setSchemaVersion(version));
+        for (const QString& sql : statements)
+            ASSERT_TRUE(d.exec(sql, binds))
+                << sql.toStdString() << ": " << d.lastError().toStdString();
     }
+    Database::closeAll(address);
+}
+
+void setSchemaVersion(const QString& address, int version)
+{
+    EXPECT_TRUE(Database::open(address).setSchemaVersion(version));
     Database::closeAll(address);
 }
 
@@ -108,6 +128,30 @@ void expectChainCaught(const QString& address)
     Database::closeAll(address);
 }
 
+// What sql comes to as role over a connection of the test's own, with plain
+// SQL and no program code in between: the rows it changed or read, Refused,
+// or NoLogin when the server does not let role in at all.
+enum Outcome { NoLogin = -2, Refused = -1, NoRow = 0, OneRow = 1 };
+int runAs(const QString& address, const QString& role, const QString& sql)
+{
+    const QString name = "role-" + role;
+    int outcome = NoLogin;
+    {
+        const std::optional<ServerAddress> p = ParseServerAddress(address);
+        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", name);
+        db.setHostName(p->host);
+        db.setDatabaseName(p->database);
+        db.setUserName(role);
+        if (db.open()) {
+            QSqlQuery q(db);
+            outcome = !q.exec(sql) ? Refused : q.isSelect() ? q.size() : q.numRowsAffected();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return outcome;
+}
+
 } // namespace
 
 class Admin : public BookingFileTest {
@@ -119,6 +163,10 @@ protected:
             .arg(address)
             .arg(latest + 1)
             .arg(latest);
+    }
+    static QByteArray digest(const QString& path)
+    {
+        return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256);
     }
 };
 
@@ -140,10 +188,7 @@ TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopyAndRehashHashesItsPasswords)
     ASSERT_TRUE(BuildBaselineFile(path));
     Database::closeAll(path);
     const QByteArray old = digest(path);
-
-    AdminRun r = admin({"check", path});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out.value(0),
+    EXPECT_EQ(adminOk({"check", path}).out.value(0),
               QString("schema version 0 (older than %1: run vestra-admin upgrade)").arg(latest));
 
     const QString backup = path + ".bak-v0";
@@ -151,7 +196,6 @@ TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopyAndRehashHashesItsPasswords)
                {QString("upgraded %1 from schema version 0 to %2").arg(path).arg(latest),
                 "backup " + backup});
     EXPECT_EQ(digest(backup), old);
-
     expectDone(admin({"upgrade", path}),
                {QString("%1 is already at schema version %2").arg(path).arg(latest)});
 
@@ -174,13 +218,11 @@ TEST_F(Admin, BackupAndRestoreOfABookingFileInUse)
     ASSERT_TRUE(inUse.exec("BEGIN"));
     ASSERT_TRUE(inUse.scalar("SELECT count(*) FROM Booking").isValid()); // a reader holds it
     const QString backup = pathOf("club-backup.mdb");
-    AdminRun r = admin({"backup", file, backup});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const AdminRun r = admin({"backup", file, backup});
     ASSERT_TRUE(inUse.exec("COMMIT"));
-    EXPECT_EQ(r.out, QStringList{QString("backup of %1 written to %2 (schema version %3, "
-                                         "integrity ok)")
-                                     .arg(file, backup)
-                                     .arg(latest)});
+    expectDone(r, {QString("backup of %1 written to %2 (schema version %3, integrity ok)")
+                       .arg(file, backup)
+                       .arg(latest)});
     expectRefused(admin({"backup", file, backup}),
                   backup + " exists already; a backup never replaces a file");
     addBooking(46001, 600, 660);
@@ -188,23 +230,18 @@ TEST_F(Admin, BackupAndRestoreOfABookingFileInUse)
     // A damaged backup is refused, whatever --force says.
     const QString damaged = pathOf("damaged.mdb");
     ASSERT_TRUE(QFile::copy(backup, damaged));
+    const qint64 root =
+        readOnce(damaged, "SELECT (rootpage - 1) * (SELECT page_size FROM "
+                          "pragma_page_size) FROM sqlite_master WHERE name = 'Valgunits'")
+            .toLongLong();
     {
-        Database d = Database::open(damaged);
-        const int root =
-            d.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Valgunits'").toInt();
-        const int page = d.scalar("PRAGMA page_size").toInt();
-        Database::closeAll(damaged);
         QFile f(damaged);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.seek(qint64(root - 1) * page));
-        ASSERT_EQ(f.write(QByteArray(1, '\x00')), 1);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.seek(root)
+                    && f.write(QByteArray(1, '\x00')) == 1);
     }
-    r = admin({"restore", damaged, file, "--force"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(damaged + ": integrity check failed")) << r.err.toStdString();
-
-    r = admin({"restore", backup, file});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(file + " is in use (test_admin")) << r.err.toStdString();
+    expectRefusedFor(admin({"restore", damaged, file, "--force"}),
+                     damaged + ": integrity check failed", false);
+    expectRefusedFor(admin({"restore", backup, file}), file + " is in use (test_admin");
     EXPECT_EQ(count("Booking"), 2);
     expectDone(admin({"restore", backup, file, "--force"}),
                {QString("restored %1 from %2 (schema version %3)").arg(file, backup).arg(latest)});
@@ -328,49 +365,55 @@ protected:
         const std::optional<ServerAddress> p = ParseServerAddress(server);
         return QString("postgresql://%1@/%2?host=%3").arg(role, p->database, p->host);
     }
+    // The store as an older version left it: schema version 0 brought up by
+    // the first steps of migration.
+    void buildOlderStore(int steps)
+    {
+        {
+            Database d = Database::open(server);
+            QString error;
+            for (const char* script : {"booking.sql", "template.sql"})
+                ASSERT_TRUE(RunSqlScript(d, SqlResource(script), &error)) << error.toStdString();
+            const MigrationOutcome migrated =
+                steps ? MigrateDatabase(d, BookingFileSteps().mid(0, steps), Backup::None).outcome
+                      : MigrationOutcome::Upgraded;
+            ASSERT_EQ(migrated, MigrationOutcome::Upgraded);
+        }
+        Database::closeAll(server);
+    }
     std::unique_ptr<FreshStore> store;
     QString server; // an empty database of the test's own
 };
 
 TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
 {
-    const QString address = server;
-
-    expectRefused(admin({"check", address}), address + ": not a booking store");
-
-    expectDone(admin({"create", address}),
-               {QString("created %1 (schema version %2)").arg(address).arg(latest),
+    expectRefused(admin({"check", server}), server + ": not a booking store");
+    expectDone(admin({"create", server}),
+               {QString("created %1 (schema version %2)").arg(server).arg(latest),
                 "login role admin (administrator)"});
-    {
-        Database d = Database::open(address);
-        EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontouser = 'admin'").toInt(), 1);
-        // The server keeps the passwords; the store none, the first administrator's included.
-        EXPECT_EQ(d.scalar("SELECT KontoPass FROM Konti").toString(), "");
-        ASSERT_TRUE(d.exec("INSERT INTO Konti (ID, Kontotype, Kontouser, KontoPass) VALUES "
-                           "(2, 'p', 'anna', 'pw')"));
-    }
-    expectDone(admin({"rehash", address}),
-               {QString("hashed 1 plain passwords in %1").arg(address)});
-    EXPECT_TRUE(readOnce(address, "SELECT KontoPass FROM Konti WHERE ID = 2")
+    EXPECT_EQ(readOnce(server, "SELECT count(*) FROM Konti WHERE Kontouser = 'admin'").toInt(), 1);
+    // The server keeps the passwords; the store none, the first administrator's included.
+    EXPECT_EQ(readOnce(server, "SELECT KontoPass FROM Konti").toString(), "");
+    execOnce(
+        server,
+        {"INSERT INTO Konti (ID, Kontotype, Kontouser, KontoPass) VALUES (2, 'p', 'anna', 'pw')"});
+    expectDone(admin({"rehash", server}), {QString("hashed 1 plain passwords in %1").arg(server)});
+    EXPECT_TRUE(readOnce(server, "SELECT KontoPass FROM Konti WHERE ID = 2")
                     .toString()
                     .startsWith("$argon2id$"));
 
-    AdminRun r = admin({"check", address});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    ASSERT_GE(r.out.size(), 3);
-    EXPECT_EQ(r.out[0], QString("schema version %1 (current)").arg(latest));
-    EXPECT_EQ(r.out[1], "integrity: checked by the server");
-    EXPECT_TRUE(r.out.contains("rows konti 2")) << r.out.join('|').toStdString();
-    EXPECT_TRUE(r.out.contains("rows booking 0"));
-
-    expectDone(admin({"upgrade", address}),
-               {QString("%1 is already at schema version %2").arg(address).arg(latest)});
-
+    const AdminRun r = adminOk({"check", server});
+    EXPECT_EQ(r.out.mid(0, 2), (QStringList{QString("schema version %1 (current)").arg(latest),
+                                            "integrity: checked by the server"}));
+    for (const char* rows : {"rows konti 2", "rows booking 0"})
+        EXPECT_TRUE(r.out.contains(rows)) << r.out.join('|').toStdString();
+    expectDone(admin({"upgrade", server}),
+               {QString("%1 is already at schema version %2").arg(server).arg(latest)});
     // A database holding anything is never built over.
-    expectRefused(admin({"create", address}), address + ": target not empty");
+    expectRefused(admin({"create", server}), server + ": target not empty");
 
-    setSchemaVersion(address, latest + 1);
-    expectRefused(admin({"check", address}), newer(address));
+    setSchemaVersion(server, latest + 1);
+    expectRefused(admin({"check", server}), newer(server));
 }
 
 // A server that cannot be reached or refuses the login ends in one line that
@@ -379,29 +422,20 @@ TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
 TEST_F(AdminServer, ConnectionFailuresNameTheirCauseInOneLine)
 {
     const QString withPassword = as("vestra_pw");
-    struct Case {
-        QString address;
-        QString password; // PGPASSWORD; empty: none
-        QString reason;
-    } cases[] = {
+    // Address, PGPASSWORD (none when empty), the cause named.
+    const std::tuple<QString, QString, QString> cases[] = {
         {"postgresql://vestra@127.0.0.1:1/vestra", {}, "The database server cannot be reached"},
         {withPassword, "wrong", "The server refused the password for user vestra_pw."},
         {withPassword, {}, "The server asks for a password for user vestra_pw and none was given."},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.address.toStdString());
+    for (const auto& [address, password, reason] : cases) {
+        SCOPED_TRACE(address.toStdString());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("PGPASSWORD");
         env.insert("PGPASSFILE", "/nonexistent");
-        if (!c.password.isEmpty())
-            env.insert("PGPASSWORD", c.password);
-        const AdminRun r = admin({"check", c.address}, env);
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(
-            r.err.startsWith("vestra-admin: " + c.address + ": cannot connect: " + c.reason))
-            << r.err.toStdString();
-        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
-        EXPECT_TRUE(r.out.isEmpty());
+        if (!password.isEmpty())
+            env.insert("PGPASSWORD", password);
+        expectRefusedFor(admin({"check", address}, env), address + ": cannot connect: " + reason);
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PGPASSWORD", "vestra-pw-secret");
@@ -412,67 +446,45 @@ TEST_F(AdminServer, ConnectionFailuresNameTheirCauseInOneLine)
 // the dump it is left as it was.
 TEST_F(AdminServer, UpgradeDumpsTheServerDatabaseFirst)
 {
-    const QString address = server;
-    {
-        Database d = Database::open(address);
-        QString error;
-        ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
-        ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
-    }
-    Database::closeAll(address);
-    ASSERT_EQ(Database::storedSchemaVersion(address), 0);
+    buildOlderStore(0);
+    ASSERT_EQ(Database::storedSchemaVersion(server), 0);
+    expectRefusedFor(admin({"upgrade", server, "--backup", pathOf("nowhere/at/all")}),
+                     server + ": backup with pg_dump failed, nothing upgraded: ");
+    EXPECT_EQ(Database::storedSchemaVersion(server), 0);
 
-    AdminRun r = admin({"upgrade", address, "--backup", pathOf("nowhere/at/all")});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.startsWith(
-        QString("vestra-admin: %1: backup with pg_dump failed, nothing upgraded: ").arg(address)))
-        << r.err.toStdString();
-    EXPECT_EQ(r.err.count('\n'), 1);
-    EXPECT_EQ(Database::storedSchemaVersion(address), 0);
-
-    const QString backups = pathOf("backups");
-    ASSERT_TRUE(QDir().mkpath(backups));
-    r = admin({"upgrade", address, "--backup", backups});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QStringList dumps = QDir(backups).entryList(QDir::Files);
-    ASSERT_EQ(dumps.size(), 1);
-    const QString database = ParseServerAddress(address)->database;
-    EXPECT_TRUE(QRegularExpression(QString("^%1-v0-\\d{8}-\\d{6}\\.dump$").arg(database))
-                    .match(dumps.first())
-                    .hasMatch())
+    const QDir backups(pathOf("backups"));
+    ASSERT_TRUE(backups.mkpath("."));
+    const AdminRun r = admin({"upgrade", server, "--backup", backups.path()});
+    const QStringList dumps = backups.entryList(QDir::Files);
+    ASSERT_EQ(dumps.size(), 1) << r.err.toStdString();
+    const QString database = ParseServerAddress(server)->database;
+    EXPECT_TRUE(dumps.first().contains(
+        QRegularExpression(QString("^%1-v0-\\d{8}-\\d{6}\\.dump$").arg(database))))
         << dumps.first().toStdString();
-    EXPECT_EQ(
-        r.out,
-        (QStringList{QString("upgraded %1 from schema version 0 to %2").arg(address).arg(latest),
-                     "backup " + QDir(backups).filePath(dumps.first())}));
-    QFile dump(QDir(backups).filePath(dumps.first()));
-    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(dump.read(5) == "PGDMP") << "pg_dump's custom format";
-    EXPECT_EQ(Database::storedSchemaVersion(address), latest);
+    expectDone(r, {QString("upgraded %1 from schema version 0 to %2").arg(server).arg(latest),
+                   "backup " + backups.filePath(dumps.first())});
+    EXPECT_EQ(fileBytes(backups.filePath(dumps.first())).left(5), "PGDMP")
+        << "pg_dump's custom format";
+    EXPECT_EQ(Database::storedSchemaVersion(server), latest);
 }
 
 // pg_dump's backup goes back through pg_restore, but not over a database a
 // workstation is connected to unless told --force.
 TEST_F(AdminServer, BackupAndRestoreOfAServerDatabase)
 {
-    const QString address = server;
-    ASSERT_EQ(admin({"create", address}).exitCode, 0);
+    adminOk({"create", server});
     const QString dump = pathOf("booking.dump");
-    AdminRun r = admin({"backup", address, dump});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    adminOk({"backup", server, dump});
     {
-        Database d = Database::open(address);
+        Database d = Database::open(server);
         ASSERT_TRUE(d.exec("INSERT INTO Konti (Kontonavn) VALUES ('Later')"));
-        r = admin({"restore", dump, address});
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(r.err.contains(address + " is in use (Vestra ")) << r.err.toStdString();
+        expectRefusedFor(admin({"restore", dump, server}), server + " is in use (Vestra ");
     }
-    Database::closeAll(address);
-    r = admin({"restore", dump, address});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    Database d = Database::open(address);
+    Database::closeAll(server);
+    adminOk({"restore", dump, server});
+    Database d = Database::open(server);
     EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontonavn = 'Later'").toInt(), 0);
-    EXPECT_EQ(d.schemaVersion(), LatestVersion(BookingFileSteps()));
+    EXPECT_EQ(d.schemaVersion(), latest);
 }
 
 // A copy the server refuses partway (SQLite keeps text in a number column,
@@ -483,11 +495,7 @@ TEST_F(AdminServer, CopyThatFailsPartwayLeavesNoHalfStore)
     const QString file = makeBookingFile("source.mdb");
     addBooking(45000, 600, 700, 1, 1, 1, "fine");
     const int bad = addBooking(45001, 600, 700, 1, 1, 1, "bad");
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("UPDATE Booking SET Bdato = 'not a day' WHERE Bookingnr = ?", {bad}));
-    }
-    Database::closeAll(file);
+    execOnce(file, {"UPDATE Booking SET Bdato = 'not a day' WHERE Bookingnr = ?"}, {bad});
 
     AdminRun r = admin({"copy", file, server});
     EXPECT_EQ(r.exitCode, 1);
@@ -504,13 +512,8 @@ TEST_F(AdminServer, CopyThatFailsPartwayLeavesNoHalfStore)
                   .toInt(),
               0);
 
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("UPDATE Booking SET Bdato = 45001 WHERE Bookingnr = ?", {bad}));
-    }
-    Database::closeAll(file);
-    r = admin({"copy", file, server});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    execOnce(file, {"UPDATE Booking SET Bdato = 45001 WHERE Bookingnr = ?"}, {bad});
+    r = adminOk({"copy", file, server});
     EXPECT_TRUE(r.out.contains("rows Booking 2")) << r.out.join('|').toStdString();
 }
 
@@ -521,28 +524,20 @@ TEST_F(AdminServer, CopyToAServerAndBackKeepsRowsKeysAndCounters)
     const int dropped = addAccount("g", "Dropped", "dropped", "pw");
     const int first = addBooking(45000, 600, 700, 1, 1, kept, "first");
     const int second = addBooking(45001, 600, 700, 1, 1, kept, "second");
-    {
-        Database d = db();
-        // The counter stays past a deleted account: its number is never handed out again.
-        ASSERT_TRUE(d.exec("DELETE FROM Konti WHERE ID = ?", {dropped}));
-        ASSERT_TRUE(d.exec("UPDATE næstenøgle SET nextkey = 500"));
-    }
-    Database::closeAll(file);
+    // The counter stays past a deleted account: its number is never handed out again.
+    execOnce(file, {"DELETE FROM Konti WHERE ID = ?"}, {dropped});
+    execOnce(file, {"UPDATE næstenøgle SET nextkey = 500"});
     const int konti = count("Konti");
 
-    AdminRun r = admin({"copy", file, server});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    AdminRun r = adminOk({"copy", file, server});
     EXPECT_EQ(r.out.value(0), QString("copied %1 to %2").arg(file, server));
-    EXPECT_TRUE(r.out.contains(QString("rows Konti %1").arg(konti)))
-        << r.out.join('|').toStdString();
-    EXPECT_TRUE(r.out.contains("rows Booking 2"));
-
+    for (const QString& rows : {QString("rows Konti %1").arg(konti), QString("rows Booking 2")})
+        EXPECT_TRUE(r.out.contains(rows)) << r.out.join('|').toStdString();
     // The server is a target no more.
     expectRefused(admin({"copy", file, server}), server + ": target not empty");
 
     const QString back = pathOf("back.mdb");
-    r = admin({"copy", server, back});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = adminOk({"copy", server, back});
     EXPECT_TRUE(r.out.contains(QString("rows konti %1").arg(konti)))
         << r.out.join('|').toStdString();
 
@@ -550,14 +545,13 @@ TEST_F(AdminServer, CopyToAServerAndBackKeepsRowsKeysAndCounters)
     for (const QString& address : {server, back}) {
         Database d = Database::open(address);
         SCOPED_TRACE(address.toStdString());
-        EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti").toInt(), konti);
-        EXPECT_EQ(d.scalar("SELECT Kontonavn FROM Konti WHERE ID = ?", {kept}).toString(), "Kept");
-        EXPECT_EQ(
-            d.scalar("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?", {first}).toString(),
-            "first");
-        EXPECT_EQ(d.scalar("SELECT Bdato FROM Booking WHERE Bookingnr = ?", {second}).toInt(),
-                  45001);
-        EXPECT_EQ(d.scalar("SELECT nextkey FROM næstenøgle").toInt(), 500);
+        EXPECT_EQ(d.scalar("SELECT (SELECT count(*) FROM Konti) || '|' || (SELECT Kontonavn FROM "
+                           "Konti WHERE ID = ?) || '|' || (SELECT Beskrivelse FROM Booking WHERE "
+                           "Bookingnr = ?) || '|' || (SELECT Bdato FROM Booking WHERE Bookingnr = "
+                           "?) || '|' || (SELECT nextkey FROM næstenøgle)",
+                           {kept, first, second})
+                      .toString(),
+                  QString("%1|Kept|first|45001|500").arg(konti));
         EXPECT_EQ(d.schemaVersion(), latest);
         // A new account takes the number after the deleted one, not its number again.
         ASSERT_TRUE(d.exec("INSERT INTO Konti (Kontotype, Kontonavn) VALUES ('g', 'New')"))
@@ -575,115 +569,54 @@ TEST_F(AdminServer, CopyToAServerAndBackKeepsRowsKeysAndCounters)
 // by cell as a reader reads it, in the locale's CSV; the help says how.
 TEST_F(Admin, ExportWritesWhatTheWindowsWriteAndHelpSaysHow)
 {
-    const AdminRun help = admin({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
+    const AdminRun help = adminOk({"--help"});
     EXPECT_TRUE(help.err.isEmpty());
     for (const char* command : {"create", "check", "upgrade", "copy", "publish", "rehash", "backup",
                                 "restore", "secure", "user", "prune-log", "export"})
         EXPECT_FALSE(help.out.filter(QRegularExpression(QString("^  %1 ").arg(command))).isEmpty())
             << command;
-    const AdminRun exportHelp = admin({"export", "--help"});
-    EXPECT_EQ(exportHelp.exitCode, 0);
+    const AdminRun exportHelp = adminOk({"export", "--help"});
     EXPECT_TRUE(exportHelp.out.value(0).startsWith("usage: vestra-admin export ADDRESS"));
     EXPECT_TRUE(exportHelp.out.join('\n').contains("--keyword TEXT"));
 
     const QString path = makeBookingFile();
     const int ann = addAccount("p", "Ann Berg", "ann", "x");
-    {
-        Database d = db();
-        for (const char* sql :
-             {"INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1)",
-              "INSERT INTO lokaliteter VALUES (10, 1, 'Halls', '', 1)",
-              "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, inaktiv) "
-              "VALUES (1, 10, 'Hall A', 1, 0)"})
-            ASSERT_TRUE(d.exec(sql)) << sql;
-        ASSERT_TRUE(d.exec("INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
-                           "Bgruppe, Lokalenr, kontonr, Pris) VALUES "
-                           "(7, '0042; \"a\"', ?, 510, 600, 10, 1, ?, 99.95)",
-                           {DayNumber(QDate(2026, 12, 9)), ann}))
-            << d.lastError().toStdString();
-    }
-    Database::closeAll(path);
+    execOnce(path, {"INSERT INTO Overgruppenavne VALUES (1, 'Rooms', 1)",
+                    "INSERT INTO lokaliteter VALUES (10, 1, 'Halls', '', 1)",
+                    "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, inaktiv) "
+                    "VALUES (1, 10, 'Hall A', 1, 0)"});
+    execOnce(path,
+             {"INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, Bgruppe, "
+              "Lokalenr, kontonr, Pris) VALUES (7, '0042; \"a\"', ?, 510, 600, 10, 1, ?, 99.95)"},
+             {DayNumber(QDate(2026, 12, 9)), ann});
     QProcessEnvironment danish = QProcessEnvironment::systemEnvironment();
     danish.insert("LANG", "da_DK.UTF-8");
     danish.insert("LC_ALL", "da_DK.UTF-8");
-    const AdminRun csv = admin({"export", path, "--list", "search", "--from", "2026-12-01",
-                                "--format", "csv", "--out", pathOf("search.csv")},
-                               danish);
-    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
-    EXPECT_EQ(csv.out, QStringList{"wrote 1 row to " + pathOf("search.csv")});
-    const QJsonArray rows = PythonReads(R"(
-import sys, csv, json
+    const QString csv = pathOf("search.csv");
+    const QString xlsx = pathOf("overview.xlsx");
+    expectDone(admin({"export", path, "--list", "search", "--from", "2026-12-01", "--format", "csv",
+                      "--out", csv},
+                     danish),
+               {"wrote 1 row to " + csv});
+    adminOk({"export", path, "--report", "overview", "--from", "2026-12-09", "--to", "2026-12-09",
+             "--format", "xlsx", "--out", xlsx},
+            danish);
+    const QJsonArray read = PythonReads(R"(
+import sys, csv, json, openpyxl
 with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:
-    print(json.dumps(list(csv.reader(f, delimiter=';'))))
+    tables = [list(csv.reader(f, delimiter=';'))]
+ws = openpyxl.load_workbook(sys.argv[2]).active
+print(json.dumps(tables + [[[str(c.value) for c in row] for row in ws.iter_rows()]]))
 )",
-                                        {pathOf("search.csv")});
-    ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].toArray().toVariantList(),
-              (QVariantList{"Date", "Resource", "Booking", "From", "To", "Account"}));
-    EXPECT_EQ(rows[1].toArray().toVariantList(),
-              (QVariantList{"2026-12-09", "Hall A", "0042; \"a\"", "08:30", "10:00", "Ann Berg"}));
-
-    const AdminRun xlsx =
-        admin({"export", path, "--report", "overview", "--from", "2026-12-09", "--to", "2026-12-09",
-               "--format", "xlsx", "--out", pathOf("overview.xlsx")},
-              danish);
-    ASSERT_EQ(xlsx.exitCode, 0) << xlsx.err.toStdString();
-    const QJsonArray sheet = PythonReads(R"(
-import sys, json, openpyxl
-ws = openpyxl.load_workbook(sys.argv[1]).active
-print(json.dumps([[str(c.value) for c in row] for row in ws.iter_rows()]))
-)",
-                                         {pathOf("overview.xlsx")});
-    ASSERT_EQ(sheet.size(), 2);
-    EXPECT_EQ(sheet[0].toArray().toVariantList(),
-              (QVariantList{"Date", "Group", "Type", "Start", "End", "Ressource", "Description",
-                            "Account", "Phone"}));
-    EXPECT_EQ(sheet[1].toArray().toVariantList(),
-              (QVariantList{"2026-12-09 00:00:00", "Rooms", "Halls", "08:30:00", "10:00:00",
-                            "Hall A", "0042; \"a\"", "Ann Berg", "None"}));
+                                        {csv, xlsx});
+    EXPECT_EQ(
+        QString::fromUtf8(QJsonDocument(read).toJson(QJsonDocument::Compact)),
+        R"([[["Date","Resource","Booking","From","To","Account"],)"
+        R"(["2026-12-09","Hall A","0042; \"a\"","08:30","10:00","Ann Berg"]],)"
+        R"([["Date","Group","Type","Start","End","Ressource","Description","Account","Phone"],)"
+        R"(["2026-12-09 00:00:00","Rooms","Halls","08:30:00","10:00:00","Hall A","0042; \"a\"",)"
+        R"("Ann Berg","None"]]])");
 }
-
-namespace {
-
-// A connection of the test's own as role, with plain SQL and no program code
-// in between.
-class RoleConnection {
-public:
-    RoleConnection(const QString& address, const QString& role)
-        : m_name(QString("role-%1-%2").arg(role).arg(quintptr(this)))
-    {
-        const std::optional<ServerAddress> p = ParseServerAddress(address);
-        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", m_name);
-        db.setHostName(p->host);
-        db.setDatabaseName(p->database);
-        db.setUserName(role);
-        m_open = db.open();
-        m_error = db.lastError().text();
-    }
-    ~RoleConnection()
-    {
-        QSqlDatabase::database(m_name, false).close();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    bool open() const { return m_open; }
-    QString error() const { return m_error; }
-    // Rows the statement changed (or read), or -1 when the server refused it.
-    int run(const QString& sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(m_name));
-        if (!q.exec(sql))
-            return -1;
-        return q.isSelect() ? q.size() : q.numRowsAffected();
-    }
-
-private:
-    QString m_name;
-    bool m_open = false;
-    QString m_error;
-};
-
-} // namespace
 
 // Once a store is secured each person logs in as their own role and the
 // server itself refuses what their rights do not allow, whatever program
@@ -693,7 +626,8 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
     {
         Database d = Database::open(server);
         ASSERT_TRUE(BuildServerStore(d));
-        for (const char* sql :
+    }
+    execOnce(server,
              {"INSERT INTO Konti (ID, Kontotype, Kontonavn, Kontouser, KontoPass) VALUES "
               "(20, 'p', 'Carl', 'carl', '$argon2id$x'), (21, 'p', 'Dora', 'dora', 'x'), "
               "(22, 'g', 'Choir', NULL, NULL)",
@@ -701,27 +635,16 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
               "INSERT INTO lokale (lokalenr, Lokalenavn) VALUES (1, 'Aula')",
               "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, Lokalenr, "
               "kontonr) VALUES (1, 'choir', 47000, 600, 700, 1, 22), "
-              "(2, 'dora''s', 47000, 800, 900, 1, 21)"})
-            ASSERT_TRUE(d.exec(sql)) << d.lastError().toStdString();
-    }
-    Database::closeAll(server);
+              "(2, 'dora''s', 47000, 800, 900, 1, 21)"});
     auto rows = [this](const char* sql) { return readOnce(server, sql).toString(); };
-    AdminRun r = admin({"secure", server});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    // Secured twice is secured once.
-    ASSERT_EQ(admin({"secure", server}).exitCode, 0);
-    r = admin({"user", "add", server, "Eva", "--admin"}, {}, "eva-secret\n");
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    ASSERT_EQ(admin({"user", "add", server, "panel", "--panel"}, {}, "\n").exitCode, 0);
+    adminOk({"secure", server});
+    adminOk({"secure", server}); // secured twice is secured once
+    adminOk({"user", "add", server, "Eva", "--admin"}, {}, "eva-secret\n");
+    adminOk({"user", "add", server, "panel", "--panel"}, {}, "\n");
     expectRefused(admin({"user", "add", server, "CARL"}, {}, "pw\n"),
                   server + ": the user name CARL is taken");
 
-    enum Outcome { Refused = -1, NoRow = 0, OneRow = 1 };
-    const struct {
-        const char* role;
-        const char* sql;
-        int outcome;
-    } cases[] = {
+    const std::tuple<const char*, const char*, int> cases[] = {
         {"carl", "UPDATE Booking SET Beskrivelse = 'mine now' WHERE Bookingnr = 2", NoRow},
         {"carl", "DELETE FROM Booking WHERE Bookingnr = 2", NoRow},
         {"carl", "UPDATE Booking SET kontonr = 21 WHERE Bookingnr = 1", Refused},
@@ -758,11 +681,8 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
         {"Eva", "UPDATE lokale SET Lokalenavn = 'Gym'", OneRow},
         {"Eva", "UPDATE Booking SET Beskrivelse = 'moved' WHERE Bookingnr = 2", OneRow},
     };
-    for (const auto& c : cases) {
-        RoleConnection role(server, c.role);
-        ASSERT_TRUE(role.open()) << c.role << ": " << role.error().toStdString();
-        EXPECT_EQ(role.run(c.sql), c.outcome) << c.role << ": " << c.sql;
-    }
+    for (const auto& [role, sql, outcome] : cases)
+        EXPECT_EQ(runAs(server, role, sql), outcome) << role << ": " << sql;
     EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', Bookingnr, Beskrivelse, kontonr), ' ' "
                    "ORDER BY Bookingnr) FROM Booking"),
               "1/choir practice/22 2/moved/21");
@@ -784,10 +704,8 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
     EXPECT_EQ(LoginAsServerRole(session()), ServerLogin::NoAccount);
     EXPECT_FALSE(session().LoginOk);
     Database::closeAll(session().BookingFilePath);
+    execOnce(server, {"UPDATE arkiveringsdato SET arkiveringsdato = '2000-01-01'"});
     {
-        ASSERT_TRUE(Database::open(server).exec("UPDATE arkiveringsdato SET arkiveringsdato = "
-                                                "'2000-01-01'"));
-        Database::closeAll(server);
         Database carl = Database::open(as("carl"));
         const ArchiveResult a = ArchiveBookings(carl, QDate::currentDate(), 3, 548, {});
         EXPECT_TRUE(a.ok && a.ran) << a.error.toStdString();
@@ -797,16 +715,13 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
     Database::closeAll(as("carl"));
 
     // An administrator made staff again loses the rights with the flag.
-    ASSERT_EQ(admin({"user", "admin", server, "Eva", "off"}).exitCode, 0);
-    {
-        RoleConnection eva(server, "Eva");
-        EXPECT_EQ(eva.run("UPDATE lokale SET Lokalenavn = 'Hall'"), Refused);
-    }
-    r = admin({"user", "list", server});
+    adminOk({"user", "admin", server, "Eva", "off"});
+    EXPECT_EQ(runAs(server, "Eva", "UPDATE lokale SET Lokalenavn = 'Hall'"), Refused);
+    const AdminRun r = admin({"user", "list", server});
     EXPECT_EQ(r.out.filter(QRegularExpression("^(Eva|carl) staff account \\d+$")).size(), 2)
         << r.out.join('|').toStdString();
-    ASSERT_EQ(admin({"user", "remove", server, "Eva"}).exitCode, 0);
-    EXPECT_FALSE(RoleConnection(server, "Eva").open());
+    adminOk({"user", "remove", server, "Eva"});
+    EXPECT_EQ(runAs(server, "Eva", "SELECT 1"), NoLogin);
 }
 
 // A store the previous version made, with rows in every table, is brought up
@@ -814,14 +729,8 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
 // keeps, and each active person connects as their own role.
 TEST_F(AdminServer, APreviousVersionsStoreSecuredKeepsEveryRowAndLetsEachPersonIn)
 {
-    {
-        Database d = Database::open(server);
-        QString error;
-        ASSERT_TRUE(RunSqlScript(d, SqlResource("booking.sql"), &error)) << error.toStdString();
-        ASSERT_TRUE(RunSqlScript(d, SqlResource("template.sql"), &error)) << error.toStdString();
-        ASSERT_EQ(MigrateDatabase(d, BookingFileSteps().mid(0, 12), Backup::None).outcome,
-                  MigrationOutcome::Upgraded);
-        for (const char* sql :
+    buildOlderStore(12);
+    execOnce(server,
              {"INSERT INTO Overgruppenavne VALUES (3, 'Rooms', 1)",
               "INSERT INTO lokaliteter VALUES (4, 3, 'Large', 'big ones', 1)",
               "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) VALUES "
@@ -840,36 +749,24 @@ TEST_F(AdminServer, APreviousVersionsStoreSecuredKeepsEveryRowAndLetsEachPersonI
               "(11, 'Old', 45000, 6, 20)",
               "INSERT INTO Auditlog (whenutc, whenlocal, workstation, account, action, itemkey, "
               "summary) VALUES ('2026-12-01T09:00:00Z', '01-12-2026 10:00', 'desk 1', 'ann', "
-              "'created', '30', 'Concert')"})
-            ASSERT_TRUE(d.exec(sql)) << sql << ": " << d.lastError().toStdString();
-    }
-    Database::closeAll(server);
+              "'created', '30', 'Concert')"});
     // Every table's rows as text, without the columns the new version adds
     // or empties: the passwords (and so the accounts' change counters), the
     // log's hash links and the panels' setting.
     const auto everyRow = [this] {
+        const QString rowsOf = "SELECT count(*) || ' ' || coalesce(string_agg((to_jsonb(x) - "
+                               "'kontopass' - 'prevhash' - 'rowhash' - 'paneltitles' - "
+                               "'rowversion' - 'storeid' - 'timezone')::text, ' ' ORDER BY "
+                               "to_jsonb(x)::text), '') FROM %1 x";
         QStringList rows;
-        {
-            Database d = Database::open(server);
-            QStringList tables;
-            auto q = d.query("SELECT tablename FROM pg_tables WHERE schemaname = current_schema() "
-                             "AND tablename NOT IN ('loginthrottle', 'vestra_schema_version') "
-                             "ORDER BY 1");
-            while (q && q->next())
-                tables << q->value(0).toString();
-            q.reset();
-            for (const QString& t : tables)
-                rows << t + ": "
-                            + d.scalar(QString("SELECT count(*) || ' ' || coalesce(string_agg("
-                                               "(to_jsonb(x) - 'kontopass' - 'prevhash' - "
-                                               "'rowhash' - 'paneltitles' - 'rowversion' - "
-                                               "'storeid' - 'timezone')::text, ' "
-                                               "' ORDER BY to_jsonb(x)::text), "
-                                               "'') FROM %1 x")
-                                           .arg(t))
-                                  .toString();
-        }
-        Database::closeAll(server);
+        for (const QString& t :
+             readOnce(server, "SELECT string_agg(tablename, ' ' ORDER BY tablename) "
+                              "FROM pg_tables WHERE schemaname = current_schema() "
+                              "AND tablename NOT IN ('loginthrottle', "
+                              "'vestra_schema_version')")
+                 .toString()
+                 .split(' '))
+            rows << t + ": " + readOnce(server, rowsOf.arg(t)).toString();
         return rows;
     };
     const QStringList before = everyRow();
@@ -894,18 +791,14 @@ TEST_F(AdminServer, APreviousVersionsStoreSecuredKeepsEveryRowAndLetsEachPersonI
               1);
     Database::closeAll(server);
 
-    const struct {
-        const char* role;
-        int account;
-        bool admin;
-    } people[] = {{"ann", 20, false}, {"Bo.Lund", 21, true}};
-    for (const auto& person : people) {
+    for (const auto& [role, account, isAdmin] :
+         {std::tuple{"ann", 20, false}, std::tuple{"Bo.Lund", 21, true}}) {
         Session& s = session();
-        s.BookingFilePath = as(person.role);
-        EXPECT_EQ(LoginAsServerRole(s), ServerLogin::LoggedIn) << person.role;
-        EXPECT_EQ(s.LoginAccountId, person.account);
-        EXPECT_EQ(s.IsAdmin, person.admin);
+        s.BookingFilePath = as(role);
+        EXPECT_EQ(LoginAsServerRole(s), ServerLogin::LoggedIn) << role;
+        EXPECT_EQ(s.LoginAccountId, account);
+        EXPECT_EQ(s.IsAdmin, isAdmin);
         Database::closeAll(s.BookingFilePath);
     }
-    EXPECT_FALSE(RoleConnection(server, "gone").open());
+    EXPECT_EQ(runAs(server, "gone", "SELECT 1"), NoLogin);
 }

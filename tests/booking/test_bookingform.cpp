@@ -5,11 +5,9 @@
 #include "support/fixture.h"
 #include "undo/undo.h"
 #include "widgets/externalurls.h"
-#include "widgets/windowregistry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,15 +32,15 @@ protected:
         s.IsAdmin = true;
         s.TaxPercent = 25;
         s.DateFormatLong = "dd-mm-yyyy";
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, gebyr) "
-                           "VALUES (1, 1, 'Room 1', 1, 150), (2, 2, 'Beamer', 2, 40)"));
-        ASSERT_TRUE(d.exec(
+        ASSERT_TRUE(
+            db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, gebyr) "
+                      "VALUES (1, 1, 'Room 1', 1, 150), (2, 2, 'Beamer', 2, 40)"));
+        ASSERT_TRUE(db().exec(
             "INSERT INTO opstilling (ID, Opstilling) VALUES (1, 'Theatre'), (2, 'U-shape')"));
-        ASSERT_TRUE(d.exec("UPDATE Konti SET kontomail = 'admin@example.org' WHERE ID = 1"));
+        ASSERT_TRUE(db().exec("UPDATE Konti SET kontomail = 'admin@example.org' WHERE ID = 1"));
         room = addBooking(38423, 600, 720, 1, 1, 1, "Board"); // 14-03-2005, 10:00-12:00
         beamer = addBooking(38423, 480, 600, 2, 2, 1, "Lecture");
-        ASSERT_TRUE(d.exec("UPDATE Booking SET bvpris = 1, tax = -1"));
+        ASSERT_TRUE(db().exec("UPDATE Booking SET bvpris = 1, tax = -1"));
     }
     void TearDown() override
     {
@@ -123,8 +121,7 @@ TEST_P(Form, AFeeTheLocaleCannotReadIsRefusedAndKeptAsTyped)
         f->close();
         EXPECT_FALSE(f->isVisible());
         EXPECT_DOUBLE_EQ(stored(room, "Pris").toDouble(), 99);
-        Database d = db();
-        d.exec("UPDATE Booking SET Pris = 0");
+        ASSERT_TRUE(db().exec("UPDATE Booking SET Pris = 0"));
     }
 
     // Persons are whole; no letter gets into a fee while typing.
@@ -296,15 +293,14 @@ TEST_P(Form, AccountChoiceFollowsTheUsersRights)
                           {choir2, anna, choir, anna}));
     // An administrator may book for every active account.
     BookingForm* f = open(room);
-    auto* account = child<QComboBox>(f, "Kontonr");
-    EXPECT_EQ(account->count(), 5);
+    EXPECT_EQ(child<QComboBox>(f, "Kontonr")->count(), 5);
     f->close();
 
     session().IsAdmin = false;
     session().LoginAccountId = anna;
     session().LoginName = "Anna";
     f = open(room);
-    account = child<QComboBox>(f, "Kontonr");
+    auto* account = child<QComboBox>(f, "Kontonr");
     QStringList names;
     for (int i = 0; i < account->count(); ++i)
         names << account->itemText(i) + "/" + account->itemData(i).toString();
@@ -330,25 +326,20 @@ TEST_P(Form, AccountChoiceFollowsTheUsersRights)
 
 TEST_P(Form, ReceiptNeedsATitle)
 {
-    int receipts = 0;
-    bool receiptTax = false;
-    SetReceiptOpener([&](int, bool, int, bool tax, QWidget*) {
-        ++receipts;
-        receiptTax = tax;
-    });
+    QList<bool> receiptsWithTax;
+    SetReceiptOpener([&](int, bool, int, bool tax, QWidget*) { receiptsWithTax << tax; });
     BookingForm* f = open(room);
     child<QLineEdit>(f, "Beskrivelse")->clear();
     QTest::keyClicks(child<QLineEdit>(f, "Kontaktperson2"), "Eva");
     QTest::mouseClick(child<QPushButton>(f, "Arrkvit"), Qt::LeftButton);
     EXPECT_EQ(messages.texts(), QStringList({"Bookingtitle cannot be empty! / "}));
-    EXPECT_EQ(receipts, 0);
+    EXPECT_TRUE(receiptsWithTax.isEmpty());
     EXPECT_EQ(stored(room, "Beskrivelse").toString(), "Board") << "nothing stored";
     EXPECT_TRUE(stored(room, "Kontaktperson2").isNull());
 
     QTest::keyClicks(child<QLineEdit>(f, "Beskrivelse"), "Board");
     QTest::mouseClick(child<QPushButton>(f, "Arrkvit"), Qt::LeftButton);
-    EXPECT_EQ(receipts, 1);
-    EXPECT_TRUE(receiptTax);
+    EXPECT_EQ(receiptsWithTax, QList<bool>({true}));
     EXPECT_EQ(stored(room, "Kontaktperson2").toString(), "Eva") << "stored before the receipt";
     SetReceiptOpener({});
 }
@@ -365,11 +356,8 @@ TEST_P(Form, SeriesButtonsDependOnTheSeriesFlag)
     f->close();
 
     const int second = addBooking(38430, 600, 720, 1, 1, 1, "Board");
-    {
-        ASSERT_TRUE(
-            db().exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr IN (?, ?)",
-                      {room, room, second}));
-    }
+    ASSERT_TRUE(db().exec("UPDATE Booking SET gennr = ?, gentagende = -1 WHERE Bookingnr IN (?, ?)",
+                          {room, room, second}));
     f = open(room);
     EXPECT_EQ(child<QLabel>(f, "gentshow")->text(), "Multi");
     QTest::mouseClick(child<QPushButton>(f, "genkn"), Qt::LeftButton);
@@ -377,10 +365,9 @@ TEST_P(Form, SeriesButtonsDependOnTheSeriesFlag)
 
     // Cancel writes nothing; OK copies the details into the rest of the series.
     child<QLineEdit>(f, "Beskrivelse")->setText("Board (moved)");
-    messages.clear();
     messages.answerNext(MsgAnswer::Cancel);
     QTest::mouseClick(child<QPushButton>(f, "updgen"), Qt::LeftButton);
-    EXPECT_EQ(messages.shown().first().title, "Update of repeated Booking");
+    EXPECT_EQ(messages.shown().value(1).title, "Update of repeated Booking");
     EXPECT_EQ(stored(second, "Beskrivelse").toString(), "Board");
     messages.answerNext(MsgAnswer::Ok);
     QTest::mouseClick(child<QPushButton>(f, "updgen"), Qt::LeftButton);
@@ -395,7 +382,6 @@ TEST_P(Form, SeriesButtonsDependOnTheSeriesFlag)
     QTest::mouseClick(child<QRadioButton>(f, "aftres"), Qt::LeftButton);
     child<QLineEdit>(f, "Pris")->setText("ten");
     child<QLineEdit>(f, "Beskrivelse")->setText("Board (again)");
-    messages.clear();
     messages.answerNext(MsgAnswer::Ok);
     QTest::mouseClick(child<QPushButton>(f, "updgen"), Qt::LeftButton);
     EXPECT_EQ(messages.shown().last().title, "Error");
@@ -429,26 +415,21 @@ TEST_P(Form, MailCarriesTheBookingWhereTheComposerAttachesElseTheLink)
                           {choir}));
     BookingForm* f = open(room);
     emit child<QLabel>(f, "ctmailer")->linkActivated("#");
-    const QString link = "mailto: admin@example.org?subject=Booking Message&body="
-                         "Concerning: Booking of Room 1, 14-03-2005, 10:00:00";
-    EXPECT_EQ(targets, QStringList{link}) << "no composer that attaches: the plain link";
+    const QString about = "Concerning: Booking of Room 1, 14-03-2005, 10:00:00";
+    const QStringList link = {"mailto: admin@example.org?subject=Booking Message&body=" + about};
+    EXPECT_EQ(targets, link) << "no composer that attaches: the plain link";
 
     composerAttaches = true;
     composed.clear();
-    targets.clear();
     emit child<QLabel>(f, "ctmailer")->linkActivated("#");
-    EXPECT_TRUE(targets.isEmpty());
+    EXPECT_EQ(targets, link) << "the composer, not the link";
     ASSERT_EQ(composed.size(), 1);
     const QStringList& a = composed[0];
     ASSERT_EQ(a.size(), 7);
-    EXPECT_EQ(a.mid(0, 4), (QStringList{"--subject", "Booking Message", "--body",
-                                        "Concerning: Booking of Room 1, 14-03-2005, 10:00:00"}));
-    EXPECT_EQ(a[4], "--attach");
-    EXPECT_EQ(a[6], "admin@example.org");
-    QFile ics(a[5]);
-    ASSERT_TRUE(ics.open(QIODevice::ReadOnly)) << a[5].toStdString();
-    const QByteArray text = ics.readAll();
-    EXPECT_EQ(text.count("BEGIN:VEVENT"), 1);
+    EXPECT_EQ(a.mid(0, 5) << a[6], (QStringList{"--subject", "Booking Message", "--body", about,
+                                                "--attach", "admin@example.org"}));
+    const QByteArray text = fileBytes(a[5]);
+    EXPECT_EQ(text.count("BEGIN:VEVENT"), 1) << a[5].toStdString();
     EXPECT_TRUE(text.contains(QString("UID:booking-%1@").arg(room).toUtf8())) << text.toStdString();
     EXPECT_TRUE(text.contains("SUMMARY:Board"));
 
@@ -469,9 +450,7 @@ TEST_P(Form, InformationWindowNeverWrites)
     BookingInfoWindow* w = ShowBookingInfoWindow(room, nullptr);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), "Vestra  -  Booking Info");
-    auto* title = w->findChild<QLineEdit*>("Beskrivelse");
-    EXPECT_EQ(title->text(), "Board");
-    EXPECT_TRUE(title->isReadOnly());
+    EXPECT_EQ(w->findChild<QLineEdit*>("Beskrivelse")->text(), "Board");
     EXPECT_EQ(w->findChild<QLineEdit*>("Bdato")->text(), "14-03-2005");
     EXPECT_EQ(w->findChild<QLineEdit*>("start")->text(), "10:00");
     EXPECT_EQ(w->findChild<QLineEdit*>("Kontonavn")->text(), "Administrator");

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <cstdio>
 
@@ -207,15 +208,24 @@ CommandResult restoreServer(const QString& backup, const QString& address, bool 
             return refused(
                 QStringLiteral("%1: cannot connect: %2")
                     .arg(address, oneLine(ConnectionFailureText(address, db.lastError()))));
-        auto q = db.query(QStringLiteral(
-            "SELECT coalesce(nullif(application_name, ''), usename) FROM pg_stat_activity "
-            "WHERE datname = current_database() AND pid <> pg_backend_pid() ORDER BY 1"));
+        // A workstation that has just closed its connection may still be
+        // listed while its server process ends: such sessions get two seconds.
         QStringList users;
-        while (q && q->next())
-            users << q->value(0).toString();
-        if (!q)
-            return refused(
-                QStringLiteral("%1: cannot be read: %2").arg(address, oneLine(db.lastError())));
+        for (int wait = 0; wait < 20; ++wait) {
+            if (wait > 0)
+                QThread::msleep(100);
+            auto q = db.query(QStringLiteral(
+                "SELECT coalesce(nullif(application_name, ''), usename) FROM pg_stat_activity "
+                "WHERE datname = current_database() AND pid <> pg_backend_pid() ORDER BY 1"));
+            if (!q)
+                return refused(
+                    QStringLiteral("%1: cannot be read: %2").arg(address, oneLine(db.lastError())));
+            users.clear();
+            while (q->next())
+                users << q->value(0).toString();
+            if (users.isEmpty() || force)
+                break;
+        }
         if (!users.isEmpty() && !force)
             return refused(QStringLiteral("%1 is in use (%2); close the workstations connected "
                                           "to it, or restore with --force")

@@ -354,17 +354,12 @@ TEST_P(Views, AdministratorEntriesRefuseOthers)
 // a server by its database and host (never the user or options).
 TEST(ScheduleTitles, NameTheStoreShown)
 {
-    const struct {
-        const char* store;
-        const char* title;
-    } titles[] = {
-        {"", "Vestra - Calendar"},
-        {"/home/anna/Bookings/club.mdb", "Vestra - Calendar - club.mdb"},
-        {"postgresql://anna@db.example:5433/vestra?sslmode=require",
-         "Vestra - Calendar - vestra on db.example"},
-    };
-    for (const auto& t : titles)
-        EXPECT_EQ(ScheduleTitle("Vestra - Calendar", t.store), t.title) << t.store;
+    for (const auto& [store, title] :
+         {std::pair{"", "Vestra - Calendar"},
+          {"/home/anna/Bookings/club.mdb", "Vestra - Calendar - club.mdb"},
+          {"postgresql://anna@db.example:5433/vestra?sslmode=require",
+           "Vestra - Calendar - vestra on db.example"}})
+        EXPECT_EQ(ScheduleTitle("Vestra - Calendar", store), title) << store;
 }
 
 TEST_P(Views, ToolBarsHoldEveryEntryInOrder)
@@ -431,9 +426,9 @@ TEST_P(Views, AReloadKeepsWhatTheUserSelected)
     g->selectSlot(columnOf(g, 2), 780, 810);
     c->reload();
     ASSERT_GE(g->currentSlot(), 0);
-    EXPECT_EQ(QList<int>(
-                  {g->columnKey(g->currentColumn()), g->selectedSlotStart(), g->selectedSlotEnd()}),
-              QList<int>({2, 780, 810}));
+    EXPECT_EQ(g->columnKey(g->currentColumn()), 2);
+    EXPECT_EQ(g->selectedSlotStart(), 780);
+    EXPECT_EQ(g->selectedSlotEnd(), 810);
 
     // A click on a block makes block and slot current, and both survive: a
     // block retyped after the reload is stored.

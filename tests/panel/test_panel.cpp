@@ -43,14 +43,10 @@ TEST(PanelState, EachMomentGivesItsStatusUntilWhenAndTheBookingsStillToCome)
         booking(kToday - 1, 1380, 120, "Night"), booking(kToday, 600, 660, "Ten"),
         booking(kToday, 660, 720, "Eleven"),     booking(kToday, 840, 900, "Maybe", true),
         booking(kToday, 1320, 60, "Late"),       booking(kToday + 1, 480, 540, "Morning")};
-    PanelItemData closed = empty;
-    closed.inactive = true;
-    closed.inactiveFrom = kToday - 2;
-    closed.inactiveTo = kToday + 3;
-    PanelItemData closedLater = closed;
-    closedLater.inactiveFrom = kToday + 1;
-    PanelItemData tomorrowOnly = empty;
-    tomorrowOnly.bookings = {booking(kToday + 1, 480, 540, "First")};
+    const PanelItemData closed{2, "Room", "Small", true, kToday - 2, kToday + 3, {}};
+    const PanelItemData closedLater{2, "Room", "Small", true, kToday + 1, kToday + 3, {}};
+    const PanelItemData tomorrowOnly{
+        2, "Room", "Small", false, {}, {}, {booking(kToday + 1, 480, 540, "First")}};
     using enum PanelStatus;
     // Later today and tomorrow are the titles, comma-separated.
     const struct {

@@ -6,7 +6,6 @@
 #include "panel/ui/panelwindow.h"
 #include "support/fixture.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>

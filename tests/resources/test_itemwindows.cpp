@@ -4,7 +4,6 @@
 #include "resources/domesticitemwindow.h"
 #include "resources/equipmentitemwindow.h"
 #include "resources/hierarchy.h"
-#include "resources/resourcemanager.h"
 #include "resources/resourcewindows.h"
 #include "widgets/windowregistry.h"
 

@@ -9,7 +9,6 @@
 #include "widgets/windowregistry.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QPushButton>
 #include <QTest>
 

@@ -6,7 +6,6 @@
 #include "panel/ui/panelwindow.h"
 #include "support/fixture.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -43,14 +42,10 @@ TEST(PanelState, EachMomentGivesItsStatusUntilWhenAndTheBookingsStillToCome)
         booking(kToday - 1, 1380, 120, "Night"), booking(kToday, 600, 660, "Ten"),
         booking(kToday, 660, 720, "Eleven"),     booking(kToday, 840, 900, "Maybe", true),
         booking(kToday, 1320, 60, "Late"),       booking(kToday + 1, 480, 540, "Morning")};
-    PanelItemData closed = empty;
-    closed.inactive = true;
-    closed.inactiveFrom = kToday - 2;
-    closed.inactiveTo = kToday + 3;
-    PanelItemData closedLater = closed;
-    closedLater.inactiveFrom = kToday + 1;
-    PanelItemData tomorrowOnly = empty;
-    tomorrowOnly.bookings = {booking(kToday + 1, 480, 540, "First")};
+    const PanelItemData closed{2, "Room", "Small", true, kToday - 2, kToday + 3, {}};
+    const PanelItemData closedLater{2, "Room", "Small", true, kToday + 1, kToday + 3, {}};
+    const PanelItemData tomorrowOnly{
+        2, "Room", "Small", false, {}, {}, {booking(kToday + 1, 480, 540, "First")}};
     using enum PanelStatus;
     // Later today and tomorrow are the titles, comma-separated.
     const struct {
@@ -124,12 +119,10 @@ TEST(PanelArguments, ItemsCommaSeparatedOrRepeatedUpToFour)
     EXPECT_EQ(r->store, "/x.mdb");
     EXPECT_FALSE(ParsePanelArguments({"vestra"}, &error));
     EXPECT_TRUE(error.isEmpty());
-    for (const QStringList& bad : {QStringList{"vestra", "--panel", "1,2,3,4,5"},
-                                   QStringList{"vestra", "--panel", "1", "--board", "2"},
-                                   QStringList{"vestra", "--board", "2", "--walk-in", "x"},
-                                   QStringList{"vestra", "--panel", ","},
-                                   QStringList{"vestra", "--panel", "--store", "x"}}) {
-        EXPECT_FALSE(ParsePanelArguments(bad, &error)) << bad.join(' ').toStdString();
+    for (const char* bad : {"--panel 1,2,3,4,5", "--panel 1 --board 2", "--board 2 --walk-in x",
+                            "--panel ,", "--panel --store x"}) {
+        EXPECT_FALSE(ParsePanelArguments(QStringList{"vestra"} + QString(bad).split(' '), &error))
+            << bad;
         EXPECT_FALSE(error.isEmpty());
     }
 }
@@ -140,6 +133,7 @@ protected:
     {
         BookingStoreTest::SetUp();
         openScheduleStore(kToday, {"Hall A", "Hall B"});
+        store = session().BookingFilePath;
     }
     void TearDown() override
     {
@@ -151,7 +145,6 @@ protected:
     std::unique_ptr<PanelWindow> panel(const QStringList& items, const QString& walkIn = {},
                                        PanelFeed::Clock clock = {}, int pollMs = 600000)
     {
-        const QString store = session().BookingFilePath;
         auto* feed = new PanelFeed(
             store, [items](Database& d, QString* e) { return ResolvePanelItems(d, items, e); },
             std::move(clock));
@@ -163,13 +156,13 @@ protected:
         return window;
     }
     static QString status(PanelWindow& w, int i = 0) { return w.views().value(i)->statusText(); }
+    QString store;
 };
 
 // Another workstation's booking reaches a panel that only reads the store
 // within 2 s; with titles turned off it shows "Booked" and no account.
 TEST_P(Panels, ABookingStoredElsewhereShowsWithinTwoSecondsOnAReadOnlyPanel)
 {
-    const QString store = session().BookingFilePath;
     Database::closeAll(store);
     SetReadOnlyStores(true);
     auto w = panel({"Hall A"});
@@ -226,7 +219,6 @@ TEST_P(Panels, WalkInRefusesATimeBookedMeanwhileAndStoresOneBookingForTwoTaps)
 // account, on a server a role in vestra_admin, each with its own password.
 TEST_P(Panels, OnlyAnAdministratorsLoginQuits)
 {
-    const QString store = session().BookingFilePath;
     QString admin = "admin", password = "admin";
     if (GetParam() == Engine::PostgreSQL) {
         for (const char* role : {"vestra_admin NOLOGIN", "panel_staff LOGIN"})
@@ -252,7 +244,6 @@ class PanelFile : public Panels {};
 // it was read, never a free screen, and the panel finds the file again.
 TEST_P(PanelFile, AStoreThatDisappearsSaysSinceWhenAndRecoversByItself)
 {
-    const QString store = session().BookingFilePath;
     addBooking(kToday, 600, 720, 1, 1, 1, "Concert");
     ASSERT_TRUE(db().exec("UPDATE Booking SET Tentative = 0"));
     QDateTime at(DateFromDayNumber(kToday), QTime(10, 30));
@@ -286,19 +277,19 @@ TEST_F(PanelScreens, PanelsAndBoardsFitLargeAndSmallScreens)
     ASSERT_TRUE(db().exec("UPDATE Booking SET Tentative = 0"));
     const QDateTime at(DateFromDayNumber(kToday), QTime(11, 0));
     const QString store = session().BookingFilePath;
+    auto feed = [&](PanelFeed::Items items) {
+        return new PanelFeed(store, std::move(items), [at] { return at; });
+    };
+    auto start = [](KioskWindow& w, QSize size) {
+        w.resize(size);
+        w.show();
+        w.feed()->start();
+        QTest::qWait(50);
+    };
     for (const QSize& screen : {QSize(1920, 1080), QSize(800, 480)}) {
         SCOPED_TRACE(screen.height());
-        auto* feed = new PanelFeed(
-            store,
-            [](Database&, QString*) {
-                return QList<int>{1, 2};
-            },
-            [at] { return at; });
-        PanelWindow w(feed, store, "Administrator");
-        w.resize(screen);
-        w.show();
-        feed->start();
-        QTest::qWait(50);
+        PanelWindow w(feed([](auto&&...) { return QList<int>{1, 2}; }), store, "Administrator");
+        start(w, screen);
         ASSERT_EQ(w.views().size(), 2);
         for (ItemView* view : w.views()) {
             const int px = view->statusLabel()->font().pixelSize();
@@ -317,23 +308,14 @@ TEST_F(PanelScreens, PanelsAndBoardsFitLargeAndSmallScreens)
                 EXPECT_GE(b->height(), 48);
             }
         }
-        auto* single = new PanelFeed(
-            store, [](Database&, QString*) { return QList<int>{1}; }, [at] { return at; });
-        PanelWindow one(single, store);
-        one.resize(screen);
-        one.show();
-        single->start();
-        QTest::qWait(50);
+        PanelWindow one(feed([](auto&&...) { return QList<int>{1}; }), store);
+        start(one, screen);
         EXPECT_GE(one.views().value(0)->statusLabel()->font().pixelSize() * 12, screen.height());
     }
-    auto* boardFeed = new PanelFeed(
-        store, [](Database& d, QString* e) { return ItemsOfType(d, "Large", nullptr, e); },
-        [at] { return at; });
-    BoardWindow board(boardFeed, store, "Large");
-    board.resize(1920, 1080);
-    board.show();
-    boardFeed->start();
-    QTest::qWait(50);
+    BoardWindow board(
+        feed([](Database& d, QString* e) { return ItemsOfType(d, "Large", nullptr, e); }), store,
+        "Large");
+    start(board, QSize(1920, 1080));
     ASSERT_EQ(board.tiles().size(), 40);
     for (BoardTile* tile : board.tiles()) {
         EXPECT_TRUE(board.rect().contains(QRect(tile->mapTo(&board, QPoint()), tile->size())));

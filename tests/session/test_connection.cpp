@@ -9,7 +9,6 @@
 #include "widgets/windowregistry.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QPushButton>
 #include <QTest>
 
@@ -61,24 +60,18 @@ TEST_F(Connection, CreateAsksBeforeReplacingAFileAndReplacesOnlyOnYes)
             messages.answerNext(answer);
             const ConnectResult r = CreateNewFile();
             EXPECT_EQ(dialogs.defaultSuffixes.last(), "mdb");
-            ASSERT_EQ(messages.shown().size(), 1);
-            const Message& m = messages.shown()[0];
-            EXPECT_EQ(m.text, good
-                                  + " already exists. Replace it with a new, empty booking file? "
-                                    "Everything in it will be lost.");
-            EXPECT_EQ(m.title, "Create New File");
+            EXPECT_EQ(messages.texts(),
+                      QStringList({good
+                                   + " already exists. Replace it with a new, empty booking "
+                                     "file? Everything in it will be lost. / Create New File"}));
+            const Message m = messages.shown().value(0);
             EXPECT_EQ(m.buttons, MsgButtons::YesNo);
             EXPECT_EQ(m.defaultButton, MsgAnswer::No);
             session().BookingFilePath = good;
-            if (answer == MsgAnswer::Yes) {
-                EXPECT_EQ(r, ConnectResult::Connected);
-                EXPECT_EQ(count("Booking"), 0);
-                EXPECT_EQ(storedPath(), good);
-            } else {
-                EXPECT_EQ(r, ConnectResult::Cancelled);
-                EXPECT_EQ(count("Booking"), 1);
-                EXPECT_EQ(storedPath(), "previous.mdb");
-            }
+            const bool yes = answer == MsgAnswer::Yes;
+            EXPECT_EQ(r, yes ? ConnectResult::Connected : ConnectResult::Cancelled);
+            EXPECT_EQ(count("Booking"), yes ? 0 : 1);
+            EXPECT_EQ(storedPath(), yes ? good : "previous.mdb");
         }
     }
     // A new name asks nothing.
@@ -89,17 +82,16 @@ TEST_F(Connection, CreateAsksBeforeReplacingAFileAndReplacesOnlyOnYes)
     EXPECT_TRUE(messages.shown().isEmpty());
 }
 
-TEST_F(Connection, CreateNeverEmptiesTheTemplateItself)
+// The template itself is never emptied, and an empty name stores nothing.
+TEST_F(Connection, CreateRefusesTheTemplateAndAnEmptyName)
 {
     dialogs.chooseNext(TemplatePath());
     EXPECT_EQ(CreateNewFile(), ConnectResult::Failed);
     EXPECT_TRUE(IsBookingFile(TemplatePath()));
     EXPECT_EQ(storedPath(), "");
-}
 
-TEST_F(Connection, CreateWithAnEmptyNameStoresNothing)
-{
     StoreBookingFilePath("previous.mdb");
+    messages.clear();
     dialogs.chooseNext(pathOf("") + "/");
     const ConnectResult r = CreateNewFile();
     EXPECT_EQ(r, ConnectResult::EmptyName);
@@ -112,14 +104,13 @@ TEST_F(Connection, ConnectWindowCreatesAFileAndAsksForTheLoginOrExits)
 {
     ConnectWindow* w = ShowConnectWindow();
     EXPECT_EQ(w->windowTitle(), "Vestra - Professional Ressource Booking");
-    auto* createf = w->findChild<QPushButton*>("Createf");
-    ASSERT_NE(createf, nullptr);
-    EXPECT_EQ(createf->text(), "Create New File");
-    EXPECT_EQ(w->findChild<QPushButton*>("Openf")->text(), "Open Existing File");
-    EXPECT_EQ(w->findChild<QPushButton*>("exit")->text(), "Exit");
+    QStringList buttons;
+    for (const char* name : {"Createf", "Openf", "exit"})
+        buttons << w->findChild<QPushButton*>(name)->text();
+    EXPECT_EQ(buttons, QStringList({"Create New File", "Open Existing File", "Exit"}));
 
     dialogs.chooseNext(pathOf("first.mdb"));
-    QTest::mouseClick(createf, Qt::LeftButton);
+    QTest::mouseClick(w->findChild<QPushButton*>("Createf"), Qt::LeftButton);
     QWidget* login = WindowRegistry::instance().find("frmLogin");
     ASSERT_NE(login, nullptr);
     EXPECT_TRUE(login->isVisible());
@@ -169,10 +160,9 @@ TEST(ServerAddress, TypedPartsMakeAnAddressThatReadsBackTheSame)
         EXPECT_EQ(StoreDisplayName(address), c.shown);
         EXPECT_EQ(StoreDisplayName(address, true), c.typed.database);
         // Messages quote the address whole: its %2F escapes are not placeholders.
-        EXPECT_TRUE(ServerUpgradeText(address, 4, 7)
-                        .contains("version 4 and must be upgraded to "
-                                  "version 7"));
-        EXPECT_EQ(ServerUpgradeText(address, 4, 7).count(address), 2);
+        const QString upgrade = ServerUpgradeText(address, 4, 7);
+        EXPECT_TRUE(upgrade.contains("version 4 and must be upgraded to version 7"));
+        EXPECT_EQ(upgrade.count(address), 2);
         EXPECT_EQ(NewerFileText(address, 9, 7).count(address), 1);
         QString error;
         const std::optional<ServerAddress> parts = ParseServerAddress(address, &error);
@@ -268,22 +258,22 @@ TEST_F(Connection, ServerStoreIsCheckedStoredAndOpenedAtStartup)
         QString error;
         ASSERT_TRUE(BuildServerStore(d, &error)) << error.toStdString();
     }
-    auto typed = [](const QString& address) { return ServerChoiceOf(address); };
+    const ServerChoice bookingStore = ServerChoiceOf(booking.address());
+    const ServerChoice emptyStore = ServerChoiceOf(empty.address());
+    auto prepare = [&] { return PrepareSession(session(), QDate(2026, 3, 2)); };
     const QString file = makeBookingFile();
     ASSERT_TRUE(StoreBookingFilePath(file));
 
     EXPECT_EQ(ConnectToServer(std::nullopt), ConnectResult::Cancelled);
-    ServerChoice nowhere = typed(booking.address());
+    ServerChoice nowhere = bookingStore;
     nowhere.host = "127.0.0.1";
     nowhere.port = "1";
-    ServerChoice missing = typed(booking.address());
+    ServerChoice missing = bookingStore;
     missing.database = QStringLiteral("vestra_made_%1").arg(QCoreApplication::applicationPid());
     // Refused: no server there; a missing or an empty database the user does
     // not want made into a booking store.
     const std::pair<ServerChoice, MsgButtons> refusals[] = {
-        {nowhere, MsgButtons::Ok},
-        {missing, MsgButtons::YesNo},
-        {typed(empty.address()), MsgButtons::YesNo}};
+        {nowhere, MsgButtons::Ok}, {missing, MsgButtons::YesNo}, {emptyStore, MsgButtons::YesNo}};
     for (const auto& [refused, buttons] : refusals) {
         messages.clear();
         messages.answerNext(MsgAnswer::No);
@@ -293,7 +283,7 @@ TEST_F(Connection, ServerStoreIsCheckedStoredAndOpenedAtStartup)
             << messages.texts().first().toStdString();
         EXPECT_EQ(storedPath(), file);
     }
-    EXPECT_TRUE(messages.texts().first().contains(ServerAddressOf(typed(empty.address()))));
+    EXPECT_TRUE(messages.texts().first().contains(ServerAddressOf(emptyStore)));
     {
         Database d = Database::open(empty.address());
         EXPECT_EQ(IsEmptyServerDatabase(d), std::optional<bool>(true));
@@ -301,7 +291,7 @@ TEST_F(Connection, ServerStoreIsCheckedStoredAndOpenedAtStartup)
 
     // Yes makes them: a new database on the server, or the empty one filled,
     // each a complete booking store one can log in to.
-    for (const ServerChoice& made : {missing, typed(empty.address())}) {
+    for (const ServerChoice& made : {missing, emptyStore}) {
         messages.clear();
         EXPECT_EQ(ConnectToServer(made), ConnectResult::Connected)
             << messages.texts().join("|").toStdString();
@@ -309,8 +299,7 @@ TEST_F(Connection, ServerStoreIsCheckedStoredAndOpenedAtStartup)
         EXPECT_EQ(messages.shown().first().defaultButton, MsgAnswer::Yes);
         const QString address = ServerAddressOf(made);
         EXPECT_EQ(storedPath(), address);
-        EXPECT_EQ(PrepareSession(session(), QDate(2026, 3, 2)).outcome,
-                  StartupOutcome::ReadyForLogin);
+        EXPECT_EQ(prepare().outcome, StartupOutcome::ReadyForLogin);
         {
             Database d = Database::open(address);
             EXPECT_EQ(d.schemaVersion(), LatestVersion(BookingFileSteps()));
@@ -325,33 +314,29 @@ TEST_F(Connection, ServerStoreIsCheckedStoredAndOpenedAtStartup)
     }
 
     messages.clear();
-    EXPECT_EQ(ConnectToServer(typed(booking.address())), ConnectResult::Connected);
+    EXPECT_EQ(ConnectToServer(bookingStore), ConnectResult::Connected);
     EXPECT_TRUE(messages.texts().isEmpty());
-    const QString address = ServerAddressOf(typed(booking.address()));
+    const QString address = ServerAddressOf(bookingStore);
     EXPECT_EQ(storedPath(), address);
-    const StartupReport ready = PrepareSession(session(), QDate(2026, 3, 2));
-    EXPECT_EQ(ready.outcome, StartupOutcome::ReadyForLogin);
+    EXPECT_EQ(prepare().outcome, StartupOutcome::ReadyForLogin);
     EXPECT_EQ(session().BookingFilePath, address);
     EXPECT_FALSE(session().InstitutionName.isNull());
 
     // A store a newer Vestra has upgraded is left alone, by the start-up and
     // by the connect window alike.
-    {
-        Database d = Database::open(address);
-        ASSERT_TRUE(d.setSchemaVersion(LatestVersion(BookingFileSteps()) + 1));
-    }
-    const StartupReport newer = PrepareSession(session(), QDate(2026, 3, 2));
+    ASSERT_TRUE(Database::open(address).setSchemaVersion(LatestVersion(BookingFileSteps()) + 1));
+    const StartupReport newer = prepare();
     EXPECT_EQ(newer.outcome, StartupOutcome::NewerBookingFile);
     EXPECT_EQ(newer.migration.fromVersion, LatestVersion(BookingFileSteps()) + 1);
     messages.clear();
     ASSERT_TRUE(StoreBookingFilePath(file));
-    EXPECT_EQ(ConnectToServer(typed(booking.address())), ConnectResult::Refused);
+    EXPECT_EQ(ConnectToServer(bookingStore), ConnectResult::Refused);
     EXPECT_EQ(storedPath(), file);
     Database::closeAll(address);
 
     // A stored server that is gone is reported with the server's reason.
     ASSERT_TRUE(StoreBookingFilePath(ServerAddressOf(nowhere)));
-    const StartupReport gone = PrepareSession(session(), QDate(2026, 3, 2));
+    const StartupReport gone = prepare();
     EXPECT_EQ(gone.outcome, StartupOutcome::ServerUnreachable);
     EXPECT_FALSE(gone.serverError.isEmpty());
 }

@@ -15,13 +15,13 @@
 namespace vestra {
 namespace {
 
-QVector<ListControlColumn> fourColumns()
-{
-    return {{"Date", 60}, {"Start", 40}, {"End", 40}, {"DB", 30}};
-}
+class ListControlTest : public ::testing::Test {
+protected:
+    ListControl list;
+};
 
 // A database with a table of n numbered rows, for the fill tests.
-class ListFillTest : public ::testing::Test {
+class ListFillTest : public ListControlTest {
 protected:
     void SetUp() override
     {
@@ -61,13 +61,11 @@ protected:
 
     QTemporaryDir dir;
     QString path;
-    ListControl list;
 };
 
-TEST(ListControlTest, CellsShowInTheirColumnsFormatAndRowsKeepTheirOrderAndData)
+TEST_F(ListControlTest, CellsShowInTheirColumnsFormatAndRowsKeepTheirOrderAndData)
 {
     SetFileDateFormat(QStringLiteral("dd-mm-yyyy"));
-    ListControl list;
     list.setColumns(
         {{"Date", 60}, {"Title", 80}, {"From", 40, Qt::AlignLeft, false, "HH.mm"}, {"Fee", 40}});
     list.addRow(
@@ -97,16 +95,15 @@ TEST(ListControlTest, CellsShowInTheirColumnsFormatAndRowsKeepTheirOrderAndData)
     EXPECT_EQ(list.rowCount(), 0);
     EXPECT_EQ(list.columnCount(), 1);
     list.addRow({"x"});
-    list.setColumns(fourColumns());
+    list.setColumns({{"Date", 60}, {"Start", 40}, {"End", 40}, {"DB", 30}});
     EXPECT_EQ(list.rowCount(), 0);
     EXPECT_EQ(list.headerItem()->text(3), "DB");
 }
 
 // A click on a heading sorts by what the cells hold: amounts as numbers,
 // times and dates by time, names by text.
-TEST(ListControlTest, AHeadingClickSortsByValueAndTheRowsAreCounted)
+TEST_F(ListControlTest, AHeadingClickSortsByValueAndTheRowsAreCounted)
 {
-    ListControl list;
     list.setColumns({{"Date", 60}, {"Start", 40}, {"Amount", 50}, {"Name", 80}});
     list.addRow({QDate(2024, 3, 2), QTime(9, 30), 100, "beta"}, 1);
     list.addRow({QDate(2024, 1, 15), QTime(10, 0), 25, "Alpha"}, 2);
@@ -141,9 +138,8 @@ TEST(ListControlTest, AHeadingClickSortsByValueAndTheRowsAreCounted)
     EXPECT_EQ(list.rowCountText(), "1 row");
 }
 
-TEST(ListControlTest, CheckBoxesReportOnlyTheUsersChanges)
+TEST_F(ListControlTest, CheckBoxesReportOnlyTheUsersChanges)
 {
-    ListControl list;
     list.setColumns(
         {{"Conf.", 40, Qt::AlignLeft, true}, {"Del.", 40, Qt::AlignLeft, true}, {"Date", 70}});
     list.addRow({false, false, "01-02-2024"}, 1);
@@ -176,9 +172,8 @@ TEST(ListControlTest, CheckBoxesReportOnlyTheUsersChanges)
     EXPECT_TRUE(list.isChecked(0, 0));
 }
 
-TEST(ListControlTest, EnterAndDoubleClickActivateTheRowWithItsData)
+TEST_F(ListControlTest, EnterAndDoubleClickActivateTheRowWithItsData)
 {
-    ListControl list;
     list.setColumns({{"Name", 100}});
     list.addRow({"first"}, 11);
     list.addRow({"second"}, 22);
@@ -204,9 +199,8 @@ TEST(ListControlTest, EnterAndDoubleClickActivateTheRowWithItsData)
     EXPECT_EQ(list.selectedData(), QVariant(22));
 }
 
-TEST(ListControlTest, RowPicturesShowInTheirColumn)
+TEST_F(ListControlTest, RowPicturesShowInTheirColumn)
 {
-    ListControl list;
     list.setColumns({{"Date", 60}, {"DB", 30}});
     list.addRow({"a"}, 1, 0);
     list.addRow({"b"}, 2);
@@ -257,16 +251,14 @@ TEST_F(ListFillTest, FillsOnlyWhenEmptyReloadFillsAgainAndAFailureSaysWhy)
     list.setColumns({{"No.", 40}, {"Name", 100}});
     list.setFillSource(source());
 
+    // What a fill or reload returns, and the rows the list then holds.
+    const auto after = [this](int filled) { return std::pair{filled, list.rowCount()}; };
+
     list.addRow({"typed", "by hand"}, 0);
-    EXPECT_EQ(list.fill(), 0);
-    EXPECT_EQ(list.rowCount(), 1);
-
-    EXPECT_EQ(list.reload(), 3);
-    EXPECT_EQ(list.rowCount(), 3);
-
+    EXPECT_EQ(after(list.fill()), std::pair(0, 1));
+    EXPECT_EQ(after(list.reload()), std::pair(3, 3));
     addRows(4, 5);
-    EXPECT_EQ(list.fill(), 0); // not empty: the new rows wait for a reload
-    EXPECT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(after(list.fill()), std::pair(0, 3)); // not empty: the new rows wait for a reload
     EXPECT_EQ(list.reload(), 5);
     EXPECT_EQ(list.rowData(0), QVariant(5));
 
@@ -279,9 +271,8 @@ TEST_F(ListFillTest, FillsOnlyWhenEmptyReloadFillsAgainAndAFailureSaysWhy)
     bad.sql = QStringLiteral("SELECT id FROM missing_table");
     list.setFillSource(bad);
     list.clear();
-    EXPECT_EQ(list.fill(), -1);
+    EXPECT_EQ(after(list.fill()), std::pair(-1, 0));
     EXPECT_FALSE(list.lastFillError().isEmpty());
-    EXPECT_EQ(list.rowCount(), 0);
 
     ListControl unset;
     EXPECT_EQ(unset.fill(), -1);

@@ -14,11 +14,6 @@ namespace {
 const QLocale kUs(QLocale::English, QLocale::UnitedStates);
 const QLocale kDanish(QLocale::Danish, QLocale::Denmark);
 
-int dayNumber(const QDate& date)
-{
-    return int(QDate(1900, 1, 1).daysTo(date));
-}
-
 // ---------------------------------------------------------------- formats
 
 struct FormatCase {
@@ -132,7 +127,7 @@ TEST(ReportFormat, AmountsRoundHalvesAwayFromZeroAndPrintGroupedPlainNumbersNot)
 TEST(ReportFormat, DayNumbersAndMinutesAsDatesAndTimes)
 {
     EXPECT_EQ(ReportDate(0), QDate(1900, 1, 1));
-    EXPECT_EQ(ReportDate(dayNumber(QDate(2024, 2, 29))), QDate(2024, 2, 29));
+    EXPECT_EQ(ReportDate(QDate(1900, 1, 1).daysTo(QDate(2024, 2, 29))), QDate(2024, 2, 29));
     EXPECT_FALSE(ReportDate(QVariant()).isValid());
     EXPECT_EQ(ReportTime(570), QTime(9, 30));
     EXPECT_EQ(ReportTime(1440), QTime(0, 0)); // a booking ending at midnight
@@ -238,17 +233,18 @@ TEST(ReportLayoutTest, GroupFootersCarryTheirOwnGroupsCountsAndSums)
     ASSERT_EQ(report.pageCount(), 1);
     const LaidOutPage& page = report.pages[0];
 
-    EXPECT_EQ(page.textsNamed("headOverGruppenavn"), QStringList({"Halls", "Vehicles"}));
-    EXPECT_EQ(page.textsNamed("headLokalitetsnavn"), QStringList({"Large", "Small", "Vans"}));
-    // Counts skip empty values.
-    EXPECT_EQ(page.textsNamed("count1"), QStringList({"2", "1", "1"}));
-    EXPECT_EQ(page.textsNamed("hours1"), QStringList({"2.50", "1.00", "12.00"}));
-    EXPECT_EQ(page.textsNamed("fee1"), QStringList({"1,250.50", "100.00", "1,200.00"}));
-    EXPECT_EQ(page.textsNamed("count0"), QStringList({"3", "1"}));
-    EXPECT_EQ(page.textsNamed("fee0"), QStringList({"1,350.50", "1,200.00"}));
-    EXPECT_EQ(page.textsNamed("hours0"), QStringList({"3.50", "12.00"}));
-    EXPECT_EQ(page.textsNamed("grandfee"), QStringList{"2,550.50"});
-    EXPECT_EQ(page.textsNamed("grandcount"), QStringList{"4"});
+    // Every item in page order, as name=text. Each footer: the count of fees
+    // (the missing one is not counted), the hours and the fees.
+    QStringList texts;
+    for (const PlacedItem& item : page.items)
+        texts << item.name + '=' + item.text;
+    EXPECT_EQ(
+        texts.join(" | "),
+        "=#Bookings | headOverGruppenavn=Halls | headLokalitetsnavn=Large | count1=2 | "
+        "hours1=2.50 | fee1=1,250.50 | headLokalitetsnavn=Small | count1=1 | hours1=1.00 | "
+        "fee1=100.00 | count0=3 | hours0=3.50 | fee0=1,350.50 | headOverGruppenavn=Vehicles | "
+        "headLokalitetsnavn=Vans | count1=1 | hours1=12.00 | fee1=1,200.00 | count0=1 | "
+        "hours0=12.00 | fee0=1,200.00 | grandfee=2,550.50 | grandcount=4");
     EXPECT_TRUE(page.bandsOf(BandKind::Detail).isEmpty()); // hidden details still count
 
     // Headers open outermost first, footers close innermost first.
@@ -358,12 +354,9 @@ TEST(ReportLayoutTest, KeepRulesMoveAGroupRatherThanSplitIt)
     }
 }
 
-using test::pageEndingInAHeading;
-
 TEST(ReportLayoutTest, ATextTooWideForItsBoxWrapsAndItsRowGrows)
 {
     ReportDefinition def;
-    def.detail.height = 5;
     def.detail.add(ReportItem::field("Text", {0, 0, 30, 5}).named("text"));
     def.detail.add(ReportItem::field("Phone", {40, 0, 40, 5}).named("phone"));
     def.detail.add(ReportItem::line({0, 5}, {80, 5}).named("rule"));
@@ -389,24 +382,18 @@ TEST(ReportLayoutTest, ATextTooWideForItsBoxWrapsAndItsRowGrows)
 
     // In the grown row the text keeps its width, its neighbour stays at the
     // top and what lay below the text moves down by the growth.
-    QVector<const PlacedItem*> row;
+    QMap<QString, QRectF> row;
     for (const PlacedItem& item : r.pages[0].items)
         if (bands[1].rect.contains(item.rect.center()))
-            row << &item;
-    const auto find = [&](const char* name) -> const PlacedItem* {
-        for (const PlacedItem* item : row)
-            if (item->name == name)
-                return item;
-        return nullptr;
-    };
-    ASSERT_TRUE(find("text") && find("phone") && find("rule") && find("note"));
-    const qreal growth = find("text")->rect.bottom() - (bands[1].rect.top() + 5);
+            row[item.name] = item.rect;
+    ASSERT_EQ(row.keys(), QStringList({"note", "phone", "rule", "text"}));
+    const qreal growth = row["text"].bottom() - (bands[1].rect.top() + 5);
     EXPECT_GT(growth, 3);
-    EXPECT_DOUBLE_EQ(find("text")->rect.width(), 30);
-    EXPECT_DOUBLE_EQ(find("phone")->rect.top(), bands[1].rect.top());
-    EXPECT_DOUBLE_EQ(find("phone")->rect.height(), 5);
-    EXPECT_NEAR(find("rule")->rect.top(), bands[1].rect.top() + 5 + growth, 1e-9);
-    EXPECT_NEAR(find("note")->rect.top(), bands[1].rect.top() + 5 + growth, 1e-9);
+    EXPECT_DOUBLE_EQ(row["text"].width(), 30);
+    EXPECT_DOUBLE_EQ(row["phone"].top(), bands[1].rect.top());
+    EXPECT_DOUBLE_EQ(row["phone"].height(), 5);
+    EXPECT_NEAR(row["rule"].top(), bands[1].rect.top() + 5 + growth, 1e-9);
+    EXPECT_NEAR(row["note"].top(), bands[1].rect.top() + 5 + growth, 1e-9);
 }
 
 TEST(ReportLayoutTest, ABandTallerThanAPageIsPlacedOnceInsteadOfLoopingForever)

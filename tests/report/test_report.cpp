@@ -171,23 +171,6 @@ TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCase)
 
 // Archive statistics: groups on resource group and type, details hidden,
 // counts and sums in the footers.
-struct ArchiveRow {
-    const char* group;
-    const char* type;
-    int start;
-    int end;
-    double fee;
-};
-
-ReportRows archiveRows(const QVector<ArchiveRow>& data)
-{
-    ReportRows rows({"OverGruppenavn", "Lokalitetsnavn", "Bstart", "Bslut", "Pris"});
-    for (const ArchiveRow& r : data)
-        rows.append({QString::fromUtf8(r.group), QString::fromUtf8(r.type), r.start, r.end,
-                     r.fee < 0 ? QVariant() : QVariant(r.fee)});
-    return rows;
-}
-
 ReportDefinition archiveDefinition()
 {
     ReportDefinition def;
@@ -220,13 +203,12 @@ ReportDefinition archiveDefinition()
 
 TEST(ReportLayoutTest, GroupFootersCarryTheirOwnGroupsCountsAndSums)
 {
-    const ReportRows rows = archiveRows({
-        {"Halls", "Large", 480, 570, 1000.0}, // 08:00 - 09:30
-        {"Halls", "Large", 600, 660, 250.5},
-        {"Halls", "Small", 480, 540, 100.0},
-        {"Vehicles", "Vans", 480, 1080, 1200.0},
-        {"Vehicles", "Vans", 480, 600, -1}, // no fee recorded
-    });
+    const QStringList fields{"OverGruppenavn", "Lokalitetsnavn", "Bstart", "Bslut", "Pris"};
+    const ReportRows rows(fields, {{"Halls", "Large", 480, 570, 1000.0}, // 08:00 - 09:30
+                                   {"Halls", "Large", 600, 660, 250.5},
+                                   {"Halls", "Small", 480, 540, 100.0},
+                                   {"Vehicles", "Vans", 480, 1080, 1200.0},
+                                   {"Vehicles", "Vans", 480, 600, QVariant()}}); // no fee
     const LaidOutReport report = LayoutReport(archiveDefinition(), rows, kUs);
     ASSERT_EQ(report.pageCount(), 1);
     const LaidOutPage& page = report.pages[0];
@@ -257,7 +239,7 @@ TEST(ReportLayoutTest, GroupFootersCarryTheirOwnGroupsCountsAndSums)
     // An inner group breaks when an outer key changes, even with the same name.
     const LaidOutReport same = LayoutReport(
         archiveDefinition(),
-        archiveRows({{"Halls", "Main", 0, 60, 10.0}, {"Rooms", "Main", 0, 60, 20.0}}), kUs);
+        ReportRows(fields, {{"Halls", "Main", 0, 60, 10.0}, {"Rooms", "Main", 0, 60, 20.0}}), kUs);
     EXPECT_EQ(same.textsNamed("fee1"), QStringList({"10.00", "20.00"}));
     EXPECT_EQ(same.textsNamed("headLokalitetsnavn"), QStringList({"Main", "Main"}));
 }

@@ -353,16 +353,9 @@ TEST_P(Archiving, AFewBusyDaysMoveTheCountInStretchesOfRows)
 // workstations which days' bookings changed.
 class NoticeListener {
 public:
-    explicit NoticeListener(const QString& address)
+    explicit NoticeListener(Database& db)
     {
-        const std::optional<ServerAddress> parts = ParseServerAddress(address);
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), kName);
-        m_db.setHostName(parts->host);
-        if (parts->port > 0)
-            m_db.setPort(parts->port);
-        m_db.setUserName(parts->user);
-        m_db.setDatabaseName(parts->database);
-        m_db.setConnectOptions(parts->options);
+        m_db = QSqlDatabase::cloneDatabase(db.handle(), kName);
         EXPECT_TRUE(m_db.open()) << m_db.lastError().text().toStdString();
         QSqlDriver* driver = m_db.driver();
         EXPECT_TRUE(driver->subscribeToNotification(QString::fromLatin1(dialect::kBookingChannel)));
@@ -447,8 +440,7 @@ TEST_P(Archiving, AStoreMostlyBacklogGetsItsIndexesAndKeywordSearchBack)
     };
     const QString before = schema();
     ASSERT_FALSE(before.isEmpty()) << b.lastError().toStdString();
-    std::unique_ptr<NoticeListener> listener =
-        file ? nullptr : std::make_unique<NoticeListener>(b.path());
+    std::unique_ptr<NoticeListener> listener = file ? nullptr : std::make_unique<NoticeListener>(b);
     // On a file there is nobody to tell.
     const auto expectHeard = [&](const QStringList& notices) {
         EXPECT_EQ(listener ? listener->heard(b) : notices, notices);
@@ -482,9 +474,7 @@ TEST_P(Archiving, AStoreMostlyBacklogGetsItsIndexesAndKeywordSearchBack)
     };
     if (file) {
         EXPECT_EQ(count("BookingSearch"), live - r.deleted);
-        EXPECT_EQ(
-            b.scalar("SELECT count(*) FROM BookingSearch WHERE Beskrivelse = 'Title 2099'").toInt(),
-            1);
+        EXPECT_EQ(count("BookingSearch", "Beskrivelse = 'Title 2099'"), 1);
     }
     // Title 1 is dated t - 1999 and archived; title 2099 is dated t + 99.
     EXPECT_EQ(found("Title 1 "), 0);

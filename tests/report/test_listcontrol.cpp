@@ -20,7 +20,8 @@ protected:
     ListControl list;
 };
 
-// A database with a table of n numbered rows, for the fill tests.
+// A database with a table of numbered rows, and a list of their numbers and
+// names, for the fill tests.
 class ListFillTest : public ListControlTest {
 protected:
     void SetUp() override
@@ -29,6 +30,7 @@ protected:
         path = dir.filePath(QStringLiteral("list.db"));
         Database db = Database::create(path);
         ASSERT_TRUE(db.exec(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)")));
+        list.setColumns({{"No.", 40}, {"Name", 100}});
     }
     void TearDown() override { Database::closeAll(path); }
 
@@ -211,7 +213,6 @@ TEST_F(ListControlTest, RowPicturesShowInTheirColumn)
 TEST_F(ListFillTest, FillStopsAfter2000ShownRowsInTheQuerysOrder)
 {
     addRows(1, 4100);
-    list.setColumns({{"No.", 40}, {"Name", 100}});
     list.setFillSource(source([](int id) { return id > 2000; }));
     EXPECT_EQ(list.fill(), 2000);
     ASSERT_EQ(list.rowCount(), 2000);
@@ -244,7 +245,6 @@ TEST_F(ListFillTest, FillStopsAfter2000ShownRowsInTheQuerysOrder)
 TEST_F(ListFillTest, FillsOnlyWhenEmptyReloadFillsAgainAndAFailureSaysWhy)
 {
     addRows(1, 3);
-    list.setColumns({{"No.", 40}, {"Name", 100}});
     list.setFillSource(source());
 
     // What a fill or reload returns, and the rows the list then holds.

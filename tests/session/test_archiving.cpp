@@ -242,8 +242,7 @@ TEST_P(Archiving, DeleteDelayShorterThanArchiveDelayLosesTheArchiveCopy)
     addBooking(t - 5, 600, 660);
     addBooking(t - 1, 600, 660);
     lastRun(today.addDays(-1));
-    const ArchiveResult r = run(today, 7, 2);
-    EXPECT_EQ(r.deleted, 1);
+    EXPECT_EQ(run(today, 7, 2).deleted, 1);
     EXPECT_EQ(count("Booking"), 1);
     EXPECT_EQ(count("Bookingarkiv"), 0);
 }
@@ -253,8 +252,7 @@ TEST_P(Archiving, OldBookingsLeaveTheLiveTableAfterTheDeleteDelay)
     addBooking(t - 549, 600, 660);
     addBooking(t - 548, 600, 660);
     lastRun(today.addDays(-1));
-    const ArchiveResult r = run(today);
-    EXPECT_EQ(r.deleted, 1);
+    EXPECT_EQ(run(today).deleted, 1);
     EXPECT_EQ(numbers("SELECT Bdato FROM Booking"), QList<int>{t - 548});
 }
 

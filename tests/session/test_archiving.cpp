@@ -463,12 +463,11 @@ TEST_P(Archiving, AStoreMostlyBacklogGetsItsIndexesAndKeywordSearchBack)
     // One notice for the whole run, naming no day: every day may have changed.
     expectHeard({QString()});
     auto found = [&b, file](const QString& title) {
-        return file ? b.scalar("SELECT count(*) FROM BookingSearch WHERE BookingSearch MATCH ?",
-                               {'"' + title + '"'})
-                          .toInt()
-                    : b.scalar("SELECT count(*) FROM Booking WHERE lower(Beskrivelse) LIKE ?",
-                               {'%' + title.trimmed().toLower()})
-                          .toInt();
+        return b
+            .scalar(file ? "SELECT count(*) FROM BookingSearch WHERE BookingSearch MATCH ?"
+                         : "SELECT count(*) FROM Booking WHERE lower(Beskrivelse) LIKE ?",
+                    {file ? '"' + title + '"' : '%' + title.trimmed().toLower()})
+            .toInt();
     };
     if (file) {
         EXPECT_EQ(count("BookingSearch"), live - r.deleted);

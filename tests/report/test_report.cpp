@@ -2,6 +2,7 @@
 #include "report/reportformat.h"
 #include "report/reportlist.h"
 #include "report/reportoutput.h"
+#include "support/printers.h"
 #include "support/reportpages.h"
 
 #include <QRegularExpression>
@@ -14,11 +15,6 @@ namespace {
 const QLocale kUs(QLocale::English, QLocale::UnitedStates);
 const QLocale kDanish(QLocale::Danish, QLocale::Denmark);
 
-int dayNumber(const QDate& date)
-{
-    return int(QDate(1900, 1, 1).daysTo(date));
-}
-
 // ---------------------------------------------------------------- formats
 
 struct FormatCase {
@@ -26,6 +22,7 @@ struct FormatCase {
     const char* format;
     const QLocale* locale;
     const char* expected;
+    const char* fileDates = nullptr; // the booking file's date format
 };
 
 TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
@@ -73,6 +70,22 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
         {"2025-06-30", "Short Date", &kUs, "6/30/2025"},
         {QDateTime(QDate(2024, 3, 4), QTime(9, 7)), "yyyy-mm-dd hh:mm", &kUs, "2024-03-04 09:07"},
         {QDate(2024, 3, 4), "\"Day\" d", &kUs, "Day 4"},
+        // the booking file's date format, in every locale; names stay the locale's
+        {QDate(2024, 3, 4), "Short Date", &kUs, "04-03-2024", "dd-mm-yyyy"},
+        {QDate(2024, 3, 4), "Short Date", &kDanish, "04-03-2024", "dd-mm-yyyy"},
+        {QDate(2024, 3, 4), "", &kUs, "04-03-2024", "dd-mm-yyyy"},
+        {QDate(2024, 3, 4), "", &kDanish, "04-03-2024", "dd-mm-yyyy"},
+        {QDateTime(QDate(2024, 3, 4), QTime(9, 7)), "General Date", &kUs, "04-03-2024 9:07:00",
+         "dd-mm-yyyy"},
+        {QDateTime(QDate(2024, 3, 4), QTime(9, 7)), "General Date", &kDanish, "04-03-2024 9:07:00",
+         "dd-mm-yyyy"},
+        {QDate(2024, 3, 4), "ddddd", &kUs, "04-03-2024", "dd-mm-yyyy"},
+        {QDate(2024, 3, 4), "ddddd", &kDanish, "04-03-2024", "dd-mm-yyyy"},
+        {QDate(2024, 3, 4), "Short Date", &kUs, "03-04-2024", "mm-dd-yyyy"},
+        {QDate(2024, 3, 4), "Short Date", &kDanish, "03-04-2024", "mm-dd-yyyy"},
+        {QDate(2024, 3, 4), "dddd", &kDanish, "mandag", "mm-dd-yyyy"},
+        // a file format that would name itself falls back instead of recursing
+        {QDate(2024, 3, 4), "Short Date", &kDanish, "04.03.2024", "ddddd"},
         // empty values stay empty, whatever the format
         {QVariant(), "0.00", &kUs, ""},
         {QVariant(QMetaType(QMetaType::Double)), "#,##0.00", &kUs, ""},
@@ -80,35 +93,15 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
         {12.5, "", &kDanish, "12,5"},
         {"Room 1", "", &kUs, "Room 1"},
     };
-    for (const FormatCase& c : cases)
+    for (const FormatCase& c : cases) {
+        SetFileDateFormat(QString::fromUtf8(c.fileDates));
         EXPECT_EQ(FormatValue(c.value, QString::fromUtf8(c.format), *c.locale),
                   QString::fromUtf8(c.expected))
             << c.format << " on " << c.value.toString().toStdString() << " in "
-            << c.locale->name().toStdString();
-}
-
-TEST(ReportFormat, DatesFollowTheBookingFilesFormatInEveryLocale)
-{
-    struct Reset {
-        ~Reset() { SetFileDateFormat({}); }
-    } reset;
-    const QDate day(2024, 3, 4);
-    const QDateTime morning(day, QTime(9, 7));
-    for (const QLocale* locale : {&kUs, &kDanish}) {
-        SetFileDateFormat(QStringLiteral("dd-mm-yyyy"));
-        EXPECT_EQ(FormatValue(day, QStringLiteral("Short Date"), *locale), "04-03-2024");
-        EXPECT_EQ(FormatValue(day, QString(), *locale), "04-03-2024");
-        EXPECT_EQ(FormatValue(morning, QStringLiteral("General Date"), *locale),
-                  "04-03-2024 9:07:00");
-        EXPECT_EQ(FormatValue(day, QStringLiteral("ddddd"), *locale), "04-03-2024");
-        SetFileDateFormat(QStringLiteral("mm-dd-yyyy"));
-        EXPECT_EQ(FormatValue(day, QStringLiteral("Short Date"), *locale), "03-04-2024");
+            << c.locale->name().toStdString() << " with file dates "
+            << (c.fileDates ? c.fileDates : "");
     }
-    // Names of days and months stay the locale's.
-    EXPECT_EQ(FormatValue(day, QStringLiteral("dddd"), kDanish), "mandag");
-    // A format that would name itself falls back instead of recursing.
-    SetFileDateFormat(QStringLiteral("ddddd"));
-    EXPECT_EQ(FormatValue(day, QStringLiteral("Short Date"), kDanish), "04.03.2024");
+    SetFileDateFormat({});
 }
 
 TEST(ReportFormat, AmountsRoundHalvesAwayFromZeroAndPrintGroupedPlainNumbersNot)
@@ -120,19 +113,17 @@ TEST(ReportFormat, AmountsRoundHalvesAwayFromZeroAndPrintGroupedPlainNumbersNot)
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(RoundAmount(c.value), c.rounded) << c.value;
     EXPECT_DOUBLE_EQ(RoundAmount(2.5, 0), 3);
-    EXPECT_EQ(FormatAmount(1563.125, kDanish), "1.563,13");
-    EXPECT_EQ(FormatAmount(-0.001, kUs), "0.00");
     // Plain numbers, for captions like the tax line, are never grouped.
-    EXPECT_EQ(PlainNumber(25, kUs), "25");
-    EXPECT_EQ(PlainNumber(12.5, kDanish), "12,5");
-    EXPECT_EQ(PlainNumber(1250.75, kDanish), "1250,75");
-    EXPECT_EQ(PlainNumber(0.1 + 0.2, kUs), "0.3");
+    EXPECT_EQ(QStringList({FormatAmount(1563.125, kDanish), FormatAmount(-0.001, kUs),
+                           PlainNumber(25, kUs), PlainNumber(12.5, kDanish),
+                           PlainNumber(1250.75, kDanish), PlainNumber(0.1 + 0.2, kUs)}),
+              QStringList({"1.563,13", "0.00", "25", "12,5", "1250,75", "0.3"}));
 }
 
 TEST(ReportFormat, DayNumbersAndMinutesAsDatesAndTimes)
 {
     EXPECT_EQ(ReportDate(0), QDate(1900, 1, 1));
-    EXPECT_EQ(ReportDate(dayNumber(QDate(2024, 2, 29))), QDate(2024, 2, 29));
+    EXPECT_EQ(ReportDate(QDate(1900, 1, 1).daysTo(QDate(2024, 2, 29))), QDate(2024, 2, 29));
     EXPECT_FALSE(ReportDate(QVariant()).isValid());
     EXPECT_EQ(ReportTime(570), QTime(9, 30));
     EXPECT_EQ(ReportTime(1440), QTime(0, 0)); // a booking ending at midnight
@@ -178,23 +169,6 @@ TEST(ReportRowsTest, FieldNamesMatchWhateverTheirCase)
 
 // Archive statistics: groups on resource group and type, details hidden,
 // counts and sums in the footers.
-struct ArchiveRow {
-    const char* group;
-    const char* type;
-    int start;
-    int end;
-    double fee;
-};
-
-ReportRows archiveRows(const QVector<ArchiveRow>& data)
-{
-    ReportRows rows({"OverGruppenavn", "Lokalitetsnavn", "Bstart", "Bslut", "Pris"});
-    for (const ArchiveRow& r : data)
-        rows.append({QString::fromUtf8(r.group), QString::fromUtf8(r.type), r.start, r.end,
-                     r.fee < 0 ? QVariant() : QVariant(r.fee)});
-    return rows;
-}
-
 ReportDefinition archiveDefinition()
 {
     ReportDefinition def;
@@ -227,45 +201,43 @@ ReportDefinition archiveDefinition()
 
 TEST(ReportLayoutTest, GroupFootersCarryTheirOwnGroupsCountsAndSums)
 {
-    const ReportRows rows = archiveRows({
-        {"Halls", "Large", 480, 570, 1000.0}, // 08:00 - 09:30
-        {"Halls", "Large", 600, 660, 250.5},
-        {"Halls", "Small", 480, 540, 100.0},
-        {"Vehicles", "Vans", 480, 1080, 1200.0},
-        {"Vehicles", "Vans", 480, 600, -1}, // no fee recorded
-    });
+    const QStringList fields{"OverGruppenavn", "Lokalitetsnavn", "Bstart", "Bslut", "Pris"};
+    const ReportRows rows(fields, {{"Halls", "Large", 480, 570, 1000.0}, // 08:00 - 09:30
+                                   {"Halls", "Large", 600, 660, 250.5},
+                                   {"Halls", "Small", 480, 540, 100.0},
+                                   {"Vehicles", "Vans", 480, 1080, 1200.0},
+                                   {"Vehicles", "Vans", 480, 600, QVariant()}}); // no fee
     const LaidOutReport report = LayoutReport(archiveDefinition(), rows, kUs);
     ASSERT_EQ(report.pageCount(), 1);
     const LaidOutPage& page = report.pages[0];
 
-    EXPECT_EQ(page.textsNamed("headOverGruppenavn"), QStringList({"Halls", "Vehicles"}));
-    EXPECT_EQ(page.textsNamed("headLokalitetsnavn"), QStringList({"Large", "Small", "Vans"}));
-    // Counts skip empty values.
-    EXPECT_EQ(page.textsNamed("count1"), QStringList({"2", "1", "1"}));
-    EXPECT_EQ(page.textsNamed("hours1"), QStringList({"2.50", "1.00", "12.00"}));
-    EXPECT_EQ(page.textsNamed("fee1"), QStringList({"1,250.50", "100.00", "1,200.00"}));
-    EXPECT_EQ(page.textsNamed("count0"), QStringList({"3", "1"}));
-    EXPECT_EQ(page.textsNamed("fee0"), QStringList({"1,350.50", "1,200.00"}));
-    EXPECT_EQ(page.textsNamed("hours0"), QStringList({"3.50", "12.00"}));
-    EXPECT_EQ(page.textsNamed("grandfee"), QStringList{"2,550.50"});
-    EXPECT_EQ(page.textsNamed("grandcount"), QStringList{"4"});
+    // Every item in page order, as name=text. Each footer: the count of fees
+    // (the missing one is not counted), the hours and the fees.
+    QStringList texts;
+    for (const PlacedItem& item : page.items)
+        texts << item.name + '=' + item.text;
+    EXPECT_EQ(
+        texts.join(" | "),
+        "=#Bookings | headOverGruppenavn=Halls | headLokalitetsnavn=Large | count1=2 | "
+        "hours1=2.50 | fee1=1,250.50 | headLokalitetsnavn=Small | count1=1 | hours1=1.00 | "
+        "fee1=100.00 | count0=3 | hours0=3.50 | fee0=1,350.50 | headOverGruppenavn=Vehicles | "
+        "headLokalitetsnavn=Vans | count1=1 | hours1=12.00 | fee1=1,200.00 | count0=1 | "
+        "hours0=12.00 | fee0=1,200.00 | grandfee=2,550.50 | grandcount=4");
     EXPECT_TRUE(page.bandsOf(BandKind::Detail).isEmpty()); // hidden details still count
 
     // Headers open outermost first, footers close innermost first.
     QStringList order;
     for (const PlacedBand& b : page.bands)
         if (b.kind == BandKind::GroupHeader || b.kind == BandKind::GroupFooter)
-            order << QStringLiteral("%1%2:%3")
-                         .arg(b.kind == BandKind::GroupHeader ? "H" : "F")
-                         .arg(b.group)
-                         .arg(b.row);
+            order << QString::asprintf(b.kind == BandKind::GroupHeader ? "H%d:%d" : "F%d:%d",
+                                       b.group, b.row);
     EXPECT_EQ(order, QStringList({"H0:0", "H1:0", "F1:1", "H1:2", "F1:2", "F0:2", "H0:3", "H1:3",
                                   "F1:4", "F0:4"}));
 
     // An inner group breaks when an outer key changes, even with the same name.
     const LaidOutReport same = LayoutReport(
         archiveDefinition(),
-        archiveRows({{"Halls", "Main", 0, 60, 10.0}, {"Rooms", "Main", 0, 60, 20.0}}), kUs);
+        ReportRows(fields, {{"Halls", "Main", 0, 60, 10.0}, {"Rooms", "Main", 0, 60, 20.0}}), kUs);
     EXPECT_EQ(same.textsNamed("fee1"), QStringList({"10.00", "20.00"}));
     EXPECT_EQ(same.textsNamed("headLokalitetsnavn"), QStringList({"Main", "Main"}));
 }
@@ -358,12 +330,9 @@ TEST(ReportLayoutTest, KeepRulesMoveAGroupRatherThanSplitIt)
     }
 }
 
-using test::pageEndingInAHeading;
-
 TEST(ReportLayoutTest, ATextTooWideForItsBoxWrapsAndItsRowGrows)
 {
     ReportDefinition def;
-    def.detail.height = 5;
     def.detail.add(ReportItem::field("Text", {0, 0, 30, 5}).named("text"));
     def.detail.add(ReportItem::field("Phone", {40, 0, 40, 5}).named("phone"));
     def.detail.add(ReportItem::line({0, 5}, {80, 5}).named("rule"));
@@ -389,24 +358,18 @@ TEST(ReportLayoutTest, ATextTooWideForItsBoxWrapsAndItsRowGrows)
 
     // In the grown row the text keeps its width, its neighbour stays at the
     // top and what lay below the text moves down by the growth.
-    QVector<const PlacedItem*> row;
+    QMap<QString, QRectF> row;
     for (const PlacedItem& item : r.pages[0].items)
         if (bands[1].rect.contains(item.rect.center()))
-            row << &item;
-    const auto find = [&](const char* name) -> const PlacedItem* {
-        for (const PlacedItem* item : row)
-            if (item->name == name)
-                return item;
-        return nullptr;
-    };
-    ASSERT_TRUE(find("text") && find("phone") && find("rule") && find("note"));
-    const qreal growth = find("text")->rect.bottom() - (bands[1].rect.top() + 5);
+            row[item.name] = item.rect;
+    ASSERT_EQ(row.keys(), QStringList({"note", "phone", "rule", "text"}));
+    const qreal growth = row["text"].bottom() - (bands[1].rect.top() + 5);
     EXPECT_GT(growth, 3);
-    EXPECT_DOUBLE_EQ(find("text")->rect.width(), 30);
-    EXPECT_DOUBLE_EQ(find("phone")->rect.top(), bands[1].rect.top());
-    EXPECT_DOUBLE_EQ(find("phone")->rect.height(), 5);
-    EXPECT_NEAR(find("rule")->rect.top(), bands[1].rect.top() + 5 + growth, 1e-9);
-    EXPECT_NEAR(find("note")->rect.top(), bands[1].rect.top() + 5 + growth, 1e-9);
+    EXPECT_DOUBLE_EQ(row["text"].width(), 30);
+    EXPECT_DOUBLE_EQ(row["phone"].top(), bands[1].rect.top());
+    EXPECT_DOUBLE_EQ(row["phone"].height(), 5);
+    EXPECT_NEAR(row["rule"].top(), bands[1].rect.top() + 5 + growth, 1e-9);
+    EXPECT_NEAR(row["note"].top(), bands[1].rect.top() + 5 + growth, 1e-9);
 }
 
 TEST(ReportLayoutTest, ABandTallerThanAPageIsPlacedOnceInsteadOfLoopingForever)

@@ -36,20 +36,43 @@ protected:
         Database b = db();
         return ArchiveBookings(b, today, arcdel, deldel);
     }
-    QList<int> archivedDays()
+    // The first column of every row sql reads, as numbers.
+    QList<int> numbers(const QString& sql)
     {
         Database b = db();
-        QList<int> days;
-        auto q = b.query("SELECT Bdato FROM Bookingarkiv ORDER BY Bdato");
-        while (q && q->next())
-            days << q->value(0).toInt();
-        return days;
+        QList<int> values;
+        for (auto q = b.query(sql); q && q->next();)
+            values << q->value(0).toInt();
+        return values;
+    }
+    QList<int> archivedDays() { return numbers("SELECT Bdato FROM Bookingarkiv ORDER BY Bdato"); }
+    // n bookings numbered from 101 and titled "Title 1" on, booking i on day
+    // first + i % days.
+    void addBookings(int n, int first, int days)
+    {
+        Database b = db();
+        ASSERT_TRUE(b.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < ?) "
+                           "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                           "Bgruppe, Lokalenr, kontonr, gentagende, Tentative) "
+                           "SELECT 100 + i, 'Title ' || CAST(i AS TEXT), ? + i % ?, 600, 660, "
+                           "1, 1, 1, 0, 0 FROM n",
+                           {n, first, days}))
+            << b.lastError().toStdString();
     }
     const QDate today{2026, 12, 5};
     const int t = DayNumber(today);
 };
 
 INSTANTIATE_TEST_SUITE_P(Engines, Archiving, ::testing::ValuesIn(TestEngines()), EngineName);
+
+QList<int> DaysFromTo(int first, int last)
+{
+    QList<int> days;
+    for (int day = first; day <= last; ++day)
+        days << day;
+    return days;
+}
 
 // Two workstations starting at the same moment: the second waits for the
 // first's write lock, then finds today's run done, so every booking is
@@ -62,26 +85,20 @@ TEST_P(Archiving, TwoWorkstationsStartingAtOnceArchiveOnce)
     const QString store = session().BookingFilePath;
     ArchiveResult results[2];
     {
-        std::vector<std::thread> workstations;
+        std::vector<std::jthread> workstations; // joined as the block ends
         for (ArchiveResult& r : results)
             workstations.emplace_back([&r, &store, this] {
                 // A connection of its own: one per thread.
                 Database own = Database::open(store);
                 r = ArchiveBookings(own, today, 3, 548);
             });
-        for (std::thread& w : workstations)
-            w.join();
     }
     EXPECT_TRUE(results[0].ok && results[1].ok)
         << results[0].error.toStdString() << results[1].error.toStdString();
     EXPECT_EQ(int(results[0].ran) + int(results[1].ran), 1);
     EXPECT_EQ(results[0].copied + results[1].copied, 20);
-    EXPECT_EQ(count("Bookingarkiv"), 20);
-    Database b = db();
-    EXPECT_EQ(b.scalar("SELECT count(*) FROM (SELECT Bookingnr FROM Bookingarkiv GROUP BY "
-                       "Bookingnr HAVING count(*) > 1) AS twice")
-                  .toInt(),
-              0);
+    // One booking a day, so a booking copied twice would show its day twice.
+    EXPECT_EQ(archivedDays(), DaysFromTo(t - 29, t - 10));
 }
 
 // Whatever the history of runs and delays, every booking that was ever older
@@ -118,17 +135,13 @@ TEST_P(Archiving, EveryOldBookingIsArchivedExactlyOnce)
             ASSERT_TRUE(result.ok) << result.error.toStdString();
             EXPECT_TRUE(result.ran);
             // The run's date is stored, its row put back when it was missing.
-            Database b = db();
-            EXPECT_EQ(LookupIn(b, "arkiveringsdato", "arkiveringsdato", "ID = ?", {1}).toString(),
-                      today.addDays(-r.day).toString(Qt::ISODate));
+            EXPECT_EQ(firstRow("SELECT arkiveringsdato FROM arkiveringsdato WHERE ID = 1"),
+                      QStringList{today.addDays(-r.day).toString(Qt::ISODate)});
         }
         int upper = t - 14;
         for (const Run& r : c.runs)
             upper = std::max(upper, t - r.day - r.arcdel);
-        QList<int> expected;
-        for (int d = t - 14; d < upper; ++d)
-            expected << d;
-        EXPECT_EQ(archivedDays(), expected);
+        EXPECT_EQ(archivedDays(), DaysFromTo(t - 14, upper - 1));
     }
 }
 
@@ -203,13 +216,14 @@ TEST_P(Archiving, BookingsDatedOutsideThePossibleYearsAreCountedAndLeftAlone)
                              LastPossibleDay() + 1, file ? Limits::max() : qint64(INT_MAX)};
     for (const int deleteDelay : {548, 1}) {
         SCOPED_TRACE(deleteDelay);
+        makeBookingFile(QString("%1.mdb").arg(deleteDelay));
         QList<int> odd;
         for (const QVariant& date : dates) {
             odd << addBooking(t - 10, 600, 660);
             ASSERT_TRUE(
                 db().exec("UPDATE Booking SET Bdato = ? WHERE Bookingnr = ?", {date, odd.last()}));
         }
-        addBooking(t - 600, 600, 660);
+        const int old = addBooking(t - 600, 600, 660);
         lastRun(today.addDays(-1));
         const Deadline deadline(60, "archiving bookings with impossible dates");
         const ArchiveResult r = run(today, 3, deleteDelay);
@@ -217,13 +231,9 @@ TEST_P(Archiving, BookingsDatedOutsideThePossibleYearsAreCountedAndLeftAlone)
         EXPECT_EQ(r.impossibleDates, 4);
         EXPECT_EQ(r.copied, 1);
         EXPECT_EQ(r.deleted, 1);
-        for (int number : odd) {
-            EXPECT_EQ(count("Booking", "Bookingnr = ?", {number}), 1);
-            EXPECT_EQ(count("Bookingarkiv", "Bookingnr = ?", {number}), 0);
-        }
+        EXPECT_EQ(numbers("SELECT Bookingnr FROM Booking ORDER BY Bookingnr"), odd);
+        EXPECT_EQ(numbers("SELECT Bookingnr FROM Bookingarkiv"), QList<int>{old});
         EXPECT_TRUE(ImpossibleDatesText(r).contains(QString::number(odd.first())));
-        ASSERT_TRUE(db().exec("DELETE FROM Booking"));
-        ASSERT_TRUE(db().exec("DELETE FROM Bookingarkiv"));
     }
 }
 
@@ -232,8 +242,7 @@ TEST_P(Archiving, DeleteDelayShorterThanArchiveDelayLosesTheArchiveCopy)
     addBooking(t - 5, 600, 660);
     addBooking(t - 1, 600, 660);
     lastRun(today.addDays(-1));
-    const ArchiveResult r = run(today, 7, 2);
-    EXPECT_EQ(r.deleted, 1);
+    EXPECT_EQ(run(today, 7, 2).deleted, 1);
     EXPECT_EQ(count("Booking"), 1);
     EXPECT_EQ(count("Bookingarkiv"), 0);
 }
@@ -243,10 +252,8 @@ TEST_P(Archiving, OldBookingsLeaveTheLiveTableAfterTheDeleteDelay)
     addBooking(t - 549, 600, 660);
     addBooking(t - 548, 600, 660);
     lastRun(today.addDays(-1));
-    const ArchiveResult r = run(today);
-    EXPECT_EQ(r.deleted, 1);
-    Database b = db();
-    EXPECT_EQ(b.scalar("SELECT Bdato FROM Booking").toInt(), t - 548);
+    EXPECT_EQ(run(today).deleted, 1);
+    EXPECT_EQ(numbers("SELECT Bdato FROM Booking"), QList<int>{t - 548});
 }
 
 TEST_P(Archiving, AFailedStepLeavesEverythingAsItWas)
@@ -254,27 +261,23 @@ TEST_P(Archiving, AFailedStepLeavesEverythingAsItWas)
     addBooking(t - 4, 600, 660);
     addBooking(t - 600, 600, 660);
     lastRun(today.addDays(-1));
-    {
-        Database b = db();
-        // The date update fails after the copy and the delete have run.
-        if (GetParam() == Engine::SQLite) {
-            ASSERT_TRUE(b.exec("CREATE TRIGGER stop BEFORE UPDATE ON arkiveringsdato "
-                               "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
-        } else {
-            ASSERT_TRUE(b.exec("CREATE FUNCTION stop() RETURNS trigger LANGUAGE plpgsql AS "
-                               "$$ BEGIN RAISE EXCEPTION 'disk full'; END $$"))
-                << b.lastError().toStdString();
-            ASSERT_TRUE(b.exec("CREATE TRIGGER stop BEFORE UPDATE ON arkiveringsdato "
-                               "FOR EACH ROW EXECUTE FUNCTION stop()"))
-                << b.lastError().toStdString();
-        }
-    }
+    Database b = db();
+    // The date update fails after the copy and the delete have run.
+    const QStringList stop =
+        GetParam() == Engine::SQLite
+            ? QStringList{"CREATE TRIGGER stop BEFORE UPDATE ON arkiveringsdato "
+                          "BEGIN SELECT RAISE(ABORT, 'disk full'); END"}
+            : QStringList{"CREATE FUNCTION stop() RETURNS trigger LANGUAGE plpgsql AS "
+                          "$$ BEGIN RAISE EXCEPTION 'disk full'; END $$",
+                          "CREATE TRIGGER stop BEFORE UPDATE ON arkiveringsdato "
+                          "FOR EACH ROW EXECUTE FUNCTION stop()"};
+    for (const QString& sql : stop)
+        ASSERT_TRUE(b.exec(sql)) << b.lastError().toStdString();
     const ArchiveResult r = run(today);
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.isEmpty());
     EXPECT_EQ(count("Bookingarkiv"), 0);
     EXPECT_EQ(count("Booking"), 2);
-    Database b = db();
     EXPECT_EQ(LookupIn(b, "arkiveringsdato", "arkiveringsdato").toString(),
               today.addDays(-1).toString(Qt::ISODate));
 }
@@ -300,9 +303,7 @@ TEST_P(Archiving, ABacklogShowsProgressAndACancelTakesItAllBack)
     // On a file the run works with a page cache that holds a backlog's
     // indexes, and leaves the connection's own size as it found it.
     const bool file = b.engine() == Engine::SQLite;
-    if (file) {
-        ASSERT_TRUE(b.exec("PRAGMA cache_size = -3000"));
-    }
+    ASSERT_TRUE(!file || b.exec("PRAGMA cache_size = -3000"));
     QList<std::pair<int, int>> told;
     QVariantList cacheDuringRun;
     r = ArchiveBookings(b, today, 3, 548, [&](int done, int total) {
@@ -330,14 +331,8 @@ TEST_P(Archiving, ABacklogShowsProgressAndACancelTakesItAllBack)
 // the count starts at nought and moves several times before the run ends.
 TEST_P(Archiving, AFewBusyDaysMoveTheCountInStretchesOfRows)
 {
+    addBookings(3000, t - 600, 20);
     Database b = db();
-    ASSERT_TRUE(b.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                       "WHERE i < 3000) "
-                       "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
-                       "Bgruppe, Lokalenr, kontonr, gentagende, Tentative) "
-                       "SELECT 100 + i, 'Title', ? - 600 + i % 20, 600, 660, 1, 1, 1, 0, 0 FROM n",
-                       {t}))
-        << b.lastError().toStdString();
     lastRun(today.addYears(-2));
     QList<int> told;
     const ArchiveResult r = ArchiveBookings(b, today, 3, 548, [&told](int done, int) {
@@ -356,16 +351,9 @@ TEST_P(Archiving, AFewBusyDaysMoveTheCountInStretchesOfRows)
 // workstations which days' bookings changed.
 class NoticeListener {
 public:
-    explicit NoticeListener(const QString& address)
+    explicit NoticeListener(Database& db)
     {
-        const std::optional<ServerAddress> parts = ParseServerAddress(address);
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), kName);
-        m_db.setHostName(parts->host);
-        if (parts->port > 0)
-            m_db.setPort(parts->port);
-        m_db.setUserName(parts->user);
-        m_db.setDatabaseName(parts->database);
-        m_db.setConnectOptions(parts->options);
+        m_db = QSqlDatabase::cloneDatabase(db.handle(), kName);
         EXPECT_TRUE(m_db.open()) << m_db.lastError().text().toStdString();
         QSqlDriver* driver = m_db.driver();
         EXPECT_TRUE(driver->subscribeToNotification(QString::fromLatin1(dialect::kBookingChannel)));
@@ -415,15 +403,8 @@ private:
 // later changes again day by day.
 TEST_P(Archiving, AStoreMostlyBacklogGetsItsIndexesAndKeywordSearchBack)
 {
+    addBookings(kBulkArchiveMinimum + 2000, t - 2000, 2100);
     Database b = db();
-    ASSERT_TRUE(b.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                       "WHERE i < ?) "
-                       "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
-                       "Bgruppe, Lokalenr, kontonr, gentagende, Tentative) "
-                       "SELECT 100 + i, 'Title ' || CAST(i AS TEXT), ? - 2000 + i % 2100, 600, "
-                       "660, 1, 1, 1, 0, 0 FROM n",
-                       {kBulkArchiveMinimum + 2000, t}))
-        << b.lastError().toStdString();
     // Kept whatever the run: an old booking whose number the archive holds
     // under another date, and on a file old bookings with damaged dates.
     const int other = addBooking(t - 1900, 600, 660);
@@ -457,17 +438,18 @@ TEST_P(Archiving, AStoreMostlyBacklogGetsItsIndexesAndKeywordSearchBack)
     };
     const QString before = schema();
     ASSERT_FALSE(before.isEmpty()) << b.lastError().toStdString();
-    std::unique_ptr<NoticeListener> listener =
-        file ? nullptr : std::make_unique<NoticeListener>(b.path());
+    std::unique_ptr<NoticeListener> listener = file ? nullptr : std::make_unique<NoticeListener>(b);
+    // On a file there is nobody to tell.
+    const auto expectHeard = [&](const QStringList& notices) {
+        EXPECT_EQ(listener ? listener->heard(b) : notices, notices);
+    };
 
     ArchiveResult r = ArchiveBookings(b, today, 3, 548, [](int, int) { return false; });
     EXPECT_TRUE(r.cancelled && r.ok);
     EXPECT_EQ(count("Booking"), live);
     EXPECT_EQ(count("Bookingarkiv"), 1);
     EXPECT_EQ(schema(), before);
-    if (listener) {
-        EXPECT_EQ(listener->heard(b), QStringList{});
-    }
+    expectHeard({});
 
     r = ArchiveBookings(b, today, 3, 548);
     ASSERT_TRUE(r.ran && r.ok) << r.error.toStdString();
@@ -479,29 +461,22 @@ TEST_P(Archiving, AStoreMostlyBacklogGetsItsIndexesAndKeywordSearchBack)
         EXPECT_EQ(count("Booking", "Bookingnr = ?", {number}), 1) << number;
     EXPECT_EQ(schema(), before);
     // One notice for the whole run, naming no day: every day may have changed.
-    if (listener) {
-        EXPECT_EQ(listener->heard(b), QStringList{QString()});
-    }
+    expectHeard({QString()});
     auto found = [&b, file](const QString& title) {
-        return file ? b.scalar("SELECT count(*) FROM BookingSearch WHERE BookingSearch MATCH ?",
-                               {'"' + title + '"'})
-                          .toInt()
-                    : b.scalar("SELECT count(*) FROM Booking WHERE lower(Beskrivelse) LIKE ?",
-                               {'%' + title.trimmed().toLower()})
-                          .toInt();
+        return b
+            .scalar(file ? "SELECT count(*) FROM BookingSearch WHERE BookingSearch MATCH ?"
+                         : "SELECT count(*) FROM Booking WHERE lower(Beskrivelse) LIKE ?",
+                    {file ? '"' + title + '"' : '%' + title.trimmed().toLower()})
+            .toInt();
     };
     if (file) {
         EXPECT_EQ(count("BookingSearch"), live - r.deleted);
-        EXPECT_EQ(
-            b.scalar("SELECT count(*) FROM BookingSearch WHERE Beskrivelse = 'Title 2099'").toInt(),
-            1);
+        EXPECT_EQ(count("BookingSearch", "Beskrivelse = 'Title 2099'"), 1);
     }
     // Title 1 is dated t - 1999 and archived; title 2099 is dated t + 99.
     EXPECT_EQ(found("Title 1 "), 0);
     EXPECT_EQ(found("Title 2099"), 1);
     addBooking(t, 600, 660, 1, 1, 1, "Kept in step");
     EXPECT_EQ(found("Kept in step"), 1);
-    if (listener) {
-        EXPECT_EQ(listener->heard(b), QStringList{QString::number(t)});
-    }
+    expectHeard({QString::number(t)});
 }

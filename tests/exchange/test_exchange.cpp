@@ -37,7 +37,7 @@ struct Event {
     QString location;
     QString description;
     QString series;
-    int sequence = -1;
+    int sequence = 0;
 };
 
 // Each event as one line: all but the sequence, which only has to grow.
@@ -74,12 +74,10 @@ QList<Event> parseEvents(const QByteArray& text)
         e.end = epoch(icalcomponent_get_dtend(ev));
         e.status = QString::fromUtf8(icalproperty_status_to_string(icalcomponent_get_status(ev)));
         e.summary = QString::fromUtf8(icalcomponent_get_summary(ev));
-        if (const char* l = icalcomponent_get_location(ev))
-            e.location = QString::fromUtf8(l);
-        if (const char* d = icalcomponent_get_description(ev))
-            e.description = QString::fromUtf8(d);
-        if (icalproperty* seq = icalcomponent_get_first_property(ev, ICAL_SEQUENCE_PROPERTY))
-            e.sequence = icalproperty_get_sequence(seq);
+        // Absent texts read as empty ones.
+        e.location = QString::fromUtf8(icalcomponent_get_location(ev));
+        e.description = QString::fromUtf8(icalcomponent_get_description(ev));
+        e.sequence = icalcomponent_get_sequence(ev);
         for (icalproperty* x = icalcomponent_get_first_property(ev, ICAL_X_PROPERTY); x;
              x = icalcomponent_get_next_property(ev, ICAL_X_PROPERTY))
             if (QByteArray(icalproperty_get_x_name(x)) == "X-VESTRA-SERIES")
@@ -280,8 +278,7 @@ TEST(SafeWrites, AFailedWriteLeavesTheOldFileAndNoPart)
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
+    const rlimit small{1024, saved.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const bool written = WriteFileSafely(path, QByteArray(64 * 1024, 'x'), &error);
     setrlimit(RLIMIT_FSIZE, &saved);

@@ -212,8 +212,7 @@ TEST_F(BadFiles, EachIsRefusedWithItsReasonQuicklyAndNothingIsStored)
             EXPECT_EQ(fileBytes(f.path), before) << "a refused file is never written";
         }
     }
-    Database work = WorkDatabase();
-    EXPECT_EQ(work.scalar("SELECT sti FROM stitabel"), good);
+    EXPECT_EQ(WorkDatabase().scalar("SELECT sti FROM stitabel"), good);
     EXPECT_TRUE(fileBytes(good) == goodBytes) << "the good file was written";
     // The good file itself is still taken, in the same way.
     dialogs.chooseNext(good);

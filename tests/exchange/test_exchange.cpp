@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QTimeZone>
 #include <clocale>
 #include <csignal>

@@ -31,18 +31,21 @@ using namespace vestra::test;
 
 namespace {
 
-enum class Expect { NotBookingFile, Newer, Busy, NoFile };
-
 struct BadFile {
     QString kind;
     QString path;
-    Expect expect = Expect::NotBookingFile;
+    int version = 0; // the version a file of a newer program says it has
 };
 
 bool writeAll(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+bool makePipe(const QString& path)
+{
+    return mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
 }
 
 // Makes the file refuse writes as a share mounted read-only does: no write
@@ -103,8 +106,17 @@ protected:
     QList<BadFile> generate()
     {
         QList<BadFile> files;
+        // count files of a kind, each made by make from its index and path.
+        auto add = [&](const QString& kind, int count,
+                       const std::function<void(int, const QString&)>& make) {
+            for (int i = 0; i < count; ++i) {
+                const QString path = next(kind);
+                make(i, path);
+                files.append({kind, path});
+            }
+        };
         QRandomGenerator random(20261205);
-        for (int i = 0; i < 110; ++i) { // garbage, some behind a database's own header
+        add("garbage", 110, [&](int i, const QString& path) { // some behind a database's header
             QByteArray bytes(int(random.bounded(1, 40000)), Qt::Uninitialized);
             for (char& c : bytes)
                 c = char(random.bounded(256));
@@ -112,43 +124,25 @@ protected:
                 bytes.replace(0, std::min<qsizetype>(16, bytes.size()),
                               QByteArray("SQLite format 3\0", 16).left(bytes.size()));
             }
-            const QString path = next("garbage");
             EXPECT_TRUE(writeAll(path, bytes));
-            files.append({"garbage", path});
-        }
-        for (int i = 0; i < 110; ++i) { // truncated anywhere short of the end
-            const QString path = next("truncated");
-            const qsizetype keep = qsizetype(random.bounded(goodBytes.size() - 1));
-            EXPECT_TRUE(writeAll(path, goodBytes.left(keep)));
-            files.append({"truncated", path});
-        }
-        for (int i = 0; i < 5; ++i) {
-            const QString path = next("empty");
-            EXPECT_TRUE(writeAll(path, {}));
-            files.append({"empty", path});
-        }
-        for (int i = 0; i < 3; ++i) {
-            const QString path = next("directory");
-            EXPECT_TRUE(QDir().mkpath(path));
-            files.append({"directory", path});
-        }
-        for (int i = 0; i < 5; ++i) { // unreadable: no permission, a link to nowhere
-            const QString path = next("unreadable");
+        });
+        add("truncated", 110, [&](int, const QString& path) { // anywhere short of the end
+            EXPECT_TRUE(
+                writeAll(path, goodBytes.left(qsizetype(random.bounded(goodBytes.size() - 1)))));
+        });
+        add("empty", 5, [](int, const QString& path) { EXPECT_TRUE(writeAll(path, {})); });
+        add("directory", 3, [](int, const QString& path) { EXPECT_TRUE(QDir().mkpath(path)); });
+        add("unreadable", 5, [&](int i, const QString& path) { // no permission, a link to nowhere
             if (i < 3) {
                 EXPECT_TRUE(writeAll(path, goodBytes.left(goodBytes.size() / 2)));
                 QFile::setPermissions(path, {});
             } else {
                 EXPECT_TRUE(QFile::link(path + ".nowhere", path));
             }
-            files.append({"unreadable", path});
-        }
-        for (int i = 0; i < 2; ++i) { // a named pipe: opening it waits for a writer for ever
-            const QString path = next("pipe");
-            EXPECT_EQ(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-            files.append({"pipe", path, Expect::NoFile});
-        }
-        for (int i = 0; i < 20; ++i) { // databases of another program
-            const QString path = next("wrongschema");
+        });
+        // A named pipe: opening it waits for a writer for ever.
+        add("pipe", 2, [](int, const QString& path) { EXPECT_TRUE(makePipe(path)); });
+        add("wrongschema", 20, [](int i, const QString& path) { // databases of another program
             {
                 Database d = Database::create(path);
                 EXPECT_TRUE(d.exec(QStringLiteral("CREATE TABLE t%1 (a INTEGER, b TEXT)").arg(i)));
@@ -157,28 +151,27 @@ protected:
                 }
             }
             Database::closeAll(path);
-            files.append({"wrongschema", path});
-        }
+        });
         for (const QString& name : BookingSchemaObjects()) { // each table or view missing
-            QString type;
-            {
-                Database d = Database::open(good);
-                type = d.scalar("SELECT type FROM sqlite_master WHERE name = ?", {name}).toString();
-            }
+            const QString type =
+                Database::open(good)
+                    .scalar("SELECT type FROM sqlite_master WHERE name = ?", {name})
+                    .toString();
             Database::closeAll(good);
             EXPECT_FALSE(type.isEmpty()) << name.toStdString();
             files.append({"missing " + name,
                           altered("missing", {"PRAGMA legacy_alter_table = ON",
                                               QStringLiteral("DROP %1 \"%2\"").arg(type, name)})});
         }
-        const int latest = LatestVersion(BookingFileSteps());
-        for (int v = 1; v <= 10; ++v)
+        for (int v = 1; v <= 10; ++v) {
+            const int version = LatestVersion(BookingFileSteps()) + v * v;
             files.append(
                 {"newer",
-                 altered("newer", {QStringLiteral("PRAGMA user_version = %1").arg(latest + v * v)}),
-                 Expect::Newer});
+                 altered("newer", {QStringLiteral("PRAGMA user_version = %1").arg(version)}),
+                 version});
+        }
         for (int i = 0; i < 2; ++i)
-            files.append({"locked", altered("locked", {}), Expect::Busy});
+            files.append({"locked", altered("locked", {})});
         return files;
     }
     QString good;
@@ -193,12 +186,11 @@ TEST_F(BadFiles, EachIsRefusedWithItsReasonQuicklyAndNothingIsStored)
     for (const BadFile& f : files) {
         SCOPED_TRACE(f.kind.toStdString() + " " + f.path.toStdString());
         std::optional<BusyFile> lock;
-        if (f.expect == Expect::Busy)
+        if (f.kind == "locked")
             lock.emplace(f.path, BusyFile::Lock::Write, kBusyTimeoutMs);
         const QByteArray before =
-            QFileInfo(f.path).isFile() && f.expect != Expect::Busy && f.expect != Expect::NoFile
-                ? fileBytes(f.path)
-                : QByteArray();
+            QFileInfo(f.path).isFile() && f.kind != "locked" && f.kind != "pipe" ? fileBytes(f.path)
+                                                                                 : QByteArray();
         messages.clear();
         dialogs.chooseNext(f.path);
         QElapsedTimer clock;
@@ -208,36 +200,26 @@ TEST_F(BadFiles, EachIsRefusedWithItsReasonQuicklyAndNothingIsStored)
         EXPECT_LT(clock.elapsed(), 10000);
         ASSERT_EQ(messages.shown().size(), 1);
         const QString text = messages.shown()[0].text;
-        switch (f.expect) {
-        case Expect::NotBookingFile:
-            EXPECT_EQ(text, f.kind.startsWith("missing ")
-                                ? MissingTablesText(f.path, {f.kind.mid(8)})
-                                : f.path + " is not a valid Vestra Bookingfile!");
-            break;
-        case Expect::Newer:
-            EXPECT_TRUE(text.contains("was written by a newer version of Vestra"))
-                << text.toStdString();
-            break;
-        case Expect::Busy:
-            EXPECT_EQ(text, BusyText());
-            break;
-        case Expect::NoFile:
-            EXPECT_EQ(text, f.path + " is a named pipe, not a booking file; it was not opened.");
-            break;
-        }
+        EXPECT_EQ(text, f.kind == "locked" ? BusyText()
+                        : f.kind == "pipe"
+                            ? f.path + " is a named pipe, not a booking file; it was not opened."
+                        : f.kind == "newer"
+                            ? NewerFileText(f.path, f.version, LatestVersion(BookingFileSteps()))
+                        : f.kind.startsWith("missing ")
+                            ? MissingTablesText(f.path, {f.kind.mid(8)})
+                            : f.path + " is not a valid Vestra Bookingfile!");
         if (!before.isEmpty()) {
             EXPECT_EQ(fileBytes(f.path), before) << "a refused file is never written";
         }
     }
-    Database work = WorkDatabase();
-    EXPECT_EQ(work.scalar("SELECT sti FROM stitabel"), good);
+    EXPECT_EQ(WorkDatabase().scalar("SELECT sti FROM stitabel"), good);
     EXPECT_TRUE(fileBytes(good) == goodBytes) << "the good file was written";
     // The good file itself is still taken, in the same way.
     dialogs.chooseNext(good);
     EXPECT_EQ(OpenExistingFile("Open"), ConnectResult::Connected);
     // A stored booking file that has become a pipe is no booking file at the next start.
     const QString pipe = next("pipe");
-    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    ASSERT_TRUE(makePipe(pipe));
     ASSERT_TRUE(StoreBookingFilePath(pipe));
     const Deadline deadline(30, "starting on a named pipe");
     EXPECT_EQ(PrepareSession(session(), QDate(2026, 12, 6)).outcome, StartupOutcome::NoBookingFile);

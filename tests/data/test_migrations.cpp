@@ -14,66 +14,75 @@ namespace {
 
 class Migrations : public BookingFileTest {
 protected:
-    static QByteArray contents(const QString& path)
+    // Each row sql reads from the file, its values joined by commas and,
+    // when named, each as "column=value"; columns in leftOut are left out.
+    static QStringList linesOf(const QString& path, const QString& sql, bool named = false,
+                               const QStringList& leftOut = {})
     {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static QStringList tablesOf(const QString& path)
-    {
-        QStringList tables;
+        QStringList out;
         {
             Database d = Database::open(path);
-            // The keyword index is drawn from the bookings; its own tables
-            // hold no rows of their own.
-            auto t = d.query("SELECT lower(name) FROM sqlite_master WHERE type = 'table' "
-                             "AND name NOT LIKE 'sqlite_%' AND name NOT LIKE 'BookingSearch%' "
-                             "ORDER BY name");
-            while (t && t->next())
-                tables << t->value(0).toString();
+            auto q = d.query(sql);
+            while (q && q->next()) {
+                QStringList values;
+                for (int i = 0; i < q->record().count(); ++i) {
+                    const QString column = q->record().fieldName(i).toLower();
+                    if (!leftOut.contains(column))
+                        values << (named ? column + "=" : QString()) + q->value(i).toString();
+                }
+                out << values.join(", ");
+            }
         }
         Database::closeAll(path);
-        return tables;
+        return out;
+    }
+    // The keyword index is drawn from the bookings; its own tables hold no
+    // rows of their own.
+    static QStringList tablesOf(const QString& path)
+    {
+        return linesOf(path, "SELECT lower(name) FROM sqlite_master WHERE type = 'table' AND "
+                             "name NOT LIKE 'sqlite_%' AND name NOT LIKE 'BookingSearch%' "
+                             "ORDER BY name");
     }
     // Every row of every table, as text, in a stable order; columns that
     // later steps add are left out when named.
     static QStringList rowsOf(const QString& path, const QStringList& added = {})
     {
         QStringList out;
-        const QStringList tables = tablesOf(path);
-        {
-            Database d = Database::open(path);
-            for (const QString& table : tables) {
-                auto q = d.query("SELECT * FROM " + table);
-                QStringList rows;
-                while (q && q->next()) {
-                    QStringList values;
-                    for (int i = 0; i < q->record().count(); ++i)
-                        if (!added.contains(q->record().fieldName(i).toLower()))
-                            values << q->record().fieldName(i).toLower() + "="
-                                          + q->value(i).toString();
-                    rows << table + ": " + values.join(", ");
-                }
-                rows.sort();
-                out << rows;
-            }
+        for (const QString& table : tablesOf(path)) {
+            QStringList rows = linesOf(path, "SELECT * FROM " + table, true, added);
+            rows.sort();
+            out << rows.replaceInStrings(QRegularExpression("^"), table + ": ");
         }
-        Database::closeAll(path);
         return out;
     }
-    static QStringList schemaOf(const QString& path)
+    static void expectRowsInEveryTable(const QString& path, const QStringList& rows)
     {
-        QStringList out;
+        for (const QString& table : tablesOf(path))
+            EXPECT_FALSE(rows.filter(QRegularExpression("^" + table + ": ")).isEmpty())
+                << "no rows in " << table.toStdString();
+    }
+    // The same schema as a new file's.
+    void expectSchemaOfANewFile(const QString& path)
+    {
+        const QString fresh = pathOf("fresh.mdb");
+        ASSERT_TRUE(BuildTemplateFile(fresh));
+        const QString schema = "SELECT type, name, sql FROM sqlite_master ORDER BY name";
+        EXPECT_EQ(linesOf(path, schema), linesOf(fresh, schema));
+    }
+    // Runs each statement on the file, then lets the file go.
+    static void execOn(const QString& path, const QStringList& statements)
+    {
         {
             Database d = Database::open(path);
-            auto q = d.query("SELECT type, name, sql FROM sqlite_master ORDER BY name");
-            while (q && q->next())
-                out << q->value(0).toString() + " " + q->value(1).toString() + ": "
-                           + q->value(2).toString();
+            for (const QString& sql : statements)
+                ASSERT_TRUE(d.exec(sql))
+                    << sql.toStdString() << ": " << d.lastError().toStdString();
         }
         Database::closeAll(path);
-        return out;
     }
+    // A file as the program before schema versions wrote it, with kTodaysRows.
+    static void makeTodaysFile(const QString& path);
     static int versionOf(const QString& path)
     {
         return Database::storedSchemaVersion(path).value_or(-1);
@@ -83,7 +92,7 @@ protected:
 // A file as the program before schema versions wrote it, with rows in every
 // table, numbers named elsewhere above the tables' own, and an archive that
 // holds one booking twice.
-const char* const kTodaysRows[] = {
+const QStringList kTodaysRows = {
     "INSERT INTO Overgruppenavne VALUES (3, 'Rooms', 1)",
     "INSERT INTO lokaliteter VALUES (4, 3, 'Large', 'big ones', 1)",
     "INSERT INTO lokaliteter VALUES (5, 9, 'Orphan type', '', 1)",
@@ -113,23 +122,20 @@ const char* const kTodaysRows[] = {
     "UPDATE arkiveringsdato SET arkiveringsdato = '2026-12-01'",
 };
 
+void Migrations::makeTodaysFile(const QString& path)
+{
+    ASSERT_TRUE(BuildBaselineFile(path));
+    execOn(path, kTodaysRows);
+}
+
 TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
 {
     const QString file = pathOf("club.mdb");
-    ASSERT_TRUE(BuildBaselineFile(file));
-    {
-        Database d = Database::open(file);
-        for (const char* sql : kTodaysRows)
-            ASSERT_TRUE(d.exec(QString::fromUtf8(sql)))
-                << sql << ": " << d.lastError().toStdString();
-    }
-    Database::closeAll(file);
+    ASSERT_NO_FATAL_FAILURE(makeTodaysFile(file));
     ASSERT_EQ(versionOf(file), 0);
     const QStringList before = rowsOf(file);
-    const QByteArray bytes = contents(file);
-    for (const QString& table : tablesOf(file))
-        EXPECT_FALSE(before.filter(QRegularExpression("^" + table + ": ")).isEmpty())
-            << "no rows in " << table.toStdString();
+    const QByteArray bytes = fileBytes(file);
+    expectRowsInEveryTable(file, before);
 
     const MigrationReport r = MigrateFile(file, BookingFileSteps());
     ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
@@ -137,7 +143,7 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
     EXPECT_EQ(r.toVersion, LatestVersion(BookingFileSteps()));
     EXPECT_EQ(versionOf(file), LatestVersion(BookingFileSteps()));
     EXPECT_EQ(r.backupPath, file + ".bak-v0");
-    EXPECT_EQ(contents(r.backupPath), bytes);
+    EXPECT_EQ(fileBytes(r.backupPath), bytes);
     EXPECT_EQ(r.archiveDuplicatesDropped, 1);
 
     // Every row is kept; of the booking archived twice one copy stays; the
@@ -152,52 +158,35 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
                               "\\1, storeid=, publishfolder=, csvbom=0, timezone=, backupfolder=, "
                               "backupkeep=14, paneltitles=-1");
     EXPECT_EQ(rowsOf(file), expected);
-    // The same schema as a new file's: the template is version 0 and the same steps.
-    const QString fresh = pathOf("fresh.mdb");
-    ASSERT_TRUE(BuildTemplateFile(fresh));
-    EXPECT_EQ(schemaOf(file), schemaOf(fresh));
+    // The template is version 0 and the same steps.
+    expectSchemaOfANewFile(file);
 
-    // New numbers start past every number found anywhere.
-    {
-        Database d = Database::open(file);
-        const struct {
-            const char* table;
-            const char* key;
-            int past;
-        } next[] = {
-            {"Konti", "ID", 25},
-            {"Overgruppenavne", "overgruppenr", 9},
-            {"lokaliteter", "Lokalitetsnr", 15},
-            {"lokale", "lokalenr", 30},
-            {"Department", "depnr", 8},
-            {"opstilling", "ID", 18},
-            {"Homebases", "ID", 2},
-        };
-        for (const auto& n : next) {
-            ASSERT_TRUE(d.exec(QString("INSERT INTO %1 DEFAULT VALUES").arg(n.table))) << n.table;
-            EXPECT_EQ(d.scalar(QString("SELECT max(%1) FROM %2").arg(n.key, n.table)).toInt(),
-                      n.past + 1)
-                << n.table;
-        }
-        // Every update counts, whoever makes it; a writer that sets the
-        // counter itself (one past the one it read) is taken at its word.
-        const auto counter = [&d](const QString& table, const QString& key, int value) {
-            return d
-                .scalar(QString("SELECT rowversion FROM %1 WHERE %2 = ?").arg(table, key), {value})
-                .toInt();
-        };
-        ASSERT_TRUE(d.exec("UPDATE Booking SET Beskrivelse = 'Moved' WHERE Bookingnr = 20"));
-        ASSERT_TRUE(d.exec("UPDATE Booking SET Bstart = 630 WHERE Bookingnr = 20"));
-        EXPECT_EQ(counter("Booking", "Bookingnr", 20), 2);
-        EXPECT_EQ(counter("Booking", "Bookingnr", 21), 0);
-        ASSERT_TRUE(d.exec("UPDATE Booking SET Bstart = 640, rowversion = 3 WHERE Bookingnr = 20"));
-        EXPECT_EQ(counter("Booking", "Bookingnr", 20), 3);
-        ASSERT_TRUE(d.exec("UPDATE lokale SET Lokalenavn = 'Big hall' WHERE lokalenr = 6"));
-        ASSERT_TRUE(d.exec("UPDATE Konti SET Kontonavn = 'Singers' WHERE ID = 5"));
-        EXPECT_EQ(counter("lokale", "lokalenr", 6), 1);
-        EXPECT_EQ(counter("Konti", "ID", 5), 1);
-    }
-    Database::closeAll(file);
+    // New numbers start past every number found anywhere. Every update
+    // counts, whoever makes it; a writer that sets the counter itself (one
+    // past the one it read) is taken at its word.
+    ASSERT_NO_FATAL_FAILURE(execOn(
+        file, {"INSERT INTO Konti DEFAULT VALUES", "INSERT INTO Overgruppenavne DEFAULT VALUES",
+               "INSERT INTO lokaliteter DEFAULT VALUES", "INSERT INTO lokale DEFAULT VALUES",
+               "INSERT INTO Department DEFAULT VALUES", "INSERT INTO opstilling DEFAULT VALUES",
+               "INSERT INTO Homebases DEFAULT VALUES",
+               "UPDATE Booking SET Beskrivelse = 'Moved' WHERE Bookingnr = 20",
+               "UPDATE Booking SET Bstart = 630 WHERE Bookingnr = 20",
+               "UPDATE lokale SET Lokalenavn = 'Big hall' WHERE lokalenr = 6",
+               "UPDATE Konti SET Kontonavn = 'Singers' WHERE ID = 5"}));
+    EXPECT_EQ(linesOf(file, "SELECT (SELECT max(ID) FROM Konti), (SELECT max(overgruppenr) FROM "
+                            "Overgruppenavne), (SELECT max(Lokalitetsnr) FROM lokaliteter), "
+                            "(SELECT max(lokalenr) FROM lokale), (SELECT max(depnr) FROM "
+                            "Department), (SELECT max(ID) FROM opstilling), (SELECT max(ID) FROM "
+                            "Homebases)"),
+              QStringList({"26, 10, 16, 31, 9, 19, 3"}));
+    const QString counters = "SELECT (SELECT rowversion FROM Booking WHERE Bookingnr = 20), "
+                             "(SELECT rowversion FROM Booking WHERE Bookingnr = 21), (SELECT "
+                             "rowversion FROM lokale WHERE lokalenr = 6), (SELECT rowversion FROM "
+                             "Konti WHERE ID = 5)";
+    EXPECT_EQ(linesOf(file, counters), QStringList({"2, 0, 1, 1"}));
+    ASSERT_NO_FATAL_FAILURE(
+        execOn(file, {"UPDATE Booking SET Bstart = 640, rowversion = 3 WHERE Bookingnr = 20"}));
+    EXPECT_EQ(linesOf(file, counters), QStringList({"3, 0, 1, 1"}));
 
     // Once current, a start changes nothing and copies nothing.
     ASSERT_TRUE(QFile::remove(r.backupPath));
@@ -210,31 +199,16 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
 TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
 {
     const QString file = pathOf("v8.mdb");
-    ASSERT_TRUE(BuildBaselineFile(file));
-    {
-        Database d = Database::open(file);
-        for (const char* sql : kTodaysRows)
-            ASSERT_TRUE(d.exec(QString::fromUtf8(sql))) << sql;
-    }
-    Database::closeAll(file);
+    ASSERT_NO_FATAL_FAILURE(makeTodaysFile(file));
     const QList<MigrationStep> upTo8 = BookingFileSteps().mid(0, 8);
     ASSERT_EQ(LatestVersion(upTo8), 8);
     ASSERT_EQ(MigrateFile(file, upTo8).outcome, MigrationOutcome::Upgraded);
-    {
-        Database d = Database::open(file);
-        ASSERT_TRUE(d.exec("INSERT INTO Auditlog (whenutc, whenlocal, workstation, account, "
-                           "action, itemkey, summary) VALUES ('2026-12-01T09:00:00Z', "
-                           "'01-12-2026 10:00', 'desk 1', 'Administrator', 'created', '20', "
-                           "'Concert')"));
-    }
-    Database::closeAll(file);
-    const auto everyTableHasRows = [&file](const QStringList& rows) {
-        for (const QString& table : tablesOf(file))
-            EXPECT_FALSE(rows.filter(QRegularExpression("^" + table + ": ")).isEmpty())
-                << "no rows in " << table.toStdString();
-    };
+    ASSERT_NO_FATAL_FAILURE(execOn(
+        file, {"INSERT INTO Auditlog (whenutc, whenlocal, workstation, account, action, itemkey, "
+               "summary) VALUES ('2026-12-01T09:00:00Z', '01-12-2026 10:00', 'desk 1', "
+               "'Administrator', 'created', '20', 'Concert')"}));
     const QStringList before = rowsOf(file);
-    everyTableHasRows(before);
+    expectRowsInEveryTable(file, before);
 
     const QList<MigrationStep> upTo14 = BookingFileSteps().mid(0, 14);
     ASSERT_EQ(LatestVersion(upTo14), 14);
@@ -267,16 +241,14 @@ TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
 
     // From version 14 the archive's copies gain a change counter, empty.
     const QStringList at14 = rowsOf(file);
-    everyTableHasRows(at14);
+    expectRowsInEveryTable(file, at14);
     ASSERT_EQ(MigrateFile(file, BookingFileSteps()).outcome, MigrationOutcome::Upgraded);
     EXPECT_EQ(rowsOf(file), QStringList(at14).replaceInStrings(
                                 QRegularExpression("^(bookingarkiv: .*)$"), "\\1, rowversion="));
-    const QString fresh = pathOf("fresh.mdb");
-    ASSERT_TRUE(BuildTemplateFile(fresh));
-    EXPECT_EQ(schemaOf(file), schemaOf(fresh));
-    Database d = Database::open(file);
-    EXPECT_EQ(d.scalar("SELECT rowid FROM BookingSearch WHERE BookingSearch MATCH '\"oncert\"'"),
-              QVariant(20));
+    expectSchemaOfANewFile(file);
+    EXPECT_EQ(linesOf(file, "SELECT rowid FROM BookingSearch WHERE BookingSearch MATCH "
+                            "'\"oncert\"'"),
+              QStringList({"20"}));
 }
 
 TEST_F(Migrations, EachStepIsAllOrNothingAndTheCopyIsMadeBeforeTheFirst)
@@ -305,15 +277,8 @@ TEST_F(Migrations, EachStepIsAllOrNothingAndTheCopyIsMadeBeforeTheFirst)
     EXPECT_EQ(versionOf(file), 1);
     EXPECT_EQ(r.backupPath, file + ".bak-v0");
     EXPECT_EQ(versionOf(r.backupPath), 0);
-    {
-        Database d = Database::open(file);
-        EXPECT_TRUE(d.hasTable("one"));
-        EXPECT_FALSE(d.hasTable("two"));
-        Database b = Database::open(r.backupPath);
-        EXPECT_FALSE(b.hasTable("one"));
-    }
-    Database::closeAll(file);
-    Database::closeAll(r.backupPath);
+    EXPECT_EQ(tablesOf(file), QStringList({"one", "t"}));
+    EXPECT_EQ(tablesOf(r.backupPath), QStringList({"t"}));
 
     // The next start goes on from version 1, with a copy of the file as it is then.
     secondFails = false;
@@ -328,42 +293,35 @@ TEST_F(Migrations, EachStepIsAllOrNothingAndTheCopyIsMadeBeforeTheFirst)
 TEST_F(Migrations, AFileOfANewerProgramIsNotTouched)
 {
     const QString file = makeBookingFile();
-    {
-        Database d = db();
-        ASSERT_TRUE(
-            d.exec(QString("PRAGMA user_version = %1").arg(LatestVersion(BookingFileSteps()) + 1)));
-    }
-    Database::closeAll(file);
-    const QByteArray bytes = contents(file);
+    ASSERT_NO_FATAL_FAILURE(execOn(
+        file, {QString("PRAGMA user_version = %1").arg(LatestVersion(BookingFileSteps()) + 1)}));
+    const QByteArray bytes = fileBytes(file);
     const MigrationReport r = MigrateFile(file, BookingFileSteps());
     EXPECT_EQ(r.outcome, MigrationOutcome::Newer);
     EXPECT_EQ(r.fromVersion, LatestVersion(BookingFileSteps()) + 1);
     EXPECT_EQ(r.supportedVersion, LatestVersion(BookingFileSteps()));
     EXPECT_TRUE(r.backupPath.isEmpty());
-    EXPECT_EQ(contents(file), bytes);
+    EXPECT_EQ(fileBytes(file), bytes);
     // Opened already (another workstation upgraded it meanwhile), it is refused too.
     {
         Database d = db();
         EXPECT_EQ(MigrateDatabase(d, BookingFileSteps()).outcome, MigrationOutcome::Newer);
     }
     Database::closeAll(file);
-    EXPECT_EQ(contents(file), bytes);
+    EXPECT_EQ(fileBytes(file), bytes);
 
     // The work database the same: a newer one is refused and left as it is.
     ASSERT_TRUE(EnsureWorkDatabase());
-    {
-        Database w = Database::open(WorkDatabasePath());
-        ASSERT_TRUE(w.exec(
-            QString("PRAGMA user_version = %1").arg(LatestVersion(WorkDatabaseSteps()) + 1)));
-    }
-    Database::closeAll(WorkDatabasePath());
-    const QByteArray work = contents(WorkDatabasePath());
+    ASSERT_NO_FATAL_FAILURE(
+        execOn(WorkDatabasePath(),
+               {QString("PRAGMA user_version = %1").arg(LatestVersion(WorkDatabaseSteps()) + 1)}));
+    const QByteArray work = fileBytes(WorkDatabasePath());
     MigrationReport m;
     QString error;
     EXPECT_FALSE(EnsureWorkDatabase(&error, &m));
     EXPECT_EQ(m.outcome, MigrationOutcome::Newer);
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(contents(WorkDatabasePath()), work);
+    EXPECT_EQ(fileBytes(WorkDatabasePath()), work);
 }
 
 } // namespace

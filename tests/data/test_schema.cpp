@@ -4,22 +4,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 
 using namespace vestra;
 using namespace vestra::test;
-
-// The file-only parts: the work database and the shared file's journal.
-class Schema : public BookingFileTest {
-protected:
-    void SetUp() override
-    {
-        BookingFileTest::SetUp();
-        makeBookingFile();
-    }
-};
 
 // The template's rows and saved queries, on a file and on a server database.
 class StoreSchema : public BookingStoreTest {
@@ -57,20 +46,13 @@ TEST_P(StoreSchema, TemplateHoldsTheOneRowRecordsAndAnAdministrator)
     EXPECT_GT(count("Valgarcdel", "arcdel = ?", {3}), 0);
     EXPECT_GT(count("Valgdeldel", "deldelDays = ?", {548}), 0);
 
-    Database d = db();
-    auto q = d.query("SELECT Åbntid, Luktid, Timeunits, dateformatnr, dateformatstr1, FirstDay, "
-                     "arcdel, deldel FROM institutionsoplysninger");
-    ASSERT_TRUE(q && q->next());
-    EXPECT_EQ(q->value(0).toInt(), 8 * 3600);
-    EXPECT_EQ(q->value(1).toInt(), 17 * 3600);
-    EXPECT_EQ(q->value(2).toInt(), 15);
-    EXPECT_NE(q->value(3).toInt(), 0) << "day-first format";
-    EXPECT_EQ(q->value(4).toString(), "dd-mm-yyyy");
-    EXPECT_EQ(q->value(5).toString(), "1");
-    EXPECT_EQ(q->value(6).toInt(), 3);
-    EXPECT_EQ(q->value(7).toInt(), 548);
+    // Open 08:00-17:00 in quarter hours, dates day first, weeks from Monday.
+    EXPECT_EQ(firstRow("SELECT Åbntid, Luktid, Timeunits, dateformatnr, dateformatstr1, FirstDay, "
+                       "arcdel, deldel FROM institutionsoplysninger"),
+              QStringList({"28800", "61200", "15", "1", "dd-mm-yyyy", "1", "3", "548"}));
 
     // The administrator can book for itself through its own membership row.
+    Database d = db();
     const int admin = LookupIn(d, "ID", "activekonti",
                                "Kontouser = ? AND Kontotype = 'p' AND admin <> 0", {"admin"})
                           .toInt();
@@ -131,13 +113,10 @@ TEST_P(StoreSchema, SavedQueriesReturnTheExpectedRows)
                        "1, 'Room 1', 1)"));
     const int b = addBooking(40000, 600, 690, 5);
     // Start and Slut are the times in seconds, for the time editors.
-    auto q = d.query(
-        "SELECT Start, Slut, Lokalenavn, Kontonavn FROM bookingfor WHERE Bookingnr = ?", {b});
-    ASSERT_TRUE(q && q->next());
-    EXPECT_EQ(q->value(0).toInt(), 36000);
-    EXPECT_EQ(q->value(1).toInt(), 41400);
-    EXPECT_EQ(q->value(2).toString(), "Room 1");
-    EXPECT_EQ(q->value(3).toString(), "Administrator");
+    EXPECT_EQ(firstRow("SELECT Start, Slut, Lokalenavn, Kontonavn FROM bookingfor WHERE "
+                       "Bookingnr = ?",
+                       {b}),
+              QStringList({"36000", "41400", "Room 1", "Administrator"}));
 
     // A series is listed once, by its last date.
     for (int day : {40000, 40007, 40014})
@@ -145,8 +124,8 @@ TEST_P(StoreSchema, SavedQueriesReturnTheExpectedRows)
             "INSERT INTO Booking (Bookingnr, Bdato, Bstart, Bslut, Lokalenr, kontonr, "
             "gennr, gentagende, Beskrivelse) VALUES (?, ?, 600, 660, 5, 1, 900, -1, 'Choir')",
             {1000 + day, day}));
-    EXPECT_EQ(count("gentagendeudløbfor"), 1);
-    EXPECT_EQ(LookupIn(d, "maxofbdato", "gentagendeudløbfor").toInt(), 40014);
+    EXPECT_EQ(firstRow("SELECT count(*), max(maxofbdato) FROM gentagendeudløbfor"),
+              QStringList({"1", "40014"}));
 
     // Archived accounts cannot log in.
     const int gone = addAccount("p", "Gone", "gone", "pw", false, true);
@@ -154,10 +133,12 @@ TEST_P(StoreSchema, SavedQueriesReturnTheExpectedRows)
     EXPECT_EQ(count("kontifor", "ID = ?", {gone}), 1);
 }
 
+// The shared file keeps the rollback journal, never a write-ahead log.
+using Schema = BookingFileTest;
 TEST_F(Schema, SharedFileKeepsTheRollbackJournal)
 {
-    Database d = db();
-    EXPECT_EQ(d.scalar("PRAGMA journal_mode").toString().toLower(), "delete");
+    makeBookingFile();
+    EXPECT_EQ(firstRow("PRAGMA journal_mode"), QStringList({"delete"}));
 }
 
 // A build keeps everything beside the executable; an installed program reads its
@@ -165,24 +146,19 @@ TEST_F(Schema, SharedFileKeepsTheRollbackJournal)
 TEST(ProgramFolders, InstalledProgramKeepsPathsInTheUsersDataFolder)
 {
     QTemporaryDir root;
-    ASSERT_TRUE(root.isValid());
     const QDir r(root.path());
-    ASSERT_TRUE(r.mkpath(QStringLiteral("usr/bin")));
-    ASSERT_TRUE(r.mkpath(QStringLiteral("usr/share/vestra")));
-    ASSERT_TRUE(r.mkpath(QStringLiteral("build/bin")));
-    QFile t(r.filePath(QStringLiteral("usr/share/vestra/Emptydatabase.mdb")));
+    for (const char* folder : {"usr/bin", "usr/share/vestra", "build/bin"})
+        ASSERT_TRUE(r.mkpath(folder));
+    QFile t(r.filePath("usr/share/vestra/Emptydatabase.mdb"));
     ASSERT_TRUE(t.open(QIODevice::WriteOnly));
     t.close();
-    const QString user = r.filePath(QStringLiteral("home/.local/share/Vestra"));
-
-    const ProgramFolders installed =
-        ResolveProgramFolders(r.filePath(QStringLiteral("usr/bin")), user);
-    EXPECT_EQ(installed.files, r.filePath(QStringLiteral("usr/share/vestra")));
-    EXPECT_EQ(installed.workstation, user);
-
+    const QString user = r.filePath("home/.local/share/Vestra");
+    const auto folders = [&user](const QString& bin) {
+        const ProgramFolders f = ResolveProgramFolders(bin, user);
+        return QStringList({f.files, f.workstation});
+    };
+    EXPECT_EQ(folders(r.filePath("usr/bin")), QStringList({r.filePath("usr/share/vestra"), user}));
     // A bin folder without an installed template is a build: nothing moves.
-    const QString build = r.filePath(QStringLiteral("build/bin"));
-    const ProgramFolders fromBuild = ResolveProgramFolders(build, user);
-    EXPECT_EQ(fromBuild.files, build);
-    EXPECT_EQ(fromBuild.workstation, build);
+    const QString build = r.filePath("build/bin");
+    EXPECT_EQ(folders(build), QStringList({build, build}));
 }

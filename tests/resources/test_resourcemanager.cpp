@@ -28,6 +28,7 @@ protected:
         av = addGroup("Projectors", 2);
         beamers = addType("Beamers", av, 2);
         beamer = addItem("Epson 1", beamers, 2);
+        empty = addGroup("Empty", 1);
         manager = ShowResourceManager();
     }
     QStringList nodes()
@@ -61,13 +62,13 @@ protected:
                 out << name;
         return out;
     }
-    int rooms = 0, large = 0, room = 0, av = 0, beamers = 0, beamer = 0;
+    int rooms = 0, large = 0, room = 0, av = 0, beamers = 0, beamer = 0, empty = 0;
     ResourceManager* manager = nullptr;
 };
 
 INSTANTIATE_TEST_SUITE_P(Engines, Manager, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(Manager, ButtonsNeedANodeAndAddChildNeedsTheRight)
+TEST_P(Manager, ButtonsNeedANodeAndOnlyAdministratorsAddChildrenOrDelete)
 {
     // The manager opens with no node chosen, and both buttons ask for one.
     EXPECT_TRUE(manager->selectedKey().isEmpty());
@@ -85,6 +86,36 @@ TEST_P(Manager, ButtonsNeedANodeAndAddChildNeedsTheRight)
     onNode("LT1", "Add");
     EXPECT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}));
     EXPECT_TRUE(openRecordWindows().isEmpty());
+
+    // They rename groups and types but never delete them.
+    const int emptyType = addType("Empty type", rooms, 1);
+    manager->BuildTree();
+    const struct {
+        const char *level, *window, *field;
+        int number;
+        const char *table, *keyField, *renamed;
+    } cases[] = {
+        {"LG", "Resgroup", "OverGruppenavn", empty, "overgruppenavne", "overgruppenr",
+         "Empty renamed"},
+        {"LL", "lokaliteter", "Lokalitetsnavn", emptyType, "lokaliteter", "lokalitetsnr",
+         "Empty type renamed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.window);
+        messages.clear();
+        messages.answerNext(MsgAnswer::Yes); // were it asked, deletion would go ahead
+        onNode(c.level, c.number, "edit");
+        QWidget* w = window(c.window);
+        click(w, "del");
+        ASSERT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}));
+        EXPECT_EQ(messages.shown()[0].icon, MsgIcon::Warning);
+        EXPECT_EQ(count(c.table, QString(c.keyField) + " = ?", {c.number}), 1);
+        ASSERT_TRUE(w->isVisible());
+        QTest::keyClicks(edit(c.window, c.field), " renamed");
+        click(w, "save");
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_EQ(field(c.table, c.field, c.keyField, c.number), c.renamed);
+    }
 }
 
 TEST_P(Manager, ItemsOpenByKindAndRight)
@@ -156,8 +187,6 @@ TEST_P(Manager, AnEditToARecordDeletedElsewhereIsNotDroppedSilently)
 {
     // A group (no counter of changes) and an item (with one) each deleted by
     // another workstation while a name is typed in their window.
-    const int empty = addGroup("Empty", 1);
-    manager->BuildTree();
     const struct {
         const char *window, *node, *field, *table, *key;
         int number;
@@ -195,11 +224,9 @@ TEST_P(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
               QStringList({"Unable to delete a resource group that still has resource types. "
                            "Delete its resource types first. / Delete Info"}));
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(count("overgruppenavne"), 2);
+    EXPECT_EQ(count("overgruppenavne"), 3);
     w->close();
 
-    const int empty = addGroup("Empty", 1);
-    manager->BuildTree();
     onNode("LG", empty, "edit");
     w = window("Resgroup");
     messages.clear();
@@ -213,41 +240,6 @@ TEST_P(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
     EXPECT_EQ(count("overgruppenavne", "overgruppenr = ?", {empty}), 0);
     EXPECT_FALSE(w->isVisible());
     EXPECT_FALSE(nodes().contains("Empty"));
-}
-
-TEST_P(Manager, UsersWithoutTheRightRenameGroupsAndTypesButNeverDeleteThem)
-{
-    const int emptyGroup = addGroup("Empty", 1);
-    const int emptyType = addType("Empty type", rooms, 1);
-    session().IsAdmin = false;
-    manager->BuildTree();
-    const struct {
-        const char *level, *window, *field;
-        int number;
-        const char *table, *keyField, *renamed;
-    } cases[] = {
-        {"LG", "Resgroup", "OverGruppenavn", emptyGroup, "overgruppenavne", "overgruppenr",
-         "Empty renamed"},
-        {"LL", "lokaliteter", "Lokalitetsnavn", emptyType, "lokaliteter", "lokalitetsnr",
-         "Empty type renamed"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.window);
-        messages.clear();
-        messages.answerNext(MsgAnswer::Yes); // were it asked, deletion would go ahead
-        onNode(c.level, c.number, "edit");
-        QWidget* w = window(c.window);
-        click(w, "del");
-        ASSERT_EQ(messages.shown().size(), 1);
-        EXPECT_EQ(messages.texts(), QStringList({"Administrator Access Only! / Access Message"}));
-        EXPECT_EQ(messages.shown()[0].icon, MsgIcon::Warning);
-        EXPECT_EQ(count(c.table, QString(c.keyField) + " = ?", {c.number}), 1);
-        ASSERT_TRUE(w->isVisible());
-        QTest::keyClicks(edit(c.window, c.field), " renamed");
-        click(w, "save");
-        EXPECT_FALSE(w->isVisible());
-        EXPECT_EQ(field(c.table, c.field, c.keyField, c.number), c.renamed);
-    }
 }
 
 TEST_P(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
@@ -267,7 +259,7 @@ TEST_P(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
     click(manager, "exit");
     EXPECT_FALSE(manager->isVisible());
     EXPECT_EQ(field("overgruppenavne", "OverGruppenavn", "overgruppenr", rooms), "Meeting rooms 2");
-    EXPECT_EQ(count("overgruppenavne"), 2);
+    EXPECT_EQ(count("overgruppenavne"), 3);
     EXPECT_EQ(closed.count(), 0);
 
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

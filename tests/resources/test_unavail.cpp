@@ -1,8 +1,8 @@
 #include "data/dates.h"
+#include "resourcedata.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/unavailabilityeditor.h"
 #include "resources/unavailablelist.h"
-#include "support/fixture.h"
 #include "support/reportpages.h"
 #include "widgets/windowregistry.h"
 
@@ -28,31 +28,20 @@ int n(int y, int m, int day)
     return DayNumber(QDate(y, m, day));
 }
 
-class Unavail : public BookingStoreTest {
+class Unavail : public ResourceTest {
 protected:
     void SetUp() override
     {
-        BookingStoreTest::SetUp();
-        makeBookingFile();
-        Session& s = session();
-        s.DateFormatLong = QStringLiteral("dd-mm-yyyy");
-        s.DateFormatNo = 1;
-        s.InstitutionName = QStringLiteral("Northwood College");
-        s.InstitutionCity = QStringLiteral("Riverton");
-        s.IsAdmin = true;
-        Database b = db();
-        ASSERT_TRUE(b.exec("INSERT INTO Overgruppenavne (overgruppenr, OverGruppenavn, Gruppeart) "
-                           "VALUES (1, 'Rooms', 1), (2, 'Media', 2)"));
-        ASSERT_TRUE(
-            b.exec("INSERT INTO lokaliteter (Lokalitetsnr, Overgruppenr, Lokalitetsnavn, "
-                   "gruppeart) VALUES (10, 1, 'Meeting rooms', 1), (20, 2, 'Projectors', 2)"));
-        ASSERT_TRUE(
-            b.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, "
-                   "inakslut) VALUES (1, 10, 'Room North', -1, ?, ?), "
-                   "(2, 10, 'Room South', 0, ?, ?), (3, 20, 'Beamer 1', -1, ?, ?)",
-                   {n(2024, 3, 1), n(2024, 3, 14), n(2024, 2, 1), n(2024, 2, 5), n(2024, 2, 20),
-                    n(2024, 4, 1)}))
-            << b.lastError().toStdString();
+        ResourceTest::SetUp();
+        session().InstitutionName = QStringLiteral("Northwood College");
+        session().InstitutionCity = QStringLiteral("Riverton");
+        const int rooms = addType("Meeting rooms", addGroup("Rooms", 1), 1);
+        media = addType("Projectors", addGroup("Media", 2), 2);
+        insert("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, inakslut) "
+               "VALUES (1, ?, 'Room North', -1, ?, ?), (2, ?, 'Room South', 0, ?, ?), "
+               "(3, ?, 'Beamer 1', -1, ?, ?)",
+               {rooms, n(2024, 3, 1), n(2024, 3, 14), rooms, n(2024, 2, 1), n(2024, 2, 5), media,
+                n(2024, 2, 20), n(2024, 4, 1)});
     }
 
     QVariantList itemRow(int nr)
@@ -100,6 +89,7 @@ protected:
     UnavailabilityEditor* window = nullptr;
     QDateEdit *start = nullptr, *end = nullptr;
     QCheckBox* box = nullptr;
+    int media = 0;
 };
 
 INSTANTIATE_TEST_SUITE_P(Engines, Unavail, ::testing::ValuesIn(TestEngines()), EngineName);
@@ -240,8 +230,8 @@ TEST_P(Unavail, AnItemWindowOpenOnTheSameItemKeepsWhatWasTypedThere)
 
 TEST_P(Unavail, AnItemWithoutAPeriodGetsDatesOnlyWhenChosen)
 {
-    ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) "
-                          "VALUES (6, 20, 'Van', -1)"));
+    insert("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) VALUES (6, ?, 'Van', -1)",
+           {media});
     edit(6);
     end->stepBy(3);
     ok();

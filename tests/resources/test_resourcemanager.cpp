@@ -50,10 +50,7 @@ protected:
         return window(opens);
     }
     QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
-    QLineEdit* edit(const char* window, const char* field)
-    {
-        return this->window(window)->findChild<QLineEdit*>(field);
-    }
+    QLineEdit* edit(const char* w, const char* f) { return window(w)->findChild<QLineEdit*>(f); }
     QStringList openRecordWindows()
     {
         QStringList out;

@@ -18,18 +18,10 @@ using namespace vestra::test;
 
 namespace {
 
-QDate d(int y, int m, int day)
-{
-    return QDate(y, m, day);
-}
-// The day as stored.
-int n(int y, int m, int day)
-{
-    return DayNumber(QDate(y, m, day));
-}
-
 class Unavail : public ResourceTest {
 protected:
+    static QDate d(int y, int m, int day) { return QDate(y, m, day); }
+    static int n(int y, int m, int day) { return DayNumber(QDate(y, m, day)); } // as stored
     void SetUp() override
     {
         ResourceTest::SetUp();
@@ -47,9 +39,8 @@ protected:
     QVariantList itemRow(int nr)
     {
         Database b = db();
-        auto q = b.query("SELECT inaktiv, inakstart, inakslut, Lokalenavn FROM lokale "
-                         "WHERE lokalenr = ?",
-                         {nr});
+        auto q = b.query(
+            "SELECT inaktiv, inakstart, inakslut, Lokalenavn FROM lokale WHERE lokalenr = ?", {nr});
         if (!q || !q->next())
             return {};
         return {q->value(0), q->value(1), q->value(2), q->value(3)};

@@ -1,8 +1,8 @@
 #include "data/dates.h"
+#include "resourcedata.h"
 #include "resources/domesticitemwindow.h"
 #include "resources/unavailabilityeditor.h"
 #include "resources/unavailablelist.h"
-#include "support/fixture.h"
 #include "support/reportpages.h"
 #include "widgets/windowregistry.h"
 
@@ -18,49 +18,29 @@ using namespace vestra::test;
 
 namespace {
 
-QDate d(int y, int m, int day)
-{
-    return QDate(y, m, day);
-}
-
-class Unavail : public BookingStoreTest {
+class Unavail : public ResourceTest {
 protected:
+    static QDate d(int y, int m, int day) { return QDate(y, m, day); }
+    static int n(int y, int m, int day) { return DayNumber(QDate(y, m, day)); } // as stored
     void SetUp() override
     {
-        BookingStoreTest::SetUp();
-        makeBookingFile();
-        Session& s = session();
-        s.DateFormatLong = QStringLiteral("dd-mm-yyyy");
-        s.DateFormatNo = 1;
-        s.InstitutionName = QStringLiteral("Northwood College");
-        s.InstitutionCity = QStringLiteral("Riverton");
-        s.IsAdmin = true;
-        Database b = db();
-        ASSERT_TRUE(b.exec("INSERT INTO Overgruppenavne (overgruppenr, OverGruppenavn, Gruppeart) "
-                           "VALUES (1, 'Rooms', 1), (2, 'Media', 2)"));
-        ASSERT_TRUE(
-            b.exec("INSERT INTO lokaliteter (Lokalitetsnr, Overgruppenr, Lokalitetsnavn, "
-                   "gruppeart) VALUES (10, 1, 'Meeting rooms', 1), (20, 2, 'Projectors', 2)"));
-        addItem(1, "Room North", 10, true, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 14)));
-        addItem(2, "Room South", 10, false, DayNumber(d(2024, 2, 1)), DayNumber(d(2024, 2, 5)));
-        addItem(3, "Beamer 1", 20, true, DayNumber(d(2024, 2, 20)), DayNumber(d(2024, 4, 1)));
-    }
-
-    void addItem(int nr, const QString& name, int type, bool inaktiv, QVariant start, QVariant end)
-    {
-        Database b = db();
-        ASSERT_TRUE(b.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, "
-                           "inakstart, inakslut) VALUES (?, ?, ?, ?, ?, ?)",
-                           {nr, type, name, inaktiv ? -1 : 0, start, end}))
-            << b.lastError().toStdString();
+        ResourceTest::SetUp();
+        session().InstitutionName = QStringLiteral("Northwood College");
+        session().InstitutionCity = QStringLiteral("Riverton");
+        const int rooms = addType("Meeting rooms", addGroup("Rooms", 1), 1);
+        media = addType("Projectors", addGroup("Media", 2), 2);
+        insert("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, inakslut) "
+               "VALUES (1, ?, 'Room North', -1, ?, ?), (2, ?, 'Room South', 0, ?, ?), "
+               "(3, ?, 'Beamer 1', -1, ?, ?)",
+               {rooms, n(2024, 3, 1), n(2024, 3, 14), rooms, n(2024, 2, 1), n(2024, 2, 5), media,
+                n(2024, 2, 20), n(2024, 4, 1)});
     }
 
     QVariantList itemRow(int nr)
     {
         Database b = db();
-        auto q = b.query("SELECT inaktiv, inakstart, inakslut, Lokalenavn FROM lokale "
-                         "WHERE lokalenr = ?",
-                         {nr});
+        auto q = b.query(
+            "SELECT inaktiv, inakstart, inakslut, Lokalenavn FROM lokale WHERE lokalenr = ?", {nr});
         if (!q || !q->next())
             return {};
         return {q->value(0), q->value(1), q->value(2), q->value(3)};
@@ -72,6 +52,8 @@ protected:
         EXPECT_NE(w, nullptr);
         return w;
     }
+    using Dates = QList<QDate>;
+    Dates period() const { return {start->date(), end->date()}; }
 
     UnavailabilityEditor* editOn(UnavailableList* w, int lokalenr)
     {
@@ -98,6 +80,7 @@ protected:
     UnavailabilityEditor* window = nullptr;
     QDateEdit *start = nullptr, *end = nullptr;
     QCheckBox* box = nullptr;
+    int media = 0;
 };
 
 INSTANTIATE_TEST_SUITE_P(Engines, Unavail, ::testing::ValuesIn(TestEngines()), EngineName);
@@ -114,8 +97,7 @@ TEST_P(Unavail, EditOpensTheSelectedItemOwnedByTheListAndAsksForARowWithoutOne)
     EXPECT_EQ(window->findChild<QLineEdit*>("lokalenr")->text(), "1");
     EXPECT_EQ(window->findChild<QLineEdit*>("Lokalenavn")->text(), "Room North");
     EXPECT_TRUE(box->isChecked());
-    EXPECT_EQ(start->date(), d(2024, 3, 1));
-    EXPECT_EQ(end->date(), d(2024, 3, 14));
+    EXPECT_EQ(period(), Dates({d(2024, 3, 1), d(2024, 3, 14)}));
     EXPECT_EQ(start->text(), "01-03-2024");
     EXPECT_TRUE(messages.texts().isEmpty());
 }
@@ -153,8 +135,7 @@ TEST_P(Unavail, TypedSpunAndInvertedDates)
     // An inverted period is corrected after the message.
     end->setDate(d(2024, 2, 19)); // a day before the start
     EXPECT_EQ(messages.texts(), QStringList({"End date must exceed start date! / Vestra"}));
-    EXPECT_EQ(start->date(), d(2024, 2, 20));
-    EXPECT_EQ(end->date(), d(2024, 3, 5));
+    EXPECT_EQ(period(), Dates({d(2024, 2, 20), d(2024, 3, 5)}));
     messages.clear();
     start->setDate(d(2024, 3, 20));
     EXPECT_EQ(messages.texts(), QStringList({"End date must exceed start date! / Vestra"}));
@@ -171,19 +152,16 @@ TEST_P(Unavail, TickingUnavailableGivesAOneDayPeriodOfToday)
 {
     edit(1);
     box->click(); // cleared: read-only, dates kept
-    EXPECT_TRUE(start->isReadOnly());
-    EXPECT_TRUE(end->isReadOnly());
-    EXPECT_EQ(start->date(), d(2024, 3, 1));
-    EXPECT_EQ(end->date(), d(2024, 3, 14));
+    EXPECT_TRUE(start->isReadOnly() && end->isReadOnly());
+    EXPECT_EQ(period(), Dates({d(2024, 3, 1), d(2024, 3, 14)}));
 
     box->click(); // ticked: editable, today to today
+    const QDate today = QDate::currentDate();
     EXPECT_FALSE(start->isReadOnly());
-    EXPECT_EQ(start->date(), QDate::currentDate());
-    EXPECT_EQ(end->date(), QDate::currentDate());
+    EXPECT_EQ(period(), Dates({today, today}));
     EXPECT_TRUE(messages.texts().isEmpty());
     ok();
-    const int today = DayNumber(QDate::currentDate());
-    EXPECT_EQ(itemRow(1), QVariantList({-1, today, today, "Room North"}));
+    EXPECT_EQ(itemRow(1), QVariantList({-1, DayNumber(today), DayNumber(today), "Room North"}));
 }
 
 TEST_P(Unavail, OkKeepsAPeriodChangedElsewhereWhileTheWindowShowedIt)
@@ -191,11 +169,9 @@ TEST_P(Unavail, OkKeepsAPeriodChangedElsewhereWhileTheWindowShowedIt)
     edit(1);
     end->setDate(d(2024, 3, 20)); // this window changes only the end
     Database b = db();
-    ASSERT_TRUE(
-        b.exec("UPDATE lokale SET inakstart = ? WHERE lokalenr = 1", {DayNumber(d(2024, 2, 25))}));
+    ASSERT_TRUE(b.exec("UPDATE lokale SET inakstart = ? WHERE lokalenr = 1", {n(2024, 2, 25)}));
     ok();
-    EXPECT_EQ(itemRow(1), QVariantList({-1, DayNumber(d(2024, 2, 25)), DayNumber(d(2024, 3, 20)),
-                                        "Room North"}));
+    EXPECT_EQ(itemRow(1), QVariantList({-1, n(2024, 2, 25), n(2024, 3, 20), "Room North"}));
 }
 
 TEST_P(Unavail, EditsAreWrittenOnMovingToAnotherItemOnClosingTheListAndOnOk)
@@ -204,21 +180,20 @@ TEST_P(Unavail, EditsAreWrittenOnMovingToAnotherItemOnClosingTheListAndOnOk)
     end->setDate(d(2024, 3, 31));
     EXPECT_EQ(editOn(list, 3), window); // one edit window at a time
     EXPECT_EQ(window->currentItem(), 3);
-    EXPECT_EQ(itemRow(1).value(2), QVariant(DayNumber(d(2024, 3, 31))));
+    EXPECT_EQ(itemRow(1).value(2), QVariant(n(2024, 3, 31)));
 
     start->setDate(d(2024, 3, 1));
     list->findChild<QPushButton*>("lukknap")->click();
     settle();
     EXPECT_EQ(WindowRegistry::instance().find("UnavailableList"), nullptr);
-    EXPECT_EQ(itemRow(3).value(1), QVariant(DayNumber(d(2024, 3, 1))));
+    EXPECT_EQ(itemRow(3).value(1), QVariant(n(2024, 3, 1)));
 
     edit(1);
     box->click();
     ok();
     settle();
     EXPECT_EQ(WindowRegistry::instance().find("EditUnavail"), nullptr);
-    EXPECT_EQ(itemRow(1),
-              QVariantList({0, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 31)), "Room North"}));
+    EXPECT_EQ(itemRow(1), QVariantList({0, n(2024, 3, 1), n(2024, 3, 31), "Room North"}));
     ASSERT_EQ(list->list()->rowCount(), 1);
     EXPECT_EQ(list->list()->rowData(0), QVariant(3));
 }
@@ -235,21 +210,19 @@ TEST_P(Unavail, AnItemWindowOpenOnTheSameItemKeepsWhatWasTypedThere)
     edit(1);
     end->setDate(d(2024, 3, 20));
     ok();
-    EXPECT_EQ(itemRow(1), QVariantList({-1, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 20)),
-                                        "Room North East"}));
+    EXPECT_EQ(itemRow(1), QVariantList({-1, n(2024, 3, 1), n(2024, 3, 20), "Room North East"}));
     // The item window shows the period as stored now and writes on.
     EXPECT_EQ(item->findChild<QDateEdit*>("cslut")->date(), d(2024, 3, 20));
     item->findChild<QLineEdit*>("Lokalenavn")->setText("Room North 2");
     item->close();
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
-    EXPECT_EQ(itemRow(1), QVariantList({-1, DayNumber(d(2024, 3, 1)), DayNumber(d(2024, 3, 20)),
-                                        "Room North 2"}));
+    EXPECT_EQ(itemRow(1), QVariantList({-1, n(2024, 3, 1), n(2024, 3, 20), "Room North 2"}));
 }
 
 TEST_P(Unavail, AnItemWithoutAPeriodGetsDatesOnlyWhenChosen)
 {
-    addItem(6, "Van", 20, true, QVariant(QMetaType::fromType<int>()),
-            QVariant(QMetaType::fromType<int>()));
+    insert("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv) VALUES (6, ?, 'Van', -1)",
+           {media});
     edit(6);
     end->stepBy(3);
     ok();

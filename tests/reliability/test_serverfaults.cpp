@@ -20,8 +20,6 @@
 #include <QScopeGuard>
 #include <QSet>
 #include <QSysInfo>
-#include <memory>
-#include <vector>
 
 #include <csignal>
 
@@ -66,41 +64,39 @@ public:
         const std::optional<ServerAddress> parts = ParseServerAddress(admin);
         if (!parts)
             return;
-        m_folder = parts->host;
-        m_port = parts->port;
-        m_user = parts->user;
+        m_server = *parts;
         Database d = Database::open(admin);
         if (d.exec("CREATE DATABASE faults"))
-            m_address = QString("postgresql://%1@/faults?host=%2").arg(m_user, m_folder)
-                        + (m_port > 0 ? QString("&port=%1").arg(m_port) : QString());
+            m_address = QString("postgresql://%1@/faults?host=%2").arg(m_server.user, m_server.host)
+                        + (m_server.port > 0 ? QString("&port=%1").arg(m_server.port) : QString());
         Database::closeAll(admin);
     }
     // The address of the store over TLS, verified against the root certificate root.
     QString overTls(const QString& root) const
     {
         return QString("postgresql://%1@localhost:%2/faults?sslmode=verify-full&sslrootcert=%3/%4")
-            .arg(m_user)
-            .arg(m_port)
-            .arg(m_folder, root);
+            .arg(m_server.user)
+            .arg(m_server.port)
+            .arg(m_server.host, root);
     }
     ~PrivateCluster()
     {
         if (m_address.isEmpty())
             return;
         Database::closeAll(m_address);
-        runCluster({"stop", m_folder});
+        runCluster({"stop", m_server.host});
     }
     const QString& address() const { return m_address; }
-    void halt() { runCluster({"halt", m_folder}); }
-    void resume() { runCluster({"resume", m_folder}); }
+    void halt() { runCluster({"halt", m_server.host}); }
+    void resume() { runCluster({"resume", m_server.host}); }
     // Sends sig to the server and every process it started (SIGSTOP: a
     // server that neither answers nor closes its connections).
     void signal(int sig)
     {
-        QFile pidFile(m_folder + "/data/postmaster.pid");
+        QFile pidFile(m_server.host + "/data/postmaster.pid");
         ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
         const QByteArray server = pidFile.readLine().trimmed();
-        QList<pid_t> pids{pid_t(server.toInt())};
+        ASSERT_EQ(::kill(server.toInt(), sig), 0);
         for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
             QFile stat("/proc/" + entry + "/stat");
             if (!stat.open(QIODevice::ReadOnly))
@@ -108,17 +104,14 @@ public:
             const QByteArray line = stat.readAll();
             // pid (name) state ppid …: the name may hold spaces, so read after its ')'.
             const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-            if (rest.size() > 1 && rest[1] == server)
-                pids << pid_t(entry.toInt());
+            if (rest.size() < 2 || rest[1] != server)
+                continue;
+            ASSERT_EQ(::kill(entry.toInt(), sig), 0) << entry.toStdString();
         }
-        for (pid_t pid : pids)
-            ASSERT_EQ(::kill(pid, sig), 0) << pid;
     }
 
 private:
-    QString m_folder;
-    QString m_user;
-    int m_port = -1;
+    ServerAddress m_server; // host: the cluster's folder
     QString m_address;
 };
 
@@ -385,19 +378,18 @@ TEST_P(ManyWorkstations, EveryTypedBookingGetsANumberOfItsOwn)
     }
     Database::closeAll(store);
 
-    std::vector<std::unique_ptr<QProcess>> workers;
+    QProcess workers[kProcesses];
     for (int item = 1; item <= kProcesses; ++item) {
-        auto p = std::make_unique<QProcess>();
-        p->start(BOOKING_WORKER, {store, QString::number(each), QString::number(item), "46000"});
-        ASSERT_TRUE(p->waitForStarted());
-        workers.push_back(std::move(p));
+        QProcess& p = workers[item - 1];
+        p.start(BOOKING_WORKER, {store, QString::number(each), QString::number(item), "46000"});
+        ASSERT_TRUE(p.waitForStarted());
     }
     QSet<int> numbers;
     int received = 0;
-    for (auto& p : workers) {
-        ASSERT_TRUE(p->waitForFinished(600000));
-        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
-        const QString out = QString::fromLatin1(p->readAllStandardOutput());
+    for (QProcess& p : workers) {
+        ASSERT_TRUE(p.waitForFinished(600000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const QString out = QString::fromLatin1(p.readAllStandardOutput());
         for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
             ++received;
             numbers.insert(line.toInt());

@@ -43,15 +43,11 @@ INSTANTIATE_TEST_SUITE_P(Engines, ArchiveSafety, ::testing::ValuesIn(TestEngines
 
 TEST_P(ArchiveSafety, NoDelayLosesABookingOrReachesUpcomingOnes)
 {
-    struct Case {
-        int archiveDelay;
-        int deleteDelay;
-    };
-    const Case cases[] = {
+    const std::pair<int, int> delays[] = {
         {3, 548},  {548, 3},     {0, 0},       {-5, -5},           {3, -1},
         {-1, 548}, {INT_MAX, 3}, {3, INT_MIN}, {INT_MIN, INT_MAX}, {3, 100000000}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.archiveDelay << "/" << c.deleteDelay);
+    for (const auto& [archiveDelay, deleteDelay] : delays) {
+        SCOPED_TRACE(::testing::Message() << archiveDelay << "/" << deleteDelay);
         Database d = db();
         ASSERT_TRUE(d.exec("DELETE FROM Booking"));
         ASSERT_TRUE(d.exec("DELETE FROM bookingarkiv"));
@@ -69,13 +65,13 @@ TEST_P(ArchiveSafety, NoDelayLosesABookingOrReachesUpcomingOnes)
                            {reused, t - 3000}));
         const QSet<int> before = numbers("Booking");
 
-        const ArchiveResult r = ArchiveBookings(d, today, c.archiveDelay, c.deleteDelay);
+        const ArchiveResult r = ArchiveBookings(d, today, archiveDelay, deleteDelay);
         EXPECT_TRUE(r.ok) << r.error.toStdString();
         const QSet<int> live = numbers("Booking");
         const QSet<int> archived = numbers("bookingarkiv");
         EXPECT_EQ(upcoming - live, QSet<int>()) << "upcoming bookings removed";
         // Unless the settings delete before they archive, nothing is lost.
-        if (c.archiveDelay < 0 || c.deleteDelay < 0 || c.deleteDelay >= c.archiveDelay) {
+        if (archiveDelay < 0 || deleteDelay < 0 || deleteDelay >= archiveDelay) {
             EXPECT_EQ(before - live - archived, QSet<int>()) << "bookings lost";
             EXPECT_TRUE(live.contains(reused)) << "booking " << reused << " lost";
         }

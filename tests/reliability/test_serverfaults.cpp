@@ -20,8 +20,6 @@
 #include <QScopeGuard>
 #include <QSet>
 #include <QSysInfo>
-#include <memory>
-#include <vector>
 
 #include <csignal>
 
@@ -29,11 +27,6 @@ using namespace vestra;
 using namespace vestra::test;
 
 namespace {
-
-bool serverAvailable()
-{
-    return TestEngines().size() > 1;
-}
 
 // Builds an empty booking store in a server database as vestra-admin create
 // does; unmigrated, it is at the oldest schema version.
@@ -71,41 +64,39 @@ public:
         const std::optional<ServerAddress> parts = ParseServerAddress(admin);
         if (!parts)
             return;
-        m_folder = parts->host;
-        m_port = parts->port;
-        m_user = parts->user;
+        m_server = *parts;
         Database d = Database::open(admin);
         if (d.exec("CREATE DATABASE faults"))
-            m_address = QString("postgresql://%1@/faults?host=%2").arg(m_user, m_folder)
-                        + (m_port > 0 ? QString("&port=%1").arg(m_port) : QString());
+            m_address = QString("postgresql://%1@/faults?host=%2").arg(m_server.user, m_server.host)
+                        + (m_server.port > 0 ? QString("&port=%1").arg(m_server.port) : QString());
         Database::closeAll(admin);
     }
     // The address of the store over TLS, verified against the root certificate root.
     QString overTls(const QString& root) const
     {
         return QString("postgresql://%1@localhost:%2/faults?sslmode=verify-full&sslrootcert=%3/%4")
-            .arg(m_user)
-            .arg(m_port)
-            .arg(m_folder, root);
+            .arg(m_server.user)
+            .arg(m_server.port)
+            .arg(m_server.host, root);
     }
     ~PrivateCluster()
     {
         if (m_address.isEmpty())
             return;
         Database::closeAll(m_address);
-        runCluster({"stop", m_folder});
+        runCluster({"stop", m_server.host});
     }
     const QString& address() const { return m_address; }
-    void halt() { runCluster({"halt", m_folder}); }
-    void resume() { runCluster({"resume", m_folder}); }
+    void halt() { runCluster({"halt", m_server.host}); }
+    void resume() { runCluster({"resume", m_server.host}); }
     // Sends sig to the server and every process it started (SIGSTOP: a
     // server that neither answers nor closes its connections).
     void signal(int sig)
     {
-        QFile pidFile(m_folder + "/data/postmaster.pid");
+        QFile pidFile(m_server.host + "/data/postmaster.pid");
         ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
         const QByteArray server = pidFile.readLine().trimmed();
-        QList<pid_t> pids{pid_t(server.toInt())};
+        ASSERT_EQ(::kill(server.toInt(), sig), 0);
         for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
             QFile stat("/proc/" + entry + "/stat");
             if (!stat.open(QIODevice::ReadOnly))
@@ -113,17 +104,14 @@ public:
             const QByteArray line = stat.readAll();
             // pid (name) state ppid …: the name may hold spaces, so read after its ')'.
             const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-            if (rest.size() > 1 && rest[1] == server)
-                pids << pid_t(entry.toInt());
+            if (rest.size() < 2 || rest[1] != server)
+                continue;
+            ASSERT_EQ(::kill(entry.toInt(), sig), 0) << entry.toStdString();
         }
-        for (pid_t pid : pids)
-            ASSERT_EQ(::kill(pid, sig), 0) << pid;
     }
 
 private:
-    QString m_folder;
-    QString m_user;
-    int m_port = -1;
+    ServerAddress m_server; // host: the cluster's folder
     QString m_address;
 };
 
@@ -138,17 +126,25 @@ protected:
         session().LoginAccountId = 1;
         session().LoginName = "Administrator";
     }
+    void addHall()
+    {
+        Database d = db();
+        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
+                           "(1, 7, 'Hall A')"))
+            << d.lastError().toStdString();
+    }
+    // A booking typed into the schedule on day in Hall A.
+    StoreResult typeBooking(int day)
+    {
+        Database d = BookingFile();
+        return CreateBookingFromGrid(d, session(), "Typed", {day, 1, 600}, 660, std::nullopt);
+    }
     // The store goes away between two actions and comes back: the actions
     // while it is gone say why and write nothing, the first after it is back works.
     void loseAndRegain(const std::function<void()>& takeAway,
                        const std::function<void()>& bringBack, const QString& reason)
     {
-        {
-            Database d = db();
-            ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
-                               "(1, 7, 'Hall A')"))
-                << d.lastError().toStdString();
-        }
+        addHall();
         BookingDetails templ;
         templ.bookingnr = addBooking(D, 600, 720, 1, 7, 1, "Choir");
         templ.item = 1;
@@ -159,37 +155,43 @@ protected:
         templ.kontonr = 1;
         {
             Database d = db();
-            Database w = Database::open(WorkDatabasePath());
+            Database w = WorkDatabase();
             ASSERT_EQ(GenerateCandidates(w, d, D, D + 49, 7, templ), 7);
         }
         const int before = count("Booking");
-
         takeAway();
         for (int action = 0; action < 2; ++action) {
             SCOPED_TRACE(action);
-            Database d = BookingFile();
-            const StoreResult typed =
-                CreateBookingFromGrid(d, session(), "Typed", {D + 1, 1, 600}, 660, std::nullopt);
+            const StoreResult typed = typeBooking(D + 1);
             EXPECT_FALSE(typed);
             EXPECT_TRUE(typed.error.contains(reason)) << typed.error.toStdString();
-            Database again = BookingFile();
-            Database w = Database::open(WorkDatabasePath());
-            EXPECT_EQ(CommitSeries(again, w, templ, 255), kCommitFailed);
-            EXPECT_TRUE(again.lastError().contains(reason)) << again.lastError().toStdString();
+            Database d = BookingFile();
+            Database w = WorkDatabase();
+            EXPECT_EQ(CommitSeries(d, w, templ, 255), kCommitFailed);
+            EXPECT_TRUE(d.lastError().contains(reason)) << d.lastError().toStdString();
         }
         bringBack();
-
         EXPECT_EQ(count("Booking"), before) << "nothing of the series was written";
-        Database d = BookingFile();
-        const StoreResult typed =
-            CreateBookingFromGrid(d, session(), "Typed", {D + 1, 1, 600}, 660, std::nullopt);
+        const StoreResult typed = typeBooking(D + 1);
         EXPECT_TRUE(typed) << typed.error.toStdString();
-        Database w = Database::open(WorkDatabasePath());
+        Database d = BookingFile();
+        Database w = WorkDatabase();
         EXPECT_EQ(CommitSeries(d, w, templ, 255), 7) << d.lastError().toStdString();
         EXPECT_EQ(count("Booking"), before + 8);
     }
 
     const int D = 46000;
+};
+
+// Tests of a server of their own, skipped where the tests have no server.
+class ServerFaults : public StoreFaults {
+protected:
+    void SetUp() override
+    {
+        StoreFaults::SetUp();
+        if (TestEngines().size() < 2)
+            GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
+    }
 };
 
 TEST_F(StoreFaults, BookingFileWhoseFolderGoesAwayAndComesBack)
@@ -201,10 +203,8 @@ TEST_F(StoreFaults, BookingFileWhoseFolderGoesAwayAndComesBack)
                   [&] { ASSERT_TRUE(QDir().rename(share + "-away", share)); }, "cannot be reached");
 }
 
-TEST_F(StoreFaults, ServerThatStopsAndStartsAgain)
+TEST_F(ServerFaults, ServerThatStopsAndStartsAgain)
 {
-    if (!serverAvailable())
-        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
     PrivateCluster cluster;
     ASSERT_FALSE(cluster.address().isEmpty());
     buildServerStore(cluster.address());
@@ -216,10 +216,8 @@ TEST_F(StoreFaults, ServerThatStopsAndStartsAgain)
 // Over TLS with the server's certificate checked, a workstation connects
 // encrypted when it has the root that signed the certificate, and is refused
 // in plain words with any other.
-TEST_F(StoreFaults, AVerifiedEncryptedConnectionNeedsTheRootThatSignedTheServersCertificate)
+TEST_F(ServerFaults, AVerifiedEncryptedConnectionNeedsTheRootThatSignedTheServersCertificate)
 {
-    if (!serverAvailable())
-        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
     PrivateCluster cluster(true);
     ASSERT_FALSE(cluster.address().isEmpty());
     const QString good = cluster.overTls("root.crt");
@@ -242,44 +240,32 @@ TEST_F(StoreFaults, AVerifiedEncryptedConnectionNeedsTheRootThatSignedTheServers
 // 15 s with words that say so, for a statement on an open connection and for
 // a new connection alike; once it runs again the next action connects afresh.
 // Every connection names the workstation and its user to the server.
-TEST_F(StoreFaults, AServerThatStopsAnsweringIsGivenUpOnAndTheNextActionReconnects)
+TEST_F(ServerFaults, AServerThatStopsAnsweringIsGivenUpOnAndTheNextActionReconnects)
 {
-    if (!serverAvailable())
-        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
     PrivateCluster cluster;
     ASSERT_FALSE(cluster.address().isEmpty());
     buildServerStore(cluster.address());
     session().BookingFilePath = cluster.address();
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
-                           "(1, 7, 'Hall A')"));
-        EXPECT_EQ(d.scalar("SELECT application_name FROM pg_stat_activity WHERE pid = "
-                           "pg_backend_pid()")
-                      .toString(),
-                  QString("Vestra %1 %2").arg(QSysInfo::machineHostName(), qgetenv("USER")));
-    }
+    addHall();
+    EXPECT_EQ(db().scalar("SELECT application_name FROM pg_stat_activity WHERE pid = "
+                          "pg_backend_pid()")
+                  .toString(),
+              QString("Vestra %1 %2").arg(QSysInfo::machineHostName(), qgetenv("USER")));
     cluster.signal(SIGSTOP);
-    auto thaw = qScopeGuard([&cluster] { cluster.signal(SIGCONT); });
     {
+        auto thaw = qScopeGuard([&cluster] { cluster.signal(SIGCONT); });
         const Deadline deadline(60, "statements on a stopped server");
         for (int action = 0; action < 2; ++action) { // on the open connection, then a new one
             SCOPED_TRACE(action);
             QElapsedTimer clock;
             clock.start();
-            Database d = BookingFile();
-            const StoreResult typed =
-                CreateBookingFromGrid(d, session(), "Typed", {D, 1, 600}, 660, std::nullopt);
+            const StoreResult typed = typeBooking(D);
             EXPECT_LT(clock.elapsed(), 15000);
             EXPECT_FALSE(typed);
             EXPECT_TRUE(typed.error.contains("does not answer")) << typed.error.toStdString();
         }
     }
-    thaw.dismiss();
-    cluster.signal(SIGCONT);
-    Database d = BookingFile();
-    const StoreResult typed =
-        CreateBookingFromGrid(d, session(), "Typed", {D, 1, 600}, 660, std::nullopt);
+    const StoreResult typed = typeBooking(D);
     EXPECT_TRUE(typed) << typed.error.toStdString();
     EXPECT_EQ(count("Booking"), 1);
 }
@@ -287,19 +273,15 @@ TEST_F(StoreFaults, AServerThatStopsAnsweringIsGivenUpOnAndTheNextActionReconnec
 // A role that owns nothing sees, through pg_class, a full database it may
 // not use: it is told which booking tables it lacks rights on, and never
 // offered to make a new booking database in it.
-TEST_F(StoreFaults, ARoleWithoutRightsIsToldWhichBookingTablesItMayNotUse)
+TEST_F(ServerFaults, ARoleWithoutRightsIsToldWhichBookingTablesItMayNotUse)
 {
-    if (!serverAvailable())
-        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
     FreshStore store(Engine::PostgreSQL, dir.path());
     ASSERT_TRUE(store.ok()) << store.error().toStdString();
     buildServerStore(store.address());
     const QString role = QString("vestra_norights_%1").arg(QCoreApplication::applicationPid());
-    {
-        Database d = Database::open(store.address());
-        ASSERT_TRUE(d.exec("CREATE ROLE " + role + " LOGIN"));
-        ASSERT_TRUE(d.exec("GRANT SELECT, INSERT, UPDATE, DELETE ON konti TO " + role));
-    }
+    Database owner = Database::open(store.address());
+    ASSERT_TRUE(owner.exec("CREATE ROLE " + role + " LOGIN"));
+    ASSERT_TRUE(owner.exec("GRANT SELECT, INSERT, UPDATE, DELETE ON konti TO " + role));
     ServerChoice choice = ServerChoiceOf(store.address());
     choice.user = role;
     const QString file = makeBookingFile();
@@ -313,17 +295,14 @@ TEST_F(StoreFaults, ARoleWithoutRightsIsToldWhichBookingTablesItMayNotUse)
     EXPECT_FALSE(text.contains(QRegularExpression("\\bkonti\\b"))) << text.toStdString();
     EXPECT_EQ(storedPath(), file);
     Database::closeAll(ServerAddressOf(choice));
-    Database d = Database::open(store.address());
-    EXPECT_TRUE(d.exec("DROP OWNED BY " + role));
-    EXPECT_TRUE(d.exec("DROP ROLE " + role));
+    EXPECT_TRUE(owner.exec("DROP OWNED BY " + role));
+    EXPECT_TRUE(owner.exec("DROP ROLE " + role));
 }
 
 // The test cluster's role vestra_pw must log in with its password, which
 // Vestra asks for once per start and keeps in memory only.
-TEST_F(StoreFaults, ServerPasswordIsAskedOnceCheckedAndNeverStored)
+TEST_F(ServerFaults, ServerPasswordIsAskedOnceCheckedAndNeverStored)
 {
-    if (TestEngines().size() < 2)
-        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
     FreshStore booking(Engine::PostgreSQL, dir.path());
     ASSERT_TRUE(booking.ok()) << booking.error().toStdString();
     buildServerStore(booking.address());
@@ -340,9 +319,7 @@ TEST_F(StoreFaults, ServerPasswordIsAskedOnceCheckedAndNeverStored)
     SetPasswordPrompt([&](const QString& a) -> std::optional<QString> {
         EXPECT_EQ(a, address);
         ++asked;
-        if (answers.isEmpty())
-            return std::nullopt;
-        return answers.takeFirst();
+        return answers.isEmpty() ? std::optional<QString>() : answers.takeFirst();
     });
 
     struct Case {
@@ -364,15 +341,10 @@ TEST_F(StoreFaults, ServerPasswordIsAskedOnceCheckedAndNeverStored)
         messages.clear();
         EXPECT_EQ(ConnectToServer(choice), c.result);
         EXPECT_EQ(asked, c.result == ConnectResult::Connected && c.answers.isEmpty() ? 0 : 1);
-        if (c.message.isEmpty()) {
-            EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
-            EXPECT_EQ(storedPath(), address);
-        } else {
-            ASSERT_EQ(messages.texts().size(), 1);
-            EXPECT_TRUE(messages.texts().first().contains(c.message))
-                << messages.texts().first().toStdString();
-            EXPECT_EQ(storedPath(), file);
-        }
+        EXPECT_EQ(storedPath(), c.message.isEmpty() ? address : file);
+        const QString shown = messages.texts().join('|');
+        EXPECT_EQ(messages.texts().size(), c.message.isEmpty() ? 0 : 1) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(c.message)) << shown.toStdString();
     }
     SetPasswordPrompt({});
     SetServerPassword(address, QString());
@@ -403,43 +375,38 @@ TEST_P(ManyWorkstations, EveryTypedBookingGetsANumberOfItsOwn)
     }
     Database::closeAll(store);
 
-    std::vector<std::unique_ptr<QProcess>> workers;
+    QProcess workers[kProcesses];
     for (int item = 1; item <= kProcesses; ++item) {
-        auto p = std::make_unique<QProcess>();
-        p->start(BOOKING_WORKER, {store, QString::number(each), QString::number(item), "46000"});
-        ASSERT_TRUE(p->waitForStarted());
-        workers.push_back(std::move(p));
+        QProcess& p = workers[item - 1];
+        p.start(BOOKING_WORKER, {store, QString::number(each), QString::number(item), "46000"});
+        ASSERT_TRUE(p.waitForStarted());
     }
     QSet<int> numbers;
     int received = 0;
-    for (auto& p : workers) {
-        ASSERT_TRUE(p->waitForFinished(600000));
-        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
-        for (const QByteArray& line : p->readAllStandardOutput().split('\n')) {
-            if (line.isEmpty())
-                continue;
+    for (QProcess& p : workers) {
+        ASSERT_TRUE(p.waitForFinished(600000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const QString out = QString::fromLatin1(p.readAllStandardOutput());
+        for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
             ++received;
             numbers.insert(line.toInt());
         }
     }
     EXPECT_EQ(received, kProcesses * each);
     EXPECT_EQ(numbers.size(), kProcesses * each) << "a number was handed out twice";
-    EXPECT_EQ(count("Booking"), kProcesses * each);
+    // Every booking stored, each under a number of its own.
+    EXPECT_EQ(firstRow("SELECT count(*), count(DISTINCT Bookingnr) FROM Booking"),
+              QStringList(2, QString::number(kProcesses * each)));
     for (int item = 1; item <= kProcesses; ++item)
         EXPECT_EQ(count("Booking", "Lokalenr = ?", {item}), each) << item;
-    EXPECT_EQ(count("Booking", "Bookingnr IN (SELECT Bookingnr FROM Booking GROUP BY Bookingnr "
-                               "HAVING count(*) > 1)"),
-              0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ManyWorkstations, ::testing::ValuesIn(TestEngines()), EngineName);
 
 // Other workstations may be working on a server store: an older one is not
 // migrated by a start-up but left to its administrator.
-TEST_F(StoreFaults, OlderServerStoreIsNotUpgradedAtStartUp)
+TEST_F(ServerFaults, OlderServerStoreIsNotUpgradedAtStartUp)
 {
-    if (!serverAvailable())
-        GTEST_SKIP() << "no test server (VESTRA_TEST_PG)";
     FreshStore store(Engine::PostgreSQL, dir.path());
     ASSERT_TRUE(store.ok()) << store.error().toStdString();
     buildServerStore(store.address(), false);

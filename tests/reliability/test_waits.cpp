@@ -66,8 +66,7 @@ TEST_F(Waits, AWriteAgainstALockedFileWaitsTheBusyTimeoutOnceAndSaysWhy)
     EXPECT_GE(waited, kBusyTimeoutMs - 100);
     EXPECT_LE(waited, kBusyTimeoutMs + 1500);
     EXPECT_EQ(d.lastError(), kBusy);
-    EXPECT_EQ(observer.started, 1);
-    EXPECT_EQ(observer.ended, 1);
+    EXPECT_EQ(std::pair(observer.started, observer.ended), std::pair(1, 1));
     EXPECT_TRUE(NextKey(d).has_value()) << "the first write after the lock goes works";
 }
 
@@ -171,25 +170,21 @@ TEST_F(Waits, StartUpReportsABusyOrUnreachableFileAndKeepsItsPath)
         EXPECT_TRUE(messages.shown()[0].text.contains("is busy on another workstation"));
         EXPECT_NE(WindowRegistry::instance().find("IntroConnect"), nullptr);
     }
-    Database work = WorkDatabase();
-    EXPECT_EQ(work.scalar("SELECT sti FROM stitabel"), path);
+    EXPECT_EQ(storedPath(), path);
 
     // Retry once the other workstation is done goes on to the login.
-    messages.clear();
     {
-        auto other = std::make_unique<BusyFile>(path, BusyFile::Lock::Write, 100);
-        messages.answerNext(MsgAnswer::Retry);
         // The retry is answered after the lock went.
-        struct Release : MessageService {
-            RecordingMessageService& inner;
-            std::unique_ptr<BusyFile>& lock;
-            Release(RecordingMessageService& i, std::unique_ptr<BusyFile>& l) : inner(i), lock(l) {}
+        struct Release : RecordingMessageService {
+            std::unique_ptr<BusyFile> lock;
             MsgAnswer show(const Message& m) override
             {
                 lock.reset();
-                return inner.show(m);
+                return RecordingMessageService::show(m);
             }
-        } release(messages, other);
+        } release;
+        release.lock = std::make_unique<BusyFile>(path, BusyFile::Lock::Write, 100);
+        release.answerNext(MsgAnswer::Retry);
         setMessageService(&release);
         RunStartup();
         setMessageService(&messages);
@@ -201,5 +196,5 @@ TEST_F(Waits, StartUpReportsABusyOrUnreachableFileAndKeepsItsPath)
     const StartupReport r = PrepareSession(session(), QDate(2026, 12, 5));
     EXPECT_EQ(r.outcome, StartupOutcome::UnreachableBookingFile);
     EXPECT_TRUE(StartupProblemText(r, gone).contains("cannot be reached"));
-    EXPECT_EQ(work.scalar("SELECT sti FROM stitabel"), gone);
+    EXPECT_EQ(storedPath(), gone);
 }

@@ -160,7 +160,7 @@ TEST_P(Login, WindowRefusesWrongCredentialsAndStaysOpen)
     EXPECT_EQ(password->displayText(), "*****"); // a star for each character, no bullets
     QTest::mouseClick(w->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     EXPECT_EQ(messages.texts(), QStringList({"Invalid Login, try again! / Login"}));
-    EXPECT_EQ(user->text() + password->text(), "") << "both fields are emptied";
+    EXPECT_EQ(user->text() + password->text(), QString()) << "both fields are emptied";
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(outcome(), std::tuple(0, 0, false));
 

@@ -37,12 +37,9 @@ TEST(HelpManual, HasAPageForEveryMappedWindow)
     QHelpEngineCore engine(builtManual + QStringLiteral("/vestra.qhc"));
     ASSERT_TRUE(engine.setupData()) << qPrintable(engine.error());
     ASSERT_EQ(engine.registeredDocumentations(), QStringList{HelpNamespace});
-    QStringList windows = HelpMappedWindows();
-    windows << QStringLiteral("someWindowWithoutAPage");
-    for (const QString& window : windows) {
-        const QByteArray page = engine.fileData(QUrl(HelpPageUrl(HelpPageForWindow(window))));
-        EXPECT_TRUE(page.contains("<h1>")) << qPrintable(window);
-    }
+    for (const QString& window : HelpMappedWindows() + QStringList{"someWindowWithoutAPage"})
+        EXPECT_TRUE(engine.fileData(QUrl(HelpPageUrl(HelpPageForWindow(window)))).contains("<h1>"))
+            << qPrintable(window);
     // The screenshots the pages show are part of the manual too.
     for (const char* image : {"images/connect.png", "images/dayview.png", "images/bookingform.png"})
         EXPECT_FALSE(engine.fileData(QUrl(HelpPageUrl(image))).isEmpty()) << image;
@@ -98,8 +95,7 @@ TEST_F(Help, AMissingOrEmptyHelpFileIsReported)
         if (shipped) {
             // A collection that names no manual, as a broken installation leaves it.
             ASSERT_TRUE(QFile::copy(builtManual + "/vestra.qhc", pathOf("vestra.qhc")));
-            QFile empty(pathOf("vestra.qch"));
-            ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+            ASSERT_TRUE(QFile(pathOf("vestra.qch")).open(QIODevice::WriteOnly)); // empty
         }
         messages.clear();
         ASSERT_TRUE(RunMenuCommand(Command::HelpFile, nullptr, nullptr));

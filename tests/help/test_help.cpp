@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QHelpEngine>
 #include <QHelpEngineCore>
 #include <QHelpSearchEngine>
 #include <QHelpSearchQueryWidget>
@@ -23,7 +22,6 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
@@ -31,11 +29,7 @@
 using namespace vestra;
 using namespace vestra::test;
 
-namespace {
-
 const QString builtManual = QStringLiteral(VESTRA_HELP_DIR);
-
-} // namespace
 
 // The manual as the build makes it: every window the map names has its page.
 TEST(HelpManual, HasAPageForEveryMappedWindow)
@@ -43,16 +37,12 @@ TEST(HelpManual, HasAPageForEveryMappedWindow)
     QHelpEngineCore engine(builtManual + QStringLiteral("/vestra.qhc"));
     ASSERT_TRUE(engine.setupData()) << qPrintable(engine.error());
     ASSERT_EQ(engine.registeredDocumentations(), QStringList{HelpNamespace});
-    QStringList windows = HelpMappedWindows();
-    windows << QStringLiteral("someWindowWithoutAPage");
-    for (const QString& window : windows) {
-        const QByteArray page = engine.fileData(QUrl(HelpPageUrl(HelpPageForWindow(window))));
-        EXPECT_TRUE(page.contains("<h1>")) << qPrintable(window);
-    }
+    for (const QString& window : HelpMappedWindows() + QStringList{"someWindowWithoutAPage"})
+        EXPECT_TRUE(engine.fileData(QUrl(HelpPageUrl(HelpPageForWindow(window)))).contains("<h1>"))
+            << qPrintable(window);
     // The screenshots the pages show are part of the manual too.
     for (const char* image : {"images/connect.png", "images/dayview.png", "images/bookingform.png"})
-        EXPECT_FALSE(engine.fileData(QUrl(HelpPageUrl(QString::fromLatin1(image)))).isEmpty())
-            << image;
+        EXPECT_FALSE(engine.fileData(QUrl(HelpPageUrl(image))).isEmpty()) << image;
 }
 
 class Help : public BookingFileTest {
@@ -66,15 +56,13 @@ protected:
         nr = addBooking(38423, 600, 720);
         InstallHelpKey();
     }
-    void shipManual()
+    // The built manual, copied into the program's folder or one below it.
+    void shipManual(const QString& folder = {})
     {
         for (const char* name : {"vestra.qhc", "vestra.qch"})
-            ASSERT_TRUE(QFile::copy(builtManual + '/' + name, pathOf(QString::fromLatin1(name))));
+            ASSERT_TRUE(QFile::copy(builtManual + '/' + name, pathOf(folder + name)));
     }
-    HelpWindow* helpWindow()
-    {
-        return WindowRegistry::instance().findAs<HelpWindow>(QStringLiteral("HelpWindow"));
-    }
+    HelpWindow* helpWindow() { return WindowRegistry::instance().findAs<HelpWindow>("HelpWindow"); }
     int nr = 0;
 };
 
@@ -88,18 +76,17 @@ TEST_F(Help, F1InAWindowOpensThatWindowsPage)
     ASSERT_NE(focus, nullptr);
     QTest::keyClick(focus, Qt::Key_F1);
     HelpWindow* help = helpWindow();
-    ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(help->isVisible());
-    EXPECT_EQ(help->currentPage(), QUrl(HelpPageUrl(QStringLiteral("bookingform.html"))));
+    ASSERT_TRUE(help && help->isVisible());
+    EXPECT_EQ(help->currentPage(), QUrl(HelpPageUrl("bookingform.html")));
     EXPECT_TRUE(messages.shown().isEmpty()) << qPrintable(messages.texts().join('\n'));
 
     // The Help entry of the tool bar opens the page of the window it was chosen in,
     // in the same Help window.
     ASSERT_TRUE(RunMenuCommand(Command::HelpFile, focus, nullptr));
     EXPECT_EQ(helpWindow(), help);
-    EXPECT_EQ(help->currentPage(), QUrl(HelpPageUrl(QStringLiteral("bookingform.html"))));
+    EXPECT_EQ(help->currentPage(), QUrl(HelpPageUrl("bookingform.html")));
     QTest::keyClick(help, Qt::Key_F1);
-    EXPECT_EQ(help->currentPage(), QUrl(HelpPageUrl(QString::fromLatin1(HelpStartPage))));
+    EXPECT_EQ(help->currentPage(), QUrl(HelpPageUrl(HelpStartPage)));
 }
 
 TEST_F(Help, AMissingOrEmptyHelpFileIsReported)
@@ -108,8 +95,7 @@ TEST_F(Help, AMissingOrEmptyHelpFileIsReported)
         if (shipped) {
             // A collection that names no manual, as a broken installation leaves it.
             ASSERT_TRUE(QFile::copy(builtManual + "/vestra.qhc", pathOf("vestra.qhc")));
-            QFile empty(pathOf("vestra.qch"));
-            ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+            ASSERT_TRUE(QFile(pathOf("vestra.qch")).open(QIODevice::WriteOnly)); // empty
         }
         messages.clear();
         ASSERT_TRUE(RunMenuCommand(Command::HelpFile, nullptr, nullptr));
@@ -125,14 +111,13 @@ TEST_F(Help, AnInstalledProgramFindsTheManualInShare)
 {
     // bin/vestra and share/vestra/vestra.q* as the install lays them out.
     ASSERT_TRUE(QDir(dir.path()).mkpath("bin") && QDir(dir.path()).mkpath("share/vestra"));
-    for (const char* name : {"vestra.qhc", "vestra.qch"})
-        ASSERT_TRUE(QFile::copy(builtManual + '/' + name, pathOf("share/vestra/") + name));
+    shipManual("share/vestra/");
     SetProgramFolder(pathOf("bin"));
     EXPECT_EQ(HelpFilePath(), QDir::cleanPath(pathOf("share/vestra/vestra.qhc")));
     ASSERT_TRUE(RunMenuCommand(Command::HelpFile, nullptr, nullptr));
     EXPECT_TRUE(messages.shown().isEmpty()) << qPrintable(messages.texts().join('\n'));
     ASSERT_NE(helpWindow(), nullptr);
-    EXPECT_EQ(helpWindow()->currentPage(), QUrl(HelpPageUrl(QString::fromLatin1(HelpStartPage))));
+    EXPECT_EQ(helpWindow()->currentPage(), QUrl(HelpPageUrl(HelpStartPage)));
 }
 
 // The full-text search of the Help window finds a page by a word that only
@@ -140,7 +125,7 @@ TEST_F(Help, AnInstalledProgramFindsTheManualInShare)
 TEST_F(Help, TheSearchFindsAPageByItsWordsAndOpensIt)
 {
     shipManual();
-    ShowHelpPage(QString::fromLatin1(HelpStartPage));
+    ShowHelpPage(HelpStartPage);
     HelpWindow* help = helpWindow();
     ASSERT_NE(help, nullptr);
     auto* tabs = help->findChild<QTabWidget*>(QStringLiteral("helpTabs"));
@@ -166,19 +151,11 @@ TEST_F(Help, TheSearchFindsAPageByItsWordsAndOpensIt)
     auto* results = engine->resultWidget()->findChild<QTextBrowser*>();
     ASSERT_NE(results, nullptr);
     QTRY_VERIFY(results->isVisible() && !results->document()->isEmpty());
-    int anchor = -1;
-    for (QTextBlock b = results->document()->begin(); b.isValid() && anchor < 0; b = b.next())
-        for (auto f = b.begin(); !f.atEnd(); ++f)
-            if (f.fragment().charFormat().isAnchor()) {
-                anchor = f.fragment().position() + 1;
-                break;
-            }
-    ASSERT_GE(anchor, 0) << qPrintable(results->toHtml());
-    QTextCursor at(results->document());
-    at.setPosition(anchor);
-    const QPoint click = results->cursorRect(at).center();
-    QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, click);
-    EXPECT_EQ(help->currentPage(), QUrl(HelpPageUrl(QStringLiteral("series.html"))));
+    QTextCursor at(results->document()); // just after the first character of the first link
+    while (at.atBlockStart() || !at.charFormat().isAnchor())
+        ASSERT_TRUE(at.movePosition(QTextCursor::NextCharacter)) << qPrintable(results->toHtml());
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, results->cursorRect(at).center());
+    EXPECT_EQ(help->currentPage(), QUrl(HelpPageUrl("series.html")));
 }
 
 // The first start without resources asks to open the Resource Manager, with
@@ -220,19 +197,14 @@ TEST_F(Help, TheQuestionAboutMissingResourcesOffersItsSectionOfTheManual)
         if (!box)
             return;
         seen = true;
-        EXPECT_NE(box->button(QMessageBox::Yes), nullptr);
-        EXPECT_NE(box->button(QMessageBox::No), nullptr);
-        QAbstractButton* helpButton = box->button(QMessageBox::Help);
-        EXPECT_NE(helpButton, nullptr);
-        if (helpButton)
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Help);
+        if (QAbstractButton* helpButton = box->button(QMessageBox::Help))
             helpButton->click();
         EXPECT_TRUE(box->isVisible()) << "Help does not answer the question";
         box->button(QMessageBox::No)->click();
     });
     EXPECT_EQ(boxes.show(asked), MsgAnswer::No);
     EXPECT_TRUE(seen);
-    ASSERT_NE(helpWindow(), nullptr);
-    EXPECT_TRUE(helpWindow()->isVisible());
-    EXPECT_EQ(helpWindow()->currentPage(),
-              QUrl(HelpPageUrl(QStringLiteral("resources.html#hierarchy"))));
+    ASSERT_TRUE(helpWindow() && helpWindow()->isVisible());
+    EXPECT_EQ(helpWindow()->currentPage(), QUrl(HelpPageUrl("resources.html#hierarchy")));
 }

@@ -4,8 +4,6 @@
 #include "session/connection.h"
 #include "session/startup.h"
 #include "startup/archiveprogress.h"
-#include "startup/connectwindow.h"
-#include "startup/loginwindow.h"
 #include "startup/splashwindow.h"
 #include "startup/startupsequence.h"
 #include "support/fixture.h"
@@ -21,11 +19,11 @@
 using namespace vestra;
 using namespace vestra::test;
 
-namespace {
 const QDate kToday(2026, 12, 5);
-}
 
-class Startup : public BookingFileTest {
+// What a start-up does with a booking file, and (StartupStore) with a booking
+// file and a booking database on the server alike.
+template <class Store> class StartupOn : public Store {
 protected:
     void connectTo(const QString& path)
     {
@@ -35,28 +33,21 @@ protected:
     }
     void setArchiveDate(const QDate& d)
     {
-        ASSERT_TRUE(
-            db().exec("UPDATE arkiveringsdato SET arkiveringsdato = ?", {d.toString(Qt::ISODate)}));
+        ASSERT_TRUE(this->db().exec("UPDATE arkiveringsdato SET arkiveringsdato = ?",
+                                    {d.toString(Qt::ISODate)}));
     }
-    QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
+    static QWidget* window(const char* name) { return WindowRegistry::instance().find(name); }
+    static bool shown(const char* name) { return window(name) && window(name)->isVisible(); }
+    static int latest() { return LatestVersion(BookingFileSteps()); }
 };
-
-// What a start-up does with a booking file and with a booking database on the server.
-class StartupStore : public Startup, public ::testing::WithParamInterface<Engine> {
-protected:
-    void SetUp() override
-    {
-        storeEngine = GetParam();
-        Startup::SetUp();
-    }
-};
+using Startup = StartupOn<BookingFileTest>;
+using StartupStore = StartupOn<BookingStoreTest>;
 INSTANTIATE_TEST_SUITE_P(Engines, StartupStore, ::testing::ValuesIn(TestEngines()), EngineName);
 
 TEST_F(Startup, WithoutWorkDatabaseItIsCreatedAndTheUserAskedForAFile)
 {
     EXPECT_FALSE(QFileInfo::exists(WorkDatabasePath()));
-    const StartupReport r = PrepareSession(session(), kToday);
-    EXPECT_EQ(r.outcome, StartupOutcome::NoBookingFile);
+    EXPECT_EQ(PrepareSession(session(), kToday).outcome, StartupOutcome::NoBookingFile);
     EXPECT_TRUE(QFileInfo::exists(WorkDatabasePath()));
     EXPECT_TRUE(session().BookingFilePath.isEmpty());
 }
@@ -64,20 +55,15 @@ TEST_F(Startup, WithoutWorkDatabaseItIsCreatedAndTheUserAskedForAFile)
 TEST_F(Startup, RefusesFilesThatAreNotBookingFiles)
 {
     const QString plain = pathOf("plain.mdb");
-    {
-        Database d = Database::create(plain);
-        ASSERT_TRUE(d.exec("CREATE TABLE institutionsoplysninger (x INTEGER)"));
-    }
+    ASSERT_TRUE(Database::create(plain).exec("CREATE TABLE institutionsoplysninger (x INTEGER)"));
     connectTo(plain);
-    const StartupReport r = PrepareSession(session(), kToday);
-    EXPECT_EQ(r.outcome, StartupOutcome::NoBookingFile);
+    EXPECT_EQ(PrepareSession(session(), kToday).outcome, StartupOutcome::NoBookingFile);
     EXPECT_EQ(session().BookingFilePath, plain) << "only the path is set";
     EXPECT_EQ(session().SelectedDay, 0);
 
     // The whole sequence shows the connect window, then says why.
     RunStartup();
-    ASSERT_NE(window("IntroConnect"), nullptr);
-    EXPECT_TRUE(window("IntroConnect")->isVisible());
+    EXPECT_TRUE(shown("IntroConnect"));
     EXPECT_EQ(window("frmLogin"), nullptr);
     EXPECT_EQ(messages.texts(),
               QStringList({"No default database is connected. Connect to an existing database or "
@@ -104,8 +90,7 @@ TEST_P(StartupStore, ArchivesOnlyOnTheFirstStartOfADay)
         EXPECT_EQ(r.archive.ran, c.ran);
         EXPECT_EQ(count("Bookingarkiv"), c.ran ? 1 : 0);
         EXPECT_EQ(LookupValue("arkiveringsdato", "arkiveringsdato").toString(), c.storedRun);
-        EXPECT_EQ(session().CurrentGroupNo, 0);
-        EXPECT_EQ(session().CurrentTypeNo, 0);
+        EXPECT_EQ(std::pair(session().CurrentGroupNo, session().CurrentTypeNo), std::pair(0, 0));
     }
 }
 
@@ -118,10 +103,8 @@ TEST_F(Startup, TheFirstStartOfADayBacksTheFileUpBeforeArchivingAndKeepsTheLastF
     addBooking(DayNumber(kToday) - 4, 600, 660);
     const QString folder = pathOf("backups");
     ASSERT_TRUE(QDir().mkpath(folder));
-    for (const char* stamp : {"20261101-080000", "20261102-080000", "20261103-080000"}) {
-        QFile old(QDir(folder).filePath(QString("club-%1.mdb").arg(stamp)));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    }
+    for (const char* stamp : {"20261101-080000", "20261102-080000", "20261103-080000"})
+        ASSERT_TRUE(QFile(folder + QString("/club-%1.mdb").arg(stamp)).open(QIODevice::WriteOnly));
     ASSERT_TRUE(
         db().exec("UPDATE institutionsoplysninger SET backupfolder = ?, backupkeep = 2", {folder}));
     setArchiveDate(kToday.addDays(-1));
@@ -131,12 +114,12 @@ TEST_F(Startup, TheFirstStartOfADayBacksTheFileUpBeforeArchivingAndKeepsTheLastF
     EXPECT_TRUE(r.archive.ran);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
               QStringList({"club-20261103-080000.mdb", QFileInfo(r.backup.path).fileName()}));
-    {
-        Database copy = Database::open(r.backup.path);
-        EXPECT_EQ(copy.scalar("SELECT count(*) FROM Booking").toInt(), 1);
-        EXPECT_EQ(copy.scalar("SELECT count(*) FROM Bookingarkiv").toInt(), 0)
-            << "the copy is the file before the run";
-    }
+    EXPECT_EQ(Database::open(r.backup.path)
+                  .scalar("SELECT (SELECT count(*) FROM Booking) || ' booked, ' || "
+                          "(SELECT count(*) FROM Bookingarkiv) || ' archived'")
+                  .toString(),
+              "1 booked, 0 archived")
+        << "the copy is the file before the run";
     Database::closeAll(r.backup.path);
 
     ASSERT_TRUE(QDir(folder).removeRecursively());
@@ -164,14 +147,11 @@ TEST_P(StartupStore, SplashTimerFiresOnceAndLeadsToTheLogin)
     QPointer<SplashWindow> splash = ShowSplash();
     ASSERT_TRUE(splash);
     QTimer* timer = splash->findChild<QTimer*>("Timer1");
-    ASSERT_NE(timer, nullptr);
-    EXPECT_TRUE(timer->isSingleShot());
-    EXPECT_TRUE(timer->isActive());
+    ASSERT_TRUE(timer && timer->isSingleShot() && timer->isActive());
     // A click does not wait for the timer.
     QTest::mouseClick(splash, Qt::LeftButton);
     QTRY_VERIFY(splash.isNull());
-    ASSERT_NE(window("frmLogin"), nullptr);
-    EXPECT_TRUE(window("frmLogin")->isVisible());
+    EXPECT_TRUE(shown("frmLogin"));
     EXPECT_TRUE(messages.shown().isEmpty());
 }
 
@@ -181,24 +161,18 @@ TEST_F(Startup, AnOlderBookingFileIsUpgradedOnConnectAndTheUserToldWhereItsCopyI
     ASSERT_TRUE(BuildBaselineFile(path));
     session().BookingFilePath = path;
     setArchiveDate(kToday);
-    {
-        Database d = db();
-        for (int copy = 0; copy < 3; ++copy)
-            ASSERT_TRUE(d.exec("INSERT INTO Bookingarkiv (Bookingnr, Bdato) VALUES (5, 40000)"));
-    }
+    ASSERT_TRUE(db().exec("INSERT INTO Bookingarkiv (Bookingnr, Bdato) "
+                          "VALUES (5, 40000), (5, 40000), (5, 40000)"));
     connectTo(path);
     RunStartup();
     ASSERT_NE(window("frmLogin"), nullptr);
-    EXPECT_EQ(Database::storedSchemaVersion(path), LatestVersion(BookingFileSteps()));
+    EXPECT_EQ(Database::storedSchemaVersion(path), latest());
     EXPECT_EQ(messages.texts(),
-              QStringList({path
-                           + QString(" was upgraded from version 0 to version %1. A copy of "
-                                     "the file as it was is kept as %2.bak-v0.\nThe archive "
-                                     "held 2 extra copies of archived bookings; they were "
-                                     "removed and each booking kept once. / Booking File "
-                                     "Upgraded")
-                                 .arg(LatestVersion(BookingFileSteps()))
-                                 .arg(path)}));
+              QStringList({QString("%1 was upgraded from version 0 to version %2. A copy of the "
+                                   "file as it was is kept as %1.bak-v0.\nThe archive held 2 "
+                                   "extra copies of archived bookings; they were removed and each "
+                                   "booking kept once. / Booking File Upgraded")
+                               .arg(path, QString::number(latest()))}));
     EXPECT_EQ(count("Bookingarkiv"), 1);
 
     // The next start finds it current and says nothing.
@@ -218,8 +192,7 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
     const QString newer = pathOf("newer.mdb");
     {
         Database d = db();
-        ASSERT_TRUE(
-            d.exec(QString("PRAGMA user_version = %1").arg(LatestVersion(BookingFileSteps()) + 1)));
+        ASSERT_TRUE(d.exec(QString("PRAGMA user_version = %1").arg(latest() + 1)));
         ASSERT_TRUE(d.exec("CREATE TABLE big (x BLOB)"));
         for (int i = 0; i < 40; ++i)
             ASSERT_TRUE(d.exec("INSERT INTO big VALUES (randomblob(4000))"));
@@ -232,8 +205,7 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
     Database::closeAll(source);
     const QByteArray file = fileBytes(newer);
     const QByteArray journal = fileBytes(newer + "-journal");
-    const QString text = NewerFileText(newer, LatestVersion(BookingFileSteps()) + 1,
-                                       LatestVersion(BookingFileSteps()));
+    const QString text = NewerFileText(newer, latest() + 1, latest());
     EXPECT_TRUE(text.contains("newer version of Vestra"));
 
     // Chosen with Open Existing File: refused, nothing stored.
@@ -253,8 +225,7 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
 
     EXPECT_EQ(fileBytes(newer), file);
     EXPECT_EQ(fileBytes(newer + "-journal"), journal);
-    EXPECT_FALSE(
-        QFile::exists(newer + ".bak-v" + QString::number(LatestVersion(BookingFileSteps()) + 1)));
+    EXPECT_FALSE(QFile::exists(newer + ".bak-v" + QString::number(latest() + 1)));
 }
 
 // The archiving dialog stays away from a short run, shows for a long or a
@@ -267,13 +238,11 @@ TEST(ArchiveProgressDialog, ShowsOnlyForALongRunAndCancels)
     // Thousands of bookings to go through show it at the run's first word.
     ArchiveProgressDialog large(60'000);
     EXPECT_TRUE(large(0, kArchiveStretchRows));
-    ASSERT_NE(large.dialog(), nullptr);
-    EXPECT_TRUE(large.dialog()->isVisible());
+    EXPECT_TRUE(large.dialog() && large.dialog()->isVisible());
 
     ArchiveProgressDialog slow(0);
     EXPECT_TRUE(slow(1, 10));
-    ASSERT_NE(slow.dialog(), nullptr);
-    EXPECT_TRUE(slow.dialog()->isVisible());
+    ASSERT_TRUE(slow.dialog() && slow.dialog()->isVisible());
     EXPECT_EQ(slow.dialog()->value(), 1);
     QTimer::singleShot(0, slow.dialog(), &QProgressDialog::cancel);
     EXPECT_FALSE(slow(2, 10));

@@ -105,9 +105,7 @@ TEST_P(ReferenceListTest, DetailsNeedAnAccountThenPreviewTheReport)
     const auto found = list->findItems("Jane Miller", Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1);
     list->setCurrentItem(found[0]);
-    QPrintPreviewDialog* preview = w->print();
-    ASSERT_NE(preview, nullptr);
-    EXPECT_EQ(previewPages(preview), 1);
+    EXPECT_EQ(previewPages(w->print()), 1); // -1 when no preview opens
     EXPECT_EQ(messages.shown().size(), 1);
 }
 

@@ -1,5 +1,7 @@
 #include "reportfixture.h"
 
+#include "report/reportformat.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QImage>
@@ -69,6 +71,12 @@ void ReportFileTest::SetUp()
     bob = addAccount("p", "Bob Stone", "bob", "secret");
 }
 
+void ReportFileTest::TearDown()
+{
+    SetFileDateFormat({}); // as a test may have set it from its file
+    BookingStoreTest::TearDown();
+}
+
 void ReportFileTest::archive(int day, int start, int end, int item, int account, int persons,
                              double price)
 {
@@ -82,13 +90,14 @@ void ReportFileTest::archive(int day, int start, int end, int item, int account,
         << d.lastError().toStdString();
 }
 
-QString ReportFileTest::pdfText(const Report& report, const QString& fileName)
+QString ReportFileTest::pdfText(std::optional<Report> report, const QString& fileName)
 {
     const QString folder = qEnvironmentVariable("VESTRA_SHOTS", dir.path());
     QDir().mkpath(folder);
     const QString path = folder + u'/' + fileName;
     QString error;
-    EXPECT_TRUE(report.printToPdf(path, &error)) << error.toStdString();
+    EXPECT_TRUE(report && (report->locale = kUs, report->printToPdf(path, &error)))
+        << error.toStdString();
     return PdfText(path);
 }
 

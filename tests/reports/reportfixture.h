@@ -23,24 +23,23 @@ int previewPages(QPrintPreviewDialog* dialog);
 class ReportFileTest : public BookingStoreTest {
 protected:
     void SetUp() override;
+    void TearDown() override;
 
     // An archived booking (Bookingarkiv).
     void archive(int day, int start, int end, int item, int account, int persons, double price);
 
-    // The report printed to a PDF file in the test's folder (or in
-    // VESTRA_SHOTS, to look at) and read back by pdftotext, page by page as
-    // printed: what the printout shows, cuts included.
-    QString pdfText(const Report& report, const QString& fileName);
+    // The report printed in US English to a PDF file in the test's folder
+    // (or in VESTRA_SHOTS, to look at) and read back by pdftotext, page by
+    // page as printed: what the printout shows, cuts included. A report not
+    // made fails the test.
+    QString pdfText(std::optional<Report> report, const QString& fileName);
 
-    static int pageEndingInAHeading(const LaidOutReport& r)
+    // The report laid out in the locale; a report not made fails the test.
+    static LaidOutReport laidOut(std::optional<Report> report, const QString& error = {},
+                                 const QLocale& locale = kUs)
     {
-        return test::pageEndingInAHeading(r);
-    }
-
-    // The texts of the items of that name, over all pages.
-    static QStringList named(const LaidOutReport& r, const char* name)
-    {
-        return r.textsNamed(QString::fromUtf8(name));
+        EXPECT_TRUE(report) << error.toStdString();
+        return report ? (report->locale = locale, report->layout()) : LaidOutReport();
     }
 
     // Items: Room 1 (101) and Room 2 (102) of type Meeting rooms, Hall (111)

@@ -14,8 +14,8 @@ protected:
         ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, gebyr) VALUES "
                               "(1, 1, 'Hall', 150), (2, 1, 'Room', 100), (3, 1, 'Free', NULL)"));
     }
-    PriceResult price(int item, QTime from, QTime to, int type = ListPrice, double agreed = 0,
-                      bool tax = false, double percent = 25)
+    PriceResult price(int item, QTime from, QTime to, int type, double agreed, bool tax,
+                      double percent)
     {
         Database d = db();
         return RecalculatePrice(d, {item, from.msecsSinceStartOfDay() / 1000,
@@ -25,42 +25,33 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, Price, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(Price, ListPriceIsWholeHoursTimesTheFee)
+// A list price is whole hours times the item's fee, an agreed price is kept
+// as it is; tax follows the booking's box and a positive percentage.
+TEST_P(Price, ListPriceIsWholeHoursTimesTheFeeAndTaxFollowsTheBox)
 {
-    struct Case {
+    const struct {
         int item;
         QTime from, to;
-        double price;
-    } cases[] = {
-        {1, QTime(8, 0), QTime(10, 0), 300},
-        {2, QTime(8, 0), QTime(9, 30), 200}, // 1.5 h rounds to 2
-        {2, QTime(22, 0), QTime(2, 0), 400}, // across midnight
-        {3, QTime(8, 0), QTime(10, 0), 0},   // an item without a fee
-        {99, QTime(8, 0), QTime(10, 0), 0},  // an item that is gone
-    };
-    for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(price(c.item, c.from, c.to).price, c.price)
-            << c.item << " " << c.from.toString().toStdString();
-}
-
-TEST_P(Price, TaxFollowsTheBookingsBoxAndAPositivePercentage)
-{
-    // Two hours in the hall; an agreed price is kept as it is.
-    const struct {
         int type;
         double agreed;
         bool tax;
         double percent, price, taxAmount, total;
-    } cases[] = {{ListPrice, 0, true, 25, 300, 75, 375},
-                 {AgreedPrice, 500, false, 25, 500, 0, 500},
-                 {ListPrice, 0, true, 0, 300, 0, 300},
-                 {ListPrice, 0, true, -5, 300, 0, 300}};
+    } cases[] = {
+        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, false, 25, 300, 0, 300},
+        {2, QTime(8, 0), QTime(9, 30), ListPrice, 0, false, 25, 200, 0, 200}, // 1.5 h rounds to 2
+        {2, QTime(22, 0), QTime(2, 0), ListPrice, 0, false, 25, 400, 0, 400}, // across midnight
+        {3, QTime(8, 0), QTime(10, 0), ListPrice, 0, false, 25, 0, 0, 0},  // an item without a fee
+        {99, QTime(8, 0), QTime(10, 0), ListPrice, 0, false, 25, 0, 0, 0}, // an item that is gone
+        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, 25, 300, 75, 375},
+        {1, QTime(8, 0), QTime(10, 0), AgreedPrice, 500, false, 25, 500, 0, 500},
+        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, 0, 300, 0, 300},
+        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, -5, 300, 0, 300},
+    };
     for (const auto& c : cases) {
-        const PriceResult r =
-            price(1, QTime(8, 0), QTime(10, 0), c.type, c.agreed, c.tax, c.percent);
+        const PriceResult r = price(c.item, c.from, c.to, c.type, c.agreed, c.tax, c.percent);
         EXPECT_EQ(std::tuple(r.price, r.taxAmount, r.total),
                   std::tuple(c.price, c.taxAmount, c.total))
-            << c.type << " " << c.percent;
+            << c.item << " " << c.from.toString().toStdString() << " " << c.percent;
     }
 }
 

@@ -33,10 +33,8 @@ protected:
         session().LoginName = "Administrator";
         session().IsAdmin = true;
         SetAuditAccount("admin");
-        Database d = db();
-        ASSERT_TRUE(
-            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (1, 3, 'Room 1'), "
-                   "(2, 3, 'Room 2')"));
+        ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
+                              "(1, 3, 'Room 1'), (2, 3, 'Room 2')"));
     }
     // action / key / summary of each row, oldest first.
     QStringList logged()

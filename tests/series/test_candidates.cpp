@@ -15,10 +15,8 @@ protected:
         BookingStoreTest::SetUp();
         makeBookingFile();
         ASSERT_TRUE(EnsureWorkDatabase());
-        Database d = db();
-        ASSERT_TRUE(
-            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
-                   "(1, 7, 'Hall A'), (2, 7, 'Hall B'), (3, 7, 'Hall C'), (4, 8, 'Other')"));
+        ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (1, 7, "
+                              "'Hall A'), (2, 7, 'Hall B'), (3, 7, 'Hall C'), (4, 8, 'Other')"));
         templ.bookingnr = addBooking(D, 600, 720, 1, 7, 1, "Choir");
         templ.item = 1;
         templ.startSeconds = 600 * 60;

@@ -14,8 +14,8 @@ protected:
         ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, gebyr) VALUES "
                               "(1, 1, 'Hall', 150), (2, 1, 'Room', 100), (3, 1, 'Free', NULL)"));
     }
-    PriceResult price(int item, QTime from, QTime to, int type = ListPrice, double agreed = 0,
-                      bool tax = false, double percent = 25)
+    PriceResult price(int item, QTime from, QTime to, int type, double agreed, bool tax,
+                      double percent)
     {
         Database d = db();
         return RecalculatePrice(d, {item, from.msecsSinceStartOfDay() / 1000,
@@ -25,63 +25,48 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engines, Price, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_P(Price, ListPriceIsWholeHoursTimesTheFee)
+// A list price is whole hours times the item's fee, an agreed price is kept
+// as it is; tax follows the booking's box and a positive percentage.
+TEST_P(Price, ListPriceIsWholeHoursTimesTheFeeAndTaxFollowsTheBox)
 {
-    struct Case {
+    const struct {
         int item;
         QTime from, to;
-        double price;
-    } cases[] = {
-        {1, QTime(8, 0), QTime(10, 0), 300},
-        {2, QTime(8, 0), QTime(9, 30), 200}, // 1.5 h rounds to 2
-        {2, QTime(22, 0), QTime(2, 0), 400}, // across midnight
-        {3, QTime(8, 0), QTime(10, 0), 0},   // an item without a fee
-        {99, QTime(8, 0), QTime(10, 0), 0},  // an item that is gone
-    };
-    for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(price(c.item, c.from, c.to).price, c.price)
-            << c.item << " " << c.from.toString().toStdString();
-}
-
-TEST_P(Price, TaxFollowsTheBookingsBoxAndAPositivePercentage)
-{
-    // Two hours in the hall; an agreed price is kept as it is.
-    const struct {
         int type;
         double agreed;
         bool tax;
         double percent, price, taxAmount, total;
-    } cases[] = {{ListPrice, 0, true, 25, 300, 75, 375},
-                 {AgreedPrice, 500, false, 25, 500, 0, 500},
-                 {ListPrice, 0, true, 0, 300, 0, 300},
-                 {ListPrice, 0, true, -5, 300, 0, 300}};
+    } cases[] = {
+        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, false, 25, 300, 0, 300},
+        {2, QTime(8, 0), QTime(9, 30), ListPrice, 0, false, 25, 200, 0, 200}, // 1.5 h rounds to 2
+        {2, QTime(22, 0), QTime(2, 0), ListPrice, 0, false, 25, 400, 0, 400}, // across midnight
+        {3, QTime(8, 0), QTime(10, 0), ListPrice, 0, false, 25, 0, 0, 0},  // an item without a fee
+        {99, QTime(8, 0), QTime(10, 0), ListPrice, 0, false, 25, 0, 0, 0}, // an item that is gone
+        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, 25, 300, 75, 375},
+        {1, QTime(8, 0), QTime(10, 0), AgreedPrice, 500, false, 25, 500, 0, 500},
+        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, 0, 300, 0, 300},
+        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, -5, 300, 0, 300},
+    };
     for (const auto& c : cases) {
-        const PriceResult r =
-            price(1, QTime(8, 0), QTime(10, 0), c.type, c.agreed, c.tax, c.percent);
-        SCOPED_TRACE(testing::Message() << c.type << " " << c.percent);
-        EXPECT_DOUBLE_EQ(r.price, c.price);
-        EXPECT_DOUBLE_EQ(r.taxAmount, c.taxAmount);
-        EXPECT_DOUBLE_EQ(r.total, c.total);
+        const PriceResult r = price(c.item, c.from, c.to, c.type, c.agreed, c.tax, c.percent);
+        EXPECT_EQ(std::tuple(r.price, r.taxAmount, r.total),
+                  std::tuple(c.price, c.taxAmount, c.total))
+            << c.item << " " << c.from.toString().toStdString() << " " << c.percent;
     }
 }
 
 // Grouped amounts (FormatAmount) are the report formats' own.
-TEST(PriceText, PlainPricesUseTheLocale)
-{
-    const QLocale danish(QLocale::Danish, QLocale::Denmark);
-    EXPECT_EQ(PlainPrice(300, danish), "300");
-    EXPECT_EQ(PlainPrice(1250.5, danish), "1250,5") << "plain: no grouping";
-}
-
-TEST(PriceText, ATypedAmountIsReadOnlyAsTheLocaleWritesIt)
+TEST(PriceText, APriceIsWrittenPlainAndReadOnlyAsTheLocaleWritesIt)
 {
     const QLocale danish(QLocale::Danish, QLocale::Denmark);
     const QLocale english(QLocale::English, QLocale::UnitedStates);
+    EXPECT_EQ(PlainPrice(300, danish), "300");
+    EXPECT_EQ(PlainPrice(1250.5, danish), "1250,5") << "plain: no grouping";
     const struct {
         const QLocale* locale;
         const char* text;
-        std::optional<double> value;
-    } cases[] = {
+        double value;
+    } read[] = {
         {&danish, "1250,5", 1250.5},
         {&danish, "1.250,50", 1250.5},
         {&danish, "1.250", 1250},    // a group separator where it belongs
@@ -89,42 +74,27 @@ TEST(PriceText, ATypedAmountIsReadOnlyAsTheLocaleWritesIt)
         {&danish, " 99 ", 99},
         {&danish, "-12,5", -12.5},
         {&danish, "", 0},
-        {&danish, "ten", std::nullopt},
-        {&danish, "1,2,3", std::nullopt},
-        {&danish, "12,5.0", std::nullopt},
-        {&danish, "1.25.0", std::nullopt},
         {&english, "150.50", 150.5},
         {&english, "1,250.50", 1250.5},
-        {&english, "150,50", std::nullopt}, // not 15050
-        {&english, "1,25", std::nullopt},
-        {&english, "1250,5", std::nullopt},
-        {&english, "12.5.1", std::nullopt},
-        {&english, ",", std::nullopt},
-        {&english, "12 kr", std::nullopt},
-        {&english, "1e3", std::nullopt},
-        {&english, "inf", std::nullopt},
-        {&english, "nan", std::nullopt},
-        {&english, "1,50,000", std::nullopt},
-        {&danish, "1,250.50", std::nullopt}, // neither Danish nor a plain point
     };
-    for (const auto& c : cases)
+    for (const auto& c : read)
         EXPECT_EQ(ParsePrice(c.text, *c.locale), c.value)
             << c.text << " in " << c.locale->name().toStdString();
+    // Refused: "1,250.50" is neither Danish nor a plain point, "150,50" is not 15050.
+    for (const char* text : {"ten", "1,2,3", "12,5.0", "1.25.0", "1,250.50"})
+        EXPECT_EQ(ParsePrice(text, danish), std::nullopt) << text << " in Danish";
+    for (const char* text :
+         {"150,50", "1,25", "1250,5", "12.5.1", ",", "12 kr", "1e3", "inf", "nan", "1,50,000"})
+        EXPECT_EQ(ParsePrice(text, english), std::nullopt) << text << " in English";
 }
 
 TEST(PriceText, TaxIsRoundedOnItsOwnAndTheTotalAddsUp)
 {
-    const struct {
-        double amount, percent, tax, total;
-    } cases[] = {
-        {-2.1, 25, -0.53, -2.63}, // a credit rounds away from zero too
-        {300, 0, 0, 300},
-    };
-    for (const auto& c : cases) {
-        const TaxedAmount t = AddTax(c.amount, c.percent);
-        EXPECT_DOUBLE_EQ(t.tax, c.tax) << c.amount;
-        EXPECT_DOUBLE_EQ(t.total, c.total) << c.amount;
-    }
+    // A credit rounds away from zero too.
+    EXPECT_DOUBLE_EQ(AddTax(-2.1, 25).tax, -0.53);
+    EXPECT_DOUBLE_EQ(AddTax(-2.1, 25).total, -2.63);
+    EXPECT_DOUBLE_EQ(AddTax(300, 0).tax, 0);
+    EXPECT_DOUBLE_EQ(AddTax(300, 0).total, 300);
 }
 
 TEST(MailTarget, IsBuiltExactly)
@@ -175,8 +145,7 @@ TEST_P(Price, SeriesUpdateWritesTheOthersAndKeepsDatesAndItems)
                                         QString::number(1 + i % 2), "123.5", "-1", "1", "Eva"}))
                 << i;
     }
-    EXPECT_EQ(d.scalar("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?", {other}).toString(),
-              "Not in the series");
+    EXPECT_EQ(stored(other, "Beskrivelse").toString(), "Not in the series");
     // Without a readable fee nothing is written, rather than a fee of 0.
     s.pris.reset();
     s.beskrivelse = "Choir (no fee)";

@@ -1,12 +1,9 @@
 #include "data/dates.h"
-#include "data/helpers.h"
 #include "data/schema.h"
 #include "series/candidates.h"
 #include "series/seriesdelete.h"
 #include "support/busyfile.h"
 #include "support/fixture.h"
-
-#include <QSqlRecord>
 
 using namespace vestra;
 using namespace vestra::test;
@@ -18,10 +15,8 @@ protected:
         BookingStoreTest::SetUp();
         makeBookingFile();
         ASSERT_TRUE(EnsureWorkDatabase());
-        Database d = db();
-        ASSERT_TRUE(
-            d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
-                   "(1, 7, 'Hall A'), (2, 7, 'Hall B'), (3, 7, 'Hall C'), (4, 8, 'Other')"));
+        ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (1, 7, "
+                              "'Hall A'), (2, 7, 'Hall B'), (3, 7, 'Hall C'), (4, 8, 'Other')"));
         templ.bookingnr = addBooking(D, 600, 720, 1, 7, 1, "Choir");
         templ.item = 1;
         templ.startSeconds = 600 * 60;
@@ -39,27 +34,6 @@ protected:
         QList<int> out;
         for (const Candidate& c : LoadCandidates(w))
             out << c.day;
-        return out;
-    }
-    // The fields of each matching booking, joined by "|".
-    static QStringList rows(Database& d, const QString& fields, const QString& where,
-                            const QVariantList& binds)
-    {
-        QStringList out;
-        auto q = d.query("SELECT " + fields + " FROM Booking WHERE " + where, binds);
-        while (q && q->next()) {
-            QStringList values;
-            for (int i = 0; i < q->record().count(); ++i)
-                values << (q->value(i).isNull() ? "NULL" : q->value(i).toString());
-            out << values.join('|');
-        }
-        return out;
-    }
-    QList<int> range(int from, int step, int count)
-    {
-        QList<int> out;
-        for (int i = 0; i < count; ++i)
-            out << from + i * step;
         return out;
     }
     const int D = 46000;
@@ -81,9 +55,7 @@ TEST_P(SeriesLogic, TouchingBookingsDoNotCollideOverlappingOnesDo)
     QList<bool> marks;
     for (const Candidate& c : LoadCandidates(w)) {
         marks << c.collides;
-        EXPECT_EQ(c.start, QTime(10, 0));
-        EXPECT_EQ(c.end, QTime(12, 0));
-        EXPECT_EQ(c.item, 1);
+        EXPECT_EQ(std::tuple(c.start, c.end, c.item), std::tuple(QTime(10, 0), QTime(12, 0), 1));
     }
     EXPECT_EQ(marks, (QList<bool>{false, false, true, false, true, true, false}));
     // The template collides with a candidate on its own day.
@@ -177,10 +149,8 @@ TEST_P(SeriesLogic, ACheckThatCannotRunNeverCountsAsFree)
         BusyFile busy(session().BookingFilePath);
         EXPECT_EQ(CheckCandidate(d, D + 7, 1, 600, 720), -1);
         ASSERT_EQ(GenerateCandidates(w, d, D, D + 14, 7, templ), 2);
-        for (const Candidate& c : LoadCandidates(w)) {
-            EXPECT_TRUE(c.collides) << c.day;
-            EXPECT_TRUE(c.unchecked) << c.day;
-        }
+        for (const Candidate& c : LoadCandidates(w))
+            EXPECT_TRUE(c.collides && c.unchecked) << c.day;
         bool unchecked = false;
         EXPECT_TRUE(IsItemBooked(d, 600, 720, D + 7, 2, &unchecked));
         EXPECT_TRUE(unchecked);

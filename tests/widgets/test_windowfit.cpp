@@ -150,16 +150,29 @@ void expectLabelsWhole(QWidget* window, const QString& what)
     }
 }
 
-void expectControlsReachable(QWidget* window, const QString& what)
+// Runs check on the window as it opens, then again on every page of its tabs.
+void onEveryPage(QWidget* window, const QString& what,
+                 const std::function<void(const QString&)>& check)
 {
-    expectLabelsWhole(window, what);
-    for (QWidget* c : window->findChildren<QWidget*>()) {
-        if (c->window() != window || !c->isVisibleTo(window) || !(c->focusPolicy() & Qt::TabFocus))
-            continue;
-        expectReachable(window, c,
-                        what + QLatin1Char('/') + c->metaObject()->className() + QLatin1Char(' ')
-                            + c->objectName());
-    }
+    check(what);
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            check(what + QLatin1Char('#') + tabs->tabText(i));
+        }
+}
+
+// The controls the user can tab to on the page now shown, each with its name
+// for a failure message.
+std::vector<std::pair<QWidget*, QString>> tabStops(QWidget* window, const QString& where)
+{
+    std::vector<std::pair<QWidget*, QString>> stops;
+    for (QWidget* c : window->findChildren<QWidget*>())
+        if (c->window() == window && c->isVisibleTo(window) && (c->focusPolicy() & Qt::TabFocus))
+            stops.emplace_back(c, where + QLatin1Char('/') + c->metaObject()->className()
+                                      + QLatin1Char(' ') + c->objectName());
+    return stops;
 }
 
 void expectFits(QWidget* window, const QString& what)
@@ -177,31 +190,52 @@ void expectFits(QWidget* window, const QString& what)
             << qPrintable(what) << ": needs " << need.width() << "x" << need.height() << ", has "
             << window->width() << "x" << window->height();
     }
-    expectControlsReachable(window, what);
-    // The controls of every tab page.
-    for (QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            QCoreApplication::processEvents();
-            expectControlsReachable(window, what + QLatin1Char('#') + tabs->tabText(i));
-        }
-    }
+    onEveryPage(window, what, [window](const QString& where) {
+        expectLabelsWhole(window, where);
+        for (const auto& [control, name] : tabStops(window, where))
+            expectReachable(window, control, name);
+    });
 }
 
-template <typename W> W* present(W* window)
+// What a screen reader reads: every window says it is a window or dialog,
+// and every control the user can tab to has a name of its own, not its value
+// (a box named "Anna" tells nothing about what Anna is).
+void expectNamed(QWidget* window, const QString& what)
+{
+    QAccessibleInterface* top = QAccessible::queryAccessibleInterface(window);
+    ASSERT_NE(top, nullptr) << qPrintable(what);
+    EXPECT_TRUE(top->role() == QAccessible::Window || top->role() == QAccessible::Dialog)
+        << qPrintable(what) << ": role " << top->role();
+    onEveryPage(window, what, [window](const QString& where) {
+        for (const auto& [c, control] : tabStops(window, where)) {
+            // A date or time editor's inner line is the editor itself.
+            if (!c->isEnabled() || qobject_cast<QAbstractSpinBox*>(c->parentWidget()))
+                continue;
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c);
+            ASSERT_NE(iface, nullptr);
+            const QString name = iface->text(QAccessible::Name).trimmed();
+            const QString value = iface->text(QAccessible::Value).trimmed();
+            EXPECT_FALSE(name.isEmpty()) << qPrintable(control) << ": no name";
+            // A list or table repeats its name as its value.
+            EXPECT_TRUE(value.isEmpty() || name != value || iface->tableInterface())
+                << qPrintable(control) << ": named by its value " << qPrintable(value);
+        }
+    });
+}
+
+// Shown as the program shows it; a record window then opened on a row.
+template <typename W> W* present(W* window, int row = 0)
 {
     auto& registry = WindowRegistry::instance();
     registry.obtain<QWidget>(window->objectName(), [window] { return window; });
     registry.show(window, ShowMode::Free);
+    if constexpr (requires { window->OpenOn(row); })
+        if (row)
+            window->OpenOn(row);
     return window;
 }
 
 } // namespace
-
-struct WindowCase {
-    const char* what;
-    std::function<QWidget*()> open;
-};
 
 class WindowFit : public BookingFileTest {
 protected:
@@ -224,15 +258,15 @@ protected:
         BookingFileTest::TearDown();
     }
     BookingForm* form() { return ShowBookingForm(booking, nullptr); }
-    std::vector<WindowCase> everyWindow();
     void forEveryWindow(const std::function<void(QWidget*, const QString&)>& check);
     int booking = 0;
 };
 
-// Every window of the program, opened as the user opens it.
-std::vector<WindowCase> WindowFit::everyWindow()
+// Opens every window of the program as the user opens it, checks it, and
+// closes it again.
+void WindowFit::forEveryWindow(const std::function<void(QWidget*, const QString&)>& check)
 {
-    return {
+    const std::pair<const char*, std::function<QWidget*()>> windows[] = {
         {"splash", [] { return ShowSplash(); }},
         {"connect", [] { return ShowConnectWindow(); }},
         {"login", [] { return ShowLogin(); }},
@@ -261,18 +295,8 @@ std::vector<WindowCase> WindowFit::everyWindow()
         {"resource manager", [] { return ShowResourceManager(nullptr); }},
         {"resource group", [] { return present(new ResourceGroupWindow); }},
         {"resource type", [] { return present(new ResourceTypeWindow); }},
-        {"domestic item",
-         [] {
-             auto* w = present(new DomesticItemWindow(ItemMode::Edit));
-             w->OpenOn(1);
-             return w;
-         }},
-        {"equipment item",
-         [] {
-             auto* w = present(new EquipmentItemWindow(ItemMode::Edit));
-             w->OpenOn(2);
-             return w;
-         }},
+        {"domestic item", [] { return present(new DomesticItemWindow(ItemMode::Edit), 1); }},
+        {"equipment item", [] { return present(new EquipmentItemWindow(ItemMode::Edit), 2); }},
         {"unavailable list", [] { return ShowUnavailableList(nullptr); }},
         {"unavailability", [] { return present(new UnavailabilityEditor); }},
         {"help", [] { return present(new HelpWindow(QString())); }},
@@ -287,16 +311,11 @@ std::vector<WindowCase> WindowFit::everyWindow()
         {"set password", [] { return ShowSetPassword(nullptr, true, {}); }},
         {"receipt", [this] { return ShowReceipt(booking, false, 0, true); }},
     };
-}
-
-// Opens each window in turn, checks it, and closes it again.
-void WindowFit::forEveryWindow(const std::function<void(QWidget*, const QString&)>& check)
-{
-    for (const WindowCase& w : everyWindow()) {
-        QWidget* window = w.open();
-        ASSERT_NE(window, nullptr) << w.what;
+    for (const auto& [what, open] : windows) {
+        QWidget* window = open();
+        ASSERT_NE(window, nullptr) << what;
         QCoreApplication::processEvents();
-        check(window, QString::fromLatin1(w.what));
+        check(window, QString::fromLatin1(what));
         WindowRegistry::instance().closeAll();
         if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
             window->close();
@@ -306,52 +325,10 @@ void WindowFit::forEveryWindow(const std::function<void(QWidget*, const QString&
 
 TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
 {
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    ASSERT_LE(screen.width(), 1280) << "runs on a small screen only";
+    ASSERT_LE(QGuiApplication::primaryScreen()->availableGeometry().width(), 1280)
+        << "runs on a small screen only";
     forEveryWindow(expectFits);
 }
-
-namespace {
-
-// What a screen reader reads: every window says it is a window or dialog,
-// and every control the user can tab to has a name of its own, not its value
-// (a box named "Anna" tells nothing about what Anna is).
-void expectNamed(QWidget* window, const QString& what)
-{
-    QAccessibleInterface* top = QAccessible::queryAccessibleInterface(window);
-    ASSERT_NE(top, nullptr) << qPrintable(what);
-    EXPECT_TRUE(top->role() == QAccessible::Window || top->role() == QAccessible::Dialog)
-        << qPrintable(what) << ": role " << top->role();
-    const auto check = [&](const QString& where) {
-        for (QWidget* c : window->findChildren<QWidget*>()) {
-            // A date or time editor's inner line is the editor itself.
-            if (c->window() != window || !c->isVisibleTo(window)
-                || !(c->focusPolicy() & Qt::TabFocus) || !c->isEnabled()
-                || qobject_cast<QAbstractSpinBox*>(c->parentWidget()))
-                continue;
-            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c);
-            ASSERT_NE(iface, nullptr);
-            const QString name = iface->text(QAccessible::Name).trimmed();
-            const QString value = iface->text(QAccessible::Value).trimmed();
-            const QString control = where + QLatin1Char('/') + c->metaObject()->className()
-                                    + QLatin1Char(' ') + c->objectName();
-            EXPECT_FALSE(name.isEmpty()) << qPrintable(control) << ": no name";
-            // A list or table repeats its name as its value.
-            EXPECT_TRUE(value.isEmpty() || name != value || iface->tableInterface())
-                << qPrintable(control) << ": named by its value " << qPrintable(value);
-        }
-    };
-    check(what);
-    for (QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            QCoreApplication::processEvents();
-            check(what + QLatin1Char('#') + tabs->tabText(i));
-        }
-    }
-}
-
-} // namespace
 
 TEST_F(WindowFit, EveryWindowAndEveryControlHasANameAScreenReaderCanRead)
 {

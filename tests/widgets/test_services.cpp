@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QPointer>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,24 +28,18 @@ using namespace vestra;
 TEST(Messages, TheMessageBoxShowsAnEmptyTitleEmpty)
 {
     for (const QString& title : {QString(), QStringLiteral("Access Message")}) {
-        QString shown;
-        bool seen = false;
+        std::optional<QString> shown;
         QTimer::singleShot(0, [&] {
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                    seen = true;
                     shown = box->windowTitle();
                     box->accept();
                 }
         });
         BoxMessageService().show({"Text", title});
-        ASSERT_TRUE(seen) << title.toStdString();
-        if (title.isEmpty()) {
-            EXPECT_FALSE(shown.isEmpty());
-            EXPECT_TRUE(shown.trimmed().isEmpty()) << shown.toStdString();
-        } else {
-            EXPECT_EQ(shown, title);
-        }
+        ASSERT_TRUE(shown) << title.toStdString();
+        EXPECT_FALSE(shown->isEmpty());
+        EXPECT_EQ(title.isEmpty() ? shown->trimmed() : *shown, title);
     }
 }
 
@@ -56,9 +49,7 @@ TEST(Messages, TheMessageBoxShowsAnEmptyTitleEmpty)
 TEST(FileDialogs, SaveDialogAddsTheSuffixAndLeavesTheReplaceQuestionToItsCaller)
 {
     QTemporaryDir dir;
-    QFile existing(dir.filePath("good.mdb"));
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.close();
+    ASSERT_TRUE(QFile(dir.filePath("good.mdb")).open(QIODevice::WriteOnly));
     int questions = 0;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {

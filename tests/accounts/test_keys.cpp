@@ -53,11 +53,9 @@ TEST_P(Keys, ANewAccountWhoseMembershipFailsStaysAsTypedAndNeverTakesADeletedGro
 {
     const int group = addGroup("Choir", 1);
     addArchivedBooking(group);
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("DELETE FROM Konti WHERE ID = ?", {group}));
-        ASSERT_TRUE(FailInserts(d, "Grptilk"));
-    }
+    Database d = db();
+    ASSERT_TRUE(d.exec("DELETE FROM Konti WHERE ID = ?", {group}));
+    ASSERT_TRUE(FailInserts(d, "Grptilk"));
     const int before = count("Konti");
     PersonalAccountWindow* add = ShowAddAccount(nullptr);
     ASSERT_NE(add, nullptr);
@@ -74,7 +72,6 @@ TEST_P(Keys, ANewAccountWhoseMembershipFailsStaysAsTypedAndNeverTakesADeletedGro
     EXPECT_EQ(add->findChild<QLineEdit*>("kontokontakt")->text(), "Carla C.");
 
     // Once the membership can be written, the same window stores the account.
-    Database d = db();
     ASSERT_TRUE(AllowInserts(d, "Grptilk"));
     click(add, "addknap");
     settle();

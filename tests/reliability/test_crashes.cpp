@@ -20,9 +20,8 @@ protected:
     {
         BookingFileTest::SetUp();
         makeBookingFile();
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) "
-                           "VALUES (1, 1, 'Hall A', 1)"));
+        ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) "
+                              "VALUES (1, 1, 'Hall A', 1)"));
         Database::closeAll(session().BookingFilePath);
     }
     // Starts the worker kills times, each time killing it (SIGKILL) after a
@@ -67,9 +66,8 @@ TEST_F(Crashes, KilledDuringSeriesCommitsLeavesEverySeriesWholeOrAbsent)
 
 TEST_F(Crashes, KilledDuringArchivingLosesNoBooking)
 {
-    const QString file = session().BookingFilePath;
     const int firstNumber = db().scalar("SELECT nextkey FROM næstenøgle").toInt();
-    EXPECT_EQ(killRepeatedly({"archive", file}, kills), kills);
+    EXPECT_EQ(killRepeatedly({"archive", session().BookingFilePath}, kills), kills);
     expectSound();
     Database d = db();
     const int handedOut = d.scalar("SELECT nextkey FROM næstenøgle").toInt() - firstNumber;

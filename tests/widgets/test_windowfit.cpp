@@ -50,6 +50,7 @@
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QDebug>
 #include <QLabel>
 #include <QLayout>
 #include <QPainter>
@@ -66,11 +67,6 @@ using namespace vestra;
 using namespace vestra::test;
 
 namespace {
-
-QString describe(const QRect& r)
-{
-    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-}
 
 // Moves a scroll bar as little as needed to show start .. start + length.
 void scrollTo(QScrollBar* bar, int start, int length, int room)
@@ -103,8 +99,8 @@ void expectReachable(QWidget* window, QWidget* control, const QString& what)
     EXPECT_FALSE(r.isEmpty()) << qPrintable(what) << ": squeezed to nothing";
     EXPECT_TRUE(seen.width() >= std::min(r.width(), clip.width())
                 && seen.height() >= std::min(r.height(), clip.height()))
-        << qPrintable(what) << " at " << qPrintable(describe(r)) << " seen only in "
-        << qPrintable(describe(clip));
+        << qPrintable(what) << " at " << qPrintable(QDebug::toString(r)) << " seen only in "
+        << qPrintable(QDebug::toString(clip));
 }
 
 // How wide a label's text paints, drawn as the label draws it: an
@@ -181,8 +177,8 @@ void expectFits(QWidget* window, const QString& what)
     ASSERT_TRUE(window->isVisible()) << qPrintable(what);
     const QRect area = window->screen()->availableGeometry();
     EXPECT_TRUE(area.contains(window->frameGeometry()))
-        << qPrintable(what) << ": " << qPrintable(describe(window->frameGeometry())) << " outside "
-        << qPrintable(describe(area));
+        << qPrintable(what) << ": " << qPrintable(QDebug::toString(window->frameGeometry()))
+        << " outside " << qPrintable(QDebug::toString(area));
     // A layout pressed below its minimum overlaps or cuts its controls.
     if (QLayout* layout = window->layout()) {
         const QSize need = layout->totalMinimumSize();
@@ -258,70 +254,68 @@ protected:
         BookingFileTest::TearDown();
     }
     BookingForm* form() { return ShowBookingForm(booking, nullptr); }
-    void forEveryWindow(const std::function<void(QWidget*, const QString&)>& check);
+    // Opens every window of the program as the user opens it, checks it, and
+    // closes it again.
+    void forEveryWindow(const std::function<void(QWidget*, const QString&)>& check)
+    {
+        const std::pair<const char*, std::function<QWidget*()>> windows[] = {
+            {"splash", [] { return ShowSplash(); }},
+            {"connect", [] { return ShowConnectWindow(); }},
+            {"login", [] { return ShowLogin(); }},
+            {"server", [] { return present(new ServerDialog); }},
+            {"day view", [] { return ShowDayView(); }},
+            {"week view", [] { return ShowWeekView(); }},
+            {"booking form", [this] { return form(); }},
+            {"booking info", [this] { return ShowBookingInfoWindow(booking, nullptr); }},
+            {"pattern", [this] { return ShowPatternWindow(form(), false); }},
+            {"series delete", [this] { return ShowSeriesDelete(form()); }},
+            {"add or delete", [this] { return ShowAddOrDelete(form()); }},
+            {"free dates", [this] { return ShowFreeDatesWindow(form()); }},
+            {"alternatives", [] { return present(new AlternativesWindow(0, {})); }},
+            {"expiring series", [] { return ShowExpiringSeries(nullptr); }},
+            {"options", [] { return ShowOptions(nullptr); }},
+            {"about", [] { return ShowAbout(nullptr); }},
+            {"opening hours", [] { return ShowOpeningHoursWindow(nullptr); }},
+            {"company info", [] { return ShowCompanyInfoWindow(nullptr); }},
+            {"department", [] { return present(new LookupEdit(LookupKind::Department)); }},
+            {"floor plan", [] { return present(new LookupEdit(LookupKind::FloorPlan)); }},
+            {"search", [] { return ShowSearchWindow(nullptr); }},
+            {"my bookings", [] { return ShowMyBookings(nullptr); }},
+            {"tentative", [] { return ShowTentativeBookings(nullptr); }},
+            {"change log", [] { return ShowChangeLog(nullptr); }},
+            {"today", [] { return ShowTodaysBookings(nullptr); }},
+            {"resource manager", [] { return ShowResourceManager(nullptr); }},
+            {"resource group", [] { return present(new ResourceGroupWindow); }},
+            {"resource type", [] { return present(new ResourceTypeWindow); }},
+            {"domestic item", [] { return present(new DomesticItemWindow(ItemMode::Edit), 1); }},
+            {"equipment item", [] { return present(new EquipmentItemWindow(ItemMode::Edit), 2); }},
+            {"unavailable list", [] { return ShowUnavailableList(nullptr); }},
+            {"unavailability", [] { return present(new UnavailabilityEditor); }},
+            {"help", [] { return present(new HelpWindow(QString())); }},
+            {"booking overview", [] { return ShowBookingOverviewWindow(); }},
+            {"period totals", [] { return ShowArchivePeriodWindow(false); }},
+            {"period details", [] { return ShowArchivePeriodWindow(true); }},
+            {"account manager", [] { return ShowAccountManager(nullptr); }},
+            {"add account", [] { return ShowAddAccount(nullptr); }},
+            {"my account", [] { return ShowMyAccount(nullptr); }},
+            {"group account", [] { return present(new GroupAccountWindow); }},
+            {"group accounts", [] { return ShowGroupAccountManager(nullptr); }},
+            {"set password", [] { return ShowSetPassword(nullptr, true, {}); }},
+            {"receipt", [this] { return ShowReceipt(booking, false, 0, true); }},
+        };
+        for (const auto& [what, open] : windows) {
+            QWidget* window = open();
+            ASSERT_NE(window, nullptr) << what;
+            QCoreApplication::processEvents();
+            check(window, QString::fromLatin1(what));
+            WindowRegistry::instance().closeAll();
+            if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
+                window->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
     int booking = 0;
 };
-
-// Opens every window of the program as the user opens it, checks it, and
-// closes it again.
-void WindowFit::forEveryWindow(const std::function<void(QWidget*, const QString&)>& check)
-{
-    const std::pair<const char*, std::function<QWidget*()>> windows[] = {
-        {"splash", [] { return ShowSplash(); }},
-        {"connect", [] { return ShowConnectWindow(); }},
-        {"login", [] { return ShowLogin(); }},
-        {"server", [] { return present(new ServerDialog); }},
-        {"day view", [] { return ShowDayView(); }},
-        {"week view", [] { return ShowWeekView(); }},
-        {"booking form", [this] { return form(); }},
-        {"booking info", [this] { return ShowBookingInfoWindow(booking, nullptr); }},
-        {"pattern", [this] { return ShowPatternWindow(form(), false); }},
-        {"series delete", [this] { return ShowSeriesDelete(form()); }},
-        {"add or delete", [this] { return ShowAddOrDelete(form()); }},
-        {"free dates", [this] { return ShowFreeDatesWindow(form()); }},
-        {"alternatives", [] { return present(new AlternativesWindow(0, {})); }},
-        {"expiring series", [] { return ShowExpiringSeries(nullptr); }},
-        {"options", [] { return ShowOptions(nullptr); }},
-        {"about", [] { return ShowAbout(nullptr); }},
-        {"opening hours", [] { return ShowOpeningHoursWindow(nullptr); }},
-        {"company info", [] { return ShowCompanyInfoWindow(nullptr); }},
-        {"department", [] { return present(new LookupEdit(LookupKind::Department)); }},
-        {"floor plan", [] { return present(new LookupEdit(LookupKind::FloorPlan)); }},
-        {"search", [] { return ShowSearchWindow(nullptr); }},
-        {"my bookings", [] { return ShowMyBookings(nullptr); }},
-        {"tentative", [] { return ShowTentativeBookings(nullptr); }},
-        {"change log", [] { return ShowChangeLog(nullptr); }},
-        {"today", [] { return ShowTodaysBookings(nullptr); }},
-        {"resource manager", [] { return ShowResourceManager(nullptr); }},
-        {"resource group", [] { return present(new ResourceGroupWindow); }},
-        {"resource type", [] { return present(new ResourceTypeWindow); }},
-        {"domestic item", [] { return present(new DomesticItemWindow(ItemMode::Edit), 1); }},
-        {"equipment item", [] { return present(new EquipmentItemWindow(ItemMode::Edit), 2); }},
-        {"unavailable list", [] { return ShowUnavailableList(nullptr); }},
-        {"unavailability", [] { return present(new UnavailabilityEditor); }},
-        {"help", [] { return present(new HelpWindow(QString())); }},
-        {"booking overview", [] { return ShowBookingOverviewWindow(); }},
-        {"period totals", [] { return ShowArchivePeriodWindow(false); }},
-        {"period details", [] { return ShowArchivePeriodWindow(true); }},
-        {"account manager", [] { return ShowAccountManager(nullptr); }},
-        {"add account", [] { return ShowAddAccount(nullptr); }},
-        {"my account", [] { return ShowMyAccount(nullptr); }},
-        {"group account", [] { return present(new GroupAccountWindow); }},
-        {"group accounts", [] { return ShowGroupAccountManager(nullptr); }},
-        {"set password", [] { return ShowSetPassword(nullptr, true, {}); }},
-        {"receipt", [this] { return ShowReceipt(booking, false, 0, true); }},
-    };
-    for (const auto& [what, open] : windows) {
-        QWidget* window = open();
-        ASSERT_NE(window, nullptr) << what;
-        QCoreApplication::processEvents();
-        check(window, QString::fromLatin1(what));
-        WindowRegistry::instance().closeAll();
-        if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
-            window->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
 {

@@ -27,17 +27,7 @@ TEST(DateFormats, NumberedAndPatternFormats)
     EXPECT_EQ(QtDateFormat("hh:nn"), "dd-MM-yyyy");
 }
 
-class Hierarchy : public ResourceTest {
-protected:
-    QStringList tree()
-    {
-        Database d = db();
-        QStringList out;
-        for (const TreeRow& row : LoadTreeRows(d))
-            out << QStringLiteral("%1 %2 %3").arg(row.depth).arg(row.key, row.text);
-        return out;
-    }
-};
+class Hierarchy : public ResourceTest {};
 
 INSTANTIATE_TEST_SUITE_P(Engines, Hierarchy, ::testing::ValuesIn(TestEngines()), EngineName);
 

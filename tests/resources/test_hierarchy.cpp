@@ -38,22 +38,19 @@ TEST_P(Hierarchy, ChildRecordCarriesParentLinkAndKind)
     const int large = addType("Large rooms", rooms, 1);
     const int small = addType("Small vans", addGroup("Vans", 5), 5);
     Database d = db();
-    const struct {
-        NodeKey parent;
-        const char* window;
-        FieldValues values;
-    } cases[] = {
+    // Parent, the window that opens on its new child, the values it starts with.
+    const std::tuple<NodeKey, const char*, FieldValues> cases[] = {
         {{'A', 'T', 2}, "Resgroup", {{"gruppeart", 2}}},
         {{'L', 'G', rooms}, "lokaliteter", {{"Overgruppenr", rooms}, {"gruppeart", 1}}},
         {{'L', 'L', large}, "resitemLAD", {{"lokalinr", large}, {"gruppeart", 1}}},
         // A kind other than 1 to 3 is kept, not turned into 3 by its letter.
         {{'S', 'L', small}, "ResitemAD", {{"lokalinr", small}, {"gruppeart", 5}}},
     };
-    for (const auto& c : cases) {
-        const auto child = ChildRecordFor(d, c.parent);
-        ASSERT_TRUE(child) << c.window;
-        EXPECT_EQ(child->window, c.window);
-        EXPECT_EQ(child->values, c.values) << c.window;
+    for (const auto& [parent, window, values] : cases) {
+        const auto child = ChildRecordFor(d, parent);
+        ASSERT_TRUE(child) << window;
+        EXPECT_EQ(child->window, window);
+        EXPECT_EQ(child->values, values) << window;
     }
     EXPECT_FALSE(ChildRecordFor(d, {'L', 'I', 7})); // items have no children
 }

@@ -80,18 +80,14 @@ TEST(FileDialogs, SaveDialogAddsTheSuffixAndLeavesTheReplaceQuestionToItsCaller)
 TEST(WindowGeometry, WindowsFitTheAvailableAreaAndComeBackOnScreen)
 {
     const QRect laptop(0, 0, 1280, 690);
-    const struct {
-        const char* what;
-        QRect window;
-        QRect fitted;
-    } fits[] = {
+    const std::tuple<const char*, QRect, QRect> fits[] = {
         {"fits already", QRect(100, 100, 800, 500), QRect(100, 100, 800, 500)},
         {"taller than the screen", QRect(50, -40, 1180, 760), QRect(50, 0, 1180, 690)},
         {"wider and off the right", QRect(900, 10, 1400, 300), QRect(0, 10, 1280, 300)},
         {"off the bottom left", QRect(-300, 600, 400, 200), QRect(0, 490, 400, 200)},
     };
-    for (const auto& f : fits)
-        EXPECT_EQ(FitIntoArea(f.window, laptop), f.fitted) << f.what;
+    for (const auto& [what, window, fitted] : fits)
+        EXPECT_EQ(FitIntoArea(window, laptop), fitted) << what;
 
     // Two screens side by side: a window returns to the one it was on, and to
     // the first when its screen was unplugged.

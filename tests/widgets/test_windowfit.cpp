@@ -242,9 +242,8 @@ protected:
         Session& s = session();
         s.ShownWeekStart = s.SelectedDay;
         s.CurrentItemNo = 1;
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, gebyr) "
-                           "VALUES (1, 1, 'Hall A', 1, 150), (2, 1, 'Beamer', 2, 40)"));
+        ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, "
+                              "gebyr) VALUES (1, 1, 'Hall A', 1, 150), (2, 1, 'Beamer', 2, 40)"));
         booking = addBooking(s.SelectedDay, 600, 720, 1, 1, 1, "Board");
     }
     void TearDown() override

@@ -18,34 +18,26 @@ INSTANTIATE_TEST_SUITE_P(Engines, Keys, ::testing::ValuesIn(TestEngines()), Engi
 
 TEST_P(Keys, ADeletedRowsNumberIsNotGivenToTheNextRow)
 {
-    // Each table as its record window writes a new row: without a key.
-    const struct {
-        const char* table;
-        const char* key;
-        const char* name;
-    } tables[] = {
-        {"lokale", "lokalenr", "Lokalenavn"},
-        {"lokaliteter", "Lokalitetsnr", "Lokalitetsnavn"},
-        {"Overgruppenavne", "overgruppenr", "OverGruppenavn"},
-        {"Konti", "ID", "Kontonavn"},
-        {"Department", "depnr", "depname"},
-        {"opstilling", "ID", "Opstilling"},
-        {"Homebases", "ID", "Homebase"},
-    };
     Database d = db();
-    for (const auto& t : tables) {
-        auto add = [&](const QString& name) {
-            EXPECT_TRUE(
-                d.exec(QString("INSERT INTO %1 (%2) VALUES (?)").arg(t.table, t.name), {name}))
+    // Each table (with its key and name) as its record window writes a new
+    // row: without a key.
+    for (const auto& [table, key, name] : {std::tuple{"lokale", "lokalenr", "Lokalenavn"},
+                                           {"lokaliteter", "Lokalitetsnr", "Lokalitetsnavn"},
+                                           {"Overgruppenavne", "overgruppenr", "OverGruppenavn"},
+                                           {"Konti", "ID", "Kontonavn"},
+                                           {"Department", "depnr", "depname"},
+                                           {"opstilling", "ID", "Opstilling"},
+                                           {"Homebases", "ID", "Homebase"}}) {
+        auto add = [&](const QString& value) {
+            EXPECT_TRUE(d.exec(QString("INSERT INTO %1 (%2) VALUES (?)").arg(table, name), {value}))
                 << d.lastError().toStdString();
             return d
-                .scalar(QString("SELECT %1 FROM %2 WHERE %3 = ?").arg(t.key, t.table, t.name),
-                        {name})
+                .scalar(QString("SELECT %1 FROM %2 WHERE %3 = ?").arg(key, table, name), {value})
                 .toInt();
         };
         const int old = add("Old");
-        ASSERT_TRUE(d.exec(QString("DELETE FROM %1 WHERE %2 = ?").arg(t.table, t.key), {old}));
-        EXPECT_GT(add("New"), old) << t.table;
+        ASSERT_TRUE(d.exec(QString("DELETE FROM %1 WHERE %2 = ?").arg(table, key), {old}));
+        EXPECT_GT(add("New"), old) << table;
     }
 }
 
@@ -53,11 +45,9 @@ TEST_P(Keys, ANewAccountWhoseMembershipFailsStaysAsTypedAndNeverTakesADeletedGro
 {
     const int group = addGroup("Choir", 1);
     addArchivedBooking(group);
-    {
-        Database d = db();
-        ASSERT_TRUE(d.exec("DELETE FROM Konti WHERE ID = ?", {group}));
-        ASSERT_TRUE(FailInserts(d, "Grptilk"));
-    }
+    Database d = db();
+    ASSERT_TRUE(d.exec("DELETE FROM Konti WHERE ID = ?", {group}));
+    ASSERT_TRUE(FailInserts(d, "Grptilk"));
     const int before = count("Konti");
     PersonalAccountWindow* add = ShowAddAccount(nullptr);
     ASSERT_NE(add, nullptr);
@@ -74,7 +64,6 @@ TEST_P(Keys, ANewAccountWhoseMembershipFailsStaysAsTypedAndNeverTakesADeletedGro
     EXPECT_EQ(add->findChild<QLineEdit*>("kontokontakt")->text(), "Carla C.");
 
     // Once the membership can be written, the same window stores the account.
-    Database d = db();
     ASSERT_TRUE(AllowInserts(d, "Grptilk"));
     click(add, "addknap");
     settle();

@@ -20,9 +20,8 @@ protected:
     {
         BookingFileTest::SetUp();
         makeBookingFile();
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) "
-                           "VALUES (1, 1, 'Hall A', 1)"));
+        ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) "
+                              "VALUES (1, 1, 'Hall A', 1)"));
         Database::closeAll(session().BookingFilePath);
     }
     // Starts the worker kills times, each time killing it (SIGKILL) after a
@@ -53,23 +52,20 @@ TEST_F(Crashes, KilledDuringSeriesCommitsLeavesEverySeriesWholeOrAbsent)
     ASSERT_TRUE(QDir().mkpath(pathOf("worker")));
     EXPECT_EQ(killRepeatedly({"series", file, pathOf("worker")}, kills), kills);
     expectSound();
-    Database d = db();
-    auto q = d.query("SELECT gennr, count(*) FROM Booking WHERE gennr > 0 GROUP BY gennr");
-    ASSERT_TRUE(q.has_value());
-    int series = 0;
-    while (q->next()) {
-        ++series;
-        EXPECT_EQ(q->value(1).toInt(), 31) << "series " << q->value(0).toInt();
-    }
-    EXPECT_GT(series, 0) << "no series was booked before the kills";
-    std::printf("[ reliability ] %d kills during series commits, %d series whole\n", kills, series);
+    // How many series there are, and the fewest and most bookings in one.
+    const QStringList sizes = firstRow("SELECT count(*), min(n), max(n) FROM (SELECT count(*) AS n "
+                                       "FROM Booking WHERE gennr > 0 GROUP BY gennr) AS s");
+    ASSERT_EQ(sizes.size(), 3);
+    EXPECT_GT(sizes[0].toInt(), 0) << "no series was booked before the kills";
+    EXPECT_EQ(sizes.mid(1), QStringList({"31", "31"})) << "a series was booked in part";
+    std::printf("[ reliability ] %d kills during series commits, %d series whole\n", kills,
+                sizes[0].toInt());
 }
 
 TEST_F(Crashes, KilledDuringArchivingLosesNoBooking)
 {
-    const QString file = session().BookingFilePath;
     const int firstNumber = db().scalar("SELECT nextkey FROM næstenøgle").toInt();
-    EXPECT_EQ(killRepeatedly({"archive", file}, kills), kills);
+    EXPECT_EQ(killRepeatedly({"archive", session().BookingFilePath}, kills), kills);
     expectSound();
     Database d = db();
     const int handedOut = d.scalar("SELECT nextkey FROM næstenøgle").toInt() - firstNumber;

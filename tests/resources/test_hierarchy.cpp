@@ -10,10 +10,8 @@ TEST(NodeKeys, KindLetterAndKeyOfEachLevel)
     for (const auto& [kind, letter] :
          {std::pair{1, 'L'}, {2, 'A'}, {3, 'S'}, {5, 'S'}, {0, 'S'}, {-1, 'S'}})
         EXPECT_EQ(KindLetter(kind), QLatin1Char(letter)) << kind;
-    const auto key = ParseNodeKey("AG12");
-    ASSERT_TRUE(key);
-    EXPECT_EQ(*key, (NodeKey{'A', 'G', 12}));
-    EXPECT_EQ(ParseNodeKey("LI1234")->number, 1234);
+    EXPECT_EQ(ParseNodeKey("AG12"), (std::optional<NodeKey>({'A', 'G', 12})));
+    EXPECT_EQ(ParseNodeKey("LI1234"), (std::optional<NodeKey>({'L', 'I', 1234})));
     for (const char* bad : {"", "L", "LI", "LIx", "LI7a"})
         EXPECT_FALSE(ParseNodeKey(bad)) << bad;
 }
@@ -23,23 +21,12 @@ TEST(DateFormats, NumberedAndPatternFormats)
     EXPECT_EQ(QtDateFormat("dd-mm-yyyy"), "dd-MM-yyyy");
     EXPECT_EQ(QtDateFormat("mm/dd/yy"), "MM/dd/yy");
     EXPECT_EQ(QtDateFormat("mmmm d, yyyy"), "MMMM d, yyyy");
-    EXPECT_EQ(QDate(2025, 1, 14).toString(QtDateFormat("mmmm d, yyyy")), "January 14, 2025");
     // Something that is no date pattern falls back to day first.
     EXPECT_EQ(QtDateFormat(""), "dd-MM-yyyy");
     EXPECT_EQ(QtDateFormat("hh:nn"), "dd-MM-yyyy");
 }
 
-class Hierarchy : public ResourceTest {
-protected:
-    QStringList tree()
-    {
-        Database d = db();
-        QStringList out;
-        for (const TreeRow& row : LoadTreeRows(d))
-            out << QStringLiteral("%1 %2 %3").arg(row.depth).arg(row.key, row.text);
-        return out;
-    }
-};
+class Hierarchy : public ResourceTest {};
 
 INSTANTIATE_TEST_SUITE_P(Engines, Hierarchy, ::testing::ValuesIn(TestEngines()), EngineName);
 
@@ -50,22 +37,19 @@ TEST_P(Hierarchy, ChildRecordCarriesParentLinkAndKind)
     const int large = addType("Large rooms", rooms, 1);
     const int small = addType("Small vans", addGroup("Vans", 5), 5);
     Database d = db();
-    const struct {
-        NodeKey parent;
-        const char* window;
-        FieldValues values;
-    } cases[] = {
+    // Parent, the window that opens on its new child, the values it starts with.
+    const std::tuple<NodeKey, const char*, FieldValues> cases[] = {
         {{'A', 'T', 2}, "Resgroup", {{"gruppeart", 2}}},
         {{'L', 'G', rooms}, "lokaliteter", {{"Overgruppenr", rooms}, {"gruppeart", 1}}},
         {{'L', 'L', large}, "resitemLAD", {{"lokalinr", large}, {"gruppeart", 1}}},
         // A kind other than 1 to 3 is kept, not turned into 3 by its letter.
         {{'S', 'L', small}, "ResitemAD", {{"lokalinr", small}, {"gruppeart", 5}}},
     };
-    for (const auto& c : cases) {
-        const auto child = ChildRecordFor(d, c.parent);
-        ASSERT_TRUE(child) << c.window;
-        EXPECT_EQ(child->window, c.window);
-        EXPECT_EQ(child->values, c.values) << c.window;
+    for (const auto& [parent, window, values] : cases) {
+        const auto child = ChildRecordFor(d, parent);
+        ASSERT_TRUE(child) << window;
+        EXPECT_EQ(child->window, window);
+        EXPECT_EQ(child->values, values) << window;
     }
     EXPECT_FALSE(ChildRecordFor(d, {'L', 'I', 7})); // items have no children
 }
@@ -79,8 +63,7 @@ TEST_P(Hierarchy, GroupsAndTypesAreDeletedOnlyWhenEmpty)
 
     EXPECT_EQ(DeleteGroup(d, g).refusal, DeleteRefusal::GroupHasTypes);
     EXPECT_EQ(DeleteType(d, t).refusal, DeleteRefusal::TypeHasItems);
-    EXPECT_EQ(count("overgruppenavne"), 1);
-    EXPECT_EQ(count("lokaliteter"), 1);
+    EXPECT_EQ(QList({count("overgruppenavne"), count("lokaliteter")}), QList({1, 1}));
 
     // A live booking on the type blocks it even when its item is gone.
     const int booking = addBooking(45000, 600, 660, 555, t);
@@ -90,8 +73,7 @@ TEST_P(Hierarchy, GroupsAndTypesAreDeletedOnlyWhenEmpty)
 
     EXPECT_TRUE(DeleteType(d, t).deleted());
     EXPECT_TRUE(DeleteGroup(d, g).deleted());
-    EXPECT_EQ(count("overgruppenavne"), 0);
-    EXPECT_EQ(count("lokaliteter"), 0);
+    EXPECT_EQ(QList({count("overgruppenavne"), count("lokaliteter")}), QList({0, 0}));
 }
 
 TEST_P(Hierarchy, ItemsWithLiveBookingsAreKept)

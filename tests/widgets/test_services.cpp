@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QPointer>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,24 +28,18 @@ using namespace vestra;
 TEST(Messages, TheMessageBoxShowsAnEmptyTitleEmpty)
 {
     for (const QString& title : {QString(), QStringLiteral("Access Message")}) {
-        QString shown;
-        bool seen = false;
+        std::optional<QString> shown;
         QTimer::singleShot(0, [&] {
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                    seen = true;
                     shown = box->windowTitle();
                     box->accept();
                 }
         });
         BoxMessageService().show({"Text", title});
-        ASSERT_TRUE(seen) << title.toStdString();
-        if (title.isEmpty()) {
-            EXPECT_FALSE(shown.isEmpty());
-            EXPECT_TRUE(shown.trimmed().isEmpty()) << shown.toStdString();
-        } else {
-            EXPECT_EQ(shown, title);
-        }
+        ASSERT_TRUE(shown) << title.toStdString();
+        EXPECT_FALSE(shown->isEmpty());
+        EXPECT_EQ(title.isEmpty() ? shown->trimmed() : *shown, title);
     }
 }
 
@@ -56,9 +49,7 @@ TEST(Messages, TheMessageBoxShowsAnEmptyTitleEmpty)
 TEST(FileDialogs, SaveDialogAddsTheSuffixAndLeavesTheReplaceQuestionToItsCaller)
 {
     QTemporaryDir dir;
-    QFile existing(dir.filePath("good.mdb"));
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.close();
+    ASSERT_TRUE(QFile(dir.filePath("good.mdb")).open(QIODevice::WriteOnly));
     int questions = 0;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -89,18 +80,14 @@ TEST(FileDialogs, SaveDialogAddsTheSuffixAndLeavesTheReplaceQuestionToItsCaller)
 TEST(WindowGeometry, WindowsFitTheAvailableAreaAndComeBackOnScreen)
 {
     const QRect laptop(0, 0, 1280, 690);
-    const struct {
-        const char* what;
-        QRect window;
-        QRect fitted;
-    } fits[] = {
+    const std::tuple<const char*, QRect, QRect> fits[] = {
         {"fits already", QRect(100, 100, 800, 500), QRect(100, 100, 800, 500)},
         {"taller than the screen", QRect(50, -40, 1180, 760), QRect(50, 0, 1180, 690)},
         {"wider and off the right", QRect(900, 10, 1400, 300), QRect(0, 10, 1280, 300)},
         {"off the bottom left", QRect(-300, 600, 400, 200), QRect(0, 490, 400, 200)},
     };
-    for (const auto& f : fits)
-        EXPECT_EQ(FitIntoArea(f.window, laptop), f.fitted) << f.what;
+    for (const auto& [what, window, fitted] : fits)
+        EXPECT_EQ(FitIntoArea(window, laptop), fitted) << what;
 
     // Two screens side by side: a window returns to the one it was on, and to
     // the first when its screen was unplugged.

@@ -50,6 +50,7 @@
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QDebug>
 #include <QLabel>
 #include <QLayout>
 #include <QPainter>
@@ -66,11 +67,6 @@ using namespace vestra;
 using namespace vestra::test;
 
 namespace {
-
-QString describe(const QRect& r)
-{
-    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-}
 
 // Moves a scroll bar as little as needed to show start .. start + length.
 void scrollTo(QScrollBar* bar, int start, int length, int room)
@@ -103,8 +99,8 @@ void expectReachable(QWidget* window, QWidget* control, const QString& what)
     EXPECT_FALSE(r.isEmpty()) << qPrintable(what) << ": squeezed to nothing";
     EXPECT_TRUE(seen.width() >= std::min(r.width(), clip.width())
                 && seen.height() >= std::min(r.height(), clip.height()))
-        << qPrintable(what) << " at " << qPrintable(describe(r)) << " seen only in "
-        << qPrintable(describe(clip));
+        << qPrintable(what) << " at " << qPrintable(QDebug::toString(r)) << " seen only in "
+        << qPrintable(QDebug::toString(clip));
 }
 
 // How wide a label's text paints, drawn as the label draws it: an
@@ -150,16 +146,29 @@ void expectLabelsWhole(QWidget* window, const QString& what)
     }
 }
 
-void expectControlsReachable(QWidget* window, const QString& what)
+// Runs check on the window as it opens, then again on every page of its tabs.
+void onEveryPage(QWidget* window, const QString& what,
+                 const std::function<void(const QString&)>& check)
 {
-    expectLabelsWhole(window, what);
-    for (QWidget* c : window->findChildren<QWidget*>()) {
-        if (c->window() != window || !c->isVisibleTo(window) || !(c->focusPolicy() & Qt::TabFocus))
-            continue;
-        expectReachable(window, c,
-                        what + QLatin1Char('/') + c->metaObject()->className() + QLatin1Char(' ')
-                            + c->objectName());
-    }
+    check(what);
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            check(what + QLatin1Char('#') + tabs->tabText(i));
+        }
+}
+
+// The controls the user can tab to on the page now shown, each with its name
+// for a failure message.
+std::vector<std::pair<QWidget*, QString>> tabStops(QWidget* window, const QString& where)
+{
+    std::vector<std::pair<QWidget*, QString>> stops;
+    for (QWidget* c : window->findChildren<QWidget*>())
+        if (c->window() == window && c->isVisibleTo(window) && (c->focusPolicy() & Qt::TabFocus))
+            stops.emplace_back(c, where + QLatin1Char('/') + c->metaObject()->className()
+                                      + QLatin1Char(' ') + c->objectName());
+    return stops;
 }
 
 void expectFits(QWidget* window, const QString& what)
@@ -168,8 +177,8 @@ void expectFits(QWidget* window, const QString& what)
     ASSERT_TRUE(window->isVisible()) << qPrintable(what);
     const QRect area = window->screen()->availableGeometry();
     EXPECT_TRUE(area.contains(window->frameGeometry()))
-        << qPrintable(what) << ": " << qPrintable(describe(window->frameGeometry())) << " outside "
-        << qPrintable(describe(area));
+        << qPrintable(what) << ": " << qPrintable(QDebug::toString(window->frameGeometry()))
+        << " outside " << qPrintable(QDebug::toString(area));
     // A layout pressed below its minimum overlaps or cuts its controls.
     if (QLayout* layout = window->layout()) {
         const QSize need = layout->totalMinimumSize();
@@ -177,141 +186,12 @@ void expectFits(QWidget* window, const QString& what)
             << qPrintable(what) << ": needs " << need.width() << "x" << need.height() << ", has "
             << window->width() << "x" << window->height();
     }
-    expectControlsReachable(window, what);
-    // The controls of every tab page.
-    for (QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            QCoreApplication::processEvents();
-            expectControlsReachable(window, what + QLatin1Char('#') + tabs->tabText(i));
-        }
-    }
+    onEveryPage(window, what, [window](const QString& where) {
+        expectLabelsWhole(window, where);
+        for (const auto& [control, name] : tabStops(window, where))
+            expectReachable(window, control, name);
+    });
 }
-
-template <typename W> W* present(W* window)
-{
-    auto& registry = WindowRegistry::instance();
-    registry.obtain<QWidget>(window->objectName(), [window] { return window; });
-    registry.show(window, ShowMode::Free);
-    return window;
-}
-
-} // namespace
-
-struct WindowCase {
-    const char* what;
-    std::function<QWidget*()> open;
-};
-
-class WindowFit : public BookingFileTest {
-protected:
-    void SetUp() override
-    {
-        BookingFileTest::SetUp();
-        openScheduleStore(DayNumber(QDate(2026, 12, 7)), {});
-        Session& s = session();
-        s.ShownWeekStart = s.SelectedDay;
-        s.CurrentItemNo = 1;
-        Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, gebyr) "
-                           "VALUES (1, 1, 'Hall A', 1, 150), (2, 1, 'Beamer', 2, 40)"));
-        booking = addBooking(s.SelectedDay, 600, 720, 1, 1, 1, "Board");
-    }
-    void TearDown() override
-    {
-        WindowRegistry::instance().closeAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        BookingFileTest::TearDown();
-    }
-    BookingForm* form() { return ShowBookingForm(booking, nullptr); }
-    std::vector<WindowCase> everyWindow();
-    void forEveryWindow(const std::function<void(QWidget*, const QString&)>& check);
-    int booking = 0;
-};
-
-// Every window of the program, opened as the user opens it.
-std::vector<WindowCase> WindowFit::everyWindow()
-{
-    return {
-        {"splash", [] { return ShowSplash(); }},
-        {"connect", [] { return ShowConnectWindow(); }},
-        {"login", [] { return ShowLogin(); }},
-        {"server", [] { return present(new ServerDialog); }},
-        {"day view", [] { return ShowDayView(); }},
-        {"week view", [] { return ShowWeekView(); }},
-        {"booking form", [this] { return form(); }},
-        {"booking info", [this] { return ShowBookingInfoWindow(booking, nullptr); }},
-        {"pattern", [this] { return ShowPatternWindow(form(), false); }},
-        {"series delete", [this] { return ShowSeriesDelete(form()); }},
-        {"add or delete", [this] { return ShowAddOrDelete(form()); }},
-        {"free dates", [this] { return ShowFreeDatesWindow(form()); }},
-        {"alternatives", [] { return present(new AlternativesWindow(0, {})); }},
-        {"expiring series", [] { return ShowExpiringSeries(nullptr); }},
-        {"options", [] { return ShowOptions(nullptr); }},
-        {"about", [] { return ShowAbout(nullptr); }},
-        {"opening hours", [] { return ShowOpeningHoursWindow(nullptr); }},
-        {"company info", [] { return ShowCompanyInfoWindow(nullptr); }},
-        {"department", [] { return present(new LookupEdit(LookupKind::Department)); }},
-        {"floor plan", [] { return present(new LookupEdit(LookupKind::FloorPlan)); }},
-        {"search", [] { return ShowSearchWindow(nullptr); }},
-        {"my bookings", [] { return ShowMyBookings(nullptr); }},
-        {"tentative", [] { return ShowTentativeBookings(nullptr); }},
-        {"change log", [] { return ShowChangeLog(nullptr); }},
-        {"today", [] { return ShowTodaysBookings(nullptr); }},
-        {"resource manager", [] { return ShowResourceManager(nullptr); }},
-        {"resource group", [] { return present(new ResourceGroupWindow); }},
-        {"resource type", [] { return present(new ResourceTypeWindow); }},
-        {"domestic item",
-         [] {
-             auto* w = present(new DomesticItemWindow(ItemMode::Edit));
-             w->OpenOn(1);
-             return w;
-         }},
-        {"equipment item",
-         [] {
-             auto* w = present(new EquipmentItemWindow(ItemMode::Edit));
-             w->OpenOn(2);
-             return w;
-         }},
-        {"unavailable list", [] { return ShowUnavailableList(nullptr); }},
-        {"unavailability", [] { return present(new UnavailabilityEditor); }},
-        {"help", [] { return present(new HelpWindow(QString())); }},
-        {"booking overview", [] { return ShowBookingOverviewWindow(); }},
-        {"period totals", [] { return ShowArchivePeriodWindow(false); }},
-        {"period details", [] { return ShowArchivePeriodWindow(true); }},
-        {"account manager", [] { return ShowAccountManager(nullptr); }},
-        {"add account", [] { return ShowAddAccount(nullptr); }},
-        {"my account", [] { return ShowMyAccount(nullptr); }},
-        {"group account", [] { return present(new GroupAccountWindow); }},
-        {"group accounts", [] { return ShowGroupAccountManager(nullptr); }},
-        {"set password", [] { return ShowSetPassword(nullptr, true, {}); }},
-        {"receipt", [this] { return ShowReceipt(booking, false, 0, true); }},
-    };
-}
-
-// Opens each window in turn, checks it, and closes it again.
-void WindowFit::forEveryWindow(const std::function<void(QWidget*, const QString&)>& check)
-{
-    for (const WindowCase& w : everyWindow()) {
-        QWidget* window = w.open();
-        ASSERT_NE(window, nullptr) << w.what;
-        QCoreApplication::processEvents();
-        check(window, QString::fromLatin1(w.what));
-        WindowRegistry::instance().closeAll();
-        if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
-            window->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
-TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
-{
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    ASSERT_LE(screen.width(), 1280) << "runs on a small screen only";
-    forEveryWindow(expectFits);
-}
-
-namespace {
 
 // What a screen reader reads: every window says it is a window or dialog,
 // and every control the user can tab to has a name of its own, not its value
@@ -322,36 +202,126 @@ void expectNamed(QWidget* window, const QString& what)
     ASSERT_NE(top, nullptr) << qPrintable(what);
     EXPECT_TRUE(top->role() == QAccessible::Window || top->role() == QAccessible::Dialog)
         << qPrintable(what) << ": role " << top->role();
-    const auto check = [&](const QString& where) {
-        for (QWidget* c : window->findChildren<QWidget*>()) {
+    onEveryPage(window, what, [window](const QString& where) {
+        for (const auto& [c, control] : tabStops(window, where)) {
             // A date or time editor's inner line is the editor itself.
-            if (c->window() != window || !c->isVisibleTo(window)
-                || !(c->focusPolicy() & Qt::TabFocus) || !c->isEnabled()
-                || qobject_cast<QAbstractSpinBox*>(c->parentWidget()))
+            if (!c->isEnabled() || qobject_cast<QAbstractSpinBox*>(c->parentWidget()))
                 continue;
             QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c);
             ASSERT_NE(iface, nullptr);
             const QString name = iface->text(QAccessible::Name).trimmed();
             const QString value = iface->text(QAccessible::Value).trimmed();
-            const QString control = where + QLatin1Char('/') + c->metaObject()->className()
-                                    + QLatin1Char(' ') + c->objectName();
             EXPECT_FALSE(name.isEmpty()) << qPrintable(control) << ": no name";
             // A list or table repeats its name as its value.
             EXPECT_TRUE(value.isEmpty() || name != value || iface->tableInterface())
                 << qPrintable(control) << ": named by its value " << qPrintable(value);
         }
-    };
-    check(what);
-    for (QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            QCoreApplication::processEvents();
-            check(what + QLatin1Char('#') + tabs->tabText(i));
-        }
-    }
+    });
+}
+
+// Shown as the program shows it; a record window then opened on a row.
+template <typename W> W* present(W* window, int row = 0)
+{
+    auto& registry = WindowRegistry::instance();
+    registry.obtain<QWidget>(window->objectName(), [window] { return window; });
+    registry.show(window, ShowMode::Free);
+    if constexpr (requires { window->OpenOn(row); })
+        if (row)
+            window->OpenOn(row);
+    return window;
 }
 
 } // namespace
+
+class WindowFit : public BookingFileTest {
+protected:
+    void SetUp() override
+    {
+        BookingFileTest::SetUp();
+        openScheduleStore(DayNumber(QDate(2026, 12, 7)), {});
+        Session& s = session();
+        s.ShownWeekStart = s.SelectedDay;
+        s.CurrentItemNo = 1;
+        ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, "
+                              "gebyr) VALUES (1, 1, 'Hall A', 1, 150), (2, 1, 'Beamer', 2, 40)"));
+        booking = addBooking(s.SelectedDay, 600, 720, 1, 1, 1, "Board");
+    }
+    void TearDown() override
+    {
+        WindowRegistry::instance().closeAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        BookingFileTest::TearDown();
+    }
+    BookingForm* form() { return ShowBookingForm(booking, nullptr); }
+    // Opens every window of the program as the user opens it, checks it, and
+    // closes it again.
+    void forEveryWindow(const std::function<void(QWidget*, const QString&)>& check)
+    {
+        const std::pair<const char*, std::function<QWidget*()>> windows[] = {
+            {"splash", [] { return ShowSplash(); }},
+            {"connect", [] { return ShowConnectWindow(); }},
+            {"login", [] { return ShowLogin(); }},
+            {"server", [] { return present(new ServerDialog); }},
+            {"day view", [] { return ShowDayView(); }},
+            {"week view", [] { return ShowWeekView(); }},
+            {"booking form", [this] { return form(); }},
+            {"booking info", [this] { return ShowBookingInfoWindow(booking, nullptr); }},
+            {"pattern", [this] { return ShowPatternWindow(form(), false); }},
+            {"series delete", [this] { return ShowSeriesDelete(form()); }},
+            {"add or delete", [this] { return ShowAddOrDelete(form()); }},
+            {"free dates", [this] { return ShowFreeDatesWindow(form()); }},
+            {"alternatives", [] { return present(new AlternativesWindow(0, {})); }},
+            {"expiring series", [] { return ShowExpiringSeries(nullptr); }},
+            {"options", [] { return ShowOptions(nullptr); }},
+            {"about", [] { return ShowAbout(nullptr); }},
+            {"opening hours", [] { return ShowOpeningHoursWindow(nullptr); }},
+            {"company info", [] { return ShowCompanyInfoWindow(nullptr); }},
+            {"department", [] { return present(new LookupEdit(LookupKind::Department)); }},
+            {"floor plan", [] { return present(new LookupEdit(LookupKind::FloorPlan)); }},
+            {"search", [] { return ShowSearchWindow(nullptr); }},
+            {"my bookings", [] { return ShowMyBookings(nullptr); }},
+            {"tentative", [] { return ShowTentativeBookings(nullptr); }},
+            {"change log", [] { return ShowChangeLog(nullptr); }},
+            {"today", [] { return ShowTodaysBookings(nullptr); }},
+            {"resource manager", [] { return ShowResourceManager(nullptr); }},
+            {"resource group", [] { return present(new ResourceGroupWindow); }},
+            {"resource type", [] { return present(new ResourceTypeWindow); }},
+            {"domestic item", [] { return present(new DomesticItemWindow(ItemMode::Edit), 1); }},
+            {"equipment item", [] { return present(new EquipmentItemWindow(ItemMode::Edit), 2); }},
+            {"unavailable list", [] { return ShowUnavailableList(nullptr); }},
+            {"unavailability", [] { return present(new UnavailabilityEditor); }},
+            {"help", [] { return present(new HelpWindow(QString())); }},
+            {"booking overview", [] { return ShowBookingOverviewWindow(); }},
+            {"period totals", [] { return ShowArchivePeriodWindow(false); }},
+            {"period details", [] { return ShowArchivePeriodWindow(true); }},
+            {"account manager", [] { return ShowAccountManager(nullptr); }},
+            {"add account", [] { return ShowAddAccount(nullptr); }},
+            {"my account", [] { return ShowMyAccount(nullptr); }},
+            {"group account", [] { return present(new GroupAccountWindow); }},
+            {"group accounts", [] { return ShowGroupAccountManager(nullptr); }},
+            {"set password", [] { return ShowSetPassword(nullptr, true, {}); }},
+            {"receipt", [this] { return ShowReceipt(booking, false, 0, true); }},
+        };
+        for (const auto& [what, open] : windows) {
+            QWidget* window = open();
+            ASSERT_NE(window, nullptr) << what;
+            QCoreApplication::processEvents();
+            check(window, QString::fromLatin1(what));
+            WindowRegistry::instance().closeAll();
+            if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
+                window->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+    int booking = 0;
+};
+
+TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
+{
+    ASSERT_LE(QGuiApplication::primaryScreen()->availableGeometry().width(), 1280)
+        << "runs on a small screen only";
+    forEveryWindow(expectFits);
+}
 
 TEST_F(WindowFit, EveryWindowAndEveryControlHasANameAScreenReaderCanRead)
 {

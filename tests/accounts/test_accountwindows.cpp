@@ -113,8 +113,7 @@ protected:
         EXPECT_EQ(old != nullptr, !oldPassword.isNull()) << button.toStdString();
         if (old)
             old->setText(oldPassword);
-        dialog->findChild<QLineEdit*>("newpassword")->setText(password);
-        dialog->findChild<QLineEdit*>("repeatpassword")->setText(repeat);
+        type(dialog, {"newpassword", password, "repeatpassword", repeat});
         press(dialog, "ok");
         const bool taken = !dialog || dialog->isHidden();
         if (!taken)

@@ -18,33 +18,30 @@ protected:
 
     void logInAs(int id, bool admin = false)
     {
-        Database d = db();
-        Session& s = session();
-        s.LoginAccountId = id;
-        s.LoginName = d.scalar("SELECT Kontonavn FROM Konti WHERE ID = ?", {id}).toString();
-        s.LoginUser = d.scalar("SELECT Kontouser FROM Konti WHERE ID = ?", {id}).toString();
-        s.IsAdmin = admin;
+        const QStringList row =
+            firstRow("SELECT Kontonavn, Kontouser FROM Konti WHERE ID = ?", {id});
+        session().LoginAccountId = id;
+        session().LoginName = row.value(0);
+        session().LoginUser = row.value(1);
+        session().IsAdmin = admin;
     }
 
     // A group account owned by owner (stored as given: a number or text).
     int addGroup(const QString& name, const QVariant& owner)
     {
         const int id = addAccount("g", name, QString(), QString());
-        Database d = db();
-        EXPECT_TRUE(d.exec("UPDATE Konti SET kontoowner = ? WHERE ID = ?", {owner, id}));
+        EXPECT_TRUE(db().exec("UPDATE Konti SET kontoowner = ? WHERE ID = ?", {owner, id}));
         return id;
     }
     void addMembership(int gnr, int pnr)
     {
-        Database d = db();
-        EXPECT_TRUE(d.exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {gnr, pnr}));
+        EXPECT_TRUE(db().exec("INSERT INTO Grptilk (gnr, pnr) VALUES (?, ?)", {gnr, pnr}));
     }
     void addArchivedBooking(int account)
     {
-        Database d = db();
-        EXPECT_TRUE(d.exec("INSERT INTO Bookingarkiv (Bookingnr, Bdato, Bstart, Bslut, kontonr) "
-                           "VALUES (900, 40000, 600, 660, ?)",
-                           {account}));
+        EXPECT_TRUE(db().exec("INSERT INTO Bookingarkiv (Bookingnr, Bdato, Bstart, Bslut, kontonr) "
+                              "VALUES (900, 40000, 600, 660, ?)",
+                              {account}));
     }
     // "gnr/pnr" of every membership row naming the account.
     QStringList memberships(int id)
@@ -59,16 +56,18 @@ protected:
     }
     QVariant field(int id, const QString& name)
     {
-        Database d = db();
-        return d.scalar("SELECT " + name + " FROM Konti WHERE ID = ?", {id});
+        return db().scalar("SELECT " + name + " FROM Konti WHERE ID = ?", {id});
     }
     bool exists(int id) { return count("Konti", "ID = ?", {id}) == 1; }
 
-    static void click(QWidget* window, const QString& button)
+    // Clicks the named buttons in turn.
+    template <typename... B> static void click(QWidget* window, const B&... buttons)
     {
-        auto* b = window->findChild<QPushButton*>(button);
-        ASSERT_TRUE(b) << button.toStdString();
-        b->click();
+        for (const QString& button : {QString(buttons)...}) {
+            auto* b = window->findChild<QPushButton*>(button);
+            ASSERT_TRUE(b) << button.toStdString();
+            b->click();
+        }
     }
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 };

@@ -208,11 +208,9 @@ TEST_P(Settings, OptionsChangeTheSessionAtOnceAndStoreTheRowOnClosing)
     // by name; a letter never gets in.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     auto* taxText = child<QLineEdit>(w, "Taxtext");
-    taxText->setText("12.5");
-    EXPECT_DOUBLE_EQ(session().TaxPercent, 12.5);
-    for (const char* bad : {"", "12,5", "abc"}) {
-        taxText->setText(QString::fromLatin1(bad));
-        EXPECT_DOUBLE_EQ(session().TaxPercent, 12.5) << bad;
+    for (const char* typed : {"12.5", "", "12,5", "abc"}) {
+        taxText->setText(QString::fromLatin1(typed));
+        EXPECT_DOUBLE_EQ(session().TaxPercent, 12.5) << typed;
     }
     taxText->clear();
     QTest::keyClicks(taxText, "12,5x");

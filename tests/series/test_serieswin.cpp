@@ -168,8 +168,8 @@ TEST_P(Series, NoDatesLeftOrAFeeTheFormCannotStoreBooksNothing)
     EXPECT_EQ(sizes(w), QList<int>({0, 0}));
     click(w, "bookingknap");
     EXPECT_EQ(messages.texts(), QStringList({"No generated dates available / "}));
-    EXPECT_EQ(count("Booking"), 1);
-    EXPECT_EQ(stored(nr, "gentagende").toInt(), 0);
+    // The template is the only booking, and no series yet.
+    EXPECT_EQ(firstRow("SELECT count(*), max(gentagende) FROM Booking"), QStringList({"1", "0"}));
     EXPECT_NE(window("fastgen"), nullptr);
 
     QWidget* f = window("bookingform");
@@ -179,8 +179,8 @@ TEST_P(Series, NoDatesLeftOrAFeeTheFormCannotStoreBooksNothing)
     click(w, "bookingknap");
     EXPECT_EQ(messages.texts().last(), "Fee: \"ten\" is not a number. Type it as in "
                                            + QLocale().toString(1234.5, 'f', 1) + ". / Error");
-    EXPECT_EQ(count("Booking"), 1) << "no copies with a fee of 0";
-    EXPECT_EQ(stored(nr, "gentagende").toInt(), 0);
+    EXPECT_EQ(firstRow("SELECT count(*), max(gentagende) FROM Booking"), QStringList({"1", "0"}))
+        << "no copies with a fee of 0";
     ASSERT_NE(window("fastgen"), nullptr);
 
     child<QLineEdit>(f, "Pris")->setText("250");

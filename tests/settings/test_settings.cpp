@@ -142,12 +142,10 @@ TEST_P(Settings, TwoWindowsOnTheRowStoreOnlyTheirOwnFields)
 {
     Database d = db();
     InstitutionRow a, b;
-    ASSERT_TRUE(a.load(d));
-    ASSERT_TRUE(b.load(d));
+    ASSERT_TRUE(a.load(d) && b.load(d));
     a.setValue("Instutionsnavn", "Northwood College");
     b.setValue("TAXPCT", 12.5); // names match without regard to case
-    ASSERT_TRUE(a.store(d));
-    ASSERT_TRUE(b.store(d));
+    ASSERT_TRUE(a.store(d) && b.store(d));
     EXPECT_EQ(stored("Instutionsnavn||' '||taxpct"), "Northwood College 12.5");
     // Each store is logged with the value it replaced (a server names the
     // fields in lower case).

@@ -322,8 +322,7 @@ TEST_P(Views, WeekViewShowsSevenDaysOfOneItem)
 
 TEST_P(Views, AWeekBlockTakesItsColumnsDateAndTheViewsItem)
 {
-    WeekView* w = weekOf(2);
-    ScheduleGrid* g = w->grid();
+    ScheduleGrid* g = weekOf(2)->grid();
     typeInto(g, 2, 660, "Solo", Qt::Key_Return); // Wednesday
     EXPECT_EQ(firstRow("SELECT Bdato, Lokalenr, Bstart, Tentative FROM Booking"),
               QStringList({QString::number(session().ShownWeekStart + 2), "2", "660", "0"}));
@@ -757,8 +756,7 @@ TEST_P(Views, ClosingAScheduleWindowEndsTheProgramAsExitDoes)
         QApplication::instance()->notify(window->windowHandle(), &close);
         QCoreApplication::processEvents();
     };
-    WeekView* w = weekOf(1);
-    w->SwitchToDayView(t);
+    weekOf(1)->SwitchToDayView(t);
     QCoreApplication::processEvents();
     EXPECT_EQ(quits, 0) << "the views closing each other go on";
     auto* c = WindowRegistry::instance().findAs<DayView>("Calendar");

@@ -22,15 +22,10 @@ namespace {
 
 // --- packing ----------------------------------------------------------------
 
-struct PackCase {
-    const char* name;
-    QList<PackItem> items;
-    QList<std::array<int, 3>> expected; // id, lane and lanes, in input order
-};
-
 TEST(GridPacking, PlacesOverlappingBlocksSideBySide)
 {
-    const QList<PackCase> cases = {
+    // Each case's blocks, then each one's id, lane and lanes, in input order.
+    const QList<std::tuple<const char*, QList<PackItem>, QList<std::array<int, 3>>>> cases = {
         {"nothing", {}, {}},
         {"one block", {{1, 480, 540}}, {{1, 0, 1}}},
         {"apart", {{1, 480, 540}, {2, 600, 660}}, {{1, 0, 1}, {2, 0, 1}}},
@@ -52,12 +47,12 @@ TEST(GridPacking, PlacesOverlappingBlocksSideBySide)
          {{1, 480, 720}, {2, 480, 540}, {3, 540, 600}, {4, 600, 660}},
          {{1, 0, 2}, {2, 1, 2}, {3, 1, 2}, {4, 1, 2}}},
     };
-    for (const PackCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, items, expected] : cases) {
+        SCOPED_TRACE(name);
         QList<std::array<int, 3>> got;
-        for (const PackPlace& p : PackColumn(c.items))
+        for (const PackPlace& p : PackColumn(items))
             got.append({p.id, p.lane, p.lanes});
-        EXPECT_EQ(got, c.expected);
+        EXPECT_EQ(got, expected);
     }
 }
 
@@ -65,12 +60,7 @@ TEST(GridPacking, PlacesOverlappingBlocksSideBySide)
 
 TEST(ScheduleGridTexts, TimesInEachDisplayMode)
 {
-    struct Case {
-        int minutes;
-        bool ampm, military;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::tuple<int, bool, bool, const char*> cases[] = {
         {8 * 60 + 5, false, true, "08:05"},
         {13 * 60 + 30, false, true, "13:30"},
         {0, false, true, "00:00"},
@@ -81,9 +71,9 @@ TEST(ScheduleGridTexts, TimesInEachDisplayMode)
         {9 * 60, true, true, "09:00"},
         {24 * 60, false, true, "00:00"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ScheduleGrid::timeText(c.minutes, c.ampm, c.military).toStdString(), c.expected)
-            << c.minutes << " ampm " << c.ampm << " military " << c.military;
+    for (const auto& [minutes, ampm, military, expected] : cases)
+        EXPECT_EQ(ScheduleGrid::timeText(minutes, ampm, military).toStdString(), expected)
+            << minutes << " ampm " << ampm << " military " << military;
 }
 
 TEST(ScheduleGridTexts, StoredColoursKeepRedInTheLowestByte)
@@ -139,6 +129,13 @@ protected:
         QTest::mouseMove(vp(), from + (to - from) / 2);
         QTest::mouseMove(vp(), to);
         QTest::mouseRelease(vp(), Qt::LeftButton, {}, to);
+    }
+    // Drags a block's bottom (or top) edge by dy pixels.
+    void dragEdge(int n, bool bottom, int dy)
+    {
+        const QRect r = grid->blockRect(n);
+        const QPoint from(r.center().x(), bottom ? r.bottom() - 1 : r.top() + 1);
+        drag(from, from + QPoint(0, dy));
     }
     QLineEdit* editor() { return grid->viewport()->findChild<QLineEdit*>("blockeditor"); }
     // A block's start and end, in minutes.
@@ -205,20 +202,13 @@ TEST_F(ScheduleGridTest, DraggingAcrossColumnsChangesTheColumnKeyOrInAWeekTheDat
 TEST_F(ScheduleGridTest, DraggingAnEdgeResizesSnappedToTheSlot)
 {
     const int n = block(540, 600, 10);
-    QRect r = grid->blockRect(n);
     // 1.4 slots lower lands on the nearest slot: one slot longer.
-    drag(QPoint(r.center().x(), r.bottom() - 1),
-         QPoint(r.center().x(), r.bottom() - 1 + rowHeight() * 14 / 10));
+    dragEdge(n, true, rowHeight() * 14 / 10);
     EXPECT_EQ(span(n), Span(540, 615));
-
-    r = grid->blockRect(n);
-    drag(QPoint(r.center().x(), r.top() + 1),
-         QPoint(r.center().x(), r.top() + 1 - 2 * rowHeight()));
+    dragEdge(n, false, -2 * rowHeight());
     EXPECT_EQ(span(n), Span(510, 615));
-
     // The bottom edge cannot pass the top: one slot is the least.
-    r = grid->blockRect(n);
-    drag(QPoint(r.center().x(), r.bottom() - 1), QPoint(r.center().x(), r.top() - 5 * rowHeight()));
+    dragEdge(n, true, -12 * rowHeight());
     EXPECT_EQ(grid->blockEnd(n), 525);
     EXPECT_EQ(changed, (QList<int>{n, n, n}));
 }
@@ -228,13 +218,9 @@ TEST_F(ScheduleGridTest, AnEdgeOfABlockPastMidnightMovesOnlyByWhatIsDragged)
     // 22:00 to 02:00 is drawn to the end of the day; its end lies in the next.
     const int n = block(1320, 120, 10);
     grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
-    QRect r = grid->blockRect(n);
-    drag(QPoint(r.center().x(), r.bottom() - 1),
-         QPoint(r.center().x(), r.bottom() - 1 - rowHeight()));
+    dragEdge(n, true, -rowHeight());
     EXPECT_EQ(span(n), Span(1320, 105)) << "01:45, one slot earlier, not 23:45";
-    r = grid->blockRect(n);
-    drag(QPoint(r.center().x(), r.top() + 1),
-         QPoint(r.center().x(), r.top() + 1 + 2 * rowHeight()));
+    dragEdge(n, false, 2 * rowHeight());
     EXPECT_EQ(span(n), Span(1350, 105));
     // Shift+Up/Down, the keyboard's way of dragging the bottom edge.
     QTest::keyClick(grid.get(), Qt::Key_Up, Qt::ShiftModifier);
@@ -311,15 +297,13 @@ TEST_F(ScheduleGridTest, EscapeOrRefusalLeavesNoBlock)
     ASSERT_NE(editor(), nullptr);
     EXPECT_EQ(grid->blockCount(), 1) << "the block shows while it is typed";
     QTest::keyClick(editor(), Qt::Key_Escape);
-    EXPECT_EQ(grid->blockCount(), 0);
-    EXPECT_TRUE(typed.isEmpty());
+    EXPECT_EQ(std::pair(grid->blockCount(), typed.size()), std::pair(0, qsizetype(0)));
 
     refuseTyped = true;
     QTest::keyClick(grid.get(), 'b');
     QTest::keyClick(editor(), Qt::Key_Return);
-    EXPECT_EQ(typed.size(), 1);
-    EXPECT_EQ(grid->blockCount(), 0);
-    EXPECT_EQ(grid->selectedBlock(), 0);
+    EXPECT_EQ(std::tuple(typed.size(), grid->blockCount(), grid->selectedBlock()),
+              std::tuple(qsizetype(1), 0, 0));
 }
 
 TEST_F(ScheduleGridTest, ClearingOrHidingTheGridFinishesTheTypingFirst)
@@ -382,14 +366,14 @@ TEST_F(ScheduleGridTest, KeyboardMovesTheSlotAndTheSelectedBlock)
 {
     const int n = block(600, 660, 10);
     QTest::mouseClick(vp(), Qt::LeftButton, {}, slotPoint(0, 570));
+    // The slot cursor and the selected block, after each step.
+    const auto cursor = [&] { return std::pair(grid->selectedSlotStart(), grid->selectedBlock()); };
     QTest::keyClick(grid.get(), Qt::Key_Down);
-    EXPECT_EQ(grid->selectedSlotStart(), 585);
-    EXPECT_EQ(grid->selectedBlock(), 0);
+    EXPECT_EQ(cursor(), std::pair(585, 0));
     QTest::keyClick(grid.get(), Qt::Key_Down);
     EXPECT_EQ(grid->selectedBlock(), n) << "the slot cursor lands on the block";
     QTest::keyClick(grid.get(), Qt::Key_Down);
-    EXPECT_EQ(grid->selectedSlotStart(), 660) << "and steps off it in one go";
-    EXPECT_EQ(grid->selectedBlock(), 0);
+    EXPECT_EQ(cursor(), std::pair(660, 0)) << "and steps off it in one go";
     QTest::keyClick(grid.get(), Qt::Key_Right);
     EXPECT_EQ(grid->currentColumn(), 1);
 
@@ -474,12 +458,9 @@ TEST_F(ScheduleGridTest, OverlappingBlocksOfOneItemAreMarked)
     for (const char* apart : {"Cleaning", "Before", "After"})
         EXPECT_FALSE(description(apart).contains("overlaps")) << apart;
     const QImage shot = grid->viewport()->grab().toImage();
-    const auto edgeOf = [&](int n) {
-        const QRect r = grid->blockRect(n);
-        return shot.pixelColor(r.left() + 1, r.center().y());
-    };
-    EXPECT_EQ(edgeOf(a), QColor(220, 0, 0));
-    EXPECT_NE(edgeOf(c), QColor(220, 0, 0));
+    const QRect ra = grid->blockRect(a), rc = grid->blockRect(c);
+    EXPECT_EQ(shot.pixelColor(ra.left() + 1, ra.center().y()), QColor(220, 0, 0));
+    EXPECT_NE(shot.pixelColor(rc.left() + 1, rc.center().y()), QColor(220, 0, 0));
 }
 
 // --- printing -------------------------------------------------------------------
@@ -523,9 +504,8 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     // page of empty evening rows follows it.
     grid->setPrintRange(7 * 60, 19 * 60);
     grid->setPrintSlotSize(15);
-    const QString dayPath = dir.filePath("fullday.pdf");
-    ASSERT_TRUE(grid->printToPdf(dayPath));
-    const QString dayText = PdfText(dayPath);
+    ASSERT_TRUE(grid->printToPdf(path));
+    const QString dayText = PdfText(path);
     EXPECT_TRUE(dayText.contains("18:45"));
     EXPECT_EQ(dayText.count('\f'), 1) << "one page";
 }
@@ -560,37 +540,26 @@ TEST_F(ScheduleGridTest, ColumnsThatDoNotFitGoOnFurtherPagesInPdfAndPreview)
     EXPECT_EQ(previewPages, pages);
 }
 
-} // namespace
-} // namespace vestra
-
-namespace vestra {
-
 // Text on a booking block is black or white, whichever contrasts more: the
 // saturated reds and mid greys of the colour list are read in black.
 TEST(GridColours, BlockTextAndShadingReadOnLightAndDarkPalettes)
 {
-    const struct {
-        QColor fill;
-        QColor text;
-    } blocks[] = {
+    // Each fill and the text colour read on it.
+    const std::pair<QColor, QColor> blocks[] = {
         {QColor(Qt::white), Qt::black},        {QColor(Qt::black), Qt::white},
         {QColor(0x80, 0x80, 0x80), Qt::black}, {QColor(0xFF, 0x00, 0x00), Qt::black},
         {QColor(0x00, 0x00, 0xFF), Qt::white}, {QColor(0x00, 0x80, 0x00), Qt::white},
         {QColor(0xFF, 0xFF, 0x00), Qt::black}, {QColor(0x80, 0x00, 0x80), Qt::white},
     };
-    for (const auto& b : blocks)
-        EXPECT_EQ(TextColourOn(b.fill), b.text) << b.fill.name().toStdString();
+    for (const auto& [fill, text] : blocks)
+        EXPECT_EQ(TextColourOn(fill), text) << fill.name().toStdString();
 
     // Shading stays close to the background and the hour lines stand out from
     // the slot lines, in both directions.
-    QPalette light;
-    light.setColor(QPalette::Base, Qt::white);
-    light.setColor(QPalette::Text, Qt::black);
-    QPalette dark;
-    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
-    dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
     for (const bool isDark : {false, true}) {
-        const QPalette& pal = isDark ? dark : light;
+        QPalette pal;
+        pal.setColor(QPalette::Base, isDark ? QColor(0x20, 0x20, 0x20) : QColor(Qt::white));
+        pal.setColor(QPalette::Text, isDark ? QColor(0xE0, 0xE0, 0xE0) : QColor(Qt::black));
         const double base = RelativeLuminance(pal.color(QPalette::Base));
         const GridShades s = GridShadesFor(pal);
         for (const QColor& shade : {s.closed, s.prime})
@@ -603,4 +572,5 @@ TEST(GridColours, BlockTextAndShadingReadOnLightAndDarkPalettes)
     }
 }
 
+} // namespace
 } // namespace vestra

@@ -117,6 +117,13 @@ protected:
         EXPECT_NE(c, nullptr) << name;
         return c;
     }
+    // The bookings a list window shows after a click on its button (an option, by default).
+    template <typename B = QRadioButton>
+    QVariantList listAfter(BookingListWindow* w, const char* button)
+    {
+        findIn<B>(w, button)->click();
+        return keys(w->list());
+    }
     int ann = 0, bob = 0, choir = 0, band = 0;
     const int T = DayNumber(QDate::currentDate());
 };
@@ -217,23 +224,18 @@ TEST_P(Lists, MyBookingsTellsTheRelationAndNarrowsByTheThreeOptions)
     MyBookingsWindow* w = ShowMyBookings(nullptr);
     ListControl* list = w->list();
     EXPECT_EQ(keys(list), (QVariantList{1, 2, 3}));
-    QStringList relations;
-    for (int r = 0; r < list->rowCount(); ++r)
-        relations << list->text(r, 6);
-    EXPECT_EQ(relations, (QStringList{"Private", "Owner", "Member"}));
+    EXPECT_EQ((QStringList{list->text(0, 6), list->text(1, 6), list->text(2, 6)}),
+              (QStringList{"Private", "Owner", "Member"}));
 
     const std::pair<const char*, QVariantList> steps[] = {
         {"OptT3", {2}}, {"OptT2", {1, 3}}, {"OptT1", {1, 2, 3}}, {"OptO4", {3}},
         {"OptO3", {2}}, {"OptG3", {}},     {"OptG2", {2}},       {"OptO1", {1, 2}}};
-    for (const auto& [option, want] : steps) {
-        findIn<QRadioButton>(w, option)->click();
-        EXPECT_EQ(keys(list), want) << option;
-    }
+    for (const auto& [option, want] : steps)
+        EXPECT_EQ(listAfter(w, option), want) << option;
 
     // Bob sees his own booking and the band's, where he is the owner.
     login(bob, "Bob Dahl", false);
-    findIn<QRadioButton>(w, "OptG1")->click();
-    EXPECT_EQ(keys(list), (QVariantList{3, 4}));
+    EXPECT_EQ(listAfter(w, "OptG1"), (QVariantList{3, 4}));
     EXPECT_EQ(list->text(0, 6), "Owner");
     EXPECT_EQ(w->PrintTitle(),
               "Bob Dahl bookings between " + dateText(T) + " and " + dateText(T + 31));
@@ -255,17 +257,14 @@ TEST_P(Lists, PeriodPickersRefuseAnInvertedPeriodAndRestoreTheDate)
     // Equal dates are a period of one day.
     end->setDate(today.addDays(5));
     start->setDate(today.addDays(5));
-    EXPECT_EQ(messages.shown().size(), 2);
-    EXPECT_EQ(keys(w->list()), QVariantList{1});
-    EXPECT_EQ(w->period()->fromDay(), T + 5);
+    EXPECT_EQ(std::tuple(messages.shown().size(), keys(w->list()), w->period()->fromDay()),
+              std::tuple(qsizetype(2), QVariantList{1}, T + 5));
 
     // Coming back to the window starts the period afresh but keeps the text.
     findIn<QLineEdit>(w, "SSB")->setText("later");
-    findIn<QRadioButton>(w, "Optadd")->click();
-    EXPECT_TRUE(keys(w->list()).isEmpty());
+    EXPECT_TRUE(listAfter(w, "Optadd").isEmpty());
     w->Activate();
-    EXPECT_EQ(start->date(), today);
-    EXPECT_EQ(end->date(), today.addDays(183));
+    EXPECT_EQ(std::pair(start->date(), end->date()), std::pair(today, today.addDays(183)));
     EXPECT_TRUE(findIn<QRadioButton>(w, "optall")->isChecked());
     EXPECT_EQ(keys(w->list()), QVariantList{1});
 
@@ -374,9 +373,8 @@ TEST_P(Lists, SearchOpensTheFormForMembersAndTheInfoOtherwiseMovingTheSchedule)
               std::tuple(2, 20, 2, DayNumber(WeekStart(DateFromDayNumber(T + 9), "1"))));
     auto* form = WindowRegistry::instance().findAs<BookingForm>("bookingform");
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->bookingnr(), 7);
-    EXPECT_EQ(form->parentWidget(), week);
-    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(std::tuple(form->bookingnr(), form->parentWidget(), w->isVisible()),
+              (std::tuple<int, QWidget*, bool>(7, week, true)));
     form->close();
     week->close();
 
@@ -428,10 +426,8 @@ TEST_P(Lists, TodaysBookingsFollowTheDateKindAndOtherWorkstationsInStartTimeOrde
     EXPECT_TRUE(QTest::qWaitFor([w] { return w->list()->rowCount() == 4; }, 2000));
     EXPECT_EQ(keys(w->list()), (QVariantList{5, 1, 2, 4}));
     EXPECT_EQ(w->list()->selectedData(), QVariant(1));
-    findIn<QRadioButton>(w, "OptGr3")->click();
-    EXPECT_EQ(keys(w->list()), QVariantList{4});
-    findIn<QRadioButton>(w, "OptGr4")->click();
-    EXPECT_EQ(keys(w->list()), QVariantList{2});
+    EXPECT_EQ(listAfter(w, "OptGr3"), QVariantList{4});
+    EXPECT_EQ(listAfter(w, "OptGr4"), QVariantList{2});
     findIn<QRadioButton>(w, "OptGr1")->click();
     findIn<QDateEdit>(w, "Fixdate")->setDate(QDate::currentDate().addDays(1));
     EXPECT_EQ(keys(w->list()), QVariantList{3});
@@ -512,14 +508,12 @@ TEST_P(Lists, TentativeBookingsConfirmDeleteAndConfirmAll)
     // Ticking confirms, clearing makes it tentative again; the row stays.
     list->topLevelItem(0)->setCheckState(0, Qt::Checked);
     QCoreApplication::processEvents();
-    EXPECT_EQ(tentative(), (QVariantList{2, 3}));
-    EXPECT_EQ(list->rowCount(), 3);
+    EXPECT_EQ(std::pair(tentative(), list->rowCount()), std::pair(QVariantList{2, 3}, 3));
     list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
     QCoreApplication::processEvents();
     EXPECT_EQ(tentative(), (QVariantList{1, 2, 3}));
     w->Confirm(1, true);
-    findIn<QPushButton>(w, "Refresh")->click();
-    EXPECT_EQ(keys(list), (QVariantList{2, 3}));
+    EXPECT_EQ(listAfter<QPushButton>(w, "Refresh"), (QVariantList{2, 3}));
 
     messages.answerNext(MsgAnswer::No);
     list->topLevelItem(0)->setCheckState(1, Qt::Checked);

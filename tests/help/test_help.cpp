@@ -137,20 +137,21 @@ TEST_F(Help, TheSearchFindsAPageByItsWordsAndOpensIt)
     auto* query = engine->queryWidget()->findChild<QLineEdit*>();
     ASSERT_NE(query, nullptr);
     // Until its index is built the search finds nothing; the user searches again.
-    QTRY_VERIFY_WITH_TIMEOUT(
+    ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             query->setText(QStringLiteral("interval"));
             QTest::keyClick(query, Qt::Key_Return);
             return searched.wait(5000) && engine->searchResultCount() > 0;
-        }(),
-        30000);
+        },
+        30000));
     ASSERT_EQ(engine->searchResultCount(), 1);
     EXPECT_TRUE(engine->searchResults(0, 1).first().url().path().endsWith("/series.html"));
 
     // The result is a link in the result list: clicking it shows the page.
     auto* results = engine->resultWidget()->findChild<QTextBrowser*>();
     ASSERT_NE(results, nullptr);
-    QTRY_VERIFY(results->isVisible() && !results->document()->isEmpty());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return results->isVisible() && !results->document()->isEmpty(); }));
     QTextCursor at(results->document()); // just after the first character of the first link
     while (at.atBlockStart() || !at.charFormat().isAnchor())
         ASSERT_TRUE(at.movePosition(QTextCursor::NextCharacter)) << qPrintable(results->toHtml());

@@ -43,12 +43,19 @@ QStringList securityStatements(const QString& schema)
         QStringLiteral("SECURITY DEFINER SET search_path = %1, pg_temp").arg(schema);
     QStringList s;
     // Roles belong to the whole server; a second store on it shares them.
+    // Another store on the server may be secured at the same moment: the
+    // role or membership it made first is then simply there.
     s << QStringLiteral("DO $$ DECLARE r text; BEGIN "
                         "FOREACH r IN ARRAY ARRAY['vestra_owner', 'vestra_audit', 'vestra_staff', "
                         "'vestra_admin', 'vestra_panel'] LOOP "
                         "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = r) THEN "
-                        "EXECUTE format('CREATE ROLE %I NOLOGIN', r); END IF; END LOOP; END $$");
-    s << QStringLiteral("GRANT vestra_staff TO vestra_admin");
+                        "BEGIN EXECUTE format('CREATE ROLE %I NOLOGIN', r); "
+                        "EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END; "
+                        "END IF; END LOOP; "
+                        "IF NOT pg_has_role('vestra_admin', 'vestra_staff', 'MEMBER') THEN "
+                        "BEGIN GRANT vestra_staff TO vestra_admin; "
+                        "EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END; "
+                        "END IF; END $$");
     // Everything the store holds goes to the owner; views read with the
     // rights of whoever reads them, so they open no way round the rules.
     s << QStringLiteral(

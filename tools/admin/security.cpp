@@ -266,9 +266,11 @@ QStringList securityStatements(const QString& schema)
     // Administrators set other people's passwords through a function whose
     // owner may change login roles and nothing else in the store; it touches
     // only the login of a person's account, never a superuser's or a group's.
-    s << QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = "
-                        "'vestra_passwords') THEN CREATE ROLE vestra_passwords NOLOGIN CREATEROLE; "
-                        "END IF; END $$")
+    s << QStringLiteral(
+        "DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = "
+        "'vestra_passwords') THEN BEGIN CREATE ROLE vestra_passwords NOLOGIN CREATEROLE; "
+        "EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END; "
+        "END IF; END $$")
       << QStringLiteral("GRANT USAGE ON SCHEMA %1 TO vestra_passwords").arg(schema)
       << QStringLiteral("GRANT SELECT (id, kontouser, kontotype) ON konti TO vestra_passwords")
       << QStringLiteral(

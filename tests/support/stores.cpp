@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QUrl>
-#include <QUrlQuery>
 #include <atomic>
 
 namespace vestra::test {
@@ -35,27 +35,13 @@ QString TestServerRole()
 
 QString TestServerAddress(const QString& database, const QString& user)
 {
-    const std::optional<ServerAddress> admin = ParseServerAddress(serverAdminAddress());
-    if (!admin)
-        return {};
-    QUrlQuery query;
-    QString host = admin->host;
-    if (host.startsWith(QLatin1Char('/'))) {
-        query.addQueryItem(QStringLiteral("host"), host);
-        host.clear();
-    }
-    QString address = QStringLiteral("postgresql://");
-    if (const QString as = user.isEmpty() ? admin->user : user; !as.isEmpty())
-        address += QUrl::toPercentEncoding(as) + QLatin1Char('@');
-    address += host;
-    if (admin->port > 0 && !host.isEmpty())
-        address += QLatin1Char(':') + QString::number(admin->port);
-    else if (admin->port > 0)
-        query.addQueryItem(QStringLiteral("port"), QString::number(admin->port));
-    address += QLatin1Char('/') + database;
-    if (!query.isEmpty())
-        address += QLatin1Char('?') + query.toString(QUrl::FullyEncoded);
-    return address;
+    const QString address = ServerAddressWithDatabase(serverAdminAddress(), database);
+    if (user.isEmpty())
+        return address;
+    static const QRegularExpression login(QStringLiteral("^(postgres(?:ql)?://)([^@/]*@)?"));
+    return QString(address).replace(login, QStringLiteral("\\1")
+                                               + QString::fromLatin1(QUrl::toPercentEncoding(user))
+                                               + QLatin1Char('@'));
 }
 
 QString QueryPlan(Database& db, const QString& sql, const QVariantList& binds)

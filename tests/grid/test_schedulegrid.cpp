@@ -460,8 +460,6 @@ TEST_F(ScheduleGridTest, OverlappingBlocksOfOneItemAreMarked)
 
 // --- printing -------------------------------------------------------------------
 
-using test::PdfText;
-
 TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
 {
     grid->setPrintTitle("Day Scheme  - 03-06-2024");
@@ -474,7 +472,7 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     QTemporaryDir dir;
     const QString path = dir.filePath("day.pdf");
     ASSERT_TRUE(grid->printToPdf(path));
-    const QString text = PdfText(path);
+    const QString text = test::PdfText(path);
     ASSERT_FALSE(text.isEmpty()) << "pdftotext gave nothing";
     // pdftotext joins runs of spaces, so the title is compared with single ones.
     EXPECT_TRUE(text.simplified().contains("Day Scheme - 03-06-2024")) << text.toStdString();
@@ -499,7 +497,7 @@ TEST_F(ScheduleGridTest, PrintsTitleSubtitleAndThePrintRange)
     grid->setPrintRange(7 * 60, 19 * 60);
     grid->setPrintSlotSize(15);
     ASSERT_TRUE(grid->printToPdf(path));
-    const QString dayText = PdfText(path);
+    const QString dayText = test::PdfText(path);
     EXPECT_TRUE(dayText.contains("18:45"));
     EXPECT_EQ(dayText.count('\f'), 1) << "one page";
 }
@@ -515,7 +513,7 @@ TEST_F(ScheduleGridTest, ColumnsThatDoNotFitGoOnFurtherPagesInPdfAndPreview)
     QTemporaryDir dir;
     const QString path = dir.filePath("wide.pdf");
     ASSERT_TRUE(grid->printToPdf(path));
-    const QString text = PdfText(path);
+    const QString text = test::PdfText(path);
     const int pages = static_cast<int>(text.count('\f'));
     EXPECT_GE(pages, 2);
     EXPECT_EQ(text.count("Overview"), pages) << "the title on every page";

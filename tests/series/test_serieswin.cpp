@@ -1,6 +1,5 @@
 #include "booking/bookingform.h"
 #include "data/dates.h"
-#include "data/schema.h"
 #include "report/listcontrol.h"
 #include "series/alternativeswindow.h"
 #include "series/expiringserieswindow.h"

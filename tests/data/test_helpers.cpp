@@ -51,11 +51,9 @@ TEST(FileTests, OnlyDatabasesWithTheMarkerAreBookingFiles)
     QTemporaryDir dir;
     const QString missing = dir.filePath("missing.mdb");
     const QString text = dir.filePath("notes.mdb");
-    {
-        QFile f(text);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096, 'x'));
-    }
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(QByteArray(4096, 'x')) == 4096);
+    f.close();
     for (const QString& path : {missing, QString(), text}) {
         EXPECT_FALSE(CanOpenDatabase(path)) << path.toStdString();
         EXPECT_FALSE(IsBookingFile(path)) << path.toStdString();
@@ -64,10 +62,7 @@ TEST(FileTests, OnlyDatabasesWithTheMarkerAreBookingFiles)
     EXPECT_FALSE(CanOpenDatabase(dir.path()));
 
     const QString plain = dir.filePath("plain.mdb");
-    {
-        Database d = Database::create(plain);
-        ASSERT_TRUE(d.exec("CREATE TABLE something (x INTEGER)"));
-    }
+    ASSERT_TRUE(Database::create(plain).exec("CREATE TABLE something (x INTEGER)"));
     Database::closeAll(plain);
     EXPECT_TRUE(CanOpenDatabase(plain));
     EXPECT_FALSE(IsBookingFile(plain));
@@ -79,10 +74,7 @@ TEST(FileTests, OnlyDatabasesWithTheMarkerAreBookingFiles)
         ASSERT_TRUE(d.exec("DROP TABLE booking"));
     }
     EXPECT_FALSE(IsBookingFile(plain)) << "one table of the booking schema missing";
-    {
-        Database d = Database::open(plain);
-        ASSERT_TRUE(d.exec("CREATE TABLE booking (x INTEGER)"));
-    }
+    ASSERT_TRUE(Database::open(plain).exec("CREATE TABLE booking (x INTEGER)"));
     EXPECT_TRUE(IsBookingFile(plain)) << "table names match without regard to case";
 
     // A workstation stopped halfway through a write: the file and its journal

@@ -12,6 +12,39 @@ using namespace vestra::test;
 
 namespace {
 
+// A file as the program before schema versions wrote it, with rows in every
+// table, numbers named elsewhere above the tables' own, and an archive that
+// holds one booking twice.
+const QStringList kTodaysRows = {
+    "INSERT INTO Overgruppenavne VALUES (3, 'Rooms', 1)",
+    "INSERT INTO lokaliteter VALUES (4, 3, 'Large', 'big ones', 1)",
+    "INSERT INTO lokaliteter VALUES (5, 9, 'Orphan type', '', 1)",
+    "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, ID, lokårgang) "
+    "VALUES (6, 4, 'Hall', 1, 2, '2021')",
+    "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) VALUES (7, 12, 'Gone type', 1)",
+    "INSERT INTO Department VALUES (2, 'Sales')",
+    "INSERT INTO opstilling VALUES (3, 'Theatre', 2)",
+    "INSERT INTO opstilling VALUES (4, 'Other', 8)",
+    "INSERT INTO Homebases VALUES (2, 'Basement', 2)",
+    "INSERT INTO Konti (ID, Kontotype, Kontonavn, kontoowner, depnr) VALUES (5, 'g', 'Choir', 1, "
+    "6)",
+    "INSERT INTO Grptilk VALUES (5, 1)",
+    "INSERT INTO Grptilk VALUES (14, 1)",
+    "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, Bgruppe, Lokalenr, "
+    "kontonr, "
+    "ID, gennr, Bemærkninger) VALUES (20, 'Concert', 46000, 600, 660, 4, 6, 5, 3, 20, 'Keys')",
+    "INSERT INTO Booking (Bookingnr, Bdato, Bstart, Bslut, Bgruppe, Lokalenr, kontonr, ID, gennr) "
+    "VALUES (21, 46001, 600, 660, 15, 16, 17, 18, 60)",
+    "INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Bgruppe, Lokalenr, kontonr, ID) "
+    "VALUES (11, 'Old', 45000, 4, 30, 25, 3)",
+    "INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Bgruppe, Lokalenr, kontonr, ID) "
+    "VALUES (11, 'Old', 45000, 4, 30, 25, 3)",
+    "INSERT INTO Bookingarkiv (Bookingnr, Bdato, Bgruppe, Lokalenr, kontonr, ID, gennr) "
+    "VALUES (70, 45001, 4, 6, 5, 3, 70)",
+    "UPDATE næstenøgle SET nextkey = 50",
+    "UPDATE arkiveringsdato SET arkiveringsdato = '2026-12-01'",
+};
+
 class Migrations : public BookingFileTest {
 protected:
     // Each row sql reads from the file, its values joined by commas and,
@@ -82,51 +115,16 @@ protected:
         Database::closeAll(path);
     }
     // A file as the program before schema versions wrote it, with kTodaysRows.
-    static void makeTodaysFile(const QString& path);
+    static void makeTodaysFile(const QString& path)
+    {
+        ASSERT_TRUE(BuildBaselineFile(path));
+        execOn(path, kTodaysRows);
+    }
     static int versionOf(const QString& path)
     {
         return Database::storedSchemaVersion(path).value_or(-1);
     }
 };
-
-// A file as the program before schema versions wrote it, with rows in every
-// table, numbers named elsewhere above the tables' own, and an archive that
-// holds one booking twice.
-const QStringList kTodaysRows = {
-    "INSERT INTO Overgruppenavne VALUES (3, 'Rooms', 1)",
-    "INSERT INTO lokaliteter VALUES (4, 3, 'Large', 'big ones', 1)",
-    "INSERT INTO lokaliteter VALUES (5, 9, 'Orphan type', '', 1)",
-    "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, ID, lokårgang) "
-    "VALUES (6, 4, 'Hall', 1, 2, '2021')",
-    "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart) VALUES (7, 12, 'Gone type', 1)",
-    "INSERT INTO Department VALUES (2, 'Sales')",
-    "INSERT INTO opstilling VALUES (3, 'Theatre', 2)",
-    "INSERT INTO opstilling VALUES (4, 'Other', 8)",
-    "INSERT INTO Homebases VALUES (2, 'Basement', 2)",
-    "INSERT INTO Konti (ID, Kontotype, Kontonavn, kontoowner, depnr) VALUES (5, 'g', 'Choir', 1, "
-    "6)",
-    "INSERT INTO Grptilk VALUES (5, 1)",
-    "INSERT INTO Grptilk VALUES (14, 1)",
-    "INSERT INTO Booking (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, Bgruppe, Lokalenr, "
-    "kontonr, "
-    "ID, gennr, Bemærkninger) VALUES (20, 'Concert', 46000, 600, 660, 4, 6, 5, 3, 20, 'Keys')",
-    "INSERT INTO Booking (Bookingnr, Bdato, Bstart, Bslut, Bgruppe, Lokalenr, kontonr, ID, gennr) "
-    "VALUES (21, 46001, 600, 660, 15, 16, 17, 18, 60)",
-    "INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Bgruppe, Lokalenr, kontonr, ID) "
-    "VALUES (11, 'Old', 45000, 4, 30, 25, 3)",
-    "INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Bgruppe, Lokalenr, kontonr, ID) "
-    "VALUES (11, 'Old', 45000, 4, 30, 25, 3)",
-    "INSERT INTO Bookingarkiv (Bookingnr, Bdato, Bgruppe, Lokalenr, kontonr, ID, gennr) "
-    "VALUES (70, 45001, 4, 6, 5, 3, 70)",
-    "UPDATE næstenøgle SET nextkey = 50",
-    "UPDATE arkiveringsdato SET arkiveringsdato = '2026-12-01'",
-};
-
-void Migrations::makeTodaysFile(const QString& path)
-{
-    ASSERT_TRUE(BuildBaselineFile(path));
-    execOn(path, kTodaysRows);
-}
 
 TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
 {
@@ -139,12 +137,11 @@ TEST_F(Migrations, ATodaysFileIsUpgradedWithEveryRowAndACopyOfItAsItWas)
 
     const MigrationReport r = MigrateFile(file, BookingFileSteps());
     ASSERT_EQ(r.outcome, MigrationOutcome::Upgraded) << r.error.toStdString();
-    EXPECT_EQ(r.fromVersion, 0);
-    EXPECT_EQ(r.toVersion, LatestVersion(BookingFileSteps()));
-    EXPECT_EQ(versionOf(file), LatestVersion(BookingFileSteps()));
-    EXPECT_EQ(r.backupPath, file + ".bak-v0");
+    const int latest = LatestVersion(BookingFileSteps());
+    EXPECT_EQ(std::tuple(r.fromVersion, r.toVersion, versionOf(file), r.backupPath,
+                         r.archiveDuplicatesDropped),
+              std::tuple(0, latest, latest, file + ".bak-v0", 1));
     EXPECT_EQ(fileBytes(r.backupPath), bytes);
-    EXPECT_EQ(r.archiveDuplicatesDropped, 1);
 
     // Every row is kept; of the booking archived twice one copy stays; the
     // booking counter moves past the highest booking and series number.
@@ -230,11 +227,10 @@ TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
         Database d = Database::open(file);
         const std::optional<AuditChain> chain = VerifyAuditChain(d);
         ASSERT_TRUE(chain);
-        EXPECT_TRUE(chain->intact);
-        EXPECT_EQ(chain->rows, 1);
-        EXPECT_EQ(chain->head,
-                  AuditRowHash({}, {"2026-12-01T09:00:00Z", "01-12-2026 10:00", "desk 1",
-                                    "Administrator", "created", "20", "Concert"}));
+        EXPECT_EQ(std::tuple(chain->intact, chain->rows, chain->head),
+                  std::tuple(true, 1,
+                             AuditRowHash({}, {"2026-12-01T09:00:00Z", "01-12-2026 10:00", "desk 1",
+                                               "Administrator", "created", "20", "Concert"})));
         ASSERT_TRUE(d.exec("INSERT INTO Loginthrottle VALUES ('anna', 1, '2026-12-01T09:00Z')"));
     }
     Database::closeAll(file);
@@ -254,10 +250,7 @@ TEST_F(Migrations, APreviousVersionsFileKeepsEveryRowThroughTheLatestSteps)
 TEST_F(Migrations, EachStepIsAllOrNothingAndTheCopyIsMadeBeforeTheFirst)
 {
     const QString file = pathOf("scratch.mdb");
-    {
-        Database d = Database::create(file);
-        ASSERT_TRUE(d.exec("CREATE TABLE t (x INTEGER)"));
-    }
+    ASSERT_TRUE(Database::create(file).exec("CREATE TABLE t (x INTEGER)"));
     Database::closeAll(file);
     bool secondFails = true;
     const QList<MigrationStep> steps = {
@@ -271,36 +264,29 @@ TEST_F(Migrations, EachStepIsAllOrNothingAndTheCopyIsMadeBeforeTheFirst)
          }},
     };
     MigrationReport r = MigrateFile(file, steps);
-    EXPECT_EQ(r.outcome, MigrationOutcome::Failed);
-    EXPECT_EQ(r.toVersion, 1);
+    EXPECT_EQ(std::tuple(r.outcome, r.toVersion, r.backupPath, versionOf(file),
+                         versionOf(r.backupPath), tablesOf(file), tablesOf(r.backupPath)),
+              std::tuple(MigrationOutcome::Failed, 1, file + ".bak-v0", 1, 0,
+                         QStringList({"one", "t"}), QStringList({"t"})));
     EXPECT_TRUE(r.error.contains("no space")) << r.error.toStdString();
-    EXPECT_EQ(versionOf(file), 1);
-    EXPECT_EQ(r.backupPath, file + ".bak-v0");
-    EXPECT_EQ(versionOf(r.backupPath), 0);
-    EXPECT_EQ(tablesOf(file), QStringList({"one", "t"}));
-    EXPECT_EQ(tablesOf(r.backupPath), QStringList({"t"}));
 
     // The next start goes on from version 1, with a copy of the file as it is then.
     secondFails = false;
     r = MigrateFile(file, steps);
-    EXPECT_EQ(r.outcome, MigrationOutcome::Upgraded);
-    EXPECT_EQ(r.fromVersion, 1);
-    EXPECT_EQ(r.backupPath, file + ".bak-v1");
-    EXPECT_EQ(versionOf(file), 2);
-    EXPECT_EQ(versionOf(file + ".bak-v1"), 1);
+    EXPECT_EQ(std::tuple(r.outcome, r.fromVersion, r.backupPath, versionOf(file),
+                         versionOf(file + ".bak-v1")),
+              std::tuple(MigrationOutcome::Upgraded, 1, file + ".bak-v1", 2, 1));
 }
 
 TEST_F(Migrations, AFileOfANewerProgramIsNotTouched)
 {
     const QString file = makeBookingFile();
-    ASSERT_NO_FATAL_FAILURE(execOn(
-        file, {QString("PRAGMA user_version = %1").arg(LatestVersion(BookingFileSteps()) + 1)}));
+    const int latest = LatestVersion(BookingFileSteps());
+    ASSERT_NO_FATAL_FAILURE(execOn(file, {QString("PRAGMA user_version = %1").arg(latest + 1)}));
     const QByteArray bytes = fileBytes(file);
     const MigrationReport r = MigrateFile(file, BookingFileSteps());
-    EXPECT_EQ(r.outcome, MigrationOutcome::Newer);
-    EXPECT_EQ(r.fromVersion, LatestVersion(BookingFileSteps()) + 1);
-    EXPECT_EQ(r.supportedVersion, LatestVersion(BookingFileSteps()));
-    EXPECT_TRUE(r.backupPath.isEmpty());
+    EXPECT_EQ(std::tuple(r.outcome, r.fromVersion, r.supportedVersion, r.backupPath),
+              std::tuple(MigrationOutcome::Newer, latest + 1, latest, QString()));
     EXPECT_EQ(fileBytes(file), bytes);
     // Opened already (another workstation upgraded it meanwhile), it is refused too.
     {

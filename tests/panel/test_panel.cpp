@@ -26,6 +26,15 @@ PanelBooking booking(int day, int start, int end, const char* title, bool tentat
             tentative};
 }
 
+// A panel or board at the given size, showing what its feed reads.
+void start(KioskWindow& w, QSize size)
+{
+    w.resize(size);
+    w.show();
+    w.feed()->start();
+    QTest::qWait(50);
+}
+
 QString titles(const QList<PanelBooking>& list)
 {
     QStringList out;
@@ -80,11 +89,9 @@ TEST(PanelState, EachMomentGivesItsStatusUntilWhenAndTheBookingsStillToCome)
         const PanelMoment now{c.day, c.minute};
         const PanelItemState s = ComputeItemState(*c.data, now);
         EXPECT_EQ(s.status, c.status);
-        EXPECT_EQ(UntilText(s, now), QString::fromUtf8(c.until));
-        EXPECT_EQ(s.current ? s.current->title : QString(), QString::fromUtf8(c.current));
-        EXPECT_EQ(titles(s.laterToday), QString::fromUtf8(c.later));
-        EXPECT_EQ(titles(s.tomorrow), QString::fromUtf8(c.tomorrow));
-        EXPECT_EQ(NextText(s, now), QString::fromUtf8(c.next));
+        EXPECT_EQ(QStringList({UntilText(s, now), s.current ? s.current->title : QString(),
+                               titles(s.laterToday), titles(s.tomorrow), NextText(s, now)}),
+                  QStringList({c.until, c.current, c.later, c.tomorrow, c.next}));
     }
     // A walk-in starts at the quarter hour, or where a booking just ended,
     // and offers only the lengths that end before the next booking.
@@ -117,13 +124,12 @@ TEST(PanelArguments, ItemsCommaSeparatedOrRepeatedUpToFour)
     ASSERT_TRUE(r);
     EXPECT_EQ(r->items, (QStringList{"Hall A", "2", "Lab"}));
     EXPECT_EQ(r->store, "/x.mdb");
-    EXPECT_FALSE(ParsePanelArguments({"vestra"}, &error));
-    EXPECT_TRUE(error.isEmpty());
-    for (const char* bad : {"--panel 1,2,3,4,5", "--panel 1 --board 2", "--board 2 --walk-in x",
+    // No panel without arguments, and no reason to give; the rest are refused with one.
+    for (const char* bad : {"", "--panel 1,2,3,4,5", "--panel 1 --board 2", "--board 2 --walk-in x",
                             "--panel ,", "--panel --store x"}) {
-        EXPECT_FALSE(ParsePanelArguments(QStringList{"vestra"} + QString(bad).split(' '), &error))
-            << bad;
-        EXPECT_FALSE(error.isEmpty());
+        const QStringList arguments = QString(bad).split(' ', Qt::SkipEmptyParts);
+        EXPECT_FALSE(ParsePanelArguments(QStringList{"vestra"} + arguments, &error)) << bad;
+        EXPECT_EQ(error.isEmpty(), arguments.isEmpty()) << bad;
     }
 }
 
@@ -150,9 +156,7 @@ protected:
             std::move(clock));
         feed->setPollInterval(pollMs);
         auto window = std::make_unique<PanelWindow>(feed, store, walkIn);
-        window->resize(1920, 1080);
-        window->show();
-        feed->start();
+        start(*window, QSize(1920, 1080));
         return window;
     }
     static QString status(PanelWindow& w, int i = 0) { return w.views().value(i)->statusText(); }
@@ -279,12 +283,6 @@ TEST_F(PanelScreens, PanelsAndBoardsFitLargeAndSmallScreens)
     const QString store = session().BookingFilePath;
     auto feed = [&](PanelFeed::Items items) {
         return new PanelFeed(store, std::move(items), [at] { return at; });
-    };
-    auto start = [](KioskWindow& w, QSize size) {
-        w.resize(size);
-        w.show();
-        w.feed()->start();
-        QTest::qWait(50);
     };
     for (const QSize& screen : {QSize(1920, 1080), QSize(800, 480)}) {
         SCOPED_TRACE(screen.height());

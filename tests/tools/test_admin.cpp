@@ -106,8 +106,7 @@ void expectChainCaught(const QString& address)
     ASSERT_EQ(head.size(), 1) << r.out.join('|').toStdString();
     {
         Database d = Database::open(address);
-        const QVariant second = d.scalar("SELECT min(ID) FROM Auditlog WHERE ID > (SELECT "
-                                         "min(ID) FROM Auditlog)");
+        const QVariant second = d.scalar("SELECT ID FROM Auditlog ORDER BY ID LIMIT 1 OFFSET 1");
         ASSERT_TRUE(d.exec("UPDATE Auditlog SET summary = summary || ' ' WHERE ID = ?", {second}));
         r = admin({"check", address});
         const QString at = second.toString();
@@ -215,8 +214,7 @@ TEST_F(Admin, BackupAndRestoreOfABookingFileInUse)
                                           "pragma_page_size WHERE name = 'Valgunits'")
                             .toLongLong();
     QFile f(damaged);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.seek(page)
-                && f.write(QByteArray(1, '\x00')) == 1);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.seek(page) && f.putChar('\0'));
     f.close();
     expectRefusedFor(admin({"restore", damaged, file, "--force"}),
                      damaged + ": integrity check failed", false);
@@ -702,10 +700,9 @@ TEST_F(AdminServer, APreviousVersionsStoreSecuredKeepsEveryRowAndLetsEachPersonI
                                "to_jsonb(x)::text), '') FROM %1 x";
         QStringList rows;
         for (const QString& t :
-             readOnce(server, "SELECT string_agg(tablename, ' ' ORDER BY tablename) "
-                              "FROM pg_tables WHERE schemaname = current_schema() "
-                              "AND tablename NOT IN ('loginthrottle', "
-                              "'vestra_schema_version')")
+             readOnce(server, "SELECT string_agg(tablename, ' ' ORDER BY tablename) FROM pg_tables "
+                              "WHERE schemaname = current_schema() AND tablename NOT IN "
+                              "('loginthrottle', 'vestra_schema_version')")
                  .toString()
                  .split(' '))
             rows << t + ": " + readOnce(server, rowsOf.arg(t)).toString();

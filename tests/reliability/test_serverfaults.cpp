@@ -63,8 +63,7 @@ public:
         if (!parts)
             return;
         m_server = *parts;
-        Database d = Database::open(admin);
-        if (d.exec("CREATE DATABASE faults"))
+        if (Database::open(admin).exec("CREATE DATABASE faults"))
             m_address = QString("postgresql://%1@/faults?host=%2").arg(m_server.user, m_server.host)
                         + (m_server.port > 0 ? QString("&port=%1").arg(m_server.port) : QString());
         Database::closeAll(admin);

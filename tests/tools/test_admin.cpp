@@ -10,7 +10,6 @@
 #include "support/fixture.h"
 #include "support/stores.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QJsonDocument>
 #include <QProcess>
@@ -107,8 +106,7 @@ void expectChainCaught(const QString& address)
     ASSERT_EQ(head.size(), 1) << r.out.join('|').toStdString();
     {
         Database d = Database::open(address);
-        const QVariant second = d.scalar("SELECT min(ID) FROM Auditlog WHERE ID > (SELECT "
-                                         "min(ID) FROM Auditlog)");
+        const QVariant second = d.scalar("SELECT ID FROM Auditlog ORDER BY ID LIMIT 1 OFFSET 1");
         ASSERT_TRUE(d.exec("UPDATE Auditlog SET summary = summary || ' ' WHERE ID = ?", {second}));
         r = admin({"check", address});
         const QString at = second.toString();
@@ -137,7 +135,6 @@ int runAs(const QString& address, const QString& role, const QString& sql)
             QSqlQuery q(db);
             outcome = !q.exec(sql) ? Refused : q.isSelect() ? q.size() : q.numRowsAffected();
         }
-        db.close();
     }
     QSqlDatabase::removeDatabase(name);
     return outcome;
@@ -152,10 +149,6 @@ protected:
     {
         return QString("%1: schema version %2 is newer than this vestra-admin knows (%3)")
             .arg(address, QString::number(latest + 1), QString::number(latest));
-    }
-    static QByteArray digest(const QString& path)
-    {
-        return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256);
     }
 };
 
@@ -176,7 +169,7 @@ TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopyAndRehashHashesItsPasswords)
     const QString path = pathOf("old.mdb");
     ASSERT_TRUE(BuildBaselineFile(path));
     Database::closeAll(path);
-    const QByteArray old = digest(path);
+    const QByteArray old = fileBytes(path);
     EXPECT_EQ(adminOk({"check", path}).out.value(0),
               QString("schema version 0 (older than %1: run vestra-admin upgrade)").arg(latest));
 
@@ -184,15 +177,14 @@ TEST_F(Admin, UpgradeMigratesAnOldFileAfterACopyAndRehashHashesItsPasswords)
     expectDone(admin({"upgrade", path}),
                {QString("upgraded %1 from schema version 0 to %2").arg(path).arg(latest),
                 "backup " + backup});
-    EXPECT_EQ(digest(backup), old);
+    EXPECT_EQ(fileBytes(backup), old);
     expectDone(admin({"upgrade", path}),
                {QString("%1 is already at schema version %2").arg(path).arg(latest)});
 
     // The upgrade leaves a password as typed; rehash stores its hash, once.
-    const QString password = "SELECT KontoPass FROM Konti";
-    EXPECT_EQ(readOnce(path, password), "admin");
+    EXPECT_EQ(readOnce(path, "SELECT KontoPass FROM Konti"), "admin");
     expectDone(admin({"rehash", path}), {QString("hashed 1 plain passwords in %1").arg(path)});
-    EXPECT_TRUE(readOnce(path, password).toString().startsWith("$argon2id$"));
+    EXPECT_EQ(readOnce(path, "SELECT substr(KontoPass, 1, 10) FROM Konti"), "$argon2id$");
     expectDone(admin({"rehash", path}), {QString("hashed 0 plain passwords in %1").arg(path)});
 }
 
@@ -210,8 +202,7 @@ TEST_F(Admin, BackupAndRestoreOfABookingFileInUse)
     const AdminRun r = admin({"backup", file, backup});
     ASSERT_TRUE(inUse.exec("COMMIT"));
     expectDone(r, {QString("backup of %1 written to %2 (schema version %3, integrity ok)")
-                       .arg(file, backup)
-                       .arg(latest)});
+                       .arg(file, backup, QString::number(latest))});
     expectRefused(admin({"backup", file, backup}),
                   backup + " exists already; a backup never replaces a file");
     addBooking(46001, 600, 660);
@@ -219,15 +210,12 @@ TEST_F(Admin, BackupAndRestoreOfABookingFileInUse)
     // A damaged backup is refused, whatever --force says.
     const QString damaged = pathOf("damaged.mdb");
     ASSERT_TRUE(QFile::copy(backup, damaged));
-    {
-        QFile f(damaged);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite)
-                    && f.seek(readOnce(damaged, "SELECT (rootpage - 1) * page_size FROM "
-                                                "sqlite_master, pragma_page_size WHERE name = "
-                                                "'Valgunits'")
-                                  .toLongLong())
-                    && f.write(QByteArray(1, '\x00')) == 1);
-    }
+    const qint64 page = readOnce(damaged, "SELECT (rootpage - 1) * page_size FROM sqlite_master, "
+                                          "pragma_page_size WHERE name = 'Valgunits'")
+                            .toLongLong();
+    QFile f(damaged);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.seek(page) && f.putChar('\0'));
+    f.close();
     expectRefusedFor(admin({"restore", damaged, file, "--force"}),
                      damaged + ": integrity check failed", false);
     expectRefusedFor(admin({"restore", backup, file}), file + " is in use (test_admin");
@@ -244,11 +232,9 @@ TEST_F(Admin, BadInputIsRefusedInOneLine)
 {
     const QString missing = pathOf("missing.mdb");
     const QString text = pathOf("notes.mdb");
-    {
-        QFile f(text);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(2048, 'x'));
-    }
+    QFile notes(text);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly) && notes.write(QByteArray(2048, 'x')) == 2048);
+    notes.close();
     const QString other = pathOf("other.mdb");
     ASSERT_TRUE(Database::create(other).exec("CREATE TABLE t (x)"));
     Database::closeAll(other);
@@ -279,16 +265,16 @@ TEST_F(Admin, BadInputIsRefusedInOneLine)
          2},
         {{"drop", missing}, "unknown command drop; see vestra-admin --help", 2},
     };
-    const auto digests = [&] {
-        return QList<QByteArray>{digest(text), digest(other), digest(newerFile)};
+    const auto contents = [&] {
+        return QList<QByteArray>{fileBytes(text), fileBytes(other), fileBytes(newerFile)};
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const QList<QByteArray> before = digests();
+        const QList<QByteArray> before = contents();
         const AdminRun r = admin(c.args);
         expectRefused(r, c.reason, c.exitCode);
         EXPECT_TRUE(r.out.isEmpty());
-        EXPECT_EQ(digests(), before);
+        EXPECT_EQ(contents(), before);
     }
     EXPECT_FALSE(QFile::exists(missing));
 }
@@ -306,7 +292,7 @@ TEST_F(Admin, PublishWritesOneCalendarPerItemAndType)
     ASSERT_TRUE(QDir().mkpath(folder));
 
     expectDone(admin({"publish", path, folder}), {"published 2 calendars to " + folder});
-    const QByteArray item = digest(folder + "/item-5-Aula.ics");
+    const QByteArray item = fileBytes(folder + "/item-5-Aula.ics");
     for (const QString file : {"item-5-Aula.ics", "type-6-Halls.ics"})
         EXPECT_EQ(fileBytes(folder + "/" + file).count("SUMMARY:Concert"), 1) << file.toStdString();
 
@@ -319,7 +305,7 @@ TEST_F(Admin, PublishWritesOneCalendarPerItemAndType)
     const AdminRun r = admin({"publish", path, folder});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("run vestra-admin upgrade")) << r.err.toStdString();
-    EXPECT_EQ(digest(folder + "/item-5-Aula.ics"), item);
+    EXPECT_EQ(fileBytes(folder + "/item-5-Aula.ics"), item);
 }
 
 // A server database is worked on as a file is; the tests need a server
@@ -361,7 +347,7 @@ protected:
     QString server; // an empty database of the test's own
 };
 
-TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
+TEST_F(AdminServer, CreateCheckUpgradeBackUpAndRestoreAServerDatabase)
 {
     expectRefused(admin({"check", server}), server + ": not a booking store");
     expectDone(admin({"create", server}),
@@ -370,13 +356,11 @@ TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
     EXPECT_EQ(readOnce(server, "SELECT count(*) FROM Konti WHERE Kontouser = 'admin'").toInt(), 1);
     // The server keeps the passwords; the store none, the first administrator's included.
     EXPECT_EQ(readOnce(server, "SELECT KontoPass FROM Konti").toString(), "");
-    execOnce(
-        server,
-        {"INSERT INTO Konti (ID, Kontotype, Kontouser, KontoPass) VALUES (2, 'p', 'anna', 'pw')"});
+    execOnce(server, {"INSERT INTO Konti (ID, Kontotype, Kontouser, KontoPass) "
+                      "VALUES (2, 'p', 'anna', 'pw')"});
     expectDone(admin({"rehash", server}), {QString("hashed 1 plain passwords in %1").arg(server)});
-    EXPECT_TRUE(readOnce(server, "SELECT KontoPass FROM Konti WHERE ID = 2")
-                    .toString()
-                    .startsWith("$argon2id$"));
+    EXPECT_EQ(readOnce(server, "SELECT substr(KontoPass, 1, 10) FROM Konti WHERE ID = 2"),
+              "$argon2id$");
 
     const AdminRun r = adminOk({"check", server});
     EXPECT_EQ(r.out.mid(0, 2), (QStringList{QString("schema version %1 (current)").arg(latest),
@@ -387,6 +371,20 @@ TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
                {QString("%1 is already at schema version %2").arg(server).arg(latest)});
     // A database holding anything is never built over.
     expectRefused(admin({"create", server}), server + ": target not empty");
+
+    // pg_dump's backup goes back through pg_restore, but not over a database
+    // a workstation is connected to unless told --force.
+    const QString dump = pathOf("booking.dump");
+    adminOk({"backup", server, dump});
+    {
+        Database d = Database::open(server);
+        ASSERT_TRUE(d.exec("INSERT INTO Konti (ID, Kontonavn) VALUES (3, 'Later')"));
+        expectRefusedFor(admin({"restore", dump, server}), server + " is in use (Vestra ");
+    }
+    Database::closeAll(server);
+    adminOk({"restore", dump, server});
+    EXPECT_EQ(readOnce(server, "SELECT count(*) FROM Konti WHERE Kontonavn = 'Later'").toInt(), 0);
+    EXPECT_EQ(Database::storedSchemaVersion(server), latest);
 
     ASSERT_TRUE(Database::open(server).setSchemaVersion(latest + 1));
     Database::closeAll(server);
@@ -399,22 +397,19 @@ TEST_F(AdminServer, CreateCheckAndUpgradeOnAServerDatabase)
 TEST_F(AdminServer, ConnectionFailuresNameTheirCauseInOneLine)
 {
     const QString withPassword = as("vestra_pw");
-    // Address, PGPASSWORD (none when empty), the cause named.
+    // Address, PGPASSWORD (libpq takes an empty one for none), the cause named.
     const std::tuple<QString, QString, QString> cases[] = {
         {"postgresql://vestra@127.0.0.1:1/vestra", {}, "The database server cannot be reached"},
         {withPassword, "wrong", "The server refused the password for user vestra_pw."},
         {withPassword, {}, "The server asks for a password for user vestra_pw and none was given."},
     };
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PGPASSFILE", "/nonexistent");
     for (const auto& [address, password, reason] : cases) {
         SCOPED_TRACE(address.toStdString());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("PGPASSWORD");
-        env.insert("PGPASSFILE", "/nonexistent");
-        if (!password.isEmpty())
-            env.insert("PGPASSWORD", password);
+        env.insert("PGPASSWORD", password);
         expectRefusedFor(admin({"check", address}, env), address + ": cannot connect: " + reason);
     }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PGPASSWORD", "vestra-pw-secret");
     expectRefused(admin({"check", withPassword}, env), withPassword + ": not a booking store");
 }
@@ -443,35 +438,23 @@ TEST_F(AdminServer, UpgradeDumpsTheServerDatabaseFirst)
     EXPECT_EQ(Database::storedSchemaVersion(server), latest);
 }
 
-// pg_dump's backup goes back through pg_restore, but not over a database a
-// workstation is connected to unless told --force.
-TEST_F(AdminServer, BackupAndRestoreOfAServerDatabase)
-{
-    adminOk({"create", server});
-    const QString dump = pathOf("booking.dump");
-    adminOk({"backup", server, dump});
-    {
-        Database d = Database::open(server);
-        ASSERT_TRUE(d.exec("INSERT INTO Konti (Kontonavn) VALUES ('Later')"));
-        expectRefusedFor(admin({"restore", dump, server}), server + " is in use (Vestra ");
-    }
-    Database::closeAll(server);
-    adminOk({"restore", dump, server});
-    Database d = Database::open(server);
-    EXPECT_EQ(d.scalar("SELECT count(*) FROM Konti WHERE Kontonavn = 'Later'").toInt(), 0);
-    EXPECT_EQ(d.schemaVersion(), latest);
-}
-
-// A copy the server refuses partway (SQLite keeps text in a number column,
-// the server does not) leaves the target as empty as it was, ready for the
-// copy once the source is mended.
-TEST_F(AdminServer, CopyThatFailsPartwayLeavesNoHalfStore)
+// A copy to a server and back keeps rows, keys and counters. A copy the
+// server refuses partway (SQLite keeps text in a number column, the server
+// does not) leaves the target as empty as it was, ready for the copy once the
+// source is mended.
+TEST_F(AdminServer, CopyToAServerAndBackKeepsRowsKeysAndCountersAndNeverLeavesAHalfStore)
 {
     const QString file = makeBookingFile("source.mdb");
-    addBooking(45000, 600, 700, 1, 1, 1, "fine");
-    const int bad = addBooking(45001, 600, 700, 1, 1, 1, "bad");
-    execOnce(file, {"UPDATE Booking SET Bdato = 'not a day' WHERE Bookingnr = ?"}, {bad});
+    const int kept = addAccount("g", "Kept", "kept", "pw");
+    const int dropped = addAccount("g", "Dropped", "dropped", "pw");
+    const int first = addBooking(45000, 600, 700, 1, 1, kept, "first");
+    const int second = addBooking(45001, 600, 700, 1, 1, kept, "second");
+    // The counter stays past a deleted account: its number is never handed out again.
+    execOnce(file, {"DELETE FROM Konti WHERE ID = ?"}, {dropped});
+    execOnce(file, {"UPDATE næstenøgle SET nextkey = 500"});
+    const int konti = count("Konti");
 
+    execOnce(file, {"UPDATE Booking SET Bdato = 'not a day' WHERE Bookingnr = ?"}, {second});
     AdminRun r = admin({"copy", file, server});
     EXPECT_EQ(r.exitCode, 1);
     // The server's notices may come before it on standard error.
@@ -486,25 +469,9 @@ TEST_F(AdminServer, CopyThatFailsPartwayLeavesNoHalfStore)
                                "current_schema())")
                   .toInt(),
               0);
+    execOnce(file, {"UPDATE Booking SET Bdato = 45001 WHERE Bookingnr = ?"}, {second});
 
-    execOnce(file, {"UPDATE Booking SET Bdato = 45001 WHERE Bookingnr = ?"}, {bad});
     r = adminOk({"copy", file, server});
-    EXPECT_TRUE(r.out.contains("rows Booking 2")) << r.out.join('|').toStdString();
-}
-
-TEST_F(AdminServer, CopyToAServerAndBackKeepsRowsKeysAndCounters)
-{
-    const QString file = makeBookingFile("source.mdb");
-    const int kept = addAccount("g", "Kept", "kept", "pw");
-    const int dropped = addAccount("g", "Dropped", "dropped", "pw");
-    const int first = addBooking(45000, 600, 700, 1, 1, kept, "first");
-    const int second = addBooking(45001, 600, 700, 1, 1, kept, "second");
-    // The counter stays past a deleted account: its number is never handed out again.
-    execOnce(file, {"DELETE FROM Konti WHERE ID = ?"}, {dropped});
-    execOnce(file, {"UPDATE næstenøgle SET nextkey = 500"});
-    const int konti = count("Konti");
-
-    AdminRun r = adminOk({"copy", file, server});
     EXPECT_EQ(r.out.value(0), QString("copied %1 to %2").arg(file, server));
     for (const QString& rows : {QString("rows Konti %1").arg(konti), QString("rows Booking 2")})
         EXPECT_TRUE(r.out.contains(rows)) << r.out.join('|').toStdString();
@@ -565,7 +532,6 @@ TEST_F(Admin, ExportWritesWhatTheWindowsWriteAndHelpSaysHow)
               "Lokalenr, kontonr, Pris) VALUES (7, '0042; \"a\"', ?, 510, 600, 10, 1, ?, 99.95)"},
              {DayNumber(QDate(2026, 12, 9)), ann});
     QProcessEnvironment danish = QProcessEnvironment::systemEnvironment();
-    danish.insert("LANG", "da_DK.UTF-8");
     danish.insert("LC_ALL", "da_DK.UTF-8");
     const QString csv = pathOf("search.csv");
     const QString xlsx = pathOf("overview.xlsx");
@@ -658,12 +624,11 @@ TEST_F(AdminServer, ASecuredStoreRefusesEachRoleWhatItsRightsDoNotAllow)
     };
     for (const auto& [role, sql, outcome] : cases)
         EXPECT_EQ(runAs(server, role, sql), outcome) << role << ": " << sql;
-    EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', Bookingnr, Beskrivelse, kontonr), ' ' "
-                   "ORDER BY Bookingnr) FROM Booking"),
-              "1/choir practice/22 2/moved/21");
-    EXPECT_EQ(rows("SELECT string_agg(concat_ws('/', Kontouser, admin, Kontotlf), ' ' ORDER BY "
-                   "ID) FROM Konti WHERE ID IN (20, 21)"),
-              "carl/0/555 dora/0");
+    EXPECT_EQ(
+        rows("SELECT (SELECT string_agg(concat_ws('/', Bookingnr, Beskrivelse, kontonr), ' ' "
+             "ORDER BY Bookingnr) FROM Booking) || ' | ' || (SELECT string_agg(concat_ws('/', "
+             "Kontouser, admin, Kontotlf), ' ' ORDER BY ID) FROM Konti WHERE ID IN (20, 21))"),
+        "1/choir practice/22 2/moved/21 | carl/0/555 dora/0");
 
     // The server logged carl's change itself, under carl's role, with the old
     // and the new title; the owner's hand on a log row shows in check.
@@ -735,10 +700,9 @@ TEST_F(AdminServer, APreviousVersionsStoreSecuredKeepsEveryRowAndLetsEachPersonI
                                "to_jsonb(x)::text), '') FROM %1 x";
         QStringList rows;
         for (const QString& t :
-             readOnce(server, "SELECT string_agg(tablename, ' ' ORDER BY tablename) "
-                              "FROM pg_tables WHERE schemaname = current_schema() "
-                              "AND tablename NOT IN ('loginthrottle', "
-                              "'vestra_schema_version')")
+             readOnce(server, "SELECT string_agg(tablename, ' ' ORDER BY tablename) FROM pg_tables "
+                              "WHERE schemaname = current_schema() AND tablename NOT IN "
+                              "('loginthrottle', 'vestra_schema_version')")
                  .toString()
                  .split(' '))
             rows << t + ": " + readOnce(server, rowsOf.arg(t)).toString();
@@ -751,8 +715,7 @@ TEST_F(AdminServer, APreviousVersionsStoreSecuredKeepsEveryRowAndLetsEachPersonI
     expectRefused(admin({"secure", server}),
                   QString("%1: schema version 12 is older than this vestra-admin's (%2): run "
                           "vestra-admin upgrade first")
-                      .arg(server)
-                      .arg(latest));
+                      .arg(server, QString::number(latest)));
     ASSERT_EQ(admin({"upgrade", server, "--backup", dir.path()}).exitCode, 0);
     expectDone(admin({"secure", server}),
                {"secured " + server, "login role admin (administrator)", "login role ann (staff)",

@@ -1,4 +1,3 @@
-#include "schedule/scheduledata.h"
 #include "support/fixture.h"
 
 using namespace vestra;
@@ -10,22 +9,6 @@ protected:
     {
         BookingStoreTest::SetUp();
         makeBookingFile();
-    }
-    void item(int nr, int type, const QString& name, QVariant inaktiv = 0, QVariant from = {},
-              QVariant to = {})
-    {
-        ASSERT_TRUE(
-            db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, "
-                      "inakslut) VALUES (?, ?, ?, ?, ?, ?)",
-                      {nr, type, name, inaktiv, from, to}));
-    }
-    QStringList captions(int type, int day)
-    {
-        Database d = db();
-        QStringList out;
-        for (const ScheduleColumn& c : LoadDayColumns(d, type, day))
-            out << c.caption;
-        return out;
     }
 };
 

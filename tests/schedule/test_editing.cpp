@@ -24,10 +24,7 @@ protected:
         return firstRow(QString("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(names), {nr});
     }
     // Start and end of the booking a store wrote; none when it stored nothing.
-    QStringList span(const StoreResult& r)
-    {
-        return r ? fields(*r, "Bstart, Bslut") : QStringList();
-    }
+    QStringList span(StoreResult r) { return r ? fields(*r, "Bstart, Bslut") : QStringList(); }
     int fullBooking()
     {
         const int nr = addBooking(45000, 600, 690, 1, 1, 1, "Board meeting");

@@ -41,8 +41,7 @@ protected:
     bool elsewhere(const QString& sql, const QVariantList& binds = {})
     {
         bool ok = false;
-        const QString store = session().BookingFilePath;
-        std::thread([&] {
+        std::thread([&, store = session().BookingFilePath] {
             QString name;
             {
                 Database own = Database::open(store);

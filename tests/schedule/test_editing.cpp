@@ -169,10 +169,8 @@ TEST_P(Editing, NothingIsStoredOnADeletedItemAndNewBookingsTakeTheirItemsType)
 
 // --- undo and redo ---
 
-namespace {
-
 // Every booking row but its change counter, which undo moves on.
-QHash<int, QVariantMap> bookingsOf(Database& d)
+static QHash<int, QVariantMap> bookingsOf(Database& d)
 {
     auto rows = ReadBookingRows(d, "1 = 1", {});
     EXPECT_TRUE(rows);
@@ -182,8 +180,6 @@ QHash<int, QVariantMap> bookingsOf(Database& d)
                 row.remove(key);
     return rows.value_or(QHash<int, QVariantMap>{});
 }
-
-} // namespace
 
 TEST_P(Editing, EveryKindOfChangeUndoesToTheBookingsBeforeAndRedoesToThoseAfter)
 {

@@ -142,9 +142,8 @@ TEST_P(Views, DayViewShowsAndPrintsTheTypesItemsAndBookingsOfTheGroupAndDay)
     addBooking(t, 600, 660, 1, 1, 1, "Board");
     addBooking(t, 600, 700, 2, 1, 1, "Choir");
     addBooking(t + 1, 600, 660, 1, 1, 1, "Tomorrow");
-    DayView* c = day();
-    ScheduleGrid* g = c->findChild<ScheduleGrid*>("cc");
-    ASSERT_NE(g, nullptr);
+    auto [c, g] = dayGrid();
+    EXPECT_EQ(g->objectName(), "cc");
     ASSERT_EQ(g->columnCount(), 2) << "the item inactive today has no column";
     EXPECT_EQ(g->columnCaption(0), "Hall A");
     EXPECT_EQ(g->columnCaption(1), "Hall B");
@@ -171,7 +170,7 @@ TEST_P(Views, DayViewShowsAndPrintsTheTypesItemsAndBookingsOfTheGroupAndDay)
     groups->setCurrentRow(groups->item(0)->text() == "Empty" ? 0 : 1);
     EXPECT_EQ(c->findChild<QLabel*>("grouptype")->text(), "Empty/None Created");
     EXPECT_EQ(session().CurrentTypeNo, 0);
-    EXPECT_EQ(c->grid()->columnCount(), 0);
+    EXPECT_EQ(g->columnCount(), 0);
 }
 
 TEST_P(Views, ABlockMovedByAnOutsiderReturnsOnReload)

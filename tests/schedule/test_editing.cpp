@@ -321,8 +321,7 @@ TEST_P(Editing, UndoIsRefusedAfterAnotherWorkstationsChangeAndTheRestStays)
     BookingChangeRecorder again;
     const auto second = CreateBookingFromGrid(d, session(), "Again", {45000, 1, 900}, 960, false);
     ASSERT_TRUE(again.record(d, UndoKind::Typed, *second));
-    const QString store = session().BookingFilePath;
-    session().BookingFilePath = pathOf("other.mdb");
+    const QString store = std::exchange(session().BookingFilePath, pathOf("other.mdb"));
     EXPECT_FALSE(stack.canUndo());
     session().BookingFilePath = store;
 }

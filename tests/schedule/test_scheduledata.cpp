@@ -3,19 +3,13 @@
 using namespace vestra;
 using namespace vestra::test;
 
-class ScheduleData : public BookingStoreTest {
-protected:
-    void SetUp() override
-    {
-        BookingStoreTest::SetUp();
-        makeBookingFile();
-    }
-};
+using ScheduleData = BookingStoreTest;
 
 INSTANTIATE_TEST_SUITE_P(Engines, ScheduleData, ::testing::ValuesIn(TestEngines()), EngineName);
 
 TEST_P(ScheduleData, LoadsReadThroughIndexes)
 {
+    makeBookingFile();
     Database d = db();
     const std::pair<QString, QVariantList> statements[] = {
         {"SELECT * FROM Booking WHERE Bdato = ? AND Bgruppe = ? ORDER BY Bookingnr", {1, 2}},

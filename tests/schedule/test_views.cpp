@@ -626,8 +626,7 @@ TEST_P(Views, CutCopyAndDeleteFirstStoreTheBlockBeingTyped)
     typeInto(g, columnOf(g, 2), 600, "Typed copy");
     RunBookingCommand(BookingCommand::CopyBooking, c, c);
     EXPECT_EQ(said(), QStringList());
-    Database work = WorkDatabase();
-    EXPECT_EQ(work.scalar("SELECT Beskrivelse FROM standby").toString(), "Typed copy");
+    EXPECT_EQ(WorkDatabase().scalar("SELECT Beskrivelse FROM standby").toString(), "Typed copy");
     EXPECT_EQ(count("Booking", "Beskrivelse = 'Typed copy'"), 1);
 
     typeInto(g, columnOf(g, 2), 720, "Typed delete");
@@ -639,7 +638,7 @@ TEST_P(Views, CutCopyAndDeleteFirstStoreTheBlockBeingTyped)
     WeekView* w = weekOf(1);
     typeInto(w->grid(), 4, 600, "Typed cut");
     RunBookingCommand(BookingCommand::CutBooking, w, w);
-    EXPECT_EQ(work.scalar("SELECT Beskrivelse FROM standby").toString(), "Typed cut");
+    EXPECT_EQ(WorkDatabase().scalar("SELECT Beskrivelse FROM standby").toString(), "Typed cut");
     EXPECT_EQ(count("Booking", "Beskrivelse = 'Typed cut'"), 0);
 }
 

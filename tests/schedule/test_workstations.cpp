@@ -25,8 +25,6 @@
 using namespace vestra;
 using namespace vestra::test;
 
-namespace {
-
 const int kDay = 46000;
 
 class Workstations : public BookingStoreTest {
@@ -248,5 +246,3 @@ TEST_P(Workstations, ASeriesIsNotUpdatedFromABookingChangedElsewhere)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Workstations, ::testing::ValuesIn(TestEngines()), EngineName);
-
-} // namespace

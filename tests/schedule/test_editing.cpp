@@ -1,6 +1,5 @@
 #include "data/dates.h"
 #include "data/helpers.h"
-#include "data/schema.h"
 #include "lists/listdata.h"
 #include "schedule/editing.h"
 #include "schedule/scheduledata.h"
@@ -18,24 +17,17 @@ protected:
     void SetUp() override
     {
         BookingStoreTest::SetUp();
-        makeBookingFile();
-        ASSERT_TRUE(EnsureWorkDatabase());
-        session().LoginAccountId = 1;
-        session().LoginName = "Administrator";
-        session().IsAdmin = true;
-        session().CurrentTypeNo = 3;
-        ASSERT_TRUE(db().exec(
-            "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES (1, 3, 'Room 1'), "
-            "(2, 3, 'Room 2')"));
+        openScheduleStore(45000);
     }
-    Database work() { return Database::open(WorkDatabasePath()); }
     QStringList fields(int nr, const QString& names)
     {
         return firstRow(QString("SELECT %1 FROM Booking WHERE Bookingnr = ?").arg(names), {nr});
     }
+    // Start and end of the booking a store wrote; none when it stored nothing.
+    QStringList span(StoreResult r) { return r ? fields(*r, "Bstart, Bslut") : QStringList(); }
     int fullBooking()
     {
-        const int nr = addBooking(45000, 600, 690, 1, 3, 1, "Board meeting");
+        const int nr = addBooking(45000, 600, 690, 1, 1, 1, "Board meeting");
         Database d = db();
         EXPECT_TRUE(d.exec("UPDATE Booking SET Kontaktperson2 = 'Eva', Kontakttlf2 = '555', "
                            "langbeskrivelse = 'long', Antalpers = 12, Pris = 300.5, ID = 2, "
@@ -55,7 +47,7 @@ TEST_P(Editing, CutThenPasteKeepsNumberAndFields)
         "Beskrivelse, Bcolor, kontonr, Kontaktperson2, Kontakttlf2, langbeskrivelse, "
         "Antalpers, Pris, ID, Bemærkninger, gennr, gentagende, Intern, Tentative, curacname";
     const QStringList before = fields(nr, kept);
-    Database d = db(), w = work();
+    Database d = db(), w = WorkDatabase();
     ASSERT_TRUE(CutOrCopyBooking(d, w, nr, ClipboardOp::Cut));
     EXPECT_TRUE(bookingRow(nr).isEmpty());
     EXPECT_EQ(ClipboardRows(w), 1);
@@ -75,9 +67,9 @@ TEST_P(Editing, ABookingCutFromAnArchivedDayTakesItsArchiveCopyAlong)
     // copy of another booking under the same number stays.
     const QDate today(2026, 12, 5);
     const int t = DayNumber(today);
-    const int nr = addBooking(t - 10, 600, 660, 1, 3, 1, "Choir");
-    const int other = addBooking(t - 9, 600, 660, 1, 3, 1, "Solo");
-    Database d = db(), w = work();
+    const int nr = addBooking(t - 10, 600, 660, 1, 1, 1, "Choir");
+    const int other = addBooking(t - 9, 600, 660, 1, 1, 1, "Solo");
+    Database d = db(), w = WorkDatabase();
     ASSERT_TRUE(d.exec("UPDATE arkiveringsdato SET arkiveringsdato = ?",
                        {today.addDays(-1).toString(Qt::ISODate)}));
     ASSERT_TRUE(ArchiveBookings(d, today, 3, 12).ok);
@@ -98,30 +90,25 @@ TEST_P(Editing, ABookingCutFromAnArchivedDayTakesItsArchiveCopyAlong)
 
 TEST_P(Editing, BookingPastMidnightKeepsItsLength)
 {
-    const int nr = addBooking(45000, 1320, 120, 1, 3);
-    Database d = db(), w = work();
+    const int nr = addBooking(45000, 1320, 120);
+    Database d = db(), w = WorkDatabase();
     ASSERT_TRUE(CutOrCopyBooking(d, w, nr, ClipboardOp::Copy));
     EXPECT_EQ(w.scalar("SELECT btid FROM standby").toInt(), 240);
-    const auto p = PasteBooking(d, w, 2, {45001, 1, 480});
-    ASSERT_TRUE(p);
-    EXPECT_EQ(fields(*p, "Bstart, Bslut"), QStringList({"480", "720"}));
+    EXPECT_EQ(span(PasteBooking(d, w, 2, {45001, 1, 480})), QStringList({"480", "720"}));
 
     // Ends at or past midnight are stored as minutes of the day, 0-1439.
-    const auto late = PasteBooking(d, w, 2, {45002, 1, 1380});
-    ASSERT_TRUE(late);
-    EXPECT_EQ(fields(*late, "Bstart, Bslut"), QStringList({"1380", "180"}));
+    EXPECT_EQ(span(PasteBooking(d, w, 2, {45002, 1, 1380})), QStringList({"1380", "180"}));
     const auto last = CreateBookingFromGrid(d, session(), "Late", {45003, 1, 1425}, 1440, {});
-    ASSERT_TRUE(last);
-    EXPECT_EQ(fields(*last, "Bstart, Bslut"), QStringList({"1425", "0"}));
-    ASSERT_TRUE(SaveBlockChange(d, session(), *last, {"Late", 1410, 1440, {}, {}, {}}));
-    EXPECT_EQ(fields(*last, "Bstart, Bslut"), QStringList({"1410", "0"}));
+    EXPECT_EQ(span(last), QStringList({"1425", "0"}));
+    EXPECT_EQ(span(SaveBlockChange(d, session(), *last, {"Late", 1410, 1440, {}, {}, {}})),
+              QStringList({"1410", "0"}));
 }
 
 TEST_P(Editing, ASecondCutReplacesTheClipboard)
 {
-    const int a = addBooking(45000, 600, 660, 1, 3, 1, "A");
-    const int b = addBooking(45000, 700, 760, 1, 3, 1, "B");
-    Database d = db(), w = work();
+    const int a = addBooking(45000, 600, 660, 1, 1, 1, "A");
+    const int b = addBooking(45000, 700, 760, 1, 1, 1, "B");
+    Database d = db(), w = WorkDatabase();
     ASSERT_TRUE(CutOrCopyBooking(d, w, a, ClipboardOp::Copy));
     ASSERT_TRUE(CutOrCopyBooking(d, w, b, ClipboardOp::Copy));
     EXPECT_EQ(ClipboardRows(w), 1);
@@ -137,28 +124,28 @@ TEST_P(Editing, MovesAreSavedOnlyForThoseWhoMayAct)
 {
     const int anna = addAccount("p", "Anna", "anna", "pw");
     const int bo = addAccount("p", "Bo", "bo", "pw");
-    const int nr = addBooking(45000, 600, 660, 1, 3, anna, "Anna's");
+    const int nr = addBooking(45000, 600, 660, 1, 1, anna, "Anna's");
     Database d = db();
     session().IsAdmin = false;
     session().LoginAccountId = bo;
     EXPECT_FALSE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, 2, {}, {}}));
     const char* moved = "Beskrivelse, Bstart, Lokalenr, Bdato, Bgruppe";
-    EXPECT_EQ(fields(nr, moved), QStringList({"Anna's", "600", "1", "45000", "3"}));
+    EXPECT_EQ(fields(nr, moved), QStringList({"Anna's", "600", "1", "45000", "1"}));
 
     // The day view never moves the date; the week view never the item.
     session().LoginAccountId = anna;
     EXPECT_TRUE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, 2, {}, {}}));
-    EXPECT_EQ(fields(nr, moved), QStringList({"Moved", "700", "2", "45000", "3"}));
+    EXPECT_EQ(fields(nr, moved), QStringList({"Moved", "700", "2", "45000", "1"}));
     EXPECT_TRUE(SaveBlockChange(d, session(), nr, {"Moved", 700, 760, {}, 45003, {}}));
-    EXPECT_EQ(fields(nr, moved), QStringList({"Moved", "700", "2", "45003", "3"}));
+    EXPECT_EQ(fields(nr, moved), QStringList({"Moved", "700", "2", "45003", "1"}));
     EXPECT_FALSE(SaveBlockChange(d, session(), 99999, {"x", 1, 2, {}, {}, {}}));
 }
 
 TEST_P(Editing, NothingIsStoredOnADeletedItemAndNewBookingsTakeTheirItemsType)
 {
-    const int cut = addBooking(45000, 600, 660, 1, 3, 1, "Cut");
-    const int moved = addBooking(45000, 700, 760, 1, 3, 1, "Moved");
-    Database d = db(), w = work();
+    const int cut = addBooking(45000, 600, 660, 1, 1, 1, "Cut");
+    const int moved = addBooking(45000, 700, 760, 1, 1, 1, "Moved");
+    Database d = db(), w = WorkDatabase();
     ASSERT_TRUE(CutOrCopyBooking(d, w, cut, ClipboardOp::Cut));
     ASSERT_TRUE(d.exec("DELETE FROM lokale WHERE lokalenr = 2"));
     EXPECT_EQ(CreateBookingFromGrid(d, session(), "New", {45000, 2, 540}, 600, true).status,
@@ -174,18 +161,16 @@ TEST_P(Editing, NothingIsStoredOnADeletedItemAndNewBookingsTakeTheirItemsType)
     session().CurrentTypeNo = 9;
     const auto typed = CreateBookingFromGrid(d, session(), "New", {45000, 1, 540}, 600, true);
     ASSERT_TRUE(typed);
-    EXPECT_EQ(stored(*typed, "Bgruppe").toInt(), 3);
+    EXPECT_EQ(stored(*typed, "Bgruppe").toInt(), 1);
     const auto pasted = PasteBooking(d, w, 1, {45000, 1, 780});
     ASSERT_TRUE(pasted);
-    EXPECT_EQ(stored(*pasted, "Bgruppe").toInt(), 3);
+    EXPECT_EQ(stored(*pasted, "Bgruppe").toInt(), 1);
 }
 
 // --- undo and redo ---
 
-namespace {
-
 // Every booking row but its change counter, which undo moves on.
-QHash<int, QVariantMap> bookingsOf(Database& d)
+static QHash<int, QVariantMap> bookingsOf(Database& d)
 {
     auto rows = ReadBookingRows(d, "1 = 1", {});
     EXPECT_TRUE(rows);
@@ -196,15 +181,13 @@ QHash<int, QVariantMap> bookingsOf(Database& d)
     return rows.value_or(QHash<int, QVariantMap>{});
 }
 
-} // namespace
-
 TEST_P(Editing, EveryKindOfChangeUndoesToTheBookingsBeforeAndRedoesToThoseAfter)
 {
-    Database w = work();
+    Database w = WorkDatabase();
     const int full = fullBooking();
     ASSERT_TRUE(
         db().exec("UPDATE Booking SET gennr = 7, gentagende = -1 WHERE Bookingnr = ?", {full}));
-    const int other = addBooking(45000, 720, 780, 2, 3, 1, "Choir");
+    const int other = addBooking(45000, 720, 780, 2, 1, 1, "Choir");
     struct Case {
         UndoKind kind;
         QString where;                        // the rows the change may touch, read before it
@@ -310,7 +293,7 @@ TEST_P(Editing, UndoIsRefusedAfterAnotherWorkstationsChangeAndTheRestStays)
     BookingChangeRecorder typed;
     const auto nr = CreateBookingFromGrid(d, session(), "Typed", {45000, 1, 480}, 540, false);
     ASSERT_TRUE(typed.record(d, UndoKind::Typed, *nr));
-    const int moved = addBooking(45000, 600, 660, 1, 3, 1, "Board meeting");
+    const int moved = addBooking(45000, 600, 660, 1, 1, 1, "Board meeting");
     BookingChangeRecorder move(d, moved);
     ASSERT_TRUE(SaveBlockChange(d, session(), moved, {"Board meeting", 600, 660, 2, {}, {}}));
     ASSERT_TRUE(move.record(d, UndoKind::Move));
@@ -338,8 +321,7 @@ TEST_P(Editing, UndoIsRefusedAfterAnotherWorkstationsChangeAndTheRestStays)
     BookingChangeRecorder again;
     const auto second = CreateBookingFromGrid(d, session(), "Again", {45000, 1, 900}, 960, false);
     ASSERT_TRUE(again.record(d, UndoKind::Typed, *second));
-    const QString store = session().BookingFilePath;
-    session().BookingFilePath = pathOf("other.mdb");
+    const QString store = std::exchange(session().BookingFilePath, pathOf("other.mdb"));
     EXPECT_FALSE(stack.canUndo());
     session().BookingFilePath = store;
 }

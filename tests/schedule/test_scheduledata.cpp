@@ -1,38 +1,15 @@
-#include "schedule/scheduledata.h"
 #include "support/fixture.h"
 
 using namespace vestra;
 using namespace vestra::test;
 
-class ScheduleData : public BookingStoreTest {
-protected:
-    void SetUp() override
-    {
-        BookingStoreTest::SetUp();
-        makeBookingFile();
-    }
-    void item(int nr, int type, const QString& name, QVariant inaktiv = 0, QVariant from = {},
-              QVariant to = {})
-    {
-        ASSERT_TRUE(
-            db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, inaktiv, inakstart, "
-                      "inakslut) VALUES (?, ?, ?, ?, ?, ?)",
-                      {nr, type, name, inaktiv, from, to}));
-    }
-    QStringList captions(int type, int day)
-    {
-        Database d = db();
-        QStringList out;
-        for (const ScheduleColumn& c : LoadDayColumns(d, type, day))
-            out << c.caption;
-        return out;
-    }
-};
+using ScheduleData = BookingStoreTest;
 
 INSTANTIATE_TEST_SUITE_P(Engines, ScheduleData, ::testing::ValuesIn(TestEngines()), EngineName);
 
 TEST_P(ScheduleData, LoadsReadThroughIndexes)
 {
+    makeBookingFile();
     Database d = db();
     const std::pair<QString, QVariantList> statements[] = {
         {"SELECT * FROM Booking WHERE Bdato = ? AND Bgruppe = ? ORDER BY Bookingnr", {1, 2}},

@@ -43,8 +43,7 @@ TEST_P(AccountRules, MembersAreAddedAgainButRemovedWithTheirDuplicates)
     auto members = [&](int gnr) {
         QStringList names;
         const Statement s = MembersStatement(gnr);
-        auto q = d.query(s.sql, s.binds);
-        while (q && q->next())
+        for (auto q = d.query(s.sql, s.binds); q && q->next();)
             names << q->value(1).toString() + "/" + q->value(2).toString();
         return names;
     };

@@ -143,8 +143,7 @@ TEST_P(ChangeLog, TextsWithQuotesControlsEmojiAndLengthAreKeptVerbatim)
                                QString("tab\there\nnew line\x01\x1f"),
                                QString::fromUtf8("party 🎉 ✓ æøå"), longText};
     Database d = db();
-    int start = 0;
-    for (const QString& text : texts) {
+    for (int start = 0; const QString& text : texts) {
         const auto made =
             CreateBookingFromGrid(d, session(), text, {45000, 1, start}, start + 30, false);
         ASSERT_EQ(made.status, StoreStatus::Stored) << text.left(30).toStdString();

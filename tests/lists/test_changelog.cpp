@@ -138,10 +138,9 @@ TEST_P(ChangeLog, AChangeAndItsRowStandOrFallTogether)
 
 TEST_P(ChangeLog, TextsWithQuotesControlsEmojiAndLengthAreKeptVerbatim)
 {
-    const QString longText(10000, QChar('x'));
     const QStringList texts = {"O'Brien \"quoted\"", "a -- b; DROP TABLE Booking;",
                                QString("tab\there\nnew line\x01\x1f"),
-                               QString::fromUtf8("party 🎉 ✓ æøå"), longText};
+                               QString::fromUtf8("party 🎉 ✓ æøå"), QString(10000, QChar('x'))};
     Database d = db();
     for (int start = 0; const QString& text : texts) {
         const auto made =

@@ -427,8 +427,7 @@ TEST_P(Lists, TodaysBookingsFollowTheDateKindAndOtherWorkstationsInStartTimeOrde
                          {day, account}));
             name = own.handle().connectionName();
         }
-        QSqlDatabase::database(name, false).close();
-        QSqlDatabase::removeDatabase(name);
+        QSqlDatabase::removeDatabase(name); // closes it
     }).join();
     EXPECT_TRUE(QTest::qWaitFor([w] { return w->list()->rowCount() == 4; }, 2000));
     EXPECT_EQ(keys(w->list()), (QVariantList{5, 1, 2, 4}));

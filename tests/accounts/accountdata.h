@@ -3,6 +3,7 @@
 
 #include "support/fixture.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace vestra::test {
@@ -70,6 +71,24 @@ protected:
         }
     }
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    // Clicks and lets a window that closed go.
+    static void press(QWidget* w, const QString& button) { click(w, button), settle(); }
+    // Types each text into the field named before it (none for a null text).
+    static void type(QWidget* w, const QStringList& fieldsAndTexts)
+    {
+        for (int i = 0; i + 1 < fieldsAndTexts.size(); i += 2) {
+            if (fieldsAndTexts[i + 1].isNull())
+                continue;
+            auto* edit = w->findChild<QLineEdit*>(fieldsAndTexts[i]);
+            ASSERT_TRUE(edit) << fieldsAndTexts[i].toStdString();
+            edit->setText(fieldsAndTexts[i + 1]);
+        }
+    }
+    static QString text(QWidget* w, const QString& field)
+    {
+        auto* edit = w->findChild<QLineEdit*>(field);
+        return edit ? edit->text() : "(no " + field + ")";
+    }
 };
 
 } // namespace vestra::test

@@ -3,9 +3,7 @@
 
 #include "accounts/accountdata.h"
 #include "accounts/personalaccountwindow.h"
-
-#include <QLineEdit>
-#include <QSqlRecord>
+#include "widgets/windowregistry.h"
 
 using namespace vestra;
 using namespace vestra::test;
@@ -51,22 +49,23 @@ TEST_P(Keys, ANewAccountWhoseMembershipFailsStaysAsTypedAndNeverTakesADeletedGro
     const int before = count("Konti");
     PersonalAccountWindow* add = ShowAddAccount(nullptr);
     ASSERT_NE(add, nullptr);
-    add->findChild<QLineEdit*>("Kontonavn")->setText("Carla");
-    add->findChild<QLineEdit*>("kontokontakt")->setText("Carla C.");
-    click(add, "addknap");
-    settle();
+    type(add, {"Kontonavn", "Carla", "kontokontakt", "Carla C."});
+    press(add, "addknap");
     EXPECT_EQ(count("Konti"), before);
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown()[0].title, "Error");
+    // The message names the file's reason.
+    ASSERT_EQ(messages.texts().size(), 1);
+    const QString shown = messages.texts().first();
+    EXPECT_TRUE(shown.startsWith("The record could not be saved:\n")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("disk full") && shown.endsWith(" / Error")) << shown.toStdString();
+    ASSERT_EQ(WindowRegistry::instance().find("PersonkontoAdd"), add);
     ASSERT_TRUE(add->isVisible());
     EXPECT_TRUE(add->source()->isAdding());
-    EXPECT_EQ(add->findChild<QLineEdit*>("Kontonavn")->text(), "Carla");
-    EXPECT_EQ(add->findChild<QLineEdit*>("kontokontakt")->text(), "Carla C.");
+    EXPECT_EQ(QStringList({text(add, "Kontonavn"), text(add, "kontokontakt")}),
+              QStringList({"Carla", "Carla C."}));
 
     // Once the membership can be written, the same window stores the account.
     ASSERT_TRUE(AllowInserts(d, "Grptilk"));
-    click(add, "addknap");
-    settle();
+    press(add, "addknap");
     EXPECT_EQ(count("Konti"), before + 1);
     const int carla = d.scalar("SELECT ID FROM Konti WHERE Kontonavn = 'Carla'").toInt();
     EXPECT_GT(carla, group);

@@ -36,15 +36,13 @@ protected:
         ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn) VALUES "
                               "(1, 3, 'Room 1'), (2, 3, 'Room 2')"));
     }
-    // action / key / summary of each row, oldest first.
-    QStringList logged()
+    // What each row holds (action / key / summary unless told), oldest first.
+    QStringList logged(const QString& what = "action || '/' || itemkey || '/' || summary")
     {
         Database d = db();
         QStringList out;
-        auto q = d.query("SELECT action, itemkey, summary FROM Auditlog ORDER BY ID");
-        while (q && q->next())
-            out << q->value(0).toString() + "/" + q->value(1).toString() + "/"
-                       + q->value(2).toString();
+        for (auto q = d.query("SELECT " + what + " FROM Auditlog ORDER BY ID"); q && q->next();)
+            out << q->value(0).toString();
         return out;
     }
 };
@@ -65,9 +63,8 @@ TEST_P(ChangeLog, EveryKindOfChangeWritesOneRowWithWhoWhereAndWhat)
     change({"Choir rehearsal", 540, 660, {}, {}, {}}); // retyped
     change({"Choir rehearsal", 540, 660, {}, {}, {}}); // no change: no row
 
-    BookingDetails series;
-    series.bookingnr = nr;
-    series.gennr = nr;
+    BookingDetails series; // the booking as the head of a series of its own
+    series.bookingnr = series.gennr = nr;
     series.item = 2;
     series.beskrivelse = "Choir rehearsal";
     series.pris = 10;
@@ -86,13 +83,11 @@ TEST_P(ChangeLog, EveryKindOfChangeWritesOneRowWithWhoWhereAndWhat)
     EXPECT_TRUE(DeleteAccount(d, anna).deleted());
     EXPECT_TRUE(DeleteItem(d, 1).deleted());
 
+    EXPECT_EQ(logged("action"),
+              QStringList({"created", "resized", "moved", "retyped", "series committed",
+                           "series updated", "series deleted", "deleted", "archived",
+                           "password set", "account deleted", "resource deleted"}));
     const QStringList rows = logged();
-    QStringList actions;
-    for (const QString& row : rows)
-        actions << row.section('/', 0, 0);
-    EXPECT_EQ(actions, QStringList({"created", "resized", "moved", "retyped", "series committed",
-                                    "series updated", "series deleted", "deleted", "archived",
-                                    "password set", "account deleted", "resource deleted"}));
     const QString key = QString::number(nr);
     // What people typed is set apart (FSI…PDI), so that a right-to-left
     // mark in it cannot reorder the rest of the line.
@@ -128,13 +123,13 @@ TEST_P(ChangeLog, AChangeAndItsRowStandOrFallTogether)
     // Without a log to write to, nothing changes.
     ASSERT_TRUE(d.exec("DROP TABLE Auditlog"));
     EXPECT_FALSE(DeleteBooking(d, nr));
-    EXPECT_EQ(count("Booking", "Bookingnr = ?", {nr}), 1);
     EXPECT_EQ(CreateBookingFromGrid(d, session(), "Lost", {45000, 1, 700}, 760, false).status,
               StoreStatus::Failed);
-    EXPECT_EQ(count("Booking", "Beskrivelse = 'Lost'"), 0);
     EXPECT_EQ(SaveBlockChange(d, session(), nr, {"Changed", 540, 660, {}, {}, {}}).status,
               StoreStatus::Failed);
-    EXPECT_EQ(stored(nr, "Bslut").toInt(), 600);
+    // The booking is still there as it was, alone.
+    EXPECT_EQ(firstRow("SELECT count(*), max(Bookingnr), max(Bslut) FROM Booking"),
+              QStringList({"1", QString::number(nr), "600"}));
     const int anna = addAccount("p", "Anna", "anna", "pw");
     EXPECT_FALSE(SetAccountPassword(d, anna, "n3w"));
     EXPECT_FALSE(DeleteAccount(d, anna).deleted());
@@ -143,13 +138,11 @@ TEST_P(ChangeLog, AChangeAndItsRowStandOrFallTogether)
 
 TEST_P(ChangeLog, TextsWithQuotesControlsEmojiAndLengthAreKeptVerbatim)
 {
-    const QString longText(10000, QChar('x'));
     const QStringList texts = {"O'Brien \"quoted\"", "a -- b; DROP TABLE Booking;",
                                QString("tab\there\nnew line\x01\x1f"),
-                               QString::fromUtf8("party 🎉 ✓ æøå"), longText};
+                               QString::fromUtf8("party 🎉 ✓ æøå"), QString(10000, QChar('x'))};
     Database d = db();
-    int start = 0;
-    for (const QString& text : texts) {
+    for (int start = 0; const QString& text : texts) {
         const auto made =
             CreateBookingFromGrid(d, session(), text, {45000, 1, start}, start + 30, false);
         ASSERT_EQ(made.status, StoreStatus::Stored) << text.left(30).toStdString();
@@ -176,10 +169,10 @@ TEST_P(ChangeLog, WindowFiltersByPeriodAndTextAndShowsTheBooking)
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->objectName(), "ChangeLog");
     ListControl* list = w->list();
-    ASSERT_EQ(list->rowCount(), 2) << "last month's rows, newest first";
-    EXPECT_EQ(list->text(0, 3), "deleted");
-    EXPECT_EQ(list->text(1, 3), "created");
-    EXPECT_EQ(list->text(1, 2), "\u2068admin\u2069") << "a name set apart from the line";
+    // Last month's rows, newest first; a name set apart from the line.
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(QStringList({list->text(0, 3), list->text(1, 3), list->text(1, 2)}),
+              QStringList({"deleted", "created", "\u2068admin\u2069"}));
 
     w->findChild<QLineEdit*>("search")->setText("CHOIR");
     ASSERT_EQ(list->rowCount(), 1);

@@ -145,19 +145,6 @@ void expectLabelsWhole(QWidget* window, const QString& what)
     }
 }
 
-// Runs check on the window as it opens, then again on every page of its tabs.
-void onEveryPage(QWidget* window, const QString& what,
-                 const std::function<void(const QString&)>& check)
-{
-    check(what);
-    for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            QCoreApplication::processEvents();
-            check(what + QLatin1Char('#') + tabs->tabText(i));
-        }
-}
-
 // The controls the user can tab to on the page now shown, each with its name
 // for a failure message.
 std::vector<std::pair<QWidget*, QString>> tabStops(QWidget* window, const QString& where)
@@ -170,7 +157,28 @@ std::vector<std::pair<QWidget*, QString>> tabStops(QWidget* window, const QStrin
     return stops;
 }
 
-void expectFits(QWidget* window, const QString& what)
+// What a screen reader reads of a control: a name of its own, not its value
+// (a box named "Anna" tells nothing about what Anna is).
+void expectNamed(QWidget* c, const QString& control)
+{
+    // A date or time editor's inner line is the editor itself.
+    if (!c->isEnabled() || qobject_cast<QAbstractSpinBox*>(c->parentWidget()))
+        return;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c);
+    ASSERT_NE(iface, nullptr);
+    const QString name = iface->text(QAccessible::Name).trimmed();
+    const QString value = iface->text(QAccessible::Value).trimmed();
+    EXPECT_FALSE(name.isEmpty()) << qPrintable(control) << ": no name";
+    // A list or table repeats its name as its value.
+    EXPECT_TRUE(value.isEmpty() || name != value || iface->tableInterface())
+        << qPrintable(control) << ": named by its value " << qPrintable(value);
+}
+
+// The window lies inside the screen's free area and tells a screen reader it
+// is a window or dialog; on it as it opens and on every page of its tabs,
+// each label shows whole and each control the user can tab to can be reached
+// and read.
+void expectUsable(QWidget* window, const QString& what)
 {
     QCoreApplication::processEvents();
     ASSERT_TRUE(window->isVisible()) << qPrintable(what);
@@ -185,37 +193,24 @@ void expectFits(QWidget* window, const QString& what)
             << qPrintable(what) << ": needs " << need.width() << "x" << need.height() << ", has "
             << window->width() << "x" << window->height();
     }
-    onEveryPage(window, what, [window](const QString& where) {
-        expectLabelsWhole(window, where);
-        for (const auto& [control, name] : tabStops(window, where))
-            expectReachable(window, control, name);
-    });
-}
-
-// What a screen reader reads: every window says it is a window or dialog,
-// and every control the user can tab to has a name of its own, not its value
-// (a box named "Anna" tells nothing about what Anna is).
-void expectNamed(QWidget* window, const QString& what)
-{
     QAccessibleInterface* top = QAccessible::queryAccessibleInterface(window);
     ASSERT_NE(top, nullptr) << qPrintable(what);
     EXPECT_TRUE(top->role() == QAccessible::Window || top->role() == QAccessible::Dialog)
         << qPrintable(what) << ": role " << top->role();
-    onEveryPage(window, what, [window](const QString& where) {
-        for (const auto& [c, control] : tabStops(window, where)) {
-            // A date or time editor's inner line is the editor itself.
-            if (!c->isEnabled() || qobject_cast<QAbstractSpinBox*>(c->parentWidget()))
-                continue;
-            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c);
-            ASSERT_NE(iface, nullptr);
-            const QString name = iface->text(QAccessible::Name).trimmed();
-            const QString value = iface->text(QAccessible::Value).trimmed();
-            EXPECT_FALSE(name.isEmpty()) << qPrintable(control) << ": no name";
-            // A list or table repeats its name as its value.
-            EXPECT_TRUE(value.isEmpty() || name != value || iface->tableInterface())
-                << qPrintable(control) << ": named by its value " << qPrintable(value);
+    const auto checkPage = [window](const QString& where) {
+        expectLabelsWhole(window, where);
+        for (const auto& [control, name] : tabStops(window, where)) {
+            expectReachable(window, control, name);
+            expectNamed(control, name);
         }
-    });
+    };
+    checkPage(what);
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            checkPage(what + QLatin1Char('#') + tabs->tabText(i));
+        }
 }
 
 // Shown as the program shows it; a record window then opened on a row.
@@ -302,8 +297,7 @@ TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReachedAndRead)
         QWidget* window = open();
         ASSERT_NE(window, nullptr) << what;
         QCoreApplication::processEvents();
-        expectFits(window, QString::fromLatin1(what));
-        expectNamed(window, QString::fromLatin1(what));
+        expectUsable(window, QString::fromLatin1(what));
         WindowRegistry::instance().closeAll();
         if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
             window->close();

@@ -178,7 +178,6 @@ TEST_F(Help, TheQuestionAboutMissingResourcesOffersItsSectionOfTheManual)
                            "", "Open the Resource Manager now?"})
                   .join("\r\n"));
     EXPECT_EQ(asked.title, "Service Message");
-    EXPECT_EQ(asked.buttons, MsgButtons::YesNo);
     EXPECT_EQ(WindowRegistry::instance().find(QStringLiteral("ResManager")), nullptr);
 
     // The message box itself: Yes, No and Help; Help opens the section and

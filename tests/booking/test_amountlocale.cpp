@@ -18,15 +18,6 @@ using namespace vestra::test;
 
 namespace {
 
-QString itemText(const LaidOutReport& report, const QString& name)
-{
-    for (const LaidOutPage& page : report.pages)
-        for (const PlacedItem& item : page.items)
-            if (item.name == name)
-                return item.text;
-    return QStringLiteral("<no %1>").arg(name);
-}
-
 template <typename T> QString childText(QWidget* w, const char* name)
 {
     auto* c = w->findChild<T*>(QString::fromLatin1(name));
@@ -40,22 +31,10 @@ protected:
     void SetUp() override
     {
         BookingStoreTest::SetUp();
-        makeBookingFile();
-        Session& s = session();
-        s.LoginOk = true;
-        s.LoginAccountId = 1;
-        s.LoginName = "Administrator";
-        s.IsAdmin = true;
-        s.TaxPercent = 12.5;
-        s.DateFormatLong = "dd-mm-yyyy";
+        openScheduleStore(45354, {"Hall A"});
+        session().TaxPercent = 12.5;
         Database d = db();
-        ASSERT_TRUE(d.exec("INSERT INTO overgruppenavne (overgruppenr, OverGruppenavn, Gruppeart) "
-                           "VALUES (1, 'Rooms', 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter (Lokalitetsnr, Lokalitetsnavn, Overgruppenr, "
-                           "gruppeart) VALUES (1, 'Halls', 1, 1)"));
-        ASSERT_TRUE(d.exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, gebyr, "
-                           "Lejetime) VALUES (1, 1, 'Hall A', 1, ?, ?)",
-                           {2345.5, 2345.5}));
+        ASSERT_TRUE(d.exec("UPDATE lokale SET gebyr = ?, Lejetime = ?", {2345.5, 2345.5}));
         ASSERT_TRUE(d.exec("UPDATE institutionsoplysninger SET taxpct = ?", {12.5}));
         booking = addBooking(45354, 600, 720, 1, 1, 1, "Board");
         // An agreed price above a thousand, with tax: grouping and decimals show.
@@ -93,15 +72,15 @@ TEST_P(AmountLocale, AnAmountReadsTheSameOnTheScreenAndOnPaper)
         QString paper;
         QString expected; // the figure in this locale's own writing
     } amounts[] = {
-        {"total", childText<QLabel>(form, "intax"), itemText(paper, QStringLiteral("total")),
+        {"total", childText<QLabel>(form, "intax"), paper.textsNamed("total").value(0),
          QLocale().toString(1406.81, 'f', 2)},
-        {"tax", childText<QLabel>(form, "taxbel"), itemText(paper, QStringLiteral("taxbel")),
+        {"tax", childText<QLabel>(form, "taxbel"), paper.textsNamed("taxbel").value(0),
          QLocale().toString(156.31, 'f', 2)},
         {"fee per hour", childText<QLineEdit>(item, "gebyr"),
-         itemText(listPaper, QStringLiteral("Lejetime")), QLocale().toString(2345.5, 'f', 2)},
+         listPaper.textsNamed("Lejetime").value(0), QLocale().toString(2345.5, 'f', 2)},
         // The tax percent is printed in the caption "Tax 12,5%".
         {"tax percent", childText<QLineEdit>(options, "Taxtext"),
-         itemText(paper, QStringLiteral("Taxtex")).remove(QStringLiteral("Tax ")).remove(u'%'),
+         paper.textsNamed("Taxtex").value(0).remove(QStringLiteral("Tax ")).remove(u'%'),
          QLocale().toString(12.5, 'f', 1)},
     };
     for (const auto& a : amounts) {

@@ -93,23 +93,21 @@ TEST_P(ArchiveSafety, ADamagedFileIsLeftUntouchedAndTheUserToldToRestoreABackup)
     ASSERT_TRUE(db().exec("UPDATE institutionsoplysninger SET backupfolder = ?", {folder}));
     const BackupResult backup = TakeDailyBackup(path, {folder, 14}, QDateTime::currentDateTime());
     ASSERT_TRUE(backup.taken) << backup.error.toStdString();
-    Database d = db();
-    const int pageSize = d.scalar("PRAGMA page_size").toInt();
-    const int root =
-        d.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Valgunits'").toInt();
-    ASSERT_GT(root, 1);
-    d = Database();
+    // The page size, and the first page of a table the run never reads.
+    const QStringList page = firstRow("SELECT page_size, rootpage FROM pragma_page_size, "
+                                      "sqlite_master WHERE name = 'Valgunits'");
+    ASSERT_GT(page.value(1).toInt(), 1);
     Database::closeAll(path);
     {
-        // The page of a table the run never reads loses its page type.
+        // That page loses its page type.
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(f.seek(qint64(root - 1) * pageSize));
+        ASSERT_TRUE(f.seek((page[1].toLongLong() - 1) * page[0].toInt()));
         ASSERT_EQ(f.write(QByteArray(1, '\x00')), 1);
     }
     const QByteArray before = fileBytes(path);
     ASSERT_FALSE(before.isEmpty());
-    d = db();
+    Database d = db();
     const ArchiveResult r = ArchiveBookings(d, today, 3, 5);
     EXPECT_EQ(std::tuple(r.ran, r.ok, r.damaged), std::tuple(false, false, true));
     EXPECT_EQ(r.error, DamagedFileText(path));

@@ -8,17 +8,11 @@
 using namespace vestra;
 using namespace vestra::test;
 
-class BadRows : public BookingFileTest {
-protected:
-    void SetUp() override
-    {
-        BookingFileTest::SetUp();
-        makeBookingFile();
-    }
-};
+using BadRows = BookingFileTest;
 
 TEST_F(BadRows, DayAndWeekLoadsSkipRowsThatHoldNoUsableTimeOrDay)
 {
+    makeBookingFile();
     const int day = DayNumber(QDate(2026, 12, 7));
     const int good = addBooking(day, 600, 660);
     Database d = db();
@@ -34,15 +28,14 @@ TEST_F(BadRows, DayAndWeekLoadsSkipRowsThatHoldNoUsableTimeOrDay)
         {9008, day, 600, 2000, 255, "past the day"},
         {9009, day, 600, 660, "red", "text colour"},
         {9010, day, 600, 660, 1e30, "huge colour"},
+        {9011, "monday", 600, 660, QVariant(), "text day"},
+        {9012, QVariant(), 600, 660, QVariant(), "no day"},
     };
     for (const QVariantList& row : bad)
         ASSERT_TRUE(d.exec("INSERT INTO Booking (Bookingnr, Bdato, Bstart, Bslut, Bcolor, "
                            "Beskrivelse, Bgruppe, Lokalenr) VALUES (?, ?, ?, ?, ?, ?, 1, 1)",
                            row))
             << d.lastError().toStdString();
-    ASSERT_TRUE(d.exec("INSERT INTO Booking (Bookingnr, Bdato, Bstart, Bslut, Beskrivelse, "
-                       "Bgruppe, Lokalenr) VALUES (9011, 'monday', 600, 660, 'text day', 1, 1), "
-                       "(9012, NULL, 600, 660, 'no day', 1, 1)"));
 
     const int monday = day - (QDate(2026, 12, 7).dayOfWeek() - 1);
     for (const auto& [name, blocks] : {std::pair{"day", LoadDayBlocks(d, 1, day)},
@@ -50,16 +43,11 @@ TEST_F(BadRows, DayAndWeekLoadsSkipRowsThatHoldNoUsableTimeOrDay)
                                        std::pair{"scan", LoadDayBlocksByScan(d, 1, day)}}) {
         SCOPED_TRACE(name);
         QStringList shown;
-        for (const ScheduleBlock& b : blocks) {
-            shown << b.text;
-            EXPECT_GE(b.start, 0);
-            EXPECT_LE(b.start, 1440);
-            EXPECT_GE(b.end, 0);
-            EXPECT_LE(b.end, 1440);
-        }
+        for (const ScheduleBlock& b : blocks)
+            shown << QStringLiteral("%1 %2-%3").arg(b.text).arg(b.start).arg(b.end);
         // The good row, and those whose faults lie outside the time and the day.
-        EXPECT_EQ(shown, QStringList({"Booking", "text colour", "huge colour"}))
-            << shown.join(", ").toStdString();
+        EXPECT_EQ(shown,
+                  QStringList({"Booking 600-660", "text colour 600-660", "huge colour 600-660"}));
         EXPECT_EQ(blocks.first().bookingnr, good);
     }
 }

@@ -5,7 +5,6 @@
 #include "booking/bookingform.h"
 #include "data/dates.h"
 #include "data/helpers.h"
-#include "data/schema.h"
 #include "grid/schedulegrid.h"
 #include "schedule/dayview.h"
 #include "session/connection.h"
@@ -35,8 +34,6 @@ struct CountingObserver : WaitObserver {
     int ended = 0;
 };
 
-const QString kBusy = BusyText();
-
 } // namespace
 
 class Waits : public BookingFileTest {
@@ -65,7 +62,7 @@ TEST_F(Waits, AWriteAgainstALockedFileWaitsTheBusyTimeoutOnceAndSaysWhy)
     const qint64 waited = clock.elapsed();
     EXPECT_GE(waited, kBusyTimeoutMs - 100);
     EXPECT_LE(waited, kBusyTimeoutMs + 1500);
-    EXPECT_EQ(d.lastError(), kBusy);
+    EXPECT_EQ(d.lastError(), BusyText());
     EXPECT_EQ(std::pair(observer.started, observer.ended), std::pair(1, 1));
     EXPECT_TRUE(NextKey(d).has_value()) << "the first write after the lock goes works";
 }
@@ -80,7 +77,7 @@ TEST_F(Waits, ACommitRefusedUnderAnotherReaderNamesItsReasonAndKeepsTheTypedText
     {
         BusyFile reader(file(), BusyFile::Lock::Read, 100);
         EXPECT_FALSE(NextKey(d).has_value());
-        EXPECT_EQ(d.lastError(), kBusy);
+        EXPECT_EQ(d.lastError(), BusyText());
 
         BookingForm* f = ShowBookingForm(nr, nullptr);
         QCoreApplication::processEvents();
@@ -90,7 +87,7 @@ TEST_F(Waits, ACommitRefusedUnderAnotherReaderNamesItsReasonAndKeepsTheTypedText
         title->setText("Board meeting");
         messages.clear();
         EXPECT_FALSE(f->Store());
-        EXPECT_EQ(messages.texts(), QStringList({kBusy + " / Error"}));
+        EXPECT_EQ(messages.texts(), QStringList({BusyText() + " / Error"}));
         EXPECT_EQ(title->text(), "Board meeting");
     }
     EXPECT_EQ(d.scalar("SELECT Beskrivelse FROM Booking WHERE Bookingnr = ?", {nr}), "Board");
@@ -103,8 +100,7 @@ TEST_F(Waits, TextTypedIntoTheScheduleStaysWhenTheFileIsBusy)
 {
     DayView* view = ShowDayView();
     QCoreApplication::processEvents();
-    auto* g = view->findChild<ScheduleGrid*>();
-    ASSERT_NE(g, nullptr);
+    ScheduleGrid* g = view->grid();
     view->resize(1000, 700);
     view->show();
     view->activateWindow();
@@ -136,7 +132,7 @@ TEST_F(Waits, TextTypedIntoTheScheduleStaysWhenTheFileIsBusy)
     EXPECT_TRUE(peek.busyCursor);
     EXPECT_EQ(view->statusBar()->currentMessage(), "");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(messages.texts(), QStringList({kBusy + " / Error"}));
+    EXPECT_EQ(messages.texts(), QStringList({BusyText() + " / Error"}));
     auto* editor = g->findChild<QLineEdit*>("blockeditor");
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->text(), "Board");
@@ -144,7 +140,6 @@ TEST_F(Waits, TextTypedIntoTheScheduleStaysWhenTheFileIsBusy)
 
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_EQ(count("Booking", "Beskrivelse = 'Board'"), 1);
-    view->close();
 }
 
 // A stored file that is busy, or whose folder (a network share) is gone, is

@@ -14,11 +14,10 @@ QByteArray pngLogo()
 {
     QImage image(60, 30, QImage::Format_ARGB32);
     image.fill(QColor(30, 90, 160));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
+    QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
-    return bytes;
+    return buffer.data();
 }
 
 int previewPages(QPrintPreviewDialog* dialog)
@@ -40,32 +39,21 @@ void ReportFileTest::SetUp()
     s.InstitutionEmail = QStringLiteral("hall@town.example");
 
     Database d = db();
-    for (const auto& [nr, name, kind] :
-         {std::tuple{1, "Building A", 1}, std::tuple{2, "Equipment", 2},
-          std::tuple{3, "Vehicles", 3}})
-        ASSERT_TRUE(d.exec("INSERT INTO Overgruppenavne (overgruppenr, OverGruppenavn, Gruppeart) "
-                           "VALUES (?, ?, ?)",
-                           {nr, name, kind}));
-    for (const auto& [nr, group, name] :
-         {std::tuple{10, 1, "Meeting rooms"}, std::tuple{11, 1, "Halls"},
-          std::tuple{12, 1, "Empty"}, std::tuple{20, 2, "Projectors"}, std::tuple{30, 3, "Cars"}})
-        ASSERT_TRUE(d.exec("INSERT INTO lokaliteter (Lokalitetsnr, Overgruppenr, Lokalitetsnavn) "
-                           "VALUES (?, ?, ?)",
-                           {nr, group, name}));
-    ASSERT_TRUE(d.exec(
-        "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, maxprs, Lejetime, lokbeskrivelse, "
-        "Lokfastinv, lokfabrikat, lokmodel, loksernr, lokårgang, Leverandør, Garantislut, "
-        "levphone, nextservice) VALUES "
-        "(101, 10, 'Room 1', 12, 150, 'Bright corner room', 'Whiteboard', "
-        "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),"
-        "(102, 10, 'Room 2', 8, 1250.5, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
-        "NULL),"
-        "(111, 11, 'Hall', 200, 900, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),"
-        "(201, 20, 'Beamer', NULL, 25, NULL, NULL, 'Lumo', 'X2', 'SN-77', '2021', 'AV Supply', "
-        "'2026-03-31', '55 66 77 88', '2025-09-01'),"
-        "(301, 30, 'Van', NULL, 60, NULL, NULL, 'Cargo', 'L', 'V-1', '2019', 'Cars Ltd', "
-        "'2024-12-01', '11 22 33 44', '2025-01-15')"))
-        << d.lastError().toStdString();
+    for (const char* sql :
+         {"INSERT INTO Overgruppenavne (overgruppenr, OverGruppenavn, Gruppeart) VALUES "
+          "(1, 'Building A', 1), (2, 'Equipment', 2), (3, 'Vehicles', 3)",
+          "INSERT INTO lokaliteter (Lokalitetsnr, Overgruppenr, Lokalitetsnavn) VALUES "
+          "(10, 1, 'Meeting rooms'), (11, 1, 'Halls'), (12, 1, 'Empty'), (20, 2, 'Projectors'), "
+          "(30, 3, 'Cars')",
+          "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, maxprs, Lejetime, lokbeskrivelse, "
+          "Lokfastinv) VALUES (101, 10, 'Room 1', 12, 150, 'Bright corner room', 'Whiteboard'), "
+          "(102, 10, 'Room 2', 8, 1250.5, NULL, NULL), (111, 11, 'Hall', 200, 900, NULL, NULL)",
+          "INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Lejetime, lokfabrikat, lokmodel, "
+          "loksernr, lokårgang, Leverandør, Garantislut, levphone, nextservice) VALUES "
+          "(201, 20, 'Beamer', 25, 'Lumo', 'X2', 'SN-77', '2021', 'AV Supply', '2026-03-31', "
+          "'55 66 77 88', '2025-09-01'), (301, 30, 'Van', 60, 'Cargo', 'L', 'V-1', '2019', "
+          "'Cars Ltd', '2024-12-01', '11 22 33 44', '2025-01-15')"})
+        ASSERT_TRUE(d.exec(QString::fromUtf8(sql))) << d.lastError().toStdString();
 
     jane = addAccount("p", "Jane Miller", "jane", "pw");
     bob = addAccount("p", "Bob Stone", "bob", "secret");

@@ -54,14 +54,11 @@ TEST_P(PeriodReportTest, ALargePeriodTellsItsCountInStretchesOfBookings)
 {
     Database d = db();
     const int many = 2 * kReportStretchRows + 500;
-    ASSERT_TRUE(d.exec(QStringLiteral("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, "
-                                      "Bstart, Bslut, Lokalenr, kontonr, Antalpers, Pris) "
-                                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
-                                      "FROM n WHERE i < %1) SELECT 1000 + i, 'Old', %2 + i % 20, "
-                                      "480, 540, 102 + i % 2, %3, 1, 2 FROM n")
-                           .arg(many)
-                           .arg(kDay)
-                           .arg(bob)))
+    ASSERT_TRUE(d.exec("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, "
+                       "Lokalenr, kontonr, Antalpers, Pris) WITH RECURSIVE n(i) AS (SELECT 1 "
+                       "UNION ALL SELECT i + 1 FROM n WHERE i < ?) SELECT 1000 + i, 'Old', "
+                       "? + i % 20, 480, 540, 102 + i % 2, CAST(? AS INTEGER), 1, 2 FROM n",
+                       {many, kDay, bob}))
         << d.lastError().toStdString();
     QList<int> told;
     const auto goOn = [&told](int done, int) { return told << done, true; };
@@ -139,20 +136,6 @@ TEST_P(OverviewTest, PdfShowsWholePhoneNumbersDatesAndWrappedTexts)
     EXPECT_FALSE(text.contains(QChar(0x2026))) << "nothing is elided";
 }
 
-// Top of each word pdftotext finds in the PDF, by the word's text.
-QMultiMap<QString, double> wordTops(const QString& pdf)
-{
-    const QString html = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, "-"});
-    static const QRegularExpression word(
-        QStringLiteral(R"re(<word xMin="[^"]*" yMin="([^"]*)"[^>]*>([^<]*)</word>)re"));
-    QMultiMap<QString, double> tops;
-    for (auto it = word.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        tops.insert(m.captured(2), m.captured(1).toDouble());
-    }
-    return tops;
-}
-
 TEST_P(OverviewTest, EveryCellOfAWrappedRowStartsOnTheRowsFirstLine)
 {
     // Bob's row grows to three lines for the account name and the phone
@@ -162,8 +145,16 @@ TEST_P(OverviewTest, EveryCellOfAWrappedRowStartsOnTheRowsFirstLine)
            "Kontotlf = '+45 70 00 00 00 / +45 21 21 21 21' WHERE ID = ?",
            {bob});
     pdfText(BuildOverview(d, period(kDay, kDay), OverviewKindsFor(OverviewChoice::All)),
-            QStringLiteral("rows.pdf"));
-    const auto tops = wordTops(qEnvironmentVariable("VESTRA_SHOTS", dir.path()) + "/rows.pdf");
+            "rows.pdf");
+    // Top of each word pdftotext finds in the PDF, by the word's text.
+    const QString html =
+        RunTool("pdftotext",
+                {"-bbox", qEnvironmentVariable("VESTRA_SHOTS", dir.path()) + "/rows.pdf", "-"});
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="[^"]*" yMin="([^"]*)"[^>]*>([^<]*)</word>)re"));
+    QMultiMap<QString, double> tops;
+    for (const QRegularExpressionMatch& m : word.globalMatch(html))
+        tops.insert(m.captured(2), m.captured(1).toDouble());
     ASSERT_TRUE(tops.contains("Early")) << "the row is printed";
     const double row = tops.value("Early");
     for (const char* first : {"Anne-Mette", "+45", "Room"})

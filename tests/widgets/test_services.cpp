@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -30,11 +29,10 @@ TEST(Messages, TheMessageBoxShowsAnEmptyTitleEmpty)
     for (const QString& title : {QString(), QStringLiteral("Access Message")}) {
         std::optional<QString> shown;
         QTimer::singleShot(0, [&] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                    shown = box->windowTitle();
-                    box->accept();
-                }
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->windowTitle();
+                box->accept();
+            }
         });
         BoxMessageService().show({"Text", title});
         ASSERT_TRUE(shown) << title.toStdString();
@@ -69,10 +67,8 @@ TEST(FileDialogs, SaveDialogAddsTheSuffixAndLeavesTheReplaceQuestionToItsCaller)
     QtFileDialogService service;
     const FileChoice c = service.saveFile("Vestra - Create new bookingfile",
                                           "Vestra booking files (*.mdb)", dir.path(), "mdb");
-    EXPECT_TRUE(c.chosen);
-    EXPECT_EQ(QFileInfo(c.fullPath).absoluteFilePath(),
-              QFileInfo(dir.filePath("good.mdb")).absoluteFilePath());
-    EXPECT_EQ(questions, 0);
+    EXPECT_EQ(std::tuple(c.chosen, QFileInfo(c.fullPath).absoluteFilePath(), questions),
+              std::tuple(true, QFileInfo(dir.filePath("good.mdb")).absoluteFilePath(), 0));
 }
 
 // A 1920x1080 screen at 150 % offers 1280x720 less its panel; a window drawn
@@ -99,14 +95,11 @@ TEST(WindowGeometry, WindowsFitTheAvailableAreaAndComeBackOnScreen)
         << "mostly on the right screen: moved wholly onto it";
     EXPECT_EQ(RestoredGeometry(QRect(1500, 100, 800, 600), {laptop}), QRect(240, 45, 800, 600));
     EXPECT_EQ(RestoredGeometry(QRect(3000, 900, 1900, 1000), {laptop}), QRect(0, 0, 1280, 690));
-}
 
-// A window of fixed size (the splash) larger than the screen is made smaller.
-TEST(WindowGeometry, AFixedSizeWindowShrinksToTheScreen)
-{
+    // A window of fixed size (the splash) larger than the screen is made smaller.
     auto* w = new QWidget;
     w->setAttribute(Qt::WA_DeleteOnClose);
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect area = QApplication::primaryScreen()->availableGeometry();
     w->setFixedSize(area.size() + QSize(200, 300));
     WindowRegistry::instance().show(w, ShowMode::Free);
     EXPECT_TRUE(area.contains(w->frameGeometry()))

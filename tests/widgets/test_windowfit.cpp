@@ -10,7 +10,6 @@
 #include "booking/bookingform.h"
 #include "booking/bookinginfowindow.h"
 #include "data/dates.h"
-#include "data/schema.h"
 #include "help/helpwindow.h"
 #include "lists/changelogwindow.h"
 #include "lists/mybookingswindow.h"
@@ -146,19 +145,6 @@ void expectLabelsWhole(QWidget* window, const QString& what)
     }
 }
 
-// Runs check on the window as it opens, then again on every page of its tabs.
-void onEveryPage(QWidget* window, const QString& what,
-                 const std::function<void(const QString&)>& check)
-{
-    check(what);
-    for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            QCoreApplication::processEvents();
-            check(what + QLatin1Char('#') + tabs->tabText(i));
-        }
-}
-
 // The controls the user can tab to on the page now shown, each with its name
 // for a failure message.
 std::vector<std::pair<QWidget*, QString>> tabStops(QWidget* window, const QString& where)
@@ -171,7 +157,28 @@ std::vector<std::pair<QWidget*, QString>> tabStops(QWidget* window, const QStrin
     return stops;
 }
 
-void expectFits(QWidget* window, const QString& what)
+// What a screen reader reads of a control: a name of its own, not its value
+// (a box named "Anna" tells nothing about what Anna is).
+void expectNamed(QWidget* c, const QString& control)
+{
+    // A date or time editor's inner line is the editor itself.
+    if (!c->isEnabled() || qobject_cast<QAbstractSpinBox*>(c->parentWidget()))
+        return;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c);
+    ASSERT_NE(iface, nullptr);
+    const QString name = iface->text(QAccessible::Name).trimmed();
+    const QString value = iface->text(QAccessible::Value).trimmed();
+    EXPECT_FALSE(name.isEmpty()) << qPrintable(control) << ": no name";
+    // A list or table repeats its name as its value.
+    EXPECT_TRUE(value.isEmpty() || name != value || iface->tableInterface())
+        << qPrintable(control) << ": named by its value " << qPrintable(value);
+}
+
+// The window lies inside the screen's free area and tells a screen reader it
+// is a window or dialog; on it as it opens and on every page of its tabs,
+// each label shows whole and each control the user can tab to can be reached
+// and read.
+void expectUsable(QWidget* window, const QString& what)
 {
     QCoreApplication::processEvents();
     ASSERT_TRUE(window->isVisible()) << qPrintable(what);
@@ -186,37 +193,24 @@ void expectFits(QWidget* window, const QString& what)
             << qPrintable(what) << ": needs " << need.width() << "x" << need.height() << ", has "
             << window->width() << "x" << window->height();
     }
-    onEveryPage(window, what, [window](const QString& where) {
-        expectLabelsWhole(window, where);
-        for (const auto& [control, name] : tabStops(window, where))
-            expectReachable(window, control, name);
-    });
-}
-
-// What a screen reader reads: every window says it is a window or dialog,
-// and every control the user can tab to has a name of its own, not its value
-// (a box named "Anna" tells nothing about what Anna is).
-void expectNamed(QWidget* window, const QString& what)
-{
     QAccessibleInterface* top = QAccessible::queryAccessibleInterface(window);
     ASSERT_NE(top, nullptr) << qPrintable(what);
     EXPECT_TRUE(top->role() == QAccessible::Window || top->role() == QAccessible::Dialog)
         << qPrintable(what) << ": role " << top->role();
-    onEveryPage(window, what, [window](const QString& where) {
-        for (const auto& [c, control] : tabStops(window, where)) {
-            // A date or time editor's inner line is the editor itself.
-            if (!c->isEnabled() || qobject_cast<QAbstractSpinBox*>(c->parentWidget()))
-                continue;
-            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c);
-            ASSERT_NE(iface, nullptr);
-            const QString name = iface->text(QAccessible::Name).trimmed();
-            const QString value = iface->text(QAccessible::Value).trimmed();
-            EXPECT_FALSE(name.isEmpty()) << qPrintable(control) << ": no name";
-            // A list or table repeats its name as its value.
-            EXPECT_TRUE(value.isEmpty() || name != value || iface->tableInterface())
-                << qPrintable(control) << ": named by its value " << qPrintable(value);
+    const auto checkPage = [window](const QString& where) {
+        expectLabelsWhole(window, where);
+        for (const auto& [control, name] : tabStops(window, where)) {
+            expectReachable(window, control, name);
+            expectNamed(control, name);
         }
-    });
+    };
+    checkPage(what);
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            checkPage(what + QLatin1Char('#') + tabs->tabText(i));
+        }
 }
 
 // Shown as the program shows it; a record window then opened on a row.
@@ -239,91 +233,74 @@ protected:
     {
         BookingFileTest::SetUp();
         openScheduleStore(DayNumber(QDate(2026, 12, 7)), {});
-        Session& s = session();
-        s.ShownWeekStart = s.SelectedDay;
-        s.CurrentItemNo = 1;
+        session().ShownWeekStart = session().SelectedDay;
+        session().CurrentItemNo = 1;
         ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, Gruppeart, "
                               "gebyr) VALUES (1, 1, 'Hall A', 1, 150), (2, 1, 'Beamer', 2, 40)"));
-        booking = addBooking(s.SelectedDay, 600, 720, 1, 1, 1, "Board");
-    }
-    void TearDown() override
-    {
-        WindowRegistry::instance().closeAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        BookingFileTest::TearDown();
+        booking = addBooking(session().SelectedDay, 600, 720, 1, 1, 1, "Board");
     }
     BookingForm* form() { return ShowBookingForm(booking, nullptr); }
-    // Opens every window of the program as the user opens it, checks it, and
-    // closes it again.
-    void forEveryWindow(const std::function<void(QWidget*, const QString&)>& check)
-    {
-        const std::pair<const char*, std::function<QWidget*()>> windows[] = {
-            {"splash", [] { return ShowSplash(); }},
-            {"connect", [] { return ShowConnectWindow(); }},
-            {"login", [] { return ShowLogin(); }},
-            {"server", [] { return present(new ServerDialog); }},
-            {"day view", [] { return ShowDayView(); }},
-            {"week view", [] { return ShowWeekView(); }},
-            {"booking form", [this] { return form(); }},
-            {"booking info", [this] { return ShowBookingInfoWindow(booking, nullptr); }},
-            {"pattern", [this] { return ShowPatternWindow(form(), false); }},
-            {"series delete", [this] { return ShowSeriesDelete(form()); }},
-            {"add or delete", [this] { return ShowAddOrDelete(form()); }},
-            {"free dates", [this] { return ShowFreeDatesWindow(form()); }},
-            {"alternatives", [] { return present(new AlternativesWindow(0, {})); }},
-            {"expiring series", [] { return ShowExpiringSeries(nullptr); }},
-            {"options", [] { return ShowOptions(nullptr); }},
-            {"about", [] { return ShowAbout(nullptr); }},
-            {"opening hours", [] { return ShowOpeningHoursWindow(nullptr); }},
-            {"company info", [] { return ShowCompanyInfoWindow(nullptr); }},
-            {"department", [] { return present(new LookupEdit(LookupKind::Department)); }},
-            {"floor plan", [] { return present(new LookupEdit(LookupKind::FloorPlan)); }},
-            {"search", [] { return ShowSearchWindow(nullptr); }},
-            {"my bookings", [] { return ShowMyBookings(nullptr); }},
-            {"tentative", [] { return ShowTentativeBookings(nullptr); }},
-            {"change log", [] { return ShowChangeLog(nullptr); }},
-            {"today", [] { return ShowTodaysBookings(nullptr); }},
-            {"resource manager", [] { return ShowResourceManager(nullptr); }},
-            {"resource group", [] { return present(new ResourceGroupWindow); }},
-            {"resource type", [] { return present(new ResourceTypeWindow); }},
-            {"domestic item", [] { return present(new DomesticItemWindow(ItemMode::Edit), 1); }},
-            {"equipment item", [] { return present(new EquipmentItemWindow(ItemMode::Edit), 2); }},
-            {"unavailable list", [] { return ShowUnavailableList(nullptr); }},
-            {"unavailability", [] { return present(new UnavailabilityEditor); }},
-            {"help", [] { return present(new HelpWindow(QString())); }},
-            {"booking overview", [] { return ShowBookingOverviewWindow(); }},
-            {"period totals", [] { return ShowArchivePeriodWindow(false); }},
-            {"period details", [] { return ShowArchivePeriodWindow(true); }},
-            {"account manager", [] { return ShowAccountManager(nullptr); }},
-            {"add account", [] { return ShowAddAccount(nullptr); }},
-            {"my account", [] { return ShowMyAccount(nullptr); }},
-            {"group account", [] { return present(new GroupAccountWindow); }},
-            {"group accounts", [] { return ShowGroupAccountManager(nullptr); }},
-            {"set password", [] { return ShowSetPassword(nullptr, true, {}); }},
-            {"receipt", [this] { return ShowReceipt(booking, false, 0, true); }},
-        };
-        for (const auto& [what, open] : windows) {
-            QWidget* window = open();
-            ASSERT_NE(window, nullptr) << what;
-            QCoreApplication::processEvents();
-            check(window, QString::fromLatin1(what));
-            WindowRegistry::instance().closeAll();
-            if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
-                window->close();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        }
-    }
     int booking = 0;
 };
 
-TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReached)
+// Every window of the program, opened as the user opens it, checked and closed again.
+TEST_F(WindowFit, EveryWindowFitsTheScreenAndEveryControlCanBeReachedAndRead)
 {
     ASSERT_LE(QGuiApplication::primaryScreen()->availableGeometry().width(), 1280)
         << "runs on a small screen only";
-    forEveryWindow(expectFits);
-}
-
-TEST_F(WindowFit, EveryWindowAndEveryControlHasANameAScreenReaderCanRead)
-{
-    forEveryWindow(expectNamed);
+    const std::pair<const char*, std::function<QWidget*()>> windows[] = {
+        {"splash", [] { return ShowSplash(); }},
+        {"connect", [] { return ShowConnectWindow(); }},
+        {"login", [] { return ShowLogin(); }},
+        {"server", [] { return present(new ServerDialog); }},
+        {"day view", [] { return ShowDayView(); }},
+        {"week view", [] { return ShowWeekView(); }},
+        {"booking form", [this] { return form(); }},
+        {"booking info", [this] { return ShowBookingInfoWindow(booking, nullptr); }},
+        {"pattern", [this] { return ShowPatternWindow(form(), false); }},
+        {"series delete", [this] { return ShowSeriesDelete(form()); }},
+        {"add or delete", [this] { return ShowAddOrDelete(form()); }},
+        {"free dates", [this] { return ShowFreeDatesWindow(form()); }},
+        {"alternatives", [] { return present(new AlternativesWindow(0, {})); }},
+        {"expiring series", [] { return ShowExpiringSeries(nullptr); }},
+        {"options", [] { return ShowOptions(nullptr); }},
+        {"about", [] { return ShowAbout(nullptr); }},
+        {"opening hours", [] { return ShowOpeningHoursWindow(nullptr); }},
+        {"company info", [] { return ShowCompanyInfoWindow(nullptr); }},
+        {"department", [] { return present(new LookupEdit(LookupKind::Department)); }},
+        {"floor plan", [] { return present(new LookupEdit(LookupKind::FloorPlan)); }},
+        {"search", [] { return ShowSearchWindow(nullptr); }},
+        {"my bookings", [] { return ShowMyBookings(nullptr); }},
+        {"tentative", [] { return ShowTentativeBookings(nullptr); }},
+        {"change log", [] { return ShowChangeLog(nullptr); }},
+        {"today", [] { return ShowTodaysBookings(nullptr); }},
+        {"resource manager", [] { return ShowResourceManager(nullptr); }},
+        {"resource group", [] { return present(new ResourceGroupWindow); }},
+        {"resource type", [] { return present(new ResourceTypeWindow); }},
+        {"domestic item", [] { return present(new DomesticItemWindow(ItemMode::Edit), 1); }},
+        {"equipment item", [] { return present(new EquipmentItemWindow(ItemMode::Edit), 2); }},
+        {"unavailable list", [] { return ShowUnavailableList(nullptr); }},
+        {"unavailability", [] { return present(new UnavailabilityEditor); }},
+        {"help", [] { return present(new HelpWindow(QString())); }},
+        {"booking overview", [] { return ShowBookingOverviewWindow(); }},
+        {"period totals", [] { return ShowArchivePeriodWindow(false); }},
+        {"period details", [] { return ShowArchivePeriodWindow(true); }},
+        {"account manager", [] { return ShowAccountManager(nullptr); }},
+        {"add account", [] { return ShowAddAccount(nullptr); }},
+        {"my account", [] { return ShowMyAccount(nullptr); }},
+        {"group account", [] { return present(new GroupAccountWindow); }},
+        {"group accounts", [] { return ShowGroupAccountManager(nullptr); }},
+        {"set password", [] { return ShowSetPassword(nullptr, true, {}); }},
+        {"receipt", [this] { return ShowReceipt(booking, false, 0, true); }},
+    };
+    for (const auto& [what, open] : windows) {
+        QWidget* window = open();
+        ASSERT_NE(window, nullptr) << what;
+        QCoreApplication::processEvents();
+        expectUsable(window, QString::fromLatin1(what));
+        WindowRegistry::instance().closeAll();
+        if (!window->testAttribute(Qt::WA_DeleteOnClose) || window->isVisible())
+            window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }

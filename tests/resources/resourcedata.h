@@ -60,9 +60,8 @@ protected:
     static QString nulls(int n) { return QStringLiteral("NULL").repeated(n); }
     QVariant field(const QString& table, const QString& name, const QString& keyField, int key)
     {
-        Database d = db();
-        return d.scalar(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(name, table, keyField),
-                        {key});
+        return db().scalar(
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(name, table, keyField), {key});
     }
 };
 

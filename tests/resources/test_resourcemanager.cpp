@@ -77,8 +77,7 @@ TEST_P(Manager, ButtonsNeedANodeAndOnlyAdministratorsAddChildrenOrDelete)
     messages.clear();
     onNode("LT", 1, "edit");   // a kind: nothing to edit
     onNode("LI", room, "Add"); // items have no children
-    EXPECT_TRUE(messages.texts().isEmpty());
-    EXPECT_TRUE(openRecordWindows().isEmpty());
+    EXPECT_EQ(messages.texts() + openRecordWindows(), QStringList()) << "nor a window";
 
     session().IsAdmin = false;
     onNode("LT", 1, "Add");
@@ -143,14 +142,12 @@ TEST_P(Manager, NewTypeAndItemTakeTheirParentLinkAndCancelLeavesNoRow)
     QWidget* w = onNode("LG", rooms, "Add", "lokaliteter");
     QTest::keyClicks(edit("lokaliteter", "Lokalitetsnavn"), "Halls");
     click(w, "Canc");
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(count("lokaliteter"), 2);
+    EXPECT_EQ(std::pair(w->isVisible(), count("lokaliteter")), std::pair(false, 2));
     // Escape is Cancel too; an item add window discards the same way.
     QWidget* item = onNode("LL", large, "Add", "resitemLAD");
     QTest::keyClicks(edit("resitemLAD", "Lokalenavn"), "Room Z");
     QTest::keyClick(edit("resitemLAD", "Lokalenavn"), Qt::Key_Escape);
-    EXPECT_FALSE(item->isVisible());
-    EXPECT_EQ(count("lokale"), 2);
+    EXPECT_EQ(std::pair(item->isVisible(), count("lokale")), std::pair(false, 2));
     EXPECT_TRUE(messages.texts().isEmpty());
 
     w = onNode("LG", rooms, "Add", "lokaliteter");
@@ -188,8 +185,8 @@ TEST_P(Manager, AnEditToARecordDeletedElsewhereIsNotDroppedSilently)
         messages.clear();
         ASSERT_NE(onNode(c.node, c.number, "edit", c.window), nullptr) << c.window;
         edit(c.window, c.field)->setText("Typed");
-        Database d = db();
-        ASSERT_TRUE(d.exec(QString("DELETE FROM %1 WHERE %2 = ?").arg(c.table, c.key), {c.number}));
+        ASSERT_TRUE(
+            db().exec(QString("DELETE FROM %1 WHERE %2 = ?").arg(c.table, c.key), {c.number}));
         window(c.window)->close();
         // The server names fields in lower case.
         EXPECT_EQ(messages.texts().join('|').toLower(), kGone.arg(c.field).toLower()) << c.window;
@@ -207,8 +204,7 @@ TEST_P(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
     EXPECT_EQ(messages.texts(),
               QStringList({"Unable to delete a resource group that still has resource types. "
                            "Delete its resource types first. / Delete Info"}));
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(count("overgruppenavne"), 3);
+    EXPECT_EQ(std::pair(w->isVisible(), count("overgruppenavne")), std::pair(true, 3));
     w->close();
 
     w = onNode("LG", empty, "edit", "Resgroup");
@@ -220,9 +216,9 @@ TEST_P(Manager, GroupsAndTypesWithChildrenAreNotDeleted)
     click(w, "del");
     EXPECT_EQ(messages.texts(), QStringList(2, "Confirm deletion ? / Delete Info"));
     EXPECT_EQ(messages.shown().at(1).defaultButton, MsgAnswer::No);
-    EXPECT_EQ(count("overgruppenavne", "overgruppenr = ?", {empty}), 0);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_FALSE(nodes().contains("Empty"));
+    EXPECT_EQ(std::tuple(count("overgruppenavne", "overgruppenr = ?", {empty}), w->isVisible(),
+                         nodes().contains("Empty")),
+              std::tuple(0, false, false));
 }
 
 TEST_P(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
@@ -232,18 +228,17 @@ TEST_P(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
     // A record with an empty name keeps the manager open.
     onNode("LT", 1, "Add");
     click(manager, "exit");
-    EXPECT_TRUE(manager->isVisible());
-    EXPECT_TRUE(window("Resgroup")->isVisible());
+    EXPECT_EQ(std::pair(manager->isVisible(), window("Resgroup")->isVisible()),
+              std::pair(true, true));
     EXPECT_EQ(messages.texts(), QStringList{kEmptyGroup});
     click(window("Resgroup"), "Canc");
 
     onNode("LG", rooms, "edit");
     QTest::keyClicks(edit("Resgroup", "OverGruppenavn"), " 2");
     click(manager, "exit");
-    EXPECT_FALSE(manager->isVisible());
-    EXPECT_EQ(field("overgruppenavne", "OverGruppenavn", "overgruppenr", rooms), "Meeting rooms 2");
-    EXPECT_EQ(count("overgruppenavne"), 3);
-    EXPECT_EQ(closed.count(), 0);
+    EXPECT_EQ(std::tuple(manager->isVisible(), count("overgruppenavne"), closed.count(),
+                         field("overgruppenavne", "OverGruppenavn", "overgruppenr", rooms)),
+              std::tuple(false, 3, 0, QVariant("Meeting rooms 2")));
 
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     session().OpenViewNo = 1;

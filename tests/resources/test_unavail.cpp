@@ -94,11 +94,11 @@ TEST_P(Unavail, EditOpensTheSelectedItemOwnedByTheListAndAsksForARowWithoutOne)
 
     edit(1);
     EXPECT_EQ(window->parentWidget(), list);
-    EXPECT_EQ(window->findChild<QLineEdit*>("lokalenr")->text(), "1");
-    EXPECT_EQ(window->findChild<QLineEdit*>("Lokalenavn")->text(), "Room North");
-    EXPECT_TRUE(box->isChecked());
-    EXPECT_EQ(period(), Dates({d(2024, 3, 1), d(2024, 3, 14)}));
-    EXPECT_EQ(start->text(), "01-03-2024");
+    EXPECT_EQ(QStringList({window->findChild<QLineEdit*>("lokalenr")->text(),
+                           window->findChild<QLineEdit*>("Lokalenavn")->text(), start->text()}),
+              QStringList({"1", "Room North", "01-03-2024"}));
+    EXPECT_EQ(std::pair(box->isChecked(), period()),
+              std::pair(true, Dates({d(2024, 3, 1), d(2024, 3, 14)})));
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 

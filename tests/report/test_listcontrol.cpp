@@ -88,18 +88,15 @@ TEST_F(ListControlTest, CellsShowInTheirColumnsFormatAndRowsKeepTheirOrderAndDat
     list.setColumns({{"Name", 100}});
     for (const auto& [name, key] : {std::pair{"Zeta", 7}, {"Alpha", 3}, {"Mid", 12}})
         list.addRow({QString::fromLatin1(name)}, key);
-    EXPECT_EQ(list.text(1, 0), "Alpha");
-    EXPECT_EQ(list.findRow(3), 1);
-    EXPECT_EQ(list.findRow(99), -1);
+    EXPECT_EQ(std::tuple(list.text(1, 0), list.findRow(3), list.findRow(99)),
+              std::tuple("Alpha", 1, -1));
 
     // Clearing keeps the columns; setting new columns drops the rows.
     list.clear();
-    EXPECT_EQ(list.rowCount(), 0);
-    EXPECT_EQ(list.columnCount(), 1);
+    EXPECT_EQ(std::pair(list.rowCount(), list.columnCount()), std::pair(0, 1));
     list.addRow({"x"});
     list.setColumns({{"Date", 60}, {"Start", 40}, {"End", 40}, {"DB", 30}});
-    EXPECT_EQ(list.rowCount(), 0);
-    EXPECT_EQ(list.headerItem()->text(3), "DB");
+    EXPECT_EQ(std::pair(list.rowCount(), list.headerItem()->text(3)), std::pair(0, QString("DB")));
 }
 
 // A click on a heading sorts by what the cells hold: amounts as numbers,
@@ -148,16 +145,14 @@ TEST_F(ListControlTest, CheckBoxesReportOnlyTheUsersChanges)
     list.addRow({true, false, "02-02-2024"}, 2);
     QSignalSpy toggled(&list, &ListControl::checkToggled);
 
-    EXPECT_EQ(list.text(0, 2), "01-02-2024");
-    EXPECT_FALSE(list.isChecked(0, 0));
-    EXPECT_TRUE(list.isChecked(1, 0));
+    EXPECT_EQ(std::tuple(list.text(0, 2), list.isChecked(0, 0), list.isChecked(1, 0)),
+              std::tuple("01-02-2024", false, true));
 
     // The program's own changes are silent, a picture on the check column too.
     list.setChecked(0, 1, true);
     list.setRowPicture(0, 0);
     list.setRowData(0, 5);
-    EXPECT_TRUE(list.isChecked(0, 1));
-    EXPECT_EQ(toggled.count(), 0);
+    EXPECT_EQ(std::tuple(list.isChecked(0, 1), toggled.count()), std::tuple(true, 0));
 
     // A click on the box (what the view does to the item) is reported once.
     list.topLevelItem(1)->setCheckState(0, Qt::Unchecked);
@@ -216,10 +211,9 @@ TEST_F(ListFillTest, FillStopsAfter2000ShownRowsInTheQuerysOrder)
     list.setFillSource(source([](int id) { return id > 2000; }));
     EXPECT_EQ(list.fill(), 2000);
     ASSERT_EQ(list.rowCount(), 2000);
-    EXPECT_EQ(list.rowTexts(0), QStringList({"4100", "row 4100"}));
-    EXPECT_EQ(list.rowData(1999), QVariant(2101));
-    EXPECT_EQ(list.rowPicture(0), 1);
-    EXPECT_EQ(list.rowPicture(1), 0);
+    EXPECT_EQ(
+        std::tuple(list.rowTexts(0), list.rowData(1999), list.rowPicture(0), list.rowPicture(1)),
+        std::tuple(QStringList({"4100", "row 4100"}), QVariant(2101), 1, 0));
     // The count says how many more the query found.
     const QLocale locale;
     EXPECT_EQ(list.rowCountText(),
@@ -237,9 +231,8 @@ TEST_F(ListFillTest, FillStopsAfter2000ShownRowsInTheQuerysOrder)
 
     // Rows the filter skips do not count towards the cap.
     list.setFillSource(source([](int id) { return id % 2 == 0; }));
-    EXPECT_EQ(list.reload(), 2000);
-    EXPECT_EQ(list.rowData(0), QVariant(4100));
-    EXPECT_EQ(list.rowData(1999), QVariant(102));
+    EXPECT_EQ((std::tuple{list.reload(), list.rowData(0), list.rowData(1999)}),
+              (std::tuple{2000, QVariant(4100), QVariant(102)}));
 }
 
 TEST_F(ListFillTest, FillsOnlyWhenEmptyReloadFillsAgainAndAFailureSaysWhy)
@@ -255,8 +248,7 @@ TEST_F(ListFillTest, FillsOnlyWhenEmptyReloadFillsAgainAndAFailureSaysWhy)
     EXPECT_EQ(after(list.reload()), std::pair(3, 3));
     addRows(4, 5);
     EXPECT_EQ(after(list.fill()), std::pair(0, 3)); // not empty: the new rows wait for a reload
-    EXPECT_EQ(list.reload(), 5);
-    EXPECT_EQ(list.rowData(0), QVariant(5));
+    EXPECT_EQ((std::pair{list.reload(), list.rowData(0)}), (std::pair{5, QVariant(5)}));
 
     // The bound values are read at each fill.
     list.fillSource().binds = {4};

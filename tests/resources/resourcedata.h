@@ -1,7 +1,9 @@
 #pragma once
 // Groups, types, items and bookings for the resource tests.
 
+#include "resources/resourcewindows.h"
 #include "support/fixture.h"
+#include "widgets/windowregistry.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -50,6 +52,15 @@ protected:
                               "Bslut, Bgruppe, Lokalenr, kontonr) VALUES (900, 'Old', 40000, 600, "
                               "660, ?, ?, 1)"),
                {type, item});
+    }
+    // An item window of class W, opened on item as the program opens it.
+    template <typename W> W* open(ItemMode mode, int item)
+    {
+        auto* w = new W(mode);
+        WindowRegistry::instance().obtain<QWidget>(w->objectName(), [w] { return w; });
+        WindowRegistry::instance().show(w, ShowMode::Free);
+        EXPECT_TRUE(w->OpenOn(item));
+        return w;
     }
     void click(QWidget* window, const char* button)
     {

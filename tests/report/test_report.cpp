@@ -169,9 +169,6 @@ ReportDefinition archiveDefinition()
     ReportDefinition def;
     def.pageHeader.height = 6;
     def.pageHeader.add(ReportItem::label("#Bookings", {80, 0, 20, 6}));
-    const RowFunction hours = [](const ReportRow& row) -> QVariant {
-        return (row.value("Bslut").toDouble() - row.value("Bstart").toDouble()) / 60.0;
-    };
     for (int level = 0; level < 2; ++level) {
         const QString field = level == 0 ? "OverGruppenavn" : "Lokalitetsnavn";
         const QString n = QString::number(level);
@@ -181,7 +178,9 @@ ReportDefinition archiveDefinition()
         g.footer.height = 6;
         g.footer.add(ReportItem::count("Pris", {80, 0, 20, 6}, "#,##0").named("count" + n));
         ReportItem h = ReportItem::sum({}, {120, 0, 20, 6}, "#,##0.00");
-        h.compute = hours;
+        h.compute = [](const ReportRow& row) -> QVariant {
+            return (row.value("Bslut").toDouble() - row.value("Bstart").toDouble()) / 60.0;
+        };
         g.footer.add(h.named("hours" + n));
         g.footer.add(ReportItem::sum("Pris", {140, 0, 30, 6}, "#,##0.00").named("fee" + n));
     }
@@ -402,8 +401,6 @@ TEST(ReportLayoutTest, FormatEventsSetTextsHideItemsAndDropBands)
 
 // ---------------------------------------------------------------- output
 
-using test::RunTool;
-
 TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePagesOrSaysWhyNot)
 {
     QTemporaryDir dir;
@@ -415,9 +412,9 @@ TEST(ReportOutputTest, PdfHoldsTheLaidOutTextsOnTheSamePagesOrSaysWhyNot)
     QString error;
     ASSERT_TRUE(PrintToPdf(report, path, &error)) << error.toStdString();
 
-    EXPECT_TRUE(RunTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+2\\b")));
-    const QString page1 = RunTool("pdftotext", {"-layout", "-f", "1", "-l", "1", path, "-"});
-    const QString page2 = RunTool("pdftotext", {"-layout", "-f", "2", "-l", "2", path, "-"});
+    EXPECT_TRUE(test::RunTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+2\\b")));
+    const QString page1 = test::RunTool("pdftotext", {"-layout", "-f", "1", "-l", "1", path, "-"});
+    const QString page2 = test::RunTool("pdftotext", {"-layout", "-f", "2", "-l", "2", path, "-"});
     for (const char* text : {"BOOKING OVERVIEW", "Group A", "Page 1 of 2"})
         EXPECT_TRUE(page1.contains(text)) << text;
     for (const char* text : {"Booking No.", "Group B", "Page 2 of 2", "200.00"})

@@ -30,27 +30,24 @@ protected:
     }
     int addGroup(const QString& name, int kind)
     {
-        return insert(QStringLiteral("INSERT INTO overgruppenavne (OverGruppenavn, Gruppeart) "
-                                     "VALUES (?, ?)"),
+        return insert("INSERT INTO overgruppenavne (OverGruppenavn, Gruppeart) VALUES (?, ?)",
                       {name, kind});
     }
     int addType(const QString& name, int group, int kind)
     {
-        return insert(QStringLiteral("INSERT INTO lokaliteter (Lokalitetsnavn, Overgruppenr, "
-                                     "gruppeart) VALUES (?, ?, ?)"),
+        return insert("INSERT INTO lokaliteter (Lokalitetsnavn, Overgruppenr, gruppeart) "
+                      "VALUES (?, ?, ?)",
                       {name, group, kind});
     }
     int addItem(const QString& name, int type, int kind)
     {
-        return insert(QStringLiteral("INSERT INTO lokale (Lokalenavn, lokalinr, Gruppeart) "
-                                     "VALUES (?, ?, ?)"),
+        return insert("INSERT INTO lokale (Lokalenavn, lokalinr, Gruppeart) VALUES (?, ?, ?)",
                       {name, type, kind});
     }
     void addArchivedBooking(int item, int type)
     {
-        insert(QStringLiteral("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Bstart, "
-                              "Bslut, Bgruppe, Lokalenr, kontonr) VALUES (900, 'Old', 40000, 600, "
-                              "660, ?, ?, 1)"),
+        insert("INSERT INTO Bookingarkiv (Bookingnr, Beskrivelse, Bdato, Bstart, Bslut, Bgruppe, "
+               "Lokalenr, kontonr) VALUES (900, 'Old', 40000, 600, 660, ?, ?, 1)",
                {type, item});
     }
     // An item window of class W, opened on item as the program opens it.
@@ -68,7 +65,6 @@ protected:
         ASSERT_TRUE(b) << button;
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    static QString nulls(int n) { return QStringLiteral("NULL").repeated(n); }
     QVariant field(const QString& table, const QString& name, const QString& keyField, int key)
     {
         return db().scalar(

@@ -117,7 +117,7 @@ TEST_P(ItemWindows, DomesticEditShowsAndWritesEveryField)
                                  .arg(large)
                                  .arg(DayNumber(QDate(2025, 3, 2)))
                                  .arg(DayNumber(QDate(2025, 3, 9)))
-                             + nulls(12));
+                             + QString("NULL").repeated(12));
 }
 
 TEST_P(ItemWindows, EquipmentEditShowsAndWritesEveryField)

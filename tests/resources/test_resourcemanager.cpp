@@ -20,8 +20,7 @@ protected:
         rooms = addGroup("Meeting rooms", 1);
         large = addType("Large rooms", rooms, 1);
         room = addItem("Room A", large, 1);
-        av = addGroup("Projectors", 2);
-        beamers = addType("Beamers", av, 2);
+        beamers = addType("Beamers", addGroup("Projectors", 2), 2);
         beamer = addItem("Epson 1", beamers, 2);
         empty = addGroup("Empty", 1);
         manager = ShowResourceManager();
@@ -53,7 +52,7 @@ protected:
                 out << name;
         return out;
     }
-    int rooms = 0, large = 0, room = 0, av = 0, beamers = 0, beamer = 0, empty = 0;
+    int rooms = 0, large = 0, room = 0, beamers = 0, beamer = 0, empty = 0;
     ResourceManager* manager = nullptr;
 };
 
@@ -225,8 +224,8 @@ TEST_P(Manager, ClosingWritesOpenRecordWindowsAndTellsTheDayView)
     // A record with an empty name keeps the manager open.
     onNode("LT", 1, "Add");
     click(manager, "exit");
-    EXPECT_EQ(std::pair(manager->isVisible(), window("Resgroup")->isVisible()),
-              std::pair(true, true));
+    EXPECT_TRUE(manager->isVisible());
+    EXPECT_TRUE(window("Resgroup")->isVisible());
     EXPECT_EQ(messages.texts(),
               QStringList{"Groupname can't be empty. Fill in or cancel the operation. / Message"});
     click(window("Resgroup"), "Canc");

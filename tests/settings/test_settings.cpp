@@ -136,8 +136,7 @@ TEST_P(Settings, TwoWindowsOnTheRowStoreOnlyTheirOwnFields)
     // Each store is logged with the value it replaced (a server names the
     // fields in lower case).
     QStringList logged;
-    auto q = d.query("SELECT action, summary FROM Auditlog ORDER BY ID");
-    while (q && q->next())
+    for (auto q = d.query("SELECT action, summary FROM Auditlog ORDER BY ID"); q && q->next();)
         logged << q->value(0).toString() + "/" + q->value(1).toString().toLower();
     EXPECT_EQ(logged, QStringList({"settings edited/instutionsnavn: \u2068my institution\u2069 → "
                                    "\u2068northwood college\u2069",
@@ -159,8 +158,7 @@ TEST_P(Settings, TwoWindowsOnTheRowStoreOnlyTheirOwnFields)
     ASSERT_TRUE(a.load(d));
     a.setValue("Senr", "DK-123");
     ASSERT_TRUE(a.store(d));
-    EXPECT_EQ(count("institutionsoplysninger"), 1);
-    EXPECT_EQ(setting("Senr").toString(), "DK-123");
+    EXPECT_EQ(setting("COUNT(*)||' '||MAX(Senr)"), "1 DK-123"); // one row
 }
 
 TEST_P(Settings, OptionsChangeTheSessionAtOnceAndStoreTheRowOnClosing)
@@ -321,10 +319,8 @@ TEST_P(Settings, DetailsAndLogoAreStoredWhenTheParametersClose)
 {
     QImage picture(8, 6, QImage::Format_RGB32);
     picture.fill(Qt::blue);
-    const QString logoPath = pathOf("logo.bmp");
-    ASSERT_TRUE(picture.save(logoPath));
-    const QString notAPicture = pathOf("notes.jpg");
-    QFile bad(notAPicture);
+    ASSERT_TRUE(picture.save(pathOf("logo.bmp")));
+    QFile bad(pathOf("notes.jpg"));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly) && bad.write("not a picture") == 13 && bad.flush());
 
     CompanyInfoWindow* w = ShowCompanyInfoWindow(nullptr);
@@ -334,8 +330,9 @@ TEST_P(Settings, DetailsAndLogoAreStoredWhenTheParametersClose)
     QTest::keyClicks(child<QLineEdit>(w, "gironr"), "DK50 0040");
 
     // Cancel and a bad file (said once) keep none; a picture shows.
-    for (const auto& [choice, none] :
-         {std::pair{std::optional<QString>(), true}, {notAPicture, true}, {logoPath, false}}) {
+    for (const auto& [choice, none] : {std::pair{std::optional<QString>(), true},
+                                       {bad.fileName(), true},
+                                       {pathOf("logo.bmp"), false}}) {
         dialogs.chooseNext(choice);
         child<QPushButton>(w, "changelogo")->click();
         EXPECT_EQ(child<QLabel>(w, "Logo")->pixmap().isNull(), none);

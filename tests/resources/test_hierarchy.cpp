@@ -10,9 +10,8 @@ TEST(NodeKeys, KindLetterAndKeyOfEachLevel)
     for (const auto& [kind, letter] :
          {std::pair{1, 'L'}, {2, 'A'}, {3, 'S'}, {5, 'S'}, {0, 'S'}, {-1, 'S'}})
         EXPECT_EQ(KindLetter(kind), QLatin1Char(letter)) << kind;
-    EXPECT_EQ(std::pair(ParseNodeKey("AG12"), ParseNodeKey("LI1234")),
-              std::pair(std::optional<NodeKey>({'A', 'G', 12}),
-                        std::optional<NodeKey>({'L', 'I', 1234})));
+    EXPECT_EQ(ParseNodeKey("AG12"), (std::optional<NodeKey>({'A', 'G', 12})));
+    EXPECT_EQ(ParseNodeKey("LI1234"), (std::optional<NodeKey>({'L', 'I', 1234})));
     for (const char* bad : {"", "L", "LI", "LIx", "LI7a"})
         EXPECT_FALSE(ParseNodeKey(bad)) << bad;
 }

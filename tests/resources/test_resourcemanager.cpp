@@ -185,7 +185,8 @@ TEST_P(Manager, AnEditToARecordDeletedElsewhereIsNotDroppedSilently)
                   QString("The record could not be saved:\nThis record no longer exists; another "
                           "workstation may have deleted it.\nYour change:\n%1: Typed / Error")
                       .arg(c.field)
-                      .toLower());
+                      .toLower())
+            << c.window;
         // Nothing is left to write: the window closes now.
         if (QWidget* w = window(c.window))
             w->close();

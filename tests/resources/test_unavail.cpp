@@ -56,8 +56,7 @@ protected:
 
     UnavailabilityEditor* editOn(UnavailableList* w, int lokalenr)
     {
-        ListControl* list = w->list();
-        list->selectRow(list->findRow(lokalenr));
+        w->list()->selectRow(w->list()->findRow(lokalenr));
         w->findChild<QPushButton*>("edit")->click();
         return WindowRegistry::instance().findAs<UnavailabilityEditor>("EditUnavail");
     }

@@ -120,8 +120,7 @@ TEST_P(Unavail, TypedSpunAndInvertedDates)
     start->setSelectedSection(QDateTimeEdit::DaySection);
     QTest::keyClicks(start, "2002");
     QTest::keyClick(start, Qt::Key_Return);
-    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("; ").toStdString();
-    EXPECT_EQ(start->date(), d(2024, 2, 20));
+    EXPECT_EQ(std::pair(messages.texts(), start->date()), std::pair(QStringList(), d(2024, 2, 20)));
 
     // The spin buttons move a day, whatever the section.
     end->setCurrentSection(QDateTimeEdit::YearSection);

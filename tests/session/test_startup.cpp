@@ -27,8 +27,7 @@ template <class Store> class StartupOn : public Store {
 protected:
     void connectTo(const QString& path)
     {
-        ASSERT_TRUE(EnsureWorkDatabase());
-        ASSERT_TRUE(StoreBookingFilePath(path));
+        ASSERT_TRUE(EnsureWorkDatabase() && StoreBookingFilePath(path));
         session().BookingFilePath.clear();
     }
     void setArchiveDate(const QDate& d)

@@ -28,7 +28,6 @@ protected:
         QLocale::setDefault(QLocale(QLocale::Danish, QLocale::Denmark));
         Session& s = session();
         s.LoginAccountId = 1;
-        s.LoginName = "Administrator";
         s.IsAdmin = true;
         s.TaxPercent = 25;
         s.DateFormatLong = "dd-mm-yyyy";
@@ -297,7 +296,6 @@ TEST_P(Form, AccountChoiceFollowsTheUsersRights)
 
     session().IsAdmin = false;
     session().LoginAccountId = anna;
-    session().LoginName = "Anna";
     f = open(room);
     auto* account = child<QComboBox>(f, "Kontonr");
     QStringList names;

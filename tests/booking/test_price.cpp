@@ -14,13 +14,6 @@ protected:
         ASSERT_TRUE(db().exec("INSERT INTO lokale (lokalenr, lokalinr, Lokalenavn, gebyr) VALUES "
                               "(1, 1, 'Hall', 150), (2, 1, 'Room', 100), (3, 1, 'Free', NULL)"));
     }
-    PriceResult price(int item, QTime from, QTime to, int type, double agreed, bool tax,
-                      double percent)
-    {
-        Database d = db();
-        return RecalculatePrice(d, {item, from.msecsSinceStartOfDay() / 1000,
-                                    to.msecsSinceStartOfDay() / 1000, type, agreed, tax, percent});
-    }
 };
 
 INSTANTIATE_TEST_SUITE_P(Engines, Price, ::testing::ValuesIn(TestEngines()), EngineName);
@@ -29,29 +22,27 @@ INSTANTIATE_TEST_SUITE_P(Engines, Price, ::testing::ValuesIn(TestEngines()), Eng
 // as it is; tax follows the booking's box and a positive percentage.
 TEST_P(Price, ListPriceIsWholeHoursTimesTheFeeAndTaxFollowsTheBox)
 {
+    const int h = 3600;
     const struct {
-        int item;
-        QTime from, to;
-        int type;
-        double agreed;
-        bool tax;
-        double percent, price, taxAmount, total;
+        PriceInput in; // item, start, end, price type, agreed price, tax box, tax percent
+        double price, taxAmount, total;
     } cases[] = {
-        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, false, 25, 300, 0, 300},
-        {2, QTime(8, 0), QTime(9, 30), ListPrice, 0, false, 25, 200, 0, 200}, // 1.5 h rounds to 2
-        {2, QTime(22, 0), QTime(2, 0), ListPrice, 0, false, 25, 400, 0, 400}, // across midnight
-        {3, QTime(8, 0), QTime(10, 0), ListPrice, 0, false, 25, 0, 0, 0},  // an item without a fee
-        {99, QTime(8, 0), QTime(10, 0), ListPrice, 0, false, 25, 0, 0, 0}, // an item that is gone
-        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, 25, 300, 75, 375},
-        {1, QTime(8, 0), QTime(10, 0), AgreedPrice, 500, false, 25, 500, 0, 500},
-        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, 0, 300, 0, 300},
-        {1, QTime(8, 0), QTime(10, 0), ListPrice, 0, true, -5, 300, 0, 300},
+        {{1, 8 * h, 10 * h, ListPrice, 0, false, 25}, 300, 0, 300},
+        {{2, 8 * h, 9 * h + h / 2, ListPrice, 0, false, 25}, 200, 0, 200}, // 1.5 h rounds to 2
+        {{2, 22 * h, 2 * h, ListPrice, 0, false, 25}, 400, 0, 400},        // across midnight
+        {{3, 8 * h, 10 * h, ListPrice, 0, false, 25}, 0, 0, 0},            // an item without a fee
+        {{99, 8 * h, 10 * h, ListPrice, 0, false, 25}, 0, 0, 0},           // an item that is gone
+        {{1, 8 * h, 10 * h, ListPrice, 0, true, 25}, 300, 75, 375},
+        {{1, 8 * h, 10 * h, AgreedPrice, 500, false, 25}, 500, 0, 500},
+        {{1, 8 * h, 10 * h, ListPrice, 0, true, 0}, 300, 0, 300},
+        {{1, 8 * h, 10 * h, ListPrice, 0, true, -5}, 300, 0, 300},
     };
+    Database d = db();
     for (const auto& c : cases) {
-        const PriceResult r = price(c.item, c.from, c.to, c.type, c.agreed, c.tax, c.percent);
+        const PriceResult r = RecalculatePrice(d, c.in);
         EXPECT_EQ(std::tuple(r.price, r.taxAmount, r.total),
                   std::tuple(c.price, c.taxAmount, c.total))
-            << c.item << " " << c.from.toString().toStdString() << " " << c.percent;
+            << c.in.item << " " << c.in.startSeconds << " " << c.in.taxPercent;
     }
 }
 
@@ -91,10 +82,9 @@ TEST(PriceText, APriceIsWrittenPlainAndReadOnlyAsTheLocaleWritesIt)
 TEST(PriceText, TaxIsRoundedOnItsOwnAndTheTotalAddsUp)
 {
     // A credit rounds away from zero too.
-    EXPECT_DOUBLE_EQ(AddTax(-2.1, 25).tax, -0.53);
-    EXPECT_DOUBLE_EQ(AddTax(-2.1, 25).total, -2.63);
-    EXPECT_DOUBLE_EQ(AddTax(300, 0).tax, 0);
-    EXPECT_DOUBLE_EQ(AddTax(300, 0).total, 300);
+    const TaxedAmount credit = AddTax(-2.1, 25), none = AddTax(300, 0);
+    EXPECT_EQ(std::tuple(credit.tax, credit.total, none.tax, none.total),
+              std::tuple(-0.53, -2.63, 0.0, 300.0));
 }
 
 TEST(MailTarget, IsBuiltExactly)

@@ -27,8 +27,7 @@ template <class Store> class StartupOn : public Store {
 protected:
     void connectTo(const QString& path)
     {
-        ASSERT_TRUE(EnsureWorkDatabase());
-        ASSERT_TRUE(StoreBookingFilePath(path));
+        ASSERT_TRUE(EnsureWorkDatabase() && StoreBookingFilePath(path));
         session().BookingFilePath.clear();
     }
     void setArchiveDate(const QDate& d)
@@ -44,16 +43,15 @@ using Startup = StartupOn<BookingFileTest>;
 using StartupStore = StartupOn<BookingStoreTest>;
 INSTANTIATE_TEST_SUITE_P(Engines, StartupStore, ::testing::ValuesIn(TestEngines()), EngineName);
 
-TEST_F(Startup, WithoutWorkDatabaseItIsCreatedAndTheUserAskedForAFile)
+// Without a work database it is made and the user asked for a booking file,
+// as for a file that is no booking file.
+TEST_F(Startup, WithoutABookingFileTheUserIsAskedForOne)
 {
     EXPECT_FALSE(QFileInfo::exists(WorkDatabasePath()));
     EXPECT_EQ(PrepareSession(session(), kToday).outcome, StartupOutcome::NoBookingFile);
     EXPECT_TRUE(QFileInfo::exists(WorkDatabasePath()));
     EXPECT_TRUE(session().BookingFilePath.isEmpty());
-}
 
-TEST_F(Startup, RefusesFilesThatAreNotBookingFiles)
-{
     const QString plain = pathOf("plain.mdb");
     ASSERT_TRUE(Database::create(plain).exec("CREATE TABLE institutionsoplysninger (x INTEGER)"));
     connectTo(plain);
@@ -176,9 +174,8 @@ TEST_F(Startup, AnOlderBookingFileIsUpgradedOnConnectAndTheUserToldWhereItsCopyI
     EXPECT_EQ(count("Bookingarkiv"), 1);
 
     // The next start finds it current and says nothing.
-    messages.clear();
     RunStartup();
-    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_EQ(messages.shown().size(), 1);
 }
 
 TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
@@ -203,8 +200,8 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
         ASSERT_TRUE(QFile::copy(source + "-journal", newer + "-journal"));
     }
     Database::closeAll(source);
-    const QByteArray file = fileBytes(newer);
-    const QByteArray journal = fileBytes(newer + "-journal");
+    const auto bytes = [&] { return std::pair(fileBytes(newer), fileBytes(newer + "-journal")); };
+    const auto before = bytes();
     const QString text = NewerFileText(newer, latest() + 1, latest());
     EXPECT_TRUE(text.contains("newer version of Vestra"));
 
@@ -215,16 +212,14 @@ TEST_F(Startup, AFileOfANewerVestraIsRefusedAndNeverWritten)
     EXPECT_EQ(messages.texts(), QStringList({text + " / File Error"}));
 
     // Stored from before (another workstation upgraded it): the start-up refuses it.
-    messages.clear();
     connectTo(newer);
     EXPECT_EQ(PrepareSession(session(), kToday).outcome, StartupOutcome::NewerBookingFile);
     RunStartup();
     EXPECT_NE(window("IntroConnect"), nullptr);
     EXPECT_EQ(window("frmLogin"), nullptr);
-    EXPECT_EQ(messages.texts(), QStringList({text + " / No Database Connection"}));
+    EXPECT_EQ(messages.texts().mid(1), QStringList({text + " / No Database Connection"}));
 
-    EXPECT_EQ(fileBytes(newer), file);
-    EXPECT_EQ(fileBytes(newer + "-journal"), journal);
+    EXPECT_EQ(bytes(), before);
     EXPECT_FALSE(QFile::exists(newer + ".bak-v" + QString::number(latest() + 1)));
 }
 

@@ -370,6 +370,14 @@ TEST_P(Views, MenusOpenTheToolBarsEntriesWithTheirOwnLettersAndTheDesktopsKeys)
     // The menu bar opens the tool bar's own entries (one object each) with
     // Alt letters, and shows the desktop's usual keys beside them.
     DayView* c = day();
+    // The tool bar's order is not the entries' numbers.
+    QStringList captions;
+    for (QAction* a : c->findChild<QToolBar*>("ctToolBar2")->actions())
+        captions << a->data().toString() + " " + a->text().remove('&');
+    EXPECT_EQ(captions,
+              QStringList({"7 Cut Booking", "8 Copy Booking", "9 Paste Booking",
+                           "10 Delete Booking", "14 Search", "15 My Bookings", "16 Todays Bookings",
+                           "18 Repeating Bookings", "17 Print Scheeme"}));
     QMap<QString, QKeySequence> keys; // by menu and entry
     // Every entry of every menu has its own Alt letter.
     std::function<void(QMenu*)> lettersOf = [&](QMenu* menu) {

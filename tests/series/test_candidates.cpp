@@ -54,22 +54,26 @@ TEST_P(SeriesLogic, TouchingBookingsDoNotCollideOverlappingOnesDo)
     addBooking(D + 28, 600, 720, 2, 7); // another item
     addBooking(D + 35, 540, 780, 1, 7); // encloses it
     addBooking(D + 42, 630, 660, 1, 7); // inside it
-    ASSERT_EQ(GenerateCandidates(w, d, D, D + 49, 7, templ), 7);
-    QList<bool> marks;
+    addBooking(D + 49, 600, 660, 1, 7); // starts with it, ends first
+    ASSERT_EQ(GenerateCandidates(w, d, D, D + 56, 7, templ), 8);
+    QList<bool> marks, booked;
     for (const Candidate& c : LoadCandidates(w)) {
         marks << c.collides;
+        // The check for a free item to move to agrees with the marks.
+        booked << IsItemBooked(d, 600, 720, c.day, 1, nullptr);
         EXPECT_EQ(std::tuple(c.start, c.end, c.item), std::tuple(QTime(10, 0), QTime(12, 0), 1));
     }
-    EXPECT_EQ(marks, (QList<bool>{false, false, true, false, true, true, false}));
+    EXPECT_EQ(marks, (QList<bool>{false, false, true, false, true, true, true, false}));
+    EXPECT_EQ(booked, marks);
     // The template collides with a candidate on its own day.
     EXPECT_EQ(CheckCandidate(d, D, 1, 600, 720), 1);
 
     RemoveCollidingCandidates(w);
-    EXPECT_EQ(days(), (QList<int>{D + 7, D + 14, D + 28, D + 49}));
+    EXPECT_EQ(days(), (QList<int>{D + 7, D + 14, D + 28, D + 56}));
     RemoveCollidingCandidates(w);
     EXPECT_EQ(days().size(), 4) << "nothing left to remove";
     RemoveCandidate(w, LoadCandidates(w).first().id);
-    EXPECT_EQ(days(), (QList<int>{D + 14, D + 28, D + 49}));
+    EXPECT_EQ(days(), (QList<int>{D + 14, D + 28, D + 56}));
 }
 
 // A series of hundreds of dates tells its count a stretch of dates at a

@@ -328,6 +328,8 @@ TEST(YearCalendarTest, EveryDayIsFoundWhereItIsDrawnAndTheKeysCrossTheYear)
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(&cal, Qt::Key_Up);
     EXPECT_EQ(cal.currentDate(), QDate(2024, 12, 30));
+    QTest::keyClick(&cal, Qt::Key_Down);
+    EXPECT_EQ(std::pair(cal.currentDate(), cal.year()), std::pair(QDate(2025, 1, 6), 2025));
     EXPECT_FALSE(cal.dateAt(QPoint(2, 2)).isValid());
 }
 

@@ -58,7 +58,8 @@ TEST(ReportFormat, NumbersDatesAndTimesThroughOneConverter)
         {QTime(14, 5), "h:mm AM/PM", &kUs, "2:05 PM"},
         {QTime(0, 15), "h:nn am/pm", &kUs, "12:15 am"},
         {QTime(9, 5), "Short Time", &kUs, "09:05"},
-        {0.5, "h:mm", &kUs, "12:00"}, // a number used as a date: noon of day zero
+        {0.5, "h:mm", &kUs, "12:00"},          // a number used as a date: noon of day zero
+        {785 / 1440.0, "h:mm", &kUs, "13:05"}, // a hair under 13:05 as a double
         // dates
         {QDate(2024, 3, 4), "dddd", &kUs, "Monday"},
         {QDate(2024, 3, 4), "dddd", &kDanish, "mandag"},

@@ -25,7 +25,7 @@ TEST_P(ReferenceListTest, AccountsAreListedByTypeAndArchiveState)
 {
     Database d = db();
     d.exec("UPDATE Konti SET archived = NULL WHERE ID = ?", {jane}); // unset counts as active
-    addAccount("p", "Old Timer", "old", "x", false, true);
+    addAccount("p", "Ann Old", "old", "x", false, true);             // sorts before Jane
     addAccount("g", "Choir", "", "");
     addAccount("x", "Odd Kind", "", "", false, true);
 
@@ -48,7 +48,7 @@ TEST_P(ReferenceListTest, AccountsAreListedByTypeAndArchiveState)
     EXPECT_EQ(sections, (QMap<QString, QString>{{"Administrator", "Personal/Active"},
                                                 {"Jane Miller", "Personal/Active"},
                                                 {"Bob Stone", "Personal/Active"},
-                                                {"Old Timer", "Personal/Archived"},
+                                                {"Ann Old", "Personal/Archived"},
                                                 {"Choir", "Group/Active"},
                                                 {"Odd Kind", "Group/Archived"}}));
     // One header per group: an empty flag, 0 and -1 give Active then Archived.

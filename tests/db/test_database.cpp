@@ -209,6 +209,9 @@ TEST_P(StoreTest, ProbesTellDatabasesAndBookingStoresApart)
         ASSERT_TRUE(d.exec(QStringLiteral("CREATE TABLE %1 (x INTEGER)").arg(name)));
         EXPECT_EQ(IsBookingFile(store.address()), name == BookingSchemaObjects().last());
     }
+    // A table is found whatever the case another program gave its name.
+    EXPECT_EQ(std::pair(d.hasTable(BookingSchemaObjects().first().toUpper()), d.hasTable("none")),
+              std::pair(true, false));
     // The probe reads only: it cannot change the store it looks at.
     EXPECT_FALSE(Database::probeReadOnly(store.address(), [](Database& db) {
         return db.exec("INSERT INTO t (id, name) VALUES (9, 'probe')");
